@@ -1,0 +1,3 @@
+// Program entry: see Q31Main.
+int Q31Main(int argc, char** argv);
+int main(int argc, char** argv) { return Q31Main(argc, argv); }

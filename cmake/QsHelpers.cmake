@@ -1,0 +1,34 @@
+# qs_subsystem(<name> [QT]): a static library made of every .cpp of the current
+# folder and its sub-folders (new files are picked up without editing the build).
+# Only the run-time layer and the custom controls pass QT (they alone see Qt).
+function(qs_subsystem name)
+  cmake_parse_arguments(ARG "QT" "" "" ${ARGN})
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE _hdr CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${_src} ${_hdr})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::UiTools Qt6::SerialPort Qt6::Multimedia Qt6::PrintSupport)
+  else()
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF)
+  endif()
+  add_dependencies(${name} qs_panel_ids)
+  set_property(GLOBAL APPEND PROPERTY QS_SUBSYSTEMS ${name})
+endfunction()
+
+# qs_test_suite(<name>): one GoogleTest executable from every *.cpp of the current
+# folder; each test case becomes a CTest test, run headless in the built program folder.
+function(qs_test_suite name)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _src)
+    return()
+  endif()
+  add_executable(${name} ${_src})
+  target_link_libraries(${name} PRIVATE qs_testsupport qs_core GTest::gtest GTest::gmock)
+  add_dependencies(${name} qs_program)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QS_PROGRAM_DIR=${QS_PROGRAM_DIR};QS_SOURCE_DIR=${PROJECT_SOURCE_DIR};QS_BINARY_DIR=${PROJECT_BINARY_DIR}"
+               TIMEOUT 180)
+endfunction()

@@ -1,0 +1,1 @@
+// Placeholder until this subsystem's first module lands.

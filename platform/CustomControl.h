@@ -1,0 +1,29 @@
+// Contract between the run-time layer and the custom control classes (lamp,
+// 7-segment digit, dial, movable picture, hyperlink label). The layer routes
+// SetCtrlVal/SetCtrlIndexVal/SetCtrlAttribute to these when a widget implements it;
+// anything a control does not handle falls back to the generic widget handling.
+#pragma once
+
+class QWidget;
+
+namespace qs {
+
+class CustomControl {
+public:
+    virtual ~CustomControl() = default;
+    virtual void setIntValue(int value) { (void)value; }
+    virtual int intValue() const { return 0; }
+    virtual void setIndexValue(int index, int value) { (void)index; (void)value; }
+    virtual int indexValue(int index) const { (void)index; return 0; }
+    // Returns true when the attribute was handled by the control.
+    virtual bool setIntAttribute(int attribute, int value) { (void)attribute; (void)value; return false; }
+    virtual bool intAttribute(int attribute, int* value) const { (void)attribute; (void)value; return false; }
+};
+
+using ControlFactory = QWidget* (*)(QWidget* parent);
+// Called once at start-up (InitCVIRTE registers the built-in classes); the panel
+// loader creates widgets of these class names through the factory.
+void RegisterControlClass(const char* className, ControlFactory factory);
+ControlFactory FindControlClass(const char* className);
+
+}  // namespace qs

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs everything the program and its tests need on Debian 12.
+# Idempotent: packages already present are skipped without touching the network.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config python3 git
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
+  qt6-serialport-dev qt6-multimedia-dev libqt6opengl6-dev
+  libgl-dev libxkbcommon-dev
+  liborcus-dev libfreexl-dev libboost-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libxlsxwriter-dev libspreadsheet-writeexcel-perl
+  clang libclang-rt-14-dev
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "setup-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

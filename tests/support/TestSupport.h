@@ -1,0 +1,33 @@
+// Test helpers: run in a private copy of the built program folder.
+#pragma once
+
+#include <string>
+
+namespace qstest {
+
+// Copies the built program folder (executable, panels, texts, tones, documents)
+// into a fresh temporary folder, makes it the current folder and the program
+// folder of the run-time layer. Removed again on destruction.
+class TempProgramDir {
+public:
+    explicit TempProgramDir(bool withProgramFiles = true);
+    ~TempProgramDir();
+    TempProgramDir(const TempProgramDir&) = delete;
+    TempProgramDir& operator=(const TempProgramDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& relative) const { return path_ + "/" + relative; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+// Reads a whole file as bytes (empty if missing).
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+long FileSize(const std::string& path);   // -1 when missing
+
+// Starts the run-time layer once for the whole test executable (offscreen).
+void EnsureRuntime();
+
+}  // namespace qstest

@@ -1,0 +1,25 @@
+// Text tables: every user-visible wording, loaded from "Texts/*.gentxt" of the
+// current language (Windows-1252), addressed by entry number everywhere.
+#pragma once
+
+#include <cstdint>
+
+extern char GLabelBpG[9][64];        // shared button captions
+extern char GMessageG[5][128];       // general messages and titles
+extern char GMesComG[16][128];       // link and wait-box messages
+extern char Q31TxtLabelG[61][64];    // main-window labels
+extern char Q31TxtLabSetG[61][64];   // settings-page labels
+extern char Q31TxtMesG[17][256];     // clock-module messages and questions
+extern char Q12TxtG[17][64];         // competitor-unit labels
+
+// Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
+uint8_t GenChargerTextes(int language);
+uint8_t GenChargerTextesCom(int language);
+uint8_t Q31ChargerLabels(int language);
+uint8_t Q31ChargerMessages(int language);
+uint8_t Q12ChargerTxt(int language);
+// Loads all tables for Q31G.language; records an application error on failure.
+void Q31ChargerTextes();
+
+// The file code of a language index ("EN", "FR", "DT", "IT"; English for any other).
+const char* GenCodeLangue(int language);
