@@ -1,2 +1,34 @@
-// Program start-up and shutdown (temporary until the start-up module lands).
-int Q31Main(int, char**) { return 0; }
+// Program entry and exit: prepares the program folder, loads both configuration
+// records, asks for the language on the very first start, loads the texts, runs
+// the main window, and saves everything on the way out.
+#include "app/Q31Main.h"
+
+#include "app/Q31Config.h"
+#include "app/Q31Erreur.h"
+#include "app/Q31Ihm.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/cvi.h"
+#include "ui/Dialogs.h"
+#include "ui/Texts.h"
+
+void SbComQuitter();
+
+void Q31Terminer() {
+    Q31GererErreur(0);
+    SbComQuitter();
+    Q31Sauver(kQ31ConfigFile, &Q31G);
+    SbComSauver(kSbComConfigFile, &SbComG);
+    Q31GererErreur(0);
+}
+
+int Q31Main(int argc, char** argv) {
+    if (InitCVIRTE(argc, argv) == 0) return -1;
+    Q31Preparer();
+    if (Q31G.language == 255) Q31G.language = uint8_t(SbChoixLangue(0));
+    Q31ChargerTextes();
+    if (!Q31Erreur()) Q31Ihm();
+    Q31Terminer();
+    CloseCVIRTE();
+    return 0;
+}

@@ -1,0 +1,18 @@
+// Start-up steps that prepare the program folder and load both configuration records.
+#include "app/Q31Config.h"
+#include "app/Q31Main.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/cvi.h"
+
+void Q31Preparer() {
+    char dir[260];
+    if (GetProjectDir(dir) == 0) SetDir(dir);
+    MakeDir("Chronos");
+    MakeDir("Settings");
+    MakeDir("Data");
+    SbComCharger(kSbComConfigFile, &SbComG);
+    SbComRaz(&SbComG, &SbCrG);
+    Q31Charger(kQ31ConfigFile, &Q31G);
+    Q31Raz(&Q31G);
+}

@@ -1,0 +1,60 @@
+// Second-display parameters: defaults and the ".q31fsd" exchange file.
+#include "display/FsdParam.h"
+
+#include <cstring>
+
+#include "lib/StrBuf.h"
+#include "platform/cvi.h"
+
+namespace {
+
+constexpr FsdLight kLights[4] = {
+    {1, 100, 40, 120, 120, 0}, {1, 570, 40, 120, 120, 0}, {1, 100, 800, 120, 120, 0}, {1, 570, 800, 120, 120, 0}};
+constexpr int kLogoPos[4][2] = {{6, 6}, {6, 906}, {366, 16}, {366, 906}};
+constexpr FsdWindow kWindows[2] = {{1, 504, 354, 160, 240}, {1, 110, 300, 360, 360}};
+
+}  // namespace
+
+void Q31FsdParamDefaut(FsdParam* r, bool full) {
+    // The partial reset keeps the operator's images and logo sizes.
+    char background[256];
+    FsdLogo logos[4];
+    memcpy(background, r->background, sizeof background);
+    memcpy(logos, r->logos.data(), sizeof logos);
+
+    memset(r, 0, sizeof *r);
+    StrCopy(r->text1, "QS-310");
+    StrCopy(r->text2, "Sabreline Timing");
+    r->textColour = 0x554646;
+    r->backColour = 0x202020;
+    r->text1BackColour = 0xFFFFFF;
+    r->text2BackColour = 0xFFFFFF;
+    r->showBackground = 0;
+    r->showDigital = 0;
+    for (int k = 0; k < 4; ++k) {
+        r->lights[k] = kLights[k];
+        FsdLogo& logo = r->logos[k];
+        logo.visible = 0;
+        logo.top = kLogoPos[k][0];
+        logo.left = kLogoPos[k][1];
+        if (full) {
+            logo.height = 48;
+            logo.width = 48;
+        } else {
+            logo.height = logos[k].height;
+            logo.width = logos[k].width;
+            memcpy(logo.path, logos[k].path, sizeof logo.path);
+        }
+    }
+    if (!full) memcpy(r->background, background, sizeof background);
+    r->windows[FSD_WIN_COUNTDOWN] = kWindows[0];
+    r->windows[FSD_WIN_DIAL] = kWindows[1];
+}
+
+void Q31FsdParamSauver(const char* path, const FsdParam* record) {
+    FileWriteAtomic(path, record, sizeof *record);
+}
+
+void Q31FsdParamCharger(const char* path, FsdParam* record) {
+    if (FileReadUpTo(path, record, sizeof *record) < 0) Q31FsdParamDefaut(record, true);
+}

@@ -1,0 +1,38 @@
+// The link's sticky error state: set by whatever meets a failure on the line,
+// shown and cleared at fixed places by the application's error handling.
+#include "link/SbComErreur.h"
+
+#include "lib/StrBuf.h"
+#include "link/SbComRecord.h"
+#include "platform/cvi.h"
+
+uint8_t SbComAckPendingG = 0;
+double SbComSendTimeG = 0.0;
+
+namespace {
+int errorFlag = 0;
+char errorTitle[200];
+char errorText[200];
+}  // namespace
+
+int SbComErreur() { return errorFlag; }
+
+void SbComPoserErreur(const char* title, const char* text) {
+    errorFlag = 1;
+    if (title) StrCopy(errorTitle, title);
+    if (text) StrCopy(errorText, text);
+}
+
+void SbComTexteErreur(char title[200], char text[200]) {
+    StrCopy(title, 200, errorTitle);
+    StrCopy(text, 200, errorText);
+}
+
+void SbComDeplanter() {
+    errorFlag = 0;
+    SbComAckPendingG = 0;
+    if (SbComG.linkState != 0) {
+        FlushInQ(SbComG.port);
+        FlushOutQ(SbComG.port);
+    }
+}
