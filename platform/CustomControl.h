@@ -26,4 +26,12 @@ using ControlFactory = QWidget* (*)(QWidget* parent);
 void RegisterControlClass(const char* className, ControlFactory factory);
 ControlFactory FindControlClass(const char* className);
 
+// Registers every built-in class (hyperlink label, movable picture and the clock's
+// painted controls); InitCVIRTE calls it once.
+void RegisterBuiltinControls();
+
 }  // namespace qs
+
+// Registers the clock's own control classes (QsLamp, QsSevenSeg, QsMinus, QsDial,
+// QsGlyphButton, QsSwitch); InitCVIRTE calls it before any panel is loaded.
+void QsRegisterClockControls();

@@ -1,0 +1,43 @@
+// The clock face: a dark dial with the ring of 60 second lights, tick marks every five
+// positions, and hour and minute hands. Light 0 and hand position 0 are at the top; both
+// run clockwise. Lights take 0xRRGGBB colours; 0x303030 is an unlit light.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "platform/CustomControl.h"
+
+class QsDial : public QWidget, public qs::CustomControl {
+    Q_OBJECT
+public:
+    static constexpr int kLights = 60;
+
+    explicit QsDial(QWidget* parent = nullptr);
+
+    void setIndexValue(int index, int value) override;
+    int indexValue(int index) const override;
+    bool setIntAttribute(int attribute, int value) override;
+    bool intAttribute(int attribute, int* value) const override;
+
+    // Geometry in widget coordinates, for the lights' and hands' placement.
+    QPointF centre() const;
+    qreal faceRadius() const;
+    QPointF lightCentre(int index) const;
+    qreal lightRadius() const;
+    // Point at the given fraction of the face radius along a hand at position 0..59.
+    QPointF pointOnHand(int position, qreal fraction) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintFace(class QPainter& p) const;
+    void paintLights(class QPainter& p) const;
+    void paintHands(class QPainter& p) const;
+
+    std::array<int, kLights> lights_{};
+    int hourHand_ = 0;
+    int minuteHand_ = 0;
+    int handRgb_ = 0xF0F0F0;
+};

@@ -1,0 +1,98 @@
+// Glyph button: face, glyph and caption drawn by hand so the look does not depend on the style.
+#include "platform/controls/QsGlyphButton.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+
+#include "platform/controls/ControlColors.h"
+#include "platform/controls/Glyphs.h"
+#include "platform/cvi.h"
+
+using qs::controls::FromRgb;
+
+QsGlyphButton::QsGlyphButton(QWidget* parent)
+    : QPushButton(parent), faceRgb_(qs::controls::kButtonRgb), captionRgb_(qs::controls::kCaptionRgb) {
+    setAttribute(Qt::WA_Hover);
+}
+
+bool QsGlyphButton::setIntAttribute(int attribute, int value) {
+    if (attribute == ATTR_CMD_BUTTON_COLOR) {
+        faceRgb_ = value & 0xFFFFFF;
+    } else if (attribute == ATTR_LABEL_COLOR) {
+        captionRgb_ = value & 0xFFFFFF;
+    } else if (attribute == ATTR_LABEL_VISIBLE) {
+        captionVisible_ = value != 0;
+    } else {
+        return false;
+    }
+    update();
+    return true;
+}
+
+bool QsGlyphButton::intAttribute(int attribute, int* value) const {
+    if (attribute == ATTR_CMD_BUTTON_COLOR) {
+        *value = faceRgb_;
+    } else if (attribute == ATTR_LABEL_COLOR) {
+        *value = captionRgb_;
+    } else if (attribute == ATTR_LABEL_VISIBLE) {
+        *value = captionVisible_ ? 1 : 0;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// With a caption the glyph sits at the left (or on top of a tall button); without one it is centred.
+QRectF QsGlyphButton::glyphRect() const {
+    const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
+    const bool withCaption = captionVisible_ && !text().isEmpty();
+    if (!withCaption) {
+        const qreal side = std::min(r.width(), r.height()) * 0.7;
+        return QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
+    }
+    if (r.height() > r.width() * 0.8) {
+        const qreal side = std::min(r.width(), r.height()) * 0.45;
+        return QRectF(r.center().x() - side / 2, r.top() + r.height() * 0.1, side, side);
+    }
+    const qreal side = std::min(r.height() * 0.7, 22.0);
+    return QRectF(r.left() + 6, r.center().y() - side / 2, side, side);
+}
+
+void QsGlyphButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QString glyph = property("glyph").toString();
+    QColor face = FromRgb(faceRgb_);
+    QColor caption = FromRgb(captionRgb_);
+    if (!isEnabled()) {
+        face = face.darker(150);
+        caption.setAlpha(90);
+    } else if (isDown() || isChecked()) {
+        face = face.darker(140);
+    } else if (underMouse()) {
+        face = face.lighter(130);
+    }
+
+    const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(hasFocus() ? caption : face.darker(160), 1.0));
+    p.setBrush(face);
+    p.drawRoundedRect(body, 4, 4);
+
+    const QRectF g = glyphRect();
+    const bool hasGlyph = qs::controls::PaintGlyph(p, glyph, g, caption);
+    if (!captionVisible_ || text().isEmpty()) return;
+
+    QRectF textBox = QRectF(rect()).adjusted(4, 2, -4, -2);
+    if (hasGlyph) {
+        if (g.left() > textBox.left() + 8) {
+            textBox.setTop(g.bottom());  // glyph on top, caption below
+        } else {
+            textBox.setLeft(g.right() + 4);
+        }
+    }
+    p.setPen(caption);
+    p.setFont(font());
+    p.drawText(textBox, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextWordWrap, text());
+}

@@ -1,0 +1,28 @@
+// Command button of the clock's panels: a flat face in the program colours with a vector
+// glyph (dynamic property "glyph") and its caption. The caption can be hidden (ATTR_LABEL_VISIBLE)
+// while the glyph stays, which is how buttons that show their caption only under the mouse
+// remain recognisable. It stays a QPushButton for the layer (no own meta-object).
+#pragma once
+
+#include <QPushButton>
+
+#include "platform/CustomControl.h"
+
+class QsGlyphButton : public QPushButton, public qs::CustomControl {
+public:
+    explicit QsGlyphButton(QWidget* parent = nullptr);
+
+    bool setIntAttribute(int attribute, int value) override;
+    bool intAttribute(int attribute, int* value) const override;
+
+    bool captionVisible() const { return captionVisible_; }
+    QRectF glyphRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int faceRgb_;
+    int captionRgb_;
+    bool captionVisible_ = true;
+};

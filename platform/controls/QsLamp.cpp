@@ -1,0 +1,94 @@
+// Round lamp: a shaded body, dark when off, bright with a soft halo when on.
+#include "platform/controls/QsLamp.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <QRadialGradient>
+
+#include "platform/controls/ControlColors.h"
+#include "platform/cvi.h"
+
+using qs::controls::FromRgb;
+
+QsLamp::QsLamp(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMinimumSize(8, 8);
+}
+
+void QsLamp::setIntValue(int value) {
+    const bool on = value != 0;
+    if (on != on_) {
+        on_ = on;
+        update();
+    }
+}
+
+bool QsLamp::setIntAttribute(int attribute, int value) {
+    if (attribute == ATTR_ON_COLOR) {
+        onRgb_ = value & 0xFFFFFF;
+    } else if (attribute == ATTR_OFF_COLOR) {
+        offRgb_ = value & 0xFFFFFF;
+    } else {
+        return false;
+    }
+    update();
+    return true;
+}
+
+bool QsLamp::intAttribute(int attribute, int* value) const {
+    if (attribute == ATTR_ON_COLOR) {
+        *value = onRgb_;
+    } else if (attribute == ATTR_OFF_COLOR) {
+        *value = offRgb_;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+QPointF QsLamp::bodyCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+
+// The body leaves a margin of a sixth of the size on each side for the halo.
+qreal QsLamp::bodyRadius() const { return std::min(width(), height()) / 2.0 * 0.75; }
+
+void QsLamp::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c = bodyCentre();
+    const qreal r = bodyRadius();
+    const QColor colour = FromRgb(on_ ? onRgb_ : offRgb_);
+
+    if (on_) {
+        // Halo: the lamp's colour fading out beyond the body.
+        const qreal halo = r / 0.75;
+        QRadialGradient glow(c, halo);
+        QColor inner = colour;
+        inner.setAlpha(150);
+        QColor outer = colour;
+        outer.setAlpha(0);
+        glow.setColorAt(0.0, inner);
+        glow.setColorAt(0.7, inner);
+        glow.setColorAt(1.0, outer);
+        p.setPen(Qt::NoPen);
+        p.setBrush(glow);
+        p.drawEllipse(c, halo, halo);
+    }
+
+    // Body: flat colour over most of the face, a darker edge for depth.
+    QRadialGradient body(c, r);
+    body.setColorAt(0.0, colour);
+    body.setColorAt(0.7, colour);
+    body.setColorAt(1.0, on_ ? colour.darker(125) : colour.darker(160));
+    p.setPen(QPen(QColor(0, 0, 0, 140), std::max<qreal>(1.0, r * 0.06)));
+    p.setBrush(body);
+    p.drawEllipse(c, r, r);
+
+    // Specular highlight, small and high on the face so the centre keeps its true colour.
+    const QPointF hc(c.x() - r * 0.32, c.y() - r * 0.38);
+    QRadialGradient shine(hc, r * 0.35);
+    shine.setColorAt(0.0, QColor(255, 255, 255, on_ ? 150 : 60));
+    shine.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(shine);
+    p.drawEllipse(hc, r * 0.35, r * 0.35);
+}

@@ -1,0 +1,34 @@
+// One seven-segment digit of the clock's display: the value is the segment pattern
+// (bit 0 segment a at the top, then b, c, d, e, f clockwise, bit 6 g in the middle).
+#pragma once
+
+#include <QPolygonF>
+#include <QWidget>
+
+#include "platform/CustomControl.h"
+
+class QsSevenSeg : public QWidget, public qs::CustomControl {
+    Q_OBJECT
+public:
+    explicit QsSevenSeg(QWidget* parent = nullptr);
+
+    void setIntValue(int value) override;
+    int intValue() const override { return pattern_; }
+    bool setIntAttribute(int attribute, int value) override;
+    bool intAttribute(int attribute, int* value) const override;
+
+    // Outline of segment k (0 = a ... 6 = g) in widget coordinates.
+    QPolygonF segmentPolygon(int k) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Only the middle bar is drawn (the minus sign).
+    void setBarOnly(bool barOnly) { barOnly_ = barOnly; }
+    void setPattern(int pattern);
+
+private:
+    int pattern_ = 0;
+    int onRgb_ = 0xFF3A10;
+    int offRgb_ = -1;  // -1: a faint shade of the lit colour
+    bool barOnly_ = false;
+};
