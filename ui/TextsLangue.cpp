@@ -1,0 +1,17 @@
+// Loading every text table of the configured language, recording a failure.
+#include "app/Q31Config.h"
+#include "app/Q31Erreur.h"
+#include "ui/Texts.h"
+
+void Q31ChargerTextes() {
+    const int language = Q31G.language;
+    uint8_t st = 0;
+    for (auto charger : {GenChargerTextes, GenChargerTextesCom, Q31ChargerLabels, Q31ChargerMessages, Q12ChargerTxt}) {
+        st = charger(language);
+        if (st != 0) break;
+    }
+    if (st == 2)
+        Q31FormerErreur("Start Clock QS-310 INTERFACE FAILURE", "Reading text files incomplete !");
+    else if (st == 1)
+        Q31FormerErreur("Start Clock QS-310 INTERFACE FAILURE", "Opening text files is impossible !");
+}
