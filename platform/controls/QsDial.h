@@ -7,9 +7,13 @@
 #include <array>
 
 #include "platform/CustomControl.h"
+#include "platform/cvi.h"
 
 class QsDial : public QWidget, public qs::CustomControl {
     Q_OBJECT
+    // Initial hand positions as set in a panel resource.
+    Q_PROPERTY(int hourHand READ hourHand WRITE setHourHand)
+    Q_PROPERTY(int minuteHand READ minuteHand WRITE setMinuteHand)
 public:
     static constexpr int kLights = 60;
 
@@ -27,6 +31,11 @@ public:
     qreal lightRadius() const;
     // Point at the given fraction of the face radius along a hand at position 0..59.
     QPointF pointOnHand(int position, qreal fraction) const;
+
+    int hourHand() const { return hourHand_; }
+    void setHourHand(int position) { setIntAttribute(ATTR_HOUR_HAND, position); }
+    int minuteHand() const { return minuteHand_; }
+    void setMinuteHand(int position) { setIntAttribute(ATTR_MINUTE_HAND, position); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,7 @@
 // Glyph button: face, glyph and caption drawn by hand so the look does not depend on the style.
 #include "platform/controls/QsGlyphButton.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -81,18 +82,38 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(body, 4, 4);
 
     const QRectF g = glyphRect();
-    const bool hasGlyph = qs::controls::PaintGlyph(p, glyph, g, caption);
-    if (!captionVisible_ || text().isEmpty()) return;
+    const bool withCaption = captionVisible_ && !text().isEmpty();
+    const CaptionFit fit = withCaption ? fitCaption(g) : CaptionFit{};
+    if (!withCaption || fit.withGlyph) qs::controls::PaintGlyph(p, glyph, g, caption);
+    if (!withCaption) return;
+    p.setPen(caption);
+    p.setFont(fit.font);
+    p.drawText(fit.box, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextWordWrap, text());
+}
 
-    QRectF textBox = QRectF(rect()).adjusted(4, 2, -4, -2);
-    if (hasGlyph) {
-        if (g.left() > textBox.left() + 8) {
-            textBox.setTop(g.bottom());  // glyph on top, caption below
-        } else {
-            textBox.setLeft(g.right() + 4);
+// Where the caption goes: beside (or under) the glyph when both fit, else alone in the
+// whole face, in a smaller font if need be, so a hovered caption is always readable.
+QsGlyphButton::CaptionFit QsGlyphButton::fitCaption(const QRectF& g) const {
+    const QRectF face = QRectF(rect()).adjusted(4, 2, -4, -2);
+    QString plain = text();
+    plain.remove(QLatin1Char('&'));
+    CaptionFit fit{font(), face, false};
+    const QString glyph = property("glyph").toString();
+    if (!glyph.isEmpty()) {
+        QRectF beside = face;
+        if (g.left() > face.left() + 8) beside.setTop(g.bottom());  // tall button: caption under the glyph
+        else beside.setLeft(g.right() + 4);
+        const QRectF need = QFontMetricsF(fit.font).boundingRect(beside, Qt::AlignCenter | Qt::TextWordWrap, plain);
+        if (need.width() <= beside.width() + 0.5 && need.height() <= beside.height() + 0.5) {
+            fit.box = beside;
+            fit.withGlyph = true;
+            return fit;
         }
     }
-    p.setPen(caption);
-    p.setFont(font());
-    p.drawText(textBox, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextWordWrap, text());
+    for (qreal size = fit.font.pointSizeF(); size > 6.0; size -= 0.5) {
+        fit.font.setPointSizeF(size);
+        const QRectF need = QFontMetricsF(fit.font).boundingRect(face, Qt::AlignCenter | Qt::TextWordWrap, plain);
+        if (need.width() <= face.width() + 0.5 && need.height() <= face.height() + 0.5) break;
+    }
+    return fit;
 }

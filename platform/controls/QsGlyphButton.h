@@ -22,6 +22,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct CaptionFit {
+        QFont font;
+        QRectF box;
+        bool withGlyph = false;
+    };
+    CaptionFit fitCaption(const QRectF& glyph) const;
+
     int faceRgb_;
     int captionRgb_;
     bool captionVisible_ = true;

@@ -4,9 +4,14 @@
 #include <QWidget>
 
 #include "platform/CustomControl.h"
+#include "platform/cvi.h"
 
 class QsLamp : public QWidget, public qs::CustomControl {
     Q_OBJECT
+    // Initial state and colours as set in a panel resource.
+    Q_PROPERTY(bool lit READ isLit WRITE setLit)
+    Q_PROPERTY(int onColor READ onColor WRITE setOnColor)
+    Q_PROPERTY(int offColor READ offColor WRITE setOffColor)
 public:
     explicit QsLamp(QWidget* parent = nullptr);
 
@@ -18,6 +23,13 @@ public:
     // Centre and radius of the lamp body in widget coordinates (the glow reaches beyond it).
     QPointF bodyCentre() const;
     qreal bodyRadius() const;
+
+    bool isLit() const { return on_; }
+    void setLit(bool lit) { setIntValue(lit ? 1 : 0); }
+    int onColor() const { return onRgb_; }
+    void setOnColor(int rgb) { setIntAttribute(ATTR_ON_COLOR, rgb); }
+    int offColor() const { return offRgb_; }
+    void setOffColor(int rgb) { setIntAttribute(ATTR_OFF_COLOR, rgb); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,9 +6,13 @@
 #include <QWidget>
 
 #include "platform/CustomControl.h"
+#include "platform/cvi.h"
 
 class QsSevenSeg : public QWidget, public qs::CustomControl {
     Q_OBJECT
+    // Initial pattern and colour as set in a panel resource.
+    Q_PROPERTY(int pattern READ intValue WRITE setIntValue)
+    Q_PROPERTY(int onColor READ onColor WRITE setOnColor)
 public:
     explicit QsSevenSeg(QWidget* parent = nullptr);
 
@@ -19,6 +23,9 @@ public:
 
     // Outline of segment k (0 = a ... 6 = g) in widget coordinates.
     QPolygonF segmentPolygon(int k) const;
+
+    int onColor() const { return onRgb_; }
+    void setOnColor(int rgb) { setIntAttribute(ATTR_ON_COLOR, rgb); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
