@@ -1,0 +1,150 @@
+// Dialogs and desktop services: file selection, message box, documents, cursor, mouse, screen.
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+#include "lib/StrBuf.h"
+#include "platform/Encoding.h"
+#include "platform/Runtime.h"
+
+using namespace qs::rt;
+
+namespace {
+
+FileSelectHook g_fileHook = nullptr;
+MessageHook g_messageHook = nullptr;
+DocumentHook g_documentHook = nullptr;
+int g_cursor = VAL_DEFAULT_CURSOR;
+bool g_wait = false;
+
+Qt::CursorShape ShapeOf(int cursor) {
+    switch (cursor) {
+    case VAL_HOUR_GLASS_CURSOR: return Qt::WaitCursor;
+    case VAL_POINTING_FINGER_CURSOR: return Qt::PointingHandCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+// One override level at most: the wait cursor wins over the chosen cursor.
+void ApplyCursor() {
+    if (!QApplication::instance()) return;
+    int effective = g_wait ? VAL_HOUR_GLASS_CURSOR : g_cursor;
+    bool overridden = QApplication::overrideCursor() != nullptr;
+    if (effective == VAL_DEFAULT_CURSOR) {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    } else if (overridden) {
+        QApplication::changeOverrideCursor(QCursor(ShapeOf(effective)));
+    } else {
+        QApplication::setOverrideCursor(QCursor(ShapeOf(effective)));
+    }
+}
+
+// "*.jpg;*.bmp;" -> "(*.jpg *.bmp)"
+QString NameFilter(const char* fileTypes) {
+    QStringList patterns;
+    for (const QString& p : FromCp1252(fileTypes).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        patterns << p.trimmed();
+    return patterns.isEmpty() ? QString() : QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+QString FolderFor(const char* defaultDir) {
+    QString dir = PathFromCp1252(defaultDir);
+    if (dir.isEmpty()) return QDir::currentPath();
+    return QDir::isAbsolutePath(dir) ? dir : QDir(ProgramDir()).filePath(dir);
+}
+
+}  // namespace
+
+int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
+                    int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir,
+                    char pathOut[260]) {
+    if (pathOut) pathOut[0] = 0;
+    if (g_fileHook) return g_fileHook(defaultDir, defaultFile, title, buttonLabel, pathOut);
+    QFileDialog dialog(QApplication::activeWindow(), FromCp1252(title), FolderFor(defaultDir));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    bool save = buttonLabel == VAL_SAVE_BUTTON;
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QStringList filters;
+    if (QString f = NameFilter(fileTypes); !f.isEmpty()) filters << f;
+    if (!restrictExt || filters.isEmpty()) filters << QStringLiteral("(*)");
+    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::ReadOnly, !allowMakeDir && !save);
+    if (defaultFile && *defaultFile) dialog.selectFile(FromCp1252(defaultFile));
+    (void)restrictDir;
+    (void)allowCancel;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
+    QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().first());
+    CopyCp1252(chosen, pathOut, 260);
+    return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+int MessagePopup(const char* title, const char* message) {
+    if (g_messageHook) {
+        g_messageHook(title ? title : "", message ? message : "");
+        return 0;
+    }
+    if (!QApplication::instance()) return -1;
+    QMessageBox::information(QApplication::activeWindow(), FromCp1252(title), FromCp1252(message));
+    return 0;
+}
+
+int OpenDocument(const char* path) {
+    if (g_documentHook) return g_documentHook(path ? path : "");
+    QString p = FromCp1252(path);
+    if (p.contains(QLatin1String("://"))) return QDesktopServices::openUrl(QUrl(p)) ? 0 : -1;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QFileInfo info(p);
+    if (!info.exists()) return -1;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -1;
+}
+
+void SetFileSelectHook(FileSelectHook hook) { g_fileHook = hook; }
+void SetMessageHook(MessageHook hook) { g_messageHook = hook; }
+void SetDocumentHook(DocumentHook hook) { g_documentHook = hook; }
+
+int SetMouseCursor(int cursor) {
+    g_cursor = cursor;
+    ApplyCursor();
+    return 0;
+}
+
+int GetMouseCursor(int* cursor) {
+    if (cursor) *cursor = g_wait ? VAL_HOUR_GLASS_CURSOR : g_cursor;
+    return 0;
+}
+
+int SetWaitCursor(int on) {
+    g_wait = on != 0;
+    ApplyCursor();
+    return 0;
+}
+
+int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int* right, int* keys) {
+    if (!FindPanel(panel)) return kErrPanel;
+    QWidget* w = control ? ControlWidget(panel, control) : PanelWidget(panel);
+    if (!w) return kErrControl;
+    QPoint p = w->mapFromGlobal(QCursor::pos());
+    Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    if (x) *x = p.x();
+    if (y) *y = p.y();
+    if (left) *left = buttons & Qt::LeftButton ? 1 : 0;
+    if (right) *right = buttons & Qt::RightButton ? 1 : 0;
+    if (keys) *keys = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0);
+    return 0;
+}
+
+int GetScreenSize(int* height, int* width) {
+    QScreen* s = QApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
+    QSize size = s ? s->size() : QSize(0, 0);
+    if (height) *height = size.height();
+    if (width) *width = size.width();
+    return s ? 0 : -1;
+}

@@ -1,0 +1,278 @@
+// Events: Qt signals and input turned into panel and control callbacks, the commit queue and loops.
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/Encoding.h"
+#include "platform/Runtime.h"
+
+namespace qs::rt {
+namespace {
+
+std::deque<std::pair<int, int>> g_queue;          // commits of controls without a callback
+std::vector<std::unique_ptr<QWidget>> g_doomed;   // discarded panels waiting for deletion
+int g_callDepth = 0;                              // callbacks currently running
+
+// Keeps polling loops turning: the system wait of GetUserEvent ends within 10 ms.
+void EnsureTick() {
+    static std::unique_ptr<QTimer> tick;
+    if (tick) return;
+    tick = std::make_unique<QTimer>();
+    tick->setTimerType(Qt::PreciseTimer);
+    tick->setInterval(10);
+    tick->start();
+}
+
+class DepthGuard {
+public:
+    DepthGuard() { ++g_callDepth; }
+    ~DepthGuard() { --g_callDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+};
+
+int Invoke(CtrlCallbackPtr& fn, const std::string& name, int panel, int control, int event, void* data,
+           int d1, int d2) {
+    if (!fn && !name.empty()) fn = FindCallback(name.c_str());
+    if (!fn) return 0;
+    CtrlCallbackPtr call = fn;   // the record may go away during the call
+    DepthGuard guard;
+    return call(panel, control, event, data, d1, d2);
+}
+
+bool IsIndicator(QWidget* w) { return w->property("qsIndicator").toBool(); }
+
+bool HasCallback(int panel, int control) {
+    ControlRec* c = FindControl(panel, control);
+    if (!c) return false;
+    if (!c->callback && !c->callbackName.empty()) c->callback = FindCallback(c->callbackName.c_str());
+    return c->callback != nullptr;
+}
+
+int CharacterOf(const QKeyEvent* k) {
+    QString text = k->text();
+    if (!text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F) {
+        QByteArray b = ToCp1252(text.left(1));
+        if (b != "?" || text.at(0) == QLatin1Char('?')) return static_cast<unsigned char>(b.at(0));
+    }
+    switch (k->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    default: return k->key();
+    }
+}
+
+// Mouse presses go to the control's callback and then to its panel's callback,
+// data1/data2 = y/x of the pointer in the panel.
+bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
+    if (m->button() != Qt::LeftButton) return false;
+    int panel = PanelOfWidget(w);
+    if (!panel) return false;
+    QWidget* root = PanelWidget(panel);
+    QPoint pos = root->mapFromGlobal(m->globalPosition().toPoint());
+    int control = ControlOfWidget(w, panel);
+    if (event == EVENT_LEFT_CLICK) NoteActivePanel(panel);
+    int swallow = 0;
+    if (control) swallow |= CallControl(panel, control, event, pos.y(), pos.x());
+    swallow |= CallPanel(panel, event, pos.y(), pos.x());
+    return swallow != 0;
+}
+
+bool RouteKey(QWidget* w, QKeyEvent* k) {
+    int panel = PanelOfWidget(w);
+    if (!panel) return false;
+    int control = ControlOfWidget(w, panel);
+    int ch = CharacterOf(k);
+    int swallow = 0;
+    if (control) swallow |= CallControl(panel, control, EVENT_KEYPRESS, ch, 0);
+    swallow |= CallPanel(panel, EVENT_KEYPRESS, ch, 0);
+    return swallow != 0;
+}
+
+}  // namespace
+
+int CallControl(int panel, int control, int event, int d1, int d2) {
+    ControlRec* c = FindControl(panel, control);
+    if (!c) return 0;
+    return Invoke(c->callback, c->callbackName, panel, control, event, c->callbackData, d1, d2);
+}
+
+int CallPanel(int panel, int event, int d1, int d2) {
+    PanelRec* p = FindPanel(panel);
+    if (!p) return 0;
+    return Invoke(p->callback, p->callbackName, panel, 0, event, p->callbackData, d1, d2);
+}
+
+void Commit(int panel, int control, int d1, int d2) {
+    QWidget* w = ControlWidget(panel, control);
+    if (!w || IsIndicator(w)) return;
+    if (HasCallback(panel, control))
+        CallControl(panel, control, EVENT_COMMIT, d1, d2);
+    else
+        g_queue.emplace_back(panel, control);
+}
+
+void CommitFromWidget(QWidget* widget) {
+    int panel = PanelOfWidget(widget);
+    int control = panel ? ControlOfWidget(widget, panel) : 0;
+    if (control) Commit(panel, control);
+}
+
+void ConnectControlSignals(int panel, int control, QWidget* w) {
+    auto commit = [panel, control] { Commit(panel, control); };
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        QObject::connect(b, &QAbstractButton::clicked, b, commit);
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        QObject::connect(c, &QComboBox::activated, c, commit);
+    } else if (auto* s = qobject_cast<QSpinBox*>(w)) {
+        s->setKeyboardTracking(false);   // one commit when the operator is done typing
+        QObject::connect(s, &QSpinBox::valueChanged, s, commit);
+    } else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
+        d->setKeyboardTracking(false);
+        QObject::connect(d, &QDoubleSpinBox::valueChanged, d, commit);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        QObject::connect(e, &QLineEdit::editingFinished, e, [panel, control, e] {
+            if (!e->isReadOnly()) Commit(panel, control);
+        });
+    } else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) {
+        QObject::connect(sl, &QAbstractSlider::valueChanged, sl, commit);
+    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+        QObject::connect(t, &QTableWidget::currentCellChanged, t, [panel, control](int row, int col, int, int) {
+            if (row >= 0 && col >= 0) CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, row + 1, col + 1);
+        });
+        QObject::connect(t, &QTableWidget::cellChanged, t,
+                         [panel, control](int row, int col) { Commit(panel, control, row + 1, col + 1); });
+    } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+        QObject::connect(l, &QListWidget::itemActivated, l, commit);
+    }
+}
+
+bool RouteUserInput(QObject* receiver, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::Close:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        break;
+    default:
+        return false;
+    }
+    if (!receiver->isWidgetType()) return false;
+    auto* w = static_cast<QWidget*>(receiver);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK);
+    case QEvent::MouseButtonDblClick:
+        return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_DOUBLE_CLICK);
+    case QEvent::MouseButtonRelease:
+        return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK_UP);
+    case QEvent::KeyPress: return RouteKey(w, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        int panel = PanelOfWidget(w);
+        int control = panel ? ControlOfWidget(w, panel) : 0;
+        if (control && ControlWidget(panel, control) == w)
+            CallControl(panel, control, event->type() == QEvent::FocusIn ? EVENT_GOT_FOCUS : EVENT_LOST_FOCUS, 0, 0);
+        return false;
+    }
+    case QEvent::Close: {
+        // The close box asks the panel's callback; the program decides whether to hide.
+        int panel = PanelOfWidget(w);
+        if (!panel || PanelWidget(panel) != w) return false;
+        event->ignore();
+        CallPanel(panel, EVENT_CLOSE, 0, 0);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void ScheduleDelete(QWidget* widget) {
+    if (!widget) return;
+    widget->setParent(nullptr);   // independent of a parent panel discarded later
+    g_doomed.emplace_back(widget);
+    ProcessDeferredDeletes();
+}
+
+void ProcessDeferredDeletes() {
+    // A panel discarded from its own callback is still on the call stack: only
+    // delete once no callback runs.
+    if (g_callDepth > 0) return;
+    if (!g_doomed.empty()) {
+        auto doomed = std::move(g_doomed);
+        g_doomed.clear();
+        doomed.clear();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void ForgetQueuedEvents(int panel) {
+    std::erase_if(g_queue, [panel](const auto& e) { return e.first == panel; });
+}
+
+}  // namespace qs::rt
+
+using namespace qs::rt;
+
+int GetUserEvent(int wait, int* panel, int* control) {
+    auto take = [&] {
+        if (g_queue.empty()) return false;
+        auto [p, c] = g_queue.front();
+        g_queue.pop_front();
+        if (panel) *panel = p;
+        if (control) *control = c;
+        return true;
+    };
+    if (take()) return EVENT_COMMIT;
+    if (!QCoreApplication::instance()) return 0;
+    EnsureTick();
+    do {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ProcessDeferredDeletes();
+        if (take()) return EVENT_COMMIT;
+    } while (wait);
+    return 0;
+}
+
+int ProcessSystemEvents() {
+    if (!QCoreApplication::instance()) return 0;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    ProcessDeferredDeletes();
+    return 0;
+}
+
+int ProcessDrawEvents() {
+    if (!QCoreApplication::instance()) return 0;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    return 0;
+}
+
+// Delivered with the next event processing, exactly like the operator's own commit.
+int QueueUserEvent(int panel, int control) {
+    if (!ControlWidget(panel, control)) return kErrControl;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [panel, control] { Commit(panel, control); }, Qt::QueuedConnection);
+    return 0;
+}

@@ -1,0 +1,93 @@
+// Start of the run-time layer: the application object, the program folder and folder helpers.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/CustomControl.h"
+#include "platform/Encoding.h"
+#include "platform/Runtime.h"
+#include "platform/cvi.h"
+
+namespace {
+
+// Routes the user's mouse presses, keys and close boxes to the panel callbacks once
+// per user action, before the widget sees it (a callback may swallow it).
+class QsApplication : public QApplication {
+public:
+    QsApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (qs::rt::RouteUserInput(receiver, event)) return true;
+        return QApplication::notify(receiver, event);
+    }
+};
+
+int g_argc = 1;
+char g_arg0[] = "QS310Manager";
+char* g_argv[] = {g_arg0, nullptr};
+std::unique_ptr<QsApplication> g_app;
+
+void ShutdownLayer() {
+    qs::rt::CloseAllPorts();
+    qs::rt::DiscardAllPanels();
+    qs::rt::ProcessDeferredDeletes();
+}
+
+QString ExecutableDir() {
+    if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+}
+
+}  // namespace
+
+namespace qs::rt {
+
+QString ProgramDir() {
+    const char* env = getenv("QS_PROGRAM_DIR");
+    if (env && *env) return QString::fromLocal8Bit(env);
+    return ExecutableDir();
+}
+
+}  // namespace qs::rt
+
+int InitCVIRTE(int argc, char** argv) {
+    if (QCoreApplication::instance()) return 1;
+    if (argc > 0 && argv && argv[0]) g_argv[0] = argv[0];
+    g_app = std::make_unique<QsApplication>(g_argc, g_argv);
+    g_app->setQuitOnLastWindowClosed(false);
+    qAddPostRoutine(ShutdownLayer);
+    qs::RegisterBuiltinControls();
+    Timer();  // the monotonic clock counts from here
+    return 1;
+}
+
+void CloseCVIRTE() {
+    ShutdownLayer();
+    g_app.reset();
+}
+
+int GetProjectDir(char dir[260]) {
+    qs::rt::CopyCp1252(QDir::toNativeSeparators(qs::rt::ProgramDir()), dir, 260);
+    return 0;
+}
+
+int SetDir(const char* dir) {
+    return QDir::setCurrent(qs::rt::PathFromCp1252(dir)) ? 0 : -1;
+}
+
+int MakeDir(const char* dir) {
+    QByteArray native = QFile::encodeName(qs::rt::PathFromCp1252(dir));
+    if (mkdir(native.constData(), 0777) == 0) return 0;
+    return errno == EEXIST ? -9 : -1;
+}
+
+int GetDir(char dir[260]) {
+    qs::rt::CopyCp1252(QDir::toNativeSeparators(QDir::currentPath()), dir, 260);
+    return 0;
+}
