@@ -1,0 +1,152 @@
+// Choice of the spreadsheet reader by content and extension, and the cell reads by address.
+#include "competitor/Q12Classeur.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include "competitor/Q12Texte.h"
+
+namespace {
+
+// A competitor list is a few hundred kilobytes; anything past this is not one.
+constexpr std::streamoff kTailleMax = 64 << 20;
+
+std::string Extension(const char* path) {
+    const char* point = std::strrchr(path, '.');
+    const char* sep = std::strpbrk(point ? point : "", "/\\");
+    std::string ext = point && !sep ? point : "";
+    for (char& c : ext) c = char(std::tolower(uint8_t(c)));
+    return ext;
+}
+
+bool CommencePar(std::string_view octets, std::string_view magie) {
+    return octets.size() >= magie.size() && octets.substr(0, magie.size()) == magie;
+}
+
+constexpr std::string_view kMagieZip("PK\x03\x04", 4);
+constexpr std::string_view kMagieOle("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+}  // namespace
+
+// Paths are stored as the program stores them (Windows-1252, '\\' allowed).
+static std::string Q12CheminNatif(const char* path) {
+#ifdef _WIN32
+    return path;
+#else
+    std::string p = Q12Cp1252VersUtf8(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+#endif
+}
+
+std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, const char* extension,
+                                                     Q12Echec* echec) {
+    *echec = Q12Echec::Format;
+    std::string ext = Extension(extension);
+    if (CommencePar(octets, kMagieZip)) {
+        // Both kinds are zip packages; the extension says which, the other is tried next.
+        bool ods = ext == ".ods";
+        auto c = Q12OuvrirOrcus(octets, ods, echec);
+        if (c || *echec == Q12Echec::TropGrand) return c;
+        Q12Echec premier = *echec;
+        c = Q12OuvrirOrcus(octets, !ods, echec);
+        if (!c) *echec = premier;
+        return c;
+    }
+    if (CommencePar(octets, kMagieOle)) {
+        char modele[] = "/tmp/q12-xls-XXXXXX";
+        int fd = mkstemp(modele);
+        if (fd < 0) return *echec = Q12Echec::Illisible, nullptr;
+        bool ecrit = write(fd, octets.data(), octets.size()) == ssize_t(octets.size());
+        close(fd);
+        std::unique_ptr<Q12Classeur> c;
+        if (ecrit) c = Q12OuvrirXls(modele, echec);
+        else *echec = Q12Echec::Illisible;
+        unlink(modele);
+        return c;
+    }
+    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(octets, echec);
+    return nullptr;
+}
+
+std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec) {
+    *echec = Q12Echec::Introuvable;
+    if (!path || !*path) return nullptr;
+    std::string natif = Q12CheminNatif(path);
+    std::ifstream in(natif, std::ios::binary | std::ios::ate);
+    if (!in) return nullptr;
+    std::streamoff taille = in.tellg();
+    if (taille < 0) return nullptr;
+    if (taille > kTailleMax) return *echec = Q12Echec::TropGrand, nullptr;
+    std::string octets(size_t(taille), '\0');
+    in.seekg(0);
+    if (!in.read(octets.data(), taille)) return *echec = Q12Echec::Illisible, nullptr;
+    // FreeXL reads from a path: give it the file itself rather than a copy.
+    if (CommencePar(octets, kMagieOle)) return Q12OuvrirXls(natif.c_str(), echec);
+    return Q12OuvrirClasseurOctets(octets, path, echec);
+}
+
+namespace {
+
+bool LireAdresse(Q12Classeur& classeur, char colonne, int ligne, Q12Cellule* cellule) {
+    if (colonne < 'A' || colonne > 'Z' || ligne < 1) return false;
+    return classeur.Lire(ligne - 1, colonne - 'A', cellule);
+}
+
+int EntierDeNombre(double v) {
+    if (!std::isfinite(v)) return 0;
+    double r = std::round(v);
+    if (r < double(std::numeric_limits<int>::min()) || r > double(std::numeric_limits<int>::max())) return 0;
+    return int(r);
+}
+
+// A text holding a plain integer, blanks around allowed ("12", " +7 "); anything else is 0.
+int EntierDeTexte(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    bool negatif = !t.empty() && t.front() == '-';
+    if (negatif) t.remove_prefix(1);
+    if (t.empty() || t.front() == '+' || t.front() == '-') return 0;
+    int v = 0;
+    auto [fin, err] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (err != std::errc() || fin != t.data() + t.size()) return 0;
+    return negatif ? -v : v;
+}
+
+}  // namespace
+
+bool Q12LireEntier(Q12Classeur& classeur, char colonne, int ligne, int* valeur) {
+    Q12Cellule c;
+    *valeur = 0;
+    if (!LireAdresse(classeur, colonne, ligne, &c)) return false;
+    if (c.type == Q12Cellule::Nombre) *valeur = EntierDeNombre(c.nombre);
+    else if (c.type == Q12Cellule::Texte) *valeur = EntierDeTexte(c.texte);
+    return true;
+}
+
+bool Q12LireTexte(Q12Classeur& classeur, char colonne, int ligne, std::string* texte) {
+    Q12Cellule c;
+    texte->clear();
+    if (!LireAdresse(classeur, colonne, ligne, &c)) return false;
+    if (c.type == Q12Cellule::Texte) {
+        *texte = std::move(c.texte);
+    } else if (c.type == Q12Cellule::Nombre) {
+        char buf[32];
+        double v = c.nombre;
+        if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
+            std::snprintf(buf, sizeof buf, "%.0f", v);
+        else
+            std::snprintf(buf, sizeof buf, "%.15G", v);
+        *texte = buf;
+    }
+    return true;
+}

@@ -1,0 +1,14 @@
+// Text conversions for the import: the readers give UTF-8, the records hold Windows-1252.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// UTF-8 to Windows-1252, at most maxBytes bytes. Characters without a Windows-1252
+// byte and malformed sequences become '?'; line breaks and tabs become spaces.
+std::string Q12Utf8VersCp1252(std::string_view utf8, size_t maxBytes);
+// Windows-1252 to UTF-8 (files written by Windows programs in the ANSI code page).
+std::string Q12Cp1252VersUtf8(std::string_view cp1252);
+// True when text is well-formed UTF-8.
+bool Q12EstUtf8(std::string_view text);

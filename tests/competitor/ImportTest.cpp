@@ -1,0 +1,302 @@
+// Competitor import: real .xlsx, .xls and .csv files read into the waiting list.
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "competitor/Q12Classeur.h"
+#include "competitor/Q12Import.h"
+#include "competitor/Q12Listes.h"
+#include "tests/competitor/Q12Fixtures.h"
+
+using q12test::MakeXlsx;
+using q12test::PutNumber;
+using q12test::PutText;
+
+namespace {
+
+class Import : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Q12AllouerListes();
+        Q12EffacerListes();
+        Q12CnfDefaut(&cnf);
+    }
+    void TearDown() override { Q12LibererListes(); }
+
+    // Opens path and reads it with cnf; false if it could not be opened.
+    bool Read(const std::string& path, bool* allReadsOk = nullptr) {
+        Q12Echec echec;
+        auto c = Q12OuvrirClasseur(path.c_str(), &echec);
+        if (!c) return false;
+        bool ok = Q12LireListe(*c, cnf, path.c_str());
+        if (allReadsOk) *allReadsOk = ok;
+        return true;
+    }
+    const Q12ConcurrentRec& At(int i) { return (*Q12ListeG)[size_t(i)]; }
+    void WriteText(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    q12test::Scratch dir;
+    Q12Cnf cnf{};
+};
+
+TEST_F(Import, XlsxReadsNumbersUntilTheFirstEmptyCell) {
+    std::string path = dir.file("list.xlsx");
+    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
+        PutText(ws, "A1", "Bib");
+        for (int r = 2; r <= 11; ++r) {
+            std::string row = std::to_string(r);
+            PutNumber(ws, ("A" + row).c_str(), 100 + r);
+            PutText(ws, ("B" + row).c_str(), "Name" + row);
+            PutText(ws, ("C" + row).c_str(), "First" + row);
+            PutText(ws, ("D" + row).c_str(), "Cat" + row);
+            PutText(ws, ("E" + row).c_str(), "Club" + row);
+        }
+        PutNumber(ws, "A13", 500);   // after the empty A12: not read
+    });
+    bool ok = false;
+    ASSERT_TRUE(Read(path, &ok));
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(Q12NbListeG, 10);
+    EXPECT_EQ(At(0).Numero, 102);
+    EXPECT_STREQ(At(0).Texte1, "Name2");
+    EXPECT_STREQ(At(0).Texte2, "First2");
+    EXPECT_STREQ(At(0).Texte3, "Club2");   // third text is column E by default
+    EXPECT_EQ(At(9).Numero, 111);
+    EXPECT_EQ(At(9).Envoye, 0);
+    EXPECT_EQ(At(10).Numero, 0);
+    EXPECT_STREQ(Q12CnfG.Chemin, path.c_str());
+}
+
+TEST_F(Import, FirstRowAndColumnLettersChooseTheCells) {
+    std::string path = dir.file("shifted.xlsx");
+    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
+        PutNumber(ws, "C4", 99);      // above the first row
+        PutNumber(ws, "C5", 7);
+        PutNumber(ws, "C6", 8);
+        PutNumber(ws, "A5", 1);       // the default number column
+        PutText(ws, "F5", "club-f");
+        PutText(ws, "B5", "name-b");
+        PutText(ws, "D5", "not read");
+    });
+    cnf.PremiereLigne = 5;
+    cnf.ColNumero = 'C';
+    cnf.ColTexte1 = 'B';
+    cnf.ColTexte2 = 0;                // "--": not read
+    cnf.ColTexte3 = 'F';
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_EQ(At(0).Numero, 7);
+    EXPECT_EQ(At(1).Numero, 8);
+    EXPECT_STREQ(At(0).Texte1, "name-b");
+    EXPECT_STREQ(At(0).Texte2, "");
+    EXPECT_STREQ(At(0).Texte3, "club-f");
+}
+
+TEST_F(Import, LongTextsAreCutToTheirFields) {
+    std::string path = dir.file("long.xlsx");
+    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
+        PutNumber(ws, "A2", 1);
+        PutText(ws, "B2", std::string(100, 'b'));
+        PutText(ws, "C2", std::string(100, 'c'));
+        PutText(ws, "E2", std::string(100, 'e'));
+    });
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 1);
+    EXPECT_EQ(std::string(At(0).Texte1), std::string(63, 'b'));
+    EXPECT_EQ(std::string(At(0).Texte2), std::string(63, 'c'));
+    EXPECT_EQ(std::string(At(0).Texte3), std::string(41, 'e'));
+}
+
+TEST_F(Import, NumberColumnStopsAtTextZeroOrNegative) {
+    struct Case { const char* name; bool text; const char* value; int expected; };
+    for (Case k : {Case{"word", true, "abc", 1}, Case{"digits", true, " 12 ", 3}, Case{"zero", false, "0", 1},
+                   Case{"negative", false, "-4", 1}, Case{"fraction", false, "2.6", 3},
+                   Case{"mixed", true, "12a", 1}}) {
+        SCOPED_TRACE(k.name);
+        std::string path = dir.file(std::string(k.name) + ".xlsx");
+        MakeXlsx(path, 1, [&](int, lxw_worksheet* ws) {
+            PutNumber(ws, "A2", 5);
+            if (k.text) PutText(ws, "A3", k.value);
+            else PutNumber(ws, "A3", std::stod(k.value));
+            PutNumber(ws, "A4", 6);
+        });
+        ASSERT_TRUE(Read(path));
+        EXPECT_EQ(Q12NbListeG, k.expected);
+        if (k.expected == 3) {
+            EXPECT_GT(At(1).Numero, 0);
+        }
+    }
+}
+
+TEST_F(Import, AtMostOneThousandCompetitors) {
+    std::string path = dir.file("big.xlsx");
+    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
+        for (int r = 1; r <= 1200; ++r) worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
+    });
+    ASSERT_TRUE(Read(path));
+    EXPECT_EQ(Q12NbListeG, 1000);
+    EXPECT_EQ(At(999).Numero, 1000);
+}
+
+TEST_F(Import, TextColumnsShowNumbersAndConvertToWindows1252) {
+    std::string path = dir.file("texts.xlsx");
+    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
+        PutNumber(ws, "A2", 1);
+        PutText(ws, "B2", "M\xC3\xBCller \xE2\x82\xAC");   // "Müller €"
+        PutText(ws, "C2", "\xE6\x97\xA5\xE6\x9C\xAC");      // two CJK characters
+        PutNumber(ws, "E2", 42);
+        PutNumber(ws, "A3", 2);
+        PutNumber(ws, "B3", 3.5);
+        PutNumber(ws, "C3", -7);
+    });
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_STREQ(At(0).Texte1, "M\xFCller \x80");
+    EXPECT_STREQ(At(0).Texte2, "??");
+    EXPECT_STREQ(At(0).Texte3, "42");
+    EXPECT_STREQ(At(1).Texte1, "3.5");
+    EXPECT_STREQ(At(1).Texte2, "-7");
+}
+
+TEST_F(Import, WorksheetIndexPicksTheSheet) {
+    std::string path = dir.file("sheets.xlsx");
+    MakeXlsx(path, 2, [](int sheet, lxw_worksheet* ws) {
+        PutNumber(ws, "A2", sheet == 0 ? 11 : 22);
+        PutNumber(ws, "A3", sheet == 0 ? 12 : 23);
+    });
+    cnf.Feuille = 2;
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_EQ(At(0).Numero, 22);
+
+    // A sheet the workbook lacks reads nothing and leaves no last path.
+    cnf.Feuille = 3;
+    bool ok = true;
+    ASSERT_TRUE(Read(path, &ok));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(Q12NbListeG, 0);
+    EXPECT_STREQ(Q12CnfG.Chemin, "");
+}
+
+TEST_F(Import, XlsFixtureReadsLikeTheSpreadsheet) {
+    std::string path = q12test::FixtureXls();
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 10);
+    EXPECT_EQ(At(0).Numero, 101);
+    EXPECT_EQ(At(9).Numero, 110);
+    EXPECT_STREQ(At(1).Texte1, "M\xFCller");
+    EXPECT_STREQ(At(1).Texte2, "Zo\xEB");
+    EXPECT_STREQ(At(3).Texte3, "42");
+    EXPECT_STREQ(At(4).Texte3, "3.5");
+    EXPECT_EQ(std::string(At(5).Texte1), std::string(63, 'N'));
+
+    // FreeXL opens on the last sheet: the index must still choose.
+    cnf.Feuille = 1;
+    cnf.PremiereLigne = 2;
+    ASSERT_TRUE(Read(path));
+    EXPECT_EQ(At(0).Numero, 101);
+    cnf.Feuille = 2;
+    ASSERT_TRUE(Read(path));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_EQ(At(0).Numero, 7);
+}
+
+TEST_F(Import, CsvWithCommasSemicolonsQuotesAndCrlf) {
+    std::string commas = dir.file("list.csv");
+    WriteText(commas, "Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club \"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n");
+    ASSERT_TRUE(Read(commas));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_STREQ(At(0).Texte1, "Doe, Jr");
+    EXPECT_STREQ(At(0).Texte3, "Club \"A\"");
+    EXPECT_STREQ(At(1).Texte3, "B");   // no '\r' left on the last column
+
+    // A list saved by a French spreadsheet: ';' and Windows-1252 bytes.
+    std::string semis = dir.file("liste.csv");
+    WriteText(semis, "Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9" "cureuils\n11;Z;Z;Z;Z");
+    ASSERT_TRUE(Read(semis));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_EQ(At(0).Numero, 10);
+    EXPECT_STREQ(At(0).Texte1, "B\xE9rard");
+    EXPECT_STREQ(At(0).Texte3, "Les \xC9" "cureuils");
+    EXPECT_EQ(At(1).Numero, 11);
+}
+
+TEST_F(Import, CorruptOrForeignFilesDoNotOpen) {
+    std::mt19937 rng(42);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = char(rng());
+    std::string good = dir.file("good.xlsx");
+    MakeXlsx(good, 1, [](int, lxw_worksheet* ws) { PutNumber(ws, "A2", 1); });
+    std::ifstream in(good, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 200u);
+
+    struct Case { const char* name; std::string bytes; };
+    for (const Case& k : {Case{"noise.xlsx", noise}, Case{"truncated.xlsx", bytes.substr(0, bytes.size() / 2)},
+                          Case{"empty.xlsx", ""}, Case{"noise.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise},
+                          Case{"binary.csv", std::string("1,2\0,3", 6)}, Case{"list.pdf", "1,2,3"}}) {
+        SCOPED_TRACE(k.name);
+        std::string path = dir.file(k.name);
+        WriteText(path, k.bytes);
+        Q12Echec echec = Q12Echec::Aucun;
+        EXPECT_EQ(Q12OuvrirClasseur(path.c_str(), &echec), nullptr);
+        EXPECT_NE(echec, Q12Echec::Aucun);
+    }
+    Q12Echec echec;
+    EXPECT_EQ(Q12OuvrirClasseur(dir.file("missing.xlsx").c_str(), &echec), nullptr);
+    EXPECT_EQ(echec, Q12Echec::Introuvable);
+}
+
+// A workbook whose reads fail at a chosen cell.
+class FailingBook : public Q12Classeur {
+public:
+    int failRow = -1, failCol = -1;
+    int NombreFeuilles() const override { return 1; }
+    bool ChoisirFeuille(int index) override { return index == 1; }
+    bool Lire(int ligne, int colonne, Q12Cellule* c) override {
+        *c = Q12Cellule{};
+        if (ligne == failRow && colonne == failCol) return false;
+        if (ligne < 1 || ligne > 5) return true;
+        c->type = colonne == 0 ? Q12Cellule::Nombre : Q12Cellule::Texte;
+        c->nombre = ligne;
+        c->texte = "t" + std::to_string(ligne);
+        return true;
+    }
+};
+
+TEST_F(Import, AFailingReadKeepsThePartialListWithoutPath) {
+    std::strcpy(Q12CnfG.Chemin, "before.xlsx");
+    FailingBook book;
+    book.failRow = 3;   // row 4's second text column
+    book.failCol = 2;
+    EXPECT_FALSE(Q12LireListe(book, cnf, "book.xlsx"));
+    ASSERT_EQ(Q12NbListeG, 3);   // rows 2, 3 and the row of the failing text read
+    EXPECT_EQ(At(2).Numero, 3);
+    EXPECT_STREQ(At(2).Texte1, "t3");
+    EXPECT_STREQ(At(2).Texte2, "");
+    EXPECT_STREQ(Q12CnfG.Chemin, "");
+
+    book.failCol = 0;   // the number itself
+    EXPECT_FALSE(Q12LireListe(book, cnf, "book.xlsx"));
+    EXPECT_EQ(Q12NbListeG, 2);
+}
+
+TEST_F(Import, ReimportReplacesBothListsAndKeepsItsPath) {
+    (*Q12HistoG)[0].Numero = 9;
+    Q12NbHistoG = 1;
+    FailingBook book;
+    std::strcpy(Q12CnfG.Chemin, "same.xlsx");
+    // The path handed in is the last imported path itself, which emptying clears.
+    EXPECT_TRUE(Q12LireListe(book, cnf, Q12CnfG.Chemin));
+    EXPECT_EQ(Q12NbListeG, 5);
+    EXPECT_EQ(Q12NbHistoG, 0);
+    EXPECT_STREQ(Q12CnfG.Chemin, "same.xlsx");
+}
+
+}  // namespace
