@@ -1,0 +1,71 @@
+// Frames of the clock's line protocol: check value, building, line cutting, checking.
+#include "link/SbComFrame.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lib/StrBuf.h"
+#include "link/SbComErreur.h"
+#include "ui/Texts.h"
+
+int16_t SbComSomme(const char* payload) {
+    uint16_t sum = 0;
+    for (const char* p = payload; *p; ++p) sum = uint16_t(sum + int8_t(*p));
+    return int16_t(sum);
+}
+
+int SbComFormerTrame(const char* payload, char* out, size_t size) {
+    // The sum is sign-extended as the clock's own firmware expects; the program's
+    // payloads never reach the negative range.
+    StrFormat(out, size, "#%s%c%04X%c%c", payload, 9, unsigned(int(SbComSomme(payload))), 13, 10);
+    return int(strnlen(out, size));
+}
+
+static int RejeterLigne() {
+    SbComPoserErreur(GMesComG[9], GMesComG[13]);
+    return 0;
+}
+
+int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]) {
+    memset(message, 0, kSbComMessageMax);
+    if (length < 0 || length > kSbComLigneMax) return RejeterLigne();
+    const char* tab = static_cast<const char*>(memchr(line, 9, size_t(length)));
+    if (!tab) return RejeterLigne();
+    int payloadLength = int(tab - line);
+    if (payloadLength > kSbComMessageMax - 1) return RejeterLigne();
+    memcpy(message, line, size_t(payloadLength));
+    // A NUL inside the payload would hide bytes from the check value: refuse it.
+    if (int(strlen(message)) != payloadLength) return RejeterLigne();
+
+    char digits[5] = {};
+    int after = length - payloadLength - 1;
+    memcpy(digits, tab + 1, size_t(after < 4 ? after : 4));
+    unsigned value = 0;
+    if (sscanf(digits, "%X", &value) != 1) return RejeterLigne();
+    if (long(value) != long(SbComSomme(message))) return RejeterLigne();
+    return 1;
+}
+
+void SbComLecteurLignes::Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context) {
+    for (size_t i = 0; i < count; ++i) {
+        char c = bytes[i];
+        if (c == 10) {
+            line_[size_t(length_)] = 0;
+            recepteur(context, line_.data(), length_, tooLong_);
+            length_ = 0;
+            tooLong_ = false;
+        } else if (length_ < kSbComLigneMax) {
+            line_[size_t(length_++)] = c;
+        } else {
+            tooLong_ = true;
+        }
+    }
+}
+
+int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]) {
+    if (tooLong) {
+        memset(message, 0, kSbComMessageMax);
+        return RejeterLigne();
+    }
+    return SbComVerifierLigne(text, length, message);
+}

@@ -1,0 +1,36 @@
+// The serial link to the clock: opening and closing, writing frames, the single
+// command in flight and its acknowledgement wait, and the reception callback.
+#pragma once
+
+#include "link/SbComFrame.h"
+
+// Opening, closing.
+int SbComOuvrir(int mode);          // 0 success, 1 failure or closed
+int SbComOuvrirPort();              // 0 success, 1 port error, 2 no answer to "SN"
+void SbComErreurPort(int result);   // records the opening error (title 3, text 10 or 11)
+void SbComQuitter();                // closes the link and resets its run-time fields
+
+// Transmission.
+void SbComEnvoyerTrame(const char* payload);   // frames and writes one payload
+void SbComEmission(const char* payload);       // hands a command to the link, arms the wait
+void SbComAttendreAck();                       // waits up to 5 s for "AK"
+inline constexpr double kSbComAttenteAck = 5.0;
+
+// Reception: the LF callback installed on the port, and one checked line into SbComMessageG.
+void RsDetectFlag(int port, int eventMask, void* callbackData);
+int RsReception();
+
+// The port as the link sees it. Defaults to the run-time's serial operations;
+// tests install their own to capture the literal frames and answer in the wait.
+struct SbComPortOps {
+    int (*ecrire)(const char* frame, int length);  // bytes written, < 0 on error
+    int (*etat)();                                  // port error status, 0 when clear
+    void (*evenements)();                           // one pass of event processing in the wait
+    double (*horloge)();                            // seconds
+};
+void SbComInstallerPort(const SbComPortOps* ops);   // nullptr restores the run-time's
+
+// Formats GMesComG entry 10 or 11 with the port number. The entry is used as a
+// format only when it holds exactly one integer conversion and nothing else;
+// otherwise the number is appended after the text.
+void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size);

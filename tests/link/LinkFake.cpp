@@ -1,0 +1,120 @@
+// The fake port of the link tests.
+#include "LinkFake.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/SbComDecoder.h"
+#include "link/SbComErreur.h"
+#include "link/SbComLink.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "ui/Texts.h"
+
+namespace linkfake {
+
+namespace {
+
+SbComLecteurLignes g_reader;
+bool g_replyDue = false;
+
+void Livrer(void*, const char* text, int length, bool tooLong) {
+    if (SbComAccepterLigne(text, length, tooLong, SbComMessageG)) SbComDecoder();
+}
+
+int Ecrire(const char* frame, int length) {
+    State& s = S();
+    if (s.writeResult < 0) return s.writeResult;
+    s.frames.emplace_back(frame, size_t(length));
+    g_replyDue = true;
+    return length;
+}
+
+int Etat() { return S().portStatus; }
+
+// The clock answers on the first event pass after a frame.
+void Evenements() {
+    State& s = S();
+    ++s.waitPasses;
+    s.now += 0.25;
+    if (!g_replyDue) return;
+    g_replyDue = false;
+    if (!s.replies.empty()) {
+        std::string bytes = s.replies.front();
+        s.replies.pop_front();
+        Recevoir(bytes);
+    } else if (s.autoAck) {
+        Recevoir(Ligne("AK"));
+    }
+}
+
+// Time also moves while the link polls the port's status.
+double Horloge() {
+    S().now += 0.001;
+    return S().now;
+}
+
+const SbComPortOps kOps = {Ecrire, Etat, Evenements, Horloge};
+
+}  // namespace
+
+State& S() {
+    static State s;
+    return s;
+}
+
+std::vector<std::string> Payloads() {
+    std::vector<std::string> out;
+    for (const std::string& f : S().frames) {
+        size_t tab = f.find('\t');
+        out.push_back(f.substr(1, tab == std::string::npos ? std::string::npos : tab - 1));
+    }
+    return out;
+}
+
+void Recevoir(const std::string& bytes) { g_reader.Alimenter(bytes.data(), bytes.size(), Livrer, nullptr); }
+
+std::string Ligne(const std::string& payload) {
+    char check[8];
+    snprintf(check, sizeof check, "%04X", unsigned(SbComSomme(payload.c_str())) & 0xFFFF);
+    return payload + "\t" + check + "\r\n";
+}
+
+void LinkTest::SetUp() {
+    S() = State{};
+    g_reader.Raz();
+    g_replyDue = false;
+    for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+    snprintf(GMesComG[10], sizeof GMesComG[10], "Port COM%%d cannot be opened");
+    snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
+    SbComValDefaut(&SbComG);
+    SbCrG = SbCr{};
+    SbQ31CrG = SbQ31Cr{};
+    SbComG.linkState = 1;
+    SbComInstallerPort(&kOps);
+    SbComAckPendingG = 0;
+    uint8_t state = SbComG.linkState;
+    SbComG.linkState = 0;   // clear the error without touching a port
+    SbComDeplanter();
+    SbComG.linkState = state;
+}
+
+void LinkTest::TearDown() {
+    SbComG.linkState = 0;
+    SbComDeplanter();
+    SbComInstallerPort(nullptr);
+}
+
+std::string LinkTest::Titre() {
+    char title[200], text[200];
+    SbComTexteErreur(title, text);
+    return title;
+}
+
+std::string LinkTest::Texte() {
+    char title[200], text[200];
+    SbComTexteErreur(title, text);
+    return text;
+}
+
+}  // namespace linkfake
