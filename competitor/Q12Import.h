@@ -21,3 +21,6 @@ bool Q12ImporterExcel(const char* path);
 using Q12DialogueFn = bool (*)(Q12Cnf* cnf);
 void Q12SetDialogue(Q12DialogueFn dialogue);
 bool Q12DialogueImport(Q12Cnf* cnf);
+// Tests: called with the dialog's panel on every turn of its loop, to answer it.
+using Q12TourDialogueFn = void (*)(int panel);
+void Q12SetTourDialogue(Q12TourDialogueFn tour);
