@@ -12,9 +12,16 @@ int SbAfficherErreur(int parent, const char* title, const char* text, const char
                      const char* firstCaption, bool showSecond, const char* secondCaption);
 void SbAboutOuvrir(int parent, const char* title, const char* version, int value, bool full);
 void SbAboutFermer();
+// The about panel's callback: a click outside its hyperlinks closes the box.
+int FSabAbout(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int SbChoixLangue(int parent);
 
 // The background task run by the popups' loops (set by the application; none by default).
 using SbTacheFondHook = void (*)();
 void SbSetTacheFond(SbTacheFondHook hook);
 void SbTacheFond();
+
+// Tests: called with the dialog's panel on every turn of a modal dialog's loop
+// (popups, error box, language choice), to answer it as the operator would.
+using SbTourModalHook = void (*)(int panel);
+void SbSetTourModal(SbTourModalHook hook);

@@ -1,0 +1,95 @@
+// Panel helpers: opening documents and listing free serial ports.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Survol.h"
+
+namespace {
+
+std::string lastTitle, lastMessage, lastDocument;
+int documentResult = 0;
+
+void CatchMessage(const char* title, const char* message) {
+    lastTitle = title;
+    lastMessage = message;
+}
+int CatchDocument(const char* path) {
+    lastDocument = path;
+    return documentResult;
+}
+
+class Documents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lastTitle.clear();
+        lastMessage.clear();
+        lastDocument.clear();
+        SetMessageHook(CatchMessage);
+        SetDocumentHook(CatchDocument);
+    }
+    void TearDown() override {
+        SetMessageHook(nullptr);
+        SetDocumentHook(nullptr);
+    }
+};
+
+TEST_F(Documents, MissingDocumentShowsTheFrenchMessageWithTheFullPath) {
+    documentResult = -1;
+    GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
+    EXPECT_EQ(lastDocument, "Doc\\Quick Start QS310 Manager EN.pdf");
+    EXPECT_EQ(lastTitle, "Ouverture fichier PDF");
+    EXPECT_EQ(lastMessage,
+              "Impossible de lire le fichier ''Doc\\Quick Start QS310 Manager EN.pdf'' :\n"
+              "   - une version r\xE9" "cente d'AcrobatReader doit-\xEAtre install\xE9" "e sur votre PC ;\n"
+              "   - v\xE9rifier la pr\xE9sence du fichier.");
+    int cursor = -1;
+    GetMouseCursor(&cursor);
+    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);
+}
+
+TEST_F(Documents, OpenedDocumentShowsNoMessageAndLongPathsAreBounded) {
+    documentResult = 0;
+    GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager FR.pdf");
+    EXPECT_EQ(lastDocument, "Doc\\Quick Start QS310 Manager FR.pdf");
+    EXPECT_TRUE(lastMessage.empty());
+    std::string longFolder(400, 'd');
+    GenOuvrirPdf(longFolder.c_str(), "x.pdf");
+    EXPECT_EQ(lastDocument.size(), 259u);
+}
+
+TEST(SerialPorts, FreePortsAreListedInOrderAndClosedAgain) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    int master1 = -1, slave1 = -1, master3 = -1, slave3 = -1;
+    char name1[128], name3[128];
+    ASSERT_EQ(openpty(&master1, &slave1, name1, nullptr, nullptr), 0);
+    ASSERT_EQ(openpty(&master3, &slave3, name3, nullptr, nullptr), 0);
+    std::filesystem::create_directory(dir.file("Ports"));
+    std::filesystem::create_symlink(name1, dir.file("Ports/COM1"));
+    std::filesystem::create_symlink("/nonexistent/tty", dir.file("Ports/COM2"));
+    std::filesystem::create_symlink(name3, dir.file("Ports/COM3"));
+
+    int ports[64] = {};
+    int n = GenPortsComLibres(ports);
+    std::vector<int> found(ports, ports + n);
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+    EXPECT_NE(std::find(found.begin(), found.end(), 1), found.end());
+    EXPECT_EQ(std::find(found.begin(), found.end(), 2), found.end());
+    EXPECT_NE(std::find(found.begin(), found.end(), 3), found.end());
+    // Both were closed again: they open once more.
+    EXPECT_GE(OpenCom(1, ""), 0);
+    EXPECT_GE(OpenCom(3, ""), 0);
+    CloseCom(1);
+    CloseCom(3);
+    for (int fd : {master1, slave1, master3, slave3}) close(fd);
+}
+
+}  // namespace

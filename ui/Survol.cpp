@@ -1,0 +1,93 @@
+// Hover highlighting of buttons, caption hiding, free serial ports, opening documents.
+#include "ui/Survol.h"
+
+#include "lib/StrBuf.h"
+#include "platform/cvi.h"
+
+namespace {
+
+bool survolActif = true;
+// Place + 1 of the control under the mouse at the last update (0 none, -1 not yet
+// known); one memory for every panel, as only the active panel is followed.
+int survolPrecedent = -1;
+
+bool Utilisable(int panel, int control) {
+    int visible = 0, dimmed = 1;
+    GetCtrlAttribute(panel, control, ATTR_VISIBLE, &visible);
+    GetCtrlAttribute(panel, control, ATTR_DIMMED, &dimmed);
+    return visible && !dimmed;
+}
+
+bool SousLaSouris(int panel, int control) {
+    int largeur = 0, hauteur = 0, x = -1, y = -1, gauche = 0, droite = 0, touches = 0;
+    GetCtrlAttribute(panel, control, ATTR_WIDTH, &largeur);
+    GetCtrlAttribute(panel, control, ATTR_HEIGHT, &hauteur);
+    if (GetRelativeMouseState(panel, control, &x, &y, &gauche, &droite, &touches) < 0) return false;
+    return x >= 0 && x <= largeur && y >= 0 && y <= hauteur;
+}
+
+}  // namespace
+
+void GenActiverSurvol(bool on) { survolActif = on; }
+
+void GenSurvolBp(int panel, int count, int captioned, const int* controls) {
+    if (!survolActif || !controls || count <= 0) return;
+    if (GetActivePanel() != panel) return;
+    if (captioned > count) captioned = count;
+
+    int survole = 0;
+    for (int i = 0; i < count; ++i) {
+        if (Utilisable(panel, controls[i]) && SousLaSouris(panel, controls[i])) {
+            survole = i + 1;
+            break;
+        }
+    }
+    if (survole == survolPrecedent) return;
+
+    SetMouseCursor(survole == 0 ? VAL_DEFAULT_CURSOR : VAL_POINTING_FINGER_CURSOR);
+    for (int i = 0; i < captioned; ++i)
+        if (i + 1 != survole) SetCtrlAttribute(panel, controls[i], ATTR_LABEL_VISIBLE, 0);
+    if (survole != 0) SetCtrlAttribute(panel, controls[survole - 1], ATTR_LABEL_VISIBLE, 1);
+    survolPrecedent = survole;
+}
+
+void GenEffaceLabel(int panel, int count, const int* controls) {
+    if (!controls) return;
+    for (int i = 0; i < count; ++i) SetCtrlAttribute(panel, controls[i], ATTR_LABEL_VISIBLE, 0);
+}
+
+int GenPortsComLibres(int ports[64]) {
+    int libres = 0;
+    for (int port = 1; port <= 64; ++port) {
+        if (OpenCom(port, "") < 0) continue;
+        ports[libres++] = port;
+        CloseCom(port);
+    }
+    return libres;
+}
+
+void GenPortsComCtrl(int panel, int control, const int* ports, int count) {
+    ClearListCtrl(panel, control);
+    if (!ports) return;
+    for (int i = 0; i < count && i < 64; ++i) {
+        char nom[16];
+        StrFormat(nom, sizeof nom, "COM%d", ports[i]);
+        InsertListItem(panel, control, -1, nom, ports[i]);
+    }
+}
+
+void GenOuvrirPdf(const char* folder, const char* file) {
+    SetWaitCursor(1);
+    char chemin[260];
+    StrFormat(chemin, sizeof chemin, "%s%s", folder ? folder : "", file ? file : "");
+    if (OpenDocument(chemin) != 0) {
+        char message[512];
+        StrFormat(message, sizeof message,
+                  "Impossible de lire le fichier ''%s'' :\n"
+                  "   - une version r\xE9" "cente d'AcrobatReader doit-\xEAtre install\xE9" "e sur votre PC ;\n"
+                  "   - v\xE9rifier la pr\xE9sence du fichier.",
+                  chemin);
+        MessagePopup("Ouverture fichier PDF", message);
+    }
+    SetWaitCursor(0);
+}
