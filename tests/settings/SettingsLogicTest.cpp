@@ -1,0 +1,107 @@
+// Rules of the settings pages that need no window.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "link/SbComRecord.h"
+#include "settings/Q31FSetLogique.h"
+
+TEST(SettingsLogic, ProgramNumberSkipsFiveAndSeven) {
+    EXPECT_EQ(Q31FSetProgCorriger(5, 4), 6);    // stepping up from 4
+    EXPECT_EQ(Q31FSetProgCorriger(5, 9), 4);    // typed after 9
+    EXPECT_EQ(Q31FSetProgCorriger(5, 6), 4);    // stepping down from 6
+    EXPECT_EQ(Q31FSetProgCorriger(7, 6), 8);    // stepping up from 6
+    EXPECT_EQ(Q31FSetProgCorriger(7, 8), 6);    // stepping down from 8
+    EXPECT_EQ(Q31FSetProgCorriger(7, 0), 8);
+    for (int v : {1, 4, 6, 8, 10, 50}) EXPECT_EQ(Q31FSetProgCorriger(v, 30), v);
+}
+
+TEST(SettingsLogic, TimeBaseShownOffWhileInputDisabledAndEnabledFollowsIt) {
+    SbComInput in{};
+    in.timeBase = 100;
+    in.enabled = 0;
+    EXPECT_EQ(Q31FSetBaseAffichee(in), 0);
+    in.enabled = 1;
+    EXPECT_EQ(Q31FSetBaseAffichee(in), 100);
+
+    Q31FSetBaseEntree(&in, 0);
+    EXPECT_EQ(in.timeBase, 0);
+    EXPECT_EQ(in.enabled, 0);
+    Q31FSetBaseEntree(&in, 1);
+    EXPECT_EQ(in.timeBase, 1);
+    EXPECT_EQ(in.enabled, 1);
+}
+
+TEST(SettingsLogic, EthernetAddressSplitAndRebuiltWithThreeDigitsPerByte) {
+    int b[4] = {9, 9, 9, 9};
+    EXPECT_EQ(Q31FSetEthernetDecouper("192.168.1.1", b), 4);
+    EXPECT_EQ(b[0], 192);
+    EXPECT_EQ(b[3], 1);
+    EXPECT_EQ(Q31FSetEthernetDecouper("010.000.000.005", b), 4);
+    EXPECT_EQ(b[0], 10);
+    EXPECT_EQ(b[3], 5);
+
+    char out[24];
+    const int bytes[4] = {10, 0, 0, 5};
+    Q31FSetEthernetFormer(bytes, out, sizeof out);
+    EXPECT_STREQ(out, "010.000.000.005");
+    const int wild[4] = {300, -4, 255, 0};
+    Q31FSetEthernetFormer(wild, out, sizeof out);
+    EXPECT_STREQ(out, "255.000.255.000");
+}
+
+TEST(SettingsLogic, UnreadableEthernetBytesAreZero) {
+    int b[4] = {7, 7, 7, 7};
+    EXPECT_EQ(Q31FSetEthernetDecouper("10.20", b), 2);
+    EXPECT_EQ(b[1], 20);
+    EXPECT_EQ(b[2], 0);
+    EXPECT_EQ(b[3], 0);
+    EXPECT_EQ(Q31FSetEthernetDecouper("", b), 0);
+    EXPECT_EQ(b[0], 0);
+    EXPECT_EQ(Q31FSetEthernetDecouper(nullptr, b), 0);
+}
+
+TEST(SettingsLogic, GsmStateFromStatusBits) {
+    EXPECT_EQ(Q31FSetEtatGsm(0x00), 0);
+    EXPECT_EQ(Q31FSetEtatGsm(0x40), 0);   // bit 6 alone: still off
+    EXPECT_EQ(Q31FSetEtatGsm(0x01), 1);
+    EXPECT_EQ(Q31FSetEtatGsm(0x41), 2);
+    EXPECT_EQ(Q31FSetEtatGsm(0xFF), 2);
+}
+
+TEST(SettingsLogic, SynchronisationModeFromTheTwoChoices) {
+    EXPECT_EQ(Q31FSetModeSynchro(1, 0), 2);
+    EXPECT_EQ(Q31FSetModeSynchro(0, 1), 5);
+    EXPECT_EQ(Q31FSetModeSynchro(0, 0), 0);
+}
+
+TEST(SettingsLogic, StoredProgramFlagsKeepBitsOneToSeven) {
+    EXPECT_EQ(Q31FSetFlagsProg(0xFE, 1), 0xFF);
+    EXPECT_EQ(Q31FSetFlagsProg(0xFF, 0), 0xFE);
+    EXPECT_EQ(Q31FSetFlagsProg(0x54, 1), 0x55);
+    EXPECT_EQ(Q31FSetFlagsProg(-1, 0), -2);   // a flag byte read back as signed
+}
+
+TEST(SettingsLogic, RunLoadingDimmingFollowsRunsAndTarget) {
+    SbComRun run{};
+    run.current = 0;
+    run.next = 1;   // no finished run yet
+    Q31FSetEtatChargement e = Q31FSetChargement(run, 0);
+    EXPECT_TRUE(e.loadDimmed);
+    EXPECT_TRUE(e.numberDimmed);
+    EXPECT_FALSE(e.clearDimmed);
+    EXPECT_EQ(e.maxRun, 1);
+
+    run.next = 5;
+    e = Q31FSetChargement(run, 1);
+    EXPECT_FALSE(e.loadDimmed);
+    EXPECT_FALSE(e.numberDimmed);
+    EXPECT_EQ(e.maxRun, 4);
+
+    run.current = 4;   // a run is open: its times would come into the open table
+    e = Q31FSetChargement(run, 1);
+    EXPECT_TRUE(e.loadDimmed);
+    EXPECT_TRUE(e.clearDimmed);
+    e = Q31FSetChargement(run, 0);   // towards another target it may still load
+    EXPECT_FALSE(e.loadDimmed);
+}
