@@ -23,7 +23,10 @@ double HorlogeRuntime() { return Timer(); }
 const SbComPortOps kRuntime = {EcrireRuntime, EtatRuntime, EvenementsRuntime, HorlogeRuntime};
 const SbComPortOps* g_ops = &kRuntime;
 
-// A line longer than the buffer leaves its tail in the queue: it is dropped up to its LF.
+// A line longer than a line may be is read in pieces of kLecture bytes; the pieces
+// after the first are dropped up to its LF. (A piece of exactly kLecture bytes may
+// or may not have ended at the LF; only a line of exactly that length is misjudged.)
+constexpr int kLecture = 1024;
 bool g_skipTail = false;
 
 // Polls the port's error status for at most 1 s. True when clear.
@@ -103,9 +106,8 @@ int RsReception() {
         SbComPoserErreur(GMesComG[9], GMesComG[12]);
         return -1;
     }
-    // One byte more than a line may hold tells an over-long line from a full one.
-    char line[kSbComLigneMax + 2] = {};
-    int n = ComRdTerm(SbComG.port, line, kSbComLigneMax + 1, 10);
+    char line[kLecture + 1] = {};
+    int n = ComRdTerm(SbComG.port, line, kLecture, 10);
     if (n < 0) {
         SbComPoserErreur(GMesComG[9], GetRS232ErrorString(n));
         return -1;
@@ -113,11 +115,11 @@ int RsReception() {
     bool tooLong = n > kSbComLigneMax;
     if (g_skipTail) {
         // The rest of an over-long line: already reported.
-        g_skipTail = tooLong;
+        g_skipTail = n == kLecture;
         return 0;
     }
     if (n == 0) return 0;
-    if (tooLong) g_skipTail = true;
+    g_skipTail = n == kLecture;
     return SbComAccepterLigne(line, n, tooLong, SbComMessageG) == 1 ? 1 : 0;
 }
 
@@ -127,6 +129,11 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
         if (r == 1) SbComDecoder();
         else if (r < 0) break;   // the port itself failed: the next LF event tries again
     }
+}
+
+void SbComSurveiller() {
+    if (SbComG.linkState != 1 || SbComErreur()) return;
+    if (g_ops->etat() != 0) SbComPoserErreur(GMesComG[9], GMesComG[12]);
 }
 
 int SbComOuvrirPort() {

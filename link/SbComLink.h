@@ -20,6 +20,11 @@ inline constexpr double kSbComAttenteAck = 5.0;
 void RsDetectFlag(int port, int eventMask, void* callbackData);
 int RsReception();
 
+// Called by the background task: a port that went away while open (adapter pulled,
+// far end hung up) raises the port error (title 9, text 12) without waiting for
+// the next command.
+void SbComSurveiller();
+
 // The port as the link sees it. Defaults to the run-time's serial operations;
 // tests install their own to capture the literal frames and answer in the wait.
 struct SbComPortOps {
