@@ -121,6 +121,11 @@ const std::map<QString, Draw>& Glyphs() {
              p.setBrush(p.pen().color());
              p.drawPolygon(QPolygonF({{7, 4}, {20, 12}, {7, 20}}));
          }},
+        {"startstop", [](QPainter& p) {
+             p.setBrush(p.pen().color());
+             p.drawPolygon(QPolygonF({{2, 6}, {11, 12}, {2, 18}}));
+             p.drawRect(QRectF(14, 7, 9, 10));
+         }},
         {"stop", [](QPainter& p) {
              p.setBrush(p.pen().color());
              p.drawRect(QRectF(6, 6, 12, 12));
