@@ -1,0 +1,192 @@
+// Times store: the block of times, their ".q31tps" file and the store file that
+// is kept current while times arrive.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "chrono/SbChrono.h"
+#include "chrono/SbChronoFormat.h"
+#include "chrono/SbChronoTab.h"
+#include "lib/StrBuf.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/cvi.h"
+
+SbChronoRec SbChronoQ31ItG{};
+SbChronoTab SbChronoTabG;
+
+namespace {
+
+std::vector<SbChronoRec>& Recus() {
+    static std::vector<SbChronoRec> list;
+    return list;
+}
+
+constexpr size_t kCountSize = sizeof(int32_t);
+static_assert(kCountSize + sizeof(SbChronoRec) * SB_CHRONO_MAX == 319972, "largest .q31tps file");
+
+// Times are taken while the link is open in any mode or the simulated clock runs.
+bool Connecte() { return SbComG.linkState != 0 || SbComG.simulation != 0; }
+
+void CheminFichier(const char* folder, const char* file, char out[260]) {
+    if (folder && folder[0])
+        StrFormat(out, 260, "%s\\%s", folder, file ? file : "");
+    else
+        StrCopy(out, 260, file);
+}
+
+// Writes the store as a ".q31tps" image; true when the file was replaced.
+bool Ecrire(const char* path) {
+    const int32_t n = SbChronoTabG.slots ? SbChronoTabG.nombre : 0;
+    std::vector<char> image(kCountSize + sizeof(SbChronoRec) * size_t(n));
+    std::memcpy(image.data(), &n, kCountSize);
+    if (n > 0) std::memcpy(image.data() + kCountSize, &(*SbChronoTabG.slots)[1], sizeof(SbChronoRec) * size_t(n));
+    return FileWriteAtomic(path, image.data(), image.size()) == 0;
+}
+
+// "Chronos\\Chrono.q31tps" -> "Chronos\\Chrono_20261206-075900.q31tps" (a free name).
+void NomConserve(const char* path, char out[260]) {
+    char base[260];
+    StrCopy(base, path);
+    char ext[260] = "";
+    char* dot = strrchr(base, '.');
+    if (dot && !strpbrk(dot, "\\/")) {  // an extension of the file name, not of a folder
+        StrCopy(ext, dot);
+        *dot = 0;
+    }
+    int h = 0, mi = 0, s = 0, mo = 0, d = 0, y = 0;
+    GetSystemDate(&mo, &d, &y);
+    GetSystemTime(&h, &mi, &s);
+    StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d%s", base, y, mo, d, h, mi, s, ext);
+    for (int i = 2; i < 100 && FileExists(out, nullptr) == 1; ++i)
+        StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d-%d%s", base, y, mo, d, h, mi, s, i, ext);
+}
+
+// Keeps the file a previous run left (unless it holds an empty store) under a
+// timestamped name. True when there is nothing to keep or it was kept.
+bool ConserverPrecedent(const char* path) {
+    long size = 0;
+    if (FileExists(path, &size) != 1) return true;
+    if (size < 0 || size > (64L << 20)) return false;
+    std::vector<char> bytes(size_t(size) + 1);
+    const long n = FileReadUpTo(path, bytes.data(), bytes.size());
+    if (n < 0) return false;
+    int32_t count = 0;
+    if (n == long(kCountSize)) std::memcpy(&count, bytes.data(), kCountSize);
+    if (n == 0 || (n == long(kCountSize) && count == 0)) return true;
+    char kept[260];
+    NomConserve(path, kept);
+    return FileWriteAtomic(kept, bytes.data(), size_t(n)) == 0;
+}
+
+// Adds one record at the end of the store and, with a table attached, its row
+// (a new background band when newBand is set).
+void SbChronoAjouter(const SbChronoRec& rec, bool newBand) {
+    if (!SbChronoTabG.slots || SbChronoTabG.nombre >= SB_CHRONO_MAX || !Connecte()) return;
+    const int row = ++SbChronoTabG.nombre;
+    (*SbChronoTabG.slots)[size_t(row)] = rec;
+    SbChronoModifie();
+    if (SbChronoTableAttachee()) {
+        SbChronoInsererLigne(row, newBand);
+        SbChronoRemplirLigne(row, rec);
+    }
+}
+
+}  // namespace
+
+void SbChronoModifie() {
+    if (SbChronoTabG.modifie) return;
+    SbChronoTabG.modifie = true;
+    SbChronoTabG.premierChangement = Timer();
+}
+
+void SbChronoOuvrir(const char* folder, const char* file, int panel, int control) {
+    SbChronoTabG.panel = panel;
+    SbChronoTabG.controle = control;
+    SbChronoTabG.slots = std::make_unique<std::array<SbChronoRec, SB_CHRONO_SLOTS>>();
+    SbChronoTabG.nombre = 0;
+    if (SbChronoTableAttachee()) SbChronoPreparerTable();
+    CheminFichier(folder, file, SbChronoTabG.fichier);
+    // Last run's times stay loadable; only then may the store file start empty.
+    if (ConserverPrecedent(SbChronoTabG.fichier)) Ecrire(SbChronoTabG.fichier);
+    SbChronoTabG.modifie = false;
+    SbChronoAfficher();
+}
+
+void SbChronoFermer(const char* folder, const char* file) {
+    char path[260];
+    CheminFichier(folder, file, path);
+    SbChronoSauver(path);
+    SbChronoTabG.slots.reset();
+    SbChronoTabG.nombre = 0;
+    SbChronoTabG.panel = 0;
+    SbChronoTabG.controle = 0;
+    SbChronoTabG.fichier[0] = 0;
+    SbChronoTabG.modifie = false;
+}
+
+void SbChronoEffacer() {
+    SbChronoTabG.nombre = 0;
+    if (!SbChronoTabG.slots) return;
+    SbChronoTabG.slots->fill(SbChronoRec{});
+    SbChronoModifie();
+}
+
+void SbChronoSauver(const char* path) {
+    if (!path) return;
+    if (Ecrire(path) && strcmp(path, SbChronoTabG.fichier) == 0) SbChronoTabG.modifie = false;
+}
+
+int SbChronoCharger(const char* path) {
+    if (!path || !SbChronoTabG.slots) return 0;
+    std::vector<char> image(kCountSize + sizeof(SbChronoRec) * SB_CHRONO_MAX);
+    const long n = FileReadUpTo(path, image.data(), image.size());
+    if (n < long(kCountSize)) return 0;
+    int32_t count = 0;
+    std::memcpy(&count, image.data(), kCountSize);
+    // Never trust the count: cut it to the records present and to the capacity.
+    const long present = (n - long(kCountSize)) / long(sizeof(SbChronoRec));
+    const int32_t kept = int32_t(std::clamp<long>(count, 0, std::min<long>(present, SB_CHRONO_MAX)));
+    auto& slots = *SbChronoTabG.slots;
+    slots.fill(SbChronoRec{});
+    if (kept > 0) std::memcpy(&slots[1], image.data() + kCountSize, sizeof(SbChronoRec) * size_t(kept));
+    SbChronoTabG.nombre = kept;
+    SbChronoModifie();
+    return 1;
+}
+
+void SbChronoMaintenir() {
+    if (!SbChronoTabG.modifie || !SbChronoTabG.slots || !SbChronoTabG.fichier[0]) return;
+    const double now = Timer();
+    if (now - SbChronoTabG.premierChangement < SB_CHRONO_DELAI_SAUVEGARDE) return;
+    if (Ecrire(SbChronoTabG.fichier))
+        SbChronoTabG.modifie = false;
+    else
+        SbChronoTabG.premierChangement = now;  // try again after another delay
+}
+
+int SbChronoNombre() { return SbChronoTabG.slots ? SbChronoTabG.nombre : 0; }
+
+const SbChronoRec* SbChronoLire(int index) {
+    if (!SbChronoTabG.slots || index < 1 || index > SbChronoTabG.nombre) return nullptr;
+    return &(*SbChronoTabG.slots)[size_t(index)];
+}
+
+void SbChronoQ31Traiter(const SbChronoRec* record) {
+    if (!record) return;
+    const SbChronoRec rec = *record;
+    if (Recus().size() >= size_t(SB_CHRONO_MAX)) Recus().erase(Recus().begin());
+    Recus().push_back(rec);
+    SbChronoAjouter(rec, true);
+    // While the start program runs, a channel-1 time is shown with the reference
+    // time and its difference from it, in the same band.
+    if (SbQ31CrG.status1 && rec.Canal == '1') {
+        SbChronoAjouter(SbChronoQ31ItG, false);
+        SbChronoRec ecart;
+        SbChronoEcart(SbChronoQ31ItG, rec, &ecart);
+        SbChronoAjouter(ecart, false);
+    }
+}
+
+const std::vector<SbChronoRec>& SbChronoRecus() { return Recus(); }
+void SbChronoViderRecus() { Recus().clear(); }

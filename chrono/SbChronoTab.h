@@ -1,0 +1,31 @@
+// The times table's own state, shared by the store, table and button files of
+// this module only (nothing outside chrono/ includes it).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "chrono/SbChrono.h"
+
+struct SbChronoTab {
+    int32_t nombre = 0;                                              // records in slots 1..nombre
+    std::unique_ptr<std::array<SbChronoRec, SB_CHRONO_SLOTS>> slots;  // null while closed
+    int panel = 0;                                                   // attached table, 0 = none
+    int controle = 0;
+    char fichier[260] = "";   // the store file kept current ("Chronos\\Chrono.q31tps")
+    bool modifie = false;     // changed since the store file was last written
+    double premierChangement = 0;  // Timer() of the first unsaved change
+};
+
+extern SbChronoTab SbChronoTabG;
+
+// A table is attached: rows follow the store.
+inline bool SbChronoTableAttachee() { return SbChronoTabG.panel > 0 && SbChronoTabG.controle > 0; }
+// The store changed: the store file is rewritten by SbChronoMaintenir.
+void SbChronoModifie();
+// Table rows (SbChronoTable.cpp): insertion with its background band, and filling.
+void SbChronoInsererLigne(int row, bool newBand);
+void SbChronoRemplirLigne(int row, const SbChronoRec& rec);
+// Sets the table's four columns to hold text (at opening).
+void SbChronoPreparerTable();

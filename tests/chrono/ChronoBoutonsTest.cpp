@@ -1,0 +1,93 @@
+// The save, load and print buttons of the times table, with the file dialog and
+// the document viewer answered by the test.
+#include "lib/StrBuf.h"
+#include "tests/chrono/ChronoFixture.h"
+#include "ui/Texts.h"
+
+using namespace chronotest;
+
+namespace {
+
+std::string choixG;        // what the file dialog answers ("" = cancelled)
+std::string dossierG, filtreG, titreG;
+std::string documentG;     // the document opened for printing
+
+int RepondreDialogue(const char* defaultDir, const char* defaultFile, const char* title, int, char pathOut[260]) {
+    dossierG = defaultDir;
+    filtreG = defaultFile;
+    titreG = title;
+    if (choixG.empty()) return VAL_NO_FILE_SELECTED;
+    StrCopy(pathOut, 260, choixG.c_str());
+    return VAL_NEW_FILE_SELECTED;
+}
+
+int OuvrirDocument(const char* path) {
+    documentG = path;
+    return 0;
+}
+
+class ChronoBoutonsTest : public ChronoTest {
+protected:
+    void SetUp() override {
+        ChronoTest::SetUp();
+        SetFileSelectHook(RepondreDialogue);
+        SetDocumentHook(OuvrirDocument);
+        StrCopy(Q31TxtMesG[6], "Save the times");
+        StrCopy(Q31TxtMesG[7], "Load times");
+        StrCopy(Q31TxtLabelG[26], "Time");
+        documentG.clear();
+        Ouvrir();
+        for (const auto& t : {Temps(8, 0, 0, 1, '2', 1), Temps(8, 0, 1, 2, '2', 2)}) SbChronoQ31Traiter(&t);
+    }
+    void TearDown() override {
+        SetFileSelectHook(nullptr);
+        SetDocumentHook(nullptr);
+        ChronoTest::TearDown();
+    }
+    static void Appuyer(int (*button)(int, int, int, void*, int, int)) {
+        button(0, 0, EVENT_COMMIT, nullptr, 0, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(ChronoBoutonsTest, SaveWritesTheTextAndTheTimesFileBesideIt) {
+    choixG = "Chronos\\Essai.txt";
+    Appuyer(FQ31ChronosSauver);
+    EXPECT_EQ(dossierG, "Chronos");
+    EXPECT_EQ(filtreG, "*.txt");
+    EXPECT_EQ(titreG, "Save the times");
+    const std::string text = qstest::ReadFileBytes(Fichier("Chronos/Essai.txt"));
+    EXPECT_NE(text.find("|    |    1 | M2 |  08:00:00.00001 |"), std::string::npos) << text;
+    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Essai.q31tps")),
+              Image(2, {Temps(8, 0, 0, 1, '2', 1), Temps(8, 0, 1, 2, '2', 2)}));
+
+    // Load it back after clearing: the same two times.
+    SbChronoEffacer();
+    choixG = "Chronos\\Essai.q31tps";
+    Appuyer(FQ31ChronosCharger);
+    EXPECT_EQ(filtreG, "*.q31tps");
+    EXPECT_EQ(titreG, "Load times");
+    ASSERT_EQ(SbChronoNombre(), 2);
+    EXPECT_EQ(SbChronoLire(2)->Concurrent, 2);
+}
+
+TEST_F(ChronoBoutonsTest, CancelledDialogsChangeNothing) {
+    choixG.clear();
+    Appuyer(FQ31ChronosSauver);
+    EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Essai.txt")), -1);
+    Appuyer(FQ31ChronosCharger);
+    EXPECT_EQ(SbChronoNombre(), 2);
+    // Other events than a commit do nothing.
+    choixG = "Chronos\\Autre.txt";
+    FQ31ChronosSauver(0, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Autre.txt")), -1);
+}
+
+TEST_F(ChronoBoutonsTest, PrintOpensAFreshChronoTxt) {
+    qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
+    Appuyer(FQ31ChronosPrint);
+    EXPECT_EQ(documentG, "Chronos\\Chrono.txt");
+    const std::string text = qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt"));
+    EXPECT_NE(text.find("|    |    2 | M2 |  08:00:01.00002 |"), std::string::npos) << text;
+}

@@ -1,0 +1,76 @@
+// Shared set-up of the times store tests: a private program folder with its
+// "Chronos" folder, a connected link and a store opened without a table.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "chrono/SbChrono.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
+
+namespace chronotest {
+
+inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0, int numero = 0) {
+    SbChronoRec r{};
+    r.Concurrent = concurrent;
+    r.Numero = numero;
+    r.Heures = h;
+    r.Minutes = m;
+    r.Secondes = s;
+    r.Fraction = fraction;
+    r.Complement = 4242;
+    r.Type = 'T';
+    r.Marque = 'N';
+    r.Qualif = 'M';
+    r.Canal = canal;
+    return r;
+}
+
+// A ".q31tps" image: the count field as given, then the records.
+inline std::string Image(int32_t count, const std::vector<SbChronoRec>& records) {
+    std::string bytes(reinterpret_cast<const char*>(&count), 4);
+    for (const auto& r : records) bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
+    return bytes;
+}
+
+inline bool Pareils(const SbChronoRec& a, const SbChronoRec& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Drives Timer() from the tests.
+inline double& Maintenant() {
+    static double now = 1000.0;
+    return now;
+}
+inline double HorlogeTest() { return Maintenant(); }
+
+class ChronoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        dir_ = std::make_unique<qstest::TempProgramDir>(false);
+        MakeDir("Chronos");
+        Maintenant() = 1000.0;
+        SetTimeSource(HorlogeTest, nullptr);
+        std::memset(&SbComG, 0, sizeof SbComG);
+        SbComG.linkState = 1;
+        SbComG.params.precision = 2;
+        std::memset(&SbQ31CrG, 0, sizeof SbQ31CrG);
+        SbChronoQ31ItG = SbChronoRec{};
+    }
+    void TearDown() override {
+        SbChronoFermer("Chronos", "Chrono.q31tps");
+        SetTimeSource(nullptr, nullptr);
+        dir_.reset();
+    }
+    void Ouvrir() { SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0); }
+    std::string Fichier(const std::string& relative) const { return dir_->file(relative); }
+
+    std::unique_ptr<qstest::TempProgramDir> dir_;
+};
+
+}  // namespace chronotest
