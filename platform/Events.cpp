@@ -27,6 +27,7 @@ namespace {
 std::deque<std::pair<int, int>> g_queue;          // commits of controls without a callback
 std::vector<std::unique_ptr<QWidget>> g_doomed;   // discarded panels waiting for deletion
 int g_callDepth = 0;                              // callbacks currently running
+void (*g_idleHook)() = nullptr;                   // tests: runs on every pass without an event
 
 // Keeps polling loops turning: the system wait of GetUserEvent ends within 10 ms.
 void EnsureTick() {
@@ -250,9 +251,12 @@ int GetUserEvent(int wait, int* panel, int* control) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         ProcessDeferredDeletes();
         if (take()) return EVENT_COMMIT;
+        if (g_idleHook) g_idleHook();
     } while (wait);
     return 0;
 }
+
+void SetIdleHook(void (*hook)()) { g_idleHook = hook; }
 
 int ProcessSystemEvents() {
     if (!QCoreApplication::instance()) return 0;

@@ -1,10 +1,12 @@
 // Panels: loading from the Designer resources, handles, callbacks by name, show/hide/discard.
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QUiLoader>
+#include <QXmlStreamReader>
 
 #include <map>
 #include <memory>
@@ -68,6 +70,27 @@ QString PanelFile(const char* resource, int panelId) {
     auto& files = g_panelFiles[folder];
     auto f = files.find(panelId);
     return f == files.end() ? QString() : f->second;
+}
+
+// The loader sizes the root widget but drops its position: read it from the file.
+QPoint FilePosition(const QByteArray& xml) {
+    QXmlStreamReader r(xml);
+    int depth = 0;
+    bool inGeometry = false;
+    QPoint pos;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement()) {
+            if (r.name() == QLatin1String("widget") && ++depth > 1) break;   // past the root's own properties
+            if (depth == 1 && r.name() == QLatin1String("property"))
+                inGeometry = r.attributes().value(QLatin1String("name")) == QLatin1String("geometry");
+            else if (inGeometry && r.name() == QLatin1String("x")) pos.setX(r.readElementText().toInt());
+            else if (inGeometry && r.name() == QLatin1String("y")) pos.setY(r.readElementText().toInt());
+        } else if (r.isEndElement() && r.name() == QLatin1String("property")) {
+            if (inGeometry) break;
+        }
+    }
+    return pos;
 }
 
 std::string CallbackName(const QWidget* w) {
@@ -218,9 +241,12 @@ int LoadPanel(int parent, const char* resource, int panelId) {
     QString path = PanelFile(resource, panelId);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return kErrResource;
-    QWidget* root = Loader().load(&file, nullptr);
+    QByteArray xml = file.readAll();
+    QBuffer buffer(&xml);
+    buffer.open(QIODevice::ReadOnly);
+    QWidget* root = Loader().load(&buffer, nullptr);
     if (!root) return kErrResource;
-    QPoint filePos = root->pos();
+    QPoint filePos = FilePosition(xml);
     root->hide();
     if (parentRoot) {
         // A child panel lives inside its parent panel, above the parent's controls.
@@ -233,6 +259,7 @@ int LoadPanel(int parent, const char* resource, int panelId) {
     PanelRec& rec = g_panels[handle];
     rec.handle = handle;
     rec.resourcePanel = panelId;
+    rec.resource = PathFromCp1252(resource);
     rec.parent = parentRoot ? parent : 0;
     rec.root = root;
     rec.callbackName = CallbackName(root);
@@ -246,8 +273,8 @@ int DisplayPanel(int panel) {
     QWidget* w = PanelWidget(panel);
     if (!w) return kErrPanel;
     w->show();
-    w->raise();
     if (w->isWindow()) w->activateWindow();
+    else w->raise();   // above the parent's controls and earlier child panels
     g_activePanel = panel;
     return 0;
 }
@@ -283,5 +310,12 @@ int SetActivePanel(int panel) {
 int GetPanelHandleFromTag(int resourcePanelId) {
     for (auto& [h, rec] : g_panels)
         if (rec.resourcePanel == resourcePanelId && rec.root) return h;
+    return 0;
+}
+
+int FindLoadedPanel(const char* resource, int panelId) {
+    QString res = PathFromCp1252(resource);
+    for (auto it = g_panels.rbegin(); it != g_panels.rend(); ++it)
+        if (it->second.resourcePanel == panelId && it->second.root && it->second.resource == res) return it->first;
     return 0;
 }

@@ -33,6 +33,7 @@ struct ControlRec {
 struct PanelRec {
     int handle = 0;
     int resourcePanel = 0;      // panel number in its resource
+    QString resource;           // resource folder name as given ("FQ31.uir")
     int parent = 0;             // parent panel handle, 0 for a top-level window
     QPointer<QWidget> root;
     CtrlCallbackPtr callback = nullptr;
