@@ -278,3 +278,12 @@ int sndPlaySoundA(const char* file, unsigned flags);
 // Tests: count played sounds instead of playing them.
 using SoundHook = void (*)(const char* file);
 void SetSoundHook(SoundHook hook);
+
+// ---------------------------------------------------------------------------
+// Test hooks for driving whole flows headless
+// ---------------------------------------------------------------------------
+// Newest loaded panel of a resource's panel number (0 if none is loaded).
+int FindLoadedPanel(const char* resource, int panelId);
+// Called on every GetUserEvent pass that has no event to return (nullptr: none).
+using IdleHook = void (*)();
+void SetIdleHook(IdleHook hook);
