@@ -77,7 +77,9 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
     }
 
     const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(QPen(hasFocus() ? caption : face.darker(160), 1.0));
+    // The focus ring only shows once the keyboard has moved the focus, not after a click.
+    const bool keyboardFocus = hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+    p.setPen(QPen(keyboardFocus ? caption : face.darker(160), 1.0));
     p.setBrush(face);
     p.drawRoundedRect(body, 4, 4);
 

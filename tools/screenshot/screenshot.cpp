@@ -120,11 +120,14 @@ int main(int argc, char** argv) {
     ProcessDrawEvents();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->objectName() == "MAIN" && w->isVisible()) {
-            if (!w->grab().save(QString::fromLocal8Bit(argv[2]))) return 1;
-            std::printf("%s\n", argv[2]);
-            return 0;
+            const bool saved = w->grab().save(QString::fromLocal8Bit(argv[2]));
+            if (saved) std::printf("%s\n", argv[2]);
+            DiscardPanel(panel);
+            CloseCVIRTE();
+            return saved ? 0 : 1;
         }
     }
     std::fprintf(stderr, "main window not found\n");
+    CloseCVIRTE();
     return 1;
 }
