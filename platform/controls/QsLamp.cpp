@@ -1,14 +1,21 @@
 // Round lamp: a shaded body, dark when off, bright with a soft halo when on.
 #include "platform/controls/QsLamp.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <QRadialGradient>
 
 #include "platform/controls/ControlColors.h"
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 
 using qs::controls::FromRgb;
+
+namespace {
+constexpr int kGrip = 10;  // the resize corner, in pixels
+constexpr int kMinSide = 8;
+}  // namespace
 
 QsLamp::QsLamp(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -28,6 +35,11 @@ bool QsLamp::setIntAttribute(int attribute, int value) {
         onRgb_ = value & 0xFFFFFF;
     } else if (attribute == ATTR_OFF_COLOR) {
         offRgb_ = value & 0xFFFFFF;
+    } else if (attribute == ATTR_MOUSE_EDIT) {
+        editable_ = value != 0;
+        setMouseTracking(editable_);
+        if (!editable_) unsetCursor();
+        drag_ = Drag::None;
     } else {
         return false;
     }
@@ -40,6 +52,8 @@ bool QsLamp::intAttribute(int attribute, int* value) const {
         *value = onRgb_;
     } else if (attribute == ATTR_OFF_COLOR) {
         *value = offRgb_;
+    } else if (attribute == ATTR_MOUSE_EDIT) {
+        *value = editable_ ? 1 : 0;
     } else {
         return false;
     }
@@ -54,6 +68,7 @@ qreal QsLamp::bodyRadius() const { return std::min(width(), height()) / 2.0 * 0.
 void QsLamp::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) p.setOpacity(0.45);
     const QPointF c = bodyCentre();
     const qreal r = bodyRadius();
     const QColor colour = FromRgb(on_ ? onRgb_ : offRgb_);
@@ -91,4 +106,42 @@ void QsLamp::paintEvent(QPaintEvent*) {
     p.setPen(Qt::NoPen);
     p.setBrush(shine);
     p.drawEllipse(hc, r * 0.35, r * 0.35);
+}
+
+bool QsLamp::inGrip(QPoint p) const { return p.x() >= width() - kGrip && p.y() >= height() - kGrip; }
+
+void QsLamp::mousePressEvent(QMouseEvent* event) {
+    if (!editable_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    drag_ = inGrip(event->position().toPoint()) ? Drag::Resize : Drag::Move;
+    grabGlobal_ = event->globalPosition().toPoint();
+    grabGeometry_ = geometry();
+    raise();
+    event->accept();
+}
+
+void QsLamp::mouseMoveEvent(QMouseEvent* event) {
+    if (!editable_) return QWidget::mouseMoveEvent(event);
+    const QPoint delta = event->globalPosition().toPoint() - grabGlobal_;
+    switch (drag_) {
+    case Drag::Move: move(grabGeometry_.topLeft() + delta); break;
+    case Drag::Resize: {
+        // A light is square: the larger of the two drags sets the side.
+        const int side = std::max(kMinSide, std::max(grabGeometry_.width() + delta.x(),
+                                                     grabGeometry_.height() + delta.y()));
+        resize(side, side);
+        break;
+    }
+    case Drag::None:
+        setCursor(inGrip(event->position().toPoint()) ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
+        break;
+    }
+    event->accept();
+}
+
+void QsLamp::mouseReleaseEvent(QMouseEvent* event) {
+    if (!editable_ || drag_ == Drag::None) return QWidget::mouseReleaseEvent(event);
+    const bool changed = geometry() != grabGeometry_;
+    drag_ = Drag::None;
+    event->accept();
+    if (changed) qs::rt::CommitFromWidget(this);  // the program reads the new place and size
 }

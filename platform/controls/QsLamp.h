@@ -1,4 +1,6 @@
 // Round lamp (LED or the clock's big light): off/on with configurable colours and a glow when lit.
+// With ATTR_MOUSE_EDIT the operator drags it to move it and drags its lower-right corner to size it
+// (it stays square), as the second display's lights are arranged.
 #pragma once
 
 #include <QWidget>
@@ -33,8 +35,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    enum class Drag { None, Move, Resize };
+    bool inGrip(QPoint p) const;
+
+    bool editable_ = false;
+    Drag drag_ = Drag::None;
+    QPoint grabGlobal_;
+    QRect grabGeometry_;
     bool on_ = false;
     int onRgb_ = 0x00FF00;
     int offRgb_ = 0x303030;

@@ -103,6 +103,7 @@ QPolygonF QsSevenSeg::segmentPolygon(int k) const {
 void QsSevenSeg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) p.setOpacity(0.45);
     const QColor lit = FromRgb(onRgb_);
     const QColor unlit = offRgb_ < 0 ? lit.darker(700) : FromRgb(offRgb_);
     const qreal glowWidth = std::max<qreal>(2.0, segmentPolygon(6).boundingRect().height() * 0.6);

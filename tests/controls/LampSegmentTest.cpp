@@ -1,6 +1,9 @@
 // Lamp, seven-segment digit and minus sign: values, colours and what the painting shows.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
+
 #include "platform/controls/QsLamp.h"
 #include "platform/controls/QsMinus.h"
 #include "platform/controls/QsSevenSeg.h"
@@ -148,4 +151,63 @@ TEST(Minus, ShowsOnlyTheMiddleBar) {
     QImage off = Render(minus, QSize(50, 100));
     EXPECT_FALSE(Near(At(off, g), kOrange));
     EXPECT_LT(ctltest::Brightness(At(off, g)), 80);
+}
+
+namespace {
+
+void Mouse(QWidget& w, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
+    const QPointF global = w.mapToGlobal(QPointF(local));
+    QMouseEvent e(type, QPointF(local), global, Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+void Drag(QWidget& w, QPoint from, QPoint by) {
+    Mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    // The lamp moves under the mouse: later positions are relative to where it now is.
+    const QPoint globalTarget = w.mapToGlobal(from + by);
+    Mouse(w, QEvent::MouseMove, w.mapFromGlobal(globalTarget), Qt::LeftButton);
+    Mouse(w, QEvent::MouseButtonRelease, w.mapFromGlobal(globalTarget), Qt::NoButton);
+}
+
+}  // namespace
+
+TEST(Lamp, MovesAndSizesWithTheMouseOnlyInEditMode) {
+    qstest::EnsureRuntime();
+    QWidget panel;
+    panel.resize(400, 300);
+    auto* lamp = new QsLamp(&panel);
+    lamp->setGeometry(100, 100, 60, 60);
+
+    Drag(*lamp, QPoint(30, 30), QPoint(40, 25));
+    EXPECT_EQ(lamp->geometry(), QRect(100, 100, 60, 60));  // not editable: nothing moves
+
+    ASSERT_TRUE(lamp->setIntAttribute(ATTR_MOUSE_EDIT, 1));
+    int v = 0;
+    lamp->intAttribute(ATTR_MOUSE_EDIT, &v);
+    EXPECT_EQ(v, 1);
+    Drag(*lamp, QPoint(30, 30), QPoint(40, 25));
+    EXPECT_EQ(lamp->geometry(), QRect(140, 125, 60, 60));
+    // The lower-right corner sizes it, and it stays square.
+    Drag(*lamp, QPoint(57, 57), QPoint(20, 8));
+    EXPECT_EQ(lamp->geometry(), QRect(140, 125, 80, 80));
+
+    lamp->setIntAttribute(ATTR_MOUSE_EDIT, 0);
+    Drag(*lamp, QPoint(30, 30), QPoint(-50, -50));
+    EXPECT_EQ(lamp->geometry(), QRect(140, 125, 80, 80));
+}
+
+TEST(Lamp, DrawsSharplyAtDoubleDensity) {
+    qstest::EnsureRuntime();
+    QsLamp lamp;
+    lamp.setIntAttribute(ATTR_ON_COLOR, 0x00FF00);
+    lamp.setIntValue(1);
+    lamp.resize(40, 40);
+    QImage img(80, 80, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(2.0);
+    img.fill(Qt::black);
+    lamp.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    // The body covers the same share of the larger image: device pixels scale, not the layout.
+    EXPECT_TRUE(Near(img.pixelColor(40, 40), 0x00FF00));
+    EXPECT_TRUE(Near(img.pixelColor(40, 40 + 18), 0x00FF00));
+    EXPECT_EQ(ctltest::Brightness(img.pixelColor(1, 1)), 0);
 }
