@@ -1,7 +1,9 @@
 // The save, load and print buttons of the times table, with the file dialog and
 // the document viewer answered by the test.
 #include "lib/StrBuf.h"
+#include "panels/FSabGen.h"
 #include "tests/chrono/ChronoFixture.h"
+#include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 using namespace chronotest;
@@ -21,6 +23,16 @@ int RepondreDialogue(const char* defaultDir, const char* defaultFile, const char
     return VAL_NEW_FILE_SELECTED;
 }
 
+// The confirmation popup: its question is remembered and the chosen button pressed.
+int boutonG = fsabgen::POPUP_VALIDER;
+std::string questionG;
+void RepondrePopup(int panel) {
+    char text[256] = "";
+    GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
+    questionG = text;
+    QueueUserEvent(panel, boutonG);
+}
+
 int OuvrirDocument(const char* path) {
     documentG = path;
     return 0;
@@ -28,10 +40,14 @@ int OuvrirDocument(const char* path) {
 
 class ChronoBoutonsTest : public ChronoTest {
 protected:
+    ChronoBoutonsTest() { avecPanneaux_ = true; }  // the confirmation popup's resource
     void SetUp() override {
         ChronoTest::SetUp();
         SetFileSelectHook(RepondreDialogue);
         SetDocumentHook(OuvrirDocument);
+        SbSetTourModal(RepondrePopup);
+        StrCopy(Q31TxtMesG[4], "Clear the times?");
+        StrCopy(Q31TxtMesG[5], "Load the run again?");
         StrCopy(Q31TxtMesG[6], "Save the times");
         StrCopy(Q31TxtMesG[7], "Load times");
         StrCopy(Q31TxtLabelG[26], "Time");
@@ -42,6 +58,7 @@ protected:
     void TearDown() override {
         SetFileSelectHook(nullptr);
         SetDocumentHook(nullptr);
+        SbSetTourModal(nullptr);
         ChronoTest::TearDown();
     }
     static void Appuyer(int (*button)(int, int, int, void*, int, int)) {
@@ -90,4 +107,27 @@ TEST_F(ChronoBoutonsTest, PrintOpensAFreshChronoTxt) {
     EXPECT_EQ(documentG, "Chronos\\Chrono.txt");
     const std::string text = qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt"));
     EXPECT_NE(text.find("|    |    2 | M2 |  08:00:01.00002 |"), std::string::npos) << text;
+}
+
+TEST_F(ChronoBoutonsTest, ClearAndRefreshEmptyTheStoreOnlyWhenConfirmed) {
+    boutonG = fsabgen::POPUP_ANNULER;
+    Appuyer(FQ31ChronosEffacer);
+    EXPECT_EQ(questionG, "Clear the times?");
+    EXPECT_EQ(SbChronoNombre(), 2);
+    boutonG = fsabgen::POPUP_VALIDER;
+    Appuyer(FQ31ChronosEffacer);
+    EXPECT_EQ(SbChronoNombre(), 0);
+
+    // Refresh with the simulated clock: emptied, nothing to ask of a clock.
+    SbComG.linkState = 0;
+    SbComG.simulation = 1;
+    const SbChronoRec t = Temps(8, 0, 2, 0, '2');
+    SbChronoQ31Traiter(&t);
+    boutonG = fsabgen::POPUP_ANNULER;
+    Appuyer(FQ31ChronosMaj);
+    EXPECT_EQ(questionG, "Load the run again?");
+    EXPECT_EQ(SbChronoNombre(), 1);
+    boutonG = fsabgen::POPUP_VALIDER;
+    Appuyer(FQ31ChronosMaj);
+    EXPECT_EQ(SbChronoNombre(), 0);
 }

@@ -52,7 +52,7 @@ class ChronoTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        dir_ = std::make_unique<qstest::TempProgramDir>(false);
+        dir_ = std::make_unique<qstest::TempProgramDir>(avecPanneaux_);
         MakeDir("Chronos");
         Maintenant() = 1000.0;
         SetTimeSource(HorlogeTest, nullptr);
@@ -71,6 +71,7 @@ protected:
     std::string Fichier(const std::string& relative) const { return dir_->file(relative); }
 
     std::unique_ptr<qstest::TempProgramDir> dir_;
+    bool avecPanneaux_ = false;  // copy the program's panels and texts into the folder
 };
 
 }  // namespace chronotest
