@@ -23,11 +23,11 @@ std::array<int, kQ31FSetPages> Q31FSetG{};
 
 namespace {
 
-constexpr int kCouleurBouton = 0x554646;   // program colours: dark face, white caption
+constexpr int kCouleurBouton = 0x554646;  // program colours: dark face, white caption
 constexpr int kCouleurTexte = 0xFFFFFF;
 
 int g_pageOuverte = -1;
-int g_bouton = 0;   // main-window button that opened the page
+int g_bouton = 0;  // main-window button that opened the page
 
 constexpr std::array<int, 6> kBoutonsPages = {MAIN_PAGE_0, MAIN_PAGE_1, MAIN_PAGE_2,
                                               MAIN_PAGE_3, MAIN_PAGE_4, MAIN_PAGE_5};
@@ -41,11 +41,11 @@ struct Survol {
 constexpr int kSurvol0[] = {PAGE0_QUIT, PAGE0_RUN_SWITCH};
 constexpr int kSurvol1[] = {PAGE1_QUIT, PAGE1_OK, PAGE1_SYNC_PRESET, PAGE1_SYNC_COMPUTER, PAGE1_TIMEZONE};
 constexpr int kSurvol2[] = {PAGE2_QUIT, PAGE2_OK, PAGE2_MODE};
-constexpr int kSurvol3[] = {PAGE3_QUIT, PAGE3_OK,   PAGE3_PROG_NUM, PAGE3_LOAD,
+constexpr int kSurvol3[] = {PAGE3_QUIT,     PAGE3_OK,   PAGE3_PROG_NUM, PAGE3_LOAD,
                             PAGE3_SAVE_NUM, PAGE3_SAVE, PAGE3_FLAG};
-constexpr int kSurvol4[] = {PAGE4_QUIT, PAGE4_OK,   PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION,
-                            PAGE4_SPEED, PAGE4_P21, PAGE4_TB1,       PAGE4_TB2,       PAGE4_C2_1,
-                            PAGE4_C2_2, PAGE4_C3_1, PAGE4_C3_2,      PAGE4_P7,        PAGE4_P17};
+constexpr int kSurvol4[] = {PAGE4_QUIT,  PAGE4_OK,   PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION,
+                            PAGE4_SPEED, PAGE4_P21,  PAGE4_TB1,       PAGE4_TB2,       PAGE4_C2_1,
+                            PAGE4_C2_2,  PAGE4_C3_1, PAGE4_C3_2,      PAGE4_P7,        PAGE4_P17};
 constexpr int kSurvol5[] = {PAGE5_QUIT, PAGE5_TARGET, PAGE5_LOAD, PAGE5_RAZ, PAGE5_RUN_NUM};
 constexpr int kSurvol6[] = {PAGE6_QUIT, PAGE6_OK, PAGE6_CMD};
 constexpr int kSurvol7[] = {PAGE7_QUIT, PAGE7_OK, PAGE7_FILE_SAVE, PAGE7_FILE_LOAD, PAGE7_SET, PAGE7_STATE};
@@ -54,14 +54,28 @@ constexpr int kSurvol9[] = {PAGE9_QUIT};
 static_assert(std::size(kSurvol4) == 15);
 
 const std::array<Survol, kQ31FSetPages> kSurvol = {{
-    {kSurvol0, 1}, {kSurvol1, 2}, {kSurvol2, 2}, {kSurvol3, 2}, {kSurvol4, 4},
-    {kSurvol5, 1}, {kSurvol6, 2}, {kSurvol7, 4}, {kSurvol8, 1}, {kSurvol9, 1},
+    {kSurvol0, 1},
+    {kSurvol1, 2},
+    {kSurvol2, 2},
+    {kSurvol3, 2},
+    {kSurvol4, 4},
+    {kSurvol5, 1},
+    {kSurvol6, 2},
+    {kSurvol7, 4},
+    {kSurvol8, 1},
+    {kSurvol9, 1},
 }};
 
-bool PageValide(int page) { return page >= 0 && page < kQ31FSetPages; }
+bool PageValide(int page) {
+    return page >= 0 && page < kQ31FSetPages;
+}
 
-bool PageSansLecture(int page) { return page == 5 || page == 8 || page == 9; }
-bool PageSansEcriture(int page) { return page == 0 || page == 5 || page == 8 || page == 9; }
+bool PageSansLecture(int page) {
+    return page == 5 || page == 8 || page == 9;
+}
+bool PageSansEcriture(int page) {
+    return page == 0 || page == 5 || page == 8 || page == 9;
+}
 
 int PageDuPanel(int panel) {
     for (int p = 0; p < kQ31FSetPages; ++p)
@@ -77,12 +91,17 @@ void CouleursBouton(int button, int face, int caption) {
 
 }  // namespace
 
-int Q31FSetPanel(int page) { return PageValide(page) ? Q31FSetG[page] : 0; }
+int Q31FSetPanel(int page) {
+    return PageValide(page) ? Q31FSetG[page] : 0;
+}
 
-int Q31FSetPageOuverte() { return g_pageOuverte; }
+int Q31FSetPageOuverte() {
+    return g_pageOuverte;
+}
 
 void Q31FSetCharger() {
-    for (int p = 0; p < kQ31FSetPages; ++p) Q31FSetG[p] = LoadPanel(Q31FIhmG, "FQ31.uir", kQ31FSetPanelBase + p);
+    for (int p = 0; p < kQ31FSetPages; ++p)
+        Q31FSetG[p] = LoadPanel(Q31FIhmG, "FQ31.uir", kQ31FSetPanelBase + p);
     g_pageOuverte = -1;
     g_bouton = 0;
     Q31FSetListesFixes();
@@ -131,29 +150,61 @@ void Q31FSetEcrire(int page) {
 void Q31FSetParam(int page) {
     const int panel = Q31FSetPanel(page);
     switch (page) {
-    case 0: Q31FSetParamRun(panel); break;
-    case 1: Q31FSetParamSynchro(panel); break;
-    case 2: Q31FSetParamMode(panel); break;
-    case 3: Q31FSetParamProg(panel); break;
-    case 4: Q31FSetParamGeneral(panel); break;
-    case 5: Q31FSetParamChargement(panel); break;
-    case 6: Q31FSetParamEthernet(panel); break;
-    case 7: Q31FSetParamGsm(panel); break;
-    default: break;
+        case 0:
+            Q31FSetParamRun(panel);
+            break;
+        case 1:
+            Q31FSetParamSynchro(panel);
+            break;
+        case 2:
+            Q31FSetParamMode(panel);
+            break;
+        case 3:
+            Q31FSetParamProg(panel);
+            break;
+        case 4:
+            Q31FSetParamGeneral(panel);
+            break;
+        case 5:
+            Q31FSetParamChargement(panel);
+            break;
+        case 6:
+            Q31FSetParamEthernet(panel);
+            break;
+        case 7:
+            Q31FSetParamGsm(panel);
+            break;
+        default:
+            break;
     }
 }
 
 void Q31FSetParamGet(int page) {
     const int panel = Q31FSetPanel(page);
     switch (page) {
-    case 1: Q31FSetGetSynchro(panel); break;
-    case 2: Q31FSetGetMode(panel); break;
-    case 3: Q31FSetGetProg(panel); break;
-    case 4: Q31FSetGetGeneral(panel); break;
-    case 5: Q31FSetGetChargement(panel); break;
-    case 6: Q31FSetGetEthernet(panel); break;
-    case 7: Q31FSetGetGsm(panel); break;
-    default: break;   // page 0 acts at once; pages 8 and 9 hold nothing
+        case 1:
+            Q31FSetGetSynchro(panel);
+            break;
+        case 2:
+            Q31FSetGetMode(panel);
+            break;
+        case 3:
+            Q31FSetGetProg(panel);
+            break;
+        case 4:
+            Q31FSetGetGeneral(panel);
+            break;
+        case 5:
+            Q31FSetGetChargement(panel);
+            break;
+        case 6:
+            Q31FSetGetEthernet(panel);
+            break;
+        case 7:
+            Q31FSetGetGsm(panel);
+            break;
+        default:
+            break;  // page 0 acts at once; pages 8 and 9 hold nothing
     }
 }
 

@@ -6,9 +6,9 @@
 #include <array>
 
 inline constexpr int kQ31FSetPages = 10;
-inline constexpr int kQ31FSetPanelBase = 10;   // resource panel of page 0; page p is 10 + p
+inline constexpr int kQ31FSetPanelBase = 10;  // resource panel of page 0; page p is 10 + p
 
-extern std::array<int, kQ31FSetPages> Q31FSetG;   // panel handles, page order
+extern std::array<int, kQ31FSetPages> Q31FSetG;  // panel handles, page order
 
 // Registers every page callback by name; called once before any panel loads.
 void Q31FSetEnregistrerCallbacks();
@@ -19,12 +19,12 @@ void Q31FSetTraduirePage(int page);
 void Q31FSetOuvrir(int page, int button);
 void Q31FSetFermer();
 void Q31FSetSurvol();
-int Q31FSetPageOuverte();   // -1 when no page is open
+int Q31FSetPageOuverte();  // -1 when no page is open
 
-void Q31FSetParam(int page);      // controls from the link record
-void Q31FSetParamGet(int page);   // link record from the controls
-void Q31FSetLire(int page);       // the page's reads, under the wait box
-void Q31FSetEcrire(int page);     // the page's writes, under the wait box
+void Q31FSetParam(int page);     // controls from the link record
+void Q31FSetParamGet(int page);  // link record from the controls
+void Q31FSetLire(int page);      // the page's reads, under the wait box
+void Q31FSetEcrire(int page);    // the page's writes, under the wait box
 void Q31FSetProgAfficher(int page, int n);
 void Q31FSetProgLire(int page, int n);
 

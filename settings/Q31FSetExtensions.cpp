@@ -33,7 +33,9 @@ constexpr std::array<int, 3> kPremier = {PAGE7_G1_T0, PAGE7_G1_T1, PAGE7_G1_T2};
 constexpr std::array<int, 3> kSecond = {PAGE7_G2_T0, PAGE7_G2_T1, PAGE7_G2_T2};
 constexpr std::array<int, 6> kVoyantsGsm = {PAGE7_B0, PAGE7_B1, PAGE7_B2, PAGE7_B3, PAGE7_B4, PAGE7_B5};
 
-char* Adresse(int k) { return k == 0 ? SbComG.ethernet.address0 : SbComG.ethernet.address1; }
+char* Adresse(int k) {
+    return k == 0 ? SbComG.ethernet.address0 : SbComG.ethernet.address1;
+}
 
 // The selector decides which set the page shows and edits; the byte only follows it.
 int LireJeu(int panel) {

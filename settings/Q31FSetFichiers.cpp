@@ -14,7 +14,9 @@ namespace {
 
 constexpr const char* kDossier = "Settings";
 
-const char* Motif(int page) { return page == 7 ? "*.q31gsm" : "*.q31set"; }
+const char* Motif(int page) {
+    return page == 7 ? "*.q31gsm" : "*.q31set";
+}
 
 // Both the main window and the page stop taking input while the dialog is open.
 void Assombrir(int page, int dimmed) {

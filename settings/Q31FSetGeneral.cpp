@@ -65,7 +65,9 @@ void Q31FSetParamMode(int panel) {
     CaptionMode(panel, SbComG.mode);
 }
 
-void Q31FSetGetMode(int panel) { SbComG.mode = Q31FSetValeur(panel, PAGE2_MODE, SbComG.mode) != 0 ? 1 : 0; }
+void Q31FSetGetMode(int panel) {
+    SbComG.mode = Q31FSetValeur(panel, PAGE2_MODE, SbComG.mode) != 0 ? 1 : 0;
+}
 
 // The caption follows the switch at once; the record changes only on confirm.
 int FQ31SetChrono(int panel, int control, int event, void*, int, int) {

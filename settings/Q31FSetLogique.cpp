@@ -7,10 +7,10 @@
 
 #include "app/Q31Aff.h"
 #include "chrono/SbChrono.h"
+#include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
 #include "link/SbComGsmEth.h"
 #include "link/SbComProg.h"
-#include "lib/StrBuf.h"
 #include "platform/cvi.h"
 #include "simulation/Q31Simu.h"
 
@@ -54,7 +54,9 @@ void ViderTableTemps() {
 
 }  // namespace
 
-bool Q31FSetSimule() { return SbComG.linkState == 0 && SbComG.simulation != 0; }
+bool Q31FSetSimule() {
+    return SbComG.linkState == 0 && SbComG.simulation != 0;
+}
 
 int Q31FSetProgCorriger(int value, int previous) {
     if (value == 5) return previous < 5 ? 6 : 4;
@@ -62,7 +64,9 @@ int Q31FSetProgCorriger(int value, int previous) {
     return value;
 }
 
-int Q31FSetBaseAffichee(const SbComInput& input) { return input.enabled == 0 ? 0 : input.timeBase; }
+int Q31FSetBaseAffichee(const SbComInput& input) {
+    return input.enabled == 0 ? 0 : input.timeBase;
+}
 
 void Q31FSetBaseEntree(SbComInput* input, int timeBase) {
     input->timeBase = timeBase;
@@ -93,7 +97,9 @@ int Q31FSetModeSynchro(int presetOn, int computerOn) {
     return 0;
 }
 
-int Q31FSetFlagsProg(int flags, int bit0On) { return bit0On ? (flags | 1) : (flags & ~1); }
+int Q31FSetFlagsProg(int flags, int bit0On) {
+    return bit0On ? (flags | 1) : (flags & ~1);
+}
 
 Q31FSetEtatChargement Q31FSetChargement(const SbComRun& run, int target) {
     Q31FSetEtatChargement e{};
@@ -106,42 +112,60 @@ Q31FSetEtatChargement Q31FSetChargement(const SbComRun& run, int target) {
 
 void Q31FSetEnvoyerLectures(int page) {
     switch (page) {
-    case 0: SbComLireParam(3); break;
-    case 1:
-        SbComLireParam(10);
-        SbComLireParam(9);
-        break;
-    case 2: SbComLireParam(2); break;
-    case 3:
-        SbComLireParam(101);
-        Q31ComLireProg(0);
-        break;
-    case 4: LirePage4(); break;
-    case 6:
-        SbComLireParam(35);
-        SbComLireEthernetAd(0);
-        SbComLireEthernetAd(1);
-        break;
-    case 7:
-        SbComLireParam(34);
-        SbComLireParamsGSM();
-        break;
-    default: break;   // pages 5, 8 and 9 read nothing
+        case 0:
+            SbComLireParam(3);
+            break;
+        case 1:
+            SbComLireParam(10);
+            SbComLireParam(9);
+            break;
+        case 2:
+            SbComLireParam(2);
+            break;
+        case 3:
+            SbComLireParam(101);
+            Q31ComLireProg(0);
+            break;
+        case 4:
+            LirePage4();
+            break;
+        case 6:
+            SbComLireParam(35);
+            SbComLireEthernetAd(0);
+            SbComLireEthernetAd(1);
+            break;
+        case 7:
+            SbComLireParam(34);
+            SbComLireParamsGSM();
+            break;
+        default:
+            break;  // pages 5, 8 and 9 read nothing
     }
 }
 
 void Q31FSetEnvoyerEcritures(int page) {
     switch (page) {
-    case 1: EcrireSynchro(); break;
-    case 2: SbComCommande(3); break;
-    case 3: Q31ComEcrireProg(0); break;
-    case 4: EcrirePage4(); break;
-    case 6:
-        SbComEcrireEthernetAd(0, SbComG.ethernet.address0);
-        SbComEcrireEthernetAd(1, SbComG.ethernet.address1);
-        break;
-    case 7: SbComEcrireParamsGSM(); break;
-    default: break;   // pages 0, 5, 8 and 9 send nothing on confirm
+        case 1:
+            EcrireSynchro();
+            break;
+        case 2:
+            SbComCommande(3);
+            break;
+        case 3:
+            Q31ComEcrireProg(0);
+            break;
+        case 4:
+            EcrirePage4();
+            break;
+        case 6:
+            SbComEcrireEthernetAd(0, SbComG.ethernet.address0);
+            SbComEcrireEthernetAd(1, SbComG.ethernet.address1);
+            break;
+        case 7:
+            SbComEcrireParamsGSM();
+            break;
+        default:
+            break;  // pages 0, 5, 8 and 9 send nothing on confirm
     }
 }
 

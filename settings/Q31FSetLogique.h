@@ -36,10 +36,10 @@ int Q31FSetFlagsProg(int flags, int bit0On);
 
 // What page 5 allows, from the run state and the target.
 struct Q31FSetEtatChargement {
-    bool loadDimmed;     // nothing to load yet, or a run is open and the times would come here
-    bool numberDimmed;   // no finished run yet
-    int maxRun;          // highest run that can be loaded (at least 1)
-    bool clearDimmed;    // a run is open
+    bool loadDimmed;    // nothing to load yet, or a run is open and the times would come here
+    bool numberDimmed;  // no finished run yet
+    int maxRun;         // highest run that can be loaded (at least 1)
+    bool clearDimmed;   // a run is open
 };
 Q31FSetEtatChargement Q31FSetChargement(const SbComRun& run, int target);
 

@@ -110,7 +110,7 @@ int FQ31MancheCible(int panel, int, int event, void*, int, int) {
 int FQ31MancheCharger(int panel, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Q31FSetGetChargement(panel);
-    if (SbComG.downloadTarget == 1) Q31FSetFermer();   // the times come into the table below
+    if (SbComG.downloadTarget == 1) Q31FSetFermer();  // the times come into the table below
     Q31FSetChargerManche(Q31DerMancheChargeeG, SbComG.downloadTarget);
     return 0;
 }

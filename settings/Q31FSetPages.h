@@ -5,20 +5,20 @@
 #include <cstddef>
 
 // Fill (controls from the link record) and read (record from the controls) of each page.
-void Q31FSetParamRun(int panel);          // page 0
-void Q31FSetParamSynchro(int panel);      // page 1
+void Q31FSetParamRun(int panel);      // page 0
+void Q31FSetParamSynchro(int panel);  // page 1
 void Q31FSetGetSynchro(int panel);
-void Q31FSetParamMode(int panel);         // page 2
+void Q31FSetParamMode(int panel);  // page 2
 void Q31FSetGetMode(int panel);
-void Q31FSetParamProg(int panel);         // page 3
+void Q31FSetParamProg(int panel);  // page 3
 void Q31FSetGetProg(int panel);
-void Q31FSetParamGeneral(int panel);      // page 4
+void Q31FSetParamGeneral(int panel);  // page 4
 void Q31FSetGetGeneral(int panel);
-void Q31FSetParamChargement(int panel);   // page 5
+void Q31FSetParamChargement(int panel);  // page 5
 void Q31FSetGetChargement(int panel);
-void Q31FSetParamEthernet(int panel);     // page 6
+void Q31FSetParamEthernet(int panel);  // page 6
 void Q31FSetGetEthernet(int panel);
-void Q31FSetParamGsm(int panel);          // page 7
+void Q31FSetParamGsm(int panel);  // page 7
 void Q31FSetGetGsm(int panel);
 
 // Lists built once when the pages load (their texts are not translated).

@@ -19,15 +19,23 @@ using namespace fq31;
 
 namespace {
 
-int g_progPrecedent = 0;   // value the program-number control showed last
+int g_progPrecedent = 0;  // value the program-number control showed last
 
 struct Champ {
     int control;
     int parameter;
 };
 constexpr std::array<Champ, 10> kChamps = {{
-    {PAGE3_F102, 102}, {PAGE3_F104, 104}, {PAGE3_F105, 105}, {PAGE3_F103, 103}, {PAGE3_F112, 112},
-    {PAGE3_F110, 110}, {PAGE3_F111, 111}, {PAGE3_F107, 107}, {PAGE3_F108, 108}, {PAGE3_F109, 109},
+    {PAGE3_F102, 102},
+    {PAGE3_F104, 104},
+    {PAGE3_F105, 105},
+    {PAGE3_F103, 103},
+    {PAGE3_F112, 112},
+    {PAGE3_F110, 110},
+    {PAGE3_F111, 111},
+    {PAGE3_F107, 107},
+    {PAGE3_F108, 108},
+    {PAGE3_F109, 109},
 }};
 
 SbComProg* Programme(int n) {
@@ -119,4 +127,3 @@ int FQ31SetProgSauver(int panel, int, int event, void*, int, int) {
     SbFermerWait(true, 0);
     return 0;
 }
-

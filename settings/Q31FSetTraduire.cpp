@@ -21,13 +21,23 @@ struct Boutons {
     int quit, ok;
 };
 constexpr std::array<Boutons, kQ31FSetPages> kBoutons = {{
-    {PAGE0_QUIT, 0}, {PAGE1_QUIT, PAGE1_OK}, {PAGE2_QUIT, PAGE2_OK}, {PAGE3_QUIT, 0}, {PAGE4_QUIT, PAGE4_OK},
-    {PAGE5_QUIT, 0}, {PAGE6_QUIT, PAGE6_OK}, {PAGE7_QUIT, PAGE7_OK}, {PAGE8_QUIT, PAGE8_OK}, {PAGE9_QUIT, PAGE9_OK},
+    {PAGE0_QUIT, 0},
+    {PAGE1_QUIT, PAGE1_OK},
+    {PAGE2_QUIT, PAGE2_OK},
+    {PAGE3_QUIT, 0},
+    {PAGE4_QUIT, PAGE4_OK},
+    {PAGE5_QUIT, 0},
+    {PAGE6_QUIT, PAGE6_OK},
+    {PAGE7_QUIT, PAGE7_OK},
+    {PAGE8_QUIT, PAGE8_OK},
+    {PAGE9_QUIT, PAGE9_OK},
 }};
 constexpr std::array<int, 6> kTitres = {PAGE0_TITLE, PAGE1_TITLE, PAGE2_TITLE,
                                         PAGE3_TITLE, PAGE4_TITLE, PAGE5_TITLE};
 
-void Legende(int panel, int control, const char* text) { SetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, text); }
+void Legende(int panel, int control, const char* text) {
+    SetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, text);
+}
 
 // Buttons and headings framed by one blank on each side.
 void LegendeEspacee(int panel, int control, const char* text) {
@@ -45,7 +55,7 @@ void TexteSuivi(int panel, int control, const char* text) {
 
 void TraduireRun(int panel) {
     Legende(panel, PAGE0_RUN_NUMBER, Q31TxtLabelG[22]);
-    Q31FSetParamRun(panel);   // the switch's caption says whether the run is open
+    Q31FSetParamRun(panel);  // the switch's caption says whether the run is open
 }
 
 void TraduireSynchro(int panel) {
@@ -89,7 +99,7 @@ void TraduireGeneral(int panel) {
     Legende(panel, PAGE4_FILE_SAVE, Q31TxtLabelG[9]);
     Legende(panel, PAGE4_FILE_LOAD, Q31TxtLabelG[10]);
     Q31FSetListesGeneral(panel);
-    Q31FSetParamGeneral(panel);   // the rebuilt lists show the record's choices again
+    Q31FSetParamGeneral(panel);  // the rebuilt lists show the record's choices again
 }
 
 void TraduireChargement(int panel) {
@@ -108,12 +118,23 @@ void Q31FSetTraduirePage(int page) {
     Legende(panel, b.quit, Q31TxtLabelG[7]);
     if (b.ok) Legende(panel, b.ok, Q31TxtLabelG[19]);
     switch (page) {
-    case 0: TraduireRun(panel); break;
-    case 1: TraduireSynchro(panel); break;
-    case 3: TraduireProg(panel); break;
-    case 4: TraduireGeneral(panel); break;
-    case 5: TraduireChargement(panel); break;
-    default: break;   // page 2's caption follows its switch; pages 6 to 9 have only buttons
+        case 0:
+            TraduireRun(panel);
+            break;
+        case 1:
+            TraduireSynchro(panel);
+            break;
+        case 3:
+            TraduireProg(panel);
+            break;
+        case 4:
+            TraduireGeneral(panel);
+            break;
+        case 5:
+            TraduireChargement(panel);
+            break;
+        default:
+            break;  // page 2's caption follows its switch; pages 6 to 9 have only buttons
     }
     if (page == 2) Q31FSetParamMode(panel);
 }

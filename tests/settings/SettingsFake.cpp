@@ -35,7 +35,9 @@ int Ecrire(const char* frame, int length) {
     return length;
 }
 
-int Etat() { return 0; }
+int Etat() {
+    return 0;
+}
 
 void Evenements() {
     g_now += 0.25;
@@ -45,7 +47,9 @@ void Evenements() {
     g_reader.Alimenter(ack.data(), ack.size(), Livrer, nullptr);
 }
 
-double Horloge() { return g_now; }
+double Horloge() {
+    return g_now;
+}
 
 const SbComPortOps kOps = {Ecrire, Etat, Evenements, Horloge};
 
@@ -60,7 +64,9 @@ std::vector<std::string> Envoyes() {
     return out;
 }
 
-void Effacer() { g_frames.clear(); }
+void Effacer() {
+    g_frames.clear();
+}
 
 void SettingsTest::SetUp() {
     g_frames.clear();
@@ -71,7 +77,7 @@ void SettingsTest::SetUp() {
     SbQ31CrG = SbQ31Cr{};
     Q31Defaut(&Q31G);
     SbComInstallerPort(&kOps);
-    SbComG.linkState = 0;   // clear the error without touching a port
+    SbComG.linkState = 0;  // clear the error without touching a port
     SbComDeplanter();
     SbComG.linkState = 1;
     // The clock already works at the record's speed, so writing it never reopens a port.

@@ -2,10 +2,10 @@
 // answered "AK" in the acknowledgement wait, with the link record at its defaults.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace setfake {
 

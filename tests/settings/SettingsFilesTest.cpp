@@ -36,15 +36,15 @@ TEST_F(SettingsFiles, SavedFilesAreWholeBlocksAndLoadBack) {
     Q31FSetChargerFichier(7, gsm.c_str());
     EXPECT_EQ(std::memcmp(&SbComG.params, &savedParams, sizeof savedParams), 0);
     EXPECT_EQ(std::memcmp(&SbComG.gsm, &savedGsm, sizeof savedGsm), 0);
-    EXPECT_TRUE(setfake::Envoyes().empty());   // loading sends nothing
+    EXPECT_TRUE(setfake::Envoyes().empty());  // loading sends nothing
 }
 
 TEST_F(SettingsFiles, ShortFileReplacesOnlyTheStartOfTheBlock) {
     SbComG.params.speedCode = 4;
     SbComG.params.inputs[1].timeBase = 1000;
     std::string bytes(8, '\0');
-    bytes[0] = 5;   // precision
-    bytes[4] = 9;   // field 1
+    bytes[0] = 5;  // precision
+    bytes[4] = 9;  // field 1
     const std::string path = dir_.file("short.q31set");
     WriteFileBytes(path, bytes);
     Q31FSetChargerFichier(4, path.c_str());

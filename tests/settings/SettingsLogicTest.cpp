@@ -7,11 +7,11 @@
 #include "settings/Q31FSetLogique.h"
 
 TEST(SettingsLogic, ProgramNumberSkipsFiveAndSeven) {
-    EXPECT_EQ(Q31FSetProgCorriger(5, 4), 6);    // stepping up from 4
-    EXPECT_EQ(Q31FSetProgCorriger(5, 9), 4);    // typed after 9
-    EXPECT_EQ(Q31FSetProgCorriger(5, 6), 4);    // stepping down from 6
-    EXPECT_EQ(Q31FSetProgCorriger(7, 6), 8);    // stepping up from 6
-    EXPECT_EQ(Q31FSetProgCorriger(7, 8), 6);    // stepping down from 8
+    EXPECT_EQ(Q31FSetProgCorriger(5, 4), 6);  // stepping up from 4
+    EXPECT_EQ(Q31FSetProgCorriger(5, 9), 4);  // typed after 9
+    EXPECT_EQ(Q31FSetProgCorriger(5, 6), 4);  // stepping down from 6
+    EXPECT_EQ(Q31FSetProgCorriger(7, 6), 8);  // stepping up from 6
+    EXPECT_EQ(Q31FSetProgCorriger(7, 8), 6);  // stepping down from 8
     EXPECT_EQ(Q31FSetProgCorriger(7, 0), 8);
     for (int v : {1, 4, 6, 8, 10, 50}) EXPECT_EQ(Q31FSetProgCorriger(v, 30), v);
 }
@@ -63,7 +63,7 @@ TEST(SettingsLogic, UnreadableEthernetBytesAreZero) {
 
 TEST(SettingsLogic, GsmStateFromStatusBits) {
     EXPECT_EQ(Q31FSetEtatGsm(0x00), 0);
-    EXPECT_EQ(Q31FSetEtatGsm(0x40), 0);   // bit 6 alone: still off
+    EXPECT_EQ(Q31FSetEtatGsm(0x40), 0);  // bit 6 alone: still off
     EXPECT_EQ(Q31FSetEtatGsm(0x01), 1);
     EXPECT_EQ(Q31FSetEtatGsm(0x41), 2);
     EXPECT_EQ(Q31FSetEtatGsm(0xFF), 2);
@@ -79,13 +79,13 @@ TEST(SettingsLogic, StoredProgramFlagsKeepBitsOneToSeven) {
     EXPECT_EQ(Q31FSetFlagsProg(0xFE, 1), 0xFF);
     EXPECT_EQ(Q31FSetFlagsProg(0xFF, 0), 0xFE);
     EXPECT_EQ(Q31FSetFlagsProg(0x54, 1), 0x55);
-    EXPECT_EQ(Q31FSetFlagsProg(-1, 0), -2);   // a flag byte read back as signed
+    EXPECT_EQ(Q31FSetFlagsProg(-1, 0), -2);  // a flag byte read back as signed
 }
 
 TEST(SettingsLogic, RunLoadingDimmingFollowsRunsAndTarget) {
     SbComRun run{};
     run.current = 0;
-    run.next = 1;   // no finished run yet
+    run.next = 1;  // no finished run yet
     Q31FSetEtatChargement e = Q31FSetChargement(run, 0);
     EXPECT_TRUE(e.loadDimmed);
     EXPECT_TRUE(e.numberDimmed);
@@ -98,10 +98,10 @@ TEST(SettingsLogic, RunLoadingDimmingFollowsRunsAndTarget) {
     EXPECT_FALSE(e.numberDimmed);
     EXPECT_EQ(e.maxRun, 4);
 
-    run.current = 4;   // a run is open: its times would come into the open table
+    run.current = 4;  // a run is open: its times would come into the open table
     e = Q31FSetChargement(run, 1);
     EXPECT_TRUE(e.loadDimmed);
     EXPECT_TRUE(e.clearDimmed);
-    e = Q31FSetChargement(run, 0);   // towards another target it may still load
+    e = Q31FSetChargement(run, 0);  // towards another target it may still load
     EXPECT_FALSE(e.loadDimmed);
 }

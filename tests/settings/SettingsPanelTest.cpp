@@ -17,6 +17,7 @@
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
@@ -25,7 +26,7 @@ using setfake::Envoyes;
 
 namespace {
 
-std::string g_fichier;   // what the file dialog answers ("" = cancelled)
+std::string g_fichier;  // what the file dialog answers ("" = cancelled)
 
 int RepondreFichier(const char*, const char*, const char*, int, char pathOut[260]) {
     std::snprintf(pathOut, 260, "%s", g_fichier.c_str());
@@ -56,7 +57,19 @@ int Attribut(int panel, int control, int attribute) {
     return v;
 }
 
-void Commit(CtrlCallbackPtr fn, int panel, int control) { fn(panel, control, EVENT_COMMIT, nullptr, 0, 0); }
+// Answers the next confirmation popup with its confirm or cancel button, from the
+// background task that the popup's loop runs.
+int g_reponse = 0;
+void RepondrePopup() {
+    const int popup = GetPanelHandleFromTag(4);
+    if (g_reponse == 0 || popup <= 0) return;
+    QueueUserEvent(popup, g_reponse);
+    g_reponse = 0;
+}
+
+void Commit(CtrlCallbackPtr fn, int panel, int control) {
+    fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
+}
 
 }  // namespace
 
@@ -110,7 +123,7 @@ TEST_F(SettingsPanel, TenPagesLoadWithTheirCaptions) {
 }
 
 TEST_F(SettingsPanel, InputListsAreRebuiltWithEachTranslation) {
-    Q31FSetTraduirePage(4);   // a second time: the lists must not grow
+    Q31FSetTraduirePage(4);  // a second time: the lists must not grow
     int n = 0;
     GetNumListItems(P(4), PAGE4_TB2, &n);
     EXPECT_EQ(n, 5);
@@ -127,7 +140,7 @@ TEST_F(SettingsPanel, InputListsAreRebuiltWithEachTranslation) {
 TEST_F(SettingsPanel, GeneralPageFillsAndConfirmsThroughItsControls) {
     SbComParams& p = SbComG.params;
     p.inputs[0].timeBase = 100;
-    p.inputs[0].enabled = 0;   // disabled: shown off
+    p.inputs[0].enabled = 0;  // disabled: shown off
     p.inputs[1].timeBase = 10;
     p.field7 = 4;
     Q31FSetParam(4);
@@ -148,7 +161,7 @@ TEST_F(SettingsPanel, GeneralPageFillsAndConfirmsThroughItsControls) {
     EXPECT_EQ(f[6], "WP 006 02 0");
     EXPECT_EQ(f[8], "WP 007 5");
     EXPECT_EQ(f.back(), "WP 016 3");
-    EXPECT_EQ(p.field7, 6);   // kept for settings files, not sent
+    EXPECT_EQ(p.field7, 6);  // kept for settings files, not sent
 }
 
 TEST_F(SettingsPanel, OpeningDrawsTheButtonInvertedAndClosingRestoresIt) {
@@ -196,7 +209,7 @@ TEST_F(SettingsPanel, EthernetAddressesAndStatusIndicators) {
 }
 
 TEST_F(SettingsPanel, GsmSwitchSendsOnlyBetweenOffAndOn) {
-    SbCrG.gsmStatus = 0x01;   // on
+    SbCrG.gsmStatus = 0x01;  // on
     SetCtrlVal(P(7), PAGE7_STATE, 2);
     Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
     EXPECT_TRUE(Envoyes().empty());
@@ -205,7 +218,7 @@ TEST_F(SettingsPanel, GsmSwitchSendsOnlyBetweenOffAndOn) {
     EXPECT_EQ(Envoyes(), (Frames{"WC 010 0"}));
 
     setfake::Effacer();
-    SbCrG.gsmStatus = 0x00;   // off
+    SbCrG.gsmStatus = 0x00;  // off
     SetCtrlVal(P(7), PAGE7_STATE, 2);
     Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
     EXPECT_EQ(Envoyes(), (Frames{"WC 010 2"}));
@@ -321,7 +334,7 @@ TEST_F(SettingsPanel, RunLoadingPageDimsWhatCannotBeDone) {
     SetCtrlVal(P(5), PAGE5_TARGET, 1);
     Commit(FQ31MancheCible, P(5), PAGE5_TARGET);
     EXPECT_EQ(SbComG.downloadTarget, 1);
-    EXPECT_EQ(Attribut(P(5), PAGE5_LOAD, ATTR_DIMMED), 1);   // the open run's table would be replaced
+    EXPECT_EQ(Attribut(P(5), PAGE5_LOAD, ATTR_DIMMED), 1);  // the open run's table would be replaced
     EXPECT_EQ(Attribut(P(5), PAGE5_RAZ, ATTR_DIMMED), 1);
     EXPECT_EQ(Attribut(P(5), PAGE5_RUN_NUM, ATTR_MAX_VALUE), 4);
 
@@ -342,7 +355,7 @@ TEST_F(SettingsPanel, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
     const std::string bytes = qstest::ReadFileBytes(g_fichier);
     ASSERT_EQ(bytes.size(), 160u);
-    EXPECT_EQ(bytes[4], 7);   // field 1, the value of parameter 7
+    EXPECT_EQ(bytes[4], 7);  // field 1, the value of parameter 7
     EXPECT_EQ(Attribut(P(4), PAGE4_P7, ATTR_DIMMED), 0);
 
     SbComG.params.field1 = 1;
@@ -351,9 +364,28 @@ TEST_F(SettingsPanel, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     EXPECT_EQ(SbComG.params.field1, 7);
     EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
 
-    g_fichier.clear();   // cancelled: nothing changes
+    g_fichier.clear();  // cancelled: nothing changes
     SbComG.params.field1 = 2;
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     EXPECT_EQ(SbComG.params.field1, 2);
     EXPECT_TRUE(Envoyes().empty());
+}
+
+TEST_F(SettingsPanel, ClosingTheRunAsksFirst) {
+    SbComG.run.current = 3;
+    SbComG.run.next = 4;
+    SbSetTacheFond(RepondrePopup);
+    Q31FSetParam(0);
+    g_reponse = 2;   // declined: nothing sent, the switch comes back on
+    SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
+    Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+    EXPECT_EQ(Envoyes(), (Frames{"RP 003"}));
+    EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
+
+    setfake::Effacer();
+    g_reponse = 4;   // confirmed
+    SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
+    Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+    SbSetTacheFond(nullptr);
+    EXPECT_EQ(Envoyes(), (Frames{"WC 001", "RP 003"}));
 }

@@ -21,7 +21,9 @@ using Frames = std::vector<std::string>;
 
 namespace {
 
-bool Contient(const Frames& f, const std::string& s) { return std::find(f.begin(), f.end(), s) != f.end(); }
+bool Contient(const Frames& f, const std::string& s) {
+    return std::find(f.begin(), f.end(), s) != f.end();
+}
 
 }  // namespace
 
@@ -29,18 +31,18 @@ class SettingsWire : public SettingsTest {};
 
 TEST_F(SettingsWire, GeneralPageConfirmSendsInputOffAsZeroAndSpeedLast) {
     SbComParams& p = SbComG.params;
-    p.inputs[0].timeBase = 0;   // reset values: enabled while off
+    p.inputs[0].timeBase = 0;  // reset values: enabled while off
     p.inputs[0].enabled = 1;
     p.inputs[1].timeBase = 1;
     p.inputs[1].enabled = 1;
-    Q31FSetParamGet(4);   // no page loaded: the controls leave the record, the rules still apply
+    Q31FSetParamGet(4);  // no page loaded: the controls leave the record, the rules still apply
     EXPECT_EQ(p.inputs[0].enabled, 0);
     Q31FSetEnvoyerEcritures(4);
     const Frames f = Envoyes();
-    const Frames expected = {"WP 001 2",         "WP 004 01 0000", "WP 005 01 0",  "WP 006 01 0",
-                             "WP 004 02 0001",   "WP 005 02 0",    "WP 006 02 1",  "WP 023 1 1 1 1",
-                             "WP 007 2",         "WP 029 03 03",   "WP 017 0",     "WP 021 00",
-                             "WP 012 1",         "WP 016 3"};
+    const Frames expected = {"WP 001 2",       "WP 004 01 0000", "WP 005 01 0", "WP 006 01 0",
+                             "WP 004 02 0001", "WP 005 02 0",    "WP 006 02 1", "WP 023 1 1 1 1",
+                             "WP 007 2",       "WP 029 03 03",   "WP 017 0",    "WP 021 00",
+                             "WP 012 1",       "WP 016 3"};
     EXPECT_EQ(f, expected);
 }
 
@@ -64,9 +66,9 @@ TEST_F(SettingsWire, InputFourthFieldsOfInputsThreeAndFourKeptInParameter23) {
 
 TEST_F(SettingsWire, GeneralPageReadsInputsThenTheRestWithParameter8Last) {
     Q31FSetEnvoyerLectures(4);
-    const Frames expected = {"RP 001",    "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02",
-                             "RP 006 02", "RP 023",    "RP 007",    "RP 029",    "RP 016",    "RP 017",
-                             "RP 021",    "RP 012",    "RP 008"};
+    const Frames expected = {"RP 001",    "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02",
+                             "RP 005 02", "RP 006 02", "RP 023",    "RP 007",    "RP 029",
+                             "RP 016",    "RP 017",    "RP 021",    "RP 012",    "RP 008"};
     EXPECT_EQ(Envoyes(), expected);
 }
 
@@ -160,7 +162,7 @@ TEST_F(SettingsWire, RunLoadAndMemoryClear) {
     const Frames f = Envoyes();
     ASSERT_GE(f.size(), 2u);
     EXPECT_EQ(f[0], "WC 005 58203");
-    EXPECT_EQ(f[1], "RP 003");   // then the reads made after connecting
+    EXPECT_EQ(f[1], "RP 003");  // then the reads made after connecting
     EXPECT_EQ(f.back(), "RP 028 3");
 }
 
@@ -192,12 +194,12 @@ TEST_F(SettingsWire, ProgramLoadSelectsThenReadsAndConfirmWritesProgramZero) {
 
 TEST_F(SettingsWire, ExtensionOfTypeFourOpensThePageThatReadsNothing) {
     SbComG.extensions = {4, 0, 2};
-    FQ31Set(0, fq31::MAIN_EXT_2, EVENT_COMMIT, nullptr, 0, 0);   // type 0 opens nothing
+    FQ31Set(0, fq31::MAIN_EXT_2, EVENT_COMMIT, nullptr, 0, 0);  // type 0 opens nothing
     EXPECT_EQ(Q31FSetPageOuverte(), -1);
     FQ31Set(0, fq31::MAIN_EXT_1, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(Q31FSetPageOuverte(), 9);
     EXPECT_TRUE(Envoyes().empty());
-    FQ31Set(0, fq31::MAIN_PAGE_0, EVENT_COMMIT, nullptr, 0, 0);   // another page waits for the close
+    FQ31Set(0, fq31::MAIN_PAGE_0, EVENT_COMMIT, nullptr, 0, 0);  // another page waits for the close
     EXPECT_EQ(Q31FSetPageOuverte(), 9);
     Q31FSetFermer();
     EXPECT_EQ(Q31FSetPageOuverte(), -1);
