@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
 
     SbChronoFermer("Chronos", "Chrono.q31tps");
     DiscardPanel(panelG);
+    CloseCVIRTE();
     std::error_code ec;
     fs::current_path("/", ec);
     fs::remove_all(dir, ec);
