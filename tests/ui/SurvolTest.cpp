@@ -16,6 +16,7 @@ namespace {
 
 std::string lastTitle, lastMessage, lastDocument;
 int documentResult = 0;
+int cursorWhileOpening = -1;
 
 void CatchMessage(const char* title, const char* message) {
     lastTitle = title;
@@ -23,6 +24,7 @@ void CatchMessage(const char* title, const char* message) {
 }
 int CatchDocument(const char* path) {
     lastDocument = path;
+    GetMouseCursor(&cursorWhileOpening);
     return documentResult;
 }
 
@@ -34,6 +36,7 @@ protected:
         lastDocument.clear();
         SetMessageHook(CatchMessage);
         SetDocumentHook(CatchDocument);
+        SetMouseCursor(VAL_DEFAULT_CURSOR);
     }
     void TearDown() override {
         SetMessageHook(nullptr);
@@ -50,9 +53,10 @@ TEST_F(Documents, MissingDocumentShowsTheFrenchMessageWithTheFullPath) {
               "Impossible de lire le fichier ''Doc\\Quick Start QS310 Manager EN.pdf'' :\n"
               "   - une version r\xE9" "cente d'AcrobatReader doit-\xEAtre install\xE9" "e sur votre PC ;\n"
               "   - v\xE9rifier la pr\xE9sence du fichier.");
+    EXPECT_EQ(cursorWhileOpening, VAL_HOUR_GLASS_CURSOR);
     int cursor = -1;
     GetMouseCursor(&cursor);
-    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);   // restored afterwards
 }
 
 TEST_F(Documents, OpenedDocumentShowsNoMessageAndLongPathsAreBounded) {
