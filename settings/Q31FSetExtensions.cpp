@@ -33,6 +33,17 @@ constexpr std::array<int, 3> kPremier = {PAGE7_G1_T0, PAGE7_G1_T1, PAGE7_G1_T2};
 constexpr std::array<int, 3> kSecond = {PAGE7_G2_T0, PAGE7_G2_T1, PAGE7_G2_T2};
 constexpr std::array<int, 6> kVoyantsGsm = {PAGE7_B0, PAGE7_B1, PAGE7_B2, PAGE7_B3, PAGE7_B4, PAGE7_B5};
 
+// Each field is captioned with the key of its item in the shown set.
+void LegendesGsm(int panel, int set) {
+    static constexpr const char* kCles[2][7] = {{"1", "2", "3", "4", "7", "8", "5"},
+                                                {"a", "b", "c", "d", "f", "g", "e"}};
+    for (size_t i = 0; i < 3; ++i) {
+        SetCtrlAttribute(panel, kPremier[i], ATTR_LABEL_TEXT, kCles[set][i]);
+        SetCtrlAttribute(panel, kSecond[i], ATTR_LABEL_TEXT, kCles[set][3 + i]);
+    }
+    SetCtrlAttribute(panel, PAGE7_G2_NUM, ATTR_LABEL_TEXT, kCles[set][6]);
+}
+
 char* Adresse(int k) {
     return k == 0 ? SbComG.ethernet.address0 : SbComG.ethernet.address1;
 }
@@ -79,6 +90,7 @@ int FQ31CmdEthernet(int panel, int control, int event, void*, int, int) {
 
 void Q31FSetParamGsm(int panel) {
     const int set = LireJeu(panel);
+    LegendesGsm(panel, set);
     const SbComGsm& g = SbComG.gsm;
     for (int i = 0; i < 3; ++i) {
         SetCtrlVal(panel, kPremier[i], g.first[set].text[i]);

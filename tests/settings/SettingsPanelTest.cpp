@@ -234,6 +234,7 @@ TEST_F(SettingsPanel, GsmSelectorShowsAndEditsOneSetOnly) {
     Commit(FQ31ChoixGsm, P(7), PAGE7_SET);
     EXPECT_EQ(Q31G.gsmSetShown, 1);
     EXPECT_EQ(Texte(P(7), PAGE7_G1_T0), "one");
+    EXPECT_EQ(Legende(P(7), PAGE7_G2_NUM), "e");
     EXPECT_EQ(Val(P(7), PAGE7_G2_NUM), 77);
     EXPECT_EQ(Val(P(7), PAGE7_STATE), 2);
     EXPECT_EQ(Val(P(7), PAGE7_B6), 2);
@@ -376,14 +377,14 @@ TEST_F(SettingsPanel, ClosingTheRunAsksFirst) {
     SbComG.run.next = 4;
     SbSetTacheFond(RepondrePopup);
     Q31FSetParam(0);
-    g_reponse = 2;   // declined: nothing sent, the switch comes back on
+    g_reponse = 2;  // declined: nothing sent, the switch comes back on
     SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
     Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
     EXPECT_EQ(Envoyes(), (Frames{"RP 003"}));
     EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
 
     setfake::Effacer();
-    g_reponse = 4;   // confirmed
+    g_reponse = 4;  // confirmed
     SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
     Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
     SbSetTacheFond(nullptr);
