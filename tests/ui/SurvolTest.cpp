@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/FQ31.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Survol.h"
@@ -94,6 +95,29 @@ TEST(SerialPorts, FreePortsAreListedInOrderAndClosedAgain) {
     CloseCom(1);
     CloseCom(3);
     for (int fd : {master1, slave1, master3, slave3}) close(fd);
+}
+
+TEST(SerialPorts, PortRingGetsOneItemPerPortValuedByItsNumber) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir;
+    int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT);
+    if (dialog <= 0) GTEST_SKIP() << "the connection dialog cannot be loaded here";
+    const int ports[] = {1, 3, 12};
+    GenPortsComCtrl(dialog, fq31::CONNECT_PORT, ports, 3);
+    int count = -1;
+    GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
+    EXPECT_EQ(count, 3);   // whatever the ring held before is gone
+    SetCtrlIndex(dialog, fq31::CONNECT_PORT, 2);
+    int value = 0;
+    GetCtrlVal(dialog, fq31::CONNECT_PORT, &value);
+    EXPECT_EQ(value, 12);
+    char label[32] = {};
+    GetCtrlVal(dialog, fq31::CONNECT_PORT, label, sizeof label);
+    EXPECT_STREQ(label, "COM12");
+    GenPortsComCtrl(dialog, fq31::CONNECT_PORT, ports, 0);
+    GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
+    EXPECT_EQ(count, 0);   // no free port empties the ring
+    DiscardPanel(dialog);
 }
 
 }  // namespace
