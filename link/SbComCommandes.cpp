@@ -61,7 +61,7 @@ int SbComVitesseDeCode(int code) {
 
 void SbComLireSN() { EchangeFormat("SN"); }
 void SbComLireID() { EchangeFormat("ID"); }
-void SbComActiveMsg(short on) { EchangeFormat("EE %1d", on); }
+void SbComActiveMsg(int on) { EchangeFormat("EE %1d", on); }
 void SbComChargerManche(short run) { EchangeFormat("DL %02d", run); }
 void SbComLireParam(int no) { EchangeFormat("RP %03d", no); }
 void SbComLireExtension(int k) { EchangeFormat("RP %03d %1d", 28, k); }

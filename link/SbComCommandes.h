@@ -6,7 +6,7 @@
 
 void SbComLireSN();
 void SbComLireID();
-void SbComActiveMsg(short on);
+void SbComActiveMsg(int on);
 void SbComChargerManche(short run);
 void SbComLireParam(int no);
 void SbComLireExtension(int k);

@@ -1,0 +1,268 @@
+// End to end: the link against the stand-in clock over a pseudo-terminal.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "chrono/SbChrono.h"
+#include "link/SbComCommandes.h"
+#include "link/SbComDecoder.h"
+#include "link/SbComErreur.h"
+#include "link/SbComGsmEth.h"
+#include "link/SbComLink.h"
+#include "link/SbComProg.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Texts.h"
+
+extern char** environ;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Runs the stand-in clock with its pty linked as "Ports/COM5" of the program folder.
+class StandinClock {
+public:
+    explicit StandinClock(const qstest::TempProgramDir& dir) : dir_(dir) {
+        std::string exe = QS_STANDIN_PATH;
+        std::string link = dir.file("Ports/COM5");
+        log_ = dir.file("wire.log");
+        control_ = dir.file("control");
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> args = {exe, "--link", link, "--log", log_, "--control", control_};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        // The first line tells the pty is ready (and linked).
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') first_ += c;
+        out_ = out[0];
+    }
+    ~StandinClock() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+    }
+    bool Running() const { return pid_ > 0 && first_.rfind("pty ", 0) == 0; }
+    void Control(const std::string& command) {
+        std::ofstream(control_) << command << "\n";
+        Pause(0.2);
+    }
+    Strings Wire() const {
+        Strings lines;
+        std::ifstream in(log_);
+        std::string l;
+        while (std::getline(in, l)) lines.push_back(l);
+        return lines;
+    }
+    static void Pause(double seconds) {
+        double end = Timer() + seconds;
+        while (Timer() < end) {
+            ProcessSystemEvents();
+            usleep(2000);
+        }
+    }
+
+private:
+    const qstest::TempProgramDir& dir_;
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string first_, log_, control_;
+};
+
+class LinkStandin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        dir_ = std::make_unique<qstest::TempProgramDir>();
+        for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+        snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
+        SbComValDefaut(&SbComG);
+        SbComG.port = 5;
+        SbComG.speed = 9600;
+        SbComVitesseCouranteG = 1;   // the stand-in starts at code 1 (9600 bit/s)
+        clock_ = std::make_unique<StandinClock>(*dir_);
+        if (!clock_->Running()) GTEST_SKIP() << "stand-in clock not available";
+    }
+    void TearDown() override {
+        SbComQuitter();
+        SbComDeplanter();
+        clock_.reset();
+        dir_.reset();
+        SbComVitesseCouranteG = 0;
+    }
+    // Opens the link; skips when the run-time layer has no serial port support.
+    void Ouvrir() {
+        int r = SbComOuvrir(1);
+        if (r != 0) {
+            char title[200], text[200];
+            SbComTexteErreur(title, text);
+            if (std::string(text).find("COM5") == std::string::npos && SbComG.linkState == 0)
+                GTEST_SKIP() << "serial layer not ready: " << text;
+        }
+        ASSERT_EQ(r, 0);
+        ASSERT_EQ(SbComG.linkState, 1);
+    }
+    static std::string Texte() {
+        char title[200], text[200];
+        SbComTexteErreur(title, text);
+        return text;
+    }
+    std::unique_ptr<qstest::TempProgramDir> dir_;
+    std::unique_ptr<StandinClock> clock_;
+};
+
+}  // namespace
+
+TEST_F(LinkStandin, OpenIdentityAndStartUpReads) {
+    Ouvrir();
+    EXPECT_EQ(SbComG.serialNumber, 1234);
+    EXPECT_STREQ(SbComG.family, "QS310");
+    EXPECT_STREQ(SbComG.version, "V110");
+    SbComG.extensions = {9, 9, 9};
+    SbComG.p8Number = 0;
+    Q31ComInitLireParam();
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
+                                       "RP 028 1", "RP 028 2", "RP 028 3"}));
+    EXPECT_EQ(SbComG.extensions[0], 1);
+    EXPECT_EQ(SbComG.extensions[1], 2);
+    EXPECT_EQ(SbComG.extensions[2], 0);
+    EXPECT_EQ(SbComG.p8Number, 10);
+    EXPECT_EQ(SbComG.run.dayNumber, 4297);
+    EXPECT_EQ(SbComG.run.month, 10);
+}
+
+TEST_F(LinkStandin, WritesAreReadBack) {
+    Ouvrir();
+    SbComG.synchro.timeZone = 7;
+    SbComEcrireParam(9);
+    SbComG.synchro.timeZone = 0;
+    SbComLireParam(9);
+    EXPECT_EQ(SbComG.synchro.timeZone, 7);
+
+    SbComG.progs[3].p107 = -20;
+    SbComG.progs[3].p113 = -5;
+    SbComG.progs[3].p102 = 90;
+    Q31ComEcrireProg(3);
+    SbComG.progs[3] = SbComProg{};
+    Q31ComLireProg(3);
+    EXPECT_EQ(SbComG.progs[3].p107, -20);
+    EXPECT_EQ(SbComG.progs[3].p113, -5);
+    EXPECT_EQ(SbComG.progs[3].p102, 90);
+
+    snprintf(SbComG.gsm.common, sizeof SbComG.gsm.common, "%s", "+41791112233");
+    SbComG.gsm.second[0].number = 4242;
+    SbComEcrireParamsGSM();
+    SbComG.gsm = SbComGsm{};
+    SbComLireParamsGSM();
+    EXPECT_STREQ(SbComG.gsm.common, "+41791112233");
+    EXPECT_EQ(SbComG.gsm.second[0].number, 4242);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+}
+
+TEST_F(LinkStandin, RunsAndTimesFromInputImpulses) {
+    Ouvrir();
+    SbComCommande(2);   // open the next run
+    EXPECT_EQ(SbComG.run.current, 1);
+    EXPECT_EQ(SbComG.run.next, 2);
+    SbChronoViderRecus();
+    SbCrG.channel = {0, 0, 0, 0};
+    SbComCommandeInput(2);
+    ASSERT_EQ(SbChronoRecus().size(), 1u);
+    EXPECT_EQ(SbChronoRecus()[0].Canal, '2');
+    EXPECT_EQ(SbCrG.channel[1], 1);
+    SbComChargerManche(1);   // the run's times again
+    EXPECT_EQ(SbChronoRecus().size(), 2u);
+    SbComCommande(1);
+    EXPECT_EQ(SbComG.run.current, 0);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+}
+
+TEST_F(LinkStandin, SpeedChangeReopensThePort) {
+    Ouvrir();
+    SbComG.params.speedCode = 4;
+    SbComEcrireParam(16);
+    EXPECT_EQ(SbComG.linkState, 1);
+    EXPECT_EQ(SbComG.speed, 57600);
+    EXPECT_EQ(SbComVitesseCouranteG, 4);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+    SbComLireParam(16);
+    EXPECT_EQ(SbComG.params.speedCode, 4);
+    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "WP 016 4", "SN", "RP 016"}));
+}
+
+TEST_F(LinkStandin, RefusalsAndLineFaults) {
+    Ouvrir();
+    clock_->Control("ack R");
+    SbComLireParam(1);
+    EXPECT_EQ(Texte(), "E7");
+    SbComDeplanter();
+
+    // Garbage and an over-long line are check errors; the link still reads what follows.
+    clock_->Control("garbage");
+    clock_->Control("longline");
+    EXPECT_EQ(SbComErreur(), 1);
+    EXPECT_EQ(Texte(), "E13");
+    SbComDeplanter();
+    SbComG.params.precision = 0;
+    SbComLireParam(1);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+    EXPECT_EQ(SbComG.params.precision, 2);
+}
+
+TEST_F(LinkStandin, NoAcknowledgementTimesOut) {
+    Ouvrir();
+    clock_->Control("noack on");
+    SbComLireParam(1);
+    EXPECT_EQ(Texte(), "E5");
+    EXPECT_EQ(SbComAckPendingG, 1);
+    SbComLireParam(2);   // mute until cleared
+    Strings wire = clock_->Wire();
+    EXPECT_EQ(wire.back(), "RP 001");
+}
+
+TEST_F(LinkStandin, HangUpGivesOnePortError) {
+    Ouvrir();
+    clock_->Control("hangup");
+    StandinClock::Pause(0.3);
+    SbComSurveiller();
+    EXPECT_EQ(SbComErreur(), 1);
+    char title[200], text[200];
+    SbComTexteErreur(title, text);
+    EXPECT_STREQ(title, "E9");
+    // Later commands neither hang nor crash; the link stays usable for a reconnection.
+    SbComDeplanter();
+    SbComLireParam(1);
+    SbComQuitter();
+    EXPECT_EQ(SbComG.linkState, 0);
+}
+
+TEST_F(LinkStandin, SilentClockFailsTheOpening) {
+    clock_->Control("noack on");
+    EXPECT_EQ(SbComOuvrir(1), 1);
+    EXPECT_EQ(SbComG.linkState, 0);
+    EXPECT_EQ(Texte(), "No answer on COM5");
+}
