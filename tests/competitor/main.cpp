@@ -3,8 +3,14 @@
 
 #include <cstdlib>
 
+#include "platform/cvi.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The built program folder (panels, texts), whatever environment the runner gives.
+    setenv("QS_PROGRAM_DIR", QS_COMPETITOR_PROGRAM_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int rc = RUN_ALL_TESTS();
+    CloseCVIRTE();   // the panels and the application object go before static destruction
+    return rc;
 }
