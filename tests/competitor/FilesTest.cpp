@@ -12,7 +12,7 @@
 
 namespace {
 
-class Files : public ::testing::Test {
+class CompetitorFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         Q12AllouerListes();
@@ -41,7 +41,7 @@ protected:
     qstest::TempProgramDir dir{false};
 };
 
-TEST_F(Files, CurrentListsFileIsLaidOutAsTheRecords) {
+TEST_F(CompetitorFiles, CurrentListsFileIsLaidOutAsTheRecords) {
     (*Q12ListeG)[0] = Rec(5, "Alpha");
     (*Q12ListeG)[1] = Rec(6, "Beta", 1);
     Q12NbListeG = 2;
@@ -60,7 +60,7 @@ TEST_F(Files, CurrentListsFileIsLaidOutAsTheRecords) {
     EXPECT_EQ(std::string(bytes.data() + 180008 + 10), "Beta");
 }
 
-TEST_F(Files, RestartKeepsListsAndSentFlags) {
+TEST_F(CompetitorFiles, RestartKeepsListsAndSentFlags) {
     (*Q12ListeG)[0] = Rec(1, "One");
     (*Q12ListeG)[1] = Rec(2, "Two", 1);
     (*Q12ListeG)[2] = Rec(3, "Three");
@@ -79,7 +79,7 @@ TEST_F(Files, RestartKeepsListsAndSentFlags) {
     EXPECT_EQ((*Q12HistoG)[0].Numero, 2);
 }
 
-TEST_F(Files, CountsFromTheFileAreHeldToTheLists) {
+TEST_F(CompetitorFiles, CountsFromTheFileAreHeldToTheLists) {
     (*Q12ListeG)[0] = Rec(1);
     Q12NbListeG = 1;
     ASSERT_TRUE(Q12CourantSauver("Courant.q12ct"));
@@ -105,7 +105,7 @@ TEST_F(Files, CountsFromTheFileAreHeldToTheLists) {
     EXPECT_EQ(std::strlen((*Q12ListeG)[0].Texte3), 41u);
 }
 
-TEST_F(Files, MissingCurrentFileEmptiesTheLists) {
+TEST_F(CompetitorFiles, MissingCurrentFileEmptiesTheLists) {
     Q12NbListeG = 4;
     Q12NbHistoG = 2;
     std::strcpy(Q12CnfG.Chemin, "old.xlsx");
@@ -115,7 +115,7 @@ TEST_F(Files, MissingCurrentFileEmptiesTheLists) {
     EXPECT_STREQ(Q12CnfG.Chemin, "");
 }
 
-TEST_F(Files, SettingsFileCreatedWithDefaultsAndReadBack) {
+TEST_F(CompetitorFiles, SettingsFileCreatedWithDefaultsAndReadBack) {
     std::memset(&Q12CnfG, 0x55, sizeof Q12CnfG);
     Q12CnfCharger();
     std::string bytes = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
@@ -141,7 +141,7 @@ TEST_F(Files, SettingsFileCreatedWithDefaultsAndReadBack) {
     EXPECT_STREQ(Q12CnfG.Chemin, "C:\\Races\\list.xlsx");
 }
 
-TEST_F(Files, SettingsOutsideWhatTheDialogShowsAreRepaired) {
+TEST_F(CompetitorFiles, SettingsOutsideWhatTheDialogShowsAreRepaired) {
     Q12Cnf bad{};
     Q12CnfDefaut(&bad);
     bad.Feuille = -2;
@@ -158,7 +158,7 @@ TEST_F(Files, SettingsOutsideWhatTheDialogShowsAreRepaired) {
     EXPECT_EQ(std::strlen(Q12CnfG.Chemin), 259u);
 }
 
-TEST_F(Files, SentListKeepsItsNewestThousand) {
+TEST_F(CompetitorFiles, SentListKeepsItsNewestThousand) {
     for (int n = 1; n <= 1001; ++n) {
         int index = Q12HistoAjouter(Rec(n));
         ASSERT_LT(index, 1000);
@@ -169,7 +169,7 @@ TEST_F(Files, SentListKeepsItsNewestThousand) {
     EXPECT_EQ((*Q12HistoG)[999].Envoye, 1);
 }
 
-TEST_F(Files, MarkingSentTouchesTheFirstRecordOfThatNumber) {
+TEST_F(CompetitorFiles, MarkingSentTouchesTheFirstRecordOfThatNumber) {
     (*Q12ListeG)[0] = Rec(4);
     (*Q12ListeG)[1] = Rec(7);
     (*Q12ListeG)[2] = Rec(7);
@@ -180,7 +180,7 @@ TEST_F(Files, MarkingSentTouchesTheFirstRecordOfThatNumber) {
     EXPECT_FALSE(Q12MarquerEnvoye(99));
 }
 
-TEST(Keypad, DigitsBuildANumberOfTheChosenLength) {
+TEST(CompetitorKeypad, DigitsBuildANumberOfTheChosenLength) {
     Q12ClavierEtat k;
     k.chiffres = 3;
     std::vector<int> shown;

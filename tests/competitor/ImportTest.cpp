@@ -18,7 +18,7 @@ using q12test::PutText;
 
 namespace {
 
-class Import : public ::testing::Test {
+class CompetitorImport : public ::testing::Test {
 protected:
     void SetUp() override {
         Q12AllouerListes();
@@ -45,7 +45,7 @@ protected:
     Q12Cnf cnf{};
 };
 
-TEST_F(Import, XlsxReadsNumbersUntilTheFirstEmptyCell) {
+TEST_F(CompetitorImport, XlsxReadsNumbersUntilTheFirstEmptyCell) {
     std::string path = dir.file("list.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutText(ws, "A1", "Bib");
@@ -73,7 +73,7 @@ TEST_F(Import, XlsxReadsNumbersUntilTheFirstEmptyCell) {
     EXPECT_STREQ(Q12CnfG.Chemin, path.c_str());
 }
 
-TEST_F(Import, FirstRowAndColumnLettersChooseTheCells) {
+TEST_F(CompetitorImport, FirstRowAndColumnLettersChooseTheCells) {
     std::string path = dir.file("shifted.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutNumber(ws, "C4", 99);      // above the first row
@@ -98,7 +98,7 @@ TEST_F(Import, FirstRowAndColumnLettersChooseTheCells) {
     EXPECT_STREQ(At(0).Texte3, "club-f");
 }
 
-TEST_F(Import, LongTextsAreCutToTheirFields) {
+TEST_F(CompetitorImport, LongTextsAreCutToTheirFields) {
     std::string path = dir.file("long.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutNumber(ws, "A2", 1);
@@ -113,7 +113,7 @@ TEST_F(Import, LongTextsAreCutToTheirFields) {
     EXPECT_EQ(std::string(At(0).Texte3), std::string(41, 'e'));
 }
 
-TEST_F(Import, NumberColumnStopsAtTextZeroOrNegative) {
+TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
     struct Case { const char* name; bool text; const char* value; int expected; };
     for (Case k : {Case{"word", true, "abc", 1}, Case{"digits", true, " 12 ", 3}, Case{"zero", false, "0", 1},
                    Case{"negative", false, "-4", 1}, Case{"fraction", false, "2.6", 3},
@@ -134,7 +134,7 @@ TEST_F(Import, NumberColumnStopsAtTextZeroOrNegative) {
     }
 }
 
-TEST_F(Import, AtMostOneThousandCompetitors) {
+TEST_F(CompetitorImport, AtMostOneThousandCompetitors) {
     std::string path = dir.file("big.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         for (int r = 1; r <= 1200; ++r) worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
@@ -144,7 +144,7 @@ TEST_F(Import, AtMostOneThousandCompetitors) {
     EXPECT_EQ(At(999).Numero, 1000);
 }
 
-TEST_F(Import, TextColumnsShowNumbersAndConvertToWindows1252) {
+TEST_F(CompetitorImport, TextColumnsShowNumbersAndConvertToWindows1252) {
     std::string path = dir.file("texts.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutNumber(ws, "A2", 1);
@@ -164,7 +164,7 @@ TEST_F(Import, TextColumnsShowNumbersAndConvertToWindows1252) {
     EXPECT_STREQ(At(1).Texte2, "-7");
 }
 
-TEST_F(Import, WorksheetIndexPicksTheSheet) {
+TEST_F(CompetitorImport, WorksheetIndexPicksTheSheet) {
     std::string path = dir.file("sheets.xlsx");
     MakeXlsx(path, 2, [](int sheet, lxw_worksheet* ws) {
         PutNumber(ws, "A2", sheet == 0 ? 11 : 22);
@@ -184,7 +184,7 @@ TEST_F(Import, WorksheetIndexPicksTheSheet) {
     EXPECT_STREQ(Q12CnfG.Chemin, "");
 }
 
-TEST_F(Import, XlsFixtureReadsLikeTheSpreadsheet) {
+TEST_F(CompetitorImport, XlsFixtureReadsLikeTheSpreadsheet) {
     std::string path = q12test::FixtureXls();
     ASSERT_TRUE(Read(path));
     ASSERT_EQ(Q12NbListeG, 10);
@@ -207,7 +207,7 @@ TEST_F(Import, XlsFixtureReadsLikeTheSpreadsheet) {
     EXPECT_EQ(At(0).Numero, 7);
 }
 
-TEST_F(Import, CsvWithCommasSemicolonsQuotesAndCrlf) {
+TEST_F(CompetitorImport, CsvWithCommasSemicolonsQuotesAndCrlf) {
     std::string commas = dir.file("list.csv");
     WriteText(commas, "Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club \"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n");
     ASSERT_TRUE(Read(commas));
@@ -227,7 +227,7 @@ TEST_F(Import, CsvWithCommasSemicolonsQuotesAndCrlf) {
     EXPECT_EQ(At(1).Numero, 11);
 }
 
-TEST_F(Import, CorruptOrForeignFilesDoNotOpen) {
+TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     std::mt19937 rng(42);
     std::string noise(4096, '\0');
     for (char& c : noise) c = char(rng());
@@ -270,7 +270,7 @@ public:
     }
 };
 
-TEST_F(Import, AFailingReadKeepsThePartialListWithoutPath) {
+TEST_F(CompetitorImport, AFailingReadKeepsThePartialListWithoutPath) {
     std::strcpy(Q12CnfG.Chemin, "before.xlsx");
     FailingBook book;
     book.failRow = 3;   // row 4's second text column
@@ -287,7 +287,7 @@ TEST_F(Import, AFailingReadKeepsThePartialListWithoutPath) {
     EXPECT_EQ(Q12NbListeG, 2);
 }
 
-TEST_F(Import, ReimportReplacesBothListsAndKeepsItsPath) {
+TEST_F(CompetitorImport, ReimportReplacesBothListsAndKeepsItsPath) {
     (*Q12HistoG)[0].Numero = 9;
     Q12NbHistoG = 1;
     FailingBook book;

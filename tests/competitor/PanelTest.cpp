@@ -49,7 +49,7 @@ void AnswerDialog(int panel) {
     QueueUserEvent(panel, confirmDialogG ? IMPORT_CONFIRM : IMPORT_CANCEL);
 }
 
-class Panel : public ::testing::Test {
+class CompetitorPanel : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
@@ -127,7 +127,7 @@ protected:
     qstest::TempProgramDir dir;
 };
 
-TEST_F(Panel, KeypadDigitsFillTheNumberField) {
+TEST_F(CompetitorPanel, KeypadDigitsFillTheNumberField) {
     std::vector<int> shown;
     for (int c : {COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4}) {
         Press(c);
@@ -147,7 +147,7 @@ TEST_F(Panel, KeypadDigitsFillTheNumberField) {
     EXPECT_EQ(Field(), 9);
 }
 
-TEST_F(Panel, TablesAreBandedAndSkipSentCompetitors) {
+TEST_F(CompetitorPanel, TablesAreBandedAndSkipSentCompetitors) {
     Waiting(4);
     (*Q12ListeG)[1].Envoye = 1;
     RemplirTables();
@@ -161,7 +161,7 @@ TEST_F(Panel, TablesAreBandedAndSkipSentCompetitors) {
     EXPECT_EQ(even, 0xE8E8E8);
 }
 
-TEST_F(Panel, EnterSelectsAWaitingCompetitorAndConfirmMovesIt) {
+TEST_F(CompetitorPanel, EnterSelectsAWaitingCompetitorAndConfirmMovesIt) {
     Waiting(5);
     EXPECT_EQ(ConfirmDimmed(), 1);
     Type(103);
@@ -192,7 +192,7 @@ TEST_F(Panel, EnterSelectsAWaitingCompetitorAndConfirmMovesIt) {
     EXPECT_EQ(Q12ChercherNumero(COMPET_SENT, 103), 1);
 }
 
-TEST_F(Panel, EnterOnASentNumberDoesNothing) {
+TEST_F(CompetitorPanel, EnterOnASentNumberDoesNothing) {
     Waiting(3);
     Type(102);
     Press(COMPET_KEY_ENTER);
@@ -207,7 +207,7 @@ TEST_F(Panel, EnterOnASentNumberDoesNothing) {
     EXPECT_EQ(sentG, std::vector<int>{102});
 }
 
-TEST_F(Panel, PlusAndMinusStepTheNumberThenLookItUp) {
+TEST_F(CompetitorPanel, PlusAndMinusStepTheNumberThenLookItUp) {
     Waiting(3);
     Type(101);
     Press(COMPET_PLUS);
@@ -222,7 +222,7 @@ TEST_F(Panel, PlusAndMinusStepTheNumberThenLookItUp) {
     EXPECT_EQ(Field(), 0);   // never below 0
 }
 
-TEST_F(Panel, ANumberInNeitherListIsSentAndRecorded) {
+TEST_F(CompetitorPanel, ANumberInNeitherListIsSentAndRecorded) {
     Waiting(2);
     Type(77);
     Press(COMPET_KEY_ENTER);
@@ -242,7 +242,7 @@ TEST_F(Panel, ANumberInNeitherListIsSentAndRecorded) {
     EXPECT_EQ(mode, VAL_INDICATOR);
 }
 
-TEST_F(Panel, ClockModeDecidesWhetherTheNumberGoesOut) {
+TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
     Q12SetEnvoi(nullptr);   // the main window's own hand-over
     SbComG.simulation = 1;
     SbComG.linkState = 0;
@@ -266,7 +266,7 @@ TEST_F(Panel, ClockModeDecidesWhetherTheNumberGoesOut) {
     Q31G.simu.simuCompetitor = 0;
 }
 
-TEST_F(Panel, TheThousandAndFirstConfirmationDropsTheOldest) {
+TEST_F(CompetitorPanel, TheThousandAndFirstConfirmationDropsTheOldest) {
     for (int i = 0; i < 1000; ++i) {
         Q12ConcurrentRec r{};
         r.Numero = 1 + i;
@@ -298,7 +298,7 @@ TEST_F(Panel, TheThousandAndFirstConfirmationDropsTheOldest) {
     EXPECT_EQ(first, 0xFFFFFF);
 }
 
-TEST_F(Panel, ImportButtonReadsWithTheDialogsSettings) {
+TEST_F(CompetitorPanel, ImportButtonReadsWithTheDialogsSettings) {
     q12test::Scratch scratch;
     fileChoiceG = scratch.file("list.xlsx");
     q12test::MakeXlsx(fileChoiceG, 1, [](int, lxw_worksheet* ws) {
@@ -327,7 +327,7 @@ TEST_F(Panel, ImportButtonReadsWithTheDialogsSettings) {
     fileChoiceG.clear();
 }
 
-TEST_F(Panel, CancelledOrUnreadableImportsLeaveTheListsAlone) {
+TEST_F(CompetitorPanel, CancelledOrUnreadableImportsLeaveTheListsAlone) {
     q12test::Scratch scratch;
     Waiting(3);
     std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
@@ -354,7 +354,7 @@ TEST_F(Panel, CancelledOrUnreadableImportsLeaveTheListsAlone) {
     fileChoiceG.clear();
 }
 
-TEST_F(Panel, ClearButtonEmptiesBothTables) {
+TEST_F(CompetitorPanel, ClearButtonEmptiesBothTables) {
     Waiting(3);
     Type(101);
     Press(COMPET_KEY_ENTER);
@@ -367,7 +367,7 @@ TEST_F(Panel, ClearButtonEmptiesBothTables) {
     EXPECT_EQ(Q12NbHistoG, 0);
 }
 
-TEST_F(Panel, ListsSurviveQuittingAndLoadingAgain) {
+TEST_F(CompetitorPanel, ListsSurviveQuittingAndLoadingAgain) {
     Waiting(4);
     Type(102);
     Press(COMPET_KEY_ENTER);
