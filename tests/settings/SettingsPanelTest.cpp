@@ -390,3 +390,23 @@ TEST_F(SettingsPanel, ClosingTheRunAsksFirst) {
     SbSetTacheFond(nullptr);
     EXPECT_EQ(Envoyes(), (Frames{"WC 001", "RP 003"}));
 }
+
+TEST_F(SettingsPanel, OpeningReadsThePageAndHidesItsHoverCaptions) {
+    SbComG.params.field1 = 2;
+    Commit(FQ31Set, main_, MAIN_PAGE_4);
+    ASSERT_EQ(Q31FSetPageOuverte(), 4);
+    EXPECT_EQ(Envoyes().size(), 15u);
+    EXPECT_EQ(Envoyes().back(), "RP 008");
+    for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD})
+        EXPECT_EQ(Attribut(P(4), c, ATTR_LABEL_VISIBLE), 0) << c;
+    EXPECT_EQ(Val(P(4), PAGE4_P7), 2);
+    Q31FSetFermer();
+
+    setfake::Effacer();
+    SbComG.extensions = {0, 2, 0};
+    Commit(FQ31Set, main_, MAIN_EXT_2);
+    EXPECT_EQ(Q31FSetPageOuverte(), 7);
+    const Frames f = Envoyes();
+    ASSERT_EQ(f.size(), 16u);
+    EXPECT_EQ(f.front(), "RP 034");
+}
