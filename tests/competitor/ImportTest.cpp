@@ -207,6 +207,33 @@ TEST_F(CompetitorImport, XlsFixtureReadsLikeTheSpreadsheet) {
     EXPECT_EQ(At(0).Numero, 7);
 }
 
+TEST_F(CompetitorImport, OdsFixtureAndFormulaResultsRead) {
+    // fixtures/make_competitors_ods.py made it.
+    std::string ods = std::string(QS_COMPETITOR_FIXTURES) + "/competitors.ods";
+    ASSERT_TRUE(Read(ods));
+    ASSERT_EQ(Q12NbListeG, 5);
+    EXPECT_EQ(At(0).Numero, 201);
+    EXPECT_STREQ(At(1).Texte1, "M\xFCller");
+    EXPECT_STREQ(At(2).Texte3, "42");
+    EXPECT_EQ(At(3).Numero, 204);   // a formula: its cached result
+    cnf.Feuille = 2;
+    ASSERT_TRUE(Read(ods));
+    ASSERT_EQ(Q12NbListeG, 1);
+    EXPECT_EQ(At(0).Numero, 9);
+
+    std::string xlsx = dir.file("formula.xlsx");
+    MakeXlsx(xlsx, 1, [](int, lxw_worksheet* ws) {
+        PutNumber(ws, "A2", 1);
+        worksheet_write_formula_num(ws, 2, 0, "=A2+1", nullptr, 2);
+        worksheet_write_formula_str(ws, 2, 1, "=\"Ab\"&\"c\"", nullptr, "Abc");
+    });
+    cnf.Feuille = 1;
+    ASSERT_TRUE(Read(xlsx));
+    ASSERT_EQ(Q12NbListeG, 2);
+    EXPECT_EQ(At(1).Numero, 2);
+    EXPECT_STREQ(At(1).Texte1, "Abc");
+}
+
 TEST_F(CompetitorImport, CsvWithCommasSemicolonsQuotesAndCrlf) {
     std::string commas = dir.file("list.csv");
     WriteText(commas, "Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club \"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n");
