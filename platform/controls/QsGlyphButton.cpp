@@ -112,7 +112,7 @@ QsGlyphButton::CaptionFit QsGlyphButton::fitCaption(const QRectF& g) const {
             return fit;
         }
     }
-    for (qreal size = fit.font.pointSizeF(); size > 6.0; size -= 0.5) {
+    for (qreal size = fit.font.pointSizeF(); size >= 5.5; size -= 0.5) {
         fit.font.setPointSizeF(size);
         const QRectF need = QFontMetricsF(fit.font).boundingRect(face, Qt::AlignCenter | Qt::TextWordWrap, plain);
         if (need.width() <= face.width() + 0.5 && need.height() <= face.height() + 0.5) break;
