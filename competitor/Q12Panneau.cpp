@@ -38,7 +38,11 @@ int switchControl = 0;
 
 Q12EnvoiFn envoiG = nullptr;
 
-void ConfigurerTables() {
+// The confirm button in green so the operator finds it at a glance.
+constexpr int kVert = 0x2E7D32;
+
+void ConfigurerPanneau() {
+    SetCtrlAttribute(Q12PanneauG, COMPET_CONFIRM, ATTR_CMD_BUTTON_COLOR, kVert);
     for (int t : kTables) {
         for (int c = 1; c <= 4; ++c) SetTableColumnAttribute(Q12PanneauG, t, c, ATTR_WIDTH, kLargeurs[size_t(c - 1)]);
         SetTableColumnAttribute(Q12PanneauG, t, 1, ATTR_CELL_TYPE, VAL_CELL_NUMERIC);
@@ -71,7 +75,7 @@ void Q12Charger(const char* path, int digits) {
         return;
     }
     SetPanelPos(Q12PanneauG, 40, 20);
-    ConfigurerTables();
+    ConfigurerPanneau();
     Q12FenTraduire();
     static constexpr int kMax[] = {9, 99, 999, 9999};
     SetCtrlAttribute(Q12PanneauG, COMPET_NUMBER, ATTR_MAX_VALUE, kMax[Q12ClavierG.chiffres - 1]);
