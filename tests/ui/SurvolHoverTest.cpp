@@ -7,6 +7,7 @@
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
 #include "ui/Survol.h"
 
 namespace {
@@ -119,6 +120,35 @@ TEST_F(Hover, InactivePanelIsLeftAlone) {
     Update();
     EXPECT_EQ(Cursor(), VAL_POINTING_FINGER_CURSOR);
     DiscardPanel(other);
+}
+
+TEST_F(Hover, AboutBoxClosesOnAClickBesideItsLinksOnly) {
+    SbAboutOuvrir(panel_, "About", "V 1.1.2", 1, true);
+    int about = GetPanelHandleFromTag(ABOUT);
+    ASSERT_GT(about, 0);
+    auto pointAt = [&](int control) {
+        QCursor::setPos(QPoint(0, 0));
+        int x = 0, y = 0, l = 0, r = 0, k = 0;
+        GetRelativeMouseState(about, control, &x, &y, &l, &r, &k);
+        QCursor::setPos(QPoint(-x + 4, -y + 4));
+    };
+
+    pointAt(ABOUT_LIEN2);
+    SetMouseCursor(VAL_DEFAULT_CURSOR);   // even if the link has not changed the cursor yet
+    FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    EXPECT_EQ(GetPanelHandleFromTag(ABOUT), about);
+
+    pointAt(ABOUT_VERSION);
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);   // still over a link as far as the cursor says
+    FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    EXPECT_EQ(GetPanelHandleFromTag(ABOUT), about);
+
+    SetMouseCursor(VAL_DEFAULT_CURSOR);
+    FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    EXPECT_EQ(GetPanelHandleFromTag(ABOUT), 0);
+    int dimmed = -1;
+    GetPanelAttribute(panel_, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 0);
 }
 
 }  // namespace
