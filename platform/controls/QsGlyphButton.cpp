@@ -1,6 +1,7 @@
 // Glyph button: face, glyph and caption drawn by hand so the look does not depend on the style.
 #include "platform/controls/QsGlyphButton.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -43,6 +44,16 @@ bool QsGlyphButton::intAttribute(int attribute, int* value) const {
         return false;
     }
     return true;
+}
+
+bool QsGlyphButton::event(QEvent* e) {
+    if (e->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(e)->propertyName() == "faceColor") {
+        bool ok = false;
+        const int rgb = property("faceColor").toInt(&ok);
+        if (ok) setIntAttribute(ATTR_CMD_BUTTON_COLOR, rgb);
+    }
+    return QPushButton::event(e);
 }
 
 // With a caption the glyph sits at the left (or on top of a tall button); without one it is centred.

@@ -20,6 +20,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A panel resource may give the face another colour (dynamic property "faceColor", 0xRRGGBB).
+    bool event(QEvent* event) override;
 
 private:
     struct CaptionFit {

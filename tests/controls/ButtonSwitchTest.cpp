@@ -104,3 +104,13 @@ TEST(Switch, KnobAndTrackShowTheState) {
     EXPECT_GT(s.knobRect().center().x(), t.center().x());
     EXPECT_TRUE(Near(At(on, QPointF(t.left() + t.height() / 2, t.center().y())), 0x00C000, 8));
 }
+
+TEST(GlyphButton, ResourceMayGiveTheFaceAnotherColour) {
+    qstest::EnsureRuntime();
+    QsGlyphButton b;
+    b.setProperty("faceColor", 0x2E7D4F);
+    int v = 0;
+    ASSERT_TRUE(b.intAttribute(ATTR_CMD_BUTTON_COLOR, &v));
+    EXPECT_EQ(v, 0x2E7D4F);
+    EXPECT_TRUE(Near(At(Render(b, QSize(100, 36)), QPointF(3, 18)), 0x2E7D4F, 8));
+}
