@@ -119,17 +119,27 @@ void BM_Rafale300(benchmark::State& state) {
     Attacher(false);
     SetTimeSource(Horloge, nullptr);
     const SbChronoRec t = Temps(7);
-    for (auto _ : state) {
-        SbChronoEffacer();
+    long ecritures = 0;
+    auto maintenirCompte = [&] {
+        const bool avant = SbChronoTabG.modifie;
         SbChronoMaintenir();
+        if (avant && !SbChronoTabG.modifie) ++ecritures;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        SbChronoEffacer();
+        maintenantG += 1.0;
+        SbChronoMaintenir();
+        state.ResumeTiming();
         for (int i = 0; i < 300; ++i) {
             SbChronoQ31Traiter(&t);
             maintenantG += 0.01;
-            if (maintenir) SbChronoMaintenir();
+            if (maintenir) maintenirCompte();
         }
         maintenantG += 1.0;
-        if (maintenir) SbChronoMaintenir();
+        if (maintenir) maintenirCompte();
     }
+    state.counters["writes_per_burst"] = double(ecritures) / double(state.iterations());
     SetTimeSource(nullptr, nullptr);
 }
 BENCHMARK(BM_Rafale300)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
