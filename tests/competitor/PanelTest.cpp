@@ -16,6 +16,7 @@
 #include "link/SbComRecord.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ12.h"
+#include "panels/FQ31.h"
 #include "platform/cvi.h"
 #include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
@@ -240,6 +241,42 @@ TEST_F(CompetitorPanel, ANumberInNeitherListIsSentAndRecorded) {
     EXPECT_STREQ((*Q12HistoG)[0].Texte1, "Late entry");
     GetTableCellAttribute(Q12PanneauG, COMPET_CURRENT, MakePoint(2, 1), ATTR_CELL_MODE, &mode);
     EXPECT_EQ(mode, VAL_INDICATOR);
+}
+
+TEST_F(CompetitorPanel, EnterAtZeroOffersCompetitorZero) {
+    Waiting(2);
+    Press(COMPET_KEY_ENTER);
+    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 0);
+    EXPECT_EQ(ConfirmDimmed(), 0);
+    Press(COMPET_CONFIRM);
+    EXPECT_EQ(sentG, std::vector<int>{0});
+    EXPECT_EQ(Rows(COMPET_SENT), 1);
+}
+
+TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanel) {
+    int main = LoadPanel(0, "FQ31.uir", fq31::MAIN);
+    ASSERT_GT(main, 0);
+    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
+    int on = -1, visible = -1;
+    GetCtrlVal(main, fq31::MAIN_Q12_SWITCH, &on);
+    GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(on, 1);
+    EXPECT_EQ(visible, 1);
+    // Each opening starts idle with an empty number field.
+    Type(12);
+    FindCallback("FQ12Gere")(Q12PanneauG, 0, EVENT_CLOSE, nullptr, 0, 0);
+    GetCtrlVal(main, fq31::MAIN_Q12_SWITCH, &on);
+    GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(on, 0);
+    EXPECT_EQ(visible, 0);
+    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
+    EXPECT_EQ(Field(), 0);
+    Press(COMPET_KEY_3);
+    EXPECT_EQ(Field(), 3);
+    FindCallback("FQ12Quitter")(Q12PanneauG, COMPET_QUIT, EVENT_COMMIT, nullptr, 0, 0);
+    GetCtrlVal(main, fq31::MAIN_Q12_SWITCH, &on);
+    EXPECT_EQ(on, 0);
+    DiscardPanel(main);
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
