@@ -20,8 +20,8 @@ bool SurUnLien(int panel) {
         GetCtrlAttribute(panel, lien, ATTR_VISIBLE, &visible);
         GetCtrlAttribute(panel, lien, ATTR_WIDTH, &largeur);
         GetCtrlAttribute(panel, lien, ATTR_HEIGHT, &hauteur);
-        if (visible && GetRelativeMouseState(panel, lien, &x, &y, &g, &d, &k) == 0 && x >= 0 && x <= largeur &&
-            y >= 0 && y <= hauteur)
+        if (visible && GetRelativeMouseState(panel, lien, &x, &y, &g, &d, &k) == 0 && x >= 0 &&
+            x <= largeur && y >= 0 && y <= hauteur)
             return true;
     }
     return false;
@@ -78,7 +78,7 @@ int SbChoixLangue(int parent) {
     int panel = LoadPanel(0, kSabGenResource, LANGUE);
     if (panel < 0) {
         SbGriser(parent, false);
-        return 0;   // without its panel the program speaks English
+        return 0;  // without its panel the program speaks English
     }
     DisplayPanel(panel);
     // The close box does nothing here: a language has to be chosen.

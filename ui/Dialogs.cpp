@@ -61,9 +61,13 @@ int SbEvenementDe(int panel) {
     return control;
 }
 
-void SbSetTacheFond(SbTacheFondHook hook) { tacheFond = hook; }
+void SbSetTacheFond(SbTacheFondHook hook) {
+    tacheFond = hook;
+}
 
-void SbSetTourModal(SbTourModalHook hook) { tourModal = hook; }
+void SbSetTourModal(SbTourModalHook hook) {
+    tourModal = hook;
+}
 
 void SbTourModal(int panel) {
     if (tourModal) tourModal(panel);

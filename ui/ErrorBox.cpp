@@ -30,7 +30,8 @@ void Remplir(int panel, const char* title, const char* text, const char* detail,
     SetCtrlVal(panel, ERREUR_DETAIL, detail ? detail : "");
     SetCtrlAttribute(panel, ERREUR_BOUTON1, ATTR_LABEL_TEXT, firstCaption ? firstCaption : "");
     SetCtrlAttribute(panel, ERREUR_BOUTON2, ATTR_VISIBLE, showSecond ? 1 : 0);
-    if (showSecond) SetCtrlAttribute(panel, ERREUR_BOUTON2, ATTR_LABEL_TEXT, secondCaption ? secondCaption : "");
+    if (showSecond)
+        SetCtrlAttribute(panel, ERREUR_BOUTON2, ATTR_LABEL_TEXT, secondCaption ? secondCaption : "");
     if (!detail || !*detail) {
         SetCtrlAttribute(panel, ERREUR_ZONE, ATTR_HEIGHT, kHauteurZoneCourte);
         SetPanelAttribute(panel, ATTR_HEIGHT, kHauteurPanelCourt);
@@ -39,8 +40,8 @@ void Remplir(int panel, const char* title, const char* text, const char* detail,
 
 }  // namespace
 
-int SbAfficherErreur(int parent, const char* title, const char* text, const char* detail, const char* firstCaption,
-                     bool showSecond, const char* secondCaption) {
+int SbAfficherErreur(int parent, const char* title, const char* text, const char* detail,
+                     const char* firstCaption, bool showSecond, const char* secondCaption) {
     SetWaitCursor(0);
     SetMouseCursor(VAL_DEFAULT_CURSOR);
     SbGriser(parent, true);

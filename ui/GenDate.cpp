@@ -8,14 +8,20 @@
 
 namespace {
 constexpr int kPremiereAnnee = 2000;
-constexpr int kDerniereAnnee = 2063;   // the clock's day numbers cover 64 years
+constexpr int kDerniereAnnee = 2063;  // the clock's day numbers cover 64 years
 }  // namespace
 
 uint8_t GenGregorienDerJourMois(int month, int year) {
     switch (month) {
-        case 2: return ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0) ? 29 : 28;
-        case 4: case 6: case 9: case 11: return 30;
-        default: return 31;
+        case 2:
+            return ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0) ? 29 : 28;
+        case 4:
+        case 6:
+        case 9:
+        case 11:
+            return 30;
+        default:
+            return 31;
     }
 }
 
@@ -40,7 +46,8 @@ uint16_t GenGregorienNbJours(int day, int month, int year) {
     uint16_t jours = 0;
     for (int a = kPremiereAnnee; a < kPremiereAnnee + year; ++a)
         for (int m = 1; m <= 12; ++m) jours = uint16_t(jours + GenGregorienDerJourMois(m, a));
-    for (int m = 1; m < month; ++m) jours = uint16_t(jours + GenGregorienDerJourMois(m, kPremiereAnnee + year));
+    for (int m = 1; m < month; ++m)
+        jours = uint16_t(jours + GenGregorienDerJourMois(m, kPremiereAnnee + year));
     return uint16_t(jours + day - 1);
 }
 
@@ -69,9 +76,11 @@ void GenSecondesHMS(double seconds, char* text, int decimals) {
 int GenEntierAleatoire(int low, int high) {
     if (high <= low) return low;
     int q = 32767 / (high - low);
-    if (q == 0) q = 1;   // a range wider than the generator: keep the division defined
+    if (q == 0) q = 1;  // a range wider than the generator: keep the division defined
     int r = std::rand() % 32768;
     return int(low + double(r) / q);
 }
 
-bool GenBooleenAleatoire() { return std::rand() % 32768 > 16382; }
+bool GenBooleenAleatoire() {
+    return std::rand() % 32768 > 16382;
+}

@@ -28,7 +28,9 @@ bool SousLaSouris(int panel, int control) {
 
 }  // namespace
 
-void GenActiverSurvol(bool on) { survolActif = on; }
+void GenActiverSurvol(bool on) {
+    survolActif = on;
+}
 
 void GenSurvolBp(int panel, int count, int captioned, const int* controls) {
     if (!survolActif || !controls || count <= 0) return;
@@ -84,7 +86,9 @@ void GenOuvrirPdf(const char* folder, const char* file) {
         char message[512];
         StrFormat(message, sizeof message,
                   "Impossible de lire le fichier ''%s'' :\n"
-                  "   - une version r\xE9" "cente d'AcrobatReader doit-\xEAtre install\xE9" "e sur votre PC ;\n"
+                  "   - une version r\xE9"
+                  "cente d'AcrobatReader doit-\xEAtre install\xE9"
+                  "e sur votre PC ;\n"
                   "   - v\xE9rifier la pr\xE9sence du fichier.",
                   chemin);
         MessagePopup("Ouverture fichier PDF", message);

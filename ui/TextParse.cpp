@@ -4,7 +4,7 @@
 namespace {
 
 constexpr int kFin = -1;
-constexpr unsigned char kSection = 0xA7;   // the section sign closing a message
+constexpr unsigned char kSection = 0xA7;  // the section sign closing a message
 
 // Delivers the bytes as a text-mode read does: CR LF comes out as one LF.
 class LecteurTexte {
@@ -40,7 +40,7 @@ bool LireEntree(LecteurTexte& in, char* entry, int entrySize, bool sectionForm) 
         if (sectionForm && c == kSection) {
             // The line end before the sign belongs to the layout, not to the message.
             if (len > 0) entry[--len] = 0;
-            if (in.Lire() == kFin) suite = false;   // the line end after the sign
+            if (in.Lire() == kFin) suite = false;  // the line end after the sign
             break;
         }
         entry[len++] = char(c);

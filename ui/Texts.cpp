@@ -34,16 +34,22 @@ uint8_t ChargerFichier(const char* prefixe, int language, char (&table)[N][S], i
 }
 
 // The second file's failure, when there is one, is the one reported.
-uint8_t Combiner(uint8_t premier, uint8_t second) { return second != 0 ? second : premier; }
+uint8_t Combiner(uint8_t premier, uint8_t second) {
+    return second != 0 ? second : premier;
+}
 
 }  // namespace
 
 const char* GenCodeLangue(int language) {
     switch (language) {
-        case 1: return "FR";
-        case 2: return "DT";
-        case 3: return "IT";
-        default: return "EN";
+        case 1:
+            return "FR";
+        case 2:
+            return "DT";
+        case 3:
+            return "IT";
+        default:
+            return "EN";
     }
 }
 

@@ -6,7 +6,8 @@
 void Q31ChargerTextes() {
     const int language = Q31G.language;
     uint8_t st = 0;
-    for (auto charger : {GenChargerTextes, GenChargerTextesCom, Q31ChargerLabels, Q31ChargerMessages, Q12ChargerTxt}) {
+    for (auto charger :
+         {GenChargerTextes, GenChargerTextesCom, Q31ChargerLabels, Q31ChargerMessages, Q12ChargerTxt}) {
         st = charger(language);
         if (st != 0) break;
     }

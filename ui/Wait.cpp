@@ -7,7 +7,7 @@
 namespace {
 
 bool attenteOuverte = false;
-int attentePanel = -1;   // -1 also while open when the panel could not be loaded
+int attentePanel = -1;  // -1 also while open when the panel could not be loaded
 int attenteParent = 0;
 char attenteTexte[200];
 
@@ -18,7 +18,7 @@ void SbWait(int parent, const char* text) {
     if (attenteOuverte) {
         if (attentePanel > 0) {
             SetCtrlVal(attentePanel, fsabgen::WAIT_TEXTE, attenteTexte);
-            ProcessDrawEvents();   // the caller is busy and will not return to the event loop
+            ProcessDrawEvents();  // the caller is busy and will not return to the event loop
         }
         return;
     }
@@ -44,4 +44,6 @@ void SbFermerWait(bool undimParent, double delay) {
     SetWaitCursor(0);
 }
 
-bool SbWaitOuvert() { return attenteOuverte; }
+bool SbWaitOuvert() {
+    return attenteOuverte;
+}

@@ -70,7 +70,7 @@ struct Seen {
     int okVisible = -1, confirmVisible = -1, cancelVisible = -1, secondVisible = -1;
     int height = -1, areaHeight = -1;
     std::string title, text, detail, confirm, cancel, ok, first, second;
-    int answer = 0;   // control to commit on the first turn
+    int answer = 0;  // control to commit on the first turn
 };
 Seen seen;
 int seenParent = 0;
@@ -82,7 +82,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     ASSERT_TRUE(SbWaitOuvert());
     int box = GetPanelHandleFromTag(WAIT);
     ASSERT_GT(box, 0);
-    EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));   // the text is cut to 199
+    EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));  // the text is cut to 199
     EXPECT_EQ(Dimmed(parent_), 1);
     EXPECT_EQ(Cursor(), VAL_HOUR_GLASS_CURSOR);
 
@@ -91,7 +91,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     EXPECT_EQ(GetPanelHandleFromTag(WAIT), 0);
     EXPECT_EQ(Dimmed(parent_), 0);
     EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
-    SbFermerWait(true, 0);   // closing a closed box does nothing
+    SbFermerWait(true, 0);  // closing a closed box does nothing
     EXPECT_FALSE(SbWaitOuvert());
 }
 
@@ -99,7 +99,7 @@ TEST_F(Dialogs, ClosingTheWaitBoxCanLeaveItsParentDimmed) {
     SetPanelAttribute(parent_, ATTR_DIMMED, 0);
     SbWait(parent_, "searching");
     SbFermerWait(false, 0);
-    EXPECT_EQ(Dimmed(parent_), 1);   // the connection dialog keeps its parent dimmed
+    EXPECT_EQ(Dimmed(parent_), 1);  // the connection dialog keeps its parent dimmed
     EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
 }
 
@@ -109,8 +109,16 @@ void AnswerPopup() {
     seen.panel = p;
     GetPanelAttribute(seenParent, ATTR_DIMMED, &seen.parentDimmed);
     char buf[256];
-    auto text = [&](int c) { buf[0] = 0; GetCtrlVal(p, c, buf, sizeof buf); return std::string(buf); };
-    auto caption = [&](int c) { buf[0] = 0; GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf); return std::string(buf); };
+    auto text = [&](int c) {
+        buf[0] = 0;
+        GetCtrlVal(p, c, buf, sizeof buf);
+        return std::string(buf);
+    };
+    auto caption = [&](int c) {
+        buf[0] = 0;
+        GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf);
+        return std::string(buf);
+    };
     seen.title = text(POPUP_TITRE);
     seen.text = text(POPUP_TEXTE);
     seen.confirm = caption(POPUP_VALIDER);
@@ -126,7 +134,7 @@ TEST_F(Dialogs, ConfirmationAnsweredWithCancelReturnsFalseAndUndimsTheParent) {
     seen = Seen{};
     seenParent = parent_;
     seen.answer = POPUP_ANNULER;
-    SbSetTacheFond(AnswerPopup);   // the popup runs the background task on every turn
+    SbSetTacheFond(AnswerPopup);  // the popup runs the background task on every turn
     EXPECT_FALSE(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"));
     EXPECT_EQ(seen.parentDimmed, 1);
     EXPECT_EQ(seen.title, "QS-310 Manager");
@@ -162,8 +170,16 @@ void AnswerError(int p) {
     seen.panel = p;
     GetPanelAttribute(seenParent, ATTR_DIMMED, &seen.parentDimmed);
     char buf[256];
-    auto text = [&](int c) { buf[0] = 0; GetCtrlVal(p, c, buf, sizeof buf); return std::string(buf); };
-    auto caption = [&](int c) { buf[0] = 0; GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf); return std::string(buf); };
+    auto text = [&](int c) {
+        buf[0] = 0;
+        GetCtrlVal(p, c, buf, sizeof buf);
+        return std::string(buf);
+    };
+    auto caption = [&](int c) {
+        buf[0] = 0;
+        GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf);
+        return std::string(buf);
+    };
     seen.title = text(ERREUR_TITRE);
     seen.text = text(ERREUR_TEXTE);
     seen.detail = text(ERREUR_DETAIL);
@@ -183,8 +199,8 @@ TEST_F(Dialogs, ErrorBoxWithoutDetailIsShortAndHidesAnUnwantedSecondButton) {
     SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
     SetWaitCursor(1);
     std::string longText(250, 't');
-    int r = SbAfficherErreur(parent_, "Start Clock QS-310 INTERFACE FAILURE", longText.c_str(), "", "OK", false,
-                             "Disconnect");
+    int r = SbAfficherErreur(parent_, "Start Clock QS-310 INTERFACE FAILURE", longText.c_str(), "", "OK",
+                             false, "Disconnect");
     EXPECT_EQ(r, 1);
     EXPECT_EQ(seen.parentDimmed, 1);
     EXPECT_EQ(seen.title, "Start Clock QS-310 INTERFACE FAILURE");
@@ -192,7 +208,7 @@ TEST_F(Dialogs, ErrorBoxWithoutDetailIsShortAndHidesAnUnwantedSecondButton) {
     EXPECT_EQ(seen.detail, "");
     EXPECT_EQ(seen.height, 110);
     EXPECT_EQ(seen.areaHeight, 70);
-    EXPECT_EQ(seen.secondVisible, 0);   // whatever its caption
+    EXPECT_EQ(seen.secondVisible, 0);  // whatever its caption
     EXPECT_EQ(seen.first, "OK");
     EXPECT_EQ(Dimmed(parent_), 0);
     EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
@@ -203,8 +219,8 @@ TEST_F(Dialogs, ErrorBoxWithDetailKeepsItsFullHeightAndReportsTheSecondButton) {
     seenParent = parent_;
     seen.answer = ERREUR_BOUTON2;
     SbSetTourModal(AnswerError);
-    int r = SbAfficherErreur(parent_, "Serial port error", "No clock answers on COM3.", "line 1\nline 2", "OK", true,
-                             "Disconnect");
+    int r = SbAfficherErreur(parent_, "Serial port error", "No clock answers on COM3.", "line 1\nline 2",
+                             "OK", true, "Disconnect");
     EXPECT_EQ(r, 2);
     EXPECT_EQ(seen.detail, "line 1\nline 2");
     EXPECT_GT(seen.height, 110);
@@ -213,7 +229,7 @@ TEST_F(Dialogs, ErrorBoxWithDetailKeepsItsFullHeightAndReportsTheSecondButton) {
     EXPECT_EQ(seen.second, "Disconnect");
 
     seen = Seen{};
-    seen.answer = ERREUR_DETAIL;   // any other control of the box ends it with 0
+    seen.answer = ERREUR_DETAIL;  // any other control of the box ends it with 0
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
@@ -249,7 +265,7 @@ TEST_F(Dialogs, AboutBoxStaysOpenUntilClosedAndCutsItsShortForm) {
     ASSERT_GT(about, 0);
     EXPECT_GT(PanelAttribute(about, ATTR_HEIGHT), 280);
     SbAboutFermer();
-    SbAboutFermer();   // a second close does nothing
+    SbAboutFermer();  // a second close does nothing
     EXPECT_EQ(GetPanelHandleFromTag(ABOUT), 0);
 }
 

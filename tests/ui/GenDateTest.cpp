@@ -7,7 +7,9 @@
 
 namespace {
 
-struct Date { int day, month, year; };
+struct Date {
+    int day, month, year;
+};
 
 Date FromCount(int count) {
     Date d{-1, -1, -1};
@@ -16,7 +18,10 @@ Date FromCount(int count) {
 }
 
 TEST(GenDate, DayCountsFromTheFirstOfJanuary2000) {
-    struct { int count; Date date; } cases[] = {{0, {1, 1, 0}}, {59, {29, 2, 0}}, {366, {1, 1, 1}}, {4297, {7, 10, 11}}};
+    struct {
+        int count;
+        Date date;
+    } cases[] = {{0, {1, 1, 0}}, {59, {29, 2, 0}}, {366, {1, 1, 1}}, {4297, {7, 10, 11}}};
     for (auto& c : cases) {
         Date d = FromCount(c.count);
         EXPECT_EQ(d.day, c.date.day) << c.count;
@@ -40,7 +45,7 @@ TEST(GenDate, CountAndDateAreInverseOverTheWholeRange) {
     EXPECT_EQ(d.year, 63);
     Date beyond{5, 6, 7};
     GenGregorienDate(last + 1, &beyond.day, &beyond.month, &beyond.year);
-    EXPECT_EQ(beyond.day, 5);   // beyond 2063 the outputs are left as they were
+    EXPECT_EQ(beyond.day, 5);  // beyond 2063 the outputs are left as they were
     EXPECT_EQ(beyond.month, 6);
     EXPECT_EQ(beyond.year, 7);
 }

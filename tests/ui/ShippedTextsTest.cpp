@@ -27,7 +27,8 @@ int Conversions(const char* text, int* integers) {
 
 template <size_t N, size_t S>
 void ExpectAllFilled(const char (&table)[N][S], const char* name, int language) {
-    for (size_t i = 0; i < N; ++i) EXPECT_GT(std::strlen(table[i]), 0u) << name << " " << i << " language " << language;
+    for (size_t i = 0; i < N; ++i)
+        EXPECT_GT(std::strlen(table[i]), 0u) << name << " " << i << " language " << language;
 }
 
 TEST(ShippedTexts, EveryLanguageLoadsWholeWithEveryEntryWorded) {
@@ -61,7 +62,12 @@ TEST(ShippedTexts, EveryLanguageLoadsWholeWithEveryEntryWorded) {
 
 TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
     qstest::TempProgramDir dir;
-    struct Shape { const char* prefix; int entries; size_t maxBytes; bool section; };
+    struct Shape {
+        const char* prefix;
+        int entries;
+        size_t maxBytes;
+        bool section;
+    };
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false}, {"Gen_Messages_", 5, 127, true},
                             {"Gen_MesCom_", 16, 127, true},  {"Q31_Labels_", 61, 63, false},
                             {"Q31_LabSet_", 61, 63, false},  {"Q31_Messages_", 17, 255, true},

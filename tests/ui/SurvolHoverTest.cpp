@@ -23,7 +23,7 @@ protected:
         if (panel_ <= 0) GTEST_SKIP() << "the run-time layer cannot load the shared panels here";
         SetCtrlAttribute(panel_, POPUP_VALIDER, ATTR_LABEL_TEXT, "Yes");
         SetCtrlAttribute(panel_, POPUP_ANNULER, ATTR_LABEL_TEXT, "No");
-        GenEffaceLabel(panel_, 2, list_);   // as every caller does before showing its panel
+        GenEffaceLabel(panel_, 2, list_);  // as every caller does before showing its panel
         DisplayPanel(panel_);
         ProcessSystemEvents();
         MoveOver(-1);
@@ -72,7 +72,7 @@ TEST_F(Hover, CaptionFollowsTheMouseFromButtonToButtonAndOff) {
     EXPECT_EQ(LabelVisible(POPUP_ANNULER), 0);
 
     MoveOver(POPUP_ANNULER);
-    Update();   // one update moves the caption
+    Update();  // one update moves the caption
     EXPECT_EQ(LabelVisible(POPUP_VALIDER), 0);
     EXPECT_EQ(LabelVisible(POPUP_ANNULER), 1);
     char caption[32] = {};
@@ -106,7 +106,7 @@ TEST_F(Hover, DimmedOrHiddenButtonsNeverCount) {
 TEST_F(Hover, InactivePanelIsLeftAlone) {
     int other = LoadPanel(0, "FSabGen.uir", LANGUE);
     ASSERT_GT(other, 0);
-    DisplayPanel(other);   // now the active panel
+    DisplayPanel(other);  // now the active panel
     MoveOver(POPUP_VALIDER);
     Update();
     EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
@@ -115,7 +115,7 @@ TEST_F(Hover, InactivePanelIsLeftAlone) {
     GenActiverSurvol(false);
     SetActivePanel(panel_);
     Update();
-    EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);   // switched off: nothing happens either
+    EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);  // switched off: nothing happens either
     GenActiverSurvol(true);
     Update();
     EXPECT_EQ(Cursor(), VAL_POINTING_FINGER_CURSOR);
@@ -134,12 +134,12 @@ TEST_F(Hover, AboutBoxClosesOnAClickBesideItsLinksOnly) {
     };
 
     pointAt(ABOUT_LIEN2);
-    SetMouseCursor(VAL_DEFAULT_CURSOR);   // even if the link has not changed the cursor yet
+    SetMouseCursor(VAL_DEFAULT_CURSOR);  // even if the link has not changed the cursor yet
     FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
     EXPECT_EQ(GetPanelHandleFromTag(ABOUT), about);
 
     pointAt(ABOUT_VERSION);
-    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);   // still over a link as far as the cursor says
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);  // still over a link as far as the cursor says
     FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
     EXPECT_EQ(GetPanelHandleFromTag(ABOUT), about);
 

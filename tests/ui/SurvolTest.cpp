@@ -52,12 +52,14 @@ TEST_F(Documents, MissingDocumentShowsTheFrenchMessageWithTheFullPath) {
     EXPECT_EQ(lastTitle, "Ouverture fichier PDF");
     EXPECT_EQ(lastMessage,
               "Impossible de lire le fichier ''Doc\\Quick Start QS310 Manager EN.pdf'' :\n"
-              "   - une version r\xE9" "cente d'AcrobatReader doit-\xEAtre install\xE9" "e sur votre PC ;\n"
+              "   - une version r\xE9"
+              "cente d'AcrobatReader doit-\xEAtre install\xE9"
+              "e sur votre PC ;\n"
               "   - v\xE9rifier la pr\xE9sence du fichier.");
     EXPECT_EQ(cursorWhileOpening, VAL_HOUR_GLASS_CURSOR);
     int cursor = -1;
     GetMouseCursor(&cursor);
-    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);   // restored afterwards
+    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);  // restored afterwards
 }
 
 TEST_F(Documents, OpenedDocumentShowsNoMessageAndLongPathsAreBounded) {
@@ -106,7 +108,7 @@ TEST(SerialPorts, PortRingGetsOneItemPerPortValuedByItsNumber) {
     GenPortsComCtrl(dialog, fq31::CONNECT_PORT, ports, 3);
     int count = -1;
     GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
-    EXPECT_EQ(count, 3);   // whatever the ring held before is gone
+    EXPECT_EQ(count, 3);  // whatever the ring held before is gone
     SetCtrlIndex(dialog, fq31::CONNECT_PORT, 2);
     int value = 0;
     GetCtrlVal(dialog, fq31::CONNECT_PORT, &value);
@@ -116,7 +118,7 @@ TEST(SerialPorts, PortRingGetsOneItemPerPortValuedByItsNumber) {
     EXPECT_STREQ(label, "COM12");
     GenPortsComCtrl(dialog, fq31::CONNECT_PORT, ports, 0);
     GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
-    EXPECT_EQ(count, 0);   // no free port empties the ring
+    EXPECT_EQ(count, 0);  // no free port empties the ring
     DiscardPanel(dialog);
 }
 

@@ -17,7 +17,9 @@ const std::string kSection = "\xA7";
 class TextFiles : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory(dir_.file("Texts")); }
-    void Write(const std::string& name, const std::string& bytes) { qstest::WriteFileBytes(dir_.file("Texts/" + name), bytes); }
+    void Write(const std::string& name, const std::string& bytes) {
+        qstest::WriteFileBytes(dir_.file("Texts/" + name), bytes);
+    }
     static std::string Lines(int n, const std::string& stem = "label") {
         std::string s;
         for (int i = 0; i < n; ++i) s += stem + std::to_string(i) + "\n";
@@ -34,13 +36,13 @@ protected:
 TEST_F(TextFiles, LabelFileNeedsAllItsEntriesTheEmptyLastOneCounting) {
     Write("Q31_LabSet_EN.gentxt", Lines(61));
     Write("Q31_Labels_EN.gentxt", Lines(60));
-    EXPECT_EQ(Q31ChargerLabels(0), 0);   // 60 lines + the empty entry after the last LF
+    EXPECT_EQ(Q31ChargerLabels(0), 0);  // 60 lines + the empty entry after the last LF
     EXPECT_STREQ(Q31TxtLabelG[59], "label59");
     EXPECT_STREQ(Q31TxtLabelG[60], "");
 
     Write("Q31_Labels_EN.gentxt", Lines(59));
     EXPECT_EQ(Q31ChargerLabels(0), 2);
-    EXPECT_STREQ(Q31TxtLabelG[58], "label58");   // what was read is kept
+    EXPECT_STREQ(Q31TxtLabelG[58], "label58");  // what was read is kept
     EXPECT_STREQ(Q31TxtLabSetG[60], "label60");
 
     // A last line without its line feed is an entry of its own.
@@ -51,14 +53,14 @@ TEST_F(TextFiles, LabelFileNeedsAllItsEntriesTheEmptyLastOneCounting) {
 
 TEST_F(TextFiles, SecondFileStatusWinsOverTheFirst) {
     Write("Gen_Messages_EN.gentxt", Messages(2));
-    EXPECT_EQ(GenChargerTextes(0), 2);   // labels missing, messages short: the second status
+    EXPECT_EQ(GenChargerTextes(0), 2);  // labels missing, messages short: the second status
     Write("Gen_LabelsBp_EN.gentxt", Lines(9));
     EXPECT_EQ(GenChargerTextes(0), 2);
     Write("Gen_Messages_EN.gentxt", Messages(5));
     EXPECT_EQ(GenChargerTextes(0), 0);
     std::filesystem::remove(dir_.file("Texts/Gen_LabelsBp_EN.gentxt"));
-    EXPECT_EQ(GenChargerTextes(0), 1);   // second file fine: the first file's failure stays
-    EXPECT_STREQ(GLabelBpG[0], "");      // and its table is left empty
+    EXPECT_EQ(GenChargerTextes(0), 1);  // second file fine: the first file's failure stays
+    EXPECT_STREQ(GLabelBpG[0], "");     // and its table is left empty
 }
 
 TEST_F(TextFiles, OverlongLabelIsCutAndShiftsTheFollowingLabels) {
@@ -67,10 +69,10 @@ TEST_F(TextFiles, OverlongLabelIsCutAndShiftsTheFollowingLabels) {
     Write("Q12_Labels_EN.gentxt", "first\n" + longLine + "\n" + Lines(14));
     EXPECT_EQ(Q12ChargerTxt(0), 0);
     EXPECT_STREQ(Q12TxtG[0], "first");
-    EXPECT_EQ(std::strlen(Q12TxtG[1]), 63u);   // 64 bytes taken, the last one gives way to the end mark
+    EXPECT_EQ(std::strlen(Q12TxtG[1]), 63u);  // 64 bytes taken, the last one gives way to the end mark
     EXPECT_EQ(std::string(Q12TxtG[1]), longLine.substr(0, 63));
-    EXPECT_EQ(std::string(Q12TxtG[2]), longLine.substr(64));   // the rest of the line
-    EXPECT_STREQ(Q12TxtG[3], "label0");                        // shifted by one
+    EXPECT_EQ(std::string(Q12TxtG[2]), longLine.substr(64));  // the rest of the line
+    EXPECT_STREQ(Q12TxtG[3], "label0");                       // shifted by one
     EXPECT_STREQ(Q12TxtG[16], "label13");
 }
 
@@ -84,7 +86,7 @@ TEST_F(TextFiles, MessagesKeepInnerLineFeedsAndLoseTheOneBeforeTheSign) {
 
 TEST_F(TextFiles, CommunicationMessagesNeedOnlyTheFirstFive) {
     Write("Gen_MesCom_EN.gentxt", Messages(4));
-    EXPECT_EQ(GenChargerTextesCom(0), 0);   // 4 messages + the empty entry after the last sign
+    EXPECT_EQ(GenChargerTextesCom(0), 0);  // 4 messages + the empty entry after the last sign
     EXPECT_STREQ(GMesComG[3], "message 3");
     for (int i = 4; i < 16; ++i) EXPECT_STREQ(GMesComG[i], "") << i;
     Write("Gen_MesCom_EN.gentxt", Messages(3));
@@ -130,7 +132,7 @@ TEST_F(TextFiles, CarriageReturnBeforeLineFeedIsPartOfTheLineEnd) {
     Write("Gen_MesCom_EN.gentxt", messages);
     EXPECT_EQ(GenChargerTextesCom(0), 0);
     EXPECT_STREQ(GMesComG[0], "one\ntwo");
-    EXPECT_STREQ(GMesComG[1], "m\r1");   // a lone CR is an ordinary byte
+    EXPECT_STREQ(GMesComG[1], "m\r1");  // a lone CR is an ordinary byte
 }
 
 TEST_F(TextFiles, SignAtTheStartOfAnEntryWritesNothingOutsideIt) {
@@ -140,7 +142,7 @@ TEST_F(TextFiles, SignAtTheStartOfAnEntryWritesNothingOutsideIt) {
     EXPECT_EQ(GenChargerTextes(0), 0);
     EXPECT_STREQ(GMessageG[0], "");
     EXPECT_STREQ(GMessageG[1], "after");
-    EXPECT_STREQ(GLabelBpG[8], "label8");   // the table before is untouched
+    EXPECT_STREQ(GLabelBpG[8], "label8");  // the table before is untouched
 }
 
 TEST(TextParse, EveryEntryStaysTerminatedWhateverTheInput) {
@@ -156,8 +158,8 @@ TEST(TextParse, EveryEntryStaysTerminatedWhateverTheInput) {
             std::memset(block.table, 0, sizeof block.table);
             std::string data(len, section ? 'm' : 'l');
             for (size_t i = 3; i < len; i += 7) data[i] = "\n\xA7\r"[i % 3];
-            GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &block.table[0][0], 3, 16,
-                           section);
+            GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                           &block.table[0][0], 3, 16, section);
             for (auto& e : block.table) EXPECT_LT(strnlen(e, 16), 16u) << len;
             for (char c : block.before) EXPECT_EQ(c, 0x55);
             for (char c : block.after) EXPECT_EQ(c, 0x55);
@@ -168,10 +170,12 @@ TEST(TextParse, EveryEntryStaysTerminatedWhateverTheInput) {
 TEST(TextParse, FileEndingRightAfterTheSignHasNoExtraEntry) {
     std::string data = "a\n\xA7\nb\n\xA7";
     char table[5][16] = {};
-    EXPECT_EQ(GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &table[0][0], 5, 16, true),
+    EXPECT_EQ(GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &table[0][0],
+                             5, 16, true),
               2);
     data += "\n";
-    EXPECT_EQ(GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &table[0][0], 5, 16, true),
+    EXPECT_EQ(GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &table[0][0],
+                             5, 16, true),
               3);
     EXPECT_STREQ(table[1], "b");
 }
