@@ -1,7 +1,6 @@
 // Times table figures: rebuilding a full table, loading and showing a full file,
 // one new time under a full table, and keeping the store file current in a burst.
 #include <benchmark/benchmark.h>
-
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -24,7 +23,9 @@ namespace {
 constexpr int kTable = 2;
 int panelG = 0;
 double maintenantG = 0;
-double Horloge() { return maintenantG; }
+double Horloge() {
+    return maintenantG;
+}
 
 const char* const kPanneau = R"(<?xml version="1.0" encoding="UTF-8"?>
 <ui version="4.0">

@@ -41,7 +41,7 @@ void SbChronoMaintenir();
 inline constexpr double SB_CHRONO_DELAI_SAUVEGARDE = 0.5;
 
 // Read access for the table, the export and tests.
-int SbChronoNombre();                       // records held, 0 to 9,999
+int SbChronoNombre();                        // records held, 0 to 9,999
 const SbChronoRec* SbChronoLire(int index);  // record 1..count, nullptr outside
 // Tests of the senders (decoder, simulated clock): every record handed to
 // SbChronoQ31Traiter, kept or dropped, the latest 9,999 at most.

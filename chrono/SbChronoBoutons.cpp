@@ -67,7 +67,8 @@ int FQ31ChronosCharger(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     SetPanelAttribute(Q31FIhmG, ATTR_DIMMED, 1);
     char path[260] = "";
-    if (FileSelectPopup(kDossier, "*.q31tps", "*.q31tps", Q31TxtMesG[7], VAL_LOAD_BUTTON, 0, 1, 1, 0, path) > 0) {
+    if (FileSelectPopup(kDossier, "*.q31tps", "*.q31tps", Q31TxtMesG[7], VAL_LOAD_BUTTON, 0, 1, 1, 0, path) >
+        0) {
         SbChronoCharger(path);
         SbChronoAfficher();
     }

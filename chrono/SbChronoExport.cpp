@@ -67,8 +67,8 @@ void Q31ChronosEntete(char* text, size_t size) {
     const SbComRun& run = SbComG.run;
     if (run.current == 0) {
         StrFormat(text, size, "%16s %05d \n%16s\n%16s %d \n%16s \n%16s \n%16s \n\n", Q31TxtLabelG[20],
-                  SbComG.serialNumber, Q31TxtLabelG[21], Q31TxtLabelG[22], Q31DerMancheChargeeG, Q31TxtLabelG[23],
-                  Q31TxtLabelG[24], Q31TxtLabelG[25]);
+                  SbComG.serialNumber, Q31TxtLabelG[21], Q31TxtLabelG[22], Q31DerMancheChargeeG,
+                  Q31TxtLabelG[23], Q31TxtLabelG[24], Q31TxtLabelG[25]);
         return;
     }
     int day = 0, month = 0, year = 0;
@@ -76,6 +76,7 @@ void Q31ChronosEntete(char* text, size_t size) {
     StrFormat(text, size,
               "%16s %05d \n%16s %s \n%16s %d \n%16s %s \n%16s %02d/%02d/%02d \n%16s %02d:%02d:%02d \n\n",
               Q31TxtLabelG[20], SbComG.serialNumber, Q31TxtLabelG[21], TexteIndexe(kModes, SbComG.mode),
-              Q31TxtLabelG[22], run.current, Q31TxtLabelG[23], TexteIndexe(kPrecisions, SbComG.params.precision),
-              Q31TxtLabelG[24], day, month, year, Q31TxtLabelG[25], run.hour, run.minute, run.second);
+              Q31TxtLabelG[22], run.current, Q31TxtLabelG[23],
+              TexteIndexe(kPrecisions, SbComG.params.precision), Q31TxtLabelG[24], day, month, year,
+              Q31TxtLabelG[25], run.hour, run.minute, run.second);
 }

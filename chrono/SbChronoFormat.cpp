@@ -11,7 +11,9 @@
 namespace {
 
 // A zero byte (a record read from a damaged file) would end the text early.
-char Visible(char c) { return c == 0 ? ' ' : c; }
+char Visible(char c) {
+    return c == 0 ? ' ' : c;
+}
 
 double Seconds(const SbChronoRec& r) {
     return r.Heures * 3600.0 + r.Minutes * 60.0 + r.Secondes + r.Fraction / 100000.0;

@@ -26,7 +26,9 @@ constexpr size_t kCountSize = sizeof(int32_t);
 static_assert(kCountSize + sizeof(SbChronoRec) * SB_CHRONO_MAX == 319972, "largest .q31tps file");
 
 // Times are taken while the link is open in any mode or the simulated clock runs.
-bool Connecte() { return SbComG.linkState != 0 || SbComG.simulation != 0; }
+bool Connecte() {
+    return SbComG.linkState != 0 || SbComG.simulation != 0;
+}
 
 void CheminFichier(const char* folder, const char* file, char out[260]) {
     if (folder && folder[0])
@@ -40,7 +42,8 @@ bool Ecrire(const char* path) {
     const int32_t n = SbChronoTabG.slots ? SbChronoTabG.nombre : 0;
     std::vector<char> image(kCountSize + sizeof(SbChronoRec) * size_t(n));
     std::memcpy(image.data(), &n, kCountSize);
-    if (n > 0) std::memcpy(image.data() + kCountSize, &(*SbChronoTabG.slots)[1], sizeof(SbChronoRec) * size_t(n));
+    if (n > 0)
+        std::memcpy(image.data() + kCountSize, &(*SbChronoTabG.slots)[1], sizeof(SbChronoRec) * size_t(n));
     return FileWriteAtomic(path, image.data(), image.size()) == 0;
 }
 
@@ -165,7 +168,9 @@ void SbChronoMaintenir() {
         SbChronoTabG.premierChangement = now;  // try again after another delay
 }
 
-int SbChronoNombre() { return SbChronoTabG.slots ? SbChronoTabG.nombre : 0; }
+int SbChronoNombre() {
+    return SbChronoTabG.slots ? SbChronoTabG.nombre : 0;
+}
 
 const SbChronoRec* SbChronoLire(int index) {
     if (!SbChronoTabG.slots || index < 1 || index > SbChronoTabG.nombre) return nullptr;
@@ -188,5 +193,9 @@ void SbChronoQ31Traiter(const SbChronoRec* record) {
     }
 }
 
-const std::vector<SbChronoRec>& SbChronoRecus() { return Recus(); }
-void SbChronoViderRecus() { Recus().clear(); }
+const std::vector<SbChronoRec>& SbChronoRecus() {
+    return Recus();
+}
+void SbChronoViderRecus() {
+    Recus().clear();
+}

@@ -9,19 +9,21 @@
 #include "chrono/SbChrono.h"
 
 struct SbChronoTab {
-    int32_t nombre = 0;                                              // records in slots 1..nombre
+    int32_t nombre = 0;                                               // records in slots 1..nombre
     std::unique_ptr<std::array<SbChronoRec, SB_CHRONO_SLOTS>> slots;  // null while closed
-    int panel = 0;                                                   // attached table, 0 = none
+    int panel = 0;                                                    // attached table, 0 = none
     int controle = 0;
-    char fichier[260] = "";   // the store file kept current ("Chronos\\Chrono.q31tps")
-    bool modifie = false;     // changed since the store file was last written
+    char fichier[260] = "";        // the store file kept current ("Chronos\\Chrono.q31tps")
+    bool modifie = false;          // changed since the store file was last written
     double premierChangement = 0;  // Timer() of the first unsaved change
 };
 
 extern SbChronoTab SbChronoTabG;
 
 // A table is attached: rows follow the store.
-inline bool SbChronoTableAttachee() { return SbChronoTabG.panel > 0 && SbChronoTabG.controle > 0; }
+inline bool SbChronoTableAttachee() {
+    return SbChronoTabG.panel > 0 && SbChronoTabG.controle > 0;
+}
 // The store changed: the store file is rewritten by SbChronoMaintenir.
 void SbChronoModifie();
 // Table rows (SbChronoTable.cpp): insertion with its background band, and filling.

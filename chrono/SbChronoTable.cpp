@@ -17,7 +17,7 @@ constexpr int kColonnes = 4;
 // Band of the last inserted group: white at start, never reset, so the bands
 // keep alternating across rebuilds.
 int bandeG = kBlanc;
-int selectionG = 0;          // selected row, 0 = none
+int selectionG = 0;              // selected row, 0 = none
 int couleurSelectionG = kBlanc;  // background of the selected row before its highlight
 
 void Peindre(int row, int colour) {
@@ -25,7 +25,9 @@ void Peindre(int row, int colour) {
                                ATTR_TEXT_BGCOLOR, colour);
 }
 
-bool TientUnTemps(int row) { return row >= 1 && row <= SbChronoNombre(); }
+bool TientUnTemps(int row) {
+    return row >= 1 && row <= SbChronoNombre();
+}
 
 void Selectionner(int row) {
     if (!SbChronoTableAttachee()) return;
@@ -58,7 +60,8 @@ void Marquer(char mark) {
 
 void SbChronoPreparerTable() {
     for (int col = 1; col <= kColonnes; ++col)
-        SetTableColumnAttribute(SbChronoTabG.panel, SbChronoTabG.controle, col, ATTR_CELL_TYPE, VAL_CELL_STRING);
+        SetTableColumnAttribute(SbChronoTabG.panel, SbChronoTabG.controle, col, ATTR_CELL_TYPE,
+                                VAL_CELL_STRING);
 }
 
 void SbChronoInsererLigne(int row, bool newBand) {
@@ -102,7 +105,9 @@ void SbChronoAfficher() {
     SetCtrlAttribute(p, c, ATTR_FIRST_VISIBLE_ROW, n + 2);
 }
 
-int SbChronoSelection() { return selectionG; }
+int SbChronoSelection() {
+    return selectionG;
+}
 
 int FSbChrTable(int panel, int control, int event, void*, int eventData1, int) {
     if (event == EVENT_ACTIVE_CELL_CHANGE) Selectionner(eventData1);

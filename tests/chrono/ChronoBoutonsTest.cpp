@@ -10,11 +10,12 @@ using namespace chronotest;
 
 namespace {
 
-std::string choixG;        // what the file dialog answers ("" = cancelled)
+std::string choixG;  // what the file dialog answers ("" = cancelled)
 std::string dossierG, filtreG, titreG;
-std::string documentG;     // the document opened for printing
+std::string documentG;  // the document opened for printing
 
-int RepondreDialogue(const char* defaultDir, const char* defaultFile, const char* title, int, char pathOut[260]) {
+int RepondreDialogue(const char* defaultDir, const char* defaultFile, const char* title, int,
+                     char pathOut[260]) {
     dossierG = defaultDir;
     filtreG = defaultFile;
     titreG = title;

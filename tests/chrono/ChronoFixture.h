@@ -16,7 +16,8 @@
 
 namespace chronotest {
 
-inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0, int numero = 0) {
+inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0,
+                         int numero = 0) {
     SbChronoRec r{};
     r.Concurrent = concurrent;
     r.Numero = numero;
@@ -39,14 +40,18 @@ inline std::string Image(int32_t count, const std::vector<SbChronoRec>& records)
     return bytes;
 }
 
-inline bool Pareils(const SbChronoRec& a, const SbChronoRec& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool Pareils(const SbChronoRec& a, const SbChronoRec& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Drives Timer() from the tests.
 inline double& Maintenant() {
     static double now = 1000.0;
     return now;
 }
-inline double HorlogeTest() { return Maintenant(); }
+inline double HorlogeTest() {
+    return Maintenant();
+}
 
 class ChronoTest : public ::testing::Test {
 protected:

@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     setenv("QS_PROGRAM_DIR", QS_CHRONO_PROGRAM_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
-    CloseCVIRTE();   // the table's panels and the application object go before static destruction
+    CloseCVIRTE();  // the table's panels and the application object go before static destruction
     return result;
 }
