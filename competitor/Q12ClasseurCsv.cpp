@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kColonnes = 26;
 constexpr size_t kLignesMax = 1 << 20;
-constexpr size_t kCellulesMax = 2'000'000;
+constexpr size_t kChampsMax = 4'000'000;   // fields kept, empty ones included
 
 char Separateur(std::string_view t) {
     size_t virgules = 0, points = 0, tabs = 0;
@@ -54,11 +54,11 @@ private:
 bool Decouper(std::string_view t, char sep, ClasseurCsv* c) {
     std::vector<std::string> ligne;
     std::string champ;
-    size_t cellules = 0;
+    size_t champs = 0;
     bool guillemets = false;
     auto finChamp = [&] {
         if (ligne.size() < kColonnes) {
-            cellules += !champ.empty();
+            ++champs;
             ligne.push_back(std::move(champ));
         }
         champ.clear();
@@ -67,7 +67,7 @@ bool Decouper(std::string_view t, char sep, ClasseurCsv* c) {
         finChamp();
         c->lignes.push_back(std::move(ligne));
         ligne.clear();
-        return c->lignes.size() < kLignesMax && cellules <= kCellulesMax;
+        return c->lignes.size() < kLignesMax && champs <= kChampsMax;
     };
     for (size_t i = 0; i < t.size(); ++i) {
         char ch = t[i];

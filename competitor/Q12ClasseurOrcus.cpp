@@ -22,7 +22,8 @@ constexpr int kColonnes = 26;               // the settings name columns A to Z
 constexpr int kLignesMax = 1 << 20;         // the spreadsheets' own limit
 constexpr size_t kCellulesMax = 2'000'000;  // far above any competitor list
 constexpr size_t kTexteMax = 256;           // bytes kept of a text: more than any field shows
-constexpr size_t kTextesMax = 4'000'000;
+constexpr size_t kTextesMax = 2'000'000;
+constexpr size_t kOctetsTextesMax = 128u << 20;   // text pool, bookkeeping included
 
 // Thrown inside the import only and caught at the reader's boundary.
 struct TropGrand : std::runtime_error {
@@ -40,12 +41,15 @@ public:
     std::vector<std::string> textes;
     std::vector<std::unordered_map<uint32_t, Cellule>> feuilles;
     size_t cellules = 0;
+    size_t octets = 0;
 
     uint32_t AjouterTexte(std::string_view s) {
         if (textes.size() >= kTextesMax) throw TropGrand();
         // Cut on a character boundary so the kept text stays well-formed.
         size_t n = s.size() <= kTexteMax ? s.size() : kTexteMax;
         while (n < s.size() && n > 0 && (uint8_t(s[n]) & 0xC0) == 0x80) --n;
+        octets += n + sizeof(std::string);
+        if (octets > kOctetsTextesMax) throw TropGrand();
         textes.emplace_back(s.substr(0, n));
         return uint32_t(textes.size() - 1);
     }

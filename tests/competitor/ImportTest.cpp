@@ -280,6 +280,16 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     EXPECT_EQ(echec, Q12Echec::Introuvable);
 }
 
+TEST_F(CompetitorImport, OversizedTextFileIsRefusedNotSwallowed) {
+    std::string path = dir.file("huge.csv");
+    std::string rows;
+    for (int i = 0; i < (1 << 20) + 10; ++i) rows += "1\n";
+    WriteText(path, rows);
+    Q12Echec echec = Q12Echec::Aucun;
+    EXPECT_EQ(Q12OuvrirClasseur(path.c_str(), &echec), nullptr);
+    EXPECT_EQ(echec, Q12Echec::TropGrand);
+}
+
 // A workbook whose reads fail at a chosen cell.
 class FailingBook : public Q12Classeur {
 public:
