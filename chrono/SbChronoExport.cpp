@@ -2,6 +2,7 @@
 // for saving beside the ".q31tps" file and for printing from the system's viewer.
 #include <string>
 
+#include "app/Q31Aff.h"  // mode and precision texts
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
 #include "chrono/SbChronoLinkUse.h"
@@ -21,14 +22,6 @@ constexpr const char* kFinLigne = "\n";
 #endif
 
 constexpr const char* kSeparateur = "|----------------------------------|";
-constexpr const char* kModes[] = {"PTB", "SPLIT"};
-constexpr const char* kPrecisions[] = {"1/1", "1/10", "1/100", "1/1.000", "1/10.000", "1/100.000"};
-
-template <size_t N>
-const char* TexteIndexe(const char* const (&table)[N], int index) {
-    return index >= 0 && size_t(index) < N ? table[index] : "";
-}
-
 void AjouterTexte(std::string& out, const char* text) {
     for (; *text; ++text) {
         if (*text == '\n')
@@ -75,8 +68,7 @@ void Q31ChronosEntete(char* text, size_t size) {
     GenGregorienDate(run.dayNumber, &day, &month, &year);
     StrFormat(text, size,
               "%16s %05d \n%16s %s \n%16s %d \n%16s %s \n%16s %02d/%02d/%02d \n%16s %02d:%02d:%02d \n\n",
-              Q31TxtLabelG[20], SbComG.serialNumber, Q31TxtLabelG[21], TexteIndexe(kModes, SbComG.mode),
-              Q31TxtLabelG[22], run.current, Q31TxtLabelG[23],
-              TexteIndexe(kPrecisions, SbComG.params.precision), Q31TxtLabelG[24], day, month, year,
-              Q31TxtLabelG[25], run.hour, run.minute, run.second);
+              Q31TxtLabelG[20], SbComG.serialNumber, Q31TxtLabelG[21], Q31TexteMode(SbComG.mode),
+              Q31TxtLabelG[22], run.current, Q31TxtLabelG[23], Q31TextePrecision(SbComG.params.precision),
+              Q31TxtLabelG[24], day, month, year, Q31TxtLabelG[25], run.hour, run.minute, run.second);
 }
