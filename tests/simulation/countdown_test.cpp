@@ -206,6 +206,35 @@ TEST_F(Countdown, AlignmentChoosesTheFirstTarget) {
     }
 }
 
+TEST_F(Countdown, BeepWindowPastZeroHoldsTheCountdownAtZero) {
+    HeureOrdinateur();
+    auto& p = SbComG.progs[0];
+    p.p104 = 0;
+    p.p103 = 10;
+    p.p102 = 0;
+    p.p108 = -2;
+    p.p109 = 3;   // beeps go on until 3 s after zero
+    DemarrerA(10, 0, 0);
+    PrendreSon();
+    ASSERT_EQ(AttendreDecompte(3), Hms(10, 0, 1));
+    std::vector<int> tons;   // tone of each beep, in order
+    int actifsApresZero = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (i > 0) SecondeSuivante();
+        int tone = -1;
+        if (PrendreSon(&tone) == 1) tons.push_back(tone);
+        if (i > 10 && SbQ31CrG.status2) {
+            ++actifsApresZero;
+            EXPECT_EQ(Chiffres(), 0) << "past zero without an after-zero span the digits stay at 00";
+            EXPECT_EQ(SbQ31CrG.valueA, 0);
+        }
+    }
+    // 2, then 1 with the zero's high tone, then 0, -1, -2; -3 closes the window in silence.
+    EXPECT_EQ(tons, (std::vector<int>{0, 3, 0, 0, 0}));
+    EXPECT_EQ(actifsApresZero, 2) << "still counting after the steps of -1 and -2; the step of -3 ends it";
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+}
+
 TEST_F(Countdown, PauseKeepsTheDigitsAndResumeMovesTheReference) {
     HeureOrdinateur();
     Programme30();
@@ -225,6 +254,15 @@ TEST_F(Countdown, PauseKeepsTheDigitsAndResumeMovesTheReference) {
     EXPECT_EQ(SbChronoQ31ItG.Secondes, 39);
     SecondeSuivante();
     EXPECT_EQ(Chiffres(), 24);
+
+    // Paused then reset: the pause flag stays until the next start clears it.
+    Q31SimuStartStop();
+    Q31SimuReset();
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+    EXPECT_EQ(SbQ31CrG.status3, 1);
+    Q31SimuStartStop();
+    EXPECT_EQ(SbQ31CrG.status1, 1);
+    EXPECT_EQ(SbQ31CrG.status3, 0);
 }
 
 TEST_F(Countdown, StopResetsWhenPausingIsForbidden) {
