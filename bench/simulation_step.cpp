@@ -12,9 +12,11 @@
 namespace {
 
 double sNow = 1000.0;
-long long sSecondeDuJour = 10 * 3600 + 20 * 60 + 40;   // 10:20:40
+long long sSecondeDuJour = 10 * 3600 + 20 * 60 + 40;  // 10:20:40
 
-double TimerBench() { return sNow; }
+double TimerBench() {
+    return sNow;
+}
 void LocalBench(int* h, int* m, int* s) {
     const long long t = sSecondeDuJour % 86400;
     *h = int(t / 3600);
@@ -56,7 +58,7 @@ void Preparer() {
 void BM_SimuStepSameSecond(benchmark::State& state) {
     Preparer();
     for (auto _ : state) {
-        sNow += 1e-6;   // the timer moves, the computer's second does not
+        sNow += 1e-6;  // the timer moves, the computer's second does not
         Q31SimuCr();
         benchmark::DoNotOptimize(SbCrG.fraction);
     }
@@ -69,7 +71,7 @@ void BM_SimuStepNewSecond(benchmark::State& state) {
     Preparer();
     for (auto _ : state) {
         sNow += 1.0;
-        ++sSecondeDuJour;   // every step is the first of a new second
+        ++sSecondeDuJour;  // every step is the first of a new second
         Q31SimuCr();
         benchmark::DoNotOptimize(SbQ31CrG.digitC);
     }

@@ -8,9 +8,10 @@
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuEtat.h"
 
-const std::array<double, 36> FUSEAU = {12.0, 11.5, 11.0, 10.5, 10.0, 9.5,  9.0,  8.0,   7.0,  6.5,  6.0,   5.5,
-                                       5.0,  4.5,  4.0,  3.5,  3.0,  2.0,  1.0,  0.0,   -1.0, -2.0, -3.0,  -3.5,
-                                       -4.0, -4.5, -5.0, -6.0, -7.0, -8.0, -8.5, -9.0,  -9.5, -10.0, -11.0, -12.0};
+const std::array<double, 36> FUSEAU = {12.0, 11.5, 11.0, 10.5, 10.0, 9.5,  9.0,   8.0,   7.0,
+                                       6.5,  6.0,  5.5,  5.0,  4.5,  4.0,  3.5,   3.0,   2.0,
+                                       1.0,  0.0,  -1.0, -2.0, -3.0, -3.5, -4.0,  -4.5,  -5.0,
+                                       -6.0, -7.0, -8.0, -8.5, -9.0, -9.5, -10.0, -11.0, -12.0};
 
 Q31SimuEtat Q31SimuEtatG;
 
@@ -79,7 +80,7 @@ void NumeroConcurrent(double t) {
         e.numberPhase = 1;
     } else {
         if (Q31G.simu.simuCompetitor <= 0) {
-            SbQ31CrG.digitB = 0x40;   // middle segment: no competitor
+            SbQ31CrG.digitB = 0x40;  // middle segment: no competitor
             SbQ31CrG.digitC = 0x40;
         } else {
             SimuAfficherNumero(Q31G.simu.simuCompetitor);
@@ -143,9 +144,13 @@ int Fraction(double t) {
 
 }  // namespace
 
-bool Q31SimuActif() { return SbComG.linkState == 0 && SbComG.simulation != 0; }
+bool Q31SimuActif() {
+    return SbComG.linkState == 0 && SbComG.simulation != 0;
+}
 
-void Q31SimuInit() { Q31SimuEtatG = Q31SimuEtat{}; }
+void Q31SimuInit() {
+    Q31SimuEtatG = Q31SimuEtat{};
+}
 
 void SimuHeureLocale(int* h, int* m, int* s) {
     int hh = 0, mm = 0, ss = 0;

@@ -49,7 +49,7 @@ void EnregistrerTemps(int channel) {
     Q31SimuBip(0);
     ++Q31SimuEtatG.impulseCount;
     char canal = ' ';
-    int numero = 0;   // the third button advances no counter
+    int numero = 0;  // the third button advances no counter
     if (channel == 1) {
         SbCrG.channel[0] = 1;
         canal = '1';
@@ -97,7 +97,7 @@ void Q31SimuImpulsion(int channel) {
         return;
     }
     if (SimuModeSynchro() == 2 && !Q31G.simu.simuSynchronised) {
-        Synchroniser();   // no time, and the impulse is not counted
+        Synchroniser();  // no time, and the impulse is not counted
         return;
     }
     EnregistrerTemps(channel);
@@ -126,7 +126,9 @@ void Q31SimuOuvrirManche() {
     Q31SimuRazCompteurs();
 }
 
-void Q31SimuFermerManche() { SbComG.run.current = 0; }
+void Q31SimuFermerManche() {
+    SbComG.run.current = 0;
+}
 
 void Q31SimuRazCompteurs() {
     auto& simu = Q31G.simu;

@@ -52,7 +52,7 @@ void DebutDecompte(int s) {
 void Attente(int s) {
     SimuEteindreAnneau();
     SbQ31CrG.lights[size_t(s)] = 1;
-    if (SbQ31CrG.status3) return;   // paused: digits and light keep their last state
+    if (SbQ31CrG.status3) return;  // paused: digits and light keep their last state
     SbQ31CrG.lightColour = 1;
     SimuEffacerChiffres();
     SbQ31CrG.valueA = 0;
@@ -84,7 +84,7 @@ void Decompte(int s) {
     --e.remaining;
     if (e.remaining < e.lowerBound && e.remaining < e.beepEnd) {
         SbQ31CrG.status2 = 0;
-        if (SimuProg().p102 <= 0) SbQ31CrG.status1 = 0;   // a single countdown is over
+        if (SimuProg().p102 <= 0) SbQ31CrG.status1 = 0;  // a single countdown is over
     }
     if (e.remaining == 0) {
         SbQ31CrG.status4 = 1;
@@ -94,16 +94,22 @@ void Decompte(int s) {
 
 }  // namespace
 
-void SimuAfficherDuree(int value) { AfficherDeuxChiffres(std::clamp(value, 0, 99)); }
+void SimuAfficherDuree(int value) {
+    AfficherDeuxChiffres(std::clamp(value, 0, 99));
+}
 
-void SimuAfficherNumero(int value) { AfficherDeuxChiffres(std::abs(value % 100)); }
+void SimuAfficherNumero(int value) {
+    AfficherDeuxChiffres(std::abs(value % 100));
+}
 
 void SimuEffacerChiffres() {
     SbQ31CrG.digitB = kChiffreVide;
     SbQ31CrG.digitC = kChiffreVide;
 }
 
-void SimuEteindreAnneau() { SbQ31CrG.lights.fill(0); }
+void SimuEteindreAnneau() {
+    SbQ31CrG.lights.fill(0);
+}
 
 void Q31SimuSeconde() {
     auto& e = Q31SimuEtatG;
@@ -138,8 +144,8 @@ void Q31SimuLeds(int from) {
 
 void Q31SimuHeureDepart() {
     constexpr long long kJour = 24 * 3600;
-    long long t = static_cast<long long>(SbCrG.hour) * 3600 + SbCrG.minute * 60 + SbCrG.second +
-                  Q31SimuEtatG.remaining;
+    long long t =
+        static_cast<long long>(SbCrG.hour) * 3600 + SbCrG.minute * 60 + SbCrG.second + Q31SimuEtatG.remaining;
     t %= kJour;
     if (t < 0) t += kJour;
     SbChronoRec& it = SbChronoQ31ItG;

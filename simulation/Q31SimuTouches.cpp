@@ -8,7 +8,7 @@ namespace {
 // The first countdown starts at the next quarter, half or whole minute (parameter 104),
 // or at the next second for any other alignment.
 void CalculerCible(int m, int s, int alignement) {
-    int ts = 60;   // the next whole minute
+    int ts = 60;  // the next whole minute
     if (alignement == 30) {
         if (s < 30) ts = 30;
     } else if (alignement == 15) {
@@ -32,7 +32,7 @@ void Demarrer() {
     e.lowerBound = p.p112 > 0 ? -p.p112 : 0;
     e.beepEnd = -p.p109;
     CalculerCible(SbCrG.minute, SbCrG.second, p.p104);
-    SbCrG.soundRequest = 2;   // rising tones
+    SbCrG.soundRequest = 2;  // rising tones
     SbQ31CrG.lightColour = 1;
 }
 
@@ -57,7 +57,7 @@ void Q31SimuStartStop() {
     } else if (SbQ31CrG.status3) {
         Reprendre();
     } else if (SbQ31CrG.status2 && SimuProg().p105 == 0) {
-        SbQ31CrG.status2 = 0;   // pause
+        SbQ31CrG.status2 = 0;  // pause
         SbQ31CrG.status3 = 1;
     } else {
         Q31SimuReset();
@@ -69,5 +69,5 @@ void Q31SimuReset() {
     SbQ31CrG.status1 = 0;
     SbQ31CrG.status2 = 0;
     SimuEteindreAnneau();
-    SbCrG.soundRequest = 3;   // falling tones
+    SbCrG.soundRequest = 3;  // falling tones
 }

@@ -15,7 +15,9 @@ std::vector<int> inputsG;
 
 namespace {
 
-double TimerTest() { return horlogeG.now; }
+double TimerTest() {
+    return horlogeG.now;
+}
 
 void LocalTest(int* h, int* m, int* s) {
     long long sec = horlogeG.jourA0 + static_cast<long long>(std::floor(horlogeG.now - 1000.0));
@@ -26,12 +28,18 @@ void LocalTest(int* h, int* m, int* s) {
     *s = int(sec % 60);
 }
 
-void RecevoirTemps(const SbChronoRec* r) { tempsG.push_back(*r); }
-void RecevoirInput(int input) { inputsG.push_back(input); }
+void RecevoirTemps(const SbChronoRec* r) {
+    tempsG.push_back(*r);
+}
+void RecevoirInput(int input) {
+    inputsG.push_back(input);
+}
 
 }  // namespace
 
-int Motif(int digit) { return Gen7Segments[size_t(digit)]; }
+int Motif(int digit) {
+    return Gen7Segments[size_t(digit)];
+}
 
 void SimuTest::SetUp() {
     SbComG = SbCom{};
@@ -61,7 +69,9 @@ void SimuTest::Regler(int h, int m, int s) {
     horlogeG.jourA0 = h * 3600LL + m * 60 + s - ecoule;
 }
 
-void SimuTest::HeureLocale(int* h, int* m, int* s) { LocalTest(h, m, s); }
+void SimuTest::HeureLocale(int* h, int* m, int* s) {
+    LocalTest(h, m, s);
+}
 
 void SimuTest::Pas(double dt) {
     horlogeG.now += dt;
@@ -84,11 +94,20 @@ std::string SimuTest::Anneau() {
     std::string r(60, '?');
     for (size_t p = 0; p < 60; ++p) {
         switch (SbQ31CrG.lights[p]) {
-        case 0: r[p] = '.'; break;
-        case 1: r[p] = 'R'; break;
-        case 2: r[p] = 'G'; break;
-        case 3: r[p] = 'A'; break;
-        default: break;
+            case 0:
+                r[p] = '.';
+                break;
+            case 1:
+                r[p] = 'R';
+                break;
+            case 2:
+                r[p] = 'G';
+                break;
+            case 3:
+                r[p] = 'A';
+                break;
+            default:
+                break;
         }
     }
     return r;

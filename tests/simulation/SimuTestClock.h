@@ -17,11 +17,11 @@ namespace simutest {
 // The computer's clock: `now` seconds of timer; local time = start of day + whole seconds.
 struct Horloge {
     double now = 1000.0;
-    long long jourA0 = 0;   // local second of the day at timer 1000.0
+    long long jourA0 = 0;  // local second of the day at timer 1000.0
 };
 extern Horloge horlogeG;
-extern std::vector<SbChronoRec> tempsG;   // times handed to the store
-extern std::vector<int> inputsG;          // input commands asked of the clock
+extern std::vector<SbChronoRec> tempsG;  // times handed to the store
+extern std::vector<int> inputsG;         // input commands asked of the clock
 
 // Digit patterns.
 inline constexpr int kVide = 0x00;
@@ -40,7 +40,9 @@ protected:
     // Steps through the rest of this second (passes every 0.25 s) and makes the first
     // step of the next one; one-shot events are left for the caller to read.
     static void SecondeSuivante();
-    static void Secondes(int n) { for (int i = 0; i < n; ++i) SecondeSuivante(); }
+    static void Secondes(int n) {
+        for (int i = 0; i < n; ++i) SecondeSuivante();
+    }
     // What the second lights show, as a text of 60 characters ('.' off, 'R' 1, 'G' 2, 'A' 3).
     static std::string Anneau();
     // The two digits as a number (-1 when not both are decimal digits).

@@ -73,7 +73,8 @@ TEST_F(Countdown, ThirtySecondsEveryMinuteSecondBySecond) {
     ASSERT_EQ(SbCrG.minute, 21);
     ASSERT_EQ(SbCrG.second, 0);
     ASSERT_EQ(SbQ31CrG.status2, 1);
-    EXPECT_EQ(Anneau(), std::string(20, 'R') + std::string(5, 'A') + std::string(5, 'G') + std::string(30, '.'));
+    EXPECT_EQ(Anneau(),
+              std::string(20, 'R') + std::string(5, 'A') + std::string(5, 'G') + std::string(30, '.'));
     EXPECT_EQ(SbChronoQ31ItG.Heures, 10);
     EXPECT_EQ(SbChronoQ31ItG.Minutes, 21);
     EXPECT_EQ(SbChronoQ31ItG.Secondes, 30);
@@ -82,7 +83,7 @@ TEST_F(Countdown, ThirtySecondsEveryMinuteSecondBySecond) {
     EXPECT_EQ(SbChronoQ31ItG.Canal, ' ');
     EXPECT_EQ(SbQ31CrG.lightColour, 1);
 
-    std::vector<int> bips;       // remaining times at which a beep was asked
+    std::vector<int> bips;  // remaining times at which a beep was asked
     int toneAtZeroStep = -1;
     int zeroFlashAt = -1;
     for (int r = 30; r >= 0; --r) {
@@ -126,7 +127,7 @@ TEST_F(Countdown, AmberPositionBlinksTheBigLight) {
     HeureOrdinateur();
     Programme30();
     DemarrerA(10, 20, 40);
-    Secondes(20 + 21);   // 10:21:21: position 21 is amber
+    Secondes(20 + 21);  // 10:21:21: position 21 is amber
     ASSERT_EQ(SbQ31CrG.lights[21], 3);
     std::vector<int> couleurs;
     for (int i = 0; i < 6; ++i) {
@@ -135,16 +136,18 @@ TEST_F(Countdown, AmberPositionBlinksTheBigLight) {
     }
     EXPECT_NE(std::count(couleurs.begin(), couleurs.end(), 3), 0);
     EXPECT_NE(std::count(couleurs.begin(), couleurs.end(), 0), 0);
-    EXPECT_EQ(std::count(couleurs.begin(), couleurs.end(), 3) + std::count(couleurs.begin(), couleurs.end(), 0), 6);
+    EXPECT_EQ(
+        std::count(couleurs.begin(), couleurs.end(), 3) + std::count(couleurs.begin(), couleurs.end(), 0), 6);
 }
 
 TEST_F(Countdown, ExchangedColoursSwapRedAndGreenOnly) {
     HeureOrdinateur();
     Programme30();
-    SbComG.progs[0].p113 = 0x81;   // only bit 0 counts
+    SbComG.progs[0].p113 = 0x81;  // only bit 0 counts
     DemarrerA(10, 20, 40);
     ASSERT_EQ(AttendreDecompte(30), Hms(10, 21, 0));
-    EXPECT_EQ(Anneau(), std::string(20, 'G') + std::string(5, 'A') + std::string(5, 'R') + std::string(30, '.'));
+    EXPECT_EQ(Anneau(),
+              std::string(20, 'G') + std::string(5, 'A') + std::string(5, 'R') + std::string(30, '.'));
     EXPECT_EQ(SbQ31CrG.lightColour, 2);
 }
 
@@ -164,22 +167,22 @@ TEST_F(Countdown, FourMinutesWithRedAndGreenExchanged) {
     EXPECT_EQ(Chiffres(), 4);
     EXPECT_EQ(Anneau(), std::string(60, '.')) << "240 s are whole minutes: the ring is dark";
 
-    SecondeSuivante();   // 239 left
+    SecondeSuivante();  // 239 left
     EXPECT_EQ(Chiffres(), 3);
     EXPECT_EQ(Anneau(), "." + std::string(59, 'G'));
 
-    Secondes(179);       // 10:24:00, 60 left: still the minutes
+    Secondes(179);  // 10:24:00, 60 left: still the minutes
     EXPECT_EQ(Chiffres(), 1);
-    SecondeSuivante();   // 10:24:01, 59 left: the ring is drawn again
+    SecondeSuivante();  // 10:24:01, 59 left: the ring is drawn again
     EXPECT_EQ(Chiffres(), 59);
     EXPECT_EQ(Anneau(), "." + std::string(29, 'G') + std::string(30, 'A'));
 
-    Secondes(58);        // 10:24:59 shows 01 and flashes zero
+    Secondes(58);  // 10:24:59 shows 01 and flashes zero
     EXPECT_EQ(Chiffres(), 1);
     EXPECT_EQ(SbQ31CrG.status4, 1);
-    SecondeSuivante();   // 00
+    SecondeSuivante();  // 00
     EXPECT_EQ(Chiffres(), 0);
-    SecondeSuivante();   // over: no interval, so the program stops
+    SecondeSuivante();  // over: no interval, so the program stops
     EXPECT_EQ(SbQ31CrG.status2, 0);
     EXPECT_EQ(SbQ31CrG.status1, 0);
     EXPECT_EQ(SbQ31CrG.lightColour, 0);
@@ -189,11 +192,11 @@ TEST_F(Countdown, FourMinutesWithRedAndGreenExchanged) {
 
 TEST_F(Countdown, AlignmentChoosesTheFirstTarget) {
     struct Cas {
-        int alignment, second, attendu;   // attendu: second of the day counted from 10:20:00
+        int alignment, second, attendu;  // attendu: second of the day counted from 10:20:00
     };
     const Cas cas[] = {
-        {15, 10, 15}, {15, 44, 45}, {15, 45, 60}, {30, 29, 30}, {30, 30, 60},
-        {60, 0, 60},  {0, 20, 21},  {7, 59, 60},
+        {15, 10, 15}, {15, 44, 45}, {15, 45, 60}, {30, 29, 30},
+        {30, 30, 60}, {60, 0, 60},  {0, 20, 21},  {7, 59, 60},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE("alignment " + std::to_string(c.alignment) + " at second " + std::to_string(c.second));
@@ -213,11 +216,11 @@ TEST_F(Countdown, BeepWindowPastZeroHoldsTheCountdownAtZero) {
     p.p103 = 10;
     p.p102 = 0;
     p.p108 = -2;
-    p.p109 = 3;   // beeps go on until 3 s after zero
+    p.p109 = 3;  // beeps go on until 3 s after zero
     DemarrerA(10, 0, 0);
     PrendreSon();
     ASSERT_EQ(AttendreDecompte(3), Hms(10, 0, 1));
-    std::vector<int> tons;   // tone of each beep, in order
+    std::vector<int> tons;  // tone of each beep, in order
     int actifsApresZero = 0;
     for (int i = 0; i < 16; ++i) {
         if (i > 0) SecondeSuivante();
@@ -239,7 +242,7 @@ TEST_F(Countdown, PauseKeepsTheDigitsAndResumeMovesTheReference) {
     HeureOrdinateur();
     Programme30();
     DemarrerA(10, 20, 40);
-    Secondes(20 + 5);   // 10:21:05, 25 shown, 24 left
+    Secondes(20 + 5);  // 10:21:05, 25 shown, 24 left
     ASSERT_EQ(Chiffres(), 25);
     Q31SimuStartStop();
     EXPECT_EQ(SbQ31CrG.status2, 0);
@@ -247,7 +250,7 @@ TEST_F(Countdown, PauseKeepsTheDigitsAndResumeMovesTheReference) {
     Secondes(10);
     EXPECT_EQ(Chiffres(), 25) << "paused: the digits stand";
     EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 1);
-    Q31SimuStartStop();   // resume at 10:21:15 with 24 left
+    Q31SimuStartStop();  // resume at 10:21:15 with 24 left
     EXPECT_EQ(SbQ31CrG.status2, 1);
     EXPECT_EQ(SbQ31CrG.status3, 0);
     EXPECT_EQ(SbChronoQ31ItG.Minutes, 21);
@@ -313,32 +316,32 @@ TEST_F(Countdown, NoTimeOfDayNoCountdown) {
 TEST_F(Countdown, TwoDigitsCapLongCountdownsAtNinetyNine) {
     HeureOrdinateur();
     Programme30();
-    SbComG.progs[0].p103 = 6000;   // 100 minutes
+    SbComG.progs[0].p103 = 6000;  // 100 minutes
     DemarrerA(10, 20, 40);
     Secondes(20);
     ASSERT_EQ(SbQ31CrG.status2, 1);
     EXPECT_EQ(Chiffres(), 99);
-    Secondes(61);                  // 98 minutes and 59 s left: 98
+    Secondes(61);  // 98 minutes and 59 s left: 98
     EXPECT_EQ(Chiffres(), 98);
 }
 
 TEST_F(Countdown, AfterZeroSpanCountsBelowZeroAndNeverLapsTheRing) {
     HeureOrdinateur();
     auto& p = SbComG.progs[0];
-    p.p104 = 0;     // the next second
+    p.p104 = 0;  // the next second
     p.p103 = 30;
     p.p102 = 0;
     p.p109 = 0;
     p.p110 = 0;
     p.p111 = 0;
-    p.p112 = 100;   // counts on 100 s after zero
+    p.p112 = 100;  // counts on 100 s after zero
     DemarrerA(10, 20, 49);
     ASSERT_EQ(AttendreDecompte(5), Hms(10, 20, 50));
     // 30 s to zero from position 50: 50..59 and 0..19 in the arc colour; the after-zero
     // span is green but only up to one turn, never over the seconds still to come.
     EXPECT_EQ(Anneau(), std::string(20, 'R') + std::string(30, 'G') + std::string(10, 'R'));
 
-    Secondes(35);   // 10:21:25, 5 s after zero
+    Secondes(35);  // 10:21:25, 5 s after zero
     EXPECT_EQ(Chiffres(), 5);
     EXPECT_EQ(SbQ31CrG.valueA, 1) << "minus sign after zero";
     Secondes(100);  // past -100: over
@@ -350,7 +353,7 @@ TEST_F(Countdown, HandsAndParameterEightFollowTheTimeOfDay) {
     HeureOrdinateur();
     Regler(22, 45, 10);
     Pas(0.01);
-    EXPECT_EQ(SbQ31CrG.hourHand, 53);   // (10 + 45/60) x 5
+    EXPECT_EQ(SbQ31CrG.hourHand, 53);  // (10 + 45/60) x 5
     EXPECT_EQ(SbQ31CrG.minuteHand, 45);
     EXPECT_EQ(SbComG.p8Digit1, 1);
     EXPECT_EQ(SbQ31CrG.lights[10], 1);

@@ -49,12 +49,13 @@ TEST_F(SimuInputs, PresetTimeWaitsForTheSynchronisingImpulse) {
         ASSERT_EQ(SbCrG.hour, 9);
         ASSERT_EQ(SbCrG.minute, 0);
         ASSERT_EQ(SbCrG.second, 0);
-        ASSERT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 0), 60) << "no valid time: no running light";
+        ASSERT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 0), 60)
+            << "no valid time: no running light";
     }
     EXPECT_EQ(SbQ31CrG.hourHand, 45);
 
     PrendreSon();
-    Q31SimuImpulsion(1);   // 14:37:28
+    Q31SimuImpulsion(1);  // 14:37:28
     int tone = -1;
     EXPECT_EQ(PrendreSon(&tone), 1);
     EXPECT_EQ(tone, 3);
@@ -66,7 +67,7 @@ TEST_F(SimuInputs, PresetTimeWaitsForTheSynchronisingImpulse) {
     EXPECT_EQ(SbCrG.hour, 9);
     EXPECT_EQ(SbCrG.minute, 0);
     EXPECT_EQ(SbCrG.second, 28) << "the computer's seconds go on";
-    Secondes(32);          // 14:38:00
+    Secondes(32);  // 14:38:00
     EXPECT_EQ(SbCrG.hour, 9);
     EXPECT_EQ(SbCrG.minute, 1);
     EXPECT_EQ(SbCrG.second, 0);
@@ -94,12 +95,12 @@ TEST_F(SimuInputs, ImpulsesHandTimesToTheStore) {
     const int fraction = SbCrG.fraction;
     ASSERT_GT(fraction, 0);
 
-    Q31SimuSetInputControls(31, 32);   // the main window's input 1 and input 2 buttons
+    Q31SimuSetInputControls(31, 32);  // the main window's input 1 and input 2 buttons
     EXPECT_EQ(FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0), 0);
     FQ31SimuInput(1, 32, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);   // only a commit acts
+    FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only a commit acts
     FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 40, EVENT_COMMIT, nullptr, 0, 0);       // the third button
+    FQ31SimuInput(1, 40, EVENT_COMMIT, nullptr, 0, 0);  // the third button
     ASSERT_EQ(tempsG.size(), 4u);
     for (const SbChronoRec& r : tempsG) {
         EXPECT_EQ(r.Type, 'T');
@@ -156,7 +157,7 @@ TEST_F(SimuInputs, WithoutSimulationTheButtonsAskTheClock) {
     Q31SimuSetInputControls(31, 32);
     FQ31SimuInput(1, 32, EVENT_COMMIT, nullptr, 0, 0);
     FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 33, EVENT_COMMIT, nullptr, 0, 0);       // third button: nothing
+    FQ31SimuInput(1, 33, EVENT_COMMIT, nullptr, 0, 0);  // third button: nothing
     EXPECT_EQ(inputsG, (std::vector<int>{2, 1}));
     EXPECT_TRUE(tempsG.empty());
 }
@@ -172,7 +173,7 @@ TEST_F(SimuInputs, StartImpulseWhileArmedLightsTheWholeRing) {
     EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 1);
     Q31SimuImpulsion(1);
     EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 60);
-    Secondes(21);   // 10:21:01, counting
+    Secondes(21);  // 10:21:01, counting
     ASSERT_EQ(SbQ31CrG.status2, 1);
     const auto avant = SbQ31CrG.lights;
     Q31SimuImpulsion(1);

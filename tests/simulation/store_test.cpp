@@ -16,7 +16,7 @@ class SimuStore : public SimuTest {
 protected:
     void SetUp() override {
         SimuTest::SetUp();
-        Q31SimuSetSorties(nullptr, nullptr);   // the real times store
+        Q31SimuSetSorties(nullptr, nullptr);  // the real times store
         std::filesystem::create_directory("Chronos");
         SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
     }
@@ -36,7 +36,7 @@ TEST_F(SimuStore, StartDuringACountdownGivesTimeReferenceAndDifference) {
     Regler(10, 20, 40);
     Pas(0.01);
     Q31SimuStartStop();
-    Secondes(20 + 32);   // 10:21:32, two seconds after zero at 10:21:30
+    Secondes(20 + 32);  // 10:21:32, two seconds after zero at 10:21:30
     Pas(0.25);
     Q31SimuImpulsion(1);
     Q31SimuImpulsion(2);  // channel 2: one row only
