@@ -10,6 +10,7 @@
 #include "competitor/Q12Classeur.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
+#include "competitor/Q12Texte.h"
 #include "tests/competitor/Q12Fixtures.h"
 
 using q12test::MakeXlsx;
@@ -288,6 +289,26 @@ TEST_F(CompetitorImport, OversizedTextFileIsRefusedNotSwallowed) {
     Q12Echec echec = Q12Echec::Aucun;
     EXPECT_EQ(Q12OuvrirClasseur(path.c_str(), &echec), nullptr);
     EXPECT_EQ(echec, Q12Echec::TropGrand);
+}
+
+TEST(CompetitorText, Utf8ToWindows1252) {
+    EXPECT_EQ(Q12Utf8VersCp1252("caf\xC3\xA9 \xE2\x82\xAC \xC5\x92", 63), "caf\xE9 \x80 \x8C");
+    // Malformed sequences: a lone lead byte, a stray continuation, an overlong form,
+    // a surrogate, a truncated sequence at the end.
+    EXPECT_EQ(Q12Utf8VersCp1252("a\xC3z", 63), "a?z");
+    EXPECT_EQ(Q12Utf8VersCp1252("a\x80z", 63), "a?z");
+    EXPECT_EQ(Q12Utf8VersCp1252("\xC0\xAF", 63), "?");
+    EXPECT_EQ(Q12Utf8VersCp1252("\xED\xA0\x80", 63), "?");
+    EXPECT_EQ(Q12Utf8VersCp1252("ab\xE2\x82", 63), "ab??");
+    EXPECT_EQ(Q12Utf8VersCp1252("\xF0\x9F\x98\x80!", 63), "?!");   // outside the code page
+    EXPECT_EQ(Q12Utf8VersCp1252("line\r\nnext\tx", 63), "line  next x");
+    EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");   // cut by bytes written
+    // Every Windows-1252 byte survives the trip through UTF-8.
+    std::string all;
+    for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
+    std::string utf8 = Q12Cp1252VersUtf8(all);
+    EXPECT_TRUE(Q12EstUtf8(utf8));
+    EXPECT_EQ(Q12Utf8VersCp1252(utf8, 1000), all);
 }
 
 // A workbook whose reads fail at a chosen cell.

@@ -193,6 +193,17 @@ TEST_F(CompetitorPanel, EnterSelectsAWaitingCompetitorAndConfirmMovesIt) {
     EXPECT_EQ(Q12ChercherNumero(COMPET_SENT, 103), 1);
 }
 
+TEST_F(CompetitorPanel, PickingARowInTheWaitingTableMakesItCurrent) {
+    Waiting(4);
+    Type(12);
+    FindCallback("FQ12TableIn")(Q12PanneauG, COMPET_WAITING, EVENT_ACTIVE_CELL_CHANGE, nullptr, 3, 2);
+    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 103);
+    EXPECT_EQ(Field(), 103);
+    EXPECT_EQ(ConfirmDimmed(), 0);
+    Press(COMPET_KEY_7);   // the keypad started again
+    EXPECT_EQ(Field(), 7);
+}
+
 TEST_F(CompetitorPanel, EnterOnASentNumberDoesNothing) {
     Waiting(3);
     Type(102);
