@@ -128,6 +128,7 @@ void Q31SimuSeconde() {
 }
 
 void Q31SimuLeds(int from) {
+    from = (from % kPositions + kPositions) % kPositions;  // a ring position, whatever the caller gives
     const auto& p = SimuProg();
     const int remaining = Q31SimuEtatG.remaining;
     const long long n = remaining <= 60 ? remaining : remaining % 60;
