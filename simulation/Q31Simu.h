@@ -17,7 +17,9 @@
 // more shows its last two digits (the part of a bib that tells competitors apart).
 // The ring shows at most one turn from the current second: arc positions 60 or more
 // beyond it are dropped, so a long after-zero span never laps over the seconds still
-// counting down.
+// counting down. The fraction of the second stays below a whole second even when a
+// pass is held up (beep sequence, error box) or the time stands still, so a simulated
+// time is never malformed. A time-zone index outside the table shifts nothing.
 #pragma once
 
 #include <array>
