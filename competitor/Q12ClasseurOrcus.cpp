@@ -240,9 +240,46 @@ private:
     int feuille_ = -1;
 };
 
+uint32_t Lire32(std::string_view b, size_t at) {
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
+}
+uint16_t Lire16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+
+// The package's own directory, checked before the reader sizes buffers from it: every
+// member must declare a plausible size, in the directory and in its local header.
+// A member claiming gigabytes (a damaged or hostile package) refuses the file.
+bool PaquetPlausible(std::string_view b) {
+    constexpr uint32_t kMembreMax = 256u << 20;
+    constexpr size_t kFin = 22;
+    if (b.size() < kFin) return false;
+    size_t fin = std::string::npos;
+    size_t bas = b.size() > kFin + 65535 ? b.size() - kFin - 65535 : 0;
+    for (size_t i = b.size() - kFin + 1; i-- > bas;)
+        if (Lire32(b, i) == 0x06054b50) {
+            fin = i;
+            break;
+        }
+    if (fin == std::string::npos) return false;
+    size_t n = Lire16(b, fin + 10), at = Lire32(b, fin + 16);
+    for (size_t k = 0; k < n; ++k) {
+        if (at + 46 > b.size() || Lire32(b, at) != 0x02014b50) return false;
+        if (Lire32(b, at + 20) > kMembreMax || Lire32(b, at + 24) > kMembreMax) return false;
+        size_t local = Lire32(b, at + 42);
+        if (local + 30 > b.size() || Lire32(b, local) != 0x04034b50) return false;
+        if (Lire32(b, local + 18) > kMembreMax || Lire32(b, local + 22) > kMembreMax) return false;
+        at += 46 + size_t(Lire16(b, at + 28)) + Lire16(b, at + 30) + Lire16(b, at + 32);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string_view octets, bool ods, Q12Echec* echec) {
+    if (!PaquetPlausible(octets)) {
+        *echec = Q12Echec::Illisible;
+        return nullptr;
+    }
     try {
         auto modele = std::make_unique<Modele>();
         Fabrique fabrique(*modele);
