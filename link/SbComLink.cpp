@@ -123,10 +123,15 @@ int RsReception() {
     return SbComAccepterLigne(line, n, tooLong, SbComMessageG) == 1 ? 1 : 0;
 }
 
+long SbComLignesDecodeesG = 0;
+
 void RsDetectFlag(int port, int eventMask, void* callbackData) {
     while (SbComG.linkState == 1 && GetInQLen(SbComG.port) > 0) {
         int r = RsReception();
-        if (r == 1) SbComDecoder();
+        if (r == 1) {
+            SbComDecoder();
+            ++SbComLignesDecodeesG;
+        }
         else if (r < 0) break;   // the port itself failed: the next LF event tries again
     }
 }

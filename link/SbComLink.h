@@ -19,6 +19,8 @@ inline constexpr double kSbComAttenteAck = 5.0;
 // Reception: the LF callback installed on the port, and one checked line into SbComMessageG.
 void RsDetectFlag(int port, int eventMask, void* callbackData);
 int RsReception();
+// Checked lines decoded since the program started (benchmarks and tests count floods with it).
+extern long SbComLignesDecodeesG;
 
 // Called by the background task: a port that went away while open (adapter pulled,
 // far end hung up) raises the port error (title 9, text 12) without waiting for

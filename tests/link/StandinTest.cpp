@@ -260,6 +260,25 @@ TEST_F(LinkStandin, HangUpGivesOnePortError) {
     EXPECT_EQ(SbComG.linkState, 0);
 }
 
+TEST_F(LinkStandin, FloodIsDecodedWithNothingLost) {
+    Ouvrir();
+    const long before = SbComLignesDecodeesG;
+    clock_->Control("flood 5000 2000");
+    // Wait until the count stops moving (the stand-in sends at its own pace).
+    long last = -1;
+    for (int i = 0; i < 100 && SbComLignesDecodeesG != last; ++i) {
+        last = SbComLignesDecodeesG;
+        StandinClock::Pause(0.3);
+    }
+    EXPECT_EQ(SbComLignesDecodeesG - before, 2000);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+    // Frame i sets light i % 60 to i % 12: the last of each is what stays.
+    for (int light = 0; light < 60; ++light) {
+        int lastFrame = light + 60 * ((1999 - light) / 60);
+        EXPECT_EQ(SbQ31CrG.lights[size_t(light)], lastFrame % 12) << "light " << light;
+    }
+}
+
 TEST_F(LinkStandin, SilentClockFailsTheOpening) {
     clock_->Control("noack on");
     EXPECT_EQ(SbComOuvrir(1), 1);
