@@ -211,8 +211,7 @@ bool RouteUserInput(QObject* receiver, QEvent* event) {
 void ScheduleDelete(QWidget* widget) {
     if (!widget) return;
     widget->setParent(nullptr);   // independent of a parent panel discarded later
-    g_doomed.emplace_back(widget);
-    ProcessDeferredDeletes();
+    g_doomed.emplace_back(widget);  // deleted by the next GetUserEvent or ProcessSystemEvents
 }
 
 void ProcessDeferredDeletes() {

@@ -57,12 +57,16 @@ QString ProgramDir() {
 }  // namespace qs::rt
 
 int InitCVIRTE(int argc, char** argv) {
+    static bool registered = false;
+    if (!registered) {
+        qs::RegisterBuiltinControls();
+        registered = true;
+    }
     if (QCoreApplication::instance()) return 1;
     if (argc > 0 && argv && argv[0]) g_argv[0] = argv[0];
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
     g_app->setQuitOnLastWindowClosed(false);
     qAddPostRoutine(ShutdownLayer);
-    qs::RegisterBuiltinControls();
     Timer();  // the monotonic clock counts from here
     return 1;
 }
