@@ -279,6 +279,26 @@ TEST_F(LinkStandin, FloodIsDecodedWithNothingLost) {
     }
 }
 
+// The stand-in's own frames, byte for byte, without the program's frame code.
+TEST_F(LinkStandin, StandinSpeaksLiteralFrames) {
+    int fd = open(dir_->file("Ports/COM5").c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    const std::string ask = "#SN\t00A1\r\n#WP 113 01 fb\t02C5\r\n#RP 113 01\t01D8\r\n";
+    ASSERT_EQ(write(fd, ask.data(), ask.size()), ssize_t(ask.size()));
+    const std::string expect = "SN 1234 QS310 V110\t03EB\r\nAK\t008C\r\nAK\t008C\r\n&P 113 01 fb\t0294\r\nAK\t008C\r\n";
+    std::string got;
+    double end = Timer() + 3.0;
+    while (got.size() < expect.size() && Timer() < end) {
+        char buf[256];
+        fcntl(fd, F_SETFL, O_NONBLOCK);
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n > 0) got.append(buf, size_t(n));
+        else usleep(5000);
+    }
+    close(fd);
+    EXPECT_EQ(got, expect);
+}
+
 TEST_F(LinkStandin, SilentClockFailsTheOpening) {
     clock_->Control("noack on");
     EXPECT_EQ(SbComOuvrir(1), 1);
