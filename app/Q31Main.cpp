@@ -2,6 +2,7 @@
 // records, asks for the language on the very first start, loads the texts, runs
 // the main window, and saves everything on the way out.
 #include "app/Q31Main.h"
+#include "app/Q31Modules.h"
 
 #include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
@@ -24,6 +25,7 @@ void Q31Terminer() {
 
 int Q31Main(int argc, char** argv) {
     if (InitCVIRTE(argc, argv) == 0) return -1;
+    Q31EnregistrerCallbacks();
     Q31Preparer();
     if (Q31G.language == 255) Q31G.language = uint8_t(SbChoixLangue(0));
     Q31ChargerTextes();

@@ -25,10 +25,12 @@ function(qs_test_suite name)
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE qs_testsupport qs_core GTest::gtest GTest::gmock)
+  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+    target_link_libraries(${name} PRIVATE qs_testmain)
+  endif()
   add_dependencies(${name} qs_program)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QS_PROGRAM_DIR=${QS_PROGRAM_DIR};QS_SOURCE_DIR=${PROJECT_SOURCE_DIR};QS_BINARY_DIR=${PROJECT_BINARY_DIR}"
-               TIMEOUT 180)
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 180)
 endfunction()

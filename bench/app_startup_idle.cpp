@@ -1,0 +1,93 @@
+// Whole-program figures: start-up to the main window shown, and the CPU used and
+// passes per second of the main loop and of a dialog loop while idle.
+// Run from the build folder: ./bench/bench_app_startup_idle [seconds]
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
+#include "app/Q31Main.h"
+#include "app/Q31Modules.h"
+#include "link/SbComRecord.h"
+#include "platform/cvi.h"
+#include "ui/Dialogs.h"
+#include "ui/Texts.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+Clock::time_point t0;
+double shownAfterMs = -1;
+double measureSeconds = 10;
+long passes = 0;
+double windowCpu0 = 0;
+Clock::time_point windowT0;
+double mainCpu = 0, mainWall = 0;
+long mainPasses = 0;
+
+void MainLoopWatch() {
+    ++passes;
+    if (shownAfterMs < 0 && Q31FIhmG > 0) {
+        shownAfterMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        passes = 0;
+        windowCpu0 = CpuSeconds();
+        windowT0 = Clock::now();
+        return;
+    }
+    double wall = std::chrono::duration<double>(Clock::now() - windowT0).count();
+    if (shownAfterMs >= 0 && wall >= measureSeconds) {
+        mainCpu = CpuSeconds() - windowCpu0;
+        mainWall = wall;
+        mainPasses = passes;
+        Q31QuitG = 1;
+    }
+}
+
+void PrepareFolder() {
+    char tmpl[] = "/tmp/qs310-bench-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    const char* built = getenv("QS_PROGRAM_DIR");
+    std::string src = built ? built : "QS310";
+    for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
+        if (fs::exists(fs::path(src) / item)) fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
+    std::string cnf(2096, '\0');   // English already chosen, as on every start after the first
+    Q31Config c{};
+    Q31Defaut(&c);
+    c.language = 0;
+    memcpy(cnf.data(), &c, sizeof c);
+    FILE* f = fopen((dir + "/QS-310_V1-1.q31cnf").c_str(), "wb");
+    fwrite(cnf.data(), 1, cnf.size(), f);
+    fclose(f);
+    setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) measureSeconds = atof(argv[1]);
+    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 0);
+    PrepareFolder();
+    t0 = Clock::now();
+    SetIdleHook(MainLoopWatch);
+    static char arg0[] = "QS310Manager";
+    static char* args[] = {arg0, nullptr};
+    Q31Main(1, args);
+    printf("start-up to main window shown: %.1f ms (target 300 ms: %.2fx)\n", shownAfterMs, shownAfterMs / 300.0);
+    printf("main loop idle over %.1f s: CPU %.2f %% of one core (target 1 %%), %.0f passes/s (target >= 50)\n",
+           mainWall, 100.0 * mainCpu / mainWall, mainPasses / mainWall);
+    return 0;
+}

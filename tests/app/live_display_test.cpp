@@ -1,0 +1,240 @@
+// The main window's mirror of the clock: which controls are available in each
+// state, the run information, flashes, colours and digits, the change memory, beeps.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/Q31Aff.h"
+#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "panels/FQ31.h"
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+
+namespace {
+
+double fakeNow = 100.0;
+double FakeTimer() { return fakeNow; }
+std::vector<std::string> played;
+void CatchSound(const char* file) { played.push_back(file); }
+
+class LiveDisplay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        memset(&SbComG, 0, sizeof SbComG);
+        SbComValDefaut(&SbComG);
+        SbComRaz(&SbComG, &SbCrG);
+        memset(&Q31G, 0, sizeof Q31G);
+        Q31Defaut(&Q31G);
+        Q31G.language = 0;
+        Q31ChargerTextes();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        ASSERT_GT(Q31FIhmG, 0);
+        SetTimeSource(FakeTimer, nullptr);
+        SetSoundHook(CatchSound);
+        played.clear();
+    }
+    void TearDown() override {
+        SetTimeSource(nullptr, nullptr);
+        SetSoundHook(nullptr);
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+    }
+    int Attr(int ctrl, int attr) {
+        int v = -1;
+        GetCtrlAttribute(Q31FIhmG, ctrl, attr, &v);
+        return v;
+    }
+    std::string Text(int ctrl) {
+        char buf[512] = {};
+        GetCtrlVal(Q31FIhmG, ctrl, buf, sizeof buf);
+        return buf;
+    }
+    int Val(int ctrl) {
+        int v = -1;
+        GetCtrlVal(Q31FIhmG, ctrl, &v);
+        return v;
+    }
+    qstest::TempProgramDir dir_;
+};
+
+}  // namespace
+
+TEST_F(LiveDisplay, DisconnectedDimsTheClockAndHidesWhatNeedsAClock) {
+    Q31InitAff(true, true);
+    EXPECT_EQ(Attr(MAIN_DIAL, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_LINK_LAMP, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_TIMES_TABLE, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_FSD_SWITCH, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_IDENTITY, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(MAIN_PROG_BOX, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(MAIN_START, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 0);
+    for (int c : {MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}) EXPECT_EQ(Attr(c, ATTR_DIMMED), 1);
+}
+
+TEST_F(LiveDisplay, SimulationOffersTheSecondDisplayButNotTheKeyPanel) {
+    SbComG.simulation = 1;
+    strcpy(SbComG.version, "V000");
+    Q31InitAff(true, true);
+    EXPECT_EQ(Attr(MAIN_KEYS_SWITCH, ATTR_DIMMED), 1);
+    EXPECT_EQ(Attr(MAIN_FSD_SWITCH, ATTR_DIMMED), 0);
+    EXPECT_EQ(Attr(MAIN_SIMU_MARK, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Attr(MAIN_IDENTITY, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Text(MAIN_IDENTITY), "N\xB0" "00000 V000");
+    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
+    // Program 1 is selected by default: its box and the start buttons show.
+    EXPECT_EQ(Attr(MAIN_PROG_BOX, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
+    EXPECT_EQ(Attr(MAIN_START, ATTR_DIMMED), 0);
+    EXPECT_EQ(Attr(MAIN_RESET, ATTR_DIMMED), 1);   // no countdown active
+    // The competitor unit only in SPLIT mode.
+    EXPECT_EQ(Attr(MAIN_Q12_SWITCH, ATTR_DIMMED), 1);
+    SbComG.mode = 1;
+    Q31InitAff(false, false);
+    EXPECT_EQ(Attr(MAIN_Q12_SWITCH, ATTR_DIMMED), 0);
+    // Input buttons follow the operator's preference.
+    Q31G.inputButtonsShown = 0;
+    Q31InitAff(false, false);
+    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 0);
+}
+
+TEST_F(LiveDisplay, RunInformationForms) {
+    SbComG.linkState = 2;
+    SbComG.serialNumber = 123;
+    SbComG.run.current = 0;
+    Q31InitAff(true, true);
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);   // no run open, none loaded
+    Q31AffManche(5);
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
+    EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\n\n5");
+    SbComG.run = SbComRun{4, 5, 9, 5, 7, 4297, 7, 10, 11};
+    SbComG.mode = 1;
+    SbComG.params.precision = 3;
+    Q31AffManche(0);
+    EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\nSPLIT\n4\n1/1.000\n07/10/11\n09:05:07");
+}
+
+TEST_F(LiveDisplay, ColoursDigitsHandsAndOutOfRangeValues) {
+    SbComG.simulation = 1;
+    Q31InitAff(true, true);
+    SbQ31CrG.lightColour = 2;
+    SbQ31CrG.digitC = 0x06;
+    SbQ31CrG.digitB = 0x5B;
+    SbQ31CrG.valueA = 1;
+    SbQ31CrG.lights[0] = 3;
+    SbQ31CrG.lights[59] = 99;   // a colour index outside the table draws unlit
+    SbQ31CrG.hourHand = 61;     // positions are taken modulo 60
+    SbQ31CrG.minuteHand = 15;
+    Q31AffRafraichir();
+    EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), 0x00FF00);
+    EXPECT_EQ(Val(MAIN_DIGIT_RIGHT), 0x06);
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x5B);
+    EXPECT_EQ(Val(MAIN_MINUS), 1);
+    int v = 0;
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 0, &v);
+    EXPECT_EQ(v, 0xFFE500);
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 59, &v);
+    EXPECT_EQ(v, kCouleurEteinte);
+    EXPECT_EQ(Attr(MAIN_DIAL, ATTR_HOUR_HAND), 1);
+    EXPECT_EQ(Attr(MAIN_DIAL, ATTR_MINUTE_HAND), 15);
+    SbQ31CrG.lightColour = 12;
+    Q31AffChiffres();
+    EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), kCouleurEteinte);
+}
+
+TEST_F(LiveDisplay, AnIdlePassWritesNoControl) {
+    SbComG.simulation = 1;
+    Q31InitAff(true, true);
+    SbQ31CrG.lights[7] = 1;
+    SbQ31CrG.digitB = 0x3F;
+    Q31AffRafraichir();
+    // Overwrite the controls behind the mirror's back: an unchanged record must not
+    // rewrite them, a changed one must.
+    SetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, 0x123456);
+    SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
+    Q31AffRafraichir();
+    int v = 0;
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, &v);
+    EXPECT_EQ(v, 0x123456);
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x01);
+    SbQ31CrG.digitB = 0x06;
+    Q31AffRafraichir();
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
+    Q31InitAff(false, true);   // a reset memory rewrites everything
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, &v);
+    EXPECT_EQ(v, 0xFF0000);
+}
+
+TEST_F(LiveDisplay, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) {
+    SbComG.simulation = 1;
+    Q31InitAff(true, true);
+    fakeNow = 100.0;
+    SbQ31CrG.light0Flag = 1;
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);
+    EXPECT_EQ(SbQ31CrG.light0Flag, 0);
+    fakeNow = 100.2;
+    SbQ31CrG.light0Flag = 1;   // second event while lit
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);
+    EXPECT_EQ(SbQ31CrG.light0Flag, 1);   // pending
+    fakeNow = 100.6;
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 0);
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);   // the second flash
+    EXPECT_EQ(SbQ31CrG.light0Flag, 0);
+
+    SbCrG.channel[1] = 1;
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE), 1);
+    EXPECT_EQ(SbCrG.channel[1], 0);
+    fakeNow = 101.2;
+    Q31AffVoyants();
+    EXPECT_EQ(Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE), 0);
+}
+
+TEST_F(LiveDisplay, BeepsFollowTheRequestAndTheSoundSwitch) {
+    SbComG.simulation = 1;
+    Q31G.soundOn = 1;
+    SbCrG.soundRequest = 2;
+    Q31GererBip();
+    EXPECT_EQ(played, (std::vector<std::string>{"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}));
+    EXPECT_EQ(SbCrG.soundRequest, 0);
+    played.clear();
+    SbCrG.soundRequest = 3;
+    Q31GererBip();
+    EXPECT_EQ(played, (std::vector<std::string>{"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}));
+    played.clear();
+    SbComG.simulation = 0;
+    SbComG.linkState = 1;
+    SbCrG.soundRequest = 2;   // from a real clock: the single tone of its number
+    SbCrG.soundNumber = 1;
+    Q31GererBip();
+    EXPECT_EQ(played, (std::vector<std::string>{"Bip533Hz.wav"}));
+    played.clear();
+    SbCrG.soundNumber = 9;   // out of the table: nothing, but the request is consumed
+    SbCrG.soundRequest = 1;
+    Q31GererBip();
+    EXPECT_TRUE(played.empty());
+    EXPECT_EQ(SbCrG.soundRequest, 0);
+    Q31G.soundOn = 0;
+    SbCrG.soundRequest = 1;
+    SbCrG.soundNumber = 0;
+    Q31GererBip();
+    EXPECT_TRUE(played.empty());
+    EXPECT_EQ(SbCrG.soundRequest, 0);
+}

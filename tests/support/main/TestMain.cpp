@@ -1,0 +1,16 @@
+// Shared test runner: headless, in the built program folder, and the run-time
+// layer closed before static destruction.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/cvi.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QS_PROGRAM_DIR", QS_TEST_PROGRAM_DIR, 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    int result = RUN_ALL_TESTS();
+    CloseCVIRTE();
+    return result;
+}
