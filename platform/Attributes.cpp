@@ -94,6 +94,22 @@ void SetColor(QWidget* w, QPalette::ColorRole role, int rgb) {
     w->setPalette(pal);
 }
 
+// Panels styled by a style sheet ignore palettes: the colours the program sets also go
+// into the widget's own style sheet, which wins over its panel's.
+void SetStyleColor(QWidget* w, const char* property, int rgb) {
+    if (!w->property("qsBaseStyle").isValid()) w->setProperty("qsBaseStyle", w->styleSheet());
+    w->setProperty(QByteArray("qsCss-") + property, QColor(ColorOf(rgb)).name());
+    QString rules;
+    for (const char* p : {"background-color", "color"}) {
+        QVariant v = w->property(QByteArray("qsCss-") + p);
+        if (v.isValid()) rules += QString::fromLatin1(p) + QLatin1String(": ") + v.toString() + QLatin1String("; ");
+    }
+    QString base = w->property("qsBaseStyle").toString();
+    QString name = w->objectName();
+    if (base.isEmpty() && name.isEmpty()) return w->setStyleSheet(rules);
+    w->setStyleSheet(base + QLatin1String("\nQWidget#") + name + QLatin1String(" { ") + rules + QLatin1String("}"));
+}
+
 int Color(const QWidget* w, QPalette::ColorRole role) { return RgbOf(w->palette().color(role)); }
 
 bool IsEditor(const QWidget* w) {
@@ -188,15 +204,24 @@ int SetGeneric(QWidget* w, int attribute, int value) {
     case ATTR_HEIGHT: w->resize(w->width(), value); return 0;
     case ATTR_LABEL_VISIBLE: SetLabelVisible(w, value != 0); return 0;
     case ATTR_CTRL_MODE: SetIndicator(w, value == VAL_INDICATOR); return 0;
-    case ATTR_CMD_BUTTON_COLOR: SetColor(w, QPalette::Button, value); break;
+    case ATTR_CMD_BUTTON_COLOR:
+        SetColor(w, QPalette::Button, value);
+        SetStyleColor(w, "background-color", value);
+        break;
     case ATTR_LABEL_COLOR:
-        if (QLabel* l = CaptionWidget(w)) SetColor(l, QPalette::WindowText, value);
-        else SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText, value);
+        if (QLabel* l = CaptionWidget(w)) {
+            SetColor(l, QPalette::WindowText, value);
+            SetStyleColor(l, "color", value);
+        } else {
+            SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText, value);
+            SetStyleColor(w, "color", value);
+        }
         break;
     case ATTR_TEXT_COLOR:
         SetColor(w, QPalette::WindowText, value);
         SetColor(w, QPalette::Text, value);
         if (qobject_cast<QAbstractButton*>(w)) SetColor(w, QPalette::ButtonText, value);
+        SetStyleColor(w, "color", value);
         break;
     case ATTR_TEXT_BGCOLOR:
     case ATTR_BACKCOLOR:
@@ -206,6 +231,7 @@ int SetGeneric(QWidget* w, int attribute, int value) {
             SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::Button : QPalette::Window, value);
             w->setAutoFillBackground(true);
         }
+        SetStyleColor(w, "background-color", value);
         break;
     case ATTR_MIN_VALUE:
     case ATTR_MAX_VALUE:
@@ -287,7 +313,8 @@ int SetPanelInt(PanelRec* p, int attribute, int value) {
     case ATTR_BACKCOLOR:
         SetColor(w, QPalette::Window, value);
         w->setAutoFillBackground(true);
-        return 0;
+        SetStyleColor(w, "background-color", value);
+        break;   // remembered: a style sheet does not show in the palette
     case ATTR_CAN_MAXIMIZE: SetWindowFlag(w, Qt::WindowMaximizeButtonHint, value != 0); break;
     case ATTR_CAN_MINIMIZE: SetWindowFlag(w, Qt::WindowMinimizeButtonHint, value != 0); break;
     case ATTR_TITLEBAR_VISIBLE: SetWindowFlag(w, Qt::FramelessWindowHint, value == 0); break;

@@ -1,4 +1,5 @@
 // Panels: loading from the Designer resources, handles, callbacks by name, show/hide/discard.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -109,6 +110,13 @@ void RegisterControls(PanelRec& rec) {
         c.callback = c.callbackName.empty() ? nullptr : FindCallback(c.callbackName.c_str());
         g_widgetToControl[w] = ctrl;
         ConnectControlSignals(rec.handle, ctrl, w);
+    }
+    // Child panels have no title bar: a button marked closeBox stands for their close box.
+    for (QAbstractButton* b : rec.root->findChildren<QAbstractButton*>()) {
+        if (!b->property("closeBox").toBool()) continue;
+        QObject::connect(b, &QAbstractButton::clicked, b, [b] {
+            if (int panel = PanelOfWidget(b)) CallPanel(panel, EVENT_CLOSE, 0, 0);
+        });
     }
 }
 

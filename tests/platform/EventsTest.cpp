@@ -179,3 +179,20 @@ TEST_F(PanelTest, MovablePictureFollowsTheMouseWhenAllowed) {
     Pump();
     EXPECT_EQ(queued_.size(), 2u);   // each edit is a commit for the program to read back
 }
+
+TEST_F(PanelTest, CloseBoxButtonOfAChildPanelAsksItsCallback) {
+    DisplayPanel(panel_);
+    int child = LoadPanel(panel_, "Test.uir", 2);
+    DisplayPanel(child);
+    QTest::mouseClick(Find("CLOSEBOX"), Qt::LeftButton);
+    int closes = 0;
+    for (const Call& c : Calls())
+        if (c.event == EVENT_CLOSE) {
+            ++closes;
+            EXPECT_EQ(c.panel, child);
+        }
+    EXPECT_EQ(closes, 1);
+    int visible = 0;
+    GetPanelAttribute(child, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(visible, 1);   // the callback decides
+}

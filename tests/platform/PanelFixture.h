@@ -56,7 +56,9 @@ inline std::string Widget(const char* cls, const char* name, int ctrl, const std
 
 inline std::string UiFile(const char* name, const std::string& rootGeometry, const std::string& body,
                           const char* callback = nullptr) {
+    // Styled like the program's panels: a style sheet on the panel colours its buttons.
     std::string root = "<widget class=\"QWidget\" name=\"" + std::string(name) + "\">" + rootGeometry +
+                       "<property name=\"styleSheet\"><string>QPushButton { background-color: #202020; }</string></property>" +
                        "<property name=\"windowTitle\"><string>Test</string></property>" +
                        (callback ? Prop("callback", callback) : std::string()) + body + "</widget>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ui version=\"4.0\"><class>" + std::string(name) +
@@ -92,7 +94,10 @@ inline void WriteTestResource(const qstest::TempProgramDir& dir) {
     qstest::WriteFileBytes(dir.file("Test.uir/01-test.ui"), UiFile("TEST", Geometry(0, 0, 400, 300), body, "PanelCb"));
     qstest::WriteFileBytes(dir.file("Test.uir/02-child.ui"),
                            UiFile("CHILD", Geometry(20, 30, 100, 80),
-                                  Widget("QPushButton", "OK", 2, Geometry(5, 5, 60, 24), "ChildCb"), "ChildPanelCb"));
+                                  Widget("QPushButton", "OK", 2, Geometry(5, 5, 60, 24), "ChildCb") +
+                                      Widget("QToolButton", "CLOSEBOX", 0, Geometry(80, 0, 20, 20) +
+                                                 "<property name=\"closeBox\" stdset=\"0\"><bool>true</bool></property>"),
+                                  "ChildPanelCb"));
     qstest::WriteFileBytes(dir.file("Test.uir/03-centred.ui"), UiFile("CENTRED", Geometry(0, 0, 100, 50), ""));
 }
 

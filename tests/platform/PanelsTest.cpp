@@ -325,3 +325,21 @@ TEST_F(PanelTest, PanelAttributesAndChildPanels) {
     ProcessSystemEvents();
     EXPECT_EQ(Find("CHILD"), nullptr);
 }
+
+TEST_F(PanelTest, ButtonColourShowsOverThePanelStyleSheet) {
+    DisplayPanel(panel_);
+    QWidget* go = Find("GO");
+    // The style draws a shaded face: compare the hue at the centre, not the exact value.
+    auto centre = [go] { return go->grab().toImage().pixelColor(go->width() / 2, go->height() / 2); };
+    QColor c = centre();
+    EXPECT_TRUE(c.red() == c.green() && c.green() == c.blue()) << c.name().toStdString();   // the sheet's grey
+    SetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, 0xC00000);
+    c = centre();
+    EXPECT_GT(c.red(), 2 * std::max(c.green(), c.blue())) << c.name().toStdString();
+    int v = 0;
+    GetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, &v);
+    EXPECT_EQ(v, 0xC00000);
+    SetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, 0x00C000);
+    c = centre();
+    EXPECT_GT(c.green(), 2 * std::max(c.red(), c.blue())) << c.name().toStdString();
+}
