@@ -175,6 +175,7 @@ bool RouteUserInput(QObject* receiver, QEvent* event) {
     case QEvent::Close:
     case QEvent::FocusIn:
     case QEvent::FocusOut:
+    case QEvent::WindowActivate:
         break;
     default:
         return false;
@@ -188,6 +189,16 @@ bool RouteUserInput(QObject* receiver, QEvent* event) {
     case QEvent::MouseButtonRelease:
         return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK_UP);
     case QEvent::KeyPress: return RouteKey(w, static_cast<QKeyEvent*>(event));
+    case QEvent::WindowActivate: {
+        // The operator brought a panel's window forward: it becomes active unless
+        // one of its child panels already is.
+        int panel = PanelOfWidget(w);
+        if (panel && PanelWidget(panel) == w) {
+            QWidget* active = PanelWidget(ActivePanel());
+            if (!active || active->window() != w) NoteActivePanel(panel);
+        }
+        return false;
+    }
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
         int panel = PanelOfWidget(w);

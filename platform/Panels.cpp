@@ -41,7 +41,9 @@ std::unordered_map<std::string, CtrlCallbackPtr> g_callbacks;
 // Panel files by resource folder: panel number -> file path.
 std::map<QString, std::map<int, QString>> g_panelFiles;
 int g_nextHandle = 1;
-int g_activePanel = 0;
+// Panels in the order they became active (displayed, clicked, activated); the active
+// panel is the latest one still shown, so closing a dialog gives the activity back.
+std::vector<int> g_activeOrder;
 
 PanelLoader& Loader() {
     static PanelLoader loader;
@@ -153,7 +155,6 @@ void ForgetPanel(int handle) {
     ForgetChildren(handle);
     for (auto& [id, c] : it->second.controls) g_widgetToControl.erase(c.widget.data());
     g_rootToPanel.erase(it->second.root.data());
-    if (g_activePanel == handle) g_activePanel = it->second.parent;
     ForgetQueuedEvents(handle);
     g_panels.erase(it);
 }
@@ -199,8 +200,19 @@ int ControlOfWidget(const QWidget* w, int panel) {
     return 0;
 }
 
-int ActivePanel() { return FindPanel(g_activePanel) ? g_activePanel : 0; }
-void NoteActivePanel(int panel) { g_activePanel = panel; }
+int ActivePanel() {
+    while (!g_activeOrder.empty()) {
+        PanelRec* p = FindPanel(g_activeOrder.back());
+        if (p && !p->root->isHidden()) return p->handle;
+        g_activeOrder.pop_back();
+    }
+    return 0;
+}
+
+void NoteActivePanel(int panel) {
+    std::erase(g_activeOrder, panel);
+    g_activeOrder.push_back(panel);
+}
 
 void DiscardAllPanels() {
     std::vector<int> tops;
@@ -283,7 +295,7 @@ int DisplayPanel(int panel) {
     w->show();
     if (w->isWindow()) w->activateWindow();
     else w->raise();   // above the parent's controls and earlier child panels
-    g_activePanel = panel;
+    NoteActivePanel(panel);
     return 0;
 }
 
@@ -291,7 +303,6 @@ int HidePanel(int panel) {
     PanelRec* p = FindPanel(panel);
     if (!p) return kErrPanel;
     p->root->hide();
-    if (g_activePanel == panel) g_activePanel = p->parent;
     return 0;
 }
 
@@ -310,7 +321,7 @@ int GetActivePanel() { return ActivePanel(); }
 int SetActivePanel(int panel) {
     QWidget* w = PanelWidget(panel);
     if (!w) return kErrPanel;
-    g_activePanel = panel;
+    NoteActivePanel(panel);
     if (w->isWindow() && w->isVisible()) w->activateWindow();
     return 0;
 }

@@ -1,5 +1,6 @@
 // Events: commits to named callbacks or the queue, clicks, keys, close box, discarding from a callback.
 #include <QCloseEvent>
+#include <QCursor>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -195,4 +196,35 @@ TEST_F(PanelTest, CloseBoxButtonOfAChildPanelAsksItsCallback) {
     int visible = 0;
     GetPanelAttribute(child, ATTR_VISIBLE, &visible);
     EXPECT_EQ(visible, 1);   // the callback decides
+}
+
+TEST_F(PanelTest, ClosingADialogGivesTheActivityBack) {
+    DisplayPanel(panel_);
+    EXPECT_EQ(GetActivePanel(), panel_);
+    int dialog = LoadPanel(0, "Test.uir", 3);
+    DisplayPanel(dialog);
+    EXPECT_EQ(GetActivePanel(), dialog);
+    int child = LoadPanel(panel_, "Test.uir", 2);
+    DisplayPanel(child);
+    EXPECT_EQ(GetActivePanel(), child);
+    HidePanel(child);
+    EXPECT_EQ(GetActivePanel(), dialog);
+    DiscardPanel(dialog);
+    EXPECT_EQ(GetActivePanel(), panel_);
+    int v = 0;
+    GetPanelAttribute(panel_, ATTR_ACTIVE, &v);
+    EXPECT_EQ(v, 1);
+}
+
+TEST_F(PanelTest, MousePositionIsRelativeToTheControl) {
+    DisplayPanel(panel_);
+    QWidget* go = Find("GO");
+    QCursor::setPos(go->mapToGlobal(QPoint(7, 9)));
+    int x = -1, y = -1, left = -1;
+    ASSERT_EQ(GetRelativeMouseState(panel_, GO, &x, &y, &left, nullptr, nullptr), 0);
+    EXPECT_EQ(x, 7);
+    EXPECT_EQ(y, 9);
+    EXPECT_EQ(left, 0);
+    GetRelativeMouseState(panel_, QUIT, &x, &y, nullptr, nullptr, nullptr);
+    EXPECT_EQ(x, 100 + 7 - 10);   // GO sits 90 px right of QUIT
 }
