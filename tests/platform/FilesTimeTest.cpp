@@ -183,3 +183,30 @@ TEST(PlatformDialogs, CursorsTrackTheWaitState) {
     EXPECT_GT(h, 0);
     EXPECT_GT(w, 0);
 }
+
+namespace {
+// A 50 ms, 8 kHz, 8-bit mono tone.
+std::string TinyWav() {
+    auto le = [](uint32_t v, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += char((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    std::string data(400, '\x80');
+    for (size_t i = 0; i < data.size(); i += 8) data[i] = '\xF0';
+    return "RIFF" + le(uint32_t(36 + data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+           le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(uint32_t(data.size()), 4) + data;
+}
+}  // namespace
+
+// With or without an audio device, a tone ends: the call never waits for ever.
+TEST(PlatformSound, ToneReturnsWithOrWithoutADevice) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    qstest::WriteFileBytes(dir.file("Bip.wav"), TinyWav());
+    int played = sndPlaySoundA("Bip.wav", SND_NOWAIT);
+    EXPECT_TRUE(played == 0 || played == 1);
+    EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
+    qstest::WriteFileBytes(dir.file("NotAWave.wav"), "RIFF....garbage");
+    EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
+}
