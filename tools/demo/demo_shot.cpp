@@ -1,0 +1,130 @@
+// Drives the real program through a simulated start, as an operator would, and
+// saves pictures of its windows mid-countdown (documentation screenshots):
+// connection switch -> Simulation -> synchronisation on the computer's clock,
+// program 1 "Alpine Ski" -> start; grabs the windows while the countdown runs.
+// Usage: qs_demo_shot <program folder> <output folder>
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/Q31Aff.h"
+#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
+#include "app/Q31Main.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "panels/FQ31.h"
+#include "platform/Runtime.h"
+#include "platform/cvi.h"
+#include "settings/Q31FKey.h"
+
+namespace fs = std::filesystem;
+using namespace fq31;
+
+namespace {
+
+std::string outDir;
+int phase = 0;
+double phaseStart = 0;
+double countdownSeen = -1;
+
+void Grab(int panel, const char* name) {
+    QWidget* w = qs::rt::PanelWidget(panel);
+    if (!w) return;
+    std::string path = outDir + "/" + name;
+    bool ok = w->grab().save(QString::fromStdString(path));
+    printf("%s %s\n", ok ? "saved" : "could not save", path.c_str());
+}
+
+void Script() {
+    const double now = Timer();
+    switch (phase) {
+        case 0:   // the main window is up: switch the connection on
+            if (Q31FIhmG <= 0) return;
+            SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
+            QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH);
+            phase = 1;
+            break;
+        case 1:   // the connection dialog: choose Simulation
+            if (int dlg = FindLoadedPanel("FQ31.uir", CONNECT)) {
+                QueueUserEvent(dlg, CONNECT_SIMULATION);
+                phase = 2;
+            }
+            break;
+        case 2:   // simulating: synchronise on the computer's clock, run program 1, start
+            if (!SbComG.simulation || FindLoadedPanel("FQ31.uir", CONNECT)) return;
+            SbComG.synchro.mode = 5;
+            SbComG.synchro.timeZone = 19;
+            SbComG.currentProgram = 1;
+            SbComG.progs[0] = SbComG.progs[1];
+            Q31InitAff(false, true);
+            phase = 21;
+            phaseStart = now;
+            break;
+        case 21:  // the clock runs on its new time of day: press start
+            if (now - phaseStart < 1.5) return;
+            Q31FKeyStartStop();
+            phase = 3;
+            phaseStart = now;
+            break;
+        case 3:   // wait for the countdown, then a few seconds into it
+            if (getenv("QS_DEMO_TRACE")) {
+                static double last = 0;
+                if (now - last > 2) {
+                    last = now;
+                    fprintf(stderr, "t=%.0f sim=%d link=%d flags=%d%d%d time=%02d:%02d:%02d colour=%d\n", now - phaseStart,
+                            SbComG.simulation, SbComG.linkState, SbQ31CrG.status1, SbQ31CrG.status2, SbQ31CrG.status3,
+                            SbCrG.hour, SbCrG.minute, SbCrG.second, SbQ31CrG.lightColour);
+                }
+            }
+            if (SbQ31CrG.status2 && countdownSeen < 0) countdownSeen = now;
+            if (countdownSeen >= 0 && now - countdownSeen > 9.3) {
+                Grab(Q31FIhmG, "main-window.png");
+                phase = 4;
+            } else if (now - phaseStart > 150) {
+                fprintf(stderr, "no countdown began\n");
+                phase = 4;
+            }
+            break;
+        default:
+            Q31QuitG = 1;
+            break;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: qs_demo_shot <program folder> <output folder>\n");
+        return 2;
+    }
+    outDir = argv[2];
+    fs::create_directories(outDir);
+    // Run in a scratch copy so the real program folder's files stay as they were.
+    char tmpl[] = "/tmp/qs310-demo-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
+        if (fs::exists(fs::path(argv[1]) / item))
+            fs::copy(fs::path(argv[1]) / item, fs::path(dir) / item, fs::copy_options::recursive);
+    Q31Config c{};
+    Q31Defaut(&c);
+    c.language = 0;
+    c.soundOn = 0;
+    FILE* f = fopen((dir + "/QS-310_V1-1.q31cnf").c_str(), "wb");
+    fwrite(&c, sizeof c, 1, f);
+    fclose(f);
+    setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
+    SetIdleHook(Script);
+    static char arg0[] = "QS310Manager";
+    static char* args[] = {arg0, nullptr};
+    int rc = Q31Main(1, args);
+    fs::remove_all(dir);
+    return rc;
+}
