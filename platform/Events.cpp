@@ -30,8 +30,10 @@ int g_callDepth = 0;                              // callbacks currently running
 void (*g_idleHook)() = nullptr;                   // tests: runs on every pass without an event
 
 // Keeps polling loops turning: the system wait of GetUserEvent ends within 10 ms.
+std::unique_ptr<QTimer> g_tick;
+
 void EnsureTick() {
-    static std::unique_ptr<QTimer> tick;
+    auto& tick = g_tick;
     if (tick) return;
     tick = std::make_unique<QTimer>();
     tick->setTimerType(Qt::PreciseTimer);
@@ -235,6 +237,11 @@ void ProcessDeferredDeletes() {
         doomed.clear();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void StopEvents() {
+    g_tick.reset();
+    g_queue.clear();
 }
 
 void ForgetQueuedEvents(int panel) {

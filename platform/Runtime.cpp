@@ -37,6 +37,8 @@ void ShutdownLayer() {
     qs::rt::CloseAllPorts();
     qs::rt::DiscardAllPanels();
     qs::rt::ProcessDeferredDeletes();
+    qs::rt::StopSounds();
+    qs::rt::StopEvents();
 }
 
 QString ExecutableDir() {

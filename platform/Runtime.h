@@ -92,5 +92,7 @@ inline int RgbOf(const QColor& c) { return (c.red() << 16) | (c.green() << 8) | 
 // Serial and sound clean-up at shutdown.
 void CloseAllPorts();
 void DiscardAllPanels();
+void StopEvents();
+void StopSounds();
 
 }  // namespace qs::rt

@@ -87,3 +87,7 @@ int sndPlaySoundA(const char* file, unsigned flags) {
 }
 
 void SetSoundHook(SoundHook hook) { g_hook = hook; }
+
+namespace qs::rt {
+void StopSounds() { g_effects.clear(); }
+}  // namespace qs::rt
