@@ -299,6 +299,23 @@ TEST_F(LinkStandin, StandinSpeaksLiteralFrames) {
     EXPECT_EQ(got, expect);
 }
 
+TEST_F(LinkStandin, SpontaneousMessagesMirrorTheCountdown) {
+    Ouvrir();
+    SbQ31CrG = SbQ31Cr{};
+    SbQ31CrG.lightColour = -1;
+    SbComActiveMsg(1);
+    StandinClock::Pause(1.5);
+    EXPECT_EQ(SbQ31CrG.status1, 1);      // program running
+    EXPECT_NE(SbQ31CrG.lightColour, -1);  // big light set
+    int lit = 0;
+    for (int v : SbQ31CrG.lights) lit += v != 0;
+    EXPECT_GE(lit, 1);
+    SbComActiveMsg(0);
+    EXPECT_EQ(SbComErreur(), 0) << Texte();
+    Strings wire = clock_->Wire();
+    EXPECT_EQ(wire.back(), "EE 0");
+}
+
 TEST_F(LinkStandin, SilentClockFailsTheOpening) {
     clock_->Control("noack on");
     EXPECT_EQ(SbComOuvrir(1), 1);
