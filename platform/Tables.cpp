@@ -28,12 +28,29 @@ bool ValidCell(const QTableWidget* t, Point cell) {
     return cell.x >= 1 && cell.y >= 1 && cell.x <= t->columnCount() && cell.y <= t->rowCount();
 }
 
-// Every cell has an item, so that colours and modes can be set on empty cells.
+bool SetCellAttr(QTableWidgetItem* item, int attribute, int value);
+
+// Column attributes also hold for rows added later: kept as "column:attribute" -> value.
+const char* const kColumnAttrs = "qsColumnAttrs";
+
+QString ColumnKey(int column, int attribute) { return QString::number(column) + QLatin1Char(':') + QString::number(attribute); }
+
+void ApplyColumnDefaults(const QVariantMap& defaults, QTableWidgetItem* item, int column) {
+    for (auto it = defaults.begin(); it != defaults.end(); ++it) {
+        auto parts = it.key().split(QLatin1Char(':'));
+        if (parts.size() == 2 && parts[0].toInt() == column) SetCellAttr(item, parts[1].toInt(), it.value().toInt());
+    }
+}
+
+// Items are made when a cell is first written or styled; columns with attributes of their
+// own get theirs at once so that the operator cannot edit an indicator column's new rows.
 QTableWidgetItem* Cell(QTableWidget* t, int row, int column) {
     QTableWidgetItem* item = t->item(row, column);
     if (!item) {
         t->setItem(row, column, std::make_unique<QTableWidgetItem>().release());   // the table owns it
         item = t->item(row, column);
+        QVariantMap defaults = t->property(kColumnAttrs).toMap();
+        if (!defaults.isEmpty()) ApplyColumnDefaults(defaults, item, column);
     }
     return item;
 }
@@ -73,8 +90,15 @@ bool CellAttr(const QTableWidget* t, const QTableWidgetItem* item, int attribute
 }
 
 void FillRows(QTableWidget* t, int first, int count) {
-    for (int r = first; r < first + count; ++r)
-        for (int c = 0; c < t->columnCount(); ++c) Cell(t, r, c);
+    QVariantMap defaults = t->property(kColumnAttrs).toMap();
+    if (defaults.isEmpty()) return;
+    for (int c = 0; c < t->columnCount(); ++c) {
+        bool has = false;
+        for (auto it = defaults.begin(); it != defaults.end() && !has; ++it)
+            has = it.key().startsWith(QString::number(c) + QLatin1Char(':'));
+        if (!has) continue;
+        for (int r = first; r < first + count; ++r) Cell(t, r, c);
+    }
 }
 
 }  // namespace
@@ -85,7 +109,8 @@ int InsertTableRows(int panel, int control, int index, int count) {
     if (count < 0) return kErrValue;
     SignalBlock block(t);
     int at = index < 1 || index > t->rowCount() ? t->rowCount() : index - 1;
-    for (int i = 0; i < count; ++i) t->insertRow(at);
+    if (count == 0) return 0;
+    t->model()->insertRows(at, count);   // one model change for the whole block
     FillRows(t, at, count);
     return 0;
 }
@@ -97,11 +122,7 @@ int DeleteTableRows(int panel, int control, int index, int count) {
     int first = index - 1;
     int n = count < 0 ? t->rowCount() - first : std::min(count, t->rowCount() - first);
     SignalBlock block(t);
-    if (first == 0 && n == t->rowCount()) {
-        t->setRowCount(0);
-    } else {
-        for (int i = 0; i < n; ++i) t->removeRow(first);
-    }
+    t->model()->removeRows(first, n);
     return 0;
 }
 
@@ -196,8 +217,12 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
     switch (attribute) {
     case ATTR_WIDTH: t->setColumnWidth(column - 1, value); return 0;
     case ATTR_VISIBLE: t->setColumnHidden(column - 1, value == 0); return 0;
-    default:
+    default: {
+        QVariantMap defaults = t->property(kColumnAttrs).toMap();
+        defaults[ColumnKey(column - 1, attribute)] = value;
+        t->setProperty(kColumnAttrs, defaults);
         return SetTableCellRangeAttribute(panel, control, Rect{1, column, t->rowCount(), 1}, attribute, value);
+    }
     }
 }
 

@@ -343,3 +343,24 @@ TEST_F(PanelTest, ButtonColourShowsOverThePanelStyleSheet) {
     c = centre();
     EXPECT_GT(c.green(), 2 * std::max(c.red(), c.blue())) << c.name().toStdString();
 }
+
+TEST_F(PanelTest, ColumnAttributesHoldForRowsAddedLater) {
+    InsertTableRows(panel_, TABLE, -1, 2);
+    SetTableColumnAttribute(panel_, TABLE, 2, ATTR_CELL_MODE, VAL_INDICATOR);
+    SetTableColumnAttribute(panel_, TABLE, 3, ATTR_TEXT_COLOR, 0x0000FF);
+    SetTableColumnAttribute(panel_, TABLE, 1, ATTR_LABEL_TEXT, "N\xB0");
+    InsertTableRows(panel_, TABLE, -1, 500);
+    InsertTableRows(panel_, TABLE, 1, 1);
+    auto* t = Find<QTableWidget>("TABLE");
+    for (int row : {0, 1, 2, 501}) {
+        ASSERT_NE(t->item(row, 1), nullptr) << row;
+        EXPECT_FALSE(t->item(row, 1)->flags() & Qt::ItemIsEditable) << row;
+        int v = 0;
+        GetTableCellAttribute(panel_, TABLE, MakePoint(3, row + 1), ATTR_TEXT_COLOR, &v);
+        EXPECT_EQ(v, 0x0000FF) << row;
+    }
+    EXPECT_EQ(t->horizontalHeaderItem(0)->text(), QString::fromUtf8("N\u00B0"));
+    int rows = 0;
+    GetNumTableRows(panel_, TABLE, &rows);
+    EXPECT_EQ(rows, 503);
+}
