@@ -88,10 +88,11 @@ int CharacterOf(const QKeyEvent* k) {
 bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
     if (m->button() != Qt::LeftButton) return false;
     int panel = PanelOfWidget(w);
-    if (!panel) return false;
+    if (!panel || FindPanel(panel)->dimmed) return false;   // a dimmed panel hears nothing
     QWidget* root = PanelWidget(panel);
     QPoint pos = root->mapFromGlobal(m->globalPosition().toPoint());
     int control = ControlOfWidget(w, panel);
+    if (control && !ControlWidget(panel, control)->isEnabled()) control = 0;   // nor a dimmed control
     if (event == EVENT_LEFT_CLICK) NoteActivePanel(panel);
     int swallow = 0;
     if (control) swallow |= CallControl(panel, control, event, pos.y(), pos.x());
@@ -101,7 +102,7 @@ bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
 
 bool RouteKey(QWidget* w, QKeyEvent* k) {
     int panel = PanelOfWidget(w);
-    if (!panel) return false;
+    if (!panel || FindPanel(panel)->dimmed) return false;
     int control = ControlOfWidget(w, panel);
     int ch = CharacterOf(k);
     int swallow = 0;

@@ -228,3 +228,20 @@ TEST_F(PanelTest, MousePositionIsRelativeToTheControl) {
     GetRelativeMouseState(panel_, QUIT, &x, &y, nullptr, nullptr, nullptr);
     EXPECT_EQ(x, 100 + 7 - 10);   // GO sits 90 px right of QUIT
 }
+
+TEST_F(PanelTest, DimmedPanelsAndControlsHearNoClicks) {
+    DisplayPanel(panel_);
+    SetCtrlAttribute(panel_, QUIT, ATTR_DIMMED, 1);
+    QTest::mouseClick(Find("QUIT"), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, QUIT), 0);
+    EXPECT_EQ(CountEvents(EVENT_COMMIT, QUIT), 0);
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0), 1);   // the panel itself was clicked
+    Calls().clear();
+    SetPanelAttribute(panel_, ATTR_DIMMED, 1);
+    QTest::mouseClick(Find("TEST"), Qt::LeftButton, Qt::NoModifier, QPoint(395, 295));
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK), 0);
+    SetPanelAttribute(panel_, ATTR_DIMMED, 0);
+    QTest::mouseClick(Find("TEST"), Qt::LeftButton, Qt::NoModifier, QPoint(395, 295));
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0), 1);
+}
