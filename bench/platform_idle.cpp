@@ -1,6 +1,5 @@
 // Run-time layer figures: passes and CPU of an idle polling loop, loading a 200-control panel.
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -19,7 +18,8 @@ namespace {
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // A panel of 200 controls (buttons, numerics, texts, a table every 50), as a large page would have.
@@ -33,7 +33,8 @@ void WriteBigPanel(const fs::path& folder) {
     for (int i = 0; i < 200; ++i) {
         const char* cls = i % 50 == 49 ? "QTableWidget" : kinds[i % 5];
         out << "<widget class=\"" << cls << "\" name=\"C" << i << "\"><property name=\"geometry\"><rect><x>"
-            << (i % 10) * 95 << "</x><y>" << (i / 10) * 38 << "</y><width>90</width><height>32</height></rect>"
+            << (i % 10) * 95 << "</x><y>" << (i / 10) * 38
+            << "</y><width>90</width><height>32</height></rect>"
             << "</property><property name=\"ctrl\" stdset=\"0\"><number>" << i + 2 << "</number></property>"
             << "</widget>";
     }

@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTextEdit>
-
 #include <cmath>
 
 #include "platform/CustomControl.h"
@@ -23,12 +22,14 @@ using namespace qs::rt;
 
 namespace {
 
-const char* const kDimmed = "qsDimmed";          // dimmed by the program (the control itself)
-const char* const kPanelDim = "qsPanelDim";      // dimmed with its panel
-const char* const kLabelText = "qsLabelText";    // caption of a control without a caption widget
+const char* const kDimmed = "qsDimmed";        // dimmed by the program (the control itself)
+const char* const kPanelDim = "qsPanelDim";    // dimmed with its panel
+const char* const kLabelText = "qsLabelText";  // caption of a control without a caption widget
 const char* const kLabelHidden = "qsLabelHidden";
 
-QByteArray StoredName(int attribute) { return "qsAttr" + QByteArray::number(attribute); }
+QByteArray StoredName(int attribute) {
+    return "qsAttr" + QByteArray::number(attribute);
+}
 
 void ApplyEnabled(QWidget* w) {
     w->setEnabled(!w->property(kDimmed).toBool() && !w->property(kPanelDim).toBool());
@@ -102,15 +103,19 @@ void SetStyleColor(QWidget* w, const char* property, int rgb) {
     QString rules;
     for (const char* p : {"background-color", "color"}) {
         QVariant v = w->property(QByteArray("qsCss-") + p);
-        if (v.isValid()) rules += QString::fromLatin1(p) + QLatin1String(": ") + v.toString() + QLatin1String("; ");
+        if (v.isValid())
+            rules += QString::fromLatin1(p) + QLatin1String(": ") + v.toString() + QLatin1String("; ");
     }
     QString base = w->property("qsBaseStyle").toString();
     QString name = w->objectName();
     if (base.isEmpty() && name.isEmpty()) return w->setStyleSheet(rules);
-    w->setStyleSheet(base + QLatin1String("\nQWidget#") + name + QLatin1String(" { ") + rules + QLatin1String("}"));
+    w->setStyleSheet(base + QLatin1String("\nQWidget#") + name + QLatin1String(" { ") + rules +
+                     QLatin1String("}"));
 }
 
-int Color(const QWidget* w, QPalette::ColorRole role) { return RgbOf(w->palette().color(role)); }
+int Color(const QWidget* w, QPalette::ColorRole role) {
+    return RgbOf(w->palette().color(role));
+}
 
 bool IsEditor(const QWidget* w) {
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
@@ -120,31 +125,45 @@ bool IsEditor(const QWidget* w) {
 
 void SetIndicator(QWidget* w, bool indicator) {
     w->setProperty("qsIndicator", indicator);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setReadOnly(indicator);
-    else if (auto* s = qobject_cast<QAbstractSpinBox*>(w)) s->setReadOnly(indicator);
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setReadOnly(indicator);
-    else if (auto* t = qobject_cast<QTextEdit*>(w)) t->setReadOnly(indicator);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setReadOnly(indicator);
+    else if (auto* s = qobject_cast<QAbstractSpinBox*>(w))
+        s->setReadOnly(indicator);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        p->setReadOnly(indicator);
+    else if (auto* t = qobject_cast<QTextEdit*>(w))
+        t->setReadOnly(indicator);
     else if (auto* tw = qobject_cast<QTableWidget*>(w))
-        tw->setEditTriggers(indicator ? QAbstractItemView::NoEditTriggers : QAbstractItemView::AllEditTriggers);
-    else w->setAttribute(Qt::WA_TransparentForMouseEvents, indicator);
+        tw->setEditTriggers(indicator ? QAbstractItemView::NoEditTriggers
+                                      : QAbstractItemView::AllEditTriggers);
+    else
+        w->setAttribute(Qt::WA_TransparentForMouseEvents, indicator);
 }
 
 bool SetRange(QWidget* w, int attribute, int value) {
     bool min = attribute == ATTR_MIN_VALUE;
     SignalBlock block(w);
-    if (auto* s = qobject_cast<QSpinBox*>(w)) min ? s->setMinimum(value) : s->setMaximum(value);
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) min ? d->setMinimum(value) : d->setMaximum(value);
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) min ? sl->setMinimum(value) : sl->setMaximum(value);
-    else return false;
+    if (auto* s = qobject_cast<QSpinBox*>(w))
+        min ? s->setMinimum(value) : s->setMaximum(value);
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        min ? d->setMinimum(value) : d->setMaximum(value);
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        min ? sl->setMinimum(value) : sl->setMaximum(value);
+    else
+        return false;
     return true;
 }
 
 bool Range(QWidget* w, int attribute, int* value) {
     bool min = attribute == ATTR_MIN_VALUE;
-    if (auto* s = qobject_cast<QSpinBox*>(w)) *value = min ? s->minimum() : s->maximum();
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) *value = int(std::lround(min ? d->minimum() : d->maximum()));
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) *value = min ? sl->minimum() : sl->maximum();
-    else return false;
+    if (auto* s = qobject_cast<QSpinBox*>(w))
+        *value = min ? s->minimum() : s->maximum();
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        *value = int(std::lround(min ? d->minimum() : d->maximum()));
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        *value = min ? sl->minimum() : sl->maximum();
+    else
+        return false;
     return true;
 }
 
@@ -160,21 +179,31 @@ int TableVisibleRows(QTableWidget* t) {
 
 bool SetTableAttribute(QTableWidget* t, int attribute, int value) {
     switch (attribute) {
-    case ATTR_FIRST_VISIBLE_ROW:
-        if (value >= 1 && value <= t->rowCount())
-            t->scrollTo(t->model()->index(value - 1, 0), QAbstractItemView::PositionAtTop);
-        return true;
-    case ATTR_ROW_HEIGHT: t->verticalHeader()->setDefaultSectionSize(value); return true;
-    default: return false;
+        case ATTR_FIRST_VISIBLE_ROW:
+            if (value >= 1 && value <= t->rowCount())
+                t->scrollTo(t->model()->index(value - 1, 0), QAbstractItemView::PositionAtTop);
+            return true;
+        case ATTR_ROW_HEIGHT:
+            t->verticalHeader()->setDefaultSectionSize(value);
+            return true;
+        default:
+            return false;
     }
 }
 
 bool TableAttribute(QTableWidget* t, int attribute, int* value) {
     switch (attribute) {
-    case ATTR_FIRST_VISIBLE_ROW: *value = TableFirstVisibleRow(t); return true;
-    case ATTR_NUM_VISIBLE_ROWS: *value = TableVisibleRows(t); return true;
-    case ATTR_ROW_HEIGHT: *value = t->verticalHeader()->defaultSectionSize(); return true;
-    default: return false;
+        case ATTR_FIRST_VISIBLE_ROW:
+            *value = TableFirstVisibleRow(t);
+            return true;
+        case ATTR_NUM_VISIBLE_ROWS:
+            *value = TableVisibleRows(t);
+            return true;
+        case ATTR_ROW_HEIGHT:
+            *value = t->verticalHeader()->defaultSectionSize();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -193,54 +222,70 @@ void MoveInPanel(QWidget* w, QPoint panelPos) {
 
 int SetGeneric(QWidget* w, int attribute, int value) {
     switch (attribute) {
-    case ATTR_DIMMED:
-        w->setProperty(kDimmed, value != 0);
-        ApplyEnabled(w);
-        return 0;
-    case ATTR_VISIBLE: w->setVisible(value != 0); return 0;
-    case ATTR_TOP: MoveInPanel(w, QPoint(PanelPos(w).x(), value)); return 0;
-    case ATTR_LEFT: MoveInPanel(w, QPoint(value, PanelPos(w).y())); return 0;
-    case ATTR_WIDTH: w->resize(value, w->height()); return 0;
-    case ATTR_HEIGHT: w->resize(w->width(), value); return 0;
-    case ATTR_LABEL_VISIBLE: SetLabelVisible(w, value != 0); return 0;
-    case ATTR_CTRL_MODE: SetIndicator(w, value == VAL_INDICATOR); return 0;
-    case ATTR_CMD_BUTTON_COLOR:
-        SetColor(w, QPalette::Button, value);
-        SetStyleColor(w, "background-color", value);
-        break;
-    case ATTR_LABEL_COLOR:
-        if (QLabel* l = CaptionWidget(w)) {
-            SetColor(l, QPalette::WindowText, value);
-            SetStyleColor(l, "color", value);
-        } else {
-            SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText, value);
+        case ATTR_DIMMED:
+            w->setProperty(kDimmed, value != 0);
+            ApplyEnabled(w);
+            return 0;
+        case ATTR_VISIBLE:
+            w->setVisible(value != 0);
+            return 0;
+        case ATTR_TOP:
+            MoveInPanel(w, QPoint(PanelPos(w).x(), value));
+            return 0;
+        case ATTR_LEFT:
+            MoveInPanel(w, QPoint(value, PanelPos(w).y()));
+            return 0;
+        case ATTR_WIDTH:
+            w->resize(value, w->height());
+            return 0;
+        case ATTR_HEIGHT:
+            w->resize(w->width(), value);
+            return 0;
+        case ATTR_LABEL_VISIBLE:
+            SetLabelVisible(w, value != 0);
+            return 0;
+        case ATTR_CTRL_MODE:
+            SetIndicator(w, value == VAL_INDICATOR);
+            return 0;
+        case ATTR_CMD_BUTTON_COLOR:
+            SetColor(w, QPalette::Button, value);
+            SetStyleColor(w, "background-color", value);
+            break;
+        case ATTR_LABEL_COLOR:
+            if (QLabel* l = CaptionWidget(w)) {
+                SetColor(l, QPalette::WindowText, value);
+                SetStyleColor(l, "color", value);
+            } else {
+                SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText,
+                         value);
+                SetStyleColor(w, "color", value);
+            }
+            break;
+        case ATTR_TEXT_COLOR:
+            SetColor(w, QPalette::WindowText, value);
+            SetColor(w, QPalette::Text, value);
+            if (qobject_cast<QAbstractButton*>(w)) SetColor(w, QPalette::ButtonText, value);
             SetStyleColor(w, "color", value);
-        }
-        break;
-    case ATTR_TEXT_COLOR:
-        SetColor(w, QPalette::WindowText, value);
-        SetColor(w, QPalette::Text, value);
-        if (qobject_cast<QAbstractButton*>(w)) SetColor(w, QPalette::ButtonText, value);
-        SetStyleColor(w, "color", value);
-        break;
-    case ATTR_TEXT_BGCOLOR:
-    case ATTR_BACKCOLOR:
-        if (IsEditor(w)) {
-            SetColor(w, QPalette::Base, value);
-        } else {
-            SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::Button : QPalette::Window, value);
-            w->setAutoFillBackground(true);
-        }
-        SetStyleColor(w, "background-color", value);
-        break;
-    case ATTR_MIN_VALUE:
-    case ATTR_MAX_VALUE:
-        if (SetRange(w, attribute, value)) return 0;
-        break;
-    default:
-        if (auto* t = qobject_cast<QTableWidget*>(w); t && SetTableAttribute(t, attribute, value)) return 0;
-        if (SetPictureAttribute(w, attribute, value)) return 0;
-        break;
+            break;
+        case ATTR_TEXT_BGCOLOR:
+        case ATTR_BACKCOLOR:
+            if (IsEditor(w)) {
+                SetColor(w, QPalette::Base, value);
+            } else {
+                SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::Button : QPalette::Window, value);
+                w->setAutoFillBackground(true);
+            }
+            SetStyleColor(w, "background-color", value);
+            break;
+        case ATTR_MIN_VALUE:
+        case ATTR_MAX_VALUE:
+            if (SetRange(w, attribute, value)) return 0;
+            break;
+        default:
+            if (auto* t = qobject_cast<QTableWidget*>(w); t && SetTableAttribute(t, attribute, value))
+                return 0;
+            if (SetPictureAttribute(w, attribute, value)) return 0;
+            break;
     }
     // Remembered so that reading it back gives what was set (colours, styles, modes).
     w->setProperty(StoredName(attribute), value);
@@ -249,22 +294,38 @@ int SetGeneric(QWidget* w, int attribute, int value) {
 
 int GetGeneric(QWidget* w, int attribute, int* value) {
     switch (attribute) {
-    case ATTR_DIMMED: *value = w->property(kDimmed).toBool() ? 1 : 0; return 0;
-    case ATTR_VISIBLE: *value = w->isHidden() ? 0 : 1; return 0;
-    case ATTR_TOP: *value = PanelPos(w).y(); return 0;
-    case ATTR_LEFT: *value = PanelPos(w).x(); return 0;
-    case ATTR_WIDTH: *value = w->width(); return 0;
-    case ATTR_HEIGHT: *value = w->height(); return 0;
-    case ATTR_LABEL_VISIBLE: *value = LabelVisible(w) ? 1 : 0; return 0;
-    case ATTR_CTRL_MODE: *value = w->property("qsIndicator").toBool() ? VAL_INDICATOR : VAL_HOT; return 0;
-    case ATTR_MIN_VALUE:
-    case ATTR_MAX_VALUE:
-        if (Range(w, attribute, value)) return 0;
-        break;
-    default:
-        if (auto* t = qobject_cast<QTableWidget*>(w); t && TableAttribute(t, attribute, value)) return 0;
-        if (PictureAttribute(w, attribute, value)) return 0;
-        break;
+        case ATTR_DIMMED:
+            *value = w->property(kDimmed).toBool() ? 1 : 0;
+            return 0;
+        case ATTR_VISIBLE:
+            *value = w->isHidden() ? 0 : 1;
+            return 0;
+        case ATTR_TOP:
+            *value = PanelPos(w).y();
+            return 0;
+        case ATTR_LEFT:
+            *value = PanelPos(w).x();
+            return 0;
+        case ATTR_WIDTH:
+            *value = w->width();
+            return 0;
+        case ATTR_HEIGHT:
+            *value = w->height();
+            return 0;
+        case ATTR_LABEL_VISIBLE:
+            *value = LabelVisible(w) ? 1 : 0;
+            return 0;
+        case ATTR_CTRL_MODE:
+            *value = w->property("qsIndicator").toBool() ? VAL_INDICATOR : VAL_HOT;
+            return 0;
+        case ATTR_MIN_VALUE:
+        case ATTR_MAX_VALUE:
+            if (Range(w, attribute, value)) return 0;
+            break;
+        default:
+            if (auto* t = qobject_cast<QTableWidget*>(w); t && TableAttribute(t, attribute, value)) return 0;
+            if (PictureAttribute(w, attribute, value)) return 0;
+            break;
     }
     QVariant stored = w->property(StoredName(attribute));
     if (stored.isValid()) {
@@ -272,12 +333,22 @@ int GetGeneric(QWidget* w, int attribute, int* value) {
         return 0;
     }
     switch (attribute) {
-    case ATTR_CMD_BUTTON_COLOR: *value = Color(w, QPalette::Button); return 0;
-    case ATTR_LABEL_COLOR: *value = Color(w, QPalette::WindowText); return 0;
-    case ATTR_TEXT_COLOR: *value = Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText); return 0;
-    case ATTR_TEXT_BGCOLOR:
-    case ATTR_BACKCOLOR: *value = Color(w, IsEditor(w) ? QPalette::Base : QPalette::Window); return 0;
-    default: *value = 0; return kErrAttribute;
+        case ATTR_CMD_BUTTON_COLOR:
+            *value = Color(w, QPalette::Button);
+            return 0;
+        case ATTR_LABEL_COLOR:
+            *value = Color(w, QPalette::WindowText);
+            return 0;
+        case ATTR_TEXT_COLOR:
+            *value = Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText);
+            return 0;
+        case ATTR_TEXT_BGCOLOR:
+        case ATTR_BACKCOLOR:
+            *value = Color(w, IsEditor(w) ? QPalette::Base : QPalette::Window);
+            return 0;
+        default:
+            *value = 0;
+            return kErrAttribute;
     }
 }
 
@@ -297,38 +368,61 @@ void SetPanelDimmed(PanelRec* p, bool dimmed) {
 
 void SetWindowFlag(QWidget* w, Qt::WindowType flag, bool on) {
     bool visible = w->isVisible();
-    w->setWindowFlag(flag, on);   // re-creates a window: show it again if it was up
+    w->setWindowFlag(flag, on);  // re-creates a window: show it again if it was up
     if (visible && w->isWindow()) w->show();
 }
 
 int SetPanelInt(PanelRec* p, int attribute, int value) {
     QWidget* w = p->root;
     switch (attribute) {
-    case ATTR_DIMMED: SetPanelDimmed(p, value != 0); return 0;
-    case ATTR_VISIBLE: return value ? DisplayPanel(p->handle) : HidePanel(p->handle);
-    case ATTR_TOP: w->move(w->x(), value); return 0;
-    case ATTR_LEFT: w->move(value, w->y()); return 0;
-    case ATTR_WIDTH: w->resize(value, w->height()); return 0;
-    case ATTR_HEIGHT: w->resize(w->width(), value); return 0;
-    case ATTR_BACKCOLOR:
-        SetColor(w, QPalette::Window, value);
-        w->setAutoFillBackground(true);
-        SetStyleColor(w, "background-color", value);
-        break;   // remembered: a style sheet does not show in the palette
-    case ATTR_CAN_MAXIMIZE: SetWindowFlag(w, Qt::WindowMaximizeButtonHint, value != 0); break;
-    case ATTR_CAN_MINIMIZE: SetWindowFlag(w, Qt::WindowMinimizeButtonHint, value != 0); break;
-    case ATTR_TITLEBAR_VISIBLE: SetWindowFlag(w, Qt::FramelessWindowHint, value == 0); break;
-    case ATTR_SIZABLE:
-        if (value) w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
-        else w->setFixedSize(w->size());
-        break;
-    case ATTR_WINDOW_ZOOM:
-        if (!w->isWindow()) break;
-        if (value == VAL_FULLSCREEN) w->showFullScreen();
-        else if (value == VAL_MAXIMIZE) w->showMaximized();
-        else if (w->isVisible()) w->showNormal();
-        break;
-    default: break;
+        case ATTR_DIMMED:
+            SetPanelDimmed(p, value != 0);
+            return 0;
+        case ATTR_VISIBLE:
+            return value ? DisplayPanel(p->handle) : HidePanel(p->handle);
+        case ATTR_TOP:
+            w->move(w->x(), value);
+            return 0;
+        case ATTR_LEFT:
+            w->move(value, w->y());
+            return 0;
+        case ATTR_WIDTH:
+            w->resize(value, w->height());
+            return 0;
+        case ATTR_HEIGHT:
+            w->resize(w->width(), value);
+            return 0;
+        case ATTR_BACKCOLOR:
+            SetColor(w, QPalette::Window, value);
+            w->setAutoFillBackground(true);
+            SetStyleColor(w, "background-color", value);
+            break;  // remembered: a style sheet does not show in the palette
+        case ATTR_CAN_MAXIMIZE:
+            SetWindowFlag(w, Qt::WindowMaximizeButtonHint, value != 0);
+            break;
+        case ATTR_CAN_MINIMIZE:
+            SetWindowFlag(w, Qt::WindowMinimizeButtonHint, value != 0);
+            break;
+        case ATTR_TITLEBAR_VISIBLE:
+            SetWindowFlag(w, Qt::FramelessWindowHint, value == 0);
+            break;
+        case ATTR_SIZABLE:
+            if (value)
+                w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
+            else
+                w->setFixedSize(w->size());
+            break;
+        case ATTR_WINDOW_ZOOM:
+            if (!w->isWindow()) break;
+            if (value == VAL_FULLSCREEN)
+                w->showFullScreen();
+            else if (value == VAL_MAXIMIZE)
+                w->showMaximized();
+            else if (w->isVisible())
+                w->showNormal();
+            break;
+        default:
+            break;
     }
     w->setProperty(StoredName(attribute), value);
     return 0;
@@ -337,19 +431,38 @@ int SetPanelInt(PanelRec* p, int attribute, int value) {
 int GetPanelInt(PanelRec* p, int attribute, int* value) {
     QWidget* w = p->root;
     switch (attribute) {
-    case ATTR_DIMMED: *value = p->dimmed ? 1 : 0; return 0;
-    case ATTR_VISIBLE: *value = w->isHidden() ? 0 : 1; return 0;
-    case ATTR_TOP: *value = w->y(); return 0;
-    case ATTR_LEFT: *value = w->x(); return 0;
-    case ATTR_WIDTH: *value = w->width(); return 0;
-    case ATTR_HEIGHT: *value = w->height(); return 0;
-    case ATTR_BACKCOLOR: *value = Color(w, QPalette::Window); return 0;
-    case ATTR_ACTIVE: *value = ActivePanel() == p->handle ? 1 : 0; return 0;
-    case ATTR_PANEL_PARENT: *value = p->parent; return 0;
-    case ATTR_WINDOW_ZOOM:
-        *value = w->isFullScreen() ? VAL_FULLSCREEN : w->isMaximized() ? VAL_MAXIMIZE : VAL_NO_ZOOM;
-        return 0;
-    default: break;
+        case ATTR_DIMMED:
+            *value = p->dimmed ? 1 : 0;
+            return 0;
+        case ATTR_VISIBLE:
+            *value = w->isHidden() ? 0 : 1;
+            return 0;
+        case ATTR_TOP:
+            *value = w->y();
+            return 0;
+        case ATTR_LEFT:
+            *value = w->x();
+            return 0;
+        case ATTR_WIDTH:
+            *value = w->width();
+            return 0;
+        case ATTR_HEIGHT:
+            *value = w->height();
+            return 0;
+        case ATTR_BACKCOLOR:
+            *value = Color(w, QPalette::Window);
+            return 0;
+        case ATTR_ACTIVE:
+            *value = ActivePanel() == p->handle ? 1 : 0;
+            return 0;
+        case ATTR_PANEL_PARENT:
+            *value = p->parent;
+            return 0;
+        case ATTR_WINDOW_ZOOM:
+            *value = w->isFullScreen() ? VAL_FULLSCREEN : w->isMaximized() ? VAL_MAXIMIZE : VAL_NO_ZOOM;
+            return 0;
+        default:
+            break;
     }
     QVariant stored = w->property(StoredName(attribute));
     *value = stored.isValid() ? stored.toInt() : 0;

@@ -25,9 +25,12 @@ bool g_wait = false;
 
 Qt::CursorShape ShapeOf(int cursor) {
     switch (cursor) {
-    case VAL_HOUR_GLASS_CURSOR: return Qt::WaitCursor;
-    case VAL_POINTING_FINGER_CURSOR: return Qt::PointingHandCursor;
-    default: return Qt::ArrowCursor;
+        case VAL_HOUR_GLASS_CURSOR:
+            return Qt::WaitCursor;
+        case VAL_POINTING_FINGER_CURSOR:
+            return Qt::PointingHandCursor;
+        default:
+            return Qt::ArrowCursor;
     }
 }
 
@@ -50,7 +53,8 @@ QString NameFilter(const char* fileTypes) {
     QStringList patterns;
     for (const QString& p : FromCp1252(fileTypes).split(QLatin1Char(';'), Qt::SkipEmptyParts))
         patterns << p.trimmed();
-    return patterns.isEmpty() ? QString() : QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    return patterns.isEmpty() ? QString()
+                              : QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
 QString FolderFor(const char* defaultDir) {
@@ -105,9 +109,15 @@ int OpenDocument(const char* path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -1;
 }
 
-void SetFileSelectHook(FileSelectHook hook) { g_fileHook = hook; }
-void SetMessageHook(MessageHook hook) { g_messageHook = hook; }
-void SetDocumentHook(DocumentHook hook) { g_documentHook = hook; }
+void SetFileSelectHook(FileSelectHook hook) {
+    g_fileHook = hook;
+}
+void SetMessageHook(MessageHook hook) {
+    g_messageHook = hook;
+}
+void SetDocumentHook(DocumentHook hook) {
+    g_documentHook = hook;
+}
 
 int SetMouseCursor(int cursor) {
     g_cursor = cursor;

@@ -3,14 +3,13 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstddef>
 
 namespace qs::rt {
 
-QString FromCp1252(const char* text);                 // null gives an empty string
+QString FromCp1252(const char* text);  // null gives an empty string
 QString FromCp1252(const char* text, size_t length);
-QByteArray ToCp1252(const QString& text);              // characters without a byte become '?'
+QByteArray ToCp1252(const QString& text);  // characters without a byte become '?'
 // Copies text as Windows-1252 into out (at most size-1 bytes, always terminated).
 void CopyCp1252(const QString& text, char* out, size_t size);
 

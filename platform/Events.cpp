@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
-
 #include <deque>
 #include <memory>
 #include <utility>
@@ -24,10 +23,10 @@
 namespace qs::rt {
 namespace {
 
-std::deque<std::pair<int, int>> g_queue;          // commits of controls without a callback
-std::vector<std::unique_ptr<QWidget>> g_doomed;   // discarded panels waiting for deletion
-int g_callDepth = 0;                              // callbacks currently running
-void (*g_idleHook)() = nullptr;                   // tests: runs on every pass without an event
+std::deque<std::pair<int, int>> g_queue;         // commits of controls without a callback
+std::vector<std::unique_ptr<QWidget>> g_doomed;  // discarded panels waiting for deletion
+int g_callDepth = 0;                             // callbacks currently running
+void (*g_idleHook)() = nullptr;                  // tests: runs on every pass without an event
 
 // Keeps polling loops turning: the system wait of GetUserEvent ends within 10 ms.
 std::unique_ptr<QTimer> g_tick;
@@ -53,12 +52,14 @@ int Invoke(CtrlCallbackPtr& fn, const std::string& name, int panel, int control,
            int d1, int d2) {
     if (!fn && !name.empty()) fn = FindCallback(name.c_str());
     if (!fn) return 0;
-    CtrlCallbackPtr call = fn;   // the record may go away during the call
+    CtrlCallbackPtr call = fn;  // the record may go away during the call
     DepthGuard guard;
     return call(panel, control, event, data, d1, d2);
 }
 
-bool IsIndicator(QWidget* w) { return w->property("qsIndicator").toBool(); }
+bool IsIndicator(QWidget* w) {
+    return w->property("qsIndicator").toBool();
+}
 
 bool HasCallback(int panel, int control) {
     ControlRec* c = FindControl(panel, control);
@@ -74,12 +75,17 @@ int CharacterOf(const QKeyEvent* k) {
         if (b != "?" || text.at(0) == QLatin1Char('?')) return static_cast<unsigned char>(b.at(0));
     }
     switch (k->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    default: return k->key();
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+            return 9;
+        default:
+            return k->key();
     }
 }
 
@@ -88,11 +94,11 @@ int CharacterOf(const QKeyEvent* k) {
 bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
     if (m->button() != Qt::LeftButton) return false;
     int panel = PanelOfWidget(w);
-    if (!panel || FindPanel(panel)->dimmed) return false;   // a dimmed panel hears nothing
+    if (!panel || FindPanel(panel)->dimmed) return false;  // a dimmed panel hears nothing
     QWidget* root = PanelWidget(panel);
     QPoint pos = root->mapFromGlobal(m->globalPosition().toPoint());
     int control = ControlOfWidget(w, panel);
-    if (control && !ControlWidget(panel, control)->isEnabled()) control = 0;   // nor a dimmed control
+    if (control && !ControlWidget(panel, control)->isEnabled()) control = 0;  // nor a dimmed control
     if (event == EVENT_LEFT_CLICK) NoteActivePanel(panel);
     int swallow = 0;
     if (control) swallow |= CallControl(panel, control, event, pos.y(), pos.x());
@@ -147,7 +153,7 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
     } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         QObject::connect(c, &QComboBox::activated, c, commit);
     } else if (auto* s = qobject_cast<QSpinBox*>(w)) {
-        s->setKeyboardTracking(false);   // one commit when the operator is done typing
+        s->setKeyboardTracking(false);  // one commit when the operator is done typing
         QObject::connect(s, &QSpinBox::valueChanged, s, commit);
     } else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
         d->setKeyboardTracking(false);
@@ -159,9 +165,11 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
     } else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) {
         QObject::connect(sl, &QAbstractSlider::valueChanged, sl, commit);
     } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
-        QObject::connect(t, &QTableWidget::currentCellChanged, t, [panel, control](int row, int col, int, int) {
-            if (row >= 0 && col >= 0) CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, row + 1, col + 1);
-        });
+        QObject::connect(t, &QTableWidget::currentCellChanged, t,
+                         [panel, control](int row, int col, int, int) {
+                             if (row >= 0 && col >= 0)
+                                 CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, row + 1, col + 1);
+                         });
         QObject::connect(t, &QTableWidget::cellChanged, t,
                          [panel, control](int row, int col) { Commit(panel, control, row + 1, col + 1); });
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
@@ -171,60 +179,64 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
 
 bool RouteUserInput(QObject* receiver, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::Close:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::WindowActivate:
-        break;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::Close:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::WindowActivate:
+            break;
+        default:
+            return false;
     }
     if (!receiver->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(receiver);
     switch (event->type()) {
-    case QEvent::MouseButtonPress: return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK);
-    case QEvent::MouseButtonDblClick:
-        return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_DOUBLE_CLICK);
-    case QEvent::MouseButtonRelease:
-        return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK_UP);
-    case QEvent::KeyPress: return RouteKey(w, static_cast<QKeyEvent*>(event));
-    case QEvent::WindowActivate: {
-        // The operator brought a panel's window forward: it becomes active unless
-        // one of its child panels already is.
-        int panel = PanelOfWidget(w);
-        if (panel && PanelWidget(panel) == w) {
-            QWidget* active = PanelWidget(ActivePanel());
-            if (!active || active->window() != w) NoteActivePanel(panel);
+        case QEvent::MouseButtonPress:
+            return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK);
+        case QEvent::MouseButtonDblClick:
+            return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_DOUBLE_CLICK);
+        case QEvent::MouseButtonRelease:
+            return RouteMouse(w, static_cast<QMouseEvent*>(event), EVENT_LEFT_CLICK_UP);
+        case QEvent::KeyPress:
+            return RouteKey(w, static_cast<QKeyEvent*>(event));
+        case QEvent::WindowActivate: {
+            // The operator brought a panel's window forward: it becomes active unless
+            // one of its child panels already is.
+            int panel = PanelOfWidget(w);
+            if (panel && PanelWidget(panel) == w) {
+                QWidget* active = PanelWidget(ActivePanel());
+                if (!active || active->window() != w) NoteActivePanel(panel);
+            }
+            return false;
         }
-        return false;
-    }
-    case QEvent::FocusIn:
-    case QEvent::FocusOut: {
-        int panel = PanelOfWidget(w);
-        int control = panel ? ControlOfWidget(w, panel) : 0;
-        if (control && ControlWidget(panel, control) == w)
-            CallControl(panel, control, event->type() == QEvent::FocusIn ? EVENT_GOT_FOCUS : EVENT_LOST_FOCUS, 0, 0);
-        return false;
-    }
-    case QEvent::Close: {
-        // The close box asks the panel's callback; the program decides whether to hide.
-        int panel = PanelOfWidget(w);
-        if (!panel || PanelWidget(panel) != w) return false;
-        event->ignore();
-        CallPanel(panel, EVENT_CLOSE, 0, 0);
-        return true;
-    }
-    default: return false;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            int panel = PanelOfWidget(w);
+            int control = panel ? ControlOfWidget(w, panel) : 0;
+            if (control && ControlWidget(panel, control) == w)
+                CallControl(panel, control,
+                            event->type() == QEvent::FocusIn ? EVENT_GOT_FOCUS : EVENT_LOST_FOCUS, 0, 0);
+            return false;
+        }
+        case QEvent::Close: {
+            // The close box asks the panel's callback; the program decides whether to hide.
+            int panel = PanelOfWidget(w);
+            if (!panel || PanelWidget(panel) != w) return false;
+            event->ignore();
+            CallPanel(panel, EVENT_CLOSE, 0, 0);
+            return true;
+        }
+        default:
+            return false;
     }
 }
 
 void ScheduleDelete(QWidget* widget) {
     if (!widget) return;
-    widget->setParent(nullptr);   // independent of a parent panel discarded later
+    widget->setParent(nullptr);     // independent of a parent panel discarded later
     g_doomed.emplace_back(widget);  // deleted by the next GetUserEvent or ProcessSystemEvents
 }
 
@@ -274,7 +286,9 @@ int GetUserEvent(int wait, int* panel, int* control) {
     return 0;
 }
 
-void SetIdleHook(void (*hook)()) { g_idleHook = hook; }
+void SetIdleHook(void (*hook)()) {
+    g_idleHook = hook;
+}
 
 int ProcessSystemEvents() {
     if (!QCoreApplication::instance()) return 0;

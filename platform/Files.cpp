@@ -1,11 +1,10 @@
 // File services: bounded reads, atomic writes, copies and path splitting for stored paths.
-#include <QByteArray>
-#include <QFile>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <QFile>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -89,7 +88,8 @@ int FileExists(const char* path, long* size) {
 
 int CopyFile(const char* source, const char* target) {
     std::string from = Native(source), to = Native(target);
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (stat(from.c_str(), &a) != 0) return -1;
     // Copying a file onto itself (an image already in "Data") leaves it as it is.
     if (stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) return 0;

@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <QUiLoader>
 #include <QXmlStreamReader>
-
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -84,11 +83,13 @@ QPoint FilePosition(const QByteArray& xml) {
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement()) {
-            if (r.name() == QLatin1String("widget") && ++depth > 1) break;   // past the root's own properties
+            if (r.name() == QLatin1String("widget") && ++depth > 1) break;  // past the root's own properties
             if (depth == 1 && r.name() == QLatin1String("property"))
                 inGeometry = r.attributes().value(QLatin1String("name")) == QLatin1String("geometry");
-            else if (inGeometry && r.name() == QLatin1String("x")) pos.setX(r.readElementText().toInt());
-            else if (inGeometry && r.name() == QLatin1String("y")) pos.setY(r.readElementText().toInt());
+            else if (inGeometry && r.name() == QLatin1String("x"))
+                pos.setX(r.readElementText().toInt());
+            else if (inGeometry && r.name() == QLatin1String("y"))
+                pos.setY(r.readElementText().toInt());
         } else if (r.isEndElement() && r.name() == QLatin1String("property")) {
             if (inGeometry) break;
         }
@@ -137,7 +138,8 @@ void PlacePanel(QWidget* root, QWidget* parentRoot, QPoint filePos) {
         root->move(r.topLeft() + QPoint((r.width() - root->width()) / 2, (r.height() - root->height()) / 2));
         return;
     }
-    root->move(std::max(0, (area.width() - root->width()) / 2), std::max(0, (area.height() - root->height()) / 2));
+    root->move(std::max(0, (area.width() - root->width()) / 2),
+               std::max(0, (area.height() - root->height()) / 2));
 }
 
 void ForgetPanel(int handle);
@@ -293,8 +295,10 @@ int DisplayPanel(int panel) {
     QWidget* w = PanelWidget(panel);
     if (!w) return kErrPanel;
     w->show();
-    if (w->isWindow()) w->activateWindow();
-    else w->raise();   // above the parent's controls and earlier child panels
+    if (w->isWindow())
+        w->activateWindow();
+    else
+        w->raise();  // above the parent's controls and earlier child panels
     NoteActivePanel(panel);
     return 0;
 }
@@ -310,13 +314,15 @@ int DiscardPanel(int panel) {
     PanelRec* p = FindPanel(panel);
     if (!p) return kErrPanel;
     QPointer<QWidget> root = p->root;
-    ForgetPanel(panel);   // the handle is dead at once; the widgets go when no callback runs
+    ForgetPanel(panel);  // the handle is dead at once; the widgets go when no callback runs
     root->hide();
     ScheduleDelete(root);
     return 0;
 }
 
-int GetActivePanel() { return ActivePanel(); }
+int GetActivePanel() {
+    return ActivePanel();
+}
 
 int SetActivePanel(int panel) {
     QWidget* w = PanelWidget(panel);
@@ -335,6 +341,7 @@ int GetPanelHandleFromTag(int resourcePanelId) {
 int FindLoadedPanel(const char* resource, int panelId) {
     QString res = PathFromCp1252(resource);
     for (auto it = g_panels.rbegin(); it != g_panels.rend(); ++it)
-        if (it->second.resourcePanel == panelId && it->second.root && it->second.resource == res) return it->first;
+        if (it->second.resourcePanel == panelId && it->second.root && it->second.resource == res)
+            return it->first;
     return 0;
 }

@@ -41,10 +41,17 @@ bool PictureAttribute(QWidget* w, int attribute, int* value) {
     if (!qobject_cast<QLabel*>(w)) return false;
     QPixmap pix = w->property(kImage).value<QPixmap>();
     switch (attribute) {
-    case ATTR_FIT_MODE: *value = FitMode(w); return true;
-    case ATTR_IMAGE_WIDTH: *value = pix.isNull() ? 0 : pix.width(); return true;
-    case ATTR_IMAGE_HEIGHT: *value = pix.isNull() ? 0 : pix.height(); return true;
-    default: return false;
+        case ATTR_FIT_MODE:
+            *value = FitMode(w);
+            return true;
+        case ATTR_IMAGE_WIDTH:
+            *value = pix.isNull() ? 0 : pix.width();
+            return true;
+        case ATTR_IMAGE_HEIGHT:
+            *value = pix.isNull() ? 0 : pix.height();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -65,7 +72,7 @@ int DisplayImageFile(int panel, int control, const char* path) {
     QImageReader reader(PathFromCp1252(path));
     reader.setAutoTransform(true);
     QImage image = reader.read();
-    if (image.isNull()) return -12;   // file missing or not an image
+    if (image.isNull()) return -12;  // file missing or not an image
     label->setProperty(kImage, QPixmap::fromImage(image));
     Show(label);
     return 0;

@@ -1,18 +1,18 @@
 // Start of the run-time layer: the application object, the program folder and folder helpers.
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
+#include "platform/Runtime.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
 
 #include "platform/CustomControl.h"
 #include "platform/Encoding.h"
-#include "platform/Runtime.h"
 #include "platform/cvi.h"
 
 namespace {

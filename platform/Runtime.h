@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
 #include <map>
 #include <string>
 
@@ -15,26 +14,26 @@ namespace qs::rt {
 
 // Error codes returned by the panel and control operations.
 enum {
-    kErrPanel = -4,         // no such panel handle
-    kErrControl = -13,      // no such control on the panel
-    kErrType = -45,         // operation not valid for that kind of control
-    kErrValue = -14,        // value out of range (no such item, cell, ...)
-    kErrResource = -7,      // panel resource not found or not loadable
-    kErrAttribute = -46,    // attribute not valid for that control
+    kErrPanel = -4,       // no such panel handle
+    kErrControl = -13,    // no such control on the panel
+    kErrType = -45,       // operation not valid for that kind of control
+    kErrValue = -14,      // value out of range (no such item, cell, ...)
+    kErrResource = -7,    // panel resource not found or not loadable
+    kErrAttribute = -46,  // attribute not valid for that control
 };
 
 struct ControlRec {
     QPointer<QWidget> widget;
     CtrlCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
-    std::string callbackName;   // resolved again when called, in case it registers late
+    std::string callbackName;  // resolved again when called, in case it registers late
 };
 
 struct PanelRec {
     int handle = 0;
-    int resourcePanel = 0;      // panel number in its resource
-    QString resource;           // resource folder name as given ("FQ31.uir")
-    int parent = 0;             // parent panel handle, 0 for a top-level window
+    int resourcePanel = 0;  // panel number in its resource
+    QString resource;       // resource folder name as given ("FQ31.uir")
+    int parent = 0;         // parent panel handle, 0 for a top-level window
     QPointer<QWidget> root;
     CtrlCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
@@ -51,8 +50,8 @@ PanelRec* FindPanel(int handle);
 QWidget* PanelWidget(int handle);
 ControlRec* FindControl(int panel, int control);
 QWidget* ControlWidget(int panel, int control);
-int PanelOfWidget(const QWidget* widget);                 // innermost panel holding it, 0 if none
-int ControlOfWidget(const QWidget* widget, int panel);    // control number, 0 if none
+int PanelOfWidget(const QWidget* widget);               // innermost panel holding it, 0 if none
+int ControlOfWidget(const QWidget* widget, int panel);  // control number, 0 if none
 int ActivePanel();
 void NoteActivePanel(int panel);
 
@@ -61,7 +60,7 @@ void NoteActivePanel(int panel);
 int CallControl(int panel, int control, int event, int data1, int data2);
 int CallPanel(int panel, int event, int data1, int data2);
 void Commit(int panel, int control, int data1 = 0, int data2 = 0);
-void CommitFromWidget(QWidget* widget);           // custom controls: the user changed me
+void CommitFromWidget(QWidget* widget);  // custom controls: the user changed me
 void ConnectControlSignals(int panel, int control, QWidget* widget);
 bool RouteUserInput(QObject* receiver, QEvent* event);  // true: swallow the event
 void ScheduleDelete(QWidget* widget);                   // DiscardPanel: delete when safe
@@ -72,7 +71,9 @@ void ForgetQueuedEvents(int panel);
 class SignalBlock {
 public:
     explicit SignalBlock(QObject* o) : o_(o), was_(o ? o->blockSignals(true) : false) {}
-    ~SignalBlock() { if (o_) o_->blockSignals(was_); }
+    ~SignalBlock() {
+        if (o_) o_->blockSignals(was_);
+    }
     SignalBlock(const SignalBlock&) = delete;
     SignalBlock& operator=(const SignalBlock&) = delete;
 
@@ -86,8 +87,12 @@ bool PictureAttribute(QWidget* widget, int attribute, int* value);
 bool SetPictureAttribute(QWidget* widget, int attribute, int value);
 
 // Colours as the program passes them (0xRRGGBB).
-inline QColor ColorOf(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-inline int RgbOf(const QColor& c) { return (c.red() << 16) | (c.green() << 8) | c.blue(); }
+inline QColor ColorOf(int rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+inline int RgbOf(const QColor& c) {
+    return (c.red() << 16) | (c.green() << 8) | c.blue();
+}
 
 // Serial and sound clean-up at shutdown.
 void CloseAllPorts();

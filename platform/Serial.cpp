@@ -3,7 +3,6 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSerialPort>
-
 #include <array>
 #include <memory>
 
@@ -14,7 +13,7 @@
 namespace {
 
 constexpr int kMaxPort = 64;
-constexpr qsizetype kInputLimit = qsizetype(1) << 20;   // far above any burst the clock sends
+constexpr qsizetype kInputLimit = qsizetype(1) << 20;  // far above any burst the clock sends
 
 enum {
     kErrUnknown = -1,
@@ -33,9 +32,9 @@ enum {
 enum { kStatusInputLost = 0x0001, kStatusPortError = 0x0002 };
 
 struct Port {
-    std::unique_ptr<QSerialPort> device;   // kept for the whole run once made; only closed
+    std::unique_ptr<QSerialPort> device;  // kept for the whole run once made; only closed
     bool open = false;
-    bool vanished = false;                 // the device went away while open
+    bool vanished = false;  // the device went away while open
     QByteArray input;
     double timeout = 10.0;
     ComCallbackPtr callback = nullptr;
@@ -43,14 +42,16 @@ struct Port {
     int eventMask = 0;
     int eventChar = -1;
     int status = 0;
-    int busy = 0;                          // inside a read, a write, or the callback
+    int busy = 0;  // inside a read, a write, or the callback
     bool notifyPending = false;
 };
 
 std::array<Port, kMaxPort + 1> g_ports;
 int g_lastError = 0;
 
-bool ValidPort(int port) { return port >= 1 && port <= kMaxPort; }
+bool ValidPort(int port) {
+    return port >= 1 && port <= kMaxPort;
+}
 
 void Notify(int port);
 
@@ -74,7 +75,8 @@ void Pull(int port) {
 void NotifyLater(int port) {
     Port& p = g_ports[port];
     if (!p.notifyPending || !p.device) return;
-    QMetaObject::invokeMethod(p.device.get(), [port] { Notify(port); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        p.device.get(), [port] { Notify(port); }, Qt::QueuedConnection);
 }
 
 void Notify(int port) {
@@ -98,10 +100,13 @@ void CloseDevice(int port) {
         return;
     }
     // Closed from inside its own notification: let that notification unwind first.
-    QMetaObject::invokeMethod(p.device.get(), [port] {
-        Port& q = g_ports[port];
-        if (!q.open && q.device->isOpen()) q.device->close();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        p.device.get(),
+        [port] {
+            Port& q = g_ports[port];
+            if (!q.open && q.device->isOpen()) q.device->close();
+        },
+        Qt::QueuedConnection);
 }
 
 // A pulled USB adapter or a far end that hung up: one port error, the port closed
@@ -109,28 +114,31 @@ void CloseDevice(int port) {
 void OnError(int port, QSerialPort::SerialPortError error) {
     Port& p = g_ports[port];
     switch (error) {
-    case QSerialPort::NoError:
-    case QSerialPort::TimeoutError:
-        return;
-    case QSerialPort::ResourceError:
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-    case QSerialPort::PermissionError:
-        if (!p.open || p.vanished) return;
-        p.vanished = true;
-        p.open = false;
-        p.status |= kStatusPortError;
-        p.input.clear();
-        p.notifyPending = false;
-        g_lastError = kErrUnknown;
-        QMetaObject::invokeMethod(p.device.get(), [port] {
-            Port& q = g_ports[port];
-            if (!q.open && q.device->isOpen()) q.device->close();
-        }, Qt::QueuedConnection);
-        return;
-    default:
-        p.status |= kStatusPortError;
-        return;
+        case QSerialPort::NoError:
+        case QSerialPort::TimeoutError:
+            return;
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::PermissionError:
+            if (!p.open || p.vanished) return;
+            p.vanished = true;
+            p.open = false;
+            p.status |= kStatusPortError;
+            p.input.clear();
+            p.notifyPending = false;
+            g_lastError = kErrUnknown;
+            QMetaObject::invokeMethod(
+                p.device.get(),
+                [port] {
+                    Port& q = g_ports[port];
+                    if (!q.open && q.device->isOpen()) q.device->close();
+                },
+                Qt::QueuedConnection);
+            return;
+        default:
+            p.status |= kStatusPortError;
+            return;
     }
 }
 
@@ -239,7 +247,9 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     return 0;
 }
 
-int OpenCom(int port, const char* deviceName) { return OpenComConfig(port, deviceName, 9600, 0, 8, 1, 512, 512); }
+int OpenCom(int port, const char* deviceName) {
+    return OpenComConfig(port, deviceName, 9600, 0, 8, 1, 512, 512);
+}
 
 int CloseCom(int port) {
     if (!ValidPort(port)) return Fail(kErrPortNumber);
@@ -262,22 +272,36 @@ int SetComTime(int port, double seconds) {
     return 0;
 }
 
-int ReturnRS232Err() { return g_lastError; }
+int ReturnRS232Err() {
+    return g_lastError;
+}
 
 const char* GetRS232ErrorString(int code) {
     switch (code) {
-    case 0: return "No error";
-    case kErrUnknown: return "Unknown system error";
-    case kErrPortNumber: return "Invalid port number";
-    case kErrNotOpen: return "Port is not open";
-    case kErrBaud: return "Invalid baud rate";
-    case kErrParity: return "Invalid parity";
-    case kErrDataBits: return "Invalid number of data bits";
-    case kErrStopBits: return "Invalid number of stop bits";
-    case kErrCannotOpen: return "Cannot open port";
-    case kErrWrite: return "Error writing to the port";
-    case kErrTimeout: return "Timeout error";
-    default: return "Unknown RS-232 error";
+        case 0:
+            return "No error";
+        case kErrUnknown:
+            return "Unknown system error";
+        case kErrPortNumber:
+            return "Invalid port number";
+        case kErrNotOpen:
+            return "Port is not open";
+        case kErrBaud:
+            return "Invalid baud rate";
+        case kErrParity:
+            return "Invalid parity";
+        case kErrDataBits:
+            return "Invalid number of data bits";
+        case kErrStopBits:
+            return "Invalid number of stop bits";
+        case kErrCannotOpen:
+            return "Cannot open port";
+        case kErrWrite:
+            return "Error writing to the port";
+        case kErrTimeout:
+            return "Timeout error";
+        default:
+            return "Unknown RS-232 error";
     }
 }
 

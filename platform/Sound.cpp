@@ -7,7 +7,6 @@
 #include <QSoundEffect>
 #include <QThread>
 #include <QUrl>
-
 #include <map>
 #include <memory>
 
@@ -56,7 +55,8 @@ QSoundEffect& Effect(const QString& path) {
 
 // Lets the sound back end work without taking any of the operator's input.
 void Wait(int ms) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers, ms);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers,
+                                    ms);
     QThread::msleep(5);
 }
 
@@ -86,8 +86,12 @@ int sndPlaySoundA(const char* file, unsigned flags) {
     return 1;
 }
 
-void SetSoundHook(SoundHook hook) { g_hook = hook; }
+void SetSoundHook(SoundHook hook) {
+    g_hook = hook;
+}
 
 namespace qs::rt {
-void StopSounds() { g_effects.clear(); }
+void StopSounds() {
+    g_effects.clear();
+}
 }  // namespace qs::rt

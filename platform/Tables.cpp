@@ -1,7 +1,6 @@
 // Tables: rows, cell values and colours, selection and active cell; cells are 1-based (column, row).
 #include <QHeaderView>
 #include <QTableWidget>
-
 #include <memory>
 
 #include "platform/Encoding.h"
@@ -33,12 +32,15 @@ bool SetCellAttr(QTableWidgetItem* item, int attribute, int value);
 // Column attributes also hold for rows added later: kept as "column:attribute" -> value.
 const char* const kColumnAttrs = "qsColumnAttrs";
 
-QString ColumnKey(int column, int attribute) { return QString::number(column) + QLatin1Char(':') + QString::number(attribute); }
+QString ColumnKey(int column, int attribute) {
+    return QString::number(column) + QLatin1Char(':') + QString::number(attribute);
+}
 
 void ApplyColumnDefaults(const QVariantMap& defaults, QTableWidgetItem* item, int column) {
     for (auto it = defaults.begin(); it != defaults.end(); ++it) {
         auto parts = it.key().split(QLatin1Char(':'));
-        if (parts.size() == 2 && parts[0].toInt() == column) SetCellAttr(item, parts[1].toInt(), it.value().toInt());
+        if (parts.size() == 2 && parts[0].toInt() == column)
+            SetCellAttr(item, parts[1].toInt(), it.value().toInt());
     }
 }
 
@@ -47,7 +49,7 @@ void ApplyColumnDefaults(const QVariantMap& defaults, QTableWidgetItem* item, in
 QTableWidgetItem* Cell(QTableWidget* t, int row, int column) {
     QTableWidgetItem* item = t->item(row, column);
     if (!item) {
-        t->setItem(row, column, std::make_unique<QTableWidgetItem>().release());   // the table owns it
+        t->setItem(row, column, std::make_unique<QTableWidgetItem>().release());  // the table owns it
         item = t->item(row, column);
         QVariantMap defaults = t->property(kColumnAttrs).toMap();
         if (!defaults.isEmpty()) ApplyColumnDefaults(defaults, item, column);
@@ -57,35 +59,52 @@ QTableWidgetItem* Cell(QTableWidget* t, int row, int column) {
 
 bool SetCellAttr(QTableWidgetItem* item, int attribute, int value) {
     switch (attribute) {
-    case ATTR_TEXT_BGCOLOR:
-    case ATTR_BACKCOLOR: item->setBackground(ColorOf(value)); return true;
-    case ATTR_TEXT_COLOR: item->setForeground(ColorOf(value)); return true;
-    case ATTR_CELL_DIMMED: item->setFlags(value ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled); return true;
-    case ATTR_CELL_MODE:
-        item->setFlags(value == VAL_INDICATOR ? item->flags() & ~Qt::ItemIsEditable : item->flags() | Qt::ItemIsEditable);
-        return true;
-    case ATTR_CELL_TYPE: item->setData(Qt::UserRole + 1, value); return true;
-    default: return false;
+        case ATTR_TEXT_BGCOLOR:
+        case ATTR_BACKCOLOR:
+            item->setBackground(ColorOf(value));
+            return true;
+        case ATTR_TEXT_COLOR:
+            item->setForeground(ColorOf(value));
+            return true;
+        case ATTR_CELL_DIMMED:
+            item->setFlags(value ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled);
+            return true;
+        case ATTR_CELL_MODE:
+            item->setFlags(value == VAL_INDICATOR ? item->flags() & ~Qt::ItemIsEditable
+                                                  : item->flags() | Qt::ItemIsEditable);
+            return true;
+        case ATTR_CELL_TYPE:
+            item->setData(Qt::UserRole + 1, value);
+            return true;
+        default:
+            return false;
     }
 }
 
 bool CellAttr(const QTableWidget* t, const QTableWidgetItem* item, int attribute, int* value) {
     switch (attribute) {
-    case ATTR_TEXT_BGCOLOR:
-    case ATTR_BACKCOLOR: {
-        QBrush b = item->background();
-        *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Base) : b.color());
-        return true;
-    }
-    case ATTR_TEXT_COLOR: {
-        QBrush b = item->foreground();
-        *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Text) : b.color());
-        return true;
-    }
-    case ATTR_CELL_DIMMED: *value = item->flags() & Qt::ItemIsEnabled ? 0 : 1; return true;
-    case ATTR_CELL_MODE: *value = item->flags() & Qt::ItemIsEditable ? VAL_HOT : VAL_INDICATOR; return true;
-    case ATTR_CELL_TYPE: *value = item->data(Qt::UserRole + 1).toInt(); return true;
-    default: return false;
+        case ATTR_TEXT_BGCOLOR:
+        case ATTR_BACKCOLOR: {
+            QBrush b = item->background();
+            *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Base) : b.color());
+            return true;
+        }
+        case ATTR_TEXT_COLOR: {
+            QBrush b = item->foreground();
+            *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Text) : b.color());
+            return true;
+        }
+        case ATTR_CELL_DIMMED:
+            *value = item->flags() & Qt::ItemIsEnabled ? 0 : 1;
+            return true;
+        case ATTR_CELL_MODE:
+            *value = item->flags() & Qt::ItemIsEditable ? VAL_HOT : VAL_INDICATOR;
+            return true;
+        case ATTR_CELL_TYPE:
+            *value = item->data(Qt::UserRole + 1).toInt();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -110,7 +129,7 @@ int InsertTableRows(int panel, int control, int index, int count) {
     SignalBlock block(t);
     int at = index < 1 || index > t->rowCount() ? t->rowCount() : index - 1;
     if (count == 0) return 0;
-    t->model()->insertRows(at, count);   // one model change for the whole block
+    t->model()->insertRows(at, count);  // one model change for the whole block
     FillRows(t, at, count);
     return 0;
 }
@@ -215,14 +234,19 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
     if (!t) return err;
     if (column < 1 || column > t->columnCount()) return kErrValue;
     switch (attribute) {
-    case ATTR_WIDTH: t->setColumnWidth(column - 1, value); return 0;
-    case ATTR_VISIBLE: t->setColumnHidden(column - 1, value == 0); return 0;
-    default: {
-        QVariantMap defaults = t->property(kColumnAttrs).toMap();
-        defaults[ColumnKey(column - 1, attribute)] = value;
-        t->setProperty(kColumnAttrs, defaults);
-        return SetTableCellRangeAttribute(panel, control, Rect{1, column, t->rowCount(), 1}, attribute, value);
-    }
+        case ATTR_WIDTH:
+            t->setColumnWidth(column - 1, value);
+            return 0;
+        case ATTR_VISIBLE:
+            t->setColumnHidden(column - 1, value == 0);
+            return 0;
+        default: {
+            QVariantMap defaults = t->property(kColumnAttrs).toMap();
+            defaults[ColumnKey(column - 1, attribute)] = value;
+            t->setProperty(kColumnAttrs, defaults);
+            return SetTableCellRangeAttribute(panel, control, Rect{1, column, t->rowCount(), 1}, attribute,
+                                              value);
+        }
     }
 }
 

@@ -1,6 +1,5 @@
 // Time services: monotonic seconds, blocking delay, local time and date, test time source.
 #include <QElapsedTimer>
-
 #include <chrono>
 #include <ctime>
 #include <thread>

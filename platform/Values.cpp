@@ -14,7 +14,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
-
 #include <cmath>
 
 #include "platform/CustomControl.h"
@@ -36,7 +35,9 @@ Target Lookup(int panel, int control) {
     return {w, w ? 0 : kErrControl};
 }
 
-qs::CustomControl* Custom(QWidget* w) { return dynamic_cast<qs::CustomControl*>(w); }
+qs::CustomControl* Custom(QWidget* w) {
+    return dynamic_cast<qs::CustomControl*>(w);
+}
 
 // Selects the ring item carrying value (item data; the index when items have none).
 bool SelectByValue(QComboBox* c, int value) {
@@ -58,53 +59,88 @@ int ComboValue(const QComboBox* c) {
 }
 
 bool SetText(QWidget* w, const QString& text) {
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
-    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) p->setPlainText(text);
-    else if (auto* t = qobject_cast<QTextEdit*>(w)) t->setPlainText(text);
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
-    else return false;
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(text);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        p->setPlainText(text);
+    else if (auto* t = qobject_cast<QTextEdit*>(w))
+        t->setPlainText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(text);
+    else
+        return false;
     return true;
 }
 
 bool GetText(QWidget* w, QString* text) {
-    if (auto* e = qobject_cast<QLineEdit*>(w)) *text = e->text();
-    else if (auto* l = qobject_cast<QLabel*>(w)) *text = l->text();
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(w)) *text = p->toPlainText();
-    else if (auto* t = qobject_cast<QTextEdit*>(w)) *text = t->toPlainText();
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) *text = g->title();
-    else if (auto* c = qobject_cast<QComboBox*>(w)) *text = c->currentText();
-    else if (auto* s = qobject_cast<QAbstractSpinBox*>(w)) *text = s->text();
-    else if (auto* b = qobject_cast<QAbstractButton*>(w)) *text = b->text();
-    else return false;
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        *text = e->text();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        *text = l->text();
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        *text = p->toPlainText();
+    else if (auto* t = qobject_cast<QTextEdit*>(w))
+        *text = t->toPlainText();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        *text = g->title();
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        *text = c->currentText();
+    else if (auto* s = qobject_cast<QAbstractSpinBox*>(w))
+        *text = s->text();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        *text = b->text();
+    else
+        return false;
     return true;
 }
 
 bool SetNumber(QWidget* w, double value) {
     SignalBlock block(w);
-    if (auto* cc = Custom(w)) cc->setIntValue(int(std::lround(value)));
-    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable()) b->setChecked(value != 0);
-    else if (auto* c = qobject_cast<QComboBox*>(w)) return SelectByValue(c, int(std::lround(value)));
-    else if (auto* s = qobject_cast<QSpinBox*>(w)) s->setValue(int(std::lround(value)));
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) d->setValue(value);
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) sl->setValue(int(std::lround(value)));
-    else if (auto* pb = qobject_cast<QProgressBar*>(w)) pb->setValue(int(std::lround(value)));
-    else if (auto* lcd = qobject_cast<QLCDNumber*>(w)) lcd->display(value);
-    else if (auto* l = qobject_cast<QListWidget*>(w)) l->setCurrentRow(int(value));
-    else return SetText(w, value == std::floor(value) ? QString::number(qint64(value)) : QString::number(value));
+    if (auto* cc = Custom(w))
+        cc->setIntValue(int(std::lround(value)));
+    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable())
+        b->setChecked(value != 0);
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        return SelectByValue(c, int(std::lround(value)));
+    else if (auto* s = qobject_cast<QSpinBox*>(w))
+        s->setValue(int(std::lround(value)));
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        d->setValue(value);
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        sl->setValue(int(std::lround(value)));
+    else if (auto* pb = qobject_cast<QProgressBar*>(w))
+        pb->setValue(int(std::lround(value)));
+    else if (auto* lcd = qobject_cast<QLCDNumber*>(w))
+        lcd->display(value);
+    else if (auto* l = qobject_cast<QListWidget*>(w))
+        l->setCurrentRow(int(value));
+    else
+        return SetText(w,
+                       value == std::floor(value) ? QString::number(qint64(value)) : QString::number(value));
     return true;
 }
 
 bool GetNumber(QWidget* w, double* value) {
-    if (auto* cc = Custom(w)) *value = cc->intValue();
-    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable()) *value = b->isChecked() ? 1 : 0;
-    else if (auto* c = qobject_cast<QComboBox*>(w)) *value = ComboValue(c);
-    else if (auto* s = qobject_cast<QSpinBox*>(w)) *value = s->value();
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) *value = d->value();
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) *value = sl->value();
-    else if (auto* pb = qobject_cast<QProgressBar*>(w)) *value = pb->value();
-    else if (auto* lcd = qobject_cast<QLCDNumber*>(w)) *value = lcd->value();
-    else if (auto* l = qobject_cast<QListWidget*>(w)) *value = l->currentRow();
+    if (auto* cc = Custom(w))
+        *value = cc->intValue();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable())
+        *value = b->isChecked() ? 1 : 0;
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        *value = ComboValue(c);
+    else if (auto* s = qobject_cast<QSpinBox*>(w))
+        *value = s->value();
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        *value = d->value();
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        *value = sl->value();
+    else if (auto* pb = qobject_cast<QProgressBar*>(w))
+        *value = pb->value();
+    else if (auto* lcd = qobject_cast<QLCDNumber*>(w))
+        *value = lcd->value();
+    else if (auto* l = qobject_cast<QListWidget*>(w))
+        *value = l->currentRow();
     else {
         QString text;
         if (!GetText(w, &text)) return false;
@@ -115,7 +151,9 @@ bool GetNumber(QWidget* w, double* value) {
 
 }  // namespace
 
-int SetCtrlVal(int panel, int control, int value) { return SetCtrlVal(panel, control, double(value)); }
+int SetCtrlVal(int panel, int control, int value) {
+    return SetCtrlVal(panel, control, double(value));
+}
 
 int SetCtrlVal(int panel, int control, double value) {
     Target t = Lookup(panel, control);
@@ -203,7 +241,7 @@ int InsertListItem(int panel, int control, int index, const char* label, int val
         int at = index < 0 || index > l->count() ? l->count() : index;
         auto item = std::make_unique<QListWidgetItem>(text);
         item->setData(Qt::UserRole, value);
-        l->insertItem(at, item.release());   // the list owns its items
+        l->insertItem(at, item.release());  // the list owns its items
         return 0;
     }
     return kErrType;
@@ -213,9 +251,12 @@ int ClearListCtrl(int panel, int control) {
     Target t = Lookup(panel, control);
     if (!t.w) return t.error;
     SignalBlock block(t.w);
-    if (auto* c = qobject_cast<QComboBox*>(t.w)) c->clear();
-    else if (auto* l = qobject_cast<QListWidget*>(t.w)) l->clear();
-    else return kErrType;
+    if (auto* c = qobject_cast<QComboBox*>(t.w))
+        c->clear();
+    else if (auto* l = qobject_cast<QListWidget*>(t.w))
+        l->clear();
+    else
+        return kErrType;
     return 0;
 }
 
@@ -223,9 +264,12 @@ int GetNumListItems(int panel, int control, int* count) {
     Target t = Lookup(panel, control);
     if (!t.w) return t.error;
     int n = 0;
-    if (auto* c = qobject_cast<QComboBox*>(t.w)) n = c->count();
-    else if (auto* l = qobject_cast<QListWidget*>(t.w)) n = l->count();
-    else return kErrType;
+    if (auto* c = qobject_cast<QComboBox*>(t.w))
+        n = c->count();
+    else if (auto* l = qobject_cast<QListWidget*>(t.w))
+        n = l->count();
+    else
+        return kErrType;
     if (count) *count = n;
     return 0;
 }
@@ -234,9 +278,12 @@ int GetCtrlIndex(int panel, int control, int* index) {
     Target t = Lookup(panel, control);
     if (!t.w) return t.error;
     int i = -1;
-    if (auto* c = qobject_cast<QComboBox*>(t.w)) i = c->currentIndex();
-    else if (auto* l = qobject_cast<QListWidget*>(t.w)) i = l->currentRow();
-    else return kErrType;
+    if (auto* c = qobject_cast<QComboBox*>(t.w))
+        i = c->currentIndex();
+    else if (auto* l = qobject_cast<QListWidget*>(t.w))
+        i = l->currentRow();
+    else
+        return kErrType;
     if (index) *index = i;
     return 0;
 }
@@ -271,8 +318,10 @@ int InsertTextBoxLine(int panel, int control, int index, const char* text) {
     if (!t.w) return t.error;
     QString line = FromCp1252(text);
     QTextDocument* doc = nullptr;
-    if (auto* p = qobject_cast<QPlainTextEdit*>(t.w)) doc = p->document();
-    else if (auto* e = qobject_cast<QTextEdit*>(t.w)) doc = e->document();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(t.w))
+        doc = p->document();
+    else if (auto* e = qobject_cast<QTextEdit*>(t.w))
+        doc = e->document();
     if (!doc) return kErrType;
     bool empty = doc->isEmpty();
     QTextCursor cursor(doc);

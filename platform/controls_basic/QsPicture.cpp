@@ -7,7 +7,7 @@
 #include "platform/cvi.h"
 
 namespace {
-constexpr int kGrip = 10;     // size of the resize corner, in pixels
+constexpr int kGrip = 10;  // size of the resize corner, in pixels
 constexpr int kMinSide = 8;
 }  // namespace
 
@@ -29,7 +29,9 @@ bool QsPicture::intAttribute(int attribute, int* value) const {
     return true;
 }
 
-bool QsPicture::InGrip(QPoint p) const { return p.x() >= width() - kGrip && p.y() >= height() - kGrip; }
+bool QsPicture::InGrip(QPoint p) const {
+    return p.x() >= width() - kGrip && p.y() >= height() - kGrip;
+}
 
 void QsPicture::mousePressEvent(QMouseEvent* event) {
     if (!editable_ || event->button() != Qt::LeftButton) return QLabel::mousePressEvent(event);
@@ -44,14 +46,16 @@ void QsPicture::mouseMoveEvent(QMouseEvent* event) {
     if (!editable_) return QLabel::mouseMoveEvent(event);
     QPoint delta = event->globalPosition().toPoint() - grabGlobal_;
     switch (drag_) {
-    case Drag::Move: move(grabGeometry_.topLeft() + delta); break;
-    case Drag::Resize:
-        resize(std::max(kMinSide, grabGeometry_.width() + delta.x()),
-               std::max(kMinSide, grabGeometry_.height() + delta.y()));
-        break;
-    case Drag::None:
-        setCursor(InGrip(event->position().toPoint()) ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
-        break;
+        case Drag::Move:
+            move(grabGeometry_.topLeft() + delta);
+            break;
+        case Drag::Resize:
+            resize(std::max(kMinSide, grabGeometry_.width() + delta.x()),
+                   std::max(kMinSide, grabGeometry_.height() + delta.y()));
+            break;
+        case Drag::None:
+            setCursor(InGrip(event->position().toPoint()) ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
+            break;
     }
     event->accept();
 }
@@ -61,5 +65,5 @@ void QsPicture::mouseReleaseEvent(QMouseEvent* event) {
     bool changed = geometry() != grabGeometry_;
     drag_ = Drag::None;
     event->accept();
-    if (changed) qs::rt::CommitFromWidget(this);   // the program reads the new place and size
+    if (changed) qs::rt::CommitFromWidget(this);  // the program reads the new place and size
 }

@@ -42,7 +42,7 @@ TEST_F(PanelTest, CommitGoesToTheNamedCallback) {
     Pump();
     ASSERT_EQ(CountEvents(EVENT_COMMIT, QUIT), 1);
     EXPECT_EQ(Calls().back().panel, panel_);
-    EXPECT_TRUE(queued_.empty());   // a control with a callback does not queue
+    EXPECT_TRUE(queued_.empty());  // a control with a callback does not queue
 
     // A real click: the control's callback and the panel's see the press, then the commit.
     Calls().clear();
@@ -81,7 +81,7 @@ TEST_F(PanelTest, CloseBoxAsksThePanelCallback) {
     DisplayPanel(panel_);
     QWidget* root = Find("TEST");
     ASSERT_TRUE(root->isVisible());
-    EXPECT_FALSE(root->close());   // refused: the program decides
+    EXPECT_FALSE(root->close());  // refused: the program decides
     EXPECT_TRUE(root->isVisible());
     ASSERT_EQ(CountEvents(EVENT_CLOSE), 1);
     EXPECT_EQ(Calls().back().panel, panel_);
@@ -93,12 +93,12 @@ TEST_F(PanelTest, DiscardingThePanelFromItsOwnCallbackIsSafe) {
     InstallCtrlCallback(panel_, QUIT, DiscardingCb, nullptr);
     QPointer<QWidget> button = Find("QUIT");
     g_discardOnCommit = 0;
-    QTest::mouseClick(button, Qt::LeftButton);   // the callback runs inside the button's signal
+    QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
     EXPECT_EQ(g_discardOnCommit, 1);
     int v = 0;
-    EXPECT_LT(GetPanelAttribute(panel_, ATTR_VISIBLE, &v), 0);   // the handle is dead at once
+    EXPECT_LT(GetPanelAttribute(panel_, ATTR_VISIBLE, &v), 0);  // the handle is dead at once
     Pump();
-    EXPECT_TRUE(button.isNull());   // and the widgets go once no callback runs
+    EXPECT_TRUE(button.isNull());  // and the widgets go once no callback runs
     // A commit queued for the discarded panel is dropped, not returned later.
     EXPECT_TRUE(queued_.empty());
 }
@@ -136,8 +136,9 @@ TEST_F(PanelTest, ChildPanelEventsReachTheChildsCallbacks) {
     EXPECT_EQ(CountEvents(EVENT_COMMIT, 2), 1);
     int childPanelClicks = 0, parentPanelClicks = 0;
     for (const Call& c : Calls())
-        if (c.event == EVENT_LEFT_CLICK && c.control == 0) (c.panel == child ? childPanelClicks : parentPanelClicks)++;
-    EXPECT_EQ(childPanelClicks, 1);   // the innermost panel only
+        if (c.event == EVENT_LEFT_CLICK && c.control == 0)
+            (c.panel == child ? childPanelClicks : parentPanelClicks)++;
+    EXPECT_EQ(childPanelClicks, 1);  // the innermost panel only
     EXPECT_EQ(parentPanelClicks, 0);
     EXPECT_EQ(GetActivePanel(), child);
 }
@@ -157,28 +158,30 @@ TEST_F(PanelTest, MovablePictureFollowsTheMouseWhenAllowed) {
     QWidget* pic = Find("PIC");
     auto drag = [&](QPoint from, QPoint to) {
         QPoint gFrom = pic->mapToGlobal(from), gTo = pic->mapToGlobal(to);
-        QMouseEvent press(QEvent::MouseButtonPress, from, gFrom, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, from, gFrom, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(pic, &press);
         QMouseEvent move(QEvent::MouseMove, to, gTo, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(pic, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, to, gTo, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, gTo, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(pic, &release);
     };
     int left = 0, width = 0;
     drag(QPoint(5, 5), QPoint(25, 5));
     GetCtrlAttribute(panel_, PIC, ATTR_LEFT, &left);
-    EXPECT_EQ(left, 320);   // not movable yet
+    EXPECT_EQ(left, 320);  // not movable yet
     SetCtrlAttribute(panel_, PIC, ATTR_MOUSE_EDIT, 1);
     drag(QPoint(5, 5), QPoint(25, 5));
     GetCtrlAttribute(panel_, PIC, ATTR_LEFT, &left);
     EXPECT_EQ(left, 340);
-    drag(QPoint(38, 38), QPoint(48, 48));   // the bottom-right corner resizes
+    drag(QPoint(38, 38), QPoint(48, 48));  // the bottom-right corner resizes
     GetCtrlAttribute(panel_, PIC, ATTR_WIDTH, &width);
     EXPECT_EQ(width, 50);
     GetCtrlAttribute(panel_, PIC, ATTR_LEFT, &left);
     EXPECT_EQ(left, 340);
     Pump();
-    EXPECT_EQ(queued_.size(), 2u);   // each edit is a commit for the program to read back
+    EXPECT_EQ(queued_.size(), 2u);  // each edit is a commit for the program to read back
 }
 
 TEST_F(PanelTest, CloseBoxButtonOfAChildPanelAsksItsCallback) {
@@ -195,7 +198,7 @@ TEST_F(PanelTest, CloseBoxButtonOfAChildPanelAsksItsCallback) {
     EXPECT_EQ(closes, 1);
     int visible = 0;
     GetPanelAttribute(child, ATTR_VISIBLE, &visible);
-    EXPECT_EQ(visible, 1);   // the callback decides
+    EXPECT_EQ(visible, 1);  // the callback decides
 }
 
 TEST_F(PanelTest, ClosingADialogGivesTheActivityBack) {
@@ -226,7 +229,7 @@ TEST_F(PanelTest, MousePositionIsRelativeToTheControl) {
     EXPECT_EQ(y, 9);
     EXPECT_EQ(left, 0);
     GetRelativeMouseState(panel_, QUIT, &x, &y, nullptr, nullptr, nullptr);
-    EXPECT_EQ(x, 100 + 7 - 10);   // GO sits 90 px right of QUIT
+    EXPECT_EQ(x, 100 + 7 - 10);  // GO sits 90 px right of QUIT
 }
 
 TEST_F(PanelTest, DimmedPanelsAndControlsHearNoClicks) {
@@ -236,7 +239,7 @@ TEST_F(PanelTest, DimmedPanelsAndControlsHearNoClicks) {
     Pump();
     EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, QUIT), 0);
     EXPECT_EQ(CountEvents(EVENT_COMMIT, QUIT), 0);
-    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0), 1);   // the panel itself was clicked
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0), 1);  // the panel itself was clicked
     Calls().clear();
     SetPanelAttribute(panel_, ATTR_DIMMED, 1);
     QTest::mouseClick(Find("TEST"), Qt::LeftButton, Qt::NoModifier, QPoint(395, 295));

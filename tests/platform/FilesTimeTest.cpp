@@ -101,8 +101,12 @@ TEST(PlatformFiles, FoldersAndProgramFolder) {
 }
 
 namespace {
-double FixedTimer() { return 1234.5; }
-void FixedLocal(int* h, int* m, int* s) { *h = 9, *m = 59, *s = 58; }
+double FixedTimer() {
+    return 1234.5;
+}
+void FixedLocal(int* h, int* m, int* s) {
+    *h = 9, *m = 59, *s = 58;
+}
 }  // namespace
 
 TEST(PlatformTime, TimerIsMonotonicAndCanBeDriven) {
@@ -134,7 +138,9 @@ int AnswerFile(const char* dir, const char*, const char*, int button, char out[2
     return button == VAL_SAVE_BUTTON ? VAL_NEW_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
 }
 int g_sounds = 0;
-void CountSound(const char*) { ++g_sounds; }
+void CountSound(const char*) {
+    ++g_sounds;
+}
 }  // namespace
 
 TEST(PlatformDialogs, HooksAnswerInsteadOfTheOperator) {
@@ -194,8 +200,8 @@ std::string TinyWav() {
     };
     std::string data(400, '\x80');
     for (size_t i = 0; i < data.size(); i += 8) data[i] = '\xF0';
-    return "RIFF" + le(uint32_t(36 + data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-           le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(uint32_t(data.size()), 4) + data;
+    return "RIFF" + le(uint32_t(36 + data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+           le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(uint32_t(data.size()), 4) + data;
 }
 }  // namespace
 

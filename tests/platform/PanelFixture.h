@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QWidget>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -43,7 +42,8 @@ inline std::string Prop(const char* name, const std::string& value, const char* 
 
 inline std::string Geometry(int x, int y, int w, int h) {
     return "<property name=\"geometry\"><rect><x>" + std::to_string(x) + "</x><y>" + std::to_string(y) +
-           "</y><width>" + std::to_string(w) + "</width><height>" + std::to_string(h) + "</height></rect></property>";
+           "</y><width>" + std::to_string(w) + "</width><height>" + std::to_string(h) +
+           "</height></rect></property>";
 }
 
 inline std::string Widget(const char* cls, const char* name, int ctrl, const std::string& inner,
@@ -58,7 +58,8 @@ inline std::string UiFile(const char* name, const std::string& rootGeometry, con
                           const char* callback = nullptr) {
     // Styled like the program's panels: a style sheet on the panel colours its buttons.
     std::string root = "<widget class=\"QWidget\" name=\"" + std::string(name) + "\">" + rootGeometry +
-                       "<property name=\"styleSheet\"><string>QPushButton { background-color: #202020; }</string></property>" +
+                       "<property name=\"styleSheet\"><string>QPushButton { background-color: #202020; "
+                       "}</string></property>" +
                        "<property name=\"windowTitle\"><string>Test</string></property>" +
                        (callback ? Prop("callback", callback) : std::string()) + body + "</widget>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ui version=\"4.0\"><class>" + std::string(name) +
@@ -67,8 +68,19 @@ inline std::string UiFile(const char* name, const std::string& rootGeometry, con
 
 // Control numbers of the test panel.
 enum {
-    QUIT = 2, GO = 3, RING = 4, NUM = 5, TABLE = 6, TEXT = 7, MSG = 8, PIC = 9, LINK = 10, SW = 11,
-    EDIT = 12, INNER = 13, PLAIN = 14,
+    QUIT = 2,
+    GO = 3,
+    RING = 4,
+    NUM = 5,
+    TABLE = 6,
+    TEXT = 7,
+    MSG = 8,
+    PIC = 9,
+    LINK = 10,
+    SW = 11,
+    EDIT = 12,
+    INNER = 13,
+    PLAIN = 14,
 };
 
 // Panel 1: every kind of control; panel 2: a child panel with its own place; panel 3:
@@ -76,29 +88,45 @@ enum {
 inline void WriteTestResource(const qstest::TempProgramDir& dir) {
     std::filesystem::create_directories(dir.file("Test.uir"));
     std::string body =
-        Widget("QPushButton", "QUIT", QUIT, Geometry(10, 10, 80, 30) + "<property name=\"text\"><string>Quit</string></property>", "TestCb") +
-        Widget("QPushButton", "GO", GO, Geometry(100, 10, 80, 30) + "<property name=\"text\"><string>Go</string></property>") +
+        Widget("QPushButton", "QUIT", QUIT,
+               Geometry(10, 10, 80, 30) + "<property name=\"text\"><string>Quit</string></property>",
+               "TestCb") +
+        Widget("QPushButton", "GO", GO,
+               Geometry(100, 10, 80, 30) + "<property name=\"text\"><string>Go</string></property>") +
         Widget("QComboBox", "RING", RING, Geometry(10, 50, 120, 24)) +
-        Widget("QLabel", "NUMLABEL", 0, Geometry(140, 50, 60, 20) + "<property name=\"text\"><string>Count</string></property><property name=\"buddy\"><cstring>NUM</cstring></property>") +
-        Widget("QSpinBox", "NUM", NUM, Geometry(200, 50, 60, 24) + "<property name=\"maximum\"><number>999</number></property>") +
-        Widget("QTableWidget", "TABLE", TABLE, Geometry(10, 80, 300, 120) + "<property name=\"columnCount\"><number>3</number></property>", "TableCb") +
+        Widget("QLabel", "NUMLABEL", 0,
+               Geometry(140, 50, 60, 20) +
+                   "<property name=\"text\"><string>Count</string></property><property "
+                   "name=\"buddy\"><cstring>NUM</cstring></property>") +
+        Widget("QSpinBox", "NUM", NUM,
+               Geometry(200, 50, 60, 24) + "<property name=\"maximum\"><number>999</number></property>") +
+        Widget("QTableWidget", "TABLE", TABLE,
+               Geometry(10, 80, 300, 120) + "<property name=\"columnCount\"><number>3</number></property>",
+               "TableCb") +
         Widget("QPlainTextEdit", "TEXT", TEXT, Geometry(10, 210, 200, 60)) +
         Widget("QLabel", "MSG", MSG, Geometry(220, 210, 100, 20)) +
         Widget("QsPicture", "PIC", PIC, Geometry(320, 10, 40, 40)) +
-        Widget("QsHyperlink", "LINK", LINK, Geometry(220, 240, 100, 20) + "<property name=\"text\"><string>site</string></property><property name=\"url\"><string>https://example.org/clock</string></property>") +
+        Widget("QsHyperlink", "LINK", LINK,
+               Geometry(220, 240, 100, 20) +
+                   "<property name=\"text\"><string>site</string></property><property "
+                   "name=\"url\"><string>https://example.org/clock</string></property>") +
         Widget("QCheckBox", "SW", SW, Geometry(320, 60, 60, 20), "TestCb") +
         Widget("QLineEdit", "EDIT", EDIT, Geometry(320, 90, 70, 24), "TestCb") +
-        Widget("QGroupBox", "BOX", 0, Geometry(320, 130, 70, 60) +
-               Widget("QPushButton", "INNER", INNER, Geometry(5, 20, 50, 24))) +
+        Widget("QGroupBox", "BOX", 0,
+               Geometry(320, 130, 70, 60) + Widget("QPushButton", "INNER", INNER, Geometry(5, 20, 50, 24))) +
         Widget("QLabel", "PLAIN", PLAIN, Geometry(320, 200, 70, 20));
-    qstest::WriteFileBytes(dir.file("Test.uir/01-test.ui"), UiFile("TEST", Geometry(0, 0, 400, 300), body, "PanelCb"));
-    qstest::WriteFileBytes(dir.file("Test.uir/02-child.ui"),
-                           UiFile("CHILD", Geometry(20, 30, 100, 80),
-                                  Widget("QPushButton", "OK", 2, Geometry(5, 5, 60, 24), "ChildCb") +
-                                      Widget("QToolButton", "CLOSEBOX", 0, Geometry(80, 0, 20, 20) +
-                                                 "<property name=\"closeBox\" stdset=\"0\"><bool>true</bool></property>"),
-                                  "ChildPanelCb"));
-    qstest::WriteFileBytes(dir.file("Test.uir/03-centred.ui"), UiFile("CENTRED", Geometry(0, 0, 100, 50), ""));
+    qstest::WriteFileBytes(dir.file("Test.uir/01-test.ui"),
+                           UiFile("TEST", Geometry(0, 0, 400, 300), body, "PanelCb"));
+    qstest::WriteFileBytes(
+        dir.file("Test.uir/02-child.ui"),
+        UiFile("CHILD", Geometry(20, 30, 100, 80),
+               Widget("QPushButton", "OK", 2, Geometry(5, 5, 60, 24), "ChildCb") +
+                   Widget("QToolButton", "CLOSEBOX", 0,
+                          Geometry(80, 0, 20, 20) +
+                              "<property name=\"closeBox\" stdset=\"0\"><bool>true</bool></property>"),
+               "ChildPanelCb"));
+    qstest::WriteFileBytes(dir.file("Test.uir/03-centred.ui"),
+                           UiFile("CENTRED", Geometry(0, 0, 100, 50), ""));
 }
 
 class PanelTest : public ::testing::Test {
@@ -116,16 +144,18 @@ protected:
         ASSERT_GT(panel_, 0);
     }
     void TearDown() override {
-        DiscardPanel(panel_);   // may already be gone
+        DiscardPanel(panel_);  // may already be gone
         ProcessSystemEvents();
         int p = 0, c = 0;
-        while (GetUserEvent(0, &p, &c)) {}   // nothing left for the next test
+        while (GetUserEvent(0, &p, &c)) {
+        }  // nothing left for the next test
     }
     // The widget of a control, found by its name in the panel.
     template <class W = QWidget>
     W* Find(const char* name) {
         for (QWidget* top : QApplication::allWidgets())
-            if (top->objectName() == QLatin1String(name) && qobject_cast<W*>(top)) return qobject_cast<W*>(top);
+            if (top->objectName() == QLatin1String(name) && qobject_cast<W*>(top))
+                return qobject_cast<W*>(top);
         return nullptr;
     }
     void Pump(int passes = 5) {

@@ -6,7 +6,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
-
 #include <cstring>
 
 #include "tests/platform/PanelFixture.h"
@@ -16,13 +15,13 @@ using namespace pltest;
 TEST_F(PanelTest, LoadsPanelsByNumberAndRefusesUnknownOnes) {
     EXPECT_LT(LoadPanel(0, "Test.uir", 9), 0);
     EXPECT_LT(LoadPanel(0, "Missing.uir", 1), 0);
-    EXPECT_LT(LoadPanel(12345, "Test.uir", 2), 0);   // no such parent
+    EXPECT_LT(LoadPanel(12345, "Test.uir", 2), 0);  // no such parent
     EXPECT_EQ(GetPanelHandleFromTag(1), panel_);
     EXPECT_EQ(FindLoadedPanel("Test.uir", 1), panel_);
     int second = LoadPanel(0, "Test.uir", 1);
     ASSERT_GT(second, 0);
     EXPECT_NE(second, panel_);
-    EXPECT_EQ(FindLoadedPanel("Test.uir", 1), second);   // the newest
+    EXPECT_EQ(FindLoadedPanel("Test.uir", 1), second);  // the newest
     // Both copies are addressed separately by their handles.
     SetCtrlVal(second, NUM, 7);
     SetCtrlVal(panel_, NUM, 3);
@@ -111,11 +110,15 @@ TEST_F(PanelTest, LabelsOfButtonsAndOfControlsWithACaption) {
 }
 
 TEST_F(PanelTest, WindowsTextsRoundTrip) {
-    SetCtrlVal(panel_, MSG, "N\xB0" " 12 \x80");
+    SetCtrlVal(panel_, MSG,
+               "N\xB0"
+               " 12 \x80");
     EXPECT_EQ(Find<QLabel>("MSG")->text(), QString::fromUtf8("N\u00B0 12 \u20AC"));
     char back[32];
     GetCtrlVal(panel_, MSG, back, sizeof back);
-    EXPECT_STREQ(back, "N\xB0" " 12 \x80");
+    EXPECT_STREQ(back,
+                 "N\xB0"
+                 " 12 \x80");
     // Every byte survives, those Windows leaves undefined included.
     char all[256];
     for (int i = 1; i < 256; ++i) all[i - 1] = char(i);
@@ -133,7 +136,7 @@ TEST_F(PanelTest, WindowsTextsRoundTrip) {
 TEST_F(PanelTest, RingItemsCarryValues) {
     EXPECT_EQ(InsertListItem(panel_, RING, -1, "COM1", 1), 0);
     InsertListItem(panel_, RING, -1, "COM3", 3);
-    InsertListItem(panel_, RING, 0, "COM9", 9);   // at the top
+    InsertListItem(panel_, RING, 0, "COM9", 9);  // at the top
     int n = 0, v = 0, index = -1;
     GetNumListItems(panel_, RING, &n);
     EXPECT_EQ(n, 3);
@@ -143,7 +146,7 @@ TEST_F(PanelTest, RingItemsCarryValues) {
     EXPECT_EQ(v, 3);
     GetCtrlIndex(panel_, RING, &index);
     EXPECT_EQ(index, 2);
-    EXPECT_LT(SetCtrlVal(panel_, RING, 4), 0);   // no item of that value
+    EXPECT_LT(SetCtrlVal(panel_, RING, 4), 0);  // no item of that value
     SetCtrlIndex(panel_, RING, 0);
     GetCtrlVal(panel_, RING, &v);
     EXPECT_EQ(v, 9);
@@ -151,7 +154,7 @@ TEST_F(PanelTest, RingItemsCarryValues) {
     ClearListCtrl(panel_, RING);
     GetNumListItems(panel_, RING, &n);
     EXPECT_EQ(n, 0);
-    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);   // not a ring
+    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
 }
 
 TEST_F(PanelTest, SwitchAndNumericValues) {
@@ -179,12 +182,12 @@ TEST_F(PanelTest, TableRowsCellsAndColours) {
     EXPECT_EQ(rows, 3);
     EXPECT_EQ(SetTableCellVal(panel_, TABLE, MakePoint(2, 3), "12:00:01"), 0);
     EXPECT_EQ(SetTableCellVal(panel_, TABLE, MakePoint(1, 1), 77), 0);
-    EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(4, 1), "x"), 0);   // column 4 of 3
+    EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(4, 1), "x"), 0);  // column 4 of 3
     EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(1, 4), "x"), 0);
     char text[32];
     GetTableCellVal(panel_, TABLE, MakePoint(2, 3), text, sizeof text);
     EXPECT_STREQ(text, "12:00:01");
-    EXPECT_EQ(Find<QTableWidget>("TABLE")->item(2, 1)->text(), "12:00:01");   // (column, row) order
+    EXPECT_EQ(Find<QTableWidget>("TABLE")->item(2, 1)->text(), "12:00:01");  // (column, row) order
     int v = 0;
     GetTableCellVal(panel_, TABLE, MakePoint(1, 1), &v);
     EXPECT_EQ(v, 77);
@@ -221,13 +224,13 @@ TEST_F(PanelTest, ActiveCellByCodeAndByOperator) {
     GetActiveTableCell(panel_, TABLE, &cell);
     EXPECT_EQ(cell.x, 2);
     EXPECT_EQ(cell.y, 4);
-    EXPECT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE), 0);   // code, not the operator
-    Find<QTableWidget>("TABLE")->setCurrentCell(1, 0);      // as a click would
+    EXPECT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE), 0);  // code, not the operator
+    Find<QTableWidget>("TABLE")->setCurrentCell(1, 0);    // as a click would
     ASSERT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE, TABLE), 1);
     const Call& c = Calls().back();
     EXPECT_EQ(c.panel, panel_);
-    EXPECT_EQ(c.data1, 2);   // row
-    EXPECT_EQ(c.data2, 1);   // column
+    EXPECT_EQ(c.data1, 2);  // row
+    EXPECT_EQ(c.data2, 1);  // column
 }
 
 TEST_F(PanelTest, TextBoxLines) {
@@ -257,7 +260,7 @@ TEST_F(PanelTest, PicturesFromStoredPaths) {
     EXPECT_EQ(w, 64);
     EXPECT_EQ(h, 32);
     GetCtrlAttribute(panel_, PIC, ATTR_WIDTH, &w);
-    EXPECT_EQ(w, 40);   // scaled into the control
+    EXPECT_EQ(w, 40);  // scaled into the control
     SetCtrlAttribute(panel_, PIC, ATTR_FIT_MODE, VAL_SIZE_TO_IMAGE);
     GetCtrlAttribute(panel_, PIC, ATTR_WIDTH, &w);
     GetCtrlAttribute(panel_, PIC, ATTR_HEIGHT, &h);
@@ -280,7 +283,7 @@ TEST_F(PanelTest, PanelAttributesAndChildPanels) {
     GetPanelAttribute(child, ATTR_PANEL_PARENT, &v);
     EXPECT_EQ(v, panel_);
     GetPanelAttribute(child, ATTR_VISIBLE, &v);
-    EXPECT_EQ(v, 0);   // loaded hidden
+    EXPECT_EQ(v, 0);  // loaded hidden
     DisplayPanel(child);
     EXPECT_EQ(GetActivePanel(), child);
     // Placed inside the parent where its file puts it.
@@ -332,7 +335,7 @@ TEST_F(PanelTest, ButtonColourShowsOverThePanelStyleSheet) {
     // The style draws a shaded face: compare the hue at the centre, not the exact value.
     auto centre = [go] { return go->grab().toImage().pixelColor(go->width() / 2, go->height() / 2); };
     QColor c = centre();
-    EXPECT_TRUE(c.red() == c.green() && c.green() == c.blue()) << c.name().toStdString();   // the sheet's grey
+    EXPECT_TRUE(c.red() == c.green() && c.green() == c.blue()) << c.name().toStdString();  // the sheet's grey
     SetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, 0xC00000);
     c = centre();
     EXPECT_GT(c.red(), 2 * std::max(c.green(), c.blue())) << c.name().toStdString();

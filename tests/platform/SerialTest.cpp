@@ -1,7 +1,7 @@
-// Serial ports over a pseudo-terminal: port mapping, line-feed callback, line reads, writes, loss of the port.
-#include <gtest/gtest.h>
-
+// Serial ports over a pseudo-terminal: port mapping, line-feed callback, line reads, writes, loss of the
+// port.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/resource.h>
@@ -31,7 +31,7 @@ struct Pty {
         char name[128];
         if (openpty(&master, &s, name, nullptr, nullptr) != 0) return;
         slave = name;
-        close(s);   // the port under test holds the slave side
+        close(s);  // the port under test holds the slave side
         fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     }
     ~Pty() { Hangup(); }
@@ -39,7 +39,9 @@ struct Pty {
         if (master >= 0) close(master);
         master = -1;
     }
-    void Send(const std::string& bytes) const { ASSERT_EQ(write(master, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void Send(const std::string& bytes) const {
+        ASSERT_EQ(write(master, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
     std::string Receive(size_t want) const {
         std::string got;
         auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -85,7 +87,8 @@ void LinkPort(const qstest::TempProgramDir& dir, const Pty& pty) {
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
@@ -114,7 +117,7 @@ TEST(PlatformSerial, PortNumbersNameDevices) {
     EXPECT_LT(OpenComConfig(0, "", 9600, 0, 8, 1, 512, 512), 0);
     EXPECT_LT(OpenComConfig(65, "", 9600, 0, 8, 1, 512, 512), 0);
     EXPECT_LT(OpenComConfig(kPort, "", 9600, 0, 9, 1, 512, 512), 0);
-    EXPECT_LT(ComWrt(kPort, "x", 1), 0);   // not open
+    EXPECT_LT(ComWrt(kPort, "x", 1), 0);  // not open
     EXPECT_STRNE(GetRS232ErrorString(ReturnRS232Err()), "");
 }
 
@@ -135,7 +138,7 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     ASSERT_TRUE(PumpUntil([] { return g_calls >= 1; }));
     ASSERT_EQ(g_lines.size(), 1u);
     EXPECT_EQ(g_lines[0], "AK\t00");
-    EXPECT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 2; }));   // the line's start waits
+    EXPECT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 2; }));  // the line's start waits
     pty.Send("ME\n");
     ASSERT_TRUE(PumpUntil([] { return g_lines.size() >= 2; }));
     EXPECT_EQ(g_lines[1], "TIME");
@@ -185,7 +188,7 @@ TEST(PlatformSerial, VanishedPortIsOneErrorAndNoSpin) {
     LinkPort(dir, *pty);
     ASSERT_EQ(OpenComConfig(kPort, "", 9600, 0, 8, 1, 512, 512), 0);
     InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr);
-    pty->Hangup();   // the adapter is pulled
+    pty->Hangup();  // the adapter is pulled
 
     int errors = 0;
     double cpu0 = CpuSeconds();
