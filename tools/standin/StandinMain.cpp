@@ -157,7 +157,7 @@ struct Standin {
         if (w == "noack") noAck = strcmp(arg, "off") != 0;
         else if (w == "ack") ackNext = arg[0] == 'F' || arg[0] == 'R' ? arg[0] : 0;
         else if (w == "badcheck") badCheck = atoi(arg);
-        else if (w == "garbage") SendRaw(std::string("\x01\x7f garbage \xff\xfe\r\n", 17));
+        else if (w == "garbage") SendRaw("\x01\x7f garbage \xff\xfe\r\n");
         else if (w == "longline") SendRaw(std::string(300, 'L') + "\t0000\r\n");
         else if (w == "delay") delay = atof(arg) / 1000.0;
         else if (w == "flood") {
@@ -262,6 +262,16 @@ int main(int argc, char** argv) {
         fprintf(stderr, "qs310-standin: cannot write %s\n", logPath.c_str());
         return 1;
     }
+    // The control FIFO exists before the ready line is printed.
+    ControlInput control, input;
+    if (!controlPath.empty()) {
+        unlink(controlPath.c_str());
+        if (mkfifo(controlPath.c_str(), 0600) != 0) {
+            fprintf(stderr, "qs310-standin: cannot make the FIFO %s\n", controlPath.c_str());
+            return 1;
+        }
+        control.fd = open(controlPath.c_str(), O_RDWR | O_NONBLOCK);   // never sees end of file
+    }
     std::string slave;
     if (!device.empty()) {
         if (!s.port.OpenDevice(device, baud)) {
@@ -285,15 +295,6 @@ int main(int argc, char** argv) {
     }
     fflush(stdout);
 
-    ControlInput control, input;
-    if (!controlPath.empty()) {
-        unlink(controlPath.c_str());
-        if (mkfifo(controlPath.c_str(), 0600) != 0) {
-            fprintf(stderr, "qs310-standin: cannot make the FIFO %s\n", controlPath.c_str());
-            return 1;
-        }
-        control.fd = open(controlPath.c_str(), O_RDWR | O_NONBLOCK);   // never sees end of file
-    }
     if (useStdin) input.fd = 0;
     if (floodCount > 0) s.StartFlood(floodRate, floodCount);
 
