@@ -48,10 +48,21 @@ QLabel* CaptionWidget(QWidget* w) {
     return nullptr;
 }
 
+// Captions mark a keyboard shortcut with "__" before its character ("__1  Synchronisation");
+// a button shows that character underlined and Alt+character presses it.
+QString ShownCaption(const QString& caption) {
+    QString shown = caption;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    shown.replace(QStringLiteral("__"), QStringLiteral("&"));
+    return shown;
+}
+
 QString LabelText(QWidget* w) {
     if (QLabel* l = CaptionWidget(w)) return l->text();
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return w->property(kLabelHidden).toBool() ? w->property(kLabelText).toString() : b->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        QVariant caption = w->property(kLabelText);
+        return caption.isValid() ? caption.toString() : b->text();
+    }
     if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
     return w->property(kLabelText).toString();
@@ -61,7 +72,7 @@ void SetLabelText(QWidget* w, const QString& text) {
     if (QLabel* l = CaptionWidget(w)) return l->setText(text);
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         w->setProperty(kLabelText, text);
-        if (!w->property(kLabelHidden).toBool()) b->setText(text);
+        if (!w->property(kLabelHidden).toBool()) b->setText(ShownCaption(text));
         return;
     }
     if (auto* g = qobject_cast<QGroupBox*>(w)) return g->setTitle(text);
@@ -80,10 +91,10 @@ void SetLabelVisible(QWidget* w, bool visible) {
     if (LabelVisible(w) == visible) return;
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         if (!visible) {
-            w->setProperty(kLabelText, b->text());
+            if (!w->property(kLabelText).isValid()) w->setProperty(kLabelText, b->text());
             b->setText(QString());
         } else {
-            b->setText(w->property(kLabelText).toString());
+            b->setText(ShownCaption(w->property(kLabelText).toString()));
         }
     }
     w->setProperty(kLabelHidden, !visible);

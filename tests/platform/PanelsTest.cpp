@@ -102,6 +102,15 @@ TEST_F(PanelTest, LabelsOfButtonsAndOfControlsWithACaption) {
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_VISIBLE, 1);
     EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "Halt");
 
+    // "__" marks the shortcut character: shown underlined, read back as written.
+    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");
+    EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
+    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);
+    EXPECT_STREQ(text, "__1  Sync & time");
+    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_VISIBLE, 0);
+    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_VISIBLE, 1);
+    EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
+
     // The spin box's caption is the label whose buddy it is.
     GetCtrlAttribute(panel_, NUM, ATTR_LABEL_TEXT, text, sizeof text);
     EXPECT_STREQ(text, "Count");
