@@ -141,13 +141,18 @@ int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int
     QWidget* w = control ? ControlWidget(panel, control) : PanelWidget(panel);
     if (!w) return kErrControl;
     QPoint p = w->mapFromGlobal(QCursor::pos());
-    Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
-    Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
     if (x) *x = p.x();
     if (y) *y = p.y();
-    if (left) *left = buttons & Qt::LeftButton ? 1 : 0;
-    if (right) *right = buttons & Qt::RightButton ? 1 : 0;
-    if (keys) *keys = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0);
+    // Buttons and modifiers only when asked: querying the modifiers goes to the window system.
+    if (left || right) {
+        Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+        if (left) *left = buttons & Qt::LeftButton ? 1 : 0;
+        if (right) *right = buttons & Qt::RightButton ? 1 : 0;
+    }
+    if (keys) {
+        Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+        *keys = (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0);
+    }
     return 0;
 }
 

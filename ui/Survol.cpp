@@ -18,11 +18,14 @@ bool Utilisable(int panel, int control) {
     return visible && !dimmed;
 }
 
-bool SousLaSouris(int panel, int control) {
-    int largeur = 0, hauteur = 0, x = -1, y = -1, gauche = 0, droite = 0, touches = 0;
+// The mouse position (mx, my) is in panel coordinates, like the control's own position.
+bool SousLaSouris(int panel, int control, int mx, int my) {
+    int haut = 0, gauche = 0, largeur = 0, hauteur = 0;
+    GetCtrlAttribute(panel, control, ATTR_TOP, &haut);
+    GetCtrlAttribute(panel, control, ATTR_LEFT, &gauche);
     GetCtrlAttribute(panel, control, ATTR_WIDTH, &largeur);
     GetCtrlAttribute(panel, control, ATTR_HEIGHT, &hauteur);
-    if (GetRelativeMouseState(panel, control, &x, &y, &gauche, &droite, &touches) < 0) return false;
+    const int x = mx - gauche, y = my - haut;
     return x >= 0 && x <= largeur && y >= 0 && y <= hauteur;
 }
 
@@ -37,9 +40,13 @@ void GenSurvolBp(int panel, int count, int captioned, const int* controls) {
     if (GetActivePanel() != panel) return;
     if (captioned > count) captioned = count;
 
+    // One look at the mouse per update: asking the window system once per control
+    // would cost a round trip each, on every pass of every loop.
+    int mx = 0, my = 0;
+    const bool souris = GetRelativeMouseState(panel, 0, &mx, &my, nullptr, nullptr, nullptr) == 0;
     int survole = 0;
-    for (int i = 0; i < count; ++i) {
-        if (Utilisable(panel, controls[i]) && SousLaSouris(panel, controls[i])) {
+    for (int i = 0; souris && i < count; ++i) {
+        if (Utilisable(panel, controls[i]) && SousLaSouris(panel, controls[i], mx, my)) {
             survole = i + 1;
             break;
         }
