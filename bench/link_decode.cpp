@@ -50,7 +50,8 @@ void BM_LinkCheckAndDecode(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations() * lines));
     // 10 bits a byte on the wire (start, 8 data, stop).
     const double lineRate = 57600.0 / 10.0 / meanFrame;
-    state.counters["frames_per_s"] = benchmark::Counter(double(state.iterations()) * lines, benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(double(state.iterations()) * lines, benchmark::Counter::kIsRate);
     state.counters["line_max_frames_per_s"] = lineRate;
     state.counters["mean_frame_bytes"] = meanFrame;
     if (SbComErreur()) state.SkipWithError("a line failed its check");

@@ -24,8 +24,10 @@ void DecoderAck() {
     char status = 0;
     sscanf(kMsg, "%s %c", word, &status);
     SbComAckPendingG = 0;
-    if (status == 'F') SbComPoserErreur(GMesComG[4], GMesComG[6]);
-    else if (status == 'R') SbComPoserErreur(GMesComG[4], GMesComG[7]);
+    if (status == 'F')
+        SbComPoserErreur(GMesComG[4], GMesComG[6]);
+    else if (status == 'R')
+        SbComPoserErreur(GMesComG[4], GMesComG[7]);
 }
 
 void DecoderSN() {
@@ -52,11 +54,14 @@ void DecoderOP() {
     char mark = 0;
     if (sscanf(kMsg, "%s %d %c", word, &run, &mark) < 2) return;
     SbComG.run.current = run;
-    int n = mark == 'T' ? sscanf(kMsg, "%s %d T%d", word, &run, &next) : sscanf(kMsg, "%s %d  %d", word, &run, &next);
+    int n = mark == 'T' ? sscanf(kMsg, "%s %d T%d", word, &run, &next)
+                        : sscanf(kMsg, "%s %d  %d", word, &run, &next);
     if (n == 3) SbComG.run.next = next;
 }
 
-void DecoderCL() { SbComG.run.current = 0; }
+void DecoderCL() {
+    SbComG.run.current = 0;
+}
 
 void DecoderEtat() {
     char word[kSbComMessageMax];
@@ -99,9 +104,9 @@ int32_t Colonne(int first, int width) {
 
 }  // namespace
 
-static const int kColorLevels[12][3] = {{0, 0, 0},     {100, 0, 0},   {0, 100, 0},    {100, 90, 0},
-                                        {0, 0, 100},   {100, 0, 100}, {0, 100, 100},  {100, 100, 100},
-                                        {100, 15, 0},  {0, 100, 15},  {100, 10, 20},  {30, 30, 100}};
+static const int kColorLevels[12][3] = {{0, 0, 0},    {100, 0, 0},   {0, 100, 0},   {100, 90, 0},
+                                        {0, 0, 100},  {100, 0, 100}, {0, 100, 100}, {100, 100, 100},
+                                        {100, 15, 0}, {0, 100, 15},  {100, 10, 20}, {30, 30, 100}};
 
 void SbComDecoderAffichage() {
     char word[kSbComMessageMax];
@@ -109,29 +114,33 @@ void SbComDecoderAffichage() {
     int n = sscanf(kMsg, "%s %2X%2X%2X%2X", word, &code, &a, &b, &c) - 1;
     if (n < 2) return;
     switch (code) {
-    case 0x8A:
-        if (n < 4) return;
-        SbQ31CrG.valueA = int32_t(a);
-        SbQ31CrG.digitB = int32_t(b);
-        SbQ31CrG.digitC = int32_t(c);
-        break;
-    case 0x80:
-        if (n < 4) return;
-        SbQ31CrG.valueA = int32_t(a);
-        SbQ31CrG.digitB = Gen7SegmentsPattern(int(b));
-        SbQ31CrG.digitC = Gen7SegmentsPattern(int(c));
-        break;
-    case 0x81: SbQ31CrG.lightColour = int32_t(a); break;
-    case 0xF7: {
-        if (n < 4) return;
-        int index = 0;
-        for (int i = 0; i < 12; ++i)
-            if (int(a) == kColorLevels[i][0] && int(b) == kColorLevels[i][1] && int(c) == kColorLevels[i][2])
-                index = i;
-        SbQ31CrG.lightColour = index;
-        break;
-    }
-    default: break;
+        case 0x8A:
+            if (n < 4) return;
+            SbQ31CrG.valueA = int32_t(a);
+            SbQ31CrG.digitB = int32_t(b);
+            SbQ31CrG.digitC = int32_t(c);
+            break;
+        case 0x80:
+            if (n < 4) return;
+            SbQ31CrG.valueA = int32_t(a);
+            SbQ31CrG.digitB = Gen7SegmentsPattern(int(b));
+            SbQ31CrG.digitC = Gen7SegmentsPattern(int(c));
+            break;
+        case 0x81:
+            SbQ31CrG.lightColour = int32_t(a);
+            break;
+        case 0xF7: {
+            if (n < 4) return;
+            int index = 0;
+            for (int i = 0; i < 12; ++i)
+                if (int(a) == kColorLevels[i][0] && int(b) == kColorLevels[i][1] &&
+                    int(c) == kColorLevels[i][2])
+                    index = i;
+            SbQ31CrG.lightColour = index;
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -139,8 +148,10 @@ void SbComDecoderLeds() {
     char word[kSbComMessageMax];
     unsigned code = 0, value = 0;
     if (sscanf(kMsg, "%s %2X%2X", word, &code, &value) != 3) return;
-    if (code >= 0x80 && code <= 0xBB) SbQ31CrG.lights[code - 0x80] = int32_t(value);
-    else if (code == 0xF0) SbQ31CrG.lights.fill(int32_t(value));
+    if (code >= 0x80 && code <= 0xBB)
+        SbQ31CrG.lights[code - 0x80] = int32_t(value);
+    else if (code == 0xF0)
+        SbQ31CrG.lights.fill(int32_t(value));
     if (code == 0x80 && value != 0) SbQ31CrG.light0Flag = 1;
 }
 
@@ -184,22 +195,34 @@ void SbComTraiterIt() {
 void SbComDecoder() {
     const char* t = kMsg;
     auto is = [t](const char* type) { return t[0] == type[0] && t[1] == type[1]; };
-    if (is("AK")) DecoderAck();
+    if (is("AK"))
+        DecoderAck();
     else if (is("&P")) {
         char word[kSbComMessageMax];
         unsigned no = 0;
         if (sscanf(kMsg, "%s %u", word, &no) == 2) SbComDecoderParam(no);
-    } else if (is("SN")) DecoderSN();
-    else if (is("ID")) DecoderID();
-    else if (is("OP")) DecoderOP();
-    else if (is("CL")) DecoderCL();
-    else if (is("&D")) SbComDecoderAffichage();
-    else if (is("&C")) SbComDecoderLeds();
-    else if (is("&E")) DecoderEtat();
-    else if (is("&N")) DecoderAiguilles();
-    else if (is("&S")) SbComDecoderSon();
-    else if (is("TI")) SbComTraiterIt();
-    else if (Est(t, kTemps, std::size(kTemps))) SbComTraiterTemps();
+    } else if (is("SN"))
+        DecoderSN();
+    else if (is("ID"))
+        DecoderID();
+    else if (is("OP"))
+        DecoderOP();
+    else if (is("CL"))
+        DecoderCL();
+    else if (is("&D"))
+        SbComDecoderAffichage();
+    else if (is("&C"))
+        SbComDecoderLeds();
+    else if (is("&E"))
+        DecoderEtat();
+    else if (is("&N"))
+        DecoderAiguilles();
+    else if (is("&S"))
+        SbComDecoderSon();
+    else if (is("TI"))
+        SbComTraiterIt();
+    else if (Est(t, kTemps, std::size(kTemps)))
+        SbComTraiterTemps();
     // "DE", "DS" and unknown types: nothing to do.
 }
 

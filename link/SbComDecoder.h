@@ -12,15 +12,15 @@ extern char SbComMessageG[kSbComMessageMax];
 // last written; 0 when the program starts.
 extern int SbComVitesseCouranteG;
 
-void SbComDecoder();                  // dispatches SbComMessageG by type
-void SbComDecoderParam(unsigned no);  // "&P" reply for parameter no
-void SbComDecoderAffichage();         // "&D"
-void SbComDecoderLeds();              // "&C"
-void SbComDecoderSon();               // "&S"
-void SbComDecoderGsm();               // "&P 030" GSM item
+void SbComDecoder();                          // dispatches SbComMessageG by type
+void SbComDecoderParam(unsigned no);          // "&P" reply for parameter no
+void SbComDecoderAffichage();                 // "&D"
+void SbComDecoderLeds();                      // "&C"
+void SbComDecoderSon();                       // "&S"
+void SbComDecoderGsm();                       // "&P 030" GSM item
 void SbComDecoderTemps(SbChronoRec* record);  // fixed columns of a time message
-void SbComTraiterTemps();             // T=, T+, ... A=, A+, ...: a time for the times store
-void SbComTraiterIt();                // "TI": the reference time
+void SbComTraiterTemps();                     // T=, T+, ... A=, A+, ...: a time for the times store
+void SbComTraiterIt();                        // "TI": the reference time
 
 // Copies a payload into SbComMessageG (bounded) and decodes it.
 void SbComDecoderMessage(const char* payload);

@@ -27,7 +27,8 @@ void DecoderRun() {
     char word[kSbComMessageMax];
     unsigned no = 0;
     int v[6] = {};
-    int n = sscanf(kMsg, "%s %u %d %d %2d:%2d:%2d %5d", word, &no, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) - 2;
+    int n =
+        sscanf(kMsg, "%s %u %d %d %2d:%2d:%2d %5d", word, &no, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) - 2;
     SbComRun& r = SbComG.run;
     int32_t* fields[6] = {&r.current, &r.next, &r.hour, &r.minute, &r.second, &r.dayNumber};
     for (int i = 0; i < n && i < 6; ++i) *fields[i] = v[i];
@@ -52,9 +53,12 @@ void DecoderInput(unsigned no) {
     if (sscanf(kMsg, "%s %u %d %d", word, &n0, &k, &v) != 4) return;
     SbComInput* in = EntreeInput(k);
     if (!in) return;
-    if (no == 4) in->timeBase = v;
-    else if (no == 5) in->choice2 = v;
-    else in->enabled = v;
+    if (no == 4)
+        in->timeBase = v;
+    else if (no == 5)
+        in->choice2 = v;
+    else
+        in->enabled = v;
 }
 
 void DecoderParam8() {
@@ -72,8 +76,9 @@ void DecoderSynchro() {
     unsigned no = 0;
     int mode = 0, hour = 0, minute = 0, day = 0, month = 0, year = 0;
     unsigned status = 0;
-    int n = sscanf(kMsg, "%s %u %d %X %d:%d %d/%d/%d", word, &no, &mode, &status, &hour, &minute, &day, &month,
-                   &year) - 2;
+    int n = sscanf(kMsg, "%s %u %d %X %d:%d %d/%d/%d", word, &no, &mode, &status, &hour, &minute, &day,
+                   &month, &year) -
+            2;
     SbComSynchro& s = SbComG.synchro;
     if (n >= 1) s.mode = mode;
     if (n >= 2) s.status = int32_t(status);
@@ -115,8 +120,10 @@ void DecoderEthernetAd() {
     unsigned no = 0;
     int k = 0;
     if (sscanf(kMsg, "%s %u %d %s", word, &no, &k, text) < 3) return;
-    if (k == 0) StrCopy(SbComG.ethernet.address0, text);
-    else if (k == 1) StrCopy(SbComG.ethernet.address1, text);
+    if (k == 0)
+        StrCopy(SbComG.ethernet.address0, text);
+    else if (k == 1)
+        StrCopy(SbComG.ethernet.address1, text);
 }
 
 void DecoderGsmEtat() {
@@ -158,19 +165,32 @@ void DecoderGsmTexte() {
 // Fields of a start program in the order of parameters 102..113.
 int32_t* ChampProg(SbComProg& p, unsigned no) {
     switch (no) {
-    case 102: return &p.p102;
-    case 103: return &p.p103;
-    case 104: return &p.p104;
-    case 105: return &p.p105;
-    case 106: return &p.p106;
-    case 107: return &p.p107;
-    case 108: return &p.p108;
-    case 109: return &p.p109;
-    case 110: return &p.p110;
-    case 111: return &p.p111;
-    case 112: return &p.p112;
-    case 113: return &p.p113;
-    default: return nullptr;
+        case 102:
+            return &p.p102;
+        case 103:
+            return &p.p103;
+        case 104:
+            return &p.p104;
+        case 105:
+            return &p.p105;
+        case 106:
+            return &p.p106;
+        case 107:
+            return &p.p107;
+        case 108:
+            return &p.p108;
+        case 109:
+            return &p.p109;
+        case 110:
+            return &p.p110;
+        case 111:
+            return &p.p111;
+        case 112:
+            return &p.p112;
+        case 113:
+            return &p.p113;
+        default:
+            return nullptr;
     }
 }
 
@@ -183,8 +203,10 @@ void DecoderProg(unsigned no) {
                       : sscanf(kMsg, "%s %u %d %d", word, &n0, &prog, &v);
     if (n != 4 || prog < 0 || prog > 50) return;
     SbComProg& p = SbComG.progs[size_t(prog)];
-    if (no == 113) v = int(int8_t(uint8_t(hex & 0xFF)));
-    else if (no >= 107) v = int(int8_t(uint8_t(unsigned(v) & 0xFF)));  // signed seconds travel as a byte
+    if (no == 113)
+        v = int(int8_t(uint8_t(hex & 0xFF)));
+    else if (no >= 107)
+        v = int(int8_t(uint8_t(unsigned(v) & 0xFF)));  // signed seconds travel as a byte
     *ChampProg(p, no) = v;
 }
 
@@ -197,42 +219,90 @@ int32_t* SbComChampProg(SbComProg* prog, int no) {
 void SbComDecoderParam(unsigned no) {
     SbComParams& p = SbComG.params;
     switch (no) {
-    case 1: LireEntier(&p.precision); break;
-    case 2: LireEntier(&SbComG.mode); break;
-    case 3: DecoderRun(); break;
-    case 4: case 5: case 6: DecoderInput(no); break;
-    case 7: LireEntier(&p.field1); break;
-    case 8: DecoderParam8(); break;
-    case 9: LireEntier(&SbComG.synchro.timeZone); break;
-    case 10: DecoderSynchro(); break;
-    case 12: LireEntier(&p.field10); break;
-    case 16: {
-        char word[kSbComMessageMax];
-        unsigned n0 = 0;
-        int code = 0;
-        if (sscanf(kMsg, "%s %u %d", word, &n0, &code) == 3) {
-            p.speedCode = code;
-            SbComVitesseCouranteG = code;
+        case 1:
+            LireEntier(&p.precision);
+            break;
+        case 2:
+            LireEntier(&SbComG.mode);
+            break;
+        case 3:
+            DecoderRun();
+            break;
+        case 4:
+        case 5:
+        case 6:
+            DecoderInput(no);
+            break;
+        case 7:
+            LireEntier(&p.field1);
+            break;
+        case 8:
+            DecoderParam8();
+            break;
+        case 9:
+            LireEntier(&SbComG.synchro.timeZone);
+            break;
+        case 10:
+            DecoderSynchro();
+            break;
+        case 12:
+            LireEntier(&p.field10);
+            break;
+        case 16: {
+            char word[kSbComMessageMax];
+            unsigned n0 = 0;
+            int code = 0;
+            if (sscanf(kMsg, "%s %u %d", word, &n0, &code) == 3) {
+                p.speedCode = code;
+                SbComVitesseCouranteG = code;
+            }
+            break;
         }
-        break;
-    }
-    case 17: LireEntier(&p.field5); break;
-    case 18: LireEntier(&p.field6); break;
-    case 19: LireEntier(&p.field7); break;
-    case 20: LireEntier(&p.field8); break;
-    case 21: LireEntier(&p.field9); break;
-    case 23: DecoderParam23(); break;
-    case 28: DecoderExtension(); break;
-    case 29: DecoderParam29(); break;
-    case 30: SbComDecoderGsm(); break;
-    case 31: DecoderEthernetAd(); break;
-    case 34: DecoderGsmEtat(); break;
-    case 35: DecoderEthernetEtat(); break;
-    case 37: DecoderGsmTexte(); break;
-    case 101: LireEntier(&SbComG.currentProgram); break;
-    default:
-        if (no >= 102 && no <= 113) DecoderProg(no);
-        break;
+        case 17:
+            LireEntier(&p.field5);
+            break;
+        case 18:
+            LireEntier(&p.field6);
+            break;
+        case 19:
+            LireEntier(&p.field7);
+            break;
+        case 20:
+            LireEntier(&p.field8);
+            break;
+        case 21:
+            LireEntier(&p.field9);
+            break;
+        case 23:
+            DecoderParam23();
+            break;
+        case 28:
+            DecoderExtension();
+            break;
+        case 29:
+            DecoderParam29();
+            break;
+        case 30:
+            SbComDecoderGsm();
+            break;
+        case 31:
+            DecoderEthernetAd();
+            break;
+        case 34:
+            DecoderGsmEtat();
+            break;
+        case 35:
+            DecoderEthernetEtat();
+            break;
+        case 37:
+            DecoderGsmTexte();
+            break;
+        case 101:
+            LireEntier(&SbComG.currentProgram);
+            break;
+        default:
+            if (no >= 102 && no <= 113) DecoderProg(no);
+            break;
     }
 }
 

@@ -36,7 +36,10 @@ public:
     // (text then holds its first kSbComLigneMax bytes).
     using Recepteur = void (*)(void* context, const char* text, int length, bool tooLong);
     void Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context);
-    void Raz() { length_ = 0; tooLong_ = false; }
+    void Raz() {
+        length_ = 0;
+        tooLong_ = false;
+    }
 
 private:
     std::array<char, kSbComLigneMax + 1> line_{};

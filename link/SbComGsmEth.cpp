@@ -24,28 +24,44 @@ void Echange(const char* fmt, ...) {
 }
 
 void EcrireItem(char key) {
-    if (const int32_t* number = SbComGsmNombre(&SbComG.gsm, key)) Echange("WP %03d %c %d", 30, key, *number);
-    else if (const char* text = SbComGsmTexte(&SbComG.gsm, key)) SbComEcrireGsm(key, text);
+    if (const int32_t* number = SbComGsmNombre(&SbComG.gsm, key))
+        Echange("WP %03d %c %d", 30, key, *number);
+    else if (const char* text = SbComGsmTexte(&SbComG.gsm, key))
+        SbComEcrireGsm(key, text);
 }
 
 }  // namespace
 
 char* SbComGsmTexte(SbComGsm* gsm, char key) {
     switch (key) {
-    case '1': return gsm->first[0].text[0];
-    case '2': return gsm->first[0].text[1];
-    case '3': return gsm->first[0].text[2];
-    case 'a': return gsm->first[1].text[0];
-    case 'b': return gsm->first[1].text[1];
-    case 'c': return gsm->first[1].text[2];
-    case '4': return gsm->second[0].text[0];
-    case '7': return gsm->second[0].text[1];
-    case '8': return gsm->second[0].text[2];
-    case 'd': return gsm->second[1].text[0];
-    case 'f': return gsm->second[1].text[1];
-    case 'g': return gsm->second[1].text[2];
-    case '6': return gsm->common;
-    default: return nullptr;
+        case '1':
+            return gsm->first[0].text[0];
+        case '2':
+            return gsm->first[0].text[1];
+        case '3':
+            return gsm->first[0].text[2];
+        case 'a':
+            return gsm->first[1].text[0];
+        case 'b':
+            return gsm->first[1].text[1];
+        case 'c':
+            return gsm->first[1].text[2];
+        case '4':
+            return gsm->second[0].text[0];
+        case '7':
+            return gsm->second[0].text[1];
+        case '8':
+            return gsm->second[0].text[2];
+        case 'd':
+            return gsm->second[1].text[0];
+        case 'f':
+            return gsm->second[1].text[1];
+        case 'g':
+            return gsm->second[1].text[2];
+        case '6':
+            return gsm->common;
+        default:
+            return nullptr;
     }
 }
 
@@ -55,38 +71,52 @@ int32_t* SbComGsmNombre(SbComGsm* gsm, char key) {
     return nullptr;
 }
 
-void SbComLireEthernetAd(int k) { Echange("RP %03d %1d", 31, k); }
+void SbComLireEthernetAd(int k) {
+    Echange("RP %03d %1d", 31, k);
+}
 
 void SbComEcrireEthernetAd(int k, const char* address) {
     char text[24];
-    StrCopy(text, address);   // an address holds at most 23 characters
+    StrCopy(text, address);  // an address holds at most 23 characters
     Echange("WP %03d %1d %s", 31, k, text);
 }
 
-void SbComCommandeEthernet(int value) { Echange("WC %03d %1d", 11, value); }
-void SbComLireGsm(char key) { Echange("RP %03d %c", 30, key); }
-
-void SbComLireParamsGSM() {
-    for (char key : {'1', '2', '3', '4', '5', '6', '7', '8', 'a', 'b', 'c', 'd', 'e', 'f', 'g'}) SbComLireGsm(key);
+void SbComCommandeEthernet(int value) {
+    Echange("WC %03d %1d", 11, value);
+}
+void SbComLireGsm(char key) {
+    Echange("RP %03d %c", 30, key);
 }
 
-void SbComEffacerGsm() { Echange("WP %03d C", 30); }
+void SbComLireParamsGSM() {
+    for (char key : {'1', '2', '3', '4', '5', '6', '7', '8', 'a', 'b', 'c', 'd', 'e', 'f', 'g'})
+        SbComLireGsm(key);
+}
+
+void SbComEffacerGsm() {
+    Echange("WP %03d C", 30);
+}
 
 void SbComEcrireGsm(char key, const char* text) {
     char item[32];
-    StrCopy(item, text);   // an item holds at most 31 characters
+    StrCopy(item, text);  // an item holds at most 31 characters
     Echange("WP %03d %c %s", 30, key, item);
 }
 
 void SbComEcrireParamsGSM() {
     SbComEffacerGsm();
-    for (char key : {'6', '1', '2', '3', '4', '5', '7', '8', 'a', 'b', 'c', 'd', 'e', 'f', 'g'}) EcrireItem(key);
+    for (char key : {'6', '1', '2', '3', '4', '5', '7', '8', 'a', 'b', 'c', 'd', 'e', 'f', 'g'})
+        EcrireItem(key);
 }
 
-void SbComCommandeGSM(int value) { Echange("WC %03d %1d", 10, value); }
+void SbComCommandeGSM(int value) {
+    Echange("WC %03d %1d", 10, value);
+}
 
 void SbComBasculerGsm(int v) {
     bool on = (SbCrG.gsmStatus & 0x01) != 0;
-    if (v == 0 && on) SbComCommandeGSM(0);
-    else if (v > 0 && !on) SbComCommandeGSM(v);
+    if (v == 0 && on)
+        SbComCommandeGSM(0);
+    else if (v > 0 && !on)
+        SbComCommandeGSM(v);
 }

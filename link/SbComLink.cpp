@@ -15,10 +15,18 @@
 
 namespace {
 
-int EcrireRuntime(const char* frame, int length) { return ComWrt(SbComG.port, frame, length); }
-int EtatRuntime() { return GetComStat(SbComG.port); }
-void EvenementsRuntime() { ProcessSystemEvents(); }
-double HorlogeRuntime() { return Timer(); }
+int EcrireRuntime(const char* frame, int length) {
+    return ComWrt(SbComG.port, frame, length);
+}
+int EtatRuntime() {
+    return GetComStat(SbComG.port);
+}
+void EvenementsRuntime() {
+    ProcessSystemEvents();
+}
+double HorlogeRuntime() {
+    return Timer();
+}
 
 const SbComPortOps kRuntime = {EcrireRuntime, EtatRuntime, EvenementsRuntime, HorlogeRuntime};
 const SbComPortOps* g_ops = &kRuntime;
@@ -60,7 +68,9 @@ bool UnSeulEntier(const char* fmt) {
 
 }  // namespace
 
-void SbComInstallerPort(const SbComPortOps* ops) { g_ops = ops ? ops : &kRuntime; }
+void SbComInstallerPort(const SbComPortOps* ops) {
+    g_ops = ops ? ops : &kRuntime;
+}
 
 void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size) {
     if (UnSeulEntier(entry)) {
@@ -131,8 +141,8 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
         if (r == 1) {
             SbComDecoder();
             ++SbComLignesDecodeesG;
-        }
-        else if (r < 0) break;   // the port itself failed: the next LF event tries again
+        } else if (r < 0)
+            break;  // the port itself failed: the next LF event tries again
     }
 }
 

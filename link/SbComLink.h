@@ -5,15 +5,15 @@
 #include "link/SbComFrame.h"
 
 // Opening, closing.
-int SbComOuvrir(int mode);          // 0 success, 1 failure or closed
-int SbComOuvrirPort();              // 0 success, 1 port error, 2 no answer to "SN"
-void SbComErreurPort(int result);   // records the opening error (title 3, text 10 or 11)
-void SbComQuitter();                // closes the link and resets its run-time fields
+int SbComOuvrir(int mode);         // 0 success, 1 failure or closed
+int SbComOuvrirPort();             // 0 success, 1 port error, 2 no answer to "SN"
+void SbComErreurPort(int result);  // records the opening error (title 3, text 10 or 11)
+void SbComQuitter();               // closes the link and resets its run-time fields
 
 // Transmission.
-void SbComEnvoyerTrame(const char* payload);   // frames and writes one payload
-void SbComEmission(const char* payload);       // hands a command to the link, arms the wait
-void SbComAttendreAck();                       // waits up to 5 s for "AK"
+void SbComEnvoyerTrame(const char* payload);  // frames and writes one payload
+void SbComEmission(const char* payload);      // hands a command to the link, arms the wait
+void SbComAttendreAck();                      // waits up to 5 s for "AK"
 inline constexpr double kSbComAttenteAck = 5.0;
 
 // Reception: the LF callback installed on the port, and one checked line into SbComMessageG.
@@ -31,11 +31,11 @@ void SbComSurveiller();
 // tests install their own to capture the literal frames and answer in the wait.
 struct SbComPortOps {
     int (*ecrire)(const char* frame, int length);  // bytes written, < 0 on error
-    int (*etat)();                                  // port error status, 0 when clear
-    void (*evenements)();                           // one pass of event processing in the wait
-    double (*horloge)();                            // seconds
+    int (*etat)();                                 // port error status, 0 when clear
+    void (*evenements)();                          // one pass of event processing in the wait
+    double (*horloge)();                           // seconds
 };
-void SbComInstallerPort(const SbComPortOps* ops);   // nullptr restores the run-time's
+void SbComInstallerPort(const SbComPortOps* ops);  // nullptr restores the run-time's
 
 // Formats GMesComG entry 10 or 11 with the port number. The entry is used as a
 // format only when it holds exactly one integer conversion and nothing else;

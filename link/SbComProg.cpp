@@ -18,10 +18,14 @@ int SbComFormerEcrireProg(int no, int prog, char* out, unsigned size) {
     if (!field) return 0;
     int v = *field;
     unsigned low = unsigned(v) & 0xFF;
-    if (no == 102 || no == 103) StrFormat(out, size, "WP %03d %02d %04d", no, prog, v);
-    else if (no >= 104 && no <= 106) StrFormat(out, size, "WP %03d %02d %02d", no, prog, v);
-    else if (no == 113) StrFormat(out, size, "WP %03d %02d %02x", no, prog, low);
-    else StrFormat(out, size, "WP %03d %02d %03d", no, prog, int(low));
+    if (no == 102 || no == 103)
+        StrFormat(out, size, "WP %03d %02d %04d", no, prog, v);
+    else if (no >= 104 && no <= 106)
+        StrFormat(out, size, "WP %03d %02d %02d", no, prog, v);
+    else if (no == 113)
+        StrFormat(out, size, "WP %03d %02d %02x", no, prog, low);
+    else
+        StrFormat(out, size, "WP %03d %02d %03d", no, prog, int(low));
     return 1;
 }
 

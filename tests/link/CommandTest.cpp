@@ -70,16 +70,16 @@ TEST_F(LinkTest, InputWritesCompetitorNumberKeysAndActions) {
     in.choice2 = 1;
     in.enabled = 1;
     SbComEcrireInput(2);
-    SbComEcrireInputParam(4, 9);   // no such input: nothing
+    SbComEcrireInputParam(4, 9);  // no such input: nothing
     SbComEcrireNumConcurrent(1, 42);
     Q31ComCommandeKey(0x04);
     Q31ComCommandeKey(0x20);
     SbComCommandeInput(3);
     SbComCommandeChargerManche(3, 1);
     SbComCommandeChargerManche(12, 0x1ab);
-    EXPECT_EQ(Payloads(), (Strings{"WP 004 02 0100", "WP 005 02 1", "WP 006 02 1", "WP 026 01   42",
-                                   "WC 009 00400", "WC 009 02000", "WC 008 03", "WC 012 03 0001",
-                                   "WC 012 12 01ab"}));
+    EXPECT_EQ(Payloads(),
+              (Strings{"WP 004 02 0100", "WP 005 02 1", "WP 006 02 1", "WP 026 01   42", "WC 009 00400",
+                       "WC 009 02000", "WC 008 03", "WC 012 03 0001", "WC 012 12 01ab"}));
 }
 
 TEST_F(LinkTest, ActionTable) {
@@ -124,7 +124,7 @@ TEST_F(LinkTest, ProgramPayloads) {
     SbComG.progs[4].p112 = -5;
     Q31ComEcrireProgParam(112, 4);
     Q31ComEcrireProgParam(106, 4);
-    Q31ComEcrireProgParam(102, 51);   // no such program: nothing
+    Q31ComEcrireProgParam(102, 51);  // no such program: nothing
     Q31ComEcrireProgParam(114, 4);
     EXPECT_EQ(Payloads(), (Strings{"WP 107 01 246", "WP 113 01 01", "WP 102 04 0120", "WP 113 04 fb",
                                    "WP 112 04 251", "WP 106 04 00"}));
@@ -132,10 +132,11 @@ TEST_F(LinkTest, ProgramPayloads) {
 
 TEST_F(LinkTest, WholeProgramReadAndWrite) {
     Q31ComLireProg(0);
-    EXPECT_EQ(Payloads(), (Strings{"RP 102 00", "RP 103 00", "RP 104 00", "RP 105 00", "RP 107 00", "RP 108 00",
-                                   "RP 109 00", "RP 110 00", "RP 111 00", "RP 112 00", "RP 113 00"}));
+    EXPECT_EQ(Payloads(),
+              (Strings{"RP 102 00", "RP 103 00", "RP 104 00", "RP 105 00", "RP 107 00", "RP 108 00",
+                       "RP 109 00", "RP 110 00", "RP 111 00", "RP 112 00", "RP 113 00"}));
     S().frames.clear();
-    Q31ComEcrireProg(1);   // defaults of "Alpine Ski"
+    Q31ComEcrireProg(1);  // defaults of "Alpine Ski"
     EXPECT_EQ(Payloads(), (Strings{"WP 102 01 0060", "WP 103 01 0030", "WP 104 01 60", "WP 105 01 00",
                                    "WP 107 01 246", "WP 108 01 251", "WP 109 01 000", "WP 110 01 251",
                                    "WP 111 01 246", "WP 112 01 005", "WP 113 01 00"}));
@@ -166,10 +167,10 @@ TEST_F(LinkTest, GsmAndEthernetPayloads) {
 }
 
 TEST_F(LinkTest, GsmSwitchFollowsTheModuleState) {
-    SbCrG.gsmStatus = 0x01;   // on
+    SbCrG.gsmStatus = 0x01;  // on
     SbComBasculerGsm(0);
     SbComBasculerGsm(2);
-    SbCrG.gsmStatus = 0x00;   // off
+    SbCrG.gsmStatus = 0x00;  // off
     SbComBasculerGsm(0);
     SbComBasculerGsm(3);
     EXPECT_EQ(Payloads(), (Strings{"WC 010 0", "WC 010 3"}));
@@ -213,10 +214,10 @@ TEST_F(LinkTest, TimeOutLeavesTheLinkMuteUntilCleared) {
 }
 
 TEST_F(LinkTest, CommandWhileAnotherIsPendingIsDropped) {
-    SbComEmission("RP 001");   // not waited for
-    SbComLireParam(2);         // dropped; waits for the remainder of the first
+    SbComEmission("RP 001");  // not waited for
+    SbComLireParam(2);        // dropped; waits for the remainder of the first
     EXPECT_EQ(Payloads(), (Strings{"RP 001"}));
-    EXPECT_EQ(SbComAckPendingG, 0);   // the first one's "AK" ended the wait
+    EXPECT_EQ(SbComAckPendingG, 0);  // the first one's "AK" ended the wait
     EXPECT_EQ(SbComErreur(), 0);
 }
 

@@ -10,18 +10,24 @@
 using linkfake::LinkTest;
 
 namespace {
-void D(const char* payload) { SbComDecoderMessage(payload); }
+void D(const char* payload) {
+    SbComDecoderMessage(payload);
+}
 }  // namespace
 
 TEST_F(LinkTest, PlainParameters) {
-    struct Case { const char* reply; const int32_t* field; int value; };
+    struct Case {
+        const char* reply;
+        const int32_t* field;
+        int value;
+    };
     const SbComParams& p = SbComG.params;
-    for (Case c : {Case{"&P 001 4", &p.precision, 4}, Case{"&P 002 1", &SbComG.mode, 1},
-                   Case{"&P 007 6", &p.field1, 6}, Case{"&P 009 19", &SbComG.synchro.timeZone, 19},
-                   Case{"&P 012 0", &p.field10, 0}, Case{"&P 017 7", &p.field5, 7},
-                   Case{"&P 018 8", &p.field6, 8}, Case{"&P 019 9", &p.field7, 9},
-                   Case{"&P 020 5", &p.field8, 5}, Case{"&P 021 4", &p.field9, 4},
-                   Case{"&P 101 33", &SbComG.currentProgram, 33}}) {
+    for (Case c :
+         {Case{"&P 001 4", &p.precision, 4}, Case{"&P 002 1", &SbComG.mode, 1},
+          Case{"&P 007 6", &p.field1, 6}, Case{"&P 009 19", &SbComG.synchro.timeZone, 19},
+          Case{"&P 012 0", &p.field10, 0}, Case{"&P 017 7", &p.field5, 7}, Case{"&P 018 8", &p.field6, 8},
+          Case{"&P 019 9", &p.field7, 9}, Case{"&P 020 5", &p.field8, 5}, Case{"&P 021 4", &p.field9, 4},
+          Case{"&P 101 33", &SbComG.currentProgram, 33}}) {
         D(c.reply);
         EXPECT_EQ(*c.field, c.value) << c.reply;
     }
@@ -96,11 +102,11 @@ TEST_F(LinkTest, GsmItemsAndReports) {
     EXPECT_EQ(SbComG.gsm.second[1].number, 2000);
     D("&P 030 6 +41791234567");
     EXPECT_STREQ(SbComG.gsm.common, "+41791234567");
-    D("&P 030 g two words");   // read word by word
+    D("&P 030 g two words");  // read word by word
     EXPECT_STREQ(SbComG.gsm.second[1].text[2], "two");
-    D("&P 030 2");             // an item without text becomes empty
+    D("&P 030 2");  // an item without text becomes empty
     EXPECT_STREQ(SbComG.gsm.first[0].text[1], "");
-    D("&P 030 c 0123456789012345678901234567890123456789");   // kept to 31 characters
+    D("&P 030 c 0123456789012345678901234567890123456789");  // kept to 31 characters
     EXPECT_EQ(strlen(SbComG.gsm.first[1].text[2]), 31u);
 
     D("&P 034 4B 17");
@@ -123,7 +129,7 @@ TEST_F(LinkTest, GsmTextInParts) {
     EXPECT_EQ(SbCrG.gsmTextReady, 1);
     EXPECT_EQ(SbCrG.gsmTextPart, 1);
     for (int i = 0; i < 10; ++i) D("&P 037 2 0123456789012345678901234567890123456789012345678901");
-    EXPECT_EQ(strlen(SbCrG.gsmText), 255u);   // what does not fit is dropped
+    EXPECT_EQ(strlen(SbCrG.gsmText), 255u);  // what does not fit is dropped
     D("&P 037 0 NEW");
     EXPECT_STREQ(SbCrG.gsmText, "NEW");
 }

@@ -15,7 +15,9 @@ using linkfake::LinkTest;
 using linkfake::Recevoir;
 
 namespace {
-void D(const char* payload) { SbComDecoderMessage(payload); }
+void D(const char* payload) {
+    SbComDecoderMessage(payload);
+}
 }  // namespace
 
 TEST_F(LinkTest, AcknowledgementClearsTheWaitAndRefusalsSetErrors) {
@@ -25,13 +27,17 @@ TEST_F(LinkTest, AcknowledgementClearsTheWaitAndRefusalsSetErrors) {
     EXPECT_EQ(SbComErreur(), 0);
 
     SbComAckPendingG = 1;
-    Recevoir("AK\t008D\r\n");   // wrong check: the acknowledgement is not seen
+    Recevoir("AK\t008D\r\n");  // wrong check: the acknowledgement is not seen
     EXPECT_EQ(SbComAckPendingG, 1);
     EXPECT_EQ(Texte(), "E13");
 }
 
 TEST_F(LinkTest, AcknowledgementStatuses) {
-    struct Case { const char* payload; int error; const char* text; };
+    struct Case {
+        const char* payload;
+        int error;
+        const char* text;
+    };
     for (Case c : {Case{"AK", 0, ""}, Case{"AK X", 0, ""}, Case{"AK F", 1, "E6"}, Case{"AK R", 1, "E7"}}) {
         SbComG.linkState = 0;
         SbComDeplanter();
@@ -52,7 +58,7 @@ TEST_F(LinkTest, IdentityAndRuns) {
     EXPECT_EQ(SbComG.serialNumber, 1234);
     EXPECT_STREQ(SbComG.family, "QS310");
     EXPECT_STREQ(SbComG.version, "V110");
-    D("SN 77 FAMILYTOOLONG V1234567890");   // texts kept to 7 characters
+    D("SN 77 FAMILYTOOLONG V1234567890");  // texts kept to 7 characters
     EXPECT_STREQ(SbComG.family, "FAMILYT");
     EXPECT_STREQ(SbComG.version, "V123456");
     D("ID 99");
@@ -84,7 +90,7 @@ TEST_F(LinkTest, SecondLightsAndLightZeroFlag) {
     D("&C BB05");
     EXPECT_EQ(SbQ31CrG.lights[59], 5);
     SbQ31Cr before = SbQ31CrG;
-    D("&C BC07");   // beyond light 59
+    D("&C BC07");  // beyond light 59
     D("&C 7F07");
     EXPECT_EQ(memcmp(&before, &SbQ31CrG, sizeof before), 0);
 }
@@ -97,10 +103,10 @@ TEST_F(LinkTest, StatusFlagsAndHands) {
     EXPECT_EQ(SbQ31CrG.status2, 0);
     EXPECT_EQ(SbQ31CrG.status3, 0);
     EXPECT_EQ(SbQ31CrG.status4, 1);
-    D("&N 2D1E");   // 45 / 3, 30
+    D("&N 2D1E");  // 45 / 3, 30
     EXPECT_EQ(SbQ31CrG.hourHand, 15);
     EXPECT_EQ(SbQ31CrG.minuteHand, 30);
-    D("&N FFFF");   // positions wrap on the 60 lights
+    D("&N FFFF");  // positions wrap on the 60 lights
     EXPECT_EQ(SbQ31CrG.hourHand, 85 % 60);
     EXPECT_EQ(SbQ31CrG.minuteHand, 255 % 60);
 }
@@ -110,11 +116,11 @@ TEST_F(LinkTest, DisplayDigitsAndColour) {
     EXPECT_EQ(SbQ31CrG.valueA, 0);
     EXPECT_EQ(SbQ31CrG.digitB, 0x06);
     EXPECT_EQ(SbQ31CrG.digitC, 0x5B);
-    D("&D 8A013F06");   // patterns given directly
+    D("&D 8A013F06");  // patterns given directly
     EXPECT_EQ(SbQ31CrG.valueA, 1);
     EXPECT_EQ(SbQ31CrG.digitB, 0x3F);
     EXPECT_EQ(SbQ31CrG.digitC, 0x06);
-    D("&D 80001011");   // code 16 is the middle bar, 17 has no pattern: blank
+    D("&D 80001011");  // code 16 is the middle bar, 17 has no pattern: blank
     EXPECT_EQ(SbQ31CrG.digitB, 0x01);
     EXPECT_EQ(SbQ31CrG.digitC, 0x00);
     D("&D 80000BFF");
@@ -129,12 +135,12 @@ TEST_F(LinkTest, DisplayDigitsAndColour) {
     EXPECT_EQ(SbQ31CrG.lightColour, 0);
     D("&D 8105");
     EXPECT_EQ(SbQ31CrG.lightColour, 5);
-    D("&D 90070707");   // unknown code
+    D("&D 90070707");  // unknown code
     EXPECT_EQ(SbQ31CrG.lightColour, 5);
 }
 
 TEST_F(LinkTest, SoundRequest) {
-    D("&S 10D05");   // b = 0x0D: tone 3, mode 1; duration 5 -> 50
+    D("&S 10D05");  // b = 0x0D: tone 3, mode 1; duration 5 -> 50
     EXPECT_EQ(SbCrG.soundRequest, 1);
     EXPECT_EQ(SbCrG.soundNumber, 3);
     EXPECT_EQ(SbCrG.soundMode, 1);
@@ -165,7 +171,7 @@ TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
     EXPECT_EQ(t.Secondes, 45);
     EXPECT_EQ(t.Fraction, 12345);
     EXPECT_EQ(t.Complement, 99);
-    EXPECT_EQ(got[1].Concurrent, 0);   // blank column
+    EXPECT_EQ(got[1].Concurrent, 0);  // blank column
     EXPECT_EQ(got[1].Canal, '5');
     EXPECT_EQ(got[1].Fraction, 1);
     EXPECT_EQ(got[1].Complement, 0);
@@ -205,9 +211,28 @@ TEST_F(LinkTest, IgnoredMessagesChangeNothing) {
     SbChronoViderRecus();
     SbCom before = SbComG;
     SbQ31Cr crBefore = SbQ31CrG;
-    for (const char* m : {"DE 1", "DS 2", "ZZ top", "", "&P", "&P 011 5", "&P 000 1", "&P 114 01 5", "&P 999 1",
-                          "&P 004 7 1234", "&P 028 4 1", "&P 107 51 5", "&P 031 2 1.2.3.4", "&P 030 z abc", "&D",
-                          "&C", "&E", "&N", "&S 1", "OP", "SN", "ID x"}) {
+    for (const char* m : {"DE 1",
+                          "DS 2",
+                          "ZZ top",
+                          "",
+                          "&P",
+                          "&P 011 5",
+                          "&P 000 1",
+                          "&P 114 01 5",
+                          "&P 999 1",
+                          "&P 004 7 1234",
+                          "&P 028 4 1",
+                          "&P 107 51 5",
+                          "&P 031 2 1.2.3.4",
+                          "&P 030 z abc",
+                          "&D",
+                          "&C",
+                          "&E",
+                          "&N",
+                          "&S 1",
+                          "OP",
+                          "SN",
+                          "ID x"}) {
         D(m);
     }
     EXPECT_EQ(memcmp(&before, &SbComG, sizeof before), 0);

@@ -26,8 +26,10 @@ struct Lignes {
 void Collecter(void* context, const char* text, int length, bool tooLong) {
     auto* l = static_cast<Lignes*>(context);
     char message[kSbComMessageMax];
-    if (SbComAccepterLigne(text, length, tooLong, message)) l->accepted.emplace_back(message);
-    else ++l->rejected;
+    if (SbComAccepterLigne(text, length, tooLong, message))
+        l->accepted.emplace_back(message);
+    else
+        ++l->rejected;
 }
 
 }  // namespace
@@ -52,7 +54,9 @@ TEST(LinkFrame, LongestPayloadFitsTheFrameBuffer) {
     std::string payload(247, 'z');
     std::string frame = Trame(payload.c_str());
     ASSERT_EQ(frame.size(), 255u);
-    EXPECT_EQ(frame.substr(frame.size() - 7), "\t" "75B6\r\n");   // 247 x 0x7A
+    EXPECT_EQ(frame.substr(frame.size() - 7),
+              "\t"
+              "75B6\r\n");  // 247 x 0x7A
 }
 
 TEST_F(LinkTest, ReceivedLineCheck) {
@@ -62,7 +66,7 @@ TEST_F(LinkTest, ReceivedLineCheck) {
     EXPECT_STREQ(message, "AK");
     EXPECT_EQ(SbComErreur(), 0);
 
-    std::string lowerCase = "AK\t008c\r";   // digits in either case
+    std::string lowerCase = "AK\t008c\r";  // digits in either case
     EXPECT_EQ(SbComVerifierLigne(lowerCase.data(), int(lowerCase.size()), message), 1);
     std::string shortCheck = "AK\t8C\r";
     EXPECT_EQ(SbComVerifierLigne(shortCheck.data(), int(shortCheck.size()), message), 1);
@@ -83,7 +87,7 @@ TEST_F(LinkTest, LinesWithoutTabOrWithLongPayloadAreRejected) {
 
     std::string p63(63, 'x');
     std::string ok = Ligne(p63);
-    ok.pop_back();   // LF removed by the reader
+    ok.pop_back();  // LF removed by the reader
     EXPECT_EQ(SbComVerifierLigne(ok.data(), int(ok.size()), message), 1);
     EXPECT_EQ(std::string(message), p63);
 
@@ -94,20 +98,22 @@ TEST_F(LinkTest, LinesWithoutTabOrWithLongPayloadAreRejected) {
 }
 
 TEST_F(LinkTest, ReaderCutsAnyChunkingIntoTheSameLines) {
-    std::string stream = Ligne("AK") + Ligne("&P 001 3") + "garbage\x01\xff\r\n" + Ligne("&E 1E") + Ligne("CL 3");
+    std::string stream =
+        Ligne("AK") + Ligne("&P 001 3") + "garbage\x01\xff\r\n" + Ligne("&E 1E") + Ligne("CL 3");
     for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(64), stream.size()}) {
         SbComLecteurLignes reader;
         Lignes got;
         for (size_t i = 0; i < stream.size(); i += chunk)
             reader.Alimenter(stream.data() + i, std::min(chunk, stream.size() - i), Collecter, &got);
-        EXPECT_EQ(got.accepted, (std::vector<std::string>{"AK", "&P 001 3", "&E 1E", "CL 3"})) << "chunk " << chunk;
+        EXPECT_EQ(got.accepted, (std::vector<std::string>{"AK", "&P 001 3", "&E 1E", "CL 3"}))
+            << "chunk " << chunk;
         EXPECT_EQ(got.rejected, 1) << "chunk " << chunk;
     }
 }
 
 TEST_F(LinkTest, OverLongLineIsRejectedAndTheNextLineIsRead) {
     std::string longLine = std::string(300, 'A') + "\t0000\r\n";
-    std::string exact = Ligne(std::string(63, 'B'));   // short payload, fine
+    std::string exact = Ligne(std::string(63, 'B'));  // short payload, fine
     std::string stream = Ligne("AK") + longLine + exact + Ligne("ID 42");
     SbComLecteurLignes reader;
     Lignes got;
@@ -120,8 +126,8 @@ TEST_F(LinkTest, OverLongLineIsRejectedAndTheNextLineIsRead) {
     EXPECT_EQ(Texte(), "E13");
 
     // 256 bytes before the LF is still a line; 257 is not.
-    std::string fits = std::string(250, 'C') + "\t0000\r";   // 256 bytes
-    std::string over = std::string(251, 'C') + "\t0000\r";   // 257 bytes
+    std::string fits = std::string(250, 'C') + "\t0000\r";  // 256 bytes
+    std::string over = std::string(251, 'C') + "\t0000\r";  // 257 bytes
     SbComLecteurLignes r2;
     auto probe = [](void* ctx, const char*, int length, bool tooLong) {
         auto* v = static_cast<std::vector<std::pair<int, bool>>*>(ctx);

@@ -30,7 +30,9 @@ int Ecrire(const char* frame, int length) {
     return length;
 }
 
-int Etat() { return S().portStatus; }
+int Etat() {
+    return S().portStatus;
+}
 
 // The clock answers on the first event pass after a frame.
 void Evenements() {
@@ -72,7 +74,9 @@ std::vector<std::string> Payloads() {
     return out;
 }
 
-void Recevoir(const std::string& bytes) { g_reader.Alimenter(bytes.data(), bytes.size(), Livrer, nullptr); }
+void Recevoir(const std::string& bytes) {
+    g_reader.Alimenter(bytes.data(), bytes.size(), Livrer, nullptr);
+}
 
 std::string Ligne(const std::string& payload) {
     char check[8];
@@ -94,7 +98,7 @@ void LinkTest::SetUp() {
     SbComInstallerPort(&kOps);
     SbComAckPendingG = 0;
     uint8_t state = SbComG.linkState;
-    SbComG.linkState = 0;   // clear the error without touching a port
+    SbComG.linkState = 0;  // clear the error without touching a port
     SbComDeplanter();
     SbComG.linkState = state;
 }

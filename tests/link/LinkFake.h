@@ -2,24 +2,24 @@
 // script during the acknowledgement wait, and runs a clock that tests advance.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "link/SbComFrame.h"
 
 namespace linkfake {
 
 struct State {
-    std::vector<std::string> frames;   // literal bytes of each frame written
-    std::deque<std::string> replies;   // bytes the clock sends after the next frame, one entry per frame
-    bool autoAck = true;               // answer "AK" to every frame that has no scripted reply
-    int writeResult = 0;               // < 0: the write fails with that code
-    int portStatus = 0;                // non-zero: the port's error status never clears
-    double now = 100.0;                // seconds
-    int waitPasses = 0;                // event passes made by the acknowledgement wait
+    std::vector<std::string> frames;  // literal bytes of each frame written
+    std::deque<std::string> replies;  // bytes the clock sends after the next frame, one entry per frame
+    bool autoAck = true;              // answer "AK" to every frame that has no scripted reply
+    int writeResult = 0;              // < 0: the write fails with that code
+    int portStatus = 0;               // non-zero: the port's error status never clears
+    double now = 100.0;               // seconds
+    int waitPasses = 0;               // event passes made by the acknowledgement wait
 };
 State& S();
 

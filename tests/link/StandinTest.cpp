@@ -1,5 +1,6 @@
 // End to end: the link against the stand-in clock over a pseudo-terminal.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,8 +11,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "chrono/SbChrono.h"
 #include "link/SbComCommandes.h"
@@ -102,7 +101,7 @@ protected:
         SbComValDefaut(&SbComG);
         SbComG.port = 5;
         SbComG.speed = 9600;
-        SbComVitesseCouranteG = 1;   // the stand-in starts at code 1 (9600 bit/s)
+        SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
         clock_ = std::make_unique<StandinClock>(*dir_);
         if (!clock_->Running()) GTEST_SKIP() << "stand-in clock not available";
     }
@@ -145,8 +144,8 @@ TEST_F(LinkStandin, OpenIdentityAndStartUpReads) {
     SbComG.p8Number = 0;
     Q31ComInitLireParam();
     EXPECT_EQ(SbComErreur(), 0) << Texte();
-    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
-                                       "RP 028 1", "RP 028 2", "RP 028 3"}));
+    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001",
+                                       "RP 008", "RP 028 1", "RP 028 2", "RP 028 3"}));
     EXPECT_EQ(SbComG.extensions[0], 1);
     EXPECT_EQ(SbComG.extensions[1], 2);
     EXPECT_EQ(SbComG.extensions[2], 0);
@@ -185,7 +184,7 @@ TEST_F(LinkStandin, WritesAreReadBack) {
 
 TEST_F(LinkStandin, RunsAndTimesFromInputImpulses) {
     Ouvrir();
-    SbComCommande(2);   // open the next run
+    SbComCommande(2);  // open the next run
     EXPECT_EQ(SbComG.run.current, 1);
     EXPECT_EQ(SbComG.run.next, 2);
     SbChronoViderRecus();
@@ -194,7 +193,7 @@ TEST_F(LinkStandin, RunsAndTimesFromInputImpulses) {
     ASSERT_EQ(SbChronoRecus().size(), 1u);
     EXPECT_EQ(SbChronoRecus()[0].Canal, '2');
     EXPECT_EQ(SbCrG.channel[1], 1);
-    SbComChargerManche(1);   // the run's times again
+    SbComChargerManche(1);  // the run's times again
     EXPECT_EQ(SbChronoRecus().size(), 2u);
     SbComCommande(1);
     EXPECT_EQ(SbComG.run.current, 0);
@@ -239,7 +238,7 @@ TEST_F(LinkStandin, NoAcknowledgementTimesOut) {
     SbComLireParam(1);
     EXPECT_EQ(Texte(), "E5");
     EXPECT_EQ(SbComAckPendingG, 1);
-    SbComLireParam(2);   // mute until cleared
+    SbComLireParam(2);  // mute until cleared
     Strings wire = clock_->Wire();
     EXPECT_EQ(wire.back(), "RP 001");
 }
@@ -285,15 +284,18 @@ TEST_F(LinkStandin, StandinSpeaksLiteralFrames) {
     ASSERT_GE(fd, 0);
     const std::string ask = "#SN\t00A1\r\n#WP 113 01 fb\t02C5\r\n#RP 113 01\t01D8\r\n";
     ASSERT_EQ(write(fd, ask.data(), ask.size()), ssize_t(ask.size()));
-    const std::string expect = "SN 1234 QS310 V110\t03EB\r\nAK\t008C\r\nAK\t008C\r\n&P 113 01 fb\t0294\r\nAK\t008C\r\n";
+    const std::string expect =
+        "SN 1234 QS310 V110\t03EB\r\nAK\t008C\r\nAK\t008C\r\n&P 113 01 fb\t0294\r\nAK\t008C\r\n";
     std::string got;
     double end = Timer() + 3.0;
     while (got.size() < expect.size() && Timer() < end) {
         char buf[256];
         fcntl(fd, F_SETFL, O_NONBLOCK);
         ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) got.append(buf, size_t(n));
-        else usleep(5000);
+        if (n > 0)
+            got.append(buf, size_t(n));
+        else
+            usleep(5000);
     }
     close(fd);
     EXPECT_EQ(got, expect);
@@ -305,7 +307,7 @@ TEST_F(LinkStandin, SpontaneousMessagesMirrorTheCountdown) {
     SbQ31CrG.lightColour = -1;
     SbComActiveMsg(1);
     StandinClock::Pause(1.5);
-    EXPECT_EQ(SbQ31CrG.status1, 1);      // program running
+    EXPECT_EQ(SbQ31CrG.status1, 1);       // program running
     EXPECT_NE(SbQ31CrG.lightColour, -1);  // big light set
     int lit = 0;
     for (int v : SbQ31CrG.lights) lit += v != 0;

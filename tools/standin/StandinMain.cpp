@@ -109,7 +109,7 @@ struct Standin {
 
     void OnCommand(const std::string& payload, bool ok) {
         log.Add(ok ? payload : "?" + payload);
-        if (!ok) return;   // a damaged frame: the clock stays silent, the program times out
+        if (!ok) return;  // a damaged frame: the clock stays silent, the program times out
         ++commands;
         if (hangupAfter >= 0 && commands >= hangupAfter) {
             HangUp();
@@ -154,27 +154,37 @@ struct Standin {
         char word[32] = {}, arg[512] = {};
         sscanf(line.c_str(), "%31s %511[^\n]", word, arg);
         std::string w = word;
-        if (w == "noack") noAck = strcmp(arg, "off") != 0;
-        else if (w == "ack") ackNext = arg[0] == 'F' || arg[0] == 'R' ? arg[0] : 0;
-        else if (w == "badcheck") badCheck = atoi(arg);
-        else if (w == "garbage") SendRaw("\x01\x7f garbage \xff\xfe\r\n");
-        else if (w == "longline") SendRaw(std::string(300, 'L') + "\t0000\r\n");
-        else if (w == "delay") delay = atof(arg) / 1000.0;
+        if (w == "noack")
+            noAck = strcmp(arg, "off") != 0;
+        else if (w == "ack")
+            ackNext = arg[0] == 'F' || arg[0] == 'R' ? arg[0] : 0;
+        else if (w == "badcheck")
+            badCheck = atoi(arg);
+        else if (w == "garbage")
+            SendRaw("\x01\x7f garbage \xff\xfe\r\n");
+        else if (w == "longline")
+            SendRaw(std::string(300, 'L') + "\t0000\r\n");
+        else if (w == "delay")
+            delay = atof(arg) / 1000.0;
         else if (w == "flood") {
             double rate = 0;
             long count = 0;
             sscanf(arg, "%lf %ld", &rate, &count);
             StartFlood(rate, count);
-        } else if (w == "send") Send(arg, Now());
+        } else if (w == "send")
+            Send(arg, Now());
         else if (w == "impulse") {
             clock.nowOfDay = SecondsOfDay();
             Send(clock.Time(atoi(arg), clock.nowOfDay), Now());
         } else if (w == "messages") {
             clock.messages = strcmp(arg, "off") != 0;
             stream.Restart();
-        } else if (w == "hangup") HangUp();
-        else if (w == "quit") running = false;
-        else fprintf(stderr, "qs310-standin: unknown control command '%s'\n", line.c_str());
+        } else if (w == "hangup")
+            HangUp();
+        else if (w == "quit")
+            running = false;
+        else
+            fprintf(stderr, "qs310-standin: unknown control command '%s'\n", line.c_str());
     }
 
     void Pump() {
@@ -189,7 +199,8 @@ struct Standin {
             }
         }
         if (clock.messages) {
-            for (const std::string& m : stream.Tick(clock, (now - start) * timeScale, SecondsOfDay())) Send(m, now);
+            for (const std::string& m : stream.Tick(clock, (now - start) * timeScale, SecondsOfDay()))
+                Send(m, now);
         }
         Flood();
     }
@@ -235,20 +246,34 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             fputs(kHelp, stdout);
             return 0;
-        } else if (a == "--device") device = next("--device");
-        else if (a == "--baud") baud = atoi(next("--baud"));
-        else if (a == "--link") linkPath = next("--link");
-        else if (a == "--log") logPath = next("--log");
-        else if (a == "--control") controlPath = next("--control");
-        else if (a == "--stdin") useStdin = true;
-        else if (a == "--serial") s.clock.serial = atoi(next("--serial"));
-        else if (a == "--time-scale") s.timeScale = atof(next("--time-scale"));
-        else if (a == "--messages") s.clock.messages = true;
-        else if (a == "--no-ack") s.noAck = true;
-        else if (a == "--ack") s.ackAlways = next("--ack")[0];
-        else if (a == "--bad-check") s.badCheck = atoi(next("--bad-check"));
-        else if (a == "--delay") s.delay = atof(next("--delay")) / 1000.0;
-        else if (a == "--hangup-after") s.hangupAfter = atol(next("--hangup-after"));
+        } else if (a == "--device")
+            device = next("--device");
+        else if (a == "--baud")
+            baud = atoi(next("--baud"));
+        else if (a == "--link")
+            linkPath = next("--link");
+        else if (a == "--log")
+            logPath = next("--log");
+        else if (a == "--control")
+            controlPath = next("--control");
+        else if (a == "--stdin")
+            useStdin = true;
+        else if (a == "--serial")
+            s.clock.serial = atoi(next("--serial"));
+        else if (a == "--time-scale")
+            s.timeScale = atof(next("--time-scale"));
+        else if (a == "--messages")
+            s.clock.messages = true;
+        else if (a == "--no-ack")
+            s.noAck = true;
+        else if (a == "--ack")
+            s.ackAlways = next("--ack")[0];
+        else if (a == "--bad-check")
+            s.badCheck = atoi(next("--bad-check"));
+        else if (a == "--delay")
+            s.delay = atof(next("--delay")) / 1000.0;
+        else if (a == "--hangup-after")
+            s.hangupAfter = atol(next("--hangup-after"));
         else if (a == "--flood") {
             floodRate = atof(next("--flood"));
             floodCount = atol(next("--flood"));
@@ -270,7 +295,7 @@ int main(int argc, char** argv) {
             fprintf(stderr, "qs310-standin: cannot make the FIFO %s\n", controlPath.c_str());
             return 1;
         }
-        control.fd = open(controlPath.c_str(), O_RDWR | O_NONBLOCK);   // never sees end of file
+        control.fd = open(controlPath.c_str(), O_RDWR | O_NONBLOCK);  // never sees end of file
     }
     std::string slave;
     if (!device.empty()) {

@@ -28,7 +28,7 @@ std::vector<std::string> Stream::Tick(Clock& clock, double clockSeconds, double 
     last_ = second;
 
     const Program& p = clock.programs[0];
-    int interval = p.values[0] > 0 ? p.values[0] : 60;       // parameter 102
+    int interval = p.values[0] > 0 ? p.values[0] : 60;         // parameter 102
     int countdown = p.values[1] > 0 ? p.values[1] : interval;  // parameter 103
     int t = int(second % interval);
     int remaining = interval - t;
@@ -39,8 +39,10 @@ std::vector<std::string> Stream::Tick(Clock& clock, double clockSeconds, double 
     if (t == 0) out.push_back(Hex("&C", {0xF0, 0}));
     out.push_back(Hex("&C", {0x80 + (sod % 60), 2}));
     bool counting = remaining <= countdown;
-    if (counting) out.push_back(Hex("&D", {0x80, 0, (remaining / 10) % 10, remaining % 10}));
-    else out.push_back(Hex("&D", {0x80, 0, 11, 11}));
+    if (counting)
+        out.push_back(Hex("&D", {0x80, 0, (remaining / 10) % 10, remaining % 10}));
+    else
+        out.push_back(Hex("&D", {0x80, 0, 11, 11}));
     out.push_back(Hex("&D", {0x81, remaining <= 5 ? 1 : 2}));
     int status = 0x02 | (counting ? 0x04 : 0);
     if (t == 0) status |= 0x10;

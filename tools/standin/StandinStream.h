@@ -17,7 +17,7 @@ public:
     void Restart() { last_ = -1; }
 
 private:
-    long last_ = -1;   // last whole second streamed
+    long last_ = -1;  // last whole second streamed
 };
 
 }  // namespace standin

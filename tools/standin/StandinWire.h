@@ -44,15 +44,15 @@ public:
     ~Port();
     bool OpenPty(std::string* slavePath);
     bool OpenDevice(const std::string& path, int baud);
-    void SetSpeed(int baud);   // real devices only
+    void SetSpeed(int baud);  // real devices only
     int Fd() const { return fd_; }
     bool Write(const std::string& bytes);
-    void HangUp();             // closes the line: the program sees the far end go away
+    void HangUp();  // closes the line: the program sees the far end go away
     bool IsPty() const { return pty_; }
 
 private:
     int fd_ = -1;
-    int slaveKeep_ = -1;       // keeps the pty alive while the program reopens it
+    int slaveKeep_ = -1;  // keeps the pty alive while the program reopens it
     bool pty_ = false;
 };
 
