@@ -1,0 +1,18 @@
+// Images of the second display: taking a file into the program's "Data" folder, and
+// showing images in the display's pictures without decoding the same file twice.
+#pragma once
+
+#include <cstddef>
+
+// Copies the image at source into "Data" and stores "Data\\name" in field. Returns true on
+// success; on failure the field keeps its former path and the operator is told.
+bool FsdLoadImage(const char* source, char* field, size_t fieldSize);
+template <size_t N>
+bool FsdLoadImage(const char* source, char (&field)[N]) { return FsdLoadImage(source, field, N); }
+
+// Shows path in a picture control; an empty, missing or unreadable file leaves it empty.
+// The same path is not read again until the images are forgotten.
+void FsdAfficherImage(int panel, int ctrl, const char* path);
+void FsdEffacerImage(int panel, int ctrl);
+// Forgets which files the pictures show (a file of the same name may have been replaced).
+void FsdOublierImages();
