@@ -486,6 +486,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     if (!FindPanel(panel)) return kErrPanel;
     QWidget* w = ControlWidget(panel, control);
     if (!w) return kErrControl;
+    if (attribute == ATTR_DIMMED) FindControl(panel, control)->dimmed = value != 0;
     if (auto* cc = dynamic_cast<qs::CustomControl*>(w); cc && cc->setIntAttribute(attribute, value)) return 0;
     return SetGeneric(w, attribute, value);
 }
@@ -503,6 +504,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
     if (!FindPanel(panel)) return kErrPanel;
     QWidget* w = ControlWidget(panel, control);
     if (!w) return kErrControl;
+    if (attribute == ATTR_DIMMED) {
+        if (value) *value = FindControl(panel, control)->dimmed ? 1 : 0;
+        return 0;
+    }
     int v = 0;
     auto* cc = dynamic_cast<qs::CustomControl*>(w);
     int rc = cc && cc->intAttribute(attribute, &v) ? 0 : GetGeneric(w, attribute, &v);

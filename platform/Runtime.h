@@ -27,6 +27,7 @@ struct ControlRec {
     CtrlCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
     std::string callbackName;  // resolved again when called, in case it registers late
+    bool dimmed = false;       // dimmed by the program; read on every hover pass, so kept here
 };
 
 struct PanelRec {
