@@ -6,11 +6,6 @@
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 
-void SbChronoEnregistrerCallbacks();
-void Q12EnregistrerCallbacks();
-int FQ31SimuInput(int panel, int control, int event, void* data, int d1, int d2);
-void Q31SimuSetInputControls(int input1Ctrl, int input2Ctrl);
-
 void Q31EnregistrerModules() {
     SbChronoEnregistrerCallbacks();
     Q12EnregistrerCallbacks();

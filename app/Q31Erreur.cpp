@@ -4,11 +4,10 @@
 
 #include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
+#include "link/SbComLink.h"
 #include "link/SbComRecord.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
-
-void SbComQuitter();
 
 namespace {
 int errorFlag = 0;

@@ -139,6 +139,7 @@ void Fermer() {
 }  // namespace
 
 void Q31TacheDeFond(bool handleErrors) {
+    SbComSurveiller();
     if (handleErrors && Q31GererErreur(Q31FIhmG)) Q31InitAff(false, true);
     if (SbComG.linkState == 0 && SbComG.simulation) Q31SimuCr();
     Q31AffRafraichir();

@@ -13,8 +13,6 @@
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
-void SbComQuitter();
-
 void Q31Terminer() {
     Q31GererErreur(0);
     SbComQuitter();

@@ -6,16 +6,14 @@
 #include <array>
 
 #include "app/Q31Ihm.h"
+#include "link/SbComCommandes.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "simulation/Q31Simu.h"
 #include "ui/Dialogs.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
-
-void Q31ComCommandeKey(int code);
-void Q31SimuStartStop();
-void Q31SimuReset();
 
 using namespace fq31;
 
