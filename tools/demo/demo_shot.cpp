@@ -1,7 +1,8 @@
 // Drives the real program through a simulated start, as an operator would, and
 // saves pictures of its windows mid-countdown (documentation screenshots):
 // connection switch -> Simulation -> synchronisation on the computer's clock,
-// program 1 "Alpine Ski" -> start; grabs the windows while the countdown runs.
+// program 1 "Alpine Ski" -> start; grabs the main window while the countdown runs,
+// then switches the second display on and grabs it too.
 // Usage: qs_demo_shot <program folder> <output folder>
 #include <QApplication>
 #include <QPixmap>
@@ -86,11 +87,20 @@ void Script() {
             if (SbQ31CrG.status2 && countdownSeen < 0) countdownSeen = now;
             if (countdownSeen >= 0 && now - countdownSeen > 9.3) {
                 Grab(Q31FIhmG, "main-window.png");
-                phase = 4;
+                // Then the public display, switched on as the operator does.
+                SetCtrlVal(Q31FIhmG, MAIN_FSD_SWITCH, 1);
+                QueueUserEvent(Q31FIhmG, MAIN_FSD_SWITCH);
+                phase = 31;
+                phaseStart = now;
             } else if (now - phaseStart > 150) {
                 fprintf(stderr, "no countdown began\n");
                 phase = 4;
             }
+            break;
+        case 31:  // the second display has drawn a couple of seconds of countdown
+            if (now - phaseStart < 2.0) return;
+            if (int fsd = FindLoadedPanel("FQ31_SD.uir", 1); fsd > 0) Grab(fsd, "second-display.png");
+            phase = 4;
             break;
         default:
             Q31QuitG = 1;
