@@ -16,6 +16,7 @@
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 
@@ -23,40 +24,29 @@ using namespace fq31;
 
 namespace {
 
-// One step of an operator's script: runs on every idle pass until it returns true.
-std::vector<std::function<bool()>> script;
-size_t step = 0;
-int popups = 0;
-long passes = 0;
-
-void Drive() {
-    ++passes;
-    if (passes > 20000) Q31QuitG = 1;   // a stuck script ends the run instead of hanging
-    if (step < script.size() && script[step]()) ++step;
-}
-
 std::string Caption(int panel, int control) {
     char buf[128] = {};
     GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
     return buf;
 }
 
-void RunProgram(int language) {
-    step = 0;
+int popups = 0;
+
+// Runs the whole program with the script of the test, and returns the steps done.
+size_t RunProgram(int language, std::vector<std::function<bool()>> steps) {
     popups = 0;
-    passes = 0;
     memset(&Q31G, 0, sizeof Q31G);
     memset(&SbComG, 0, sizeof SbComG);
     Q31Config c{};
     Q31Defaut(&c);
     c.language = uint8_t(language);
     FileWriteAtomic("QS-310_V1-1.q31cnf", &c, sizeof c);
-    SetIdleHook(Drive);
+    qstest::Scripted script(std::move(steps));
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
     Q31Main(1, argv);
-    SetIdleHook(nullptr);
-    script.clear();
+    EXPECT_LT(script.Passes(), 20000) << "the script got stuck";
+    return script.Done();
 }
 
 bool MainShown() { return Q31FIhmG > 0; }
@@ -69,19 +59,18 @@ void CloseBox(int panel) {
 
 TEST(MainWindowFlow, CloseBoxEndsAtOnceWithoutAQuestion) {
     qstest::TempProgramDir dir;
-    script = {MainShown, [] { CloseBox(Q31FIhmG); return true; },
-              [] { popups += FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) != 0; return false; }};
-    RunProgram(0);
-    EXPECT_EQ(step, 2u);
+    size_t done = RunProgram(0, {MainShown, [] { CloseBox(Q31FIhmG); return true; },
+                                 [] { popups += FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) != 0; return false; }});
+    EXPECT_EQ(done, 2u);
     EXPECT_EQ(popups, 0);
-    EXPECT_LT(passes, 20000);
     EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.q31cnf")), 2096);
 }
 
 TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
     qstest::TempProgramDir dir;
     static long passesAfterDecline = 0;
-    script = {
+    auto passes = [] { return qstest::CurrentScript().passes; };
+    size_t done = RunProgram(0, {
         MainShown,
         [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
         [] {   // the question: decline it
@@ -90,8 +79,8 @@ TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
             QueueUserEvent(p, fsabgen::POPUP_ANNULER);
             return true;
         },
-        [] { passesAfterDecline = passes; return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); },
-        [] { return passes > passesAfterDecline + 20 && !Q31QuitG; },   // still turning
+        [=] { passesAfterDecline = passes(); return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); },
+        [=] { return passes() > passesAfterDecline + 20 && !Q31QuitG; },   // still turning
         [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
         [] {   // asked again: confirm
             int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
@@ -99,16 +88,14 @@ TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
             QueueUserEvent(p, fsabgen::POPUP_VALIDER);
             return true;
         },
-    };
-    RunProgram(0);
-    EXPECT_EQ(step, 7u);
-    EXPECT_LT(passes, 20000);
+    });
+    EXPECT_EQ(done, 7u);
 }
 
 TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
     qstest::TempProgramDir dir;
     static std::string before, after, keysTitle;
-    script = {
+    size_t done = RunProgram(0, {
         MainShown,
         [] {
             before = Caption(Q31FIhmG, MAIN_QUIT);
@@ -127,9 +114,8 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
             Q31QuitG = 1;
             return true;
         },
-    };
-    RunProgram(0);
-    ASSERT_EQ(step, 5u);
+    });
+    ASSERT_EQ(done, 5u);
     EXPECT_EQ(Q31G.language, 1);
     EXPECT_FALSE(before.empty());
     EXPECT_NE(before, after);
@@ -139,7 +125,7 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
 
 TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
     qstest::TempProgramDir dir;
-    script = {
+    size_t done = RunProgram(3, {
         MainShown,
         [] { return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0; },
         [] {
@@ -152,9 +138,8 @@ TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
         },
         [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
         [] { Q31QuitG = 1; return true; },
-    };
-    RunProgram(3);
-    ASSERT_EQ(step, 5u);
+    });
+    ASSERT_EQ(done, 5u);
     EXPECT_EQ(Q31G.language, 3);
     EXPECT_EQ(Q31G.soundOn, 1);
 }

@@ -22,6 +22,7 @@
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "tests/support/Standin.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 
@@ -31,65 +32,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Runs the stand-in clock with its pty linked as "Ports/COM5" of the program folder.
-class StandinClock {
-public:
-    explicit StandinClock(const qstest::TempProgramDir& dir) : dir_(dir) {
-        std::string exe = QS_STANDIN_PATH;
-        std::string link = dir.file("Ports/COM5");
-        log_ = dir.file("wire.log");
-        control_ = dir.file("control");
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<std::string> args = {exe, "--link", link, "--log", log_, "--control", control_};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        // The first line tells the pty is ready (and linked).
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n') first_ += c;
-        out_ = out[0];
-    }
-    ~StandinClock() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) close(out_);
-    }
-    bool Running() const { return pid_ > 0 && first_.rfind("pty ", 0) == 0; }
-    void Control(const std::string& command) {
-        std::ofstream(control_) << command << "\n";
-        Pause(0.2);
-    }
-    Strings Wire() const {
-        Strings lines;
-        std::ifstream in(log_);
-        std::string l;
-        while (std::getline(in, l)) lines.push_back(l);
-        return lines;
-    }
-    static void Pause(double seconds) {
-        double end = Timer() + seconds;
-        while (Timer() < end) {
-            ProcessSystemEvents();
-            usleep(2000);
-        }
-    }
-
-private:
-    const qstest::TempProgramDir& dir_;
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string first_, log_, control_;
-};
+using qstest::StandinClock;
 
 class LinkStandin : public ::testing::Test {
 protected:

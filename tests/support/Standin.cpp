@@ -1,0 +1,70 @@
+#include "tests/support/Standin.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/cvi.h"
+
+extern char** environ;
+
+namespace qstest {
+
+StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs) {
+    std::string exe = QS_STANDIN_PATH;
+    std::string link = dir.file("Ports/COM5");
+    log_ = dir.file("wire.log");
+    control_ = dir.file("control");
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    Strings args = {exe, "--link", link, "--log", log_, "--control", control_};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    // The first line tells the pty is ready (and linked).
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n') first_ += c;
+    out_ = out[0];
+}
+
+StandinClock::~StandinClock() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+}
+
+void StandinClock::Control(const std::string& command) {
+    std::ofstream(control_) << command << "\n";
+    Pause(0.2);
+}
+
+StandinClock::Strings StandinClock::Wire() const {
+    Strings lines;
+    std::ifstream in(log_);
+    std::string l;
+    while (std::getline(in, l)) lines.push_back(l);
+    return lines;
+}
+
+void StandinClock::Pause(double seconds) {
+    double end = Timer() + seconds;
+    while (Timer() < end) {
+        ProcessSystemEvents();
+        usleep(2000);
+    }
+}
+
+}  // namespace qstest

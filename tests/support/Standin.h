@@ -1,0 +1,32 @@
+// The stand-in clock for tests: started with its pseudo-terminal linked as
+// "Ports/COM5" of a test's program folder, with its wire log and control channel.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+namespace qstest {
+
+class StandinClock {
+public:
+    using Strings = std::vector<std::string>;
+    explicit StandinClock(const TempProgramDir& dir, const Strings& extraArgs = {});
+    ~StandinClock();
+    StandinClock(const StandinClock&) = delete;
+    StandinClock& operator=(const StandinClock&) = delete;
+    bool Running() const { return pid_ > 0 && first_.rfind("pty ", 0) == 0; }
+    void Control(const std::string& command);   // a fault or action, then a short pause
+    Strings Wire() const;                       // every payload received, in order
+    static void Pause(double seconds);          // processes events meanwhile
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string first_, log_, control_;
+};
+
+}  // namespace qstest
