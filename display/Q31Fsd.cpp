@@ -317,11 +317,27 @@ void Q31FsdCharger() {
     Q31FsdInit(true, false);
 }
 
+// The first time in a run that the display is switched on, it goes to a second screen
+// when the computer has one, full screen there: that screen faces the public.
+static void PlacerSurEcranPublic() {
+    static bool fait = false;
+    if (fait) return;
+    fait = true;
+    int top = 0, left = 0, height = 0, width = 0;
+    if (GetScreenCount() < 2 || GetScreenRect(1, &top, &left, &height, &width) != 0) return;
+    SetPanelPos(P().display, top + 30, left + 10);
+    DisplayPanel(P().display);
+    SetPanelAttribute(P().display, ATTR_WINDOW_ZOOM, VAL_FULLSCREEN);
+    ProcessSystemEvents();
+    FsdSuivreTaille();
+}
+
 void Q31FsdOuvrir() {
     if (P().display <= 0) return;
     SetCtrlVal(Q31FIhmG, fq31::MAIN_FSD_SWITCH, 1);
     Q31FsdInit(false, false);
     DisplayPanel(P().display);
+    PlacerSurEcranPublic();
 }
 
 void Q31FsdFermer() {

@@ -200,6 +200,10 @@ int SetWaitCursor(int on);
 // Mouse position relative to the control's top-left corner.
 int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int* right, int* keys);
 int GetScreenSize(int* height, int* width);
+// Screens of the desktop: how many, and where screen i lies (0 is the primary screen),
+// in desktop pixels. 0 on success.
+int GetScreenCount();
+int GetScreenRect(int screen, int* top, int* left, int* height, int* width);
 
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
