@@ -18,6 +18,7 @@
 #include "platform/cvi.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
@@ -142,4 +143,51 @@ TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
     ASSERT_EQ(done, 5u);
     EXPECT_EQ(Q31G.language, 3);
     EXPECT_EQ(Q31G.soundOn, 1);
+}
+
+TEST(MainWindowFlow, SwitchingTheConnectionOffAsksFirst) {
+    qstest::TempProgramDir dir;
+    auto answer = [](int button) {
+        return [button] {
+            int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+            if (!p) return false;
+            QueueUserEvent(p, button);
+            return true;
+        };
+    };
+    auto switchTo = [](int on) {
+        return [on] {
+            SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, on);
+            return QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH) == 0;
+        };
+    };
+    static int switchAfterDecline = -1, simulatingAfterDecline = -1;
+    size_t done = RunProgram(0, {
+        MainShown,
+        switchTo(1),
+        [] {   // the connection dialog: simulate
+            int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
+            if (!dlg) return false;
+            QueueUserEvent(dlg, CONNECT_SIMULATION);
+            return true;
+        },
+        [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); },
+        switchTo(0),
+        answer(fsabgen::POPUP_ANNULER),
+        [] {
+            if (FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) return false;
+            GetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, &switchAfterDecline);
+            simulatingAfterDecline = SbComG.simulation;
+            return true;
+        },
+        switchTo(0),
+        answer(fsabgen::POPUP_VALIDER),
+        [] { return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); },
+        [] { Q31QuitG = 1; return true; },
+    });
+    ASSERT_EQ(done, 11u);
+    EXPECT_EQ(switchAfterDecline, 1);      // declining leaves it on
+    EXPECT_EQ(simulatingAfterDecline, 1);
+    EXPECT_EQ(SbComG.simulation, 0);       // confirming ends the simulation
+    EXPECT_EQ(SbComG.linkState, 0);
 }

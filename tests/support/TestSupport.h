@@ -27,7 +27,7 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 long FileSize(const std::string& path);   // -1 when missing
 
-// Starts the run-time layer once for the whole test executable (offscreen).
+// Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();
 
 }  // namespace qstest
