@@ -49,7 +49,8 @@ void Prepare() {
     const char* built = getenv("QS_PROGRAM_DIR");
     const std::string src = built ? built : "QS310";
     for (const char* item : {"Texts", "FQ31.uir", "FQ31_SD.uir", "FSabGen.uir"})
-        if (fs::exists(fs::path(src) / item)) fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
+        if (fs::exists(fs::path(src) / item))
+            fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
     fs::create_directories(fs::path(dir) / "Data");
     setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
     setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 0);

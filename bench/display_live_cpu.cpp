@@ -83,7 +83,7 @@ void Script() {
             phase = 4;
             phaseStart = now;
             break;
-        case 4:   // the countdown runs: measure with the display off
+        case 4:  // the countdown runs: measure with the display off
             if (!SbQ31CrG.status2) {
                 if (now - phaseStart > 150) phase = 9;
                 return;
@@ -99,7 +99,7 @@ void Script() {
             phase = 6;
             phaseStart = now;
             break;
-        case 6:   // let it draw once whole, then measure with the display on
+        case 6:  // let it draw once whole, then measure with the display on
             if (now - phaseStart < 1.0) return;
             Begin(now);
             phase = 7;
@@ -121,7 +121,8 @@ void PrepareFolder() {
     const char* built = getenv("QS_PROGRAM_DIR");
     std::string src = built ? built : "QS310";
     for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
-        if (fs::exists(fs::path(src) / item)) fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
+        if (fs::exists(fs::path(src) / item))
+            fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
     Q31Config c{};
     Q31Defaut(&c);
     c.language = 0;
@@ -148,7 +149,9 @@ int main(int argc, char** argv) {
     }
     printf("simulated countdown, second display off: CPU %.2f %% of one core, %.0f passes/s\n",
            100.0 * cpuOff / wallOff, passesOff / wallOff);
-    printf("simulated countdown, second display on:  CPU %.2f %% of one core, %.0f passes/s (%.2fx the display off)\n",
-           100.0 * cpuOn / wallOn, passesOn / wallOn, cpuOff > 0 ? cpuOn / cpuOff : 0.0);
+    printf(
+        "simulated countdown, second display on:  CPU %.2f %% of one core, %.0f passes/s (%.2fx the display "
+        "off)\n",
+        100.0 * cpuOn / wallOn, passesOn / wallOn, cpuOff > 0 ? cpuOn / cpuOff : 0.0);
     return 0;
 }

@@ -8,7 +8,9 @@ int FsdLargeurFenetre(int window, int height) {
     return window == FSD_WIN_COUNTDOWN ? height * 240 / 160 : height;
 }
 
-bool FsdMarquePremierePlace(const FsdWindow& dial) { return dial.top < 270 && dial.left < 210; }
+bool FsdMarquePremierePlace(const FsdWindow& dial) {
+    return dial.top < 270 && dial.left < 210;
+}
 
 FsdRect FsdBordure(const FsdWindow& w) {
     return {w.top - kFsdBordure, w.left - kFsdBordure, w.height + 2 * kFsdBordure, w.width + 2 * kFsdBordure};
@@ -38,8 +40,9 @@ FsdRect FsdVersEcran(const FsdEchelle& e, FsdRect r) {
 
 FsdRect FsdVersLayout(const FsdEchelle& e, FsdRect r) {
     if (e.scale <= 0) return r;
-    return {int(std::lround((r.top - e.offsetTop) / e.scale)), int(std::lround((r.left - e.offsetLeft) / e.scale)),
-            int(std::lround(r.height / e.scale)), int(std::lround(r.width / e.scale))};
+    return {int(std::lround((r.top - e.offsetTop) / e.scale)),
+            int(std::lround((r.left - e.offsetLeft) / e.scale)), int(std::lround(r.height / e.scale)),
+            int(std::lround(r.width / e.scale))};
 }
 
 FsdPlacesDecompte FsdPlacerDecompte(int height, int width) {
@@ -48,7 +51,7 @@ FsdPlacesDecompte FsdPlacerDecompte(int height, int width) {
     int digitH = std::max(1, height - 2 * margin);
     int digitW = digitH * 6 / 10;
     const int usable = std::max(1, width - 2 * margin);
-    if (digitW * 5 / 2 > usable) {   // a narrow window: fit the width instead
+    if (digitW * 5 / 2 > usable) {  // a narrow window: fit the width instead
         digitW = usable * 2 / 5;
         digitH = digitW * 10 / 6;
     }
@@ -56,7 +59,9 @@ FsdPlacesDecompte FsdPlacerDecompte(int height, int width) {
     const int total = minusW + 2 * digitW;
     const int left = (width - total) / 2;
     const int top = (height - digitH) / 2;
-    return {{top, left, digitH, minusW}, {top, left + minusW, digitH, digitW}, {top, left + minusW + digitW, digitH, digitW}};
+    return {{top, left, digitH, minusW},
+            {top, left + minusW, digitH, digitW},
+            {top, left + minusW + digitW, digitH, digitW}};
 }
 
 FsdPlacesCadran FsdPlacerCadran(int height, int width) {

@@ -4,10 +4,10 @@
 
 #include "display/FsdParam.h"
 
-inline constexpr int kFsdLargeur = 960;    // the layout's own size, in which the record counts
+inline constexpr int kFsdLargeur = 960;  // the layout's own size, in which the record counts
 inline constexpr int kFsdHauteur = 720;
-inline constexpr int kFsdBordure = 4;      // the countdown window's border, outside it
-inline constexpr int kFsdFondTop = 68;     // the background picture inside the display
+inline constexpr int kFsdBordure = 4;   // the countdown window's border, outside it
+inline constexpr int kFsdFondTop = 68;  // the background picture inside the display
 inline constexpr int kFsdFondLeft = 8;
 inline constexpr int kFsdFondHauteur = 644;
 inline constexpr int kFsdFondLargeur = 944;
@@ -38,8 +38,8 @@ struct FsdEchelle {
     int offsetTop = 0, offsetLeft = 0;
 };
 FsdEchelle FsdEchelleDe(int panelHeight, int panelWidth);
-FsdRect FsdVersEcran(const FsdEchelle& e, FsdRect r);    // layout -> window pixels
-FsdRect FsdVersLayout(const FsdEchelle& e, FsdRect r);   // window pixels -> layout
+FsdRect FsdVersEcran(const FsdEchelle& e, FsdRect r);   // layout -> window pixels
+FsdRect FsdVersLayout(const FsdEchelle& e, FsdRect r);  // window pixels -> layout
 
 // Places of the countdown window's minus sign and two digits, from the window's size.
 struct FsdPlacesDecompte {

@@ -57,4 +57,6 @@ void FsdEffacerImage(int panel, int ctrl) {
     shown.clear();
 }
 
-void FsdOublierImages() { Affichees().clear(); }
+void FsdOublierImages() {
+    Affichees().clear();
+}

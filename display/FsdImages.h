@@ -8,7 +8,9 @@
 // success; on failure the field keeps its former path and the operator is told.
 bool FsdLoadImage(const char* source, char* field, size_t fieldSize);
 template <size_t N>
-bool FsdLoadImage(const char* source, char (&field)[N]) { return FsdLoadImage(source, field, N); }
+bool FsdLoadImage(const char* source, char (&field)[N]) {
+    return FsdLoadImage(source, field, N);
+}
 
 // Shows path in a picture control; an empty, missing or unreadable file leaves it empty.
 // The same path is not read again until the images are forgotten.

@@ -5,12 +5,12 @@
 #include "display/FsdGeometre.h"
 
 struct FsdPanneaux {
-    int display = 0;     // the display panel (top level)
-    int countdown = 0;   // the countdown window (child panel)
-    int dial = 0;        // the dial window (child panel)
-    bool edit = false;   // edit mode last applied
-    FsdEchelle echelle;  // the layout's scale in the display window
-    int drawnHeight = 0, drawnWidth = 0;   // display size the layout was drawn for
+    int display = 0;                      // the display panel (top level)
+    int countdown = 0;                    // the countdown window (child panel)
+    int dial = 0;                         // the dial window (child panel)
+    bool edit = false;                    // edit mode last applied
+    FsdEchelle echelle;                   // the layout's scale in the display window
+    int drawnHeight = 0, drawnWidth = 0;  // display size the layout was drawn for
 };
 extern FsdPanneaux FsdPanneauxG;
 

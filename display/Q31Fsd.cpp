@@ -43,12 +43,18 @@ constexpr Fixe kFixes[] = {
     {DISPLAY_SIM_MARK2, {76, 170, 26, 180}},
 };
 
-constexpr int kGrip = 18;   // bottom-right corner of a window that resizes it in edit mode
+constexpr int kGrip = 18;  // bottom-right corner of a window that resizes it in edit mode
 constexpr int kMinWindow = 40;
 
-FsdParam& Rec() { return Q31G.secondDisplay; }
-FsdPanneaux& P() { return FsdPanneauxG; }
-int PanneauFenetre(int window) { return window == FSD_WIN_COUNTDOWN ? P().countdown : P().dial; }
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
+FsdPanneaux& P() {
+    return FsdPanneauxG;
+}
+int PanneauFenetre(int window) {
+    return window == FSD_WIN_COUNTDOWN ? P().countdown : P().dial;
+}
 
 void Placer(int panel, int ctrl, FsdRect r) {
     SetCtrlAttribute(panel, ctrl, ATTR_TOP, r.top);
@@ -57,8 +63,12 @@ void Placer(int panel, int ctrl, FsdRect r) {
     SetCtrlAttribute(panel, ctrl, ATTR_WIDTH, r.width);
 }
 
-FsdRect Ecran(FsdRect r) { return FsdVersEcran(P().echelle, r); }
-FsdRect Ecran(const FsdWindow& w) { return Ecran(FsdRect{w.top, w.left, w.height, w.width}); }
+FsdRect Ecran(FsdRect r) {
+    return FsdVersEcran(P().echelle, r);
+}
+FsdRect Ecran(const FsdWindow& w) {
+    return Ecran(FsdRect{w.top, w.left, w.height, w.width});
+}
 
 FsdRect RectPanneau(int panel) {
     FsdRect r{};
@@ -107,7 +117,10 @@ void PlacerFenetre(int window) {
     const int panel = PanneauFenetre(window);
     SetPanelPos(panel, s.top, s.left);
     SetPanelSize(panel, s.height, s.width);
-    if (window == FSD_WIN_COUNTDOWN) FsdPlacerContenuDecompte(); else FsdPlacerContenuCadran();
+    if (window == FSD_WIN_COUNTDOWN)
+        FsdPlacerContenuDecompte();
+    else
+        FsdPlacerContenuCadran();
 }
 
 // The border follows the countdown window where it actually stands.
@@ -121,7 +134,8 @@ void PlacerBordure() {
 void PlacerCopieFond() {
     const FsdRect d = RectPanneau(P().dial);
     const FsdRect fond = Ecran(FsdRect{kFsdFondTop, kFsdFondLeft, kFsdFondHauteur, kFsdFondLargeur});
-    Placer(P().dial, DIAL_WIN_BACK_COPY, FsdRect{fond.top - d.top, fond.left - d.left, fond.height, fond.width});
+    Placer(P().dial, DIAL_WIN_BACK_COPY,
+           FsdRect{fond.top - d.top, fond.left - d.left, fond.height, fond.width});
 }
 
 int simuleAffiche = -1;
@@ -150,7 +164,8 @@ void Textes() {
     SetPanelAttribute(P().display, ATTR_BACKCOLOR, r.backColour);
     SetCtrlVal(P().display, DISPLAY_TEXT1, r.text1);
     SetCtrlVal(P().display, DISPLAY_TEXT2, r.text2);
-    for (int ctrl : {DISPLAY_TEXT1, DISPLAY_TEXT2}) SetCtrlAttribute(P().display, ctrl, ATTR_TEXT_COLOR, r.textColour);
+    for (int ctrl : {DISPLAY_TEXT1, DISPLAY_TEXT2})
+        SetCtrlAttribute(P().display, ctrl, ATTR_TEXT_COLOR, r.textColour);
     SetCtrlAttribute(P().display, DISPLAY_TEXT1, ATTR_TEXT_BGCOLOR, r.text1BackColour);
     SetCtrlAttribute(P().display, DISPLAY_TEXT2, ATTR_TEXT_BGCOLOR, r.text2BackColour);
     for (int ctrl : kFrames) SetCtrlAttribute(P().display, ctrl, ATTR_BACKCOLOR, r.textColour);
@@ -188,7 +203,10 @@ void Fenetres(bool resize, bool edit, bool echelleChangee) {
         SetCtrlAttribute(panel, bars[w][0], ATTR_VISIBLE, edit);
         SetCtrlAttribute(panel, bars[w][1], ATTR_VISIBLE, edit);
         if (resize && (!edit || echelleChangee)) PlacerFenetre(w);
-        if (r.windows[w].visible) DisplayPanel(panel); else HidePanel(panel);
+        if (r.windows[w].visible)
+            DisplayPanel(panel);
+        else
+            HidePanel(panel);
     }
 }
 
@@ -203,8 +221,10 @@ void Fonds(bool edit) {
         return;
     }
     FsdAfficherImage(P().display, DISPLAY_BACKGROUND, r.background);
-    if (edit) FsdEffacerImage(P().dial, DIAL_WIN_BACK_COPY);
-    else FsdAfficherImage(P().dial, DIAL_WIN_BACK_COPY, r.background);
+    if (edit)
+        FsdEffacerImage(P().dial, DIAL_WIN_BACK_COPY);
+    else
+        FsdAfficherImage(P().dial, DIAL_WIN_BACK_COPY, r.background);
 }
 
 bool PleinEcran() {
@@ -233,7 +253,10 @@ void Glisser(int panel, int y, int x) {
         if (taille) {
             SetPanelSize(panel, std::max(kMinWindow, depart.height + my - my0),
                          std::max(kMinWindow, depart.width + mx - mx0));
-            if (panel == P().countdown) FsdPlacerContenuDecompte(); else FsdPlacerContenuCadran();
+            if (panel == P().countdown)
+                FsdPlacerContenuDecompte();
+            else
+                FsdPlacerContenuCadran();
         } else {
             SetPanelPos(panel, depart.top + my - my0, depart.left + mx - mx0);
         }
@@ -243,7 +266,7 @@ void Glisser(int panel, int y, int x) {
 }
 
 int TouchePleinEcran(int event, int key) {
-    constexpr int kF11 = 0x0100003A;   // key codes above 0xFFFF are the toolkit's
+    constexpr int kF11 = 0x0100003A;  // key codes above 0xFFFF are the toolkit's
     if (event == EVENT_LEFT_DOUBLE_CLICK || (event == EVENT_KEYPRESS && key == kF11)) {
         BasculerPleinEcran();
         return 1;
@@ -346,7 +369,7 @@ void Q31FsdFermer() {
 }
 
 void Q31FsdQuitter() {
-    if (P().display > 0) DiscardPanel(P().display);   // its two windows go with it
+    if (P().display > 0) DiscardPanel(P().display);  // its two windows go with it
     P() = FsdPanneaux{};
     FsdOublierImages();
 }
@@ -391,7 +414,7 @@ void Q31FsdGetTaille() {
         r.windows[w].top = l.top;
         r.windows[w].left = l.left;
         r.windows[w].height = l.height;
-        r.windows[w].width = FsdLargeurFenetre(w, l.height);   // the dragged width is not kept
+        r.windows[w].width = FsdLargeurFenetre(w, l.height);  // the dragged width is not kept
     }
     for (int k = 0; k < 4; ++k) {
         const FsdRect l = FsdVersLayout(p.echelle, RectControle(kLights[k]));

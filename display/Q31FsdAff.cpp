@@ -1,12 +1,11 @@
 // Live rendering of the clock state on the second display. The main window's change
 // memory calls these only when a value changed, so nothing is redrawn needlessly.
-#include "display/Q31Fsd.h"
-
 #include <array>
 
 #include "app/Q31Aff.h"
 #include "app/Q31Config.h"
 #include "display/FsdPanneaux.h"
+#include "display/Q31Fsd.h"
 #include "display/Q31FsdCouleur.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
@@ -35,7 +34,8 @@ void Q31FsdAffChiffre(int digit, int pattern) {
     FsdSuivreTaille();
     pattern &= 0x7F;
     SetCtrlVal(p.countdown, digit == 0 ? COUNTDOWN_DIGIT1 : COUNTDOWN_DIGIT2, pattern);
-    if (Q31G.secondDisplay.showDigital) SetCtrlVal(p.dial, digit == 0 ? DIAL_WIN_DIGIT1 : DIAL_WIN_DIGIT2, pattern);
+    if (Q31G.secondDisplay.showDigital)
+        SetCtrlVal(p.dial, digit == 0 ? DIAL_WIN_DIGIT1 : DIAL_WIN_DIGIT2, pattern);
 }
 
 void Q31FsdAffMoins(int value) {

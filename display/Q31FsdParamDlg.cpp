@@ -21,7 +21,7 @@ namespace {
 
 // The controls of one window, light or logo, in the order of its record entry.
 struct Entree {
-    int visible, top, left, height, width, extra;   // extra: light mode or logo load button
+    int visible, top, left, height, width, extra;  // extra: light mode or logo load button
 };
 constexpr std::array<Entree, 2> kFenetres = {{
     {PARAMS_WIN1_VISIBLE, PARAMS_WIN1_TOP, PARAMS_WIN1_LEFT, PARAMS_WIN1_HEIGHT, PARAMS_WIN1_WIDTH, 0},
@@ -37,7 +37,9 @@ constexpr Entree Logo(int k) {
 }
 static_assert(Feu(3).extra == PARAMS_LIGHT4_MODE && Logo(3).extra == PARAMS_LOGO4_LOAD);
 
-FsdParam& Rec() { return Q31G.secondDisplay; }
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
 
 int Lire(int dlg, int ctrl) {
     int v = 0;
@@ -45,7 +47,9 @@ int Lire(int dlg, int ctrl) {
     return v;
 }
 
-void Caption(int dlg, int ctrl, const char* text) { SetCtrlAttribute(dlg, ctrl, ATTR_LABEL_TEXT, text); }
+void Caption(int dlg, int ctrl, const char* text) {
+    SetCtrlAttribute(dlg, ctrl, ATTR_LABEL_TEXT, text);
+}
 
 void SetPosition(int dlg, const Entree& e, int visible, int top, int left, int height, int width) {
     SetCtrlVal(dlg, e.visible, visible ? 1 : 0);
@@ -60,7 +64,9 @@ void Dimmer(int dlg, const Entree& e, bool dim, bool withExtra) {
     if (withExtra) SetCtrlAttribute(dlg, e.extra, ATTR_DIMMED, dim);
 }
 
-int EditEnCours(int dlg) { return Lire(dlg, PARAMS_EDIT); }
+int EditEnCours(int dlg) {
+    return Lire(dlg, PARAMS_EDIT);
+}
 
 // Which entry a control of a section belongs to (-1 if none).
 template <typename F>
@@ -75,8 +81,8 @@ int Trouver(int ctrl, int count, F entree) {
 }
 
 bool ChoisirImage(int dlg, const char* defaultName, char path[260]) {
-    return FileSelectPopup("Data", defaultName, "*.jpg;*.bmp;*.png;*.pcx;", Q31TxtMesG[11], VAL_LOAD_BUTTON, 0, 0, 1,
-                           0, path) != VAL_NO_FILE_SELECTED &&
+    return FileSelectPopup("Data", defaultName, "*.jpg;*.bmp;*.png;*.pcx;", Q31TxtMesG[11], VAL_LOAD_BUTTON,
+                           0, 0, 1, 0, path) != VAL_NO_FILE_SELECTED &&
            path[0] != 0 && dlg > 0;
 }
 
@@ -157,13 +163,14 @@ void Q31FsdParamGet(int dlg) {
     for (int w = 0; w < 2; ++w) {
         const Entree& e = kFenetres[w];
         FsdWindow& f = r.windows[w];
-        f = {Lire(dlg, e.visible) ? 1 : 0, Lire(dlg, e.top), Lire(dlg, e.left), Lire(dlg, e.height), Lire(dlg, e.width)};
+        f = {Lire(dlg, e.visible) ? 1 : 0, Lire(dlg, e.top), Lire(dlg, e.left), Lire(dlg, e.height),
+             Lire(dlg, e.width)};
     }
     for (int k = 0; k < 4; ++k) {
         const Entree l = Feu(k);
         FsdLight& f = r.lights[k];
-        f = {Lire(dlg, l.visible) ? 1 : 0, Lire(dlg, l.top), Lire(dlg, l.left), Lire(dlg, l.height),
-             Lire(dlg, l.width), Lire(dlg, l.extra)};
+        f = {Lire(dlg, l.visible) ? 1 : 0, Lire(dlg, l.top),   Lire(dlg, l.left),
+             Lire(dlg, l.height),          Lire(dlg, l.width), Lire(dlg, l.extra)};
         const Entree g = Logo(k);
         FsdLogo& o = r.logos[k];
         o.visible = Lire(dlg, g.visible) ? 1 : 0;
@@ -205,7 +212,7 @@ int FQ31PFsdFeuH(int dlg, int ctrl, int event, void*, int, int) {
     if (k < 0) return 0;
     FsdLight& l = Rec().lights[k];
     l.height = Lire(dlg, Feu(k).height);
-    l.width = l.height;   // a light is round
+    l.width = l.height;  // a light is round
     SetCtrlVal(dlg, Feu(k).width, l.width);
     Q31FsdInit(true, false);
     return 0;
@@ -233,8 +240,8 @@ int FQ31PFsdSauver(int dlg, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     SetPanelAttribute(dlg, ATTR_DIMMED, 1);
     char path[260] = "";
-    if (FileSelectPopup("Settings", "*.q31fsd", "*.q31fsd", Q31TxtMesG[10], VAL_SAVE_BUTTON, 0, 1, 1, 0, path) !=
-            VAL_NO_FILE_SELECTED &&
+    if (FileSelectPopup("Settings", "*.q31fsd", "*.q31fsd", Q31TxtMesG[10], VAL_SAVE_BUTTON, 0, 1, 1, 0,
+                        path) != VAL_NO_FILE_SELECTED &&
         path[0] != 0)
         Q31FsdParamSauver(path, &Rec());
     SetPanelAttribute(dlg, ATTR_DIMMED, 0);
@@ -245,8 +252,8 @@ int FQ31PFsdCharger(int dlg, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     SetPanelAttribute(dlg, ATTR_DIMMED, 1);
     char path[260] = "";
-    if (FileSelectPopup("Settings", "*.q31fsd", "*.q31fsd", Q31TxtMesG[11], VAL_LOAD_BUTTON, 0, 1, 1, 0, path) !=
-            VAL_NO_FILE_SELECTED &&
+    if (FileSelectPopup("Settings", "*.q31fsd", "*.q31fsd", Q31TxtMesG[11], VAL_LOAD_BUTTON, 0, 1, 1, 0,
+                        path) != VAL_NO_FILE_SELECTED &&
         path[0] != 0) {
         Q31FsdParamCharger(path, &Rec());
         FsdOublierImages();

@@ -11,7 +11,7 @@ QScreen* Screen(int index) {
     QScreen* primary = QGuiApplication::primaryScreen();
     if (index == 0) return primary;
     int n = 0;
-    for (QScreen* s : QGuiApplication::screens()) {   // the others, in the system's order
+    for (QScreen* s : QGuiApplication::screens()) {  // the others, in the system's order
         if (s == primary) continue;
         if (++n == index) return s;
     }
@@ -20,7 +20,9 @@ QScreen* Screen(int index) {
 
 }  // namespace
 
-int GetScreenCount() { return QGuiApplication::instance() ? int(QGuiApplication::screens().size()) : 0; }
+int GetScreenCount() {
+    return QGuiApplication::instance() ? int(QGuiApplication::screens().size()) : 0;
+}
 
 int GetScreenRect(int screen, int* top, int* left, int* height, int* width) {
     QScreen* s = Screen(screen);

@@ -25,9 +25,13 @@ int AnswerFile(const char*, const char*, const char*, int, char path[260]) {
     return VAL_EXISTING_FILE_SELECTED;
 }
 int popups = 0;
-void CountPopup(const char*, const char*) { ++popups; }
+void CountPopup(const char*, const char*) {
+    ++popups;
+}
 
-FsdParam& Rec() { return Q31G.secondDisplay; }
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
 
 void Commit(int dlg, int ctrl) {
     QueueUserEvent(dlg, ctrl);
@@ -51,7 +55,7 @@ TEST_F(DisplayTest, WindowHeightGivesItsProportionalWidth) {
     SetCtrlVal(dlg, PARAMS_WIN2_HEIGHT, 250);
     Commit(dlg, PARAMS_WIN2_HEIGHT);
     EXPECT_EQ(Val(dlg, PARAMS_WIN2_WIDTH), 250);
-    EXPECT_EQ(Rec().windows[FSD_WIN_COUNTDOWN].width, 450);   // the other window untouched
+    EXPECT_EQ(Rec().windows[FSD_WIN_COUNTDOWN].width, 450);  // the other window untouched
     SetCtrlVal(dlg, PARAMS_LIGHT3_HEIGHT, 90);
     Commit(dlg, PARAMS_LIGHT3_HEIGHT);
     EXPECT_EQ(Rec().lights[2].width, 90);
@@ -184,8 +188,8 @@ TEST_F(DisplayTest, SavedFileIsTheWholeRecordAndLoadsBack) {
 TEST_F(DisplayTest, EditModeDimsPositionsAndOkAndShowsTheHelp) {
     OpenDialog();
     Q31FsdParamSet(dlg, true);
-    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_WIN2_HEIGHT, PARAMS_LIGHT4_LEFT, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD,
-                     PARAMS_OK})
+    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_WIN2_HEIGHT, PARAMS_LIGHT4_LEFT, PARAMS_LOGO2_WIDTH,
+                     PARAMS_LOGO1_LOAD, PARAMS_OK})
         EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), 1) << ctrl;
     EXPECT_EQ(Attr(dlg, PARAMS_TEXT1, ATTR_DIMMED), 0);
     EXPECT_EQ(Attr(dlg, PARAMS_LIGHT1_MODE, ATTR_DIMMED), 0);

@@ -21,7 +21,7 @@ protected:
     int Attr(int panel, int ctrl, int attr);
     int PanelAttr(int panel, int attr);
     int Val(int panel, int ctrl);
-    int OpenDialog();   // the parameters dialog, filled from the record
+    int OpenDialog();  // the parameters dialog, filled from the record
 
     std::unique_ptr<qstest::TempProgramDir> dir;
     int dlg = 0;

@@ -18,8 +18,12 @@ using namespace fq31_sd;
 using fsdtest::DisplayTest;
 
 namespace {
-FsdParam& Rec() { return Q31G.secondDisplay; }
-const FsdPanneaux& P() { return FsdPanneauxG; }
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
+const FsdPanneaux& P() {
+    return FsdPanneauxG;
+}
 }  // namespace
 
 TEST(FsdColours, LightModeSelectsItsOwnState) {
@@ -28,7 +32,7 @@ TEST(FsdColours, LightModeSelectsItsOwnState) {
     EXPECT_EQ(Q31FsdCouleurFeu(3, 4), 0x303030);
     EXPECT_EQ(Q31FsdCouleurFeu(0, 1), 0xFF0000);
     for (int state = 0; state < 12; ++state) EXPECT_EQ(Q31FsdCouleurFeu(0, state), Q31CouleurLumiere(state));
-    EXPECT_EQ(Q31FsdCouleurFeu(0, 12), 0x303030);   // a state beyond the table draws unlit
+    EXPECT_EQ(Q31FsdCouleurFeu(0, 12), 0x303030);  // a state beyond the table draws unlit
     EXPECT_EQ(Q31FsdCouleurFeu(12, 12), 0x303030);
 }
 
@@ -72,7 +76,7 @@ TEST_F(DisplayTest, LoadedHiddenAndLaidOutFromTheRecord) {
     EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT2, ATTR_TOP), 570);
     EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT2, ATTR_LEFT), 40);
     EXPECT_EQ(Attr(P().display, DISPLAY_LOGO3, ATTR_LEFT), 16);
-    EXPECT_EQ(Attr(P().display, DISPLAY_LOGO3, ATTR_MOUSE_EDIT), 1);   // logos movable from the start
+    EXPECT_EQ(Attr(P().display, DISPLAY_LOGO3, ATTR_MOUSE_EDIT), 1);  // logos movable from the start
     EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT), 0);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_TOP), 504);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_WIDTH), 240);
@@ -116,7 +120,7 @@ TEST_F(DisplayTest, SimulationMarkAvoidsTheDialWindow) {
 TEST_F(DisplayTest, EditModeDraggedCountdownWindowKeepsItsProportions) {
     Q31FsdInit(true, true);
     SetPanelPos(P().countdown, 400, 200);
-    SetPanelSize(P().countdown, 200, 333);   // as dragged by the operator
+    SetPanelSize(P().countdown, 200, 333);  // as dragged by the operator
     Q31FsdGetTaille();
     const FsdWindow& w = Rec().windows[FSD_WIN_COUNTDOWN];
     EXPECT_EQ(w.top, 400);
@@ -231,7 +235,7 @@ TEST_F(DisplayTest, DigitsDialAndHands) {
     int dot = 0;
     GetCtrlIndexVal(P().dial, DIAL_WIN_DIAL, 59, &dot);
     EXPECT_EQ(dot, Q31CouleurLumiere(2));
-    Q31FsdAffPoint(60, 2);   // outside the ring: nothing
+    Q31FsdAffPoint(60, 2);  // outside the ring: nothing
     Q31FsdAffAiguille(true, 61);
     Q31FsdAffAiguille(false, 42);
     EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND), 1);
