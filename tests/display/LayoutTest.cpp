@@ -5,11 +5,13 @@
 
 #include "app/Q31Aff.h"
 #include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
 #include "display/FsdGeometre.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdCouleur.h"
 #include "link/SbComRecord.h"
+#include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
 #include "tests/display/FsdTestSupport.h"
@@ -88,8 +90,22 @@ TEST_F(DisplayTest, LoadedHiddenAndLaidOutFromTheRecord) {
 
     Q31FsdOuvrir();
     EXPECT_TRUE(Q31FsdAffiche());
+    EXPECT_EQ(Val(Q31FIhmG, fq31::MAIN_FSD_SWITCH), 1);
     Q31FsdFermer();
     EXPECT_FALSE(Q31FsdAffiche());
+    EXPECT_EQ(Val(Q31FIhmG, fq31::MAIN_FSD_SWITCH), 0);
+}
+
+TEST_F(DisplayTest, EditModeFixesTheDisplaysSizeAndNormalUseFreesIt) {
+    Q31FsdInit(true, true);
+    EXPECT_EQ(PanelAttr(P().display, ATTR_SIZABLE), 0);
+    EXPECT_EQ(PanelAttr(P().display, ATTR_CAN_MAXIMIZE), 0);
+    EXPECT_EQ(Attr(P().countdown, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE), 1);
+    Q31FsdInit(false, false);
+    EXPECT_EQ(PanelAttr(P().display, ATTR_SIZABLE), 1);
+    EXPECT_EQ(PanelAttr(P().display, ATTR_CAN_MAXIMIZE), 1);
+    EXPECT_EQ(Attr(P().countdown, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE), 0);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_GRIP, ATTR_VISIBLE), 0);
 }
 
 TEST_F(DisplayTest, CloseBoxSwitchesTheDisplayOff) {
@@ -244,7 +260,7 @@ TEST_F(DisplayTest, DigitsDialAndHands) {
 
 TEST_F(DisplayTest, EnlargedDisplayScalesTheLayoutAndReadsBackTheRecord) {
     SetPanelSize(P().display, 1440, 1920);
-    FsdSuivreTaille();
+    Q31FsdAffLumiere(1);  // the live refresh notices the new size
     EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT1, ATTR_HEIGHT), 240);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_HEIGHT), 320);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_TOP), 1008);
