@@ -22,8 +22,13 @@ void Q31FsdAffLumiere(int colourIndex) {
     FsdSuivreTaille();
     constexpr std::array<int, 4> kLights = {DISPLAY_LIGHT1, DISPLAY_LIGHT2, DISPLAY_LIGHT3, DISPLAY_LIGHT4};
     for (int k = 0; k < 4; ++k) {
-        SetCtrlAttribute(p.display, kLights[k], ATTR_ON_COLOR,
-                         Q31FsdCouleurFeu(Q31G.secondDisplay.lights[k].mode, colourIndex));
+        // A light whose own colour stays (a light kept for another state) is not redrawn.
+        const int colour = Q31FsdCouleurFeu(Q31G.secondDisplay.lights[k].mode, colourIndex);
+        int shown = -1, lit = 0;
+        GetCtrlAttribute(p.display, kLights[k], ATTR_ON_COLOR, &shown);
+        GetCtrlVal(p.display, kLights[k], &lit);
+        if (shown == colour && lit) continue;
+        SetCtrlAttribute(p.display, kLights[k], ATTR_ON_COLOR, colour);
         SetCtrlVal(p.display, kLights[k], 1);
     }
 }
