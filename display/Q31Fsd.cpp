@@ -98,8 +98,17 @@ void MesurerEchelle() {
     P().echelle = P().edit ? FsdEchelle{} : FsdEchelleDe(h, w);
 }
 
+// Text sizes at the layout's own scale; they grow with the display like everything else.
+constexpr int kPointsTexte = 28;
+constexpr int kPointsMarque = 13;
+
 void PlacerFixes() {
     for (const Fixe& f : kFixes) Placer(P().display, f.ctrl, Ecran(f.r));
+    const double s = P().echelle.scale;
+    for (int ctrl : {DISPLAY_TEXT1, DISPLAY_TEXT2})
+        SetCtrlAttribute(P().display, ctrl, ATTR_TEXT_POINT_SIZE, int(kPointsTexte * s + 0.5));
+    for (int ctrl : {DISPLAY_SIM_MARK1, DISPLAY_SIM_MARK2})
+        SetCtrlAttribute(P().display, ctrl, ATTR_TEXT_POINT_SIZE, int(kPointsMarque * s + 0.5));
 }
 
 void PlacerFeuxLogos() {

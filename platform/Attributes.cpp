@@ -292,6 +292,12 @@ int SetGeneric(QWidget* w, int attribute, int value) {
         case ATTR_MAX_VALUE:
             if (SetRange(w, attribute, value)) return 0;
             break;
+        case ATTR_TEXT_POINT_SIZE: {
+            QFont font = w->font();
+            font.setPointSize(value > 0 ? value : 1);
+            w->setFont(font);
+            return 0;
+        }
         default:
             if (auto* t = qobject_cast<QTableWidget*>(w); t && SetTableAttribute(t, attribute, value))
                 return 0;
@@ -352,6 +358,9 @@ int GetGeneric(QWidget* w, int attribute, int* value) {
             return 0;
         case ATTR_TEXT_COLOR:
             *value = Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText);
+            return 0;
+        case ATTR_TEXT_POINT_SIZE:
+            *value = w->font().pointSize();
             return 0;
         case ATTR_TEXT_BGCOLOR:
         case ATTR_BACKCOLOR:

@@ -109,6 +109,7 @@ enum {
     ATTR_MOUSE_EDIT = 34,        // movable picture/lamp: move and resize with the mouse
     ATTR_IMAGE_WIDTH = 35,       // pictures, read only
     ATTR_IMAGE_HEIGHT = 36,
+    ATTR_TEXT_POINT_SIZE = 37,   // font size of a control's text, in points
     // tables
     ATTR_FIRST_VISIBLE_ROW = 40,
     ATTR_ROW_HEIGHT = 41,

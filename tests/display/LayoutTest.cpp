@@ -259,11 +259,14 @@ TEST_F(DisplayTest, DigitsDialAndHands) {
 }
 
 TEST_F(DisplayTest, EnlargedDisplayScalesTheLayoutAndReadsBackTheRecord) {
+    const int points = Attr(P().display, DISPLAY_TEXT1, ATTR_TEXT_POINT_SIZE);
+    EXPECT_GT(points, 0);
     SetPanelSize(P().display, 1440, 1920);
     Q31FsdAffLumiere(1);  // the live refresh notices the new size
     EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT1, ATTR_HEIGHT), 240);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_HEIGHT), 320);
     EXPECT_EQ(PanelAttr(P().countdown, ATTR_TOP), 1008);
+    EXPECT_EQ(Attr(P().display, DISPLAY_TEXT1, ATTR_TEXT_POINT_SIZE), 2 * points);
     const FsdParam before = Rec();
     Q31FsdGetTaille();
     EXPECT_EQ(memcmp(&before, &Rec(), sizeof before), 0);
