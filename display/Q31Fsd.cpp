@@ -45,6 +45,7 @@ constexpr Fixe kFixes[] = {
 
 constexpr int kGrip = 18;  // bottom-right corner of a window that resizes it in edit mode
 constexpr int kMinWindow = 40;
+constexpr double kGlisserMax = 60.0;  // a release lost to the window system ends the drag anyway
 
 FsdParam& Rec() {
     return Q31G.secondDisplay;
@@ -256,7 +257,8 @@ void Glisser(int panel, int y, int x) {
     const bool taille = y >= depart.height - kGrip && x >= depart.width - kGrip;
     int mx0 = 0, my0 = 0, bouton = 0;
     GetRelativeMouseState(P().display, 0, &mx0, &my0, &bouton, nullptr, nullptr);
-    while (bouton) {
+    const double debut = Timer();
+    while (bouton && Timer() - debut < kGlisserMax) {
         int mx = 0, my = 0;
         GetRelativeMouseState(P().display, 0, &mx, &my, &bouton, nullptr, nullptr);
         if (taille) {
