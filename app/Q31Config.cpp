@@ -26,6 +26,7 @@ void Q31Charger(const char* path, Q31Config* record) {
         Q31Defaut(record);
         Q31Sauver(path, record);
     }
+    Q31FsdParamTerminer(&record->secondDisplay);
 }
 
 void Q31Raz(Q31Config* record) {

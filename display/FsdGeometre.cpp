@@ -4,8 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Positions and sizes come from the record, that is from a file: the arithmetic is done
+// in 64 bits and its results kept within a range no screen reaches, so no value can overflow.
+constexpr long long kBorne = 1000000;
+int Borne(long long v) { return int(std::clamp(v, -kBorne, kBorne)); }
+
+}  // namespace
+
 int FsdLargeurFenetre(int window, int height) {
-    return window == FSD_WIN_COUNTDOWN ? height * 240 / 160 : height;
+    return window == FSD_WIN_COUNTDOWN ? Borne(static_cast<long long>(height) * 240 / 160) : height;
 }
 
 bool FsdMarquePremierePlace(const FsdWindow& dial) {
@@ -13,11 +22,14 @@ bool FsdMarquePremierePlace(const FsdWindow& dial) {
 }
 
 FsdRect FsdBordure(const FsdWindow& w) {
-    return {w.top - kFsdBordure, w.left - kFsdBordure, w.height + 2 * kFsdBordure, w.width + 2 * kFsdBordure};
+    using L = long long;
+    return {Borne(L(w.top) - kFsdBordure), Borne(L(w.left) - kFsdBordure), Borne(L(w.height) + 2 * kFsdBordure),
+            Borne(L(w.width) + 2 * kFsdBordure)};
 }
 
 FsdRect FsdCopieFond(const FsdWindow& dial) {
-    return {kFsdFondTop - dial.top, kFsdFondLeft - dial.left, kFsdFondHauteur, kFsdFondLargeur};
+    return {Borne(kFsdFondTop - static_cast<long long>(dial.top)), Borne(kFsdFondLeft - static_cast<long long>(dial.left)),
+            kFsdFondHauteur, kFsdFondLargeur};
 }
 
 FsdEchelle FsdEchelleDe(int panelHeight, int panelWidth) {
@@ -31,11 +43,12 @@ FsdEchelle FsdEchelleDe(int panelHeight, int panelWidth) {
 
 FsdRect FsdVersEcran(const FsdEchelle& e, FsdRect r) {
     // Edges are scaled, not sizes, so neighbouring elements stay joined at any scale.
-    const int top = e.offsetTop + int(std::lround(r.top * e.scale));
-    const int left = e.offsetLeft + int(std::lround(r.left * e.scale));
-    const int bottom = e.offsetTop + int(std::lround((r.top + r.height) * e.scale));
-    const int right = e.offsetLeft + int(std::lround((r.left + r.width) * e.scale));
-    return {top, left, bottom - top, right - left};
+    const double top = r.top, left = r.left, height = r.height, width = r.width;
+    const long long t = Borne(e.offsetTop + std::llround(top * e.scale));
+    const long long l = Borne(e.offsetLeft + std::llround(left * e.scale));
+    const long long b = Borne(e.offsetTop + std::llround((top + height) * e.scale));
+    const long long rt = Borne(e.offsetLeft + std::llround((left + width) * e.scale));
+    return {int(t), int(l), int(b - t), int(rt - l)};
 }
 
 FsdRect FsdVersLayout(const FsdEchelle& e, FsdRect r) {

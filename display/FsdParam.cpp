@@ -57,4 +57,13 @@ void Q31FsdParamSauver(const char* path, const FsdParam* record) {
 
 void Q31FsdParamCharger(const char* path, FsdParam* record) {
     if (FileReadUpTo(path, record, sizeof *record) < 0) Q31FsdParamDefaut(record, true);
+    Q31FsdParamTerminer(record);
+}
+
+void Q31FsdParamTerminer(FsdParam* r) {
+    // Text fields read from a file are terminated whatever it holds (valid files already are).
+    r->text1[sizeof r->text1 - 1] = 0;
+    r->text2[sizeof r->text2 - 1] = 0;
+    r->background[sizeof r->background - 1] = 0;
+    for (auto& logo : r->logos) logo.path[sizeof logo.path - 1] = 0;
 }

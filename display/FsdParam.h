@@ -54,3 +54,5 @@ enum { FSD_WIN_COUNTDOWN = 0, FSD_WIN_DIAL = 1 };
 void Q31FsdParamDefaut(FsdParam* record, bool full);
 void Q31FsdParamSauver(const char* path, const FsdParam* record);
 void Q31FsdParamCharger(const char* path, FsdParam* record);
+// Terminates every text field (records read from files).
+void Q31FsdParamTerminer(FsdParam* record);

@@ -22,6 +22,31 @@ bool LoadBlock(const char* path, Block* block) {
     return FileReadUpTo(path, block, sizeof(Block)) >= 0;
 }
 
+// A text field read from a file is terminated whatever the file holds (a valid file
+// already ends each one with a zero), so no later use can read past it.
+template <size_t N>
+void Terminer(char (&text)[N]) {
+    text[N - 1] = 0;
+}
+
+void TerminerGsm(SbComGsm* g) {
+    for (auto& group : g->first)
+        for (auto& t : group.text) Terminer(t);
+    for (auto& group : g->second)
+        for (auto& t : group.text) Terminer(t);
+    Terminer(g->common);
+}
+
+void TerminerTextes(SbCom* r) {
+    Terminer(r->netAddress);
+    Terminer(r->family);
+    Terminer(r->version);
+    for (auto& p : r->progs) Terminer(p.name);
+    Terminer(r->ethernet.address0);
+    Terminer(r->ethernet.address1);
+    TerminerGsm(&r->gsm);
+}
+
 }  // namespace
 
 void SbComValDefRun(SbComRun* run) {
@@ -116,6 +141,7 @@ void SbComCharger(const char* path, SbCom* record) {
         SbComValDefaut(record);
         SbComSauver(path, record);
     }
+    TerminerTextes(record);
 }
 
 void SbComSauver(const char* path, const SbCom* record) {
@@ -132,6 +158,7 @@ void SbComSauverParam(const char* path, const SbComParams* block) {
 
 void SbComChargerGsm(const char* path, SbComGsm* block) {
     if (!LoadBlock(path, block)) SbComValDefGsm(block);
+    TerminerGsm(block);
 }
 
 void SbComSauverGsm(const char* path, const SbComGsm* block) {

@@ -162,7 +162,10 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
     qstest::WriteFileBytes(dir.file("big.sbcnf"), big);
     SbComCharger("big.sbcnf", &SbComG);
     EXPECT_EQ(SbComG.linkState, 5);
-    EXPECT_EQ(SbComG.gsm.common[31], 5);
+    EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);   // read up to the record's end
+    EXPECT_EQ(SbComG.gsm.common[30], 5);
+    EXPECT_EQ(SbComG.gsm.common[31], 0);                  // every text field ends terminated
+    EXPECT_EQ(SbComG.progs[50].name[31], 0);
 }
 
 TEST(ConfigFiles, PerRunSimulationFieldsClearedOthersKeptAcrossRestart) {
