@@ -1,0 +1,66 @@
+# Debian package: the program folder under /opt, a launcher, a desktop entry and an icon.
+# `cpack -G DEB` in the build folder makes qs310-manager_<version>_<arch>.deb.
+
+set(QS_PKG_NAME qs310-manager)
+set(QS_PKG_PROGRAM_DIR opt/${QS_PKG_NAME})   # relative to the packaging prefix "/"
+set(QS_PKG_BIN_DIR usr/bin)
+
+# The desktop icon, drawn at build time from one geometry (SVG and PNG sizes).
+set(QS_ICON_DIR ${PROJECT_BINARY_DIR}/packaging/icons)
+set(QS_ICON_SIZES 48 64 128 256)
+set(_icon_outputs ${QS_ICON_DIR}/qs310-manager.svg)
+foreach(_s ${QS_ICON_SIZES})
+  list(APPEND _icon_outputs ${QS_ICON_DIR}/${_s}x${_s}/qs310-manager.png)
+endforeach()
+add_executable(qs_mkicon ${PROJECT_SOURCE_DIR}/packaging/mkicon.cpp)
+target_link_libraries(qs_mkicon PRIVATE Qt6::Gui)
+add_custom_command(OUTPUT ${_icon_outputs}
+  COMMAND qs_mkicon ${QS_ICON_DIR} ${QS_ICON_SIZES}
+  DEPENDS qs_mkicon COMMENT "Desktop icon")
+add_custom_target(qs_icon ALL DEPENDS ${_icon_outputs})
+
+# The launcher finds the program folder relative to its own place.
+file(RELATIVE_PATH QS_LAUNCHER_TO_PROGRAM /${QS_PKG_BIN_DIR} /${QS_PKG_PROGRAM_DIR})
+configure_file(${PROJECT_SOURCE_DIR}/packaging/qs310-manager.in ${PROJECT_BINARY_DIR}/packaging/qs310-manager @ONLY)
+
+# The read-only program folder: executable, panel resources, texts, tones, documents.
+# Only these items: a program folder used by ./run.sh also holds the developer's own
+# configuration, times and port links, which must not end up in a package.
+install(TARGETS QS310Manager RUNTIME DESTINATION ${QS_PKG_PROGRAM_DIR})
+file(GLOB _uir_dirs LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR}/panels ${PROJECT_SOURCE_DIR}/panels/*.uir)
+foreach(_uir ${_uir_dirs})
+  install(DIRECTORY ${QS_PROGRAM_DIR}/${_uir} DESTINATION ${QS_PKG_PROGRAM_DIR})
+endforeach()
+install(DIRECTORY ${QS_PROGRAM_DIR}/Texts DESTINATION ${QS_PKG_PROGRAM_DIR} FILES_MATCHING PATTERN "*.gentxt")
+install(DIRECTORY ${QS_PROGRAM_DIR}/Doc DESTINATION ${QS_PKG_PROGRAM_DIR} FILES_MATCHING PATTERN "*.pdf")
+foreach(_f 444 533 695 888)
+  install(FILES ${QS_PROGRAM_DIR}/Bip${_f}Hz.wav DESTINATION ${QS_PKG_PROGRAM_DIR})
+endforeach()
+
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/qs310-manager DESTINATION ${QS_PKG_BIN_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs310-manager.desktop DESTINATION usr/share/applications)
+install(FILES ${QS_ICON_DIR}/qs310-manager.svg DESTINATION usr/share/icons/hicolor/scalable/apps)
+foreach(_s ${QS_ICON_SIZES})
+  install(FILES ${QS_ICON_DIR}/${_s}x${_s}/qs310-manager.png DESTINATION usr/share/icons/hicolor/${_s}x${_s}/apps)
+endforeach()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ${QS_PKG_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /)
+set(CPACK_PACKAGE_VENDOR "QS-310 Manager team")
+set(CPACK_PACKAGE_CONTACT "QS-310 Manager team <qs310-manager@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop manager for the QS-310 sports-timing start clock")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Drives a QS-310 start clock over RS-232: a live mirror of the clock (ring of
+60 lights, hands, big light, digits, beeps), its parameters, start programs,
+runs and synchronisation, the times it measures, a full-screen second display
+for the public and a competitor-number unit. A simulated clock is built in for
+training without a clock.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The runtime libraries (Qt 6, spreadsheet readers, C++ runtime) come from dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The build keeps debug information; the package does not need it.
+set(CPACK_STRIP_FILES ON)
+include(CPack)
