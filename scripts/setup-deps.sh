@@ -13,6 +13,7 @@ PACKAGES=(
   libxlsxwriter-dev libspreadsheet-writeexcel-perl
   clang libclang-rt-14-dev
   xvfb xauth
+  dpkg-dev file desktop-file-utils
 )
 
 missing=()
