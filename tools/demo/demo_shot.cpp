@@ -1,12 +1,16 @@
 // Drives the real program through a simulated start, as an operator would, and
 // saves pictures of its windows mid-countdown (documentation screenshots):
 // connection switch -> Simulation -> synchronisation on the computer's clock,
-// program 1 "Alpine Ski" -> start; grabs the main window while the countdown runs,
-// then switches the second display on and grabs it too.
+// program 1 "Alpine Ski" -> start; grabs the connection dialog on the way, the main
+// window while the countdown runs, then switches the second display on and grabs it
+// too, and last opens the general settings page and grabs the main window with it.
 // Usage: qs_demo_shot <program folder> <output folder>
 #include <QApplication>
 #include <QPixmap>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +28,7 @@
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
+#include "settings/Q31FSet.h"
 
 namespace fs = std::filesystem;
 using namespace fq31;
@@ -52,8 +57,21 @@ void Script() {
             QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH);
             phase = 1;
             break;
-        case 1:   // the connection dialog: choose Simulation
+        case 1:   // the connection dialog: search the ports (COM5 is the demo's pty)
+            if (FindLoadedPanel("FQ31.uir", CONNECT)) {
+                SbComG.freePortCount = 0;
+                QueueUserEvent(FindLoadedPanel("FQ31.uir", CONNECT), CONNECT_REFRESH);
+                phase = 11;
+                phaseStart = now;
+            }
+            break;
+        case 11:  // ports found: pick COM5, show the dialog, then choose Simulation
             if (int dlg = FindLoadedPanel("FQ31.uir", CONNECT)) {
+                if (SbComG.freePortCount <= 0 && now - phaseStart < 15) return;
+                if (now - phaseStart < 1.0) return;
+                SetCtrlVal(dlg, CONNECT_PORT, 5);
+                ProcessDrawEvents();
+                Grab(dlg, "connection-dialog.png");
                 QueueUserEvent(dlg, CONNECT_SIMULATION);
                 phase = 2;
             }
@@ -100,6 +118,18 @@ void Script() {
         case 31:  // the second display has drawn a couple of seconds of countdown
             if (now - phaseStart < 2.0) return;
             if (int fsd = FindLoadedPanel("FQ31_SD.uir", 1); fsd > 0) Grab(fsd, "second-display.png");
+            // Then the general settings page, opened from its button on the main window.
+            QueueUserEvent(Q31FIhmG, MAIN_PAGE_4);
+            phase = 32;
+            phaseStart = now;
+            break;
+        case 32:  // the page has read its values from the simulated clock
+            if (Q31FSetPageOuverte() != 4) {
+                if (now - phaseStart > 20) phase = 4;
+                return;
+            }
+            if (now - phaseStart < 1.0) return;
+            Grab(Q31FIhmG, "settings-page.png");
             phase = 4;
             break;
         default:
@@ -130,11 +160,18 @@ int main(int argc, char** argv) {
     FILE* f = fopen((dir + "/QS-310_V1-1.q31cnf").c_str(), "wb");
     fwrite(&c, sizeof c, 1, f);
     fclose(f);
+    // A pseudo-terminal linked as COM5, as a USB adapter or the stand-in clock would be.
+    int pty = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty >= 0 && grantpt(pty) == 0 && unlockpt(pty) == 0) {
+        fs::create_directories(fs::path(dir) / "Ports");
+        fs::create_symlink(ptsname(pty), fs::path(dir) / "Ports" / "COM5");
+    }
     setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
     SetIdleHook(Script);
     static char arg0[] = "QS310Manager";
     static char* args[] = {arg0, nullptr};
     int rc = Q31Main(1, args);
     fs::remove_all(dir);
+    if (pty >= 0) close(pty);
     return rc;
 }
