@@ -97,12 +97,6 @@ TEST_F(LinkTest, ActionTable) {
                                    "WC 007 02 08:05 03/09/24"}));
 }
 
-TEST_F(LinkTest, StartUpReadSequence) {
-    Q31ComInitLireParam();
-    EXPECT_EQ(Payloads(), (Strings{"RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
-                                   "RP 028 1", "RP 028 2", "RP 028 3"}));
-}
-
 TEST_F(LinkTest, RepliesArriveDuringTheWait) {
     S().replies.push_back(linkfake::Ligne("&P 001 5") + linkfake::Ligne("AK"));
     SbComLireParam(1);
@@ -274,12 +268,8 @@ TEST_F(LinkTest, SpeedWriteWithTheSameCodeKeepsThePort) {
 }
 
 TEST(LinkPort, SpeedCodes) {
-    EXPECT_EQ(SbComVitesseDeCode(0), 2400);
-    EXPECT_EQ(SbComVitesseDeCode(1), 9600);
-    EXPECT_EQ(SbComVitesseDeCode(2), 9600);
-    EXPECT_EQ(SbComVitesseDeCode(3), 38400);
-    EXPECT_EQ(SbComVitesseDeCode(4), 57600);
-    EXPECT_EQ(SbComVitesseDeCode(9), 9600);
+    const std::pair<int, int> codes[] = {{0, 2400}, {1, 9600}, {2, 9600}, {3, 38400}, {4, 57600}, {9, 9600}};
+    for (auto [code, speed] : codes) EXPECT_EQ(SbComVitesseDeCode(code), speed) << code;
 }
 
 TEST(LinkPort, PortNumberGoesIntoTheMessageOnlyWhenItIsSafe) {

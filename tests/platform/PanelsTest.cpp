@@ -65,19 +65,6 @@ TEST_F(PanelTest, ControlAttributesRoundTrip) {
     GetCtrlAttribute(panel_, INNER, ATTR_TOP, &top);
     EXPECT_EQ(left, 330);
     EXPECT_EQ(top, 160);
-    SetCtrlAttribute(panel_, GO, ATTR_WIDTH, 123);
-    SetCtrlAttribute(panel_, GO, ATTR_HEIGHT, 45);
-    GetCtrlAttribute(panel_, GO, ATTR_WIDTH, &v);
-    EXPECT_EQ(v, 123);
-    GetCtrlAttribute(panel_, GO, ATTR_HEIGHT, &v);
-    EXPECT_EQ(v, 45);
-
-    SetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, 0x554646);
-    GetCtrlAttribute(panel_, GO, ATTR_CMD_BUTTON_COLOR, &v);
-    EXPECT_EQ(v, 0x554646);
-    SetCtrlAttribute(panel_, MSG, ATTR_TEXT_COLOR, 0x00FF00);
-    GetCtrlAttribute(panel_, MSG, ATTR_TEXT_COLOR, &v);
-    EXPECT_EQ(v, 0x00FF00);
 
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
     SetCtrlVal(panel_, NUM, 80);
