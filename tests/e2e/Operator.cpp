@@ -1,0 +1,269 @@
+// An operator's hands for whole-race flows: panel lookup, script steps, dialog
+// hooks, table reading and the hand-driven time.
+#include "tests/e2e/Operator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include <QTableWidget>
+
+#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
+#include "app/Q31Main.h"
+#include "chrono/SbChronoRec.h"
+#include "competitor/Q12Panneau.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "platform/Runtime.h"
+#include "platform/cvi.h"
+#include "settings/Q31FSet.h"
+#include "tests/support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+namespace {
+
+std::deque<std::string> filesToPick;
+std::vector<FileDialog> fileDialogs;
+Strings messages, documents;
+
+int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char* title, int, char pathOut[260]) {
+    fileDialogs.push_back({defaultDir ? defaultDir : "", defaultFile ? defaultFile : "", title ? title : ""});
+    if (filesToPick.empty()) return VAL_NO_FILE_SELECTED;
+    std::string path = filesToPick.front();
+    filesToPick.pop_front();
+    if (!path.empty() && path[0] != '/') path = fs::current_path().string() + "/" + path;
+    snprintf(pathOut, 260, "%s", path.c_str());
+    return fs::exists(path) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+void CatchMessage(const char* title, const char* text) {
+    messages.push_back(std::string(title ? title : "") + "|" + (text ? text : ""));
+}
+
+int CatchDocument(const char* path) {
+    documents.push_back(path ? path : "");
+    return 0;
+}
+
+bool Attribute(int panel, int control, int attribute) {
+    int v = 0;
+    GetCtrlAttribute(panel, control, attribute, &v);
+    return v != 0;
+}
+
+}  // namespace
+
+int MainPanel() { return Q31FIhmG; }
+PanelFn Page(int page) {
+    return [page] { return Q31FSetPageOuverte() == page ? Q31FSetG[size_t(page)] : 0; };
+}
+int CompetitorPanel() { return Q12PanneauG; }
+PanelFn Loaded(const char* resource, int panelId) {
+    return [resource, panelId] { return FindLoadedPanel(resource, panelId); };
+}
+
+bool Usable(int panel, int control) {
+    if (panel <= 0) return false;
+    int shown = 0, dimmed = 0;
+    GetPanelAttribute(panel, ATTR_VISIBLE, &shown);
+    GetPanelAttribute(panel, ATTR_DIMMED, &dimmed);
+    return shown && !dimmed && Attribute(panel, control, ATTR_VISIBLE) && !Attribute(panel, control, ATTR_DIMMED);
+}
+
+Step Press(PanelFn panel, int control) {
+    return [=] {
+        const int p = panel();
+        if (!Usable(p, control)) return false;
+        return QueueUserEvent(p, control) == 0;
+    };
+}
+
+Step SetAndPress(PanelFn panel, int control, int value) {
+    return [=] {
+        const int p = panel();
+        if (!Usable(p, control)) return false;
+        SetCtrlVal(p, control, value);
+        return QueueUserEvent(p, control) == 0;
+    };
+}
+
+Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values) {
+    return [=] {
+        const int p = panel();
+        if (p <= 0) return false;
+        for (auto [control, value] : values) SetCtrlVal(p, control, value);
+        return true;
+    };
+}
+
+Step Answer(const char* resource, int panelId, int button) {
+    return [=] {
+        const int p = FindLoadedPanel(resource, panelId);
+        if (p <= 0) return false;
+        return QueueUserEvent(p, button) == 0;
+    };
+}
+
+Step Until(std::function<bool()> condition) { return condition; }
+
+Step Do(std::function<void()> action) {
+    return [action] {
+        action();
+        return true;
+    };
+}
+
+Step Passes(int count) {
+    auto left = std::make_shared<int>(count);
+    return [left] { return --*left <= 0; };
+}
+
+Step ClickCell(PanelFn panel, int control, int row, int column) {
+    return [=] {
+        auto* table = qobject_cast<QTableWidget*>(qs::rt::ControlWidget(panel(), control));
+        if (!table || !Usable(panel(), control) || table->rowCount() < row) return false;
+        table->setCurrentCell(row - 1, column - 1);   // as the mouse does: the table reports it
+        return true;
+    };
+}
+
+size_t RunProgram(Steps steps, long maxPasses) {
+    if (qstest::FileSize(kQ31ConfigFile) < 0) {
+        Q31Config c{};
+        Q31Defaut(&c);
+        c.language = 0;
+        c.soundOn = 0;
+        FileWriteAtomic(kQ31ConfigFile, &c, sizeof c);
+    }
+    qstest::Scripted script(std::move(steps), maxPasses);
+    static char arg0[] = "QS310Manager";
+    static char* argv[] = {arg0, nullptr};
+    Q31Main(1, argv);
+    EXPECT_LT(script.Passes(), maxPasses) << "the script got stuck at step " << script.Done();
+    return script.Done();
+}
+
+void ForgetEverything() {
+    SbComG = SbCom{};
+    Q31G = Q31Config{};
+    SbCrG = SbCr{};
+    SbQ31CrG = SbQ31Cr{};
+    SbChronoQ31ItG = SbChronoRec{};
+}
+
+void PickFiles(std::deque<std::string> paths) { filesToPick = std::move(paths); }
+const std::vector<FileDialog>& FileDialogsSeen() { return fileDialogs; }
+const Strings& MessagesSeen() { return messages; }
+const Strings& DocumentsOpened() { return documents; }
+
+void InstallHooks() {
+    filesToPick.clear();
+    fileDialogs.clear();
+    messages.clear();
+    documents.clear();
+    SetFileSelectHook(AnswerFileDialog);
+    SetMessageHook(CatchMessage);
+    SetDocumentHook(CatchDocument);
+}
+
+void RemoveHooks() {
+    SetFileSelectHook(nullptr);
+    SetMessageHook(nullptr);
+    SetDocumentHook(nullptr);
+}
+
+Strings TableRows(int panel, int control, int columns) {
+    Strings rows;
+    const int n = TableRowCount(panel, control);
+    for (int r = 1; r <= n; ++r) {
+        std::string row;
+        for (int c = 1; c <= columns; ++c) {
+            char cell[128] = {};
+            GetTableCellVal(panel, control, MakePoint(c, r), cell, sizeof cell);
+            row += (c > 1 ? "|" : "") + std::string(cell);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int TableRowCount(int panel, int control) {
+    int n = 0;
+    GetNumTableRows(panel, control, &n);
+    return n;
+}
+
+std::string Text(int panel, int control) {
+    char buf[512] = {};
+    GetCtrlVal(panel, control, buf, sizeof buf);
+    return buf;
+}
+
+int Value(int panel, int control) {
+    int v = -1;
+    GetCtrlVal(panel, control, &v);
+    return v;
+}
+
+Strings FilesIn(const std::string& folder) {
+    Strings names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string CString(const std::string& bytes, size_t offset, size_t size) {
+    if (offset >= bytes.size()) return {};
+    std::string s = bytes.substr(offset, size);
+    return s.substr(0, s.find('\0'));
+}
+
+std::string Right16(const std::string& label) {
+    return label.size() >= 16 ? label : std::string(16 - label.size(), ' ') + label;
+}
+
+// ---- hand-driven time -------------------------------------------------------
+
+namespace {
+
+constexpr double kOrigin = 1000.0;   // Timer() at the start of the day's script
+double now = kOrigin;
+int startOfDay = 0;                  // local time at the origin, seconds
+
+double ManualTimer() { return now; }
+
+void ManualLocal(int* h, int* m, int* s) {
+    const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
+    *h = int(t / 3600);
+    *m = int(t / 60 % 60);
+    *s = int(t % 60);
+}
+
+}  // namespace
+
+ManualTime::ManualTime(int hour, int minute, int second) {
+    now = kOrigin;
+    startOfDay = hour * 3600 + minute * 60 + second;
+    SetTimeSource(ManualTimer, ManualLocal);
+}
+
+ManualTime::~ManualTime() { SetTimeSource(nullptr, nullptr); }
+
+Step ManualTime::AdvanceTo(int hour, int minute, double second) {
+    const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
+    return [target] {
+        if (now + 1e-9 >= target) return true;
+        now = std::min(now + 0.25, target);
+        return false;
+    };
+}
+
+}  // namespace e2e

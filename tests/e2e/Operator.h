@@ -1,0 +1,88 @@
+// An operator's hands for whole-race flows: script steps that press buttons, fill
+// pages, answer dialogs and popups, and read the tables as they stand on screen.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/app/Scripted.h"
+
+namespace e2e {
+
+using Step = std::function<bool()>;
+using Steps = std::vector<Step>;
+using PanelFn = std::function<int()>;   // the panel as it is when the step runs
+using Strings = std::vector<std::string>;
+
+// Panels an operator works on.
+int MainPanel();
+PanelFn Page(int page);                              // settings page 0..9
+int CompetitorPanel();
+PanelFn Loaded(const char* resource, int panelId);   // newest loaded panel of that number
+
+// A control an operator can reach: panel loaded and shown, control visible and not dimmed.
+bool Usable(int panel, int control);
+
+// Steps. Each waits (returns false) until what it needs is on screen.
+Step Press(PanelFn panel, int control);                          // a click on an enabled control
+Step SetAndPress(PanelFn panel, int control, int value);         // a switch or list moved by hand
+Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values);  // typed values, no commit
+Step Answer(const char* resource, int panelId, int button);      // a dialog or popup answered
+Step Until(std::function<bool()> condition);
+Step Do(std::function<void()> action);                           // always done at once
+Step Passes(int count);                                          // lets the loop turn a few times
+Step ClickCell(PanelFn panel, int control, int row, int column = 1);  // a click in a table
+
+// The whole program run with the script; returns the steps done. Writes an English,
+// silent application record first when none is there (the first start of the day).
+size_t RunProgram(Steps steps, long maxPasses = 6000);
+// Forgets every shared record, as a new process starts with nothing in memory.
+void ForgetEverything();
+
+// Dialog hooks: files the operator picks, in order (relative names are taken in
+// the program folder), and what the program asked for.
+void PickFiles(std::deque<std::string> paths);
+struct FileDialog {
+    std::string defaultDir, defaultFile, title;
+};
+const std::vector<FileDialog>& FileDialogsSeen();
+const Strings& MessagesSeen();     // "title|text" of every message popup
+const Strings& DocumentsOpened();  // paths handed to the system's viewer
+void InstallHooks();
+void RemoveHooks();
+
+// The table as the operator reads it: one "c1|c2|c3|c4" per row.
+Strings TableRows(int panel, int control, int columns = 4);
+int TableRowCount(int panel, int control);
+std::string Text(int panel, int control);
+int Value(int panel, int control);
+
+// Files.
+Strings FilesIn(const std::string& folder);   // names, sorted
+template <class T>
+T At(const std::string& bytes, size_t offset) {
+    T v{};
+    if (offset + sizeof v <= bytes.size()) std::memcpy(&v, bytes.data() + offset, sizeof v);
+    return v;
+}
+std::string CString(const std::string& bytes, size_t offset, size_t size);
+std::string Right16(const std::string& label);   // a header label as the export aligns it
+
+// A hand-driven time: Timer() and the computer's local time move only when a step
+// advances them, in quarter seconds, so a simulated race gives the same times on
+// every run.
+class ManualTime {
+public:
+    ManualTime(int hour, int minute, int second);
+    ~ManualTime();
+    ManualTime(const ManualTime&) = delete;
+    ManualTime& operator=(const ManualTime&) = delete;
+    // Advances a quarter second per pass until the local time reaches h:m:s.
+    static Step AdvanceTo(int hour, int minute, double second);
+};
+
+}  // namespace e2e

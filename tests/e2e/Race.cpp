@@ -1,0 +1,97 @@
+// The pieces both whole-race flows share: start program, entry list, keypad, file checks.
+#include "tests/e2e/Race.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "competitor/Q12Rec.h"
+#include "panels/FQ12.h"
+#include "panels/FQ31.h"
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
+
+using namespace fq31;
+using namespace fq12;
+
+namespace e2e {
+
+std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
+    return {{PAGE3_F102, interval}, {PAGE3_F103, countdown}, {PAGE3_F104, 60}, {PAGE3_F105, 0},
+            {PAGE3_F107, -10},      {PAGE3_F108, -5},        {PAGE3_F109, 0},  {PAGE3_F110, -5},
+            {PAGE3_F111, -10},      {PAGE3_F112, 0},         {PAGE3_FLAG, 0}};
+}
+
+void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown) {
+    constexpr size_t kProg0 = 652;   // program 0 of the link record
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 0), interval);   // 102
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 4), 60);         // 104
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 8), 0);          // 105
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 16), countdown); // 103
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 20), 0);         // 112
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 24), -5);        // 110
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 28), -10);       // 111
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 32), -10);       // 107
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 36), -5);        // 108
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 40), 0);         // 109
+}
+
+void WriteEntries(const std::string& path) {
+    qstest::WriteFileBytes(path,
+                           "Bib,Name,Club,Nation\n"
+                           "101,Anna Berg,SC Nord,NOR\n"
+                           "102,Zo\xC3\xAB \xC3\x89" "brard,CS Vercors,FRA\n"
+                           "103,Luca Rossi,SC Gardena,ITA\n");
+}
+
+Step TypeNumber(const std::string& digits) {
+    static constexpr int kKeys[10] = {COMPET_KEY_0, COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4,
+                                      COMPET_KEY_5, COMPET_KEY_6, COMPET_KEY_7, COMPET_KEY_8, COMPET_KEY_9};
+    auto typed = std::make_shared<bool>(false);
+    return [digits, typed] {
+        const int panel = CompetitorPanel();
+        if (!*typed) {
+            if (!Usable(panel, COMPET_KEY_ENTER)) return false;
+            for (char d : digits) QueueUserEvent(panel, kKeys[d - '0']);
+            QueueUserEvent(panel, COMPET_KEY_ENTER);
+            *typed = true;
+            return false;
+        }
+        return Usable(panel, COMPET_CONFIRM);
+    };
+}
+
+void ExpectTime(const std::string& file, int index, const SbChronoRec& e) {
+    const size_t at = 4 + sizeof(SbChronoRec) * size_t(index - 1);
+    SCOPED_TRACE("time " + std::to_string(index));
+    ASSERT_LE(at + sizeof(SbChronoRec), file.size());
+    const SbChronoRec r = At<SbChronoRec>(file, at);
+    EXPECT_EQ(r.Concurrent, e.Concurrent);
+    EXPECT_EQ(r.Numero, e.Numero);
+    EXPECT_EQ(r.Heures, e.Heures);
+    EXPECT_EQ(r.Minutes, e.Minutes);
+    EXPECT_EQ(r.Secondes, e.Secondes);
+    EXPECT_EQ(r.Fraction, e.Fraction);
+    EXPECT_EQ(r.Complement, e.Complement);
+    EXPECT_EQ(std::string({r.Type, r.Marque, r.Qualif, r.Canal}),
+              std::string({e.Type, e.Marque, e.Qualif, e.Canal}));
+}
+
+void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
+                           const std::vector<int>& sent) {
+    constexpr size_t kRec = sizeof(Q12ConcurrentRec);
+    constexpr size_t kSentList = 4 + 1000 * kRec;
+    ASSERT_EQ(file.size(), 360008u);
+    ASSERT_EQ(At<int32_t>(file, 0), int32_t(list.size()));
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(At<int32_t>(file, 4 + i * kRec), list[i].first) << "list entry " << i;
+        EXPECT_EQ(At<uint8_t>(file, 4 + i * kRec + 8), list[i].second) << "sent flag of " << list[i].first;
+    }
+    ASSERT_EQ(At<int32_t>(file, kSentList), int32_t(sent.size()));
+    for (size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(At<int32_t>(file, kSentList + 4 + i * kRec), sent[i]) << "sent entry " << i;
+        EXPECT_EQ(At<uint8_t>(file, kSentList + 4 + i * kRec + 8), 1);
+    }
+}
+
+}  // namespace e2e

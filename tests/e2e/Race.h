@@ -1,0 +1,34 @@
+// The pieces both whole-race flows share: the start program typed on the programs
+// page, the entry list, the keypad, and checks of the files a race leaves.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "chrono/SbChronoRec.h"
+#include "tests/e2e/Operator.h"
+
+namespace e2e {
+
+// The programs page's fields for a start every `interval` seconds with a countdown
+// of `countdown`, aligned on the minute, beeps at -10 and from -5, amber then green.
+std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown);
+// Checks program 0 of a link record file against RaceProgram.
+void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown);
+
+// A spreadsheet of three competitors (number, name, club, nation; a title row), in
+// UTF-8 as spreadsheet programs save it, one name with accents.
+void WriteEntries(const std::string& path);
+
+// Types a number on the competitor keypad and presses enter; done when the confirm
+// button is offered.
+Step TypeNumber(const std::string& digits);
+
+// Record `index` (1-based) of a ".q31tps" image.
+void ExpectTime(const std::string& file, int index, const SbChronoRec& expected);
+// "Courant.q12ct": the list (number, sent flag) and the sent list (numbers).
+void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
+                           const std::vector<int>& sent);
+
+}  // namespace e2e
