@@ -38,6 +38,8 @@ foreach(_f 444 533 695 888)
 endforeach()
 
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/qs310-manager DESTINATION ${QS_PKG_BIN_DIR})
+# The stand-in clock, for training and trying the serial link without a clock.
+install(TARGETS qs310-standin RUNTIME DESTINATION ${QS_PKG_BIN_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs310-manager.desktop DESTINATION usr/share/applications)
 install(FILES ${QS_ICON_DIR}/qs310-manager.svg DESTINATION usr/share/icons/hicolor/scalable/apps)
 foreach(_s ${QS_ICON_SIZES})

@@ -50,6 +50,7 @@ contents() {
     local x='-rwxr-xr-x' f='-rw-r--r--'
     has "$x" "$prog/QS310Manager"
     has "$x" "usr/bin/$name"
+    has "$x" "usr/bin/qs310-standin"
     has "$f" "usr/share/applications/$name.desktop"
     has "$f" "usr/share/icons/hicolor/scalable/apps/$name.svg"
     for s in 48 64 128 256; do has "$f" "usr/share/icons/hicolor/${s}x$s/apps/$name.png"; done
@@ -178,6 +179,18 @@ launcher() {
         n=$((n + 1)); [ $n -lt 600 ] || fail "nothing written under XDG_DATA_HOME in 60 s"
         sleep 0.1
     done
+    stop
+
+    # The packaged stand-in clock runs and links its pty where the program looks for ports.
+    "$root/usr/bin/qs310-standin" --link "$home/COM7" >"$tmp/standin.out" 2>&1 &
+    pid=$!
+    n=0
+    until [ -L "$home/COM7" ] && grep -q '^pty /dev/' "$tmp/standin.out"; do
+        kill -0 "$pid" 2>/dev/null || { cat "$tmp/standin.out" >&2; fail "the stand-in clock ended"; }
+        n=$((n + 1)); [ $n -lt 300 ] || fail "the stand-in clock made no pty link in 30 s"
+        sleep 0.1
+    done
+    [ "$(readlink "$home/COM7")" = "$(sed -n 's/^pty //p' "$tmp/standin.out")" ] || fail "the stand-in's link names another pty"
     stop
 
     # The installation itself is never written to.
