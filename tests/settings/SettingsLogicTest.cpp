@@ -1,6 +1,7 @@
 // Rules of the settings pages that need no window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "link/SbComRecord.h"
@@ -33,32 +34,21 @@ TEST(SettingsLogic, TimeBaseShownOffWhileInputDisabledAndEnabledFollowsIt) {
 }
 
 TEST(SettingsLogic, EthernetAddressSplitAndRebuiltWithThreeDigitsPerByte) {
-    int b[4] = {9, 9, 9, 9};
-    EXPECT_EQ(Q31FSetEthernetDecouper("192.168.1.1", b), 4);
-    EXPECT_EQ(b[0], 192);
-    EXPECT_EQ(b[3], 1);
-    EXPECT_EQ(Q31FSetEthernetDecouper("010.000.000.005", b), 4);
-    EXPECT_EQ(b[0], 10);
-    EXPECT_EQ(b[3], 5);
-
+    struct Case {
+        const char* text;
+        int count;
+        int bytes[4];
+    };
+    for (Case c : {Case{"192.168.1.1", 4, {192, 168, 1, 1}}, Case{"010.000.000.005", 4, {10, 0, 0, 5}},
+                   Case{"10.20", 2, {10, 20, 0, 0}}, Case{"", 0, {0, 0, 0, 0}}, Case{nullptr, 0, {0, 0, 0, 0}}}) {
+        int b[4] = {7, 7, 7, 7};
+        EXPECT_EQ(Q31FSetEthernetDecouper(c.text, b), c.count) << (c.text ? c.text : "null");
+        EXPECT_TRUE(std::equal(b, b + 4, c.bytes)) << (c.text ? c.text : "null");
+    }
     char out[24];
-    const int bytes[4] = {10, 0, 0, 5};
-    Q31FSetEthernetFormer(bytes, out, sizeof out);
-    EXPECT_STREQ(out, "010.000.000.005");
     const int wild[4] = {300, -4, 255, 0};
     Q31FSetEthernetFormer(wild, out, sizeof out);
     EXPECT_STREQ(out, "255.000.255.000");
-}
-
-TEST(SettingsLogic, UnreadableEthernetBytesAreZero) {
-    int b[4] = {7, 7, 7, 7};
-    EXPECT_EQ(Q31FSetEthernetDecouper("10.20", b), 2);
-    EXPECT_EQ(b[1], 20);
-    EXPECT_EQ(b[2], 0);
-    EXPECT_EQ(b[3], 0);
-    EXPECT_EQ(Q31FSetEthernetDecouper("", b), 0);
-    EXPECT_EQ(b[0], 0);
-    EXPECT_EQ(Q31FSetEthernetDecouper(nullptr, b), 0);
 }
 
 TEST(SettingsLogic, GsmStateFromStatusBits) {
@@ -80,28 +70,4 @@ TEST(SettingsLogic, StoredProgramFlagsKeepBitsOneToSeven) {
     EXPECT_EQ(Q31FSetFlagsProg(0xFF, 0), 0xFE);
     EXPECT_EQ(Q31FSetFlagsProg(0x54, 1), 0x55);
     EXPECT_EQ(Q31FSetFlagsProg(-1, 0), -2);  // a flag byte read back as signed
-}
-
-TEST(SettingsLogic, RunLoadingDimmingFollowsRunsAndTarget) {
-    SbComRun run{};
-    run.current = 0;
-    run.next = 1;  // no finished run yet
-    Q31FSetEtatChargement e = Q31FSetChargement(run, 0);
-    EXPECT_TRUE(e.loadDimmed);
-    EXPECT_TRUE(e.numberDimmed);
-    EXPECT_FALSE(e.clearDimmed);
-    EXPECT_EQ(e.maxRun, 1);
-
-    run.next = 5;
-    e = Q31FSetChargement(run, 1);
-    EXPECT_FALSE(e.loadDimmed);
-    EXPECT_FALSE(e.numberDimmed);
-    EXPECT_EQ(e.maxRun, 4);
-
-    run.current = 4;  // a run is open: its times would come into the open table
-    e = Q31FSetChargement(run, 1);
-    EXPECT_TRUE(e.loadDimmed);
-    EXPECT_TRUE(e.clearDimmed);
-    e = Q31FSetChargement(run, 0);  // towards another target it may still load
-    EXPECT_FALSE(e.loadDimmed);
 }
