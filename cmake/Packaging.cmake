@@ -19,6 +19,11 @@ add_custom_command(OUTPUT ${_icon_outputs}
   DEPENDS qs_mkicon COMMENT "Desktop icon")
 add_custom_target(qs_icon ALL DEPENDS ${_icon_outputs})
 
+# The rest is the Debian package; a Windows build ships its deployed program folder instead.
+if(WIN32)
+  return()
+endif()
+
 # The launcher finds the program folder relative to its own place.
 file(RELATIVE_PATH QS_LAUNCHER_TO_PROGRAM /${QS_PKG_BIN_DIR} /${QS_PKG_PROGRAM_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qs310-manager.in ${PROJECT_BINARY_DIR}/packaging/qs310-manager @ONLY)
