@@ -42,16 +42,6 @@ protected:
         GetCtrlVal(panel, control, buf, sizeof buf);
         return buf;
     }
-    static std::string Caption(int panel, int control) {
-        char buf[128] = {};
-        GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
-        return buf;
-    }
-    static int Attribute(int panel, int control, int attribute) {
-        int v = -1;
-        GetCtrlAttribute(panel, control, attribute, &v);
-        return v;
-    }
     static int PanelAttribute(int panel, int attribute) {
         int v = -1;
         GetPanelAttribute(panel, attribute, &v);
@@ -103,30 +93,40 @@ TEST_F(Dialogs, ClosingTheWaitBoxCanLeaveItsParentDimmed) {
     EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
 }
 
+// Reads the captions and texts a box shows, then answers it with seen.answer.
+struct BoxReader {
+    int panel;
+    std::string Text(int c) const {
+        char buf[256] = {};
+        GetCtrlVal(panel, c, buf, sizeof buf);
+        return buf;
+    }
+    std::string Caption(int c) const {
+        char buf[256] = {};
+        GetCtrlAttribute(panel, c, ATTR_LABEL_TEXT, buf, sizeof buf);
+        return buf;
+    }
+    int Visible(int c) const {
+        int v = -1;
+        GetCtrlAttribute(panel, c, ATTR_VISIBLE, &v);
+        return v;
+    }
+};
+
 void AnswerPopup() {
     int p = GetPanelHandleFromTag(POPUP);
     if (p <= 0 || seen.turns++ > 0) return;
+    const BoxReader box{p};
     seen.panel = p;
     GetPanelAttribute(seenParent, ATTR_DIMMED, &seen.parentDimmed);
-    char buf[256];
-    auto text = [&](int c) {
-        buf[0] = 0;
-        GetCtrlVal(p, c, buf, sizeof buf);
-        return std::string(buf);
-    };
-    auto caption = [&](int c) {
-        buf[0] = 0;
-        GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf);
-        return std::string(buf);
-    };
-    seen.title = text(POPUP_TITRE);
-    seen.text = text(POPUP_TEXTE);
-    seen.confirm = caption(POPUP_VALIDER);
-    seen.cancel = caption(POPUP_ANNULER);
-    seen.ok = caption(POPUP_OK);
-    GetCtrlAttribute(p, POPUP_OK, ATTR_VISIBLE, &seen.okVisible);
-    GetCtrlAttribute(p, POPUP_VALIDER, ATTR_VISIBLE, &seen.confirmVisible);
-    GetCtrlAttribute(p, POPUP_ANNULER, ATTR_VISIBLE, &seen.cancelVisible);
+    seen.title = box.Text(POPUP_TITRE);
+    seen.text = box.Text(POPUP_TEXTE);
+    seen.confirm = box.Caption(POPUP_VALIDER);
+    seen.cancel = box.Caption(POPUP_ANNULER);
+    seen.ok = box.Caption(POPUP_OK);
+    seen.okVisible = box.Visible(POPUP_OK);
+    seen.confirmVisible = box.Visible(POPUP_VALIDER);
+    seen.cancelVisible = box.Visible(POPUP_ANNULER);
     QueueUserEvent(p, seen.answer);
 }
 
@@ -167,25 +167,15 @@ TEST_F(Dialogs, InformationPopupShowsOnlyItsSingleButton) {
 
 void AnswerError(int p) {
     if (seen.turns++ > 0) return;
+    const BoxReader box{p};
     seen.panel = p;
     GetPanelAttribute(seenParent, ATTR_DIMMED, &seen.parentDimmed);
-    char buf[256];
-    auto text = [&](int c) {
-        buf[0] = 0;
-        GetCtrlVal(p, c, buf, sizeof buf);
-        return std::string(buf);
-    };
-    auto caption = [&](int c) {
-        buf[0] = 0;
-        GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, buf, sizeof buf);
-        return std::string(buf);
-    };
-    seen.title = text(ERREUR_TITRE);
-    seen.text = text(ERREUR_TEXTE);
-    seen.detail = text(ERREUR_DETAIL);
-    seen.first = caption(ERREUR_BOUTON1);
-    seen.second = caption(ERREUR_BOUTON2);
-    GetCtrlAttribute(p, ERREUR_BOUTON2, ATTR_VISIBLE, &seen.secondVisible);
+    seen.title = box.Text(ERREUR_TITRE);
+    seen.text = box.Text(ERREUR_TEXTE);
+    seen.detail = box.Text(ERREUR_DETAIL);
+    seen.first = box.Caption(ERREUR_BOUTON1);
+    seen.second = box.Caption(ERREUR_BOUTON2);
+    seen.secondVisible = box.Visible(ERREUR_BOUTON2);
     GetCtrlAttribute(p, ERREUR_ZONE, ATTR_HEIGHT, &seen.areaHeight);
     GetPanelAttribute(p, ATTR_HEIGHT, &seen.height);
     QueueUserEvent(p, seen.answer);

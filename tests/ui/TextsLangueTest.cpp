@@ -28,16 +28,6 @@ void ClearPendingError() {
     SbSetTourModal(nullptr);
 }
 
-TEST(LoadingAllTexts, MissingFolderRecordsTheOpeningFailure) {
-    qstest::TempProgramDir dir(false);
-    ClearPendingError();
-    Q31G.language = 0;
-    Q31ChargerTextes();
-    ASSERT_EQ(Q31Erreur(), 1);
-    EXPECT_STREQ(Q31ErreurTitre(), "Start Clock QS-310 INTERFACE FAILURE");
-    EXPECT_STREQ(Q31ErreurTexte(), "Opening text files is impossible !");
-}
-
 TEST(LoadingAllTexts, ShortFileRecordsTheReadingFailureAndStopsThere) {
     qstest::TempProgramDir dir;
     ClearPendingError();
