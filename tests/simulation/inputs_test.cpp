@@ -202,25 +202,21 @@ protected:
     static int Paire(int gauche, int droite) { return gauche * 256 + droite; }
 };
 
+// The number (its last two digits, or two dashes for none) alternates with blank.
 TEST_F(CompetitorBlink, NumberAlternatesWithBlank) {
-    const auto vus = Observer(7, 12);
-    const auto n07 = std::count(vus.begin(), vus.end(), Paire(Motif(0), Motif(7)));
-    const auto vides = std::count(vus.begin(), vus.end(), 0);
-    EXPECT_GT(n07, 2);
-    EXPECT_GT(vides, 2);
-    EXPECT_EQ(n07 + vides, 12);
-}
-
-TEST_F(CompetitorBlink, NoCompetitorShowsTwoDashes) {
-    const auto vus = Observer(0, 12);
-    const auto tirets = std::count(vus.begin(), vus.end(), Paire(0x40, 0x40));
-    EXPECT_GT(tirets, 2);
-    EXPECT_EQ(tirets + std::count(vus.begin(), vus.end(), 0), 12);
-}
-
-TEST_F(CompetitorBlink, LongNumbersShowTheirLastTwoDigits) {
-    const auto vus = Observer(123, 12);
-    EXPECT_GT(std::count(vus.begin(), vus.end(), Paire(Motif(2), Motif(3))), 2);
+    struct Cas {
+        int competitor, shown;
+    };
+    for (Cas c : {Cas{7, Paire(Motif(0), Motif(7))}, Cas{0, Paire(0x40, 0x40)}, Cas{123, Paire(Motif(2), Motif(3))}}) {
+        SCOPED_TRACE("competitor " + std::to_string(c.competitor));
+        SetUp();
+        const auto vus = Observer(c.competitor, 12);
+        const auto numero = std::count(vus.begin(), vus.end(), c.shown);
+        const auto vides = std::count(vus.begin(), vus.end(), 0);
+        EXPECT_GT(numero, 2);
+        EXPECT_GT(vides, 2);
+        EXPECT_EQ(numero + vides, 12);
+    }
 }
 
 TEST_F(CompetitorBlink, NoBlinkBeforeSynchronisationOrDuringACountdown) {
