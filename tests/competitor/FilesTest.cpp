@@ -60,25 +60,6 @@ TEST_F(CompetitorFiles, CurrentListsFileIsLaidOutAsTheRecords) {
     EXPECT_EQ(std::string(bytes.data() + 180008 + 10), "Beta");
 }
 
-TEST_F(CompetitorFiles, RestartKeepsListsAndSentFlags) {
-    (*Q12ListeG)[0] = Rec(1, "One");
-    (*Q12ListeG)[1] = Rec(2, "Two", 1);
-    (*Q12ListeG)[2] = Rec(3, "Three");
-    Q12NbListeG = 3;
-    (*Q12HistoG)[0] = Rec(2, "Two", 1);
-    Q12NbHistoG = 1;
-    ASSERT_TRUE(Q12CourantSauver("Courant.q12ct"));
-    Q12LibererListes();
-    Q12AllouerListes();
-    Q12CourantCharger("Courant.q12ct");
-    ASSERT_EQ(Q12NbListeG, 3);
-    ASSERT_EQ(Q12NbHistoG, 1);
-    EXPECT_EQ((*Q12ListeG)[1].Envoye, 1);
-    EXPECT_EQ((*Q12ListeG)[2].Envoye, 0);
-    EXPECT_STREQ((*Q12ListeG)[2].Texte1, "Three");
-    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);
-}
-
 TEST_F(CompetitorFiles, CountsFromTheFileAreHeldToTheLists) {
     (*Q12ListeG)[0] = Rec(1);
     Q12NbListeG = 1;

@@ -99,21 +99,6 @@ TEST_F(CompetitorImport, FirstRowAndColumnLettersChooseTheCells) {
     EXPECT_STREQ(At(0).Texte3, "club-f");
 }
 
-TEST_F(CompetitorImport, LongTextsAreCutToTheirFields) {
-    std::string path = dir.file("long.xlsx");
-    MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
-        PutNumber(ws, "A2", 1);
-        PutText(ws, "B2", std::string(100, 'b'));
-        PutText(ws, "C2", std::string(100, 'c'));
-        PutText(ws, "E2", std::string(100, 'e'));
-    });
-    ASSERT_TRUE(Read(path));
-    ASSERT_EQ(Q12NbListeG, 1);
-    EXPECT_EQ(std::string(At(0).Texte1), std::string(63, 'b'));
-    EXPECT_EQ(std::string(At(0).Texte2), std::string(63, 'c'));
-    EXPECT_EQ(std::string(At(0).Texte3), std::string(41, 'e'));
-}
-
 TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
     struct Case { const char* name; bool text; const char* value; int expected; };
     for (Case k : {Case{"word", true, "abc", 1}, Case{"digits", true, " 12 ", 3}, Case{"zero", false, "0", 1},
@@ -145,7 +130,7 @@ TEST_F(CompetitorImport, AtMostOneThousandCompetitors) {
     EXPECT_EQ(At(999).Numero, 1000);
 }
 
-TEST_F(CompetitorImport, TextColumnsShowNumbersAndConvertToWindows1252) {
+TEST_F(CompetitorImport, TextColumnsShowNumbersConvertToWindows1252AndAreCutToTheirFields) {
     std::string path = dir.file("texts.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutNumber(ws, "A2", 1);
@@ -155,14 +140,21 @@ TEST_F(CompetitorImport, TextColumnsShowNumbersAndConvertToWindows1252) {
         PutNumber(ws, "A3", 2);
         PutNumber(ws, "B3", 3.5);
         PutNumber(ws, "C3", -7);
+        PutNumber(ws, "A4", 3);
+        PutText(ws, "B4", std::string(100, 'b'));
+        PutText(ws, "C4", std::string(100, 'c'));
+        PutText(ws, "E4", std::string(100, 'e'));
     });
     ASSERT_TRUE(Read(path));
-    ASSERT_EQ(Q12NbListeG, 2);
+    ASSERT_EQ(Q12NbListeG, 3);
     EXPECT_STREQ(At(0).Texte1, "M\xFCller \x80");
     EXPECT_STREQ(At(0).Texte2, "??");
     EXPECT_STREQ(At(0).Texte3, "42");
     EXPECT_STREQ(At(1).Texte1, "3.5");
     EXPECT_STREQ(At(1).Texte2, "-7");
+    EXPECT_EQ(std::string(At(2).Texte1), std::string(63, 'b'));
+    EXPECT_EQ(std::string(At(2).Texte2), std::string(63, 'c'));
+    EXPECT_EQ(std::string(At(2).Texte3), std::string(41, 'e'));
 }
 
 TEST_F(CompetitorImport, WorksheetIndexPicksTheSheet) {

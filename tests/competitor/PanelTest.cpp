@@ -129,18 +129,15 @@ protected:
 };
 
 TEST_F(CompetitorPanel, KeypadDigitsFillTheNumberField) {
-    std::vector<int> shown;
-    for (int c : {COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4}) {
-        Press(c);
-        shown.push_back(Field());
-    }
-    EXPECT_EQ(shown, (std::vector<int>{1, 12, 123, 4}));
-    // A digit typed on the keyboard while the waiting table has the focus.
+    // How digits build a number is the keypad's own rule (tested with the files); here
+    // the buttons and a digit typed while the waiting table has the focus reach it.
+    Press(COMPET_KEY_1);
+    Press(COMPET_KEY_2);
     auto table = FindCallback("FQ12TableIn");
     EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, '5', 0), 1);
-    EXPECT_EQ(Field(), 45);
+    EXPECT_EQ(Field(), 125);
     EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, 'a', 0), 0);
-    EXPECT_EQ(Field(), 45);
+    EXPECT_EQ(Field(), 125);
     Press(COMPET_KEY_DEL);
     EXPECT_EQ(Field(), 0);
     Press(COMPET_KEY_0);
