@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 #include "competitor/Q12Rec.h"
+#include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
 
 using namespace fq31;
 using namespace fq12;
@@ -42,6 +45,30 @@ void WriteEntries(const std::string& path) {
                            "101,Anna Berg,SC Nord,NOR\n"
                            "102,Zo\xC3\xAB \xC3\x89" "brard,CS Vercors,FRA\n"
                            "103,Luca Rossi,SC Gardena,ITA\n");
+}
+
+Steps ConnectToCom5() {
+    auto dialog = Loaded("FQ31.uir", CONNECT);
+    return {
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+        Press(dialog, CONNECT_REFRESH),
+        Until([dialog] {
+            int items = 0;
+            GetNumListItems(dialog(), CONNECT_PORT, &items);
+            return items > 0 && !SbWaitOuvert();
+        }),
+        Fill(dialog, {{CONNECT_PORT, 5}}),
+        Press(dialog, CONNECT_CONNECT),
+        Until([] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+    };
+}
+
+Step Tell(std::string command) {
+    return Do([command] { std::ofstream("control") << command << "\n"; });
+}
+
+void Then(Steps& steps, Steps more) {
+    for (Step& s : more) steps.push_back(std::move(s));
 }
 
 Step TypeNumber(const std::string& digits) {

@@ -21,6 +21,15 @@ void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown)
 // UTF-8 as spreadsheet programs save it, one name with accents.
 void WriteEntries(const std::string& path);
 
+// The connection dialog: search the ports, pick COM5 (where the stand-in clock
+// answers), connect; done when the link is open and the wait box gone.
+Steps ConnectToCom5();
+// Commands to the stand-in clock through its control channel in the current
+// folder; the steps that follow wait for their effect instead of pausing.
+Step Tell(std::string command);
+// Appends more steps.
+void Then(Steps& steps, Steps more);
+
 // Types a number on the competitor keypad and presses enter; done when the confirm
 // button is offered.
 Step TypeNumber(const std::string& digits);

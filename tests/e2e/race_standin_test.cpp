@@ -35,12 +35,6 @@ using namespace e2e;
 
 namespace {
 
-// Commands to the stand-in clock (its control channel); the steps that follow wait
-// for their effect instead of pausing.
-Step Tell(std::string command) {
-    return Do([command] { std::ofstream("control") << command << "\n"; });
-}
-
 struct Seen {
     Strings wireAfterConnect, afterTimes, afterDownload, waiting, sent;
     std::set<int> digitsShown;
@@ -54,21 +48,10 @@ double Seconds(const SbChronoRec& r) {
 
 Steps RaceDay(qstest::StandinClock& clock) {
     auto main = [] { return MainPanel(); };
-    auto dialog = Loaded("FQ31.uir", CONNECT);
     auto idle = [] { return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert(); };
-    return {
-        Until([] { return MainPanel() > 0; }),
-        // Connection: search the ports, pick COM5 (the stand-in), connect.
-        SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
-        Press(dialog, CONNECT_REFRESH),
-        Until([dialog] {
-            int items = 0;
-            GetNumListItems(dialog(), CONNECT_PORT, &items);
-            return items > 0 && !SbWaitOuvert();
-        }),
-        Fill(dialog, {{CONNECT_PORT, 5}}),
-        Press(dialog, CONNECT_CONNECT),
-        Until([] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+    Steps steps = {Until([] { return MainPanel() > 0; })};
+    Then(steps, ConnectToCom5());
+    Then(steps, {
         Do([&clock] { seen.wireAfterConnect = clock.Wire(); }),
         // The clock streams its running program: have it stop, so the pages are offered.
         Tell("messages off"),
@@ -157,7 +140,8 @@ Steps RaceDay(qstest::StandinClock& clock) {
         Until([] { return SbComG.linkState == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
         Press(main, MAIN_QUIT),
         Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-    };
+    });
+    return steps;
 }
 
 // Everything the stand-in received after `from` lines, up to `count` lines.
