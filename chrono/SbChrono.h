@@ -33,7 +33,9 @@ void SbChronoSauver(const char* path);
 // empty store; a count above the capacity or beyond the records the file holds is
 // cut to what the file and the store hold. The caller redisplays the table.
 int SbChronoCharger(const char* path);
-// Keeps the store file current. Called from the background task on every pass:
+// Keeps the store file current. Called from the background task on every pass,
+// and by the link after each batch of received lines (a modal box or a command's
+// wait holds the background task, not the clock's times):
 // writes the store file when it changed and at least SB_CHRONO_DELAI_SAUVEGARDE
 // seconds passed since the first unsaved change, so a burst of times (a run
 // download) costs one write per half second and reception never waits on the disk.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
@@ -144,6 +145,10 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
         } else if (r < 0)
             break;  // the port itself failed: the next LF event tries again
     }
+    // The background task keeps the times file current, but an error box or a
+    // command's acknowledgement wait holds the main loop while the clock goes on
+    // sending times: keep it current from here too, so a crash then loses none.
+    SbChronoMaintenir();
 }
 
 void SbComSurveiller() {
