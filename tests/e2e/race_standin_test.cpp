@@ -6,7 +6,7 @@
 // folder that finds the configuration, the times and the competitor lists kept.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <string>
@@ -36,7 +36,7 @@ using namespace e2e;
 namespace {
 
 struct Seen {
-    Strings wireAfterConnect, afterTimes, afterDownload, waiting, sent;
+    Strings wireAfterConnect, afterTimes, afterRefresh, afterDownload, waiting, sent;
     std::set<int> digitsShown;
     SbChronoRec reference{};
     int linkErrors = 0;
@@ -117,6 +117,12 @@ Steps RaceDay(qstest::StandinClock& clock) {
         Until([] { return SbChronoLire(4)->Marque == 'X'; }),
         Press(main, MAIN_TIMES_SAVE),
         Until([] { return qstest::FileSize("Chronos/Course1.q31tps") > 0; }),
+        // Ask the clock for the run again: the table holds what the clock sends back.
+        Press(main, MAIN_TIMES_REFRESH),
+        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+        Until([] { return SbChronoNombre() == 2 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); }),
+        Passes(5),
+        Do([] { seen.afterRefresh = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
         // Close the run, then download it back into the table.
         Press(main, MAIN_PAGE_0),
         SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
@@ -128,6 +134,8 @@ Steps RaceDay(qstest::StandinClock& clock) {
         Press(Page(5), PAGE5_LOAD),
         Until([] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == 2; }),
         Passes(5),
+        Press(main, MAIN_TIMES_PRINT),
+        Until([] { return !DocumentsOpened().empty(); }),
         Do([] {
             seen.afterDownload = TableRows(MainPanel(), MAIN_TIMES_TABLE);
             seen.waiting = TableRows(CompetitorPanel(), COMPET_WAITING);
@@ -186,6 +194,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         "RP 003", "WC 002", "RP 003",
         // the competitors sent
         "WP 026 01  101", "WP 026 01  102",
+        // the run asked for again
+        "DL 01",
         // closing the run, read back; downloading it
         "RP 003", "WC 001", "RP 003", "WC 012 01 0001"};
     const Strings wire = clock.Wire();
@@ -256,6 +266,15 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     ASSERT_EQ(seen.afterDownload.size(), 4u);
     EXPECT_EQ(seen.afterDownload[0], seen.afterTimes[0]);
     EXPECT_EQ(seen.afterDownload[1], seen.afterTimes[3]);   // unmarked: the mark was this program's
+    EXPECT_EQ(seen.afterRefresh, seen.afterDownload);
+    // Printed with no run open: the header names the run last loaded.
+    ASSERT_EQ(DocumentsOpened().size(), 1u);
+    const std::string printed = qstest::ReadFileBytes(dir.file("Chronos/Chrono.txt"));
+    const std::string noRun = Right16("Serial number") + " 01234 \n" + Right16("Mode") + "\n" + Right16("Run") +
+                              " 1 \n" + Right16("Precision") + " \n" + Right16("Date") + " \n" +
+                              Right16("Start time") + " \n\n";
+    EXPECT_EQ(printed.substr(0, noRun.size()), noRun);
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 7 + 3 + 2 + 1);
 
     // Competitor lists and files.
     EXPECT_EQ(seen.waiting, Strings{"103|Luca Rossi|SC Gardena|ITA"});
@@ -313,11 +332,12 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(port2, 5);
     EXPECT_EQ(Slice(clock.Wire(), wireBefore, connect.size() + 1), connect);   // the same port, the same reads
     EXPECT_EQ(countdown2, 20);   // program 0 as written the day before, from the link record
-    ASSERT_EQ(chronosAtStart.size(), 4u) << ::testing::PrintToString(chronosAtStart);
+    ASSERT_EQ(chronosAtStart.size(), 5u) << ::testing::PrintToString(chronosAtStart);
     EXPECT_EQ(chronosAtStart[0], "Chrono.q31tps");
-    EXPECT_EQ(chronosAtStart[1].substr(0, 7), "Chrono_");
-    EXPECT_EQ(chronosAtStart[2], "Course1.q31tps");
-    EXPECT_EQ(chronosAtStart[3], "Course1.txt");
+    EXPECT_EQ(chronosAtStart[1], "Chrono.txt");
+    EXPECT_EQ(chronosAtStart[2].substr(0, 7), "Chrono_");
+    EXPECT_EQ(chronosAtStart[3], "Course1.q31tps");
+    EXPECT_EQ(chronosAtStart[4], "Course1.txt");
     EXPECT_EQ(keptTable, seen.afterDownload);
     EXPECT_EQ(waiting2, seen.waiting);
     EXPECT_EQ(sent2, seen.sent);
