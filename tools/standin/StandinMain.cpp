@@ -36,6 +36,9 @@ const char* kHelp =
     "  --serial N          serial number in the identity reply (default 1234)\n"
     "  --time-scale X      run the countdown X times faster than real time (default 1)\n"
     "  --messages          stream spontaneous messages from the start (as after 'EE 1')\n"
+    "  --impulses S        while streaming, an input impulse every S seconds of the clock's\n"
+    "                      time, on inputs 1 and 2 in turn (a time message each)\n"
+    "  --sent FILE         every payload sent to the program, one per line, as it leaves\n"
     "Faults (also control commands, see below):\n"
     "  --no-ack            never acknowledge\n"
     "  --ack F|R           refuse every command with 'AK F' or 'AK R'\n"
@@ -65,11 +68,13 @@ double SecondsOfDay() {
 struct Outgoing {
     double due;
     std::string bytes;
+    std::string payload;  // for the sent log; empty for raw bytes
 };
 
 struct Standin {
     Port port;
     WireLog log;
+    WireLog sent;
     Clock clock;
     Stream stream;
     Receiver receiver;
@@ -95,10 +100,10 @@ struct Standin {
             --badCheck;
             offset = 1;
         }
-        queue.push_back({due, ClockFrame(payload, offset)});
+        queue.push_back({due, ClockFrame(payload, offset), payload});
     }
 
-    void SendRaw(const std::string& bytes) { queue.push_back({Now(), bytes}); }
+    void SendRaw(const std::string& bytes) { queue.push_back({Now(), bytes, {}}); }
 
     void HangUp() {
         port.HangUp();
@@ -141,6 +146,7 @@ struct Standin {
             char p[16];
             snprintf(p, sizeof p, "&C %02X%02X", 0x80 + int(floodSent % 60), int(floodSent % 12));
             if (!port.Write(ClockFrame(p))) break;
+            sent.Add(p);
             ++floodSent;
             --floodLeft;
         }
@@ -191,6 +197,7 @@ struct Standin {
         double now = Now();
         while (!queue.empty() && queue.front().due <= now) {
             if (!port.Write(queue.front().bytes)) break;
+            if (!queue.front().payload.empty()) sent.Add(queue.front().payload);
             queue.pop_front();
             // A speed change takes effect once the acknowledgement has left.
             if (clock.pendingSpeedCode >= 0 && queue.empty()) {
@@ -229,7 +236,7 @@ struct ControlInput {
 
 int main(int argc, char** argv) {
     Standin s;
-    std::string device, linkPath, logPath, controlPath;
+    std::string device, linkPath, logPath, controlPath, sentPath;
     int baud = 9600;
     bool useStdin = false;
     double floodRate = 0;
@@ -264,6 +271,10 @@ int main(int argc, char** argv) {
             s.timeScale = atof(next("--time-scale"));
         else if (a == "--messages")
             s.clock.messages = true;
+        else if (a == "--impulses")
+            s.stream.SetImpulses(atoi(next("--impulses")));
+        else if (a == "--sent")
+            sentPath = next("--sent");
         else if (a == "--no-ack")
             s.noAck = true;
         else if (a == "--ack")
@@ -285,6 +296,10 @@ int main(int argc, char** argv) {
 
     if (!logPath.empty() && !s.log.Open(logPath)) {
         fprintf(stderr, "qs310-standin: cannot write %s\n", logPath.c_str());
+        return 1;
+    }
+    if (!sentPath.empty() && !s.sent.Open(sentPath)) {
+        fprintf(stderr, "qs310-standin: cannot write %s\n", sentPath.c_str());
         return 1;
     }
     // The control FIFO exists before the ready line is printed.

@@ -55,6 +55,8 @@ std::vector<std::string> Stream::Tick(Clock& clock, double clockSeconds, double 
         clock.runTimes[clock.currentRun].pop_back();
         out.push_back(ref);
     }
+    if (impulseEvery_ > 0 && second % impulseEvery_ == 0)
+        out.push_back(clock.Time(int(second / impulseEvery_ % 2) + 1, secondsOfDay));
     return out;
 }
 

@@ -15,9 +15,13 @@ public:
     // due since the last call, at most one tick's worth per whole second passed.
     std::vector<std::string> Tick(Clock& clock, double clockSeconds, double secondsOfDay);
     void Restart() { last_ = -1; }
+    // An input impulse every `seconds` of the clock's time, inputs 1 and 2 in turn
+    // (a start and a finish); 0 for none.
+    void SetImpulses(int seconds) { impulseEvery_ = seconds; }
 
 private:
     long last_ = -1;  // last whole second streamed
+    int impulseEvery_ = 0;
 };
 
 }  // namespace standin

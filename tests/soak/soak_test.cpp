@@ -1,0 +1,349 @@
+// Soak: an hour of a start clock's traffic (countdown every minute, a start or a
+// finish time every few seconds), compressed in time, streamed by the stand-in
+// clock into the whole program running headless. Nothing may be lost on the way
+// to the times table and "Chronos/Chrono.q31tps", the main window must follow the
+// countdown to its last message, and memory must stay flat once warmed up.
+//
+// QS_SOAK_MINUTES sets the clock minutes streamed (60), QS_SOAK_SCALE how much
+// faster than real time the clock runs (40: an hour in 90 s), QS_SOAK_IMPULSES
+// the clock seconds between two times (5: 1,440 rows an hour; the store holds
+// 9,999 and drops the times after that). A long run beyond the
+// suite's time-out is meant to be started by hand, for instance ten hours:
+//   QS_SOAK_MINUTES=600 QS_SOAK_SCALE=100 QS_SOAK_IMPULSES=30 build/tests/soak/test_soak
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Q31Aff.h"
+#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
+#include "app/Q31Main.h"
+#include "chrono/SbChrono.h"
+#include "link/SbComErreur.h"
+#include "link/SbComRecord.h"
+#include "link/SbCr.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
+#include "platform/cvi.h"
+#include "tests/app/Scripted.h"
+#include "tests/soak/SoakSupport.h"
+#include "tests/support/Standin.h"
+#include "tests/support/TestSupport.h"
+
+using namespace fq31;
+
+namespace {
+
+double EnvNumber(const char* name, double fallback) {
+    const char* v = getenv(name);
+    const double x = v ? atof(v) : 0;
+    return x > 0 ? x : fallback;
+}
+
+struct Sample {
+    double minute;  // clock minutes since the stream began
+    soak::Memory memory;
+    int rows;
+};
+
+// What the operator's script saw and took before the program closed.
+struct SoakRun {
+    double minutes = 60, scale = 40;
+    double warmUp = 5, every = 5;  // clock minutes
+    std::string sentLog, controlFifo, storeFile;
+
+    double start = 0, streamEnd = 0, deadline = 0;
+    double nextSample = 0;
+    SbChronoRec startReference{};
+    std::vector<Sample> samples;
+    int staleFiles = 0;  // samples where the file lagged a whole interval behind
+    int lastSampledRows = 0;
+
+    std::vector<std::string> errors;  // error boxes the program showed
+    bool drained = false, fileCurrent = false, overdue = false;
+    double fileWait = 0;
+    int tones = 0;
+
+    std::vector<SbChronoRec> stored;  // the store when the stream had ended
+    int tableRows = -1;
+    std::string liveFile;
+    SbQ31Cr mirror{};
+    int mismatchedControls = 0;
+    soak::Memory cleared;  // after the operator cleared the table
+    int clearedTableRows = -1;
+};
+
+SoakRun* run = nullptr;
+
+double ClockMinutes() {
+    return (Timer() - run->start) * run->scale / 60.0;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string l;
+    while (std::getline(in, l)) lines.push_back(l);
+    return lines;
+}
+
+std::string StoreImage() {
+    const int32_t n = SbChronoNombre();
+    std::string image(reinterpret_cast<const char*>(&n), sizeof n);
+    for (int i = 1; i <= n; ++i)
+        image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
+    return image;
+}
+
+// Any error box is noted and closed; a run past its deadline ends the program.
+bool Trouble() {
+    if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR)) {
+        char text[256] = {};
+        GetCtrlVal(p, fsabgen::ERREUR_TEXTE, text, sizeof text);
+        run->errors.push_back(text);
+        QueueUserEvent(p, fsabgen::ERREUR_BOUTON1);
+        return true;
+    }
+    if (run->deadline > 0 && Timer() > run->deadline) {
+        run->overdue = true;
+        Q31QuitG = 1;
+        return true;
+    }
+    return false;
+}
+
+// Memory and rows now; the file on disk must not lag a whole interval behind.
+void TakeSample(double minute) {
+    const int rows = SbChronoNombre();
+    run->samples.push_back({minute, soak::MeasureMemory(), rows});
+    const long size = qstest::FileSize(run->storeFile);
+    const long onDisk = size >= 4 ? (size - 4) / long(sizeof(SbChronoRec)) : 0;
+    if (onDisk < run->lastSampledRows) ++run->staleFiles;
+    run->lastSampledRows = rows;
+}
+
+bool Connect() {
+    if (Trouble()) return false;
+    static bool switched = false;
+    if (int dlg = FindLoadedPanel("FQ31.uir", CONNECT)) {
+        SetCtrlVal(dlg, CONNECT_PORT, 5);
+        QueueUserEvent(dlg, CONNECT_CONNECT);
+        return true;
+    }
+    if (Q31FIhmG > 0 && !switched) {
+        SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
+        switched = QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH) == 0;
+    }
+    return false;
+}
+
+bool Connected() {
+    if (Trouble() || SbComG.linkState != 1 || FindLoadedPanel("FQ31.uir", CONNECT)) return false;
+    run->start = Timer();
+    run->deadline = run->start + run->minutes * 60 / run->scale + 60;
+    run->startReference = SbChronoQ31ItG;
+    run->nextSample = run->warmUp;
+    run->samples.reserve(size_t(run->minutes / run->every) + 4);
+    return true;
+}
+
+bool Stream() {
+    if (Trouble()) return false;
+    const double minute = ClockMinutes();
+    if (minute >= run->nextSample && minute < run->minutes) {
+        TakeSample(minute);
+        run->nextSample += run->every;
+    }
+    if (minute < run->minutes) return false;
+    TakeSample(minute);
+    std::ofstream(run->controlFifo) << "messages off\n";
+    run->streamEnd = Timer();
+    return true;
+}
+
+// Every time the clock sent has been handed to the store.
+bool Drained() {
+    if (Trouble()) return false;
+    static double lastLook = 0;
+    if (Timer() - lastLook < 0.25) return false;
+    lastLook = Timer();
+    int times = 0;
+    SbChronoRec r;
+    for (const std::string& p : Lines(run->sentLog))
+        times += p.size() > 1 && p[1] != 'I' && soak::ParseTime(p, &r);
+    // The senders' list keeps the latest 9,999 only.
+    const size_t handed = std::min<size_t>(size_t(times), size_t(SB_CHRONO_MAX));
+    run->drained = Timer() - run->streamEnd > 1.0 && handed == SbChronoRecus().size();
+    return run->drained || Timer() - run->streamEnd > 20;
+}
+
+// The store file catches up with the store; then the state is taken and the program closes.
+bool Settled() {
+    if (Trouble()) return false;
+    const double waited = Timer() - run->streamEnd;
+    run->fileCurrent = qstest::ReadFileBytes(run->storeFile) == StoreImage();
+    if (!run->fileCurrent && waited < 10) return false;
+    run->fileWait = waited;
+    for (int i = 1; i <= SbChronoNombre(); ++i) run->stored.push_back(*SbChronoLire(i));
+    GetNumTableRows(Q31FIhmG, MAIN_TIMES_TABLE, &run->tableRows);
+    run->liveFile = qstest::ReadFileBytes(run->storeFile);
+    run->mirror = SbQ31CrG;
+    Q31AffRafraichir();
+    int left = -1, right = -1, colour = -1, light = -1;
+    GetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, &left);
+    GetCtrlVal(Q31FIhmG, MAIN_DIGIT_RIGHT, &right);
+    GetCtrlAttribute(Q31FIhmG, MAIN_BIG_LIGHT, ATTR_ON_COLOR, &colour);
+    run->mismatchedControls += left != (SbQ31CrG.digitB & 0x7F) || right != (SbQ31CrG.digitC & 0x7F);
+    run->mismatchedControls += colour != Q31CouleurLumiere(SbQ31CrG.lightColour);
+    for (int p = 0; p < 60; ++p) {
+        GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, p, &light);
+        run->mismatchedControls += light != Q31CouleurLumiere(SbQ31CrG.lights[size_t(p)]);
+    }
+    // The operator clears the table, as between two races.
+    return QueueUserEvent(Q31FIhmG, MAIN_TIMES_CLEAR) == 0;
+}
+
+bool ConfirmClear() {
+    if (Trouble()) return false;
+    const int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+    if (!p) return false;
+    QueueUserEvent(p, fsabgen::POPUP_VALIDER);
+    return true;
+}
+
+// With the rows gone, what the hour left behind is what memory kept.
+bool Cleared() {
+    if (Trouble() || SbChronoNombre() != 0 || FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) return false;
+    GetNumTableRows(Q31FIhmG, MAIN_TIMES_TABLE, &run->clearedTableRows);
+    run->cleared = soak::MeasureMemory();
+    Q31QuitG = 1;
+    return true;
+}
+
+void PrintFigures(const SoakRun& r, long startHeap) {
+    printf("soak: %.0f clock minutes at x%.0f, sampled every %.0f after %.0f of warm-up\n", r.minutes,
+           r.scale, r.every, r.warmUp);
+    printf("soak: %8s %10s %10s %10s %7s\n", "minute", "RSS kB", "HWM kB", "heap kB", "rows");
+    for (const Sample& s : r.samples)
+        printf("soak: %8.1f %10ld %10ld %10ld %7d\n", s.minute, s.memory.rssKb, s.memory.hwmKb,
+               s.memory.heapKb, s.rows);
+    printf("soak: %8s %10ld %10ld %10ld %7d\n", "cleared", r.cleared.rssKb, r.cleared.hwmKb, r.cleared.heapKb,
+           0);
+    if (r.samples.size() >= 2) {
+        const Sample &a = r.samples.front(), &b = r.samples.back();
+        const int rows = b.rows - a.rows;
+        printf(
+            "soak: heap before connecting %ld kB; after warm-up %ld kB; at the end %ld kB (%+ld kB, %d rows, "
+            "%.2f kB a row); table cleared %ld kB (%+ld kB against warm-up)\n",
+            startHeap, a.memory.heapKb, b.memory.heapKb, b.memory.heapKb - a.memory.heapKb, rows,
+            rows > 0 ? double(b.memory.heapKb - a.memory.heapKb) / rows : 0.0, r.cleared.heapKb,
+            r.cleared.heapKb - a.memory.heapKb);
+        printf(
+            "soak: RSS after warm-up %ld kB, at the end %ld kB (%+ld kB), table cleared %ld kB; "
+            "high-water mark %ld kB\n",
+            a.memory.rssKb, b.memory.rssKb, b.memory.rssKb - a.memory.rssKb, r.cleared.rssKb,
+            r.cleared.hwmKb);
+    }
+    printf("soak: store file current %.1f s after the stream ended; %d tones played\n", r.fileWait, r.tones);
+    fflush(stdout);
+}
+
+}  // namespace
+
+TEST(Soak, AnHourOfCountdownsAndTimesLosesNothingAndKeepsMemoryFlat) {
+    if (QCoreApplication::instance()) GTEST_SKIP() << "runs the whole program: needs a process of its own";
+    qstest::TempProgramDir dir;
+    SoakRun r;
+    run = &r;
+    r.minutes = EnvNumber("QS_SOAK_MINUTES", 60);
+    r.scale = EnvNumber("QS_SOAK_SCALE", 40);
+    r.sentLog = dir.file("sent.log");
+    r.controlFifo = dir.file("control");
+    r.storeFile = dir.file("Chronos/Chrono.q31tps");
+    // A start (input 1) or a finish (input 2) every 5 s of the clock's time.
+    const int impulseEvery = int(EnvNumber("QS_SOAK_IMPULSES", 5));
+
+    Q31Config c{};
+    Q31Defaut(&c);
+    c.language = 0;
+    c.soundOn = 1;
+    ASSERT_EQ(FileWriteAtomic("QS-310_V1-1.q31cnf", &c, sizeof c), 0);
+    SetSoundHook([](const char*) { ++run->tones; });
+    char scale[32];
+    snprintf(scale, sizeof scale, "%g", r.scale);
+    const qstest::StandinClock::Strings args = {
+        "--time-scale", scale, "--impulses", std::to_string(impulseEvery), "--sent", r.sentLog};
+    qstest::StandinClock clock(dir, args);
+    ASSERT_TRUE(clock.Running());
+
+    const long startHeap = soak::MeasureMemory().heapKb;
+    {
+        qstest::Scripted script({Connect, Connected, Stream, Drained, Settled, ConfirmClear, Cleared},
+                                1L << 40);
+        static char arg0[] = "QS310Manager";
+        static char* argv[] = {arg0, nullptr};
+        Q31Main(1, argv);
+        EXPECT_EQ(script.Done(), 7u) << "the script stopped at step " << script.Done();
+    }
+    SetSoundHook(nullptr);
+    PrintFigures(r, startHeap);
+
+    EXPECT_FALSE(r.overdue);
+    EXPECT_TRUE(r.errors.empty()) << r.errors.size() << " error box(es), first: " << r.errors.front();
+    EXPECT_TRUE(r.drained) << "times sent never all reached the store";
+
+    // Nothing lost: every time sent is in the store, the table and the file, in order.
+    const soak::Expected e = soak::Replay(Lines(r.sentLog), r.startReference);
+    const int nominal = int(r.minutes * 60 / impulseEvery);
+    EXPECT_GE(e.times, nominal / 2) << "the stand-in streamed too few times";
+    EXPECT_GE(e.references, int(r.minutes) / 2) << "the stand-in streamed too few countdowns";
+    ASSERT_EQ(r.stored.size(), e.rows.size());
+    int wrong = 0;
+    for (size_t i = 0; i < e.rows.size(); ++i) {
+        const std::string d = soak::CompareRow(r.stored[i], e.rows[i]);
+        if (!d.empty() && ++wrong <= 5) ADD_FAILURE() << "row " << i + 1 << ": " << d;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(r.tableRows, int(e.rows.size()) + 2);  // the table ends with two empty rows
+    EXPECT_TRUE(r.fileCurrent) << "the store file did not catch up with the store";
+    const std::string image(r.liveFile);
+    int32_t count = -1;
+    ASSERT_GE(image.size(), 4u);
+    memcpy(&count, image.data(), 4);
+    EXPECT_EQ(count, int32_t(r.stored.size()));
+    ASSERT_EQ(image.size(), 4 + r.stored.size() * sizeof(SbChronoRec));
+    EXPECT_EQ(memcmp(image.data() + 4, r.stored.data(), image.size() - 4), 0);
+    EXPECT_EQ(r.staleFiles, 0) << "the store file fell a whole sampling interval behind";
+    EXPECT_EQ(r.clearedTableRows, 2);
+    EXPECT_EQ(qstest::ReadFileBytes(r.storeFile), std::string(4, '\0'))
+        << "the cleared store saved at closing";
+
+    // The countdown mirrored to its last message.
+    EXPECT_EQ(int(r.mirror.digitB), e.digitB);
+    EXPECT_EQ(int(r.mirror.digitC), e.digitC);
+    EXPECT_EQ(int(r.mirror.valueA), e.minus);
+    EXPECT_EQ(int(r.mirror.lightColour), e.colour);
+    EXPECT_EQ(int(r.mirror.status1), (e.status & 0x02) != 0);
+    EXPECT_EQ(int(r.mirror.status2), (e.status & 0x04) != 0);
+    EXPECT_EQ(int(r.mirror.hourHand), e.hourHand);
+    EXPECT_EQ(int(r.mirror.minuteHand), e.minuteHand);
+    for (size_t p = 0; p < 60; ++p) EXPECT_EQ(r.mirror.lights[p], e.lights[p]) << "second light " << p;
+    EXPECT_EQ(r.mismatchedControls, 0) << "the main window does not show the mirror";
+    EXPECT_GT(r.tones, 0);
+
+    // Memory flat: once the operator has cleared the table, the heap is back where it
+    // was after the warm-up (which held some rows too), give or take a generous margin.
+    // The rows themselves are data, not growth; their cost is printed above.
+    ASSERT_GE(r.samples.size(), 2u);
+    const Sample& warm = r.samples.front();
+    EXPECT_LT(r.cleared.heapKb - warm.memory.heapKb, 2048)
+        << "heap " << warm.memory.heapKb << " kB after warm-up, " << r.cleared.heapKb << " kB at the end";
+    run = nullptr;
+}
