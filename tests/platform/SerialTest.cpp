@@ -220,21 +220,3 @@ TEST(PlatformSerial, VanishedPortIsOneErrorAndNoSpin) {
     EXPECT_EQ(GetComStat(kPort), 0);
     CloseCom(kPort);
 }
-
-TEST(PlatformLoop, IdlePollingUsesLittleCpu) {
-    qstest::EnsureRuntime();
-    int passes = 0;
-    double cpu0 = CpuSeconds();
-    auto t0 = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - t0 < std::chrono::seconds(2)) {
-        int p, c;
-        GetUserEvent(0, &p, &c);
-        ++passes;
-    }
-    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    double cpu = CpuSeconds() - cpu0;
-    printf("[ figures ] idle GetUserEvent loop: %.0f passes/s, %.1f%% of one core\n", passes / wall,
-           100.0 * cpu / wall);
-    // Only a sanity bound: a loop that spins would take the whole core.
-    EXPECT_LT(cpu / wall, 0.5);
-}
