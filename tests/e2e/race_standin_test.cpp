@@ -91,7 +91,10 @@ Steps RaceDay(qstest::StandinClock& clock) {
         TypeNumber("101"),
         Press(CompetitorPanel, COMPET_CONFIRM),
         Until([] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == 1 && !SbWaitOuvert(); }),
-        // The clock counts down again; the mirror follows it until a start comes.
+        // Start from the main window; the clock then counts down and the mirror follows
+        // it until a start comes.
+        Press(main, MAIN_START),
+        Passes(3),
         Tell("messages on"),
         Until([] {
             seen.digitsShown.insert(Value(MainPanel(), MAIN_DIGIT_RIGHT));
@@ -192,8 +195,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008",
         // a new run, read back
         "RP 003", "WC 002", "RP 003",
-        // the competitors sent
-        "WP 026 01  101", "WP 026 01  102",
+        // the first competitor sent, the start key, the second competitor
+        "WP 026 01  101", "WC 009 01000", "WP 026 01  102",
         // the run asked for again
         "DL 01",
         // closing the run, read back; downloading it
