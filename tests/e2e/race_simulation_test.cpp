@@ -123,6 +123,11 @@ Steps RaceDay() {
         // Save (text and binary), then print (the text opened in the viewer).
         Press(main, MAIN_TIMES_SAVE),
         Until([] { return qstest::FileSize("Chronos/Course1.q31tps") > 0; }),
+        // The announcer wants French: the printed text follows the language.
+        Press(main, MAIN_PARAMS),
+        Fill(Loaded("FQ31.uir", PARAMS), {{PARAMS_LANGUAGE, 1}}),
+        Press(Loaded("FQ31.uir", PARAMS), PARAMS_OK),
+        Until([] { return !FindLoadedPanel("FQ31.uir", PARAMS) && Q31G.language == 1; }),
         Press(main, MAIN_TIMES_PRINT),
         Until([] { return !DocumentsOpened().empty(); }),
         // Close the run, confirming the question.
@@ -210,7 +215,12 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
         "|  X |  102 | M2 |  10:21:33.25000 |\n"
         "|----------------------------------|\n";
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Course1.txt")), header + table);
-    EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Chrono.txt")), header + table);
+    const std::string enTete = Right16("N\xB0 de s\xE9rie") + " 00000 \n" + Right16("Mode") + " SPLIT \n" +
+                               Right16("Manche") + " 1 \n" + Right16("Pr\xE9" "cision") + " 1/100 \n" +
+                               Right16("Date") + " 01/01/00 \n" + Right16("Heure d\xE9part") + " 10:20:40 \n\n";
+    std::string tableau = table;
+    tableau.replace(tableau.find("            Time"), 16, "           Temps");
+    EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Chrono.txt")), enTete + tableau);
     ASSERT_EQ(DocumentsOpened().size(), 1u);
     EXPECT_NE(DocumentsOpened()[0].find("Chrono.txt"), std::string::npos);
     ASSERT_GE(FileDialogsSeen().size(), 3u);
@@ -248,6 +258,7 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
     ExpectRaceProgram(link, 60, 30);
     const std::string cnf = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
     ASSERT_EQ(cnf.size(), 2096u);
+    EXPECT_EQ(At<uint8_t>(cnf, 0), 1);          // French
     EXPECT_EQ(At<int32_t>(cnf, 2076), 102);     // the competitor last sent
     EXPECT_EQ(At<int32_t>(cnf, 2080), 2);       // times counted on input 1
     EXPECT_EQ(At<int32_t>(cnf, 2084), 1);       // and on input 2
@@ -255,7 +266,7 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
     // Day two: the program starts again in the same folder.
     ForgetEverything();
     static Strings chronosAtStart, keptTable, waiting2, sent2;
-    static int countdown2 = -1, mode2 = -1;
+    static int countdown2 = -1, mode2 = -1, language2 = -1;
     auto main = [] { return MainPanel(); };
     Steps again = {
         Until([] { return MainPanel() > 0; }),
@@ -277,6 +288,7 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
         Do([] {
             countdown2 = Value(Q31FSetG[3], PAGE3_F103);
             mode2 = SbComG.mode;
+            language2 = Q31G.language;
         }),
         Press(Page(3), PAGE3_QUIT),
         Press(main, MAIN_TIMES_LOAD),
@@ -300,6 +312,7 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(sent2, seen.sent);
     EXPECT_EQ(countdown2, 30);
     EXPECT_EQ(mode2, 1);
+    EXPECT_EQ(language2, 1);
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Courant.q12ct")), lists);
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), q12cnf);
     RemoveHooks();
