@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTableWidget>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
-
-#include <QTableWidget>
 
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
@@ -33,7 +32,8 @@ std::deque<std::string> filesToPick;
 std::vector<FileDialog> fileDialogs;
 Strings messages, documents;
 
-int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char* title, int, char pathOut[260]) {
+int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char* title, int,
+                     char pathOut[260]) {
     fileDialogs.push_back({defaultDir ? defaultDir : "", defaultFile ? defaultFile : "", title ? title : ""});
     if (filesToPick.empty()) return VAL_NO_FILE_SELECTED;
     std::string path = filesToPick.front();
@@ -60,11 +60,15 @@ bool Attribute(int panel, int control, int attribute) {
 
 }  // namespace
 
-int MainPanel() { return Q31FIhmG; }
+int MainPanel() {
+    return Q31FIhmG;
+}
 PanelFn Page(int page) {
     return [page] { return Q31FSetPageOuverte() == page ? Q31FSetG[size_t(page)] : 0; };
 }
-int CompetitorPanel() { return Q12PanneauG; }
+int CompetitorPanel() {
+    return Q12PanneauG;
+}
 PanelFn Loaded(const char* resource, int panelId) {
     return [resource, panelId] { return FindLoadedPanel(resource, panelId); };
 }
@@ -74,7 +78,8 @@ bool Usable(int panel, int control) {
     int shown = 0, dimmed = 0;
     GetPanelAttribute(panel, ATTR_VISIBLE, &shown);
     GetPanelAttribute(panel, ATTR_DIMMED, &dimmed);
-    return shown && !dimmed && Attribute(panel, control, ATTR_VISIBLE) && !Attribute(panel, control, ATTR_DIMMED);
+    return shown && !dimmed && Attribute(panel, control, ATTR_VISIBLE) &&
+           !Attribute(panel, control, ATTR_DIMMED);
 }
 
 Step Press(PanelFn panel, int control) {
@@ -111,7 +116,9 @@ Step Answer(const char* resource, int panelId, int button) {
     };
 }
 
-Step Until(std::function<bool()> condition) { return condition; }
+Step Until(std::function<bool()> condition) {
+    return condition;
+}
 
 Step Do(std::function<void()> action) {
     return [action] {
@@ -129,7 +136,7 @@ Step ClickCell(PanelFn panel, int control, int row, int column) {
     return [=] {
         auto* table = qobject_cast<QTableWidget*>(qs::rt::ControlWidget(panel(), control));
         if (!table || !Usable(panel(), control) || table->rowCount() < row) return false;
-        table->setCurrentCell(row - 1, column - 1);   // as the mouse does: the table reports it
+        table->setCurrentCell(row - 1, column - 1);  // as the mouse does: the table reports it
         return true;
     };
 }
@@ -158,10 +165,18 @@ void ForgetEverything() {
     SbChronoQ31ItG = SbChronoRec{};
 }
 
-void PickFiles(std::deque<std::string> paths) { filesToPick = std::move(paths); }
-const std::vector<FileDialog>& FileDialogsSeen() { return fileDialogs; }
-const Strings& MessagesSeen() { return messages; }
-const Strings& DocumentsOpened() { return documents; }
+void PickFiles(std::deque<std::string> paths) {
+    filesToPick = std::move(paths);
+}
+const std::vector<FileDialog>& FileDialogsSeen() {
+    return fileDialogs;
+}
+const Strings& MessagesSeen() {
+    return messages;
+}
+const Strings& DocumentsOpened() {
+    return documents;
+}
 
 void InstallHooks() {
     filesToPick.clear();
@@ -234,11 +249,13 @@ std::string Right16(const std::string& label) {
 
 namespace {
 
-constexpr double kOrigin = 1000.0;   // Timer() at the start of the day's script
+constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
 double now = kOrigin;
-int startOfDay = 0;                  // local time at the origin, seconds
+int startOfDay = 0;  // local time at the origin, seconds
 
-double ManualTimer() { return now; }
+double ManualTimer() {
+    return now;
+}
 
 void ManualLocal(int* h, int* m, int* s) {
     const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
@@ -255,7 +272,9 @@ ManualTime::ManualTime(int hour, int minute, int second) {
     SetTimeSource(ManualTimer, ManualLocal);
 }
 
-ManualTime::~ManualTime() { SetTimeSource(nullptr, nullptr); }
+ManualTime::~ManualTime() {
+    SetTimeSource(nullptr, nullptr);
+}
 
 Step ManualTime::AdvanceTo(int hour, int minute, double second) {
     const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;

@@ -15,26 +15,26 @@ namespace e2e {
 
 using Step = std::function<bool()>;
 using Steps = std::vector<Step>;
-using PanelFn = std::function<int()>;   // the panel as it is when the step runs
+using PanelFn = std::function<int()>;  // the panel as it is when the step runs
 using Strings = std::vector<std::string>;
 
 // Panels an operator works on.
 int MainPanel();
-PanelFn Page(int page);                              // settings page 0..9
+PanelFn Page(int page);  // settings page 0..9
 int CompetitorPanel();
-PanelFn Loaded(const char* resource, int panelId);   // newest loaded panel of that number
+PanelFn Loaded(const char* resource, int panelId);  // newest loaded panel of that number
 
 // A control an operator can reach: panel loaded and shown, control visible and not dimmed.
 bool Usable(int panel, int control);
 
 // Steps. Each waits (returns false) until what it needs is on screen.
-Step Press(PanelFn panel, int control);                          // a click on an enabled control
-Step SetAndPress(PanelFn panel, int control, int value);         // a switch or list moved by hand
+Step Press(PanelFn panel, int control);                             // a click on an enabled control
+Step SetAndPress(PanelFn panel, int control, int value);            // a switch or list moved by hand
 Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values);  // typed values, no commit
-Step Answer(const char* resource, int panelId, int button);      // a dialog or popup answered
+Step Answer(const char* resource, int panelId, int button);         // a dialog or popup answered
 Step Until(std::function<bool()> condition);
-Step Do(std::function<void()> action);                           // always done at once
-Step Passes(int count);                                          // lets the loop turn a few times
+Step Do(std::function<void()> action);                                // always done at once
+Step Passes(int count);                                               // lets the loop turn a few times
 Step ClickCell(PanelFn panel, int control, int row, int column = 1);  // a click in a table
 
 // The whole program run with the script; returns the steps done. Writes an English,
@@ -62,7 +62,7 @@ std::string Text(int panel, int control);
 int Value(int panel, int control);
 
 // Files.
-Strings FilesIn(const std::string& folder);   // names, sorted
+Strings FilesIn(const std::string& folder);  // names, sorted
 template <class T>
 T At(const std::string& bytes, size_t offset) {
     T v{};
@@ -70,7 +70,7 @@ T At(const std::string& bytes, size_t offset) {
     return v;
 }
 std::string CString(const std::string& bytes, size_t offset, size_t size);
-std::string Right16(const std::string& label);   // a header label as the export aligns it
+std::string Right16(const std::string& label);  // a header label as the export aligns it
 
 // A hand-driven time: Timer() and the computer's local time move only when a step
 // advances them, in quarter seconds, so a simulated race gives the same times on

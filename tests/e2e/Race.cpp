@@ -26,24 +26,25 @@ std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
 }
 
 void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown) {
-    constexpr size_t kProg0 = 652;   // program 0 of the link record
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 0), interval);   // 102
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 4), 60);         // 104
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 8), 0);          // 105
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 16), countdown); // 103
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 20), 0);         // 112
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 24), -5);        // 110
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 28), -10);       // 111
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 32), -10);       // 107
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 36), -5);        // 108
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 40), 0);         // 109
+    constexpr size_t kProg0 = 652;                             // program 0 of the link record
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 0), interval);    // 102
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 4), 60);          // 104
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 8), 0);           // 105
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 16), countdown);  // 103
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 20), 0);          // 112
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 24), -5);         // 110
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 28), -10);        // 111
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 32), -10);        // 107
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 36), -5);         // 108
+    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 40), 0);          // 109
 }
 
 void WriteEntries(const std::string& path) {
     qstest::WriteFileBytes(path,
                            "Bib,Name,Club,Nation\n"
                            "101,Anna Berg,SC Nord,NOR\n"
-                           "102,Zo\xC3\xAB \xC3\x89" "brard,CS Vercors,FRA\n"
+                           "102,Zo\xC3\xAB \xC3\x89"
+                           "brard,CS Vercors,FRA\n"
                            "103,Luca Rossi,SC Gardena,ITA\n");
 }
 
@@ -59,7 +60,8 @@ Steps ConnectToCom5() {
         }),
         Fill(dialog, {{CONNECT_PORT, 5}}),
         Press(dialog, CONNECT_CONNECT),
-        Until([] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+        Until(
+            [] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
     };
 }
 

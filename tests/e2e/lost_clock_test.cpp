@@ -62,58 +62,61 @@ TEST(LostClock, PortErrorShownOnceTimesKeptAndTheRaceGoesOnAfterReconnecting) {
     Steps steps = {Until([] { return MainPanel() > 0; })};
     Then(steps, ConnectToCom5());
     Then(steps, {
-        Tell("messages off"),
-        Tell("send &E 00"),
-        Until(idle),
-        Tell("impulse 1"),
-        Until([] { return SbChronoNombre() == 1; }),
-        Tell("impulse 2"),
-        Until([] { return SbChronoNombre() == 2; }),
-        // The line goes dead.
-        Tell("hangup"),
-        Until(NoteErrorBox),
-        Passes(20),   // the box stays up, alone
-        Do([] { NoteErrorBox(); }),
-        Answer("FSabGen.uir", fsabgen::ERREUR, fsabgen::ERREUR_BOUTON2),   // close the link
-        Until([] { return !NoteErrorBox() && SbComG.linkState == 0 && !SbWaitOuvert(); }),
-        Until([] {
-            NoteErrorBox();
-            return qstest::FileSize("Chronos/Chrono.q31tps") == long(4 + 2 * sizeof(SbChronoRec));
-        }),
-        Passes(50),   // no second box for the same loss
-        Until([] { return !NoteErrorBox(); }),
-        Do([] {
-            seen.tableAfterLoss = TableRows(MainPanel(), MAIN_TIMES_TABLE);
-            seen.storeAfterLoss = qstest::ReadFileBytes("Chronos/Chrono.q31tps");
-            GetCtrlVal(MainPanel(), MAIN_CONNECT_SWITCH, &seen.connectSwitch);
-        }),
-        // The clock is back on the same port (its old link gone first).
-        Until([] {
-            std::error_code ec;
-            return !fs::is_symlink(fs::symlink_status("Ports/COM5", ec));
-        }),
-        Do([&dir] { second = std::make_unique<qstest::StandinClock>(dir); }),
-        SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
-        Press(Loaded("FQ31.uir", CONNECT), CONNECT_CONNECT),
-        Until([] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
-        Tell("messages off"),
-        Tell("send &E 00"),
-        Until(idle),
-        Tell("impulse 2"),
-        Until([] { return SbChronoNombre() == 3; }),
-        Do([] { seen.tableAtEnd = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
-        Press(main, MAIN_QUIT),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-    });
+                    Tell("messages off"),
+                    Tell("send &E 00"),
+                    Until(idle),
+                    Tell("impulse 1"),
+                    Until([] { return SbChronoNombre() == 1; }),
+                    Tell("impulse 2"),
+                    Until([] { return SbChronoNombre() == 2; }),
+                    // The line goes dead.
+                    Tell("hangup"),
+                    Until(NoteErrorBox),
+                    Passes(20),  // the box stays up, alone
+                    Do([] { NoteErrorBox(); }),
+                    Answer("FSabGen.uir", fsabgen::ERREUR, fsabgen::ERREUR_BOUTON2),  // close the link
+                    Until([] { return !NoteErrorBox() && SbComG.linkState == 0 && !SbWaitOuvert(); }),
+                    Until([] {
+                        NoteErrorBox();
+                        return qstest::FileSize("Chronos/Chrono.q31tps") == long(4 + 2 * sizeof(SbChronoRec));
+                    }),
+                    Passes(50),  // no second box for the same loss
+                    Until([] { return !NoteErrorBox(); }),
+                    Do([] {
+                        seen.tableAfterLoss = TableRows(MainPanel(), MAIN_TIMES_TABLE);
+                        seen.storeAfterLoss = qstest::ReadFileBytes("Chronos/Chrono.q31tps");
+                        GetCtrlVal(MainPanel(), MAIN_CONNECT_SWITCH, &seen.connectSwitch);
+                    }),
+                    // The clock is back on the same port (its old link gone first).
+                    Until([] {
+                        std::error_code ec;
+                        return !fs::is_symlink(fs::symlink_status("Ports/COM5", ec));
+                    }),
+                    Do([&dir] { second = std::make_unique<qstest::StandinClock>(dir); }),
+                    SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
+                    Press(Loaded("FQ31.uir", CONNECT), CONNECT_CONNECT),
+                    Until([] {
+                        return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) &&
+                               !SbWaitOuvert();
+                    }),
+                    Tell("messages off"),
+                    Tell("send &E 00"),
+                    Until(idle),
+                    Tell("impulse 2"),
+                    Until([] { return SbChronoNombre() == 3; }),
+                    Do([] { seen.tableAtEnd = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
+                    Press(main, MAIN_QUIT),
+                    Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+                });
     const size_t count = steps.size();
     ASSERT_EQ(RunProgram(std::move(steps)), count);
 
     EXPECT_EQ(seen.errorBoxes, 1);
     EXPECT_EQ(seen.title, GMesComG[9]);
     EXPECT_EQ(seen.text, GMesComG[12]);
-    EXPECT_EQ(seen.secondButtonShown, 1);   // the link was still open: it can be closed from the box
+    EXPECT_EQ(seen.secondButtonShown, 1);  // the link was still open: it can be closed from the box
     EXPECT_EQ(seen.connectSwitch, 0);
-    ASSERT_EQ(seen.tableAfterLoss.size(), 4u);   // two times, two empty rows
+    ASSERT_EQ(seen.tableAfterLoss.size(), 4u);  // two times, two empty rows
     ASSERT_EQ(seen.storeAfterLoss.size(), 4u + 2 * sizeof(SbChronoRec));
     EXPECT_EQ(At<int32_t>(seen.storeAfterLoss, 0), 2);
     EXPECT_EQ(At<SbChronoRec>(seen.storeAfterLoss, 4).Canal, '1');

@@ -93,7 +93,7 @@ Steps RaceDay() {
             seen.countdownDigits = {std::to_string(SevenSegDigit(Value(MainPanel(), MAIN_DIGIT_LEFT))) +
                                     std::to_string(SevenSegDigit(Value(MainPanel(), MAIN_DIGIT_RIGHT)))};
         }),
-        Press(main, MAIN_INPUT_1),   // a false start, ten seconds early
+        Press(main, MAIN_INPUT_1),  // a false start, ten seconds early
         Until([] { return SbChronoNombre() == 3; }),
         TypeNumber("102"),
         Press(CompetitorPanel, COMPET_CONFIRM),
@@ -107,7 +107,7 @@ Steps RaceDay() {
         Press(main, MAIN_INPUT_2),
         Until([] { return SbChronoNombre() == 7; }),
         Do([] { seen.afterImpulses = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
-        Press(main, MAIN_STOP),   // armed for the next minute: stopping disarms
+        Press(main, MAIN_STOP),  // armed for the next minute: stopping disarms
         Until([] { return SbQ31CrG.status1 == 0; }),
         Do([] { seen.armedAfterStop = SbQ31CrG.status1; }),
         // Marks: the finish on input 2 is invalid, the false start doubtful; a
@@ -174,9 +174,9 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
     // The run and the competitors as the panels showed them.
     EXPECT_EQ(seen.runShown, 1);
     EXPECT_EQ(seen.currentRow, "101|Anna Berg|SC Nord|NOR");
-    EXPECT_EQ(seen.competitorAfterFirst, 101);   // SPLIT: the number went to the clock
+    EXPECT_EQ(seen.competitorAfterFirst, 101);  // SPLIT: the number went to the clock
     EXPECT_EQ(seen.countingAt1020, 1);
-    EXPECT_EQ(seen.countdownDigits, Strings{"10"});   // ten seconds to go at 10:21:20
+    EXPECT_EQ(seen.countdownDigits, Strings{"10"});  // ten seconds to go at 10:21:20
     EXPECT_EQ(seen.armedAfterStop, 0);
 
     // The times table: each channel-1 time with the reference start and its difference.
@@ -200,8 +200,8 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
 
     // The text export, byte for byte, and the same text printed.
     const std::string header = Right16("Serial number") + " 00000 \n" + Right16("Mode") + " SPLIT \n" +
-                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" + Right16("Date") +
-                               " 01/01/00 \n" + Right16("Start time") + " 10:20:40 \n\n";
+                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" +
+                               Right16("Date") + " 01/01/00 \n" + Right16("Start time") + " 10:20:40 \n\n";
     const std::string table =
         "|----------------------------------|\n"
         "|    |  N\xB0  |  C |            Time |\n"
@@ -216,8 +216,12 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
         "|----------------------------------|\n";
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Course1.txt")), header + table);
     const std::string enTete = Right16("N\xB0 de s\xE9rie") + " 00000 \n" + Right16("Mode") + " SPLIT \n" +
-                               Right16("Manche") + " 1 \n" + Right16("Pr\xE9" "cision") + " 1/100 \n" +
-                               Right16("Date") + " 01/01/00 \n" + Right16("Heure d\xE9part") + " 10:20:40 \n\n";
+                               Right16("Manche") + " 1 \n" +
+                               Right16(
+                                   "Pr\xE9"
+                                   "cision") +
+                               " 1/100 \n" + Right16("Date") + " 01/01/00 \n" + Right16("Heure d\xE9part") +
+                               " 10:20:40 \n\n";
     std::string tableau = table;
     tableau.replace(tableau.find("            Time"), 16, "           Temps");
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Chrono.txt")), enTete + tableau);
@@ -240,28 +244,30 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
 
     // Competitors: two sent, one waiting, the same in the file.
     EXPECT_EQ(seen.waiting, Strings{"103|Luca Rossi|SC Gardena|ITA"});
-    EXPECT_EQ(seen.sent, (Strings{"101|Anna Berg|SC Nord|NOR", "102|Zo\xEB \xC9" "brard|CS Vercors|FRA"}));
+    EXPECT_EQ(seen.sent, (Strings{"101|Anna Berg|SC Nord|NOR",
+                                  "102|Zo\xEB \xC9"
+                                  "brard|CS Vercors|FRA"}));
     const std::string lists = qstest::ReadFileBytes(dir.file("Courant.q12ct"));
     ExpectCompetitorLists(lists, {{101, 1}, {102, 1}, {103, 0}}, {101, 102});
     const std::string q12cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     ASSERT_EQ(q12cnf.size(), 284u);
-    EXPECT_EQ(q12cnf[20], 'D');   // the third text's column chosen in the dialog
+    EXPECT_EQ(q12cnf[20], 'D');  // the third text's column chosen in the dialog
     EXPECT_NE(seen.fileShown.find("Entries.csv"), std::string::npos);
 
     // The link record and the application record.
     const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(link.size(), 6216u);
-    EXPECT_EQ(At<uint8_t>(link, 1), 0);         // simulation left before quitting
-    EXPECT_EQ(At<int32_t>(link, 348), 0);       // no run open
-    EXPECT_EQ(At<int32_t>(link, 384), 1);       // SPLIT
-    EXPECT_EQ(At<int32_t>(link, 412 + 28), 19); // the time zone of the synchronisation
+    EXPECT_EQ(At<uint8_t>(link, 1), 0);          // simulation left before quitting
+    EXPECT_EQ(At<int32_t>(link, 348), 0);        // no run open
+    EXPECT_EQ(At<int32_t>(link, 384), 1);        // SPLIT
+    EXPECT_EQ(At<int32_t>(link, 412 + 28), 19);  // the time zone of the synchronisation
     ExpectRaceProgram(link, 60, 30);
     const std::string cnf = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
     ASSERT_EQ(cnf.size(), 2096u);
-    EXPECT_EQ(At<uint8_t>(cnf, 0), 1);          // French
-    EXPECT_EQ(At<int32_t>(cnf, 2076), 102);     // the competitor last sent
-    EXPECT_EQ(At<int32_t>(cnf, 2080), 2);       // times counted on input 1
-    EXPECT_EQ(At<int32_t>(cnf, 2084), 1);       // and on input 2
+    EXPECT_EQ(At<uint8_t>(cnf, 0), 1);       // French
+    EXPECT_EQ(At<int32_t>(cnf, 2076), 102);  // the competitor last sent
+    EXPECT_EQ(At<int32_t>(cnf, 2080), 2);    // times counted on input 1
+    EXPECT_EQ(At<int32_t>(cnf, 2084), 1);    // and on input 2
 
     // Day two: the program starts again in the same folder.
     ForgetEverything();

@@ -51,107 +51,118 @@ Steps RaceDay(qstest::StandinClock& clock) {
     auto idle = [] { return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert(); };
     Steps steps = {Until([] { return MainPanel() > 0; })};
     Then(steps, ConnectToCom5());
-    Then(steps, {
-        Do([&clock] { seen.wireAfterConnect = clock.Wire(); }),
-        // The clock streams its running program: have it stop, so the pages are offered.
-        Tell("messages off"),
-        Tell("send &E 00"),
-        Until(idle),
-        // Timing mode SPLIT.
-        Press(main, MAIN_PAGE_2),
-        SetAndPress(Page(2), PAGE2_MODE, 1),
-        Press(Page(2), PAGE2_OK),
-        Press(Page(2), PAGE2_QUIT),
-        // Synchronisation at a preset time and date.
-        Press(main, MAIN_PAGE_1),
-        SetAndPress(Page(1), PAGE1_SYNC_PRESET, 1),
-        Fill(Page(1), {{PAGE1_HOUR, 9}, {PAGE1_MINUTE, 30}, {PAGE1_DAY, 6}, {PAGE1_MONTH, 12}, {PAGE1_YEAR, 26},
-                       {PAGE1_TIMEZONE, 19}}),
-        Press(Page(1), PAGE1_OK),
-        Press(Page(1), PAGE1_QUIT),
-        // Start program 0: a start every 30 s with a 20 s countdown.
-        Press(main, MAIN_PAGE_3),
-        Fill(Page(3), RaceProgram(30, 20)),
-        Press(Page(3), PAGE3_OK),
-        Press(Page(3), PAGE3_QUIT),
-        // The general parameters page reads the clock's parameters.
-        Press(main, MAIN_PAGE_4),
-        Press(Page(4), PAGE4_QUIT),
-        // A new run.
-        Press(main, MAIN_PAGE_0),
-        SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
-        Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
-        Press(Page(0), PAGE0_QUIT),
-        // Competitors from the spreadsheet; the first number goes to the clock.
-        SetAndPress(main, MAIN_Q12_SWITCH, 1),
-        Press(CompetitorPanel, COMPET_IMPORT),
-        Fill(Loaded("FQ12.uir", IMPORT), {{IMPORT_COL_TEXT3, 'D'}}),
-        Answer("FQ12.uir", IMPORT, IMPORT_CONFIRM),
-        Until([] { return TableRowCount(CompetitorPanel(), COMPET_WAITING) == 3; }),
-        TypeNumber("101"),
-        Press(CompetitorPanel, COMPET_CONFIRM),
-        Until([] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == 1 && !SbWaitOuvert(); }),
-        // Start from the main window; the clock then counts down and the mirror follows
-        // it until a start comes.
-        Press(main, MAIN_START),
-        Passes(3),
-        Tell("messages on"),
-        Until([] {
-            seen.digitsShown.insert(Value(MainPanel(), MAIN_DIGIT_RIGHT));
-            return SbChronoQ31ItG.Type == 'I' && SbQ31CrG.status1 && seen.digitsShown.size() >= 3;
-        }),
-        Tell("impulse 1"),
-        Until([] { return SbChronoNombre() == 3; }),
-        TypeNumber("102"),
-        Press(CompetitorPanel, COMPET_CONFIRM),
-        Until([] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == 2 && !SbWaitOuvert(); }),
-        Tell("impulse 2"),
-        Until([] { return SbChronoNombre() == 4; }),
-        Tell("messages off"),
-        Tell("send &E 00"),
-        Until(idle),
-        Do([] {
-            seen.reference = *SbChronoLire(2);
-            seen.afterTimes = TableRows(MainPanel(), MAIN_TIMES_TABLE);
-        }),
-        // The time on input 2 is marked invalid; save the times with their text.
-        ClickCell(main, MAIN_TIMES_TABLE, 4),
-        Press(main, MAIN_TIMES_INVALID),
-        Until([] { return SbChronoLire(4)->Marque == 'X'; }),
-        Press(main, MAIN_TIMES_SAVE),
-        Until([] { return qstest::FileSize("Chronos/Course1.q31tps") > 0; }),
-        // Ask the clock for the run again: the table holds what the clock sends back.
-        Press(main, MAIN_TIMES_REFRESH),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-        Until([] { return SbChronoNombre() == 2 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); }),
-        Passes(5),
-        Do([] { seen.afterRefresh = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
-        // Close the run, then download it back into the table.
-        Press(main, MAIN_PAGE_0),
-        SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-        Until([] { return SbComG.run.current == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
-        Press(Page(0), PAGE0_QUIT),
-        Press(main, MAIN_PAGE_5),
-        Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
-        Press(Page(5), PAGE5_LOAD),
-        Until([] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == 2; }),
-        Passes(5),
-        Press(main, MAIN_TIMES_PRINT),
-        Until([] { return !DocumentsOpened().empty(); }),
-        Do([] {
-            seen.afterDownload = TableRows(MainPanel(), MAIN_TIMES_TABLE);
-            seen.waiting = TableRows(CompetitorPanel(), COMPET_WAITING);
-            seen.sent = TableRows(CompetitorPanel(), COMPET_SENT);
-            seen.linkErrors = SbComErreur();
-        }),
-        // Disconnect, then quit.
-        SetAndPress(main, MAIN_CONNECT_SWITCH, 0),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-        Until([] { return SbComG.linkState == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
-        Press(main, MAIN_QUIT),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-    });
+    Then(steps,
+         {
+             Do([&clock] { seen.wireAfterConnect = clock.Wire(); }),
+             // The clock streams its running program: have it stop, so the pages are offered.
+             Tell("messages off"),
+             Tell("send &E 00"),
+             Until(idle),
+             // Timing mode SPLIT.
+             Press(main, MAIN_PAGE_2),
+             SetAndPress(Page(2), PAGE2_MODE, 1),
+             Press(Page(2), PAGE2_OK),
+             Press(Page(2), PAGE2_QUIT),
+             // Synchronisation at a preset time and date.
+             Press(main, MAIN_PAGE_1),
+             SetAndPress(Page(1), PAGE1_SYNC_PRESET, 1),
+             Fill(Page(1), {{PAGE1_HOUR, 9},
+                            {PAGE1_MINUTE, 30},
+                            {PAGE1_DAY, 6},
+                            {PAGE1_MONTH, 12},
+                            {PAGE1_YEAR, 26},
+                            {PAGE1_TIMEZONE, 19}}),
+             Press(Page(1), PAGE1_OK),
+             Press(Page(1), PAGE1_QUIT),
+             // Start program 0: a start every 30 s with a 20 s countdown.
+             Press(main, MAIN_PAGE_3),
+             Fill(Page(3), RaceProgram(30, 20)),
+             Press(Page(3), PAGE3_OK),
+             Press(Page(3), PAGE3_QUIT),
+             // The general parameters page reads the clock's parameters.
+             Press(main, MAIN_PAGE_4),
+             Press(Page(4), PAGE4_QUIT),
+             // A new run.
+             Press(main, MAIN_PAGE_0),
+             SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
+             Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
+             Press(Page(0), PAGE0_QUIT),
+             // Competitors from the spreadsheet; the first number goes to the clock.
+             SetAndPress(main, MAIN_Q12_SWITCH, 1),
+             Press(CompetitorPanel, COMPET_IMPORT),
+             Fill(Loaded("FQ12.uir", IMPORT), {{IMPORT_COL_TEXT3, 'D'}}),
+             Answer("FQ12.uir", IMPORT, IMPORT_CONFIRM),
+             Until([] { return TableRowCount(CompetitorPanel(), COMPET_WAITING) == 3; }),
+             TypeNumber("101"),
+             Press(CompetitorPanel, COMPET_CONFIRM),
+             Until([] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == 1 && !SbWaitOuvert(); }),
+             // Start from the main window; the clock then counts down and the mirror follows
+             // it until a start comes.
+             Press(main, MAIN_START),
+             Passes(3),
+             Tell("messages on"),
+             Until([] {
+                 seen.digitsShown.insert(Value(MainPanel(), MAIN_DIGIT_RIGHT));
+                 return SbChronoQ31ItG.Type == 'I' && SbQ31CrG.status1 && seen.digitsShown.size() >= 3;
+             }),
+             Tell("impulse 1"),
+             Until([] { return SbChronoNombre() == 3; }),
+             TypeNumber("102"),
+             Press(CompetitorPanel, COMPET_CONFIRM),
+             Until([] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == 2 && !SbWaitOuvert(); }),
+             Tell("impulse 2"),
+             Until([] { return SbChronoNombre() == 4; }),
+             Tell("messages off"),
+             Tell("send &E 00"),
+             Until(idle),
+             Do([] {
+                 seen.reference = *SbChronoLire(2);
+                 seen.afterTimes = TableRows(MainPanel(), MAIN_TIMES_TABLE);
+             }),
+             // The time on input 2 is marked invalid; save the times with their text.
+             ClickCell(main, MAIN_TIMES_TABLE, 4),
+             Press(main, MAIN_TIMES_INVALID),
+             Until([] { return SbChronoLire(4)->Marque == 'X'; }),
+             Press(main, MAIN_TIMES_SAVE),
+             Until([] { return qstest::FileSize("Chronos/Course1.q31tps") > 0; }),
+             // Ask the clock for the run again: the table holds what the clock sends back.
+             Press(main, MAIN_TIMES_REFRESH),
+             Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+             Until([] { return SbChronoNombre() == 2 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); }),
+             Passes(5),
+             Do([] { seen.afterRefresh = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
+             // Close the run, then download it back into the table.
+             Press(main, MAIN_PAGE_0),
+             SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
+             Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+             Until([] {
+                 return SbComG.run.current == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) &&
+                        !SbWaitOuvert();
+             }),
+             Press(Page(0), PAGE0_QUIT),
+             Press(main, MAIN_PAGE_5),
+             Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
+             Press(Page(5), PAGE5_LOAD),
+             Until([] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == 2; }),
+             Passes(5),
+             Press(main, MAIN_TIMES_PRINT),
+             Until([] { return !DocumentsOpened().empty(); }),
+             Do([] {
+                 seen.afterDownload = TableRows(MainPanel(), MAIN_TIMES_TABLE);
+                 seen.waiting = TableRows(CompetitorPanel(), COMPET_WAITING);
+                 seen.sent = TableRows(CompetitorPanel(), COMPET_SENT);
+                 seen.linkErrors = SbComErreur();
+             }),
+             // Disconnect, then quit.
+             SetAndPress(main, MAIN_CONNECT_SWITCH, 0),
+             Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+             Until([] {
+                 return SbComG.linkState == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) &&
+                        !SbWaitOuvert();
+             }),
+             Press(main, MAIN_QUIT),
+             Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+         });
     return steps;
 }
 
@@ -177,8 +188,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(seen.linkErrors, 0);
 
     // The wire: every command in order, with the payloads the clock expects.
-    const Strings connect = {"SN",     "RP 003",   "RP 002",   "RP 010",   "RP 101", "RP 105 00",
-                             "RP 001", "RP 008",   "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"};
+    const Strings connect = {"SN",     "RP 003", "RP 002",   "RP 010",   "RP 101",   "RP 105 00",
+                             "RP 001", "RP 008", "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"};
     EXPECT_EQ(seen.wireAfterConnect, connect);
     const Strings settings = {
         // timing mode: read, then SPLIT
@@ -187,12 +198,12 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         "RP 010", "RP 009", "WP 009 19", "WC 007 02 09:30 06/12/26",
         // programs: the current number and program 0, then program 0 written
         "RP 101", "RP 102 00", "RP 103 00", "RP 104 00", "RP 105 00", "RP 107 00", "RP 108 00", "RP 109 00",
-        "RP 110 00", "RP 111 00", "RP 112 00", "RP 113 00", "WP 102 00 0030", "WP 103 00 0020", "WP 104 00 60",
-        "WP 105 00 00", "WP 107 00 246", "WP 108 00 251", "WP 109 00 000", "WP 110 00 251", "WP 111 00 246",
-        "WP 112 00 000", "WP 113 00 00",
+        "RP 110 00", "RP 111 00", "RP 112 00", "RP 113 00", "WP 102 00 0030", "WP 103 00 0020",
+        "WP 104 00 60", "WP 105 00 00", "WP 107 00 246", "WP 108 00 251", "WP 109 00 000", "WP 110 00 251",
+        "WP 111 00 246", "WP 112 00 000", "WP 113 00 00",
         // general parameters: read only
-        "RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02", "RP 023", "RP 007",
-        "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008",
+        "RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02", "RP 023",
+        "RP 007", "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008",
         // a new run, read back
         "RP 003", "WC 002", "RP 003",
         // the first competitor sent, the start key, the second competitor
@@ -202,7 +213,7 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         // closing the run, read back; downloading it
         "RP 003", "WC 001", "RP 003", "WC 012 01 0001"};
     const Strings wire = clock.Wire();
-    EXPECT_EQ(Slice(wire, connect.size(), settings.size() + 1), settings);   // nothing after the download
+    EXPECT_EQ(Slice(wire, connect.size(), settings.size() + 1), settings);  // nothing after the download
 
     // The times as they came: each channel-1 start with the reference and the
     // difference from it; the input-2 time alone.
@@ -219,9 +230,9 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         c.push_back(row.substr(start));
         return c;
     };
-    const Strings t1 = cells(seen.afterTimes[0]), ref = cells(seen.afterTimes[1]), diff = cells(seen.afterTimes[2]),
-                  t2 = cells(seen.afterTimes[3]);
-    EXPECT_EQ(t1[0], " =");   // the clock's own mark, shown as it came
+    const Strings t1 = cells(seen.afterTimes[0]), ref = cells(seen.afterTimes[1]),
+                  diff = cells(seen.afterTimes[2]), t2 = cells(seen.afterTimes[3]);
+    EXPECT_EQ(t1[0], " =");  // the clock's own mark, shown as it came
     EXPECT_EQ(t1[2], " 1");
     EXPECT_TRUE(std::regex_match(t1[1], number)) << t1[1];
     EXPECT_TRUE(std::regex_match(t1[3], time)) << t1[3];
@@ -246,12 +257,12 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     const double gap = Seconds(start) - Seconds(reference);
     EXPECT_EQ(difference.Canal, gap > 0 ? '+' : gap < 0 ? '-' : ' ');
     EXPECT_NEAR(Seconds(difference), std::abs(gap), 1e-5);
-    EXPECT_GT(finish.Numero, start.Numero);   // the clock numbers its times
+    EXPECT_GT(finish.Numero, start.Numero);  // the clock numbers its times
 
     const std::string text = qstest::ReadFileBytes(dir.file("Chronos/Course1.txt"));
     const std::string header = Right16("Serial number") + " 01234 \n" + Right16("Mode") + " SPLIT \n" +
-                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" + Right16("Date") +
-                               " 07/10/11 \n" + Right16("Start time") + " 09:05:00 \n\n";
+                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" +
+                               Right16("Date") + " 07/10/11 \n" + Right16("Start time") + " 09:05:00 \n\n";
     ASSERT_EQ(text.substr(0, header.size()), header);
     const std::regex lines(
         "\\|----------------------------------\\|\n"
@@ -268,14 +279,14 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     // no program running now, the start comes alone.
     ASSERT_EQ(seen.afterDownload.size(), 4u);
     EXPECT_EQ(seen.afterDownload[0], seen.afterTimes[0]);
-    EXPECT_EQ(seen.afterDownload[1], seen.afterTimes[3]);   // unmarked: the mark was this program's
+    EXPECT_EQ(seen.afterDownload[1], seen.afterTimes[3]);  // unmarked: the mark was this program's
     EXPECT_EQ(seen.afterRefresh, seen.afterDownload);
     // Printed with no run open: the header names the run last loaded.
     ASSERT_EQ(DocumentsOpened().size(), 1u);
     const std::string printed = qstest::ReadFileBytes(dir.file("Chronos/Chrono.txt"));
-    const std::string noRun = Right16("Serial number") + " 01234 \n" + Right16("Mode") + "\n" + Right16("Run") +
-                              " 1 \n" + Right16("Precision") + " \n" + Right16("Date") + " \n" +
-                              Right16("Start time") + " \n\n";
+    const std::string noRun = Right16("Serial number") + " 01234 \n" + Right16("Mode") + "\n" +
+                              Right16("Run") + " 1 \n" + Right16("Precision") + " \n" + Right16("Date") +
+                              " \n" + Right16("Start time") + " \n\n";
     EXPECT_EQ(printed.substr(0, noRun.size()), noRun);
     EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 7 + 3 + 2 + 1);
 
@@ -285,19 +296,19 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     ExpectCompetitorLists(lists, {{101, 1}, {102, 1}, {103, 0}}, {101, 102});
     const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(link.size(), 6216u);
-    EXPECT_EQ(At<uint8_t>(link, 0), 0);          // closed
-    EXPECT_EQ(At<int32_t>(link, 8), 5);          // COM5
-    EXPECT_EQ(At<int32_t>(link, 328), 1234);     // the clock's serial number
+    EXPECT_EQ(At<uint8_t>(link, 0), 0);       // closed
+    EXPECT_EQ(At<int32_t>(link, 8), 5);       // COM5
+    EXPECT_EQ(At<int32_t>(link, 328), 1234);  // the clock's serial number
     EXPECT_EQ(CString(link, 332, 8), "QS310");
     EXPECT_EQ(CString(link, 340, 8), "V110");
-    EXPECT_EQ(At<int32_t>(link, 384), 1);        // SPLIT
-    EXPECT_EQ(At<int32_t>(link, 412 + 8), 9);    // preset 09:30 06/12/26
+    EXPECT_EQ(At<int32_t>(link, 384), 1);      // SPLIT
+    EXPECT_EQ(At<int32_t>(link, 412 + 8), 9);  // preset 09:30 06/12/26
     EXPECT_EQ(At<int32_t>(link, 412 + 12), 30);
     EXPECT_EQ(At<int32_t>(link, 412 + 16), 6);
     EXPECT_EQ(At<int32_t>(link, 412 + 20), 12);
     EXPECT_EQ(At<int32_t>(link, 412 + 24), 26);
     ExpectRaceProgram(link, 30, 20);
-    EXPECT_EQ(At<int32_t>(link, 620), 1);        // download target: this program
+    EXPECT_EQ(At<int32_t>(link, 620), 1);  // download target: this program
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Chrono.q31tps")).size(), 4u + 2 * sizeof(SbChronoRec));
 
     // Day two: the program starts again in the same folder and connects.
@@ -316,7 +327,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
         }),
         SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
         Press(Loaded("FQ31.uir", CONNECT), CONNECT_CONNECT),
-        Until([] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+        Until(
+            [] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
         Do([] { countdown2 = SbComG.progs[0].p103; }),
         SetAndPress(main, MAIN_Q12_SWITCH, 1),
         Until([] { return Usable(CompetitorPanel(), COMPET_KEY_ENTER); }),
@@ -333,8 +345,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     const size_t steps2 = again.size();
     ASSERT_EQ(RunProgram(std::move(again), 8000), steps2);
     EXPECT_EQ(port2, 5);
-    EXPECT_EQ(Slice(clock.Wire(), wireBefore, connect.size() + 1), connect);   // the same port, the same reads
-    EXPECT_EQ(countdown2, 20);   // program 0 as written the day before, from the link record
+    EXPECT_EQ(Slice(clock.Wire(), wireBefore, connect.size() + 1), connect);  // the same port, the same reads
+    EXPECT_EQ(countdown2, 20);  // program 0 as written the day before, from the link record
     ASSERT_EQ(chronosAtStart.size(), 5u) << ::testing::PrintToString(chronosAtStart);
     EXPECT_EQ(chronosAtStart[0], "Chrono.q31tps");
     EXPECT_EQ(chronosAtStart[1], "Chrono.txt");

@@ -30,7 +30,8 @@ constexpr int kTimes = 500;
 
 std::string Impulses(int count, int channel) {
     std::string lines;
-    for (int i = 0; i < count; ++i) lines += "impulse " + std::to_string(channel) + (i + 1 < count ? "\n" : "");
+    for (int i = 0; i < count; ++i)
+        lines += "impulse " + std::to_string(channel) + (i + 1 < count ? "\n" : "");
     return lines;
 }
 
@@ -43,7 +44,8 @@ std::string StoreImage() {
     std::string image(4, '\0');
     const int32_t n = SbChronoNombre();
     memcpy(image.data(), &n, 4);
-    for (int i = 1; i <= n; ++i) image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
+    for (int i = 1; i <= n; ++i)
+        image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
     return image;
 }
 
@@ -60,44 +62,47 @@ TEST(RunBurst, FiveHundredTimesArriveWholeAndComeBackByDownload) {
     Steps steps = {Until([] { return MainPanel() > 0; })};
     Then(steps, ConnectToCom5());
     Then(steps, {
-        Tell("messages off"),
-        Tell("send &E 00"),
-        Until(idle),
-        Press(main, MAIN_PAGE_0),
-        SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
-        Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
-        // The first times arrive while the operator is asked to close the run again.
-        SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
-        Until([] { return FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0; }),
-        Tell(Impulses(20, 2)),
-        Until([] { return SbChronoNombre() == 20; }),
-        Do([] { seen.timesDuringQuestion = SbChronoNombre(); }),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_ANNULER),   // the run stays open
-        Until([] { return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
-        Tell(Impulses(kTimes - 20, 1)),
-        Until([] { return SbChronoNombre() == kTimes; }),
-        Until([storeSize] { return qstest::FileSize("Chronos/Chrono.q31tps") == storeSize; }),
-        Do([] {
-            seen.rowsAfterBurst = TableRowCount(MainPanel(), MAIN_TIMES_TABLE);
-            seen.storeAfterBurst = qstest::ReadFileBytes("Chronos/Chrono.q31tps");
-        }),
-        // Close the run (confirmed this time), then download it into the table.
-        SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-        Until([] { return SbComG.run.current == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
-        Press(Page(0), PAGE0_QUIT),
-        Press(main, MAIN_PAGE_5),
-        Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
-        Press(Page(5), PAGE5_LOAD),
-        Until([] { return SbChronoNombre() == kTimes; }),
-        Passes(10),
-        Do([] {
-            seen.storeAfterDownload = StoreImage();
-            seen.linkError = SbComErreur();
-        }),
-        Press(main, MAIN_QUIT),
-        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
-    });
+                    Tell("messages off"),
+                    Tell("send &E 00"),
+                    Until(idle),
+                    Press(main, MAIN_PAGE_0),
+                    SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
+                    Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
+                    // The first times arrive while the operator is asked to close the run again.
+                    SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
+                    Until([] { return FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0; }),
+                    Tell(Impulses(20, 2)),
+                    Until([] { return SbChronoNombre() == 20; }),
+                    Do([] { seen.timesDuringQuestion = SbChronoNombre(); }),
+                    Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_ANNULER),  // the run stays open
+                    Until([] { return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); }),
+                    Tell(Impulses(kTimes - 20, 1)),
+                    Until([] { return SbChronoNombre() == kTimes; }),
+                    Until([storeSize] { return qstest::FileSize("Chronos/Chrono.q31tps") == storeSize; }),
+                    Do([] {
+                        seen.rowsAfterBurst = TableRowCount(MainPanel(), MAIN_TIMES_TABLE);
+                        seen.storeAfterBurst = qstest::ReadFileBytes("Chronos/Chrono.q31tps");
+                    }),
+                    // Close the run (confirmed this time), then download it into the table.
+                    SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
+                    Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+                    Until([] {
+                        return SbComG.run.current == 0 && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) &&
+                               !SbWaitOuvert();
+                    }),
+                    Press(Page(0), PAGE0_QUIT),
+                    Press(main, MAIN_PAGE_5),
+                    Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
+                    Press(Page(5), PAGE5_LOAD),
+                    Until([] { return SbChronoNombre() == kTimes; }),
+                    Passes(10),
+                    Do([] {
+                        seen.storeAfterDownload = StoreImage();
+                        seen.linkError = SbComErreur();
+                    }),
+                    Press(main, MAIN_QUIT),
+                    Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+                });
     const size_t count = steps.size();
     ASSERT_EQ(RunProgram(std::move(steps)), count);
 
