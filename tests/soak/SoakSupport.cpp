@@ -111,7 +111,7 @@ bool ParseTime(const std::string& p, SbChronoRec* out) {
     return ok;
 }
 
-Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference) {
+Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference, size_t skipTimes) {
     Expected e;
     e.reference = reference;
     for (const std::string& p : sent) {
@@ -123,7 +123,7 @@ Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& referen
             e.reference = r;
             ++e.references;
         } else if (p.size() > 1 && p[1] != 'I' && ParseTime(p, &r)) {
-            ++e.times;
+            if (size_t(++e.times) <= skipTimes) continue;
             // A full store (9,999 rows) drops what comes next, row by row.
             auto add = [&e](const SbChronoRec& row) {
                 if (e.rows.size() < size_t(SB_CHRONO_MAX)) e.rows.push_back(row);
