@@ -164,9 +164,14 @@ QString DeviceOf(int port) {
         QString target = info.canonicalFilePath();
         return target.isEmpty() ? link : target;
     }
+#ifdef _WIN32
+    // Windows names its serial ports by the same numbers.
+    return QStringLiteral("COM%1").arg(port);
+#else
     if (port <= 32) return QStringLiteral("/dev/ttyS%1").arg(port - 1);
     if (port <= 48) return QStringLiteral("/dev/ttyUSB%1").arg(port - 33);
     return QStringLiteral("/dev/ttyACM%1").arg(port - 49);
+#endif
 }
 
 int Fail(int code) {
