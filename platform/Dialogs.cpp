@@ -63,6 +63,19 @@ QString FolderFor(const char* defaultDir) {
     return QDir::isAbsolutePath(dir) ? dir : QDir(ProgramDir()).filePath(dir);
 }
 
+// The one extension offered by a dialog restricted to a single "*.ext" pattern
+// ("txt"), empty otherwise.
+QString RestrictedSuffix(const char* fileTypes) {
+    const QStringList patterns = FromCp1252(fileTypes).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (patterns.size() != 1) return {};
+    const QString p = patterns.first().trimmed();
+    const QString ext = p.mid(2);
+    if (!p.startsWith(QLatin1String("*.")) || ext.isEmpty() || ext.contains(QLatin1Char('*')) ||
+        ext.contains(QLatin1Char('?')))
+        return {};
+    return ext;
+}
+
 }  // namespace
 
 int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
@@ -79,12 +92,19 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
     if (QString f = NameFilter(fileTypes); !f.isEmpty()) filters << f;
     if (!restrictExt || filters.isEmpty()) filters << QStringLiteral("(*)");
     dialog.setNameFilters(filters);
+    // A save restricted to one extension always gets it: a name typed without it
+    // ("Course2") is saved as "Course2.txt", where the same filter finds it again.
+    const QString suffix = restrictExt && save ? RestrictedSuffix(fileTypes) : QString();
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
     dialog.setOption(QFileDialog::ReadOnly, !allowMakeDir && !save);
     if (defaultFile && *defaultFile) dialog.selectFile(FromCp1252(defaultFile));
     (void)restrictDir;
     (void)allowCancel;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
-    QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().first());
+    QString chosen = dialog.selectedFiles().first();
+    if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+        chosen += QLatin1Char('.') + suffix;
+    chosen = QDir::toNativeSeparators(chosen);
     CopyCp1252(chosen, pathOut, 260);
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
