@@ -323,3 +323,99 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), q12cnf);
     RemoveHooks();
 }
+
+TEST(RaceInSimulation, PresetTimeWaitsForTheSynchronisingImpulseAfterEachStart) {
+    qstest::TempProgramDir dir;
+    InstallHooks();
+    ManualTime time(14, 5, 10);  // the computer's clock
+    auto main = [] { return MainPanel(); };
+    struct Clock {
+        int h = -1, m = -1, s = -1, light = -1;
+    };
+    static Clock beforeImpulse, tenSecondsLater, afterSync;
+    static int timesAfterSync = -1;
+    static std::vector<int> pageAfterRestart;
+    auto note = [](Clock* c) {
+        return Do([c] { *c = {SbCrG.hour, SbCrG.minute, SbCrG.second, SbQ31CrG.lightColour}; });
+    };
+    auto simulate = [main] {
+        return Steps{
+            SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
+            Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+            Until([] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); }),
+        };
+    };
+    Steps day = {Until([] { return MainPanel() > 0; })};
+    Then(day, simulate());
+    Then(day,
+         {
+             Press(main, MAIN_PAGE_1),
+             SetAndPress(Page(1), PAGE1_SYNC_PRESET, 1),
+             Fill(Page(1),
+                  {{PAGE1_HOUR, 9}, {PAGE1_MINUTE, 0}, {PAGE1_DAY, 6}, {PAGE1_MONTH, 12}, {PAGE1_YEAR, 26}}),
+             Press(Page(1), PAGE1_OK),
+             Press(Page(1), PAGE1_QUIT),
+             Passes(3),
+             note(&beforeImpulse),
+             ManualTime::AdvanceTo(14, 5, 20),
+             Passes(2),
+             note(&tenSecondsLater),
+             Press(main, MAIN_INPUT_1),  // the synchronising impulse: no time
+             ManualTime::AdvanceTo(14, 5, 30.5),
+             Passes(2),
+             note(&afterSync),
+             Do([] { timesAfterSync = SbChronoNombre(); }),
+             Press(main, MAIN_INPUT_1),
+             Until([] { return SbChronoNombre() == 1; }),
+             Press(main, MAIN_QUIT),
+             Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+         });
+    const size_t steps = day.size();
+    ASSERT_EQ(RunProgram(std::move(day)), steps);
+
+    EXPECT_EQ(beforeImpulse.h, 9);  // the preset time, standing still
+    EXPECT_EQ(beforeImpulse.m, 0);
+    EXPECT_EQ(beforeImpulse.s, 0);
+    EXPECT_EQ(beforeImpulse.light, 2);  // green: waiting for the impulse
+    EXPECT_EQ(tenSecondsLater.h, 9);
+    EXPECT_EQ(tenSecondsLater.m, 0);
+    EXPECT_EQ(tenSecondsLater.s, 0);
+    EXPECT_EQ(timesAfterSync, 0);  // the synchronising impulse gives no time
+    EXPECT_EQ(afterSync.h, 9);     // then 09:00 plus the computer's seconds
+    EXPECT_EQ(afterSync.m, 0);
+    EXPECT_EQ(afterSync.s, 30);
+    const std::string times = qstest::ReadFileBytes(dir.file("Chronos/Chrono.q31tps"));
+    ExpectTime(times, 1, {0, 1, 9, 0, 30, 50000, 0, 'T', 'N', 'M', '1'});
+    const std::string cnf = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
+    EXPECT_EQ(At<int32_t>(cnf, 2064), 9 - 14);  // offsets to the computer's clock
+    EXPECT_EQ(At<int32_t>(cnf, 2068), 0 - 5);
+    EXPECT_EQ(At<int32_t>(cnf, 2072), 1);
+
+    // The next start keeps the preset time and date, but the synchronisation has to
+    // be given again: the clock is not synchronised until the operator says so.
+    ForgetEverything();
+    static Clock afterRestart;
+    Steps again = {Until([] { return MainPanel() > 0; })};
+    Then(again, simulate());
+    Then(again, {
+                    Passes(3),
+                    note(&afterRestart),
+                    Press(main, MAIN_PAGE_1),
+                    Do([] {
+                        const int p = Q31FSetG[1];
+                        pageAfterRestart = {Value(p, PAGE1_SYNC_PRESET), Value(p, PAGE1_HOUR),
+                                            Value(p, PAGE1_MINUTE),      Value(p, PAGE1_DAY),
+                                            Value(p, PAGE1_MONTH),       Value(p, PAGE1_YEAR)};
+                    }),
+                    Press(Page(1), PAGE1_QUIT),
+                    Press(main, MAIN_QUIT),
+                    Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+                });
+    const size_t steps2 = again.size();
+    ASSERT_EQ(RunProgram(std::move(again)), steps2);
+    EXPECT_EQ(afterRestart.h, 0);  // no synchronisation: no time of day
+    EXPECT_EQ(afterRestart.m, 0);
+    EXPECT_EQ(afterRestart.s, 0);
+    EXPECT_EQ(pageAfterRestart, (std::vector<int>{0, 9, 0, 6, 12, 26}));
+    RemoveHooks();
+}
