@@ -136,3 +136,15 @@ TEST_F(RaceFaults, DamagedFramesAndGarbageBetweenTimesAreDroppedWithOneBox) {
     EXPECT_EQ(errorAtEnd_, 0);
     ExpectKept({101, 102, 103, 201, 202, 203, 204, 205, 0, 104});
 }
+
+// A clock slow to answer (well inside the 5 s wait) is no fault: no box, and the
+// time it measured for the impulse is stored in its place.
+TEST_F(RaceFaults, SlowAnswerWithinTheWaitIsNoFault) {
+    ASSERT_TRUE(Race({Tell(dir_, {"delay 1500"}), Pause(0.2), Press(fq31::MAIN_INPUT_2), StoreHolds(4),
+                      Tell(dir_, {"delay 0", Send(104, 4)}), StoreHolds(5)},
+                     20.0));
+    EXPECT_TRUE(Seen().boxes.empty());
+    EXPECT_EQ(errorAtEnd_, 0);
+    EXPECT_EQ(ImpulsesOnWire(), 1);
+    ExpectKept({101, 102, 103, 0, 104});
+}
