@@ -9,8 +9,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "chrono/SbChrono.h"
-
 namespace soak {
 
 namespace {
@@ -111,7 +109,7 @@ bool ParseTime(const std::string& p, SbChronoRec* out) {
     return ok;
 }
 
-Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference, size_t skipTimes) {
+Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference) {
     Expected e;
     e.reference = reference;
     for (const std::string& p : sent) {
@@ -123,21 +121,19 @@ Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& referen
             e.reference = r;
             ++e.references;
         } else if (p.size() > 1 && p[1] != 'I' && ParseTime(p, &r)) {
-            if (size_t(++e.times) <= skipTimes) continue;
-            // A full store (9,999 rows) drops what comes next, row by row.
-            auto add = [&e](const SbChronoRec& row) {
-                if (e.rows.size() < size_t(SB_CHRONO_MAX)) e.rows.push_back(row);
-            };
-            add(r);
+            ++e.times;
+            e.firstRow.push_back(e.rows.size());
+            e.rows.push_back(r);
             // While the start program runs, a start comes with its reference and difference.
             if (e.status > 0 && (e.status & 0x02) && r.Canal == '1') {
-                add(e.reference);
-                add(Difference(e.reference, r));
+                e.rows.push_back(e.reference);
+                e.rows.push_back(Difference(e.reference, r));
             }
         } else if (p.size() > 2 && p[0] == '&') {
             Countdown(p, &e);
         }
     }
+    e.firstRow.push_back(e.rows.size());
     return e;
 }
 

@@ -22,8 +22,9 @@ bool ParseTime(const std::string& payload, SbChronoRec* out);
 
 // What the clock sent, as the program must hold it.
 struct Expected {
-    std::vector<SbChronoRec> rows;  // the store's rows in order of arrival
-    int times = 0;                  // time messages sent, skipped ones included
+    std::vector<SbChronoRec> rows;  // the store's rows in order of arrival (never cleared)
+    std::vector<size_t> firstRow;   // by time: its first row; one more entry: rows.size()
+    int times = 0;                  // time messages sent
     int references = 0;             // "TI" reference times sent
     SbChronoRec reference{};        // the last reference time
     // The countdown's last state: "&D 80", "&D 81", "&E", "&N" and every "&C" replayed.
@@ -35,9 +36,8 @@ struct Expected {
 };
 
 // Replays the sent payloads in order. `reference` is the reference time the program
-// held when the stream began (used by channel-1 times before the first "TI"); the
-// first `skipTimes` times were cleared from the table and give no rows.
-Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference, size_t skipTimes);
+// held when the stream began (used by channel-1 times before the first "TI").
+Expected Replay(const std::vector<std::string>& sent, const SbChronoRec& reference);
 
 // Empty when the stored row is the expected one, else what differs. A difference
 // row may be one hundred-thousandth off (the program goes through a double).
