@@ -20,20 +20,13 @@
 
 using namespace race;
 
-namespace {
-
-// Each pass while the line is dead: counted to show the main loop keeps turning.
-long passesWhileDead = 0;
-
-}  // namespace
-
 TEST(LineLost, PortErrorOnceTimesKeptAndReconnectionStoresNewTimesAfter) {
     qstest::TempProgramDir dir;
     Seen() = Watch{};
     WriteConfig();
     auto clock = std::make_unique<qstest::StandinClock>(dir);
     ASSERT_TRUE(clock->Running());
-    int linkAfterBox = -1, switchAfterBox = -1, linkAfterSwitchOff = -1;
+    int linkAfterBox = -1, switchAfterBox = -1;
     std::vector<SbChronoRec> store;
     int rows = -1;
 
@@ -45,18 +38,13 @@ TEST(LineLost, PortErrorOnceTimesKeptAndReconnectionStoresNewTimesAfter) {
                                    GetCtrlVal(Q31FIhmG, fq31::MAIN_CONNECT_SWITCH, &switchAfterBox);
                                    return true;
                                },
-                               // A second of race with the line dead: no further box, the loop turns.
-                               [start = -1.0]() mutable {
-                                   if (start < 0) start = Timer();
-                                   ++passesWhileDead;
-                                   return Timer() - start > 1.0;
-                               },
+                               // A second of race with the line dead: no further box.
+                               Pause(1.0),
                                // The operator switches the dead connection off (confirming), plugs the
                                // clock back in and connects again.
                                SwitchConnection(0),
                                [&] {
                                    if (SbComG.linkState != 0 || Seen().popups < 1) return false;
-                                   linkAfterSwitchOff = SbComG.linkState;
                                    clock.reset();
                                    clock = std::make_unique<qstest::StandinClock>(dir);
                                    return true;
@@ -75,9 +63,7 @@ TEST(LineLost, PortErrorOnceTimesKeptAndReconnectionStoresNewTimesAfter) {
     EXPECT_EQ(Seen().boxes[0].secondVisible, 1);
     EXPECT_EQ(linkAfterBox, 1);  // the operator only read the box: the link stays as it was
     EXPECT_EQ(switchAfterBox, 1);
-    EXPECT_EQ(linkAfterSwitchOff, 0);
-    EXPECT_GT(passesWhileDead, 1);  // the main loop kept turning with the line dead
-    EXPECT_EQ(Seen().popups, 1);    // the switch-off confirmation
+    EXPECT_EQ(Seen().popups, 1);  // the switch-off confirmation
 
     EXPECT_EQ(Competitors(store), (std::vector<int>{101, 102, 103, 104, 105}));
     EXPECT_EQ(rows, 5);
