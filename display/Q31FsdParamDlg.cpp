@@ -286,12 +286,19 @@ int FQ31PFsdLoadLogo(int dlg, int ctrl, int event, void*, int, int) {
         const int display = FsdPanneauxG.display;
         const int logo = fq31_sd::DISPLAY_LOGO1 + k;
         // The logo takes the image's own size, read back in the display's own pixels.
+        const FsdLogo avant = Rec().logos[k];
         SetCtrlAttribute(display, logo, ATTR_FIT_MODE, VAL_SIZE_TO_IMAGE);
-        DisplayImageFile(display, logo, Rec().logos[k].path);
+        // A file that is not a readable image must not leave the former picture, nor take
+        // the former picture's size: the logo then shows nothing and keeps its own size.
+        const bool lisible = DisplayImageFile(display, logo, Rec().logos[k].path) == 0;
+        if (!lisible) DeleteImage(display, logo);
         Q31FsdGetTaille();
         int h = 0, w = 0;
-        if (GetCtrlAttribute(display, logo, ATTR_IMAGE_HEIGHT, &h) == 0 && h > 0 &&
-            GetCtrlAttribute(display, logo, ATTR_IMAGE_WIDTH, &w) == 0 && w > 0) {
+        if (!lisible) {
+            Rec().logos[k].height = avant.height;
+            Rec().logos[k].width = avant.width;
+        } else if (GetCtrlAttribute(display, logo, ATTR_IMAGE_HEIGHT, &h) == 0 && h > 0 &&
+                   GetCtrlAttribute(display, logo, ATTR_IMAGE_WIDTH, &w) == 0 && w > 0) {
             Rec().logos[k].height = h;
             Rec().logos[k].width = w;
         }

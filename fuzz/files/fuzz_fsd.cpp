@@ -1,0 +1,43 @@
+// libFuzzer target: arbitrary bytes loaded as a ".q31fsd" second-display file, then
+// every window, light and logo placed on displays of several sizes.
+#include "display/FsdGeometre.h"
+#include "display/FsdParam.h"
+#include "fuzz/files/FuzzFile.h"
+
+namespace {
+
+void Placer(const FsdEchelle& e, int top, int left, int height, int width) {
+    const FsdRect screen = FsdVersEcran(e, FsdRect{top, left, height, width});
+    FsdVersLayout(e, screen);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string path = fuzzfile::Ecrire("in.q31fsd", data, size);
+    FsdParam record;
+    Q31FsdParamDefaut(&record, true);
+    Q31FsdParamCharger(path.c_str(), &record);
+    fuzzfile::Termine(record.text1);
+    fuzzfile::Termine(record.text2);
+    fuzzfile::Termine(record.background);
+    for (const auto& logo : record.logos) fuzzfile::Termine(logo.path);
+
+    static constexpr int kTailles[][2] = {{720, 960}, {1080, 1920}, {1, 1}, {0, 0}, {4320, 7680}};
+    for (const auto& t : kTailles) {
+        const FsdEchelle e = FsdEchelleDe(t[0], t[1]);
+        for (int w = 0; w < 2; ++w) {
+            const FsdWindow& win = record.windows[size_t(w)];
+            FsdLargeurFenetre(w, win.height);
+            FsdBordure(win);
+            FsdCopieFond(win);
+            FsdMarquePremierePlace(win);
+            Placer(e, win.top, win.left, win.height, win.width);
+            FsdPlacerDecompte(win.height, win.width);
+            FsdPlacerCadran(win.height, win.width);
+        }
+        for (const auto& l : record.lights) Placer(e, l.top, l.left, l.height, l.width);
+        for (const auto& l : record.logos) Placer(e, l.top, l.left, l.height, l.width);
+    }
+    return 0;
+}

@@ -1,0 +1,141 @@
+// Damaged ".q31fsd" second-display files and damaged images, through the load buttons
+// of the parameters dialog, with the second display shown and laid out from the result.
+#include <algorithm>
+#include <cstring>
+
+#include "app/Q31Config.h"
+#include "display/FsdPanneaux.h"
+#include "display/Q31Fsd.h"
+#include "display/Q31FsdParamDlg.h"
+#include "panels/FQ31.h"
+#include "platform/cvi.h"
+#include "tests/badinput/BadInput.h"
+
+using namespace badinput;
+using namespace fq31;
+
+namespace {
+
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
+
+// A 24-bit BMP of the given size.
+std::string Bmp(int width, int height) {
+    const int row = (width * 3 + 3) & ~3;
+    const int size = 54 + row * height;
+    std::string b(size_t(size), '\0');
+    auto put32 = [&](int at, int v) {
+        for (int i = 0; i < 4; ++i) b[size_t(at + i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    b[26] = 1;
+    b[28] = 24;
+    put32(34, row * height);
+    for (int i = 54; i < size; ++i) b[size_t(i)] = char(0x30 + i % 101);
+    return b;
+}
+
+class DisplayFiles : public ProgrammeTest {
+protected:
+    void SetUp() override {
+        ProgrammeTest::SetUp();
+        Q31FsdOuvrir();
+        ASSERT_TRUE(Q31FsdAffiche());
+        dlg_ = LoadPanel(0, "FQ31.uir", PARAMS);
+        ASSERT_GT(dlg_, 0);
+        Q31FsdParamTraduire(dlg_);
+        Q31FsdParamSet(dlg_, false);
+    }
+    void TearDown() override {
+        if (dlg_ > 0) DiscardPanel(dlg_);
+        Q31FsdFermer();
+        ProgrammeTest::TearDown();
+    }
+    void Appuyer(int control) {
+        QueueUserEvent(dlg_, control);
+        ProcessSystemEvents();
+    }
+    int dlg_ = 0;
+};
+
+std::vector<size_t> FinsDeTexte() {
+    std::vector<size_t> out = {offsetof(FsdParam, text1) + 255, offsetof(FsdParam, text2) + 255,
+                               offsetof(FsdParam, background) + 255};
+    for (size_t k = 0; k < 4; ++k)
+        out.push_back(offsetof(FsdParam, logos) + k * sizeof(FsdLogo) + offsetof(FsdLogo, path) + 255);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(DisplayFiles, DamagedDisplayFilesReplaceOnlyTheBytesTheyHoldAndLayOut) {
+    FsdParam bon;
+    Q31FsdParamDefaut(&bon, true);
+    std::strcpy(bon.text1, "Giant slalom");
+    bon.windows[1].top = 90;
+    bon.logos[2].visible = 1;
+    FsdParam former;
+    Q31FsdParamDefaut(&former, true);
+    std::strcpy(former.text2, "Former");
+    former.lights[3].mode = 5;
+    const std::vector<size_t> fins = FinsDeTexte();
+    for (const Variante& v : Variantes(Octets(bon), 41)) {
+        SCOPED_TRACE(v.nom);
+        Rec() = former;
+        Repondre(Ecrire("Settings/damaged.q31fsd", v.octets));
+        Appuyer(PARAMS_LOAD);
+        const auto* r = reinterpret_cast<const unsigned char*>(&Rec());
+        const auto* f = reinterpret_cast<const unsigned char*>(&former);
+        int differents = 0;
+        for (size_t i = 0; i < sizeof(FsdParam); ++i) {
+            if (std::find(fins.begin(), fins.end(), i) != fins.end()) continue;
+            const unsigned char expected =
+                i < v.octets.size() ? static_cast<unsigned char>(v.octets[i]) : f[i];
+            if (r[i] != expected) ++differents;
+        }
+        EXPECT_EQ(differents, 0);
+        EXPECT_TRUE(Termine(Rec().text1) && Termine(Rec().text2) && Termine(Rec().background));
+        for (const auto& logo : Rec().logos) EXPECT_TRUE(Termine(logo.path));
+        // The display takes the record in normal use, and the dialog reads it back whole.
+        Q31FsdInit(true, false);
+        Q31FsdGetTaille();
+        Q31FsdParamGet(dlg_);
+        EXPECT_TRUE(Q31FsdAffiche());
+    }
+}
+
+TEST_F(DisplayFiles, DamagedImagesLeaveTheLogoItsSizeAndTheDisplayUsable) {
+    const std::string bon = Bmp(20, 10);
+    for (const Variante& v : Variantes(bon, 51)) {
+        SCOPED_TRACE(v.nom);
+        Rec().logos[0].visible = 1;
+        Rec().logos[0].height = 48;
+        Rec().logos[0].width = 48;
+        Rec().showBackground = 1;
+        Q31FsdInit(true, false);  // the display as the record says, as after every change
+        Repondre(Ecrire("logo.bmp", v.octets));
+        Appuyer(PARAMS_LOGO1_LOAD);
+        EXPECT_STREQ(Rec().logos[0].path, "Data\\logo.bmp");
+        EXPECT_EQ(qstest::ReadFileBytes(Fichier("Data/logo.bmp")), v.octets);
+        // An image that reads takes its own size; one that does not keeps the former size.
+        const bool lisible = Rec().logos[0].height == 10 && Rec().logos[0].width == 20;
+        const bool inchange = Rec().logos[0].height == 48 && Rec().logos[0].width == 48;
+        EXPECT_TRUE(lisible || inchange) << Rec().logos[0].height << " x " << Rec().logos[0].width;
+        if (std::string(v.nom) == "zero-filled" || std::string(v.nom) == "random") {
+            EXPECT_TRUE(inchange) << Rec().logos[0].height << " x " << Rec().logos[0].width;
+        }
+
+        Repondre(Ecrire("back.bmp", v.octets));
+        Appuyer(PARAMS_LOAD_BACKGROUND);
+        EXPECT_STREQ(Rec().background, "Data\\back.bmp");
+        Q31FsdInit(true, false);
+        EXPECT_TRUE(Q31FsdAffiche());
+    }
+}
