@@ -148,3 +148,21 @@ TEST_F(RaceFaults, SlowAnswerWithinTheWaitIsNoFault) {
     EXPECT_EQ(ImpulsesOnWire(), 1);
     ExpectKept({101, 102, 103, 0, 104});
 }
+
+// Times sent while the clock floods the line with light messages (4,000 a second)
+// are all stored, in order, with no box: a busy line drops nothing.
+TEST_F(RaceFaults, TimesAmidAFloodAreAllKept) {
+    std::vector<Step> fault = {Tell(dir_, {"flood 4000 2000"})};
+    Ints expected = {101, 102, 103};
+    for (int i = 1; i <= 10; ++i) {
+        fault.push_back(Pause(0.04));
+        fault.push_back(Tell(dir_, {Send(500 + i, 20 + i)}));
+        expected.push_back(500 + i);
+    }
+    fault.push_back(StoreHolds(13));
+    fault.push_back(Pause(0.5));  // the rest of the flood
+    ASSERT_TRUE(Race(fault, 30.0));
+    EXPECT_TRUE(Seen().boxes.empty());
+    EXPECT_EQ(errorAtEnd_, 0);
+    ExpectKept(expected);
+}
