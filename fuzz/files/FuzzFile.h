@@ -1,5 +1,5 @@
 // Shared by the file-loader fuzz targets: each input becomes a file in a private
-// folder, which is also the current folder (the loaders with fixed names read there).
+// folder, removed at exit.
 #pragma once
 
 #include <unistd.h>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzzfile {
@@ -16,10 +17,24 @@ inline const std::string& Dossier() {
     static const std::string dir = [] {
         char tmpl[] = "/tmp/qs-fuzz-XXXXXX";
         const char* made = mkdtemp(tmpl);
-        if (!made || chdir(made) != 0) std::abort();
+        if (!made) std::abort();
         return std::string(made);
     }();
+    static const bool cleanup = [] {
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(Dossier(), ec);
+        });
+        return true;
+    }();
+    (void)cleanup;
     return dir;
+}
+
+// Makes the private folder the current one, for loaders that read a fixed file name
+// there (the fuzzer's corpus and artifact paths must then be absolute).
+inline void EntrerDossier() {
+    if (chdir(Dossier().c_str()) != 0) std::abort();
 }
 
 // Writes the bytes to name in the private folder and returns its full path.

@@ -24,7 +24,8 @@ void VerifierListe(const Q12Bloc* bloc, int count, size_t present) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    fuzzfile::Dossier();
+    static const bool entered = (fuzzfile::EntrerDossier(), true);
+    (void)entered;
     if (data[0] & 1) {
         fuzzfile::Ecrire(kQ12FichierCnf, data + 1, size - 1);
         Q12CnfCharger();

@@ -6,9 +6,16 @@
 
 namespace {
 
-void Placer(const FsdEchelle& e, int top, int left, int height, int width) {
+FsdRect Placer(const FsdEchelle& e, int top, int left, int height, int width) {
     const FsdRect screen = FsdVersEcran(e, FsdRect{top, left, height, width});
     FsdVersLayout(e, screen);
+    return screen;
+}
+
+// A window's contents are placed from the size its panel really took: the scaled
+// rectangle, never below zero (as a widget's size).
+int Taille(int v) {
+    return v < 0 ? 0 : v;
 }
 
 }  // namespace
@@ -32,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FsdBordure(win);
             FsdCopieFond(win);
             FsdMarquePremierePlace(win);
-            Placer(e, win.top, win.left, win.height, win.width);
-            FsdPlacerDecompte(win.height, win.width);
-            FsdPlacerCadran(win.height, win.width);
+            const FsdRect panel = Placer(e, win.top, win.left, win.height, win.width);
+            FsdPlacerDecompte(Taille(panel.height), Taille(panel.width));
+            FsdPlacerCadran(Taille(panel.height), Taille(panel.width));
         }
         for (const auto& l : record.lights) Placer(e, l.top, l.left, l.height, l.width);
         for (const auto& l : record.logos) Placer(e, l.top, l.left, l.height, l.width);
