@@ -357,5 +357,11 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(waiting2, seen.waiting);
     EXPECT_EQ(sent2, seen.sent);
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Courant.q12ct")), lists);
+    // Quitting while connected closes the link before the record is saved.
+    const std::string linkAfter = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
+    ASSERT_EQ(linkAfter.size(), 6216u);
+    EXPECT_EQ(At<uint8_t>(linkAfter, 0), 0);
+    EXPECT_EQ(At<int32_t>(linkAfter, 8), 5);
+    ExpectRaceProgram(linkAfter, 30, 20);
     RemoveHooks();
 }
