@@ -52,16 +52,18 @@ struct Sample {
     int rows;
 };
 
-// One race: what the table held when the operator cleared it.
+// One race: what the table held when the operator cleared it (rows kept in the
+// run's block, which is reserved before the warm-up so that it is no growth).
 struct Race {
-    std::vector<SbChronoRec> rows;
-    size_t times = 0;  // rows that are times (not references nor differences)
-    Sample cleared;    // memory right after the clear
+    size_t first = 0, count = 0;  // its rows in SoakRun::kept
+    size_t times = 0;             // rows that are times (not references nor differences)
+    Sample cleared;               // memory right after the clear
 };
 
 // What the operator's script saw and took while the program ran.
 struct SoakRun {
     double minutes = 60, scale = 40;
+    int impulses = 5;                         // clock seconds between two times
     double warmUp = 5, every = 5, race = 15;  // clock minutes
     std::string sentLog, controlFifo, storeFile;
 
@@ -69,8 +71,9 @@ struct SoakRun {
     double nextSample = 0, nextClear = 0;
     SbChronoRec startReference{};
     std::vector<Sample> samples;
-    std::vector<Race> races;  // the warm-up first, the last race at the end
-    int staleFiles = 0;       // samples where the file lagged a whole interval behind
+    std::vector<Race> races;        // the warm-up first, the last race at the end
+    std::vector<SbChronoRec> kept;  // the rows of every race, in order
+    int staleFiles = 0;             // samples where the file lagged a whole interval behind
     int lastSampledRows = 0;
 
     std::vector<std::string> errors;  // error boxes the program showed
@@ -137,14 +140,17 @@ void TakeSample(double minute) {
 // confirmed (the operator's way between two races); memory is measured empty.
 void EndRace(double minute) {
     Race race;
+    race.first = run->kept.size();
     for (int i = 1; i <= SbChronoNombre(); ++i) {
-        race.rows.push_back(*SbChronoLire(i));
-        race.times += race.rows.back().Type == 'T' || race.rows.back().Type == 'A';
+        const SbChronoRec& row = *SbChronoLire(i);
+        run->kept.push_back(row);
+        race.times += row.Type == 'T' || row.Type == 'A';
     }
+    race.count = run->kept.size() - race.first;
     SbChronoEffacer();
     SbChronoAfficher();
     race.cleared = {minute, soak::MeasureMemory(), SbChronoNombre()};
-    run->races.push_back(std::move(race));
+    run->races.push_back(race);
     run->lastSampledRows = 0;
 }
 
@@ -172,6 +178,8 @@ bool Connected() {
     run->nextClear = run->warmUp;
     run->samples.reserve(size_t(run->minutes / run->every) + 4);
     run->races.reserve(size_t(run->minutes / run->race) + 4);
+    // At most three rows a time (a start with its reference and difference).
+    run->kept.reserve((size_t(run->minutes * 60 / run->impulses) + 4) * 3);
     return true;
 }
 
@@ -287,7 +295,7 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     r.controlFifo = dir.file("control");
     r.storeFile = dir.file("Chronos/Chrono.q31tps");
     // A start (input 1) or a finish (input 2) every few seconds of the clock's time.
-    const int impulseEvery = int(EnvNumber("QS_SOAK_IMPULSES", 5));
+    r.impulses = int(EnvNumber("QS_SOAK_IMPULSES", 5));
 
     Q31Config c{};
     Q31Defaut(&c);
@@ -298,7 +306,7 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     char scale[32];
     snprintf(scale, sizeof scale, "%g", r.scale);
     const qstest::StandinClock::Strings args = {
-        "--time-scale", scale, "--impulses", std::to_string(impulseEvery), "--sent", r.sentLog};
+        "--time-scale", scale, "--impulses", std::to_string(r.impulses), "--sent", r.sentLog};
     qstest::StandinClock clock(dir, args);
     ASSERT_TRUE(clock.Running());
 
@@ -321,7 +329,7 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     // No time lost: race after race, the table held every time sent in its turn,
     // with its reference and difference rows, and nothing else.
     const soak::Expected e = soak::Replay(Lines(r.sentLog), r.startReference);
-    EXPECT_GE(e.times, int(r.minutes * 60 / impulseEvery) / 2) << "the stand-in streamed too few times";
+    EXPECT_GE(e.times, int(r.minutes * 60 / r.impulses) / 2) << "the stand-in streamed too few times";
     EXPECT_GE(e.references, int(r.minutes) / 2) << "the stand-in streamed too few countdowns";
     size_t time = 0;
     int wrong = 0;
@@ -330,9 +338,9 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
         const size_t end = std::min(time + race.times, size_t(e.times));
         const std::vector<SbChronoRec> expected(e.rows.begin() + long(e.firstRow[time]),
                                                 e.rows.begin() + long(e.firstRow[end]));
-        EXPECT_EQ(race.rows.size(), expected.size()) << "race " << n;
-        for (size_t i = 0; i < std::min(race.rows.size(), expected.size()); ++i) {
-            const std::string d = soak::CompareRow(race.rows[i], expected[i]);
+        EXPECT_EQ(race.count, expected.size()) << "race " << n;
+        for (size_t i = 0; i < std::min(race.count, expected.size()); ++i) {
+            const std::string d = soak::CompareRow(r.kept[race.first + i], expected[i]);
             if (!d.empty() && ++wrong <= 5) ADD_FAILURE() << "race " << n << ", row " << i + 1 << ": " << d;
         }
         time = end;
@@ -341,7 +349,7 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     EXPECT_EQ(time, size_t(e.times)) << "times sent but never in the table";
 
     // The last race as the table showed it and as the store file held it.
-    const std::vector<SbChronoRec>& last = r.races.back().rows;
+    const std::vector<SbChronoRec> last(r.kept.begin() + long(r.races.back().first), r.kept.end());
     EXPECT_EQ(r.tableRows, int(last.size()) + 2);  // the table ends with two empty rows
     EXPECT_TRUE(r.fileCurrent) << "the store file did not catch up with the store";
     ASSERT_EQ(r.liveFile.size(), 4 + last.size() * sizeof(SbChronoRec));
