@@ -90,16 +90,3 @@ TEST_F(TimesFile, DamagedFilesLoadOnlyTheWholeRecordsTheyHold) {
     EXPECT_EQ(Charger(Fichier("Chronos/Missing.q31tps")), 3);
     EXPECT_EQ(std::memcmp(SbChronoLire(2), &bons[1], sizeof(SbChronoRec)), 0);
 }
-
-TEST_F(TimesFile, HugeOrNegativeCountsAreCutToTheFileAndTheStore) {
-    std::vector<SbChronoRec> beaucoup(SB_CHRONO_MAX + 20, Temps(7, '2'));
-    std::string bytes = Image(beaucoup);
-    const int32_t enorme = 0x7FFFFFFF;
-    bytes.replace(0, 4, Octets(enorme));
-    EXPECT_EQ(Charger(Ecrire("Chronos/Huge.q31tps", bytes)), SB_CHRONO_MAX);
-    bytes.resize(4 + 10 * sizeof(SbChronoRec));
-    EXPECT_EQ(Charger(Ecrire("Chronos/Cut.q31tps", bytes)), 10);
-    const int32_t negatif = -5;
-    bytes.replace(0, 4, Octets(negatif));
-    EXPECT_EQ(Charger(Ecrire("Chronos/Negative.q31tps", bytes)), 0);
-}
