@@ -53,7 +53,7 @@ bool Confirmer(Q12Cnf*) {
     return true;
 }
 
-class CompetitorFiles : public ProgrammeTest {
+class BadCompetitorFiles : public ProgrammeTest {
 protected:
     // The unit quits (writing its lists) and loads again from the files as they now are.
     void Recharger(const std::string& courant, const std::string* cnf = nullptr) {
@@ -88,7 +88,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CompetitorFiles, DamagedListsFileLoadsBoundedListsAndTheUnitStaysUsable) {
+TEST_F(BadCompetitorFiles, DamagedListsFileLoadsBoundedListsAndTheUnitStaysUsable) {
     const std::string bon =
         Courant({Concurrent(11, "Ann", false), Concurrent(12, "Bob", true), Concurrent(13, "Cid", false)},
                 {Concurrent(12, "Bob", true)});
@@ -119,7 +119,7 @@ TEST_F(CompetitorFiles, DamagedListsFileLoadsBoundedListsAndTheUnitStaysUsable) 
     }
 }
 
-TEST_F(CompetitorFiles, DamagedSettingsFileGivesSettingsTheImportDialogCanShow) {
+TEST_F(BadCompetitorFiles, DamagedSettingsFileGivesSettingsTheImportDialogCanShow) {
     Q12Cnf bon;
     Q12CnfDefaut(&bon);
     bon.Feuille = 2;
@@ -150,7 +150,7 @@ TEST_F(CompetitorFiles, DamagedSettingsFileGivesSettingsTheImportDialogCanShow) 
     }
 }
 
-TEST_F(CompetitorFiles, DamagedSpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
+TEST_F(BadCompetitorFiles, DamagedSpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     Q12SetDialogue(Confirmer);
     const std::string xlsx = Fichier("good.xlsx");
     lxw_workbook* wb = workbook_new(xlsx.c_str());

@@ -42,7 +42,7 @@ std::string Bmp(int width, int height) {
     return b;
 }
 
-class DisplayFiles : public ProgrammeTest {
+class BadDisplayFiles : public ProgrammeTest {
 protected:
     void SetUp() override {
         ProgrammeTest::SetUp();
@@ -75,7 +75,7 @@ std::vector<size_t> FinsDeTexte() {
 
 }  // namespace
 
-TEST_F(DisplayFiles, DamagedDisplayFilesReplaceOnlyTheBytesTheyHoldAndLayOut) {
+TEST_F(BadDisplayFiles, DamagedDisplayFilesReplaceOnlyTheBytesTheyHoldAndLayOut) {
     FsdParam bon;
     Q31FsdParamDefaut(&bon, true);
     std::strcpy(bon.text1, "Giant slalom");
@@ -111,7 +111,7 @@ TEST_F(DisplayFiles, DamagedDisplayFilesReplaceOnlyTheBytesTheyHoldAndLayOut) {
     }
 }
 
-TEST_F(DisplayFiles, DamagedImagesLeaveTheLogoItsSizeAndTheDisplayUsable) {
+TEST_F(BadDisplayFiles, DamagedImagesLeaveTheLogoItsSizeAndTheDisplayUsable) {
     const std::string bon = Bmp(20, 10);
     for (const Variante& v : Variantes(bon, 51)) {
         SCOPED_TRACE(v.nom);

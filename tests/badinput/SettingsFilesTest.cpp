@@ -17,7 +17,7 @@ namespace {
 
 using Bouton = int (*)(int, int, int, void*, int, int);
 
-class SettingsFiles : public ProgrammeTest {
+class BadSettingsFiles : public ProgrammeTest {
 protected:
     // Loads bytes through the page's load button, the block holding `former` before.
     template <typename Block>
@@ -67,7 +67,7 @@ bool TextesTermines(const SbComGsm& g) {
 
 }  // namespace
 
-TEST_F(SettingsFiles, DamagedParameterFilesReplaceOnlyTheBytesTheyHold) {
+TEST_F(BadSettingsFiles, DamagedParameterFilesReplaceOnlyTheBytesTheyHold) {
     SbComParams bon;
     SbComValDefParam(&bon);
     bon.precision = 3;
@@ -84,7 +84,7 @@ TEST_F(SettingsFiles, DamagedParameterFilesReplaceOnlyTheBytesTheyHold) {
     }
 }
 
-TEST_F(SettingsFiles, DamagedGsmFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated) {
+TEST_F(BadSettingsFiles, DamagedGsmFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated) {
     SbComGsm bon;
     SbComValDefGsm(&bon);
     std::strcpy(bon.first[0].text[1], "Start open");

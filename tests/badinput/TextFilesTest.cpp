@@ -38,7 +38,7 @@ bool TablesTerminees() {
            TableTerminee(Q12TxtG);
 }
 
-class TextFiles : public ::testing::Test {
+class BadTextFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
@@ -62,7 +62,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TextFiles, DamagedLabelAndMessageFilesKeepEveryEntryTerminated) {
+TEST_F(BadTextFiles, DamagedLabelAndMessageFilesKeepEveryEntryTerminated) {
     const std::string incomplet = "Reading text files incomplete !";
     for (const char* nom : {"Texts/Q31_Labels_EN.gentxt", "Texts/Q31_Messages_EN.gentxt"}) {
         const std::string chemin = dir_.file(nom);

@@ -33,7 +33,7 @@ std::string Image(const std::vector<SbChronoRec>& records) {
     return bytes;
 }
 
-class TimesFile : public ProgrammeTest {
+class BadTimesFile : public ProgrammeTest {
 protected:
     int Charger(const std::string& path) {
         Repondre(path);
@@ -57,7 +57,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TimesFile, DamagedFilesLoadOnlyTheWholeRecordsTheyHold) {
+TEST_F(BadTimesFile, DamagedFilesLoadOnlyTheWholeRecordsTheyHold) {
     const std::vector<SbChronoRec> bons = {Temps(1, '1'), Temps(2, '2'), Temps(3, '1')};
     const std::string bon = Image(bons);
     const std::string chemin = Ecrire("Chronos/Good.q31tps", bon);
