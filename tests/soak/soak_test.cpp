@@ -275,8 +275,11 @@ void PrintFigures(const SoakRun& r, long startHeap) {
             "(%+ld kB); fullest table %d rows, %ld kB (%.2f kB a row)\n",
             startHeap, a.memory.heapKb, b.memory.heapKb, b.memory.heapKb - a.memory.heapKb, full.rows,
             full.memory.heapKb, full.rows ? double(full.memory.heapKb - a.memory.heapKb) / full.rows : 0.0);
-        printf("soak: RSS after warm-up %ld kB, at the end %ld kB (%+ld kB); high-water mark %ld kB\n",
-               a.memory.rssKb, b.memory.rssKb, b.memory.rssKb - a.memory.rssKb, b.memory.hwmKb);
+        // RSS from the last sample: afterwards the test itself reads the stand-in's log.
+        const Sample& end = r.samples.back();
+        printf(
+            "soak: RSS after warm-up %ld kB, at the last sample %ld kB (%+ld kB); high-water mark %ld kB\n",
+            a.memory.rssKb, end.memory.rssKb, end.memory.rssKb - a.memory.rssKb, end.memory.hwmKb);
     }
     printf("soak: store file current %.1f s after the stream ended; %d tones played\n", r.fileWait, r.tones);
     fflush(stdout);
