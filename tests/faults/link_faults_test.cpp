@@ -1,7 +1,8 @@
 // Link faults in the middle of a race, the whole program against the stand-in
 // clock: a command left unacknowledged, refusals, damaged frames and garbage
-// between times. Each time the operator sees what the fault deserves, once, no
-// time is lost from the table or from "Chronos", and the link goes on working.
+// between times, a slow answer, a flooded line. Each time the operator sees what
+// the fault deserves, once, no time is lost from the table or from "Chronos", and
+// the link goes on working.
 #include <gtest/gtest.h>
 
 #include <cstring>
