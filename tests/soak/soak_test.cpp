@@ -350,6 +350,8 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     }
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(time, size_t(e.times)) << "times sent but never in the table";
+    printf("soak: %d times and %d reference times sent; %zu rows checked in %zu races\n", e.times,
+           e.references, r.kept.size(), r.races.size());
 
     // The last race as the table showed it and as the store file held it.
     const std::vector<SbChronoRec> last(r.kept.begin() + long(r.races.back().first), r.kept.end());
