@@ -1,7 +1,8 @@
 // The program killed while connected to the clock and receiving times: a child
 // process runs the whole program against the stand-in clock and is killed with
 // SIGKILL while times keep coming; every time received more than a second before
-// is in "Chronos", and the restarted program offers it back with the load button.
+// is in "Chronos", also while an error box or a command's wait holds the main
+// loop, and the restarted program offers them back with the load button.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
@@ -26,20 +28,31 @@ namespace {
 
 int reportFd = -1;
 
+// What holds the main loop (and its background task) while the times come.
+enum class Hold { Nothing, ErrorBox, AcknowledgementWait };
+
 // The child: the whole program connected to the stand-in, then the race goes on
-// until the parent kills it. With a box, a burst of garbage first raises the
-// check error and its box stays open (the operator is away from the computer).
-[[noreturn]] void RunChild(const qstest::TempProgramDir& dir, bool withBox) {
+// until the parent kills it. With the error box, a burst of garbage first raises
+// the check error and its box stays open (the operator is away from the computer);
+// with the wait, the clock never acknowledges an impulse asked from the main window.
+[[noreturn]] void RunChild(const qstest::TempProgramDir& dir, Hold hold) {
     std::vector<Step> steps = {MainWindowUp(), SwitchConnection(1), ConnectInDialog(5), Connected()};
-    if (withBox) {
+    auto report = [] {
+        (void)!write(reportFd, "c", 1);
+        return true;
+    };
+    if (hold == Hold::ErrorBox) {
         Seen().holdBox = [] { return true; };
         steps.push_back(Tell(dir, {"garbage"}));
         steps.push_back([] { return Seen().boxOpen; });
+        steps.push_back(report);
+    } else if (hold == Hold::AcknowledgementWait) {
+        steps.push_back(Tell(dir, {"noack on"}));
+        steps.push_back(Pause(0.2));
+        steps.push_back([report] { return report() && QueueUserEvent(Q31FIhmG, fq31::MAIN_INPUT_2) == 0; });
+    } else {
+        steps.push_back(report);
     }
-    steps.push_back([] {
-        (void)!write(reportFd, "c", 1);
-        return true;
-    });
     steps.push_back([] { return false; });
     RunProgram(std::move(steps), 60.0);
     _exit(0);
@@ -47,7 +60,7 @@ int reportFd = -1;
 
 // Runs the child, sends eight times, lets more than a second pass, then kills it
 // while ten more times come; returns the competitors of "Chronos/Chrono.q31tps".
-std::vector<int> KilledRace(const qstest::TempProgramDir& dir, bool withBox) {
+std::vector<int> KilledRace(const qstest::TempProgramDir& dir, Hold hold) {
     WriteConfig();
     qstest::StandinClock clock(dir);
     EXPECT_TRUE(clock.Running());
@@ -57,13 +70,14 @@ std::vector<int> KilledRace(const qstest::TempProgramDir& dir, bool withBox) {
     if (child == 0) {
         close(fds[0]);
         reportFd = fds[1];
-        RunChild(dir, withBox);
+        RunChild(dir, hold);
     }
     close(fds[1]);
     char c = 0;
     const bool ready = read(fds[0], &c, 1) == 1;
     close(fds[0]);
     EXPECT_TRUE(ready) << "the program did not connect";
+    if (hold == Hold::AcknowledgementWait) usleep(300000);  // the impulse is asked: its wait runs
     std::vector<std::string> early;
     for (int i = 1; i <= 8; ++i) early.push_back(Send(300 + i, i));
     TellNow(dir, early);
@@ -111,7 +125,7 @@ TEST(Kill, TimesReceivedASecondBeforeAKillAreInChronosAndCanBeLoadedAfterRestart
     if (QCoreApplication::instance())
         GTEST_SKIP() << "forks the program: needs a process of its own, as ctest runs each test";
     qstest::TempProgramDir dir;
-    const std::vector<int> kept = KilledRace(dir, false);
+    const std::vector<int> kept = KilledRace(dir, Hold::Nothing);
     ExpectEarlyTimesKept(kept);
     if (HasFailure()) return;
 
@@ -147,5 +161,18 @@ TEST(Kill, TimesReceivedWhileAnErrorBoxIsOpenSurviveAKill) {
     if (QCoreApplication::instance())
         GTEST_SKIP() << "forks the program: needs a process of its own, as ctest runs each test";
     qstest::TempProgramDir dir;
-    ExpectEarlyTimesKept(KilledRace(dir, true));
+    ExpectEarlyTimesKept(KilledRace(dir, Hold::ErrorBox));
+}
+
+// The same while the program waits for the acknowledgement of a command the clock
+// never answers (killed before the 5 s are out): the wait holds the main loop, not
+// the times file.
+TEST(Kill, TimesReceivedDuringAnAcknowledgementWaitSurviveAKill) {
+    if (QCoreApplication::instance())
+        GTEST_SKIP() << "forks the program: needs a process of its own, as ctest runs each test";
+    qstest::TempProgramDir dir;
+    std::vector<int> kept = KilledRace(dir, Hold::AcknowledgementWait);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.front(), 0);  // the time the clock measured for the impulse comes first
+    ExpectEarlyTimesKept(std::vector<int>(kept.begin() + 1, kept.end()));
 }
