@@ -383,10 +383,18 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     // Memory flat: every time the table is empty again, the heap is where it was
     // when the warm-up ended, give or take a generous margin. The rows themselves
     // are data, not growth; their cost is printed above.
+    // The address sanitizer keeps a heap of its own, which mallinfo2 does not see.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr bool kHeapSeen = false;
+#else
+    constexpr bool kHeapSeen = true;
+#endif
     const long base = r.races.front().cleared.memory.heapKb;
-    for (const Race& race : r.races)
+    for (const Race& race : r.races) {
+        if (!kHeapSeen) break;
         EXPECT_LT(race.cleared.memory.heapKb - base, 2048)
             << "heap " << base << " kB after warm-up, " << race.cleared.memory.heapKb << " kB at minute "
             << race.cleared.minute;
+    }
     run = nullptr;
 }
