@@ -3,6 +3,7 @@
 #include "tests/soak/SoakSupport.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +92,10 @@ Memory MeasureMemory() {
     }
     const struct mallinfo2 mi = mallinfo2();
     m.heapKb = long((mi.uordblks + mi.hblkhd) / 1024);
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    m.cpu = double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+            (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
     return m;
 }
 

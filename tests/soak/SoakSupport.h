@@ -14,6 +14,7 @@ struct Memory {
     long rssKb = 0;   // VmRSS: resident now
     long hwmKb = 0;   // VmHWM: highest resident so far
     long heapKb = 0;  // malloc: bytes in use in the arenas plus mmapped blocks
+    double cpu = 0;   // processor seconds used so far (user and system)
 };
 Memory MeasureMemory();
 

@@ -281,6 +281,14 @@ void PrintFigures(const SoakRun& r, long startHeap) {
             "soak: RSS after warm-up %ld kB, at the last sample %ld kB (%+ld kB); high-water mark %ld kB\n",
             a.memory.rssKb, end.memory.rssKb, end.memory.rssKb - a.memory.rssKb, end.memory.hwmKb);
     }
+    if (r.samples.size() >= 2) {
+        const Sample &a = r.samples.front(), &b = r.samples.back();
+        const double wall = (b.minute - a.minute) * 60 / r.scale;
+        printf(
+            "soak: CPU from the first to the last sample %.2f s over %.1f s of wall time (%.1f %% of one "
+            "core)\n",
+            b.memory.cpu - a.memory.cpu, wall, wall > 0 ? 100 * (b.memory.cpu - a.memory.cpu) / wall : 0.0);
+    }
     printf("soak: store file current %.1f s after the stream ended; %d tones played\n", r.fileWait, r.tones);
     fflush(stdout);
 }
