@@ -74,6 +74,7 @@ struct SoakRun {
     std::vector<Race> races;        // the warm-up first, the last race at the end
     std::vector<SbChronoRec> kept;  // the rows of every race, in order
     int staleFiles = 0;             // samples where the file lagged a whole interval behind
+    int wrongFiles = 0;             // samples where the file was not a part of the store
     int lastSampledRows = 0;
 
     std::vector<std::string> errors;  // error boxes the program showed
@@ -126,12 +127,22 @@ bool Trouble() {
     return false;
 }
 
-// Memory and rows now; the file on disk must not lag a whole interval behind.
+// Memory and rows now. The file on disk, whenever it is read, is a whole store
+// image whose records are the store's first ones, and it does not lag a whole
+// sampling interval behind.
 void TakeSample(double minute) {
     const int rows = SbChronoNombre();
     run->samples.push_back({minute, soak::MeasureMemory(), rows});
-    const long size = qstest::FileSize(run->storeFile);
-    const long onDisk = size >= 4 ? (size - 4) / long(sizeof(SbChronoRec)) : 0;
+    const std::string file = qstest::ReadFileBytes(run->storeFile);
+    int32_t onDisk = -1;
+    if (file.size() >= 4) memcpy(&onDisk, file.data(), 4);
+    const bool whole =
+        onDisk >= 0 && onDisk <= rows && file.size() == 4 + size_t(onDisk) * sizeof(SbChronoRec);
+    bool same = whole;
+    for (int i = 1; same && i <= onDisk; ++i)
+        same = memcmp(file.data() + 4 + size_t(i - 1) * sizeof(SbChronoRec), SbChronoLire(i),
+                      sizeof(SbChronoRec)) == 0;
+    if (!same) ++run->wrongFiles;
     if (onDisk < std::min(rows, run->lastSampledRows)) ++run->staleFiles;
     run->lastSampledRows = rows;
 }
@@ -371,6 +382,7 @@ TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
     EXPECT_EQ(count, int32_t(last.size()));
     EXPECT_EQ(memcmp(r.liveFile.data() + 4, last.data(), r.liveFile.size() - 4), 0);
     EXPECT_EQ(r.staleFiles, 0) << "the store file fell a whole sampling interval behind";
+    EXPECT_EQ(r.wrongFiles, 0) << "the store file was torn or held other times than the store";
     EXPECT_EQ(r.clearedTableRows, 2);
     EXPECT_EQ(qstest::ReadFileBytes(r.storeFile), std::string(4, '\0'))
         << "the cleared store saved at closing";
