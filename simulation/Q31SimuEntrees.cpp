@@ -44,6 +44,12 @@ void Synchroniser() {
     Q31SimuBip(3);
 }
 
+// The input counters come back from the configuration file: a damaged value must not
+// overflow, nor give a negative time number; the count starts again at 1.
+int32_t NextCount(int32_t count) {
+    return count < 0 || count == INT32_MAX ? 1 : count + 1;
+}
+
 void EnregistrerTemps(int channel) {
     auto& simu = Q31G.simu;
     Q31SimuBip(0);
@@ -53,11 +59,11 @@ void EnregistrerTemps(int channel) {
     if (channel == 1) {
         SbCrG.channel[0] = 1;
         canal = '1';
-        numero = ++simu.simuCountInput1;
+        numero = simu.simuCountInput1 = NextCount(simu.simuCountInput1);
     } else if (channel == 2) {
         SbCrG.channel[1] = 1;
         canal = '2';
-        numero = ++simu.simuCountInput2;
+        numero = simu.simuCountInput2 = NextCount(simu.simuCountInput2);
     }
     if (SbComG.mode == 0) simu.simuCompetitor = 0;
 

@@ -1,6 +1,7 @@
 // Simulated clock: time of day by synchronisation mode, input impulses and the times
 // they produce, the competitor number, and the settings pages' effects.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,14 @@ TEST_F(SimuInputs, ImpulsesHandTimesToTheStore) {
     EXPECT_EQ(tempsG.back().Concurrent, 0);
     EXPECT_EQ(Q31G.simu.simuCompetitor, 0);
     EXPECT_EQ(tempsG.back().Numero, 2);
+
+    // Counters read back from a damaged configuration file start again at 1.
+    Q31G.simu.simuCountInput1 = INT32_MAX;
+    Q31G.simu.simuCountInput2 = -7;
+    Q31SimuImpulsion(1);
+    Q31SimuImpulsion(2);
+    EXPECT_EQ(tempsG[tempsG.size() - 2].Numero, 1);
+    EXPECT_EQ(tempsG.back().Numero, 1);
 }
 
 TEST_F(SimuInputs, OnlyTenImpulsesAreSimulated) {
