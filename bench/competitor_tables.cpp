@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Q12Quitter("Courant.q12ct");
+    CloseCVIRTE();
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     return 0;

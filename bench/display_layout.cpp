@@ -100,4 +100,11 @@ BENCHMARK(BM_FsdInitImagesReadAgain)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The layer is closed before the statics go: the window system's plugin must still be there.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    CloseCVIRTE();
+    return 0;
+}

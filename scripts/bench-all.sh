@@ -4,10 +4,12 @@
 # with debug info) first. Raw outputs go to the folder given (default build/bench-run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-build/bench-run}"
 bash scripts/build.sh >/dev/null
+# The programs take the program folder as "QS310" below the current folder.
+out="$(realpath -m "${1:-build/bench-run}")"
 mkdir -p "$out"
-b=build/bench
+cd build
+b=bench
 export QT_QPA_PLATFORM=offscreen
 {
   echo "date: $(date -u '+%Y-%m-%d %H:%M UTC')"
