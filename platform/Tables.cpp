@@ -2,6 +2,8 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/Encoding.h"
 #include "platform/Runtime.h"
@@ -29,19 +31,59 @@ bool ValidCell(const QTableWidget* t, Point cell) {
 
 bool SetCellAttr(QTableWidgetItem* item, int attribute, int value);
 
-// Column attributes also hold for rows added later: kept as "column:attribute" -> value.
-const char* const kColumnAttrs = "qsColumnAttrs";
+// Column attributes also hold for rows added later. They are kept beside the layer, by
+// table, and looked up for every new cell: a full times table makes 40,000 of them.
+struct ColumnAttr {
+    int column, attribute, value;
+};
+using ColumnAttrs = std::vector<ColumnAttr>;
 
-QString ColumnKey(int column, int attribute) {
-    return QString::number(column) + QLatin1Char(':') + QString::number(attribute);
+// A table destroyed after the registry (a window left to the very end of the process)
+// finds it gone instead of touching it.
+bool registryGone = false;
+
+struct ColumnRegistry {
+    std::unordered_map<const QObject*, ColumnAttrs> byTable;
+    ~ColumnRegistry() { registryGone = true; }
+};
+
+ColumnRegistry& Registry() {
+    static ColumnRegistry registry;
+    return registry;
 }
 
-void ApplyColumnDefaults(const QVariantMap& defaults, QTableWidgetItem* item, int column) {
-    for (auto it = defaults.begin(); it != defaults.end(); ++it) {
-        auto parts = it.key().split(QLatin1Char(':'));
-        if (parts.size() == 2 && parts[0].toInt() == column)
-            SetCellAttr(item, parts[1].toInt(), it.value().toInt());
-    }
+const ColumnAttrs* ColumnDefaults(const QTableWidget* t) {
+    if (registryGone) return nullptr;
+    auto& byTable = Registry().byTable;
+    auto it = byTable.find(t);
+    return it == byTable.end() || it->second.empty() ? nullptr : &it->second;
+}
+
+void SetColumnDefault(QTableWidget* t, int column, int attribute, int value) {
+    if (registryGone) return;
+    auto& byTable = Registry().byTable;
+    auto [it, added] = byTable.try_emplace(t);
+    if (added)  // forgotten with its table
+        QObject::connect(t, &QObject::destroyed, [](QObject* o) {
+            if (!registryGone) Registry().byTable.erase(o);
+        });
+    for (ColumnAttr& a : it->second)
+        if (a.column == column && a.attribute == attribute) {
+            a.value = value;
+            return;
+        }
+    it->second.push_back({column, attribute, value});
+}
+
+void ApplyColumnDefaults(const ColumnAttrs& defaults, QTableWidgetItem* item, int column) {
+    for (const ColumnAttr& a : defaults)
+        if (a.column == column) SetCellAttr(item, a.attribute, a.value);
+}
+
+bool HasColumnDefaults(const ColumnAttrs& defaults, int column) {
+    for (const ColumnAttr& a : defaults)
+        if (a.column == column) return true;
+    return false;
 }
 
 // Items are made when a cell is first written or styled; columns with attributes of their
@@ -51,8 +93,7 @@ QTableWidgetItem* Cell(QTableWidget* t, int row, int column) {
     if (!item) {
         t->setItem(row, column, std::make_unique<QTableWidgetItem>().release());  // the table owns it
         item = t->item(row, column);
-        QVariantMap defaults = t->property(kColumnAttrs).toMap();
-        if (!defaults.isEmpty()) ApplyColumnDefaults(defaults, item, column);
+        if (const ColumnAttrs* defaults = ColumnDefaults(t)) ApplyColumnDefaults(*defaults, item, column);
     }
     return item;
 }
@@ -109,13 +150,10 @@ bool CellAttr(const QTableWidget* t, const QTableWidgetItem* item, int attribute
 }
 
 void FillRows(QTableWidget* t, int first, int count) {
-    QVariantMap defaults = t->property(kColumnAttrs).toMap();
-    if (defaults.isEmpty()) return;
+    const ColumnAttrs* defaults = ColumnDefaults(t);
+    if (!defaults) return;
     for (int c = 0; c < t->columnCount(); ++c) {
-        bool has = false;
-        for (auto it = defaults.begin(); it != defaults.end() && !has; ++it)
-            has = it.key().startsWith(QString::number(c) + QLatin1Char(':'));
-        if (!has) continue;
+        if (!HasColumnDefaults(*defaults, c)) continue;
         for (int r = first; r < first + count; ++r) Cell(t, r, c);
     }
 }
@@ -241,9 +279,7 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
             t->setColumnHidden(column - 1, value == 0);
             return 0;
         default: {
-            QVariantMap defaults = t->property(kColumnAttrs).toMap();
-            defaults[ColumnKey(column - 1, attribute)] = value;
-            t->setProperty(kColumnAttrs, defaults);
+            SetColumnDefault(t, column - 1, attribute, value);
             return SetTableCellRangeAttribute(panel, control, Rect{1, column, t->rowCount(), 1}, attribute,
                                               value);
         }

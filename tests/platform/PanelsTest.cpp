@@ -362,4 +362,11 @@ TEST_F(PanelTest, ColumnAttributesHoldForRowsAddedLater) {
     int rows = 0;
     GetNumTableRows(panel_, TABLE, &rows);
     EXPECT_EQ(rows, 503);
+
+    // Set again, the column's attribute has its new value for the rows that follow.
+    SetTableColumnAttribute(panel_, TABLE, 3, ATTR_TEXT_COLOR, 0x00FF00);
+    InsertTableRows(panel_, TABLE, -1, 1);
+    int v = 0;
+    GetTableCellAttribute(panel_, TABLE, MakePoint(3, 504), ATTR_TEXT_COLOR, &v);
+    EXPECT_EQ(v, 0x00FF00);
 }
