@@ -68,6 +68,8 @@ int InitCVIRTE(int argc, char** argv) {
     if (argc > 0 && argv && argv[0]) g_argv[0] = argv[0];
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
     g_app->setQuitOnLastWindowClosed(false);
+    // Ties the windows to the installed desktop entry, whose icon the desktop then shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("qs310-manager"));
     qAddPostRoutine(ShutdownLayer);
     Timer();  // the monotonic clock counts from here
     return 1;
