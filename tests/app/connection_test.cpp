@@ -19,6 +19,7 @@
 #include "platform/cvi.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/Standin.h"
+#include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -63,15 +64,8 @@ std::function<bool()> InDialog(int port, int button) {
 class Connection : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
-        memset(&SbComG, 0, sizeof SbComG);
-        SbComValDefaut(&SbComG);
-        SbComRaz(&SbComG, &SbCrG);
+        qstest::FreshRecords();
         SbComDeplanter();
-        memset(&SbQ31CrG, 0, sizeof SbQ31CrG);
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-        Q31ChargerTextes();
         Q31EnregistrerCallbacks();
         Q31QuitG = 0;
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);

@@ -16,6 +16,7 @@
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
 #include "simulation/Q31Simu.h"
+#include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 
@@ -43,14 +44,7 @@ void AnswerPopup() {
 class KeyPanel : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
-        memset(&SbComG, 0, sizeof SbComG);
-        SbComValDefaut(&SbComG);
-        SbComRaz(&SbComG, &SbCrG);
-        memset(&SbQ31CrG, 0, sizeof SbQ31CrG);
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-        Q31ChargerTextes();
+        qstest::FreshRecords();
         Q31EnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FKeyCharger();

@@ -13,6 +13,7 @@
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 
@@ -28,14 +29,7 @@ void CatchSound(const char* file) { played.push_back(file); }
 class LiveDisplay : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
-        memset(&SbComG, 0, sizeof SbComG);
-        SbComValDefaut(&SbComG);
-        SbComRaz(&SbComG, &SbCrG);
-        memset(&Q31G, 0, sizeof Q31G);
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-        Q31ChargerTextes();
+        qstest::FreshRecords();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         ASSERT_GT(Q31FIhmG, 0);
         SetTimeSource(FakeTimer, nullptr);
