@@ -7,20 +7,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "app/Q31Modules.h"
+#include "bench/BenchProgram.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -73,30 +72,12 @@ void MainLoopWatch() {
     }
 }
 
-void PrepareFolder() {
-    char tmpl[] = "/tmp/qs310-bench-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
-    const char* built = getenv("QS_PROGRAM_DIR");
-    std::string src = built ? built : "QS310";
-    for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
-        if (fs::exists(fs::path(src) / item)) fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
-    std::string cnf(2096, '\0');   // English already chosen, as on every start after the first
-    Q31Config c{};
-    Q31Defaut(&c);
-    c.language = 0;
-    memcpy(cnf.data(), &c, sizeof c);
-    FILE* f = fopen((dir + "/QS-310_V1-1.q31cnf").c_str(), "wb");
-    fwrite(cnf.data(), 1, cnf.size(), f);
-    fclose(f);
-    setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1) measureSeconds = atof(argv[1]);
-    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 0);
-    PrepareFolder();
+    bench::ScratchProgramFolder();
     t0 = Clock::now();
     SetIdleHook(MainLoopWatch);
     static char arg0[] = "QS310Manager";

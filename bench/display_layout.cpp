@@ -11,13 +11,13 @@
 
 #include "app/Q31Config.h"
 #include "app/Q31Modules.h"
+#include "bench/BenchProgram.h"
 #include "display/FsdImages.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
 #include "platform/cvi.h"
 #include "ui/Texts.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -44,16 +44,8 @@ void Prepare() {
     static bool done = false;
     if (done) return;
     done = true;
-    char tmpl[] = "/tmp/qs310-bench-fsd-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
-    const char* built = getenv("QS_PROGRAM_DIR");
-    const std::string src = built ? built : "QS310";
-    for (const char* item : {"Texts", "FQ31.uir", "FQ31_SD.uir", "FSabGen.uir"})
-        if (fs::exists(fs::path(src) / item))
-            fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
-    fs::create_directories(fs::path(dir) / "Data");
-    setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 0);
+    const std::string dir = bench::ScratchProgramFolder();
+    std::filesystem::create_directories(std::filesystem::path(dir) / "Data");
     static char arg0[] = "bench";
     static char* args[] = {arg0, nullptr};
     InitCVIRTE(1, args);

@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/Q31Aff.h"
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
+#include "bench/BenchProgram.h"
 #include "display/Q31Fsd.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
@@ -21,7 +21,6 @@
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
 
-namespace fs = std::filesystem;
 using namespace fq31;
 
 namespace {
@@ -115,30 +114,12 @@ void Script() {
     }
 }
 
-void PrepareFolder() {
-    char tmpl[] = "/tmp/qs310-bench-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
-    const char* built = getenv("QS_PROGRAM_DIR");
-    std::string src = built ? built : "QS310";
-    for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
-        if (fs::exists(fs::path(src) / item))
-            fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
-    Q31Config c{};
-    Q31Defaut(&c);
-    c.language = 0;
-    c.soundOn = 0;
-    FILE* f = fopen((dir + "/QS-310_V1-1.q31cnf").c_str(), "wb");
-    fwrite(&c, sizeof c, 1, f);
-    fclose(f);
-    setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1) phaseSeconds = atof(argv[1]);
-    setenv("QT_QPA_PLATFORM", getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "offscreen", 0);
-    PrepareFolder();
+    bench::ScratchProgramFolder(false);
     SetIdleHook(Script);
     static char arg0[] = "QS310Manager";
     static char* args[] = {arg0, nullptr};
