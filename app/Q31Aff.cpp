@@ -37,12 +37,20 @@ std::array<Flash, 4> flashes;  // light 0, zero, input 1, input 2
 
 constexpr double kFlashSeconds = 0.5;
 
-int Main() { return Q31FIhmG; }
+int Main() {
+    return Q31FIhmG;
+}
 
-void Visible(int ctrl, bool on) { SetCtrlAttribute(Main(), ctrl, ATTR_VISIBLE, on ? 1 : 0); }
-void Dim(int ctrl, bool dimmed) { SetCtrlAttribute(Main(), ctrl, ATTR_DIMMED, dimmed ? 1 : 0); }
+void Visible(int ctrl, bool on) {
+    SetCtrlAttribute(Main(), ctrl, ATTR_VISIBLE, on ? 1 : 0);
+}
+void Dim(int ctrl, bool dimmed) {
+    SetCtrlAttribute(Main(), ctrl, ATTR_DIMMED, dimmed ? 1 : 0);
+}
 
-int Modulo60(int v) { return ((v % 60) + 60) % 60; }
+int Modulo60(int v) {
+    return ((v % 60) + 60) % 60;
+}
 
 template <typename Flag>
 void StepFlash(Flash& f, int lamp, Flag& flag) {
@@ -73,13 +81,23 @@ void StepInputFlash(Flash& f, int lamp, Flag& flag) {
 
 }  // namespace
 
-int Q31CouleurLumiere(int index) { return (index >= 0 && index < 12) ? kCouleurs[index] : kCouleurEteinte; }
+int Q31CouleurLumiere(int index) {
+    return (index >= 0 && index < 12) ? kCouleurs[index] : kCouleurEteinte;
+}
 
-const char* Q31TexteMode(int mode) { return (mode == 0 || mode == 1) ? Q31TxtModeG[mode] : ""; }
-const char* Q31TextePrecision(int p) { return (p >= 0 && p < 6) ? Q31TxtPreciG[p] : ""; }
+const char* Q31TexteMode(int mode) {
+    return (mode == 0 || mode == 1) ? Q31TxtModeG[mode] : "";
+}
+const char* Q31TextePrecision(int p) {
+    return (p >= 0 && p < 6) ? Q31TxtPreciG[p] : "";
+}
 
-bool Q31Connecte() { return SbComG.linkState != 0 || SbComG.simulation != 0; }
-bool Q31ProgSelectionne() { return Q31Connecte() && SbComG.currentProgram != 0; }
+bool Q31Connecte() {
+    return SbComG.linkState != 0 || SbComG.simulation != 0;
+}
+bool Q31ProgSelectionne() {
+    return Q31Connecte() && SbComG.currentProgram != 0;
+}
 
 void Q31InitAff(bool clearRecords, bool resetMemory) {
     const bool connected = Q31Connecte();
@@ -98,7 +116,10 @@ void Q31InitAff(bool clearRecords, bool resetMemory) {
     Visible(MAIN_SIMU_MARK, SbComG.simulation != 0);
 
     char line[64];
-    StrFormat(line, sizeof line, "N\xB0" "%05d %s", SbComG.serialNumber, SbComG.version);
+    StrFormat(line, sizeof line,
+              "N\xB0"
+              "%05d %s",
+              SbComG.serialNumber, SbComG.version);
     SetCtrlVal(Main(), MAIN_IDENTITY, line);
     Visible(MAIN_IDENTITY, connected);
 
@@ -146,8 +167,8 @@ void Q31AffManche(int run) {
     char text[200];
     if (run < 1) {
         StrFormat(text, sizeof text, "%05d\n%s\n%d\n%s\n%02d/%02d/%02d\n%02d:%02d:%02d", SbComG.serialNumber,
-                  Q31TexteMode(SbComG.mode), r.current, Q31TextePrecision(SbComG.params.precision), r.day, r.month,
-                  r.year % 100, r.hour, r.minute, r.second);
+                  Q31TexteMode(SbComG.mode), r.current, Q31TextePrecision(SbComG.params.precision), r.day,
+                  r.month, r.year % 100, r.hour, r.minute, r.second);
     } else {
         StrFormat(text, sizeof text, "%05d\n%s\n%d", SbComG.serialNumber, "", run);
     }

@@ -16,8 +16,8 @@ void Q31AffExtensions();
 void Q31GererBip();
 void Q31AffRafraichir();
 
-bool Q31Connecte();          // the link is open in any mode, or the clock is simulated
-bool Q31ProgSelectionne();   // connected and a start program is selected
+bool Q31Connecte();         // the link is open in any mode, or the clock is simulated
+bool Q31ProgSelectionne();  // connected and a start program is selected
 
 // Light colour table: colour index 0..11 as 0xRRGGBB; any other index draws unlit.
 int Q31CouleurLumiere(int index);

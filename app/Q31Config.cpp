@@ -5,7 +5,9 @@
 
 Q31Config Q31G;
 
-void Q31SimuDefaut(Q31SimuBlock* block) { *block = Q31SimuBlock{}; }
+void Q31SimuDefaut(Q31SimuBlock* block) {
+    *block = Q31SimuBlock{};
+}
 
 void Q31Defaut(Q31Config* r) {
     r->language = 255;

@@ -20,12 +20,12 @@ struct Q31SimuBlock {
 static_assert(sizeof(Q31SimuBlock) == 24);
 
 struct Q31Config {
-    uint8_t language;            // 0 EN, 1 FR, 2 DT, 3 IT, 255 not chosen yet
+    uint8_t language;  // 0 EN, 1 FR, 2 DT, 3 IT, 255 not chosen yet
     uint8_t soundOn;
     uint8_t inputButtonsShown;
     uint8_t gsmSetShown;
     std::array<uint8_t, 4> reserved4;
-    std::array<int32_t, 2> reserved8;   // kept as read
+    std::array<int32_t, 2> reserved8;  // kept as read
     std::array<uint8_t, 8> reserved16;
     FsdParam secondDisplay;
     Q31SimuBlock simu;

@@ -20,7 +20,7 @@ using namespace fq31;
 
 namespace {
 
-constexpr std::array<int, 7> kSurvol = {CONNECT_REFRESH, CONNECT_PORT,     CONNECT_SPEED, CONNECT_CONNECT,
+constexpr std::array<int, 7> kSurvol = {CONNECT_REFRESH,  CONNECT_PORT,       CONNECT_SPEED, CONNECT_CONNECT,
                                         CONNECT_CONNECT2, CONNECT_SIMULATION, CONNECT_CANCEL};
 constexpr int kSpeeds[4] = {2400, 9600, 38400, 57600};
 
@@ -78,16 +78,22 @@ int Dialogue(int parent, int dlg) {
         int panel = 0, control = 0;
         if (GetUserEvent(0, &panel, &control) != EVENT_COMMIT || panel != dlg) continue;
         switch (control) {
-            case CONNECT_CANCEL: return 0;
+            case CONNECT_CANCEL:
+                return 0;
             case CONNECT_SIMULATION:
                 SbComG.simulation = 1;
                 StrCopy(SbComG.family, "QS310");
                 StrCopy(SbComG.version, "V000");
                 return 0;
-            case CONNECT_CONNECT: return 1;
-            case CONNECT_CONNECT2: return 2;
-            case CONNECT_REFRESH: RafraichirPorts(parent, dlg); break;
-            default: break;
+            case CONNECT_CONNECT:
+                return 1;
+            case CONNECT_CONNECT2:
+                return 2;
+            case CONNECT_REFRESH:
+                RafraichirPorts(parent, dlg);
+                break;
+            default:
+                break;
         }
     }
 }

@@ -21,10 +21,16 @@ void Q31FormerErreur(const char* title, const char* text) {
     if (text) StrCopy(errorText, text);
 }
 
-int Q31Erreur() { return (errorFlag || SbComErreur()) ? 1 : 0; }
+int Q31Erreur() {
+    return (errorFlag || SbComErreur()) ? 1 : 0;
+}
 
-const char* Q31ErreurTitre() { return errorTitle; }
-const char* Q31ErreurTexte() { return errorText; }
+const char* Q31ErreurTitre() {
+    return errorTitle;
+}
+const char* Q31ErreurTexte() {
+    return errorText;
+}
 
 int Q31GererErreur(int parent) {
     if (!Q31Erreur()) return 0;

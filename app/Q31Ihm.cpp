@@ -7,8 +7,8 @@
 #include "app/Q31Connexion.h"
 #include "app/Q31Controles.h"
 #include "app/Q31Erreur.h"
-#include "app/Q31Param.h"
 #include "app/Q31Modules.h"
+#include "app/Q31Param.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
 #include "link/SbComRecord.h"
@@ -49,8 +49,9 @@ void Q31SurveillerGsm() {
 }
 
 void OuvrirDocumentation() {
-    static const char* const kDocs[4] = {"Quick Start QS310 Manager EN.pdf", "Quick Start QS310 Manager FR.pdf",
-                                         "Quick Start QS310 Manager DE.pdf", "Quick Start QS310 Manager IT.pdf"};
+    static const char* const kDocs[4] = {
+        "Quick Start QS310 Manager EN.pdf", "Quick Start QS310 Manager FR.pdf",
+        "Quick Start QS310 Manager DE.pdf", "Quick Start QS310 Manager IT.pdf"};
     const int lang = Q31G.language < 4 ? Q31G.language : 0;
     GenOuvrirPdf("Doc\\", kDocs[lang]);
 }
@@ -74,9 +75,15 @@ void Connexion(int switchValue) {
 void Dispatcher(int control) {
     int on = 0;
     switch (control) {
-        case MAIN_QUIT: Q31ValidQuit(Q31FIhmG); break;
-        case MAIN_ABOUT: SbAboutOuvrir(Q31FIhmG, GMessageG[2], "V 1.1.2", 1, true); break;
-        case MAIN_DOC: OuvrirDocumentation(); break;
+        case MAIN_QUIT:
+            Q31ValidQuit(Q31FIhmG);
+            break;
+        case MAIN_ABOUT:
+            SbAboutOuvrir(Q31FIhmG, GMessageG[2], "V 1.1.2", 1, true);
+            break;
+        case MAIN_DOC:
+            OuvrirDocumentation();
+            break;
         case MAIN_PARAMS:
             if (Q31ParamIhm(Q31FIhmG)) Q31InitAff(false, false);
             break;
@@ -91,17 +98,24 @@ void Dispatcher(int control) {
             break;
         case MAIN_Q12_SWITCH:
             GetCtrlVal(Q31FIhmG, control, &on);
-            if (on) Q12Ouvrir(Q31FIhmG, control); else Q12Fermer();
+            if (on)
+                Q12Ouvrir(Q31FIhmG, control);
+            else
+                Q12Fermer();
             break;
         case MAIN_KEYS_SWITCH:
             GetCtrlVal(Q31FIhmG, control, &on);
-            if (on) Q31FKeyOuvrir(); else Q31FKeyFermer();
+            if (on)
+                Q31FKeyOuvrir();
+            else
+                Q31FKeyFermer();
             break;
         case MAIN_CONNECT_SWITCH:
             GetCtrlVal(Q31FIhmG, control, &on);
             Connexion(on);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -148,7 +162,9 @@ void Q31TacheDeFond(bool handleErrors) {
     Q31SurveillerGsm();
 }
 
-static void TacheFondSansErreur() { Q31TacheDeFond(false); }
+static void TacheFondSansErreur() {
+    Q31TacheDeFond(false);
+}
 
 void Q31ValidQuit(int panel) {
     if (SbPopupValid(panel, GMessageG[1], GMessageG[3], GLabelBpG[0], GLabelBpG[1])) Q31QuitG = 1;
@@ -167,7 +183,8 @@ int FQ31Gere(int panel, int control, int event, void*, int, int) {
 void Q31FenTraduire() {
     SetCtrlVal(Q31FIhmG, MAIN_FIXED_TEXT, GMessageG[0]);
     SetPanelAttribute(Q31FIhmG, ATTR_TITLE, GMessageG[1]);
-    for (int i = 0; i < kCaptioned; ++i) SetCtrlAttribute(Q31FIhmG, kSurvol[i], ATTR_LABEL_TEXT, Q31TxtLabelG[i]);
+    for (int i = 0; i < kCaptioned; ++i)
+        SetCtrlAttribute(Q31FIhmG, kSurvol[i], ATTR_LABEL_TEXT, Q31TxtLabelG[i]);
     char label[96];
     for (int k = 0; k < 6; ++k) {
         StrFormat(label, sizeof label, "__%d  %s", k, Q31TxtLabSetG[k]);
@@ -178,8 +195,8 @@ void Q31FenTraduire() {
         SetCtrlAttribute(Q31FIhmG, kExtensions[j - 1], ATTR_LABEL_TEXT, label);
     }
     char legend[400];
-    StrFormat(legend, sizeof legend, "%s\n%s\n%s\n%s\n%s\n%s", Q31TxtLabelG[20], Q31TxtLabelG[21], Q31TxtLabelG[22],
-              Q31TxtLabelG[23], Q31TxtLabelG[24], Q31TxtLabelG[25]);
+    StrFormat(legend, sizeof legend, "%s\n%s\n%s\n%s\n%s\n%s", Q31TxtLabelG[20], Q31TxtLabelG[21],
+              Q31TxtLabelG[22], Q31TxtLabelG[23], Q31TxtLabelG[24], Q31TxtLabelG[25]);
     SetCtrlVal(Q31FIhmG, MAIN_RUN_LEGEND, legend);
     SetTableColumnAttribute(Q31FIhmG, MAIN_TIMES_TABLE, 4, ATTR_LABEL_TEXT, Q31TxtLabelG[26]);
 }

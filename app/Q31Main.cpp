@@ -2,11 +2,11 @@
 // records, asks for the language on the very first start, loads the texts, runs
 // the main window, and saves everything on the way out.
 #include "app/Q31Main.h"
-#include "app/Q31Modules.h"
 
 #include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
+#include "app/Q31Modules.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"

@@ -25,7 +25,10 @@ using namespace fq31;
 namespace {
 
 constexpr std::array<int, 3> kSurvol = {PARAMS_OK, PARAMS_CANCEL, PARAMS_DEFAULT};
-const char* const kLangues[4] = {"English", "Fran\xE7" "ais", "Deutsch", "Italiano"};
+const char* const kLangues[4] = {"English",
+                                 "Fran\xE7"
+                                 "ais",
+                                 "Deutsch", "Italiano"};
 
 void Traduire(int dlg) {
     SetCtrlVal(dlg, PARAMS_TITLE, Q31TxtLabelG[4]);

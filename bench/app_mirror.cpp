@@ -72,8 +72,9 @@ int main(int argc, char** argv) {
     long passes = 0;
     while (Timer() - t0 < seconds) Pass(), ++passes;
     const double cpu = Cpu() - cpu0, wall = Timer() - t0;
-    printf("mirroring a streamed countdown for %.1f s: CPU %.2f %% of one core (target 3 %%), %.0f passes/s\n", wall,
-           100 * cpu / wall, passes / wall);
+    printf(
+        "mirroring a streamed countdown for %.1f s: CPU %.2f %% of one core (target 3 %%), %.0f passes/s\n",
+        wall, 100 * cpu / wall, passes / wall);
 
     SbComActiveMsg(0);
     clock.Pause(0.3);
@@ -95,9 +96,12 @@ int main(int argc, char** argv) {
     }
     std::sort(lat.begin(), lat.end());
     if (!lat.empty())
-        printf("frame handed to the stand-in -> digit shown (%zu samples): median %.2f ms, p99 %.2f ms, max %.2f ms "
-               "(target p99 20 ms)\n",
-               lat.size(), lat[lat.size() / 2], lat[std::min(lat.size() - 1, lat.size() * 99 / 100)], lat.back());
+        printf(
+            "frame handed to the stand-in -> digit shown (%zu samples): median %.2f ms, p99 %.2f ms, max "
+            "%.2f ms "
+            "(target p99 20 ms)\n",
+            lat.size(), lat[lat.size() / 2], lat[std::min(lat.size() - 1, lat.size() * 99 / 100)],
+            lat.back());
     SbComQuitter();
     DiscardPanel(Q31FIhmG);
     CloseCVIRTE();

@@ -54,7 +54,7 @@ void MainLoopWatch() {
         mainCpu = CpuSeconds() - windowCpu0;
         mainWall = wall;
         mainPasses = passes;
-        QueueUserEvent(Q31FIhmG, fq31::MAIN_PARAMS);   // then idle in the parameters dialog
+        QueueUserEvent(Q31FIhmG, fq31::MAIN_PARAMS);  // then idle in the parameters dialog
         phase = 1;
     } else if (phase == 1 && (dialog = FindLoadedPanel("FQ31.uir", fq31::PARAMS)) != 0) {
         passes = 0;
@@ -72,7 +72,6 @@ void MainLoopWatch() {
     }
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,10 +82,12 @@ int main(int argc, char** argv) {
     static char arg0[] = "QS310Manager";
     static char* args[] = {arg0, nullptr};
     Q31Main(1, args);
-    printf("start-up to main window shown: %.1f ms (target 300 ms: %.2fx)\n", shownAfterMs, shownAfterMs / 300.0);
-    printf("main loop idle over %.1f s: CPU %.2f %% of one core (target 1 %%), %.0f passes/s (target >= 50)\n",
-           mainWall, 100.0 * mainCpu / mainWall, mainPasses / mainWall);
-    printf("parameters dialog idle over %.1f s: CPU %.2f %% of one core (target 1 %%), %.0f passes/s\n", dialogWall,
-           100.0 * dialogCpu / dialogWall, dialogPasses / dialogWall);
+    printf("start-up to main window shown: %.1f ms (target 300 ms: %.2fx)\n", shownAfterMs,
+           shownAfterMs / 300.0);
+    printf(
+        "main loop idle over %.1f s: CPU %.2f %% of one core (target 1 %%), %.0f passes/s (target >= 50)\n",
+        mainWall, 100.0 * mainCpu / mainWall, mainPasses / mainWall);
+    printf("parameters dialog idle over %.1f s: CPU %.2f %% of one core (target 1 %%), %.0f passes/s\n",
+           dialogWall, 100.0 * dialogCpu / dialogWall, dialogPasses / dialogWall);
     return 0;
 }

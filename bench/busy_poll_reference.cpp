@@ -23,8 +23,11 @@ int main(int argc, char** argv) {
         ++passes;
     }
     getrusage(RUSAGE_SELF, &after);
-    const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_stime.tv_sec - before.ru_stime.tv_sec) +
-                       ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
+    const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) +
+                       (after.ru_stime.tv_sec - before.ru_stime.tv_sec) +
+                       ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) +
+                        (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) /
+                           1e6;
     const double wall = Timer() - t0;
     printf("busy-polling loop over %.1f s: CPU %.1f %% of one core, %.0f passes/s\n", wall, 100 * cpu / wall,
            passes / wall);

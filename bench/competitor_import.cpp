@@ -29,7 +29,8 @@ std::string MakeXlsx() {
     lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
     for (int i = 1; i <= kRows; ++i) {
         worksheet_write_number(ws, lxw_row_t(i), 0, i, nullptr);
-        worksheet_write_string(ws, lxw_row_t(i), 1, ("Name of competitor " + std::to_string(i)).c_str(), nullptr);
+        worksheet_write_string(ws, lxw_row_t(i), 1, ("Name of competitor " + std::to_string(i)).c_str(),
+                               nullptr);
         worksheet_write_string(ws, lxw_row_t(i), 2, ("First name " + std::to_string(i)).c_str(), nullptr);
         worksheet_write_string(ws, lxw_row_t(i), 3, ("Cat" + std::to_string(i % 7)).c_str(), nullptr);
         worksheet_write_string(ws, lxw_row_t(i), 4, ("Club " + std::to_string(i % 40)).c_str(), nullptr);
@@ -43,7 +44,8 @@ std::string MakeCsv() {
     std::ofstream out(path, std::ios::binary);
     out << "Bib;Name;First name;Category;Club\r\n";
     for (int i = 1; i <= kRows; ++i)
-        out << i << ";Name of competitor " << i << ";First name " << i << ";Cat" << i % 7 << ";Club " << i % 40 << "\r\n";
+        out << i << ";Name of competitor " << i << ";First name " << i << ";Cat" << i % 7 << ";Club "
+            << i % 40 << "\r\n";
     return path;
 }
 

@@ -18,7 +18,6 @@
 #include "platform/cvi.h"
 #include "ui/Texts.h"
 
-
 namespace {
 
 void WriteBmp(const std::string& path, int width, int height) {

@@ -114,7 +114,6 @@ void Script() {
     }
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -8,17 +8,17 @@
 #include "lib/Endian.h"
 
 struct SbChronoRec {
-    int32_t Concurrent;   // competitor number, 0 = none
-    int32_t Numero;       // number of the time, 0 = none
+    int32_t Concurrent;  // competitor number, 0 = none
+    int32_t Numero;      // number of the time, 0 = none
     int32_t Heures;
     int32_t Minutes;
     int32_t Secondes;
-    int32_t Fraction;     // hundred-thousandths of a second
-    int32_t Complement;   // last column of the clock's time message; kept, never shown
-    char Type;            // 'T' time, 'I' reference, 'D' difference
-    char Marque;          // 'N' normal, 'X' invalid, '!' doubtful, 'T' fixed row
-    char Qualif;          // first character of the channel column
-    char Canal;           // channel digit; sign on a difference row
+    int32_t Fraction;    // hundred-thousandths of a second
+    int32_t Complement;  // last column of the clock's time message; kept, never shown
+    char Type;           // 'T' time, 'I' reference, 'D' difference
+    char Marque;         // 'N' normal, 'X' invalid, '!' doubtful, 'T' fixed row
+    char Qualif;         // first character of the channel column
+    char Canal;          // channel digit; sign on a difference row
 };
 static_assert(sizeof(SbChronoRec) == 32);
 static_assert(offsetof(SbChronoRec, Complement) == 24);

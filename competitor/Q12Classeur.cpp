@@ -68,8 +68,10 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
         bool ecrit = write(fd, octets.data(), octets.size()) == ssize_t(octets.size());
         close(fd);
         std::unique_ptr<Q12Classeur> c;
-        if (ecrit) c = Q12OuvrirXls(modele, echec);
-        else *echec = Q12Echec::Illisible;
+        if (ecrit)
+            c = Q12OuvrirXls(modele, echec);
+        else
+            *echec = Q12Echec::Illisible;
         unlink(modele);
         return c;
     }
@@ -128,8 +130,10 @@ bool Q12LireEntier(Q12Classeur& classeur, char colonne, int ligne, int* valeur) 
     Q12Cellule c;
     *valeur = 0;
     if (!LireAdresse(classeur, colonne, ligne, &c)) return false;
-    if (c.type == Q12Cellule::Nombre) *valeur = EntierDeNombre(c.nombre);
-    else if (c.type == Q12Cellule::Texte) *valeur = EntierDeTexte(c.texte);
+    if (c.type == Q12Cellule::Nombre)
+        *valeur = EntierDeNombre(c.nombre);
+    else if (c.type == Q12Cellule::Texte)
+        *valeur = EntierDeTexte(c.texte);
     return true;
 }
 

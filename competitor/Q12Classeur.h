@@ -11,7 +11,7 @@ struct Q12Cellule {
     enum Type { Vide, Nombre, Texte };
     Type type = Vide;
     double nombre = 0;
-    std::string texte;   // UTF-8
+    std::string texte;  // UTF-8
 };
 
 class Q12Classeur {

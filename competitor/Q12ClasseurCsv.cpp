@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kColonnes = 26;
 constexpr size_t kLignesMax = 1 << 20;
-constexpr size_t kChampsMax = 4'000'000;   // fields kept, empty ones included
+constexpr size_t kChampsMax = 4'000'000;  // fields kept, empty ones included
 
 char Separateur(std::string_view t) {
     size_t virgules = 0, points = 0, tabs = 0;
@@ -72,9 +72,12 @@ bool Decouper(std::string_view t, char sep, ClasseurCsv* c) {
     for (size_t i = 0; i < t.size(); ++i) {
         char ch = t[i];
         if (guillemets) {
-            if (ch != '"') champ += ch;
-            else if (i + 1 < t.size() && t[i + 1] == '"') champ += '"', ++i;
-            else guillemets = false;
+            if (ch != '"')
+                champ += ch;
+            else if (i + 1 < t.size() && t[i + 1] == '"')
+                champ += '"', ++i;
+            else
+                guillemets = false;
         } else if (ch == '"') {
             guillemets = true;
         } else if (ch == sep) {
@@ -96,7 +99,7 @@ std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string_view octets, Q12Echec* ech
     std::string texte;
     if (octets.substr(0, 3) == "\xEF\xBB\xBF") octets.remove_prefix(3);
     if (octets.find('\0') != std::string_view::npos) {
-        *echec = Q12Echec::Format;   // a binary file, not text
+        *echec = Q12Echec::Format;  // a binary file, not text
         return nullptr;
     }
     texte = Q12EstUtf8(octets) ? std::string(octets) : Q12Cp1252VersUtf8(octets);

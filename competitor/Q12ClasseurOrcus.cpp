@@ -1,12 +1,11 @@
 // Reader of .xlsx and .ods workbooks over liborcus's import interface: the cells of
 // columns A-Z go into a small model of our own, so nothing converts between number
 // and text behind our back and a hostile file cannot make the model grow unbounded.
+#include <cctype>
+#include <cstdint>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
-
-#include <cctype>
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -23,7 +22,7 @@ constexpr int kLignesMax = 1 << 20;         // the spreadsheets' own limit
 constexpr size_t kCellulesMax = 2'000'000;  // far above any competitor list
 constexpr size_t kTexteMax = 256;           // bytes kept of a text: more than any field shows
 constexpr size_t kTextesMax = 2'000'000;
-constexpr size_t kOctetsTextesMax = 128u << 20;   // text pool, bookkeeping included
+constexpr size_t kOctetsTextesMax = 128u << 20;  // text pool, bookkeeping included
 
 // Thrown inside the import only and caught at the reader's boundary.
 struct TropGrand : std::runtime_error {
@@ -31,9 +30,9 @@ struct TropGrand : std::runtime_error {
 };
 
 struct Cellule {
-    uint8_t type;       // Q12Cellule::Type
+    uint8_t type;  // Q12Cellule::Type
     double nombre;
-    uint32_t texte;     // index into the text pool
+    uint32_t texte;  // index into the text pool
 };
 
 class Modele {
@@ -71,7 +70,8 @@ public:
     void set_segment_italic(bool) override {}
     void set_segment_font_name(std::string_view) override {}
     void set_segment_font_size(double) override {}
-    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
+    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
+                                ss::color_elem_t) override {}
     void append_segment(std::string_view s) override {
         if (segments_.size() < kTexteMax) segments_.append(s.substr(0, kTexteMax));
     }
@@ -97,7 +97,9 @@ public:
     }
     void set_formula(ss::formula_grammar_t, std::string_view) override {}
     void set_shared_formula_index(size_t) override {}
-    void set_result_string(std::string_view v) override { c_ = Cellule{Q12Cellule::Texte, 0, m_.AjouterTexte(v)}; }
+    void set_result_string(std::string_view v) override {
+        c_ = Cellule{Q12Cellule::Texte, 0, m_.AjouterTexte(v)};
+    }
     void set_result_value(double v) override { c_ = Cellule{Q12Cellule::Nombre, v, 0}; }
     void set_result_bool(bool v) override { c_ = Cellule{Q12Cellule::Nombre, v ? 1.0 : 0.0, 0}; }
     void set_result_empty() override { c_ = Cellule{Q12Cellule::Vide, 0, 0}; }
@@ -244,7 +246,9 @@ uint32_t Lire32(std::string_view b, size_t at) {
     return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
            uint32_t(uint8_t(b[at + 3])) << 24;
 }
-uint16_t Lire16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+uint16_t Lire16(std::string_view b, size_t at) {
+    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
 
 // The package's own directory, checked before the reader sizes buffers from it: every
 // member must declare a plausible size, in the directory and in its local header.

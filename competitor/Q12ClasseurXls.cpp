@@ -28,9 +28,11 @@ public:
         *cellule = Q12Cellule{};
         if (!choisie_) return false;
         // Dimensions are counts: a cell past them is empty, not an error.
-        if (ligne < 0 || colonne < 0 || unsigned(ligne) >= lignes_ || unsigned(colonne) >= colonnes_) return true;
+        if (ligne < 0 || colonne < 0 || unsigned(ligne) >= lignes_ || unsigned(colonne) >= colonnes_)
+            return true;
         FreeXL_CellValue v{};
-        if (freexl_get_cell_value(handle_, unsigned(ligne), (unsigned short)colonne, &v) != FREEXL_OK) return false;
+        if (freexl_get_cell_value(handle_, unsigned(ligne), (unsigned short)colonne, &v) != FREEXL_OK)
+            return false;
         switch (v.type) {
             case FREEXL_CELL_INT:
                 cellule->type = Q12Cellule::Nombre;
@@ -50,7 +52,7 @@ public:
                     cellule->texte = v.value.text_value;
                 }
                 break;
-            default:   // empty, or a formula (FreeXL gives no result for those)
+            default:  // empty, or a formula (FreeXL gives no result for those)
                 break;
         }
         return true;

@@ -112,7 +112,7 @@ int FQ12ClavierEnter(int panel, int control, int event, void*, int d1, int) {
 }
 
 int FQ12TableIn(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);   // taken: no jump to a row by its first letter
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1);  // taken: no jump to a row by its first letter
     if (event == EVENT_ACTIVE_CELL_CHANGE && d1 >= 1) Q12Selectionner(d1);
     return 0;
 }

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool ColonneValide(char c) { return c >= 'A' && c <= 'Z'; }
+bool ColonneValide(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 // The settings dialog can only show letters A-Z (and "none" for texts): anything else
 // read from the file falls back to the default of that field.
@@ -57,7 +59,9 @@ void Q12CnfCharger() {
     Q12CnfG = cnf;
 }
 
-bool Q12CnfSauver() { return FileWriteAtomic(kQ12FichierCnf, &Q12CnfG, sizeof Q12CnfG) == 0; }
+bool Q12CnfSauver() {
+    return FileWriteAtomic(kQ12FichierCnf, &Q12CnfG, sizeof Q12CnfG) == 0;
+}
 
 void Q12CourantCharger(const char* path) {
     std::vector<char> image(kQ12TailleCourant, 0);

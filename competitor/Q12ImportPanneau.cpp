@@ -22,8 +22,9 @@ namespace {
 Q12DialogueFn dialogueG = nullptr;
 Q12TourDialogueFn tourG = nullptr;
 
-constexpr std::array<int, 7> kSurvolDialogue = {IMPORT_CANCEL,    IMPORT_CONFIRM,   IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
-                                                IMPORT_COL_TEXT2, IMPORT_COL_TEXT3, IMPORT_SHOW_APP};
+constexpr std::array<int, 7> kSurvolDialogue = {IMPORT_CANCEL,    IMPORT_CONFIRM,   IMPORT_COL_NUMBER,
+                                                IMPORT_COL_TEXT1, IMPORT_COL_TEXT2, IMPORT_COL_TEXT3,
+                                                IMPORT_SHOW_APP};
 
 // What the operator is told when a chosen file gives no list, by language index.
 const char* TexteEchec(Q12Echec echec) {
@@ -32,11 +33,14 @@ const char* TexteEchec(Q12Echec echec) {
         "Ce fichier ne peut pas \xEAtre lu comme un tableur (.xlsx, .xls, .ods ou .csv) :\n%s",
         "Diese Datei ist keine lesbare Tabelle (.xlsx, .xls, .ods oder .csv):\n%s",
         "Questo file non pu\xF2 essere letto come foglio di calcolo (.xlsx, .xls, .ods o .csv):\n%s"};
-    static constexpr const char* kIntrouvable[] = {
-        "This file cannot be opened:\n%s", "Impossible d'ouvrir ce fichier :\n%s",
-        "Diese Datei kann nicht ge\xF6" "ffnet werden:\n%s", "Impossibile aprire questo file:\n%s"};
+    static constexpr const char* kIntrouvable[] = {"This file cannot be opened:\n%s",
+                                                   "Impossible d'ouvrir ce fichier :\n%s",
+                                                   "Diese Datei kann nicht ge\xF6"
+                                                   "ffnet werden:\n%s",
+                                                   "Impossibile aprire questo file:\n%s"};
     static constexpr const char* kTropGrand[] = {
-        "This file is too large for a competitor list:\n%s", "Ce fichier est trop grand pour une liste de concurrents :\n%s",
+        "This file is too large for a competitor list:\n%s",
+        "Ce fichier est trop grand pour une liste de concurrents :\n%s",
         "Diese Datei ist zu gro\xDF f\xFCr eine Teilnehmerliste:\n%s",
         "Questo file \xE8 troppo grande per un elenco di concorrenti:\n%s"};
     int langue = Q31G.language <= 3 ? Q31G.language : 0;
@@ -119,9 +123,13 @@ int FermetureDialogue(int panel, int, int event, void*, int, int) {
 
 }  // namespace
 
-void Q12SetDialogue(Q12DialogueFn dialogue) { dialogueG = dialogue; }
+void Q12SetDialogue(Q12DialogueFn dialogue) {
+    dialogueG = dialogue;
+}
 
-void Q12SetTourDialogue(Q12TourDialogueFn tour) { tourG = tour; }
+void Q12SetTourDialogue(Q12TourDialogueFn tour) {
+    tourG = tour;
+}
 
 bool Q12DialogueImport(Q12Cnf* cnf) {
     int panel = LoadPanel(0, "FQ12.uir", IMPORT);
@@ -175,8 +183,8 @@ int FQ12Charger(int panel, int control, int event, void*, int d1, int) {
     if (event != EVENT_COMMIT || Q12PanneauG <= 0) return 0;
     SetPanelAttribute(Q12PanneauG, ATTR_DIMMED, 1);
     char path[260] = "";
-    int choix = FileSelectPopup("", "", "*.xlsx;*.xls;*.ods;*.csv;", Q12TxtG[10], VAL_LOAD_BUTTON, 0, 0, 1, 1,
-                                path);
+    int choix =
+        FileSelectPopup("", "", "*.xlsx;*.xls;*.ods;*.csv;", Q12TxtG[10], VAL_LOAD_BUTTON, 0, 0, 1, 1, path);
     if (choix > 0) {
         SetWaitCursor(1);
         if (Q12ImporterExcel(path)) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr long long kDerniereLigne = 1 << 20;   // the spreadsheets' last row
+constexpr long long kDerniereLigne = 1 << 20;  // the spreadsheets' last row
 
 // Reads one text column into a field, converted and cut so that it stays terminated.
 bool LireChamp(Q12Classeur& classeur, char colonne, int ligne, char* champ, size_t taille) {

@@ -34,7 +34,9 @@ void Q12LibererListes() {
     Q12NbHistoG = 0;
 }
 
-bool Q12ListesAllouees() { return Q12ListeG && Q12HistoG; }
+bool Q12ListesAllouees() {
+    return Q12ListeG && Q12HistoG;
+}
 
 void Q12EffacerListes() {
     Q12CnfG.Chemin[0] = 0;

@@ -4,10 +4,10 @@
 #include "competitor/Q12Rec.h"
 
 // Blocks allocated by Q12AllouerListes and freed by Q12LibererListes; null in between.
-extern Q12Bloc* Q12ListeG;     // imported competitors, in spreadsheet order
-extern int Q12NbListeG;        // 0 .. 1 000
-extern Q12Bloc* Q12HistoG;     // competitors sent, in order of sending
-extern int Q12NbHistoG;        // 0 .. 1 000
+extern Q12Bloc* Q12ListeG;  // imported competitors, in spreadsheet order
+extern int Q12NbListeG;     // 0 .. 1 000
+extern Q12Bloc* Q12HistoG;  // competitors sent, in order of sending
+extern int Q12NbHistoG;     // 0 .. 1 000
 extern Q12Cnf Q12CnfG;
 
 void Q12AllouerListes();

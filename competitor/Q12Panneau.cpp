@@ -22,8 +22,8 @@ namespace {
 
 // The hover list: the first three show their caption only under the mouse.
 constexpr std::array<int, 18> kSurvol = {
-    COMPET_CLEAR, COMPET_IMPORT, COMPET_QUIT, COMPET_CONFIRM, COMPET_PLUS, COMPET_MINUS,
-    COMPET_KEY_1, COMPET_KEY_2,  COMPET_KEY_3, COMPET_KEY_4,  COMPET_KEY_5, COMPET_KEY_6,
+    COMPET_CLEAR, COMPET_IMPORT, COMPET_QUIT,  COMPET_CONFIRM, COMPET_PLUS,  COMPET_MINUS,
+    COMPET_KEY_1, COMPET_KEY_2,  COMPET_KEY_3, COMPET_KEY_4,   COMPET_KEY_5, COMPET_KEY_6,
     COMPET_KEY_7, COMPET_KEY_8,  COMPET_KEY_9, COMPET_KEY_DEL, COMPET_KEY_0, COMPET_KEY_ENTER};
 constexpr int kLegendes = 3;
 constexpr std::array<int, 3> kTables = {COMPET_WAITING, COMPET_CURRENT, COMPET_SENT};
@@ -44,7 +44,8 @@ constexpr int kVert = 0x2E7D32;
 void ConfigurerPanneau() {
     SetCtrlAttribute(Q12PanneauG, COMPET_CONFIRM, ATTR_CMD_BUTTON_COLOR, kVert);
     for (int t : kTables) {
-        for (int c = 1; c <= 4; ++c) SetTableColumnAttribute(Q12PanneauG, t, c, ATTR_WIDTH, kLargeurs[size_t(c - 1)]);
+        for (int c = 1; c <= 4; ++c)
+            SetTableColumnAttribute(Q12PanneauG, t, c, ATTR_WIDTH, kLargeurs[size_t(c - 1)]);
         SetTableColumnAttribute(Q12PanneauG, t, 1, ATTR_CELL_TYPE, VAL_CELL_NUMERIC);
     }
     int rows = 0;
@@ -56,11 +57,15 @@ void ConfigurerPanneau() {
 
 }  // namespace
 
-void Q12SetEnvoi(Q12EnvoiFn envoi) { envoiG = envoi; }
+void Q12SetEnvoi(Q12EnvoiFn envoi) {
+    envoiG = envoi;
+}
 
 void Q12Envoyer(int number) {
-    if (envoiG) envoiG(number);
-    else Q12EnvoyerNumConcurrent(number);
+    if (envoiG)
+        envoiG(number);
+    else
+        Q12EnvoyerNumConcurrent(number);
 }
 
 void Q12Charger(const char* path, int digits) {

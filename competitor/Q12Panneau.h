@@ -3,7 +3,7 @@
 
 #include "competitor/Q12Rec.h"
 
-extern int Q12PanneauG;   // the competitor panel's handle, 0 when not loaded
+extern int Q12PanneauG;  // the competitor panel's handle, 0 when not loaded
 
 // Rebuilds the waiting, current and sent tables and the file name from the lists.
 void RemplirTables();

@@ -9,13 +9,13 @@
 #include "lib/Endian.h"
 
 struct Q12ConcurrentRec {
-    int32_t Numero;                // competitor number, 1 or more (0 for a blank row)
+    int32_t Numero;  // competitor number, 1 or more (0 for a blank row)
     std::array<uint8_t, 4> Libre4;
-    uint8_t Envoye;                // 1 once the number has gone to the clock
+    uint8_t Envoye;  // 1 once the number has gone to the clock
     uint8_t Libre9;
-    char Texte1[64];               // table column 2, at most 63 bytes
-    char Texte2[64];               // table column 3, at most 63 bytes
-    char Texte3[42];               // table column 4, at most 41 bytes
+    char Texte1[64];  // table column 2, at most 63 bytes
+    char Texte2[64];  // table column 3, at most 63 bytes
+    char Texte3[42];  // table column 4, at most 41 bytes
 };
 static_assert(sizeof(Q12ConcurrentRec) == 180);
 static_assert(offsetof(Q12ConcurrentRec, Numero) == 0);
@@ -27,18 +27,18 @@ static_assert(offsetof(Q12ConcurrentRec, Texte2) == 74);
 static_assert(offsetof(Q12ConcurrentRec, Texte3) == 138);
 
 struct Q12Cnf {
-    int32_t Feuille;          // worksheet index, 1 = first sheet
-    int32_t PremiereLigne;    // first spreadsheet row read
-    int32_t Afficher;         // 1 = show the spreadsheet application (kept, no effect here)
+    int32_t Feuille;        // worksheet index, 1 = first sheet
+    int32_t PremiereLigne;  // first spreadsheet row read
+    int32_t Afficher;       // 1 = show the spreadsheet application (kept, no effect here)
     std::array<uint8_t, 4> Libre12;
-    char ColNumero;           // column letter of the competitor number
-    char ColTexte1;           // column letters of the texts, 0 = not read
+    char ColNumero;  // column letter of the competitor number
+    char ColTexte1;  // column letters of the texts, 0 = not read
     char ColTexte2;
-    char Libre19;             // 'D' by default, unused
+    char Libre19;  // 'D' by default, unused
     char ColTexte3;
-    char Libre21;             // 'F' by default, unused
+    char Libre21;  // 'F' by default, unused
     std::array<uint8_t, 2> Libre22;
-    char Chemin[260];         // last imported spreadsheet, empty when none
+    char Chemin[260];  // last imported spreadsheet, empty when none
 };
 static_assert(sizeof(Q12Cnf) == 284);
 static_assert(offsetof(Q12Cnf, Feuille) == 0);

@@ -9,7 +9,9 @@ namespace {
 // Positions and sizes come from the record, that is from a file: the arithmetic is done
 // in 64 bits and its results kept within a range no screen reaches, so no value can overflow.
 constexpr long long kBorne = 1000000;
-int Borne(long long v) { return int(std::clamp(v, -kBorne, kBorne)); }
+int Borne(long long v) {
+    return int(std::clamp(v, -kBorne, kBorne));
+}
 
 }  // namespace
 
@@ -23,13 +25,13 @@ bool FsdMarquePremierePlace(const FsdWindow& dial) {
 
 FsdRect FsdBordure(const FsdWindow& w) {
     using L = long long;
-    return {Borne(L(w.top) - kFsdBordure), Borne(L(w.left) - kFsdBordure), Borne(L(w.height) + 2 * kFsdBordure),
-            Borne(L(w.width) + 2 * kFsdBordure)};
+    return {Borne(L(w.top) - kFsdBordure), Borne(L(w.left) - kFsdBordure),
+            Borne(L(w.height) + 2 * kFsdBordure), Borne(L(w.width) + 2 * kFsdBordure)};
 }
 
 FsdRect FsdCopieFond(const FsdWindow& dial) {
-    return {Borne(kFsdFondTop - static_cast<long long>(dial.top)), Borne(kFsdFondLeft - static_cast<long long>(dial.left)),
-            kFsdFondHauteur, kFsdFondLargeur};
+    return {Borne(kFsdFondTop - static_cast<long long>(dial.top)),
+            Borne(kFsdFondLeft - static_cast<long long>(dial.left)), kFsdFondHauteur, kFsdFondLargeur};
 }
 
 FsdEchelle FsdEchelleDe(int panelHeight, int panelWidth) {

@@ -8,19 +8,19 @@
 
 #include "lib/Endian.h"
 
-struct FsdLight {           // 24 bytes
+struct FsdLight {  // 24 bytes
     int32_t visible, top, left, height, width;
-    int32_t mode;           // 0: every colour; 1..11: lit only in that colour index
+    int32_t mode;  // 0: every colour; 1..11: lit only in that colour index
 };
 static_assert(sizeof(FsdLight) == 24);
 
-struct FsdLogo {            // 276 bytes
+struct FsdLogo {  // 276 bytes
     int32_t visible, top, left, height, width;
-    char path[256];         // relative to the program folder ("Data\\logo.png")
+    char path[256];  // relative to the program folder ("Data\\logo.png")
 };
 static_assert(sizeof(FsdLogo) == 276);
 
-struct FsdWindow {          // 20 bytes
+struct FsdWindow {  // 20 bytes
     int32_t visible, top, left, height, width;
 };
 static_assert(sizeof(FsdWindow) == 20);
@@ -28,13 +28,13 @@ static_assert(sizeof(FsdWindow) == 20);
 struct FsdParam {
     char text1[256];
     char text2[256];
-    char background[256];   // background image path
+    char background[256];  // background image path
     int32_t textColour;
     int32_t backColour;
     int32_t text1BackColour;
     int32_t text2BackColour;
     int32_t showBackground;
-    int32_t showDigital;    // digital countdown in the dial window
+    int32_t showDigital;  // digital countdown in the dial window
     std::array<uint8_t, 8> unused;
     std::array<FsdLight, 4> lights;
     std::array<FsdLogo, 4> logos;

@@ -8,14 +8,19 @@
 // Copies at most size-1 bytes of src (null gives an empty text) and terminates.
 inline void StrCopy(char* dst, size_t size, const char* src) {
     if (size == 0) return;
-    if (!src) { dst[0] = 0; return; }
+    if (!src) {
+        dst[0] = 0;
+        return;
+    }
     size_t n = strnlen(src, size - 1);
     memmove(dst, src, n);
     dst[n] = 0;
 }
 
 template <size_t N>
-inline void StrCopy(char (&dst)[N], const char* src) { StrCopy(dst, N, src); }
+inline void StrCopy(char (&dst)[N], const char* src) {
+    StrCopy(dst, N, src);
+}
 
 // snprintf that always terminates and never writes past the buffer.
 inline int StrFormat(char* dst, size_t size, const char* fmt, ...) __attribute__((format(printf, 3, 4)));

@@ -11,8 +11,18 @@ SbCom SbComG;
 namespace {
 
 void SetProg(SbComProg* p, const char* name, std::array<int32_t, 12> v) {
-    p->p102 = v[0]; p->p104 = v[1]; p->p105 = v[2]; p->p106 = v[3]; p->p103 = v[4]; p->p112 = v[5];
-    p->p110 = v[6]; p->p111 = v[7]; p->p107 = v[8]; p->p108 = v[9]; p->p109 = v[10]; p->p113 = v[11];
+    p->p102 = v[0];
+    p->p104 = v[1];
+    p->p105 = v[2];
+    p->p106 = v[3];
+    p->p103 = v[4];
+    p->p112 = v[5];
+    p->p110 = v[6];
+    p->p111 = v[7];
+    p->p107 = v[8];
+    p->p108 = v[9];
+    p->p109 = v[10];
+    p->p113 = v[11];
     if (name) StrCopy(p->name, name);
 }
 
@@ -83,7 +93,10 @@ void SbComValDefProg(std::array<SbComProg, 51>* progs) {
         SbComProg& p = (*progs)[n];
         memset(&p, 0, sizeof p);
         SetProg(&p, nullptr, {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0});
-        StrFormat(p.name, sizeof p.name, "Name N\xB0" "%d", n);
+        StrFormat(p.name, sizeof p.name,
+                  "Name N\xB0"
+                  "%d",
+                  n);
     }
     SetProg(&(*progs)[1], "Alpine Ski", {60, 60, 0, 0, 30, 5, -5, -10, -10, -5, 0, 0});
     SetProg(&(*progs)[2], "Alpine Ski OJ", {30, 15, 0, 0, 15, 5, -5, -10, -10, -5, 0, 0});

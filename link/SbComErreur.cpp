@@ -15,7 +15,9 @@ char errorTitle[200];
 char errorText[200];
 }  // namespace
 
-int SbComErreur() { return errorFlag; }
+int SbComErreur() {
+    return errorFlag;
+}
 
 void SbComPoserErreur(const char* title, const char* text) {
     errorFlag = 1;

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
-
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -43,16 +42,18 @@ std::vector<Disc> Geometry() {
         // Position 0 at twelve o'clock, clockwise, as on the clock's face.
         const double a = p * 2 * M_PI / 60;
         const double r = (p % 5 == 0) ? kLightRadius * 1.2 : kLightRadius;
-        discs.push_back({kCentre + kRingRadius * std::sin(a), kCentre - kRingRadius * std::cos(a), r, LightColour(p)});
+        discs.push_back(
+            {kCentre + kRingRadius * std::sin(a), kCentre - kRingRadius * std::cos(a), r, LightColour(p)});
     }
     discs.push_back({kCentre, kCentre, kBigLightRadius, QColor(0xE0, 0x10, 0x10)});  // the big light
     return discs;
 }
 
 QString Svg(const std::vector<Disc>& discs) {
-    QString s = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
-                               "viewBox=\"0 0 256 256\">\n");
+    QString s = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+        "viewBox=\"0 0 256 256\">\n");
     for (const Disc& d : discs)
         s += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"%4\"/>\n")
                  .arg(d.x, 0, 'f', 2)

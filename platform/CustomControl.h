@@ -13,11 +13,25 @@ public:
     virtual ~CustomControl() = default;
     virtual void setIntValue(int value) { (void)value; }
     virtual int intValue() const { return 0; }
-    virtual void setIndexValue(int index, int value) { (void)index; (void)value; }
-    virtual int indexValue(int index) const { (void)index; return 0; }
+    virtual void setIndexValue(int index, int value) {
+        (void)index;
+        (void)value;
+    }
+    virtual int indexValue(int index) const {
+        (void)index;
+        return 0;
+    }
     // Returns true when the attribute was handled by the control.
-    virtual bool setIntAttribute(int attribute, int value) { (void)attribute; (void)value; return false; }
-    virtual bool intAttribute(int attribute, int* value) const { (void)attribute; (void)value; return false; }
+    virtual bool setIntAttribute(int attribute, int value) {
+        (void)attribute;
+        (void)value;
+        return false;
+    }
+    virtual bool intAttribute(int attribute, int* value) const {
+        (void)attribute;
+        (void)value;
+        return false;
+    }
 };
 
 using ControlFactory = QWidget* (*)(QWidget* parent);

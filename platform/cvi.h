@@ -14,14 +14,14 @@ enum {
     EVENT_NONE = 0,
     EVENT_COMMIT = 1,
     EVENT_VAL_CHANGED = 2,
-    EVENT_LEFT_CLICK = 3,      // mouse pressed (on a control, or on a panel's background)
+    EVENT_LEFT_CLICK = 3,  // mouse pressed (on a control, or on a panel's background)
     EVENT_LEFT_DOUBLE_CLICK = 4,
-    EVENT_KEYPRESS = 5,        // eventData1: the key's character (or Qt key code above 0xFFFF)
+    EVENT_KEYPRESS = 5,  // eventData1: the key's character (or Qt key code above 0xFFFF)
     EVENT_GOT_FOCUS = 6,
     EVENT_LOST_FOCUS = 7,
-    EVENT_CLOSE = 12,          // the panel's close box
+    EVENT_CLOSE = 12,               // the panel's close box
     EVENT_ACTIVE_CELL_CHANGE = 20,  // tables: eventData1 row, eventData2 column (1-based)
-    EVENT_LEFT_CLICK_UP = 21,  // mouse released
+    EVENT_LEFT_CLICK_UP = 21,       // mouse released
 };
 
 // Control and panel callbacks. A panel callback receives control 0.
@@ -42,8 +42,8 @@ int InstallPanelCallback(int panel, PanelCallbackPtr fn, void* callbackData);
 // so polling loops turn >= 50 times a second while an idle program uses next to no CPU.
 // wait != 0 waits until an event arrives (used by nothing time-critical).
 int GetUserEvent(int wait, int* panel, int* control);
-int ProcessSystemEvents();   // runs pending events (serial callbacks included); never waits
-int ProcessDrawEvents();     // draws pending changes
+int ProcessSystemEvents();                   // runs pending events (serial callbacks included); never waits
+int ProcessDrawEvents();                     // draws pending changes
 int QueueUserEvent(int panel, int control);  // tests: queue a commit as if the user made it
 
 // ---------------------------------------------------------------------------
@@ -51,9 +51,9 @@ int QueueUserEvent(int panel, int control);  // tests: queue a commit as if the 
 // ---------------------------------------------------------------------------
 int InitCVIRTE(int argc, char** argv);  // 0 on failure
 void CloseCVIRTE();
-int GetProjectDir(char dir[260]);       // the program's folder; 0 on success
-int SetDir(const char* dir);            // 0 on success
-int MakeDir(const char* dir);           // 0 on success; an existing folder is no failure (returns -9)
+int GetProjectDir(char dir[260]);  // the program's folder; 0 on success
+int SetDir(const char* dir);       // 0 on success
+int MakeDir(const char* dir);      // 0 on success; an existing folder is no failure (returns -9)
 int GetDir(char dir[260]);
 // The program folder may be overridden (tests run a copy of it in a temporary folder):
 // environment QS_PROGRAM_DIR wins over the executable's folder.
@@ -66,7 +66,7 @@ int GetDir(char dir[260]);
 int LoadPanel(int parent, const char* resource, int panelId);  // handle > 0, or < 0 on error
 int DisplayPanel(int panel);
 int HidePanel(int panel);
-int DiscardPanel(int panel);   // safe to call from the panel's own callback
+int DiscardPanel(int panel);  // safe to call from the panel's own callback
 int GetActivePanel();
 int SetActivePanel(int panel);
 int GetPanelHandleFromTag(int resourcePanelId);  // first loaded panel of that number, 0 if none
@@ -75,14 +75,14 @@ enum {
     // panels and controls
     ATTR_DIMMED = 1,
     ATTR_VISIBLE = 2,
-    ATTR_TITLE = 3,              // string
+    ATTR_TITLE = 3,  // string
     ATTR_TOP = 4,
     ATTR_LEFT = 5,
     ATTR_WIDTH = 6,
     ATTR_HEIGHT = 7,
-    ATTR_BACKCOLOR = 8,          // 0xRRGGBB
+    ATTR_BACKCOLOR = 8,  // 0xRRGGBB
     ATTR_FRAME_COLOR = 9,
-    ATTR_LABEL_TEXT = 10,        // string
+    ATTR_LABEL_TEXT = 10,  // string
     ATTR_LABEL_VISIBLE = 11,
     ATTR_TEXT_COLOR = 12,
     ATTR_TEXT_BGCOLOR = 13,
@@ -90,8 +90,8 @@ enum {
     ATTR_LABEL_COLOR = 15,
     ATTR_MIN_VALUE = 16,
     ATTR_MAX_VALUE = 17,
-    ATTR_CTRL_MODE = 18,         // VAL_HOT / VAL_INDICATOR
-    ATTR_ON_COLOR = 19,          // lamps
+    ATTR_CTRL_MODE = 18,  // VAL_HOT / VAL_INDICATOR
+    ATTR_ON_COLOR = 19,   // lamps
     ATTR_OFF_COLOR = 20,
     ATTR_CAN_MAXIMIZE = 21,
     ATTR_CAN_MINIMIZE = 22,
@@ -99,33 +99,39 @@ enum {
     ATTR_TITLEBAR_VISIBLE = 24,
     ATTR_MOVABLE = 25,
     ATTR_FRAME_STYLE = 26,
-    ATTR_WINDOW_ZOOM = 27,       // VAL_NO_ZOOM / VAL_MAXIMIZE / VAL_FULLSCREEN
-    ATTR_ACTIVE = 28,            // read: is this the active panel
+    ATTR_WINDOW_ZOOM = 27,  // VAL_NO_ZOOM / VAL_MAXIMIZE / VAL_FULLSCREEN
+    ATTR_ACTIVE = 28,       // read: is this the active panel
     ATTR_PANEL_PARENT = 29,
     ATTR_CALLBACK_DATA = 30,
-    ATTR_FIT_MODE = 31,          // pictures: VAL_SIZE_TO_IMAGE / VAL_SIZE_TO_PICTURE
-    ATTR_HOUR_HAND = 32,         // dial: position 0..59
+    ATTR_FIT_MODE = 31,   // pictures: VAL_SIZE_TO_IMAGE / VAL_SIZE_TO_PICTURE
+    ATTR_HOUR_HAND = 32,  // dial: position 0..59
     ATTR_MINUTE_HAND = 33,
-    ATTR_MOUSE_EDIT = 34,        // movable picture/lamp: move and resize with the mouse
-    ATTR_IMAGE_WIDTH = 35,       // pictures, read only
+    ATTR_MOUSE_EDIT = 34,   // movable picture/lamp: move and resize with the mouse
+    ATTR_IMAGE_WIDTH = 35,  // pictures, read only
     ATTR_IMAGE_HEIGHT = 36,
-    ATTR_TEXT_POINT_SIZE = 37,   // font size of a control's text, in points
+    ATTR_TEXT_POINT_SIZE = 37,  // font size of a control's text, in points
     // tables
     ATTR_FIRST_VISIBLE_ROW = 40,
     ATTR_ROW_HEIGHT = 41,
-    ATTR_CELL_TYPE = 42,         // VAL_CELL_STRING / VAL_CELL_NUMERIC
+    ATTR_CELL_TYPE = 42,  // VAL_CELL_STRING / VAL_CELL_NUMERIC
     ATTR_CELL_DIMMED = 43,
-    ATTR_CELL_MODE = 44,         // VAL_HOT / VAL_INDICATOR
+    ATTR_CELL_MODE = 44,  // VAL_HOT / VAL_INDICATOR
     ATTR_USE_LABEL_TEXT = 45,
     ATTR_TABLE_MODE = 46,
     ATTR_NUM_VISIBLE_ROWS = 47,
 };
 
 enum {
-    VAL_HOT = 0, VAL_INDICATOR = 1, VAL_NORMAL = 2,
-    VAL_NO_ZOOM = 0, VAL_MAXIMIZE = 1, VAL_FULLSCREEN = 2,
-    VAL_SIZE_TO_IMAGE = 0, VAL_SIZE_TO_PICTURE = 1,
-    VAL_CELL_STRING = 0, VAL_CELL_NUMERIC = 1,
+    VAL_HOT = 0,
+    VAL_INDICATOR = 1,
+    VAL_NORMAL = 2,
+    VAL_NO_ZOOM = 0,
+    VAL_MAXIMIZE = 1,
+    VAL_FULLSCREEN = 2,
+    VAL_SIZE_TO_IMAGE = 0,
+    VAL_SIZE_TO_PICTURE = 1,
+    VAL_CELL_STRING = 0,
+    VAL_CELL_NUMERIC = 1,
 };
 
 int SetPanelAttribute(int panel, int attribute, int value);
@@ -165,12 +171,24 @@ int ResetTextBox(int panel, int control, const char* text);
 int InsertTextBoxLine(int panel, int control, int index, const char* text);  // index 0: top, -1: end
 
 // Tables: rows and columns are 1-based, as points (column, row).
-struct Point { int x; int y; };
-struct Rect { int top; int left; int height; int width; };
-inline Point MakePoint(int x, int y) { return Point{x, y}; }
-inline Rect MakeRect(int top, int left, int height, int width) { return Rect{top, left, height, width}; }
-int InsertTableRows(int panel, int control, int index, int count);   // index -1: append
-int DeleteTableRows(int panel, int control, int index, int count);   // count -1: to the end
+struct Point {
+    int x;
+    int y;
+};
+struct Rect {
+    int top;
+    int left;
+    int height;
+    int width;
+};
+inline Point MakePoint(int x, int y) {
+    return Point{x, y};
+}
+inline Rect MakeRect(int top, int left, int height, int width) {
+    return Rect{top, left, height, width};
+}
+int InsertTableRows(int panel, int control, int index, int count);  // index -1: append
+int DeleteTableRows(int panel, int control, int index, int count);  // count -1: to the end
 int GetNumTableRows(int panel, int control, int* rows);
 int SetTableCellVal(int panel, int control, Point cell, const char* value);
 int SetTableCellVal(int panel, int control, Point cell, int value);
@@ -217,8 +235,8 @@ int MessagePopup(const char* title, const char* message);
 int OpenDocument(const char* path);
 
 // Test hooks: answer the file dialog, catch message popups and opened documents.
-using FileSelectHook = int (*)(const char* defaultDir, const char* defaultFile, const char* title, int buttonLabel,
-                               char pathOut[260]);
+using FileSelectHook = int (*)(const char* defaultDir, const char* defaultFile, const char* title,
+                               int buttonLabel, char pathOut[260]);
 void SetFileSelectHook(FileSelectHook hook);
 using MessageHook = void (*)(const char* title, const char* message);
 void SetMessageHook(MessageHook hook);
@@ -228,9 +246,9 @@ void SetDocumentHook(DocumentHook hook);
 // ---------------------------------------------------------------------------
 // Time
 // ---------------------------------------------------------------------------
-double Timer();                        // monotonic seconds since start
-void Delay(double seconds);            // processes no events
-int GetSystemTime(int* hours, int* minutes, int* seconds);   // local time
+double Timer();                                             // monotonic seconds since start
+void Delay(double seconds);                                 // processes no events
+int GetSystemTime(int* hours, int* minutes, int* seconds);  // local time
 int GetSystemDate(int* month, int* day, int* year);
 // Tests drive time: a source of Timer() and of local time (nullptr restores the real ones).
 using TimerSource = double (*)();
@@ -245,8 +263,8 @@ long FileReadUpTo(const char* path, void* buf, size_t size);
 // Writes the whole block atomically (temporary file in the same folder, flush, rename).
 // Returns 0 on success, -1 on failure (the former file is then untouched).
 int FileWriteAtomic(const char* path, const void* data, size_t size);
-int FileExists(const char* path, long* size);   // 1 if it exists
-int CopyFile(const char* source, const char* target);  // 0 on success
+int FileExists(const char* path, long* size);                         // 1 if it exists
+int CopyFile(const char* source, const char* target);                 // 0 on success
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 
@@ -259,16 +277,16 @@ enum { LWRS_RXFLAG = 2 };
 using ComCallbackPtr = void (*)(int port, int eventMask, void* callbackData);
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits, int stopBits,
                   int inputQueueSize, int outputQueueSize);  // 0 ok, < 0 error
-int OpenCom(int port, const char* deviceName);                // default settings
+int OpenCom(int port, const char* deviceName);               // default settings
 int CloseCom(int port);
 int SetComTime(int port, double seconds);
 int ReturnRS232Err();
 const char* GetRS232ErrorString(int code);
 int FlushInQ(int port);
 int FlushOutQ(int port);
-int GetComStat(int port);     // 0: no error bit
+int GetComStat(int port);  // 0: no error bit
 int GetInQLen(int port);
-int ComWrt(int port, const char* buffer, int count);            // bytes written, or < 0
+int ComWrt(int port, const char* buffer, int count);                // bytes written, or < 0
 int ComRdTerm(int port, char* buffer, int maxCount, int termChar);  // bytes without the terminator, or < 0
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);

@@ -11,7 +11,7 @@ PACKAGES=(
   liborcus-dev libfreexl-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxlsxwriter-dev libspreadsheet-writeexcel-perl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth
   dpkg-dev file desktop-file-utils
 )

@@ -24,7 +24,9 @@ namespace {
 constexpr double kLongPress = 3.0;
 constexpr std::array<int, 5> kButtons = {KEYS_STARTSTOP, KEYS_KEY4, KEYS_KEY2, KEYS_KEY1, KEYS_KEY8};
 
-bool Simule() { return SbComG.linkState == 0 && SbComG.simulation != 0; }
+bool Simule() {
+    return SbComG.linkState == 0 && SbComG.simulation != 0;
+}
 
 void StartStopLongPress() {
     if (Timer() - Q31TopBpG <= kLongPress)
@@ -35,9 +37,13 @@ void StartStopLongPress() {
 
 }  // namespace
 
-void Q31FKeyCharger() { Q31FKeyG = LoadPanel(Q31FIhmG, "FQ31.uir", KEYS); }
+void Q31FKeyCharger() {
+    Q31FKeyG = LoadPanel(Q31FIhmG, "FQ31.uir", KEYS);
+}
 
-void Q31FKeyTraduire() { SetPanelAttribute(Q31FKeyG, ATTR_TITLE, Q31TxtLabelG[2]); }
+void Q31FKeyTraduire() {
+    SetPanelAttribute(Q31FKeyG, ATTR_TITLE, Q31TxtLabelG[2]);
+}
 
 void Q31FKeyOuvrir() {
     SetCtrlVal(Q31FIhmG, MAIN_KEYS_SWITCH, 1);
@@ -54,7 +60,9 @@ void Q31FKeyQuitter() {
     Q31FKeyG = 0;
 }
 
-void Q31FKeySurvol() { GenSurvolBp(Q31FKeyG, int(kButtons.size()), 0, kButtons.data()); }
+void Q31FKeySurvol() {
+    GenSurvolBp(Q31FKeyG, int(kButtons.size()), 0, kButtons.data());
+}
 
 void Q31FKeyRaz() {
     if (Simule())
@@ -88,12 +96,23 @@ int FQ31KeyGere(int, int, int event, void*, int, int) {
 int FQ31Key(int, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     switch (control) {
-        case KEYS_STARTSTOP: StartStopLongPress(); break;
-        case KEYS_KEY4: Q31ComCommandeKey(0x04); break;
-        case KEYS_KEY2: Q31ComCommandeKey(0x02); break;
-        case KEYS_KEY1: Q31ComCommandeKey(0x01); break;
-        case KEYS_KEY8: Q31ComCommandeKey(0x08); break;
-        default: break;
+        case KEYS_STARTSTOP:
+            StartStopLongPress();
+            break;
+        case KEYS_KEY4:
+            Q31ComCommandeKey(0x04);
+            break;
+        case KEYS_KEY2:
+            Q31ComCommandeKey(0x02);
+            break;
+        case KEYS_KEY1:
+            Q31ComCommandeKey(0x01);
+            break;
+        case KEYS_KEY8:
+            Q31ComCommandeKey(0x08);
+            break;
+        default:
+            break;
     }
     return 0;
 }

@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTextDocument>
 
 int main(int argc, char** argv) {

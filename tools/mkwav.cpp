@@ -6,8 +6,13 @@
 #include <cstdlib>
 #include <vector>
 
-static void put16(std::vector<uint8_t>& b, uint16_t v) { b.push_back(v & 0xFF); b.push_back(v >> 8); }
-static void put32(std::vector<uint8_t>& b, uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF); }
+static void put16(std::vector<uint8_t>& b, uint16_t v) {
+    b.push_back(v & 0xFF);
+    b.push_back(v >> 8);
+}
+static void put32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
+}
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -31,7 +36,13 @@ int main(int argc, char** argv) {
     for (char c : {'R', 'I', 'F', 'F'}) f.push_back(c);
     put32(f, uint32_t(36 + data.size()));
     for (char c : {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '}) f.push_back(c);
-    put32(f, 16); put16(f, 1); put16(f, 1); put32(f, rate); put32(f, rate * 2); put16(f, 2); put16(f, 16);
+    put32(f, 16);
+    put16(f, 1);
+    put16(f, 1);
+    put32(f, rate);
+    put32(f, rate * 2);
+    put16(f, 2);
+    put16(f, 16);
     for (char c : {'d', 'a', 't', 'a'}) f.push_back(c);
     put32(f, uint32_t(data.size()));
     f.insert(f.end(), data.begin(), data.end());

@@ -5,8 +5,12 @@
 
 namespace qs::controls {
 
-inline QColor FromRgb(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-inline int ToRgb(const QColor& c) { return (c.red() << 16) | (c.green() << 8) | c.blue(); }
+inline QColor FromRgb(int rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+inline int ToRgb(const QColor& c) {
+    return (c.red() << 16) | (c.green() << 8) | c.blue();
+}
 
 // The clock's "unlit" light value: lights of this colour are drawn dark, without glow.
 inline constexpr int kUnlitRgb = 0x303030;

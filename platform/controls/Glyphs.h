@@ -11,7 +11,8 @@ namespace qs::controls {
 
 // Draws the named glyph centred in box; an unknown or empty name draws nothing and returns false.
 // Names: link, screen, keys, number, gear, doc, info, power, refresh, save, load, print, clear,
-// check, cross, warn, play, stop, startstop, reset, flag, clock, split, list, sliders, download, plug, pulse, bulb.
+// check, cross, warn, play, stop, startstop, reset, flag, clock, split, list, sliders, download, plug, pulse,
+// bulb.
 bool PaintGlyph(QPainter& p, const QString& name, const QRectF& box, const QColor& colour);
 
 }  // namespace qs::controls

@@ -15,11 +15,13 @@ using qs::controls::kUnlitRgb;
 namespace {
 
 constexpr qreal kPi = 3.14159265358979323846;
-constexpr qreal kLightRing = 0.86;   // radius of the light ring, as a share of the face radius
+constexpr qreal kLightRing = 0.86;  // radius of the light ring, as a share of the face radius
 constexpr qreal kTickOuter = 0.76;
 constexpr qreal kTickInner = 0.68;
 
-int Position(int value) { return ((value % 60) + 60) % 60; }
+int Position(int value) {
+    return ((value % 60) + 60) % 60;
+}
 
 }  // namespace
 
@@ -39,7 +41,9 @@ void QsDial::setIndexValue(int index, int value) {
     }
 }
 
-int QsDial::indexValue(int index) const { return index >= 0 && index < kLights ? lights_[index] : 0; }
+int QsDial::indexValue(int index) const {
+    return index >= 0 && index < kLights ? lights_[index] : 0;
+}
 
 bool QsDial::setIntAttribute(int attribute, int value) {
     if (attribute == ATTR_HOUR_HAND) {
@@ -68,10 +72,14 @@ bool QsDial::intAttribute(int attribute, int* value) const {
     return true;
 }
 
-QPointF QsDial::centre() const { return QPointF(width() / 2.0, height() / 2.0); }
+QPointF QsDial::centre() const {
+    return QPointF(width() / 2.0, height() / 2.0);
+}
 
 // The bezel takes the outer 5 % of the widget's half size.
-qreal QsDial::faceRadius() const { return (std::min(width(), height()) / 2.0 - 1.0) * 0.95; }
+qreal QsDial::faceRadius() const {
+    return (std::min(width(), height()) / 2.0 - 1.0) * 0.95;
+}
 
 QPointF QsDial::pointOnHand(int position, qreal fraction) const {
     const qreal angle = Position(position) * 2 * kPi / 60;
@@ -79,9 +87,13 @@ QPointF QsDial::pointOnHand(int position, qreal fraction) const {
     return centre() + QPointF(std::sin(angle) * r, -std::cos(angle) * r);
 }
 
-QPointF QsDial::lightCentre(int index) const { return pointOnHand(index, kLightRing); }
+QPointF QsDial::lightCentre(int index) const {
+    return pointOnHand(index, kLightRing);
+}
 
-qreal QsDial::lightRadius() const { return faceRadius() * 0.037; }
+qreal QsDial::lightRadius() const {
+    return faceRadius() * 0.037;
+}
 
 void QsDial::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -159,8 +171,10 @@ void QsDial::paintHands(QPainter& p) const {
         const QPointF side(-dir.y(), dir.x());
         const QPointF c = centre();
         QPolygonF blade;
-        blade << c - dir * (R * tail) + side * (R * width * 0.6) << c + dir * (R * length) + side * (R * width * 0.25)
-              << c + dir * (R * length) - side * (R * width * 0.25) << c - dir * (R * tail) - side * (R * width * 0.6);
+        blade << c - dir * (R * tail) + side * (R * width * 0.6)
+              << c + dir * (R * length) + side * (R * width * 0.25)
+              << c + dir * (R * length) - side * (R * width * 0.25)
+              << c - dir * (R * tail) - side * (R * width * 0.6);
         p.setPen(QPen(QColor(0, 0, 0, 160), std::max<qreal>(1.0, R * 0.006)));
         p.setBrush(colour);
         p.drawPolygon(blade);

@@ -114,9 +114,12 @@ QsGlyphButton::CaptionFit QsGlyphButton::fitCaption(const QRectF& g) const {
     const QString glyph = property("glyph").toString();
     if (!glyph.isEmpty()) {
         QRectF beside = face;
-        if (g.left() > face.left() + 8) beside.setTop(g.bottom());  // tall button: caption under the glyph
-        else beside.setLeft(g.right() + 4);
-        const QRectF need = QFontMetricsF(fit.font).boundingRect(beside, Qt::AlignCenter | Qt::TextWordWrap, plain);
+        if (g.left() > face.left() + 8)
+            beside.setTop(g.bottom());  // tall button: caption under the glyph
+        else
+            beside.setLeft(g.right() + 4);
+        const QRectF need =
+            QFontMetricsF(fit.font).boundingRect(beside, Qt::AlignCenter | Qt::TextWordWrap, plain);
         if (need.width() <= beside.width() + 0.5 && need.height() <= beside.height() + 0.5) {
             fit.box = beside;
             fit.withGlyph = true;
@@ -125,7 +128,8 @@ QsGlyphButton::CaptionFit QsGlyphButton::fitCaption(const QRectF& g) const {
     }
     for (qreal size = fit.font.pointSizeF(); size >= 5.5; size -= 0.5) {
         fit.font.setPointSizeF(size);
-        const QRectF need = QFontMetricsF(fit.font).boundingRect(face, Qt::AlignCenter | Qt::TextWordWrap, plain);
+        const QRectF need =
+            QFontMetricsF(fit.font).boundingRect(face, Qt::AlignCenter | Qt::TextWordWrap, plain);
         if (need.width() <= face.width() + 0.5 && need.height() <= face.height() + 0.5) break;
     }
     return fit;

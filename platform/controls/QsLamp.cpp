@@ -3,11 +3,11 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 #include <QRadialGradient>
+#include <algorithm>
 
-#include "platform/controls/ControlColors.h"
 #include "platform/Runtime.h"
+#include "platform/controls/ControlColors.h"
 #include "platform/cvi.h"
 
 using qs::controls::FromRgb;
@@ -60,10 +60,14 @@ bool QsLamp::intAttribute(int attribute, int* value) const {
     return true;
 }
 
-QPointF QsLamp::bodyCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+QPointF QsLamp::bodyCentre() const {
+    return QPointF(width() / 2.0, height() / 2.0);
+}
 
 // The body leaves a margin of a sixth of the size on each side for the halo.
-qreal QsLamp::bodyRadius() const { return std::min(width(), height()) / 2.0 * 0.75; }
+qreal QsLamp::bodyRadius() const {
+    return std::min(width(), height()) / 2.0 * 0.75;
+}
 
 void QsLamp::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -108,7 +112,9 @@ void QsLamp::paintEvent(QPaintEvent*) {
     p.drawEllipse(hc, r * 0.35, r * 0.35);
 }
 
-bool QsLamp::inGrip(QPoint p) const { return p.x() >= width() - kGrip && p.y() >= height() - kGrip; }
+bool QsLamp::inGrip(QPoint p) const {
+    return p.x() >= width() - kGrip && p.y() >= height() - kGrip;
+}
 
 void QsLamp::mousePressEvent(QMouseEvent* event) {
     if (!editable_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
@@ -123,17 +129,19 @@ void QsLamp::mouseMoveEvent(QMouseEvent* event) {
     if (!editable_) return QWidget::mouseMoveEvent(event);
     const QPoint delta = event->globalPosition().toPoint() - grabGlobal_;
     switch (drag_) {
-    case Drag::Move: move(grabGeometry_.topLeft() + delta); break;
-    case Drag::Resize: {
-        // A light is square: the larger of the two drags sets the side.
-        const int side = std::max(kMinSide, std::max(grabGeometry_.width() + delta.x(),
-                                                     grabGeometry_.height() + delta.y()));
-        resize(side, side);
-        break;
-    }
-    case Drag::None:
-        setCursor(inGrip(event->position().toPoint()) ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
-        break;
+        case Drag::Move:
+            move(grabGeometry_.topLeft() + delta);
+            break;
+        case Drag::Resize: {
+            // A light is square: the larger of the two drags sets the side.
+            const int side = std::max(
+                kMinSide, std::max(grabGeometry_.width() + delta.x(), grabGeometry_.height() + delta.y()));
+            resize(side, side);
+            break;
+        }
+        case Drag::None:
+            setCursor(inGrip(event->position().toPoint()) ? Qt::SizeFDiagCursor : Qt::SizeAllCursor);
+            break;
     }
     event->accept();
 }

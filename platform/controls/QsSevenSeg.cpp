@@ -24,13 +24,13 @@ struct Bar {
 };
 
 constexpr std::array<Bar, 7> kBars{{
-    {true, kTop, kLeft, kRight},      // a
-    {false, kRight, kTop, kMid},      // b
-    {false, kRight, kMid, kBottom},   // c
-    {true, kBottom, kLeft, kRight},   // d
-    {false, kLeft, kMid, kBottom},    // e
-    {false, kLeft, kTop, kMid},       // f
-    {true, kMid, kLeft, kRight},      // g
+    {true, kTop, kLeft, kRight},     // a
+    {false, kRight, kTop, kMid},     // b
+    {false, kRight, kMid, kBottom},  // c
+    {true, kBottom, kLeft, kRight},  // d
+    {false, kLeft, kMid, kBottom},   // e
+    {false, kLeft, kTop, kMid},      // f
+    {true, kMid, kLeft, kRight},     // g
 }};
 
 QPolygonF BarOutline(const Bar& b) {
@@ -62,7 +62,9 @@ void QsSevenSeg::setPattern(int pattern) {
     }
 }
 
-void QsSevenSeg::setIntValue(int value) { setPattern(value); }
+void QsSevenSeg::setIntValue(int value) {
+    setPattern(value);
+}
 
 bool QsSevenSeg::setIntAttribute(int attribute, int value) {
     if (attribute == ATTR_ON_COLOR) {
@@ -95,7 +97,8 @@ QPolygonF QsSevenSeg::segmentPolygon(int k) const {
     const qreal scale = barOnly_ ? std::min(height() * 0.9 / kBoxH, width() * 0.95 / kBoxW)
                                  : std::min(height() * 0.9 / kBoxH, width() * 0.9 / fullW);
     QPolygonF poly = BarOutline(kBars[k]);
-    const QPointF centre = barOnly_ ? QPointF(kBoxW / 2 + kMid * kSlant, kMid) : QPointF(fullW / 2, kBoxH / 2);
+    const QPointF centre =
+        barOnly_ ? QPointF(kBoxW / 2 + kMid * kSlant, kMid) : QPointF(fullW / 2, kBoxH / 2);
     for (QPointF& pt : poly) pt = (pt - centre) * scale + QPointF(width() / 2.0, height() / 2.0);
     return poly;
 }

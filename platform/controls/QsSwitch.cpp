@@ -61,9 +61,13 @@ QRectF QsSwitch::knobRect() const {
     return QRectF(x, t.top() + 2, d, d);
 }
 
-QSize QsSwitch::sizeHint() const { return QSize(150, 28); }
+QSize QsSwitch::sizeHint() const {
+    return QSize(150, 28);
+}
 
-bool QsSwitch::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+bool QsSwitch::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
+}
 
 void QsSwitch::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -81,8 +85,8 @@ void QsSwitch::paintEvent(QPaintEvent*) {
     const QColor caption = FromRgb(captionRgb_);
     qreal x = t.right() + 8;
     const qreal side = std::min<qreal>(height() * 0.8, 22);
-    if (qs::controls::PaintGlyph(p, property("glyph").toString(), QRectF(x, (height() - side) / 2, side, side),
-                                 caption))
+    if (qs::controls::PaintGlyph(p, property("glyph").toString(),
+                                 QRectF(x, (height() - side) / 2, side, side), caption))
         x += side + 6;
     if (!captionVisible_ || text().isEmpty()) return;
     p.setPen(caption);

@@ -18,7 +18,9 @@ int32_t I32(const std::string& b, size_t off) {
     memcpy(&v, b.data() + off, 4);
     return v;
 }
-std::string Str(const std::string& b, size_t off) { return std::string(b.c_str() + off); }
+std::string Str(const std::string& b, size_t off) {
+    return std::string(b.c_str() + off);
+}
 
 void ResetGlobals() {
     memset(&SbComG, 0, sizeof SbComG);
@@ -31,12 +33,13 @@ TEST(FirstStart, CreatesFoldersAndLinkRecordWithEveryDefault) {
     qstest::TempProgramDir dir(false);
     ResetGlobals();
     Q31Preparer();
-    for (const char* f : {"Chronos", "Settings", "Data"}) EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
+    for (const char* f : {"Chronos", "Settings", "Data"})
+        EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
 
     std::string b = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(b.size(), 6216u);
     EXPECT_EQ(b[0], 0);
-    EXPECT_EQ(I32(b, 8), 1);       // COM1
+    EXPECT_EQ(I32(b, 8), 1);  // COM1
     EXPECT_EQ(I32(b, 12), 9600);
     EXPECT_EQ(I32(b, 16), 10);
     for (int i = 0; i < 64; ++i) EXPECT_EQ(I32(b, 40 + 4 * i), i + 1);
@@ -89,7 +92,11 @@ TEST(FirstStart, StartProgramDefaults) {
         for (int f = 0; f < 12; ++f) EXPECT_EQ(prog(n, f), generic[f]) << n << "/" << f;
         EXPECT_EQ(name(n), "Name N\xB0" + std::to_string(n));
     }
-    struct { int n; const char* name; int v[12]; } own[] = {
+    struct {
+        int n;
+        const char* name;
+        int v[12];
+    } own[] = {
         {1, "Alpine Ski", {60, 60, 0, 0, 30, 5, -5, -10, -10, -5, 0, 0}},
         {2, "Alpine Ski OJ", {30, 15, 0, 0, 15, 5, -5, -10, -10, -5, 0, 0}},
         {3, "Cross Country Ski", {60, 60, 0, 0, 30, 3, -3, -3, -10, -5, 0, 0}},
@@ -147,14 +154,15 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
     qstest::TempProgramDir dir(false);
     ResetGlobals();
     // 10 bytes: language 1, sound 0, buttons 1, GSM set 1, then reserved bytes.
-    qstest::WriteFileBytes(dir.file("QS-310_V1-1.q31cnf"), std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
+    qstest::WriteFileBytes(dir.file("QS-310_V1-1.q31cnf"),
+                           std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
     Q31Charger("QS-310_V1-1.q31cnf", &Q31G);
     EXPECT_EQ(Q31G.language, 1);
     EXPECT_EQ(Q31G.soundOn, 0);
     EXPECT_EQ(Q31G.inputButtonsShown, 1);
     EXPECT_EQ(Q31G.gsmSetShown, 1);
     EXPECT_EQ(Q31G.reserved8[0], 7);
-    EXPECT_EQ(Q31G.secondDisplay.text1[0], 0);   // no defaults applied
+    EXPECT_EQ(Q31G.secondDisplay.text1[0], 0);  // no defaults applied
     EXPECT_EQ(Q31G.secondDisplay.windows[0].height, 0);
     EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.q31cnf")), 10);  // an existing file is not rewritten
 
@@ -162,9 +170,9 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
     qstest::WriteFileBytes(dir.file("big.sbcnf"), big);
     SbComCharger("big.sbcnf", &SbComG);
     EXPECT_EQ(SbComG.linkState, 5);
-    EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);   // read up to the record's end
+    EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);  // read up to the record's end
     EXPECT_EQ(SbComG.gsm.common[30], 5);
-    EXPECT_EQ(SbComG.gsm.common[31], 0);                  // every text field ends terminated
+    EXPECT_EQ(SbComG.gsm.common[31], 0);  // every text field ends terminated
     EXPECT_EQ(SbComG.progs[50].name[31], 0);
 }
 
@@ -207,7 +215,7 @@ TEST(ConfigFiles, LinkRecordStartsClosedWhateverTheFileHolds) {
     EXPECT_EQ(SbComG.run.next, 1);
     EXPECT_EQ(SbComG.synchro.mode, 0);
     EXPECT_EQ(SbComG.currentProgram, 1);
-    EXPECT_EQ(SbComG.port, 3);   // the clock's settings and the port are kept
+    EXPECT_EQ(SbComG.port, 3);  // the clock's settings and the port are kept
 }
 
 TEST(SecondDisplayDefaults, PartialKeepsImagesAndLogoSizesButHidesAndMovesLogos) {

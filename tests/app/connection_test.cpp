@@ -17,9 +17,9 @@
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "tests/app/FreshState.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/Standin.h"
-#include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -102,15 +102,17 @@ TEST_F(Connection, SerialConnectReadsTheStartUpParametersAndSwitchesMessagesOn) 
     EXPECT_EQ(SbComG.linkState, 1);
     EXPECT_EQ(SbComG.port, 5);
     EXPECT_EQ(SbQ31CrG.connected, 1);
-    EXPECT_EQ(clock.Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
-                                     "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"}));
+    EXPECT_EQ(clock.Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001",
+                                     "RP 008", "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"}));
     Q31InitAff(false, true);
-    EXPECT_EQ(Identity(), "N\xB0" "01234 V110");
+    EXPECT_EQ(Identity(),
+              "N\xB0"
+              "01234 V110");
     int v = -1;
     GetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, &v);
     EXPECT_EQ(v, 1);
     GetCtrlAttribute(Q31FIhmG, MAIN_KEYS_SWITCH, ATTR_DIMMED, &v);
-    EXPECT_EQ(v, 0);   // the key panel is offered with a real clock
+    EXPECT_EQ(v, 0);  // the key panel is offered with a real clock
     GetCtrlVal(Q31FIhmG, MAIN_LINK_LAMP, &v);
     EXPECT_EQ(v, 1);
     int parentDimmed = -1;
@@ -119,7 +121,7 @@ TEST_F(Connection, SerialConnectReadsTheStartUpParametersAndSwitchesMessagesOn) 
 }
 
 TEST_F(Connection, PortThatCannotOpenShowsTheErrorWithOneButton) {
-    SbComG.freePortCount = 64;   // offer every port number in the ring
+    SbComG.freePortCount = 64;  // offer every port number in the ring
     qstest::Scripted script({InDialog(40, CONNECT_CONNECT), AnswerErrorBox});
     Q31Connexion(Q31FIhmG);
     EXPECT_EQ(script.Done(), 2u);
@@ -128,8 +130,8 @@ TEST_F(Connection, PortThatCannotOpenShowsTheErrorWithOneButton) {
     EXPECT_EQ(errorBox.shown, 1);
     EXPECT_EQ(errorBox.title, GMesComG[3]);
     EXPECT_NE(errorBox.text.find("40"), std::string::npos) << errorBox.text;
-    EXPECT_EQ(errorBox.secondVisible, 0);   // the link is closed: no close-link button
-    EXPECT_EQ(SbComErreur(), 0);            // shown, so cleared
+    EXPECT_EQ(errorBox.secondVisible, 0);  // the link is closed: no close-link button
+    EXPECT_EQ(SbComErreur(), 0);           // shown, so cleared
     EXPECT_EQ(SbQ31CrG.connected, 0);
 }
 
@@ -138,13 +140,13 @@ TEST_F(Connection, SimulationCancelAndQuitLeaveTheLinkClosedButKeepThePortFields
         qstest::Scripted script({InDialog(3, CONNECT_CANCEL)});
         Q31Connexion(Q31FIhmG);
     }
-    EXPECT_EQ(SbComG.port, 3);   // kept whatever ended the dialog
+    EXPECT_EQ(SbComG.port, 3);  // kept whatever ended the dialog
     EXPECT_EQ(SbComG.linkState, 0);
     EXPECT_EQ(SbComG.simulation, 0);
     {
         qstest::Scripted script({[] {
             if (!FindLoadedPanel("FQ31.uir", CONNECT)) return false;
-            Q31QuitG = 1;   // a quit request while the dialog is open
+            Q31QuitG = 1;  // a quit request while the dialog is open
             return true;
         }});
         Q31Connexion(Q31FIhmG);
@@ -162,7 +164,9 @@ TEST_F(Connection, SimulationCancelAndQuitLeaveTheLinkClosedButKeepThePortFields
     EXPECT_STREQ(SbComG.version, "V000");
     EXPECT_EQ(errorBox.shown, 0);
     Q31InitAff(false, true);
-    EXPECT_EQ(Identity(), "N\xB0" "00000 V000");
+    EXPECT_EQ(Identity(),
+              "N\xB0"
+              "00000 V000");
     int dimmed = -1;
     GetPanelAttribute(Q31FIhmG, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 0);
@@ -203,6 +207,6 @@ TEST_F(Connection, SecondConnectArmsTheWaitThatEndsInTheTimeOut) {
     EXPECT_EQ(SbQ31CrG.connected, 1);
     EXPECT_EQ(errorBox.title, GMesComG[4]);
     EXPECT_EQ(errorBox.text, GMesComG[5]);
-    EXPECT_EQ(errorBox.secondVisible, 1);   // the link is open: it can be closed from the box
-    EXPECT_EQ(SbComAckPendingG, 0);         // showing the error made the link usable again
+    EXPECT_EQ(errorBox.secondVisible, 1);  // the link is open: it can be closed from the box
+    EXPECT_EQ(SbComAckPendingG, 0);        // showing the error made the link usable again
 }

@@ -2,13 +2,11 @@
 // a child process runs the real program in simulation, gives five input impulses,
 // and is killed with SIGKILL; the times file in "Chronos" must hold all five.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-
 #include <cstring>
 #include <string>
 
@@ -36,32 +34,32 @@ int impulses = 0;
     c.language = 0;
     c.soundOn = 0;
     FileWriteAtomic("QS-310_V1-1.q31cnf", &c, sizeof c);
-    qstest::Scripted script(
-        {[] { return Q31FIhmG > 0; },
-         [] {
-             SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
-             return QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH) == 0;
-         },
-         [] {
-             int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
-             if (!dlg) return false;
-             QueueUserEvent(dlg, CONNECT_SIMULATION);
-             return true;
-         },
-         [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); },
-         [] {
-             static long wait = 0;
-             if (++wait % 5) return false;   // a few passes between impulses
-             QueueUserEvent(Q31FIhmG, MAIN_INPUT_1);
-             return ++impulses == 5;
-         },
-         [] {
-             static long wait = 0;
-             if (++wait < 5) return false;
-             (void)!write(reportFd, "5", 1);   // five impulses given; now wait to be killed
-             return true;
-         }},
-        1L << 40);
+    qstest::Scripted script({[] { return Q31FIhmG > 0; },
+                             [] {
+                                 SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
+                                 return QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH) == 0;
+                             },
+                             [] {
+                                 int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
+                                 if (!dlg) return false;
+                                 QueueUserEvent(dlg, CONNECT_SIMULATION);
+                                 return true;
+                             },
+                             [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); },
+                             [] {
+                                 static long wait = 0;
+                                 if (++wait % 5) return false;  // a few passes between impulses
+                                 QueueUserEvent(Q31FIhmG, MAIN_INPUT_1);
+                                 return ++impulses == 5;
+                             },
+                             [] {
+                                 static long wait = 0;
+                                 if (++wait < 5) return false;
+                                 (void)!write(reportFd, "5",
+                                              1);  // five impulses given; now wait to be killed
+                                 return true;
+                             }},
+                            1L << 40);
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
     Q31Main(1, argv);
@@ -86,7 +84,7 @@ TEST(Crash, TimesMoreThanASecondOldSurviveAKill) {
     close(fds[1]);
     char c = 0;
     ASSERT_EQ(read(fds[0], &c, 1), 1) << "the program did not get to its impulses";
-    sleep(2);   // more than a second after the last time
+    sleep(2);  // more than a second after the last time
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);

@@ -29,7 +29,9 @@ int FQ31BpProg(int panel, int control, int event, void* data, int d1, int d2);
 namespace {
 
 double fakeNow = 50.0;
-double FakeTimer() { return fakeNow; }
+double FakeTimer() {
+    return fakeNow;
+}
 std::string popupText;
 
 void AnswerPopup() {
@@ -65,7 +67,7 @@ protected:
         Q31FIhmG = 0;
     }
     void PressStartStopFor(double seconds) {
-        Q31TopBpG = fakeNow;   // the press, as the panel callback notes it
+        Q31TopBpG = fakeNow;  // the press, as the panel callback notes it
         fakeNow += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
@@ -76,12 +78,12 @@ protected:
 
 TEST_F(KeyPanel, HeldOverThreeSecondsResetsAtMostThreeStartsOrStops) {
     PressStartStopFor(3.0);
-    EXPECT_EQ(SbQ31CrG.status1, 1);          // armed
-    EXPECT_EQ(SbCrG.soundRequest, 2);        // rising tones
+    EXPECT_EQ(SbQ31CrG.status1, 1);    // armed
+    EXPECT_EQ(SbCrG.soundRequest, 2);  // rising tones
     SbCrG.soundRequest = 0;
     PressStartStopFor(3.5);
-    EXPECT_EQ(SbQ31CrG.status1, 0);          // reset only
-    EXPECT_EQ(SbCrG.soundRequest, 3);        // falling tones
+    EXPECT_EQ(SbQ31CrG.status1, 0);    // reset only
+    EXPECT_EQ(SbCrG.soundRequest, 3);  // falling tones
     EXPECT_TRUE(popupText.empty());
 }
 
@@ -89,7 +91,7 @@ TEST_F(KeyPanel, StartWithoutProgramOrSynchronisationExplainsAndSendsNothing) {
     SbComG.currentProgram = 0;
     SbComG.synchro.mode = 0;
     PressStartStopFor(0.2);
-    EXPECT_EQ(popupText, Q31TxtMesG[14]);    // the program check comes first
+    EXPECT_EQ(popupText, Q31TxtMesG[14]);  // the program check comes first
     EXPECT_EQ(SbQ31CrG.status1, 0);
     int dimmed = -1;
     GetPanelAttribute(Q31FKeyG, ATTR_DIMMED, &dimmed);
@@ -102,7 +104,7 @@ TEST_F(KeyPanel, StartWithoutProgramOrSynchronisationExplainsAndSendsNothing) {
 }
 
 TEST_F(KeyPanel, MainWindowButtonsStartAndResetWithoutTheLongPressRule) {
-    Q31TopBpG = fakeNow - 10;   // a long-ago press must not turn start into reset
+    Q31TopBpG = fakeNow - 10;  // a long-ago press must not turn start into reset
     FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
     FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);

@@ -22,9 +22,13 @@ using namespace fq31;
 namespace {
 
 double fakeNow = 100.0;
-double FakeTimer() { return fakeNow; }
+double FakeTimer() {
+    return fakeNow;
+}
 std::vector<std::string> played;
-void CatchSound(const char* file) { played.push_back(file); }
+void CatchSound(const char* file) {
+    played.push_back(file);
+}
 
 class LiveDisplay : public ::testing::Test {
 protected:
@@ -86,14 +90,16 @@ TEST_F(LiveDisplay, SimulationOffersTheSecondDisplayButNotTheKeyPanel) {
     EXPECT_EQ(Attr(MAIN_FSD_SWITCH, ATTR_DIMMED), 0);
     EXPECT_EQ(Attr(MAIN_SIMU_MARK, ATTR_VISIBLE), 1);
     EXPECT_EQ(Attr(MAIN_IDENTITY, ATTR_VISIBLE), 1);
-    EXPECT_EQ(Text(MAIN_IDENTITY), "N\xB0" "00000 V000");
+    EXPECT_EQ(Text(MAIN_IDENTITY),
+              "N\xB0"
+              "00000 V000");
     EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 1);
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
     // Program 1 is selected by default: its box and the start buttons show.
     EXPECT_EQ(Attr(MAIN_PROG_BOX, ATTR_VISIBLE), 1);
     EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
     EXPECT_EQ(Attr(MAIN_START, ATTR_DIMMED), 0);
-    EXPECT_EQ(Attr(MAIN_RESET, ATTR_DIMMED), 1);   // no countdown active
+    EXPECT_EQ(Attr(MAIN_RESET, ATTR_DIMMED), 1);  // no countdown active
     // The competitor unit only in SPLIT mode.
     EXPECT_EQ(Attr(MAIN_Q12_SWITCH, ATTR_DIMMED), 1);
     SbComG.mode = 1;
@@ -110,7 +116,7 @@ TEST_F(LiveDisplay, RunInformationForms) {
     SbComG.serialNumber = 123;
     SbComG.run.current = 0;
     Q31InitAff(true, true);
-    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);   // no run open, none loaded
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);  // no run open, none loaded
     Q31AffManche(5);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
     EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\n\n5");
@@ -129,8 +135,8 @@ TEST_F(LiveDisplay, ColoursDigitsHandsAndOutOfRangeValues) {
     SbQ31CrG.digitB = 0x5B;
     SbQ31CrG.valueA = 1;
     SbQ31CrG.lights[0] = 3;
-    SbQ31CrG.lights[59] = 99;   // a colour index outside the table draws unlit
-    SbQ31CrG.hourHand = 61;     // positions are taken modulo 60
+    SbQ31CrG.lights[59] = 99;  // a colour index outside the table draws unlit
+    SbQ31CrG.hourHand = 61;    // positions are taken modulo 60
     SbQ31CrG.minuteHand = 15;
     Q31AffRafraichir();
     EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), 0x00FF00);
@@ -167,7 +173,7 @@ TEST_F(LiveDisplay, AnIdlePassWritesNoControl) {
     SbQ31CrG.digitB = 0x06;
     Q31AffRafraichir();
     EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
-    Q31InitAff(false, true);   // a reset memory rewrites everything
+    Q31InitAff(false, true);  // a reset memory rewrites everything
     GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, &v);
     EXPECT_EQ(v, 0xFF0000);
 }
@@ -181,15 +187,15 @@ TEST_F(LiveDisplay, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut)
     EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);
     EXPECT_EQ(SbQ31CrG.light0Flag, 0);
     fakeNow = 100.2;
-    SbQ31CrG.light0Flag = 1;   // second event while lit
+    SbQ31CrG.light0Flag = 1;  // second event while lit
     Q31AffVoyants();
     EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);
-    EXPECT_EQ(SbQ31CrG.light0Flag, 1);   // pending
+    EXPECT_EQ(SbQ31CrG.light0Flag, 1);  // pending
     fakeNow = 100.6;
     Q31AffVoyants();
     EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 0);
     Q31AffVoyants();
-    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);   // the second flash
+    EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), 1);  // the second flash
     EXPECT_EQ(SbQ31CrG.light0Flag, 0);
 
     SbCrG.channel[1] = 1;
@@ -206,21 +212,23 @@ TEST_F(LiveDisplay, BeepsFollowTheRequestAndTheSoundSwitch) {
     Q31G.soundOn = 1;
     SbCrG.soundRequest = 2;
     Q31GererBip();
-    EXPECT_EQ(played, (std::vector<std::string>{"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}));
+    EXPECT_EQ(played,
+              (std::vector<std::string>{"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}));
     EXPECT_EQ(SbCrG.soundRequest, 0);
     played.clear();
     SbCrG.soundRequest = 3;
     Q31GererBip();
-    EXPECT_EQ(played, (std::vector<std::string>{"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}));
+    EXPECT_EQ(played,
+              (std::vector<std::string>{"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}));
     played.clear();
     SbComG.simulation = 0;
     SbComG.linkState = 1;
-    SbCrG.soundRequest = 2;   // from a real clock: the single tone of its number
+    SbCrG.soundRequest = 2;  // from a real clock: the single tone of its number
     SbCrG.soundNumber = 1;
     Q31GererBip();
     EXPECT_EQ(played, (std::vector<std::string>{"Bip533Hz.wav"}));
     played.clear();
-    SbCrG.soundNumber = 9;   // out of the table: nothing, but the request is consumed
+    SbCrG.soundNumber = 9;  // out of the table: nothing, but the request is consumed
     SbCrG.soundRequest = 1;
     Q31GererBip();
     EXPECT_TRUE(played.empty());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
-
 #include <cstring>
 #include <functional>
 #include <string>
@@ -50,7 +49,9 @@ size_t RunProgram(int language, std::vector<std::function<bool()>> steps) {
     return script.Done();
 }
 
-bool MainShown() { return Q31FIhmG > 0; }
+bool MainShown() {
+    return Q31FIhmG > 0;
+}
 
 void CloseBox(int panel) {
     if (QWidget* w = qs::rt::PanelWidget(panel)) w->close();
@@ -60,8 +61,15 @@ void CloseBox(int panel) {
 
 TEST(MainWindowFlow, CloseBoxEndsAtOnceWithoutAQuestion) {
     qstest::TempProgramDir dir;
-    size_t done = RunProgram(0, {MainShown, [] { CloseBox(Q31FIhmG); return true; },
-                                 [] { popups += FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) != 0; return false; }});
+    size_t done = RunProgram(0, {MainShown,
+                                 [] {
+                                     CloseBox(Q31FIhmG);
+                                     return true;
+                                 },
+                                 [] {
+                                     popups += FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) != 0;
+                                     return false;
+                                 }});
     EXPECT_EQ(done, 2u);
     EXPECT_EQ(popups, 0);
     EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.q31cnf")), 2096);
@@ -71,25 +79,29 @@ TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
     qstest::TempProgramDir dir;
     static long passesAfterDecline = 0;
     auto passes = [] { return qstest::CurrentScript().passes; };
-    size_t done = RunProgram(0, {
-        MainShown,
-        [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
-        [] {   // the question: decline it
-            int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
-            if (!p) return false;
-            QueueUserEvent(p, fsabgen::POPUP_ANNULER);
-            return true;
-        },
-        [=] { passesAfterDecline = passes(); return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); },
-        [=] { return passes() > passesAfterDecline + 20 && !Q31QuitG; },   // still turning
-        [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
-        [] {   // asked again: confirm
-            int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
-            if (!p) return false;
-            QueueUserEvent(p, fsabgen::POPUP_VALIDER);
-            return true;
-        },
-    });
+    size_t done =
+        RunProgram(0, {
+                          MainShown,
+                          [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
+                          [] {  // the question: decline it
+                              int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+                              if (!p) return false;
+                              QueueUserEvent(p, fsabgen::POPUP_ANNULER);
+                              return true;
+                          },
+                          [=] {
+                              passesAfterDecline = passes();
+                              return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+                          },
+                          [=] { return passes() > passesAfterDecline + 20 && !Q31QuitG; },  // still turning
+                          [] { return QueueUserEvent(Q31FIhmG, MAIN_QUIT) == 0; },
+                          [] {  // asked again: confirm
+                              int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+                              if (!p) return false;
+                              QueueUserEvent(p, fsabgen::POPUP_VALIDER);
+                              return true;
+                          },
+                      });
     EXPECT_EQ(done, 7u);
 }
 
@@ -97,49 +109,52 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
     qstest::TempProgramDir dir;
     static std::string before, after, keysTitle;
     size_t done = RunProgram(0, {
-        MainShown,
-        [] {
-            before = Caption(Q31FIhmG, MAIN_QUIT);
-            return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0;
-        },
-        [] {
-            int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
-            if (!dlg) return false;
-            SetCtrlVal(dlg, PARAMS_LANGUAGE, 1);   // French
-            QueueUserEvent(dlg, PARAMS_OK);
-            return true;
-        },
-        [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
-        [] {
-            after = Caption(Q31FIhmG, MAIN_QUIT);
-            Q31QuitG = 1;
-            return true;
-        },
-    });
+                                    MainShown,
+                                    [] {
+                                        before = Caption(Q31FIhmG, MAIN_QUIT);
+                                        return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0;
+                                    },
+                                    [] {
+                                        int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
+                                        if (!dlg) return false;
+                                        SetCtrlVal(dlg, PARAMS_LANGUAGE, 1);  // French
+                                        QueueUserEvent(dlg, PARAMS_OK);
+                                        return true;
+                                    },
+                                    [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
+                                    [] {
+                                        after = Caption(Q31FIhmG, MAIN_QUIT);
+                                        Q31QuitG = 1;
+                                        return true;
+                                    },
+                                });
     ASSERT_EQ(done, 5u);
     EXPECT_EQ(Q31G.language, 1);
     EXPECT_FALSE(before.empty());
     EXPECT_NE(before, after);
-    EXPECT_EQ(after, Q31TxtLabelG[7]);   // the tables now hold the French texts
+    EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables now hold the French texts
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
 }
 
 TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
     qstest::TempProgramDir dir;
     size_t done = RunProgram(3, {
-        MainShown,
-        [] { return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0; },
-        [] {
-            int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
-            if (!dlg) return false;
-            SetCtrlVal(dlg, PARAMS_LANGUAGE, 2);
-            SetCtrlVal(dlg, PARAMS_SOUND, 0);
-            QueueUserEvent(dlg, PARAMS_CANCEL);
-            return true;
-        },
-        [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
-        [] { Q31QuitG = 1; return true; },
-    });
+                                    MainShown,
+                                    [] { return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0; },
+                                    [] {
+                                        int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
+                                        if (!dlg) return false;
+                                        SetCtrlVal(dlg, PARAMS_LANGUAGE, 2);
+                                        SetCtrlVal(dlg, PARAMS_SOUND, 0);
+                                        QueueUserEvent(dlg, PARAMS_CANCEL);
+                                        return true;
+                                    },
+                                    [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
+                                    [] {
+                                        Q31QuitG = 1;
+                                        return true;
+                                    },
+                                });
     ASSERT_EQ(done, 5u);
     EXPECT_EQ(Q31G.language, 3);
     EXPECT_EQ(Q31G.soundOn, 1);
@@ -162,32 +177,36 @@ TEST(MainWindowFlow, SwitchingTheConnectionOffAsksFirst) {
         };
     };
     static int switchAfterDecline = -1, simulatingAfterDecline = -1;
-    size_t done = RunProgram(0, {
-        MainShown,
-        switchTo(1),
-        [] {   // the connection dialog: simulate
-            int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
-            if (!dlg) return false;
-            QueueUserEvent(dlg, CONNECT_SIMULATION);
-            return true;
-        },
-        [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); },
-        switchTo(0),
-        answer(fsabgen::POPUP_ANNULER),
-        [] {
-            if (FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) return false;
-            GetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, &switchAfterDecline);
-            simulatingAfterDecline = SbComG.simulation;
-            return true;
-        },
-        switchTo(0),
-        answer(fsabgen::POPUP_VALIDER),
-        [] { return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); },
-        [] { Q31QuitG = 1; return true; },
-    });
+    size_t done =
+        RunProgram(0, {
+                          MainShown,
+                          switchTo(1),
+                          [] {  // the connection dialog: simulate
+                              int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
+                              if (!dlg) return false;
+                              QueueUserEvent(dlg, CONNECT_SIMULATION);
+                              return true;
+                          },
+                          [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); },
+                          switchTo(0),
+                          answer(fsabgen::POPUP_ANNULER),
+                          [] {
+                              if (FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) return false;
+                              GetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, &switchAfterDecline);
+                              simulatingAfterDecline = SbComG.simulation;
+                              return true;
+                          },
+                          switchTo(0),
+                          answer(fsabgen::POPUP_VALIDER),
+                          [] { return !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); },
+                          [] {
+                              Q31QuitG = 1;
+                              return true;
+                          },
+                      });
     ASSERT_EQ(done, 11u);
-    EXPECT_EQ(switchAfterDecline, 1);      // declining leaves it on
+    EXPECT_EQ(switchAfterDecline, 1);  // declining leaves it on
     EXPECT_EQ(simulatingAfterDecline, 1);
-    EXPECT_EQ(SbComG.simulation, 0);       // confirming ends the simulation
+    EXPECT_EQ(SbComG.simulation, 0);  // confirming ends the simulation
     EXPECT_EQ(SbComG.linkState, 0);
 }

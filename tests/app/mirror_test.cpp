@@ -82,7 +82,7 @@ TEST(Mirror, MainWindowFollowsTheClocksCountdownPassByPass) {
     EXPECT_EQ(mismatches, 0) << "over " << passes << " passes";
     EXPECT_GE(digitsShown.size(), 4u) << "the digits should change as the countdown runs";
     EXPECT_GE(litPositions, 1);
-    EXPECT_EQ(SbQ31CrG.status1, 1);   // the clock reports its program running
+    EXPECT_EQ(SbQ31CrG.status1, 1);  // the clock reports its program running
     SbComQuitter();
     DiscardPanel(Q31FIhmG);
     Q31FIhmG = 0;

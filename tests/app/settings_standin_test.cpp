@@ -27,9 +27,13 @@ using Strings = std::vector<std::string>;
 namespace {
 
 // Everything the stand-in received after the given number of lines.
-Strings Since(const Strings& wire, size_t from) { return Strings(wire.begin() + long(from), wire.end()); }
+Strings Since(const Strings& wire, size_t from) {
+    return Strings(wire.begin() + long(from), wire.end());
+}
 
-void Settle() { qstest::StandinClock::Pause(0.3); }
+void Settle() {
+    qstest::StandinClock::Pause(0.3);
+}
 
 }  // namespace
 
@@ -64,7 +68,7 @@ TEST(SettingsAgainstTheClock, GeneralPageReadsWritesAndReadsBack) {
 
     const int page = Q31FSetG[4];
     SetCtrlVal(page, PAGE4_PRECISION, 4);
-    SetCtrlVal(page, PAGE4_TB1, 10);   // input 1 on, 0.1 s time base
+    SetCtrlVal(page, PAGE4_TB1, 10);  // input 1 on, 0.1 s time base
     mark = clock.Wire().size();
     QueueUserEvent(page, PAGE4_OK);
     Settle();
@@ -73,7 +77,7 @@ TEST(SettingsAgainstTheClock, GeneralPageReadsWritesAndReadsBack) {
     EXPECT_EQ(writes.front(), "WP 001 4");
     EXPECT_EQ(writes[1], "WP 004 01 0010");
     EXPECT_EQ(writes[3], "WP 006 01 1");
-    EXPECT_EQ(writes.back().substr(0, 6), "WP 016");   // the speed last
+    EXPECT_EQ(writes.back().substr(0, 6), "WP 016");  // the speed last
     EXPECT_EQ(SbComErreur(), 0);
 
     // Forget the values here, close, reopen: the page shows what the clock now holds.

@@ -24,12 +24,12 @@ struct Seen {
     int errorBoxes = 0;
 } seen;
 
-int languageButton = 3;   // French
+int languageButton = 3;  // French
 
 void Watch() {
     if (FindLoadedPanel("FQ31.uir", 1)) {
         seen.mainWindow = true;
-        Q31QuitG = 1;   // as the window's close box does
+        Q31QuitG = 1;  // as the window's close box does
     }
     if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE); p && !seen.languageDialog) {
         seen.languageDialog = true;
@@ -64,26 +64,26 @@ int RunProgram() {
 
 TEST(StartupFlow, FirstStartAsksLanguageAfterCreatingFileAndQuitSavesIt) {
     qstest::TempProgramDir dir;
-    languageButton = 3;   // the third of English, French, German, Italian
+    languageButton = 3;  // the third of English, French, German, Italian
     ASSERT_EQ(RunProgram(), 0);
     EXPECT_TRUE(seen.languageDialog);
-    EXPECT_EQ(seen.languageByteAtDialog, 255);   // written before the dialog appeared
+    EXPECT_EQ(seen.languageByteAtDialog, 255);  // written before the dialog appeared
     EXPECT_TRUE(seen.mainWindow);
     EXPECT_EQ(seen.errorBoxes, 0);
     std::string cnf = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
     ASSERT_EQ(cnf.size(), 2096u);
-    EXPECT_EQ(cnf[0], 1);   // French
+    EXPECT_EQ(cnf[0], 1);  // French
     std::string sb = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(sb.size(), 6216u);
     int32_t next;
     memcpy(&next, sb.data() + 352, 4);
-    EXPECT_EQ(next, 1);   // saved after the link's reset
+    EXPECT_EQ(next, 1);  // saved after the link's reset
 }
 
 TEST(StartupFlow, MissingTextsShowTheErrorAndNeverOpenTheMainWindow) {
     qstest::TempProgramDir dir;
     std::filesystem::remove_all(dir.file("Texts"));
-    languageButton = 4;   // German
+    languageButton = 4;  // German
     ASSERT_EQ(RunProgram(), 0);
     EXPECT_FALSE(seen.mainWindow);
     EXPECT_EQ(seen.errorBoxes, 1);
@@ -92,14 +92,14 @@ TEST(StartupFlow, MissingTextsShowTheErrorAndNeverOpenTheMainWindow) {
     EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.sbcnf")), 6216);
     std::string cnf = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
     ASSERT_EQ(cnf.size(), 2096u);
-    EXPECT_EQ(cnf[0], 2);   // the language chosen is kept
+    EXPECT_EQ(cnf[0], 2);  // the language chosen is kept
 }
 
 TEST(StartupFlow, ShortTextFileShowsIncompleteError) {
     qstest::TempProgramDir dir;
     qstest::WriteFileBytes(dir.file("Texts/Q31_Messages_EN.gentxt"), "only one message\n\xA7\n");
     std::string cnf(2096, '\0');
-    cnf[0] = 0;   // English already chosen: no language dialog
+    cnf[0] = 0;  // English already chosen: no language dialog
     qstest::WriteFileBytes(dir.file("QS-310_V1-1.q31cnf"), cnf);
     ASSERT_EQ(RunProgram(), 0);
     EXPECT_FALSE(seen.languageDialog);

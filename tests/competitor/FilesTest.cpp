@@ -54,7 +54,7 @@ TEST_F(CompetitorFiles, CurrentListsFileIsLaidOutAsTheRecords) {
     EXPECT_EQ(IntAt(bytes, 4), 5);
     EXPECT_EQ(std::string(bytes.data() + 4 + 10), "Alpha");
     EXPECT_EQ(IntAt(bytes, 4 + 180), 6);
-    EXPECT_EQ(bytes[4 + 180 + 8], 1);            // sent flag
+    EXPECT_EQ(bytes[4 + 180 + 8], 1);  // sent flag
     EXPECT_EQ(IntAt(bytes, 180004), 1);
     EXPECT_EQ(IntAt(bytes, 180008), 6);
     EXPECT_EQ(std::string(bytes.data() + 180008 + 10), "Beta");
@@ -130,7 +130,8 @@ TEST_F(CompetitorFiles, SettingsOutsideWhatTheDialogShowsAreRepaired) {
     bad.ColNumero = '%';
     bad.ColTexte1 = 'z';
     std::memset(bad.Chemin, 'p', sizeof bad.Chemin);
-    qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"), std::string(reinterpret_cast<char*>(&bad), sizeof bad));
+    qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"),
+                           std::string(reinterpret_cast<char*>(&bad), sizeof bad));
     Q12CnfCharger();
     EXPECT_EQ(Q12CnfG.Feuille, 1);
     EXPECT_EQ(Q12CnfG.PremiereLigne, 1);
@@ -145,7 +146,7 @@ TEST_F(CompetitorFiles, SentListKeepsItsNewestThousand) {
         ASSERT_LT(index, 1000);
     }
     EXPECT_EQ(Q12NbHistoG, 1000);
-    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);      // the oldest gave way
+    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);  // the oldest gave way
     EXPECT_EQ((*Q12HistoG)[999].Numero, 1001);
     EXPECT_EQ((*Q12HistoG)[999].Envoye, 1);
 }

@@ -58,7 +58,7 @@ TEST_F(CompetitorImport, XlsxReadsNumbersUntilTheFirstEmptyCell) {
             PutText(ws, ("D" + row).c_str(), "Cat" + row);
             PutText(ws, ("E" + row).c_str(), "Club" + row);
         }
-        PutNumber(ws, "A13", 500);   // after the empty A12: not read
+        PutNumber(ws, "A13", 500);  // after the empty A12: not read
     });
     bool ok = false;
     ASSERT_TRUE(Read(path, &ok));
@@ -67,7 +67,7 @@ TEST_F(CompetitorImport, XlsxReadsNumbersUntilTheFirstEmptyCell) {
     EXPECT_EQ(At(0).Numero, 102);
     EXPECT_STREQ(At(0).Texte1, "Name2");
     EXPECT_STREQ(At(0).Texte2, "First2");
-    EXPECT_STREQ(At(0).Texte3, "Club2");   // third text is column E by default
+    EXPECT_STREQ(At(0).Texte3, "Club2");  // third text is column E by default
     EXPECT_EQ(At(9).Numero, 111);
     EXPECT_EQ(At(9).Envoye, 0);
     EXPECT_EQ(At(10).Numero, 0);
@@ -77,10 +77,10 @@ TEST_F(CompetitorImport, XlsxReadsNumbersUntilTheFirstEmptyCell) {
 TEST_F(CompetitorImport, FirstRowAndColumnLettersChooseTheCells) {
     std::string path = dir.file("shifted.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
-        PutNumber(ws, "C4", 99);      // above the first row
+        PutNumber(ws, "C4", 99);  // above the first row
         PutNumber(ws, "C5", 7);
         PutNumber(ws, "C6", 8);
-        PutNumber(ws, "A5", 1);       // the default number column
+        PutNumber(ws, "A5", 1);  // the default number column
         PutText(ws, "F5", "club-f");
         PutText(ws, "B5", "name-b");
         PutText(ws, "D5", "not read");
@@ -88,7 +88,7 @@ TEST_F(CompetitorImport, FirstRowAndColumnLettersChooseTheCells) {
     cnf.PremiereLigne = 5;
     cnf.ColNumero = 'C';
     cnf.ColTexte1 = 'B';
-    cnf.ColTexte2 = 0;                // "--": not read
+    cnf.ColTexte2 = 0;  // "--": not read
     cnf.ColTexte3 = 'F';
     ASSERT_TRUE(Read(path));
     ASSERT_EQ(Q12NbListeG, 2);
@@ -100,7 +100,12 @@ TEST_F(CompetitorImport, FirstRowAndColumnLettersChooseTheCells) {
 }
 
 TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
-    struct Case { const char* name; bool text; const char* value; int expected; };
+    struct Case {
+        const char* name;
+        bool text;
+        const char* value;
+        int expected;
+    };
     for (Case k : {Case{"word", true, "abc", 1}, Case{"digits", true, " 12 ", 3}, Case{"zero", false, "0", 1},
                    Case{"negative", false, "-4", 1}, Case{"fraction", false, "2.6", 3},
                    Case{"mixed", true, "12a", 1}}) {
@@ -108,8 +113,10 @@ TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
         std::string path = dir.file(std::string(k.name) + ".xlsx");
         MakeXlsx(path, 1, [&](int, lxw_worksheet* ws) {
             PutNumber(ws, "A2", 5);
-            if (k.text) PutText(ws, "A3", k.value);
-            else PutNumber(ws, "A3", std::stod(k.value));
+            if (k.text)
+                PutText(ws, "A3", k.value);
+            else
+                PutNumber(ws, "A3", std::stod(k.value));
             PutNumber(ws, "A4", 6);
         });
         ASSERT_TRUE(Read(path));
@@ -134,8 +141,8 @@ TEST_F(CompetitorImport, TextColumnsShowNumbersConvertToWindows1252AndAreCutToTh
     std::string path = dir.file("texts.xlsx");
     MakeXlsx(path, 1, [](int, lxw_worksheet* ws) {
         PutNumber(ws, "A2", 1);
-        PutText(ws, "B2", "M\xC3\xBCller \xE2\x82\xAC");   // "Müller €"
-        PutText(ws, "C2", "\xE6\x97\xA5\xE6\x9C\xAC");      // two CJK characters
+        PutText(ws, "B2", "M\xC3\xBCller \xE2\x82\xAC");  // "Müller €"
+        PutText(ws, "C2", "\xE6\x97\xA5\xE6\x9C\xAC");    // two CJK characters
         PutNumber(ws, "E2", 42);
         PutNumber(ws, "A3", 2);
         PutNumber(ws, "B3", 3.5);
@@ -208,7 +215,7 @@ TEST_F(CompetitorImport, OdsFixtureAndFormulaResultsRead) {
     EXPECT_EQ(At(0).Numero, 201);
     EXPECT_STREQ(At(1).Texte1, "M\xFCller");
     EXPECT_STREQ(At(2).Texte3, "42");
-    EXPECT_EQ(At(3).Numero, 204);   // a formula: its cached result
+    EXPECT_EQ(At(3).Numero, 204);  // a formula: its cached result
     cnf.Feuille = 2;
     ASSERT_TRUE(Read(ods));
     ASSERT_EQ(Q12NbListeG, 1);
@@ -229,21 +236,27 @@ TEST_F(CompetitorImport, OdsFixtureAndFormulaResultsRead) {
 
 TEST_F(CompetitorImport, CsvWithCommasSemicolonsQuotesAndCrlf) {
     std::string commas = dir.file("list.csv");
-    WriteText(commas, "Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club \"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n");
+    WriteText(commas,
+              "Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club "
+              "\"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n");
     ASSERT_TRUE(Read(commas));
     ASSERT_EQ(Q12NbListeG, 2);
     EXPECT_STREQ(At(0).Texte1, "Doe, Jr");
     EXPECT_STREQ(At(0).Texte3, "Club \"A\"");
-    EXPECT_STREQ(At(1).Texte3, "B");   // no '\r' left on the last column
+    EXPECT_STREQ(At(1).Texte3, "B");  // no '\r' left on the last column
 
     // A list saved by a French spreadsheet: ';' and Windows-1252 bytes.
     std::string semis = dir.file("liste.csv");
-    WriteText(semis, "Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9" "cureuils\n11;Z;Z;Z;Z");
+    WriteText(semis,
+              "Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9"
+              "cureuils\n11;Z;Z;Z;Z");
     ASSERT_TRUE(Read(semis));
     ASSERT_EQ(Q12NbListeG, 2);
     EXPECT_EQ(At(0).Numero, 10);
     EXPECT_STREQ(At(0).Texte1, "B\xE9rard");
-    EXPECT_STREQ(At(0).Texte3, "Les \xC9" "cureuils");
+    EXPECT_STREQ(At(0).Texte3,
+                 "Les \xC9"
+                 "cureuils");
     EXPECT_EQ(At(1).Numero, 11);
 }
 
@@ -263,9 +276,13 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     ASSERT_NE(dirEntry, std::string::npos);
     bomb.replace(dirEntry + 24, 4, std::string("\x00\x00\x00\xF0", 4));
 
-    struct Case { const char* name; std::string bytes; };
-    for (const Case& k : {Case{"noise.xlsx", noise}, Case{"truncated.xlsx", bytes.substr(0, bytes.size() / 2)},
-                          Case{"empty.xlsx", ""}, Case{"noise.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise},
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    for (const Case& k : {Case{"noise.xlsx", noise},
+                          Case{"truncated.xlsx", bytes.substr(0, bytes.size() / 2)}, Case{"empty.xlsx", ""},
+                          Case{"noise.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise},
                           Case{"binary.csv", std::string("1,2\0,3", 6)}, Case{"list.pdf", "1,2,3"},
                           Case{"bomb.xlsx", bomb}}) {
         SCOPED_TRACE(k.name);
@@ -299,9 +316,9 @@ TEST(CompetitorText, Utf8ToWindows1252) {
     EXPECT_EQ(Q12Utf8VersCp1252("\xC0\xAF", 63), "?");
     EXPECT_EQ(Q12Utf8VersCp1252("\xED\xA0\x80", 63), "?");
     EXPECT_EQ(Q12Utf8VersCp1252("ab\xE2\x82", 63), "ab??");
-    EXPECT_EQ(Q12Utf8VersCp1252("\xF0\x9F\x98\x80!", 63), "?!");   // outside the code page
+    EXPECT_EQ(Q12Utf8VersCp1252("\xF0\x9F\x98\x80!", 63), "?!");  // outside the code page
     EXPECT_EQ(Q12Utf8VersCp1252("line\r\nnext\tx", 63), "line  next x");
-    EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");   // cut by bytes written
+    EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");  // cut by bytes written
     // Every Windows-1252 byte survives the trip through UTF-8.
     std::string all;
     for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
@@ -330,16 +347,16 @@ public:
 TEST_F(CompetitorImport, AFailingReadKeepsThePartialListWithoutPath) {
     std::strcpy(Q12CnfG.Chemin, "before.xlsx");
     FailingBook book;
-    book.failRow = 3;   // row 4's second text column
+    book.failRow = 3;  // row 4's second text column
     book.failCol = 2;
     EXPECT_FALSE(Q12LireListe(book, cnf, "book.xlsx"));
-    ASSERT_EQ(Q12NbListeG, 3);   // rows 2, 3 and the row of the failing text read
+    ASSERT_EQ(Q12NbListeG, 3);  // rows 2, 3 and the row of the failing text read
     EXPECT_EQ(At(2).Numero, 3);
     EXPECT_STREQ(At(2).Texte1, "t3");
     EXPECT_STREQ(At(2).Texte2, "");
     EXPECT_STREQ(Q12CnfG.Chemin, "");
 
-    book.failCol = 0;   // the number itself
+    book.failCol = 0;  // the number itself
     EXPECT_FALSE(Q12LireListe(book, cnf, "book.xlsx"));
     EXPECT_EQ(Q12NbListeG, 2);
 }

@@ -13,8 +13,8 @@
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
-#include "link/SbComRecord.h"
 #include "lib/StrBuf.h"
+#include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
@@ -27,7 +27,9 @@ using namespace fq12;
 namespace {
 
 std::vector<int> sentG;
-void Capture(int n) { sentG.push_back(n); }
+void Capture(int n) {
+    sentG.push_back(n);
+}
 
 std::string fileChoiceG;
 int ChooseFile(const char*, const char*, const char*, int, char out[260]) {
@@ -37,7 +39,9 @@ int ChooseFile(const char*, const char*, const char*, int, char out[260]) {
 }
 
 std::vector<std::string> messagesG;
-void CatchMessage(const char*, const char* text) { messagesG.push_back(text); }
+void CatchMessage(const char*, const char* text) {
+    messagesG.push_back(text);
+}
 
 // How the settings dialog is answered: first row 3, confirm (or cancel).
 bool confirmDialogG = true;
@@ -88,11 +92,12 @@ protected:
         RemplirTables();
     }
     void Press(int control) {
-        auto cb = FindCallback(control == COMPET_CONFIRM ? "FQ12Valider"
-                               : control == COMPET_KEY_DEL ? "FQ12ClavierDel"
-                               : (control == COMPET_KEY_ENTER || control == COMPET_PLUS || control == COMPET_MINUS)
-                                   ? "FQ12ClavierEnter"
-                                   : "FQ12ClavierNum");
+        auto cb =
+            FindCallback(control == COMPET_CONFIRM   ? "FQ12Valider"
+                         : control == COMPET_KEY_DEL ? "FQ12ClavierDel"
+                         : (control == COMPET_KEY_ENTER || control == COMPET_PLUS || control == COMPET_MINUS)
+                             ? "FQ12ClavierEnter"
+                             : "FQ12ClavierNum");
         ASSERT_NE(cb, nullptr);
         cb(Q12PanneauG, control, EVENT_COMMIT, nullptr, 0, 0);
     }
@@ -197,7 +202,7 @@ TEST_F(CompetitorPanel, PickingARowInTheWaitingTableMakesItCurrent) {
     EXPECT_EQ(Cell(COMPET_CURRENT, 1), 103);
     EXPECT_EQ(Field(), 103);
     EXPECT_EQ(ConfirmDimmed(), 0);
-    Press(COMPET_KEY_7);   // the keypad started again
+    Press(COMPET_KEY_7);  // the keypad started again
     EXPECT_EQ(Field(), 7);
 }
 
@@ -225,10 +230,10 @@ TEST_F(CompetitorPanel, PlusAndMinusStepTheNumberThenLookItUp) {
     Press(COMPET_MINUS);
     Press(COMPET_MINUS);
     EXPECT_EQ(Field(), 100);
-    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 100);   // in neither list: offered as new
+    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 100);  // in neither list: offered as new
     Press(COMPET_KEY_DEL);
     Press(COMPET_MINUS);
-    EXPECT_EQ(Field(), 0);   // never below 0
+    EXPECT_EQ(Field(), 0);  // never below 0
 }
 
 TEST_F(CompetitorPanel, ANumberInNeitherListIsSentAndRecorded) {
@@ -239,7 +244,7 @@ TEST_F(CompetitorPanel, ANumberInNeitherListIsSentAndRecorded) {
     EXPECT_EQ(ConfirmDimmed(), 0);
     int mode = -1;
     GetTableCellAttribute(Q12PanneauG, COMPET_CURRENT, MakePoint(2, 1), ATTR_CELL_MODE, &mode);
-    EXPECT_EQ(mode, VAL_HOT);   // its texts may be typed
+    EXPECT_EQ(mode, VAL_HOT);  // its texts may be typed
     SetTableCellVal(Q12PanneauG, COMPET_CURRENT, MakePoint(2, 1), "Late entry");
     Press(COMPET_CONFIRM);
     EXPECT_EQ(sentG, std::vector<int>{77});
@@ -288,7 +293,7 @@ TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanel) {
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(nullptr);   // the main window's own hand-over
+    Q12SetEnvoi(nullptr);  // the main window's own hand-over
     SbComG.simulation = 1;
     SbComG.linkState = 0;
     Q31G.simu.simuCompetitor = 0;
@@ -320,10 +325,10 @@ TEST_F(CompetitorPanel, TheThousandAndFirstConfirmationDropsTheOldest) {
     RemplirTables();
     ASSERT_EQ(Rows(COMPET_SENT), 1000);
     Type(5);
-    Press(COMPET_KEY_ENTER);   // already sent: nothing
+    Press(COMPET_KEY_ENTER);  // already sent: nothing
     Press(COMPET_KEY_DEL);
     Type(999);
-    Press(COMPET_PLUS);        // 1000 is sent as well
+    Press(COMPET_PLUS);  // 1000 is sent as well
     EXPECT_EQ(ConfirmDimmed(), 1);
     Q12ClavierG.chiffres = 4;
     SetCtrlAttribute(Q12PanneauG, COMPET_NUMBER, ATTR_MAX_VALUE, 9999);
@@ -357,9 +362,9 @@ TEST_F(CompetitorPanel, ImportButtonReadsWithTheDialogsSettings) {
     auto import = FindCallback("FQ12Charger");
     import(Q12PanneauG, COMPET_IMPORT, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_GT(dialogTurnsG, 0);
-    ASSERT_EQ(Rows(COMPET_WAITING), 6);   // rows 3 to 8
+    ASSERT_EQ(Rows(COMPET_WAITING), 6);  // rows 3 to 8
     EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
-    EXPECT_STREQ((*Q12ListeG)[0].Texte2, "");   // its column was set to "--"
+    EXPECT_STREQ((*Q12ListeG)[0].Texte2, "");  // its column was set to "--"
     char shown[260] = "";
     GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
     EXPECT_EQ(std::string(shown), fileChoiceG);

@@ -24,7 +24,9 @@ void PutText(lxw_worksheet* ws, const char* cell, const std::string& utf8) {
     worksheet_write_string(ws, lxw_name_to_row(cell), lxw_name_to_col(cell), utf8.c_str(), nullptr);
 }
 
-std::string FixtureXls() { return std::string(QS_COMPETITOR_FIXTURES) + "/competitors.xls"; }
+std::string FixtureXls() {
+    return std::string(QS_COMPETITOR_FIXTURES) + "/competitors.xls";
+}
 
 Scratch::Scratch() {
     char tmpl[] = "/tmp/q12-test-XXXXXX";

@@ -10,7 +10,8 @@ namespace q12test {
 
 // Writes an .xlsx of the given number of sheets with libxlsxwriter; fill is called
 // once per sheet (index from 0).
-void MakeXlsx(const std::string& path, int sheets, const std::function<void(int sheet, lxw_worksheet* ws)>& fill);
+void MakeXlsx(const std::string& path, int sheets,
+              const std::function<void(int sheet, lxw_worksheet* ws)>& fill);
 void PutNumber(lxw_worksheet* ws, const char* cell, double value);
 void PutText(lxw_worksheet* ws, const char* cell, const std::string& utf8);
 // The committed .xls fixture (see fixtures/make_competitors_xls.pl).

@@ -77,8 +77,8 @@ TEST(Dial, HandsPointAtTheirPositions) {
     qstest::EnsureRuntime();
     QsDial dial;
     dial.setIntAttribute(ATTR_ON_COLOR, 0x00FFFF);
-    dial.setIntAttribute(ATTR_HOUR_HAND, 30);     // down
-    dial.setIntAttribute(ATTR_MINUTE_HAND, 15);   // right
+    dial.setIntAttribute(ATTR_HOUR_HAND, 30);    // down
+    dial.setIntAttribute(ATTR_MINUTE_HAND, 15);  // right
     QImage img = Render(dial, QSize(400, 400));
     EXPECT_TRUE(Near(At(img, dial.pointOnHand(15, 0.4)), 0x00FFFF));
     EXPECT_TRUE(Near(At(img, dial.pointOnHand(30, 0.3)), 0x00FFFF));

@@ -122,10 +122,10 @@ TEST(SevenSeg, SegmentsAreSlantedAndPlacedLikeADigit) {
     QsSevenSeg digit;
     digit.resize(60, 100);
     auto centre = [&](int k) { return digit.segmentPolygon(k).boundingRect().center(); };
-    EXPECT_LT(centre(0).y(), centre(6).y());   // a above g
-    EXPECT_LT(centre(6).y(), centre(3).y());   // g above d
-    EXPECT_GT(centre(1).x(), centre(5).x());   // b right of f
-    EXPECT_GT(centre(0).x(), centre(3).x());   // the top leans to the right
+    EXPECT_LT(centre(0).y(), centre(6).y());  // a above g
+    EXPECT_LT(centre(6).y(), centre(3).y());  // g above d
+    EXPECT_GT(centre(1).x(), centre(5).x());  // b right of f
+    EXPECT_GT(centre(0).x(), centre(3).x());  // the top leans to the right
     EXPECT_TRUE(digit.segmentPolygon(7).isEmpty());
 }
 

@@ -49,11 +49,11 @@ TEST_F(MainWindow, ControlsTheProgramDrivesTakeTheirValues) {
     // Digits take segment patterns, lamps and switches 0 or 1, extension slots their type.
     int v = 0;
     const std::pair<int, int> values[] = {
-        {MAIN_DIGIT_LEFT, 0x5B},   {MAIN_DIGIT_RIGHT, 0x06},   {MAIN_MINUS, 1},          {MAIN_BIG_LIGHT, 1},
-        {MAIN_LINK_LAMP, 1},       {MAIN_P8_LAMP, 1},          {MAIN_FLASH_LIGHT0, 1},   {MAIN_FLASH_ZERO, 1},
-        {MAIN_FLASH_5, 1},         {MAIN_FLASH_INPUT1, 1},     {MAIN_FLASH_INPUT2, 1},   {MAIN_CONNECT_SWITCH, 1},
-        {MAIN_FSD_SWITCH, 1},      {MAIN_KEYS_SWITCH, 1},      {MAIN_Q12_SWITCH, 1},     {MAIN_EXT_VAL_1, 4},
-        {MAIN_EXT_VAL_2, 4},       {MAIN_EXT_VAL_3, 4}};
+        {MAIN_DIGIT_LEFT, 0x5B}, {MAIN_DIGIT_RIGHT, 0x06}, {MAIN_MINUS, 1},        {MAIN_BIG_LIGHT, 1},
+        {MAIN_LINK_LAMP, 1},     {MAIN_P8_LAMP, 1},        {MAIN_FLASH_LIGHT0, 1}, {MAIN_FLASH_ZERO, 1},
+        {MAIN_FLASH_5, 1},       {MAIN_FLASH_INPUT1, 1},   {MAIN_FLASH_INPUT2, 1}, {MAIN_CONNECT_SWITCH, 1},
+        {MAIN_FSD_SWITCH, 1},    {MAIN_KEYS_SWITCH, 1},    {MAIN_Q12_SWITCH, 1},   {MAIN_EXT_VAL_1, 4},
+        {MAIN_EXT_VAL_2, 4},     {MAIN_EXT_VAL_3, 4}};
     for (auto [control, value] : values) {
         ASSERT_EQ(SetCtrlVal(panel_, control, value), 0) << control;
         v = -1;
@@ -62,16 +62,23 @@ TEST_F(MainWindow, ControlsTheProgramDrivesTakeTheirValues) {
     }
     char text[128] = "";
     for (int t : {MAIN_IDENTITY, MAIN_FIXED_TEXT, MAIN_RUN_INFO, MAIN_RUN_LEGEND, MAIN_PROG_BOX}) {
-        ASSERT_EQ(SetCtrlVal(panel_, t, "N\xB0" "00000 V000"), 0) << t;
+        ASSERT_EQ(SetCtrlVal(panel_, t,
+                             "N\xB0"
+                             "00000 V000"),
+                  0)
+            << t;
         GetCtrlVal(panel_, t, text, sizeof text);
-        EXPECT_STREQ(text, "N\xB0" "00000 V000") << t;
+        EXPECT_STREQ(text,
+                     "N\xB0"
+                     "00000 V000")
+            << t;
     }
     ASSERT_EQ(InsertTableRows(panel_, MAIN_TIMES_TABLE, -1, 2), 0);
     EXPECT_EQ(SetTableCellVal(panel_, MAIN_TIMES_TABLE, MakePoint(4, 2), " 12 : 34 : 56.78"), 0);
 
     // The buttons whose captions show on hover keep their text while hidden.
-    for (int c : {MAIN_CONNECT_SWITCH, MAIN_PARAMS, MAIN_QUIT, MAIN_TIMES_REFRESH, MAIN_TIMES_DOUBTFUL, MAIN_START,
-                  MAIN_STOP, MAIN_RESET}) {
+    for (int c : {MAIN_CONNECT_SWITCH, MAIN_PARAMS, MAIN_QUIT, MAIN_TIMES_REFRESH, MAIN_TIMES_DOUBTFUL,
+                  MAIN_START, MAIN_STOP, MAIN_RESET}) {
         ASSERT_EQ(SetCtrlAttribute(panel_, c, ATTR_LABEL_TEXT, "Caption"), 0) << c;
         ASSERT_EQ(SetCtrlAttribute(panel_, c, ATTR_LABEL_VISIBLE, 0), 0) << c;
         GetCtrlAttribute(panel_, c, ATTR_LABEL_TEXT, text, sizeof text);

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QTimer>
-
 #include <string>
 
 #include "app/Q31Ihm.h"
@@ -34,7 +33,7 @@ void TypeInNextFileDialog(const QString& name) {
         poll->stop();
         poll->deleteLater();
         dialog->selectFile(name);
-        static_cast<QDialog*>(dialog)->accept();   // as the Save button does
+        static_cast<QDialog*>(dialog)->accept();  // as the Save button does
     });
     poll->start(20);
 }
@@ -79,6 +78,5 @@ TEST(SaveDialog, ANameTypedWithoutExtensionGivesTheTextAndTheTimesFileTheirOwn) 
     EXPECT_GT(textSize, 0);
     EXPECT_EQ(timesSize, long(4 + 2 * sizeof(SbChronoRec)));
     EXPECT_EQ(loadedBack, 2);
-    EXPECT_EQ(FilesIn(dir.file("Chronos")),
-              (Strings{"Chrono.q31tps", "Course2.q31tps", "Course2.txt"}));
+    EXPECT_EQ(FilesIn(dir.file("Chronos")), (Strings{"Chrono.q31tps", "Course2.q31tps", "Course2.txt"}));
 }

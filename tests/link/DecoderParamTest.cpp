@@ -151,13 +151,14 @@ TEST_F(LinkTest, ProgramParametersWithSignedBytes) {
         int32_t SbComProg::*field;
         int value;
     };
-    for (Case c : {Case{"&P 110 02 251", 2, &SbComProg::p110, -5}, Case{"&P 113 02 ff", 2, &SbComProg::p113, -1},
-                   Case{"&P 113 03 01", 3, &SbComProg::p113, 1}, Case{"&P 102 50 120", 50, &SbComProg::p102, 120},
-                   Case{"&P 103 0 30", 0, &SbComProg::p103, 30}, Case{"&P 106 0 9", 0, &SbComProg::p106, 9},
-                   Case{"&P 107 1 127", 1, &SbComProg::p107, 127}, Case{"&P 112 1 128", 1, &SbComProg::p112, -128},
-                   Case{"&P 104 4 15", 4, &SbComProg::p104, 15}, Case{"&P 105 4 1", 4, &SbComProg::p105, 1},
-                   Case{"&P 108 4 246", 4, &SbComProg::p108, -10}, Case{"&P 109 4 0", 4, &SbComProg::p109, 0},
-                   Case{"&P 111 4 226", 4, &SbComProg::p111, -30}}) {
+    for (Case c :
+         {Case{"&P 110 02 251", 2, &SbComProg::p110, -5}, Case{"&P 113 02 ff", 2, &SbComProg::p113, -1},
+          Case{"&P 113 03 01", 3, &SbComProg::p113, 1}, Case{"&P 102 50 120", 50, &SbComProg::p102, 120},
+          Case{"&P 103 0 30", 0, &SbComProg::p103, 30}, Case{"&P 106 0 9", 0, &SbComProg::p106, 9},
+          Case{"&P 107 1 127", 1, &SbComProg::p107, 127}, Case{"&P 112 1 128", 1, &SbComProg::p112, -128},
+          Case{"&P 104 4 15", 4, &SbComProg::p104, 15}, Case{"&P 105 4 1", 4, &SbComProg::p105, 1},
+          Case{"&P 108 4 246", 4, &SbComProg::p108, -10}, Case{"&P 109 4 0", 4, &SbComProg::p109, 0},
+          Case{"&P 111 4 226", 4, &SbComProg::p111, -30}}) {
         D(c.reply);
         EXPECT_EQ(SbComG.progs[size_t(c.program)].*c.field, c.value) << c.reply;
     }

@@ -39,8 +39,9 @@ TEST(SettingsLogic, EthernetAddressSplitAndRebuiltWithThreeDigitsPerByte) {
         int count;
         int bytes[4];
     };
-    for (Case c : {Case{"192.168.1.1", 4, {192, 168, 1, 1}}, Case{"010.000.000.005", 4, {10, 0, 0, 5}},
-                   Case{"10.20", 2, {10, 20, 0, 0}}, Case{"", 0, {0, 0, 0, 0}}, Case{nullptr, 0, {0, 0, 0, 0}}}) {
+    for (Case c :
+         {Case{"192.168.1.1", 4, {192, 168, 1, 1}}, Case{"010.000.000.005", 4, {10, 0, 0, 5}},
+          Case{"10.20", 2, {10, 20, 0, 0}}, Case{"", 0, {0, 0, 0, 0}}, Case{nullptr, 0, {0, 0, 0, 0}}}) {
         int b[4] = {7, 7, 7, 7};
         EXPECT_EQ(Q31FSetEthernetDecouper(c.text, b), c.count) << (c.text ? c.text : "null");
         EXPECT_TRUE(std::equal(b, b + 4, c.bytes)) << (c.text ? c.text : "null");

@@ -216,7 +216,8 @@ TEST_F(CompetitorBlink, NumberAlternatesWithBlank) {
     struct Cas {
         int competitor, shown;
     };
-    for (Cas c : {Cas{7, Paire(Motif(0), Motif(7))}, Cas{0, Paire(0x40, 0x40)}, Cas{123, Paire(Motif(2), Motif(3))}}) {
+    for (Cas c : {Cas{7, Paire(Motif(0), Motif(7))}, Cas{0, Paire(0x40, 0x40)},
+                  Cas{123, Paire(Motif(2), Motif(3))}}) {
         SCOPED_TRACE("competitor " + std::to_string(c.competitor));
         SetUp();
         const auto vus = Observer(c.competitor, 12);

@@ -19,9 +19,9 @@ public:
     StandinClock(const StandinClock&) = delete;
     StandinClock& operator=(const StandinClock&) = delete;
     bool Running() const { return pid_ > 0 && first_.rfind("pty ", 0) == 0; }
-    void Control(const std::string& command);   // a fault or action, then a short pause
-    Strings Wire() const;                       // every payload received, in order
-    static void Pause(double seconds);          // processes events meanwhile
+    void Control(const std::string& command);  // a fault or action, then a short pause
+    Strings Wire() const;                      // every payload received, in order
+    static void Pause(double seconds);         // processes events meanwhile
 
 private:
     pid_t pid_ = -1;

@@ -23,8 +23,7 @@ TempProgramDir::TempProgramDir(bool withProgramFiles) {
         for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                                  "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
             fs::path src = fs::path(built) / item;
-            if (fs::exists(src))
-                fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
+            if (fs::exists(src)) fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
         }
     }
     // Keep the built folder reachable for later copies, then point the layer here.

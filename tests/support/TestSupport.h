@@ -25,7 +25,7 @@ private:
 // Reads a whole file as bytes (empty if missing).
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
-long FileSize(const std::string& path);   // -1 when missing
+long FileSize(const std::string& path);  // -1 when missing
 
 // Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();

@@ -5,13 +5,12 @@
 // window while the countdown runs, then switches the second display on and grabs it
 // too, and last opens the general settings page and grabs the main window with it.
 // Usage: qs_demo_shot <program folder> <output folder>
-#include <QApplication>
-#include <QPixmap>
-#include <QWidget>
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,13 +50,13 @@ void Grab(int panel, const char* name) {
 void Script() {
     const double now = Timer();
     switch (phase) {
-        case 0:   // the main window is up: switch the connection on
+        case 0:  // the main window is up: switch the connection on
             if (Q31FIhmG <= 0) return;
             SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
             QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH);
             phase = 1;
             break;
-        case 1:   // the connection dialog: search the ports (COM5 is the demo's pty)
+        case 1:  // the connection dialog: search the ports (COM5 is the demo's pty)
             if (FindLoadedPanel("FQ31.uir", CONNECT)) {
                 SbComG.freePortCount = 0;
                 QueueUserEvent(FindLoadedPanel("FQ31.uir", CONNECT), CONNECT_REFRESH);
@@ -76,7 +75,7 @@ void Script() {
                 phase = 2;
             }
             break;
-        case 2:   // simulating: synchronise on the computer's clock, run program 1, start
+        case 2:  // simulating: synchronise on the computer's clock, run program 1, start
             if (!SbComG.simulation || FindLoadedPanel("FQ31.uir", CONNECT)) return;
             SbComG.synchro.mode = 5;
             SbComG.synchro.timeZone = 19;
@@ -92,14 +91,15 @@ void Script() {
             phase = 3;
             phaseStart = now;
             break;
-        case 3:   // wait for the countdown, then a few seconds into it
+        case 3:  // wait for the countdown, then a few seconds into it
             if (getenv("QS_DEMO_TRACE")) {
                 static double last = 0;
                 if (now - last > 2) {
                     last = now;
-                    fprintf(stderr, "t=%.0f sim=%d link=%d flags=%d%d%d time=%02d:%02d:%02d colour=%d\n", now - phaseStart,
-                            SbComG.simulation, SbComG.linkState, SbQ31CrG.status1, SbQ31CrG.status2, SbQ31CrG.status3,
-                            SbCrG.hour, SbCrG.minute, SbCrG.second, SbQ31CrG.lightColour);
+                    fprintf(stderr, "t=%.0f sim=%d link=%d flags=%d%d%d time=%02d:%02d:%02d colour=%d\n",
+                            now - phaseStart, SbComG.simulation, SbComG.linkState, SbQ31CrG.status1,
+                            SbQ31CrG.status2, SbQ31CrG.status3, SbCrG.hour, SbCrG.minute, SbCrG.second,
+                            SbQ31CrG.lightColour);
                 }
             }
             if (SbQ31CrG.status2 && countdownSeen < 0) countdownSeen = now;

@@ -22,9 +22,12 @@ void FillDial(int panel) {
     // 33 seconds of a one-minute countdown have gone by.
     for (int p = 0; p < 60; ++p) {
         int colour = kUnlit;
-        if (p < 22) colour = 0xFF0000;
-        else if (p < 30) colour = 0xFFE500;
-        else if (p < 33) colour = 0x00FF00;
+        if (p < 22)
+            colour = 0xFF0000;
+        else if (p < 30)
+            colour = 0xFFE500;
+        else if (p < 33)
+            colour = 0x00FF00;
         SetCtrlIndexVal(panel, MAIN_DIAL, p, colour);
     }
     SetCtrlAttribute(panel, MAIN_DIAL, ATTR_HOUR_HAND, 10 * 5 + 21 / 12);
@@ -41,7 +44,9 @@ void FillStatus(int panel) {
     SetCtrlVal(panel, MAIN_FSD_SWITCH, 1);
     SetCtrlAttribute(panel, MAIN_KEYS_SWITCH, ATTR_DIMMED, 1);
     SetCtrlAttribute(panel, MAIN_Q12_SWITCH, ATTR_DIMMED, 1);
-    SetCtrlVal(panel, MAIN_IDENTITY, "N\xB0" "01234 V000");
+    SetCtrlVal(panel, MAIN_IDENTITY,
+               "N\xB0"
+               "01234 V000");
     SetCtrlVal(panel, MAIN_LINK_LAMP, 1);
     SetCtrlVal(panel, MAIN_P8_LAMP, 0);
     SetCtrlAttribute(panel, MAIN_FLASH_LIGHT0, ATTR_VISIBLE, 0);
@@ -61,7 +66,12 @@ void FillStatus(int panel) {
 }
 
 void FillTimes(int panel) {
-    struct Row { const char* mark; const char* number; const char* channel; const char* time; };
+    struct Row {
+        const char* mark;
+        const char* number;
+        const char* channel;
+        const char* time;
+    };
     const std::array<Row, 8> rows{{
         {"  ", "   12", "M1", " 09 : 14 : 52.31"},
         {"DT", "   12", "R1", " 09 : 15 : 00.00"},
@@ -86,10 +96,10 @@ void FillTimes(int panel) {
 
 // The captions that show only under the mouse start hidden, as the window opens.
 void HideHoverCaptions(int panel) {
-    for (int c : {MAIN_CONNECT_SWITCH, MAIN_FSD_SWITCH, MAIN_KEYS_SWITCH, MAIN_Q12_SWITCH, MAIN_PARAMS, MAIN_DOC,
-                  MAIN_ABOUT, MAIN_QUIT, MAIN_TIMES_REFRESH, MAIN_TIMES_SAVE, MAIN_TIMES_LOAD, MAIN_TIMES_PRINT,
-                  MAIN_TIMES_CLEAR, MAIN_TIMES_NORMAL, MAIN_TIMES_INVALID, MAIN_TIMES_DOUBTFUL, MAIN_START,
-                  MAIN_STOP, MAIN_RESET})
+    for (int c : {MAIN_CONNECT_SWITCH, MAIN_FSD_SWITCH, MAIN_KEYS_SWITCH, MAIN_Q12_SWITCH, MAIN_PARAMS,
+                  MAIN_DOC, MAIN_ABOUT, MAIN_QUIT, MAIN_TIMES_REFRESH, MAIN_TIMES_SAVE, MAIN_TIMES_LOAD,
+                  MAIN_TIMES_PRINT, MAIN_TIMES_CLEAR, MAIN_TIMES_NORMAL, MAIN_TIMES_INVALID,
+                  MAIN_TIMES_DOUBTFUL, MAIN_START, MAIN_STOP, MAIN_RESET})
         SetCtrlAttribute(panel, c, ATTR_LABEL_VISIBLE, 0);
 }
 
