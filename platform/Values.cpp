@@ -39,8 +39,25 @@ qs::CustomControl* Custom(QWidget* w) {
     return dynamic_cast<qs::CustomControl*>(w);
 }
 
+// Marks the item a ring shows for a value none of its own items carries.
+constexpr int kUnlistedRole = Qt::UserRole + 1;
+
+// A panel whose root carries "keepsUnlistedValues" keeps every value its rings are set
+// to: a device value the list cannot show stays what it is until the operator picks another.
+bool KeepsUnlisted(const QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (w->property("keepsUnlistedValues").toBool()) return true;
+    return false;
+}
+
+void RemoveUnlisted(QComboBox* c) {
+    for (int i = c->count() - 1; i >= 0; --i)
+        if (c->itemData(i, kUnlistedRole).toBool()) c->removeItem(i);
+}
+
 // Selects the ring item carrying value (item data; the index when items have none).
 bool SelectByValue(QComboBox* c, int value) {
+    RemoveUnlisted(c);
     for (int i = 0; i < c->count(); ++i) {
         QVariant d = c->itemData(i);
         if ((d.isValid() ? d.toInt() : i) == value) {
@@ -48,7 +65,11 @@ bool SelectByValue(QComboBox* c, int value) {
             return true;
         }
     }
-    return false;
+    if (!KeepsUnlisted(c)) return false;
+    c->addItem(QString::number(value), value);
+    c->setItemData(c->count() - 1, true, kUnlistedRole);
+    c->setCurrentIndex(c->count() - 1);
+    return true;
 }
 
 int ComboValue(const QComboBox* c) {
@@ -233,7 +254,9 @@ int InsertListItem(int panel, int control, int index, const char* label, int val
     SignalBlock block(t.w);
     QString text = FromCp1252(label);
     if (auto* c = qobject_cast<QComboBox*>(t.w)) {
-        int at = index < 0 || index > c->count() ? c->count() : index;
+        int own = c->count();  // an unlisted value's item stays after the ring's own items
+        while (own > 0 && c->itemData(own - 1, kUnlistedRole).toBool()) --own;
+        int at = index < 0 || index > own ? own : index;
         c->insertItem(at, text, value);
         return 0;
     }

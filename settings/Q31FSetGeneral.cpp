@@ -65,8 +65,12 @@ void Q31FSetParamMode(int panel) {
     CaptionMode(panel, SbComG.mode);
 }
 
+// A mode the switch cannot show (neither 0 nor 1) goes back as it came unless the
+// operator moves the switch.
 void Q31FSetGetMode(int panel) {
-    SbComG.mode = Q31FSetValeur(panel, PAGE2_MODE, SbComG.mode) != 0 ? 1 : 0;
+    const int shown = SbComG.mode != 0 ? 1 : 0;
+    const int value = Q31FSetValeur(panel, PAGE2_MODE, shown) != 0 ? 1 : 0;
+    if (value != shown) SbComG.mode = value;
 }
 
 // The caption follows the switch at once; the record changes only on confirm.

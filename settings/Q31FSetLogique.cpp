@@ -69,7 +69,9 @@ int Q31FSetBaseAffichee(const SbComInput& input) {
 }
 
 void Q31FSetBaseEntree(SbComInput* input, int timeBase) {
-    input->timeBase = timeBase;
+    // An input the clock has switched off shows "off" whatever its time base; left off,
+    // it keeps the time base the clock holds for it.
+    if (!(timeBase == 0 && input->enabled == 0)) input->timeBase = timeBase;
     input->enabled = timeBase > 0 ? 1 : 0;
 }
 

@@ -16,7 +16,8 @@ int Q31FSetProgCorriger(int value, int previous);
 
 // Input time base as the page shows it: 0 (off) while the input is disabled.
 int Q31FSetBaseAffichee(const SbComInput& input);
-// Stores a time base and derives the enabled field from it (enabled when above 0).
+// Stores a time base and derives the enabled field from it (enabled when above 0); an
+// input that was off and stays off keeps its time base.
 void Q31FSetBaseEntree(SbComInput* input, int timeBase);
 
 // Splits a dotted address ("192.168.001.001" or "192.168.1.1") into four bytes;

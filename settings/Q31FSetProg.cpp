@@ -70,7 +70,9 @@ void Q31FSetProgLire(int page, int n) {
 }
 
 void Q31FSetParamProg(int panel) {
-    SetCtrlAttribute(panel, PAGE3_PROG_NUM, ATTR_MIN_VALUE, 1);
+    // Programs 1 to 50 can be chosen; a clock running none (0) keeps 0 until the
+    // operator picks one, so the start key still finds no program selected.
+    SetCtrlAttribute(panel, PAGE3_PROG_NUM, ATTR_MIN_VALUE, SbComG.currentProgram == 0 ? 0 : 1);
     SetCtrlAttribute(panel, PAGE3_PROG_NUM, ATTR_MAX_VALUE, 50);
     SetCtrlVal(panel, PAGE3_PROG_NUM, SbComG.currentProgram);
     g_progPrecedent = Q31FSetValeur(panel, PAGE3_PROG_NUM, SbComG.currentProgram);

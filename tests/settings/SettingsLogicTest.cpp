@@ -31,6 +31,10 @@ TEST(SettingsLogic, TimeBaseShownOffWhileInputDisabledAndEnabledFollowsIt) {
     Q31FSetBaseEntree(&in, 1);
     EXPECT_EQ(in.timeBase, 1);
     EXPECT_EQ(in.enabled, 1);
+    in = SbComInput{5, 0, 0, 0, {}};  // off on the clock with a time base: left off, it keeps it
+    Q31FSetBaseEntree(&in, 0);
+    EXPECT_EQ(in.timeBase, 5);
+    EXPECT_EQ(in.enabled, 0);
 }
 
 TEST(SettingsLogic, EthernetAddressSplitAndRebuiltWithThreeDigitsPerByte) {

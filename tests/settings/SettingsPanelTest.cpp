@@ -135,6 +135,15 @@ TEST_F(SettingsPanel, InputListsAreRebuiltWithEachTranslation) {
     EXPECT_EQ(Texte(P(4), PAGE4_TB2), "Input 2 : Off");
     SetCtrlVal(P(4), PAGE4_TB2, 1000);
     EXPECT_EQ(Texte(P(4), PAGE4_TB2), "Input 2 : 10 s");
+    // A value the list lacks shows as one more item, kept through a rebuild, gone once
+    // the page shows a listed value again.
+    SbComG.params.inputs[1] = SbComInput{7, 0, 1, 0, {}};
+    Q31FSetTraduirePage(4);
+    EXPECT_EQ(Texte(P(4), PAGE4_TB2), "7");
+    EXPECT_EQ(Val(P(4), PAGE4_TB2), 7);
+    SetCtrlVal(P(4), PAGE4_TB2, 10);
+    GetNumListItems(P(4), PAGE4_TB2, &n);
+    EXPECT_EQ(n, 5);
 }
 
 TEST_F(SettingsPanel, GeneralPageFillsAndConfirmsThroughItsControls) {

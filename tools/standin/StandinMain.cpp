@@ -48,7 +48,9 @@ const char* kHelp =
     "  --flood RATE COUNT  send COUNT valid frames at RATE frames per second, then report\n"
     "Control commands (one per line):\n"
     "  noack on|off, ack F|R|OK (next command only), badcheck N, garbage, longline,\n"
-    "  delay MS, flood RATE COUNT, send PAYLOAD, impulse N, messages on|off, hangup, quit\n"
+    "  delay MS, flood RATE COUNT, send PAYLOAD, impulse N, messages on|off, hangup, quit,\n"
+    "  set COMMAND (changes the clock's own values as COMMAND would, e.g. 'set WP 001 7',\n"
+    "  and answers nothing)\n"
     "The first line printed is \"pty <slave path>\" (or \"device <path>\"); \"flood-sent N\"\n"
     "is printed when a flood ends.\n";
 
@@ -179,7 +181,10 @@ struct Standin {
             StartFlood(rate, count);
         } else if (w == "send")
             Send(arg, Now());
-        else if (w == "impulse") {
+        else if (w == "set") {
+            char refuse = 0;  // as if set on the clock's own keys: nothing is sent
+            clock.Answer(arg, &refuse);
+        } else if (w == "impulse") {
             clock.nowOfDay = SecondsOfDay();
             Send(clock.Time(atoi(arg), clock.nowOfDay), Now());
         } else if (w == "messages") {
