@@ -63,7 +63,7 @@ bool Q12MarquerEnvoye(int number) {
     if (!Q12ListeG) return false;
     for (int i = 0; i < Q12NbListeG; ++i) {
         Q12ConcurrentRec& rec = (*Q12ListeG)[i];
-        if (rec.Numero == number) {
+        if (rec.Numero == number && rec.Envoye == 0) {
             rec.Envoye = 1;
             return true;
         }

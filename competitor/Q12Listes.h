@@ -16,7 +16,8 @@ bool Q12ListesAllouees();
 // Forgets the last imported path and empties both lists.
 void Q12EffacerListes();
 void Q12CnfDefaut(Q12Cnf* cnf);
-// Sets the sent flag of the first waiting record holding number; false when none does.
+// Sets the sent flag of the first record holding number that is not sent yet (a bib given
+// twice is sent twice); false when none is left.
 bool Q12MarquerEnvoye(int number);
 // Appends a sent record (its sent flag set) and returns its index in the sent list.
 // When the list is full the oldest entry gives way, so the list never grows past

@@ -7,9 +7,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTableWidget>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "platform/CustomControl.h"
 #include "platform/Encoding.h"
@@ -24,6 +26,11 @@ public:
     QsApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     bool notify(QObject* receiver, QEvent* event) override {
         if (qs::rt::RouteUserInput(receiver, event)) return true;
+        // A table given the focus makes its first cell current by itself: no pick of the
+        // operator's, so its callback gets no active-cell change for it.
+        std::optional<qs::rt::SignalBlock> quiet;
+        if (event->type() == QEvent::FocusIn && qobject_cast<QTableWidget*>(receiver))
+            quiet.emplace(receiver);
         return QApplication::notify(receiver, event);
     }
 };

@@ -151,7 +151,7 @@ TEST_F(CompetitorFiles, SentListKeepsItsNewestThousand) {
     EXPECT_EQ((*Q12HistoG)[999].Envoye, 1);
 }
 
-TEST_F(CompetitorFiles, MarkingSentTouchesTheFirstRecordOfThatNumber) {
+TEST_F(CompetitorFiles, MarkingSentTouchesTheFirstUnsentRecordOfThatNumber) {
     (*Q12ListeG)[0] = Rec(4);
     (*Q12ListeG)[1] = Rec(7);
     (*Q12ListeG)[2] = Rec(7);
@@ -159,6 +159,9 @@ TEST_F(CompetitorFiles, MarkingSentTouchesTheFirstRecordOfThatNumber) {
     EXPECT_TRUE(Q12MarquerEnvoye(7));
     EXPECT_EQ((*Q12ListeG)[1].Envoye, 1);
     EXPECT_EQ((*Q12ListeG)[2].Envoye, 0);
+    EXPECT_TRUE(Q12MarquerEnvoye(7));  // the number's second record
+    EXPECT_EQ((*Q12ListeG)[2].Envoye, 1);
+    EXPECT_FALSE(Q12MarquerEnvoye(7));
     EXPECT_FALSE(Q12MarquerEnvoye(99));
 }
 
