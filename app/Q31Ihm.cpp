@@ -28,19 +28,18 @@ double Q31TopBpG = 0;
 
 namespace {
 
-std::array<int, 4> ethernetSeen = {-1, -1, -1, -1};
-int gsmSeen = -1;
-
+// The statuses last shown are kept in the mirror's change memory, so that resetting
+// it (Q31InitAff) refreshes both pages on the next pass.
 void Q31SurveillerEthernet() {
-    if (SbCrG.ethernetStatus == ethernetSeen) return;
-    ethernetSeen = SbCrG.ethernetStatus;
+    if (SbCrG.ethernetStatus == Q31MemG.ethernet) return;
+    Q31MemG.ethernet = SbCrG.ethernetStatus;
     Q31FSetParam(6);
 }
 
 void Q31SurveillerGsm() {
-    if (SbCrG.gsmStatus != gsmSeen) {
+    if (SbCrG.gsmStatus != Q31MemG.gsm) {
         Q31FSetParam(7);
-        gsmSeen = SbCrG.gsmStatus;
+        Q31MemG.gsm = SbCrG.gsmStatus;
     }
     if (SbCrG.gsmTextReady) {
         Q31FSetSimTextGSM();
@@ -131,8 +130,6 @@ void Ouvrir() {
     Q31FSetTraduire();
     Q31FenTraduire();
     Q31InitAff(true, true);
-    ethernetSeen.fill(-1);
-    gsmSeen = -1;
     GenEffaceLabel(Q31FIhmG, kCaptioned, kSurvol.data());
     DisplayPanel(Q31FIhmG);
     if (SbComG.connectAtStart) {

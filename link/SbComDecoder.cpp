@@ -155,14 +155,19 @@ void SbComDecoderLeds() {
     if (code == 0x80 && value != 0) SbQ31CrG.light0Flag = 1;
 }
 
+// A short message sets the fields it carries; a field missing or unreadable leaves its
+// value as the last complete message set it.
 void SbComDecoderSon() {
     char word[kSbComMessageMax];
     unsigned a = 0, b = 0, c = 0;
-    if (sscanf(kMsg, "%s %1X%2X%2X", word, &a, &b, &c) != 4 || a != 1) return;
+    const int n = sscanf(kMsg, "%s %1X%2X%2X", word, &a, &b, &c);
+    if (n < 2 || a != 1) return;
     SbCrG.soundRequest = 1;
-    SbCrG.soundDuration = int32_t(c * 10);
-    SbCrG.soundMode = int32_t(b & 3);
-    SbCrG.soundNumber = int32_t((b & 0x0C) >> 2);
+    if (n >= 3) {
+        SbCrG.soundMode = int32_t(b & 3);
+        SbCrG.soundNumber = int32_t((b & 0x0C) >> 2);
+    }
+    if (n >= 4) SbCrG.soundDuration = int32_t(c * 10);
 }
 
 void SbComDecoderTemps(SbChronoRec* r) {

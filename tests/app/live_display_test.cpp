@@ -13,6 +13,7 @@
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "settings/Q31FSet.h"
 #include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
@@ -239,4 +240,29 @@ TEST_F(LiveDisplay, BeepsFollowTheRequestAndTheSoundSwitch) {
     Q31GererBip();
     EXPECT_TRUE(played.empty());
     EXPECT_EQ(SbCrG.soundRequest, 0);
+}
+
+TEST_F(LiveDisplay, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
+    Q31FSetCharger();
+    const int eth = Q31FSetG[6], gsm = Q31FSetG[7];
+    SbCrG.ethernetStatus = {0x01, 0, 0, 0};
+    SbCrG.gsmStatus = 0x01;
+    Q31TacheDeFond(false);  // both pages filled, both statuses remembered
+    auto drawnOver = [&] {
+        SetCtrlVal(eth, PAGE6_ST0_0, 0);
+        SetCtrlVal(gsm, PAGE7_B0, 0);
+    };
+    auto lit = [&](int panel, int ctrl) {
+        int v = -1;
+        GetCtrlVal(panel, ctrl, &v);
+        return v;
+    };
+    drawnOver();
+    Q31TacheDeFond(false);  // unchanged statuses: the pages are left alone
+    EXPECT_EQ(lit(eth, PAGE6_ST0_0), 0);
+    Q31InitAff(false, true);
+    Q31TacheDeFond(false);
+    EXPECT_EQ(lit(eth, PAGE6_ST0_0), 1);
+    EXPECT_EQ(lit(gsm, PAGE7_B0), 1);
+    Q31FSetG.fill(0);  // the pages go with the main window
 }

@@ -140,6 +140,20 @@ TEST_F(LinkTest, SoundRequest) {
     SbCrG.soundRequest = 0;
     D("&S 20D05");
     EXPECT_EQ(SbCrG.soundRequest, 0);
+    // Short or unreadable fields: the request and the fields read, the others as they were.
+    struct Row {
+        const char* message;
+        int number, mode, duration;
+    };
+    for (Row r :
+         {Row{"&S 1", 3, 1, 50}, Row{"&S 1xx", 3, 1, 50}, Row{"&S 104", 1, 0, 50}, Row{"&S 1", 1, 0, 50}}) {
+        SbCrG.soundRequest = 0;
+        D(r.message);
+        EXPECT_EQ(SbCrG.soundRequest, 1) << r.message;
+        EXPECT_EQ(SbCrG.soundNumber, r.number) << r.message;
+        EXPECT_EQ(SbCrG.soundMode, r.mode) << r.message;
+        EXPECT_EQ(SbCrG.soundDuration, r.duration) << r.message;
+    }
 }
 
 TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
