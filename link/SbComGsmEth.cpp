@@ -23,11 +23,16 @@ void Echange(const char* fmt, ...) {
     SbComEchange(payload);
 }
 
+void PayloadTexteGsm(char key, const char* text, char* out, size_t size) {
+    char item[32];
+    StrCopy(item, text);  // an item holds at most 31 characters
+    StrFormat(out, size, "WP %03d %c %s", 30, key, item);
+}
+
 void EcrireItem(char key) {
-    if (const int32_t* number = SbComGsmNombre(&SbComG.gsm, key))
-        Echange("WP %03d %c %d", 30, key, *number);
-    else if (const char* text = SbComGsmTexte(&SbComG.gsm, key))
-        SbComEcrireGsm(key, text);
+    if (SbComG.linkState == 0) return;
+    char payload[256];
+    if (SbComPayloadGsm(key, payload, sizeof payload)) SbComEchange(payload);
 }
 
 }  // namespace
@@ -75,10 +80,28 @@ void SbComLireEthernetAd(int k) {
     Echange("RP %03d %1d", 31, k);
 }
 
-void SbComEcrireEthernetAd(int k, const char* address) {
+void SbComPayloadEthernet(int k, const char* address, char* out, size_t size) {
     char text[24];
     StrCopy(text, address);  // an address holds at most 23 characters
-    Echange("WP %03d %1d %s", 31, k, text);
+    StrFormat(out, size, "WP %03d %1d %s", 31, k, text);
+}
+
+bool SbComPayloadGsm(char key, char* out, size_t size) {
+    if (const int32_t* number = SbComGsmNombre(&SbComG.gsm, key)) {
+        StrFormat(out, size, "WP %03d %c %d", 30, key, *number);
+        return true;
+    }
+    const char* text = SbComGsmTexte(&SbComG.gsm, key);
+    if (!text) return false;
+    PayloadTexteGsm(key, text, out, size);
+    return true;
+}
+
+void SbComEcrireEthernetAd(int k, const char* address) {
+    if (SbComG.linkState == 0) return;
+    char payload[256];
+    SbComPayloadEthernet(k, address, payload, sizeof payload);
+    SbComEchange(payload);
 }
 
 void SbComCommandeEthernet(int value) {
@@ -98,15 +121,15 @@ void SbComEffacerGsm() {
 }
 
 void SbComEcrireGsm(char key, const char* text) {
-    char item[32];
-    StrCopy(item, text);  // an item holds at most 31 characters
-    Echange("WP %03d %c %s", 30, key, item);
+    if (SbComG.linkState == 0) return;
+    char payload[256];
+    PayloadTexteGsm(key, text, payload, sizeof payload);
+    SbComEchange(payload);
 }
 
 void SbComEcrireParamsGSM() {
     SbComEffacerGsm();
-    for (char key : {'6', '1', '2', '3', '4', '5', '7', '8', 'a', 'b', 'c', 'd', 'e', 'f', 'g'})
-        EcrireItem(key);
+    for (char key : kSbComGsmOrdreEcriture) EcrireItem(key);
 }
 
 void SbComCommandeGSM(int value) {

@@ -7,6 +7,7 @@
 
 #include "app/Q31Aff.h"
 #include "app/Q31Ihm.h"
+#include "lib/StrBuf.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
@@ -235,6 +236,15 @@ int FQ31SetValider(int panel, int, int event, void*, int, int) {
     const int page = PageDuPanel(panel);
     if (page < 0) return 0;
     Q31FSetParamGet(page);
+    // A text the clock would refuse is named now, before the GSM write's first command
+    // clears the module's items.
+    if (const char item = Q31FSetItemRefuse(page)) {
+        char text[300];
+        StrFormat(text, sizeof text, "%s %c", Q31TxtMesG[kQ31MesCheckRefused], item);
+        SbPopup(Q31FIhmG, GMessageG[1], text, GLabelBpG[8]);
+        SetActivePanel(panel);
+        return 0;
+    }
     Q31FSetEcrire(page);
     Q31InitAff(false, true);
     SetActivePanel(panel);

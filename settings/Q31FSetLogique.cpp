@@ -9,6 +9,7 @@
 #include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
+#include "link/SbComFrame.h"
 #include "link/SbComGsmEth.h"
 #include "link/SbComProg.h"
 #include "platform/cvi.h"
@@ -110,6 +111,21 @@ Q31FSetEtatChargement Q31FSetChargement(const SbComRun& run, int target) {
     e.maxRun = std::max(1, run.next - 1);
     e.clearDimmed = run.current != 0;
     return e;
+}
+
+char Q31FSetItemRefuse(int page) {
+    char payload[256];
+    if (page == 7) {
+        for (char key : kSbComGsmOrdreEcriture)
+            if (SbComPayloadGsm(key, payload, sizeof payload) && SbComSomme(payload) < 0) return key;
+    } else if (page == 6) {
+        for (int k = 0; k < 2; ++k) {
+            SbComPayloadEthernet(k, k == 0 ? SbComG.ethernet.address0 : SbComG.ethernet.address1, payload,
+                                 sizeof payload);
+            if (SbComSomme(payload) < 0) return char('0' + k);
+        }
+    }
+    return 0;
 }
 
 void Q31FSetEnvoyerLectures(int page) {

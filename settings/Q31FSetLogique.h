@@ -44,6 +44,11 @@ struct Q31FSetEtatChargement {
 };
 Q31FSetEtatChargement Q31FSetChargement(const SbComRun& run, int target);
 
+// The item among the page's writes whose frame the clock could never accept (its check
+// value would be 0x8000 or more, which enough accented letters bring about): a GSM key,
+// or '0' / '1' for an Ethernet address; 0 when everything the page sends can go.
+char Q31FSetItemRefuse(int page);
+
 // The page's reads and writes, as the page table lists them (no wait box).
 // Pages without reads or writes send nothing.
 void Q31FSetEnvoyerLectures(int page);

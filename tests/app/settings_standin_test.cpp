@@ -146,7 +146,9 @@ TEST_F(SettingsAgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
         for (const std::string& frame : row.sent)
             EXPECT_TRUE(std::find(writes.begin(), writes.end(), frame) != writes.end())
                 << "page " << row.page << ": " << frame << " not sent";
-        if (row.record) EXPECT_TRUE(row.record()) << "page " << row.page;
+        if (row.record) {
+            EXPECT_TRUE(row.record()) << "page " << row.page;
+        }
         EXPECT_EQ(SbComErreur(), 0) << "page " << row.page;
         Q31FSetFermer();
     }

@@ -2,6 +2,7 @@
 // control callbacks and the settings-file dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +14,7 @@
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
+#include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
@@ -65,6 +67,17 @@ void RepondrePopup() {
     if (g_reponse == 0 || popup <= 0) return;
     QueueUserEvent(popup, g_reponse);
     g_reponse = 0;
+}
+
+// Reads the information popup and closes it with its single button.
+std::string g_popup;
+void LirePopup() {
+    if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) {
+        char text[300] = {};
+        GetCtrlVal(p, fsabgen::POPUP_TEXTE, text, sizeof text);
+        g_popup = text;
+        QueueUserEvent(p, fsabgen::POPUP_OK);
+    }
 }
 
 void Commit(CtrlCallbackPtr fn, int panel, int control) {
@@ -255,6 +268,26 @@ TEST_F(SettingsPanel, GsmSelectorShowsAndEditsOneSetOnly) {
     Q31FSetParamGet(7);
     EXPECT_STREQ(SbComG.gsm.first[1].text[0], "edited");
     EXPECT_STREQ(SbComG.gsm.first[0].text[0], "zero");
+}
+
+// 20 accented letters in item 2 bring its frame's check value down to 0; one more would
+// make it 0x8000 or more, which the clock can never accept.
+TEST_F(SettingsPanel, GsmTextTheClockWouldRefuseIsNamedAndNothingIsSent) {
+    SbSetTacheFond(LirePopup);
+    Q31FSetParam(7);
+    SetCtrlVal(P(7), PAGE7_G1_T1, std::string(21, '\xE9').c_str());
+    Commit(FQ31SetValider, P(7), PAGE7_OK);
+    EXPECT_TRUE(Envoyes().empty());
+    EXPECT_EQ(g_popup, std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2");
+
+    g_popup.clear();
+    SetCtrlVal(P(7), PAGE7_G1_T1, std::string(20, '\xE9').c_str());
+    Commit(FQ31SetValider, P(7), PAGE7_OK);
+    SbSetTacheFond(nullptr);
+    EXPECT_TRUE(g_popup.empty());
+    const Frames f = Envoyes();
+    EXPECT_EQ(f.size(), 16u);
+    EXPECT_NE(std::find(f.begin(), f.end(), "WP 030 2 " + std::string(20, '\xE9')), f.end());
 }
 
 TEST_F(SettingsPanel, ReceivedGsmTextGoesToTheTopOfTheTextBox) {

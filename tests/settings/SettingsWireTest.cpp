@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ TEST_F(SettingsWire, EthernetAndGsmPagesReadAndWriteTheirItems) {
     setfake::Effacer();
     Q31FSetEnvoyerLectures(6);
     EXPECT_EQ(Envoyes(), (Frames{"RP 035", "RP 031 0", "RP 031 1"}));
+
+    // An address is a text too: one the clock would refuse is named, '1' for address 1.
+    EXPECT_EQ(Q31FSetItemRefuse(6), 0);
+    std::snprintf(SbComG.ethernet.address1, sizeof SbComG.ethernet.address1, "%s",
+                  std::string(23, '\xE9').c_str());
+    EXPECT_EQ(Q31FSetItemRefuse(6), '1');
 
     setfake::Effacer();
     Q31FSetEnvoyerLectures(7);
