@@ -24,7 +24,14 @@ using namespace fq31;
 
 namespace {
 
-constexpr std::array<int, 3> kSurvol = {PARAMS_OK, PARAMS_CANCEL, PARAMS_DEFAULT};
+// The dialog's hover list: its three captioned buttons, then the second-display
+// section's switches, rings, colour choosers and buttons.
+constexpr int kLegendes = 3;
+constexpr std::array<int, 31> kSurvol = [] {
+    std::array<int, 31> list{PARAMS_OK, PARAMS_CANCEL, PARAMS_DEFAULT};
+    for (size_t i = 0; i < kQ31FsdSurvol.size(); ++i) list[3 + i] = kQ31FsdSurvol[i];
+    return list;
+}();
 const char* const kLangues[4] = {"English",
                                  "Fran\xE7"
                                  "ais",
@@ -75,7 +82,7 @@ void Placer(int dlg) {
 int Boucle(int dlg, const FsdParam& kept) {
     for (;;) {
         if (Q31QuitG || Q31Erreur()) return 0;
-        GenSurvolBp(dlg, int(kSurvol.size()), int(kSurvol.size()), kSurvol.data());
+        GenSurvolBp(dlg, int(kSurvol.size()), kLegendes, kSurvol.data());
         Q31TacheDeFond(false);
         int panel = 0, control = 0;
         if (GetUserEvent(0, &panel, &control) != EVENT_COMMIT || panel != dlg) continue;

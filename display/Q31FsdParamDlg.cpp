@@ -3,6 +3,7 @@
 #include "display/Q31FsdParamDlg.h"
 
 #include <array>
+#include <cstring>
 
 #include "app/Q31Config.h"
 #include "display/FsdGeometre.h"
@@ -81,12 +82,23 @@ int Trouver(int ctrl, int count, F entree) {
 }
 
 bool ChoisirImage(int dlg, const char* defaultName, char path[260]) {
-    return FileSelectPopup("Data", defaultName, "*.jpg;*.bmp;*.png;*.pcx;", Q31TxtMesG[11], VAL_LOAD_BUTTON,
-                           0, 0, 1, 0, path) != VAL_NO_FILE_SELECTED &&
+    char types[64];
+    Q31FsdTypesImages(types, sizeof types);
+    return FileSelectPopup("Data", defaultName, types, Q31TxtMesG[11], VAL_LOAD_BUTTON, 0, 0, 1, 0, path) !=
+               VAL_NO_FILE_SELECTED &&
            path[0] != 0 && dlg > 0;
 }
 
 }  // namespace
+
+void Q31FsdTypesImages(char* out, size_t size) {
+    if (!out || size == 0) return;
+    out[0] = 0;
+    for (const char* ext : {"jpg", "bmp", "png", "pcx"}) {
+        const size_t used = strlen(out);
+        if (ImageFormatReadable(ext)) StrFormat(out + used, size - used, "*.%s;", ext);
+    }
+}
 
 void Q31FsdParamTraduire(int dlg) {
     char text[96];

@@ -78,6 +78,11 @@ int DisplayImageFile(int panel, int control, const char* path) {
     return 0;
 }
 
+int ImageFormatReadable(const char* extension) {
+    if (!extension || !*extension) return 0;
+    return QImageReader::supportedImageFormats().contains(QByteArray(extension).toLower()) ? 1 : 0;
+}
+
 int DeleteImage(int panel, int control) {
     if (!FindPanel(panel)) return kErrPanel;
     auto* label = qobject_cast<QLabel*>(ControlWidget(panel, control));

@@ -207,6 +207,7 @@ int SetActiveCtrl(int panel, int control);
 
 // Pictures
 int DisplayImageFile(int panel, int control, const char* path);  // Windows-style relative paths accepted
+int ImageFormatReadable(const char* extension);                  // 1 when DisplayImageFile reads such files
 int DeleteImage(int panel, int control);
 
 // ---------------------------------------------------------------------------

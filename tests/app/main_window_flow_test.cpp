@@ -2,6 +2,7 @@
 // language change from the parameters dialog, and cancelling it.
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QWidget>
 #include <cstring>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
+#include "display/Q31Fsd.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
@@ -55,6 +57,20 @@ bool MainShown() {
 
 void CloseBox(int panel) {
     if (QWidget* w = qs::rt::PanelWidget(panel)) w->close();
+}
+
+// Puts the mouse inside a control of a panel.
+void MoveOver(int panel, int control) {
+    QCursor::setPos(QPoint(0, 0));
+    int x = 0, y = 0, l = 0, r = 0, k = 0;
+    GetRelativeMouseState(panel, control, &x, &y, &l, &r, &k);
+    QCursor::setPos(QPoint(-x + 4, -y + 4));
+}
+
+int Cursor() {
+    int c = -1;
+    GetMouseCursor(&c);
+    return c;
 }
 
 }  // namespace
@@ -136,11 +152,28 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
 }
 
+// With the second display shown, the dialog's hover list reaches down to its last
+// control, the fourth logo's load button.
 TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
     qstest::TempProgramDir dir;
+    static int hovered = -1;
     size_t done = RunProgram(3, {
                                     MainShown,
-                                    [] { return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0; },
+                                    [] {
+                                        Q31FsdOuvrir();
+                                        return QueueUserEvent(Q31FIhmG, MAIN_PARAMS) == 0;
+                                    },
+                                    [] {
+                                        int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
+                                        if (!dlg) return false;
+                                        MoveOver(dlg, PARAMS_LOGO4_LOAD);
+                                        return true;
+                                    },
+                                    [] {
+                                        static int passes = 0;
+                                        hovered = Cursor();
+                                        return hovered == VAL_POINTING_FINGER_CURSOR || ++passes > 50;
+                                    },
                                     [] {
                                         int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
                                         if (!dlg) return false;
@@ -155,7 +188,8 @@ TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
                                         return true;
                                     },
                                 });
-    ASSERT_EQ(done, 5u);
+    ASSERT_EQ(done, 7u);
+    EXPECT_EQ(hovered, VAL_POINTING_FINGER_CURSOR);
     EXPECT_EQ(Q31G.language, 3);
     EXPECT_EQ(Q31G.soundOn, 1);
 }

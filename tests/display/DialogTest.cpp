@@ -126,6 +126,17 @@ TEST_F(DisplayTest, LoadedLogoTakesTheImagesOwnSize) {
     EXPECT_STREQ(Rec().logos[0].path, "");
 }
 
+TEST_F(DisplayTest, ImageDialogsOfferOnlyFormatsThisBuildReads) {
+    char types[64] = "";
+    Q31FsdTypesImages(types, sizeof types);
+    for (const char* ext : {"jpg", "bmp", "png", "pcx"})
+        EXPECT_EQ(std::strstr(types, ("*." + std::string(ext) + ";").c_str()) != nullptr,
+                  ImageFormatReadable(ext) == 1)
+            << ext << " in " << types;
+    EXPECT_EQ(ImageFormatReadable("PNG"), 1);
+    EXPECT_EQ(ImageFormatReadable("pcx"), 0);  // this build has no reader for it
+}
+
 TEST_F(DisplayTest, ImageInsideDataIsCopiedOntoItself) {
     MakeDir("Data");
     const std::string bytes = fsdtest::Bmp(32, 16);
