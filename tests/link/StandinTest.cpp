@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -259,6 +261,21 @@ TEST_F(LinkStandin, SpontaneousMessagesMirrorTheCountdown) {
     EXPECT_EQ(SbComErreur(), 0) << Texte();
     Strings wire = clock_->Wire();
     EXPECT_EQ(wire.back(), "EE 0");
+}
+
+// Stopped from the terminal or by its supervisor, it leaves no port link or FIFO behind.
+TEST_F(LinkStandin, SignalsRemoveThePortLinkAndTheFifo) {
+    const std::string link = dir_->file("Ports/COM5"), fifo = dir_->file("control");
+    struct stat st {};
+    for (int signal : {SIGTERM, SIGINT}) {
+        if (signal != SIGTERM) clock_ = std::make_unique<StandinClock>(*dir_);
+        ASSERT_TRUE(clock_->Running());
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+        clock_->Stop(signal);
+        EXPECT_NE(lstat(link.c_str(), &st), 0) << strsignal(signal);
+        EXPECT_NE(lstat(fifo.c_str(), &st), 0) << strsignal(signal);
+    }
 }
 
 TEST_F(LinkStandin, SilentClockFailsTheOpening) {

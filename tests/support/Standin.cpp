@@ -39,11 +39,15 @@ StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs) 
 }
 
 StandinClock::~StandinClock() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
+    Stop(SIGTERM);
     if (out_ >= 0) close(out_);
+}
+
+void StandinClock::Stop(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 void StandinClock::Control(const std::string& command) {

@@ -20,6 +20,7 @@ public:
     StandinClock& operator=(const StandinClock&) = delete;
     bool Running() const { return pid_ > 0 && first_.rfind("pty ", 0) == 0; }
     void Control(const std::string& command);  // a fault or action, then a short pause
+    void Stop(int signal);                     // sends the signal and waits for the end
     Strings Wire() const;                      // every payload received, in order
     static void Pause(double seconds);         // processes events meanwhile
 

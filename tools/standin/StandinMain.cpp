@@ -2,6 +2,7 @@
 // with switches to inject the faults a real line shows.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,20 @@ const char* kHelp =
     "  and answers nothing)\n"
     "The first line printed is \"pty <slave path>\" (or \"device <path>\"); \"flood-sent N\"\n"
     "is printed when a flood ends.\n";
+
+// Set by SIGTERM, SIGINT or SIGHUP: the main loop ends and removes the port link and the
+// control FIFO, as after "quit".
+volatile sig_atomic_t stopRequested = 0;
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+void CatchStopSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = RequestStop;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
 
 double Now() {
     using namespace std::chrono;
@@ -299,6 +314,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    CatchStopSignals();
     if (!logPath.empty() && !s.log.Open(logPath)) {
         fprintf(stderr, "qs310-standin: cannot write %s\n", logPath.c_str());
         return 1;
@@ -343,7 +359,7 @@ int main(int argc, char** argv) {
     if (useStdin) input.fd = 0;
     if (floodCount > 0) s.StartFlood(floodRate, floodCount);
 
-    while (s.running) {
+    while (s.running && !stopRequested) {
         pollfd fds[3] = {{s.port.Fd(), POLLIN, 0}, {control.fd, POLLIN, 0}, {input.fd, POLLIN, 0}};
         int timeout = s.floodLeft > 0 ? 0 : 5;
         poll(fds, 3, timeout);
