@@ -76,7 +76,7 @@ void MainLoopWatch() {
 
 int main(int argc, char** argv) {
     if (argc > 1) measureSeconds = atof(argv[1]);
-    bench::ScratchProgramFolder();
+    const bench::ScratchProgramFolder folder;
     t0 = Clock::now();
     SetIdleHook(MainLoopWatch);
     static char arg0[] = "QS310Manager";

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchProgram.h"
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoTab.h"
 #include "link/SbComRecord.h"
@@ -157,8 +158,8 @@ BENCHMARK(BM_EcritureFichierPlein)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char tmpl[] = "/tmp/qs310-bench-XXXXXX";
-    const std::string dir = mkdtemp(tmpl);
+    const bench::ScratchFolder scratch;
+    const std::string& dir = scratch.path();
     setenv("QS_PROGRAM_DIR", dir.c_str(), 1);
     fs::current_path(dir);
     fs::create_directories("Chronos");
@@ -179,8 +180,5 @@ int main(int argc, char** argv) {
     SbChronoFermer("Chronos", "Chrono.q31tps");
     DiscardPanel(panelG);
     CloseCVIRTE();
-    std::error_code ec;
-    fs::current_path("/", ec);
-    fs::remove_all(dir, ec);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchProgram.h"
 #include "competitor/Q12Classeur.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
@@ -16,11 +17,8 @@ namespace {
 constexpr int kRows = 1000;
 
 const std::string& Folder() {
-    static const std::string dir = [] {
-        char tmpl[] = "/tmp/q12-bench-XXXXXX";
-        return std::string(mkdtemp(tmpl));
-    }();
-    return dir;
+    static const bench::ScratchFolder dir("q12-bench");  // removed when the benchmark ends
+    return dir.path();
 }
 
 std::string MakeXlsx() {
@@ -93,7 +91,5 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(Folder(), ec);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchProgram.h"
 #include "competitor/Q12.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
@@ -42,8 +43,8 @@ BENCHMARK(BM_RemplirTables)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QS_PROGRAM_DIR", QS_PROGRAM_DIR, 0);
-    char tmpl[] = "/tmp/q12-bench-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
+    const bench::ScratchFolder scratch("q12-bench");
+    const std::string& dir = scratch.path();
     if (chdir(dir.c_str()) != 0) return 1;
     if (!InitCVIRTE(argc, argv)) return 1;
     Q12EnregistrerCallbacks();
@@ -53,7 +54,5 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     Q12Quitter("Courant.q12ct");
     CloseCVIRTE();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
     return 0;
 }

@@ -43,7 +43,8 @@ void Prepare() {
     static bool done = false;
     if (done) return;
     done = true;
-    const std::string dir = bench::ScratchProgramFolder();
+    static const bench::ScratchProgramFolder folder;  // removed when the benchmark ends
+    const std::string& dir = folder.path();
     std::filesystem::create_directories(std::filesystem::path(dir) / "Data");
     static char arg0[] = "bench";
     static char* args[] = {arg0, nullptr};

@@ -118,7 +118,7 @@ void Script() {
 
 int main(int argc, char** argv) {
     if (argc > 1) phaseSeconds = atof(argv[1]);
-    bench::ScratchProgramFolder(false);
+    const bench::ScratchProgramFolder folder(false);
     SetIdleHook(Script);
     static char arg0[] = "QS310Manager";
     static char* args[] = {arg0, nullptr};

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/BenchProgram.h"
 #include "platform/cvi.h"
 
 namespace fs = std::filesystem;
@@ -69,8 +70,8 @@ BENCHMARK(BM_LoadDisplayDiscard200)->UseRealTime()->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    char tmpl[] = "/tmp/qs310-bench-XXXXXX";
-    fs::path folder = mkdtemp(tmpl);
+    const bench::ScratchFolder scratch;
+    const fs::path folder = scratch.path();
     WriteBigPanel(folder);
     setenv("QS_PROGRAM_DIR", folder.c_str(), 1);
     auto t0 = std::chrono::steady_clock::now();
@@ -85,6 +86,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     CloseCVIRTE();
-    fs::remove_all(folder);
     return 0;
 }

@@ -15,8 +15,11 @@ namespace qstest {
 
 TempProgramDir::TempProgramDir(bool withProgramFiles) {
     previous_ = fs::current_path().string();
-    char tmpl[] = "/tmp/qs310-test-XXXXXX";
-    path_ = mkdtemp(tmpl);
+    std::error_code ec;
+    fs::path base = fs::temp_directory_path(ec);  // $TMPDIR, else /tmp
+    if (ec) base = "/tmp";
+    std::string name = (base / "qs310-test-XXXXXX").string();
+    path_ = mkdtemp(name.data());
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
     if (withProgramFiles && built && fs::exists(built)) {
