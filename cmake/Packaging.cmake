@@ -1,4 +1,5 @@
-# Debian package: the program folder under /opt, a launcher, a desktop entry and an icon.
+# Debian package: the program folder under /opt, a launcher, a desktop entry, an icon, the
+# copyright, changelog and manual pages.
 # `cpack -G DEB` in the build folder makes qs310-manager_<version>_<arch>.deb.
 
 set(QS_PKG_NAME qs310-manager)
@@ -24,11 +25,29 @@ if(WIN32)
   return()
 endif()
 
+# The package's own documents: copyright, changelog and manual pages (compressed without
+# a time stamp, as Debian wants them).
+find_program(QS_GZIP gzip REQUIRED)
+set(_pkg ${PROJECT_BINARY_DIR}/packaging)
+set(_pkg_gz)
+foreach(_doc changelog qs310-manager.1 qs310-standin.1)
+  set(_src ${PROJECT_SOURCE_DIR}/packaging/${_doc})
+  if(EXISTS ${_src}.in)
+    set(_src ${_src}.in)
+  endif()
+  configure_file(${_src} ${_pkg}/${_doc} @ONLY)
+  add_custom_command(OUTPUT ${_pkg}/${_doc}.gz
+    COMMAND ${QS_GZIP} -9n -c ${_doc} > ${_doc}.gz
+    WORKING_DIRECTORY ${_pkg} DEPENDS ${_pkg}/${_doc} COMMENT "Package document ${_doc}")
+  list(APPEND _pkg_gz ${_pkg}/${_doc}.gz)
+endforeach()
+add_custom_target(qs_package_docs ALL DEPENDS ${_pkg_gz})
+
 # The launcher finds the program folder relative to its own place.
 file(RELATIVE_PATH QS_LAUNCHER_TO_PROGRAM /${QS_PKG_BIN_DIR} /${QS_PKG_PROGRAM_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qs310-manager.in ${PROJECT_BINARY_DIR}/packaging/qs310-manager @ONLY)
 
-# The read-only program folder: executable, panel resources, texts, tones, documents.
+# The read-only program folder: executable, panel resources, texts, tones, documents, README.
 # Only these items: a program folder used by ./run.sh also holds the developer's own
 # configuration, times and port links, which must not end up in a package.
 install(TARGETS QS310Manager RUNTIME DESTINATION ${QS_PKG_PROGRAM_DIR})
@@ -42,10 +61,14 @@ foreach(_f 444 533 695 888)
   install(FILES ${QS_PROGRAM_DIR}/Bip${_f}Hz.wav DESTINATION ${QS_PKG_PROGRAM_DIR})
 endforeach()
 
+install(FILES ${QS_PROGRAM_DIR}/README.md DESTINATION ${QS_PKG_PROGRAM_DIR})
+
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/qs310-manager DESTINATION ${QS_PKG_BIN_DIR})
 # The stand-in clock, for training and trying the serial link without a clock.
 install(TARGETS qs310-standin RUNTIME DESTINATION ${QS_PKG_BIN_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs310-manager.desktop DESTINATION usr/share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_pkg}/changelog.gz DESTINATION usr/share/doc/${QS_PKG_NAME})
+install(FILES ${_pkg}/qs310-manager.1.gz ${_pkg}/qs310-standin.1.gz DESTINATION usr/share/man/man1)
 install(FILES ${QS_ICON_DIR}/qs310-manager.svg DESTINATION usr/share/icons/hicolor/scalable/apps)
 foreach(_s ${QS_ICON_SIZES})
   install(FILES ${QS_ICON_DIR}/${_s}x${_s}/qs310-manager.png DESTINATION usr/share/icons/hicolor/${_s}x${_s}/apps)

@@ -15,7 +15,7 @@ int aboutPanel = 0;
 int aboutParent = 0;
 
 bool SurUnLien(int panel) {
-    for (int lien : {ABOUT_LIEN1, ABOUT_LIEN2, ABOUT_LIEN3}) {
+    for (int lien : {ABOUT_LIEN1, ABOUT_LIEN2}) {
         int visible = 0, largeur = 0, hauteur = 0, x = -1, y = -1, g = 0, d = 0, k = 0;
         GetCtrlAttribute(panel, lien, ATTR_VISIBLE, &visible);
         GetCtrlAttribute(panel, lien, ATTR_WIDTH, &largeur);

@@ -52,6 +52,11 @@ contents() {
     has "$x" "usr/bin/$name"
     has "$x" "usr/bin/qs310-standin"
     has "$f" "usr/share/applications/$name.desktop"
+    has "$f" "$prog/README.md"
+    has "$f" "usr/share/doc/$name/copyright"
+    has "$f" "usr/share/doc/$name/changelog.gz"
+    has "$f" "usr/share/man/man1/$name.1.gz"
+    has "$f" "usr/share/man/man1/qs310-standin.1.gz"
     has "$f" "usr/share/icons/hicolor/scalable/apps/$name.svg"
     for s in 48 64 128 256; do has "$f" "usr/share/icons/hicolor/${s}x$s/apps/$name.png"; done
     for t in 444 533 695 888; do has "$f" "$prog/Bip${t}Hz.wav"; done
@@ -81,7 +86,30 @@ contents() {
     done
     grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/$name.svg" || fail "scalable icon is no SVG"
 
+    # Debian's own documents: a machine-readable copyright file, a changelog whose newest
+    # entry is this version, and manual pages that render without a warning.
+    local doc=$root/usr/share/doc/$name
+    grep -q '^Format: ' "$doc/copyright" && grep -q '^Files: \*' "$doc/copyright" && grep -q '^License: ' "$doc/copyright" ||
+        fail "copyright file is not in the machine-readable form"
+    gzip -t "$doc/changelog.gz" || fail "changelog.gz is no valid gzip file"
+    [ "$(od -An -tu4 -j4 -N4 "$doc/changelog.gz" | tr -d ' ')" = 0 ] || fail "changelog.gz carries a time stamp"
+    zcat "$doc/changelog.gz" | head -1 | grep -q "^$name ($version) " || fail "changelog does not start with version $version"
+    local page out
+    for page in $name qs310-standin; do
+        out=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww 2>&1 >/dev/null)
+        [ -z "$out" ] || fail "manual page $page warns: $out"
+        zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 2>/dev/null | grep -q "$page" ||
+            fail "manual page $page does not name its command"
+        zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "$version" || fail "manual page $page lacks the version"
+    done
+
     local desktop=$root/usr/share/applications/$name.desktop
+    local lang key
+    for lang in fr de it; do
+        for key in Name Comment; do
+            grep -q "^$key\[$lang\]=." "$desktop" || fail "desktop entry has no $key in '$lang'"
+        done
+    done
     if command -v desktop-file-validate >/dev/null; then
         desktop-file-validate "$desktop" || fail "desktop entry does not validate"
     else

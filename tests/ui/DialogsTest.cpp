@@ -1,10 +1,14 @@
 // Shared dialogs: wait box, popups, error box, about box, language choice.
 #include <gtest/gtest.h>
 
+#include <QWidget>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "panels/FSabGen.h"
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -254,6 +258,14 @@ TEST_F(Dialogs, AboutBoxStaysOpenUntilClosedAndCutsItsShortForm) {
     about = GetPanelHandleFromTag(ABOUT);
     ASSERT_GT(about, 0);
     EXPECT_GT(PanelAttribute(about, ATTR_HEIGHT), 280);
+    // Its links open the README and the quick-start guides of the program folder.
+    for (int link : {ABOUT_LIEN1, ABOUT_LIEN2}) {
+        const QWidget* w = qs::rt::ControlWidget(about, link);
+        ASSERT_NE(w, nullptr);
+        const std::string url = w->property("url").toString().toStdString();
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(getenv("QS_BUILT_PROGRAM_DIR")) / url))
+            << url;
+    }
     SbAboutFermer();
     SbAboutFermer();  // a second close does nothing
     EXPECT_EQ(GetPanelHandleFromTag(ABOUT), 0);
