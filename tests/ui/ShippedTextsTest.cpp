@@ -70,7 +70,7 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
     };
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false}, {"Gen_Messages_", 5, 127, true},
                             {"Gen_MesCom_", 16, 127, true},  {"Q31_Labels_", 61, 63, false},
-                            {"Q31_LabSet_", 61, 63, false},  {"Q31_Messages_", 17, 255, true},
+                            {"Q31_LabSet_", 61, 63, false},  {"Q31_Messages_", 27, 255, true},
                             {"Q12_Labels_", 17, 63, false}};
     for (const char* code : {"EN", "FR", "DT", "IT"}) {
         for (const Shape& s : shapes) {
