@@ -11,14 +11,8 @@
 
 namespace {
 
-struct Notice {
-    SbFileNotice kind;
-    std::string path;
-    int reason;
-};
-
-std::vector<Notice>& Notes() {
-    static std::vector<Notice> notes;
+std::vector<SbFileNote>& Notes() {
+    static std::vector<SbFileNote> notes;
     return notes;
 }
 
@@ -62,7 +56,7 @@ int Text(SbFileNotice kind) {
     }
 }
 
-void Show(int parent, const Notice& n) {
+void Show(int parent, const SbFileNote& n) {
     char detail[600];
     SbFileNoticeDetail(n.path.c_str(), n.reason, detail, sizeof detail);
     const char* text = Q31TxtMesG[Text(n.kind)];
@@ -79,9 +73,9 @@ void Show(int parent, const Notice& n) {
 
 void SbNoteFileNotice(SbFileNotice kind, const char* path, int reason) {
     const std::string p = path ? path : "";
-    for (const Notice& n : Notes())
+    for (const SbFileNote& n : Notes())
         if (n.kind == kind && n.path == p) return;
-    Notes().push_back(Notice{kind, p, reason});
+    Notes().push_back(SbFileNote{kind, p, reason});
 }
 
 void SbNoteWriteFailure(const char* path) {
@@ -94,7 +88,7 @@ int SbShowFileNotices(int parent) {
     int shown = 0;
     // A box's own loop may note more (a timer writes meanwhile): they wait their turn.
     while (!Notes().empty()) {
-        const Notice n = Notes().front();
+        const SbFileNote n = Notes().front();
         Notes().erase(Notes().begin());
         Show(parent, n);
         ++shown;
@@ -103,8 +97,12 @@ int SbShowFileNotices(int parent) {
     return shown;
 }
 
-size_t SbFileNoticesPending() {
-    return Notes().size();
+const std::vector<SbFileNote>& SbFileNotes() {
+    return Notes();
+}
+
+void SbForgetFileNotices() {
+    Notes().clear();
 }
 
 void SbFileNoticeDetail(const char* path, int reason, char* out, size_t size) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 // Q31TxtMesG entries of the notices (the reasons follow the FILE_WRITE_* order).
 inline constexpr int kMesFileNotSavedTitle = 17;
@@ -19,11 +21,11 @@ inline constexpr int kMesReasonDenied = 25;
 inline constexpr int kMesReasonOther = 26;
 
 enum class SbFileNotice {
-    FileNotWritten,     // an export, a settings, configuration or competitor file
-    TimesNotSaved,      // the times file: the times stay in memory, the store retries
-    TimesSavedAgain,    // the times file is written again after a failure
-    PreviousRunKept,    // last run's file could not be copied aside: left as it was,
-                        // this run's times go to the path of the notice instead
+    FileNotWritten,   // an export, a settings, configuration or competitor file
+    TimesNotSaved,    // the times file: the times stay in memory, the store retries
+    TimesSavedAgain,  // the times file is written again after a failure
+    PreviousRunKept,  // last run's file could not be copied aside: left as it was,
+                      // this run's times go to the path of the notice instead
 };
 
 // Notes a notice about path; reason is FileLastWriteError() of the failed write
@@ -35,7 +37,14 @@ void SbNoteWriteFailure(const char* path);
 // Shows the notes in the order they were made, each in its box over parent (0 for
 // none), and forgets them. Returns how many were shown.
 int SbShowFileNotices(int parent);
-size_t SbFileNoticesPending();
+
+struct SbFileNote {
+    SbFileNotice kind;
+    std::string path;
+    int reason;
+};
+const std::vector<SbFileNote>& SbFileNotes();  // noted, not yet shown, oldest first
+void SbForgetFileNotices();
 
 // The path as the operator finds it (from the program folder's root, the system's
 // separators) and, on the next line, the reason in words: the detail of a notice.
