@@ -77,7 +77,8 @@ void Juger(void* context, const char* text, int length, bool tooLong) {
 
 }  // namespace
 
-int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax]) {
+int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded,
+                                char message[kSbComMessageMax]) {
     Verdict verdict{message, 0};
     if (length > 0) Alimenter(piece, size_t(length), Juger, &verdict);
     if (lineEnded) Alimenter("\n", 1, Juger, &verdict);

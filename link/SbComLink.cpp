@@ -36,7 +36,7 @@ int EnAttenteRuntime() {
     return GetInQLen(SbComG.port);
 }
 
-const SbComPortOps kRuntime = {EcrireRuntime, EtatRuntime,  EvenementsRuntime,
+const SbComPortOps kRuntime = {EcrireRuntime,  EtatRuntime, EvenementsRuntime,
                                HorlogeRuntime, LireRuntime, EnAttenteRuntime};
 SbComPortOps g_installed = kRuntime;
 const SbComPortOps* g_ops = &kRuntime;

@@ -317,7 +317,8 @@ int ProcessDrawEvents() {
 
 int ScheduleCall(double seconds, DueCallPtr fn) {
     if (!fn || !QCoreApplication::instance()) return -1;
-    auto it = std::find_if(g_dueCalls.begin(), g_dueCalls.end(), [fn](const DueCall& c) { return c.fn == fn; });
+    auto it =
+        std::find_if(g_dueCalls.begin(), g_dueCalls.end(), [fn](const DueCall& c) { return c.fn == fn; });
     if (it == g_dueCalls.end()) {
         auto timer = std::make_unique<QTimer>();
         timer->setSingleShot(true);

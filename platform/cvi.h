@@ -271,7 +271,7 @@ long FileReadUpTo(const char* path, void* buf, size_t size);
 // Writes the whole block atomically (temporary file in the same folder, flush, rename).
 // Returns 0 on success, -1 on failure (the former file is then untouched).
 int FileWriteAtomic(const char* path, const void* data, size_t size);
-int FileExists(const char* path, long* size);         // 1 if it exists
+int FileExists(const char* path, long* size);          // 1 if it exists
 int CopyFile(const char* source, const char* target);  // 0 on success
 // Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
 enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
@@ -297,7 +297,7 @@ int FlushInQ(int port);
 int FlushOutQ(int port);
 int GetComStat(int port);  // 0: no error bit
 int GetInQLen(int port);
-int ComWrt(int port, const char* buffer, int count);                // bytes written, or < 0
+int ComWrt(int port, const char* buffer, int count);  // bytes written, or < 0
 // Reads up to the terminator (consumed, not stored) or maxCount bytes, whichever comes
 // first: a terminator right after maxCount bytes stays queued. Returns the bytes
 // stored, or < 0. ReturnRS232Err then tells how the read ended: 0 at the terminator

@@ -4,11 +4,19 @@
 // allows again the file is written and the operator is told that too.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
+#include "competitor/Q12Fichiers.h"
+#include "competitor/Q12Listes.h"
+#include "competitor/Q12Rec.h"
+#include "display/FsdParam.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
@@ -111,6 +119,44 @@ TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAl
     EXPECT_TRUE(Contains(Seen().popupTexts[0], where));
     EXPECT_TRUE(Contains(Seen().popupTexts[1], Q31TxtMesG[kMesTimesSavedAgain]));
     EXPECT_EQ(ReadTimesFile(dir.file("Chronos/Chrono.q31tps")).size(), 5u);
+}
+
+// Every other file the program writes, in a folder that cannot be written: each
+// failure is noted for the operator with its path and reason, once.
+TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
+    qstest::TempProgramDir dir(false);
+    qstest::SmallDisk disk(dir.path(), 400);
+    std::filesystem::current_path(dir.path());  // into the disk mounted over the folder
+    ASSERT_TRUE(disk.ReadOnly(true)) << "the folder could not be made read-only";
+    const int reason = disk.Mounted() ? FILE_WRITE_READ_ONLY : FILE_WRITE_DENIED;
+    static SbCom link{};
+    static Q31Config application{};
+    static FsdParam display{};
+    Q12AllouerListes();
+    const std::vector<std::pair<std::string, std::function<void()>>> writes = {
+        {"Export.txt", [] { SbChronoSauverAscii("Export.txt", "", "Time"); }},
+        {"Times.q31tps", [] { SbChronoSauver("Times.q31tps"); }},
+        {"Clock.q31set", [] { SbComSauverParam("Clock.q31set", &link.params); }},
+        {"Clock.q31gsm", [] { SbComSauverGsm("Clock.q31gsm", &link.gsm); }},
+        {"Display.q31fsd", [] { Q31FsdParamSauver("Display.q31fsd", &display); }},
+        {kSbComConfigFile, [] { SbComSauver(kSbComConfigFile, &link); }},
+        {kQ31ConfigFile, [] { Q31Sauver(kQ31ConfigFile, &application); }},
+        {kQ12FichierCnf, [] { Q12CnfSauver(); }},
+        {"Courant.q12ct", [] { Q12CourantSauver("Courant.q12ct"); }},
+    };
+    for (const auto& [path, write] : writes) {
+        SCOPED_TRACE(path);
+        SbForgetFileNotices();
+        write();
+        write();  // a second failure before the operator has seen the first
+        ASSERT_EQ(SbFileNotes().size(), 1u);
+        EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::FileNotWritten);
+        EXPECT_EQ(SbFileNotes()[0].path, path);
+        EXPECT_EQ(SbFileNotes()[0].reason, reason);
+    }
+    SbForgetFileNotices();
+    Q12LibererListes();
+    disk.ReadOnly(false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Disk, DiskFault, ::testing::Values(Fault::DiskFull, Fault::ReadOnly),

@@ -93,7 +93,7 @@ bool HeldAsWanted(int fd, const qstest::StandinClock& clock, Hold hold) {
     return false;
 }
 
-// Runs the child, sends eight times, lets a second pass (the file read then goes
+// Runs the child, sends eight times, lets a second pass with no further byte (the file read then goes
 // into `afterASecond`), then kills it while ten more times come; returns the
 // competitors of "Chronos/Chrono.q31tps".
 std::vector<int> KilledRace(const qstest::TempProgramDir& dir, Hold hold, std::vector<int>* afterASecond) {
@@ -116,7 +116,9 @@ std::vector<int> KilledRace(const qstest::TempProgramDir& dir, Hold hold, std::v
     close(fds[0]);
     EXPECT_TRUE(ready) << "the program did not connect";
     if (hold == Hold::AcknowledgementWait) usleep(300000);  // the impulse is asked: its wait runs
-    std::vector<std::string> early;
+    // The clock falls silent after them (no countdown runs): nothing but the layer's
+    // timer can then bring them to the file.
+    std::vector<std::string> early = {"messages off"};
     for (int i = 1; i <= 8; ++i) early.push_back(Send(300 + i, i));
     TellNow(dir, early);
     sleep(1);

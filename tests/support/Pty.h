@@ -36,7 +36,8 @@ struct Pty {
     }
     // Names the slave "Ports/COM<port>" in a program folder, where port numbers look first.
     void LinkAsPort(const std::string& folder, int port) const {
-        const std::filesystem::path link = std::filesystem::path(folder) / "Ports" / ("COM" + std::to_string(port));
+        const std::filesystem::path link =
+            std::filesystem::path(folder) / "Ports" / ("COM" + std::to_string(port));
         std::filesystem::create_directories(link.parent_path());
         std::filesystem::remove(link);
         std::filesystem::create_symlink(slave, link);

@@ -50,8 +50,10 @@ SmallDisk::SmallDisk(const std::string& folder, size_t kilobytes)
 }
 
 SmallDisk::~SmallDisk() {
-    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-    else chmod(folder_.c_str(), 0755);
+    if (mounted_)
+        umount2(folder_.c_str(), MNT_DETACH);
+    else
+        chmod(folder_.c_str(), 0755);
 }
 
 void SmallDisk::Fill(size_t leave) {
