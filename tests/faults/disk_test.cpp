@@ -32,8 +32,11 @@ namespace {
 
 enum class Fault { DiskFull, ReadOnly };
 
+const char* Name(Fault f) {
+    return f == Fault::DiskFull ? "DiskFull" : "ReadOnly";
+}
 void PrintTo(Fault f, std::ostream* os) {
-    *os << (f == Fault::DiskFull ? "DiskFull" : "ReadOnly");
+    *os << Name(f);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -160,6 +163,4 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Disk, DiskFault, ::testing::Values(Fault::DiskFull, Fault::ReadOnly),
-                         [](const ::testing::TestParamInfo<Fault>& info) {
-                             return std::string(info.param == Fault::DiskFull ? "DiskFull" : "ReadOnly");
-                         });
+                         [](const ::testing::TestParamInfo<Fault>& info) { return Name(info.param); });
