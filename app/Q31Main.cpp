@@ -11,6 +11,7 @@
 #include "link/SbCr.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Texts.h"
 
 void Q31Terminer() {
@@ -19,6 +20,7 @@ void Q31Terminer() {
     Q31Sauver(kQ31ConfigFile, &Q31G);
     SbComSauver(kSbComConfigFile, &SbComG);
     Q31GererErreur(0);
+    SbShowFileNotices(0);  // files that could not be written on the way out
 }
 
 int Q31Main(int argc, char** argv) {

@@ -12,6 +12,7 @@
 #include "panels/FQ12.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -156,7 +157,7 @@ bool Q12DialogueImport(Q12Cnf* cnf) {
     bool confirme = bouton == IMPORT_CONFIRM;
     if (confirme) {
         Prendre(panel, cnf);
-        FileWriteAtomic(kQ12FichierCnf, cnf, sizeof *cnf);
+        if (FileWriteAtomic(kQ12FichierCnf, cnf, sizeof *cnf) != 0) SbNoteWriteFailure(kQ12FichierCnf);
     }
     DiscardPanel(panel);
     return confirme;

@@ -5,6 +5,7 @@
 
 #include "lib/StrBuf.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void Q31FsdParamDefaut(FsdParam* r, bool full) {
 }
 
 void Q31FsdParamSauver(const char* path, const FsdParam* record) {
-    FileWriteAtomic(path, record, sizeof *record);
+    if (FileWriteAtomic(path, record, sizeof *record) != 0) SbNoteWriteFailure(path);
 }
 
 void Q31FsdParamCharger(const char* path, FsdParam* record) {

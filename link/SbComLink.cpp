@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
@@ -28,15 +27,24 @@ void EvenementsRuntime() {
 double HorlogeRuntime() {
     return Timer();
 }
+int LireRuntime(char* buffer, int maxCount, bool* lineEnded) {
+    const int n = ComRdTerm(SbComG.port, buffer, maxCount, 10);
+    *lineEnded = n >= 0 && n < maxCount && ReturnRS232Err() == 0;
+    return n;
+}
+int EnAttenteRuntime() {
+    return GetInQLen(SbComG.port);
+}
 
-const SbComPortOps kRuntime = {EcrireRuntime, EtatRuntime, EvenementsRuntime, HorlogeRuntime};
+const SbComPortOps kRuntime = {EcrireRuntime,  EtatRuntime, EvenementsRuntime,
+                               HorlogeRuntime, LireRuntime, EnAttenteRuntime};
+SbComPortOps g_installed = kRuntime;
 const SbComPortOps* g_ops = &kRuntime;
 
-// A line longer than a line may be is read in pieces of kLecture bytes; the pieces
-// after the first are dropped up to its LF. (A piece of exactly kLecture bytes may
-// or may not have ended at the LF; only a line of exactly that length is misjudged.)
+// The port is read in pieces of this size; the line reader joins them, so the size
+// only sets how many reads a long burst of garbage takes.
 constexpr int kLecture = 1024;
-bool g_skipTail = false;
+SbComLecteurLignes g_lecteur;
 
 // Polls the port's error status for at most 1 s. True when clear.
 bool AttendreEtatLibre() {
@@ -70,7 +78,18 @@ bool UnSeulEntier(const char* fmt) {
 }  // namespace
 
 void SbComInstallerPort(const SbComPortOps* ops) {
-    g_ops = ops ? ops : &kRuntime;
+    if (!ops) {
+        g_ops = &kRuntime;
+        return;
+    }
+    g_installed = *ops;
+    if (!g_installed.ecrire) g_installed.ecrire = kRuntime.ecrire;
+    if (!g_installed.etat) g_installed.etat = kRuntime.etat;
+    if (!g_installed.evenements) g_installed.evenements = kRuntime.evenements;
+    if (!g_installed.horloge) g_installed.horloge = kRuntime.horloge;
+    if (!g_installed.lire) g_installed.lire = kRuntime.lire;
+    if (!g_installed.enAttente) g_installed.enAttente = kRuntime.enAttente;
+    g_ops = &g_installed;
 }
 
 void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size) {
@@ -117,27 +136,24 @@ int RsReception() {
         SbComPoserErreur(GMesComG[9], GMesComG[12]);
         return -1;
     }
-    char line[kLecture + 1] = {};
-    int n = ComRdTerm(SbComG.port, line, kLecture, 10);
+    char piece[kLecture];
+    bool lineEnded = false;
+    const int n = g_ops->lire(piece, kLecture, &lineEnded);
     if (n < 0) {
         SbComPoserErreur(GMesComG[9], GetRS232ErrorString(n));
         return -1;
     }
-    bool tooLong = n > kSbComLigneMax;
-    if (g_skipTail) {
-        // The rest of an over-long line: already reported.
-        g_skipTail = n == kLecture;
-        return 0;
-    }
-    if (n == 0) return 0;
-    g_skipTail = n == kLecture;
-    return SbComAccepterLigne(line, n, tooLong, SbComMessageG) == 1 ? 1 : 0;
+    return g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG);
+}
+
+void RsDropPartialLine() {
+    g_lecteur.Raz();
 }
 
 long SbComLignesDecodeesG = 0;
 
 void RsDetectFlag(int port, int eventMask, void* callbackData) {
-    while (SbComG.linkState == 1 && GetInQLen(SbComG.port) > 0) {
+    while (SbComG.linkState == 1 && g_ops->enAttente() > 0) {
         int r = RsReception();
         if (r == 1) {
             SbComDecoder();
@@ -145,10 +161,6 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
         } else if (r < 0)
             break;  // the port itself failed: the next LF event tries again
     }
-    // The background task keeps the times file current, but an error box or a
-    // command's acknowledgement wait holds the main loop while the clock goes on
-    // sending times: keep it current from here too, so a crash then loses none.
-    SbChronoMaintenir();
 }
 
 void SbComSurveiller() {
@@ -164,7 +176,7 @@ int SbComOuvrirPort() {
             SbComG.linkState = 1;
             FlushInQ(SbComG.port);
             FlushOutQ(SbComG.port);
-            g_skipTail = false;
+            g_lecteur.Raz();
             InstallComCallback(SbComG.port, LWRS_RXFLAG, 0, 10, RsDetectFlag, nullptr);
             result = 0;
         }

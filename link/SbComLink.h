@@ -17,8 +17,13 @@ void SbComAttendreAck();                      // waits up to 5 s for "AK"
 inline constexpr double kSbComAttenteAck = 5.0;
 
 // Reception: the LF callback installed on the port, and one checked line into SbComMessageG.
+// The callback reads the port piece by piece into the line reader of SbComFrame.h,
+// whatever the lengths of the lines, so a line of any length loses nothing before
+// or after it.
 void RsDetectFlag(int port, int eventMask, void* callbackData);
 int RsReception();
+// Forgets a line partly read (the port's queues were emptied).
+void RsDropPartialLine();
 // Checked lines decoded since the program started (benchmarks and tests count floods with it).
 extern long SbComLignesDecodeesG;
 
@@ -28,12 +33,18 @@ extern long SbComLignesDecodeesG;
 void SbComSurveiller();
 
 // The port as the link sees it. Defaults to the run-time's serial operations;
-// tests install their own to capture the literal frames and answer in the wait.
+// tests install their own to capture the literal frames and answer in the wait,
+// and the tests, fuzzer and benchmark of reception feed bytes through lire and
+// enAttente to the serial callback itself. A member left null keeps the run-time's.
 struct SbComPortOps {
     int (*ecrire)(const char* frame, int length);  // bytes written, < 0 on error
     int (*etat)();                                 // port error status, 0 when clear
     void (*evenements)();                          // one pass of event processing in the wait
     double (*horloge)();                           // seconds
+    // One piece of a line, as ComRdTerm reads it with LF as terminator: bytes
+    // stored (< 0 on error); *lineEnded when the LF ended it.
+    int (*lire)(char* buffer, int maxCount, bool* lineEnded) = nullptr;
+    int (*enAttente)() = nullptr;  // bytes waiting in the input queue
 };
 void SbComInstallerPort(const SbComPortOps* ops);  // nullptr restores the run-time's
 

@@ -25,7 +25,7 @@ enum {
     kErrStopBits = -7,
     kErrCannotOpen = -8,
     kErrWrite = -10,
-    kErrTimeout = -99,
+    kErrTimeout = RS232_TIMEOUT,
 };
 
 // Status bits of GetComStat.
@@ -369,16 +369,22 @@ int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
     BusyScope busy(port);
     QDeadlineTimer deadline(qint64(p.timeout * 1000));
     Pull(port);
+    g_lastError = 0;
     for (;;) {
+        // Only a terminator among the first maxCount bytes ends the line here: one
+        // right after a full buffer belongs to the next read, which then returns
+        // zero bytes, so the caller always knows whether its line has ended.
         qsizetype end = termChar >= 0 ? p.input.indexOf(char(termChar)) : -1;
-        if (end >= 0 && end <= maxCount) {
-            // A whole line: the terminator is consumed, not stored.
+        if (end >= 0 && end < maxCount) {
             memcpy(buffer, p.input.constData(), size_t(end));
             p.input.remove(0, end + 1);
             return int(end);
         }
         if (p.input.size() >= maxCount) break;
-        if (!p.open || deadline.hasExpired()) break;
+        if (!p.open || deadline.hasExpired()) {
+            g_lastError = p.open ? kErrTimeout : kErrNotOpen;
+            break;
+        }
         p.device->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
         Pull(port);
     }

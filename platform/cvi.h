@@ -255,6 +255,14 @@ int GetSystemDate(int* month, int* day, int* year);
 using TimerSource = double (*)();
 using LocalTimeSource = void (*)(int* hours, int* minutes, int* seconds);
 void SetTimeSource(TimerSource timer, LocalTimeSource localTime);
+// A call due in some seconds of real time, made from the layer's event processing:
+// the main loop, every modal dialog's loop and the acknowledgement wait alike, so
+// work that must not wait for the main loop (keeping the times file current) goes
+// on whatever window is open. Asking again for a call already due keeps the earlier
+// time. -1 when no application runs (nothing is then scheduled).
+using DueCallPtr = void (*)();
+int ScheduleCall(double seconds, DueCallPtr fn);
+void CancelCall(DueCallPtr fn);
 
 // ---------------------------------------------------------------------------
 // Files. Paths may use '\\' as separator (as stored in records); they are converted.
@@ -264,8 +272,11 @@ long FileReadUpTo(const char* path, void* buf, size_t size);
 // Writes the whole block atomically (temporary file in the same folder, flush, rename).
 // Returns 0 on success, -1 on failure (the former file is then untouched).
 int FileWriteAtomic(const char* path, const void* data, size_t size);
-int FileExists(const char* path, long* size);                         // 1 if it exists
-int CopyFile(const char* source, const char* target);                 // 0 on success
+int FileExists(const char* path, long* size);          // 1 if it exists
+int CopyFile(const char* source, const char* target);  // 0 on success
+// Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
+enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
+int FileLastWriteError();
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 
@@ -287,8 +298,13 @@ int FlushInQ(int port);
 int FlushOutQ(int port);
 int GetComStat(int port);  // 0: no error bit
 int GetInQLen(int port);
-int ComWrt(int port, const char* buffer, int count);                // bytes written, or < 0
-int ComRdTerm(int port, char* buffer, int maxCount, int termChar);  // bytes without the terminator, or < 0
+int ComWrt(int port, const char* buffer, int count);  // bytes written, or < 0
+// Reads up to the terminator (consumed, not stored) or maxCount bytes, whichever comes
+// first: a terminator right after maxCount bytes stays queued. Returns the bytes
+// stored, or < 0. ReturnRS232Err then tells how the read ended: 0 at the terminator
+// or a full buffer, RS232_TIMEOUT when the port time-out ended it first.
+int ComRdTerm(int port, char* buffer, int maxCount, int termChar);
+enum { RS232_TIMEOUT = -99 };
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names

@@ -9,7 +9,7 @@ extern char GMessageG[5][128];      // general messages and titles
 extern char GMesComG[16][128];      // link and wait-box messages
 extern char Q31TxtLabelG[61][64];   // main-window labels
 extern char Q31TxtLabSetG[61][64];  // settings-page labels
-inline constexpr int kQ31TxtMesCount = 18;
+inline constexpr int kQ31TxtMesCount = 28;
 extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
 extern char Q12TxtG[17][64];                   // competitor-unit labels
 

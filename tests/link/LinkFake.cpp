@@ -9,18 +9,14 @@
 #include "link/SbComLink.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
+#include "tests/support/MemoryPort.h"
 #include "ui/Texts.h"
 
 namespace linkfake {
 
 namespace {
 
-SbComLecteurLignes g_reader;
 bool g_replyDue = false;
-
-void Livrer(void*, const char* text, int length, bool tooLong) {
-    if (SbComAccepterLigne(text, length, tooLong, SbComMessageG)) SbComDecoder();
-}
 
 int Ecrire(const char* frame, int length) {
     State& s = S();
@@ -56,7 +52,7 @@ double Horloge() {
     return S().now;
 }
 
-const SbComPortOps kOps = {Ecrire, Etat, Evenements, Horloge};
+const SbComPortOps kOps = memport::Ops({Ecrire, Etat, Evenements, Horloge});
 
 }  // namespace
 
@@ -75,7 +71,7 @@ std::vector<std::string> Payloads() {
 }
 
 void Recevoir(const std::string& bytes) {
-    g_reader.Alimenter(bytes.data(), bytes.size(), Livrer, nullptr);
+    memport::Deliver(bytes.data(), bytes.size());
 }
 
 std::string Ligne(const std::string& payload) {
@@ -86,7 +82,7 @@ std::string Ligne(const std::string& payload) {
 
 void LinkTest::SetUp() {
     S() = State{};
-    g_reader.Raz();
+    memport::P() = memport::Port{};
     g_replyDue = false;
     for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
     snprintf(GMesComG[10], sizeof GMesComG[10], "Port COM%%d cannot be opened");

@@ -46,6 +46,7 @@ const char* kHelp =
     "  --bad-check N       the next N frames sent carry a wrong check value\n"
     "  --delay MS          answer every command MS milliseconds late\n"
     "  --hangup-after N    hang up when the Nth command arrives\n"
+    "  --noack-after N     acknowledge the first N commands only (answers still go)\n"
     "  --flood RATE COUNT  send COUNT valid frames at RATE frames per second, then report\n"
     "Control commands (one per line):\n"
     "  noack on|off, ack F|R|OK (next command only), badcheck N, garbage, longline,\n"
@@ -103,6 +104,7 @@ struct Standin {
     int badCheck = 0;
     double delay = 0;
     long hangupAfter = -1;
+    long noAckAfter = -1;
     long commands = 0;
     double timeScale = 1.0;
     double start = Now();
@@ -145,7 +147,7 @@ struct Standin {
         if (clock.messages && !wasOn) stream.Restart();
         char status = ackNext ? ackNext : ackAlways ? ackAlways : refuse;
         ackNext = 0;
-        if (noAck) return;
+        if (noAck || (noAckAfter >= 0 && commands > noAckAfter)) return;
         Send(status == 'F' || status == 'R' ? std::string("AK ") + status : "AK", due);
     }
 
@@ -305,6 +307,8 @@ int main(int argc, char** argv) {
             s.delay = atof(next("--delay")) / 1000.0;
         else if (a == "--hangup-after")
             s.hangupAfter = atol(next("--hangup-after"));
+        else if (a == "--noack-after")
+            s.noAckAfter = atol(next("--noack-after"));
         else if (a == "--flood") {
             floodRate = atof(next("--flood"));
             floodCount = atol(next("--flood"));
