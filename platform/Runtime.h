@@ -64,6 +64,8 @@ void Commit(int panel, int control, int data1 = 0, int data2 = 0);
 void CommitFromWidget(QWidget* widget);  // custom controls: the user changed me
 void ConnectControlSignals(int panel, int control, QWidget* widget);
 bool RouteUserInput(QObject* receiver, QEvent* event);  // true: swallow the event
+void NotePointer(QObject* receiver, QEvent* event);     // every event: keeps the pointer position
+QPoint PointerPosition();                               // global, as last reported by the window system
 void ScheduleDelete(QWidget* widget);                   // DiscardPanel: delete when safe
 void ProcessDeferredDeletes();
 void ForgetQueuedEvents(int panel);
@@ -82,6 +84,11 @@ private:
     QObject* o_;
     bool was_;
 };
+
+// Tables (Tables.cpp). The resources' tables become views over the layer's own model as
+// the panel loads; ConnectTable wires a table's operator events (false: not a table).
+void ModelBackedTables(QWidget* root);
+bool ConnectTable(int panel, int control, QWidget* widget);
 
 // Pictures (Pictures.cpp): fit mode and loaded image size of a QLabel picture.
 bool PictureAttribute(QWidget* widget, int attribute, int* value);

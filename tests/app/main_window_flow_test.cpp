@@ -2,7 +2,6 @@
 // language change from the parameters dialog, and cancelling it.
 #include <gtest/gtest.h>
 
-#include <QCursor>
 #include <QWidget>
 #include <cstring>
 #include <functional>
@@ -61,10 +60,7 @@ void CloseBox(int panel) {
 
 // Puts the mouse inside a control of a panel.
 void MoveOver(int panel, int control) {
-    QCursor::setPos(QPoint(0, 0));
-    int x = 0, y = 0, l = 0, r = 0, k = 0;
-    GetRelativeMouseState(panel, control, &x, &y, &l, &r, &k);
-    QCursor::setPos(QPoint(-x + 4, -y + 4));
+    qstest::PointAt(panel, control, 4, 4);
 }
 
 int Cursor() {

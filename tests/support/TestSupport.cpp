@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <QCursor>
+#include <QWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 
 namespace fs = std::filesystem;
@@ -66,6 +69,14 @@ void EnsureRuntime() {
     static char arg0[] = "qs310-tests";
     static char* argv[] = {arg0, nullptr};
     InitCVIRTE(1, argv);
+}
+
+void PointAt(int panel, int control, int x, int y) {
+    QPoint global(-5000, -5000);
+    QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
+    if (panel > 0 && w) global = w->mapToGlobal(QPoint(x, y));
+    QCursor::setPos(global);  // the platform reports the move (enter, leave, move) to the windows
+    ProcessSystemEvents();
 }
 
 }  // namespace qstest

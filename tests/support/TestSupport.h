@@ -30,4 +30,8 @@ long FileSize(const std::string& path);  // -1 when missing
 // Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();
 
+// Moves the pointer to (x, y) of a control (control 0: of the panel) as the window system
+// reports a move, and lets the layer hear it; panel 0 moves it away from every window.
+void PointAt(int panel, int control, int x, int y);
+
 }  // namespace qstest
