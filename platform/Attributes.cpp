@@ -178,11 +178,6 @@ bool Range(QWidget* w, int attribute, int* value) {
     return true;
 }
 
-int TableFirstVisibleRow(QTableView* t) {
-    int r = t->rowAt(0);
-    return r < 0 ? (t->model()->rowCount() > 0 ? 1 : 0) : r + 1;
-}
-
 int TableVisibleRows(QTableView* t) {
     int h = t->viewport()->height(), rowH = t->verticalHeader()->defaultSectionSize();
     return rowH > 0 ? h / rowH : 0;
@@ -191,8 +186,7 @@ int TableVisibleRows(QTableView* t) {
 bool SetTableAttribute(QTableView* t, int attribute, int value) {
     switch (attribute) {
         case ATTR_FIRST_VISIBLE_ROW:
-            if (value >= 1 && value <= t->model()->rowCount())
-                t->scrollTo(t->model()->index(value - 1, 0), QAbstractItemView::PositionAtTop);
+            if (value >= 1 && value <= TableRows(t)) ScrollTableTo(t, value - 1);
             return true;
         case ATTR_ROW_HEIGHT:
             t->verticalHeader()->setDefaultSectionSize(value);
@@ -205,7 +199,7 @@ bool SetTableAttribute(QTableView* t, int attribute, int value) {
 bool TableAttribute(QTableView* t, int attribute, int* value) {
     switch (attribute) {
         case ATTR_FIRST_VISIBLE_ROW:
-            *value = TableFirstVisibleRow(t);
+            *value = FirstVisibleTableRow(t);
             return true;
         case ATTR_NUM_VISIBLE_ROWS:
             *value = TableVisibleRows(t);

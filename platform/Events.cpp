@@ -383,6 +383,7 @@ void SetNextWake(double seconds) {
 
 int ProcessDrawEvents() {
     if (!QCoreApplication::instance()) return 0;
+    TellTableChanges();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QString>
+#include <QTableView>
 #include <QWidget>
 #include <map>
 #include <string>
@@ -89,6 +90,10 @@ private:
 // the panel loads; ConnectTable wires a table's operator events (false: not a table).
 void ModelBackedTables(QWidget* root);
 bool ConnectTable(int panel, int control, QWidget* widget);
+void TellTableChanges();          // the views hear of changed cells now, not with the next events
+int TableRows(QTableView* view);  // the rows the program has put in, shown or not yet
+void ScrollTableTo(QTableView* view, int row);  // ATTR_FIRST_VISIBLE_ROW (0-based row)
+int FirstVisibleTableRow(QTableView* view);     // ATTR_FIRST_VISIBLE_ROW read (1-based, 0: empty)
 
 // Pictures (Pictures.cpp): fit mode and loaded image size of a QLabel picture.
 bool PictureAttribute(QWidget* widget, int attribute, int* value);

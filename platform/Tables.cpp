@@ -3,18 +3,29 @@
 // the same in a full times table as in an empty one, and the view asks only for the rows it
 // shows.
 #include <QAbstractTableModel>
+#include <QApplication>
+#include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMetaProperty>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStaticText>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -44,21 +55,38 @@ constexpr int kHeaderRoles[] = {Qt::DisplayRole,       Qt::DecorationRole,     Q
                                 Qt::SizeHintRole,      Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole};
 constexpr int kCellTypeRole = Qt::UserRole + 1;
 
+// Rows added at the end of a table are shown within this time, at most this often: a
+// stream of times is drawn in batches (every shown row moves for each new one) instead of
+// once a time, and a time after a quiet moment shows at once.
+constexpr std::chrono::milliseconds kShowRowsEvery(50);
+
+// The cells changed since the views last heard of it are told in one notice, delivered
+// with the next event processing (or ProcessDrawEvents): a rebuild of 10,000 rows or a
+// time written in five calls is one repaint of what is shown, not one per cell.
+QEvent::Type ChangesEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+// The rows of a table. The view knows the first `shown_` of them; rows added at the end
+// since it was last told wait there (kShowRowsEvery). The layer's operations see them all.
 class TableModel final : public QAbstractTableModel {
 public:
-    TableModel(QObject* parent, int columns)
-        : QAbstractTableModel(parent),
+    TableModel(QTableView* view, int columns)
+        : QAbstractTableModel(view),
+          view_(view),
           columns_(std::max(0, columns)),
           template_(size_t(columns_)),
-          header_(size_t(columns_)) {}
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(rows_.size());
+          header_(size_t(columns_)) {
+        showTimer_.setSingleShot(true);
+        QObject::connect(&showTimer_, &QTimer::timeout, this, [this] { ShowRows(); });
     }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shown_; }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : columns_; }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || !Valid(index.row(), index.column())) return {};
+        if (!Shown(index)) return {};
         const Cell& c = At(index.row(), index.column());
         switch (role) {
             case Qt::DisplayRole:
@@ -80,7 +108,7 @@ public:
 
     // The operator's edits (the view's editor); the program's own go through the layer.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (!index.isValid() || !Valid(index.row(), index.column())) return false;
+        if (!Shown(index)) return false;
         if (role != Qt::EditRole && role != Qt::DisplayRole) return false;
         Cell& c = At(index.row(), index.column());
         if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
@@ -97,7 +125,7 @@ public:
     }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
-        if (!index.isValid() || !Valid(index.row(), index.column())) return Qt::NoItemFlags;
+        if (!Shown(index)) return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
                           Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsEditable |
                           Qt::ItemNeverHasChildren;
@@ -120,27 +148,97 @@ public:
         return {};
     }
 
+    int Rows() const { return int(rows_.size()); }
     bool Valid(int row, int column) const {
-        return row >= 0 && column >= 0 && row < int(rows_.size()) && column < columns_;
+        return row >= 0 && column >= 0 && row < Rows() && column < columns_;
     }
     Cell& At(int row, int column) { return rows_[size_t(row)][size_t(column)]; }
     const Cell& At(int row, int column) const { return rows_[size_t(row)][size_t(column)]; }
     Cell& Template(int column) { return template_[size_t(column)]; }
 
     void Insert(int at, int count) {
+        if (at == Rows()) {  // at the end: shown with the next batch
+            rows_.insert(rows_.end(), size_t(count), template_);
+            if (!showTimer_.isActive()) {
+                const auto since = std::chrono::steady_clock::now() - lastShown_;
+                if (since >= kShowRowsEvery)
+                    ShowRows();
+                else
+                    showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kShowRowsEvery - since));
+            }
+            return;
+        }
+        ShowRows();     // rows inserted above move those waiting: the view hears of them first
+        TellChanges();  // told while the rows they name are where they were
         beginInsertRows({}, at, at + count - 1);
         rows_.insert(rows_.begin() + at, size_t(count), template_);
+        shown_ += count;
         endInsertRows();
     }
 
     void Remove(int first, int count) {
+        ShowRows();
+        TellChanges();
         beginRemoveRows({}, first, first + count - 1);
         rows_.erase(rows_.begin() + first, rows_.begin() + first + count);
+        shown_ -= count;
         endRemoveRows();
     }
 
+    // Tells the view of the rows waiting at the end, and scrolls to the row asked for.
+    void ShowRows() {
+        showTimer_.stop();
+        if (Rows() > shown_) {
+            lastShown_ = std::chrono::steady_clock::now();
+            beginInsertRows({}, shown_, Rows() - 1);
+            shown_ = Rows();
+            endInsertRows();
+        }
+        Scroll();
+    }
+
+    // ATTR_FIRST_VISIBLE_ROW. Scrolling lays the table out at once, which the next event
+    // processing does anyway before drawing: the scroll goes with the changes' notice (or
+    // with the rows' batch for a row still waiting).
+    void ScrollTo(int row) {
+        scrollTo_ = row;
+        if (row < shown_) PostNotice();
+    }
+
+    void Scroll() {
+        if (scrollTo_ >= 0 && scrollTo_ < shown_ && view_)
+            view_->scrollTo(index(scrollTo_, 0), QAbstractItemView::PositionAtTop);
+        if (scrollTo_ < shown_) scrollTo_ = -1;
+    }
+    bool IsShown(int row) const { return row < shown_; }
+
     void Changed(int top, int left, int bottom, int right) {
-        emit dataChanged(index(top, left), index(bottom, right));
+        bottom = std::min(bottom, shown_ - 1);  // rows waiting are read when they are shown
+        if (bottom < top) return;
+        const QRect cells(QPoint(left, top), QPoint(right, bottom));
+        changed_ = changed_ ? changed_->united(cells) : cells;
+        PostNotice();
+    }
+
+    void PostNotice() {
+        if (noticePosted_) return;
+        noticePosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(ChangesEvent()));
+    }
+
+    void TellChanges() {
+        if (!changed_) return;
+        const QRect cells = *changed_;
+        changed_.reset();
+        emit dataChanged(index(cells.top(), cells.left()), index(cells.bottom(), cells.right()));
+    }
+
+    bool event(QEvent* e) override {
+        if (e->type() != ChangesEvent()) return QAbstractTableModel::event(e);
+        noticePosted_ = false;
+        TellChanges();
+        Scroll();
+        return true;
     }
 
     void SetHeader(int column, int role, const QVariant& value) {
@@ -157,10 +255,109 @@ public:
     std::function<void(int row, int column)> edited;  // the operator changed a cell (0-based)
 
 private:
+    bool Shown(const QModelIndex& index) const {
+        return index.isValid() && index.row() < shown_ && index.column() < columns_;
+    }
+
+    QPointer<QTableView> view_;
     int columns_;
     std::vector<Row> rows_;
+    int shown_ = 0;      // rows the view knows
+    int scrollTo_ = -1;  // row to scroll to once shown
+    QTimer showTimer_;
+    std::chrono::steady_clock::time_point lastShown_;
     Row template_;  // the column attributes, which also hold for rows added later
     std::vector<std::vector<std::pair<int, QVariant>>> header_;
+    std::optional<QRect> changed_;  // cells changed and not yet told (rows, columns)
+    bool noticePosted_ = false;
+};
+
+// A cell's text never changes a header's size, yet Qt's header forgets its size hint for
+// every cell changed, and the next layout measures every header text again (most of the
+// cost of a new time in a full table): only a header sizing its sections to the cells'
+// contents hears of them.
+class TableHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override {
+        if (SizesToContents()) QHeaderView::dataChanged(topLeft, bottomRight, roles);
+    }
+
+private:
+    bool SizesToContents() const {
+        if (orientation() == Qt::Vertical)  // rows: the mode a resource gives them all
+            return count() > 0 && sectionResizeMode(0) == ResizeToContents;
+        for (int i = 0; i < count(); ++i)
+            if (sectionResizeMode(i) == ResizeToContents) return true;
+        return false;
+    }
+};
+
+// Draws a plain cell (text and colours; no icon or check box, not being edited, no focus
+// frame, a text that fits) as the style does, from the palette and the cell's own colours,
+// but keeps each text laid out: a new time scrolls the table by a row, every shown cell is
+// drawn again, and laying their texts out anew was most of what a live stream of times
+// cost. Any other cell is drawn by the style itself.
+class CellPainter final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const auto decorated = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+        if ((opt.features & decorated) || (opt.state & (QStyle::State_Editing | QStyle::State_HasFocus)))
+            return QStyledItemDelegate::paint(p, option, index);
+        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;
+        const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+        const QStaticText* text = opt.text.isEmpty() ? nullptr : LaidOut(opt.text, opt.font);
+        if (text && text->size().width() > textRect.width())  // elided by the style
+            return QStyledItemDelegate::paint(p, option, index);
+
+        QPalette::ColorGroup group =
+            opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
+        const bool selected = opt.state & QStyle::State_Selected;
+        if (selected)
+            p->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
+        else if (opt.backgroundBrush.style() != Qt::NoBrush)
+            p->fillRect(opt.rect, opt.backgroundBrush);
+        if (!text) return;
+        const QSize size(qCeil(text->size().width()), qCeil(text->size().height()));
+        const QRect at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size, textRect);
+        const bool taller = size.height() > opt.rect.height();
+        if (taller) {
+            p->save();
+            p->setClipRect(opt.rect);
+        }
+        p->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        p->setFont(opt.font);
+        p->drawStaticText(at.topLeft(), *text);
+        if (taller) p->restore();
+    }
+
+private:
+    const QStaticText* LaidOut(const QString& text, const QFont& font) const {
+        if (font != font_ || laidOut_.size() > 4096) {  // a few screens of distinct texts
+            laidOut_.clear();
+            font_ = font;
+        }
+        auto it = laidOut_.find(text);
+        if (it == laidOut_.end()) {
+            QStaticText st(text);
+            st.setTextFormat(Qt::PlainText);
+            st.prepare(QTransform(), font);
+            it = laidOut_.insert(text, st);
+        }
+        return &it.value();
+    }
+
+    mutable QFont font_;
+    mutable QHash<QString, QStaticText> laidOut_;
 };
 
 struct TableRef {
@@ -169,12 +366,20 @@ struct TableRef {
     int error = 0;
 };
 
+TableModel* ModelOf(const QTableView* view) {
+    QAbstractItemModel* m = view ? view->model() : nullptr;
+    return m && typeid(*m) == typeid(TableModel) ? static_cast<TableModel*>(m) : nullptr;
+}
+
+// Called for every cell a rebuild writes: one look-up of the panel and one of the control.
 TableRef Table(int panel, int control) {
-    if (!FindPanel(panel)) return {nullptr, nullptr, kErrPanel};
-    QWidget* w = ControlWidget(panel, control);
+    PanelRec* p = FindPanel(panel);
+    if (!p) return {nullptr, nullptr, kErrPanel};
+    auto it = p->controls.find(control);
+    QWidget* w = it == p->controls.end() ? nullptr : it->second.widget.data();
     if (!w) return {nullptr, nullptr, kErrControl};
     auto* view = qobject_cast<QTableView*>(w);
-    auto* model = view ? dynamic_cast<TableModel*>(view->model()) : nullptr;
+    TableModel* model = ModelOf(view);
     return {view, model, model ? 0 : kErrType};
 }
 
@@ -284,6 +489,8 @@ void CopyHeader(const QHeaderView* from, QHeaderView* to, int sections) {
          i < QHeaderView::staticMetaObject.propertyCount(); ++i)
         CopyProperty(from, to, QHeaderView::staticMetaObject.property(i));
     if (from->testAttribute(Qt::WA_WState_ExplicitShowHide) && from->isHidden()) to->hide();
+    to->setSectionsClickable(from->sectionsClickable());
+    to->setSectionsMovable(from->sectionsMovable());
     for (int s = 0; s < sections; ++s) {
         if (from->sectionResizeMode(s) != to->sectionResizeMode(s))
             to->setSectionResizeMode(s, from->sectionResizeMode(s));
@@ -320,8 +527,12 @@ void ReplaceTable(QTableWidget* old) {
             if (v.isValid()) model->SetHeader(col, role, v);
         }
     if (old->rowCount() > 0) model->Insert(0, old->rowCount());
+    model->ShowRows();
     CopyCells(old, model);
     view->setModel(model);
+    view->setItemDelegate(new CellPainter(view));
+    view->setHorizontalHeader(new TableHeader(Qt::Horizontal, view));
+    view->setVerticalHeader(new TableHeader(Qt::Vertical, view));
     CopyWidget(old, view);
     CopyHeader(old->horizontalHeader(), view->horizontalHeader(), old->columnCount());
     CopyHeader(old->verticalHeader(), view->verticalHeader(), old->rowCount());
@@ -356,9 +567,31 @@ void ModelBackedTables(QWidget* root) {
     for (QWidget* w : root->findChildren<QWidget*>()) RetargetStyleSheet(w);
 }
 
+int TableRows(QTableView* view) {
+    TableModel* m = ModelOf(view);
+    return m ? m->Rows() : view->model()->rowCount();
+}
+
+int FirstVisibleTableRow(QTableView* view) {
+    if (TableModel* m = ModelOf(view)) m->Scroll();  // as the program asked, even if not yet drawn
+    const int r = view->rowAt(0);
+    return r < 0 ? (TableRows(view) > 0 ? 1 : 0) : r + 1;
+}
+
+void ScrollTableTo(QTableView* view, int row) {
+    if (TableModel* m = ModelOf(view))
+        m->ScrollTo(row);
+    else
+        view->scrollTo(view->model()->index(row, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TellTableChanges() {
+    QCoreApplication::sendPostedEvents(nullptr, ChangesEvent());
+}
+
 bool ConnectTable(int panel, int control, QWidget* widget) {
     auto* view = qobject_cast<QTableView*>(widget);
-    auto* model = view ? dynamic_cast<TableModel*>(view->model()) : nullptr;
+    TableModel* model = ModelOf(view);
     if (!model) return false;
     // The operator moved the current cell; code (and the focus) does so with signals blocked.
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
@@ -379,7 +612,7 @@ int InsertTableRows(int panel, int control, int index, int count) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
     if (count < 0) return kErrValue;
-    const int rows = m->rowCount();
+    const int rows = m->Rows();
     const int at = index < 1 || index > rows ? rows : index - 1;
     if (count == 0) return 0;
     SignalBlock block(view);
@@ -390,7 +623,7 @@ int InsertTableRows(int panel, int control, int index, int count) {
 int DeleteTableRows(int panel, int control, int index, int count) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
-    const int rows = m->rowCount();
+    const int rows = m->Rows();
     if (index < 1 || index > rows) return rows == 0 && count < 0 ? 0 : kErrValue;
     const int first = index - 1;
     const int n = count < 0 ? rows - first : std::min(count, rows - first);
@@ -403,7 +636,7 @@ int DeleteTableRows(int panel, int control, int index, int count) {
 int GetNumTableRows(int panel, int control, int* rows) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
-    if (rows) *rows = m->rowCount();
+    if (rows) *rows = m->Rows();
     return 0;
 }
 
@@ -475,7 +708,7 @@ int SetTableCellRangeAttribute(int panel, int control, Rect cells, int attribute
     if (!m) return err;
     // The part of the range that lies in the table (0-based, inclusive).
     const long long top = std::max(1, cells.top) - 1, left = std::max(1, cells.left) - 1;
-    const long long bottom = std::min<long long>(m->rowCount(), (long long)cells.top + cells.height - 1) - 1;
+    const long long bottom = std::min<long long>(m->Rows(), (long long)cells.top + cells.height - 1) - 1;
     const long long right =
         std::min<long long>(m->columnCount(), (long long)cells.left + cells.width - 1) - 1;
     if (bottom < top || right < left) return 0;
@@ -489,8 +722,14 @@ int SetTableCellRangeAttribute(int panel, int control, Rect cells, int attribute
 int SetTableRowAttribute(int panel, int control, int row, int attribute, int value) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
-    if (row < 1 || row > m->rowCount()) return kErrValue;
+    if (row < 1 || row > m->Rows()) return kErrValue;
     if (attribute == ATTR_ROW_HEIGHT) {
+        // A waiting row has the table's row height (as the header bounds the one asked for):
+        // only another one makes the view hear of the row at once.
+        const QHeaderView* rows = view->verticalHeader();
+        const int height = std::clamp(value, rows->minimumSectionSize(), rows->maximumSectionSize());
+        if (!m->IsShown(row - 1) && height == rows->defaultSectionSize()) return 0;
+        m->ShowRows();
         if (view->rowHeight(row - 1) != value) view->setRowHeight(row - 1, value);
         return 0;
     }
@@ -510,7 +749,7 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
             return 0;
         default:
             if (KnownCellAttribute(attribute)) SetCellAttr(m->Template(column - 1), attribute, value);
-            return SetTableCellRangeAttribute(panel, control, Rect{1, column, m->rowCount(), 1}, attribute,
+            return SetTableCellRangeAttribute(panel, control, Rect{1, column, m->Rows(), 1}, attribute,
                                               value);
     }
 }
@@ -531,9 +770,10 @@ int SetTableSelection(int panel, int control, Rect cells) {
     view->clearSelection();
     if (cells.height <= 0 || cells.width <= 0) return 0;
     const int top = std::max(1, cells.top), left = std::max(1, cells.left);
-    const int bottom = std::min<long long>(m->rowCount(), (long long)cells.top + cells.height - 1);
+    const int bottom = std::min<long long>(m->Rows(), (long long)cells.top + cells.height - 1);
     const int right = std::min<long long>(m->columnCount(), (long long)cells.left + cells.width - 1);
     if (bottom < top || right < left) return 0;
+    m->ShowRows();
     // Code may select a range whatever the operator is allowed to select.
     view->selectionModel()->select(
         QItemSelection(m->index(top - 1, left - 1), m->index(bottom - 1, right - 1)),
@@ -553,6 +793,7 @@ int SetActiveTableCell(int panel, int control, Point cell) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
     if (!ValidCell(m, cell)) return kErrValue;
+    m->ShowRows();
     SignalBlock block(view);
     view->selectionModel()->setCurrentIndex(m->index(cell.y - 1, cell.x - 1), QItemSelectionModel::NoUpdate);
     return 0;
