@@ -60,7 +60,9 @@ void Import(benchmark::State& state, const std::string& path) {
             state.SkipWithError("workbook does not open");
             break;
         }
-        Q12LireListe(*book, cnf, path.c_str());
+        Q12Lecture lecture;
+        Q12LireListe(*book, cnf, &lecture);
+        Q12AppliquerLecture(lecture, path.c_str());
         if (Q12NbListeG != kRows) {
             state.SkipWithError("wrong count");
             break;
