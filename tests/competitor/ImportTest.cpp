@@ -12,6 +12,7 @@
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Texte.h"
 #include "tests/competitor/Q12Fixtures.h"
+#include "tests/support/TestSupport.h"
 
 using q12test::MakeXlsx;
 using q12test::PutNumber;
@@ -297,6 +298,93 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     Q12Echec echec;
     EXPECT_EQ(Q12OuvrirClasseur(dir.file("missing.xlsx").c_str(), &echec), nullptr);
     EXPECT_EQ(echec, Q12Echec::Introuvable);
+}
+
+// What a reading gave, in one line: refused and why, or the count, why it stopped and
+// where, the rows holding formulas, and the first competitor.
+std::string Outcome(const std::string& path, const Q12Cnf& cnf) {
+    static constexpr const char* kStops[] = {"end", "limit", "failed", "formula"};
+    Q12Echec echec;
+    auto book = Q12OuvrirClasseur(path.c_str(), &echec);
+    if (!book) return "refused " + std::to_string(int(echec));
+    Q12Lecture l;
+    if (!Q12LireListe(*book, cnf, &l)) return "refused " + std::to_string(int(l.echec));
+    const Q12ConcurrentRec& first = (*l.liste)[0];
+    return std::to_string(l.nombre) + " " + kStops[int(l.arret)] + " at " + std::to_string(l.ligne) + ", " +
+           std::to_string(l.formules.size()) + " formula rows, first " + std::to_string(first.Numero) + " '" +
+           first.Texte1 + "'";
+}
+
+// Files that lost lists, froze the program or took gigabytes, each read in a process of
+// its own: within its bounds, with what the operator is to be told.
+TEST_F(CompetitorImport, DamagingFilesReadWithinBoundsAndSayWhatTheyGave) {
+    using q12test::Fixture;
+    const std::string bigXlsx = dir.file("big.xlsx"), wideXlsx = dir.file("wide.xlsx"),
+                      inlineXlsx = dir.file("inline.xlsx"), titleOnly = dir.file("title.xlsx"),
+                      bigOds = dir.file("big.ods"), spaces = dir.file("spaces.ods"),
+                      bigCsv = dir.file("big.csv");
+    MakeXlsx(bigXlsx, 1, [](int, lxw_worksheet* ws) {
+        for (int r = 1; r <= 100000; ++r) {
+            worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
+            worksheet_write_string(ws, lxw_row_t(r), 1, ("Name " + std::to_string(r)).c_str(), nullptr);
+        }
+    });
+    // Cells far beyond column Z in every row the list needs.
+    q12test::MakeXlsxInline(wideXlsx, [](lxw_worksheet* ws) {
+        for (int r = 1; r <= 1010; ++r) {
+            worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
+            for (lxw_col_t c = 26; c < 1026; ++c) worksheet_write_number(ws, lxw_row_t(r), c, c, nullptr);
+        }
+    });
+    q12test::MakeXlsxInline(inlineXlsx, [](lxw_worksheet* ws) {
+        PutText(ws, "A1", "Bib");
+        PutText(ws, "A2", "12");
+        PutText(ws, "B2", "Ann  Lee");
+        PutNumber(ws, "A3", 13);
+        PutText(ws, "B3", "Bob");
+    });
+    MakeXlsx(titleOnly, 1, [](int, lxw_worksheet* ws) { PutText(ws, "A1", "Bib"); });
+    std::string rows;
+    for (int r = 1; r <= 100000; ++r)
+        rows += "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"" +
+                std::to_string(r) + "\"/><table:table-cell office:value-type=\"string\"><text:p>Name " +
+                std::to_string(r) + "</text:p></table:table-cell></table:table-row>";
+    q12test::MakeOds(bigOds, rows);
+    q12test::MakeOds(spaces,
+                     "<table:table-row table:number-rows-repeated=\"3\"><table:table-cell "
+                     "office:value-type=\"float\" office:value=\"5\"/><table:table-cell "
+                     "office:value-type=\"string\"><text:p>a<text:s/>b<text:s text:c=\"3\"/>c  "
+                     "d</text:p></table:table-cell></table:table-row><table:table-row><table:table-cell "
+                     "office:value-type=\"float\" office:value=\"9\"/></table:table-row>");
+    {
+        std::ofstream csv(bigCsv, std::ios::binary);
+        for (int r = 1; r <= 1100000; ++r) csv << r << ",Name " << r << "\n";
+    }
+    struct Case {
+        std::string path;
+        int firstRow;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {bigXlsx, 2, "1000 limit at 1002, 0 formula rows, first 1 'Name 1'"},
+        {wideXlsx, 2, "1000 limit at 1002, 0 formula rows, first 1 ''"},
+        {inlineXlsx, 2, "2 end at 4, 0 formula rows, first 12 'Ann  Lee'"},
+        {titleOnly, 2, "0 end at 2, 0 formula rows, first 0 ''"},
+        {bigOds, 1, "1000 limit at 1001, 0 formula rows, first 1 'Name 1'"},
+        {spaces, 1, "4 end at 5, 0 formula rows, first 5 'a b   c d'"},
+        {Fixture("repeats.ods"), 2, "1000 limit at 1002, 0 formula rows, first 7 'Ann  Lee'"},
+        {Fixture("declared_sheets.xls"), 2, "refused " + std::to_string(int(Q12Echec::TropGrand))},
+        {Fixture("formulas.xls"), 2, "1 formula at 3, 3 formula rows, first 1 'Ann'"},
+        {bigCsv, 1, "1000 limit at 1001, 0 formula rows, first 1 'Name 1'"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.path);
+        cnf.PremiereLigne = k.firstRow;
+        const qstest::Bounded run = qstest::RunBounded([&] { return Outcome(k.path, cnf); }, 20);
+        ASSERT_TRUE(run.finished) << run.seconds << " s";
+        EXPECT_EQ(run.result, k.expected);
+        EXPECT_LT(run.peakMegabytes, 300);
+    }
 }
 
 TEST(CompetitorText, Utf8ToWindows1252) {
