@@ -1,6 +1,7 @@
 // Second-display parameters: defaults and the ".q31fsd" exchange file.
 #include "display/FsdParam.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "lib/StrBuf.h"
@@ -62,10 +63,27 @@ void Q31FsdParamCharger(const char* path, FsdParam* record) {
     Q31FsdParamTerminer(record);
 }
 
+namespace {
+
+// Positions and sizes from a file are kept within what the dialog's controls show. A
+// record from another computer asking for logos of 20,000 x 20,000 would otherwise take
+// gigabytes each time the display is shown.
+void Borner(int32_t* v) {
+    *v = std::clamp<int32_t>(*v, 0, kFsdPositionMax);
+}
+void Borner(int32_t* top, int32_t* left, int32_t* height, int32_t* width) {
+    for (int32_t* v : {top, left, height, width}) Borner(v);
+}
+
+}  // namespace
+
 void Q31FsdParamTerminer(FsdParam* r) {
     // Text fields read from a file are terminated whatever it holds (valid files already are).
     r->text1[sizeof r->text1 - 1] = 0;
     r->text2[sizeof r->text2 - 1] = 0;
     r->background[sizeof r->background - 1] = 0;
     for (auto& logo : r->logos) logo.path[sizeof logo.path - 1] = 0;
+    for (auto& l : r->lights) Borner(&l.top, &l.left, &l.height, &l.width);
+    for (auto& l : r->logos) Borner(&l.top, &l.left, &l.height, &l.width);
+    for (auto& w : r->windows) Borner(&w.top, &w.left, &w.height, &w.width);
 }

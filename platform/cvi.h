@@ -263,8 +263,13 @@ long FileReadUpTo(const char* path, void* buf, size_t size);
 // Writes the whole block atomically (temporary file in the same folder, flush, rename).
 // Returns 0 on success, -1 on failure (the former file is then untouched).
 int FileWriteAtomic(const char* path, const void* data, size_t size);
-int FileExists(const char* path, long* size);                         // 1 if it exists
-int CopyFile(const char* source, const char* target);                 // 0 on success
+int FileExists(const char* path, long* size);          // 1 if it exists
+int CopyFile(const char* source, const char* target);  // 0 on success
+// True when path names a plain file (not a folder, device or FIFO), links followed. The
+// file itself is not opened, so a FIFO never makes it wait.
+bool FileIsPlain(const char* path);
+// The same, and the file's real place, links followed, lies inside folder.
+bool FileInsideFolder(const char* folder, const char* path);
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 

@@ -13,7 +13,7 @@ char GMessageG[5][128];
 char GMesComG[16][128];
 char Q31TxtLabelG[61][64];
 char Q31TxtLabSetG[61][64];
-char Q31TxtMesG[17][256];
+char Q31TxtMesG[kQ31TxtMesEntrees][256];
 char Q12TxtG[kQ12TxtEntrees][64];
 
 namespace {

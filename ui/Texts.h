@@ -4,16 +4,17 @@
 
 #include <cstdint>
 
-// Entries of the competitor-unit table; the files hold at least the first 17.
+// Entries of the tables that grew; the files hold at least the first 17 of each.
 inline constexpr int kQ12TxtEntrees = 26;
+inline constexpr int kQ31TxtMesEntrees = 18;
 
-extern char GLabelBpG[9][64];             // shared button captions
-extern char GMessageG[5][128];            // general messages and titles
-extern char GMesComG[16][128];            // link and wait-box messages
-extern char Q31TxtLabelG[61][64];         // main-window labels
-extern char Q31TxtLabSetG[61][64];        // settings-page labels
-extern char Q31TxtMesG[17][256];          // clock-module messages and questions
-extern char Q12TxtG[kQ12TxtEntrees][64];  // competitor-unit labels
+extern char GLabelBpG[9][64];                    // shared button captions
+extern char GMessageG[5][128];                   // general messages and titles
+extern char GMesComG[16][128];                   // link and wait-box messages
+extern char Q31TxtLabelG[61][64];                // main-window labels
+extern char Q31TxtLabSetG[61][64];               // settings-page labels
+extern char Q31TxtMesG[kQ31TxtMesEntrees][256];  // clock-module messages and questions
+extern char Q12TxtG[kQ12TxtEntrees][64];         // competitor-unit labels
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

@@ -73,7 +73,7 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
                             {"Gen_MesCom_", 16, 127, true},
                             {"Q31_Labels_", 61, 63, false},
                             {"Q31_LabSet_", 61, 63, false},
-                            {"Q31_Messages_", 17, 255, true},
+                            {"Q31_Messages_", kQ31TxtMesEntrees, 255, true},
                             {"Q12_Labels_", kQ12TxtEntrees, 63, false}};
     for (const char* code : {"EN", "FR", "DT", "IT"}) {
         for (const Shape& s : shapes) {
