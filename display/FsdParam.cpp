@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/FsdGeometre.h"
 #include "lib/StrBuf.h"
 #include "platform/cvi.h"
 
@@ -65,14 +66,14 @@ void Q31FsdParamCharger(const char* path, FsdParam* record) {
 
 namespace {
 
-// Positions and sizes from a file are kept within what the dialog's controls show. A
-// record from another computer asking for logos of 20,000 x 20,000 would otherwise take
-// gigabytes each time the display is shown.
-void Borner(int32_t* v) {
-    *v = std::clamp<int32_t>(*v, 0, kFsdPositionMax);
-}
+// Positions and sizes from a file are kept within the layout, which is all a screen
+// shows of the display. A record from another computer asking for logos of 20,000 x
+// 20,000 would otherwise take gigabytes each time the display is shown.
 void Borner(int32_t* top, int32_t* left, int32_t* height, int32_t* width) {
-    for (int32_t* v : {top, left, height, width}) Borner(v);
+    *top = std::clamp<int32_t>(*top, 0, kFsdHauteur);
+    *left = std::clamp<int32_t>(*left, 0, kFsdLargeur);
+    *height = std::clamp<int32_t>(*height, 0, kFsdHauteur);
+    *width = std::clamp<int32_t>(*width, 0, kFsdLargeur);
 }
 
 }  // namespace

@@ -82,7 +82,9 @@ bool Charger(QLabel* label, const QString& path) {
     if (image.isNull()) return false;
     label->setProperty(kChemin, path);
     label->setProperty(kTaille, taille.isValid() ? taille : image.size());
-    label->setProperty(kImage, QPixmap::fromImage(image));
+    QPixmap pix = QPixmap::fromImage(std::move(image));
+    pix.setDevicePixelRatio(propre ? 1.0 : label->devicePixelRatio());
+    label->setProperty(kImage, pix);
     return true;
 }
 
@@ -96,7 +98,9 @@ void Show(QLabel* label) {
         label->setScaledContents(false);
         label->resize(pix.size());
     } else {
-        label->setScaledContents(true);
+        // Decoded at the control's size, the image is drawn as it is; the label scales (and
+        // keeps a scaled copy) only when the control has changed size since.
+        label->setScaledContents(pix.size() != label->size() * label->devicePixelRatio());
     }
     label->setPixmap(pix);
 }

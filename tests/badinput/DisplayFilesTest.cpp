@@ -100,10 +100,13 @@ TEST_F(BadDisplayFiles, DamagedDisplayFilesReplaceOnlyTheBytesTheyHoldAndLayOut)
         Rec() = former;
         Repondre(Ecrire("Settings/damaged.q31fsd", v.octets));
         Appuyer(PARAMS_LOAD);
-        // The file's bytes over the former record, positions and sizes kept within 0..2000.
+        // The file's bytes over the former record, positions and sizes kept within the
+        // 960 x 720 layout (top, left, height, width in turn).
         FsdParam attendu = former;
         std::memcpy(&attendu, v.octets.data(), std::min(v.octets.size(), sizeof attendu));
-        for (int32_t* p : Bornes(&attendu)) *p = std::clamp<int32_t>(*p, 0, 2000);
+        const std::vector<int32_t*> bornes = Bornes(&attendu);
+        for (size_t i = 0; i < bornes.size(); ++i)
+            *bornes[i] = std::clamp<int32_t>(*bornes[i], 0, i % 2 ? 960 : 720);
         const auto* r = reinterpret_cast<const unsigned char*>(&Rec());
         const auto* a = reinterpret_cast<const unsigned char*>(&attendu);
         int differents = 0;
