@@ -41,10 +41,10 @@ public:
         z_ = z_stream{};
         z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(donnees.data()));
         z_.avail_in = uInt(donnees.size());
-        ok_ = inflateInit2(&z_, -MAX_WBITS) == Z_OK;
+        ok_ = initialise_ = inflateInit2(&z_, -MAX_WBITS) == Z_OK;
     }
     ~FluxDeflate() override {
-        if (ok_) inflateEnd(&z_);
+        if (initialise_) inflateEnd(&z_);  // also after a damaged stream
     }
     FluxDeflate(const FluxDeflate&) = delete;
     FluxDeflate& operator=(const FluxDeflate&) = delete;
@@ -74,6 +74,7 @@ public:
 private:
     z_stream z_;
     uint32_t taille_;
+    bool initialise_ = false;
     bool ok_ = false;
     bool fini_ = false;
 };
