@@ -52,16 +52,7 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
                                                      Q12Echec* echec) {
     *echec = Q12Echec::Format;
     std::string ext = Extension(extension);
-    if (CommencePar(octets, kMagieZip)) {
-        // Both kinds are zip packages; the extension says which, the other is tried next.
-        bool ods = ext == ".ods";
-        auto c = Q12OuvrirOrcus(octets, ods, echec);
-        if (c || *echec == Q12Echec::TropGrand) return c;
-        Q12Echec premier = *echec;
-        c = Q12OuvrirOrcus(octets, !ods, echec);
-        if (!c) *echec = premier;
-        return c;
-    }
+    if (CommencePar(octets, kMagieZip)) return Q12OuvrirOrcus(std::string(octets), ext == ".ods", echec);
     if (CommencePar(octets, kMagieOle)) {
         char modele[] = "/tmp/q12-xls-XXXXXX";
         int fd = mkstemp(modele);
@@ -73,7 +64,7 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
         *echec = Q12Echec::Illisible;
         return nullptr;
     }
-    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(octets, echec);
+    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(std::string(octets), echec);
     return nullptr;
 }
 
@@ -91,6 +82,10 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec
     if (!in.read(octets.data(), taille)) return *echec = Q12Echec::Illisible, nullptr;
     // FreeXL reads from a path: give it the file itself rather than a copy.
     if (CommencePar(octets, kMagieOle)) return Q12OuvrirXls(natif.c_str(), false, echec);
+    const std::string ext = Extension(path);
+    // The bytes go to the reader, not a copy of them.
+    if (CommencePar(octets, kMagieZip)) return Q12OuvrirOrcus(std::move(octets), ext == ".ods", echec);
+    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(std::move(octets), echec);
     return Q12OuvrirClasseurOctets(octets, path, echec);
 }
 

@@ -87,10 +87,11 @@ bool Q12LireTexte(Q12Classeur& classeur, char colonne, int ligne, std::string* t
 bool Q12EstFormule(Q12Classeur& classeur, char colonne, int ligne);
 
 // Builders of each kind (Q12ClasseurOrcus.cpp, Q12ClasseurXls.cpp, Q12ClasseurCsv.cpp).
-std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string_view octets, bool ods, Q12Echec* echec);
+// Both .xlsx and .ods are zip packages: the kind named (ods or not) is tried first, the other next.
+std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string octets, bool ods, Q12Echec* echec);
 // The .xls reader removes path when it is a temporary copy (temporaire).
 std::unique_ptr<Q12Classeur> Q12OuvrirXls(const char* path, bool temporaire, Q12Echec* echec);
-std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string_view octets, Q12Echec* echec);
+std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string octets, Q12Echec* echec);
 
 // Bytes of a text kept from a cell: more than any field shows, cut on a character boundary.
 inline constexpr size_t kQ12TexteMax = 256;

@@ -49,7 +49,8 @@ public:
         auto garder = [&](char ch) {
             if (grille_.Case(ligne, colonne) && champ.size() < kQ12TexteMax) champ += ch;
         };
-        for (size_t i = 0; i < t.size() && ligne <= grille_.DerniereLigne(); ++i) {
+        size_t i = 0;
+        for (; i < t.size() && ligne <= grille_.DerniereLigne(); ++i) {
             const char ch = t[i];
             if (guillemets) {
                 if (ch != '"')
@@ -78,6 +79,12 @@ public:
             }
         }
         if (ligne <= grille_.DerniereLigne()) finChamp();
+        // UTF-8 when the rows read are; Windows-1252, as Windows programs write, otherwise.
+        if (!Q12EstUtf8(t.substr(0, i)))
+            for (long long r = grille_.PremiereLigne(); r <= grille_.DerniereLigne(); ++r)
+                for (int col = 0; col < 26; ++col)
+                    if (Q12Cellule* c = grille_.Case(r, col); c && !c->texte.empty())
+                        c->texte = Q12Cp1252VersUtf8(c->texte);
         *echec = Q12Echec::Aucun;
         charge_ = true;
         return true;
@@ -89,13 +96,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string_view octets, Q12Echec* echec) {
-    if (octets.substr(0, 3) == "\xEF\xBB\xBF") octets.remove_prefix(3);
-    if (octets.find('\0') != std::string_view::npos) {
+std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string octets, Q12Echec* echec) {
+    if (octets.compare(0, 3, "\xEF\xBB\xBF") == 0) octets.erase(0, 3);
+    if (octets.find('\0') != std::string::npos) {
         *echec = Q12Echec::Format;  // a binary file, not text
         return nullptr;
     }
     *echec = Q12Echec::Aucun;
-    return std::make_unique<ClasseurCsv>(Q12EstUtf8(octets) ? std::string(octets)
-                                                            : Q12Cp1252VersUtf8(octets));
+    return std::make_unique<ClasseurCsv>(std::move(octets));
 }

@@ -21,8 +21,9 @@ constexpr long long kLigneMax = 1 << 20;  // the spreadsheets' last row
 constexpr int kProgresPas = 64;           // rows between two progress calls
 
 // Parses a member with a handler, inflating more each time the handler still wants rows
-// and the member goes on. Each pass starts again from the beginning on twice the text,
-// so the parsing stays within twice the part it reads.
+// and the member goes on. Each pass starts again from the beginning, on at least twice
+// the text and enough for the rows still wanted at the rate seen so far, so the parsing
+// stays within about twice the part it needs.
 template <typename Handler>
 void Parcourir(Q12Paquet::Flux& flux, Handler& handler) {
     size_t voulu = kXmlDebut;
@@ -45,7 +46,8 @@ void Parcourir(Q12Paquet::Flux& flux, Handler& handler) {
             if (flux.Fini()) throw Q12Illisible();
         }
         if (t.size() >= kXmlMax) throw Q12TropGrand();
-        voulu = std::min(kXmlMax, t.size() * 2 + 4096);
+        const double fait = std::clamp(handler.Avancement(), 1.0 / 64, 1.0);
+        voulu = std::min(kXmlMax, std::max(t.size() * 2, size_t(double(t.size()) / fait * 1.25)) + 4096);
     }
 }
 
@@ -89,6 +91,7 @@ struct Relations {
     std::string id_, cible_, type_;
 
     void Recommencer() { *this = Relations{}; }
+    double Avancement() const { return 0; }
     void doctype(const orcus::sax::doctype_declaration&) {}
     void start_declaration(std::string_view) {}
     void end_declaration(std::string_view) {}
@@ -120,6 +123,7 @@ struct Classeur {
     std::string id_;
 
     void Recommencer() { feuilles.clear(); }
+    double Avancement() const { return 0; }
     void doctype(const orcus::sax::doctype_declaration&) {}
     void start_declaration(std::string_view) {}
     void end_declaration(std::string_view) {}
@@ -145,6 +149,11 @@ public:
         ligne_ = -1;
         colonne_ = 0;
         progres_.Recommencer();
+    }
+    // The share of the kept rows reached.
+    double Avancement() const {
+        return double(ligne_ + 1 - grille_.PremiereLigne()) /
+               double(grille_.DerniereLigne() + 1 - grille_.PremiereLigne());
     }
     void doctype(const orcus::sax::doctype_declaration&) {}
     void start_declaration(std::string_view) {}
@@ -246,6 +255,7 @@ public:
         index_ = 0;
         texte_.clear();
     }
+    double Avancement() const { return double(index_) / double(dernier_ + 1); }
     void doctype(const orcus::sax::doctype_declaration&) {}
     void start_declaration(std::string_view) {}
     void end_declaration(std::string_view) {}
@@ -315,6 +325,12 @@ public:
         dansTable_ = dansCellule_ = false;
         note_ = 0;
         progres_.Recommencer();
+    }
+    // The share of the kept rows reached (nothing before the chosen table is reached).
+    double Avancement() const {
+        if (!trouvee) return 0;
+        return double(ligne_ - grille_.PremiereLigne()) /
+               double(grille_.DerniereLigne() + 1 - grille_.PremiereLigne());
     }
     void doctype(const orcus::sax::doctype_declaration&) {}
     void start_declaration(std::string_view) {}
@@ -444,8 +460,8 @@ private:
 
 class ClasseurOrcus : public Q12Classeur {
 public:
-    ClasseurOrcus(std::string octets, bool ods) : octets_(std::move(octets)), ods_(ods) {}
-    bool Ouvrir(Q12Echec* echec);
+    explicit ClasseurOrcus(std::string octets) : octets_(std::move(octets)) {}
+    bool Ouvrir(bool ods, Q12Echec* echec);
     bool Charger(const Q12Plan& plan, Q12Echec* echec) override;
 
 private:
@@ -453,12 +469,13 @@ private:
     bool ChargerOds(const Q12Plan& plan);
 
     std::string octets_;
-    bool ods_;
+    bool ods_ = false;
     Q12Paquet paquet_;
     std::string classeur_, relations_;
 };
 
-bool ClasseurOrcus::Ouvrir(Q12Echec* echec) {
+bool ClasseurOrcus::Ouvrir(bool ods, Q12Echec* echec) {
+    ods_ = ods;
     *echec = Q12Echec::Illisible;
     if (!paquet_.Ouvrir(octets_)) return false;
     *echec = Q12Echec::Format;
@@ -530,9 +547,10 @@ bool ClasseurOrcus::Charger(const Q12Plan& plan, Q12Echec* echec) {
 
 }  // namespace
 
-std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string_view octets, bool ods, Q12Echec* echec) {
-    auto c = std::make_unique<ClasseurOrcus>(std::string(octets), ods);
-    if (!c->Ouvrir(echec)) return nullptr;
+std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string octets, bool ods, Q12Echec* echec) {
+    auto c = std::make_unique<ClasseurOrcus>(std::move(octets));
+    Q12Echec autre = Q12Echec::Aucun;
+    if (!c->Ouvrir(ods, echec) && (*echec == Q12Echec::Illisible || !c->Ouvrir(!ods, &autre))) return nullptr;
     *echec = Q12Echec::Aucun;
     return c;
 }

@@ -9,8 +9,6 @@ namespace {
 
 // Members are inflated by this many bytes at a time.
 constexpr size_t kMorceau = 64 << 10;
-// A member claiming more than this is no part of a competitor list.
-constexpr uint32_t kMembreMax = 256u << 20;
 constexpr size_t kMembresMax = 10000;
 
 uint32_t Lire32(std::string_view b, size_t at) {
@@ -105,7 +103,8 @@ bool Q12Paquet::Ouvrir(std::string_view b) {
         m.taille = Lire32(b, at + 24);
         const size_t nom = Lire16(b, at + 28), extra = Lire16(b, at + 30), note = Lire16(b, at + 32);
         const size_t local = Lire32(b, at + 42);
-        if (m.compresse > kMembreMax || m.taille > kMembreMax || at + 46 + nom > b.size()) return false;
+        // The declared size only bounds what the member may give: nothing is sized from it.
+        if (at + 46 + nom > b.size()) return false;
         m.nom = std::string(b.substr(at + 46, nom));
         if (local + 30 > b.size() || Lire32(b, local) != 0x04034b50) return false;
         m.donnees = local + 30 + Lire16(b, local + 26) + Lire16(b, local + 28);

@@ -10,9 +10,9 @@ PACKAGES=(
   libgl-dev libxkbcommon-dev
   liborcus-dev libfreexl-dev libboost-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libxlsxwriter-dev libspreadsheet-writeexcel-perl
+  libxlsxwriter-dev libspreadsheet-writeexcel-perl libole-storage-lite-perl
   clang libclang-rt-14-dev clang-format
-  xvfb xauth
+  xvfb xauth zip
   dpkg-dev file desktop-file-utils
 )
 

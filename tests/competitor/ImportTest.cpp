@@ -273,12 +273,6 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 200u);
 
-    // A member claiming nearly 4 GB in the package's directory.
-    std::string bomb = bytes;
-    size_t dirEntry = bomb.find(std::string("PK\x01\x02", 4));
-    ASSERT_NE(dirEntry, std::string::npos);
-    bomb.replace(dirEntry + 24, 4, std::string("\x00\x00\x00\xF0", 4));
-
     struct Case {
         const char* name;
         std::string bytes;
@@ -286,8 +280,7 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     for (const Case& k : {Case{"noise.xlsx", noise},
                           Case{"truncated.xlsx", bytes.substr(0, bytes.size() / 2)}, Case{"empty.xlsx", ""},
                           Case{"noise.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise},
-                          Case{"binary.csv", std::string("1,2\0,3", 6)}, Case{"list.pdf", "1,2,3"},
-                          Case{"bomb.xlsx", bomb}}) {
+                          Case{"binary.csv", std::string("1,2\0,3", 6)}, Case{"list.pdf", "1,2,3"}}) {
         SCOPED_TRACE(k.name);
         std::string path = dir.file(k.name);
         WriteText(path, k.bytes);
