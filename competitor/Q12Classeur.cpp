@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "competitor/Q12Texte.h"
+#include "platform/cvi.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
 
 std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec) {
     *echec = Q12Echec::Introuvable;
-    if (!path || !*path) return nullptr;
+    // Only a plain file is read: opening a FIFO or a device would wait, or never end.
+    if (!path || !*path || !FileIsPlain(path)) return nullptr;
     std::string natif = Q12CheminNatif(path);
     std::ifstream in(natif, std::ios::binary | std::ios::ate);
     if (!in) return nullptr;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
 #include "platform/cvi.h"
 #include "ui/Texts.h"
@@ -45,8 +46,10 @@ bool NomSimple(std::string_view p) {
     return true;
 }
 
+// Told only while the display is shown: it is laid out hidden at every start, and a
+// message then would stop the program before its main window, at each start.
 void Refuser(const char* path) {
-    if (!Signales().insert(path).second) return;
+    if (!Q31FsdAffiche() || !Signales().insert(path).second) return;
     char message[600];
     StrFormat(message, sizeof message, "%s\n%s", Q31TxtMesG[kTxtImageRefusee], path);
     MessagePopup(Q31TxtLabelG[1], message);

@@ -17,7 +17,7 @@ bool FsdLoadImage(const char* source, char (&field)[N]) {
 // Shows path in a picture control, decoded at the control's size; an empty, missing or
 // unreadable file leaves it empty. Only a plain name of "Data" naming a plain file there
 // is read; any other path (absolute, "..", a device, a FIFO, a link leaving "Data") is
-// refused, with a message once per run. The same path at the same size is not read
+// refused, with a message once per run while the display is shown. The same path at the same size is not read
 // again until the images are forgotten.
 void FsdAfficherImage(int panel, int ctrl, const char* path);
 void FsdEffacerImage(int panel, int ctrl);

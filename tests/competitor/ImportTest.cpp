@@ -1,5 +1,6 @@
 // Competitor import: real .xlsx, .xls and .csv files read into the waiting list.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 #include <cstring>
@@ -290,6 +291,10 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     }
     Q12Echec echec;
     EXPECT_EQ(Q12OuvrirClasseur(dir.file("missing.xlsx").c_str(), &echec), nullptr);
+    EXPECT_EQ(echec, Q12Echec::Introuvable);
+    // A FIFO is refused without waiting for a writer.
+    ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);
+    EXPECT_EQ(Q12OuvrirClasseur(dir.file("pipe.csv").c_str(), &echec), nullptr);
     EXPECT_EQ(echec, Q12Echec::Introuvable);
 }
 
