@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "lib/StrBuf.h"
@@ -129,6 +130,25 @@ int CopyFile(const char* source, const char* target) {
     QByteArray bytes = in.readAll();
     if (in.error() != QFile::NoError) return Failed(EIO);
     return WriteAtomicNative(to, bytes.constData(), size_t(bytes.size()));
+}
+
+// Status and canonical forms come from the folder tree; the file itself is never opened.
+bool FileIsPlain(const char* path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(Native(path)), ec) && !ec;
+}
+
+bool FileInsideFolder(const char* folder, const char* path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dossier = fs::canonical(fs::path(Native(folder)), ec);
+    if (ec) return false;
+    const fs::path fichier = fs::canonical(fs::path(Native(path)), ec);
+    if (ec || !fs::is_regular_file(fichier, ec) || ec) return false;
+    std::string d = dossier.generic_string();
+    if (d.empty() || d.back() != '/') d += '/';
+    const std::string f = fichier.generic_string();
+    return f.size() > d.size() && f.compare(0, d.size(), d) == 0;
 }
 
 int SplitPath(const char* path, char* drive, char* dir, char* file) {

@@ -277,6 +277,11 @@ int CopyFile(const char* source, const char* target);  // 0 on success
 // Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
 enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
 int FileLastWriteError();
+// True when path names a plain file (not a folder, device or FIFO), links followed. The
+// file itself is not opened, so a FIFO never makes it wait.
+bool FileIsPlain(const char* path);
+// The same, and the file's real place, links followed, lies inside folder.
+bool FileInsideFolder(const char* folder, const char* path);
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 

@@ -4,14 +4,17 @@
 
 #include <cstdint>
 
-extern char GLabelBpG[9][64];       // shared button captions
-extern char GMessageG[5][128];      // general messages and titles
-extern char GMesComG[16][128];      // link and wait-box messages
-extern char Q31TxtLabelG[61][64];   // main-window labels
-extern char Q31TxtLabSetG[61][64];  // settings-page labels
-inline constexpr int kQ31TxtMesCount = 28;
+// Entries of the tables that grew; the files hold at least the first 17 of each.
+inline constexpr int kQ12TxtEntrees = 26;
+inline constexpr int kQ31TxtMesCount = 29;
+
+extern char GLabelBpG[9][64];                  // shared button captions
+extern char GMessageG[5][128];                 // general messages and titles
+extern char GMesComG[16][128];                 // link and wait-box messages
+extern char Q31TxtLabelG[61][64];              // main-window labels
+extern char Q31TxtLabSetG[61][64];             // settings-page labels
 extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
-extern char Q12TxtG[17][64];                   // competitor-unit labels
+extern char Q12TxtG[kQ12TxtEntrees][64];       // competitor-unit labels
 
 // Entries appended to a table, named where they are used.
 inline constexpr int kQ31MesCheckRefused = 17;  // Q31TxtMesG: a text the clock would refuse, by its item
