@@ -72,10 +72,12 @@ TEST_F(BadTextFiles, DamagedLabelAndMessageFilesKeepEveryEntryTerminated) {
         const std::string labelAvant = Q31TxtLabelG[0], messageAvant = Q31TxtMesG[0];
         for (const Variante& v : Variantes(bon, 91)) {
             SCOPED_TRACE(std::string(nom) + " " + v.nom);
-            qstest::WriteFileBytes(chemin, v.octets);
+            const std::string variante = v.nom;
+            // The tables grew past twice their required counts: cut well below the minimum.
+            qstest::WriteFileBytes(chemin,
+                                   variante == "truncated" ? bon.substr(0, bon.size() / 5) : v.octets);
             const std::string vu = Charger();
             EXPECT_TRUE(TablesTerminees());
-            const std::string variante = v.nom;
             if (variante == "truncated" || variante == "zero-filled") {
                 EXPECT_EQ(vu, incomplet);
             }
