@@ -145,7 +145,9 @@ struct Standin {
         return port.Write(bytes);
     }
 
+    // What was already due leaves before the line goes, as a clock's last bytes do.
     void HangUp() {
+        SendDue();
         printf("hangup\n");
         fflush(stdout);
         if (onTcp) {
@@ -240,8 +242,8 @@ struct Standin {
             fprintf(stderr, "qs310-standin: unknown control command '%s'\n", line.c_str());
     }
 
-    void Pump() {
-        double now = Now();
+    void SendDue() {
+        const double now = Now();
         while (!queue.empty() && queue.front().due <= now) {
             if (!Out(queue.front().bytes)) break;
             if (!queue.front().payload.empty()) sent.Add(queue.front().payload);
@@ -252,6 +254,11 @@ struct Standin {
                 clock.pendingSpeedCode = -1;
             }
         }
+    }
+
+    void Pump() {
+        SendDue();
+        const double now = Now();
         if (clock.messages) {
             for (const std::string& m : stream.Tick(clock, (now - start) * timeScale, SecondsOfDay()))
                 Send(m, now);
