@@ -3,6 +3,9 @@
 #include "platform/Journal.h"
 
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <QFile>
 #include <QFileInfo>
