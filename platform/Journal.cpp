@@ -167,9 +167,10 @@ private:
         char suffix[16];
         snprintf(suffix, sizeof suffix, "-%02d%02d%02d", local_.tm_hour, local_.tm_min, local_.tm_sec);
         const fs::path from = DayFile(day_);
-        fs::path to = from;
-        to.replace_filename(prefix_ + "-" + std::to_string(day_) + suffix + ".log");
+        const std::string stem = prefix_ + "-" + std::to_string(day_) + suffix;
+        fs::path to = folder_ / (stem + ".log");
         std::error_code ec;
+        for (int n = 2; fs::exists(to, ec); ++n) to = folder_ / (stem + "-" + std::to_string(n) + ".log");
         fs::rename(from, to, ec);
         Open(day_);
     }

@@ -1,11 +1,13 @@
 // Files, folders, time and the dialog hooks of the run-time layer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "platform/Journal.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 
@@ -215,4 +217,41 @@ TEST(PlatformSound, ToneReturnsWithOrWithoutADevice) {
     EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
     qstest::WriteFileBytes(dir.file("NotAWave.wav"), "RIFF....garbage");
     EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
+}
+
+// The journal's folder stays under its size however much is written: a day's file past a
+// quarter of it is set aside and the oldest files go first, the newest lines kept; files
+// that are not the journal's are left alone.
+TEST(PlatformFiles, JournalFolderStaysUnderItsSizeOldestFilesFirst) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    fs::create_directories(dir.file("Logs"));
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const char* name : {"Logs/link-20200101.log", "Logs/link-20200102.log", "Logs/notes.txt"}) {
+        qstest::WriteFileBytes(dir.file(name), std::string(1500, 'o') + "\n");
+        fs::last_write_time(dir.file(name), old);
+    }
+    constexpr long kCap = 4000;
+    ASSERT_EQ(JournalStart("Logs", "link", kCap, "# header"), 0);
+    for (int i = 0; i < 300; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(24, '.');
+        JournalAdd(line.data(), line.size());
+    }
+    EXPECT_EQ(JournalSync(10), 0);
+    JournalStop();
+    long total = 0;
+    std::string all;
+    for (const auto& e : fs::directory_iterator(dir.file("Logs"))) {
+        const std::string name = e.path().filename().string();
+        if (name == "notes.txt") continue;
+        EXPECT_EQ(name.rfind("link-", 0), 0u) << name;
+        EXPECT_NE(name, "link-20200101.log");
+        EXPECT_NE(name, "link-20200102.log");
+        total += long(e.file_size());
+        all += qstest::ReadFileBytes(e.path().string());
+    }
+    EXPECT_LE(total, kCap);
+    EXPECT_TRUE(fs::exists(dir.file("Logs/notes.txt")));
+    EXPECT_NE(all.find(" line 299......"), std::string::npos);  // the newest lines are kept
+    EXPECT_EQ(all.find(" line 0......"), std::string::npos);    // the oldest went
 }
