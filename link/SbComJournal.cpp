@@ -6,6 +6,7 @@
 
 #include "link/SbComFrame.h"
 #include "platform/Journal.h"
+#include "ui/FileNotices.h"
 
 namespace {
 
@@ -55,6 +56,12 @@ void SbComJournalDemarrer() {
 
 void SbComJournalArreter() {
     JournalStop();
+}
+
+void SbComJournalSurveiller() {
+    char path[260];
+    const int reason = JournalTakeFault(path, sizeof path);
+    if (reason != 0) SbNoteFileNotice(SbFileNotice::FileNotWritten, path, reason);
 }
 
 void SbComJournalEnvoi(const char* frame, int length) {

@@ -12,6 +12,9 @@ inline constexpr const char* kSbComJournalReglage = "linkJournal";  // local set
 
 void SbComJournalDemarrer();  // starts the journal in "Logs" (a restart keeps the day's file)
 void SbComJournalArreter();
+// A journal file that could not be written becomes a notice for the operator, once
+// (called with the link's watch, from the background task).
+void SbComJournalSurveiller();
 
 // Markers of the lines: '>' a frame sent, '<' a line received and accepted, 'x' a line
 // received and rejected, '!' a fault (time-out, refusal, port error), '*' the link

@@ -283,6 +283,7 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
 }
 
 void SbComSurveiller() {
+    SbComJournalSurveiller();
     if (SbComG.linkState == 0 || SbComErreur()) return;
     if (g_ops->etat() != 0) ErreurLigne(GMesComG[12], "port lost");
 }

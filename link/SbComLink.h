@@ -32,8 +32,9 @@ void RsDropPartialLine();
 extern long SbComLignesDecodeesG;
 
 // Called by the background task: a port that went away while open (adapter pulled,
-// far end hung up) raises the port error (title 9, text 12) without waiting for
-// the next command.
+// far end hung up) raises the port error (title 9, text 12; over the network, the
+// connection lost) without waiting for the next command; a wire journal that cannot
+// be written is noted for the operator.
 void SbComSurveiller();
 
 // The port as the link sees it. Defaults to the run-time's serial operations;

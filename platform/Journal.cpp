@@ -12,6 +12,7 @@
 #include <QString>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -26,8 +27,10 @@
 #include <thread>
 #include <vector>
 
+#include "lib/StrBuf.h"
 #include "platform/Encoding.h"
 #include "platform/Runtime.h"
+#include "platform/cvi.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +42,28 @@ constexpr size_t kMemoryCap = size_t(8) << 20;
 constexpr auto kTick = std::chrono::milliseconds(250);
 
 using Clock = std::chrono::system_clock;
+
+// The last failure of the writer, for JournalTakeFault.
+std::mutex g_faultMutex;
+int g_faultReason = 0;
+std::string g_faultPath;
+
+int ReasonOf(int error) {
+    switch (error) {
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return FILE_WRITE_DISK_FULL;
+        case EROFS:
+            return FILE_WRITE_READ_ONLY;
+        case EACCES:
+        case EPERM:
+            return FILE_WRITE_DENIED;
+        default:
+            return FILE_WRITE_OTHER;
+    }
+}
 
 fs::path NativePath(const QString& path) {
 #ifdef _WIN32
@@ -59,8 +84,12 @@ void ForceToDisk(FILE* f) {
 // The writer's side: the open day file and the folder's size.
 class Writer {
 public:
-    Writer(fs::path folder, std::string prefix, long cap, std::string header)
-        : folder_(std::move(folder)), prefix_(std::move(prefix)), cap_(cap), header_(std::move(header)) {}
+    Writer(fs::path folder, std::string shownFolder, std::string prefix, long cap, std::string header)
+        : folder_(std::move(folder)),
+          shownFolder_(std::move(shownFolder)),
+          prefix_(std::move(prefix)),
+          cap_(cap),
+          header_(std::move(header)) {}
     ~Writer() { Close(); }
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
@@ -116,7 +145,7 @@ private:
 #endif
         }
         const int day = (local_.tm_year + 1900) * 10000 + (local_.tm_mon + 1) * 100 + local_.tm_mday;
-        if (day != day_ || !file_) Open(day);
+        if (day != day_ || (!file_ && std::chrono::steady_clock::now() >= retryAt_)) Open(day);
         if (!file_) return;
         char stamp[16];
         snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d ", local_.tm_hour, local_.tm_min, local_.tm_sec,
@@ -124,9 +153,10 @@ private:
         const bool whole =
             fputs(stamp, file_) >= 0 && fwrite(text, 1, length, file_) == length && fputc('\n', file_) != EOF;
         if (!whole) {
-            Fault();
+            Fault(errno);
             return;
         }
+        faultTold_ = false;
         size_ += long(strlen(stamp) + length + 1);
         total_ += long(strlen(stamp) + length + 1);
         unsynced_ = true;
@@ -149,7 +179,7 @@ private:
         file_ = fopen(path.c_str(), "ab");
 #endif
         if (!file_) {
-            Fault();
+            Fault(errno);
             return;
         }
         fseek(file_, 0, SEEK_END);
@@ -211,17 +241,22 @@ private:
         }
     }
 
-    // A file that cannot be written (disk full, folder read-only): noted once; the next
-    // line tries again, so the journal goes on when the disk does.
-    void Fault() {
-        if (!faultNoted_) fprintf(stderr, "journal: cannot write in %s\n", folder_.string().c_str());
-        faultNoted_ = true;
+    // A file that cannot be written (disk full, folder read-only): told once, and tried
+    // again a second later, so the journal goes on when the disk does.
+    void Fault(int error) {
+        if (!faultTold_) {
+            std::lock_guard<std::mutex> lock(g_faultMutex);
+            g_faultReason = ReasonOf(error);
+            g_faultPath = shownFolder_ + "\\" + prefix_ + "-" + std::to_string(day_) + ".log";
+        }
+        faultTold_ = true;
         if (file_) fclose(file_);
         file_ = nullptr;
-        day_ = 0;
+        retryAt_ = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     }
 
     fs::path folder_;
+    std::string shownFolder_;  // as the operator is told it
     std::string prefix_;
     long cap_;
     std::string header_;
@@ -232,22 +267,23 @@ private:
     time_t second_ = -1;
     tm local_{};
     bool unsynced_ = false;
-    bool faultNoted_ = false;
-    std::chrono::steady_clock::time_point lastSync_{};
+    bool faultTold_ = false;
+    std::chrono::steady_clock::time_point lastSync_{}, retryAt_{};
 };
 
 class Journal {
 public:
     ~Journal() { Stop(); }
 
-    void Start(fs::path folder, std::string prefix, long cap, std::string header) {
+    void Start(fs::path folder, std::string shownFolder, std::string prefix, long cap, std::string header) {
         Stop();
         std::lock_guard<std::mutex> lock(m_);
         stopping_ = false;
         pending_.clear();
         dropped_ = 0;
-        thread_ = std::thread([this, w = std::make_shared<Writer>(std::move(folder), std::move(prefix), cap,
-                                                                  std::move(header))] { Run(*w); });
+        auto writer = std::make_shared<Writer>(std::move(folder), std::move(shownFolder), std::move(prefix),
+                                               cap, std::move(header));
+        thread_ = std::thread([this, writer] { Run(*writer); });
         active_ = true;
     }
 
@@ -341,7 +377,7 @@ int JournalStart(const char* folder, const char* prefix, long capBytes, const ch
     if (!folder || !prefix || capBytes <= 0) return -1;
     QString path = qs::rt::PathFromCp1252(folder);
     if (QFileInfo(path).isRelative()) path = qs::rt::ProgramDir() + QLatin1Char('/') + path;
-    TheJournal().Start(NativePath(path), prefix, capBytes, header ? header : "");
+    TheJournal().Start(NativePath(path), folder, prefix, capBytes, header ? header : "");
     return 0;
 }
 
@@ -359,4 +395,12 @@ void JournalAdd(const char* text, size_t length) {
 
 int JournalSync(double seconds) {
     return TheJournal().Sync(seconds) ? 0 : -1;
+}
+
+int JournalTakeFault(char* path, size_t size) {
+    std::lock_guard<std::mutex> lock(g_faultMutex);
+    const int reason = g_faultReason;
+    if (reason != 0) StrCopy(path, size, g_faultPath.c_str());
+    g_faultReason = 0;
+    return reason;
 }

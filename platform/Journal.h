@@ -19,3 +19,8 @@ int JournalActive();
 void JournalAdd(const char* text, size_t length);
 // Waits at most seconds until every line handed over is written. 0 when they are.
 int JournalSync(double seconds);
+// A file of the journal that could not be written (the disk full, the folder read-only...):
+// its FILE_WRITE_* reason, and its path (folder as given to JournalStart, then the name)
+// in path; 0 when none. Each failure is told once; once the journal writes again, a new
+// one is told again. Lines that could not be written are lost; the next are tried again.
+int JournalTakeFault(char* path, size_t size);
