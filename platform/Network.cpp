@@ -295,7 +295,11 @@ int NetReadTerm(char* buffer, int maxCount, int termChar) {
             SetComError(g_net.open ? int(RS232_TIMEOUT) : int(kErrNotOpen));
             break;
         }
-        g_net.socket->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
+        QTcpSocket& s = *g_net.socket;
+        // A connection that went away without a signal yet would end every wait at once.
+        if (!s.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))) &&
+            s.state() != QAbstractSocket::ConnectedState)
+            Lost();
         if (g_net.open) Pull();
     }
     if (g_net.input.isEmpty()) {
