@@ -12,7 +12,10 @@
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
 #include "lib/StrBuf.h"
+#include "link/SbComJournal.h"
 #include "panels/FQ31.h"
+#include "platform/Journal.h"
+#include "platform/LocalSettings.h"
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
@@ -47,6 +50,7 @@ void Traduire(int dlg) {
     SetCtrlAttribute(dlg, PARAMS_LANGUAGE, ATTR_LABEL_TEXT, Q31TxtLabelG[31]);
     SetCtrlAttribute(dlg, PARAMS_SOUND, ATTR_LABEL_TEXT, Q31TxtLabelG[32]);
     SetCtrlAttribute(dlg, PARAMS_INPUTS, ATTR_LABEL_TEXT, Q31TxtLabelG[33]);
+    SetCtrlAttribute(dlg, PARAMS_JOURNAL, ATTR_LABEL_TEXT, Q31TxtLabelG[kQ31LabelJournal]);
     ClearListCtrl(dlg, PARAMS_LANGUAGE);
     for (int i = 0; i < 4; ++i) InsertListItem(dlg, PARAMS_LANGUAGE, -1, kLangues[i], i);
     Q31FsdParamTraduire(dlg);
@@ -56,6 +60,19 @@ void Q31ParamIhmSet(int dlg) {
     SetCtrlVal(dlg, PARAMS_LANGUAGE, int(Q31G.language < 4 ? Q31G.language : 0));
     SetCtrlVal(dlg, PARAMS_SOUND, int(Q31G.soundOn != 0));
     SetCtrlVal(dlg, PARAMS_INPUTS, int(Q31G.inputButtonsShown != 0));
+    SetCtrlVal(dlg, PARAMS_JOURNAL, JournalActive());
+}
+
+// The wire journal's switch is kept in the local settings: the application record's
+// layout has no room for it.
+void JournalGet(int dlg) {
+    int on = 1;
+    if (GetCtrlVal(dlg, PARAMS_JOURNAL, &on) != 0 || (on != 0) == (JournalActive() != 0)) return;
+    SetLocalSetting(kSbComJournalReglage, on != 0);
+    if (on)
+        SbComJournalDemarrer();
+    else
+        SbComJournalArreter();
 }
 
 void Q31ParamIhmGet(int dlg) {
@@ -93,6 +110,7 @@ int Boucle(int dlg, const FsdParam& kept) {
         }
         if (control == PARAMS_OK) {
             Q31ParamIhmGet(dlg);
+            JournalGet(dlg);
             Q31FsdParamGet(dlg);
             return 1;
         }

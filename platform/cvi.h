@@ -313,6 +313,14 @@ enum { RS232_TIMEOUT = -99 };
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names
+// The clock over TCP: its Ethernet module, or a serial device server in raw TCP mode.
+// Connects to host (a name or a dotted address, Windows-1252) and tcpPort, waiting at
+// most timeoutSeconds while the windows repaint but take no input, and returns the port
+// number (above the serial ones) that the serial operations above then work on, or one
+// of the NET_ codes. One connection at a time; nothing is ever listened on. Bytes that
+// arrived before the far end went away are still read, then GetComStat reports 0x0002 once.
+enum { NET_REFUSED = -20, NET_UNREACHABLE = -21, NET_UNKNOWN_HOST = -22, NET_NO_ANSWER = -23 };
+int OpenComNetwork(const char* host, int tcpPort, double timeoutSeconds);
 
 // ---------------------------------------------------------------------------
 // Sound

@@ -29,6 +29,8 @@ gb=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
 run app_startup_idle   $b/bench_app_startup_idle 10
 run busy_poll          $b/bench_busy_poll_reference 5
 run app_mirror         $b/bench_app_mirror 10
+run app_mirror_tcp     $b/bench_app_mirror 10 tcp
+run app_mirror_nojournal $b/bench_app_mirror 10 serial nojournal
 run link_decode        $b/bench_link_decode "${gb[@]}"
 run platform_idle      $b/bench_platform_idle
 run simulation_step    $b/bench_simulation_step "${gb[@]}"
