@@ -4,12 +4,13 @@
 
 #include <cstdint>
 
-extern char GLabelBpG[9][64];       // shared button captions
-extern char GMessageG[5][128];      // general messages and titles
-extern char GMesComG[16][128];      // link and wait-box messages
-extern char Q31TxtLabelG[61][64];   // main-window labels
-extern char Q31TxtLabSetG[61][64];  // settings-page labels
-inline constexpr int kQ31TxtMesCount = 28;
+extern char GLabelBpG[9][64];   // shared button captions
+extern char GMessageG[5][128];  // general messages and titles
+extern char GMesComG[16][128];  // link and wait-box messages
+inline constexpr int kQ31TxtLabelCount = 71;
+extern char Q31TxtLabelG[kQ31TxtLabelCount][64];  // main-window labels
+extern char Q31TxtLabSetG[61][64];                // settings-page labels
+inline constexpr int kQ31TxtMesCount = 35;
 extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
 extern char Q12TxtG[17][64];                   // competitor-unit labels
 

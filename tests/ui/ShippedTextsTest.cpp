@@ -69,7 +69,7 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
         bool section;
     };
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false}, {"Gen_Messages_", 5, 127, true},
-                            {"Gen_MesCom_", 16, 127, true},  {"Q31_Labels_", 61, 63, false},
+                            {"Gen_MesCom_", 16, 127, true},  {"Q31_Labels_", kQ31TxtLabelCount, 63, false},
                             {"Q31_LabSet_", 61, 63, false},  {"Q31_Messages_", kQ31TxtMesCount, 255, true},
                             {"Q12_Labels_", 17, 63, false}};
     for (const char* code : {"EN", "FR", "DT", "IT"}) {
