@@ -36,7 +36,8 @@ struct Shown {
     int minus = 0;
     bool connected = false, simulation = false;
     std::string identity, run;
-    // The rows as the table holds them, newest first, and the precision they are shown at.
+    // The table's last rows in its order (a time, then its reference and difference rows),
+    // and the precision they are shown at.
     std::array<SbChronoRec, kWebViewRows> rows{};
     int rowCount = 0, precision = 0;
     Shown() {
@@ -236,7 +237,7 @@ void WebViewCollect() {
     const int n = std::min(count, kWebViewRows);
     std::array<SbChronoRec, kWebViewRows> rows{};
     for (int i = 0; i < n; ++i)
-        if (const SbChronoRec* rec = SbChronoLire(count - i)) rows[size_t(i)] = *rec;
+        if (const SbChronoRec* rec = SbChronoLire(count - n + 1 + i)) rows[size_t(i)] = *rec;
     const int precision = SbComG.params.precision;
     const bool same = n == shown.rowCount && precision == shown.precision &&
                       std::memcmp(rows.data(), shown.rows.data(), sizeof(SbChronoRec) * size_t(n)) == 0;

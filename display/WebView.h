@@ -39,4 +39,4 @@ std::string WebViewWhole();        // {"t":"all",...}: everything, a new viewer'
 std::string WebViewTakeChanges();  // {"t":"d",...}: what changed since the last call; "" nothing
 void WebViewForget();              // back to nothing shown (tests)
 
-inline constexpr int kWebViewRows = 20;  // the times table's last rows, newest first
+inline constexpr int kWebViewRows = 20;  // the times table's last rows, in its order

@@ -92,6 +92,8 @@
       tr.className = 'mark-' + row[4];
       for (let c = 0; c < 4; c++) tr.insertCell().textContent = row[c];
     });
+    const side = document.getElementById('side');
+    side.scrollTop = side.scrollHeight;  // the newest time in sight, as on the main window
   }
 
   function apply(m) {
