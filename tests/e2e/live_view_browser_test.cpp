@@ -19,16 +19,19 @@
 #include <memory>
 #include <string>
 
+#include "app/LiveView.h"
 #include "app/Q31Aff.h"
 #include "chrono/SbChrono.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/WebServer.h"
 #include "tests/e2e/Browser.h"
 #include "tests/e2e/Operator.h"
 #include "tests/e2e/Race.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Texts.h"
 
 using namespace fq31;
 using namespace e2e;
@@ -241,4 +244,58 @@ TEST(LiveViewInABrowser, FollowsTheCountdownAndShowsANewTime) {
     EXPECT_EQ(run.secondsLate, 0);
     EXPECT_FALSE(run.lastRow.empty());
     for (Viewer& v : run.viewers) v.browser.reset();
+}
+
+// The operator switches the live view on from the options: a port another program holds
+// is refused with the reason in the dialog, which stays open; a free one is taken, kept
+// in the program folder's settings file, and the server listens on it.
+TEST(LiveViewDialog, APortInUseIsToldAndAnotherTaken) {
+    qstest::TempProgramDir dir;
+    InstallHooks();
+    const int busy = FreePort(), free = FreePort();
+    const int holder = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(busy));
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+    auto live = [] { return FindLoadedPanel("FQ31.uir", LIVE); };
+    auto params = Loaded("FQ31.uir", PARAMS);
+    struct {
+        std::string status, url;
+        int port = 0;
+    } seen;
+    Steps steps = {
+        Until([] { return MainPanel() > 0; }),
+        Press([] { return MainPanel(); }, MAIN_PARAMS),
+        Press(params, PARAMS_LIVE_VIEW),
+        Fill(live, {{LIVE_ENABLE, 1}, {LIVE_PORT, busy}}),
+        Do([live] { SetCtrlVal(live(), LIVE_KEY, "r@ce 1"); }),
+        Press(live, LIVE_OK),
+        Until([live, &seen] {
+            seen.status = Text(live(), LIVE_STATUS);
+            return seen.status == Q31TxtMesG[kMesLiveInUse];
+        }),
+        Do([live, &seen] { seen.url = Text(live(), LIVE_URL); }),
+        Fill(live, {{LIVE_PORT, free}}),
+        Press(live, LIVE_OK),
+        Until([] { return FindLoadedPanel("FQ31.uir", LIVE) == 0; }),
+        Do([&seen] { seen.port = WebServerPort(); }),
+        Press(params, PARAMS_OK),
+        Until([] { return FindLoadedPanel("FQ31.uir", PARAMS) == 0; }),
+        Press([] { return MainPanel(); }, MAIN_QUIT),
+        Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER),
+    };
+    const size_t count = steps.size();
+    EXPECT_EQ(RunProgram(std::move(steps)), count);
+    close(holder);
+    EXPECT_EQ(seen.status, Q31TxtMesG[kMesLiveInUse]);
+    const std::string tail = ":" + std::to_string(busy) + "/rce1/";  // the key keeps letters and digits
+    EXPECT_EQ(seen.url.substr(seen.url.size() - std::min(seen.url.size(), tail.size())), tail) << seen.url;
+    EXPECT_EQ(seen.port, free);
+    const std::string ini = qstest::ReadFileBytes("QS310Manager.ini");
+    for (const std::string& line :
+         {std::string("enabled=1"), "port=" + std::to_string(free), std::string("key=rce1")})
+        EXPECT_NE(ini.find(line), std::string::npos) << ini;
+    EXPECT_EQ(WebServerPort(), 0);  // stopped when the program ended
 }
