@@ -38,17 +38,30 @@
   const segBoxes = [[T, 0, W - 2 * T, T], [W - T, T, T, H / 2 - 1.5 * T], [W - T, H / 2 + T / 2, T, H / 2 - 1.5 * T],
     [T, H - T, W - 2 * T, T], [0, H / 2 + T / 2, T, H / 2 - 1.5 * T], [0, T, T, H / 2 - 1.5 * T],
     [T, H / 2 - T / 2, W - 2 * T, T]];
+  const count = el('g', { id: 'count' });
   const digits = [440, 540].map(function (x0, d) {
     return segBoxes.map(function (b, s) {
-      return el('rect', { class: 'seg', 'data-d': d, 'data-s': s, x: x0 + b[0], y: 60 + b[1], width: b[2], height: b[3], rx: 4 });
+      return el('rect', { class: 'seg', 'data-d': d, 'data-s': s, x: x0 + b[0], y: 60 + b[1], width: b[2], height: b[3], rx: 4 }, count);
     });
   });
-  const minus = el('rect', { id: 'minus', class: 'seg', x: 398, y: 60 + H / 2 - T / 2, width: 30, height: T, rx: 4 });
+  const minus = el('rect', { id: 'minus', class: 'seg', x: 398, y: 60 + H / 2 - T / 2, width: 30, height: T, rx: 4 }, count);
 
   // The four lights of the second display.
+  const lightRow = el('g', { id: 'lights' });
   const lights = [445, 505, 565, 625].map(function (x) {
-    return el('circle', { class: 'light', cx: x, cy: 290, r: 24, fill: colour(UNLIT) });
+    return el('circle', { class: 'light', cx: x, cy: 290, r: 24, fill: colour(UNLIT) }, lightRow);
   });
+
+  // Beside the dial on a wide screen; under it on a phone held upright, so both stay large.
+  const portrait = window.matchMedia('(orientation: portrait)');
+  function arrange() {
+    const upright = portrait.matches;
+    svg.setAttribute('viewBox', upright ? '0 0 400 640' : '0 0 660 400');
+    count.setAttribute('transform', upright ? 'translate(-304 350)' : '');
+    lightRow.setAttribute('transform', upright ? 'translate(-335 310)' : '');
+  }
+  portrait.addEventListener('change', arrange);
+  arrange();
 
   // Texts come from the program in the operator's language; kept for a page opened
   // while the program is away.

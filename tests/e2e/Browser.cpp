@@ -65,7 +65,8 @@ bool BrowserInstalled() {
     return access(kChromium, X_OK) == 0;
 }
 
-HeadlessBrowser::HeadlessBrowser(const std::string& url, int width, int height) {
+HeadlessBrowser::HeadlessBrowser(const std::string& url, int width, int height)
+    : width_(width), height_(height) {
     std::string dir = (std::filesystem::temp_directory_path() / "qs310-chromium-XXXXXX").string();
     profile_ = mkdtemp(dir.data()) ? dir : std::string();
     const std::string size = "--window-size=" + std::to_string(width) + "," + std::to_string(height);
@@ -109,7 +110,23 @@ HeadlessBrowser::~HeadlessBrowser() {
 }
 
 bool HeadlessBrowser::Ready() {
-    if (devtools_) return devtools_->state() == QAbstractSocket::ConnectedState;
+    if (devtools_) {
+        if (devtools_->state() != QAbstractSocket::ConnectedState) return false;
+        if (!sized_) {
+            // The page laid out at exactly the device's size (a headless window has a
+            // minimum width), as a phone or a TV shows it.
+            QJsonObject size{{QStringLiteral("width"), width_},
+                             {QStringLiteral("height"), height_},
+                             {QStringLiteral("deviceScaleFactor"), 1},
+                             {QStringLiteral("mobile"), width_ < 800}};
+            QJsonObject call{{QStringLiteral("id"), nextId_++},
+                             {QStringLiteral("method"), QStringLiteral("Emulation.setDeviceMetricsOverride")},
+                             {QStringLiteral("params"), size}};
+            devtools_->sendTextMessage(QString::fromUtf8(QJsonDocument(call).toJson(QJsonDocument::Compact)));
+            sized_ = true;
+        }
+        return true;
+    }
     const int port = DevToolsPort(profile_);
     if (port == 0) return false;
     const std::string list = Get(port, "/json/list");

@@ -30,6 +30,8 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int width_, height_;
+    bool sized_ = false;
     std::string profile_;
     std::unique_ptr<QWebSocket> devtools_;
     int nextId_ = 1, openId_ = 0;
