@@ -13,7 +13,7 @@ void Q31Preparer() {
     MakeDir("Chronos");
     MakeDir("Settings");
     MakeDir("Data");
-    if (GetLocalSetting(kSbComJournalReglage, 1)) SbComJournalDemarrer();
+    if (LocalSettingsInt(kSbComJournalReglage, 1)) SbComJournalDemarrer();
     SbComCharger(kSbComConfigFile, &SbComG);
     SbComRaz(&SbComG, &SbCrG);
     Q31Charger(kQ31ConfigFile, &Q31G);

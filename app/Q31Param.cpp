@@ -5,12 +5,14 @@
 #include <array>
 #include <cstring>
 
+#include "app/LiveView.h"
 #include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
+#include "display/WebView.h"
 #include "lib/StrBuf.h"
 #include "link/SbComJournal.h"
 #include "panels/FQ31.h"
@@ -20,6 +22,7 @@
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -54,6 +57,8 @@ void Traduire(int dlg) {
     ClearListCtrl(dlg, PARAMS_LANGUAGE);
     for (int i = 0; i < 4; ++i) InsertListItem(dlg, PARAMS_LANGUAGE, -1, kLangues[i], i);
     Q31FsdParamTraduire(dlg);
+    StrFormat(frame, sizeof frame, "%s...", Q31TxtLabelG[kLabLiveView]);
+    SetCtrlAttribute(dlg, PARAMS_LIVE_VIEW, ATTR_LABEL_TEXT, frame);
 }
 
 void Q31ParamIhmSet(int dlg) {
@@ -68,7 +73,8 @@ void Q31ParamIhmSet(int dlg) {
 void JournalGet(int dlg) {
     int on = 1;
     if (GetCtrlVal(dlg, PARAMS_JOURNAL, &on) != 0 || (on != 0) == (JournalActive() != 0)) return;
-    SetLocalSetting(kSbComJournalReglage, on != 0);
+    const int reason = LocalSettingsSetInt(kSbComJournalReglage, on != 0);
+    if (reason != FILE_WRITE_OK) SbNoteFileNotice(SbFileNotice::FileNotWritten, kLocalSettingsFile, reason);
     if (on)
         SbComJournalDemarrer();
     else
@@ -114,7 +120,9 @@ int Boucle(int dlg, const FsdParam& kept) {
             Q31FsdParamGet(dlg);
             return 1;
         }
-        if (control == PARAMS_DEFAULT) {
+        if (control == PARAMS_LIVE_VIEW) {
+            LiveViewDialog(dlg);
+        } else if (control == PARAMS_DEFAULT) {
             SetCtrlVal(dlg, PARAMS_EDIT, 0);
             Q31FsdParamDefaut(&Q31G.secondDisplay, false);
             Q31FsdParamSet(dlg, false);
@@ -133,6 +141,7 @@ void RetraduireTout(int parent) {
     SbWait(parent, GMesComG[0]);
     Q31ChargerTextes();
     if (!Q31Erreur()) {
+        WebViewNoteTexts();
         Q12FenTraduire();
         Q31FenTraduire();
         Q31FKeyTraduire();

@@ -1,7 +1,15 @@
-// Small settings of this computer that belong to no record of the clock or of the
-// application (their file layouts are fixed), kept in "QS-310_Local.ini" of the
-// program folder as key = integer.
+// Settings of this computer that no record holds (the application record's layout is
+// fixed): a small INI file in the program folder, "QS310Manager.ini". Keys are
+// "Group/name"; texts are Windows-1252. A missing file or key gives the fallback.
 #pragma once
 
-int GetLocalSetting(const char* key, int defaultValue);
-int SetLocalSetting(const char* key, int value);  // 0 when stored
+#include <cstddef>
+
+inline constexpr const char* kLocalSettingsFile = "QS310Manager.ini";
+
+int LocalSettingsInt(const char* key, int fallback);
+void LocalSettingsText(const char* key, const char* fallback, char* out, size_t size);
+// Each writes the file at once (atomically) and returns FILE_WRITE_OK, or the
+// FILE_WRITE_* reason it could not be written (the former file is then untouched).
+int LocalSettingsSetInt(const char* key, int value);
+int LocalSettingsSetText(const char* key, const char* value);

@@ -39,5 +39,6 @@ run competitor_import  $b/bench_competitor_import "${gb[@]}"
 run competitor_tables  $b/bench_competitor_tables "${gb[@]}"
 run display_layout     $b/bench_display_layout "${gb[@]}"
 run display_live_cpu   $b/bench_display_live_cpu 10
+run webview_viewers    $b/bench_webview_viewers 10 50
 for s in $b/bench_soak*; do [ -x "$s" ] && run "$(basename "$s")" "$s"; done
 echo "raw outputs in $out"

@@ -4,15 +4,16 @@
 
 #include <cstdint>
 
-// Entries of the tables that grew; the files hold at least the first 17 of each.
+// Entries of the tables that grew; the files hold at least the required counts of each.
 inline constexpr int kQ12TxtEntrees = 26;
-inline constexpr int kQ31TxtMesCount = 29;
+inline constexpr int kQ31TxtLabelCount = 73;
+inline constexpr int kQ31TxtMesCount = 36;
 
-extern char GLabelBpG[9][64];                  // shared button captions
-extern char GMessageG[5][128];                 // general messages and titles
-extern char GMesComG[23][128];                 // link and wait-box messages
-extern char Q31TxtLabelG[63][64];              // main-window labels
-extern char Q31TxtLabSetG[61][64];             // settings-page labels
+extern char GLabelBpG[9][64];                     // shared button captions
+extern char GMessageG[5][128];                    // general messages and titles
+extern char GMesComG[23][128];                    // link and wait-box messages
+extern char Q31TxtLabelG[kQ31TxtLabelCount][64];  // main-window labels
+extern char Q31TxtLabSetG[61][64];                // settings-page labels
 extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
 extern char Q12TxtG[kQ12TxtEntrees][64];       // competitor-unit labels
 

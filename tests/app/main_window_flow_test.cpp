@@ -168,7 +168,7 @@ TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
                              }}),
               2u);
     EXPECT_EQ(journalAtRestart, 0);
-    EXPECT_EQ(GetLocalSetting("linkJournal", 1), 0);
+    EXPECT_EQ(LocalSettingsInt(kSbComJournalReglage, 1), 0);
 }
 
 // With the second display shown, the dialog's hover list reaches down to its last

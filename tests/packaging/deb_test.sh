@@ -69,6 +69,8 @@ contents() {
     for txt in "$build"/QS310/Texts/*_EN.gentxt; do
         for lang in FR DT IT; do has "$f" "$prog/Texts/$(basename "$txt" _EN.gentxt)_$lang.gentxt"; done
     done
+    local web
+    for web in "$src"/display/Web/*; do has "$f" "$prog/Web/$(basename "$web")"; done
     for md in "$src"/docs/quickstart/*.md; do
         has "$f" "$prog/Doc/Quick Start QS310 Manager $(basename "$md" .md).pdf"
     done

@@ -28,7 +28,7 @@ TempProgramDir::TempProgramDir(bool withProgramFiles) {
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
     if (withProgramFiles && built && fs::exists(built)) {
-        for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
+        for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                                  "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
             fs::path src = fs::path(built) / item;
             if (fs::exists(src)) fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);

@@ -77,7 +77,7 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false},
                             {"Gen_Messages_", 5, 126, true},
                             {"Gen_MesCom_", 23, 126, true},
-                            {"Q31_Labels_", 63, 63, false},
+                            {"Q31_Labels_", kQ31TxtLabelCount, 63, false},
                             {"Q31_LabSet_", 61, 63, false},
                             {"Q31_Messages_", kQ31TxtMesCount, 254, true},
                             {"Q12_Labels_", kQ12TxtEntrees, 63, false}};
