@@ -13,6 +13,7 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "display/Q31Fsd.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
