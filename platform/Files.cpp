@@ -90,12 +90,14 @@ int FileWriteAtomic(const char* path, const void* data, size_t size) {
     return WriteAtomicNative(Native(path), data, size);
 }
 
-int FileLastWriteError() {
-    switch (g_writeErrno) {
+int FileWriteReason(int error) {
+    switch (error) {
         case 0:
             return FILE_WRITE_OK;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG:
             return FILE_WRITE_DISK_FULL;
         case EROFS:
@@ -106,6 +108,10 @@ int FileLastWriteError() {
         default:
             return FILE_WRITE_OTHER;
     }
+}
+
+int FileLastWriteError() {
+    return FileWriteReason(g_writeErrno);
 }
 
 int FileExists(const char* path, long* size) {

@@ -48,23 +48,6 @@ std::mutex g_faultMutex;
 int g_faultReason = 0;
 std::string g_faultPath;
 
-int ReasonOf(int error) {
-    switch (error) {
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-            return FILE_WRITE_DISK_FULL;
-        case EROFS:
-            return FILE_WRITE_READ_ONLY;
-        case EACCES:
-        case EPERM:
-            return FILE_WRITE_DENIED;
-        default:
-            return FILE_WRITE_OTHER;
-    }
-}
-
 fs::path NativePath(const QString& path) {
 #ifdef _WIN32
     return fs::path(path.toStdWString());
@@ -246,7 +229,7 @@ private:
     void Fault(int error) {
         if (!faultTold_) {
             std::lock_guard<std::mutex> lock(g_faultMutex);
-            g_faultReason = ReasonOf(error);
+            g_faultReason = FileWriteReason(error);
             g_faultPath = shownFolder_ + "\\" + prefix_ + "-" + std::to_string(day_) + ".log";
         }
         faultTold_ = true;

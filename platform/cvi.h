@@ -277,6 +277,7 @@ int CopyFile(const char* source, const char* target);  // 0 on success
 // Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
 enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
 int FileLastWriteError();
+int FileWriteReason(int error);  // the FILE_WRITE_* reason of an errno value
 // True when path names a plain file (not a folder, device or FIFO), links followed. The
 // file itself is not opened, so a FIFO never makes it wait.
 bool FileIsPlain(const char* path);
