@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-inline constexpr long kSbComJournalPlafond = 50L << 20;             // the Logs folder's size
+inline constexpr long kSbComJournalPlafond = 50L << 20;              // the Logs folder's size
 inline constexpr const char* kSbComJournalReglage = "Link/journal";  // local setting, on by default
 
 void SbComJournalDemarrer();  // starts the journal in "Logs" (a restart keeps the day's file)

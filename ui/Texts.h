@@ -14,8 +14,8 @@ extern char GMessageG[5][128];                    // general messages and titles
 extern char GMesComG[23][128];                    // link and wait-box messages
 extern char Q31TxtLabelG[kQ31TxtLabelCount][64];  // main-window labels
 extern char Q31TxtLabSetG[61][64];                // settings-page labels
-extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
-extern char Q12TxtG[kQ12TxtEntrees][64];       // competitor-unit labels
+extern char Q31TxtMesG[kQ31TxtMesCount][256];     // clock-module messages and questions
+extern char Q12TxtG[kQ12TxtEntrees][64];          // competitor-unit labels
 
 // Entries appended to a table, named where they are used.
 inline constexpr int kQ31MesCheckRefused = 17;  // Q31TxtMesG: a text the clock would refuse, by its item
