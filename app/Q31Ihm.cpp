@@ -2,6 +2,7 @@
 // background task every polling loop runs, and the competitor-number hand-over.
 #include "app/Q31Ihm.h"
 
+#include "app/LiveView.h"
 #include "app/Q31Aff.h"
 #include "app/Q31Config.h"
 #include "app/Q31Connexion.h"
@@ -133,6 +134,7 @@ void Ouvrir() {
     Q31InitAff(true, true);
     GenEffaceLabel(Q31FIhmG, kCaptioned, kSurvol.data());
     DisplayPanel(Q31FIhmG);
+    LiveViewOpen(Q31FIhmG);
     if (SbComG.connectAtStart) {
         Q31Connexion(Q31FIhmG);
         Q31InitAff(false, true);
@@ -140,6 +142,7 @@ void Ouvrir() {
 }
 
 void Fermer() {
+    LiveViewClose();
     Q31FKeyQuitter();
     Q31FsdQuitter();
     Q12Quitter("Courant.q12ct");

@@ -7,6 +7,7 @@
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
@@ -17,6 +18,7 @@
 void Q31Terminer() {
     Q31GererErreur(0);
     SbComQuitter();
+    SbComJournalArreter();
     Q31Sauver(kQ31ConfigFile, &Q31G);
     SbComSauver(kSbComConfigFile, &SbComG);
     Q31GererErreur(0);

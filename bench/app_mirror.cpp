@@ -2,8 +2,10 @@
 // the latency from handing the stand-in a display frame to the main window's digit showing
 // it and to its drawing being handed to the window system (an upper bound: it includes the
 // stand-in's own work); and a stream of about 100 times a second into the times table
-// (CPU, and the heap each new row takes).
-// Run from the build folder: ./bench/bench_app_mirror [seconds]
+// (CPU, and the heap each new row takes). Over the serial line (a pty) or over TCP on the
+// loopback, with the wire journal on (as the program starts) or off. The CPU is the whole
+// process's, the journal's writer thread included.
+// Run from the build folder: ./bench/bench_app_mirror [seconds] [serial|tcp] [journal|nojournal]
 // (offscreen unless QT_QPA_PLATFORM says otherwise: scripts/bench-xcb.sh runs it under X).
 #include <malloc.h>
 #include <sys/resource.h>
@@ -23,7 +25,9 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "chrono/SbChrono.h"
+#include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
@@ -145,13 +149,18 @@ void TimesStream(const qstest::TempProgramDir& dir, double seconds) {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? atof(argv[1]) : 10.0;
+    const bool tcp = argc > 2 && strcmp(argv[2], "tcp") == 0;
+    const bool journal = !(argc > 3 && strcmp(argv[3], "nojournal") == 0);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (!getenv("QS_PROGRAM_DIR")) setenv("QS_PROGRAM_DIR", "QS310", 1);
     qstest::TempProgramDir dir;
     qstest::EnsureRuntime();
-    qstest::StandinClock clock(dir);
+    qstest::StandinClock clock(
+        dir, tcp ? qstest::StandinClock::Strings{"--tcp", "0"} : qstest::StandinClock::Strings{});
     if (!clock.Running()) return fprintf(stderr, "stand-in clock not running\n"), 1;
     std::filesystem::create_directories(dir.file("Chronos"));
+    printf("over %s, wire journal %s\n", tcp ? "TCP on the loopback" : "a pty", journal ? "on" : "off");
+    if (journal) SbComJournalDemarrer();
     SbComValDefaut(&SbComG);
     SbComRaz(&SbComG, &SbCrG);
     Q31Defaut(&Q31G);
@@ -163,7 +172,9 @@ int main(int argc, char** argv) {
     SbChronoOuvrir("Chronos", "Chrono.q31tps", Q31FIhmG, fq31::MAIN_TIMES_TABLE);
     DisplayPanel(Q31FIhmG);
     SbComG.port = 5;
-    if (SbComOuvrir(1) != 0) return fprintf(stderr, "could not connect\n"), 1;
+    StrCopy(SbComG.netAddress, "127.0.0.1");
+    SbComG.netPort = clock.TcpPort();
+    if (SbComOuvrir(tcp ? 2 : 1) != 0) return fprintf(stderr, "could not connect\n"), 1;
     Q31ComInitLireParam();
     SbComActiveMsg(1);
     Q31InitAff(false, true);
@@ -176,6 +187,7 @@ int main(int argc, char** argv) {
 
     SbComQuitter();
     SbChronoFermer("Chronos", "Chrono.q31tps");
+    SbComJournalArreter();
     DiscardPanel(Q31FIhmG);
     CloseCVIRTE();
     return 0;

@@ -36,7 +36,7 @@ void SbComDeplanter() {
     SbComAckPendingG = 0;
     RsDropPartialLine();
     if (SbComG.linkState != 0) {
-        FlushInQ(SbComG.port);
-        FlushOutQ(SbComG.port);
+        FlushInQ(SbComPortLien());
+        FlushOutQ(SbComPortLien());
     }
 }

@@ -67,19 +67,25 @@ namespace {
 struct Verdict {
     char* message;
     int result;
+    SbComLecteurLignes::Temoin temoin;
 };
 
 void Juger(void* context, const char* text, int length, bool tooLong) {
     auto* v = static_cast<Verdict*>(context);
     // An empty line carries nothing and is no fault of the line.
-    v->result = length == 0 && !tooLong ? 0 : SbComAccepterLigne(text, length, tooLong, v->message);
+    if (length == 0 && !tooLong) {
+        v->result = 0;
+        return;
+    }
+    v->result = SbComAccepterLigne(text, length, tooLong, v->message);
+    if (v->temoin) v->temoin(text, length, tooLong, v->result);
 }
 
 }  // namespace
 
-int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded,
-                                char message[kSbComMessageMax]) {
-    Verdict verdict{message, 0};
+int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                                Temoin temoin) {
+    Verdict verdict{message, 0, temoin};
     if (length > 0) Alimenter(piece, size_t(length), Juger, &verdict);
     if (lineEnded) Alimenter("\n", 1, Juger, &verdict);
     return verdict.result;

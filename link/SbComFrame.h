@@ -41,7 +41,10 @@ public:
     // (the line goes on in the next piece). When the piece ends a line, the line is
     // checked into message. Returns 1 when message holds a checked payload; 0 when
     // no line ended, the line was empty, or it was rejected with the check error.
-    int Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax]);
+    // temoin, when given, sees each line that is not empty with its verdict (1 accepted).
+    using Temoin = void (*)(const char* text, int length, bool tooLong, int verdict);
+    int Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                Temoin temoin = nullptr);
     void Raz() {
         length_ = 0;
         tooLong_ = false;

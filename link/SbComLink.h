@@ -4,11 +4,15 @@
 
 #include "link/SbComFrame.h"
 
-// Opening, closing.
+// Opening, closing. Mode 1 is the serial port of SbComG, mode 2 a TCP connection to its
+// network address and port (the clock's Ethernet module or a serial device server).
 int SbComOuvrir(int mode);         // 0 success, 1 failure or closed
 int SbComOuvrirPort();             // 0 success, 1 port error, 2 no answer to "SN"
 void SbComErreurPort(int result);  // records the opening error (title 3, text 10 or 11)
 void SbComQuitter();               // closes the link and resets its run-time fields
+// The run-time's port number the open link talks through: the serial port of SbComG in
+// state 1, the network connection's in state 2.
+int SbComPortLien();
 
 // Transmission.
 void SbComEnvoyerTrame(const char* payload);  // frames and writes one payload
@@ -28,8 +32,9 @@ void RsDropPartialLine();
 extern long SbComLignesDecodeesG;
 
 // Called by the background task: a port that went away while open (adapter pulled,
-// far end hung up) raises the port error (title 9, text 12) without waiting for
-// the next command.
+// far end hung up) raises the port error (title 9, text 12; over the network, the
+// connection lost) without waiting for the next command; a wire journal that cannot
+// be written is noted for the operator.
 void SbComSurveiller();
 
 // The port as the link sees it. Defaults to the run-time's serial operations;
@@ -52,3 +57,6 @@ void SbComInstallerPort(const SbComPortOps* ops);  // nullptr restores the run-t
 // format only when it holds exactly one integer conversion and nothing else;
 // otherwise the number is appended after the text.
 void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size);
+// The same for the network's texts: "%s" once (and no other conversion) is replaced by
+// the address ("192.168.0.10:7000"), which is otherwise appended after the text.
+void SbComTexteAvecAdresse(const char* entry, const char* address, char* out, size_t size);

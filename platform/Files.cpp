@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "lib/StrBuf.h"
@@ -89,12 +90,14 @@ int FileWriteAtomic(const char* path, const void* data, size_t size) {
     return WriteAtomicNative(Native(path), data, size);
 }
 
-int FileLastWriteError() {
-    switch (g_writeErrno) {
+int FileWriteReason(int error) {
+    switch (error) {
         case 0:
             return FILE_WRITE_OK;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG:
             return FILE_WRITE_DISK_FULL;
         case EROFS:
@@ -105,6 +108,10 @@ int FileLastWriteError() {
         default:
             return FILE_WRITE_OTHER;
     }
+}
+
+int FileLastWriteError() {
+    return FileWriteReason(g_writeErrno);
 }
 
 int FileExists(const char* path, long* size) {
@@ -129,6 +136,25 @@ int CopyFile(const char* source, const char* target) {
     QByteArray bytes = in.readAll();
     if (in.error() != QFile::NoError) return Failed(EIO);
     return WriteAtomicNative(to, bytes.constData(), size_t(bytes.size()));
+}
+
+// Status and canonical forms come from the folder tree; the file itself is never opened.
+bool FileIsPlain(const char* path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(Native(path)), ec) && !ec;
+}
+
+bool FileInsideFolder(const char* folder, const char* path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dossier = fs::canonical(fs::path(Native(folder)), ec);
+    if (ec) return false;
+    const fs::path fichier = fs::canonical(fs::path(Native(path)), ec);
+    if (ec || !fs::is_regular_file(fichier, ec) || ec) return false;
+    std::string d = dossier.generic_string();
+    if (d.empty() || d.back() != '/') d += '/';
+    const std::string f = fichier.generic_string();
+    return f.size() > d.size() && f.compare(0, d.size(), d) == 0;
 }
 
 int SplitPath(const char* path, char* drive, char* dir, char* file) {

@@ -8,6 +8,7 @@
 
 #include "lib/StrBuf.h"
 #include "platform/Encoding.h"
+#include "platform/NetworkPort.h"
 #include "platform/Runtime.h"
 
 namespace {
@@ -179,6 +180,11 @@ int Fail(int code) {
     return code;
 }
 
+// A network port's result: its errors are remembered as the serial ones are.
+int Net(int result) {
+    return result < 0 ? Fail(result) : result;
+}
+
 class BusyScope {
 public:
     explicit BusyScope(int port) : port_(port) { ++g_ports[port].busy; }
@@ -197,7 +203,12 @@ private:
 
 namespace qs::rt {
 
+void SetComError(int code) {
+    g_lastError = code;
+}
+
 void CloseAllPorts() {
+    NetShutdown();
     for (int port = 1; port <= kMaxPort; ++port) {
         Port& p = g_ports[port];
         p.open = false;
@@ -257,6 +268,7 @@ int OpenCom(int port, const char* deviceName) {
 }
 
 int CloseCom(int port) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetClose());
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     bool wasOpen = p.open || p.vanished;
@@ -271,6 +283,7 @@ int CloseCom(int port) {
 }
 
 int SetComTime(int port, double seconds) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetSetTime(seconds));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     if (!g_ports[port].open) return Fail(kErrNotOpen);
     g_ports[port].timeout = seconds < 0 ? 0 : seconds;
@@ -311,6 +324,7 @@ const char* GetRS232ErrorString(int code) {
 }
 
 int FlushInQ(int port) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetFlushIn());
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -322,6 +336,7 @@ int FlushInQ(int port) {
 }
 
 int FlushOutQ(int port) {
+    if (qs::rt::IsNetworkPort(port)) return 0;  // a socket sends at once: nothing waits to go
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -331,6 +346,7 @@ int FlushOutQ(int port) {
 
 // The error bits since the last call (reading clears them): a lost port reports once.
 int GetComStat(int port) {
+    if (qs::rt::IsNetworkPort(port)) return qs::rt::NetStatus();
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     int status = g_ports[port].status;
     g_ports[port].status = 0;
@@ -338,6 +354,7 @@ int GetComStat(int port) {
 }
 
 int GetInQLen(int port) {
+    if (qs::rt::IsNetworkPort(port)) return qs::rt::NetInQLen();
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return 0;
@@ -347,6 +364,7 @@ int GetInQLen(int port) {
 }
 
 int ComWrt(int port, const char* buffer, int count) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetWrite(buffer, count));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -362,6 +380,7 @@ int ComWrt(int port, const char* buffer, int count) {
 }
 
 int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetReadTerm(buffer, maxCount, termChar));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -398,6 +417,8 @@ int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData) {
     (void)notifyCount;
+    if (qs::rt::IsNetworkPort(port))
+        return Net(qs::rt::NetInstallCallback(eventMask, eventCharacter, cb, callbackData));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);

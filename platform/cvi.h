@@ -287,6 +287,12 @@ int CopyFile(const char* source, const char* target);  // 0 on success
 // Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
 enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
 int FileLastWriteError();
+int FileWriteReason(int error);  // the FILE_WRITE_* reason of an errno value
+// True when path names a plain file (not a folder, device or FIFO), links followed. The
+// file itself is not opened, so a FIFO never makes it wait.
+bool FileIsPlain(const char* path);
+// The same, and the file's real place, links followed, lies inside folder.
+bool FileInsideFolder(const char* folder, const char* path);
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 
@@ -318,6 +324,14 @@ enum { RS232_TIMEOUT = -99 };
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names
+// The clock over TCP: its Ethernet module, or a serial device server in raw TCP mode.
+// Connects to host (a name or a dotted address, Windows-1252) and tcpPort, waiting at
+// most timeoutSeconds while the windows repaint but take no input, and returns the port
+// number (above the serial ones) that the serial operations above then work on, or one
+// of the NET_ codes. One connection at a time; nothing is ever listened on. Bytes that
+// arrived before the far end went away are still read, then GetComStat reports 0x0002 once.
+enum { NET_REFUSED = -20, NET_UNREACHABLE = -21, NET_UNKNOWN_HOST = -22, NET_NO_ANSWER = -23 };
+int OpenComNetwork(const char* host, int tcpPort, double timeoutSeconds);
 
 // ---------------------------------------------------------------------------
 // Sound

@@ -10,11 +10,11 @@
 
 char GLabelBpG[9][64];
 char GMessageG[5][128];
-char GMesComG[16][128];
-char Q31TxtLabelG[61][64];
+char GMesComG[23][128];
+char Q31TxtLabelG[kQ31TxtLabelCount][64];
 char Q31TxtLabSetG[61][64];
 char Q31TxtMesG[kQ31TxtMesCount][256];
-char Q12TxtG[17][64];
+char Q12TxtG[kQ12TxtEntrees][64];
 
 namespace {
 

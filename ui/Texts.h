@@ -4,17 +4,33 @@
 
 #include <cstdint>
 
-extern char GLabelBpG[9][64];       // shared button captions
-extern char GMessageG[5][128];      // general messages and titles
-extern char GMesComG[16][128];      // link and wait-box messages
-extern char Q31TxtLabelG[61][64];   // main-window labels
-extern char Q31TxtLabSetG[61][64];  // settings-page labels
-inline constexpr int kQ31TxtMesCount = 28;
-extern char Q31TxtMesG[kQ31TxtMesCount][256];  // clock-module messages and questions
-extern char Q12TxtG[17][64];                   // competitor-unit labels
+// Entries of the tables that grew; the files hold at least the required counts of each.
+inline constexpr int kQ12TxtEntrees = 26;
+inline constexpr int kQ31TxtLabelCount = 73;
+inline constexpr int kQ31TxtMesCount = 36;
+
+extern char GLabelBpG[9][64];                     // shared button captions
+extern char GMessageG[5][128];                    // general messages and titles
+extern char GMesComG[23][128];                    // link and wait-box messages
+extern char Q31TxtLabelG[kQ31TxtLabelCount][64];  // main-window labels
+extern char Q31TxtLabSetG[61][64];                // settings-page labels
+extern char Q31TxtMesG[kQ31TxtMesCount][256];     // clock-module messages and questions
+extern char Q12TxtG[kQ12TxtEntrees][64];          // competitor-unit labels
 
 // Entries appended to a table, named where they are used.
 inline constexpr int kQ31MesCheckRefused = 17;  // Q31TxtMesG: a text the clock would refuse, by its item
+// GMesComG: the link over the network. Each text holds "%s" once, where the address
+// and port go ("192.168.0.10:7000").
+inline constexpr int kMesComNetTitle = 16;        // title of every network error
+inline constexpr int kMesComNetRefused = 17;      // the address answered, but nothing takes the port
+inline constexpr int kMesComNetUnreachable = 18;  // no route to the address
+inline constexpr int kMesComNetUnknownHost = 19;  // the name is not known
+inline constexpr int kMesComNetNoAnswer = 20;     // nothing answered the connection within the time-out
+inline constexpr int kMesComNetSilent = 21;       // connected, but no clock answered "SN"
+inline constexpr int kMesComNetLost = 22;         // the connection went away while open
+// Q31TxtLabelG: the connection dialog's address hint, the parameters dialog's journal switch.
+inline constexpr int kQ31LabelNetHint = 61;
+inline constexpr int kQ31LabelJournal = 62;
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

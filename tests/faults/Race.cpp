@@ -160,9 +160,20 @@ Step ConnectInDialog(int port) {
     };
 }
 
+Step ConnectOverNetwork(const std::string& address, int tcpPort) {
+    return [address, tcpPort] {
+        const int dlg = FindLoadedPanel("FQ31.uir", fq31::CONNECT);
+        if (!dlg) return false;
+        SetCtrlVal(dlg, fq31::CONNECT_NET_ADDRESS, address.c_str());
+        SetCtrlVal(dlg, fq31::CONNECT_NET_PORT, tcpPort);
+        QueueUserEvent(dlg, fq31::CONNECT_CONNECT2);
+        return true;
+    };
+}
+
 Step Connected() {
     return [] {
-        return SbComG.linkState == 1 && SbQ31CrG.connected == 1 &&
+        return SbComG.linkState != 0 && SbQ31CrG.connected == 1 &&
                !FindLoadedPanel("FQ31.uir", fq31::CONNECT) && !SbWaitOuvert() && !SbComErreur();
     };
 }

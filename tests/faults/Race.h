@@ -44,9 +44,11 @@ void WriteConfig();  // the configuration files RunProgram starts from
 Step MainWindowUp();
 Step SwitchConnection(int on);   // the main window's connection switch
 Step ConnectInDialog(int port);  // presses Connect in the connection dialog
-Step Connected();                // link open, dialog and wait box gone, no error
-Step Press(int control);         // a button of the main window
-Step Pause(double seconds);      // lets the loops turn meanwhile
+// Types the address and TCP port in the connection dialog and presses the second Connect.
+Step ConnectOverNetwork(const std::string& address, int tcpPort);
+Step Connected();            // link open, dialog and wait box gone, no error
+Step Press(int control);     // a button of the main window
+Step Pause(double seconds);  // lets the loops turn meanwhile
 Step Tell(const qstest::TempProgramDir& dir, const std::vector<std::string>& commands);
 Step StoreHolds(int count);    // the store holds at least count records
 Step FileCurrent();            // "Chronos/Chrono.q31tps" holds what the store holds

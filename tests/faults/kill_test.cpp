@@ -3,7 +3,7 @@
 // SIGKILL while times keep coming; every time received a second before is in
 // "Chronos", also while the error box, a command's wait or the connection's wait
 // box holds the main loop, and the restarted program offers them back with the
-// load button.
+// load button; the wire journal holds them too.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -134,6 +134,12 @@ std::vector<int> KilledRace(const qstest::TempProgramDir& dir, Hold hold, std::v
     bool whole = false;
     std::vector<int> kept = Competitors(ReadTimesFile(dir.file("Chronos/Chrono.q31tps"), &whole));
     EXPECT_TRUE(whole) << "the times file must never be torn";
+    // Nor did the wire journal lose them: its lines are on the disk within a second.
+    std::string journal;
+    for (const auto& e : fs::directory_iterator(dir.file("Logs")))
+        journal += qstest::ReadFileBytes(e.path().string());
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_NE(journal.find("< " + TimeLine(300 + i, i) + "\\t"), std::string::npos) << "time " << i;
     return kept;
 }
 

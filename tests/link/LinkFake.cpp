@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
@@ -84,7 +85,7 @@ void LinkTest::SetUp() {
     S() = State{};
     memport::P() = memport::Port{};
     g_replyDue = false;
-    for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+    for (int i = 0; i < int(std::size(GMesComG)); ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
     snprintf(GMesComG[10], sizeof GMesComG[10], "Port COM%%d cannot be opened");
     snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
     SbComValDefaut(&SbComG);

@@ -1,6 +1,7 @@
 // Test helpers: run in a private copy of the built program folder.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qstest {
@@ -33,5 +34,17 @@ void EnsureRuntime();
 // Moves the pointer to (x, y) of a control (control 0: of the panel) as the window system
 // reports a move, and lets the layer hear it; panel 0 moves it away from every window.
 void PointAt(int panel, int control, int x, int y);
+
+// Work done in a child process of its own, so that its peak memory is its own: what it
+// returned, whether it ended within the wall-clock limit (it is killed otherwise), and
+// its peak resident memory. The limits are guards against hangs and runaway memory
+// from hostile files, far above what the work needs.
+struct Bounded {
+    bool finished = false;
+    std::string result;
+    double seconds = 0;
+    long peakMegabytes = 0;
+};
+Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds);
 
 }  // namespace qstest
