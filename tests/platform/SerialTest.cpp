@@ -141,6 +141,24 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     SetComTime(kPort, 0.05);
     EXPECT_EQ(ComRdTerm(kPort, buf, 256, 10), 0);
     EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
+    // A loop with nothing due sleeps until the clock speaks: its line ends the wait. The
+    // far deadline only turns a wait that never ends into a failure instead of a hang.
+    ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
+    g_lines.clear();
+    std::thread speaker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pty.Send("WAKE\n");
+    });
+    const double guard = Timer() + 60;
+    for (int p, c; g_lines.empty() && Timer() < guard;) {
+        SetNextWake(guard - Timer());
+        GetUserEvent(0, &p, &c);
+    }
+    const bool wokenByTheLine = Timer() < guard;
+    speaker.join();
+    EXPECT_TRUE(wokenByTheLine);
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], "WAKE");
 
     EXPECT_EQ(ComWrt(kPort, "XY\r\n", 4), 4);
     EXPECT_EQ(pty.Receive(4), "XY\r\n");
