@@ -83,8 +83,9 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
                     char pathOut[260]) {
     if (pathOut) pathOut[0] = 0;
     if (g_fileHook) return g_fileHook(defaultDir, defaultFile, title, buttonLabel, pathOut);
-    QFileDialog dialog(QApplication::activeWindow(), FromCp1252(title), FolderFor(defaultDir));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Unparented: no panel's style sheet reaches it; it stays above its window all the same.
+    QFileDialog dialog(nullptr, FromCp1252(title), FolderFor(defaultDir));
+    dialog.setWindowModality(Qt::ApplicationModal);
     bool save = buttonLabel == VAL_SAVE_BUTTON;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -100,6 +101,7 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
     if (defaultFile && *defaultFile) dialog.selectFile(FromCp1252(defaultFile));
     (void)restrictDir;
     (void)allowCancel;
+    ShowOverParent(&dialog, DialogParent());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
     QString chosen = dialog.selectedFiles().first();
     if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
@@ -115,7 +117,11 @@ int MessagePopup(const char* title, const char* message) {
         return 0;
     }
     if (!QApplication::instance()) return -1;
-    QMessageBox::information(QApplication::activeWindow(), FromCp1252(title), FromCp1252(message));
+    QMessageBox box(QMessageBox::Information, FromCp1252(title), FromCp1252(message), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path in it can be copied
+    ShowOverParent(&box, DialogParent());
+    box.exec();
     return 0;
 }
 
@@ -160,7 +166,7 @@ int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int
     if (!FindPanel(panel)) return kErrPanel;
     QWidget* w = control ? ControlWidget(panel, control) : PanelWidget(panel);
     if (!w) return kErrControl;
-    QPoint p = w->mapFromGlobal(QCursor::pos());
+    const QPoint p = ToDesignPoint(w, w->mapFromGlobal(QCursor::pos())).toPoint();
     if (x) *x = p.x();
     if (y) *y = p.y();
     // Buttons and modifiers only when asked: querying the modifiers goes to the window system.

@@ -63,6 +63,15 @@ int WriteAtomicNative(const std::string& target, const void* data, size_t size) 
 
 }  // namespace
 
+namespace qs::rt {
+
+bool WriteFileAtomic(const QString& path, const QByteArray& data) {
+    return WriteAtomicNative(QFile::encodeName(path).toStdString(), data.constData(), size_t(data.size())) ==
+           0;
+}
+
+}  // namespace qs::rt
+
 long FileReadUpTo(const char* path, void* buf, size_t size) {
     FILE* f = fopen(Native(path).c_str(), "rb");
     if (!f) return -1;

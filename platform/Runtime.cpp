@@ -77,6 +77,7 @@ int InitCVIRTE(int argc, char** argv) {
     g_app->setQuitOnLastWindowClosed(false);
     // Ties the windows to the installed desktop entry, whose icon the desktop then shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("qs310-manager"));
+    qs::rt::StartDesktop();
     qAddPostRoutine(ShutdownLayer);
     Timer();  // the monotonic clock counts from here
     return 1;

@@ -261,7 +261,7 @@ int SetTableRowAttribute(int panel, int control, int row, int attribute, int val
     if (!t) return err;
     if (row < 1 || row > t->rowCount()) return kErrValue;
     if (attribute == ATTR_ROW_HEIGHT) {
-        t->setRowHeight(row - 1, value);
+        SetDesignRowHeight(t, row - 1, value);
         return 0;
     }
     return SetTableCellRangeAttribute(panel, control, Rect{row, 1, 1, t->columnCount()}, attribute, value);
@@ -273,7 +273,7 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
     if (column < 1 || column > t->columnCount()) return kErrValue;
     switch (attribute) {
         case ATTR_WIDTH:
-            t->setColumnWidth(column - 1, value);
+            SetDesignColumnWidth(t, column - 1, value);
             return 0;
         case ATTR_VISIBLE:
             t->setColumnHidden(column - 1, value == 0);
