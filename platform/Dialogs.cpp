@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 
@@ -76,6 +78,23 @@ QString RestrictedSuffix(const char* fileTypes) {
     return ext;
 }
 
+// Whether the desktop has a program for such files: the system opener starts in the
+// background and reports success even when it finds none, and the operator would be
+// left waiting for a window that never comes.
+bool HasViewerFor(const QFileInfo& file) {
+#ifdef _WIN32
+    (void)file;
+    return true;
+#else
+    const QString type = QMimeDatabase().mimeTypeForFile(file).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return false;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
 }  // namespace
 
 int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
@@ -132,7 +151,8 @@ int OpenDocument(const char* path) {
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     QFileInfo info(p);
     if (!info.exists()) return -1;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -1;
+    if (info.isFile() && !HasViewerFor(info)) return -2;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -2;
 }
 
 void SetFileSelectHook(FileSelectHook hook) {

@@ -232,8 +232,13 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
                     int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir,
                     char pathOut[260]);
 int MessagePopup(const char* title, const char* message);
-// Opens a file in the system's viewer for its type. 0 on success.
+// Opens a file in the system's viewer for its type. 0 on success; -1 the file is missing,
+// -2 no program to show such files is installed.
 int OpenDocument(const char* path);
+// Prints a text file through the system's print dialog: 1 printed, 0 the operator cancelled,
+// < 0 it could not be printed. With pdfPath there is no dialog: the text becomes that PDF file.
+int PrintTextFile(const char* path, const char* title, const char* pdfPath);
+int GetPrinterCount();  // printers the system knows; 0 leaves only a PDF file
 
 // Test hooks: answer the file dialog, catch message popups and opened documents.
 using FileSelectHook = int (*)(const char* defaultDir, const char* defaultFile, const char* title,
@@ -292,6 +297,10 @@ int ComRdTerm(int port, char* buffer, int maxCount, int termChar);  // bytes wit
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names
+// What the system knows of that device ("FT232R USB UART"), empty when nothing (ptys).
+void ComPortDescription(int port, char* out, size_t size);
+// Why OpenComConfig failed (ReturnRS232Err right after it), beyond the generic -8.
+enum { kRS232PortMissing = -11, kRS232PortDenied = -12, kRS232PortBusy = -13 };
 
 // ---------------------------------------------------------------------------
 // Sound

@@ -10,8 +10,8 @@
 
 char GLabelBpG[9][64];
 char GMessageG[5][128];
-char GMesComG[16][128];
-char Q31TxtLabelG[61][64];
+char GMesComG[kGMesComCount][128];
+char Q31TxtLabelG[kQ31TxtLabelCount][64];
 char Q31TxtLabSetG[61][64];
 char Q31TxtMesG[kQ31TxtMesCount][256];
 char Q12TxtG[17][64];

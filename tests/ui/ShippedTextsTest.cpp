@@ -68,9 +68,12 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
         size_t maxBytes;
         bool section;
     };
-    const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false}, {"Gen_Messages_", 5, 127, true},
-                            {"Gen_MesCom_", 16, 127, true},  {"Q31_Labels_", 61, 63, false},
-                            {"Q31_LabSet_", 61, 63, false},  {"Q31_Messages_", kQ31TxtMesCount, 255, true},
+    const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false},
+                            {"Gen_Messages_", 5, 127, true},
+                            {"Gen_MesCom_", kGMesComCount, 127, true},
+                            {"Q31_Labels_", kQ31TxtLabelCount, 63, false},
+                            {"Q31_LabSet_", 61, 63, false},
+                            {"Q31_Messages_", kQ31TxtMesCount, 255, true},
                             {"Q12_Labels_", 17, 63, false}};
     for (const char* code : {"EN", "FR", "DT", "IT"}) {
         for (const Shape& s : shapes) {
