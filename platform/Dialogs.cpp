@@ -61,7 +61,7 @@ QString NameFilter(const char* fileTypes) {
 
 QString FolderFor(const char* defaultDir) {
     QString dir = PathFromCp1252(defaultDir);
-    if (dir.isEmpty()) return QDir::currentPath();
+    if (dir.isEmpty()) return StartFolder();
     return QDir::isAbsolutePath(dir) ? dir : QDir(ProgramDir()).filePath(dir);
 }
 
@@ -123,6 +123,7 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
     ShowOverParent(&dialog, DialogParent());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
     QString chosen = dialog.selectedFiles().first();
+    if (!defaultDir || !*defaultDir) NoteChosenFolder(QFileInfo(chosen).absolutePath());
     if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
         chosen += QLatin1Char('.') + suffix;
     chosen = QDir::toNativeSeparators(chosen);

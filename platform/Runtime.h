@@ -135,6 +135,10 @@ void RememberPlace(PanelRec& rec);       // hiding or discarding a window that k
 void NotePanelMoved(PanelRec& rec);      // the program placed a window itself
 void StartDesktop();                     // window icon, accessibility, saved places
 QWidget* DialogParent();                 // the window a system dialog belongs to (nullptr: none)
+// Where a file dialog that names no folder opens: where the operator last picked a file in
+// such a dialog (kept across restarts), else the documents folder.
+QString StartFolder();
+void NoteChosenFolder(const QString& folder);
 void ShowOverParent(QWidget* dialog, QWidget* parent);  // transient for it, centred over it
 
 // Serial and sound clean-up at shutdown.

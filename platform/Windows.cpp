@@ -12,7 +12,9 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
 #include <map>
@@ -71,7 +73,24 @@ bool PanelKey(QWidget* root, QKeyEvent* k) {
     return false;
 }
 
-// Sees what reaches a panel's root: keys no control took, and the window's new size.
+// A window dimmed while one of its dialogs is up hands the keyboard on to that dialog when
+// the operator clicks it, as a window does under a modal dialog.
+void ForwardActivation(QWidget* win) {
+    PanelRec* p = FindPanel(PanelOfWidget(win));
+    if (!p || p->root != win || !p->dimmed) return;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        QWindow* handle = top->windowHandle();
+        if (top == win || !top->isVisible() || !handle || handle->transientParent() != win->windowHandle())
+            continue;
+        QPointer<QWidget> dialog = top;
+        QTimer::singleShot(0, dialog, [dialog] {
+            if (dialog && dialog->isVisible()) dialog->activateWindow();
+        });
+        return;
+    }
+}
+
+// Sees what reaches a panel's root: keys no control took, the window's new size, its activation.
 class PanelWatcher : public QObject {
 public:
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -81,6 +100,7 @@ public:
             return true;
         }
         if (e->type() == QEvent::Resize && IsScaledWindow(w)) FollowWindowSize(w);
+        if (e->type() == QEvent::WindowActivate && w->isWindow()) ForwardActivation(w);
         return false;
     }
 };
@@ -158,33 +178,44 @@ void SetTransient(QWidget* w, QWidget* parent) {
 
 // --- places kept across restarts -------------------------------------------------
 
-// "Windows.ini" in the program folder: one line per window that keeps its place,
-// "<resource> <panel> <x> <y> <width> <height> <state>" (state 0 normal, 1 maximised,
-// 2 full screen). The configuration records are not touched.
+// "Places.ini" in the program folder: where the windows that keep their place were, one line
+// each, "<resource> <panel> <x> <y> <width> <height> <state>" (state 0 normal, 1 maximised,
+// 2 full screen), and "folder <path>": where the operator last picked a file in a dialog that
+// names no folder of its own (a competitor list). The configuration records are not touched.
 struct Place {
     QRect rect;
     int state = 0;
 };
 
+struct Remembered {
+    std::map<QString, Place> windows;
+    QString folder;
+};
+
 QString PlacesFile() {
-    return ProgramDir() + QStringLiteral("/Windows.ini");
+    return ProgramDir() + QStringLiteral("/Places.ini");
 }
 
 QString PlaceKey(const PanelRec& rec) {
     return QFileInfo(rec.resource).fileName() + QLatin1Char(' ') + QString::number(rec.resourcePanel);
 }
 
-std::map<QString, Place>& Places() {
-    static std::map<QString, Place> places = [] {
-        std::map<QString, Place> read;
+Remembered& Places() {
+    static Remembered places = [] {
+        Remembered read;
         QFile f(PlacesFile());
         if (!f.open(QIODevice::ReadOnly)) return read;
         while (!f.atEnd()) {
-            const QStringList v = QString::fromUtf8(f.readLine(256)).simplified().split(QLatin1Char(' '));
+            const QString line = QString::fromUtf8(f.readLine(4096)).trimmed();
+            if (line.startsWith(QLatin1String("folder "))) {
+                read.folder = line.mid(7);
+                continue;
+            }
+            const QStringList v = line.simplified().split(QLatin1Char(' '));
             if (v.size() != 7) continue;
             const QRect r(v[2].toInt(), v[3].toInt(), v[4].toInt(), v[5].toInt());
             if (r.width() < 100 || r.height() < 100 || r.width() > 20000 || r.height() > 20000) continue;
-            read[v[0] + QLatin1Char(' ') + v[1]] = Place{r, std::clamp(v[6].toInt(), 0, 2)};
+            read.windows[v[0] + QLatin1Char(' ') + v[1]] = Place{r, std::clamp(v[6].toInt(), 0, 2)};
         }
         return read;
     }();
@@ -193,7 +224,7 @@ std::map<QString, Place>& Places() {
 
 void SavePlaces() {
     QByteArray text;
-    for (const auto& [key, p] : Places())
+    for (const auto& [key, p] : Places().windows)
         text += QStringLiteral("%1 %2 %3 %4 %5 %6\n")
                     .arg(key)
                     .arg(p.rect.x())
@@ -202,13 +233,14 @@ void SavePlaces() {
                     .arg(p.rect.height())
                     .arg(p.state)
                     .toUtf8();
+    if (!Places().folder.isEmpty()) text += "folder " + Places().folder.toUtf8() + '\n';
     WriteFileAtomic(PlacesFile(), text);  // a window left where it opens is no loss worth a message
 }
 
 // A saved place on a screen that is still there: the window goes back to it.
 bool RestorePlace(PanelRec& rec) {
-    auto it = Places().find(PlaceKey(rec));
-    if (it == Places().end()) return false;
+    auto it = Places().windows.find(PlaceKey(rec));
+    if (it == Places().windows.end()) return false;
     const Place& p = it->second;
     QWidget* w = rec.root;
     const QPoint titleBar = p.rect.topLeft() + QPoint(p.rect.width() / 2, 8);
@@ -297,7 +329,7 @@ void RememberPlace(PanelRec& rec) {
     QRect r = state ? w->normalGeometry() : w->geometry();
     if (!state) r.moveTopLeft(w->pos());
     if (r.width() < 100 || r.height() < 100) return;
-    Places()[PlaceKey(rec)] = Place{r, state};
+    Places().windows[PlaceKey(rec)] = Place{r, state};
     SavePlaces();
 }
 
@@ -308,6 +340,19 @@ void StartDesktop() {
     QApplication::setWindowIcon(QFile::exists(icon) ? QIcon(icon)
                                                     : QIcon::fromTheme(QStringLiteral("qs310-manager")));
     QAccessible::installFactory(PanelAccessible);
+}
+
+QString StartFolder() {
+    const QString last = Places().folder;
+    if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void NoteChosenFolder(const QString& folder) {
+    if (folder.isEmpty() || folder == Places().folder) return;
+    Places().folder = folder;
+    SavePlaces();
 }
 
 QWidget* DialogParent() {
