@@ -96,12 +96,25 @@ void ScaleTable(QTableWidget* t, double s) {
     if (row.isValid()) t->verticalHeader()->setDefaultSectionSize(std::max(1, Scaled(row.toInt(), s)));
 }
 
+// The parts a control is made of (a table's headers, a number field's editor) take its
+// font: styled by the panel's sheet, they would otherwise keep the one they had first.
+void FontOfParts(QWidget* w, const QFont& f) {
+    for (QWidget* part : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (part->property(kPlaced).toBool() || part->isWindow()) continue;
+        QFont own = part->font();
+        own.setPointSizeF(f.pointSizeF());
+        part->setFont(own);
+        FontOfParts(part, f);
+    }
+}
+
 void ScaleFont(QWidget* w, double s) {
     const QVariant pt = w->property(kDesignPt);
     if (!pt.isValid()) return;
     QFont f = w->font();
     f.setPointSizeF(std::max(1.0, pt.toDouble() * s));
     w->setFont(f);
+    FontOfParts(w, f);
 }
 
 // Fonts, style sheets and table columns: redone only when the scale really changed, as a
@@ -131,11 +144,12 @@ void RecordDesign(QWidget* root) {
     auto record = [](QWidget* w) {
         w->setProperty(kDesign, w->geometry());
         if (!w->styleSheet().isEmpty()) w->setProperty("qsBaseStyle", w->styleSheet());
-        if (w->testAttribute(Qt::WA_SetFont)) w->setProperty(kDesignPt, w->font().pointSizeF());
+        // Every control gets its size set: a control styled by a style sheet no longer takes
+        // its parent's font when that changes.
+        w->setProperty(kDesignPt, w->font().pointSizeF());
         if (auto* t = qobject_cast<QTableWidget*>(w)) RecordTable(t);
     };
     record(root);
-    if (!root->property(kDesignPt).isValid()) root->setProperty(kDesignPt, root->font().pointSizeF());
     for (QWidget* w : root->findChildren<QWidget*>())
         if (w->property(kPlaced).toBool()) record(w);
 }
@@ -156,7 +170,9 @@ QPoint WindowOffset(const QWidget* root) {
 
 QSize DesignSize(const QWidget* root) {
     const QVariant d = root->property(kDesign);
-    return d.isValid() ? d.toRect().size() : root->size();
+    // A window the layer does not scale is the size the operator or the program gave it.
+    if (!d.isValid() || (root->isWindow() && !IsScaledWindow(root))) return root->size();
+    return d.toRect().size();
 }
 
 QRect DesignRect(const QWidget* w) {

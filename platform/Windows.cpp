@@ -90,6 +90,20 @@ void ForwardActivation(QWidget* win) {
     }
 }
 
+// A window whose content the program lays out itself (the second display) hears of its new
+// size once the resizing is done, from the event loop.
+void TellNewSize(QWidget* win) {
+    if (win->property("qsSizePending").toBool()) return;
+    win->setProperty("qsSizePending", true);
+    QPointer<QWidget> guarded = win;
+    QTimer::singleShot(0, win, [guarded] {
+        if (!guarded) return;
+        guarded->setProperty("qsSizePending", false);
+        const int panel = PanelOfWidget(guarded);
+        if (panel && PanelWidget(panel) == guarded) CallPanel(panel, EVENT_PANEL_SIZE, 0, 0);
+    });
+}
+
 // Sees what reaches a panel's root: keys no control took, the window's new size, its activation.
 class PanelWatcher : public QObject {
 public:
@@ -100,6 +114,7 @@ public:
             return true;
         }
         if (e->type() == QEvent::Resize && IsScaledWindow(w)) FollowWindowSize(w);
+        if (e->type() == QEvent::Resize && w->isWindow() && !IsScaledWindow(w)) TellNewSize(w);
         if (e->type() == QEvent::WindowActivate && w->isWindow()) ForwardActivation(w);
         return false;
     }
@@ -188,6 +203,7 @@ struct Place {
 };
 
 struct Remembered {
+    QString file;  // read from; another program folder (tests) reads its own
     std::map<QString, Place> windows;
     QString folder;
 };
@@ -201,9 +217,12 @@ QString PlaceKey(const PanelRec& rec) {
 }
 
 Remembered& Places() {
-    static Remembered places = [] {
+    static Remembered places;
+    if (places.file == PlacesFile()) return places;
+    places = [] {
         Remembered read;
-        QFile f(PlacesFile());
+        read.file = PlacesFile();
+        QFile f(read.file);
         if (!f.open(QIODevice::ReadOnly)) return read;
         while (!f.atEnd()) {
             const QString line = QString::fromUtf8(f.readLine(4096)).trimmed();
@@ -339,7 +358,9 @@ void StartDesktop() {
     const QString icon = ProgramDir() + QStringLiteral("/qs310-manager.png");
     QApplication::setWindowIcon(QFile::exists(icon) ? QIcon(icon)
                                                     : QIcon::fromTheme(QStringLiteral("qs310-manager")));
-    QAccessible::installFactory(PanelAccessible);
+    static bool factory = false;
+    if (!factory) QAccessible::installFactory(PanelAccessible);
+    factory = true;
 }
 
 QString StartFolder() {

@@ -22,6 +22,7 @@ enum {
     EVENT_CLOSE = 12,               // the panel's close box
     EVENT_ACTIVE_CELL_CHANGE = 20,  // tables: eventData1 row, eventData2 column (1-based)
     EVENT_LEFT_CLICK_UP = 21,       // mouse released
+    EVENT_PANEL_SIZE = 22,          // a window the program lays out itself changed its size
 };
 
 // Control and panel callbacks. A panel callback receives control 0.

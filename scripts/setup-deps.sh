@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxlsxwriter-dev libspreadsheet-writeexcel-perl
   clang libclang-rt-14-dev clang-format
-  xvfb xauth
+  xvfb xauth openbox x11-utils
   dpkg-dev file desktop-file-utils
 )
 

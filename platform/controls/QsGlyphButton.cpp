@@ -58,9 +58,18 @@ bool QsGlyphButton::event(QEvent* e) {
 
 // With a caption the glyph sits at the left (or on top of a tall button); without one it is centred.
 QRectF QsGlyphButton::glyphRect() const {
+    return glyphRectFor(captionVisible_ && !text().isEmpty());
+}
+
+bool QsGlyphButton::captionFits(qreal fontFraction) const {
+    if (text().isEmpty()) return true;
+    const CaptionFit fit = fitCaption(glyphRectFor(true));
+    return fit.withGlyph || fit.font.pointSizeF() >= font().pointSizeF() * fontFraction - 0.01;
+}
+
+QRectF QsGlyphButton::glyphRectFor(bool withCaption) const {
     const qreal k = qs::ControlScale(this);
     const QRectF r = QRectF(rect()).adjusted(3 * k, 3 * k, -3 * k, -3 * k);
-    const bool withCaption = captionVisible_ && !text().isEmpty();
     if (!withCaption) {
         const qreal side = std::min(r.width(), r.height()) * 0.7;
         return QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side);

@@ -91,13 +91,17 @@ void QsSwitch::paintEvent(QPaintEvent*) {
         const QRectF ring = t.adjusted(-1.5 * k, -1.5 * k, 1.5 * k, 1.5 * k);
         p.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
     }
-    qreal x = t.right() + 8 * k;
     const qreal side = std::min<qreal>(height() * 0.8, 22 * k);
-    if (qs::controls::PaintGlyph(p, property("glyph").toString(),
-                                 QRectF(x, (height() - side) / 2, side, side), caption))
-        x += side + 6 * k;
+    qs::controls::PaintGlyph(p, property("glyph").toString(),
+                             QRectF(t.right() + 8 * k, (height() - side) / 2, side, side), caption);
     if (!captionVisible_ || text().isEmpty()) return;
     p.setPen(caption);
-    p.drawText(QRectF(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic,
-               text());
+    p.drawText(captionRect(), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
+}
+
+QRectF QsSwitch::captionRect() const {
+    const qreal k = qs::ControlScale(this);
+    qreal x = trackRect().right() + 8 * k;
+    if (!property("glyph").toString().isEmpty()) x += std::min<qreal>(height() * 0.8, 22 * k) + 6 * k;
+    return QRectF(x, 0, std::max<qreal>(0, width() - x), height());
 }
