@@ -33,11 +33,11 @@ inline size_t RunProgram(int language, std::vector<Step> steps) {
     Q31Defaut(&c);
     c.language = uint8_t(language);
     FileWriteAtomic("QS-310_V1-1.q31cnf", &c, sizeof c);
-    qstest::Scripted script(std::move(steps), 60000);
+    qstest::Scripted script(std::move(steps), 3000);
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
     Q31Main(1, argv);
-    EXPECT_LT(script.Passes(), 60000) << "the script got stuck";
+    EXPECT_LT(script.Passes(), 3000) << "the script got stuck";
     return script.Done();
 }
 

@@ -2,6 +2,7 @@
 // no control cut by its panel's edge, no caption, label, ring item or table cell (the longest
 // time at 1/100,000 included) that does not fit its control at its font, every window on the
 // screen. ctest runs it at QT_SCALE_FACTOR 1 and 1.5.
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -40,6 +41,7 @@ using namespace desktop;
 namespace {
 
 std::vector<std::string> faults;
+int hoverCaptions = 0;
 
 QString Plain(QString text) {
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
@@ -176,6 +178,15 @@ void CheckPanel(int panel) {
         if (w->isVisibleTo(root) && r.intersects(area) && !area.contains(r) &&
             !w->property("overflows").toBool())
             faults.push_back(w->objectName().toStdString() + " is cut by the edge of its panel");
+        // A caption shown only under the mouse is also the tooltip and the accessible name.
+        if (w->property("qsHoverCaption").toBool()) {
+            ++hoverCaptions;
+            auto* b = qobject_cast<QAbstractButton*>(w);
+            if (w->toolTip().isEmpty() || w->toolTip() != w->accessibleName() ||
+                (b && !b->text().isEmpty() && w->toolTip() != Plain(b->text()).trimmed()))
+                faults.push_back(w->objectName().toStdString() + " hover caption '" +
+                                 w->toolTip().toStdString() + "' is not its tooltip and accessible name");
+        }
         if (auto* l = qobject_cast<QLabel*>(w))
             CheckLabel(l);
         else if (auto* c = qobject_cast<QComboBox*>(w))
@@ -236,7 +247,9 @@ std::vector<Step> EveryPanel() {
             SbChronoQ31Traiter(&t);
             SbComG.simulation = 0;
             for (int page = 0; page < kQ31FSetPages; ++page) Q31FSetParam(page);
+            hoverCaptions = 0;
             CheckPanel(Q31FIhmG);
+            EXPECT_GE(hoverCaptions, 19) << "the main window's captioned controls";
             for (int page = 0; page < kQ31FSetPages; ++page) CheckPanel(Q31FSetPanel(page));
             const int keys = FindLoadedPanel("FQ31.uir", KEYS);
             DisplayPanel(keys);
