@@ -1,13 +1,16 @@
 #!/bin/sh
-# Refreshes the README's pictures: runs the real program headless under Xvfb, drives it
-# through a simulated start and grabs its windows into docs/screenshots/: the connection
-# dialog, the main window mid-countdown, the second display and the general settings page.
+# Refreshes the README's pictures: runs the real program on a private X server (Xvfb with the
+# openbox window manager, the xcb platform), drives it through a simulated start and grabs
+# its windows into docs/screenshots/: the connection dialog, the main window mid-countdown,
+# the second display, the general settings page, the key panel and the quit question on the
+# screen as the window manager shows it.
 # Usage: scripts/screenshot.sh [build folder]   (builds the qs_demo_shot tool if needed)
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$here/build"}
 cmake --build "$build" --target qs_demo_shot qs_program >/dev/null
-xvfb-run -a -s "-screen 0 1280x800x24" "$build/tools/demo/qs_demo_shot" "$build/QS310" "$here/docs/screenshots"
-for shot in connection-dialog main-window second-display settings-page; do
+bash "$here/tests/desktop/with-xserver.sh" 1280x800 \
+    "$build/tools/demo/qs_demo_shot" "$build/QS310" "$here/docs/screenshots"
+for shot in connection-dialog main-window second-display settings-page key-panel quit-question; do
     [ -s "$here/docs/screenshots/$shot.png" ] || { echo "screenshot: $shot.png was not made" >&2; exit 1; }
 done
