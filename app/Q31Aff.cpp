@@ -8,6 +8,7 @@
 #include "app/Q31Controles.h"
 #include "app/Q31Ihm.h"
 #include "display/Q31Fsd.h"
+#include "display/WebView.h"
 #include "lib/StrBuf.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
@@ -122,6 +123,7 @@ void Q31InitAff(bool clearRecords, bool resetMemory) {
               SbComG.serialNumber, SbComG.version);
     SetCtrlVal(Main(), MAIN_IDENTITY, line);
     Visible(MAIN_IDENTITY, connected);
+    WebViewNoteMain(connected, SbComG.simulation != 0, line);
 
     for (int c : kPages) SetCtrlAttribute(Main(), c, ATTR_LABEL_VISIBLE, connected ? 1 : 0);
     for (int c : kExtensions) SetCtrlAttribute(Main(), c, ATTR_LABEL_VISIBLE, connected ? 1 : 0);
@@ -177,6 +179,7 @@ void Q31AffManche(int run) {
     Dim(MAIN_RUN_LEGEND, !shown);
     Visible(MAIN_RUN_INFO, shown);
     SetCtrlVal(Main(), MAIN_RUN_INFO, text);
+    WebViewNoteRun(shown ? text : "");
 }
 
 void Q31AffBoutonsSet() {
@@ -299,6 +302,7 @@ void Q31AffRafraichir() {
     Q31AffCadran();
     Q31AffChiffres();
     Q31AffVoyants();
+    WebViewPublish();
     ProcessDrawEvents();
     Q31GererBip();
 }

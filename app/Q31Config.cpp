@@ -2,6 +2,7 @@
 #include "app/Q31Config.h"
 
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 Q31Config Q31G;
 
@@ -19,7 +20,7 @@ void Q31Defaut(Q31Config* r) {
 }
 
 void Q31Sauver(const char* path, const Q31Config* record) {
-    FileWriteAtomic(path, record, sizeof *record);
+    if (FileWriteAtomic(path, record, sizeof *record) != 0) SbNoteWriteFailure(path);
 }
 
 void Q31Charger(const char* path, Q31Config* record) {

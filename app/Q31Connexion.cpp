@@ -29,6 +29,7 @@ void Traduire(int dlg) {
     SetCtrlAttribute(dlg, CONNECT_REFRESH, ATTR_LABEL_TEXT, Q31TxtLabelG[27]);
     SetCtrlAttribute(dlg, CONNECT_NET_ADDRESS, ATTR_LABEL_TEXT, Q31TxtLabelG[28]);
     SetCtrlAttribute(dlg, CONNECT_NET_PORT, ATTR_LABEL_TEXT, Q31TxtLabelG[29]);
+    SetCtrlVal(dlg, CONNECT_NET_HINT, Q31TxtLabelG[kQ31LabelNetHint]);
     SetCtrlAttribute(dlg, CONNECT_CONNECT, ATTR_LABEL_TEXT, GLabelBpG[5]);
     SetCtrlAttribute(dlg, CONNECT_CONNECT2, ATTR_LABEL_TEXT, GLabelBpG[5]);
     SetCtrlAttribute(dlg, CONNECT_CANCEL, ATTR_LABEL_TEXT, GLabelBpG[3]);

@@ -2,6 +2,7 @@
 // background task every polling loop runs, and the competitor-number hand-over.
 #include "app/Q31Ihm.h"
 
+#include "app/LiveView.h"
 #include "app/Q31Aff.h"
 #include "app/Q31Config.h"
 #include "app/Q31Connexion.h"
@@ -17,6 +18,7 @@
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -132,6 +134,7 @@ void Ouvrir() {
     Q31InitAff(true, true);
     GenEffaceLabel(Q31FIhmG, kCaptioned, kSurvol.data());
     DisplayPanel(Q31FIhmG);
+    LiveViewOpen(Q31FIhmG);
     if (SbComG.connectAtStart) {
         Q31Connexion(Q31FIhmG);
         Q31InitAff(false, true);
@@ -139,6 +142,7 @@ void Ouvrir() {
 }
 
 void Fermer() {
+    LiveViewClose();
     Q31FKeyQuitter();
     Q31FsdQuitter();
     Q12Quitter("Courant.q12ct");
@@ -152,9 +156,9 @@ void Fermer() {
 void Q31TacheDeFond(bool handleErrors) {
     SbComSurveiller();
     if (handleErrors && Q31GererErreur(Q31FIhmG)) Q31InitAff(false, true);
+    if (handleErrors && SbShowFileNotices(Q31FIhmG)) Q31InitAff(false, true);
     if (SbComG.linkState == 0 && SbComG.simulation) Q31SimuCr();
     Q31AffRafraichir();
-    SbChronoMaintenir();
     Q31SurveillerEthernet();
     Q31SurveillerGsm();
 }
@@ -212,17 +216,31 @@ void Q31EnregistrerCallbacks() {
     Q31EnregistrerModules();
 }
 
+// Before quitting: the times are on the disk, or the operator chose to quit without them.
+static bool QuitEvenIfTimesUnsaved() {
+    if (SbChronoSaveNow()) return true;
+    char detail[600];
+    SbFileNoticeDetail(SbChronoStorePath(), FileLastWriteError(), detail, sizeof detail);
+    char question[1024];
+    StrFormat(question, sizeof question, "%s\n\n%s", Q31TxtMesG[kMesQuitWithTimesUnsaved], detail);
+    return SbPopupValid(Q31FIhmG, GMessageG[1], question, GLabelBpG[0], GLabelBpG[1]);
+}
+
 void Q31Ihm() {
     Q31QuitG = 0;
     Ouvrir();
-    while (!Q31QuitG) {
-        GenSurvolBp(Q31FIhmG, int(kSurvol.size()), kCaptioned, kSurvol.data());
-        Q31FKeySurvol();
-        Q31FSetSurvol();
-        Q12Survol();
-        Q31TacheDeFond(true);
-        int panel = 0, control = 0;
-        if (GetUserEvent(0, &panel, &control) == EVENT_COMMIT && panel == Q31FIhmG) Dispatcher(control);
+    for (;;) {
+        while (!Q31QuitG) {
+            GenSurvolBp(Q31FIhmG, int(kSurvol.size()), kCaptioned, kSurvol.data());
+            Q31FKeySurvol();
+            Q31FSetSurvol();
+            Q12Survol();
+            Q31TacheDeFond(true);
+            int panel = 0, control = 0;
+            if (GetUserEvent(0, &panel, &control) == EVENT_COMMIT && panel == Q31FIhmG) Dispatcher(control);
+        }
+        if (QuitEvenIfTimesUnsaved()) break;
+        Q31QuitG = 0;  // the operator stays to save the times elsewhere or free the disk
     }
     Fermer();
 }

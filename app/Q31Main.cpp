@@ -7,18 +7,22 @@
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Texts.h"
 
 void Q31Terminer() {
     Q31GererErreur(0);
     SbComQuitter();
+    SbComJournalArreter();
     Q31Sauver(kQ31ConfigFile, &Q31G);
     SbComSauver(kSbComConfigFile, &SbComG);
     Q31GererErreur(0);
+    SbShowFileNotices(0);  // files that could not be written on the way out
 }
 
 int Q31Main(int argc, char** argv) {

@@ -5,18 +5,24 @@
 #include <array>
 #include <cstring>
 
+#include "app/LiveView.h"
 #include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
+#include "display/WebView.h"
 #include "lib/StrBuf.h"
+#include "link/SbComJournal.h"
 #include "panels/FQ31.h"
+#include "platform/Journal.h"
+#include "platform/LocalSettings.h"
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -48,15 +54,32 @@ void Traduire(int dlg) {
     SetCtrlAttribute(dlg, PARAMS_LANGUAGE, ATTR_LABEL_TEXT, Q31TxtLabelG[31]);
     SetCtrlAttribute(dlg, PARAMS_SOUND, ATTR_LABEL_TEXT, Q31TxtLabelG[32]);
     SetCtrlAttribute(dlg, PARAMS_INPUTS, ATTR_LABEL_TEXT, Q31TxtLabelG[33]);
+    SetCtrlAttribute(dlg, PARAMS_JOURNAL, ATTR_LABEL_TEXT, Q31TxtLabelG[kQ31LabelJournal]);
     ClearListCtrl(dlg, PARAMS_LANGUAGE);
     for (int i = 0; i < 4; ++i) InsertListItem(dlg, PARAMS_LANGUAGE, -1, kLangues[i], i);
     Q31FsdParamTraduire(dlg);
+    StrFormat(frame, sizeof frame, "%s...", Q31TxtLabelG[kLabLiveView]);
+    SetCtrlAttribute(dlg, PARAMS_LIVE_VIEW, ATTR_LABEL_TEXT, frame);
 }
 
 void Q31ParamIhmSet(int dlg) {
     SetCtrlVal(dlg, PARAMS_LANGUAGE, int(Q31G.language < 4 ? Q31G.language : 0));
     SetCtrlVal(dlg, PARAMS_SOUND, int(Q31G.soundOn != 0));
     SetCtrlVal(dlg, PARAMS_INPUTS, int(Q31G.inputButtonsShown != 0));
+    SetCtrlVal(dlg, PARAMS_JOURNAL, JournalActive());
+}
+
+// The wire journal's switch is kept in the local settings: the application record's
+// layout has no room for it.
+void JournalGet(int dlg) {
+    int on = 1;
+    if (GetCtrlVal(dlg, PARAMS_JOURNAL, &on) != 0 || (on != 0) == (JournalActive() != 0)) return;
+    const int reason = LocalSettingsSetInt(kSbComJournalReglage, on != 0);
+    if (reason != FILE_WRITE_OK) SbNoteFileNotice(SbFileNotice::FileNotWritten, kLocalSettingsFile, reason);
+    if (on)
+        SbComJournalDemarrer();
+    else
+        SbComJournalArreter();
 }
 
 void Q31ParamIhmGet(int dlg) {
@@ -94,10 +117,13 @@ int Boucle(int dlg, const FsdParam& kept) {
         }
         if (control == PARAMS_OK) {
             Q31ParamIhmGet(dlg);
+            JournalGet(dlg);
             Q31FsdParamGet(dlg);
             return 1;
         }
-        if (control == PARAMS_DEFAULT) {
+        if (control == PARAMS_LIVE_VIEW) {
+            LiveViewDialog(dlg);
+        } else if (control == PARAMS_DEFAULT) {
             SetCtrlVal(dlg, PARAMS_EDIT, 0);
             Q31FsdParamDefaut(&Q31G.secondDisplay, false);
             Q31FsdParamSet(dlg, false);
@@ -116,6 +142,7 @@ void RetraduireTout(int parent) {
     SbWait(parent, GMesComG[0]);
     Q31ChargerTextes();
     if (!Q31Erreur()) {
+        WebViewNoteTexts();
         Q12FenTraduire();
         Q31FenTraduire();
         Q31FKeyTraduire();

@@ -50,7 +50,7 @@ public:
         const std::string& dir = path();
         const char* built = getenv("QS_PROGRAM_DIR");
         const std::string src = built ? built : "QS310";
-        for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
+        for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
             if (fs::exists(fs::path(src) / item))
                 fs::copy(fs::path(src) / item, fs::path(dir) / item, fs::copy_options::recursive);
         Q31Config c{};  // as on every start after the first

@@ -1,7 +1,10 @@
 // Mirroring a live clock: CPU of the main loop while the stand-in clock streams a
 // countdown, and the latency from handing the stand-in a display frame to the main
-// window's digit showing it (an upper bound: it includes the stand-in's own work).
-// Run from the build folder: ./bench/bench_app_mirror [seconds]
+// window's digit showing it (an upper bound: it includes the stand-in's own work),
+// over the serial line (a pty) or over TCP on the loopback, with the wire journal on
+// (as the program starts) or off. The CPU is the whole process's, the journal's
+// writer thread included.
+// Run from the build folder: ./bench/bench_app_mirror [seconds] [serial|tcp] [journal|nojournal]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -14,7 +17,9 @@
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
@@ -47,12 +52,17 @@ int Digit() {
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? atof(argv[1]) : 10.0;
+    const bool tcp = argc > 2 && strcmp(argv[2], "tcp") == 0;
+    const bool journal = !(argc > 3 && strcmp(argv[3], "nojournal") == 0);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (!getenv("QS_PROGRAM_DIR")) setenv("QS_PROGRAM_DIR", "QS310", 1);
     qstest::TempProgramDir dir;
     qstest::EnsureRuntime();
-    qstest::StandinClock clock(dir);
+    qstest::StandinClock clock(
+        dir, tcp ? qstest::StandinClock::Strings{"--tcp", "0"} : qstest::StandinClock::Strings{});
     if (!clock.Running()) return fprintf(stderr, "stand-in clock not running\n"), 1;
+    printf("over %s, wire journal %s\n", tcp ? "TCP on the loopback" : "a pty", journal ? "on" : "off");
+    if (journal) SbComJournalDemarrer();
     SbComValDefaut(&SbComG);
     SbComRaz(&SbComG, &SbCrG);
     Q31Defaut(&Q31G);
@@ -63,7 +73,9 @@ int main(int argc, char** argv) {
     Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
     DisplayPanel(Q31FIhmG);
     SbComG.port = 5;
-    if (SbComOuvrir(1) != 0) return fprintf(stderr, "could not connect\n"), 1;
+    StrCopy(SbComG.netAddress, "127.0.0.1");
+    SbComG.netPort = clock.TcpPort();
+    if (SbComOuvrir(tcp ? 2 : 1) != 0) return fprintf(stderr, "could not connect\n"), 1;
     Q31ComInitLireParam();
     SbComActiveMsg(1);
     Q31InitAff(false, true);
@@ -103,6 +115,7 @@ int main(int argc, char** argv) {
             lat.size(), lat[lat.size() / 2], lat[std::min(lat.size() - 1, lat.size() * 99 / 100)],
             lat.back());
     SbComQuitter();
+    SbComJournalArreter();
     DiscardPanel(Q31FIhmG);
     CloseCVIRTE();
     return 0;

@@ -41,7 +41,7 @@ int FQ31ChronosMaj(int, int, int event, void*, int, int) {
     SbChronoEffacer();
     SbChronoAfficher();
     // The clock sends the run's times again; they come in one by one as new times.
-    if (SbComG.linkState == 1) SbComChargerManche(short(SbComG.run.current));
+    if (SbComG.linkState != 0) SbComChargerManche(short(SbComG.run.current));
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "lib/StrBuf.h"
 #include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 #include "ui/GenDate.h"
 #include "ui/Texts.h"
 
@@ -53,7 +54,7 @@ void SbChronoSauverAscii(const char* path, const char* header, const char* timeT
         AjouterLigne(text, line);
     }
     AjouterLigne(text, kSeparateur);
-    FileWriteAtomic(path, text.data(), text.size());
+    if (FileWriteAtomic(path, text.data(), text.size()) != 0) SbNoteWriteFailure(path);
 }
 
 void Q31ChronosEntete(char* text, size_t size) {

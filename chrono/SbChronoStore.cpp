@@ -11,6 +11,7 @@
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 SbChronoRec SbChronoQ31ItG{};
 SbChronoTab SbChronoTabG;
@@ -47,8 +48,8 @@ bool Ecrire(const char* path) {
     return FileWriteAtomic(path, image.data(), image.size()) == 0;
 }
 
-// "Chronos\\Chrono.q31tps" -> "Chronos\\Chrono_20261206-075900.q31tps" (a free name).
-void NomConserve(const char* path, char out[260]) {
+// "Chronos\\Chrono.q31tps" -> "Chronos\\Chrono_20261206-075900<suffix>.q31tps" (a free name).
+void DatedName(const char* path, const char* suffix, char out[260]) {
     char base[260];
     StrCopy(base, path);
     char ext[260] = "";
@@ -60,26 +61,58 @@ void NomConserve(const char* path, char out[260]) {
     int h = 0, mi = 0, s = 0, mo = 0, d = 0, y = 0;
     GetSystemDate(&mo, &d, &y);
     GetSystemTime(&h, &mi, &s);
-    StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d%s", base, y, mo, d, h, mi, s, ext);
+    StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d%s%s", base, y, mo, d, h, mi, s, suffix, ext);
     for (int i = 2; i < 100 && FileExists(out, nullptr) == 1; ++i)
-        StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d-%d%s", base, y, mo, d, h, mi, s, i, ext);
+        StrFormat(out, 260, "%s_%04d%02d%02d-%02d%02d%02d-%d%s%s", base, y, mo, d, h, mi, s, i, suffix, ext);
 }
 
 // Keeps the file a previous run left (unless it holds an empty store) under a
-// timestamped name. True when there is nothing to keep or it was kept.
-bool ConserverPrecedent(const char* path) {
+// dated name. FILE_WRITE_OK when there is nothing to keep or it is kept, else why
+// it could not be kept (the file is then left as it is).
+int ConserverPrecedent(const char* path) {
     long size = 0;
-    if (FileExists(path, &size) != 1) return true;
-    if (size < 0 || size > (64L << 20)) return false;
+    if (FileExists(path, &size) != 1) return FILE_WRITE_OK;
+    if (size < 0 || size > (64L << 20)) return FILE_WRITE_OTHER;
     std::vector<char> bytes(size_t(size) + 1);
     const long n = FileReadUpTo(path, bytes.data(), bytes.size());
-    if (n < 0) return false;
+    if (n < 0) return FILE_WRITE_DENIED;
     int32_t count = 0;
     if (n == long(kCountSize)) std::memcpy(&count, bytes.data(), kCountSize);
-    if (n == 0 || (n == long(kCountSize) && count == 0)) return true;
+    if (n == 0 || (n == long(kCountSize) && count == 0)) return FILE_WRITE_OK;
     char kept[260];
-    NomConserve(path, kept);
-    return FileWriteAtomic(kept, bytes.data(), size_t(n)) == 0;
+    DatedName(path, "", kept);
+    // The atomic write has the copy flushed to the disk before it returns.
+    if (FileWriteAtomic(kept, bytes.data(), size_t(n)) == 0) return FILE_WRITE_OK;
+    const int reason = FileLastWriteError();
+    return reason == FILE_WRITE_OK ? FILE_WRITE_OTHER : reason;
+}
+
+void Upkeep();
+
+// Writes the store file. The operator is told when it starts failing (once: the
+// times stay in memory and it is tried again every SB_CHRONO_DELAI_SAUVEGARDE) and
+// when it is written again.
+bool WriteStoreFile() {
+    if (Ecrire(SbChronoTabG.fichier)) {
+        SbChronoTabG.modifie = false;
+        if (SbChronoTabG.echec)
+            SbNoteFileNotice(SbFileNotice::TimesSavedAgain, SbChronoTabG.fichier, FILE_WRITE_OK);
+        SbChronoTabG.echec = false;
+        return true;
+    }
+    SbChronoTabG.modifie = true;
+    if (!SbChronoTabG.echec)
+        SbNoteFileNotice(SbFileNotice::TimesNotSaved, SbChronoTabG.fichier, FileLastWriteError());
+    SbChronoTabG.echec = true;
+    SbChronoTabG.premierChangement = Timer();
+    ScheduleCall(SB_CHRONO_DELAI_SAUVEGARDE, Upkeep);
+    return false;
+}
+
+// The layer's timer: the store file is written from whatever loop runs, the error
+// box, a dialog or a command's acknowledgement wait as well as the main loop.
+void Upkeep() {
+    if (SbChronoTabG.modifie && SbChronoTabG.slots && SbChronoTabG.fichier[0]) WriteStoreFile();
 }
 
 // Adds one record at the end of the store and, with a table attached, its row
@@ -101,6 +134,7 @@ void SbChronoModifie() {
     if (SbChronoTabG.modifie) return;
     SbChronoTabG.modifie = true;
     SbChronoTabG.premierChangement = Timer();
+    ScheduleCall(SB_CHRONO_DELAI_SAUVEGARDE, Upkeep);
 }
 
 void SbChronoOuvrir(const char* folder, const char* file, int panel, int control) {
@@ -108,24 +142,38 @@ void SbChronoOuvrir(const char* folder, const char* file, int panel, int control
     SbChronoTabG.controle = control;
     SbChronoTabG.slots = std::make_unique<std::array<SbChronoRec, SB_CHRONO_SLOTS>>();
     SbChronoTabG.nombre = 0;
+    SbChronoTabG.echec = false;
     if (SbChronoTableAttachee()) SbChronoPreparerTable();
-    CheminFichier(folder, file, SbChronoTabG.fichier);
-    // Last run's times stay loadable; only then may the store file start empty.
-    if (ConserverPrecedent(SbChronoTabG.fichier)) Ecrire(SbChronoTabG.fichier);
-    SbChronoTabG.modifie = false;
+    CheminFichier(folder, file, SbChronoTabG.demande);
+    StrCopy(SbChronoTabG.fichier, SbChronoTabG.demande);
+    // Last run's times stay loadable: their file is replaced only once its copy is
+    // on the disk. When the copy cannot be made, this run's times go to a new file
+    // and last run's file is left as it is.
+    const int reason = ConserverPrecedent(SbChronoTabG.demande);
+    if (reason != FILE_WRITE_OK) {
+        DatedName(SbChronoTabG.demande, "-new", SbChronoTabG.fichier);
+        SbNoteFileNotice(SbFileNotice::PreviousRunKept, SbChronoTabG.fichier, reason);
+    }
+    WriteStoreFile();
     SbChronoAfficher();
 }
 
 void SbChronoFermer(const char* folder, const char* file) {
     char path[260];
     CheminFichier(folder, file, path);
-    SbChronoSauver(path);
+    if (SbChronoTabG.slots && strcmp(path, SbChronoTabG.demande) == 0)
+        WriteStoreFile();  // where the store has been kept all along, perhaps the new file
+    else
+        SbChronoSauver(path);
+    CancelCall(Upkeep);
     SbChronoTabG.slots.reset();
     SbChronoTabG.nombre = 0;
     SbChronoTabG.panel = 0;
     SbChronoTabG.controle = 0;
     SbChronoTabG.fichier[0] = 0;
+    SbChronoTabG.demande[0] = 0;
     SbChronoTabG.modifie = false;
+    SbChronoTabG.echec = false;
 }
 
 void SbChronoEffacer() {
@@ -137,7 +185,19 @@ void SbChronoEffacer() {
 
 void SbChronoSauver(const char* path) {
     if (!path) return;
-    if (Ecrire(path) && strcmp(path, SbChronoTabG.fichier) == 0) SbChronoTabG.modifie = false;
+    if (SbChronoTabG.slots && SbChronoTabG.fichier[0] && strcmp(path, SbChronoTabG.fichier) == 0)
+        WriteStoreFile();
+    else if (!Ecrire(path))
+        SbNoteWriteFailure(path);
+}
+
+bool SbChronoSaveNow() {
+    if (!SbChronoTabG.slots || !SbChronoTabG.fichier[0]) return true;
+    return !SbChronoTabG.modifie || WriteStoreFile();
+}
+
+const char* SbChronoStorePath() {
+    return SbChronoTabG.fichier;
 }
 
 int SbChronoCharger(const char* path) {
@@ -160,12 +220,11 @@ int SbChronoCharger(const char* path) {
 
 void SbChronoMaintenir() {
     if (!SbChronoTabG.modifie || !SbChronoTabG.slots || !SbChronoTabG.fichier[0]) return;
-    const double now = Timer();
-    if (now - SbChronoTabG.premierChangement < SB_CHRONO_DELAI_SAUVEGARDE) return;
-    if (Ecrire(SbChronoTabG.fichier))
-        SbChronoTabG.modifie = false;
+    const double wait = SB_CHRONO_DELAI_SAUVEGARDE - (Timer() - SbChronoTabG.premierChangement);
+    if (wait > 0)
+        ScheduleCall(wait, Upkeep);
     else
-        SbChronoTabG.premierChangement = now;  // try again after another delay
+        WriteStoreFile();
 }
 
 int SbChronoNombre() {

@@ -14,7 +14,10 @@ struct SbChronoTab {
     int panel = 0;                                                    // attached table, 0 = none
     int controle = 0;
     char fichier[260] = "";        // the store file kept current ("Chronos\\Chrono.q31tps")
+    char demande[260] = "";        // the name it was opened with (fichier, unless that
+                                   // held last run's times that could not be copied aside)
     bool modifie = false;          // changed since the store file was last written
+    bool echec = false;            // the last write of the store file failed (operator told)
     double premierChangement = 0;  // Timer() of the first unsaved change
 };
 
@@ -24,7 +27,7 @@ extern SbChronoTab SbChronoTabG;
 inline bool SbChronoTableAttachee() {
     return SbChronoTabG.panel > 0 && SbChronoTabG.controle > 0;
 }
-// The store changed: the store file is rewritten by SbChronoMaintenir.
+// The store changed: the store file is rewritten within SB_CHRONO_DELAI_SAUVEGARDE.
 void SbChronoModifie();
 // Table rows (SbChronoTable.cpp): insertion with its background band, and filling.
 void SbChronoInsererLigne(int row, bool newBand);

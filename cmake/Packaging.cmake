@@ -53,7 +53,8 @@ add_custom_target(qs_package_docs ALL DEPENDS ${_pkg_gz})
 file(RELATIVE_PATH QS_LAUNCHER_TO_PROGRAM /${QS_PKG_BIN_DIR} /${QS_PKG_PROGRAM_DIR})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/qs310-manager.in ${PROJECT_BINARY_DIR}/packaging/qs310-manager @ONLY)
 
-# The read-only program folder: executable, panel resources, texts, tones, documents, README.
+# The read-only program folder: executable, panel resources, texts, tones, documents, the
+# live view's page, README.
 # Only these items: a program folder used by ./run.sh also holds the developer's own
 # configuration, times and port links, which must not end up in a package.
 install(TARGETS QS310Manager RUNTIME DESTINATION ${QS_PKG_PROGRAM_DIR})
@@ -63,6 +64,7 @@ foreach(_uir ${_uir_dirs})
 endforeach()
 install(DIRECTORY ${QS_PROGRAM_DIR}/Texts DESTINATION ${QS_PKG_PROGRAM_DIR} FILES_MATCHING PATTERN "*.gentxt")
 install(DIRECTORY ${QS_PROGRAM_DIR}/Doc DESTINATION ${QS_PKG_PROGRAM_DIR} FILES_MATCHING PATTERN "*.pdf")
+install(DIRECTORY ${QS_PROGRAM_DIR}/Web DESTINATION ${QS_PKG_PROGRAM_DIR})
 foreach(_f 444 533 695 888)
   install(FILES ${QS_PROGRAM_DIR}/Bip${_f}Hz.wav DESTINATION ${QS_PKG_PROGRAM_DIR})
 endforeach()

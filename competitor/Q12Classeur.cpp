@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <limits>
 
 #include "competitor/Q12Texte.h"
+#include "platform/cvi.h"
 
 namespace {
 
@@ -51,37 +53,26 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
                                                      Q12Echec* echec) {
     *echec = Q12Echec::Format;
     std::string ext = Extension(extension);
-    if (CommencePar(octets, kMagieZip)) {
-        // Both kinds are zip packages; the extension says which, the other is tried next.
-        bool ods = ext == ".ods";
-        auto c = Q12OuvrirOrcus(octets, ods, echec);
-        if (c || *echec == Q12Echec::TropGrand) return c;
-        Q12Echec premier = *echec;
-        c = Q12OuvrirOrcus(octets, !ods, echec);
-        if (!c) *echec = premier;
-        return c;
-    }
+    if (CommencePar(octets, kMagieZip)) return Q12OuvrirOrcus(std::string(octets), ext == ".ods", echec);
     if (CommencePar(octets, kMagieOle)) {
         char modele[] = "/tmp/q12-xls-XXXXXX";
         int fd = mkstemp(modele);
         if (fd < 0) return *echec = Q12Echec::Illisible, nullptr;
         bool ecrit = write(fd, octets.data(), octets.size()) == ssize_t(octets.size());
         close(fd);
-        std::unique_ptr<Q12Classeur> c;
-        if (ecrit)
-            c = Q12OuvrirXls(modele, echec);
-        else
-            *echec = Q12Echec::Illisible;
+        if (ecrit) return Q12OuvrirXls(modele, true, echec);
         unlink(modele);
-        return c;
+        *echec = Q12Echec::Illisible;
+        return nullptr;
     }
-    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(octets, echec);
+    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(std::string(octets), echec);
     return nullptr;
 }
 
 std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec) {
     *echec = Q12Echec::Introuvable;
-    if (!path || !*path) return nullptr;
+    // Only a plain file is read: opening a FIFO or a device would wait, or never end.
+    if (!path || !*path || !FileIsPlain(path)) return nullptr;
     std::string natif = Q12CheminNatif(path);
     std::ifstream in(natif, std::ios::binary | std::ios::ate);
     if (!in) return nullptr;
@@ -92,8 +83,44 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec
     in.seekg(0);
     if (!in.read(octets.data(), taille)) return *echec = Q12Echec::Illisible, nullptr;
     // FreeXL reads from a path: give it the file itself rather than a copy.
-    if (CommencePar(octets, kMagieOle)) return Q12OuvrirXls(natif.c_str(), echec);
+    if (CommencePar(octets, kMagieOle)) return Q12OuvrirXls(natif.c_str(), false, echec);
+    const std::string ext = Extension(path);
+    // The bytes go to the reader, not a copy of them.
+    if (CommencePar(octets, kMagieZip)) return Q12OuvrirOrcus(std::move(octets), ext == ".ods", echec);
+    if (ext == ".csv" || ext == ".txt") return Q12OuvrirCsv(std::move(octets), echec);
     return Q12OuvrirClasseurOctets(octets, path, echec);
+}
+
+void Q12AjouterTexte(std::string* texte, std::string_view ajout) {
+    if (texte->size() >= kQ12TexteMax) return;
+    size_t n = std::min(ajout.size(), kQ12TexteMax - texte->size());
+    // Cut on a character boundary so the kept text stays well-formed.
+    while (n < ajout.size() && n > 0 && (uint8_t(ajout[n]) & 0xC0) == 0x80) --n;
+    texte->append(ajout.substr(0, n));
+}
+
+void Q12Grille::Preparer(const Q12Plan& plan) {
+    premiere_ = plan.premiereLigne > 0 ? plan.premiereLigne - 1 : 0;
+    lignes_ = plan.lignes > 0 ? plan.lignes : 0;
+    colonnes_ = plan.colonnes & ((1u << 26) - 1);
+    cases_.assign(size_t(lignes_) * 26, Q12Cellule{});
+}
+
+Q12Cellule* Q12Grille::Case(long long ligne, long long colonne) {
+    if (ligne < premiere_ || ligne > DerniereLigne() || colonne < 0 || colonne >= 26) return nullptr;
+    if (!(colonnes_ >> colonne & 1)) return nullptr;
+    return &cases_[size_t(ligne - premiere_) * 26 + size_t(colonne)];
+}
+
+const Q12Cellule* Q12Grille::Case(long long ligne, long long colonne) const {
+    return const_cast<Q12Grille*>(this)->Case(ligne, colonne);
+}
+
+bool Q12Classeur::Lire(int ligne, int colonne, Q12Cellule* cellule) {
+    *cellule = Q12Cellule{};
+    if (!charge_) return false;
+    if (const Q12Cellule* c = grille_.Case(ligne, colonne)) *cellule = *c;
+    return true;
 }
 
 namespace {
@@ -135,6 +162,11 @@ bool Q12LireEntier(Q12Classeur& classeur, char colonne, int ligne, int* valeur) 
     else if (c.type == Q12Cellule::Texte)
         *valeur = EntierDeTexte(c.texte);
     return true;
+}
+
+bool Q12EstFormule(Q12Classeur& classeur, char colonne, int ligne) {
+    Q12Cellule c;
+    return LireAdresse(classeur, colonne, ligne, &c) && c.type == Q12Cellule::Formule;
 }
 
 bool Q12LireTexte(Q12Classeur& classeur, char colonne, int ligne, std::string* texte) {

@@ -1,17 +1,13 @@
 // Reader of delimited text files (.csv, .txt): one sheet, separator ',' ';' or TAB
 // (the one that occurs most in the first line), quoted fields, CRLF, LF or CR line
 // ends, UTF-8 (BOM allowed) or, failing that, Windows-1252 as Windows programs write.
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "competitor/Q12Classeur.h"
 #include "competitor/Q12Texte.h"
 
 namespace {
-
-constexpr int kColonnes = 26;
-constexpr size_t kLignesMax = 1 << 20;
-constexpr size_t kChampsMax = 4'000'000;  // fields kept, empty ones included
 
 char Separateur(std::string_view t) {
     size_t virgules = 0, points = 0, tabs = 0;
@@ -31,83 +27,81 @@ char Separateur(std::string_view t) {
 
 class ClasseurCsv : public Q12Classeur {
 public:
-    std::vector<std::vector<std::string>> lignes;
+    explicit ClasseurCsv(std::string texte) : texte_(std::move(texte)) {}
 
-    int NombreFeuilles() const override { return 1; }
-    bool ChoisirFeuille(int index) override { return choisie_ = index == 1; }
-    bool Lire(int ligne, int colonne, Q12Cellule* cellule) override {
-        *cellule = Q12Cellule{};
-        if (!choisie_) return false;
-        if (ligne < 0 || size_t(ligne) >= lignes.size() || colonne < 0) return true;
-        const auto& l = lignes[size_t(ligne)];
-        if (size_t(colonne) >= l.size() || l[size_t(colonne)].empty()) return true;
-        cellule->type = Q12Cellule::Texte;
-        cellule->texte = l[size_t(colonne)];
+    // Splits the rows up to the last one kept; only the kept fields are stored.
+    bool Charger(const Q12Plan& plan, Q12Echec* echec) override {
+        grille_.Preparer(plan);
+        charge_ = false;
+        *echec = Q12Echec::Feuille;
+        if (plan.feuille != 1) return false;
+        const std::string_view t = texte_;
+        const char sep = Separateur(t);
+        long long ligne = 0;
+        int colonne = 0;
+        std::string champ;
+        bool guillemets = false;
+        auto finChamp = [&] {
+            Q12Cellule* c = grille_.Case(ligne, colonne++);
+            if (c && !champ.empty()) c->type = Q12Cellule::Texte, c->texte = champ;
+            champ.clear();
+        };
+        auto garder = [&](char ch) {
+            if (grille_.Case(ligne, colonne) && champ.size() < kQ12TexteMax) champ += ch;
+        };
+        size_t i = 0;
+        for (; i < t.size() && ligne <= grille_.DerniereLigne(); ++i) {
+            const char ch = t[i];
+            if (guillemets) {
+                if (ch != '"')
+                    garder(ch);
+                else if (i + 1 < t.size() && t[i + 1] == '"')
+                    garder('"'), ++i;
+                else
+                    guillemets = false;
+            } else if (ch == '"') {
+                guillemets = true;
+            } else if (ch == sep) {
+                finChamp();
+            } else if (ch == '\r' || ch == '\n') {
+                if (ch == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+                finChamp();
+                ++ligne;
+                colonne = 0;
+                const long long lues = ligne - grille_.PremiereLigne();
+                if (plan.progres && lues > 0 && lues % 64 == 0 &&
+                    !plan.progres(plan.contexte, int(std::min<long long>(lues, plan.lignes)), plan.lignes)) {
+                    *echec = Q12Echec::Annule;
+                    return false;
+                }
+            } else {
+                garder(ch);
+            }
+        }
+        if (ligne <= grille_.DerniereLigne()) finChamp();
+        // UTF-8 when the rows read are; Windows-1252, as Windows programs write, otherwise.
+        if (!Q12EstUtf8(t.substr(0, i)))
+            for (long long r = grille_.PremiereLigne(); r <= grille_.DerniereLigne(); ++r)
+                for (int col = 0; col < 26; ++col)
+                    if (Q12Cellule* c = grille_.Case(r, col); c && !c->texte.empty())
+                        c->texte = Q12Cp1252VersUtf8(c->texte);
+        *echec = Q12Echec::Aucun;
+        charge_ = true;
         return true;
     }
 
 private:
-    bool choisie_ = false;
+    std::string texte_;
 };
-
-// Splits the text into rows of fields (only the first 26 of each row are kept).
-bool Decouper(std::string_view t, char sep, ClasseurCsv* c) {
-    std::vector<std::string> ligne;
-    std::string champ;
-    size_t champs = 0;
-    bool guillemets = false;
-    auto finChamp = [&] {
-        if (ligne.size() < kColonnes) {
-            ++champs;
-            ligne.push_back(std::move(champ));
-        }
-        champ.clear();
-    };
-    auto finLigne = [&] {
-        finChamp();
-        c->lignes.push_back(std::move(ligne));
-        ligne.clear();
-        return c->lignes.size() < kLignesMax && champs <= kChampsMax;
-    };
-    for (size_t i = 0; i < t.size(); ++i) {
-        char ch = t[i];
-        if (guillemets) {
-            if (ch != '"')
-                champ += ch;
-            else if (i + 1 < t.size() && t[i + 1] == '"')
-                champ += '"', ++i;
-            else
-                guillemets = false;
-        } else if (ch == '"') {
-            guillemets = true;
-        } else if (ch == sep) {
-            finChamp();
-        } else if (ch == '\r' || ch == '\n') {
-            if (ch == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-            if (!finLigne()) return false;
-        } else {
-            champ += ch;
-        }
-    }
-    if (!champ.empty() || !ligne.empty()) return finLigne();
-    return true;
-}
 
 }  // namespace
 
-std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string_view octets, Q12Echec* echec) {
-    std::string texte;
-    if (octets.substr(0, 3) == "\xEF\xBB\xBF") octets.remove_prefix(3);
-    if (octets.find('\0') != std::string_view::npos) {
+std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string octets, Q12Echec* echec) {
+    if (octets.compare(0, 3, "\xEF\xBB\xBF") == 0) octets.erase(0, 3);
+    if (octets.find('\0') != std::string::npos) {
         *echec = Q12Echec::Format;  // a binary file, not text
         return nullptr;
     }
-    texte = Q12EstUtf8(octets) ? std::string(octets) : Q12Cp1252VersUtf8(octets);
-    auto c = std::make_unique<ClasseurCsv>();
-    if (!Decouper(texte, Separateur(texte), c.get())) {
-        *echec = Q12Echec::TropGrand;
-        return nullptr;
-    }
     *echec = Q12Echec::Aucun;
-    return c;
+    return std::make_unique<ClasseurCsv>(std::move(octets));
 }

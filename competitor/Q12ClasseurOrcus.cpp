@@ -1,312 +1,556 @@
-// Reader of .xlsx and .ods workbooks over liborcus's import interface: the cells of
-// columns A-Z go into a small model of our own, so nothing converts between number
-// and text behind our back and a hostile file cannot make the model grow unbounded.
-#include <cctype>
-#include <cstdint>
-#include <orcus/orcus_ods.hpp>
-#include <orcus/orcus_xlsx.hpp>
-#include <orcus/spreadsheet/import_interface.hpp>
-#include <stdexcept>
-#include <string>
+// Readers of .xlsx and .ods workbooks over liborcus's XML parser. liborcus 0.17's own
+// import filters drop .xlsx inline strings, the content of repeated .ods rows and .ods
+// space elements whatever the receiving side implements, and they read every part
+// whole; here the package's parts are inflated and parsed only as far as the rows the
+// import keeps, and only the kept cells are stored.
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <orcus/sax_parser.hpp>
 #include <unordered_map>
-#include <vector>
 
 #include "competitor/Q12Classeur.h"
-
-namespace ss = orcus::spreadsheet;
+#include "competitor/Q12ClasseurZip.h"
 
 namespace {
 
-constexpr int kColonnes = 26;               // the settings name columns A to Z
-constexpr int kLignesMax = 1 << 20;         // the spreadsheets' own limit
-constexpr size_t kCellulesMax = 2'000'000;  // far above any competitor list
-constexpr size_t kTexteMax = 256;           // bytes kept of a text: more than any field shows
-constexpr size_t kTextesMax = 2'000'000;
-constexpr size_t kOctetsTextesMax = 128u << 20;  // text pool, bookkeeping included
+// The XML of the parts read to reach the kept rows; a list needs a small fraction of it.
+constexpr size_t kXmlMax = 64u << 20;
+constexpr size_t kXmlDebut = 256u << 10;
+constexpr long long kLigneMax = 1 << 20;  // the spreadsheets' last row
+constexpr int kProgresPas = 64;           // rows between two progress calls
 
-// Thrown inside the import only and caught at the reader's boundary.
-struct TropGrand : std::runtime_error {
-    TropGrand() : std::runtime_error("spreadsheet too large") {}
-};
-
-struct Cellule {
-    uint8_t type;  // Q12Cellule::Type
-    double nombre;
-    uint32_t texte;  // index into the text pool
-};
-
-class Modele {
-public:
-    std::vector<std::string> textes;
-    std::vector<std::unordered_map<uint32_t, Cellule>> feuilles;
-    size_t cellules = 0;
-    size_t octets = 0;
-
-    uint32_t AjouterTexte(std::string_view s) {
-        if (textes.size() >= kTextesMax) throw TropGrand();
-        // Cut on a character boundary so the kept text stays well-formed.
-        size_t n = s.size() <= kTexteMax ? s.size() : kTexteMax;
-        while (n < s.size() && n > 0 && (uint8_t(s[n]) & 0xC0) == 0x80) --n;
-        octets += n + sizeof(std::string);
-        if (octets > kOctetsTextesMax) throw TropGrand();
-        textes.emplace_back(s.substr(0, n));
-        return uint32_t(textes.size() - 1);
-    }
-    void Poser(int feuille, ss::row_t row, ss::col_t col, Cellule c) {
-        if (row < 0 || row >= kLignesMax || col < 0 || col >= kColonnes) return;
-        auto& f = feuilles.at(size_t(feuille));
-        auto [it, nouveau] = f.insert_or_assign(uint32_t(row) * kColonnes + uint32_t(col), c);
-        if (nouveau && ++cellules > kCellulesMax) throw TropGrand();
-    }
-};
-
-class Chaines : public ss::iface::import_shared_strings {
-public:
-    explicit Chaines(Modele& m) : m_(m) {}
-    size_t append(std::string_view s) override { return m_.AjouterTexte(s); }
-    size_t add(std::string_view s) override { return m_.AjouterTexte(s); }
-    void set_segment_font(size_t) override {}
-    void set_segment_bold(bool) override {}
-    void set_segment_italic(bool) override {}
-    void set_segment_font_name(std::string_view) override {}
-    void set_segment_font_size(double) override {}
-    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
-                                ss::color_elem_t) override {}
-    void append_segment(std::string_view s) override {
-        if (segments_.size() < kTexteMax) segments_.append(s.substr(0, kTexteMax));
-    }
-    size_t commit_segments() override {
-        size_t i = m_.AjouterTexte(segments_);
-        segments_.clear();
-        return i;
-    }
-
-private:
-    Modele& m_;
-    std::string segments_;
-};
-
-// A formula cell keeps its cached result, as the spreadsheet last computed it.
-class Formule : public ss::iface::import_formula {
-public:
-    Formule(Modele& m, int feuille) : m_(m), feuille_(feuille) {}
-    void set_position(ss::row_t row, ss::col_t col) override {
-        row_ = row;
-        col_ = col;
-        c_ = Cellule{Q12Cellule::Vide, 0, 0};
-    }
-    void set_formula(ss::formula_grammar_t, std::string_view) override {}
-    void set_shared_formula_index(size_t) override {}
-    void set_result_string(std::string_view v) override {
-        c_ = Cellule{Q12Cellule::Texte, 0, m_.AjouterTexte(v)};
-    }
-    void set_result_value(double v) override { c_ = Cellule{Q12Cellule::Nombre, v, 0}; }
-    void set_result_bool(bool v) override { c_ = Cellule{Q12Cellule::Nombre, v ? 1.0 : 0.0, 0}; }
-    void set_result_empty() override { c_ = Cellule{Q12Cellule::Vide, 0, 0}; }
-    void commit() override {
-        if (c_.type != Q12Cellule::Vide) m_.Poser(feuille_, row_, col_, c_);
-    }
-
-private:
-    Modele& m_;
-    int feuille_;
-    ss::row_t row_ = -1;
-    ss::col_t col_ = -1;
-    Cellule c_{};
-};
-
-class Feuille : public ss::iface::import_sheet {
-public:
-    Feuille(Modele& m, int index) : m_(m), index_(index), formule_(m, index) {}
-    ss::iface::import_formula* get_formula() override { return &formule_; }
-    void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
-        if (!s.empty()) m_.Poser(index_, row, col, Cellule{Q12Cellule::Texte, 0, m_.AjouterTexte(s)});
-    }
-    void set_string(ss::row_t row, ss::col_t col, ss::string_id_t sindex) override {
-        if (sindex < m_.textes.size()) m_.Poser(index_, row, col, Cellule{Q12Cellule::Texte, 0, sindex});
-    }
-    void set_value(ss::row_t row, ss::col_t col, double value) override {
-        m_.Poser(index_, row, col, Cellule{Q12Cellule::Nombre, value, 0});
-    }
-    void set_bool(ss::row_t row, ss::col_t col, bool value) override {
-        m_.Poser(index_, row, col, Cellule{Q12Cellule::Nombre, value ? 1.0 : 0.0, 0});
-    }
-    void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour, int minute,
-                       double second) override {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
-        m_.Poser(index_, row, col, Cellule{Q12Cellule::Texte, 0, m_.AjouterTexte(buf)});
-    }
-    void set_format(ss::row_t, ss::col_t, size_t) override {}
-    void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, size_t) override {}
-    void fill_down_cells(ss::row_t, ss::col_t, ss::row_t) override {}
-    ss::range_size_t get_sheet_size() const override { return ss::range_size_t{kLignesMax, 16384}; }
-
-private:
-    Modele& m_;
-    int index_;
-    Formule formule_;
-};
-
-// Cell addresses as the packages write them ("B2", "$B$2", "Sheet1!B2", ".B2").
-class Adresses : public ss::iface::import_reference_resolver {
-public:
-    ss::src_address_t resolve_address(std::string_view a) override {
-        size_t sep = a.find_last_of("!.");
-        if (sep != std::string_view::npos) a.remove_prefix(sep + 1);
-        ss::src_address_t r{0, 0, 0};
-        size_t i = 0;
-        bool lettres = false, chiffres = false;
-        if (i < a.size() && a[i] == '$') ++i;
-        for (; i < a.size() && std::isalpha(uint8_t(a[i])); ++i) {
-            lettres = true;
-            r.column = r.column * 26 + (std::toupper(uint8_t(a[i])) - 'A' + 1);
-            if (r.column > 1 << 20) throw std::runtime_error("bad address");
+// Parses a member with a handler, inflating more each time the handler still wants rows
+// and the member goes on. Each pass starts again from the beginning, on at least twice
+// the text and enough for the rows still wanted at the rate seen so far, so the parsing
+// stays within about twice the part it needs.
+template <typename Handler>
+void Parcourir(Q12Paquet::Flux& flux, Handler& handler) {
+    size_t voulu = kXmlDebut;
+    for (;;) {
+        if (!flux.Etendre(voulu)) throw Q12Illisible();
+        handler.Recommencer();
+        const std::string& t = flux.Texte();
+        try {
+            orcus::sax_parser<Handler> parser(t.data(), t.size(), handler);
+            parser.parse();
+            if (flux.Fini()) return;
+        } catch (const Q12Assez&) {
+            return;
+        } catch (const Q12Annule&) {
+            throw;
+        } catch (const Q12TropGrand&) {
+            throw;
+        } catch (const std::exception&) {
+            // Cut inside the part: read on. At the part's end it is damaged.
+            if (flux.Fini()) throw Q12Illisible();
         }
-        if (i < a.size() && a[i] == '$') ++i;
-        for (; i < a.size() && std::isdigit(uint8_t(a[i])); ++i) {
-            chiffres = true;
-            r.row = r.row * 10 + (a[i] - '0');
-            if (r.row > 1 << 24) throw std::runtime_error("bad address");
-        }
-        if (i != a.size() || (!lettres && !chiffres)) throw std::runtime_error("bad address");
-        r.column = lettres ? r.column - 1 : 0;
-        r.row = chiffres ? r.row - 1 : 0;
-        return r;
+        if (t.size() >= kXmlMax) throw Q12TropGrand();
+        const double fait = std::clamp(handler.Avancement(), 1.0 / 64, 1.0);
+        voulu = std::min(kXmlMax, std::max(t.size() * 2, size_t(double(t.size()) / fait * 1.25)) + 4096);
     }
-    ss::src_range_t resolve_range(std::string_view range) override {
-        size_t colon = range.find(':');
-        ss::src_range_t r{};
-        r.first = resolve_address(range.substr(0, colon));
-        r.last = colon == std::string_view::npos ? r.first : resolve_address(range.substr(colon + 1));
-        return r;
-    }
-};
+}
 
-class Fabrique : public ss::iface::import_factory {
+long long Entier(std::string_view s) {
+    long long v = 0;
+    auto [fin, err] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return err == std::errc() && fin == s.data() + s.size() ? v : -1;
+}
+
+bool Reel(std::string_view s, double* v) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    auto [fin, err] = std::from_chars(s.data(), s.data() + s.size(), *v);
+    return err == std::errc() && fin == s.data() + s.size();
+}
+
+// The calls of the progress hook, and the operator's cancel.
+class Progres {
 public:
-    explicit Fabrique(Modele& m) : m_(m), chaines_(m) {}
-    ss::iface::import_shared_strings* get_shared_strings() override { return &chaines_; }
-    ss::iface::import_reference_resolver* get_reference_resolver(ss::formula_ref_context_t) override {
-        return &adresses_;
+    explicit Progres(const Q12Plan& plan) : plan_(plan) {}
+    void Ligne(long long ligne) {
+        const long long lues = ligne - (plan_.premiereLigne - 1);
+        if (!plan_.progres || lues <= 0 || lues - dernier_ < kProgresPas) return;
+        dernier_ = lues;
+        if (!plan_.progres(plan_.contexte, int(std::min<long long>(lues, plan_.lignes)), plan_.lignes))
+            throw Q12Annule();
     }
-    ss::iface::import_sheet* append_sheet(ss::sheet_t index, std::string_view name) override {
-        if (index != ss::sheet_t(feuilles_.size()) || feuilles_.size() >= 1024) return nullptr;
-        m_.feuilles.emplace_back();
-        noms_.emplace_back(name);
-        feuilles_.push_back(std::make_unique<Feuille>(m_, index));
-        return feuilles_.back().get();
-    }
-    ss::iface::import_sheet* get_sheet(std::string_view name) override {
-        for (size_t i = 0; i < noms_.size(); ++i)
-            if (noms_[i] == name) return feuilles_[i].get();
-        return nullptr;
-    }
-    ss::iface::import_sheet* get_sheet(ss::sheet_t index) override {
-        return index >= 0 && size_t(index) < feuilles_.size() ? feuilles_[size_t(index)].get() : nullptr;
-    }
-    void finalize() override {}
+    void Recommencer() { dernier_ = 0; }
 
 private:
-    Modele& m_;
-    Chaines chaines_;
-    Adresses adresses_;
-    std::vector<std::unique_ptr<Feuille>> feuilles_;
-    std::vector<std::string> noms_;
+    const Q12Plan& plan_;
+    long long dernier_ = 0;
+};
+
+// ---- .xlsx ------------------------------------------------------------------------
+
+// Relationships of a part: id -> target, and the target of a relationship type.
+struct Relations {
+    std::unordered_map<std::string, std::string> cibles;
+    std::string officeDocument, sharedStrings;
+    std::string id_, cible_, type_;
+
+    void Recommencer() { *this = Relations{}; }
+    double Avancement() const { return 0; }
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void characters(std::string_view, bool) {}
+    void attribute(const orcus::sax::parser_attribute& a) {
+        if (a.name == "Id") id_ = a.value;
+        if (a.name == "Target") cible_ = a.value;
+        if (a.name == "Type") type_ = a.value;
+    }
+    void start_element(const orcus::sax::parser_element& e) {
+        if (e.name == "Relationship") {
+            auto fin = [&](std::string_view s) {
+                return type_.size() >= s.size() && type_.compare(type_.size() - s.size(), s.size(), s) == 0;
+            };
+            if (fin("/officeDocument")) officeDocument = cible_;
+            if (fin("/sharedStrings")) sharedStrings = cible_;
+            if (cibles.size() < 100000) cibles[id_] = cible_;
+        }
+        id_.clear();
+        cible_.clear();
+        type_.clear();
+    }
+    void end_element(const orcus::sax::parser_element&) {}
+};
+
+// The workbook part: relationship ids of its sheets, in order.
+struct Classeur {
+    std::vector<std::string> feuilles;
+    std::string id_;
+
+    void Recommencer() { feuilles.clear(); }
+    double Avancement() const { return 0; }
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void characters(std::string_view, bool) {}
+    void attribute(const orcus::sax::parser_attribute& a) {
+        if (a.name == "id") id_ = a.value;
+    }
+    void start_element(const orcus::sax::parser_element& e) {
+        if (e.name == "sheet" && feuilles.size() < 100000) feuilles.push_back(id_);
+        id_.clear();
+    }
+    void end_element(const orcus::sax::parser_element&) {}
+};
+
+// A worksheet part: the kept cells; shared strings are noted by index and resolved after.
+class FeuilleXlsx {
+public:
+    FeuilleXlsx(Q12Grille& grille, const Q12Plan& plan) : grille_(grille), progres_(plan) {}
+    std::unordered_map<uint32_t, std::vector<Q12Cellule*>> partages;  // string index -> cells
+
+    void Recommencer() {
+        partages.clear();
+        ligne_ = -1;
+        colonne_ = 0;
+        progres_.Recommencer();
+    }
+    // The share of the kept rows reached.
+    double Avancement() const {
+        return double(ligne_ + 1 - grille_.PremiereLigne()) /
+               double(grille_.DerniereLigne() + 1 - grille_.PremiereLigne());
+    }
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void attribute(const orcus::sax::parser_attribute& a) {
+        if (a.name == "r") r_ = a.value;
+        if (a.name == "t") t_ = a.value;
+    }
+    void start_element(const orcus::sax::parser_element& e) {
+        if (e.name == "row") {
+            const long long r = r_.empty() ? ligne_ + 1 : Entier(r_) - 1;
+            ligne_ = r < 0 || r >= kLigneMax ? kLigneMax : r;
+            colonne_ = 0;
+            if (ligne_ > grille_.DerniereLigne()) throw Q12Assez();
+            progres_.Ligne(ligne_);
+        } else if (e.name == "c") {
+            CommencerCellule();
+        } else if (e.name == "v") {
+            dansV_ = true;
+        } else if (e.name == "is") {
+            dansIs_ = true;
+        } else if (e.name == "t") {
+            dansT_ = dansIs_ && !dansPhon_;
+        } else if (e.name == "rPh") {
+            dansPhon_ = true;
+        }
+        r_.clear();
+        t_.clear();
+    }
+    void end_element(const orcus::sax::parser_element& e) {
+        if (e.name == "c") {
+            FinirCellule();
+        } else if (e.name == "v") {
+            dansV_ = false;
+        } else if (e.name == "is") {
+            dansIs_ = false;
+        } else if (e.name == "t") {
+            dansT_ = false;
+        } else if (e.name == "rPh") {
+            dansPhon_ = false;
+        }
+    }
+    void characters(std::string_view s, bool) {
+        if (!cellule_) return;
+        if (dansV_) Q12AjouterTexte(&valeur_, s);
+        if (dansT_) Q12AjouterTexte(&texte_, s);
+    }
+
+private:
+    void CommencerCellule() {
+        long long col = colonne_;
+        if (!r_.empty()) {
+            col = 0;
+            size_t i = 0;
+            for (; i < r_.size() && i < 4 && r_[i] >= 'A' && r_[i] <= 'Z'; ++i)
+                col = col * 26 + (r_[i] - 'A' + 1);
+            col = i == 0 ? colonne_ : col - 1;
+        }
+        colonne_ = col + 1;
+        cellule_ = grille_.Case(ligne_, col);
+        type_ = t_;
+        valeur_.clear();
+        texte_.clear();
+    }
+    void FinirCellule() {
+        Q12Cellule* c = cellule_;
+        cellule_ = nullptr;
+        if (!c) return;
+        *c = Q12Cellule{};
+        if (type_ == "inlineStr") {
+            if (!texte_.empty()) c->type = Q12Cellule::Texte, c->texte = texte_;
+        } else if (type_ == "s") {
+            const long long i = Entier(valeur_);
+            if (i >= 0 && i <= UINT32_MAX) partages[uint32_t(i)].push_back(c);
+        } else if (type_ == "str" || type_ == "d") {
+            if (!valeur_.empty()) c->type = Q12Cellule::Texte, c->texte = valeur_;
+        } else if (type_ == "b") {
+            c->type = Q12Cellule::Nombre, c->nombre = valeur_ == "1" ? 1 : 0;
+        } else if (type_ != "e" && Reel(valeur_, &c->nombre)) {
+            c->type = Q12Cellule::Nombre;
+        }
+    }
+
+    Q12Grille& grille_;
+    Progres progres_;
+    long long ligne_ = -1, colonne_ = 0;
+    std::string r_, t_, type_, valeur_, texte_;
+    Q12Cellule* cellule_ = nullptr;
+    bool dansV_ = false, dansIs_ = false, dansT_ = false, dansPhon_ = false;
+};
+
+// The shared string table, read up to the last string a kept cell needs.
+class Chaines {
+public:
+    explicit Chaines(std::unordered_map<uint32_t, std::vector<Q12Cellule*>>& voulues) : voulues_(voulues) {
+        for (const auto& [i, cellules] : voulues_) dernier_ = std::max(dernier_, i);
+    }
+    void Recommencer() {
+        index_ = 0;
+        texte_.clear();
+    }
+    double Avancement() const { return double(index_) / double(dernier_ + 1); }
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void attribute(const orcus::sax::parser_attribute&) {}
+    void start_element(const orcus::sax::parser_element& e) {
+        if (e.name == "si") texte_.clear(), dansSi_ = true;
+        if (e.name == "t") dansT_ = dansSi_ && !dansPhon_;
+        if (e.name == "rPh") dansPhon_ = true;
+    }
+    void end_element(const orcus::sax::parser_element& e) {
+        if (e.name == "t") dansT_ = false;
+        if (e.name == "rPh") dansPhon_ = false;
+        if (e.name != "si") return;
+        dansSi_ = false;
+        auto it = voulues_.find(index_);
+        if (it != voulues_.end() && !texte_.empty())
+            for (Q12Cellule* c : it->second) c->type = Q12Cellule::Texte, c->texte = texte_;
+        if (index_++ >= dernier_) throw Q12Assez();
+    }
+    void characters(std::string_view s, bool) {
+        if (dansT_) Q12AjouterTexte(&texte_, s);
+    }
+
+private:
+    std::unordered_map<uint32_t, std::vector<Q12Cellule*>>& voulues_;
+    uint32_t dernier_ = 0, index_ = 0;
+    std::string texte_;
+    bool dansSi_ = false, dansT_ = false, dansPhon_ = false;
+};
+
+// A part's path from a relationship target, relative to the folder of the part that names it.
+std::string Chemin(const std::string& dossier, std::string cible) {
+    if (!cible.empty() && cible[0] == '/') return cible.substr(1);
+    while (cible.rfind("./", 0) == 0) cible.erase(0, 2);
+    std::string d = dossier;
+    while (cible.rfind("../", 0) == 0) {
+        cible.erase(0, 3);
+        const size_t s = d.find_last_of('/', d.empty() ? 0 : d.size() - 2);
+        d = s == std::string::npos ? "" : d.substr(0, s + 1);
+    }
+    return d + cible;
+}
+
+std::string Dossier(const std::string& part) {
+    const size_t s = part.rfind('/');
+    return s == std::string::npos ? "" : part.substr(0, s + 1);
+}
+
+template <typename Handler>
+void LireMembre(const Q12Paquet& paquet, const std::string& nom, Handler& handler) {
+    auto flux = paquet.Lire(nom);
+    if (!flux) throw Q12Illisible();
+    Parcourir(*flux, handler);
+}
+
+// ---- .ods -------------------------------------------------------------------------
+
+// The document's content: tables in order, rows and cells with their repeat counts.
+class ContenuOds {
+public:
+    ContenuOds(Q12Grille& grille, const Q12Plan& plan) : grille_(grille), plan_(plan), progres_(plan) {}
+    bool trouvee = false;  // the chosen table was met
+
+    void Recommencer() {
+        trouvee = false;
+        table_ = 0;
+        dansTable_ = dansCellule_ = false;
+        note_ = 0;
+        progres_.Recommencer();
+    }
+    // The share of the kept rows reached (nothing before the chosen table is reached).
+    double Avancement() const {
+        if (!trouvee) return 0;
+        return double(ligne_ - grille_.PremiereLigne()) /
+               double(grille_.DerniereLigne() + 1 - grille_.PremiereLigne());
+    }
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void attribute(const orcus::sax::parser_attribute& a) {
+        if (a.name == "number-rows-repeated" || a.name == "number-columns-repeated")
+            repete_ = Entier(a.value);
+        if (a.name == "value-type") attrType_ = a.value;
+        if (a.name == "value") attrValeur_ = a.value;
+        if (a.name == "boolean-value") attrValeur_ = a.value == "true" ? "1" : "0";
+        if (a.name == "date-value") attrDate_ = a.value.substr(0, 10);
+        if (a.name == "c") espaces_ = Entier(a.value);
+    }
+    void start_element(const orcus::sax::parser_element& e) {
+        const long long repete = repete_ < 1 ? 1 : repete_;
+        repete_ = 0;
+        if (note_ > 0) {
+            note_ += e.name == "annotation";
+        } else if (e.name == "table" && !dansCellule_) {
+            ++table_;
+            dansTable_ = table_ == plan_.feuille;
+            trouvee |= dansTable_;
+            ligne_ = 0;
+        } else if (!dansTable_) {
+        } else if (e.name == "table-row") {
+            rangee_.clear();
+            repeteLigne_ = repete;
+            colonne_ = 0;
+            if (ligne_ > grille_.DerniereLigne()) throw Q12Assez();
+            progres_.Ligne(ligne_);
+        } else if (e.name == "table-cell" || e.name == "covered-table-cell") {
+            dansCellule_ = true;
+            repeteColonne_ = repete;
+            texte_.clear();
+            paragraphes_ = 0;
+            dansP_ = 0;
+            typeValeur_ = attrType_;
+            valeur_ = attrValeur_;
+            date_ = attrDate_;
+        } else if (dansCellule_) {
+            if (e.name == "annotation") note_ = 1;
+            if (e.name == "p" && paragraphes_++ > 0) Q12AjouterTexte(&texte_, "\n");
+            if (e.name == "p") ++dansP_;
+            if (e.name == "s")
+                Q12AjouterTexte(
+                    &texte_,
+                    std::string(size_t(std::clamp<long long>(espaces_ < 1 ? 1 : espaces_, 1, 256)), ' '));
+            if (e.name == "tab") Q12AjouterTexte(&texte_, "\t");
+            if (e.name == "line-break") Q12AjouterTexte(&texte_, "\n");
+        }
+        attrType_.clear();
+        attrValeur_.clear();
+        attrDate_.clear();
+        espaces_ = 0;
+    }
+    void end_element(const orcus::sax::parser_element& e) {
+        if (note_ > 0) {
+            note_ -= e.name == "annotation";
+            return;
+        }
+        if (e.name == "table" && !dansCellule_) {
+            if (dansTable_) throw Q12Assez();  // the chosen table has ended
+            dansTable_ = false;
+        } else if (!dansTable_) {
+        } else if (e.name == "table-cell" || e.name == "covered-table-cell") {
+            FinirCellule();
+        } else if (e.name == "p" && dansP_ > 0) {
+            --dansP_;
+        } else if (e.name == "table-row") {
+            FinirLigne();
+        }
+    }
+    void characters(std::string_view s, bool) {
+        if (!dansCellule_ || note_ > 0 || dansP_ == 0) return;
+        // Runs of white space in a paragraph stand for one space; kept spaces are <text:s/>.
+        std::string t;
+        for (char ch : s) {
+            const bool blanc = ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n';
+            if (!blanc || t.empty() || t.back() != ' ') t += blanc ? ' ' : ch;
+            if (t.size() >= kQ12TexteMax) break;
+        }
+        Q12AjouterTexte(&texte_, t);
+    }
+
+private:
+    void FinirCellule() {
+        dansCellule_ = false;
+        Q12Cellule c;
+        if (typeValeur_ == "float" || typeValeur_ == "percentage" || typeValeur_ == "currency" ||
+            typeValeur_ == "boolean") {
+            if (Reel(valeur_, &c.nombre)) c.type = Q12Cellule::Nombre;
+        } else if (typeValeur_ == "date" && !date_.empty()) {
+            c.type = Q12Cellule::Texte, c.texte = date_;
+        } else if (!texte_.empty()) {
+            c.type = Q12Cellule::Texte, c.texte = texte_;
+        }
+        // A repeated cell stands for as many cells; only the kept columns are stored.
+        const long long fin = std::min<long long>(colonne_ + repeteColonne_, 26);
+        if (c.type != Q12Cellule::Vide)
+            for (long long k = colonne_; k < fin; ++k) rangee_.push_back({int(k), c});
+        colonne_ = std::min<long long>(colonne_ + repeteColonne_, kLigneMax);
+        typeValeur_.clear();
+        valeur_.clear();
+        date_.clear();
+    }
+    void FinirLigne() {
+        // A repeated row stands for as many rows; only the kept ones are stored.
+        const long long fin = std::min(ligne_ + repeteLigne_, grille_.DerniereLigne() + 1);
+        for (long long r = std::max(ligne_, grille_.PremiereLigne()); r < fin; ++r)
+            for (const auto& [col, c] : rangee_)
+                if (Q12Cellule* dest = grille_.Case(r, col)) *dest = c;
+        ligne_ = std::min(ligne_ + repeteLigne_, kLigneMax);
+        rangee_.clear();
+    }
+
+    Q12Grille& grille_;
+    const Q12Plan& plan_;
+    Progres progres_;
+    int table_ = 0;
+    bool dansTable_ = false, dansCellule_ = false;
+    int note_ = 0;  // depth inside a cell's comment, whose text is not the cell's
+    long long ligne_ = 0, colonne_ = 0, repete_ = 0, repeteLigne_ = 1, repeteColonne_ = 1, espaces_ = 0;
+    int paragraphes_ = 0, dansP_ = 0;
+    std::string attrType_, attrValeur_, attrDate_, typeValeur_, valeur_, date_, texte_;
+    std::vector<std::pair<int, Q12Cellule>> rangee_;
 };
 
 class ClasseurOrcus : public Q12Classeur {
 public:
-    explicit ClasseurOrcus(std::unique_ptr<Modele> m) : m_(std::move(m)) {}
-    int NombreFeuilles() const override { return int(m_->feuilles.size()); }
-    bool ChoisirFeuille(int index) override {
-        if (index < 1 || index > NombreFeuilles()) return false;
-        feuille_ = index - 1;
-        return true;
-    }
-    bool Lire(int ligne, int colonne, Q12Cellule* cellule) override {
-        *cellule = Q12Cellule{};
-        if (feuille_ < 0) return false;
-        if (ligne < 0 || ligne >= kLignesMax || colonne < 0 || colonne >= kColonnes) return true;
-        const auto& f = m_->feuilles[size_t(feuille_)];
-        auto it = f.find(uint32_t(ligne) * kColonnes + uint32_t(colonne));
-        if (it == f.end()) return true;
-        cellule->type = Q12Cellule::Type(it->second.type);
-        cellule->nombre = it->second.nombre;
-        if (cellule->type == Q12Cellule::Texte) cellule->texte = m_->textes.at(it->second.texte);
-        return true;
-    }
+    explicit ClasseurOrcus(std::string octets) : octets_(std::move(octets)) {}
+    bool Ouvrir(bool ods, Q12Echec* echec);
+    bool Charger(const Q12Plan& plan, Q12Echec* echec) override;
 
 private:
-    std::unique_ptr<Modele> m_;
-    int feuille_ = -1;
+    bool ChargerXlsx(const Q12Plan& plan);
+    bool ChargerOds(const Q12Plan& plan);
+
+    std::string octets_;
+    bool ods_ = false;
+    Q12Paquet paquet_;
+    std::string classeur_, relations_;
 };
 
-uint32_t Lire32(std::string_view b, size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-           uint32_t(uint8_t(b[at + 3])) << 24;
-}
-uint16_t Lire16(std::string_view b, size_t at) {
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+bool ClasseurOrcus::Ouvrir(bool ods, Q12Echec* echec) {
+    ods_ = ods;
+    *echec = Q12Echec::Illisible;
+    if (!paquet_.Ouvrir(octets_)) return false;
+    *echec = Q12Echec::Format;
+    if (ods_) return paquet_.Contient("content.xml");
+    classeur_ = "xl/workbook.xml";
+    try {
+        if (paquet_.Contient("_rels/.rels")) {
+            Relations racine;
+            LireMembre(paquet_, "_rels/.rels", racine);
+            if (!racine.officeDocument.empty()) classeur_ = Chemin("", racine.officeDocument);
+        }
+    } catch (...) {
+        return false;
+    }
+    relations_ = Dossier(classeur_) + "_rels/" + classeur_.substr(Dossier(classeur_).size()) + ".rels";
+    return paquet_.Contient(classeur_);
 }
 
-// The package's own directory, checked before the reader sizes buffers from it: every
-// member must declare a plausible size, in the directory and in its local header.
-// A member claiming gigabytes (a damaged or hostile package) refuses the file.
-bool PaquetPlausible(std::string_view b) {
-    constexpr uint32_t kMembreMax = 256u << 20;
-    constexpr size_t kFin = 22;
-    if (b.size() < kFin) return false;
-    size_t fin = std::string::npos;
-    size_t bas = b.size() > kFin + 65535 ? b.size() - kFin - 65535 : 0;
-    for (size_t i = b.size() - kFin + 1; i-- > bas;)
-        if (Lire32(b, i) == 0x06054b50) {
-            fin = i;
-            break;
-        }
-    if (fin == std::string::npos) return false;
-    size_t n = Lire16(b, fin + 10), at = Lire32(b, fin + 16);
-    for (size_t k = 0; k < n; ++k) {
-        if (at + 46 > b.size() || Lire32(b, at) != 0x02014b50) return false;
-        if (Lire32(b, at + 20) > kMembreMax || Lire32(b, at + 24) > kMembreMax) return false;
-        size_t local = Lire32(b, at + 42);
-        if (local + 30 > b.size() || Lire32(b, local) != 0x04034b50) return false;
-        if (Lire32(b, local + 18) > kMembreMax || Lire32(b, local + 22) > kMembreMax) return false;
-        at += 46 + size_t(Lire16(b, at + 28)) + Lire16(b, at + 30) + Lire16(b, at + 32);
+bool ClasseurOrcus::ChargerXlsx(const Q12Plan& plan) {
+    Classeur classeur;
+    LireMembre(paquet_, classeur_, classeur);
+    if (plan.feuille < 1 || size_t(plan.feuille) > classeur.feuilles.size()) return false;
+    Relations relations;
+    if (paquet_.Contient(relations_)) LireMembre(paquet_, relations_, relations);
+    const auto it = relations.cibles.find(classeur.feuilles[size_t(plan.feuille - 1)]);
+    const std::string feuille = it != relations.cibles.end() ? Chemin(Dossier(classeur_), it->second)
+                                                             : Dossier(classeur_) + "worksheets/sheet" +
+                                                                   std::to_string(plan.feuille) + ".xml";
+    FeuilleXlsx cellules(grille_, plan);
+    LireMembre(paquet_, feuille, cellules);
+    if (!cellules.partages.empty() && !relations.sharedStrings.empty()) {
+        Chaines chaines(cellules.partages);
+        LireMembre(paquet_, Chemin(Dossier(classeur_), relations.sharedStrings), chaines);
     }
+    return true;
+}
+
+bool ClasseurOrcus::ChargerOds(const Q12Plan& plan) {
+    ContenuOds contenu(grille_, plan);
+    LireMembre(paquet_, "content.xml", contenu);
+    return contenu.trouvee;
+}
+
+bool ClasseurOrcus::Charger(const Q12Plan& plan, Q12Echec* echec) {
+    grille_.Preparer(plan);
+    charge_ = false;
+    try {
+        if (!(ods_ ? ChargerOds(plan) : ChargerXlsx(plan))) {
+            *echec = Q12Echec::Feuille;
+            return false;
+        }
+    } catch (const Q12Annule&) {
+        *echec = Q12Echec::Annule;
+        return false;
+    } catch (const Q12TropGrand&) {
+        *echec = Q12Echec::TropGrand;
+        return false;
+    } catch (const std::bad_alloc&) {
+        *echec = Q12Echec::TropGrand;
+        return false;
+    } catch (...) {
+        *echec = Q12Echec::Illisible;
+        return false;
+    }
+    *echec = Q12Echec::Aucun;
+    charge_ = true;
     return true;
 }
 
 }  // namespace
 
-std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string_view octets, bool ods, Q12Echec* echec) {
-    if (!PaquetPlausible(octets)) {
-        *echec = Q12Echec::Illisible;
-        return nullptr;
-    }
-    try {
-        auto modele = std::make_unique<Modele>();
-        Fabrique fabrique(*modele);
-        if (ods) {
-            orcus::orcus_ods filtre(&fabrique);
-            filtre.read_stream(octets);
-        } else {
-            orcus::orcus_xlsx filtre(&fabrique);
-            filtre.read_stream(octets);
-        }
-        // A package of the other kind reads as a workbook without sheets.
-        if (modele->feuilles.empty()) {
-            *echec = Q12Echec::Format;
-            return nullptr;
-        }
-        *echec = Q12Echec::Aucun;
-        return std::make_unique<ClasseurOrcus>(std::move(modele));
-    } catch (const TropGrand&) {
-        *echec = Q12Echec::TropGrand;
-    } catch (const std::bad_alloc&) {
-        *echec = Q12Echec::TropGrand;
-    } catch (...) {
-        *echec = Q12Echec::Illisible;
-    }
-    return nullptr;
+std::unique_ptr<Q12Classeur> Q12OuvrirOrcus(std::string octets, bool ods, Q12Echec* echec) {
+    auto c = std::make_unique<ClasseurOrcus>(std::move(octets));
+    Q12Echec autre = Q12Echec::Aucun;
+    if (!c->Ouvrir(ods, echec) && (*echec == Q12Echec::Illisible || !c->Ouvrir(!ods, &autre))) return nullptr;
+    *echec = Q12Echec::Aucun;
+    return c;
 }

@@ -7,6 +7,7 @@
 
 #include "competitor/Q12Listes.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 namespace {
 
@@ -60,7 +61,9 @@ void Q12CnfCharger() {
 }
 
 bool Q12CnfSauver() {
-    return FileWriteAtomic(kQ12FichierCnf, &Q12CnfG, sizeof Q12CnfG) == 0;
+    if (FileWriteAtomic(kQ12FichierCnf, &Q12CnfG, sizeof Q12CnfG) == 0) return true;
+    SbNoteWriteFailure(kQ12FichierCnf);
+    return false;
 }
 
 void Q12CourantCharger(const char* path) {
@@ -83,5 +86,7 @@ bool Q12CourantSauver(const char* path) {
     n = Q12NbHistoG;
     std::memcpy(image.data() + 4 + sizeof(Q12Bloc), &n, 4);
     std::memcpy(image.data() + 8 + sizeof(Q12Bloc), Q12HistoG->data(), sizeof(Q12Bloc));
-    return FileWriteAtomic(path, image.data(), image.size()) == 0;
+    if (FileWriteAtomic(path, image.data(), image.size()) == 0) return true;
+    SbNoteWriteFailure(path);
+    return false;
 }

@@ -2,6 +2,7 @@
 // and the import itself (open, settings, read) with its message on unreadable files.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/Q31Config.h"
 #include "competitor/Q12Classeur.h"
@@ -12,12 +13,28 @@
 #include "panels/FQ12.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
 using namespace fq12;
 
 namespace {
+
+// Entries of Q12TxtG told to the operator about a list read (see docs/texts.md).
+constexpr int kTxtAucun = 17;      // no competitor was read
+constexpr int kTxtLus = 18;        // competitors read: N
+constexpr int kTxtArret = 19;      // reading stopped at row: R
+constexpr int kTxtLimite = 20;     // the list is full; more rows follow from row: R
+constexpr int kTxtFormules = 21;   // rows holding formulas: ...
+constexpr int kTxtXls = 22;        // .xls formula results cannot be read: save as .xlsx or .ods
+constexpr int kTxtRemplacer = 23;  // replace the current lists with this list?
+constexpr int kTxtLecture = 24;    // wait box: reading, rows read
+constexpr int kTxtFeuille = 25;    // the workbook has no sheet of this number: N
+
+// An import that takes longer than this shows the wait box, with its progress.
+constexpr double kAttenteDelai = 0.3;
+constexpr double kAttentePas = 0.1;
 
 Q12DialogueFn dialogueG = nullptr;
 Q12TourDialogueFn tourG = nullptr;
@@ -49,10 +66,61 @@ const char* TexteEchec(Q12Echec echec) {
     return kIllisible[langue];
 }
 
-void SignalerEchec(const char* path, Q12Echec echec) {
+void SignalerEchec(const char* path, Q12Echec echec, int feuille) {
     char texte[512];
-    StrFormat(texte, sizeof texte, TexteEchec(echec), path);
+    if (echec == Q12Echec::Feuille)
+        StrFormat(texte, sizeof texte, "%s %d\n%s", Q12TxtG[kTxtFeuille], feuille, path);
+    else
+        StrFormat(texte, sizeof texte, TexteEchec(echec), path);
     MessagePopup(Q12TxtG[10], texte);
+}
+
+// The wait box of a long import: opened once the reading has taken a while, showing the
+// rows read, with a cancel button.
+struct Attente {
+    double debut = Timer();
+    double dernier = 0;
+    bool ouverte = false;
+};
+
+bool Progres(void* contexte, int lues, int voulues) {
+    auto* a = static_cast<Attente*>(contexte);
+    const double t = Timer();
+    if (t - a->debut < kAttenteDelai || t - a->dernier < kAttentePas) return true;
+    a->dernier = t;
+    char texte[200];
+    StrFormat(texte, sizeof texte, "%s %d / %d", Q12TxtG[kTxtLecture], lues, voulues);
+    if (!a->ouverte)
+        SbWaitAnnulable(Q12PanneauG, texte, GLabelBpG[3]);
+    else
+        SbWait(Q12PanneauG, texte);
+    a->ouverte = true;
+    return !SbWaitAnnule();
+}
+
+void Ligne(std::string* texte, const char* entree, long long valeur) {
+    char ligne[96];
+    StrFormat(ligne, sizeof ligne, "%s %lld\n", entree, valeur);
+    *texte += ligne;
+}
+
+// What the operator is told about a list that is empty or cut short, before the question.
+std::string Constat(const Q12Lecture& l) {
+    std::string texte;
+    if (l.nombre == 0)
+        texte += std::string(Q12TxtG[kTxtAucun]) + "\n";
+    else
+        Ligne(&texte, Q12TxtG[kTxtLus], l.nombre);
+    if (l.arret == Q12Arret::Echec || l.arret == Q12Arret::Formule)
+        Ligne(&texte, Q12TxtG[kTxtArret], l.ligne);
+    if (l.arret == Q12Arret::Limite) Ligne(&texte, Q12TxtG[kTxtLimite], l.ligne);
+    if (!l.formules.empty()) {
+        texte += Q12TxtG[kTxtFormules];
+        for (size_t i = 0; i < l.formules.size() && i < 8; ++i) texte += " " + std::to_string(l.formules[i]);
+        if (l.formules.size() > 8) texte += " ... (" + std::to_string(l.formules.size()) + ")";
+        texte += std::string("\n") + Q12TxtG[kTxtXls] + "\n";
+    }
+    return texte + Q12TxtG[kTxtRemplacer];
 }
 
 void RemplirColonnes(int panel, int control, bool aucune) {
@@ -156,25 +224,45 @@ bool Q12DialogueImport(Q12Cnf* cnf) {
     bool confirme = bouton == IMPORT_CONFIRM;
     if (confirme) {
         Prendre(panel, cnf);
-        FileWriteAtomic(kQ12FichierCnf, cnf, sizeof *cnf);
+        if (FileWriteAtomic(kQ12FichierCnf, cnf, sizeof *cnf) != 0) SbNoteWriteFailure(kQ12FichierCnf);
     }
     DiscardPanel(panel);
     return confirme;
 }
 
 bool Q12ImporterExcel(const char* path) {
+    // Copies first: the path may be the last imported one, which the lists' emptying clears.
+    const std::string chemin = path ? path : "";
     Q12Echec echec = Q12Echec::Aucun;
-    auto classeur = Q12OuvrirClasseur(path, &echec);
-    if (!classeur) {
+    // The file is checked before the settings are asked, and read again after them: no
+    // workbook is held while the dialog is up.
+    if (!Q12OuvrirClasseur(chemin.c_str(), &echec)) {
         SetWaitCursor(0);
-        SignalerEchec(path, echec);
+        SignalerEchec(chemin.c_str(), echec, 0);
         return false;
     }
     SetWaitCursor(0);
     bool confirme = dialogueG ? dialogueG(&Q12CnfG) : Q12DialogueImport(&Q12CnfG);
-    SetWaitCursor(1);
     if (!confirme) return false;
-    Q12LireListe(*classeur, Q12CnfG, path);
+    SetWaitCursor(1);
+    Q12Lecture lecture;
+    Attente attente;
+    auto classeur = Q12OuvrirClasseur(chemin.c_str(), &echec);
+    const bool ouvert = classeur != nullptr;
+    const bool lu = ouvert && Q12LireListe(*classeur, Q12CnfG, &lecture, Progres, &attente);
+    classeur.reset();  // the workbook is released before anything is asked
+    if (attente.ouverte) SbFermerWait(true, 0);
+    SetWaitCursor(0);
+    if (!lu) {
+        // Cancelled by the operator: nothing changes and nothing more is said.
+        if (lecture.echec != Q12Echec::Annule)
+            SignalerEchec(chemin.c_str(), ouvert ? lecture.echec : echec, Q12CnfG.Feuille);
+        return false;
+    }
+    if (Q12LectureDouteuse(lecture) &&
+        !SbPopupValid(Q12PanneauG, Q12TxtG[10], Constat(lecture).c_str(), GLabelBpG[0], GLabelBpG[1]))
+        return false;
+    Q12AppliquerLecture(lecture, chemin.c_str());
     return true;
 }
 

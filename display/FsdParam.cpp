@@ -1,10 +1,13 @@
 // Second-display parameters: defaults and the ".q31fsd" exchange file.
 #include "display/FsdParam.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "display/FsdGeometre.h"
 #include "lib/StrBuf.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 namespace {
 
@@ -54,7 +57,7 @@ void Q31FsdParamDefaut(FsdParam* r, bool full) {
 }
 
 void Q31FsdParamSauver(const char* path, const FsdParam* record) {
-    FileWriteAtomic(path, record, sizeof *record);
+    if (FileWriteAtomic(path, record, sizeof *record) != 0) SbNoteWriteFailure(path);
 }
 
 void Q31FsdParamCharger(const char* path, FsdParam* record) {
@@ -62,10 +65,27 @@ void Q31FsdParamCharger(const char* path, FsdParam* record) {
     Q31FsdParamTerminer(record);
 }
 
+namespace {
+
+// Positions and sizes from a file are kept within the layout, which is all a screen
+// shows of the display. A record from another computer asking for logos of 20,000 x
+// 20,000 would otherwise take gigabytes each time the display is shown.
+void Borner(int32_t* top, int32_t* left, int32_t* height, int32_t* width) {
+    *top = std::clamp<int32_t>(*top, 0, kFsdHauteur);
+    *left = std::clamp<int32_t>(*left, 0, kFsdLargeur);
+    *height = std::clamp<int32_t>(*height, 0, kFsdHauteur);
+    *width = std::clamp<int32_t>(*width, 0, kFsdLargeur);
+}
+
+}  // namespace
+
 void Q31FsdParamTerminer(FsdParam* r) {
     // Text fields read from a file are terminated whatever it holds (valid files already are).
     r->text1[sizeof r->text1 - 1] = 0;
     r->text2[sizeof r->text2 - 1] = 0;
     r->background[sizeof r->background - 1] = 0;
     for (auto& logo : r->logos) logo.path[sizeof logo.path - 1] = 0;
+    for (auto& l : r->lights) Borner(&l.top, &l.left, &l.height, &l.width);
+    for (auto& l : r->logos) Borner(&l.top, &l.left, &l.height, &l.width);
+    for (auto& w : r->windows) Borner(&w.top, &w.left, &w.height, &w.width);
 }

@@ -54,5 +54,7 @@ enum { FSD_WIN_COUNTDOWN = 0, FSD_WIN_DIAL = 1 };
 void Q31FsdParamDefaut(FsdParam* record, bool full);
 void Q31FsdParamSauver(const char* path, const FsdParam* record);
 void Q31FsdParamCharger(const char* path, FsdParam* record);
-// Terminates every text field (records read from files).
+// Makes a record read from a file safe to lay out: terminates every text field and keeps
+// every position and size within the 960 x 720 layout (tops and heights 0..720, lefts
+// and widths 0..960).
 void Q31FsdParamTerminer(FsdParam* record);

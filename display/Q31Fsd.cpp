@@ -331,7 +331,11 @@ void FsdSuivreTaille() {
     int h = 0, w = 0;
     GetPanelAttribute(P().display, ATTR_HEIGHT, &h);
     GetPanelAttribute(P().display, ATTR_WIDTH, &w);
-    if (h != P().drawnHeight || w != P().drawnWidth) FsdPlacer();
+    if (h == P().drawnHeight && w == P().drawnWidth) return;
+    FsdPlacer();
+    // Pictures are decoded at the size they are shown: at a new size, once more.
+    Logos();
+    Fonds(false);
 }
 
 void Q31FsdCharger() {

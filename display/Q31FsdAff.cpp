@@ -1,5 +1,6 @@
-// Live rendering of the clock state on the second display. The main window's change
-// memory calls these only when a value changed, so nothing is redrawn needlessly.
+// Live rendering of the clock state on the second display, and on the browsers of the
+// live view. The main window's change memory calls these only when a value changed,
+// so nothing is redrawn or sent needlessly.
 #include <array>
 
 #include "app/Q31Aff.h"
@@ -7,6 +8,7 @@
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdCouleur.h"
+#include "display/WebView.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
 
@@ -18,6 +20,10 @@ int Q31FsdCouleurFeu(int mode, int state) {
 
 void Q31FsdAffLumiere(int colourIndex) {
     const FsdPanneaux& p = FsdPanneauxG;
+    std::array<int, 4> colours;
+    for (int k = 0; k < 4; ++k)
+        colours[size_t(k)] = Q31FsdCouleurFeu(Q31G.secondDisplay.lights[k].mode, colourIndex);
+    WebViewNoteLights(Q31FsdCouleurFeu(0, colourIndex), colours);
     if (p.display <= 0) return;
     FsdSuivreTaille();
     constexpr std::array<int, 4> kLights = {DISPLAY_LIGHT1, DISPLAY_LIGHT2, DISPLAY_LIGHT3, DISPLAY_LIGHT4};
@@ -35,6 +41,7 @@ void Q31FsdAffLumiere(int colourIndex) {
 
 void Q31FsdAffChiffre(int digit, int pattern) {
     const FsdPanneaux& p = FsdPanneauxG;
+    WebViewNoteDigit(digit, pattern);
     if (p.display <= 0) return;
     FsdSuivreTaille();
     pattern &= 0x7F;
@@ -44,16 +51,19 @@ void Q31FsdAffChiffre(int digit, int pattern) {
 }
 
 void Q31FsdAffMoins(int value) {
+    WebViewNoteMinus(value);
     if (FsdPanneauxG.display <= 0) return;
     SetCtrlVal(FsdPanneauxG.countdown, COUNTDOWN_MINUS, value ? 1 : 0);
 }
 
 void Q31FsdAffPoint(int position, int colourIndex) {
+    WebViewNoteDot(position, Q31CouleurLumiere(colourIndex));
     if (FsdPanneauxG.display <= 0 || position < 0 || position >= 60) return;
     SetCtrlIndexVal(FsdPanneauxG.dial, DIAL_WIN_DIAL, position, Q31CouleurLumiere(colourIndex));
 }
 
 void Q31FsdAffAiguille(bool hour, int position) {
+    WebViewNoteHand(hour, position);
     if (FsdPanneauxG.display <= 0) return;
     FsdSuivreTaille();
     SetCtrlAttribute(FsdPanneauxG.dial, DIAL_WIN_DIAL, hour ? ATTR_HOUR_HAND : ATTR_MINUTE_HAND,

@@ -5,6 +5,7 @@
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "ui/FileNotices.h"
 
 SbCom SbComG;
 
@@ -158,7 +159,7 @@ void SbComCharger(const char* path, SbCom* record) {
 }
 
 void SbComSauver(const char* path, const SbCom* record) {
-    FileWriteAtomic(path, record, sizeof *record);
+    if (FileWriteAtomic(path, record, sizeof *record) != 0) SbNoteWriteFailure(path);
 }
 
 void SbComChargerParam(const char* path, SbComParams* block) {
@@ -166,7 +167,7 @@ void SbComChargerParam(const char* path, SbComParams* block) {
 }
 
 void SbComSauverParam(const char* path, const SbComParams* block) {
-    FileWriteAtomic(path, block, sizeof *block);
+    if (FileWriteAtomic(path, block, sizeof *block) != 0) SbNoteWriteFailure(path);
 }
 
 void SbComChargerGsm(const char* path, SbComGsm* block) {
@@ -175,7 +176,7 @@ void SbComChargerGsm(const char* path, SbComGsm* block) {
 }
 
 void SbComSauverGsm(const char* path, const SbComGsm* block) {
-    FileWriteAtomic(path, block, sizeof *block);
+    if (FileWriteAtomic(path, block, sizeof *block) != 0) SbNoteWriteFailure(path);
 }
 
 void SbComRaz(SbCom* g, SbCr* cr) {

@@ -7,6 +7,7 @@
 
 #include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "ui/Texts.h"
@@ -24,6 +25,7 @@ void DecoderAck() {
     char status = 0;
     sscanf(kMsg, "%s %c", word, &status);
     SbComAckPendingG = 0;
+    if (status == 'F' || status == 'R') SbComJournalFaute(status == 'F' ? "refused: AK F" : "refused: AK R");
     if (status == 'F')
         SbComPoserErreur(GMesComG[4], GMesComG[6]);
     else if (status == 'R')

@@ -3,6 +3,7 @@
 #include "link/SbComErreur.h"
 
 #include "lib/StrBuf.h"
+#include "link/SbComLink.h"
 #include "link/SbComRecord.h"
 #include "platform/cvi.h"
 
@@ -33,8 +34,9 @@ void SbComTexteErreur(char title[200], char text[200]) {
 void SbComDeplanter() {
     errorFlag = 0;
     SbComAckPendingG = 0;
+    RsDropPartialLine();
     if (SbComG.linkState != 0) {
-        FlushInQ(SbComG.port);
-        FlushOutQ(SbComG.port);
+        FlushInQ(SbComPortLien());
+        FlushOutQ(SbComPortLien());
     }
 }

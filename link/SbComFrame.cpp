@@ -62,6 +62,35 @@ void SbComLecteurLignes::Alimenter(const char* bytes, size_t count, Recepteur re
     }
 }
 
+namespace {
+
+struct Verdict {
+    char* message;
+    int result;
+    SbComLecteurLignes::Temoin temoin;
+};
+
+void Juger(void* context, const char* text, int length, bool tooLong) {
+    auto* v = static_cast<Verdict*>(context);
+    // An empty line carries nothing and is no fault of the line.
+    if (length == 0 && !tooLong) {
+        v->result = 0;
+        return;
+    }
+    v->result = SbComAccepterLigne(text, length, tooLong, v->message);
+    if (v->temoin) v->temoin(text, length, tooLong, v->result);
+}
+
+}  // namespace
+
+int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                                Temoin temoin) {
+    Verdict verdict{message, 0, temoin};
+    if (length > 0) Alimenter(piece, size_t(length), Juger, &verdict);
+    if (lineEnded) Alimenter("\n", 1, Juger, &verdict);
+    return verdict.result;
+}
+
 int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]) {
     if (tooLong) {
         memset(message, 0, kSbComMessageMax);

@@ -36,6 +36,15 @@ public:
     // (text then holds its first kSbComLigneMax bytes).
     using Recepteur = void (*)(void* context, const char* text, int length, bool tooLong);
     void Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context);
+    // One piece as the port's line read returns it: the bytes before a LF (which the
+    // read removed: lineEnded), or a full buffer or what came before its time-out
+    // (the line goes on in the next piece). When the piece ends a line, the line is
+    // checked into message. Returns 1 when message holds a checked payload; 0 when
+    // no line ended, the line was empty, or it was rejected with the check error.
+    // temoin, when given, sees each line that is not empty with its verdict (1 accepted).
+    using Temoin = void (*)(const char* text, int length, bool tooLong, int verdict);
+    int Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                Temoin temoin = nullptr);
     void Raz() {
         length_ = 0;
         tooLong_ = false;

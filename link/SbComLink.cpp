@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "platform/cvi.h"
@@ -16,11 +16,17 @@
 
 namespace {
 
+// The port number of the network connection, while the link runs over it.
+int g_reseau = 0;
+
+// What the connection over the network answered, besides a NET_ code of the layer.
+constexpr int kSansReponse = 2;  // connected, but no clock answered "SN"
+
 int EcrireRuntime(const char* frame, int length) {
-    return ComWrt(SbComG.port, frame, length);
+    return ComWrt(SbComPortLien(), frame, length);
 }
 int EtatRuntime() {
-    return GetComStat(SbComG.port);
+    return GetComStat(SbComPortLien());
 }
 void EvenementsRuntime() {
     ProcessSystemEvents();
@@ -28,15 +34,24 @@ void EvenementsRuntime() {
 double HorlogeRuntime() {
     return Timer();
 }
+int LireRuntime(char* buffer, int maxCount, bool* lineEnded) {
+    const int n = ComRdTerm(SbComPortLien(), buffer, maxCount, 10);
+    *lineEnded = n >= 0 && n < maxCount && ReturnRS232Err() == 0;
+    return n;
+}
+int EnAttenteRuntime() {
+    return GetInQLen(SbComPortLien());
+}
 
-const SbComPortOps kRuntime = {EcrireRuntime, EtatRuntime, EvenementsRuntime, HorlogeRuntime};
+const SbComPortOps kRuntime = {EcrireRuntime,  EtatRuntime, EvenementsRuntime,
+                               HorlogeRuntime, LireRuntime, EnAttenteRuntime};
+SbComPortOps g_installed = kRuntime;
 const SbComPortOps* g_ops = &kRuntime;
 
-// A line longer than a line may be is read in pieces of kLecture bytes; the pieces
-// after the first are dropped up to its LF. (A piece of exactly kLecture bytes may
-// or may not have ended at the LF; only a line of exactly that length is misjudged.)
+// The port is read in pieces of this size; the line reader joins them, so the size
+// only sets how many reads a long burst of garbage takes.
 constexpr int kLecture = 1024;
-bool g_skipTail = false;
+SbComLecteurLignes g_lecteur;
 int g_echecOuverture = 0;  // why the port last failed to open (run-time layer code)
 
 // A port that exists but may not be opened, one that is missing and one in use each
@@ -91,10 +106,118 @@ bool UnSeulEntier(const char* fmt) {
     return count == 1;
 }
 
+// "address:port" of the network link, as the texts and the journal name it.
+void Adresse(char* out, size_t size) {
+    StrFormat(out, size, "%s:%d", SbComG.netAddress, int(SbComG.netPort));
+}
+
+// A GMesComG entry of the network with the address and port in it.
+void TexteReseau(int entry, char* out, size_t size) {
+    char adresse[48];
+    Adresse(adresse, sizeof adresse);
+    SbComTexteAvecAdresse(GMesComG[entry], adresse, out, size);
+}
+
+// The line itself failed (its status stays set, a read or a write failed, the port
+// went away): the serial port's error, or the network connection lost, with its address.
+void ErreurLigne(const char* texteSerie, const char* journal) {
+    if (SbComG.linkState == 2) {
+        char text[200];
+        TexteReseau(kMesComNetLost, text, sizeof text);
+        SbComJournalFaute("connection lost");
+        SbComPoserErreur(GMesComG[kMesComNetTitle], text);
+        return;
+    }
+    char note[96];
+    StrFormat(note, sizeof note, "port error: %s", journal);
+    SbComJournalFaute(note);
+    SbComPoserErreur(GMesComG[9], texteSerie);
+}
+
+void JournalLigne(const char* text, int length, bool tooLong, int verdict) {
+    SbComJournalRecu(text, length, tooLong, verdict == 1);
+}
+
+// The steps once a port (serial or network) is open: its queues emptied, the line
+// reader restarted, the reception callback installed.
+void Preparer(int port) {
+    FlushInQ(port);
+    FlushOutQ(port);
+    g_lecteur.Raz();
+    InstallComCallback(port, LWRS_RXFLAG, 0, 10, RsDetectFlag, nullptr);
+}
+
+// Asks the clock for its identity. False when it did not answer: the queues are
+// emptied and the link closed again (state 0).
+bool Identifier() {
+    SbComEmission("SN");
+    SbComAttendreAck();
+    if (!SbComErreur()) return true;
+    SbComDeplanter();
+    SbComG.linkState = 0;
+    return false;
+}
+
+// 0 success, a NET_ code when the connection failed, kSansReponse when no clock answered.
+int OuvrirReseau() {
+    char adresse[48], note[96];
+    Adresse(adresse, sizeof adresse);
+    g_reseau = 0;
+    const int port = OpenComNetwork(SbComG.netAddress, SbComG.netPort, kSbComAttenteAck);
+    if (port < 0) return port;
+    g_reseau = port;
+    StrFormat(note, sizeof note, "connected to %s", adresse);
+    SbComJournalLien(note);
+    SetComTime(port, 1.0);
+    SbComG.linkState = 2;
+    Preparer(port);
+    if (SbComErreur() == 0 && !Identifier()) return kSansReponse;
+    return 0;
+}
+
+struct EchecReseau {
+    int code, entry;
+    const char* journal;
+};
+constexpr EchecReseau kEchecsReseau[] = {
+    {NET_REFUSED, kMesComNetRefused, "connection refused"},
+    {NET_UNREACHABLE, kMesComNetUnreachable, "unreachable"},
+    {NET_UNKNOWN_HOST, kMesComNetUnknownHost, "name not resolved"},
+    {NET_NO_ANSWER, kMesComNetNoAnswer, "no answer to the connection within 5 s"},
+    {kSansReponse, kMesComNetSilent, "connected, but no answer to SN"},
+};
+
+void ErreurReseau(int result) {
+    const EchecReseau* e = &kEchecsReseau[1];  // any other failure: the address cannot be reached
+    for (const EchecReseau& r : kEchecsReseau)
+        if (r.code == result) e = &r;
+    char adresse[48], note[128], text[200];
+    Adresse(adresse, sizeof adresse);
+    StrFormat(note, sizeof note, "%s: %s", adresse, e->journal);
+    SbComJournalLien(note);
+    TexteReseau(e->entry, text, sizeof text);
+    SbComPoserErreur(GMesComG[kMesComNetTitle], text);
+}
+
 }  // namespace
 
+int SbComPortLien() {
+    return SbComG.linkState == 2 ? g_reseau : SbComG.port;
+}
+
 void SbComInstallerPort(const SbComPortOps* ops) {
-    g_ops = ops ? ops : &kRuntime;
+    if (!ops) {
+        g_ops = &kRuntime;
+        return;
+    }
+    g_installed = *ops;
+    if (!g_installed.ecrire) g_installed.ecrire = kRuntime.ecrire;
+    if (!g_installed.etat) g_installed.etat = kRuntime.etat;
+    if (!g_installed.evenements) g_installed.evenements = kRuntime.evenements;
+    if (!g_installed.horloge) g_installed.horloge = kRuntime.horloge;
+    if (!g_installed.lire) g_installed.lire = kRuntime.lire;
+    if (!g_installed.enAttente) g_installed.enAttente = kRuntime.enAttente;
+    g_ops = &g_installed;
 }
 
 void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size) {
@@ -110,20 +233,30 @@ void SbComTexteAvecPort(const char* entry, int port, char* out, size_t size) {
     }
 }
 
+void SbComTexteAvecAdresse(const char* entry, const char* address, char* out, size_t size) {
+    const char* at = strstr(entry, "%s");
+    const char* percent = strchr(entry, '%');
+    if (at && at == percent && !strchr(at + 2, '%'))
+        StrFormat(out, size, "%.*s%s%s", int(at - entry), entry, address, at + 2);
+    else
+        StrFormat(out, size, "%s %s", entry, address);
+}
+
 void SbComEnvoyerTrame(const char* payload) {
     if (!AttendreEtatLibre()) {
-        SbComPoserErreur(GMesComG[9], GMesComG[12]);
+        ErreurLigne(GMesComG[12], "line status");
         return;
     }
     char frame[kSbComTrameMax];
     int length = SbComFormerTrame(payload, frame, sizeof frame);
+    SbComJournalEnvoi(frame, length);
     int written = g_ops->ecrire(frame, length);
-    if (written < 0) SbComPoserErreur(GMesComG[9], GetRS232ErrorString(written));
+    if (written < 0) ErreurLigne(GetRS232ErrorString(written), GetRS232ErrorString(written));
 }
 
 void SbComEmission(const char* payload) {
     if (SbComG.linkState == 0 || SbComAckPendingG) return;
-    if (SbComG.linkState == 1) SbComEnvoyerTrame(payload);
+    SbComEnvoyerTrame(payload);
     if (SbComErreur() == 0) {
         SbComAckPendingG = 1;
         SbComSendTimeG = g_ops->horloge();
@@ -133,35 +266,37 @@ void SbComEmission(const char* payload) {
 void SbComAttendreAck() {
     if (SbComG.linkState == 0) return;
     while (SbComAckPendingG && g_ops->horloge() - SbComSendTimeG < kSbComAttenteAck) g_ops->evenements();
-    if (SbComAckPendingG) SbComPoserErreur(GMesComG[4], GMesComG[5]);
+    if (!SbComAckPendingG) return;
+    // Noted once per command: the waits that end at once after it wrote nothing.
+    static double journalise = -1;
+    if (SbComSendTimeG != journalise) SbComJournalFaute("no acknowledgement within 5 s");
+    journalise = SbComSendTimeG;
+    SbComPoserErreur(GMesComG[4], GMesComG[5]);
 }
 
 int RsReception() {
     if (!AttendreEtatLibre()) {
-        SbComPoserErreur(GMesComG[9], GMesComG[12]);
+        ErreurLigne(GMesComG[12], "line status");
         return -1;
     }
-    char line[kLecture + 1] = {};
-    int n = ComRdTerm(SbComG.port, line, kLecture, 10);
+    char piece[kLecture];
+    bool lineEnded = false;
+    const int n = g_ops->lire(piece, kLecture, &lineEnded);
     if (n < 0) {
-        SbComPoserErreur(GMesComG[9], GetRS232ErrorString(n));
+        ErreurLigne(GetRS232ErrorString(n), GetRS232ErrorString(n));
         return -1;
     }
-    bool tooLong = n > kSbComLigneMax;
-    if (g_skipTail) {
-        // The rest of an over-long line: already reported.
-        g_skipTail = n == kLecture;
-        return 0;
-    }
-    if (n == 0) return 0;
-    g_skipTail = n == kLecture;
-    return SbComAccepterLigne(line, n, tooLong, SbComMessageG) == 1 ? 1 : 0;
+    return g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne);
+}
+
+void RsDropPartialLine() {
+    g_lecteur.Raz();
 }
 
 long SbComLignesDecodeesG = 0;
 
 void RsDetectFlag(int port, int eventMask, void* callbackData) {
-    while (SbComG.linkState == 1 && GetInQLen(SbComG.port) > 0) {
+    while (SbComG.linkState != 0 && g_ops->enAttente() > 0) {
         int r = RsReception();
         if (r == 1) {
             SbComDecoder();
@@ -169,15 +304,12 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
         } else if (r < 0)
             break;  // the port itself failed: the next LF event tries again
     }
-    // The background task keeps the times file current, but an error box or a
-    // command's acknowledgement wait holds the main loop while the clock goes on
-    // sending times: keep it current from here too, so a crash then loses none.
-    SbChronoMaintenir();
 }
 
 void SbComSurveiller() {
-    if (SbComG.linkState != 1 || SbComErreur()) return;
-    if (g_ops->etat() != 0) SbComPoserErreur(GMesComG[9], GMesComG[12]);
+    SbComJournalSurveiller();
+    if (SbComG.linkState == 0 || SbComErreur()) return;
+    if (g_ops->etat() != 0) ErreurLigne(GMesComG[12], "port lost");
 }
 
 int SbComOuvrirPort() {
@@ -188,28 +320,23 @@ int SbComOuvrirPort() {
     } else {
         SetComTime(SbComG.port, 1.0);
         if (ReturnRS232Err() >= 0) {
+            char note[64];
+            StrFormat(note, sizeof note, "COM%d opened at %d bit/s", int(SbComG.port), int(SbComG.speed));
+            SbComJournalLien(note);
             SbComG.linkState = 1;
-            FlushInQ(SbComG.port);
-            FlushOutQ(SbComG.port);
-            g_skipTail = false;
-            InstallComCallback(SbComG.port, LWRS_RXFLAG, 0, 10, RsDetectFlag, nullptr);
+            Preparer(SbComG.port);
             result = 0;
         }
     }
-    if (SbComG.linkState != 0 && SbComErreur() == 0) {
-        SbComEmission("SN");
-        SbComAttendreAck();
-        if (SbComErreur()) {
-            SbComDeplanter();
-            result = 2;
-            SbComG.linkState = 0;
-        }
-    }
+    if (SbComG.linkState != 0 && SbComErreur() == 0 && !Identifier()) result = 2;
     return result;
 }
 
 void SbComErreurPort(int result) {
-    char text[200];
+    char text[200], note[64];
+    StrFormat(note, sizeof note, "COM%d: %s", int(SbComG.port),
+              result <= 1 ? "cannot be opened" : "no answer to SN");
+    SbComJournalLien(note);
     if (result > 1 || !TexteEchecOuverture(text, sizeof text))
         SbComTexteAvecPort(GMesComG[result <= 1 ? 10 : 11], SbComG.port, text, sizeof text);
     SbComPoserErreur(GMesComG[3], text);
@@ -230,13 +357,20 @@ int SbComOuvrir(int mode) {
             SbComErreurPort(result);
         }
     } else if (mode == 2) {
-        SbComG.linkState = 2;
+        result = OuvrirReseau();
+        if (result != 0) {
+            SbComG.linkState = 0;
+            if (g_reseau != 0) CloseCom(g_reseau);
+            ErreurReseau(result);
+        }
     }
     return SbComG.linkState == 0 || result != 0 ? 1 : 0;
 }
 
 void SbComQuitter() {
-    // State 2 runs no timer callbacks in this program, so only the port needs closing.
-    if (SbComG.linkState == 1) CloseCom(SbComG.port);
+    if (SbComG.linkState != 0) {
+        CloseCom(SbComPortLien());
+        SbComJournalLien("closed");
+    }
     SbComRaz(&SbComG, &SbCrG);
 }

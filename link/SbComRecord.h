@@ -115,7 +115,7 @@ static_assert(offsetof(SbComGsm, second) + sizeof(SbComGsm::Second) + offsetof(S
 static_assert(offsetof(SbComGsm, common) == 528);
 
 struct SbCom {
-    uint8_t linkState;       // 0 closed, 1 serial port open, 2 second mode (no port)
+    uint8_t linkState;       // 0 closed, 1 serial port open, 2 TCP connection open (second mode)
     uint8_t simulation;      // 1 while the simulated clock stands in for the clock
     uint8_t connectAtStart;  // non-zero: the connection dialog opens at start-up
     uint8_t reserved;

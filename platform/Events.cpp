@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -39,6 +40,14 @@ void EnsureTick() {
     tick->setInterval(10);
     tick->start();
 }
+
+// Calls due at a deadline (ScheduleCall): one single-shot timer per function, so
+// they fire from whatever loop processes events when they are due.
+struct DueCall {
+    DueCallPtr fn;
+    std::unique_ptr<QTimer> timer;
+};
+std::vector<DueCall> g_dueCalls;
 
 class DepthGuard {
 public:
@@ -256,6 +265,7 @@ void ProcessDeferredDeletes() {
 void StopEvents() {
     g_tick.reset();
     g_queue.clear();
+    g_dueCalls.clear();
 }
 
 void ForgetQueuedEvents(int panel) {
@@ -304,6 +314,30 @@ int ProcessDrawEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
     return 0;
+}
+
+int ScheduleCall(double seconds, DueCallPtr fn) {
+    if (!fn || !QCoreApplication::instance()) return -1;
+    auto it =
+        std::find_if(g_dueCalls.begin(), g_dueCalls.end(), [fn](const DueCall& c) { return c.fn == fn; });
+    if (it == g_dueCalls.end()) {
+        auto timer = std::make_unique<QTimer>();
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [fn] { fn(); });
+        g_dueCalls.push_back(DueCall{fn, std::move(timer)});
+        it = g_dueCalls.end() - 1;
+    }
+    QTimer& timer = *it->timer;
+    const int ms = seconds > 0 ? int(seconds * 1000.0 + 0.5) : 0;
+    if (timer.isActive() && timer.remainingTime() <= ms) return 0;
+    timer.start(ms);
+    return 0;
+}
+
+void CancelCall(DueCallPtr fn) {
+    for (DueCall& c : g_dueCalls)
+        if (c.fn == fn) c.timer->stop();
 }
 
 // Delivered with the next event processing, exactly like the operator's own commit.

@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "lib/StrBuf.h"
@@ -18,6 +20,14 @@ namespace {
 // A stored path (Windows-1252, either separator) as the file system's bytes.
 std::string Native(const char* path) {
     return QFile::encodeName(qs::rt::PathFromCp1252(path)).toStdString();
+}
+
+int g_writeErrno = 0;  // errno of the last failed write, 0 after a success
+
+// Notes why a write failed (the first failing step's errno) and returns -1.
+int Failed(int error) {
+    g_writeErrno = error != 0 ? error : EIO;
+    return -1;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -46,31 +56,26 @@ int WriteAtomicNative(const std::string& target, const void* data, size_t size) 
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folder + "/." + name + ".tmpXXXXXX";
     int fd = mkstemp(temp.data());
-    if (fd < 0) return -1;
-    bool ok = WriteAll(fd, static_cast<const char*>(data), size) && fsync(fd) == 0;
+    if (fd < 0) return Failed(errno);
+    int error = 0;
+    if (!WriteAll(fd, static_cast<const char*>(data), size) || fsync(fd) != 0) error = errno;
     // Keep the permissions an ordinary new file would get (mkstemp makes it 0600).
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
-    ok = (close(fd) == 0) && ok;
-    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
+    // A full disk may only show when the data is flushed at close.
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
         unlink(temp.c_str());
-        return -1;
+        return Failed(error);
     }
     SyncFolder(folder);
+    g_writeErrno = 0;
     return 0;
 }
 
 }  // namespace
-
-namespace qs::rt {
-
-bool WriteFileAtomic(const QString& path, const QByteArray& data) {
-    return WriteAtomicNative(QFile::encodeName(path).toStdString(), data.constData(), size_t(data.size())) ==
-           0;
-}
-
-}  // namespace qs::rt
 
 long FileReadUpTo(const char* path, void* buf, size_t size) {
     FILE* f = fopen(Native(path).c_str(), "rb");
@@ -81,8 +86,32 @@ long FileReadUpTo(const char* path, void* buf, size_t size) {
 }
 
 int FileWriteAtomic(const char* path, const void* data, size_t size) {
-    if (!path || (!data && size > 0)) return -1;
+    if (!path || (!data && size > 0)) return Failed(EINVAL);
     return WriteAtomicNative(Native(path), data, size);
+}
+
+int FileWriteReason(int error) {
+    switch (error) {
+        case 0:
+            return FILE_WRITE_OK;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+        case EFBIG:
+            return FILE_WRITE_DISK_FULL;
+        case EROFS:
+            return FILE_WRITE_READ_ONLY;
+        case EACCES:
+        case EPERM:
+            return FILE_WRITE_DENIED;
+        default:
+            return FILE_WRITE_OTHER;
+    }
+}
+
+int FileLastWriteError() {
+    return FileWriteReason(g_writeErrno);
 }
 
 int FileExists(const char* path, long* size) {
@@ -99,14 +128,33 @@ int CopyFile(const char* source, const char* target) {
     std::string from = Native(source), to = Native(target);
     struct stat a {
     }, b{};
-    if (stat(from.c_str(), &a) != 0) return -1;
+    if (stat(from.c_str(), &a) != 0) return Failed(errno);
     // Copying a file onto itself (an image already in "Data") leaves it as it is.
     if (stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) return 0;
     QFile in(QString::fromStdString(from));
-    if (!in.open(QIODevice::ReadOnly)) return -1;
+    if (!in.open(QIODevice::ReadOnly)) return Failed(EACCES);
     QByteArray bytes = in.readAll();
-    if (in.error() != QFile::NoError) return -1;
+    if (in.error() != QFile::NoError) return Failed(EIO);
     return WriteAtomicNative(to, bytes.constData(), size_t(bytes.size()));
+}
+
+// Status and canonical forms come from the folder tree; the file itself is never opened.
+bool FileIsPlain(const char* path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(std::filesystem::path(Native(path)), ec) && !ec;
+}
+
+bool FileInsideFolder(const char* folder, const char* path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dossier = fs::canonical(fs::path(Native(folder)), ec);
+    if (ec) return false;
+    const fs::path fichier = fs::canonical(fs::path(Native(path)), ec);
+    if (ec || !fs::is_regular_file(fichier, ec) || ec) return false;
+    std::string d = dossier.generic_string();
+    if (d.empty() || d.back() != '/') d += '/';
+    const std::string f = fichier.generic_string();
+    return f.size() > d.size() && f.compare(0, d.size(), d) == 0;
 }
 
 int SplitPath(const char* path, char* drive, char* dir, char* file) {

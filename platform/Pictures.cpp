@@ -1,7 +1,15 @@
 // Picture controls: an image file shown in a label, scaled to the control or sizing it.
+#include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/Encoding.h"
 #include "platform/Runtime.h"
@@ -12,10 +20,72 @@ namespace {
 
 const char* const kFit = "qsFitMode";
 const char* const kImage = "qsImage";
+const char* const kTaille = "qsImageSize";  // the image's own size, as taken
+const char* const kChemin = "qsImagePath";  // the file, decoded again when the fit changes
+
+// No picture file is this large; a bigger one is not read.
+constexpr qint64 kFichierMax = 64 << 20;
+// An image shown at its own size is cut down to this, the largest size a record holds.
+constexpr int kCoteMax = 2000;
+
+// The file's bytes, read without ever waiting: a FIFO, a device or anything but a plain
+// file is refused before a byte is read (opening a FIFO for reading would wait for a
+// writer, at every start of the program).
+bool LireFichier(const QString& path, QByteArray* octets) {
+#ifdef _WIN32
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.isSequential() || f.size() > kFichierMax) return false;
+    *octets = f.readAll();
+    return true;
+#else
+    const QByteArray natif = QFile::encodeName(path);
+    const int fd = ::open(natif.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kFichierMax;
+    if (ok) {
+        octets->resize(qsizetype(st.st_size));
+        qsizetype lus = 0;
+        while (lus < octets->size()) {
+            const ssize_t n = ::read(fd, octets->data() + lus, size_t(octets->size() - lus));
+            if (n <= 0) break;
+            lus += n;
+        }
+        octets->resize(lus);
+    }
+    ::close(fd);
+    return ok;
+#endif
+}
 
 int FitMode(const QWidget* w) {
     QVariant v = w->property(kFit);
     return v.isValid() ? v.toInt() : VAL_SIZE_TO_PICTURE;
+}
+
+// Decodes the image once, at the size it is shown (formats that can decode smaller do so
+// directly), so that neither a huge file nor a huge control costs more memory than the
+// screen shows. An image shown at its own size takes at most the largest size a record holds.
+bool Charger(QLabel* label, const QString& path) {
+    QByteArray octets;
+    if (!LireFichier(path, &octets)) return false;
+    QBuffer tampon(&octets);
+    QImageReader reader(&tampon);
+    reader.setAutoTransform(true);
+    const bool propre = FitMode(label) == VAL_SIZE_TO_IMAGE;
+    QSize taille = reader.size();
+    if (taille.isValid() && propre && (taille.width() > kCoteMax || taille.height() > kCoteMax))
+        taille = taille.scaled(QSize(kCoteMax, kCoteMax), Qt::KeepAspectRatio);
+    const QSize cible = propre ? taille : label->size() * label->devicePixelRatio();
+    if (taille.isValid() && !cible.isEmpty() && cible != reader.size()) reader.setScaledSize(cible);
+    QImage image = reader.read();
+    if (image.isNull()) return false;
+    label->setProperty(kChemin, path);
+    label->setProperty(kTaille, taille.isValid() ? taille : image.size());
+    QPixmap pix = QPixmap::fromImage(std::move(image));
+    pix.setDevicePixelRatio(propre ? 1.0 : label->devicePixelRatio());
+    label->setProperty(kImage, pix);
+    return true;
 }
 
 void Show(QLabel* label) {
@@ -28,7 +98,9 @@ void Show(QLabel* label) {
         label->setScaledContents(false);
         label->resize(pix.size());
     } else {
-        label->setScaledContents(true);
+        // Decoded at the control's size, the image is drawn as it is; the label scales (and
+        // keeps a scaled copy) only when the control has changed size since.
+        label->setScaledContents(pix.size() != label->size() * label->devicePixelRatio());
     }
     label->setPixmap(pix);
 }
@@ -45,10 +117,10 @@ bool PictureAttribute(QWidget* w, int attribute, int* value) {
             *value = FitMode(w);
             return true;
         case ATTR_IMAGE_WIDTH:
-            *value = pix.isNull() ? 0 : pix.width();
+            *value = pix.isNull() ? 0 : w->property(kTaille).toSize().width();
             return true;
         case ATTR_IMAGE_HEIGHT:
-            *value = pix.isNull() ? 0 : pix.height();
+            *value = pix.isNull() ? 0 : w->property(kTaille).toSize().height();
             return true;
         default:
             return false;
@@ -58,7 +130,10 @@ bool PictureAttribute(QWidget* w, int attribute, int* value) {
 bool SetPictureAttribute(QWidget* w, int attribute, int value) {
     auto* label = qobject_cast<QLabel*>(w);
     if (!label || attribute != ATTR_FIT_MODE) return false;
+    const bool change = FitMode(label) != value;
     label->setProperty(kFit, value);
+    const QString path = label->property(kChemin).toString();
+    if (change && !label->property(kImage).value<QPixmap>().isNull() && !path.isEmpty()) Charger(label, path);
     Show(label);
     return true;
 }
@@ -69,11 +144,7 @@ int DisplayImageFile(int panel, int control, const char* path) {
     if (!FindPanel(panel)) return kErrPanel;
     auto* label = qobject_cast<QLabel*>(ControlWidget(panel, control));
     if (!label) return ControlWidget(panel, control) ? kErrType : kErrControl;
-    QImageReader reader(PathFromCp1252(path));
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) return -12;  // file missing or not an image
-    label->setProperty(kImage, QPixmap::fromImage(image));
+    if (!Charger(label, PathFromCp1252(path))) return -12;  // missing, not a plain file, not an image
     Show(label);
     return 0;
 }
@@ -88,6 +159,7 @@ int DeleteImage(int panel, int control) {
     auto* label = qobject_cast<QLabel*>(ControlWidget(panel, control));
     if (!label) return ControlWidget(panel, control) ? kErrType : kErrControl;
     label->setProperty(kImage, QVariant());
+    label->setProperty(kChemin, QVariant());
     label->clear();
     return 0;
 }

@@ -16,6 +16,7 @@
 
 #include "platform/CustomControl.h"
 #include "platform/Encoding.h"
+#include "platform/WebServer.h"
 #include "platform/cvi.h"
 
 namespace {
@@ -62,6 +63,7 @@ char* g_argv[] = {g_arg0, nullptr};
 std::unique_ptr<QsApplication> g_app;
 
 void ShutdownLayer() {
+    WebServerStop();  // its sockets are Qt objects: gone before the application object
     qs::rt::CloseAllPorts();
     qs::rt::DiscardAllPanels();
     qs::rt::ProcessDeferredDeletes();

@@ -49,8 +49,10 @@ struct PanelRec {
 
 // Program folder (QS_PROGRAM_DIR, else the executable's folder).
 QString ProgramDir();
-// Writes a whole file atomically (temporary file, flush, rename), as FileWriteAtomic.
-bool WriteFileAtomic(const QString& path, const QByteArray& data);
+// This computer's own settings (platform/LocalSettings.h) as Qt values, for the layer's own
+// keys whose texts need not be Windows-1252 (folder names). Set gives a FILE_WRITE_* reason.
+QVariant LocalSetting(const char* key);
+int SetLocalSetting(const char* key, const QVariant& value);
 
 // Panel registry (Panels.cpp).
 PanelRec* FindPanel(int handle);

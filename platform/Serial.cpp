@@ -11,6 +11,7 @@
 
 #include "lib/StrBuf.h"
 #include "platform/Encoding.h"
+#include "platform/NetworkPort.h"
 #include "platform/Runtime.h"
 
 namespace {
@@ -31,7 +32,7 @@ enum {
     kErrPortDenied = kRS232PortDenied,    // the device is there, the operator may not open it
     kErrPortBusy = kRS232PortBusy,        // another program holds the port
     kErrWrite = -10,
-    kErrTimeout = -99,
+    kErrTimeout = RS232_TIMEOUT,
 };
 
 // Status bits of GetComStat.
@@ -199,6 +200,11 @@ int Fail(int code) {
     return code;
 }
 
+// A network port's result: its errors are remembered as the serial ones are.
+int Net(int result) {
+    return result < 0 ? Fail(result) : result;
+}
+
 class BusyScope {
 public:
     explicit BusyScope(int port) : port_(port) { ++g_ports[port].busy; }
@@ -217,7 +223,12 @@ private:
 
 namespace qs::rt {
 
+void SetComError(int code) {
+    g_lastError = code;
+}
+
 void CloseAllPorts() {
+    NetShutdown();
     for (int port = 1; port <= kMaxPort; ++port) {
         Port& p = g_ports[port];
         p.open = false;
@@ -293,6 +304,7 @@ int OpenCom(int port, const char* deviceName) {
 }
 
 int CloseCom(int port) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetClose());
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     bool wasOpen = p.open || p.vanished;
@@ -307,6 +319,7 @@ int CloseCom(int port) {
 }
 
 int SetComTime(int port, double seconds) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetSetTime(seconds));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     if (!g_ports[port].open) return Fail(kErrNotOpen);
     g_ports[port].timeout = seconds < 0 ? 0 : seconds;
@@ -353,6 +366,7 @@ const char* GetRS232ErrorString(int code) {
 }
 
 int FlushInQ(int port) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetFlushIn());
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -364,6 +378,7 @@ int FlushInQ(int port) {
 }
 
 int FlushOutQ(int port) {
+    if (qs::rt::IsNetworkPort(port)) return 0;  // a socket sends at once: nothing waits to go
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -373,6 +388,7 @@ int FlushOutQ(int port) {
 
 // The error bits since the last call (reading clears them): a lost port reports once.
 int GetComStat(int port) {
+    if (qs::rt::IsNetworkPort(port)) return qs::rt::NetStatus();
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     int status = g_ports[port].status;
     g_ports[port].status = 0;
@@ -380,6 +396,7 @@ int GetComStat(int port) {
 }
 
 int GetInQLen(int port) {
+    if (qs::rt::IsNetworkPort(port)) return qs::rt::NetInQLen();
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return 0;
@@ -389,6 +406,7 @@ int GetInQLen(int port) {
 }
 
 int ComWrt(int port, const char* buffer, int count) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetWrite(buffer, count));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -404,6 +422,7 @@ int ComWrt(int port, const char* buffer, int count) {
 }
 
 int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
+    if (qs::rt::IsNetworkPort(port)) return Net(qs::rt::NetReadTerm(buffer, maxCount, termChar));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);
@@ -411,16 +430,22 @@ int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
     BusyScope busy(port);
     QDeadlineTimer deadline(qint64(p.timeout * 1000));
     Pull(port);
+    g_lastError = 0;
     for (;;) {
+        // Only a terminator among the first maxCount bytes ends the line here: one
+        // right after a full buffer belongs to the next read, which then returns
+        // zero bytes, so the caller always knows whether its line has ended.
         qsizetype end = termChar >= 0 ? p.input.indexOf(char(termChar)) : -1;
-        if (end >= 0 && end <= maxCount) {
-            // A whole line: the terminator is consumed, not stored.
+        if (end >= 0 && end < maxCount) {
             memcpy(buffer, p.input.constData(), size_t(end));
             p.input.remove(0, end + 1);
             return int(end);
         }
         if (p.input.size() >= maxCount) break;
-        if (!p.open || deadline.hasExpired()) break;
+        if (!p.open || deadline.hasExpired()) {
+            g_lastError = p.open ? kErrTimeout : kErrNotOpen;
+            break;
+        }
         p.device->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
         Pull(port);
     }
@@ -434,6 +459,8 @@ int ComRdTerm(int port, char* buffer, int maxCount, int termChar) {
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData) {
     (void)notifyCount;
+    if (qs::rt::IsNetworkPort(port))
+        return Net(qs::rt::NetInstallCallback(eventMask, eventCharacter, cb, callbackData));
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return Fail(kErrNotOpen);

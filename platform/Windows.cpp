@@ -18,6 +18,7 @@
 #include <QWindow>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "platform/Runtime.h"
 
@@ -44,9 +45,24 @@ QAbstractButton* MarkedButton(QWidget* root, int panel, const char* property) {
     return nullptr;
 }
 
-// Enter: the focused push button, else the panel's default button. Escape: its cancel
-// button, else the close box when the resource says Escape closes the panel. Both go
-// through the button's own click, so the program sees exactly what a mouse click gives.
+// The button Enter presses from a field that belongs to another button than the default one
+// (resource property "enterPresses": the network fields of the connection dialog and their
+// own Connect), else none.
+QAbstractButton* FieldButton(QWidget* root, int panel) {
+    QWidget* field = QApplication::focusWidget();
+    for (; field && field != root; field = field->parentWidget()) {
+        const QString name = field->property("enterPresses").toString();
+        if (name.isEmpty()) continue;
+        auto* b = root->findChild<QAbstractButton*>(name);
+        return UsableButton(b, panel) ? b : nullptr;
+    }
+    return nullptr;
+}
+
+// Enter: the focused push button, else the button of the focused field, else the panel's
+// default button. Escape: its cancel button, else the close box when the resource says
+// Escape closes the panel. Both go through the button's own click, so the program sees
+// exactly what a mouse click gives.
 bool PanelKey(QWidget* root, QKeyEvent* k) {
     const int panel = PanelOfWidget(root);
     PanelRec* p = FindPanel(panel);
@@ -54,9 +70,10 @@ bool PanelKey(QWidget* root, QKeyEvent* k) {
     if (k->modifiers() & ~Qt::KeypadModifier) return false;
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
         auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
-        QAbstractButton* b = focused && !focused->isCheckable() && UsableButton(focused, panel)
-                                 ? focused
-                                 : MarkedButton(root, panel, "default");
+        QAbstractButton* b =
+            focused && !focused->isCheckable() && UsableButton(focused, panel) ? focused : nullptr;
+        if (!b) b = FieldButton(root, panel);
+        if (!b) b = MarkedButton(root, panel, "default");
         if (!b) return false;
         b->click();
         return true;
@@ -193,74 +210,57 @@ void SetTransient(QWidget* w, QWidget* parent) {
 
 // --- places kept across restarts -------------------------------------------------
 
-// "Places.ini" in the program folder: where the windows that keep their place were, one line
-// each, "<resource> <panel> <x> <y> <width> <height> <state>" (state 0 normal, 1 maximised,
-// 2 full screen), and "folder <path>": where the operator last picked a file in a dialog that
-// names no folder of its own (a competitor list). The configuration records are not touched.
+// In the program folder's settings file of this computer (QS310Manager.ini), never in the
+// configuration records: "Window/<name>_x", _y, _width, _height and _state (0 normal,
+// 1 maximised, 2 full screen) for each window whose resource names it ("keepsPlace": main,
+// display), and "Window/last_folder": where the operator last picked a file in a dialog that
+// names no folder of its own (a competitor list). A window left where it opens is no loss
+// worth a message, so a settings file that cannot be written is not told here.
 struct Place {
     QRect rect;
     int state = 0;
 };
 
-struct Remembered {
-    QString file;  // read from; another program folder (tests) reads its own
-    std::map<QString, Place> windows;
-    QString folder;
-};
-
-QString PlacesFile() {
-    return ProgramDir() + QStringLiteral("/Places.ini");
+QString PlaceName(const PanelRec& rec) {
+    return rec.root->property("keepsPlace").toString();
 }
 
-QString PlaceKey(const PanelRec& rec) {
-    return QFileInfo(rec.resource).fileName() + QLatin1Char(' ') + QString::number(rec.resourcePanel);
+QByteArray PlaceKey(const QString& name, const char* field) {
+    return QByteArrayLiteral("Window/") + name.toLatin1() + '_' + field;
 }
 
-Remembered& Places() {
-    static Remembered places;
-    if (places.file == PlacesFile()) return places;
-    places = [] {
-        Remembered read;
-        read.file = PlacesFile();
-        QFile f(read.file);
-        if (!f.open(QIODevice::ReadOnly)) return read;
-        while (!f.atEnd()) {
-            const QString line = QString::fromUtf8(f.readLine(4096)).trimmed();
-            if (line.startsWith(QLatin1String("folder "))) {
-                read.folder = line.mid(7);
-                continue;
-            }
-            const QStringList v = line.simplified().split(QLatin1Char(' '));
-            if (v.size() != 7) continue;
-            const QRect r(v[2].toInt(), v[3].toInt(), v[4].toInt(), v[5].toInt());
-            if (r.width() < 100 || r.height() < 100 || r.width() > 20000 || r.height() > 20000) continue;
-            read.windows[v[0] + QLatin1Char(' ') + v[1]] = Place{r, std::clamp(v[6].toInt(), 0, 2)};
-        }
-        return read;
-    }();
-    return places;
+std::optional<Place> SavedPlace(const QString& name) {
+    int v[5];
+    const char* const fields[5] = {"x", "y", "width", "height", "state"};
+    for (int i = 0; i < 5; ++i) {
+        bool ok = false;
+        v[i] = LocalSetting(PlaceKey(name, fields[i]).constData()).toInt(&ok);
+        if (!ok) return std::nullopt;
+    }
+    const QRect r(v[0], v[1], v[2], v[3]);
+    if (r.width() < 100 || r.height() < 100 || r.width() > 20000 || r.height() > 20000) return std::nullopt;
+    return Place{r, std::clamp(v[4], 0, 2)};
 }
 
-void SavePlaces() {
-    QByteArray text;
-    for (const auto& [key, p] : Places().windows)
-        text += QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-                    .arg(key)
-                    .arg(p.rect.x())
-                    .arg(p.rect.y())
-                    .arg(p.rect.width())
-                    .arg(p.rect.height())
-                    .arg(p.state)
-                    .toUtf8();
-    if (!Places().folder.isEmpty()) text += "folder " + Places().folder.toUtf8() + '\n';
-    WriteFileAtomic(PlacesFile(), text);  // a window left where it opens is no loss worth a message
+void SavePlace(const QString& name, const Place& p) {
+    const std::pair<const char*, int> fields[] = {{"x", p.rect.x()},
+                                                  {"y", p.rect.y()},
+                                                  {"width", p.rect.width()},
+                                                  {"height", p.rect.height()},
+                                                  {"state", p.state}};
+    for (const auto& [field, value] : fields)
+        if (const QByteArray key = PlaceKey(name, field);
+            LocalSetting(key.constData()).toString() != QString::number(value))
+            SetLocalSetting(key.constData(), value);
 }
+
+constexpr const char* kLastFolder = "Window/last_folder";
 
 // A saved place on a screen that is still there: the window goes back to it.
 bool RestorePlace(PanelRec& rec) {
-    auto it = Places().windows.find(PlaceKey(rec));
-    if (it == Places().windows.end()) return false;
-    const Place& p = it->second;
+    const std::optional<Place> saved = SavedPlace(PlaceName(rec));
+    if (!saved) return false;
+    const Place& p = *saved;
     QWidget* w = rec.root;
     const QPoint titleBar = p.rect.topLeft() + QPoint(p.rect.width() / 2, 8);
     QScreen* s = QGuiApplication::screenAt(titleBar);
@@ -321,7 +321,7 @@ void PrepareWindow(PanelRec& rec) {
     if (!w->property(kShown).toBool()) {
         w->setProperty(kShown, true);
         if (!rec.ownWindow) StartScaling(w, InitialScale(w, parent));
-        const bool restored = w->property("keepsPlace").toBool() && RestorePlace(rec);
+        const bool restored = !PlaceName(rec).isEmpty() && RestorePlace(rec);
         if (!restored && !w->property(kHasPlace).toBool()) CentreOver(w, parent);
     }
     FitOnScreen(w, parent);
@@ -343,13 +343,12 @@ void FocusDefaultButton(PanelRec& rec) {
 
 void RememberPlace(PanelRec& rec) {
     QWidget* w = rec.root;
-    if (!w->isWindow() || !w->property("keepsPlace").toBool() || !w->property(kShown).toBool()) return;
+    if (!w->isWindow() || PlaceName(rec).isEmpty() || !w->property(kShown).toBool()) return;
     const int state = w->isFullScreen() ? 2 : w->isMaximized() ? 1 : 0;
     QRect r = state ? w->normalGeometry() : w->geometry();
     if (!state) r.moveTopLeft(w->pos());
     if (r.width() < 100 || r.height() < 100) return;
-    Places().windows[PlaceKey(rec)] = Place{r, state};
-    SavePlaces();
+    SavePlace(PlaceName(rec), Place{r, state});
 }
 
 void StartDesktop() {
@@ -364,16 +363,15 @@ void StartDesktop() {
 }
 
 QString StartFolder() {
-    const QString last = Places().folder;
+    const QString last = LocalSetting(kLastFolder).toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void NoteChosenFolder(const QString& folder) {
-    if (folder.isEmpty() || folder == Places().folder) return;
-    Places().folder = folder;
-    SavePlaces();
+    if (folder.isEmpty() || folder == LocalSetting(kLastFolder).toString()) return;
+    SetLocalSetting(kLastFolder, folder);
 }
 
 QWidget* DialogParent() {

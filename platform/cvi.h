@@ -261,6 +261,14 @@ int GetSystemDate(int* month, int* day, int* year);
 using TimerSource = double (*)();
 using LocalTimeSource = void (*)(int* hours, int* minutes, int* seconds);
 void SetTimeSource(TimerSource timer, LocalTimeSource localTime);
+// A call due in some seconds of real time, made from the layer's event processing:
+// the main loop, every modal dialog's loop and the acknowledgement wait alike, so
+// work that must not wait for the main loop (keeping the times file current) goes
+// on whatever window is open. Asking again for a call already due keeps the earlier
+// time. -1 when no application runs (nothing is then scheduled).
+using DueCallPtr = void (*)();
+int ScheduleCall(double seconds, DueCallPtr fn);
+void CancelCall(DueCallPtr fn);
 
 // ---------------------------------------------------------------------------
 // Files. Paths may use '\\' as separator (as stored in records); they are converted.
@@ -270,8 +278,17 @@ long FileReadUpTo(const char* path, void* buf, size_t size);
 // Writes the whole block atomically (temporary file in the same folder, flush, rename).
 // Returns 0 on success, -1 on failure (the former file is then untouched).
 int FileWriteAtomic(const char* path, const void* data, size_t size);
-int FileExists(const char* path, long* size);                         // 1 if it exists
-int CopyFile(const char* source, const char* target);                 // 0 on success
+int FileExists(const char* path, long* size);          // 1 if it exists
+int CopyFile(const char* source, const char* target);  // 0 on success
+// Why the last FileWriteAtomic or CopyFile failed, as the operator is told it.
+enum { FILE_WRITE_OK = 0, FILE_WRITE_DISK_FULL, FILE_WRITE_READ_ONLY, FILE_WRITE_DENIED, FILE_WRITE_OTHER };
+int FileLastWriteError();
+int FileWriteReason(int error);  // the FILE_WRITE_* reason of an errno value
+// True when path names a plain file (not a folder, device or FIFO), links followed. The
+// file itself is not opened, so a FIFO never makes it wait.
+bool FileIsPlain(const char* path);
+// The same, and the file's real place, links followed, lies inside folder.
+bool FileInsideFolder(const char* folder, const char* path);
 int SplitPath(const char* path, char* drive, char* dir, char* file);  // any may be null; file holds name+ext
 void ToNativePath(const char* path, char* out, size_t size);          // '\\' -> platform separator
 
@@ -293,8 +310,13 @@ int FlushInQ(int port);
 int FlushOutQ(int port);
 int GetComStat(int port);  // 0: no error bit
 int GetInQLen(int port);
-int ComWrt(int port, const char* buffer, int count);                // bytes written, or < 0
-int ComRdTerm(int port, char* buffer, int maxCount, int termChar);  // bytes without the terminator, or < 0
+int ComWrt(int port, const char* buffer, int count);  // bytes written, or < 0
+// Reads up to the terminator (consumed, not stored) or maxCount bytes, whichever comes
+// first: a terminator right after maxCount bytes stays queued. Returns the bytes
+// stored, or < 0. ReturnRS232Err then tells how the read ended: 0 at the terminator
+// or a full buffer, RS232_TIMEOUT when the port time-out ended it first.
+int ComRdTerm(int port, char* buffer, int maxCount, int termChar);
+enum { RS232_TIMEOUT = -99 };
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names
@@ -302,6 +324,14 @@ void ComPortDevice(int port, char* out, size_t size);  // the device a port numb
 void ComPortDescription(int port, char* out, size_t size);
 // Why OpenComConfig failed (ReturnRS232Err right after it), beyond the generic -8.
 enum { kRS232PortMissing = -11, kRS232PortDenied = -12, kRS232PortBusy = -13 };
+// The clock over TCP: its Ethernet module, or a serial device server in raw TCP mode.
+// Connects to host (a name or a dotted address, Windows-1252) and tcpPort, waiting at
+// most timeoutSeconds while the windows repaint but take no input, and returns the port
+// number (above the serial ones) that the serial operations above then work on, or one
+// of the NET_ codes. One connection at a time; nothing is ever listened on. Bytes that
+// arrived before the far end went away are still read, then GetComStat reports 0x0002 once.
+enum { NET_REFUSED = -20, NET_UNREACHABLE = -21, NET_UNKNOWN_HOST = -22, NET_NO_ANSWER = -23 };
+int OpenComNetwork(const char* host, int tcpPort, double timeoutSeconds);
 
 // ---------------------------------------------------------------------------
 // Sound

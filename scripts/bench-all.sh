@@ -29,6 +29,8 @@ gb=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
 run app_startup_idle   $b/bench_app_startup_idle 10
 run busy_poll          $b/bench_busy_poll_reference 5
 run app_mirror         $b/bench_app_mirror 10
+run app_mirror_tcp     $b/bench_app_mirror 10 tcp
+run app_mirror_nojournal $b/bench_app_mirror 10 serial nojournal
 run link_decode        $b/bench_link_decode "${gb[@]}"
 run platform_idle      $b/bench_platform_idle
 run simulation_step    $b/bench_simulation_step "${gb[@]}"
@@ -37,5 +39,6 @@ run competitor_import  $b/bench_competitor_import "${gb[@]}"
 run competitor_tables  $b/bench_competitor_tables "${gb[@]}"
 run display_layout     $b/bench_display_layout "${gb[@]}"
 run display_live_cpu   $b/bench_display_live_cpu 10
+run webview_viewers    $b/bench_webview_viewers 10 50
 for s in $b/bench_soak*; do [ -x "$s" ] && run "$(basename "$s")" "$s"; done
 echo "raw outputs in $out"

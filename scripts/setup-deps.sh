@@ -7,12 +7,14 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config python3 git
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-serialport-dev qt6-multimedia-dev libqt6opengl6-dev
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev
   libgl-dev libxkbcommon-dev
-  liborcus-dev libfreexl-dev libboost-dev
+  liborcus-dev libfreexl-dev libboost-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libxlsxwriter-dev libspreadsheet-writeexcel-perl
+  libxlsxwriter-dev libspreadsheet-writeexcel-perl libole-storage-lite-perl
   clang libclang-rt-14-dev clang-format
-  xvfb xauth openbox x11-utils
+  xvfb xauth openbox x11-utils zip
+  chromium
   dpkg-dev file desktop-file-utils
 )
 

@@ -8,6 +8,10 @@ void SbPopup(int parent, const char* title, const char* text, const char* captio
 void SbWait(int parent, const char* text);
 void SbFermerWait(bool undimParent, double delay);
 bool SbWaitOuvert();
+// The wait box with a cancel button, for work the operator may stop (a long import);
+// SbWaitAnnule lets pending events through and tells whether the button was pressed.
+void SbWaitAnnulable(int parent, const char* text, const char* cancelCaption);
+bool SbWaitAnnule();
 int SbAfficherErreur(int parent, const char* title, const char* text, const char* detail,
                      const char* firstCaption, bool showSecond, const char* secondCaption);
 void SbAboutOuvrir(int parent, const char* title, const char* version, int value, bool full);

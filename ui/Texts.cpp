@@ -14,7 +14,7 @@ char GMesComG[kGMesComCount][128];
 char Q31TxtLabelG[kQ31TxtLabelCount][64];
 char Q31TxtLabSetG[61][64];
 char Q31TxtMesG[kQ31TxtMesCount][256];
-char Q12TxtG[17][64];
+char Q12TxtG[kQ12TxtEntrees][64];
 
 namespace {
 

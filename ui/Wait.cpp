@@ -10,8 +10,33 @@ bool attenteOuverte = false;
 int attentePanel = -1;  // -1 also while open when the panel could not be loaded
 int attenteParent = 0;
 char attenteTexte[200];
+bool annulable = false;  // the next opening shows the cancel button
+bool annulee = false;    // the operator pressed it
+
+// The cancel button of a wait box opened for work the operator may stop.
+int FSabWaitAnnuler(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) annulee = true;
+    return 0;
+}
 
 }  // namespace
+
+void SbWaitAnnulable(int parent, const char* text, const char* cancelCaption) {
+    annulable = true;
+    annulee = false;
+    RegisterCallback("FSabWaitAnnuler", FSabWaitAnnuler);
+    SbWait(parent, text);
+    annulable = false;
+    if (attentePanel > 0) {
+        SetCtrlAttribute(attentePanel, fsabgen::WAIT_ANNULER, ATTR_LABEL_TEXT, cancelCaption);
+        ProcessDrawEvents();
+    }
+}
+
+bool SbWaitAnnule() {
+    ProcessSystemEvents();  // the button's click reaches its callback
+    return annulee;
+}
 
 void SbWait(int parent, const char* text) {
     StrCopy(attenteTexte, text);
@@ -29,6 +54,8 @@ void SbWait(int parent, const char* text) {
     int panel = LoadPanel(parent > 0 ? parent : 0, kSabGenResource, fsabgen::WAIT);
     if (panel < 0) return;
     attentePanel = panel;
+    SetCtrlAttribute(panel, fsabgen::WAIT_ANNULER, ATTR_VISIBLE, annulable);
+    if (annulable) SetCtrlAttribute(panel, fsabgen::WAIT_TEXTE, ATTR_HEIGHT, 50);
     SetCtrlVal(panel, fsabgen::WAIT_TEXTE, attenteTexte);
     DisplayPanel(panel);
     ProcessDrawEvents();

@@ -24,7 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Q12Utf8VersCp1252(bytes, 63);
     Q12AllouerListes();
     Q12Echec echec;
-    if (auto book = Q12OuvrirClasseurOctets(bytes, ext, &echec)) Q12LireListe(*book, cnf, "fuzz");
+    if (auto book = Q12OuvrirClasseurOctets(bytes, ext, &echec)) {
+        Q12Lecture lecture;
+        if (Q12LireListe(*book, cnf, &lecture)) Q12AppliquerLecture(lecture, "fuzz");
+        if (lecture.nombre < 0 || lecture.nombre > kQ12Max || Q12NbListeG > kQ12Max) __builtin_trap();
+    }
     Q12LibererListes();
     return 0;
 }

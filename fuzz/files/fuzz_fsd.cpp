@@ -29,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzfile::Termine(record.text2);
     fuzzfile::Termine(record.background);
     for (const auto& logo : record.logos) fuzzfile::Termine(logo.path);
+    // Positions and sizes stay within the layout, whatever the file held.
+    auto borne = [](int32_t v, int32_t max) {
+        if (v < 0 || v > max) __builtin_trap();
+    };
+    for (const auto& l : record.lights)
+        borne(l.top, 720), borne(l.left, 960), borne(l.height, 720), borne(l.width, 960);
+    for (const auto& l : record.logos)
+        borne(l.top, 720), borne(l.left, 960), borne(l.height, 720), borne(l.width, 960);
+    for (const auto& w : record.windows)
+        borne(w.top, 720), borne(w.left, 960), borne(w.height, 720), borne(w.width, 960);
 
     static constexpr int kTailles[][2] = {{720, 960}, {1080, 1920}, {1, 1}, {0, 0}, {4320, 7680}};
     for (const auto& t : kTailles) {

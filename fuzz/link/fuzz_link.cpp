@@ -1,5 +1,6 @@
-// libFuzzer target: arbitrary bytes from the line, in arbitrary chunks, through the
-// line reader, the check and every decoder.
+// libFuzzer target: arbitrary bytes from the line, read in pieces of any size,
+// through the serial callback the program installs (line reader, check, every
+// decoder), then every payload through the decoders unchecked.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -7,23 +8,30 @@
 #include "chrono/SbChrono.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
-#include "link/SbComFrame.h"
+#include "link/SbComLink.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
+#include "tests/support/MemoryPort.h"
 
 namespace {
 
-void Livrer(void*, const char* text, int length, bool tooLong) {
-    if (SbComAccepterLigne(text, length, tooLong, SbComMessageG)) SbComDecoder();
-    // Also decode whatever the line holds before its TAB, unchecked, so the decoders
-    // see every payload the fuzzer makes rather than only those with a right sum.
-    char payload[kSbComMessageMax] = {};
-    int n = 0;
-    while (n < length && n < kSbComMessageMax - 1 && text[n] != '\t') {
-        payload[n] = text[n];
-        ++n;
+// Also decode whatever each line holds before its TAB, unchecked, so the decoders
+// see every payload the fuzzer makes rather than only those with a right sum.
+void DecoderSansControle(const uint8_t* data, size_t size) {
+    const char* p = reinterpret_cast<const char*>(data);
+    const char* end = p + size;
+    while (p < end) {
+        const char* eol = static_cast<const char*>(memchr(p, '\n', size_t(end - p)));
+        if (!eol) eol = end;
+        char payload[kSbComMessageMax] = {};
+        int n = 0;
+        while (p + n < eol && n < kSbComMessageMax - 1 && p[n] != '\t') {
+            payload[n] = p[n];
+            ++n;
+        }
+        SbComDecoderMessage(payload);
+        p = eol + 1;
     }
-    SbComDecoderMessage(payload);
 }
 
 }  // namespace
@@ -32,14 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool started = false;
     if (!started) {
         SbComValDefaut(&SbComG);
+        static const SbComPortOps ops = memport::Ops();
+        SbComInstallerPort(&ops);
         started = true;
     }
-    SbComLecteurLignes reader;
-    // The first byte picks the chunk size, as the port would deliver bytes.
-    size_t chunk = size ? size_t(data[0] % 17) + 1 : 1;
-    const char* bytes = reinterpret_cast<const char*>(data);
-    for (size_t i = size ? 1 : 0; i < size; i += chunk)
-        reader.Alimenter(bytes + i, size - i < chunk ? size - i : chunk, Livrer, nullptr);
+    SbComG.linkState = 1;
+    // The first byte picks how many bytes a read may return (0: no limit), as the
+    // port's time-out cuts a line that comes slowly.
+    memport::P() = memport::Port{};
+    memport::P().piece = size ? size_t(data[0] % 17) : 0;
+    const size_t skip = size ? 1 : 0;
+    memport::Deliver(reinterpret_cast<const char*>(data) + skip, size - skip);
+    if (memport::P().input.size() != 0) __builtin_trap();  // the callback reads every byte
+    DecoderSansControle(data + skip, size - skip);
     // Records stay within their bounds: the text fields remain terminated.
     if (strnlen(SbComG.family, sizeof SbComG.family) == sizeof SbComG.family) __builtin_trap();
     if (strnlen(SbCrG.gsmText, sizeof SbCrG.gsmText) == sizeof SbCrG.gsmText) __builtin_trap();

@@ -198,15 +198,3 @@ TEST_F(Connection, RefreshPortsListsTheStandinPort) {
     EXPECT_TRUE(found);
     EXPECT_FALSE(SbWaitOuvert());
 }
-
-TEST_F(Connection, SecondConnectArmsTheWaitThatEndsInTheTimeOut) {
-    qstest::Scripted script({InDialog(0, CONNECT_CONNECT2), AnswerErrorBox}, 100000);
-    Q31Connexion(Q31FIhmG);
-    EXPECT_EQ(script.Done(), 2u);
-    EXPECT_EQ(SbComG.linkState, 2);
-    EXPECT_EQ(SbQ31CrG.connected, 1);
-    EXPECT_EQ(errorBox.title, GMesComG[4]);
-    EXPECT_EQ(errorBox.text, GMesComG[5]);
-    EXPECT_EQ(errorBox.secondVisible, 1);  // the link is open: it can be closed from the box
-    EXPECT_EQ(SbComAckPendingG, 0);        // showing the error made the link usable again
-}

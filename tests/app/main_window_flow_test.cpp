@@ -1,5 +1,6 @@
 // The main window driven as an operator would, headless: the ways to quit, the
-// language change from the parameters dialog, and cancelling it.
+// language change and the wire journal's switch from the parameters dialog, and
+// cancelling it.
 #include <gtest/gtest.h>
 
 #include <QCursor>
@@ -12,9 +13,12 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "display/Q31Fsd.h"
+#include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/Journal.h"
+#include "platform/LocalSettings.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "tests/app/Scripted.h"
@@ -118,9 +122,11 @@ TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
     EXPECT_EQ(done, 7u);
 }
 
-TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
+// The journal is on until the operator switches it off; off, it stays off at the next start.
+TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
     qstest::TempProgramDir dir;
     static std::string before, after, keysTitle;
+    static int journalShown = -1, journalAfter = -1, journalAtRestart = -1;
     size_t done = RunProgram(0, {
                                     MainShown,
                                     [] {
@@ -130,13 +136,16 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
                                     [] {
                                         int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
                                         if (!dlg) return false;
+                                        GetCtrlVal(dlg, PARAMS_JOURNAL, &journalShown);
                                         SetCtrlVal(dlg, PARAMS_LANGUAGE, 1);  // French
+                                        SetCtrlVal(dlg, PARAMS_JOURNAL, 0);
                                         QueueUserEvent(dlg, PARAMS_OK);
                                         return true;
                                     },
                                     [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
                                     [] {
                                         after = Caption(Q31FIhmG, MAIN_QUIT);
+                                        journalAfter = JournalActive();
                                         Q31QuitG = 1;
                                         return true;
                                     },
@@ -147,13 +156,24 @@ TEST(MainWindowFlow, LanguageChangeReloadsTextsAndTranslatesThePanels) {
     EXPECT_NE(before, after);
     EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables now hold the French texts
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
+    EXPECT_EQ(journalShown, 1);
+    EXPECT_EQ(journalAfter, 0);
+    ASSERT_EQ(RunProgram(1, {MainShown,
+                             [] {
+                                 journalAtRestart = JournalActive();
+                                 Q31QuitG = 1;
+                                 return true;
+                             }}),
+              2u);
+    EXPECT_EQ(journalAtRestart, 0);
+    EXPECT_EQ(LocalSettingsInt(kSbComJournalReglage, 1), 0);
 }
 
 // With the second display shown, the dialog's hover list reaches down to its last
 // control, the fourth logo's load button.
 TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
     qstest::TempProgramDir dir;
-    static int hovered = -1;
+    static int hovered = -1, journal = -1;
     size_t done = RunProgram(3, {
                                     MainShown,
                                     [] {
@@ -176,16 +196,19 @@ TEST(MainWindowFlow, CancellingTheParametersDialogChangesNothing) {
                                         if (!dlg) return false;
                                         SetCtrlVal(dlg, PARAMS_LANGUAGE, 2);
                                         SetCtrlVal(dlg, PARAMS_SOUND, 0);
+                                        SetCtrlVal(dlg, PARAMS_JOURNAL, 0);
                                         QueueUserEvent(dlg, PARAMS_CANCEL);
                                         return true;
                                     },
                                     [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
                                     [] {
+                                        journal = JournalActive();
                                         Q31QuitG = 1;
                                         return true;
                                     },
                                 });
     ASSERT_EQ(done, 7u);
+    EXPECT_EQ(journal, 1);
     EXPECT_EQ(hovered, VAL_POINTING_FINGER_CURSOR);
     EXPECT_EQ(Q31G.language, 3);
     EXPECT_EQ(Q31G.soundOn, 1);

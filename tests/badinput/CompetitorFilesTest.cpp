@@ -9,8 +9,10 @@
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
 #include "panels/FQ12.h"
+#include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "tests/badinput/BadInput.h"
+#include "ui/Dialogs.h"
 
 using namespace badinput;
 using namespace fq12;
@@ -51,6 +53,11 @@ int Lignes(int control) {
 
 bool Confirmer(Q12Cnf*) {
     return true;
+}
+
+// A list read short or empty is asked about: the operator keeps the lists.
+void Refuser(int panel) {
+    QueueUserEvent(panel, fsabgen::POPUP_ANNULER);
 }
 
 class BadCompetitorFiles : public ProgrammeTest {
@@ -152,6 +159,7 @@ TEST_F(BadCompetitorFiles, DamagedSettingsFileGivesSettingsTheImportDialogCanSho
 
 TEST_F(BadCompetitorFiles, DamagedSpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     Q12SetDialogue(Confirmer);
+    SbSetTourModal(Refuser);
     const std::string xlsx = Fichier("good.xlsx");
     lxw_workbook* wb = workbook_new(xlsx.c_str());
     lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
@@ -200,4 +208,5 @@ TEST_F(BadCompetitorFiles, DamagedSpreadsheetsOfEveryKindLeaveTheListsAsTheyWere
         }
     }
     Q12SetDialogue(nullptr);
+    SbSetTourModal(nullptr);
 }

@@ -4,6 +4,8 @@
 #include <set>
 
 #include "tests/chrono/ChronoFixture.h"
+#include "tests/support/SmallDisk.h"
+#include "ui/FileNotices.h"
 
 namespace fs = std::filesystem;
 using namespace chronotest;
@@ -180,6 +182,41 @@ TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFileLoadable) {
     SbChronoFermer("Chronos", "Chrono.q31tps");
     Ouvrir();
     EXPECT_EQ(FichiersConserves(Fichier("Chronos")).size(), 2u);
+}
+
+// Last run's 8,000 times (256 KB) on a small disk with 132 KB free: their copy
+// cannot be made, so their file is left as it was, the store goes to a new file and
+// the operator is told where; closing writes the new file, never the old one.
+TEST_F(ChronoTest, PreviousRunsFileIsNeverReplacedWhenItsCopyCannotBeMade) {
+    qstest::SmallDisk disk(Fichier("Chronos"), 400);
+    if (!disk.Mounted()) GTEST_SKIP() << "needs a full disk of its own: " << disk.WhyNot();
+    std::vector<SbChronoRec> last(8000, Temps(6, 0, 0, 1));
+    for (size_t i = 0; i < last.size(); ++i) last[i].Numero = int(i + 1);
+    const std::string previous = Image(8000, last);
+    qstest::WriteFileBytes(Fichier("Chronos/Chrono.q31tps"), previous);
+    disk.Fill(132 * 1024);
+    SbForgetFileNotices();
+
+    Ouvrir();
+    const auto files = FichiersConserves(Fichier("Chronos"));
+    ASSERT_EQ(files.size(), 1u);
+    const std::string name = *files.begin();
+    EXPECT_EQ(name.substr(name.size() - 11), "-new.q31tps") << name;
+    EXPECT_EQ(std::string(SbChronoStorePath()), "Chronos\\" + name);
+    ASSERT_EQ(SbFileNotes().size(), 1u);
+    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::PreviousRunKept);
+    EXPECT_EQ(SbFileNotes()[0].path, SbChronoStorePath());
+    EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_DISK_FULL);
+
+    const SbChronoRec t = Temps(12, 0, 0, 0, '2');
+    for (int i = 0; i < 5; ++i) SbChronoQ31Traiter(&t);
+    Maintenant() += 1.0;
+    SbChronoMaintenir();
+    EXPECT_EQ(qstest::FileSize(Fichier("Chronos/" + name)), 4 + 5 * 32);
+    SbChronoFermer("Chronos", "Chrono.q31tps");
+    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Chrono.q31tps")), previous);
+    EXPECT_EQ(qstest::FileSize(Fichier("Chronos/" + name)), 4 + 5 * 32);
+    EXPECT_EQ(SbFileNotes().size(), 1u);  // the new file was written: nothing more to tell
 }
 
 TEST_F(ChronoTest, StoreFileFollowsTimesWithinADelayAndBurstsAreCoalesced) {

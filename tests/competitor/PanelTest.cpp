@@ -17,9 +17,11 @@
 #include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
+#include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 using namespace fq12;
@@ -52,6 +54,20 @@ void AnswerDialog(int panel) {
     SetCtrlVal(panel, IMPORT_COL_TEXT2, 0);
     SetCtrlVal(panel, IMPORT_SHOW_APP, 1);
     QueueUserEvent(panel, confirmDialogG ? IMPORT_CONFIRM : IMPORT_CANCEL);
+}
+
+// The question asked before a doubtful list replaces the lists: its text is kept and it
+// is answered yes or no.
+std::string questionG;
+bool acceptListG = false;
+void AnswerQuestion(int panel) {
+    char text[1024] = "";
+    GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
+    questionG = text;
+    QueueUserEvent(panel, acceptListG ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_ANNULER);
+}
+bool KeepSettings(Q12Cnf*) {
+    return true;
 }
 
 class CompetitorPanel : public ::testing::Test {
@@ -401,6 +417,81 @@ TEST_F(CompetitorPanel, CancelledOrUnreadableImportsLeaveTheListsAlone) {
     EXPECT_NE(messagesG[0].find("broken.xlsx"), std::string::npos);
     EXPECT_EQ(Q12NbListeG, 3);
     EXPECT_EQ(Rows(COMPET_WAITING), 3);
+    fileChoiceG.clear();
+}
+
+TEST_F(CompetitorPanel, AListEmptyOrCutShortIsDescribedAndReplacesTheListsOnlyWhenAccepted) {
+    q12test::Scratch scratch;
+    const std::string title = scratch.file("title.xlsx"), good = scratch.file("good.xlsx");
+    q12test::MakeXlsx(title, 1, [](int, lxw_worksheet* ws) { q12test::PutText(ws, "A1", "Bib"); });
+    q12test::MakeXlsx(good, 1, [](int, lxw_worksheet* ws) {
+        for (const char* cell : {"A2", "A3"}) q12test::PutNumber(ws, cell, 40);
+    });
+    Q12SetDialogue(KeepSettings);
+    SbSetTourModal(AnswerQuestion);
+    struct Case {
+        std::string file;
+        bool accept;
+        std::vector<std::string> told;  // what the question says; empty: no question
+        int competitors;                // in the waiting table afterwards
+    };
+    const Case cases[] = {
+        {title, false, {Q12TxtG[17]}, 3},
+        {title, true, {Q12TxtG[17]}, 0},
+        {q12test::Fixture("formulas.xls"),
+         false,
+         {std::string(Q12TxtG[19]) + " 3", std::string(Q12TxtG[21]) + " 3 4 5", Q12TxtG[22]},
+         3},
+        {q12test::Fixture("formulas.xls"), true, {std::string(Q12TxtG[18]) + " 1"}, 1},
+        {good, false, {}, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.file + (k.accept ? " accepted" : " refused"));
+        Waiting(3);
+        questionG.clear();
+        acceptListG = k.accept;
+        fileChoiceG = k.file;
+        FindCallback("FQ12Charger")(Q12PanneauG, COMPET_IMPORT, EVENT_COMMIT, nullptr, 0, 0);
+        EXPECT_EQ(questionG.empty(), k.told.empty());
+        for (const std::string& t : k.told) EXPECT_NE(questionG.find(t), std::string::npos) << questionG;
+        EXPECT_EQ(Rows(COMPET_WAITING), k.competitors);
+        EXPECT_EQ(Q12NbListeG, k.competitors);
+    }
+    fileChoiceG.clear();
+    SbSetTourModal(nullptr);
+    Q12SetDialogue(nullptr);
+}
+
+// A clock that runs a tenth of a second per reading, and an operator who presses the
+// wait box's cancel button as soon as it shows.
+double slowClockG = 0;
+int waitShownG = 0;
+double SlowClock() {
+    slowClockG += 0.1;
+    if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT)) {
+        ++waitShownG;
+        QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+    }
+    return slowClockG;
+}
+
+TEST_F(CompetitorPanel, ALongImportShowsTheWaitBoxAndCanBeCancelled) {
+    q12test::Scratch scratch;
+    fileChoiceG = scratch.file("long.xlsx");
+    q12test::MakeXlsx(fileChoiceG, 1, [](int, lxw_worksheet* ws) {
+        for (int r = 1; r <= 1200; ++r) worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
+    });
+    Waiting(3);
+    Q12SetDialogue(KeepSettings);
+    waitShownG = 0;
+    SetTimeSource(SlowClock, nullptr);
+    FindCallback("FQ12Charger")(Q12PanneauG, COMPET_IMPORT, EVENT_COMMIT, nullptr, 0, 0);
+    SetTimeSource(nullptr, nullptr);
+    EXPECT_GT(waitShownG, 0);
+    EXPECT_FALSE(SbWaitOuvert());
+    EXPECT_EQ(Q12NbListeG, 3);  // cancelled: nothing replaced, nothing more said
+    EXPECT_TRUE(messagesG.empty());
+    Q12SetDialogue(nullptr);
     fileChoiceG.clear();
 }
 

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTextDocument>
 
+#include "app/LiveView.h"
 #include "app/Q31Erreur.h"
 #include "chrono/SbChrono.h"
 #include "competitor/Q12.h"
@@ -270,8 +271,23 @@ std::vector<Step> EveryPanel() {
         CheckThen("FQ31.uir", PARAMS,
                   [](int panel) {
                       Q31FsdFermer();
-                      QueueUserEvent(panel, PARAMS_CANCEL);
+                      QueueUserEvent(panel, PARAMS_LIVE_VIEW);
                   }),
+        CheckThen("FQ31.uir", LIVE,
+                  [](int panel) {
+                      // The longest reason the live view could not start, where the dialog tells it.
+                      const char* longest = "";
+                      for (int m = kMesLiveInUse; m <= kMesLiveOther; ++m)
+                          if (strlen(Q31TxtMesG[m]) > strlen(longest)) longest = Q31TxtMesG[m];
+                      SetCtrlVal(panel, LIVE_STATUS, longest);
+                      CheckPanel(panel);
+                      QueueUserEvent(panel, LIVE_CANCEL);
+                  }),
+        [] {  // back in the parameters dialog once the live view's is gone
+            if (FindLoadedPanel("FQ31.uir", LIVE)) return false;
+            QueueUserEvent(FindLoadedPanel("FQ31.uir", PARAMS), PARAMS_CANCEL);
+            return true;
+        },
         Do([] { Q12Ouvrir(Q31FIhmG, MAIN_Q12_SWITCH); }),
         CheckThen("FQ12.uir", fq12::COMPET, [](int) { Q12Fermer(); }),
         Do([] {

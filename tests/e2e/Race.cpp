@@ -65,6 +65,23 @@ Steps ConnectToCom5() {
     };
 }
 
+Steps ConnectOverNetwork(int tcpPort) {
+    auto dialog = Loaded("FQ31.uir", CONNECT);
+    return {
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+        [dialog, tcpPort] {
+            const int d = dialog();
+            if (!Usable(d, CONNECT_NET_ADDRESS)) return false;
+            SetCtrlVal(d, CONNECT_NET_ADDRESS, "127.0.0.1");
+            SetCtrlVal(d, CONNECT_NET_PORT, tcpPort);
+            return true;
+        },
+        Press(dialog, CONNECT_CONNECT2),
+        Until(
+            [] { return SbComG.linkState == 2 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+    };
+}
+
 Step Tell(std::string command) {
     return Do([command] { std::ofstream("control") << command << "\n"; });
 }

@@ -24,6 +24,9 @@ void WriteEntries(const std::string& path);
 // The connection dialog: search the ports, pick COM5 (where the stand-in clock
 // answers), connect; done when the link is open and the wait box gone.
 Steps ConnectToCom5();
+// The same over the network: the stand-in's address and TCP port typed in, the
+// second Connect pressed.
+Steps ConnectOverNetwork(int tcpPort);
 // Commands to the stand-in clock through its control channel in the current
 // folder; the steps that follow wait for their effect instead of pausing.
 Step Tell(std::string command);

@@ -1,5 +1,6 @@
-// A whole race against the stand-in clock over a pseudo-terminal, driven through
-// the panels as an operator would: connection, settings pages read from the clock,
+// A whole race against the stand-in clock, over a pseudo-terminal and over TCP with
+// the same script and checks, driven through the panels as an operator would:
+// connection, settings pages read from the clock,
 // synchronisation, start program, a run, competitors imported and their numbers
 // sent, the clock's countdown with input times, a mark, save and export, closing
 // the run and downloading it back, disconnection; then a restart in the same
@@ -46,11 +47,17 @@ double Seconds(const SbChronoRec& r) {
     return r.Heures * 3600.0 + r.Minutes * 60.0 + r.Secondes + r.Fraction / 100000.0;
 }
 
-Steps RaceDay(qstest::StandinClock& clock) {
+// The two ways to the clock: its serial line, and the network (the stand-in's TCP port).
+enum class Transport { Serial, Network };
+void PrintTo(Transport t, std::ostream* os) {
+    *os << (t == Transport::Serial ? "Serial" : "Network");
+}
+
+Steps RaceDay(qstest::StandinClock& clock, Transport transport) {
     auto main = [] { return MainPanel(); };
     auto idle = [] { return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert(); };
     Steps steps = {Until([] { return MainPanel() > 0; })};
-    Then(steps, ConnectToCom5());
+    Then(steps, transport == Transport::Serial ? ConnectToCom5() : ConnectOverNetwork(clock.TcpPort()));
     Then(steps,
          {
              Do([&clock] { seen.wireAfterConnect = clock.Wire(); }),
@@ -176,14 +183,21 @@ Strings Slice(const Strings& wire, size_t from, size_t count) {
 
 }  // namespace
 
-TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
+class RaceAgainstTheClock : public ::testing::TestWithParam<Transport> {};
+
+TEST_P(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
+    const Transport transport = GetParam();
+    const bool serial = transport == Transport::Serial;
+    const uint8_t linkState = serial ? 1 : 2;
     qstest::TempProgramDir dir;
-    qstest::StandinClock clock(dir, {"--time-scale", "8"});
+    qstest::StandinClock clock(dir, serial
+                                        ? qstest::StandinClock::Strings{"--time-scale", "8"}
+                                        : qstest::StandinClock::Strings{"--time-scale", "8", "--tcp", "0"});
     ASSERT_TRUE(clock.Running());
     InstallHooks();
     WriteEntries("Entries.csv");
     PickFiles({"Entries.csv", "Chronos/Course1.txt", "Times.pdf"});
-    Steps day = RaceDay(clock);
+    Steps day = RaceDay(clock, transport);
     const size_t steps = day.size();
     ASSERT_EQ(RunProgram(std::move(day), 8000), steps);
     EXPECT_TRUE(MessagesSeen().empty()) << MessagesSeen().front();
@@ -298,8 +312,13 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     ExpectCompetitorLists(lists, {{101, 1}, {102, 1}, {103, 0}}, {101, 102});
     const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(link.size(), 6216u);
-    EXPECT_EQ(At<uint8_t>(link, 0), 0);       // closed
-    EXPECT_EQ(At<int32_t>(link, 8), 5);       // COM5
+    EXPECT_EQ(At<uint8_t>(link, 0), 0);  // closed
+    if (serial) {
+        EXPECT_EQ(At<int32_t>(link, 8), 5);  // COM5
+    } else {
+        EXPECT_EQ(At<int32_t>(link, 296), clock.TcpPort());
+        EXPECT_EQ(CString(link, 312, 16), "127.0.0.1");
+    }
     EXPECT_EQ(At<int32_t>(link, 328), 1234);  // the clock's serial number
     EXPECT_EQ(CString(link, 332, 8), "QS310");
     EXPECT_EQ(CString(link, 340, 8), "V110");
@@ -317,21 +336,26 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     ForgetEverything();
     static Strings chronosAtStart, keptTable, waiting2, sent2;
     static int port2 = -1, countdown2 = -1;
+    static uint8_t state2 = 0;
+    const int connectButton = serial ? CONNECT_CONNECT : CONNECT_CONNECT2;
     auto main = [] { return MainPanel(); };
     const size_t wireBefore = clock.Wire().size();
     Steps again = {
         Until([] { return MainPanel() > 0; }),
-        Do([] {
-            port2 = SbComG.port;
+        Do([serial] {
+            port2 = serial ? SbComG.port : SbComG.netPort;
             chronosAtStart = FilesIn("Chronos");
             for (const std::string& f : chronosAtStart)
                 if (f.rfind("Chrono_", 0) == 0) PickFiles({"Chronos/" + f});
         }),
         SetAndPress(main, MAIN_CONNECT_SWITCH, 1),
-        Press(Loaded("FQ31.uir", CONNECT), CONNECT_CONNECT),
+        Press(Loaded("FQ31.uir", CONNECT), connectButton),
         Until(
-            [] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
-        Do([] { countdown2 = SbComG.progs[0].p103; }),
+            [] { return SbComG.linkState != 0 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
+        Do([] {
+            state2 = SbComG.linkState;
+            countdown2 = SbComG.progs[0].p103;
+        }),
         SetAndPress(main, MAIN_Q12_SWITCH, 1),
         Until([] { return Usable(CompetitorPanel(), COMPET_KEY_ENTER); }),
         Do([] {
@@ -346,7 +370,8 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     };
     const size_t steps2 = again.size();
     ASSERT_EQ(RunProgram(std::move(again), 8000), steps2);
-    EXPECT_EQ(port2, 5);
+    EXPECT_EQ(port2, serial ? 5 : clock.TcpPort());
+    EXPECT_EQ(state2, linkState);
     EXPECT_EQ(Slice(clock.Wire(), wireBefore, connect.size() + 1), connect);  // the same port, the same reads
     EXPECT_EQ(countdown2, 20);  // program 0 as written the day before, from the link record
     ASSERT_EQ(chronosAtStart.size(), 5u) << ::testing::PrintToString(chronosAtStart);
@@ -363,7 +388,20 @@ TEST(RaceAgainstTheClock, FromConnectionToRestartWithEverythingKept) {
     const std::string linkAfter = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
     ASSERT_EQ(linkAfter.size(), 6216u);
     EXPECT_EQ(At<uint8_t>(linkAfter, 0), 0);
-    EXPECT_EQ(At<int32_t>(linkAfter, 8), 5);
+    EXPECT_EQ(At<int32_t>(linkAfter, serial ? 8 : 296), serial ? 5 : clock.TcpPort());
     ExpectRaceProgram(linkAfter, 30, 20);
+    // The day's wire journal: the connection over this transport and the first frames of each day.
+    const Strings journal = FilesIn("Logs");
+    ASSERT_EQ(journal.size(), 1u);
+    const std::string wireJournal = qstest::ReadFileBytes(dir.file("Logs/" + journal[0]));
+    const std::string opened = serial ? "* COM5 opened at 9600 bit/s\n" : "* connected to 127.0.0.1:";
+    size_t days = 0;
+    for (size_t at = wireJournal.find(opened); at != std::string::npos; at = wireJournal.find(opened, at + 1))
+        ++days;
+    EXPECT_EQ(days, 2u) << wireJournal.substr(0, 400);
+    EXPECT_NE(wireJournal.find(" > #WC 012 01 0001\\t"), std::string::npos);  // the download asked on day one
     RemoveHooks();
 }
+
+INSTANTIATE_TEST_SUITE_P(BothTransports, RaceAgainstTheClock,
+                         ::testing::Values(Transport::Serial, Transport::Network));

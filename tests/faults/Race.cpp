@@ -55,6 +55,7 @@ void WatchErrorBox(bool late) {
         Box b;
         b.title = Text(p, fsabgen::ERREUR_TITRE);
         b.text = Text(p, fsabgen::ERREUR_TEXTE);
+        b.detail = Text(p, fsabgen::ERREUR_DETAIL);
         GetCtrlAttribute(p, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
         w.boxes.push_back(b);
         SetCtrlVal(p, fsabgen::ERREUR_DETAIL, kNoted);
@@ -68,11 +69,17 @@ void WatchErrorBox(bool late) {
 void WatchPopup() {
     const int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
     if (!p || Text(p, fsabgen::POPUP_TITRE) == kNoted) return;
-    int confirm = 0;
-    GetCtrlAttribute(p, fsabgen::POPUP_VALIDER, ATTR_VISIBLE, &confirm);
+    int question = 0;
+    GetCtrlAttribute(p, fsabgen::POPUP_VALIDER, ATTR_VISIBLE, &question);
     SetCtrlVal(p, fsabgen::POPUP_TITRE, kNoted);
-    ++Seen().popups;
-    QueueUserEvent(p, confirm ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_OK);
+    Watch& w = Seen();
+    ++w.popups;
+    w.popupTexts.push_back(Text(p, fsabgen::POPUP_TEXTE));
+    const bool cancel = question && w.cancels > 0;
+    if (cancel) --w.cancels;
+    QueueUserEvent(p, !question ? fsabgen::POPUP_OK
+                      : cancel  ? fsabgen::POPUP_ANNULER
+                                : fsabgen::POPUP_VALIDER);
 }
 
 void Pass() {
@@ -153,9 +160,20 @@ Step ConnectInDialog(int port) {
     };
 }
 
+Step ConnectOverNetwork(const std::string& address, int tcpPort) {
+    return [address, tcpPort] {
+        const int dlg = FindLoadedPanel("FQ31.uir", fq31::CONNECT);
+        if (!dlg) return false;
+        SetCtrlVal(dlg, fq31::CONNECT_NET_ADDRESS, address.c_str());
+        SetCtrlVal(dlg, fq31::CONNECT_NET_PORT, tcpPort);
+        QueueUserEvent(dlg, fq31::CONNECT_CONNECT2);
+        return true;
+    };
+}
+
 Step Connected() {
     return [] {
-        return SbComG.linkState == 1 && SbQ31CrG.connected == 1 &&
+        return SbComG.linkState != 0 && SbQ31CrG.connected == 1 &&
                !FindLoadedPanel("FQ31.uir", fq31::CONNECT) && !SbWaitOuvert() && !SbComErreur();
     };
 }

@@ -16,7 +16,7 @@ using Step = std::function<bool()>;
 
 // One error box as the operator saw it.
 struct Box {
-    std::string title, text;
+    std::string title, text, detail;
     int secondVisible = -1;
 };
 
@@ -25,8 +25,10 @@ struct Watch {
     std::vector<Box> boxes;
     int answer = 1;                 // error box button pressed: 1 first, 2 close the link
     std::function<bool()> holdBox;  // while true, an open error box is left open
-    int popups = 0;                 // confirmation popups answered with their confirm button
-    bool deadlineHit = false;       // the script ran out of time: the program was made to quit
+    int popups = 0;                 // popups answered (confirmation popups with their confirm button)
+    int cancels = 0;                // ... except this many next questions, answered with their cancel button
+    std::vector<std::string> popupTexts;
+    bool deadlineHit = false;  // the script ran out of time: the program was made to quit
     bool boxOpen = false;
 };
 Watch& Seen();
@@ -42,9 +44,11 @@ void WriteConfig();  // the configuration files RunProgram starts from
 Step MainWindowUp();
 Step SwitchConnection(int on);   // the main window's connection switch
 Step ConnectInDialog(int port);  // presses Connect in the connection dialog
-Step Connected();                // link open, dialog and wait box gone, no error
-Step Press(int control);         // a button of the main window
-Step Pause(double seconds);      // lets the loops turn meanwhile
+// Types the address and TCP port in the connection dialog and presses the second Connect.
+Step ConnectOverNetwork(const std::string& address, int tcpPort);
+Step Connected();            // link open, dialog and wait box gone, no error
+Step Press(int control);     // a button of the main window
+Step Pause(double seconds);  // lets the loops turn meanwhile
 Step Tell(const qstest::TempProgramDir& dir, const std::vector<std::string>& commands);
 Step StoreHolds(int count);    // the store holds at least count records
 Step FileCurrent();            // "Chronos/Chrono.q31tps" holds what the store holds

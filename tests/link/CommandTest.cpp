@@ -1,6 +1,7 @@
 // Commands: literal payloads on the wire, the single command in flight, the
 // acknowledgement rules and the closed link.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LinkFake.h"
@@ -18,15 +19,21 @@ using linkfake::Payloads;
 using linkfake::S;
 using Strings = std::vector<std::string>;
 
+// The same frames over the serial port (state 1) and over the network (state 2).
 TEST_F(LinkTest, FramesOnTheWireAreLiteral) {
-    SbComLireSN();
-    SbComLireParam(1);
-    SbComActiveMsg(1);
-    ASSERT_EQ(S().frames.size(), 3u);
-    EXPECT_EQ(S().frames[0], std::string("#SN\t00A1\r\n"));
-    EXPECT_EQ(S().frames[1], std::string("#RP 001\t0153\r\n"));
-    EXPECT_EQ(S().frames[2], std::string("#EE 1\t00DB\r\n"));
-    EXPECT_EQ(SbComErreur(), 0);
+    for (uint8_t state : {1, 2}) {
+        SCOPED_TRACE(state);
+        S().frames.clear();
+        SbComG.linkState = state;
+        SbComLireSN();
+        SbComLireParam(1);
+        SbComActiveMsg(1);
+        ASSERT_EQ(S().frames.size(), 3u);
+        EXPECT_EQ(S().frames[0], std::string("#SN\t00A1\r\n"));
+        EXPECT_EQ(S().frames[1], std::string("#RP 001\t0153\r\n"));
+        EXPECT_EQ(S().frames[2], std::string("#EE 1\t00DB\r\n"));
+        EXPECT_EQ(SbComErreur(), 0);
+    }
 }
 
 TEST_F(LinkTest, ReadPayloads) {
@@ -248,13 +255,6 @@ TEST_F(LinkTest, WriteAndPortStatusFailures) {
     EXPECT_EQ(SbComAckPendingG, 0);
 }
 
-TEST_F(LinkTest, SecondModeArmsTheWaitButWritesNothing) {
-    SbComG.linkState = 2;
-    SbComLireParam(3);
-    EXPECT_TRUE(S().frames.empty());
-    EXPECT_EQ(Texte(), "E5");
-}
-
 TEST_F(LinkTest, SpeedWriteWithTheSameCodeKeepsThePort) {
     SbComVitesseCouranteG = 3;
     SbComG.params.speedCode = 3;
@@ -288,4 +288,18 @@ TEST(LinkPort, PortNumberGoesIntoTheMessageOnlyWhenItIsSafe) {
     EXPECT_STREQ(out, "%*d 5");
     SbComTexteAvecPort("%n", 5, out, sizeof out);
     EXPECT_STREQ(out, "%n 5");
+    // The network's texts take the address in place of their one "%s", textually.
+    const std::pair<const char*, const char*> address[] = {
+        {"The connection to %s was refused.", "The connection to 10.0.0.9:7000 was refused."},
+        {"%s", "10.0.0.9:7000"},
+        {"%s %s", "%s %s 10.0.0.9:7000"},
+        {"%d %s", "%d %s 10.0.0.9:7000"},
+        {"100%% %s", "100%% %s 10.0.0.9:7000"},
+        {"%s%n", "%s%n 10.0.0.9:7000"},
+        {"No conversion", "No conversion 10.0.0.9:7000"},
+    };
+    for (auto [entry, expected] : address) {
+        SbComTexteAvecAdresse(entry, "10.0.0.9:7000", out, sizeof out);
+        EXPECT_STREQ(out, expected) << entry;
+    }
 }

@@ -1,35 +1,45 @@
-// Check value, frame bytes, line cutting and the check of received lines.
+// Check value, frame bytes, line cutting and the check of received lines, through
+// the serial callback as the program receives them.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "LinkFake.h"
+#include "chrono/SbChrono.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComFrame.h"
+#include "link/SbComLink.h"
+#include "link/SbComRecord.h"
+#include "platform/cvi.h"
+#include "tests/support/MemoryPort.h"
+#include "tests/support/Pty.h"
+#include "tests/support/TestSupport.h"
 
 using linkfake::Ligne;
 using linkfake::LinkTest;
+using linkfake::Recevoir;
 
 namespace {
+
+// A time message on channel 2 from competitor c, framed as the clock sends it.
+std::string Temps(int c) {
+    char payload[64];
+    snprintf(payload, sizeof payload, "TN %04d 0001  2 10:00:00.00000 00000", c);
+    return Ligne(payload);
+}
+
+// The competitors of the times the decoder handed to the store, in order.
+std::vector<int> Recus() {
+    std::vector<int> out;
+    for (const SbChronoRec& r : SbChronoRecus()) out.push_back(r.Concurrent);
+    return out;
+}
 
 std::string Trame(const char* payload) {
     char frame[kSbComTrameMax];
     int n = SbComFormerTrame(payload, frame, sizeof frame);
     return std::string(frame, size_t(n));
-}
-
-struct Lignes {
-    std::vector<std::string> accepted;
-    int rejected = 0;
-};
-
-void Collecter(void* context, const char* text, int length, bool tooLong) {
-    auto* l = static_cast<Lignes*>(context);
-    char message[kSbComMessageMax];
-    if (SbComAccepterLigne(text, length, tooLong, message))
-        l->accepted.emplace_back(message);
-    else
-        ++l->rejected;
 }
 
 }  // namespace
@@ -95,46 +105,69 @@ TEST_F(LinkTest, LinesWithoutTabOrWithLongPayloadAreRejected) {
     EXPECT_STREQ(message, "");
 }
 
-TEST_F(LinkTest, ReaderCutsAnyChunkingIntoTheSameLines) {
+TEST_F(LinkTest, ReceptionCutsAnyChunkingIntoTheSameLines) {
     std::string stream =
-        Ligne("AK") + Ligne("&P 001 3") + "garbage\x01\xff\r\n" + Ligne("&E 1E") + Ligne("CL 3");
-    for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(64), stream.size()}) {
-        SbComLecteurLignes reader;
-        Lignes got;
-        for (size_t i = 0; i < stream.size(); i += chunk)
-            reader.Alimenter(stream.data() + i, std::min(chunk, stream.size() - i), Collecter, &got);
-        EXPECT_EQ(got.accepted, (std::vector<std::string>{"AK", "&P 001 3", "&E 1E", "CL 3"}))
-            << "chunk " << chunk;
-        EXPECT_EQ(got.rejected, 1) << "chunk " << chunk;
+        Temps(1) + Temps(2) + "garbage\x01\xff\r\n" + Temps(3) + "\r\n" + Ligne("&E 1E") + Temps(4) + "\n";
+    // Pieces of any size, as reads ended by the port's time-out cut a line.
+    for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(64), size_t(0)}) {
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComG.linkState = 1;
+        SbChronoViderRecus();
+        memport::P().piece = piece;
+        Recevoir(stream);
+        EXPECT_EQ(Recus(), (std::vector<int>{1, 2, 3, 4})) << "piece " << piece;
+        EXPECT_EQ(Texte(), "E13") << "piece " << piece;  // the garbage and the lone CR
     }
 }
 
-TEST_F(LinkTest, OverLongLineIsRejectedAndTheNextLineIsRead) {
-    std::string longLine = std::string(300, 'A') + "\t0000\r\n";
-    std::string exact = Ligne(std::string(63, 'B'));  // short payload, fine
-    std::string stream = Ligne("AK") + longLine + exact + Ligne("ID 42");
-    SbComLecteurLignes reader;
-    Lignes got;
-    reader.Alimenter(stream.data(), stream.size(), Collecter, &got);
-    ASSERT_EQ(got.accepted.size(), 3u);
-    EXPECT_EQ(got.accepted[0], "AK");
-    EXPECT_EQ(got.accepted[1], std::string(63, 'B'));
-    EXPECT_EQ(got.accepted[2], "ID 42");
-    EXPECT_EQ(got.rejected, 1);
-    EXPECT_EQ(Texte(), "E13");
+// Lines of every length through the serial callback over a real terminal: a line
+// too long, too short or damaged is refused alone, and the valid lines on either
+// side of it are decoded, whatever its length against the reader's buffer (256),
+// the payload buffer (63) and the port's read pieces (1,024).
+TEST(LinkReception, LinesOfEveryLengthLoseNothingAroundThem) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    qstest::Pty pty;
+    ASSERT_GE(pty.master, 0);
+    constexpr int kPort = 7;
+    pty.LinkAsPort(dir.path(), kPort);
+    SbComValDefaut(&SbComG);
+    SbComG.port = kPort;
+    ASSERT_EQ(OpenComConfig(kPort, "", 57600, 0, 8, 1, 512, 512), 0);
+    SetComTime(kPort, 1.0);
+    InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, RsDetectFlag, nullptr);
+    SbComG.linkState = 1;
+    auto pump = [] { ProcessSystemEvents(); };
 
-    // 256 bytes before the LF is still a line; 257 is not.
-    std::string fits = std::string(250, 'C') + "\t0000\r";  // 256 bytes
-    std::string over = std::string(251, 'C') + "\t0000\r";  // 257 bytes
-    SbComLecteurLignes r2;
-    auto probe = [](void* ctx, const char*, int length, bool tooLong) {
-        auto* v = static_cast<std::vector<std::pair<int, bool>>*>(ctx);
-        v->push_back({length, tooLong});
+    struct Row {
+        int payload;  // characters before the TAB; 0: a line without one
+        int length;   // bytes before the LF
+        bool kept;
     };
-    std::vector<std::pair<int, bool>> seen;
-    std::string two = fits + "\n" + over + "\n";
-    r2.Alimenter(two.data(), two.size(), probe, &seen);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0], std::make_pair(256, false));
-    EXPECT_TRUE(seen[1].second);
+    // A time's payload has 36 characters, its frame 41 bytes before the CR.
+    const Row rows[] = {{0, 0, false},     {0, 1, false},     {0, 63, false},    {0, 64, false},
+                        {63, 68, true},    {64, 69, false},   {36, 255, true},   {36, 256, true},
+                        {36, 257, false},  {36, 1023, false}, {36, 1024, false}, {36, 1025, false},
+                        {36, 2048, false}, {0, 4095, false},  {36, 4096, false}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE("payload " + std::to_string(r.payload) + ", line " + std::to_string(r.length));
+        std::string line(size_t(r.length), 'x');
+        if (r.payload > 0) {
+            std::string payload = Temps(2).substr(0, 36) + std::string(size_t(r.payload - 36), ' ');
+            line = Ligne(payload);
+            line.resize(line.size() - 2);  // CR and LF
+            line.resize(size_t(r.length), ' ');
+        }
+        SbChronoViderRecus();
+        pty.Send(Temps(1) + line + "\n" + Temps(3), pump);
+        for (int i = 0; i < 500 && Recus().size() < (r.kept ? 3u : 2u); ++i) {
+            int p, c;
+            GetUserEvent(0, &p, &c);
+        }
+        EXPECT_EQ(Recus(), r.kept ? (std::vector<int>{1, 2, 3}) : (std::vector<int>{1, 3}));
+    }
+    SbComG.linkState = 0;
+    CloseCom(kPort);
+    SbComDeplanter();
 }

@@ -3,24 +3,21 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
+#include "tests/support/MemoryPort.h"
 #include "ui/Texts.h"
 
 namespace linkfake {
 
 namespace {
 
-SbComLecteurLignes g_reader;
 bool g_replyDue = false;
-
-void Livrer(void*, const char* text, int length, bool tooLong) {
-    if (SbComAccepterLigne(text, length, tooLong, SbComMessageG)) SbComDecoder();
-}
 
 int Ecrire(const char* frame, int length) {
     State& s = S();
@@ -56,7 +53,7 @@ double Horloge() {
     return S().now;
 }
 
-const SbComPortOps kOps = {Ecrire, Etat, Evenements, Horloge};
+const SbComPortOps kOps = memport::Ops({Ecrire, Etat, Evenements, Horloge});
 
 }  // namespace
 
@@ -75,7 +72,7 @@ std::vector<std::string> Payloads() {
 }
 
 void Recevoir(const std::string& bytes) {
-    g_reader.Alimenter(bytes.data(), bytes.size(), Livrer, nullptr);
+    memport::Deliver(bytes.data(), bytes.size());
 }
 
 std::string Ligne(const std::string& payload) {
@@ -86,9 +83,9 @@ std::string Ligne(const std::string& payload) {
 
 void LinkTest::SetUp() {
     S() = State{};
-    g_reader.Raz();
+    memport::P() = memport::Port{};
     g_replyDue = false;
-    for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+    for (int i = 0; i < int(std::size(GMesComG)); ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
     snprintf(GMesComG[10], sizeof GMesComG[10], "Port COM%%d cannot be opened");
     snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
     SbComValDefaut(&SbComG);

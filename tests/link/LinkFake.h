@@ -26,7 +26,8 @@ State& S();
 // The payloads of the captured frames (start mark, check value and line end removed).
 std::vector<std::string> Payloads();
 
-// Feeds raw bytes from the clock through the line reader, the check and the decoder.
+// Raw bytes from the clock, through the serial callback: the program's line reader,
+// check and decoder.
 void Recevoir(const std::string& bytes);
 
 // A frame as the clock sends it: payload, TAB, check value, CR, LF.

@@ -11,14 +11,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "chrono/SbChrono.h"
+#include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComGsmEth.h"
+#include "link/SbComJournal.h"
 #include "link/SbComLink.h"
 #include "link/SbComProg.h"
 #include "link/SbComRecord.h"
@@ -41,7 +45,8 @@ protected:
     void SetUp() override {
         qstest::EnsureRuntime();
         dir_ = std::make_unique<qstest::TempProgramDir>();
-        for (int i = 0; i < 16; ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+        for (int i = 0; i < int(std::size(GMesComG)); ++i)
+            snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
         snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
         SbComValDefaut(&SbComG);
         SbComG.port = 5;
@@ -283,4 +288,73 @@ TEST_F(LinkStandin, SilentClockFailsTheOpening) {
     EXPECT_EQ(SbComOuvrir(1), 1);
     EXPECT_EQ(SbComG.linkState, 0);
     EXPECT_EQ(Texte(), "No answer on COM5");
+}
+
+// A short session over the network as the wire journal keeps it, line by line: the
+// connection, each frame sent and received with its check value, a rejected line, a
+// refusal, a time-out noted once however many commands it silences, the connection
+// lost, the link closed; each after its time to the millisecond, in the day's file.
+TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
+    clock_.reset();  // its FIFO goes with it
+    clock_ = std::make_unique<StandinClock>(*dir_, Strings{"--tcp", "0"});
+    ASSERT_TRUE(clock_->Running());
+    StrCopy(SbComG.netAddress, "127.0.0.1");
+    SbComG.netPort = clock_->TcpPort();
+    SbComJournalDemarrer();
+    ASSERT_EQ(SbComOuvrir(2), 0) << Texte();
+    SbComLireParam(1);
+    clock_->Control("garbage");
+    SbComDeplanter();
+    clock_->Control("ack F");
+    SbComLireParam(1);
+    SbComDeplanter();
+    clock_->Control("noack on");
+    const SbComPortOps fast = {nullptr, nullptr, nullptr, [] { return Timer() * 50; }};  // 5 s in 0.1 s
+    SbComInstallerPort(&fast);
+    SbComG.synchro.timeZone = 7;
+    SbComEcrireParam(9);  // a write: the clock answers it with its acknowledgement only
+    SbComLireParam(3);    // dropped while the acknowledgement is pending
+    SbComInstallerPort(nullptr);
+    SbComDeplanter();
+    clock_->Control("hangup");
+    SbComSurveiller();
+    SbComQuitter();
+    SbComJournalArreter();
+
+    int month = 0, day = 0, year = 0;
+    GetSystemDate(&month, &day, &year);
+    char name[32];
+    snprintf(name, sizeof name, "Logs/link-%04d%02d%02d.log", year, month, day);
+    std::ifstream in(dir_->file(name));
+    std::string header;
+    std::getline(in, header);
+    EXPECT_EQ(header.rfind("# QS-310 Manager wire journal: > sent, < received, x rejected", 0), 0u) << header;
+    const std::string port = std::to_string(clock_->TcpPort());
+    const Strings expected = {"* connected to 127.0.0.1:" + port,
+                              "> #SN\\t00A1",
+                              "< SN 1234 QS310 V110\\t03EB",
+                              "< AK\\t008C",
+                              "> #RP 001\\t0153",
+                              "< &P 001 2\\t0179",
+                              "< AK\\t008C",
+                              "x \\x01\\x7F garbage \\xFF\\xFE",
+                              "> #RP 001\\t0153",
+                              "< &P 001 2\\t0179",
+                              "< AK F\\t00F2",
+                              "! refused: AK F",
+                              "> #WP 009 07\\t01E7",
+                              "! no acknowledgement within 5 s",
+                              "! connection lost",
+                              "* closed"};
+    const std::regex stamped(R"((\d\d):(\d\d):(\d\d)\.(\d{3}) (.*))");
+    Strings events;
+    std::string line, last;
+    while (std::getline(in, line)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, stamped)) << line;
+        EXPECT_GE(line.substr(0, 12), last) << "in the order handed over";
+        last = line.substr(0, 12);
+        events.push_back(m[5]);
+    }
+    EXPECT_EQ(events, expected);
 }

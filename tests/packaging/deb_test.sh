@@ -41,7 +41,7 @@ contents() {
     local depends
     depends=$(dpkg-deb -f "$deb" Depends)
     for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6uitools6 libqt6multimedia6 \
-               liborcus-0.17-0 libfreexl1; do
+               liborcus-parser-0.17-0 libfreexl1; do
         grep -Eq "(^|, )${lib//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
     done
 
@@ -70,6 +70,8 @@ contents() {
     for txt in "$build"/QS310/Texts/*_EN.gentxt; do
         for lang in FR DT IT; do has "$f" "$prog/Texts/$(basename "$txt" _EN.gentxt)_$lang.gentxt"; done
     done
+    local web
+    for web in "$src"/display/Web/*; do has "$f" "$prog/Web/$(basename "$web")"; done
     for md in "$src"/docs/quickstart/*.md; do
         has "$f" "$prog/Doc/Quick Start QS310 Manager $(basename "$md" .md).pdf"
     done

@@ -1,13 +1,17 @@
 // Files, folders, time and the dialog hooks of the run-time layer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "link/SbComJournal.h"
+#include "platform/Journal.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
+#include "ui/FileNotices.h"
 
 namespace fs = std::filesystem;
 
@@ -215,4 +219,72 @@ TEST(PlatformSound, ToneReturnsWithOrWithoutADevice) {
     EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
     qstest::WriteFileBytes(dir.file("NotAWave.wav"), "RIFF....garbage");
     EXPECT_EQ(sndPlaySoundA("NotAWave.wav", SND_NOWAIT), 0);
+}
+
+// The journal's folder stays under its size however much is written: a day's file past a
+// quarter of it is set aside and the oldest files go first, the newest lines kept; files
+// that are not the journal's are left alone.
+TEST(PlatformFiles, JournalFolderStaysUnderItsSizeOldestFilesFirst) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    fs::create_directories(dir.file("Logs"));
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const char* name : {"Logs/link-20200101.log", "Logs/link-20200102.log", "Logs/notes.txt"}) {
+        qstest::WriteFileBytes(dir.file(name), std::string(1500, 'o') + "\n");
+        fs::last_write_time(dir.file(name), old);
+    }
+    constexpr long kCap = 4000;
+    ASSERT_EQ(JournalStart("Logs", "link", kCap, "# header"), 0);
+    for (int i = 0; i < 300; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(24, '.');
+        JournalAdd(line.data(), line.size());
+    }
+    EXPECT_EQ(JournalSync(10), 0);
+    JournalStop();
+    long total = 0;
+    std::string all;
+    for (const auto& e : fs::directory_iterator(dir.file("Logs"))) {
+        const std::string name = e.path().filename().string();
+        if (name == "notes.txt") continue;
+        EXPECT_EQ(name.rfind("link-", 0), 0u) << name;
+        EXPECT_NE(name, "link-20200101.log");
+        EXPECT_NE(name, "link-20200102.log");
+        total += long(e.file_size());
+        all += qstest::ReadFileBytes(e.path().string());
+    }
+    EXPECT_LE(total, kCap);
+    EXPECT_TRUE(fs::exists(dir.file("Logs/notes.txt")));
+    EXPECT_NE(all.find(" line 299......"), std::string::npos);  // the newest lines are kept
+    EXPECT_EQ(all.find(" line 0......"), std::string::npos);    // the oldest went
+}
+
+// A journal that cannot write (here "Logs" is a file, not a folder) is told to the
+// operator once, with the file and the reason, and writes again once it can.
+TEST(PlatformFiles, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
+    qstest::WriteFileBytes(dir.file("Logs"), "not a folder");
+    SbForgetFileNotices();
+    SbComJournalDemarrer();
+    auto write = [](const char* text) {
+        SbComJournalLien(text);
+        EXPECT_EQ(JournalSync(10), 0);
+        SbComJournalSurveiller();
+    };
+    write("first");
+    write("second");
+    ASSERT_EQ(SbFileNotes().size(), 1u);
+    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::FileNotWritten);
+    EXPECT_EQ(SbFileNotes()[0].path.rfind("Logs\\link-", 0), 0u) << SbFileNotes()[0].path;
+    EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_OTHER);
+    SbForgetFileNotices();
+    fs::remove(dir.file("Logs"));
+    Delay(1.1);  // the journal tries again a second after a failure
+    write("third");
+    SbComJournalArreter();
+    EXPECT_TRUE(SbFileNotes().empty());
+    std::string all;
+    for (const auto& e : fs::directory_iterator(dir.file("Logs")))
+        all += qstest::ReadFileBytes(e.path().string());
+    EXPECT_NE(all.find(" * third\n"), std::string::npos) << all;
 }

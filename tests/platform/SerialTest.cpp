@@ -1,9 +1,6 @@
 // Serial ports over a pseudo-terminal: port mapping, line-feed callback, line reads, writes, loss of the
 // port.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,6 +12,7 @@
 #include <vector>
 
 #include "platform/cvi.h"
+#include "tests/support/Pty.h"
 #include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -23,38 +21,7 @@ namespace {
 
 constexpr int kPort = 7;
 
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        int s = -1;
-        char name[128];
-        if (openpty(&master, &s, name, nullptr, nullptr) != 0) return;
-        slave = name;
-        close(s);  // the port under test holds the slave side
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    }
-    ~Pty() { Hangup(); }
-    void Hangup() {
-        if (master >= 0) close(master);
-        master = -1;
-    }
-    void Send(const std::string& bytes) const {
-        ASSERT_EQ(write(master, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    }
-    std::string Receive(size_t want) const {
-        std::string got;
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (got.size() < want && std::chrono::steady_clock::now() < until) {
-            pollfd p{master, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            char buf[256];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n > 0) got.append(buf, size_t(n));
-        }
-        return got;
-    }
-};
+using qstest::Pty;
 
 std::vector<std::string> g_lines;
 int g_calls = 0;
@@ -79,9 +46,7 @@ bool PumpUntil(Cond cond) {
 }
 
 void LinkPort(const qstest::TempProgramDir& dir, const Pty& pty) {
-    fs::create_directories(dir.file("Ports"));
-    fs::remove(dir.file("Ports/COM7"));
-    fs::create_symlink(pty.slave, dir.file("Ports/COM7"));
+    pty.LinkAsPort(dir.path(), kPort);
 }
 
 double CpuSeconds() {
@@ -163,9 +128,18 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     EXPECT_EQ(std::string(buf, 4), "0123");
     EXPECT_EQ(ComRdTerm(kPort, buf, 256, 10), 6);
     EXPECT_EQ(std::string(buf, 6), "456789");
-    // Nothing arrives: zero bytes after the time-out, no error.
+    // A line that just fills the buffer: its line feed ends the next read, not this one.
+    pty.Send("ABCD\nEF\n");
+    ASSERT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 8; }));
+    EXPECT_EQ(ComRdTerm(kPort, buf, 4, 10), 4);
+    EXPECT_EQ(ComRdTerm(kPort, buf, 4, 10), 0);
+    EXPECT_EQ(ReturnRS232Err(), 0);
+    EXPECT_EQ(ComRdTerm(kPort, buf, 4, 10), 2);
+    EXPECT_EQ(std::string(buf, 2), "EF");
+    // Nothing arrives: zero bytes after the time-out, which the read reports.
     SetComTime(kPort, 0.05);
     EXPECT_EQ(ComRdTerm(kPort, buf, 256, 10), 0);
+    EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
 
     EXPECT_EQ(ComWrt(kPort, "XY\r\n", 4), 4);
     EXPECT_EQ(pty.Receive(4), "XY\r\n");

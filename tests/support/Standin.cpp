@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/cvi.h"
@@ -26,15 +27,25 @@ StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs) 
     posix_spawn_file_actions_addclose(&actions, out[0]);
     Strings args = {exe, "--link", link, "--log", log_, "--control", control_};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    for (const std::string& a : extraArgs) tcp_ = tcp_ || a == "--tcp";
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
-    // The first line tells the pty is ready (and linked).
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') first_ += c;
+    // The first line tells the pty is ready (and linked), the next one the TCP port.
+    auto line = [&out] {
+        std::string l;
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') l += c;
+        return l;
+    };
+    first_ = line();
+    if (tcp_) {
+        const std::string l = line();
+        if (l.rfind("tcp ", 0) == 0) tcpPort_ = atoi(l.c_str() + 4);
+    }
     out_ = out[0];
 }
 

@@ -1,11 +1,16 @@
 #include "tests/support/TestSupport.h"
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/cvi.h"
 
@@ -23,7 +28,7 @@ TempProgramDir::TempProgramDir(bool withProgramFiles) {
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
     if (withProgramFiles && built && fs::exists(built)) {
-        for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
+        for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                                  "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
             fs::path src = fs::path(built) / item;
             if (fs::exists(src)) fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
@@ -66,6 +71,42 @@ void EnsureRuntime() {
     static char arg0[] = "qs310-tests";
     static char* argv[] = {arg0, nullptr};
     InitCVIRTE(1, argv);
+}
+
+Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds) {
+    Bounded b;
+    int fds[2];
+    if (pipe(fds) != 0) return b;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        const std::string out = work();
+        if (write(fds[1], out.data(), out.size()) < 0) _exit(2);
+        _exit(0);
+    }
+    close(fds[1]);
+    int status = 0;
+    struct rusage usage {};
+    for (;;) {
+        const pid_t done = wait4(child, &status, WNOHANG, &usage);
+        b.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (done == child) break;
+        if (done < 0) break;
+        if (b.seconds > limitSeconds) {
+            kill(child, SIGKILL);
+            wait4(child, &status, 0, &usage);
+            close(fds[0]);
+            return b;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    char buf[4096];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) b.result.append(buf, size_t(n));
+    close(fds[0]);
+    b.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    b.peakMegabytes = usage.ru_maxrss / 1024;
+    return b;
 }
 
 }  // namespace qstest

@@ -1,6 +1,7 @@
 // Test helpers: run in a private copy of the built program folder.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qstest {
@@ -29,5 +30,17 @@ long FileSize(const std::string& path);  // -1 when missing
 
 // Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();
+
+// Work done in a child process of its own, so that its peak memory is its own: what it
+// returned, whether it ended within the wall-clock limit (it is killed otherwise), and
+// its peak resident memory. The limits are guards against hangs and runaway memory
+// from hostile files, far above what the work needs.
+struct Bounded {
+    bool finished = false;
+    std::string result;
+    double seconds = 0;
+    long peakMegabytes = 0;
+};
+Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds);
 
 }  // namespace qstest

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "tests/support/TestSupport.h"
@@ -47,12 +48,15 @@ TEST(ShippedTexts, EveryLanguageLoadsWholeWithEveryEntryWorded) {
         ExpectAllFilled(Q31TxtLabSetG, "Q31TxtLabSetG", language);
         ExpectAllFilled(Q31TxtMesG, "Q31TxtMesG", language);
         ExpectAllFilled(Q12TxtG, "Q12TxtG", language);
-        for (int i = 0; i < 16; ++i) {
+        for (int i = 0; i < int(std::size(GMesComG)); ++i) {
             int integers = 0;
             int all = Conversions(GMesComG[i], &integers);
             if (i == 10 || i == 11) {
                 EXPECT_EQ(all, 1) << i;
                 EXPECT_EQ(integers, 1) << i;
+            } else if (i > kMesComNetTitle && i <= kMesComNetLost) {
+                EXPECT_EQ(all, 1) << i;  // the address
+                EXPECT_NE(std::strstr(GMesComG[i], "%s"), nullptr) << i;
             } else {
                 EXPECT_EQ(all, 0) << i;
             }
@@ -68,13 +72,15 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
         size_t maxBytes;
         bool section;
     };
+    // A message's bytes and the line end before its sign share the entry's buffer with
+    // the end mark: one byte less than a label of the same buffer.
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false},
-                            {"Gen_Messages_", 5, 127, true},
-                            {"Gen_MesCom_", kGMesComCount, 127, true},
+                            {"Gen_Messages_", 5, 126, true},
+                            {"Gen_MesCom_", kGMesComCount, 126, true},
                             {"Q31_Labels_", kQ31TxtLabelCount, 63, false},
                             {"Q31_LabSet_", 61, 63, false},
-                            {"Q31_Messages_", kQ31TxtMesCount, 255, true},
-                            {"Q12_Labels_", 17, 63, false}};
+                            {"Q31_Messages_", kQ31TxtMesCount, 254, true},
+                            {"Q12_Labels_", kQ12TxtEntrees, 63, false}};
     for (const char* code : {"EN", "FR", "DT", "IT"}) {
         for (const Shape& s : shapes) {
             std::string name = std::string(s.prefix) + code + ".gentxt";

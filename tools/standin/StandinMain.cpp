@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,12 +26,17 @@ using namespace standin;
 namespace {
 
 const char* kHelp =
-    "qs310-standin: a QS-310 start clock at the far end of a serial line.\n"
+    "qs310-standin: a QS-310 start clock at the far end of a serial line or of the network.\n"
     "\n"
     "Usage: qs310-standin [options]\n"
     "  --device PATH       use a serial device instead of a new pseudo-terminal\n"
     "  --baud N            speed of --device (default 9600)\n"
     "  --link PATH         make PATH (e.g. DIR/Ports/COM5) a symbolic link to the pty\n"
+    "  --tcp [ADDR:]PORT   also listen on TCP, as the clock's Ethernet module or a serial\n"
+    "                      device server in raw mode (ADDR default 127.0.0.1, 0.0.0.0 for\n"
+    "                      every interface; PORT 0 takes a free one). Alone, without\n"
+    "                      --link or --device, no pty is opened. One connection at a\n"
+    "                      time; the clock answers on the line its last command came by.\n"
     "  --log FILE          wire log: every payload received, one per line ('?' marks a bad frame)\n"
     "  --control PATH      create a FIFO at PATH and read control commands from it\n"
     "  --stdin             read control commands from standard input too\n"
@@ -46,14 +52,18 @@ const char* kHelp =
     "  --bad-check N       the next N frames sent carry a wrong check value\n"
     "  --delay MS          answer every command MS milliseconds late\n"
     "  --hangup-after N    hang up when the Nth command arrives\n"
+    "  --noack-after N     acknowledge the first N commands only (answers still go)\n"
     "  --flood RATE COUNT  send COUNT valid frames at RATE frames per second, then report\n"
+    "  --tcp-unanswered    never answer a TCP connection attempt (a firewall dropping it)\n"
     "Control commands (one per line):\n"
     "  noack on|off, ack F|R|OK (next command only), badcheck N, garbage, longline,\n"
-    "  delay MS, flood RATE COUNT, send PAYLOAD, impulse N, messages on|off, hangup, quit,\n"
+    "  delay MS, flood RATE COUNT, send PAYLOAD, impulse N, messages on|off, quit,\n"
+    "  hangup (the pty closes and the stand-in ends; a TCP connection is dropped and the\n"
+    "  next one taken),\n"
     "  set COMMAND (changes the clock's own values as COMMAND would, e.g. 'set WP 001 7',\n"
     "  and answers nothing)\n"
-    "The first line printed is \"pty <slave path>\" (or \"device <path>\"); \"flood-sent N\"\n"
-    "is printed when a flood ends.\n";
+    "The first line printed is \"pty <slave path>\" (or \"device <path>\"), then with --tcp\n"
+    "\"tcp <port>\"; \"flood-sent N\" is printed when a flood ends.\n";
 
 // Set by SIGTERM, SIGINT or SIGHUP: the main loop ends and removes the port link and the
 // control FIFO, as after "quit".
@@ -90,11 +100,13 @@ struct Outgoing {
 
 struct Standin {
     Port port;
+    TcpLine tcp;
+    bool onTcp = false;  // the line the last command came by, where answers go
     WireLog log;
     WireLog sent;
     Clock clock;
     Stream stream;
-    Receiver receiver;
+    Receiver receiver, tcpReceiver;
     std::deque<Outgoing> queue;
 
     bool noAck = false;
@@ -103,6 +115,7 @@ struct Standin {
     int badCheck = 0;
     double delay = 0;
     long hangupAfter = -1;
+    long noAckAfter = -1;
     long commands = 0;
     double timeScale = 1.0;
     double start = Now();
@@ -122,11 +135,27 @@ struct Standin {
 
     void SendRaw(const std::string& bytes) { queue.push_back({Now(), bytes, {}}); }
 
+    // Bytes to the program, on the line it last spoke on; with no program connected over
+    // the network they are lost, as a device server drops what comes with no client.
+    bool Out(const std::string& bytes) {
+        if (onTcp) {
+            tcp.Write(bytes);
+            return true;
+        }
+        return port.Write(bytes);
+    }
+
+    // What was already due leaves before the line goes, as a clock's last bytes do.
     void HangUp() {
-        port.HangUp();
-        running = false;
+        SendDue();
         printf("hangup\n");
         fflush(stdout);
+        if (onTcp) {
+            tcp.Drop();
+            return;
+        }
+        port.HangUp();
+        running = false;
     }
 
     void OnCommand(const std::string& payload, bool ok) {
@@ -145,7 +174,7 @@ struct Standin {
         if (clock.messages && !wasOn) stream.Restart();
         char status = ackNext ? ackNext : ackAlways ? ackAlways : refuse;
         ackNext = 0;
-        if (noAck) return;
+        if (noAck || (noAckAfter >= 0 && commands > noAckAfter)) return;
         Send(status == 'F' || status == 'R' ? std::string("AK ") + status : "AK", due);
     }
 
@@ -162,7 +191,7 @@ struct Standin {
         while (floodSent < due && floodLeft > 0) {
             char p[16];
             snprintf(p, sizeof p, "&C %02X%02X", 0x80 + int(floodSent % 60), int(floodSent % 12));
-            if (!port.Write(ClockFrame(p))) break;
+            if (!Out(ClockFrame(p))) break;
             sent.Add(p);
             ++floodSent;
             --floodLeft;
@@ -213,10 +242,10 @@ struct Standin {
             fprintf(stderr, "qs310-standin: unknown control command '%s'\n", line.c_str());
     }
 
-    void Pump() {
-        double now = Now();
+    void SendDue() {
+        const double now = Now();
         while (!queue.empty() && queue.front().due <= now) {
-            if (!port.Write(queue.front().bytes)) break;
+            if (!Out(queue.front().bytes)) break;
             if (!queue.front().payload.empty()) sent.Add(queue.front().payload);
             queue.pop_front();
             // A speed change takes effect once the acknowledgement has left.
@@ -225,6 +254,11 @@ struct Standin {
                 clock.pendingSpeedCode = -1;
             }
         }
+    }
+
+    void Pump() {
+        SendDue();
+        const double now = Now();
         if (clock.messages) {
             for (const std::string& m : stream.Tick(clock, (now - start) * timeScale, SecondsOfDay()))
                 Send(m, now);
@@ -256,9 +290,9 @@ struct ControlInput {
 
 int main(int argc, char** argv) {
     Standin s;
-    std::string device, linkPath, logPath, controlPath, sentPath;
-    int baud = 9600;
-    bool useStdin = false;
+    std::string device, linkPath, logPath, controlPath, sentPath, tcpAddress = "127.0.0.1";
+    int baud = 9600, tcpPort = -1;
+    bool useStdin = false, tcpUnanswered = false;
     double floodRate = 0;
     long floodCount = 0;
     for (int i = 1; i < argc; ++i) {
@@ -285,6 +319,16 @@ int main(int argc, char** argv) {
             controlPath = next("--control");
         else if (a == "--stdin")
             useStdin = true;
+        else if (a == "--tcp") {
+            std::string v = next("--tcp");
+            const size_t colon = v.rfind(':');
+            if (colon != std::string::npos) {
+                tcpAddress = v.substr(0, colon);
+                v = v.substr(colon + 1);
+            }
+            tcpPort = atoi(v.c_str());
+        } else if (a == "--tcp-unanswered")
+            tcpUnanswered = true;
         else if (a == "--serial")
             s.clock.serial = atoi(next("--serial"));
         else if (a == "--time-scale")
@@ -305,6 +349,8 @@ int main(int argc, char** argv) {
             s.delay = atof(next("--delay")) / 1000.0;
         else if (a == "--hangup-after")
             s.hangupAfter = atol(next("--hangup-after"));
+        else if (a == "--noack-after")
+            s.noAckAfter = atol(next("--noack-after"));
         else if (a == "--flood") {
             floodRate = atof(next("--flood"));
             floodCount = atol(next("--flood"));
@@ -334,7 +380,10 @@ int main(int argc, char** argv) {
         control.fd = open(controlPath.c_str(), O_RDWR | O_NONBLOCK);  // never sees end of file
     }
     std::string slave;
-    if (!device.empty()) {
+    const bool serial = tcpPort < 0 || !device.empty() || !linkPath.empty();
+    if (!serial) {
+        // The network alone.
+    } else if (!device.empty()) {
         if (!s.port.OpenDevice(device, baud)) {
             fprintf(stderr, "qs310-standin: cannot open %s\n", device.c_str());
             return 1;
@@ -354,20 +403,54 @@ int main(int argc, char** argv) {
             if (ec) fprintf(stderr, "qs310-standin: cannot link %s\n", linkPath.c_str());
         }
     }
+    if (tcpPort >= 0) {
+        int bound = 0;
+        if (!s.tcp.Listen(tcpAddress, tcpPort, tcpUnanswered, &bound)) {
+            fprintf(stderr, "qs310-standin: cannot listen on %s:%d\n", tcpAddress.c_str(), tcpPort);
+            return 1;
+        }
+        s.onTcp = !serial;
+        printf("tcp %d\n", bound);
+    }
     fflush(stdout);
 
     if (useStdin) input.fd = 0;
     if (floodCount > 0) s.StartFlood(floodRate, floodCount);
 
     while (s.running && !stopRequested) {
-        pollfd fds[3] = {{s.port.Fd(), POLLIN, 0}, {control.fd, POLLIN, 0}, {input.fd, POLLIN, 0}};
+        pollfd fds[5] = {{s.port.Fd(), POLLIN, 0},
+                         {control.fd, POLLIN, 0},
+                         {input.fd, POLLIN, 0},
+                         {s.tcp.ListenFd(), POLLIN, 0},
+                         {s.tcp.ClientFd(), POLLIN, 0}};
         int timeout = s.floodLeft > 0 ? 0 : 5;
-        poll(fds, 3, timeout);
+        poll(fds, 5, timeout);
         if (fds[0].revents & POLLIN) {
             char buf[4096];
             ssize_t n = read(s.port.Fd(), buf, sizeof buf);
-            if (n > 0)
+            if (n > 0) {
+                s.onTcp = false;
                 s.receiver.Feed(buf, size_t(n), [&](const std::string& p, bool ok) { s.OnCommand(p, ok); });
+            }
+        }
+        if (fds[3].revents & POLLIN) {
+            const bool had = s.tcp.Connected();
+            s.tcp.Accept();
+            if (!had && s.tcp.Connected()) {
+                s.onTcp = true;
+                s.tcpReceiver = Receiver{};
+            }
+        }
+        if (fds[4].revents & (POLLIN | POLLHUP | POLLERR)) {
+            char buf[4096];
+            ssize_t n = read(s.tcp.ClientFd(), buf, sizeof buf);
+            if (n > 0) {
+                s.onTcp = true;
+                s.tcpReceiver.Feed(buf, size_t(n),
+                                   [&](const std::string& p, bool ok) { s.OnCommand(p, ok); });
+            } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+                s.tcp.Drop();  // the program went: the next connection is taken
+            }
         }
         if (!s.running) break;
         if (fds[1].revents & POLLIN) control.Read([&](const std::string& l) { s.Control(l); });

@@ -1,7 +1,11 @@
 // The stand-in clock's frame code, port and wire log.
 #include "StandinWire.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -121,6 +125,70 @@ void Port::HangUp() {
     slaveKeep_ = -1;
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
+}
+
+TcpLine::~TcpLine() {
+    Drop();
+    if (filler_ >= 0) close(filler_);
+    if (listen_ >= 0) close(listen_);
+}
+
+bool TcpLine::Listen(const std::string& address, int port, bool unanswered, int* boundPort) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    if (inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) return false;
+    listen_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (listen_ < 0) return false;
+    int on = 1;
+    setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
+    unanswered_ = unanswered;
+    if (listen(listen_, unanswered ? 0 : 4) != 0) return false;
+    socklen_t length = sizeof a;
+    getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &length);
+    *boundPort = ntohs(a.sin_port);
+    if (unanswered) {
+        // One connection of its own fills the queue; the next attempts wait unanswered.
+        if (a.sin_addr.s_addr == htonl(INADDR_ANY)) a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        filler_ = socket(AF_INET, SOCK_STREAM, 0);
+        if (filler_ < 0 || connect(filler_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
+    }
+    return true;
+}
+
+void TcpLine::Accept() {
+    const int fd = accept(listen_, nullptr, nullptr);
+    if (fd < 0) return;
+    if (client_ >= 0) {
+        close(fd);  // busy: one program at a time
+        return;
+    }
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // a frame leaves at once
+    client_ = fd;
+}
+
+bool TcpLine::Write(const std::string& bytes) {
+    size_t done = 0;
+    while (client_ >= 0 && done < bytes.size()) {
+        ssize_t n = send(client_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) {
+                usleep(1000);
+                continue;
+            }
+            Drop();
+            return false;
+        }
+        done += size_t(n);
+    }
+    return client_ >= 0;
+}
+
+void TcpLine::Drop() {
+    if (client_ >= 0) close(client_);
+    client_ = -1;
 }
 
 bool WireLog::Open(const std::string& path) {

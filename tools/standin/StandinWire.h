@@ -56,6 +56,30 @@ private:
     bool pty_ = false;
 };
 
+// The network end, as the clock's Ethernet module or a serial device server in raw
+// TCP mode offers it: one connection at a time (a second one is closed at once);
+// when the connection goes, the next one is taken.
+class TcpLine {
+public:
+    ~TcpLine();
+    // Listens on address:port (port 0: any free one, told in *boundPort). With
+    // unanswered, connection attempts are never answered, as behind a firewall that
+    // drops them: the queue of the listening socket is kept full and never taken.
+    bool Listen(const std::string& address, int port, bool unanswered, int* boundPort);
+    int ListenFd() const { return unanswered_ ? -1 : listen_; }
+    int ClientFd() const { return client_; }
+    bool Connected() const { return client_ >= 0; }
+    void Accept();
+    bool Write(const std::string& bytes);  // false when the connection went
+    void Drop();                           // closes the connection, keeps listening
+
+private:
+    int listen_ = -1;
+    int client_ = -1;
+    int filler_ = -1;
+    bool unanswered_ = false;
+};
+
 // One received payload per line, flushed at once so tests can read it.
 class WireLog {
 public:
