@@ -45,10 +45,12 @@ void RemplirVitesses(int dlg) {
     }
 }
 
+// Connect is offered only on a port of the list: with none, the operator searches first.
 void RemplirPorts(int dlg) {
     ClearListCtrl(dlg, CONNECT_PORT);
     const int count = SbComG.freePortCount < 0 ? 0 : (SbComG.freePortCount > 64 ? 64 : SbComG.freePortCount);
     GenPortsComCtrl(dlg, CONNECT_PORT, SbComG.portList.data(), count);
+    SetCtrlAttribute(dlg, CONNECT_CONNECT, ATTR_DIMMED, count == 0 ? 1 : 0);
 }
 
 void RafraichirPorts(int parent, int dlg) {
@@ -61,6 +63,7 @@ void RafraichirPorts(int parent, int dlg) {
     RemplirPorts(dlg);
     SetPanelAttribute(dlg, ATTR_DIMMED, 0);
     SbFermerWait(false, 0);
+    if (count == 0) SbPopup(dlg, GMessageG[1], GMesComG[kMesComNoPortFound], GLabelBpG[8]);
 }
 
 void LireChamps(int dlg) {

@@ -44,6 +44,7 @@ const char* const kLangues[4] = {"English",
                                  "Deutsch", "Italiano"};
 
 void Traduire(int dlg) {
+    SetPanelAttribute(dlg, ATTR_TITLE, Q31TxtLabelG[4]);
     SetCtrlVal(dlg, PARAMS_TITLE, Q31TxtLabelG[4]);
     SetCtrlAttribute(dlg, PARAMS_CANCEL, ATTR_LABEL_TEXT, GLabelBpG[3]);
     SetCtrlAttribute(dlg, PARAMS_OK, ATTR_LABEL_TEXT, GLabelBpG[2]);
@@ -146,6 +147,7 @@ void RetraduireTout(int parent) {
         Q31FenTraduire();
         Q31FKeyTraduire();
         Q31FSetTraduire();
+        Q31FsdInit(false, false);  // the second display's title, laid out before the texts changed
     }
     SbFermerWait(true, 0);
 }

@@ -76,12 +76,34 @@ int FQ31ChronosCharger(int, int, int event, void*, int, int) {
     return 0;
 }
 
+// The times export through the system's print dialog. Without a printer the operator is
+// offered a PDF file instead; either way a failure says where the text file is.
 int FQ31ChronosPrint(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     SetWaitCursor(1);
     Exporter(kImpression);
-    OpenDocument(kImpression);
     SetWaitCursor(0);
+    char dossier[260], natif[260], ou[540], message[800];
+    GetDir(dossier);
+    ToNativePath(kImpression, natif, sizeof natif);
+    StrFormat(ou, sizeof ou, "%s/%s", dossier, natif);
+    int resultat = 0;
+    if (GetPrinterCount() > 0) {
+        resultat = PrintTextFile(kImpression, Q31TxtLabelG[11], nullptr);
+    } else {
+        StrFormat(message, sizeof message, "%s\n%s", Q31TxtMesG[kQ31MesNoPrinter], ou);
+        if (!SbPopupValid(Q31FIhmG, GMessageG[1], message, GLabelBpG[0], GLabelBpG[1])) return 0;
+        char pdf[260] = "";
+        SetPanelAttribute(Q31FIhmG, ATTR_DIMMED, 1);
+        if (FileSelectPopup(kDossier, "Chrono.pdf", "*.pdf", Q31TxtMesG[kQ31MesPdfTitle], VAL_SAVE_BUTTON, 0,
+                            1, 1, 1, pdf) > 0)
+            resultat = PrintTextFile(kImpression, Q31TxtLabelG[11], pdf);
+        SetPanelAttribute(Q31FIhmG, ATTR_DIMMED, 0);
+    }
+    if (resultat < 0) {
+        StrFormat(message, sizeof message, "%s\n%s", Q31TxtMesG[kQ31MesPrintFailed], ou);
+        SbPopup(Q31FIhmG, GMessageG[1], message, GLabelBpG[8]);
+    }
     return 0;
 }
 

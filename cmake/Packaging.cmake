@@ -19,6 +19,12 @@ add_custom_command(OUTPUT ${_icon_outputs}
   COMMAND qs_mkicon ${QS_ICON_DIR} ${QS_ICON_SIZES}
   DEPENDS qs_mkicon COMMENT "Desktop icon")
 add_custom_target(qs_icon ALL DEPENDS ${_icon_outputs})
+# The program sets the same icon on its windows, from its own folder.
+add_custom_command(OUTPUT ${QS_PROGRAM_DIR}/qs310-manager.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${QS_ICON_DIR}/256x256/qs310-manager.png ${QS_PROGRAM_DIR}/qs310-manager.png
+  DEPENDS ${QS_ICON_DIR}/256x256/qs310-manager.png COMMENT "Window icon")
+add_custom_target(qs_window_icon DEPENDS ${QS_PROGRAM_DIR}/qs310-manager.png)
+add_dependencies(qs_program qs_window_icon)
 
 # The rest is the Debian package; a Windows build ships its deployed program folder instead.
 if(WIN32)
@@ -63,7 +69,7 @@ foreach(_f 444 533 695 888)
   install(FILES ${QS_PROGRAM_DIR}/Bip${_f}Hz.wav DESTINATION ${QS_PKG_PROGRAM_DIR})
 endforeach()
 
-install(FILES ${QS_PROGRAM_DIR}/README.md DESTINATION ${QS_PKG_PROGRAM_DIR})
+install(FILES ${QS_PROGRAM_DIR}/README.md ${QS_PROGRAM_DIR}/qs310-manager.png DESTINATION ${QS_PKG_PROGRAM_DIR})
 
 install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/qs310-manager DESTINATION ${QS_PKG_BIN_DIR})
 # The stand-in clock, for training and trying the serial link without a clock.

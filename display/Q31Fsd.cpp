@@ -457,10 +457,15 @@ void Q31FsdInitDigital(bool show) {
 }
 
 // The display's own window: its close box switches it off; a double click or F11 puts
-// it full screen on the screen it stands on and back.
+// it full screen on the screen it stands on and back; a new size lays it out again at once,
+// whether the clock is running or not.
 int FQ31_FsdGere(int, int, int event, void*, int eventData1, int) {
     if (event == EVENT_CLOSE) {
         Q31FsdFermer();
+        return 0;
+    }
+    if (event == EVENT_PANEL_SIZE) {
+        FsdSuivreTaille();
         return 0;
     }
     return TouchePleinEcran(event, eventData1);

@@ -129,6 +129,9 @@ void Q31FsdParamTraduire(int dlg) {
     Caption(dlg, PARAMS_SAVE, Q31TxtLabelG[9]);
     Caption(dlg, PARAMS_LOAD, Q31TxtLabelG[10]);
     Caption(dlg, PARAMS_DEFAULT, Q31TxtLabelG[48]);
+    Caption(dlg, PARAMS_SHOW_BACKGROUND, Q31TxtLabelG[kQ31LabBackgroundImage]);
+    Caption(dlg, PARAMS_SHOW_DIGITAL, Q31TxtLabelG[kQ31LabDialDigits]);
+    Caption(dlg, PARAMS_EDIT, Q31TxtLabelG[kQ31LabEditMode]);
 }
 
 void Q31FsdParamSet(int dlg, bool edit) {

@@ -56,6 +56,30 @@ const SbComPortOps* g_ops = &kRuntime;
 // only sets how many reads a long burst of garbage takes.
 constexpr int kLecture = 1024;
 SbComLecteurLignes g_lecteur;
+int g_echecOuverture = 0;  // why the port last failed to open (run-time layer code)
+
+// A port that exists but may not be opened, one that is missing and one in use each
+// get their own text, naming the device, with what the operator can do about it.
+bool TexteEchecOuverture(char* out, size_t size) {
+    int lead = 0, fix = 0;
+    switch (g_echecOuverture) {
+        case kRS232PortDenied:
+            lead = kMesComPortDenied, fix = kMesComPortDeniedFix;
+            break;
+        case kRS232PortMissing:
+            lead = kMesComPortMissing, fix = kMesComPortMissingFix;
+            break;
+        case kRS232PortBusy:
+            lead = kMesComPortBusy, fix = kMesComPortBusyFix;
+            break;
+        default:
+            return false;
+    }
+    char device[260];
+    ComPortDevice(SbComG.port, device, sizeof device);
+    StrFormat(out, size, "%s COM%d (%s).\n%s", GMesComG[lead], SbComG.port, device, GMesComG[fix]);
+    return true;
+}
 
 // Polls the port's error status for at most 1 s. True when clear.
 bool AttendreEtatLibre() {
@@ -294,7 +318,10 @@ void SbComSurveiller() {
 
 int SbComOuvrirPort() {
     int result = 1;
-    if (OpenComConfig(SbComG.port, "", SbComG.speed, 0, 8, 1, 512, 512) >= 0) {
+    g_echecOuverture = 0;
+    if (OpenComConfig(SbComG.port, "", SbComG.speed, 0, 8, 1, 512, 512) < 0) {
+        g_echecOuverture = ReturnRS232Err();
+    } else {
         SetComTime(SbComG.port, 1.0);
         if (ReturnRS232Err() >= 0) {
             char note[64];
@@ -310,11 +337,12 @@ int SbComOuvrirPort() {
 }
 
 void SbComErreurPort(int result) {
-    char text[128], note[64];
+    char text[200], note[64];
     StrFormat(note, sizeof note, "COM%d: %s", int(SbComG.port),
               result <= 1 ? "cannot be opened" : "no answer to SN");
     SbComJournalLien(note);
-    SbComTexteAvecPort(GMesComG[result <= 1 ? 10 : 11], SbComG.port, text, sizeof text);
+    if (result > 1 || !TexteEchecOuverture(text, sizeof text))
+        SbComTexteAvecPort(GMesComG[result <= 1 ? 10 : 11], SbComG.port, text, sizeof text);
     SbComPoserErreur(GMesComG[3], text);
 }
 

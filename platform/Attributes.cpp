@@ -68,7 +68,27 @@ QString LabelText(QWidget* w) {
     return w->property(kLabelText).toString();
 }
 
+// A caption shown only under the mouse (hover caption) is also the control's tooltip and
+// its accessible name, so it can be read without hovering and by assistive tools.
+void ShareHoverCaption(QWidget* w) {
+    if (!w->property("qsHoverCaption").toBool()) return;
+    QString plain = LabelText(w);
+    plain.remove(QStringLiteral("__"));
+    plain = plain.trimmed();
+    w->setToolTip(plain);
+    w->setAccessibleName(plain);
+}
+
+void NoteHoverCaption(QWidget* w) {
+    w->setProperty("qsHoverCaption", true);
+    ShareHoverCaption(w);
+}
+
 void SetLabelText(QWidget* w, const QString& text) {
+    struct Share {
+        QWidget* w;
+        ~Share() { ShareHoverCaption(w); }
+    } share{w};
     if (QLabel* l = CaptionWidget(w)) return l->setText(text);
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         w->setProperty(kLabelText, text);
@@ -111,17 +131,7 @@ void SetColor(QWidget* w, QPalette::ColorRole role, int rgb) {
 void SetStyleColor(QWidget* w, const char* property, int rgb) {
     if (!w->property("qsBaseStyle").isValid()) w->setProperty("qsBaseStyle", w->styleSheet());
     w->setProperty(QByteArray("qsCss-") + property, QColor(ColorOf(rgb)).name());
-    QString rules;
-    for (const char* p : {"background-color", "color"}) {
-        QVariant v = w->property(QByteArray("qsCss-") + p);
-        if (v.isValid())
-            rules += QString::fromLatin1(p) + QLatin1String(": ") + v.toString() + QLatin1String("; ");
-    }
-    QString base = w->property("qsBaseStyle").toString();
-    QString name = w->objectName();
-    if (base.isEmpty() && name.isEmpty()) return w->setStyleSheet(rules);
-    w->setStyleSheet(base + QLatin1String("\nQWidget#") + name + QLatin1String(" { ") + rules +
-                     QLatin1String("}"));
+    ApplyStyle(w);
 }
 
 int Color(const QWidget* w, QPalette::ColorRole role) {
@@ -189,7 +199,7 @@ bool SetTableAttribute(QTableView* t, int attribute, int value) {
             if (value >= 1 && value <= TableRows(t)) ScrollTableTo(t, value - 1);
             return true;
         case ATTR_ROW_HEIGHT:
-            t->verticalHeader()->setDefaultSectionSize(value);
+            SetDesignRowHeight(t, -1, value);
             return true;
         default:
             return false;
@@ -205,24 +215,33 @@ bool TableAttribute(QTableView* t, int attribute, int* value) {
             *value = TableVisibleRows(t);
             return true;
         case ATTR_ROW_HEIGHT:
-            *value = t->verticalHeader()->defaultSectionSize();
+            *value = DesignRowHeight(t);
             return true;
         default:
             return false;
     }
 }
 
-// Positions are the control's place in its panel, whatever container holds it.
+// Positions are the control's place in its panel, whatever container holds it, in the
+// panel resource's coordinates whatever the window's scale.
 QPoint PanelPos(QWidget* w) {
     QWidget* root = PanelWidget(PanelOfWidget(w));
-    return root && w != root ? w->mapTo(root, QPoint(0, 0)) : w->pos();
+    return root && w != root ? DesignPosInPanel(w, root) : DesignRect(w).topLeft();
 }
 
 void MoveInPanel(QWidget* w, QPoint panelPos) {
     QWidget* root = PanelWidget(PanelOfWidget(w));
     QWidget* parent = w->parentWidget();
-    if (root && parent && parent != root) panelPos = parent->mapFrom(root, panelPos);
-    w->move(panelPos);
+    if (root && parent && parent != root) panelPos -= DesignPosInPanel(parent, root);
+    QRect r = DesignRect(w);
+    r.moveTopLeft(panelPos);
+    SetDesignRect(w, r);
+}
+
+void Resize(QWidget* w, int width, int height) {
+    QRect r = DesignRect(w);
+    r.setSize(QSize(width, height));
+    SetDesignRect(w, r);
 }
 
 int SetGeneric(QWidget* w, int attribute, int value) {
@@ -241,10 +260,10 @@ int SetGeneric(QWidget* w, int attribute, int value) {
             MoveInPanel(w, QPoint(value, PanelPos(w).y()));
             return 0;
         case ATTR_WIDTH:
-            w->resize(value, w->height());
+            Resize(w, value, DesignRect(w).height());
             return 0;
         case ATTR_HEIGHT:
-            w->resize(w->width(), value);
+            Resize(w, DesignRect(w).width(), value);
             return 0;
         case ATTR_LABEL_VISIBLE:
             SetLabelVisible(w, value != 0);
@@ -286,12 +305,9 @@ int SetGeneric(QWidget* w, int attribute, int value) {
         case ATTR_MAX_VALUE:
             if (SetRange(w, attribute, value)) return 0;
             break;
-        case ATTR_TEXT_POINT_SIZE: {
-            QFont font = w->font();
-            font.setPointSize(value > 0 ? value : 1);
-            w->setFont(font);
+        case ATTR_TEXT_POINT_SIZE:
+            SetDesignFontSize(w, value);
             return 0;
-        }
         default:
             if (auto* t = qobject_cast<QTableView*>(w); t && SetTableAttribute(t, attribute, value)) return 0;
             if (SetPictureAttribute(w, attribute, value)) return 0;
@@ -317,10 +333,10 @@ int GetGeneric(QWidget* w, int attribute, int* value) {
             *value = PanelPos(w).x();
             return 0;
         case ATTR_WIDTH:
-            *value = w->width();
+            *value = DesignRect(w).width();
             return 0;
         case ATTR_HEIGHT:
-            *value = w->height();
+            *value = DesignRect(w).height();
             return 0;
         case ATTR_LABEL_VISIBLE:
             *value = LabelVisible(w) ? 1 : 0;
@@ -353,7 +369,7 @@ int GetGeneric(QWidget* w, int attribute, int* value) {
             *value = Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText);
             return 0;
         case ATTR_TEXT_POINT_SIZE:
-            *value = w->font().pointSize();
+            *value = int(std::lround(w->font().pointSizeF() / WindowScale(w)));
             return 0;
         case ATTR_TEXT_BGCOLOR:
         case ATTR_BACKCOLOR:
@@ -379,6 +395,16 @@ void SetPanelDimmed(PanelRec* p, bool dimmed) {
     }
 }
 
+// A window's place is on the desktop; a child panel's is in its parent, in the parent
+// resource's coordinates. Sizes are the resource's whatever the window's scale.
+QPoint PanelPlace(PanelRec* p) {
+    return p->root->isWindow() ? p->root->pos() : DesignRect(p->root).topLeft();
+}
+
+QSize PanelSize(PanelRec* p) {
+    return p->root->isWindow() ? DesignSize(p->root) : DesignRect(p->root).size();
+}
+
 void SetWindowFlag(QWidget* w, Qt::WindowType flag, bool on) {
     bool visible = w->isVisible();
     w->setWindowFlag(flag, on);  // re-creates a window: show it again if it was up
@@ -394,17 +420,13 @@ int SetPanelInt(PanelRec* p, int attribute, int value) {
         case ATTR_VISIBLE:
             return value ? DisplayPanel(p->handle) : HidePanel(p->handle);
         case ATTR_TOP:
-            w->move(w->x(), value);
-            return 0;
+            return SetPanelPos(p->handle, value, PanelPlace(p).x());
         case ATTR_LEFT:
-            w->move(value, w->y());
-            return 0;
+            return SetPanelPos(p->handle, PanelPlace(p).y(), value);
         case ATTR_WIDTH:
-            w->resize(value, w->height());
-            return 0;
+            return SetPanelSize(p->handle, PanelSize(p).height(), value);
         case ATTR_HEIGHT:
-            w->resize(w->width(), value);
-            return 0;
+            return SetPanelSize(p->handle, value, PanelSize(p).width());
         case ATTR_BACKCOLOR:
             SetColor(w, QPalette::Window, value);
             w->setAutoFillBackground(true);
@@ -451,16 +473,16 @@ int GetPanelInt(PanelRec* p, int attribute, int* value) {
             *value = w->isHidden() ? 0 : 1;
             return 0;
         case ATTR_TOP:
-            *value = w->y();
+            *value = PanelPlace(p).y();
             return 0;
         case ATTR_LEFT:
-            *value = w->x();
+            *value = PanelPlace(p).x();
             return 0;
         case ATTR_WIDTH:
-            *value = w->width();
+            *value = PanelSize(p).width();
             return 0;
         case ATTR_HEIGHT:
-            *value = w->height();
+            *value = PanelSize(p).height();
             return 0;
         case ATTR_BACKCOLOR:
             *value = Color(w, QPalette::Window);
@@ -489,6 +511,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     QWidget* w = ControlWidget(panel, control);
     if (!w) return kErrControl;
     if (attribute == ATTR_DIMMED) FindControl(panel, control)->dimmed = value != 0;
+    if (attribute == ATTR_LABEL_VISIBLE && value == 0) NoteHoverCaption(w);
     if (auto* cc = dynamic_cast<qs::CustomControl*>(w); cc && cc->setIntAttribute(attribute, value)) return 0;
     return SetGeneric(w, attribute, value);
 }
@@ -536,6 +559,7 @@ int SetPanelAttribute(int panel, int attribute, const char* value) {
     if (!p) return kErrPanel;
     if (attribute != ATTR_TITLE) return kErrAttribute;
     p->root->setWindowTitle(FromCp1252(value));
+    p->root->setAccessibleName(p->root->windowTitle());
     return 0;
 }
 
@@ -549,15 +573,25 @@ int GetPanelAttribute(int panel, int attribute, int* value) {
 }
 
 int SetPanelPos(int panel, int top, int left) {
-    QWidget* w = PanelWidget(panel);
-    if (!w) return kErrPanel;
-    w->move(left, top);
+    PanelRec* p = FindPanel(panel);
+    if (!p) return kErrPanel;
+    QWidget* w = p->root;
+    if (w->isWindow()) {
+        w->move(left, top);
+        NotePanelMoved(*p);
+    } else {
+        SetDesignRect(w, QRect(QPoint(left, top), DesignRect(w).size()));
+    }
     return 0;
 }
 
 int SetPanelSize(int panel, int height, int width) {
-    QWidget* w = PanelWidget(panel);
-    if (!w) return kErrPanel;
-    w->resize(width, height);
+    PanelRec* p = FindPanel(panel);
+    if (!p) return kErrPanel;
+    QWidget* w = p->root;
+    if (w->isWindow())
+        SetDesignSize(w, QSize(width, height));
+    else
+        SetDesignRect(w, QRect(DesignRect(w).topLeft(), QSize(width, height)));
     return 0;
 }

@@ -1,4 +1,6 @@
 // Registry of the custom control classes that panel resources name.
+#include <QVariant>
+#include <QWidget>
 #include <map>
 #include <string>
 
@@ -24,6 +26,11 @@ ControlFactory FindControlClass(const char* className) {
     if (!className) return nullptr;
     auto it = Classes().find(className);
     return it == Classes().end() ? nullptr : it->second;
+}
+
+double ControlScale(const QWidget* control) {
+    const QVariant s = control ? control->window()->property("qsScale") : QVariant();
+    return s.isValid() ? s.toDouble() : 1.0;
 }
 
 void RegisterBuiltinControls() {

@@ -40,6 +40,10 @@ using ControlFactory = QWidget* (*)(QWidget* parent);
 void RegisterControlClass(const char* className, ControlFactory factory);
 ControlFactory FindControlClass(const char* className);
 
+// How much the layer has enlarged the window holding a control (1 at the panel resource's
+// size): lengths a control draws in fixed pixels are multiplied by it.
+double ControlScale(const QWidget* control);
+
 // Registers every built-in class (hyperlink label, movable picture and the clock's
 // painted controls); InitCVIRTE calls it once.
 void RegisterBuiltinControls();

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 
@@ -59,7 +61,7 @@ QString NameFilter(const char* fileTypes) {
 
 QString FolderFor(const char* defaultDir) {
     QString dir = PathFromCp1252(defaultDir);
-    if (dir.isEmpty()) return QDir::currentPath();
+    if (dir.isEmpty()) return StartFolder();
     return QDir::isAbsolutePath(dir) ? dir : QDir(ProgramDir()).filePath(dir);
 }
 
@@ -76,6 +78,23 @@ QString RestrictedSuffix(const char* fileTypes) {
     return ext;
 }
 
+// Whether the desktop has a program for such files: the system opener starts in the
+// background and reports success even when it finds none, and the operator would be
+// left waiting for a window that never comes.
+bool HasViewerFor(const QFileInfo& file) {
+#ifdef _WIN32
+    (void)file;
+    return true;
+#else
+    const QString type = QMimeDatabase().mimeTypeForFile(file).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return false;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
 }  // namespace
 
 int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
@@ -83,8 +102,9 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
                     char pathOut[260]) {
     if (pathOut) pathOut[0] = 0;
     if (g_fileHook) return g_fileHook(defaultDir, defaultFile, title, buttonLabel, pathOut);
-    QFileDialog dialog(QApplication::activeWindow(), FromCp1252(title), FolderFor(defaultDir));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Unparented: no panel's style sheet reaches it; it stays above its window all the same.
+    QFileDialog dialog(nullptr, FromCp1252(title), FolderFor(defaultDir));
+    dialog.setWindowModality(Qt::ApplicationModal);
     bool save = buttonLabel == VAL_SAVE_BUTTON;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -100,8 +120,10 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
     if (defaultFile && *defaultFile) dialog.selectFile(FromCp1252(defaultFile));
     (void)restrictDir;
     (void)allowCancel;
+    ShowOverParent(&dialog, DialogParent());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
     QString chosen = dialog.selectedFiles().first();
+    if (!defaultDir || !*defaultDir) NoteChosenFolder(QFileInfo(chosen).absolutePath());
     if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
         chosen += QLatin1Char('.') + suffix;
     chosen = QDir::toNativeSeparators(chosen);
@@ -115,7 +137,11 @@ int MessagePopup(const char* title, const char* message) {
         return 0;
     }
     if (!QApplication::instance()) return -1;
-    QMessageBox::information(QApplication::activeWindow(), FromCp1252(title), FromCp1252(message));
+    QMessageBox box(QMessageBox::Information, FromCp1252(title), FromCp1252(message), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path in it can be copied
+    ShowOverParent(&box, DialogParent());
+    box.exec();
     return 0;
 }
 
@@ -126,7 +152,8 @@ int OpenDocument(const char* path) {
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     QFileInfo info(p);
     if (!info.exists()) return -1;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -1;
+    if (info.isFile() && !HasViewerFor(info)) return -2;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? 0 : -2;
 }
 
 void SetFileSelectHook(FileSelectHook hook) {
@@ -160,7 +187,7 @@ int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int
     if (!FindPanel(panel)) return kErrPanel;
     QWidget* w = control ? ControlWidget(panel, control) : PanelWidget(panel);
     if (!w) return kErrControl;
-    QPoint p = w->mapFromGlobal(PointerPosition());
+    const QPoint p = ToDesignPoint(w, w->mapFromGlobal(PointerPosition())).toPoint();
     if (x) *x = p.x();
     if (y) *y = p.y();
     // Buttons and modifiers only when asked: querying the modifiers goes to the window system.

@@ -143,7 +143,7 @@ bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
     int panel = PanelOfWidget(w);
     if (!panel || FindPanel(panel)->dimmed) return false;  // a dimmed panel hears nothing
     QWidget* root = PanelWidget(panel);
-    QPoint pos = root->mapFromGlobal(m->globalPosition().toPoint());
+    const QPoint pos = ToDesignPoint(root, root->mapFromGlobal(m->globalPosition().toPoint())).toPoint();
     int control = ControlOfWidget(w, panel);
     if (control && !ControlWidget(panel, control)->isEnabled()) control = 0;  // nor a dimmed control
     if (event == EVENT_LEFT_CLICK) NoteActivePanel(panel);
@@ -188,6 +188,7 @@ void Commit(int panel, int control, int d1, int d2) {
 }
 
 void CommitFromWidget(QWidget* widget) {
+    FollowWidgetPlace(widget);  // a control the operator dragged reports its new place
     int panel = PanelOfWidget(widget);
     int control = panel ? ControlOfWidget(widget, panel) : 0;
     if (control) Commit(panel, control);

@@ -14,32 +14,43 @@ QString Path() {
     return qs::rt::ProgramDir() + QLatin1Char('/') + QLatin1String(kLocalSettingsFile);
 }
 
+}  // namespace
+
+namespace qs::rt {
+
+QVariant LocalSetting(const char* key) {
+    return QSettings(Path(), QSettings::IniFormat).value(QLatin1String(key));
+}
+
 // QSettings writes through a temporary file and a rename, so the file is never torn.
-int Write(const char* key, const QVariant& value) {
+int SetLocalSetting(const char* key, const QVariant& value) {
     QSettings ini(Path(), QSettings::IniFormat);
     ini.setValue(QLatin1String(key), value);
     ini.sync();
     if (ini.status() == QSettings::NoError) return FILE_WRITE_OK;
-    return QFileInfo(qs::rt::ProgramDir()).isWritable() ? FILE_WRITE_OTHER : FILE_WRITE_DENIED;
+    return QFileInfo(ProgramDir()).isWritable() ? FILE_WRITE_OTHER : FILE_WRITE_DENIED;
 }
 
-}  // namespace
+}  // namespace qs::rt
+
+using qs::rt::LocalSetting;
+using qs::rt::SetLocalSetting;
 
 int LocalSettingsInt(const char* key, int fallback) {
     bool ok = false;
-    const int v = QSettings(Path(), QSettings::IniFormat).value(QLatin1String(key)).toInt(&ok);
+    const int v = LocalSetting(key).toInt(&ok);
     return ok ? v : fallback;
 }
 
 void LocalSettingsText(const char* key, const char* fallback, char* out, size_t size) {
-    const QVariant v = QSettings(Path(), QSettings::IniFormat).value(QLatin1String(key));
+    const QVariant v = LocalSetting(key);
     qs::rt::CopyCp1252(v.isValid() ? v.toString() : qs::rt::FromCp1252(fallback), out, size);
 }
 
 int LocalSettingsSetInt(const char* key, int value) {
-    return Write(key, value);
+    return SetLocalSetting(key, value);
 }
 
 int LocalSettingsSetText(const char* key, const char* value) {
-    return Write(key, qs::rt::FromCp1252(value));
+    return SetLocalSetting(key, qs::rt::FromCp1252(value));
 }

@@ -24,12 +24,15 @@ namespace {
 class PanelLoader : public QUiLoader {
 public:
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+        QWidget* w = nullptr;
         if (auto factory = qs::FindControlClass(className.toLatin1().constData())) {
-            QWidget* w = factory(parent);
+            w = factory(parent);
             if (w) w->setObjectName(name);
-            return w;
+        } else {
+            w = QUiLoader::createWidget(className, parent, name);
         }
-        return QUiLoader::createWidget(className, parent, name);
+        if (w) MarkPlaced(w);
+        return w;
     }
 };
 
@@ -124,15 +127,17 @@ void RegisterControls(PanelRec& rec) {
 }
 
 // A panel with no position of its own (0,0 in its file) opens centred on its parent
-// panel, or on the screen for a window.
+// panel, or on the screen for a window (a window that belongs to another is centred over
+// it when it first shows). Child panels are placed in the parent's resource coordinates.
 void PlacePanel(QWidget* root, QWidget* parentRoot, QPoint filePos) {
     if (filePos != QPoint(0, 0)) {
         root->move(filePos);
+        if (!parentRoot) root->setProperty("qsHasPlace", true);
         return;
     }
     QSize area;
     if (parentRoot) {
-        area = parentRoot->size();
+        area = parentRoot->isWindow() ? DesignSize(parentRoot) : DesignRect(parentRoot).size();
     } else if (QScreen* s = QGuiApplication::primaryScreen()) {
         QRect r = s->availableGeometry();
         root->move(r.topLeft() + QPoint((r.width() - root->width()) / 2, (r.height() - root->height()) / 2));
@@ -216,6 +221,10 @@ void NoteActivePanel(int panel) {
     g_activeOrder.push_back(panel);
 }
 
+std::vector<int> ActiveOrder() {
+    return std::vector<int>(g_activeOrder.rbegin(), g_activeOrder.rend());
+}
+
 void DiscardAllPanels() {
     std::vector<int> tops;
     for (auto& [h, rec] : g_panels)
@@ -277,6 +286,7 @@ int LoadPanel(int parent, const char* resource, int panelId) {
         root->setAutoFillBackground(true);
     }
     PlacePanel(root, parentRoot, filePos);
+    RecordDesign(root);
 
     int handle = g_nextHandle++;
     PanelRec& rec = g_panels[handle];
@@ -289,24 +299,32 @@ int LoadPanel(int parent, const char* resource, int panelId) {
     rec.callback = rec.callbackName.empty() ? nullptr : FindCallback(rec.callbackName.c_str());
     g_rootToPanel[root] = handle;
     RegisterControls(rec);
+    WatchPanel(rec);
     return handle;
 }
 
 int DisplayPanel(int panel) {
-    QWidget* w = PanelWidget(panel);
-    if (!w) return kErrPanel;
+    PanelRec* p = FindPanel(panel);
+    if (!p) return kErrPanel;
+    QWidget* w = p->root;
+    const bool appearing = w->isHidden();
+    if (appearing && w->isWindow()) PrepareWindow(*p);
     w->show();
-    if (w->isWindow())
+    if (w->isWindow()) {
+        if (appearing) AfterShow(*p);
         w->activateWindow();
-    else
+    } else {
         w->raise();  // above the parent's controls and earlier child panels
+    }
     NoteActivePanel(panel);
+    if (appearing) FocusDefaultButton(*p);
     return 0;
 }
 
 int HidePanel(int panel) {
     PanelRec* p = FindPanel(panel);
     if (!p) return kErrPanel;
+    if (!p->root->isHidden()) RememberPlace(*p);
     p->root->hide();
     return 0;
 }
@@ -314,6 +332,7 @@ int HidePanel(int panel) {
 int DiscardPanel(int panel) {
     PanelRec* p = FindPanel(panel);
     if (!p) return kErrPanel;
+    if (!p->root->isHidden()) RememberPlace(*p);
     QPointer<QWidget> root = p->root;
     ForgetPanel(panel);  // the handle is dead at once; the widgets go when no callback runs
     root->hide();

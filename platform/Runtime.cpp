@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTableView>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -35,6 +36,26 @@ public:
         return QApplication::notify(receiver, event);
     }
 };
+
+// Without a display the platform plugin ends the process with an abort (status 134): the
+// operator gets a plain reason instead, and the status 1 of a program that could not start.
+QtMessageHandler g_previousHandler = nullptr;
+
+void StartupMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        if (g_previousHandler) g_previousHandler(type, context, message);
+        return;
+    }
+    const char* display = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    fprintf(stderr,
+            "QS-310 Manager cannot open its windows: no graphical display could be reached "
+            "(DISPLAY=%s, WAYLAND_DISPLAY=%s).\n"
+            "Start it from a desktop session, or set DISPLAY to a running X server.\n",
+            display && *display ? display : "(not set)", wayland && *wayland ? wayland : "(not set)");
+    fflush(stderr);
+    std::_Exit(1);
+}
 
 int g_argc = 1;
 char g_arg0[] = "QS310Manager";
@@ -75,10 +96,13 @@ int InitCVIRTE(int argc, char** argv) {
     }
     if (QCoreApplication::instance()) return 1;
     if (argc > 0 && argv && argv[0]) g_argv[0] = argv[0];
+    g_previousHandler = qInstallMessageHandler(StartupMessage);
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
+    qInstallMessageHandler(g_previousHandler);
     g_app->setQuitOnLastWindowClosed(false);
     // Ties the windows to the installed desktop entry, whose icon the desktop then shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("qs310-manager"));
+    qs::rt::StartDesktop();
     qAddPostRoutine(ShutdownLayer);
     Timer();  // the monotonic clock counts from here
     return 1;

@@ -8,8 +8,11 @@
 #include <QWidget>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/cvi.h"
+
+class QTableWidget;
 
 namespace qs::rt {
 
@@ -41,11 +44,16 @@ struct PanelRec {
     void* callbackData = nullptr;
     std::string callbackName;
     bool dimmed = false;
+    bool ownWindow = false;  // a window of its own (the second display): neither scaled nor transient
     std::map<int, ControlRec> controls;
 };
 
 // Program folder (QS_PROGRAM_DIR, else the executable's folder).
 QString ProgramDir();
+// This computer's own settings (platform/LocalSettings.h) as Qt values, for the layer's own
+// keys whose texts need not be Windows-1252 (folder names). Set gives a FILE_WRITE_* reason.
+QVariant LocalSetting(const char* key);
+int SetLocalSetting(const char* key, const QVariant& value);
 
 // Panel registry (Panels.cpp).
 PanelRec* FindPanel(int handle);
@@ -56,6 +64,7 @@ int PanelOfWidget(const QWidget* widget);               // innermost panel holdi
 int ControlOfWidget(const QWidget* widget, int panel);  // control number, 0 if none
 int ActivePanel();
 void NoteActivePanel(int panel);
+std::vector<int> ActiveOrder();  // panels by their latest activity, latest first
 
 // Event dispatch (Events.cpp). The Call functions return the callback's result
 // (non-zero swallows the user's action), or 0 when there is no callback.
@@ -106,6 +115,45 @@ inline QColor ColorOf(int rgb) {
 inline int RgbOf(const QColor& c) {
     return (c.red() << 16) | (c.green() << 8) | c.blue();
 }
+
+// Scaling (Scaling.cpp): a panel window grows and shrinks as a whole, while the program
+// keeps reading and setting places in the resource's own coordinates ("design").
+void MarkPlaced(QWidget* widget);  // the loader made it: its place comes from the resource
+void RecordDesign(QWidget* root);  // after loading: places, fonts, sheets, table columns
+bool IsScaledWindow(const QWidget* root);
+double WindowScale(const QWidget* widget);  // of the window holding it; 1 when not scaled
+QPoint WindowOffset(const QWidget* root);
+QSize DesignSize(const QWidget* root);
+QRect DesignRect(const QWidget* widget);  // place in its parent
+void SetDesignRect(QWidget* widget, const QRect& rect);
+void FollowWidgetPlace(QWidget* widget);  // the operator moved or resized it (movable pictures)
+QPoint DesignPosInPanel(const QWidget* widget, const QWidget* panelRoot);
+QPointF ToDesignPoint(const QWidget* widget, QPoint local);  // a point in the widget, in design units
+void SetDesignSize(QWidget* root, QSize size);
+void SetDesignFontSize(QWidget* widget, int points);
+void SetDesignColumnWidth(QTableView* table, int column, int width);
+void SetDesignRowHeight(QTableView* table, int row, int height);  // row -1: the default only
+int DesignRowHeight(const QTableView* table);
+void StartScaling(QWidget* window, double scale);
+void LayOutWindow(QWidget* window, double scale);
+void FollowWindowSize(QWidget* window);  // the window was resized: lay it out again
+void ScaleChildPanel(QWidget* panelRoot);
+void ApplyStyle(QWidget* widget);  // resource sheet at the window's scale + program colours
+
+// Desktop behaviour of panel windows (Windows.cpp).
+void WatchPanel(PanelRec& rec);          // after loading: keys, resizing
+void PrepareWindow(PanelRec& rec);       // before a window shows: scale, place, transience
+void AfterShow(PanelRec& rec);           // a window just shown: its saved state (maximised, ...)
+void FocusDefaultButton(PanelRec& rec);  // after it shows
+void RememberPlace(PanelRec& rec);       // hiding or discarding a window that keeps its place
+void NotePanelMoved(PanelRec& rec);      // the program placed a window itself
+void StartDesktop();                     // window icon, accessibility, saved places
+QWidget* DialogParent();                 // the window a system dialog belongs to (nullptr: none)
+// Where a file dialog that names no folder opens: where the operator last picked a file in
+// such a dialog (kept across restarts), else the documents folder.
+QString StartFolder();
+void NoteChosenFolder(const QString& folder);
+void ShowOverParent(QWidget* dialog, QWidget* parent);  // transient for it, centred over it
 
 // Serial and sound clean-up at shutdown.
 void CloseAllPorts();

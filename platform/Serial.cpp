@@ -1,8 +1,11 @@
 // Serial ports by number over QSerialPort: own input queue, line-feed callback, line reads, port loss.
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <array>
 #include <memory>
 
@@ -25,6 +28,9 @@ enum {
     kErrDataBits = -6,
     kErrStopBits = -7,
     kErrCannotOpen = -8,
+    kErrPortMissing = kRS232PortMissing,  // no such device (USB adapter not plugged in)
+    kErrPortDenied = kRS232PortDenied,    // the device is there, the operator may not open it
+    kErrPortBusy = kRS232PortBusy,        // another program holds the port
     kErrWrite = -10,
     kErrTimeout = RS232_TIMEOUT,
 };
@@ -175,6 +181,20 @@ QString DeviceOf(int port) {
 #endif
 }
 
+// Why a port did not open, in the operator's terms: the three have different remedies.
+int OpenFailure(QSerialPort::SerialPortError error, const QString& device) {
+    if (error == QSerialPort::DeviceNotFoundError) return kErrPortMissing;
+    if (error != QSerialPort::PermissionError) return kErrCannotOpen;
+#ifdef _WIN32
+    return kErrPortBusy;  // Windows reports a port another program holds as access denied
+#else
+    // The serial library reports a device it may not open and one that another program
+    // holds (locked or exclusive) alike; the file's own access rights tell them apart.
+    if (!QFileInfo::exists(device)) return kErrPortMissing;
+    return access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 ? kErrPortDenied : kErrPortBusy;
+#endif
+}
+
 int Fail(int code) {
     g_lastError = code;
     return code;
@@ -224,6 +244,21 @@ void ComPortDevice(int port, char* out, size_t size) {
     qs::rt::CopyCp1252(ValidPort(port) ? DeviceOf(port) : QString(), out, size);
 }
 
+void ComPortDescription(int port, char* out, size_t size) {
+    QString text;
+    if (ValidPort(port) && QCoreApplication::instance()) {
+        const QString device = DeviceOf(port);
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            if (info.systemLocation() != device && info.portName() != device) continue;
+            text = info.description();
+            if (!info.manufacturer().isEmpty() && !text.contains(info.manufacturer()))
+                text = text.isEmpty() ? info.manufacturer() : info.manufacturer() + QLatin1Char(' ') + text;
+            break;
+        }
+    }
+    qs::rt::CopyCp1252(text.simplified(), out, size);
+}
+
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits, int stopBits,
                   int inputQueueSize, int outputQueueSize) {
     (void)inputQueueSize;
@@ -249,8 +284,9 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     d.setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     d.setFlowControl(QSerialPort::NoFlowControl);
     if (!d.open(QIODevice::ReadWrite)) {
+        const int code = OpenFailure(d.error(), name);
         d.clearError();
-        return Fail(kErrCannotOpen);
+        return Fail(code);
     }
     p.open = true;
     p.vanished = false;
@@ -314,6 +350,12 @@ const char* GetRS232ErrorString(int code) {
             return "Invalid number of stop bits";
         case kErrCannotOpen:
             return "Cannot open port";
+        case kErrPortMissing:
+            return "No such port";
+        case kErrPortDenied:
+            return "No permission to open the port";
+        case kErrPortBusy:
+            return "Port in use by another program";
         case kErrWrite:
             return "Error writing to the port";
         case kErrTimeout:

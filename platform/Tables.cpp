@@ -724,13 +724,11 @@ int SetTableRowAttribute(int panel, int control, int row, int attribute, int val
     if (!m) return err;
     if (row < 1 || row > m->Rows()) return kErrValue;
     if (attribute == ATTR_ROW_HEIGHT) {
-        // A waiting row has the table's row height (as the header bounds the one asked for):
-        // only another one makes the view hear of the row at once.
-        const QHeaderView* rows = view->verticalHeader();
-        const int height = std::clamp(value, rows->minimumSectionSize(), rows->maximumSectionSize());
-        if (!m->IsShown(row - 1) && height == rows->defaultSectionSize()) return 0;
+        // A waiting row has the table's row height: only another one makes the view hear
+        // of the row at once.
+        if (!m->IsShown(row - 1) && value == DesignRowHeight(view)) return 0;
         m->ShowRows();
-        if (view->rowHeight(row - 1) != value) view->setRowHeight(row - 1, value);
+        SetDesignRowHeight(view, row - 1, value);
         return 0;
     }
     return SetTableCellRangeAttribute(panel, control, Rect{row, 1, 1, m->columnCount()}, attribute, value);
@@ -742,7 +740,7 @@ int SetTableColumnAttribute(int panel, int control, int column, int attribute, i
     if (column < 1 || column > m->columnCount()) return kErrValue;
     switch (attribute) {
         case ATTR_WIDTH:
-            view->setColumnWidth(column - 1, value);
+            SetDesignColumnWidth(view, column - 1, value);
             return 0;
         case ATTR_VISIBLE:
             view->setColumnHidden(column - 1, value == 0);

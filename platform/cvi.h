@@ -22,6 +22,7 @@ enum {
     EVENT_CLOSE = 12,               // the panel's close box
     EVENT_ACTIVE_CELL_CHANGE = 20,  // tables: eventData1 row, eventData2 column (1-based)
     EVENT_LEFT_CLICK_UP = 21,       // mouse released
+    EVENT_PANEL_SIZE = 22,          // a window the program lays out itself changed its size
 };
 
 // Control and panel callbacks. A panel callback receives control 0.
@@ -241,8 +242,13 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
                     int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir,
                     char pathOut[260]);
 int MessagePopup(const char* title, const char* message);
-// Opens a file in the system's viewer for its type. 0 on success.
+// Opens a file in the system's viewer for its type. 0 on success; -1 the file is missing,
+// -2 no program to show such files is installed.
 int OpenDocument(const char* path);
+// Prints a text file through the system's print dialog: 1 printed, 0 the operator cancelled,
+// < 0 it could not be printed. With pdfPath there is no dialog: the text becomes that PDF file.
+int PrintTextFile(const char* path, const char* title, const char* pdfPath);
+int GetPrinterCount();  // printers the system knows; 0 leaves only a PDF file
 
 // Test hooks: answer the file dialog, catch message popups and opened documents.
 using FileSelectHook = int (*)(const char* defaultDir, const char* defaultFile, const char* title,
@@ -324,6 +330,10 @@ enum { RS232_TIMEOUT = -99 };
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr cb,
                        void* callbackData);
 void ComPortDevice(int port, char* out, size_t size);  // the device a port number names
+// What the system knows of that device ("FT232R USB UART"), empty when nothing (ptys).
+void ComPortDescription(int port, char* out, size_t size);
+// Why OpenComConfig failed (ReturnRS232Err right after it), beyond the generic -8.
+enum { kRS232PortMissing = -11, kRS232PortDenied = -12, kRS232PortBusy = -13 };
 // The clock over TCP: its Ethernet module, or a serial device server in raw TCP mode.
 // Connects to host (a name or a dotted address, Windows-1252) and tcpPort, waiting at
 // most timeoutSeconds while the windows repaint but take no input, and returns the port

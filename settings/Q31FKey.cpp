@@ -88,8 +88,8 @@ void Q31FKeyStartStop() {
 int FQ31KeyGere(int, int, int event, void*, int, int) {
     if (event == EVENT_CLOSE)
         Q31FKeyFermer();
-    else if (event == EVENT_LEFT_CLICK)
-        Q31TopBpG = Timer();
+    else if (event == EVENT_LEFT_CLICK || event == EVENT_KEYPRESS)
+        Q31TopBpG = Timer();  // a key that presses a button starts its press too
     return 0;
 }
 

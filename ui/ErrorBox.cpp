@@ -9,8 +9,9 @@ namespace {
 
 using namespace fsabgen;
 
-constexpr int kHauteurZoneCourte = 70;
-constexpr int kHauteurPanelCourt = 110;
+// Without a detail the box ends below its buttons.
+constexpr int kHauteurZoneCourte = 144;
+constexpr int kHauteurPanelCourt = 144;
 
 // The close box counts as the first button: the error has been seen.
 int FermetureErreur(int panel, int, int event, void*, int, int) {

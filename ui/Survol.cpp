@@ -1,8 +1,11 @@
 // Hover highlighting of buttons, caption hiding, free serial ports, opening documents.
 #include "ui/Survol.h"
 
+#include <cstring>
+
 #include "lib/StrBuf.h"
 #include "platform/cvi.h"
+#include "ui/Texts.h"
 
 namespace {
 
@@ -78,10 +81,19 @@ int GenPortsComLibres(int ports[64]) {
 void GenPortsComCtrl(int panel, int control, const int* ports, int count) {
     ClearListCtrl(panel, control);
     if (!ports) return;
+    // Beside its number, the device and what the system knows of it, so the operator can
+    // pick the USB adapter just plugged in ("COM33 \xB7 /dev/ttyUSB0 \xB7 FT232R USB UART").
     for (int i = 0; i < count && i < 64; ++i) {
-        char nom[16];
+        char nom[16], device[64], description[64], libelle[160];
         StrFormat(nom, sizeof nom, "COM%d", ports[i]);
-        InsertListItem(panel, control, -1, nom, ports[i]);
+        ComPortDevice(ports[i], device, sizeof device);
+        ComPortDescription(ports[i], description, sizeof description);
+        StrCopy(libelle, nom);
+        if (device[0] && strcmp(device, nom) != 0)
+            StrFormat(libelle, sizeof libelle, "%s \xB7 %s", nom, device);
+        if (description[0])
+            StrFormat(libelle + strlen(libelle), sizeof libelle - strlen(libelle), " \xB7 %s", description);
+        InsertListItem(panel, control, -1, libelle, ports[i]);
     }
 }
 
@@ -89,16 +101,14 @@ void GenOuvrirPdf(const char* folder, const char* file) {
     SetWaitCursor(1);
     char chemin[260];
     StrFormat(chemin, sizeof chemin, "%s%s", folder ? folder : "", file ? file : "");
-    if (OpenDocument(chemin) != 0) {
-        char message[512];
-        StrFormat(message, sizeof message,
-                  "Impossible de lire le fichier ''%s'' :\n"
-                  "   - une version r\xE9"
-                  "cente d'AcrobatReader doit-\xEAtre install\xE9"
-                  "e sur votre PC ;\n"
-                  "   - v\xE9rifier la pr\xE9sence du fichier.",
-                  chemin);
-        MessagePopup("Ouverture fichier PDF", message);
-    }
+    const int resultat = OpenDocument(chemin);
     SetWaitCursor(0);
+    if (resultat == 0) return;
+    // Where the document really is on this computer, so the operator can open it by hand.
+    char dossier[260], natif[260], message[600];
+    GetDir(dossier);
+    ToNativePath(chemin, natif, sizeof natif);
+    StrFormat(message, sizeof message, "%s\n%s/%s",
+              Q31TxtMesG[resultat == -1 ? kQ31MesDocMissing : kQ31MesDocNoViewer], dossier, natif);
+    MessagePopup(GMessageG[1], message);
 }

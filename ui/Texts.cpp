@@ -10,7 +10,7 @@
 
 char GLabelBpG[9][64];
 char GMessageG[5][128];
-char GMesComG[23][128];
+char GMesComG[kGMesComCount][128];
 char Q31TxtLabelG[kQ31TxtLabelCount][64];
 char Q31TxtLabSetG[61][64];
 char Q31TxtMesG[kQ31TxtMesCount][256];

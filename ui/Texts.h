@@ -6,12 +6,13 @@
 
 // Entries of the tables that grew; the files hold at least the required counts of each.
 inline constexpr int kQ12TxtEntrees = 26;
-inline constexpr int kQ31TxtLabelCount = 73;
-inline constexpr int kQ31TxtMesCount = 36;
+inline constexpr int kGMesComCount = 30;
+inline constexpr int kQ31TxtLabelCount = 76;
+inline constexpr int kQ31TxtMesCount = 41;
 
 extern char GLabelBpG[9][64];                     // shared button captions
 extern char GMessageG[5][128];                    // general messages and titles
-extern char GMesComG[23][128];                    // link and wait-box messages
+extern char GMesComG[kGMesComCount][128];         // link and wait-box messages
 extern char Q31TxtLabelG[kQ31TxtLabelCount][64];  // main-window labels
 extern char Q31TxtLabSetG[61][64];                // settings-page labels
 extern char Q31TxtMesG[kQ31TxtMesCount][256];     // clock-module messages and questions
@@ -28,9 +29,28 @@ inline constexpr int kMesComNetUnknownHost = 19;  // the name is not known
 inline constexpr int kMesComNetNoAnswer = 20;     // nothing answered the connection within the time-out
 inline constexpr int kMesComNetSilent = 21;       // connected, but no clock answered "SN"
 inline constexpr int kMesComNetLost = 22;         // the connection went away while open
+// GMesComG: why a serial port did not open (a lead before "COMn (device)", then what to do),
+// and a port search that found nothing.
+inline constexpr int kMesComPortDenied = 23;
+inline constexpr int kMesComPortDeniedFix = 24;
+inline constexpr int kMesComPortMissing = 25;
+inline constexpr int kMesComPortMissingFix = 26;
+inline constexpr int kMesComPortBusy = 27;
+inline constexpr int kMesComPortBusyFix = 28;
+inline constexpr int kMesComNoPortFound = 29;
 // Q31TxtLabelG: the connection dialog's address hint, the parameters dialog's journal switch.
 inline constexpr int kQ31LabelNetHint = 61;
 inline constexpr int kQ31LabelJournal = 62;
+// Q31TxtLabelG: captions of the parameters dialog's second-display switches.
+inline constexpr int kQ31LabBackgroundImage = 73;
+inline constexpr int kQ31LabDialDigits = 74;
+inline constexpr int kQ31LabEditMode = 75;
+// Q31TxtMesG: printing the times and showing the quick-start guide (each followed by a path).
+inline constexpr int kQ31MesNoPrinter = 36;
+inline constexpr int kQ31MesPrintFailed = 37;
+inline constexpr int kQ31MesPdfTitle = 38;  // file dialog title, no path
+inline constexpr int kQ31MesDocNoViewer = 39;
+inline constexpr int kQ31MesDocMissing = 40;
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

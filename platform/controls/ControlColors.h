@@ -18,5 +18,7 @@ inline constexpr int kUnlitRgb = 0x303030;
 // The program's colours: button face and caption.
 inline constexpr int kButtonRgb = 0x554646;
 inline constexpr int kCaptionRgb = 0xFFFFFF;
+// The keyboard focus ring: the program's amber, plain on the dark faces and panels.
+inline constexpr int kFocusRgb = 0xFFB300;
 
 }  // namespace qs::controls

@@ -58,8 +58,18 @@ bool QsGlyphButton::event(QEvent* e) {
 
 // With a caption the glyph sits at the left (or on top of a tall button); without one it is centred.
 QRectF QsGlyphButton::glyphRect() const {
-    const QRectF r = QRectF(rect()).adjusted(3, 3, -3, -3);
-    const bool withCaption = captionVisible_ && !text().isEmpty();
+    return glyphRectFor(captionVisible_ && !text().isEmpty());
+}
+
+bool QsGlyphButton::captionFits(qreal fontFraction) const {
+    if (text().isEmpty()) return true;
+    const CaptionFit fit = fitCaption(glyphRectFor(true));
+    return fit.withGlyph || fit.font.pointSizeF() >= font().pointSizeF() * fontFraction - 0.01;
+}
+
+QRectF QsGlyphButton::glyphRectFor(bool withCaption) const {
+    const qreal k = qs::ControlScale(this);
+    const QRectF r = QRectF(rect()).adjusted(3 * k, 3 * k, -3 * k, -3 * k);
     if (!withCaption) {
         const qreal side = std::min(r.width(), r.height()) * 0.7;
         return QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
@@ -68,8 +78,8 @@ QRectF QsGlyphButton::glyphRect() const {
         const qreal side = std::min(r.width(), r.height()) * 0.45;
         return QRectF(r.center().x() - side / 2, r.top() + r.height() * 0.1, side, side);
     }
-    const qreal side = std::min(r.height() * 0.7, 22.0);
-    return QRectF(r.left() + 6, r.center().y() - side / 2, side, side);
+    const qreal side = std::min(r.height() * 0.7, 22.0 * k);
+    return QRectF(r.left() + 6 * k, r.center().y() - side / 2, side, side);
 }
 
 void QsGlyphButton::paintEvent(QPaintEvent*) {
@@ -87,12 +97,17 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
         face = face.lighter(130);
     }
 
+    const qreal k = qs::ControlScale(this);
     const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    // The focus ring only shows once the keyboard has moved the focus, not after a click.
-    const bool keyboardFocus = hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
-    p.setPen(QPen(keyboardFocus ? caption : face.darker(160), 1.0));
+    p.setPen(QPen(face.darker(160), 1.0));
     p.setBrush(face);
-    p.drawRoundedRect(body, 4, 4);
+    p.drawRoundedRect(body, 4 * k, 4 * k);
+    // The focus ring only shows once the keyboard has moved the focus, not after a click.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        p.setPen(QPen(FromRgb(qs::controls::kFocusRgb), 2.0 * k));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(body.adjusted(k, k, -k, -k), 4 * k, 4 * k);
+    }
 
     const QRectF g = glyphRect();
     const bool withCaption = captionVisible_ && !text().isEmpty();
@@ -107,17 +122,18 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
 // Where the caption goes: beside (or under) the glyph when both fit, else alone in the
 // whole face, in a smaller font if need be, so a hovered caption is always readable.
 QsGlyphButton::CaptionFit QsGlyphButton::fitCaption(const QRectF& g) const {
-    const QRectF face = QRectF(rect()).adjusted(4, 2, -4, -2);
+    const qreal k = qs::ControlScale(this);
+    const QRectF face = QRectF(rect()).adjusted(4 * k, 2 * k, -4 * k, -2 * k);
     QString plain = text();
     plain.remove(QLatin1Char('&'));
     CaptionFit fit{font(), face, false};
     const QString glyph = property("glyph").toString();
     if (!glyph.isEmpty()) {
         QRectF beside = face;
-        if (g.left() > face.left() + 8)
+        if (g.left() > face.left() + 8 * k)
             beside.setTop(g.bottom());  // tall button: caption under the glyph
         else
-            beside.setLeft(g.right() + 4);
+            beside.setLeft(g.right() + 4 * k);
         const QRectF need =
             QFontMetricsF(fit.font).boundingRect(beside, Qt::AlignCenter | Qt::TextWordWrap, plain);
         if (need.width() <= beside.width() + 0.5 && need.height() <= beside.height() + 0.5) {

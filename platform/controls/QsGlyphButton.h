@@ -17,6 +17,9 @@ public:
 
     bool captionVisible() const { return captionVisible_; }
     QRectF glyphRect() const;
+    // Whether the caption, shown, fits the face at the given part of the button's own font
+    // (a caption that does not fit is drawn smaller).
+    bool captionFits(qreal fontFraction = 1.0) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,6 +33,7 @@ private:
         bool withGlyph = false;
     };
     CaptionFit fitCaption(const QRectF& glyph) const;
+    QRectF glyphRectFor(bool withCaption) const;
 
     int faceRgb_;
     int captionRgb_;

@@ -50,7 +50,7 @@ bool QsSwitch::intAttribute(int attribute, int* value) const {
 }
 
 QRectF QsSwitch::trackRect() const {
-    const qreal h = std::min<qreal>(height() - 4, 24);
+    const qreal h = std::min<qreal>(height() - 4, 24 * qs::ControlScale(this));
     return QRectF(2, (height() - h) / 2.0, h * 1.9, h);
 }
 
@@ -83,13 +83,25 @@ void QsSwitch::paintEvent(QPaintEvent*) {
     p.drawEllipse(knobRect());
 
     const QColor caption = FromRgb(captionRgb_);
-    qreal x = t.right() + 8;
-    const qreal side = std::min<qreal>(height() * 0.8, 22);
-    if (qs::controls::PaintGlyph(p, property("glyph").toString(),
-                                 QRectF(x, (height() - side) / 2, side, side), caption))
-        x += side + 6;
+    const qreal k = qs::ControlScale(this);
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        // The keyboard focus: a ring around the track, plain on the dark panels.
+        p.setPen(QPen(qs::controls::FromRgb(qs::controls::kFocusRgb), 2.0 * k));
+        p.setBrush(Qt::NoBrush);
+        const QRectF ring = t.adjusted(-1.5 * k, -1.5 * k, 1.5 * k, 1.5 * k);
+        p.drawRoundedRect(ring, ring.height() / 2, ring.height() / 2);
+    }
+    const qreal side = std::min<qreal>(height() * 0.8, 22 * k);
+    qs::controls::PaintGlyph(p, property("glyph").toString(),
+                             QRectF(t.right() + 8 * k, (height() - side) / 2, side, side), caption);
     if (!captionVisible_ || text().isEmpty()) return;
     p.setPen(caption);
-    p.drawText(QRectF(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic,
-               text());
+    p.drawText(captionRect(), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
+}
+
+QRectF QsSwitch::captionRect() const {
+    const qreal k = qs::ControlScale(this);
+    qreal x = trackRect().right() + 8 * k;
+    if (!property("glyph").toString().isEmpty()) x += std::min<qreal>(height() * 0.8, 22 * k) + 6 * k;
+    return QRectF(x, 0, std::max<qreal>(0, width() - x), height());
 }

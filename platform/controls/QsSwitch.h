@@ -18,6 +18,7 @@ public:
 
     QRectF trackRect() const;
     QRectF knobRect() const;
+    QRectF captionRect() const;  // where the caption is drawn, beside the track and the glyph
     QSize sizeHint() const override;
 
 protected:

@@ -15,6 +15,7 @@
 #include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
+#include "panels/FQ31_SD.h"
 #include "panels/FSabGen.h"
 #include "platform/Journal.h"
 #include "platform/LocalSettings.h"
@@ -121,10 +122,15 @@ TEST(MainWindowFlow, QuitButtonAsksAndDecliningKeepsTheProgramRunning) {
     EXPECT_EQ(done, 7u);
 }
 
+std::string WindowTitle(int panel) {
+    QWidget* w = qs::rt::PanelWidget(panel);
+    return w ? w->windowTitle().toStdString() : std::string();
+}
+
 // The journal is on until the operator switches it off; off, it stays off at the next start.
 TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
     qstest::TempProgramDir dir;
-    static std::string before, after, keysTitle;
+    static std::string before, after, keysTitle, dialogTitle, displayTitle;
     static int journalShown = -1, journalAfter = -1, journalAtRestart = -1;
     size_t done = RunProgram(0, {
                                     MainShown,
@@ -136,6 +142,7 @@ TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
                                         int dlg = FindLoadedPanel("FQ31.uir", PARAMS);
                                         if (!dlg) return false;
                                         GetCtrlVal(dlg, PARAMS_JOURNAL, &journalShown);
+                                        dialogTitle = WindowTitle(dlg);
                                         SetCtrlVal(dlg, PARAMS_LANGUAGE, 1);  // French
                                         SetCtrlVal(dlg, PARAMS_JOURNAL, 0);
                                         QueueUserEvent(dlg, PARAMS_OK);
@@ -144,6 +151,8 @@ TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
                                     [] { return !FindLoadedPanel("FQ31.uir", PARAMS); },
                                     [] {
                                         after = Caption(Q31FIhmG, MAIN_QUIT);
+                                        displayTitle =
+                                            WindowTitle(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
                                         journalAfter = JournalActive();
                                         Q31QuitG = 1;
                                         return true;
@@ -154,6 +163,10 @@ TEST(MainWindowFlow, LanguageChangeAndJournalSwitchAreAppliedAndKept) {
     EXPECT_FALSE(before.empty());
     EXPECT_NE(before, after);
     EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables now hold the French texts
+    // The dialog's window title is translated too, and the second display's is the new
+    // language's at once, not the one before.
+    EXPECT_EQ(dialogTitle, "Options");
+    EXPECT_EQ(displayTitle, std::string(Q31TxtLabelG[1]) + " QS-310");
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
     EXPECT_EQ(journalShown, 1);
     EXPECT_EQ(journalAfter, 0);

@@ -102,12 +102,32 @@ TEST_F(ChronoBoutonsTest, CancelledDialogsChangeNothing) {
     EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Autre.txt")), -1);
 }
 
-TEST_F(ChronoBoutonsTest, PrintOpensAFreshChronoTxt) {
-    qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
-    Appuyer(FQ31ChronosPrint);
-    EXPECT_EQ(documentG, "Chronos\\Chrono.txt");
-    const std::string text = qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt"));
-    EXPECT_NE(text.find("|    |    2 | M2 |  08:00:01.00002 |"), std::string::npos) << text;
+// Without a printer (as on the test machines) print offers a PDF file and names the text
+// file; declining, or cancelling the file dialog, writes no PDF. The text file is fresh.
+TEST_F(ChronoBoutonsTest, PrintWithoutAPrinterOffersAPdfAndNamesTheTextFile) {
+    ASSERT_EQ(GetPrinterCount(), 0) << "the print dialog would wait for an operator";
+    StrCopy(Q31TxtMesG[kQ31MesNoPrinter], "No printer. PDF?");
+    const std::string where = dir_->path() + "/Chronos/Chrono.txt";
+    struct Row {
+        int button;
+        const char* file;
+        bool pdf;
+    };
+    for (const Row& row :
+         {Row{fsabgen::POPUP_ANNULER, "Chronos\\Non.pdf", false}, Row{fsabgen::POPUP_VALIDER, "", false},
+          Row{fsabgen::POPUP_VALIDER, "Chronos\\Essai.pdf", true}}) {
+        qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
+        boutonG = row.button;
+        choixG = row.file;
+        questionG.clear();
+        Appuyer(FQ31ChronosPrint);
+        EXPECT_EQ(questionG, "No printer. PDF?\n" + where);
+        const std::string text = qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt"));
+        EXPECT_NE(text.find("|    |    2 | M2 |  08:00:01.00002 |"), std::string::npos) << text;
+        const std::string pdf = qstest::ReadFileBytes(Fichier("Chronos/Essai.pdf"));
+        EXPECT_EQ(pdf.rfind("%PDF", 0) == 0, row.pdf) << row.file;
+        EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Non.pdf")), -1);
+    }
 }
 
 TEST_F(ChronoBoutonsTest, ClearAndRefreshEmptyTheStoreOnlyWhenConfirmed) {

@@ -53,6 +53,7 @@ contents() {
     has "$x" "usr/bin/qs310-standin"
     has "$f" "usr/share/applications/$name.desktop"
     has "$f" "$prog/README.md"
+    has "$f" "$prog/qs310-manager.png"
     has "$f" "usr/share/doc/$name/copyright"
     has "$f" "usr/share/doc/$name/changelog.gz"
     has "$f" "usr/share/man/man1/$name.1.gz"
@@ -227,6 +228,16 @@ launcher() {
     local after
     after=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)
     [ "$before" = "$after" ] || fail "the installed files changed: $(diff <(echo "$before") <(echo "$after") | head -5)"
+
+    # On the terminal: --help and --version answer without a window; without a display the
+    # program says why and ends with status 1 (not an abort).
+    local status=0
+    HOME="$home" "$root/usr/bin/$name" --version | grep -qx "$name $version" || fail "--version"
+    HOME="$home" "$root/usr/bin/$name" --help | grep -q '^Usage: ' || fail "--help"
+    env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" QT_QPA_PLATFORM=xcb "$root/usr/bin/$name" 2>"$tmp/nodisplay.err" ||
+        status=$?
+    [ "$status" = 1 ] || fail "without a display the program ended with status $status"
+    grep -q "no graphical display" "$tmp/nodisplay.err" || fail "no message without a display"
 
     # A launcher away from its installation says so instead of starting nothing.
     mkdir -p "$tmp/stray/usr/bin"

@@ -62,7 +62,7 @@ struct Seen {
     int panel = 0;
     int parentDimmed = -1;
     int okVisible = -1, confirmVisible = -1, cancelVisible = -1, secondVisible = -1;
-    int height = -1, areaHeight = -1;
+    int height = -1, areaHeight = -1, buttonsBottom = -1, detailBottom = -1;
     std::string title, text, detail, confirm, cancel, ok, first, second;
     int answer = 0;  // control to commit on the first turn
 };
@@ -182,6 +182,13 @@ void AnswerError(int p) {
     seen.secondVisible = box.Visible(ERREUR_BOUTON2);
     GetCtrlAttribute(p, ERREUR_ZONE, ATTR_HEIGHT, &seen.areaHeight);
     GetPanelAttribute(p, ATTR_HEIGHT, &seen.height);
+    int top = 0, height = 0;
+    GetCtrlAttribute(p, ERREUR_BOUTON1, ATTR_TOP, &top);
+    GetCtrlAttribute(p, ERREUR_BOUTON1, ATTR_HEIGHT, &height);
+    seen.buttonsBottom = top + height;
+    GetCtrlAttribute(p, ERREUR_DETAIL, ATTR_TOP, &top);
+    GetCtrlAttribute(p, ERREUR_DETAIL, ATTR_HEIGHT, &height);
+    seen.detailBottom = top + height;
     QueueUserEvent(p, seen.answer);
 }
 
@@ -200,8 +207,10 @@ TEST_F(Dialogs, ErrorBoxWithoutDetailIsShortAndHidesAnUnwantedSecondButton) {
     EXPECT_EQ(seen.title, "Start Clock QS-310 INTERFACE FAILURE");
     EXPECT_EQ(seen.text, std::string(199, 't'));
     EXPECT_EQ(seen.detail, "");
-    EXPECT_EQ(seen.height, 110);
-    EXPECT_EQ(seen.areaHeight, 70);
+    // Short: it ends below its buttons (not cut through them) and above the detail.
+    EXPECT_GE(seen.height, seen.buttonsBottom);
+    EXPECT_LT(seen.height, seen.detailBottom);
+    EXPECT_EQ(seen.areaHeight, seen.height);
     EXPECT_EQ(seen.secondVisible, 0);  // whatever its caption
     EXPECT_EQ(seen.first, "OK");
     EXPECT_EQ(Dimmed(parent_), 0);
@@ -217,8 +226,8 @@ TEST_F(Dialogs, ErrorBoxWithDetailKeepsItsFullHeightAndReportsTheSecondButton) {
                              "OK", true, "Disconnect");
     EXPECT_EQ(r, 2);
     EXPECT_EQ(seen.detail, "line 1\nline 2");
-    EXPECT_GT(seen.height, 110);
-    EXPECT_GT(seen.areaHeight, 70);
+    EXPECT_GE(seen.height, seen.detailBottom);
+    EXPECT_GE(seen.areaHeight, seen.detailBottom);
     EXPECT_EQ(seen.secondVisible, 1);
     EXPECT_EQ(seen.second, "Disconnect");
 

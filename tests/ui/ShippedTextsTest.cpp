@@ -76,7 +76,7 @@ TEST(ShippedTexts, FilesHoldExactlyTheirEntriesWithinTheirSizes) {
     // the end mark: one byte less than a label of the same buffer.
     const Shape shapes[] = {{"Gen_LabelsBp_", 9, 63, false},
                             {"Gen_Messages_", 5, 126, true},
-                            {"Gen_MesCom_", 23, 126, true},
+                            {"Gen_MesCom_", kGMesComCount, 126, true},
                             {"Q31_Labels_", kQ31TxtLabelCount, 63, false},
                             {"Q31_LabSet_", 61, 63, false},
                             {"Q31_Messages_", kQ31TxtMesCount, 254, true},

@@ -12,6 +12,7 @@
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Survol.h"
+#include "ui/Texts.h"
 
 namespace {
 
@@ -45,21 +46,25 @@ protected:
     }
 };
 
-TEST_F(Documents, MissingDocumentShowsTheFrenchMessageWithTheFullPath) {
-    documentResult = -1;
-    GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
-    EXPECT_EQ(lastDocument, "Doc\\Quick Start QS310 Manager EN.pdf");
-    EXPECT_EQ(lastTitle, "Ouverture fichier PDF");
-    EXPECT_EQ(lastMessage,
-              "Impossible de lire le fichier ''Doc\\Quick Start QS310 Manager EN.pdf'' :\n"
-              "   - une version r\xE9"
-              "cente d'AcrobatReader doit-\xEAtre install\xE9"
-              "e sur votre PC ;\n"
-              "   - v\xE9rifier la pr\xE9sence du fichier.");
-    EXPECT_EQ(cursorWhileOpening, VAL_HOUR_GLASS_CURSOR);
-    int cursor = -1;
-    GetMouseCursor(&cursor);
-    EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);  // restored afterwards
+// A guide that cannot be shown names its real place on this computer, in the operator's
+// language, and says why: missing file, or no program for PDF documents.
+TEST_F(Documents, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
+    qstest::TempProgramDir dir;
+    ASSERT_EQ(GenChargerTextes(1), 0);
+    ASSERT_EQ(Q31ChargerMessages(1), 0);
+    const std::string where = dir.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
+    for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, std::pair{-2, kQ31MesDocNoViewer}}) {
+        documentResult = result;
+        lastMessage.clear();
+        GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(lastDocument, "Doc\\Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(lastTitle, GMessageG[1]);
+        EXPECT_EQ(lastMessage, std::string(Q31TxtMesG[entry]) + "\n" + where) << result;
+        EXPECT_EQ(cursorWhileOpening, VAL_HOUR_GLASS_CURSOR);
+        int cursor = -1;
+        GetMouseCursor(&cursor);
+        EXPECT_EQ(cursor, VAL_DEFAULT_CURSOR);  // restored before the message
+    }
 }
 
 TEST_F(Documents, OpenedDocumentShowsNoMessageAndLongPathsAreBounded) {
@@ -113,9 +118,9 @@ TEST(SerialPorts, PortRingGetsOneItemPerPortValuedByItsNumber) {
     int value = 0;
     GetCtrlVal(dialog, fq31::CONNECT_PORT, &value);
     EXPECT_EQ(value, 12);
-    char label[32] = {};
+    char label[64] = {};
     GetCtrlVal(dialog, fq31::CONNECT_PORT, label, sizeof label);
-    EXPECT_STREQ(label, "COM12");
+    EXPECT_STREQ(label, "COM12 \xB7 /dev/ttyS11");  // the number and the device it names
     GenPortsComCtrl(dialog, fq31::CONNECT_PORT, ports, 0);
     GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
     EXPECT_EQ(count, 0);  // no free port empties the ring

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +22,11 @@
 #include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
+#include "display/Q31Fsd.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
 #include "panels/FQ31.h"
+#include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "settings/Q31FKey.h"
@@ -44,6 +47,15 @@ void Grab(int panel, const char* name) {
     if (!w) return;
     std::string path = outDir + "/" + name;
     bool ok = w->grab().save(QString::fromStdString(path));
+    printf("%s %s\n", ok ? "saved" : "could not save", path.c_str());
+}
+
+// The whole screen as the window manager shows it: frames, icons, which window is above.
+void GrabScreen(const char* name) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    std::string path = outDir + "/" + name;
+    bool ok = screen->grabWindow(0).save(QString::fromStdString(path));
     printf("%s %s\n", ok ? "saved" : "could not save", path.c_str());
 }
 
@@ -130,7 +142,32 @@ void Script() {
             }
             if (now - phaseStart < 1.0) return;
             Grab(Q31FIhmG, "settings-page.png");
-            phase = 4;
+            // Then the key panel, where it opens: below the dial, the digits in view.
+            Q31FSetFermer();
+            Q31FKeyOuvrir();
+            phase = 33;
+            phaseStart = now;
+            break;
+        case 33:
+            if (now - phaseStart < 1.0) return;
+            Grab(Q31FIhmG, "key-panel.png");
+            Q31FKeyFermer();
+            Q31FsdFermer();
+            // Last the quit question, as the screen shows it: above its window, the keyboard
+            // focus on its default button.
+            QueueUserEvent(Q31FIhmG, MAIN_QUIT);
+            phase = 34;
+            phaseStart = now;
+            break;
+        case 34:
+            if (int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); popup > 0) {
+                if (now - phaseStart < 1.5) return;
+                GrabScreen("quit-question.png");
+                QueueUserEvent(popup, fsabgen::POPUP_ANNULER);  // No: the demo ends below
+                phase = 4;
+            } else if (now - phaseStart > 20) {
+                phase = 4;
+            }
             break;
         default:
             Q31QuitG = 1;
@@ -150,7 +187,8 @@ int main(int argc, char** argv) {
     // Run in a scratch copy so the real program folder's files stay as they were.
     char tmpl[] = "/tmp/qs310-demo-XXXXXX";
     std::string dir = mkdtemp(tmpl);
-    for (const char* item : {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir"})
+    for (const char* item :
+         {"Texts", "Doc", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir", "qs310-manager.png"})
         if (fs::exists(fs::path(argv[1]) / item))
             fs::copy(fs::path(argv[1]) / item, fs::path(dir) / item, fs::copy_options::recursive);
     Q31Config c{};
