@@ -10,6 +10,7 @@
 #include "link/SbComJournal.h"
 #include "link/SbComRecord.h"
 #include "link/SbCr.h"
+#include "platform/LocalSettings.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
 #include "ui/FileNotices.h"
@@ -27,6 +28,7 @@ void Q31Terminer() {
 
 int Q31Main(int argc, char** argv) {
     if (InitCVIRTE(argc, argv) == 0) return -1;
+    SetLocalSettingsFailureHook(SbNoteLocalSettingsNotWritten);
     Q31EnregistrerCallbacks();
     Q31Preparer();
     if (Q31G.language == 255) Q31G.language = uint8_t(SbChoixLangue(0));

@@ -1,14 +1,20 @@
 // The program folder's INI file of this computer's own settings, over QSettings.
 #include "platform/LocalSettings.h"
 
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <cerrno>
 
 #include "platform/Encoding.h"
 #include "platform/Runtime.h"
 
 namespace {
+
+void (*g_tellFailure)(int reason) = nullptr;
 
 QString Path() {
     return qs::rt::ProgramDir() + QLatin1Char('/') + QLatin1String(kLocalSettingsFile);
@@ -28,10 +34,23 @@ int SetLocalSetting(const char* key, const QVariant& value) {
     ini.setValue(QLatin1String(key), value);
     ini.sync();
     if (ini.status() == QSettings::NoError) return FILE_WRITE_OK;
-    return QFileInfo(ProgramDir()).isWritable() ? FILE_WRITE_OTHER : FILE_WRITE_DENIED;
+    // QSettings keeps no reason: the folder tells a read-only disk or a folder not ours.
+    const QByteArray dir = QFile::encodeName(ProgramDir());
+    if (access(dir.constData(), W_OK) != 0) return FileWriteReason(errno);
+    return FILE_WRITE_OTHER;
+}
+
+void KeepLocalSetting(const char* key, const QVariant& value) {
+    if (LocalSetting(key) == value) return;
+    const int reason = SetLocalSetting(key, value);
+    if (reason != FILE_WRITE_OK && g_tellFailure) g_tellFailure(reason);
 }
 
 }  // namespace qs::rt
+
+void SetLocalSettingsFailureHook(void (*tell)(int reason)) {
+    g_tellFailure = tell;
+}
 
 using qs::rt::LocalSetting;
 using qs::rt::SetLocalSetting;

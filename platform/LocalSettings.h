@@ -13,3 +13,8 @@ void LocalSettingsText(const char* key, const char* fallback, char* out, size_t 
 // FILE_WRITE_* reason it could not be written (the former file is then untouched).
 int LocalSettingsSetInt(const char* key, int value);
 int LocalSettingsSetText(const char* key, const char* value);
+
+// Who tells the operator that the layer could not keep one of this computer's settings (a
+// window's place, the last import folder), with the FILE_WRITE_* reason; registered by the
+// program at start. Without it such a failure only costs the place next time.
+void SetLocalSettingsFailureHook(void (*tell)(int reason));

@@ -54,6 +54,8 @@ QString ProgramDir();
 // keys whose texts need not be Windows-1252 (folder names). Set gives a FILE_WRITE_* reason.
 QVariant LocalSetting(const char* key);
 int SetLocalSetting(const char* key, const QVariant& value);
+// Writes the value when it differs from the one kept; a failure goes to the failure hook.
+void KeepLocalSetting(const char* key, const QVariant& value);
 
 // Panel registry (Panels.cpp).
 PanelRec* FindPanel(int handle);

@@ -249,9 +249,7 @@ void SavePlace(const QString& name, const Place& p) {
                                                   {"height", p.rect.height()},
                                                   {"state", p.state}};
     for (const auto& [field, value] : fields)
-        if (const QByteArray key = PlaceKey(name, field);
-            LocalSetting(key.constData()).toString() != QString::number(value))
-            SetLocalSetting(key.constData(), value);
+        KeepLocalSetting(PlaceKey(name, field).constData(), QString::number(value));
 }
 
 constexpr const char* kLastFolder = "Window/last_folder";
@@ -370,8 +368,7 @@ QString StartFolder() {
 }
 
 void NoteChosenFolder(const QString& folder) {
-    if (folder.isEmpty() || folder == LocalSetting(kLastFolder).toString()) return;
-    SetLocalSetting(kLastFolder, folder);
+    if (!folder.isEmpty()) KeepLocalSetting(kLastFolder, folder);
 }
 
 QWidget* DialogParent() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lib/StrBuf.h"
+#include "platform/LocalSettings.h"
 #include "platform/cvi.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -76,6 +77,10 @@ void SbNoteFileNotice(SbFileNotice kind, const char* path, int reason) {
     for (const SbFileNote& n : Notes())
         if (n.kind == kind && n.path == p) return;
     Notes().push_back(SbFileNote{kind, p, reason});
+}
+
+void SbNoteLocalSettingsNotWritten(int reason) {
+    SbNoteFileNotice(SbFileNotice::FileNotWritten, kLocalSettingsFile, reason);
 }
 
 void SbNoteWriteFailure(const char* path) {

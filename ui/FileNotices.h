@@ -32,6 +32,9 @@ enum class SbFileNotice {
 // (FILE_WRITE_OK for a notice that is no failure). The same notice about the same
 // path is noted once until shown.
 void SbNoteFileNotice(SbFileNotice kind, const char* path, int reason);
+// This computer's settings file (a window's place, the last import folder) could not be
+// written: the layer's failure hook, registered at start.
+void SbNoteLocalSettingsNotWritten(int reason);
 // Notes FileNotWritten for path with the reason of the layer's last failed write.
 void SbNoteWriteFailure(const char* path);
 // Shows the notes in the order they were made, each in its box over parent (0 for

@@ -19,6 +19,8 @@
 #include "display/FsdParam.h"
 #include "link/SbComRecord.h"
 #include "panels/FQ31.h"
+#include "platform/LocalSettings.h"
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "tests/faults/Race.h"
 #include "tests/support/SmallDisk.h"
@@ -135,6 +137,7 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
     static SbCom link{};
     static Q31Config application{};
     static FsdParam display{};
+    static int folders = 0;
     Q12AllouerListes();
     const std::vector<std::pair<std::string, std::function<void()>>> writes = {
         {"Export.txt", [] { SbChronoSauverAscii("Export.txt", "", "Time"); }},
@@ -146,7 +149,10 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
         {kQ31ConfigFile, [] { Q31Sauver(kQ31ConfigFile, &application); }},
         {kQ12FichierCnf, [] { Q12CnfSauver(); }},
         {"Courant.q12ct", [] { Q12CourantSauver("Courant.q12ct"); }},
+        {kLocalSettingsFile,
+         [] { qs::rt::KeepLocalSetting("Window/last_folder", QString::number(++folders)); }},
     };
+    SetLocalSettingsFailureHook(SbNoteLocalSettingsNotWritten);
     for (const auto& [path, write] : writes) {
         SCOPED_TRACE(path);
         SbForgetFileNotices();
@@ -158,6 +164,7 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
         EXPECT_EQ(SbFileNotes()[0].reason, reason);
     }
     SbForgetFileNotices();
+    SetLocalSettingsFailureHook(nullptr);
     Q12LibererListes();
     disk.ReadOnly(false);
 }
