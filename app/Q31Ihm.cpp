@@ -4,17 +4,18 @@
 
 #include "app/LiveView.h"
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Connexion.h"
 #include "app/Q31Controles.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Modules.h"
 #include "app/Q31Param.h"
+#include "competitor/Q12Envoi.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"
@@ -24,9 +25,7 @@
 
 using namespace q31c;
 
-int Q31FIhmG = 0;
 int Q31QuitG = 0;
-double Q31TopBpG = 0;
 
 namespace {
 
@@ -209,6 +208,11 @@ void Q12EnvoyerNumConcurrent(int number) {
     else
         SbComEcrireNumConcurrent(1, number);
 }
+
+namespace {
+// The competitor panel hands its confirmed numbers to the clock through this sender.
+[[maybe_unused]] const bool kSenderRegistered = (Q12RegisterSender(Q12EnvoyerNumConcurrent), true);
+}  // namespace
 
 void Q31EnregistrerCallbacks() {
     RegisterCallback("FQ31Gere", FQ31Gere);

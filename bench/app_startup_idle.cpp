@@ -9,14 +9,14 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "app/Q31Modules.h"
 #include "bench/BenchProgram.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 

@@ -13,9 +13,9 @@
 #include "bench/BenchProgram.h"
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoTab.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 namespace fs = std::filesystem;
 

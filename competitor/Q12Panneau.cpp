@@ -36,7 +36,8 @@ constexpr int kBlanc = 0xFFFFFF;
 int switchPanel = 0;
 int switchControl = 0;
 
-Q12EnvoiFn envoiG = nullptr;
+Q12EnvoiFn senderG = nullptr;  // registered by the main window
+Q12EnvoiFn envoiG = nullptr;   // a test's receiver
 
 // The confirm button in green so the operator finds it at a glance.
 constexpr int kVert = 0x2E7D32;
@@ -57,6 +58,10 @@ void ConfigurerPanneau() {
 
 }  // namespace
 
+void Q12RegisterSender(Q12EnvoiFn sender) {
+    senderG = sender;
+}
+
 void Q12SetEnvoi(Q12EnvoiFn envoi) {
     envoiG = envoi;
 }
@@ -64,8 +69,8 @@ void Q12SetEnvoi(Q12EnvoiFn envoi) {
 void Q12Envoyer(int number) {
     if (envoiG)
         envoiG(number);
-    else
-        Q12EnvoyerNumConcurrent(number);
+    else if (senderG)
+        senderG(number);
 }
 
 void Q12Charger(const char* path, int digits) {

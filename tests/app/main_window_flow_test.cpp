@@ -9,18 +9,18 @@
 #include <functional>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "display/Q31Fsd.h"
 #include "link/SbComJournal.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/Journal.h"
 #include "platform/LocalSettings.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"

@@ -7,18 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Config.h"
+#include "app/Q31Ihm.h"
 #include "competitor/Q12.h"
 #include "competitor/Q12Envoi.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -309,7 +310,7 @@ TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanel) {
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(nullptr);  // the main window's own hand-over
+    Q12SetEnvoi(Q12EnvoyerNumConcurrent);  // the main window's own hand-over
     SbComG.simulation = 1;
     SbComG.linkState = 0;
     Q31G.simu.simuCompetitor = 0;

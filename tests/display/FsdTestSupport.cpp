@@ -3,15 +3,15 @@
 
 #include <cstring>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "ui/Texts.h"
 
 namespace fsdtest {

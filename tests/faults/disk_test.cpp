@@ -10,16 +10,19 @@
 #include <utility>
 #include <vector>
 
-#include "app/Q31Config.h"
+#include "app/Q31ConfigFile.h"
 #include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
 #include "competitor/Q12Fichiers.h"
 #include "competitor/Q12Listes.h"
-#include "competitor/Q12Rec.h"
-#include "display/FsdParam.h"
-#include "link/SbComRecord.h"
+#include "display/FsdParamFile.h"
+#include "link/SbComConfig.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/FsdParam.h"
+#include "records/Q12Rec.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/faults/Race.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestSupport.h"

@@ -7,8 +7,8 @@
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComGsmEth.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 using linkfake::Ligne;
 using linkfake::LinkTest;

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
