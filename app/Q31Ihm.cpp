@@ -201,19 +201,6 @@ void Q31FenTraduire() {
     SetTableColumnAttribute(Q31FIhmG, MAIN_TIMES_TABLE, 4, ATTR_LABEL_TEXT, Q31TxtLabelG[26]);
 }
 
-void Q12EnvoyerNumConcurrent(int number) {
-    if (SbComG.mode != 1) return;
-    if (SbComG.simulation)
-        Q31G.simu.simuCompetitor = number;
-    else
-        SbComEcrireNumConcurrent(1, number);
-}
-
-namespace {
-// The competitor panel hands its confirmed numbers to the clock through this sender.
-[[maybe_unused]] const bool kSenderRegistered = (Q12RegisterSender(Q12EnvoyerNumConcurrent), true);
-}  // namespace
-
 void Q31EnregistrerCallbacks() {
     RegisterCallback("FQ31Gere", FQ31Gere);
     SbSetTacheFond(TacheFondSansErreur);

@@ -9,6 +9,3 @@ void Q31Ihm();
 void Q31TacheDeFond(bool handleErrors);
 void Q31ValidQuit(int panel);
 void Q31FenTraduire();
-// Sends a confirmed competitor number to the clock (or the simulated clock) when the
-// clock's mode is 1: the competitor panel's sender.
-void Q12EnvoyerNumConcurrent(int number);

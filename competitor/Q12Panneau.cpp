@@ -36,8 +36,7 @@ constexpr int kBlanc = 0xFFFFFF;
 int switchPanel = 0;
 int switchControl = 0;
 
-Q12EnvoiFn senderG = nullptr;  // registered by the main window
-Q12EnvoiFn envoiG = nullptr;   // a test's receiver
+Q12EnvoiFn envoiG = nullptr;
 
 // The confirm button in green so the operator finds it at a glance.
 constexpr int kVert = 0x2E7D32;
@@ -58,10 +57,6 @@ void ConfigurerPanneau() {
 
 }  // namespace
 
-void Q12RegisterSender(Q12EnvoiFn sender) {
-    senderG = sender;
-}
-
 void Q12SetEnvoi(Q12EnvoiFn envoi) {
     envoiG = envoi;
 }
@@ -69,8 +64,8 @@ void Q12SetEnvoi(Q12EnvoiFn envoi) {
 void Q12Envoyer(int number) {
     if (envoiG)
         envoiG(number);
-    else if (senderG)
-        senderG(number);
+    else
+        Q12EnvoyerNumConcurrent(number);
 }
 
 void Q12Charger(const char* path, int digits) {

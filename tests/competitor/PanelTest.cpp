@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Ihm.h"
 #include "competitor/Q12.h"
 #include "competitor/Q12Envoi.h"
 #include "competitor/Q12Import.h"
@@ -310,7 +309,7 @@ TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanel) {
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(Q12EnvoyerNumConcurrent);  // the main window's own hand-over
+    Q12SetEnvoi(nullptr);  // the main window's own hand-over
     SbComG.simulation = 1;
     SbComG.linkState = 0;
     Q31G.simu.simuCompetitor = 0;

@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-#include "app/Q31Ihm.h"
-#include "app/Q31Modules.h"
+#include "ui/MainPanel.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
@@ -45,7 +44,6 @@ void DisplayTest::SetUp() {
     Q31Defaut(&Q31G);
     Q31G.language = 0;
     Q31ChargerTextes();
-    Q31EnregistrerCallbacks();
     Q31FsdEnregistrerCallbacks();
     Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
     Q31FsdCharger();

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Aff.h"
-#include "app/Q31Ihm.h"
+#include "records/ClockTables.h"
+#include "ui/MainPanel.h"
 #include "display/FsdGeometre.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"

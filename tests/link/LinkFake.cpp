@@ -119,4 +119,20 @@ std::string LinkTest::Texte() {
     return text;
 }
 
+namespace {
+std::vector<SbChronoRec> handedOver;
+void Receive(const SbChronoRec* record) {
+    handedOver.push_back(*record);
+}
+[[maybe_unused]] const bool kReceiverRegistered = (SbComSetTimeReceiver(Receive), true);
+}  // namespace
+
+const std::vector<SbChronoRec>& TimesHandedOver() {
+    return handedOver;
+}
+
+void ForgetTimesHandedOver() {
+    handedOver.clear();
+}
+
 }  // namespace linkfake
