@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "ui/MainPanel.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
@@ -11,6 +10,7 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 namespace fsdtest {

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "records/ClockTables.h"
-#include "ui/MainPanel.h"
 #include "display/FsdGeometre.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
@@ -12,9 +10,11 @@
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "tests/display/FsdTestSupport.h"
+#include "ui/MainPanel.h"
 
 using namespace fq31_sd;
 using fsdtest::DisplayTest;
