@@ -48,6 +48,16 @@ int Modulo60(int v) {
     return ((v % 60) + 60) % 60;
 }
 
+// The loop wakes when a lit lamp is due to go out, and at once when an event waits
+// for the lamp to be free.
+template <typename Flag>
+void AskFlashWake(const Flash& f, const Flag& flag) {
+    if (f.lit)
+        SetNextWake(kFlashSeconds - (Timer() - f.since));
+    else if (flag)
+        SetNextWake(0);
+}
+
 template <typename Flag>
 void StepFlash(Flash& f, int lamp, Flag& flag) {
     if (!f.lit && flag) {
@@ -59,6 +69,7 @@ void StepFlash(Flash& f, int lamp, Flag& flag) {
         f.lit = false;
         Visible(lamp, false);
     }
+    AskFlashWake(f, flag);
 }
 
 template <typename Flag>
@@ -73,6 +84,7 @@ void StepInputFlash(Flash& f, int lamp, Flag& flag) {
         f.lit = false;
         Visible(lamp, false);
     }
+    AskFlashWake(f, flag);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and the reception callback that checks and decodes each line.
 #include "link/SbComLink.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,7 +30,10 @@ int EcrireRuntime(const char* frame, int length) {
 int EtatRuntime() {
     return GetComStat(SbComPortLien());
 }
+// The acknowledgement wait sleeps until the clock's answer arrives (the serial callback
+// is an event) or its time is up, instead of turning without rest.
 void EvenementsRuntime() {
+    SetNextWake(std::min(kSbComAttenteAck, kSbComAttenteAck - (Timer() - SbComSendTimeG)));
     ProcessSystemEvents();
 }
 double HorlogeRuntime() {

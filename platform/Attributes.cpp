@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextEdit>
 #include <cmath>
 
@@ -131,7 +131,7 @@ int Color(const QWidget* w, QPalette::ColorRole role) {
 bool IsEditor(const QWidget* w) {
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
            qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QTextEdit*>(w) ||
-           qobject_cast<const QTableWidget*>(w) || qobject_cast<const QComboBox*>(w);
+           qobject_cast<const QTableView*>(w) || qobject_cast<const QComboBox*>(w);
 }
 
 void SetIndicator(QWidget* w, bool indicator) {
@@ -144,7 +144,7 @@ void SetIndicator(QWidget* w, bool indicator) {
         p->setReadOnly(indicator);
     else if (auto* t = qobject_cast<QTextEdit*>(w))
         t->setReadOnly(indicator);
-    else if (auto* tw = qobject_cast<QTableWidget*>(w))
+    else if (auto* tw = qobject_cast<QTableView*>(w))
         tw->setEditTriggers(indicator ? QAbstractItemView::NoEditTriggers
                                       : QAbstractItemView::AllEditTriggers);
     else
@@ -178,21 +178,15 @@ bool Range(QWidget* w, int attribute, int* value) {
     return true;
 }
 
-int TableFirstVisibleRow(QTableWidget* t) {
-    int r = t->rowAt(0);
-    return r < 0 ? (t->rowCount() > 0 ? 1 : 0) : r + 1;
-}
-
-int TableVisibleRows(QTableWidget* t) {
+int TableVisibleRows(QTableView* t) {
     int h = t->viewport()->height(), rowH = t->verticalHeader()->defaultSectionSize();
     return rowH > 0 ? h / rowH : 0;
 }
 
-bool SetTableAttribute(QTableWidget* t, int attribute, int value) {
+bool SetTableAttribute(QTableView* t, int attribute, int value) {
     switch (attribute) {
         case ATTR_FIRST_VISIBLE_ROW:
-            if (value >= 1 && value <= t->rowCount())
-                t->scrollTo(t->model()->index(value - 1, 0), QAbstractItemView::PositionAtTop);
+            if (value >= 1 && value <= TableRows(t)) ScrollTableTo(t, value - 1);
             return true;
         case ATTR_ROW_HEIGHT:
             t->verticalHeader()->setDefaultSectionSize(value);
@@ -202,10 +196,10 @@ bool SetTableAttribute(QTableWidget* t, int attribute, int value) {
     }
 }
 
-bool TableAttribute(QTableWidget* t, int attribute, int* value) {
+bool TableAttribute(QTableView* t, int attribute, int* value) {
     switch (attribute) {
         case ATTR_FIRST_VISIBLE_ROW:
-            *value = TableFirstVisibleRow(t);
+            *value = FirstVisibleTableRow(t);
             return true;
         case ATTR_NUM_VISIBLE_ROWS:
             *value = TableVisibleRows(t);
@@ -299,8 +293,7 @@ int SetGeneric(QWidget* w, int attribute, int value) {
             return 0;
         }
         default:
-            if (auto* t = qobject_cast<QTableWidget*>(w); t && SetTableAttribute(t, attribute, value))
-                return 0;
+            if (auto* t = qobject_cast<QTableView*>(w); t && SetTableAttribute(t, attribute, value)) return 0;
             if (SetPictureAttribute(w, attribute, value)) return 0;
             break;
     }
@@ -340,7 +333,7 @@ int GetGeneric(QWidget* w, int attribute, int* value) {
             if (Range(w, attribute, value)) return 0;
             break;
         default:
-            if (auto* t = qobject_cast<QTableWidget*>(w); t && TableAttribute(t, attribute, value)) return 0;
+            if (auto* t = qobject_cast<QTableView*>(w); t && TableAttribute(t, attribute, value)) return 0;
             if (PictureAttribute(w, attribute, value)) return 0;
             break;
     }

@@ -160,10 +160,11 @@ int GetRelativeMouseState(int panel, int control, int* x, int* y, int* left, int
     if (!FindPanel(panel)) return kErrPanel;
     QWidget* w = control ? ControlWidget(panel, control) : PanelWidget(panel);
     if (!w) return kErrControl;
-    QPoint p = w->mapFromGlobal(QCursor::pos());
+    QPoint p = w->mapFromGlobal(PointerPosition());
     if (x) *x = p.x();
     if (y) *y = p.y();
     // Buttons and modifiers only when asked: querying the modifiers goes to the window system.
+    // The position and the buttons are those the window system last reported.
     if (left || right) {
         Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
         if (left) *left = buttons & Qt::LeftButton ? 1 : 0;

@@ -9,10 +9,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -29,16 +32,44 @@ std::vector<std::unique_ptr<QWidget>> g_doomed;  // discarded panels waiting for
 int g_callDepth = 0;                             // callbacks currently running
 void (*g_idleHook)() = nullptr;                  // tests: runs on every pass without an event
 
-// Keeps polling loops turning: the system wait of GetUserEvent ends within 10 ms.
-std::unique_ptr<QTimer> g_tick;
+// The loops sleep until something happens: an event of the operator, the serial line,
+// a timer or the window system, or the earliest deadline a module asked for with
+// SetNextWake. Deadlines are kept on the layer's own monotonic clock (tests may drive
+// Timer()), and a deadline stays until a loop's wait reaches it, so a nested wait
+// (an acknowledgement, a dialog) that returns early loses none.
+using Steady = std::chrono::steady_clock;
+constexpr Steady::time_point kNever = Steady::time_point::max();
+Steady::time_point g_due = kNever;    // earliest deadline asked and not yet reached
+Steady::time_point g_asked = kNever;  // deadline asked since events were last processed
+// An idle hook (tests, the demo script) polls: its loop turns at least this often.
+constexpr auto kIdleHookPoll = std::chrono::milliseconds(10);
+std::unique_ptr<QTimer> g_wake;  // ends a wait at its deadline
 
-void EnsureTick() {
-    auto& tick = g_tick;
-    if (tick) return;
-    tick = std::make_unique<QTimer>();
-    tick->setTimerType(Qt::PreciseTimer);
-    tick->setInterval(10);
-    tick->start();
+QTimer& WakeTimer() {
+    if (!g_wake) {
+        g_wake = std::make_unique<QTimer>();
+        g_wake->setSingleShot(true);
+        g_wake->setTimerType(Qt::PreciseTimer);
+    }
+    return *g_wake;
+}
+
+// Runs the pending events; with `due` in the future and nothing pending, first sleeps
+// until an event comes or `due` is reached, whichever is first.
+void ProcessUntil(Steady::time_point due) {
+    g_asked = kNever;
+    const Steady::time_point now = Steady::now();
+    if (due <= now) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    const bool timed = due != kNever;
+    if (timed) {
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
+        WakeTimer().start(int(std::min<long long>(ms, INT_MAX)));
+    }
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (timed) WakeTimer().stop();
 }
 
 // Calls due at a deadline (ScheduleCall): one single-shot timer per function, so
@@ -48,6 +79,13 @@ struct DueCall {
     std::unique_ptr<QTimer> timer;
 };
 std::vector<DueCall> g_dueCalls;
+
+// The pointer as the window system last reported it to one of the program's windows.
+// Hover captions read it on every pass; asking the window system instead
+// (QCursor::pos) is a synchronous round trip on X11, on every pass of every loop.
+constexpr QPoint kPointerAway(-1000000, -1000000);  // over none of our windows
+QPoint g_pointer = kPointerAway;
+QPointer<QWindow> g_pointerWindow;  // the window that last reported it
 
 class DepthGuard {
 public:
@@ -173,14 +211,8 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
         });
     } else if (auto* sl = qobject_cast<QAbstractSlider*>(w)) {
         QObject::connect(sl, &QAbstractSlider::valueChanged, sl, commit);
-    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
-        QObject::connect(t, &QTableWidget::currentCellChanged, t,
-                         [panel, control](int row, int col, int, int) {
-                             if (row >= 0 && col >= 0)
-                                 CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, row + 1, col + 1);
-                         });
-        QObject::connect(t, &QTableWidget::cellChanged, t,
-                         [panel, control](int row, int col) { Commit(panel, control, row + 1, col + 1); });
+    } else if (ConnectTable(panel, control, w)) {
+        // the operator's cell edits and moves of the current cell (Tables.cpp)
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         QObject::connect(l, &QListWidget::itemActivated, l, commit);
     }
@@ -243,6 +275,34 @@ bool RouteUserInput(QObject* receiver, QEvent* event) {
     }
 }
 
+void NotePointer(QObject* receiver, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Enter:
+            // A window's and its widgets' mouse events carry the same global position.
+            g_pointer = static_cast<QSinglePointEvent*>(event)->globalPosition().toPoint();
+            if (receiver->isWindowType()) g_pointerWindow = static_cast<QWindow*>(receiver);
+            return;
+        case QEvent::Leave:
+            // Widgets hear Leave when the pointer goes to a neighbour: only the window
+            // it was last over leaving means it left the program.
+            if (receiver->isWindowType() && receiver == g_pointerWindow) {
+                g_pointer = kPointerAway;
+                g_pointerWindow = nullptr;
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+QPoint PointerPosition() {
+    return g_pointer;
+}
+
 void ScheduleDelete(QWidget* widget) {
     if (!widget) return;
     widget->setParent(nullptr);     // independent of a parent panel discarded later
@@ -262,7 +322,8 @@ void ProcessDeferredDeletes() {
 }
 
 void StopEvents() {
-    g_tick.reset();
+    g_wake.reset();
+    g_due = g_asked = kNever;
     g_queue.clear();
     g_dueCalls.clear();
 }
@@ -286,9 +347,11 @@ int GetUserEvent(int wait, int* panel, int* control) {
     };
     if (take()) return EVENT_COMMIT;
     if (!QCoreApplication::instance()) return 0;
-    EnsureTick();
     do {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Steady::time_point due = g_due;
+        if (g_idleHook) due = std::min(due, Steady::now() + kIdleHookPoll);
+        ProcessUntil(due);
+        if (g_due <= Steady::now()) g_due = kNever;  // reached: the loop's modules ask again
         ProcessDeferredDeletes();
         if (take()) return EVENT_COMMIT;
         if (g_idleHook) g_idleHook();
@@ -302,13 +365,25 @@ void SetIdleHook(void (*hook)()) {
 
 int ProcessSystemEvents() {
     if (!QCoreApplication::instance()) return 0;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Sleeps only for a deadline its own loop asked for (the acknowledgement wait);
+    // called anywhere else it runs what is pending and returns.
+    ProcessUntil(g_asked == kNever ? Steady::time_point::min() : g_asked);
     ProcessDeferredDeletes();
     return 0;
 }
 
+void SetNextWake(double seconds) {
+    if (!(seconds > 0)) seconds = 0;  // past, now or not a number: no sleep
+    seconds = std::min(seconds, 86400.0);
+    const Steady::time_point due =
+        Steady::now() + std::chrono::ceil<Steady::duration>(std::chrono::duration<double>(seconds));
+    g_due = std::min(g_due, due);
+    g_asked = std::min(g_asked, due);
+}
+
 int ProcessDrawEvents() {
     if (!QCoreApplication::instance()) return 0;
+    TellTableChanges();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);

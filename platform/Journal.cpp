@@ -104,6 +104,8 @@ public:
         KeepUnderCap();
     }
 
+    bool Unsynced() const { return unsynced_; }
+
     void Close() {
         if (!file_) return;
         fflush(file_);
@@ -293,6 +295,7 @@ public:
             ++dropped_;
             return;
         }
+        if (pending_.empty()) wake_.notify_all();  // the writer may sleep until a line comes
         pending_.append(reinterpret_cast<const char*>(&ms), 8);
         pending_.append(reinterpret_cast<const char*>(&n), 4);
         pending_.append(text, n);
@@ -318,6 +321,10 @@ private:
             bool stop = false;
             {
                 std::unique_lock<std::mutex> lock(m_);
+                // With every line on the disk the writer sleeps until the next one comes
+                // (an idle program wakes for nothing); then lines are written in batches.
+                if (!w.Unsynced())
+                    wake_.wait(lock, [&] { return stopping_ || syncAsked_ || !pending_.empty(); });
                 wake_.wait_for(lock, kTick, [&] { return stopping_ || syncAsked_; });
                 batch.swap(pending_);
                 pending_.clear();

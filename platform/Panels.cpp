@@ -268,6 +268,7 @@ int LoadPanel(int parent, const char* resource, int panelId) {
     buffer.open(QIODevice::ReadOnly);
     QWidget* root = Loader().load(&buffer, nullptr);
     if (!root) return kErrResource;
+    ModelBackedTables(root);
     QPoint filePos = FilePosition(xml);
     root->hide();
     if (parentRoot) {

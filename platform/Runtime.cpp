@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTableWidget>
+#include <QTableView>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
@@ -26,12 +26,12 @@ class QsApplication : public QApplication {
 public:
     QsApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     bool notify(QObject* receiver, QEvent* event) override {
+        qs::rt::NotePointer(receiver, event);
         if (qs::rt::RouteUserInput(receiver, event)) return true;
         // A table given the focus makes its first cell current by itself: no pick of the
         // operator's, so its callback gets no active-cell change for it.
         std::optional<qs::rt::SignalBlock> quiet;
-        if (event->type() == QEvent::FocusIn && qobject_cast<QTableWidget*>(receiver))
-            quiet.emplace(receiver);
+        if (event->type() == QEvent::FocusIn && qobject_cast<QTableView*>(receiver)) quiet.emplace(receiver);
         return QApplication::notify(receiver, event);
     }
 };

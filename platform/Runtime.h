@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QString>
+#include <QTableView>
 #include <QWidget>
 #include <map>
 #include <string>
@@ -64,6 +65,8 @@ void Commit(int panel, int control, int data1 = 0, int data2 = 0);
 void CommitFromWidget(QWidget* widget);  // custom controls: the user changed me
 void ConnectControlSignals(int panel, int control, QWidget* widget);
 bool RouteUserInput(QObject* receiver, QEvent* event);  // true: swallow the event
+void NotePointer(QObject* receiver, QEvent* event);     // every event: keeps the pointer position
+QPoint PointerPosition();                               // global, as last reported by the window system
 void ScheduleDelete(QWidget* widget);                   // DiscardPanel: delete when safe
 void ProcessDeferredDeletes();
 void ForgetQueuedEvents(int panel);
@@ -82,6 +85,15 @@ private:
     QObject* o_;
     bool was_;
 };
+
+// Tables (Tables.cpp). The resources' tables become views over the layer's own model as
+// the panel loads; ConnectTable wires a table's operator events (false: not a table).
+void ModelBackedTables(QWidget* root);
+bool ConnectTable(int panel, int control, QWidget* widget);
+void TellTableChanges();          // the views hear of changed cells now, not with the next events
+int TableRows(QTableView* view);  // the rows the program has put in, shown or not yet
+void ScrollTableTo(QTableView* view, int row);  // ATTR_FIRST_VISIBLE_ROW (0-based row)
+int FirstVisibleTableRow(QTableView* view);     // ATTR_FIRST_VISIBLE_ROW read (1-based, 0: empty)
 
 // Pictures (Pictures.cpp): fit mode and loaded image size of a QLabel picture.
 bool PictureAttribute(QWidget* widget, int attribute, int* value);

@@ -1,8 +1,32 @@
 // Tables: rows, cell values and colours, selection and active cell; cells are 1-based (column, row).
+// The cells live in the layer's own model, so that inserting a row or setting a cell costs
+// the same in a full times table as in an empty one, and the view asks only for the rows it
+// shows.
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QEvent>
+#include <QHash>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QMetaProperty>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStaticText>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <QTableWidget>
-#include <memory>
-#include <unordered_map>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "platform/Encoding.h"
@@ -12,324 +36,765 @@ using namespace qs::rt;
 
 namespace {
 
+// One cell: its text as the program gives and reads it (Windows-1252 bytes; a time or a
+// number fits the string itself, without an allocation) and the attributes set on it.
+struct Cell {
+    enum : uint16_t { kBackground = 1, kForeground = 2, kDimmed = 4, kIndicator = 8, kNumber = 16 };
+    std::string text;
+    uint32_t background = 0;  // 0xRRGGBB, when kBackground
+    uint32_t foreground = 0;  // 0xRRGGBB, when kForeground
+    int32_t type = VAL_CELL_STRING;
+    uint16_t flags = 0;
+};
+using Row = std::vector<Cell>;
+
+// Header texts and the other header roles a resource may give a column.
+constexpr int kHeaderRoles[] = {Qt::DisplayRole,       Qt::DecorationRole,     Qt::ToolTipRole,
+                                Qt::StatusTipRole,     Qt::WhatsThisRole,      Qt::FontRole,
+                                Qt::TextAlignmentRole, Qt::BackgroundRole,     Qt::ForegroundRole,
+                                Qt::SizeHintRole,      Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole};
+constexpr int kCellTypeRole = Qt::UserRole + 1;
+
+// Rows added at the end of a table are shown within this time, at most this often: a
+// stream of times is drawn in batches (every shown row moves for each new one) instead of
+// once a time, and a time after a quiet moment shows at once.
+constexpr std::chrono::milliseconds kShowRowsEvery(50);
+
+// The cells changed since the views last heard of it are told in one notice, delivered
+// with the next event processing (or ProcessDrawEvents): a rebuild of 10,000 rows or a
+// time written in five calls is one repaint of what is shown, not one per cell.
+QEvent::Type ChangesEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+// The rows of a table. The view knows the first `shown_` of them; rows added at the end
+// since it was last told wait there (kShowRowsEvery). The layer's operations see them all.
+class TableModel final : public QAbstractTableModel {
+public:
+    TableModel(QTableView* view, int columns)
+        : QAbstractTableModel(view),
+          view_(view),
+          columns_(std::max(0, columns)),
+          template_(size_t(columns_)),
+          header_(size_t(columns_)) {
+        showTimer_.setSingleShot(true);
+        QObject::connect(&showTimer_, &QTimer::timeout, this, [this] { ShowRows(); });
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shown_; }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : columns_; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!Shown(index)) return {};
+        const Cell& c = At(index.row(), index.column());
+        switch (role) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                if (c.flags & Cell::kNumber) return QVariant(std::atoi(c.text.c_str()));
+                return FromCp1252(c.text.data(), c.text.size());
+            case Qt::BackgroundRole:
+                return c.flags & Cell::kBackground ? QVariant(QBrush(ColorOf(int(c.background))))
+                                                   : QVariant();
+            case Qt::ForegroundRole:
+                return c.flags & Cell::kForeground ? QVariant(QBrush(ColorOf(int(c.foreground))))
+                                                   : QVariant();
+            case kCellTypeRole:
+                return c.type;
+            default:
+                return {};
+        }
+    }
+
+    // The operator's edits (the view's editor); the program's own go through the layer.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!Shown(index)) return false;
+        if (role != Qt::EditRole && role != Qt::DisplayRole) return false;
+        Cell& c = At(index.row(), index.column());
+        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            c.text = std::to_string(value.toLongLong());
+            c.flags |= Cell::kNumber;
+        } else {
+            const QByteArray bytes = ToCp1252(value.toString());
+            c.text.assign(bytes.constData(), size_t(bytes.size()));
+            c.flags &= ~Cell::kNumber;
+        }
+        emit dataChanged(index, index);
+        if (edited) edited(index.row(), index.column());
+        return true;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!Shown(index)) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
+                          Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsEditable |
+                          Qt::ItemNeverHasChildren;
+        const Cell& c = At(index.row(), index.column());
+        if (c.flags & Cell::kDimmed) f &= ~Qt::ItemIsEnabled;
+        if (c.flags & Cell::kIndicator) f &= ~Qt::ItemIsEditable;
+        return f;
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role == Qt::EditRole) role = Qt::DisplayRole;
+        if (orientation == Qt::Vertical) {  // rows are numbered, as a table without row labels
+            if (role == Qt::DisplayRole) return section + 1;
+            if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+            return {};
+        }
+        if (section < 0 || section >= columns_) return {};
+        for (const auto& [r, v] : header_[size_t(section)])
+            if (r == role) return v;
+        return {};
+    }
+
+    int Rows() const { return int(rows_.size()); }
+    bool Valid(int row, int column) const {
+        return row >= 0 && column >= 0 && row < Rows() && column < columns_;
+    }
+    Cell& At(int row, int column) { return rows_[size_t(row)][size_t(column)]; }
+    const Cell& At(int row, int column) const { return rows_[size_t(row)][size_t(column)]; }
+    Cell& Template(int column) { return template_[size_t(column)]; }
+
+    void Insert(int at, int count) {
+        if (at == Rows()) {  // at the end: shown with the next batch
+            rows_.insert(rows_.end(), size_t(count), template_);
+            if (!showTimer_.isActive()) {
+                const auto since = std::chrono::steady_clock::now() - lastShown_;
+                if (since >= kShowRowsEvery)
+                    ShowRows();
+                else
+                    showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kShowRowsEvery - since));
+            }
+            return;
+        }
+        ShowRows();     // rows inserted above move those waiting: the view hears of them first
+        TellChanges();  // told while the rows they name are where they were
+        beginInsertRows({}, at, at + count - 1);
+        rows_.insert(rows_.begin() + at, size_t(count), template_);
+        shown_ += count;
+        endInsertRows();
+    }
+
+    void Remove(int first, int count) {
+        ShowRows();
+        TellChanges();
+        beginRemoveRows({}, first, first + count - 1);
+        rows_.erase(rows_.begin() + first, rows_.begin() + first + count);
+        shown_ -= count;
+        endRemoveRows();
+    }
+
+    // Tells the view of the rows waiting at the end, and scrolls to the row asked for.
+    void ShowRows() {
+        showTimer_.stop();
+        if (Rows() > shown_) {
+            lastShown_ = std::chrono::steady_clock::now();
+            beginInsertRows({}, shown_, Rows() - 1);
+            shown_ = Rows();
+            endInsertRows();
+        }
+        Scroll();
+    }
+
+    // ATTR_FIRST_VISIBLE_ROW. Scrolling lays the table out at once, which the next event
+    // processing does anyway before drawing: the scroll goes with the changes' notice (or
+    // with the rows' batch for a row still waiting).
+    void ScrollTo(int row) {
+        scrollTo_ = row;
+        if (row < shown_) PostNotice();
+    }
+
+    void Scroll() {
+        if (scrollTo_ >= 0 && scrollTo_ < shown_ && view_)
+            view_->scrollTo(index(scrollTo_, 0), QAbstractItemView::PositionAtTop);
+        if (scrollTo_ < shown_) scrollTo_ = -1;
+    }
+    bool IsShown(int row) const { return row < shown_; }
+
+    void Changed(int top, int left, int bottom, int right) {
+        bottom = std::min(bottom, shown_ - 1);  // rows waiting are read when they are shown
+        if (bottom < top) return;
+        const QRect cells(QPoint(left, top), QPoint(right, bottom));
+        changed_ = changed_ ? changed_->united(cells) : cells;
+        PostNotice();
+    }
+
+    void PostNotice() {
+        if (noticePosted_) return;
+        noticePosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(ChangesEvent()));
+    }
+
+    void TellChanges() {
+        if (!changed_) return;
+        const QRect cells = *changed_;
+        changed_.reset();
+        emit dataChanged(index(cells.top(), cells.left()), index(cells.bottom(), cells.right()));
+    }
+
+    bool event(QEvent* e) override {
+        if (e->type() != ChangesEvent()) return QAbstractTableModel::event(e);
+        noticePosted_ = false;
+        TellChanges();
+        Scroll();
+        return true;
+    }
+
+    void SetHeader(int column, int role, const QVariant& value) {
+        auto& roles = header_[size_t(column)];
+        auto it =
+            std::find_if(roles.begin(), roles.end(), [role](const auto& rv) { return rv.first == role; });
+        if (it == roles.end())
+            roles.emplace_back(role, value);
+        else
+            it->second = value;
+        emit headerDataChanged(Qt::Horizontal, column, column);
+    }
+
+    std::function<void(int row, int column)> edited;  // the operator changed a cell (0-based)
+
+private:
+    bool Shown(const QModelIndex& index) const {
+        return index.isValid() && index.row() < shown_ && index.column() < columns_;
+    }
+
+    QPointer<QTableView> view_;
+    int columns_;
+    std::vector<Row> rows_;
+    int shown_ = 0;      // rows the view knows
+    int scrollTo_ = -1;  // row to scroll to once shown
+    QTimer showTimer_;
+    std::chrono::steady_clock::time_point lastShown_;
+    Row template_;  // the column attributes, which also hold for rows added later
+    std::vector<std::vector<std::pair<int, QVariant>>> header_;
+    std::optional<QRect> changed_;  // cells changed and not yet told (rows, columns)
+    bool noticePosted_ = false;
+};
+
+// A cell's text never changes a header's size, yet Qt's header forgets its size hint for
+// every cell changed, and the next layout measures every header text again (most of the
+// cost of a new time in a full table): only a header sizing its sections to the cells'
+// contents hears of them.
+class TableHeader final : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override {
+        if (SizesToContents()) QHeaderView::dataChanged(topLeft, bottomRight, roles);
+    }
+
+private:
+    bool SizesToContents() const {
+        if (orientation() == Qt::Vertical)  // rows: the mode a resource gives them all
+            return count() > 0 && sectionResizeMode(0) == ResizeToContents;
+        for (int i = 0; i < count(); ++i)
+            if (sectionResizeMode(i) == ResizeToContents) return true;
+        return false;
+    }
+};
+
+// Draws a plain cell (text and colours; no icon or check box, not being edited, no focus
+// frame, a text that fits) as the style does, from the palette and the cell's own colours,
+// but keeps each text laid out: a new time scrolls the table by a row, every shown cell is
+// drawn again, and laying their texts out anew was most of what a live stream of times
+// cost. Any other cell is drawn by the style itself.
+class CellPainter final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const auto decorated = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+        if ((opt.features & decorated) || (opt.state & (QStyle::State_Editing | QStyle::State_HasFocus)))
+            return QStyledItemDelegate::paint(p, option, index);
+        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;
+        const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+        const QStaticText* text = opt.text.isEmpty() ? nullptr : LaidOut(opt.text, opt.font);
+        if (text && text->size().width() > textRect.width())  // elided by the style
+            return QStyledItemDelegate::paint(p, option, index);
+
+        QPalette::ColorGroup group =
+            opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
+        const bool selected = opt.state & QStyle::State_Selected;
+        if (selected)
+            p->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
+        else if (opt.backgroundBrush.style() != Qt::NoBrush)
+            p->fillRect(opt.rect, opt.backgroundBrush);
+        if (!text) return;
+        const QSize size(qCeil(text->size().width()), qCeil(text->size().height()));
+        const QRect at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size, textRect);
+        const bool taller = size.height() > opt.rect.height();
+        if (taller) {
+            p->save();
+            p->setClipRect(opt.rect);
+        }
+        p->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        p->setFont(opt.font);
+        p->drawStaticText(at.topLeft(), *text);
+        if (taller) p->restore();
+    }
+
+private:
+    const QStaticText* LaidOut(const QString& text, const QFont& font) const {
+        if (font != font_ || laidOut_.size() > 4096) {  // a few screens of distinct texts
+            laidOut_.clear();
+            font_ = font;
+        }
+        auto it = laidOut_.find(text);
+        if (it == laidOut_.end()) {
+            QStaticText st(text);
+            st.setTextFormat(Qt::PlainText);
+            st.prepare(QTransform(), font);
+            it = laidOut_.insert(text, st);
+        }
+        return &it.value();
+    }
+
+    mutable QFont font_;
+    mutable QHash<QString, QStaticText> laidOut_;
+};
+
 struct TableRef {
-    QTableWidget* t = nullptr;
+    QTableView* view = nullptr;
+    TableModel* model = nullptr;
     int error = 0;
 };
 
+TableModel* ModelOf(const QTableView* view) {
+    QAbstractItemModel* m = view ? view->model() : nullptr;
+    return m && typeid(*m) == typeid(TableModel) ? static_cast<TableModel*>(m) : nullptr;
+}
+
+// Called for every cell a rebuild writes: one look-up of the panel and one of the control.
 TableRef Table(int panel, int control) {
-    if (!FindPanel(panel)) return {nullptr, kErrPanel};
-    QWidget* w = ControlWidget(panel, control);
-    if (!w) return {nullptr, kErrControl};
-    auto* t = qobject_cast<QTableWidget*>(w);
-    return {t, t ? 0 : kErrType};
+    PanelRec* p = FindPanel(panel);
+    if (!p) return {nullptr, nullptr, kErrPanel};
+    auto it = p->controls.find(control);
+    QWidget* w = it == p->controls.end() ? nullptr : it->second.widget.data();
+    if (!w) return {nullptr, nullptr, kErrControl};
+    auto* view = qobject_cast<QTableView*>(w);
+    TableModel* model = ModelOf(view);
+    return {view, model, model ? 0 : kErrType};
 }
 
-bool ValidCell(const QTableWidget* t, Point cell) {
-    return cell.x >= 1 && cell.y >= 1 && cell.x <= t->columnCount() && cell.y <= t->rowCount();
+bool ValidCell(const TableModel* m, Point cell) {
+    return m->Valid(cell.y - 1, cell.x - 1);
 }
 
-bool SetCellAttr(QTableWidgetItem* item, int attribute, int value);
-
-// Column attributes also hold for rows added later. They are kept beside the layer, by
-// table, and looked up for every new cell: a full times table makes 40,000 of them.
-struct ColumnAttr {
-    int column, attribute, value;
-};
-using ColumnAttrs = std::vector<ColumnAttr>;
-
-// A table destroyed after the registry (a window left to the very end of the process)
-// finds it gone instead of touching it.
-bool registryGone = false;
-
-struct ColumnRegistry {
-    std::unordered_map<const QObject*, ColumnAttrs> byTable;
-    ~ColumnRegistry() { registryGone = true; }
-};
-
-ColumnRegistry& Registry() {
-    static ColumnRegistry registry;
-    return registry;
-}
-
-const ColumnAttrs* ColumnDefaults(const QTableWidget* t) {
-    if (registryGone) return nullptr;
-    auto& byTable = Registry().byTable;
-    auto it = byTable.find(t);
-    return it == byTable.end() || it->second.empty() ? nullptr : &it->second;
-}
-
-void SetColumnDefault(QTableWidget* t, int column, int attribute, int value) {
-    if (registryGone) return;
-    auto& byTable = Registry().byTable;
-    auto [it, added] = byTable.try_emplace(t);
-    if (added)  // forgotten with its table
-        QObject::connect(t, &QObject::destroyed, [](QObject* o) {
-            if (!registryGone) Registry().byTable.erase(o);
-        });
-    for (ColumnAttr& a : it->second)
-        if (a.column == column && a.attribute == attribute) {
-            a.value = value;
-            return;
-        }
-    it->second.push_back({column, attribute, value});
-}
-
-void ApplyColumnDefaults(const ColumnAttrs& defaults, QTableWidgetItem* item, int column) {
-    for (const ColumnAttr& a : defaults)
-        if (a.column == column) SetCellAttr(item, a.attribute, a.value);
-}
-
-bool HasColumnDefaults(const ColumnAttrs& defaults, int column) {
-    for (const ColumnAttr& a : defaults)
-        if (a.column == column) return true;
-    return false;
-}
-
-// Items are made when a cell is first written or styled; columns with attributes of their
-// own get theirs at once so that the operator cannot edit an indicator column's new rows.
-QTableWidgetItem* Cell(QTableWidget* t, int row, int column) {
-    QTableWidgetItem* item = t->item(row, column);
-    if (!item) {
-        t->setItem(row, column, std::make_unique<QTableWidgetItem>().release());  // the table owns it
-        item = t->item(row, column);
-        if (const ColumnAttrs* defaults = ColumnDefaults(t)) ApplyColumnDefaults(*defaults, item, column);
-    }
-    return item;
-}
-
-bool SetCellAttr(QTableWidgetItem* item, int attribute, int value) {
+bool KnownCellAttribute(int attribute) {
     switch (attribute) {
         case ATTR_TEXT_BGCOLOR:
         case ATTR_BACKCOLOR:
-            item->setBackground(ColorOf(value));
-            return true;
         case ATTR_TEXT_COLOR:
-            item->setForeground(ColorOf(value));
-            return true;
         case ATTR_CELL_DIMMED:
-            item->setFlags(value ? item->flags() & ~Qt::ItemIsEnabled : item->flags() | Qt::ItemIsEnabled);
-            return true;
         case ATTR_CELL_MODE:
-            item->setFlags(value == VAL_INDICATOR ? item->flags() & ~Qt::ItemIsEditable
-                                                  : item->flags() | Qt::ItemIsEditable);
-            return true;
         case ATTR_CELL_TYPE:
-            item->setData(Qt::UserRole + 1, value);
             return true;
         default:
             return false;
     }
 }
 
-bool CellAttr(const QTableWidget* t, const QTableWidgetItem* item, int attribute, int* value) {
+void SetFlag(Cell& c, uint16_t flag, bool on) {
+    c.flags = on ? uint16_t(c.flags | flag) : uint16_t(c.flags & ~flag);
+}
+
+void SetCellAttr(Cell& c, int attribute, int value) {
     switch (attribute) {
         case ATTR_TEXT_BGCOLOR:
-        case ATTR_BACKCOLOR: {
-            QBrush b = item->background();
-            *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Base) : b.color());
-            return true;
-        }
-        case ATTR_TEXT_COLOR: {
-            QBrush b = item->foreground();
-            *value = RgbOf(b.style() == Qt::NoBrush ? t->palette().color(QPalette::Text) : b.color());
-            return true;
-        }
+        case ATTR_BACKCOLOR:
+            c.background = uint32_t(value) & 0xFFFFFFu;
+            c.flags |= Cell::kBackground;
+            break;
+        case ATTR_TEXT_COLOR:
+            c.foreground = uint32_t(value) & 0xFFFFFFu;
+            c.flags |= Cell::kForeground;
+            break;
         case ATTR_CELL_DIMMED:
-            *value = item->flags() & Qt::ItemIsEnabled ? 0 : 1;
-            return true;
+            SetFlag(c, Cell::kDimmed, value != 0);
+            break;
         case ATTR_CELL_MODE:
-            *value = item->flags() & Qt::ItemIsEditable ? VAL_HOT : VAL_INDICATOR;
-            return true;
+            SetFlag(c, Cell::kIndicator, value == VAL_INDICATOR);
+            break;
         case ATTR_CELL_TYPE:
-            *value = item->data(Qt::UserRole + 1).toInt();
-            return true;
+            c.type = value;
+            break;
         default:
-            return false;
+            break;
     }
 }
 
-void FillRows(QTableWidget* t, int first, int count) {
-    const ColumnAttrs* defaults = ColumnDefaults(t);
-    if (!defaults) return;
-    for (int c = 0; c < t->columnCount(); ++c) {
-        if (!HasColumnDefaults(*defaults, c)) continue;
-        for (int r = first; r < first + count; ++r) Cell(t, r, c);
+int CellAttr(const QTableView* view, const Cell& c, int attribute) {
+    switch (attribute) {
+        case ATTR_TEXT_BGCOLOR:
+        case ATTR_BACKCOLOR:
+            return c.flags & Cell::kBackground ? int(c.background)
+                                               : RgbOf(view->palette().color(QPalette::Base));
+        case ATTR_TEXT_COLOR:
+            return c.flags & Cell::kForeground ? int(c.foreground)
+                                               : RgbOf(view->palette().color(QPalette::Text));
+        case ATTR_CELL_DIMMED:
+            return c.flags & Cell::kDimmed ? 1 : 0;
+        case ATTR_CELL_MODE:
+            return c.flags & Cell::kIndicator ? VAL_INDICATOR : VAL_HOT;
+        default:  // ATTR_CELL_TYPE
+            return c.type;
     }
+}
+
+// --- The resources' tables made model-backed -------------------------------------------
+
+// QWidget properties a table of a resource may set; the others (visibility, enabled, font,
+// palette ...) are inherited from the panel unless the file set them, see CopyWidget.
+const char* const kWidgetProperties[] = {
+    "objectName",         "geometry",          "minimumSize",     "maximumSize",    "sizePolicy",
+    "focusPolicy",        "contextMenuPolicy", "mouseTracking",   "acceptDrops",    "toolTip",
+    "toolTipDuration",    "statusTip",         "whatsThis",       "accessibleName", "accessibleDescription",
+    "autoFillBackground", "styleSheet",        "inputMethodHints"};
+
+void CopyProperty(const QObject* from, QObject* to, const QMetaProperty& p) {
+    if (p.isWritable()) p.write(to, p.read(from));
+}
+
+void CopyWidget(QTableWidget* from, QTableView* to) {
+    const QMetaObject* mo = to->metaObject();
+    for (const char* name : kWidgetProperties)
+        CopyProperty(from, to, mo->property(mo->indexOfProperty(name)));
+    if (from->testAttribute(Qt::WA_SetFont)) to->setFont(from->font());
+    if (from->testAttribute(Qt::WA_SetPalette)) to->setPalette(from->palette());
+    if (from->testAttribute(Qt::WA_SetLocale)) to->setLocale(from->locale());
+    if (from->testAttribute(Qt::WA_SetLayoutDirection)) to->setLayoutDirection(from->layoutDirection());
+    if (from->testAttribute(Qt::WA_SetCursor)) to->setCursor(from->cursor());
+    if (from->testAttribute(Qt::WA_ForceDisabled)) to->setEnabled(false);
+    if (from->testAttribute(Qt::WA_WState_ExplicitShowHide) && from->isHidden()) to->hide();
+    // Everything of the frame, the scroll area and the item view (edit triggers, selection,
+    // scroll-bar policies, grid ...).
+    for (int i = QFrame::staticMetaObject.propertyOffset(); i < QTableView::staticMetaObject.propertyCount();
+         ++i) {
+        const QMetaProperty p = QTableView::staticMetaObject.property(i);
+        if (qstrcmp(p.name(), "frameRect") != 0) CopyProperty(from, to, p);
+    }
+    for (const QByteArray& name : from->dynamicPropertyNames())
+        if (!name.startsWith("_q_")) to->setProperty(name.constData(), from->property(name.constData()));
+}
+
+void CopyHeader(const QHeaderView* from, QHeaderView* to, int sections) {
+    for (int i = QHeaderView::staticMetaObject.propertyOffset();
+         i < QHeaderView::staticMetaObject.propertyCount(); ++i)
+        CopyProperty(from, to, QHeaderView::staticMetaObject.property(i));
+    if (from->testAttribute(Qt::WA_WState_ExplicitShowHide) && from->isHidden()) to->hide();
+    to->setSectionsClickable(from->sectionsClickable());
+    to->setSectionsMovable(from->sectionsMovable());
+    for (int s = 0; s < sections; ++s) {
+        if (from->sectionResizeMode(s) != to->sectionResizeMode(s))
+            to->setSectionResizeMode(s, from->sectionResizeMode(s));
+        if (from->isSectionHidden(s)) to->setSectionHidden(s, true);
+        if (from->sectionSize(s) != to->sectionSize(s)) to->resizeSection(s, from->sectionSize(s));
+    }
+}
+
+// Cells a resource filled in (few, if any).
+void CopyCells(const QTableWidget* from, TableModel* to) {
+    for (int r = 0; r < from->rowCount(); ++r)
+        for (int col = 0; col < from->columnCount(); ++col) {
+            const QTableWidgetItem* item = from->item(r, col);
+            if (!item) continue;
+            Cell& c = to->At(r, col);
+            const QByteArray bytes = ToCp1252(item->text());
+            c.text.assign(bytes.constData(), size_t(bytes.size()));
+            if (item->background().style() != Qt::NoBrush)
+                SetCellAttr(c, ATTR_TEXT_BGCOLOR, RgbOf(item->background().color()));
+            if (item->foreground().style() != Qt::NoBrush)
+                SetCellAttr(c, ATTR_TEXT_COLOR, RgbOf(item->foreground().color()));
+            SetFlag(c, Cell::kDimmed, !(item->flags() & Qt::ItemIsEnabled));
+            SetFlag(c, Cell::kIndicator, !(item->flags() & Qt::ItemIsEditable));
+        }
+}
+
+void ReplaceTable(QTableWidget* old) {
+    QWidget* parent = old->parentWidget();
+    auto* view = new QTableView(parent);  // owned by its parent, as the table it replaces
+    auto* model = new TableModel(view, old->columnCount());
+    for (int col = 0; col < old->columnCount(); ++col)
+        for (int role : kHeaderRoles) {
+            QVariant v = old->model()->headerData(col, Qt::Horizontal, role);
+            if (v.isValid()) model->SetHeader(col, role, v);
+        }
+    if (old->rowCount() > 0) model->Insert(0, old->rowCount());
+    model->ShowRows();
+    CopyCells(old, model);
+    view->setModel(model);
+    view->setItemDelegate(new CellPainter(view));
+    view->setHorizontalHeader(new TableHeader(Qt::Horizontal, view));
+    view->setVerticalHeader(new TableHeader(Qt::Vertical, view));
+    CopyWidget(old, view);
+    CopyHeader(old->horizontalHeader(), view->horizontalHeader(), old->columnCount());
+    CopyHeader(old->verticalHeader(), view->verticalHeader(), old->rowCount());
+    if (QLayout* layout = parent ? parent->layout() : nullptr) layout->replaceWidget(old, view);
+    view->stackUnder(old);
+    QWidget::setTabOrder(old, view);  // takes its place in the keyboard order
+    if (QWidget* top = old->window())
+        for (QLabel* label : top->findChildren<QLabel*>())
+            if (label->buddy() == old) label->setBuddy(view);
+    delete old;
+}
+
+// A rule of a style sheet written for QTableWidget also matches the view that replaced it
+// (and still any QTableWidget: QTableView is its base class).
+void RetargetStyleSheet(QWidget* w) {
+    static const QRegularExpression kTableWidget(QStringLiteral("\\bQTableWidget\\b"));
+    QString sheet = w->styleSheet();
+    if (!sheet.contains(QLatin1String("QTableWidget"))) return;
+    sheet.replace(kTableWidget, QStringLiteral("QTableView"));
+    w->setStyleSheet(sheet);
 }
 
 }  // namespace
 
+namespace qs::rt {
+
+void ModelBackedTables(QWidget* root) {
+    const QList<QTableWidget*> tables = root->findChildren<QTableWidget*>();
+    if (tables.isEmpty()) return;
+    for (QTableWidget* t : tables) ReplaceTable(t);
+    RetargetStyleSheet(root);
+    for (QWidget* w : root->findChildren<QWidget*>()) RetargetStyleSheet(w);
+}
+
+int TableRows(QTableView* view) {
+    TableModel* m = ModelOf(view);
+    return m ? m->Rows() : view->model()->rowCount();
+}
+
+int FirstVisibleTableRow(QTableView* view) {
+    if (TableModel* m = ModelOf(view)) m->Scroll();  // as the program asked, even if not yet drawn
+    const int r = view->rowAt(0);
+    return r < 0 ? (TableRows(view) > 0 ? 1 : 0) : r + 1;
+}
+
+void ScrollTableTo(QTableView* view, int row) {
+    if (TableModel* m = ModelOf(view))
+        m->ScrollTo(row);
+    else
+        view->scrollTo(view->model()->index(row, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TellTableChanges() {
+    QCoreApplication::sendPostedEvents(nullptr, ChangesEvent());
+}
+
+bool ConnectTable(int panel, int control, QWidget* widget) {
+    auto* view = qobject_cast<QTableView*>(widget);
+    TableModel* model = ModelOf(view);
+    if (!model) return false;
+    // The operator moved the current cell; code (and the focus) does so with signals blocked.
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
+                     [view, panel, control](const QModelIndex& current, const QModelIndex&) {
+                         if (!view->signalsBlocked() && current.isValid())
+                             CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, current.row() + 1,
+                                         current.column() + 1);
+                     });
+    model->edited = [view, panel, control](int row, int column) {
+        if (!view->signalsBlocked()) Commit(panel, control, row + 1, column + 1);
+    };
+    return true;
+}
+
+}  // namespace qs::rt
+
 int InsertTableRows(int panel, int control, int index, int count) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
     if (count < 0) return kErrValue;
-    SignalBlock block(t);
-    int at = index < 1 || index > t->rowCount() ? t->rowCount() : index - 1;
+    const int rows = m->Rows();
+    const int at = index < 1 || index > rows ? rows : index - 1;
     if (count == 0) return 0;
-    t->model()->insertRows(at, count);  // one model change for the whole block
-    FillRows(t, at, count);
+    SignalBlock block(view);
+    m->Insert(at, count);  // one model change for the whole block
     return 0;
 }
 
 int DeleteTableRows(int panel, int control, int index, int count) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (index < 1 || index > t->rowCount()) return t->rowCount() == 0 && count < 0 ? 0 : kErrValue;
-    int first = index - 1;
-    int n = count < 0 ? t->rowCount() - first : std::min(count, t->rowCount() - first);
-    SignalBlock block(t);
-    t->model()->removeRows(first, n);
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    const int rows = m->Rows();
+    if (index < 1 || index > rows) return rows == 0 && count < 0 ? 0 : kErrValue;
+    const int first = index - 1;
+    const int n = count < 0 ? rows - first : std::min(count, rows - first);
+    if (n <= 0) return 0;
+    SignalBlock block(view);
+    m->Remove(first, n);
     return 0;
 }
 
 int GetNumTableRows(int panel, int control, int* rows) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (rows) *rows = t->rowCount();
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (rows) *rows = m->Rows();
     return 0;
 }
 
 int SetTableCellVal(int panel, int control, Point cell, const char* value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    SignalBlock block(t);
-    Cell(t, cell.y - 1, cell.x - 1)->setText(FromCp1252(value));
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    Cell& c = m->At(cell.y - 1, cell.x - 1);
+    c.text = value ? value : "";
+    c.flags &= ~Cell::kNumber;
+    m->Changed(cell.y - 1, cell.x - 1, cell.y - 1, cell.x - 1);
     return 0;
 }
 
 int SetTableCellVal(int panel, int control, Point cell, int value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    SignalBlock block(t);
-    Cell(t, cell.y - 1, cell.x - 1)->setData(Qt::DisplayRole, value);
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    Cell& c = m->At(cell.y - 1, cell.x - 1);
+    c.text = std::to_string(value);
+    c.flags |= Cell::kNumber;
+    m->Changed(cell.y - 1, cell.x - 1, cell.y - 1, cell.x - 1);
     return 0;
 }
 
 int GetTableCellVal(int panel, int control, Point cell, char* value, size_t size) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    QTableWidgetItem* item = t->item(cell.y - 1, cell.x - 1);
-    CopyCp1252(item ? item->text() : QString(), value, size);
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    if (value && size > 0) {
+        const std::string& text = m->At(cell.y - 1, cell.x - 1).text;
+        const size_t n = std::min(size - 1, text.size());
+        memcpy(value, text.data(), n);
+        value[n] = 0;
+    }
     return 0;
 }
 
 int GetTableCellVal(int panel, int control, Point cell, int* value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    QTableWidgetItem* item = t->item(cell.y - 1, cell.x - 1);
-    if (value) *value = item ? item->data(Qt::DisplayRole).toString().trimmed().toInt() : 0;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    const std::string& text = m->At(cell.y - 1, cell.x - 1).text;
+    if (value) *value = FromCp1252(text.data(), text.size()).trimmed().toInt();
     return 0;
 }
 
 int SetTableCellAttribute(int panel, int control, Point cell, int attribute, int value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    SignalBlock block(t);
-    return SetCellAttr(Cell(t, cell.y - 1, cell.x - 1), attribute, value) ? 0 : kErrAttribute;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    if (!KnownCellAttribute(attribute)) return kErrAttribute;
+    SetCellAttr(m->At(cell.y - 1, cell.x - 1), attribute, value);
+    m->Changed(cell.y - 1, cell.x - 1, cell.y - 1, cell.x - 1);
+    return 0;
 }
 
 int GetTableCellAttribute(int panel, int control, Point cell, int attribute, int* value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    int v = 0;
-    if (!CellAttr(t, Cell(t, cell.y - 1, cell.x - 1), attribute, &v)) return kErrAttribute;
-    if (value) *value = v;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    if (!KnownCellAttribute(attribute)) return kErrAttribute;
+    if (value) *value = CellAttr(view, m->At(cell.y - 1, cell.x - 1), attribute);
     return 0;
 }
 
 int SetTableCellRangeAttribute(int panel, int control, Rect cells, int attribute, int value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    SignalBlock block(t);
-    for (int r = cells.top; r < cells.top + cells.height; ++r)
-        for (int c = cells.left; c < cells.left + cells.width; ++c) {
-            if (!ValidCell(t, Point{c, r})) continue;
-            if (!SetCellAttr(Cell(t, r - 1, c - 1), attribute, value)) return kErrAttribute;
-        }
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    // The part of the range that lies in the table (0-based, inclusive).
+    const long long top = std::max(1, cells.top) - 1, left = std::max(1, cells.left) - 1;
+    const long long bottom = std::min<long long>(m->Rows(), (long long)cells.top + cells.height - 1) - 1;
+    const long long right =
+        std::min<long long>(m->columnCount(), (long long)cells.left + cells.width - 1) - 1;
+    if (bottom < top || right < left) return 0;
+    if (!KnownCellAttribute(attribute)) return kErrAttribute;
+    for (long long r = top; r <= bottom; ++r)
+        for (long long c = left; c <= right; ++c) SetCellAttr(m->At(int(r), int(c)), attribute, value);
+    m->Changed(int(top), int(left), int(bottom), int(right));
     return 0;
 }
 
 int SetTableRowAttribute(int panel, int control, int row, int attribute, int value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (row < 1 || row > t->rowCount()) return kErrValue;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (row < 1 || row > m->Rows()) return kErrValue;
     if (attribute == ATTR_ROW_HEIGHT) {
-        t->setRowHeight(row - 1, value);
+        // A waiting row has the table's row height (as the header bounds the one asked for):
+        // only another one makes the view hear of the row at once.
+        const QHeaderView* rows = view->verticalHeader();
+        const int height = std::clamp(value, rows->minimumSectionSize(), rows->maximumSectionSize());
+        if (!m->IsShown(row - 1) && height == rows->defaultSectionSize()) return 0;
+        m->ShowRows();
+        if (view->rowHeight(row - 1) != value) view->setRowHeight(row - 1, value);
         return 0;
     }
-    return SetTableCellRangeAttribute(panel, control, Rect{row, 1, 1, t->columnCount()}, attribute, value);
+    return SetTableCellRangeAttribute(panel, control, Rect{row, 1, 1, m->columnCount()}, attribute, value);
 }
 
 int SetTableColumnAttribute(int panel, int control, int column, int attribute, int value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (column < 1 || column > t->columnCount()) return kErrValue;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (column < 1 || column > m->columnCount()) return kErrValue;
     switch (attribute) {
         case ATTR_WIDTH:
-            t->setColumnWidth(column - 1, value);
+            view->setColumnWidth(column - 1, value);
             return 0;
         case ATTR_VISIBLE:
-            t->setColumnHidden(column - 1, value == 0);
+            view->setColumnHidden(column - 1, value == 0);
             return 0;
-        default: {
-            SetColumnDefault(t, column - 1, attribute, value);
-            return SetTableCellRangeAttribute(panel, control, Rect{1, column, t->rowCount(), 1}, attribute,
+        default:
+            if (KnownCellAttribute(attribute)) SetCellAttr(m->Template(column - 1), attribute, value);
+            return SetTableCellRangeAttribute(panel, control, Rect{1, column, m->Rows(), 1}, attribute,
                                               value);
-        }
     }
 }
 
 int SetTableColumnAttribute(int panel, int control, int column, int attribute, const char* value) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (column < 1 || column > t->columnCount()) return kErrValue;
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (column < 1 || column > m->columnCount()) return kErrValue;
     if (attribute != ATTR_LABEL_TEXT) return kErrAttribute;
-    QTableWidgetItem* header = t->horizontalHeaderItem(column - 1);
-    if (!header) {
-        t->setHorizontalHeaderItem(column - 1, std::make_unique<QTableWidgetItem>().release());
-        header = t->horizontalHeaderItem(column - 1);
-    }
-    header->setText(FromCp1252(value));
+    m->SetHeader(column - 1, Qt::DisplayRole, FromCp1252(value));
     return 0;
 }
 
 int SetTableSelection(int panel, int control, Rect cells) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    SignalBlock block(t);
-    t->clearSelection();
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    SignalBlock block(view);
+    view->clearSelection();
     if (cells.height <= 0 || cells.width <= 0) return 0;
-    int top = std::max(1, cells.top), left = std::max(1, cells.left);
-    int bottom = std::min(t->rowCount(), cells.top + cells.height - 1);
-    int right = std::min(t->columnCount(), cells.left + cells.width - 1);
+    const int top = std::max(1, cells.top), left = std::max(1, cells.left);
+    const int bottom = std::min<long long>(m->Rows(), (long long)cells.top + cells.height - 1);
+    const int right = std::min<long long>(m->columnCount(), (long long)cells.left + cells.width - 1);
     if (bottom < top || right < left) return 0;
-    auto mode = t->selectionMode();
+    m->ShowRows();
     // Code may select a range whatever the operator is allowed to select.
-    t->setSelectionMode(QAbstractItemView::MultiSelection);
-    t->setRangeSelected(QTableWidgetSelectionRange(top - 1, left - 1, bottom - 1, right - 1), true);
-    t->setSelectionMode(mode);
+    view->selectionModel()->select(
+        QItemSelection(m->index(top - 1, left - 1), m->index(bottom - 1, right - 1)),
+        QItemSelectionModel::Select);
     return 0;
 }
 
 int GetActiveTableCell(int panel, int control, Point* cell) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (cell) *cell = Point{t->currentColumn() + 1, t->currentRow() + 1};
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    const QModelIndex current = view->currentIndex();
+    if (cell) *cell = Point{current.column() + 1, current.row() + 1};
     return 0;
 }
 
 int SetActiveTableCell(int panel, int control, Point cell) {
-    auto [t, err] = Table(panel, control);
-    if (!t) return err;
-    if (!ValidCell(t, cell)) return kErrValue;
-    SignalBlock block(t);
-    t->setCurrentCell(cell.y - 1, cell.x - 1, QItemSelectionModel::NoUpdate);
+    auto [view, m, err] = Table(panel, control);
+    if (!m) return err;
+    if (!ValidCell(m, cell)) return kErrValue;
+    m->ShowRows();
+    SignalBlock block(view);
+    view->selectionModel()->setCurrentIndex(m->index(cell.y - 1, cell.x - 1), QItemSelectionModel::NoUpdate);
     return 0;
 }

@@ -34,6 +34,12 @@ double Timer() {
     return double(Clock().nsecsElapsed()) / 1e9;
 }
 
+double SecondsToNextSecond() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto intoSecond = now - std::chrono::floor<std::chrono::seconds>(now);
+    return 1.0 - std::chrono::duration<double>(intoSecond).count();
+}
+
 void Delay(double seconds) {
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }

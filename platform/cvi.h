@@ -37,12 +37,21 @@ int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void* callba
 int InstallPanelCallback(int panel, PanelCallbackPtr fn, void* callbackData);
 
 // Takes one committed event of a control that has no callback. Returns EVENT_COMMIT
-// with *panel and *control set, or 0 when none is pending. Never blocks for long:
-// when nothing is pending it lets the system wait at most ~10 ms for an OS event,
-// so polling loops turn >= 50 times a second while an idle program uses next to no CPU.
-// wait != 0 waits until an event arrives (used by nothing time-critical).
+// with *panel and *control set, or 0 when none is pending. When nothing is pending it
+// sleeps until something happens (the operator, the serial line, a timer of the layer,
+// the window system) or until the earliest deadline a module asked for with
+// SetNextWake, and runs what came (callbacks included): a loop turns when there is
+// something to do, so an idle program costs what an idle window costs.
+// wait != 0 goes on until a commit arrives (used by nothing time-critical).
 int GetUserEvent(int wait, int* panel, int* control);
-int ProcessSystemEvents();                   // runs pending events (serial callbacks included); never waits
+// Runs pending events (serial callbacks included). Sleeps only when its own loop asked
+// for a deadline since events were last processed (the acknowledgement wait: until the
+// answer or the deadline); called anywhere else it never waits.
+int ProcessSystemEvents();
+// A module that must act at a time asks for it on each pass: the next wait of the loop
+// ends at most `seconds` from now (the earliest asked wins; 0 or less: at once). A pass
+// with nothing due asks for nothing.
+void SetNextWake(double seconds);
 int ProcessDrawEvents();                     // draws pending changes
 int QueueUserEvent(int panel, int control);  // tests: queue a commit as if the user made it
 
@@ -247,8 +256,9 @@ void SetDocumentHook(DocumentHook hook);
 // ---------------------------------------------------------------------------
 // Time
 // ---------------------------------------------------------------------------
-double Timer();                                             // monotonic seconds since start
-void Delay(double seconds);                                 // processes no events
+double Timer();                // monotonic seconds since start
+double SecondsToNextSecond();  // until the second of local time changes (what a clock face waits for)
+void Delay(double seconds);    // processes no events
 int GetSystemTime(int* hours, int* minutes, int* seconds);  // local time
 int GetSystemDate(int* month, int* day, int* year);
 // Tests drive time: a source of Timer() and of local time (nullptr restores the real ones).
@@ -338,6 +348,7 @@ void SetSoundHook(SoundHook hook);
 // ---------------------------------------------------------------------------
 // Newest loaded panel of a resource's panel number (0 if none is loaded).
 int FindLoadedPanel(const char* resource, int panelId);
-// Called on every GetUserEvent pass that has no event to return (nullptr: none).
+// Called on every GetUserEvent pass that has no event to return (nullptr: none). An idle
+// hook polls: while one is installed, GetUserEvent sleeps at most 10 ms.
 using IdleHook = void (*)();
 void SetIdleHook(IdleHook hook);

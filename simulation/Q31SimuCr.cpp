@@ -38,6 +38,11 @@ void HeureDecalee(int h, int m, long long decalage) {
     SbCrG.minute = total % 60;
 }
 
+// A blink toggled at `last` toggles again half a second later: the loop wakes for it.
+void AskBlinkWake(double last, double t) {
+    SetNextWake(kSimuDemiSeconde - (t - last));
+}
+
 // Synchronisation mode 0: no time of day; red light and a blinking zero on the right.
 void HeureAbsente(double t) {
     SbCrG.hour = 0;
@@ -49,6 +54,7 @@ void HeureAbsente(double t) {
         SbQ31CrG.digitC = SbQ31CrG.digitC == 0x3F ? 0 : 0x3F;
         Q31SimuEtatG.lastZeroBlink = t;
     }
+    AskBlinkWake(Q31SimuEtatG.lastZeroBlink, t);
 }
 
 void HeureDuJour(int h, int m, double t) {
@@ -74,7 +80,10 @@ void NumeroConcurrent(double t) {
     if (SbComG.mode != 1 || SimuModeSynchro() == 0 || !Q31G.simu.simuSynchronised) return;
     if (SbQ31CrG.status2 || SbQ31CrG.status3) return;
     auto& e = Q31SimuEtatG;
-    if (t - e.lastNumberBlink <= kSimuDemiSeconde) return;
+    if (t - e.lastNumberBlink <= kSimuDemiSeconde) {
+        AskBlinkWake(e.lastNumberBlink, t);
+        return;
+    }
     if (e.numberPhase == 0) {
         SimuEffacerChiffres();
         e.numberPhase = 1;
@@ -88,6 +97,7 @@ void NumeroConcurrent(double t) {
         e.numberPhase = 0;
     }
     e.lastNumberBlink = t;
+    AskBlinkWake(t, t);
 }
 
 void Aiguilles() {
@@ -130,6 +140,7 @@ void GrosFeu(double t) {
         SbQ31CrG.lightColour = SbQ31CrG.lightColour == 3 ? 0 : 3;
         e.lastAmberBlink = t;
     }
+    AskBlinkWake(e.lastAmberBlink, t);
 }
 
 // Hundred-thousandths since the second changed. Kept below a whole second: while the
@@ -172,4 +183,5 @@ void Q31SimuCr() {
     GrosFeu(t);
     SbCrG.fraction = Fraction(t);
     SbComG.p8Digit1 = SimuModeSynchro() == 5 ? 1 : 0;
+    SetNextWake(SecondsToNextSecond());  // the clock face moves with each second
 }

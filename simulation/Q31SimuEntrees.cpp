@@ -52,6 +52,9 @@ int32_t NextCount(int32_t count) {
 }
 
 void EnregistrerTemps(int channel) {
+    // The clock is read at the impulse: the loop sleeps between events, so the last
+    // pass may lie a whole press of the button back.
+    Q31SimuCr();
     auto& simu = Q31G.simu;
     Q31SimuBip(0);
     ++Q31SimuEtatG.impulseCount;

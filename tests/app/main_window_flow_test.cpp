@@ -3,7 +3,6 @@
 // cancelling it.
 #include <gtest/gtest.h>
 
-#include <QCursor>
 #include <QWidget>
 #include <cstring>
 #include <functional>
@@ -65,10 +64,7 @@ void CloseBox(int panel) {
 
 // Puts the mouse inside a control of a panel.
 void MoveOver(int panel, int control) {
-    QCursor::setPos(QPoint(0, 0));
-    int x = 0, y = 0, l = 0, r = 0, k = 0;
-    GetRelativeMouseState(panel, control, &x, &y, &l, &r, &k);
-    QCursor::setPos(QPoint(-x + 4, -y + 4));
+    qstest::PointAt(panel, control, 4, 4);
 }
 
 int Cursor() {

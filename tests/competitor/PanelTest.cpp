@@ -529,8 +529,8 @@ TEST_F(CompetitorPanel, ListsSurviveQuittingAndLoadingAgain) {
     // Its first opening is idle too: the waiting table takes the focus without a pick.
     Q12Ouvrir(0, 0);
     for (int pass = 0; pass < 20; ++pass) {  // the window shows and takes the focus
+        SetNextWake(0.01);
         ProcessSystemEvents();
-        Delay(0.01);
     }
     EXPECT_EQ(Field(), 0);
     EXPECT_EQ(ConfirmDimmed(), 1);

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QTableWidget>
+#include <QTableView>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -134,9 +134,9 @@ Step Passes(int count) {
 
 Step ClickCell(PanelFn panel, int control, int row, int column) {
     return [=] {
-        auto* table = qobject_cast<QTableWidget*>(qs::rt::ControlWidget(panel(), control));
-        if (!table || !Usable(panel(), control) || table->rowCount() < row) return false;
-        table->setCurrentCell(row - 1, column - 1);  // as the mouse does: the table reports it
+        auto* table = qobject_cast<QTableView*>(qs::rt::ControlWidget(panel(), control));
+        if (!table || !Usable(panel(), control) || table->model()->rowCount() < row) return false;
+        table->setCurrentIndex(table->model()->index(row - 1, column - 1));  // as the mouse does
         return true;
     };
 }

@@ -1,6 +1,5 @@
 // Events: commits to named callbacks or the queue, clicks, keys, close box, discarding from a callback.
 #include <QCloseEvent>
-#include <QCursor>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -65,12 +64,16 @@ TEST_F(PanelTest, CommitsWithoutCallbackWaitForGetUserEvent) {
     QueueUserEvent(panel_, RING);
     int p = 0, c = 0;
     int event = 0;
-    for (int i = 0; i < 10 && !event; ++i) event = GetUserEvent(0, &p, &c);
+    for (int i = 0; i < 10 && !event; ++i) {
+        SetNextWake(0);
+        event = GetUserEvent(0, &p, &c);
+    }
     EXPECT_EQ(event, EVENT_COMMIT);
     EXPECT_EQ(p, panel_);
     EXPECT_EQ(c, GO);
     EXPECT_EQ(GetUserEvent(0, &p, &c), EVENT_COMMIT);
     EXPECT_EQ(c, RING);
+    SetNextWake(0);
     EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
     // The panel's own callback saw the click, the commit went to the queue only.
     EXPECT_EQ(CountEvents(EVENT_COMMIT), 0);
@@ -221,8 +224,7 @@ TEST_F(PanelTest, ClosingADialogGivesTheActivityBack) {
 
 TEST_F(PanelTest, MousePositionIsRelativeToTheControl) {
     DisplayPanel(panel_);
-    QWidget* go = Find("GO");
-    QCursor::setPos(go->mapToGlobal(QPoint(7, 9)));
+    qstest::PointAt(panel_, GO, 7, 9);
     int x = -1, y = -1, left = -1;
     ASSERT_EQ(GetRelativeMouseState(panel_, GO, &x, &y, &left, nullptr, nullptr), 0);
     EXPECT_EQ(x, 7);

@@ -147,7 +147,7 @@ protected:
         DiscardPanel(panel_);  // may already be gone
         ProcessSystemEvents();
         int p = 0, c = 0;
-        while (GetUserEvent(0, &p, &c)) {
+        for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0)) {
         }  // nothing left for the next test
     }
     // The widget of a control, found by its name in the panel.
@@ -162,7 +162,9 @@ protected:
         int p, c;
         for (int i = 0; i < passes; ++i) {
             ProcessSystemEvents();
-            while (GetUserEvent(0, &p, &c)) queued_.push_back({p, c, EVENT_COMMIT, 0, 0});
+            // Each pass takes what is pending and asks for no sleep: nothing more is coming.
+            for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0))
+                queued_.push_back({p, c, EVENT_COMMIT, 0, 0});
         }
     }
 

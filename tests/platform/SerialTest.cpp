@@ -39,6 +39,7 @@ template <class Cond>
 bool PumpUntil(Cond cond) {
     for (int i = 0; i < 300 && !cond(); ++i) {
         int p, c;
+        SetNextWake(0.01);  // the port's data wakes the pass; a fault ends the bound
         GetUserEvent(0, &p, &c);
         ProcessSystemEvents();
     }
@@ -140,6 +141,24 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     SetComTime(kPort, 0.05);
     EXPECT_EQ(ComRdTerm(kPort, buf, 256, 10), 0);
     EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
+    // A loop with nothing due sleeps until the clock speaks: its line ends the wait. The
+    // far deadline only turns a wait that never ends into a failure instead of a hang.
+    ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
+    g_lines.clear();
+    std::thread speaker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pty.Send("WAKE\n");
+    });
+    const double guard = Timer() + 60;
+    for (int p, c; g_lines.empty() && Timer() < guard;) {
+        SetNextWake(guard - Timer());
+        GetUserEvent(0, &p, &c);
+    }
+    const bool wokenByTheLine = Timer() < guard;
+    speaker.join();
+    EXPECT_TRUE(wokenByTheLine);
+    ASSERT_EQ(g_lines.size(), 1u);
+    EXPECT_EQ(g_lines[0], "WAKE");
 
     EXPECT_EQ(ComWrt(kPort, "XY\r\n", 4), 4);
     EXPECT_EQ(pty.Receive(4), "XY\r\n");
@@ -169,6 +188,7 @@ TEST(PlatformSerial, VanishedPortIsOneErrorAndNoSpin) {
     auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < 50; ++i) {
         int p, c;
+        SetNextWake(0.01);  // a loop with a deadline: a port spinning on its error would show in the CPU
         GetUserEvent(0, &p, &c);
         if (GetComStat(kPort) != 0) ++errors;
     }

@@ -77,8 +77,8 @@ StandinClock::Strings StandinClock::Wire() const {
 void StandinClock::Pause(double seconds) {
     double end = Timer() + seconds;
     while (Timer() < end) {
+        SetNextWake(end - Timer());  // sleeps until the clock's bytes or another event come
         ProcessSystemEvents();
-        usleep(2000);
     }
 }
 

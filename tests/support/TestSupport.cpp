@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCursor>
+#include <QWidget>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +74,14 @@ void EnsureRuntime() {
     static char arg0[] = "qs310-tests";
     static char* argv[] = {arg0, nullptr};
     InitCVIRTE(1, argv);
+}
+
+void PointAt(int panel, int control, int x, int y) {
+    QPoint global(-5000, -5000);
+    QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
+    if (panel > 0 && w) global = w->mapToGlobal(QPoint(x, y));
+    QCursor::setPos(global);  // the platform reports the move (enter, leave, move) to the windows
+    ProcessSystemEvents();
 }
 
 Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds) {

@@ -31,6 +31,10 @@ long FileSize(const std::string& path);  // -1 when missing
 // Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();
 
+// Moves the pointer to (x, y) of a control (control 0: of the panel) as the window system
+// reports a move, and lets the layer hear it; panel 0 moves it away from every window.
+void PointAt(int panel, int control, int x, int y);
+
 // Work done in a child process of its own, so that its peak memory is its own: what it
 // returned, whether it ended within the wall-clock limit (it is killed otherwise), and
 // its peak resident memory. The limits are guards against hangs and runaway memory

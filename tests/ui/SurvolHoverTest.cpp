@@ -1,9 +1,6 @@
 // Hover highlighting: the cursor and the captions follow the control under the mouse.
 #include <gtest/gtest.h>
 
-#include <QCursor>
-#include <QPoint>
-
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
@@ -34,14 +31,10 @@ protected:
     }
     // Puts the mouse inside the control (or far from every control with -1).
     void MoveOver(int control) {
-        if (control < 0) {
-            QCursor::setPos(QPoint(-5000, -5000));
-            return;
-        }
-        QCursor::setPos(QPoint(0, 0));
-        int x = 0, y = 0, l = 0, r = 0, k = 0;
-        GetRelativeMouseState(panel_, control, &x, &y, &l, &r, &k);
-        QCursor::setPos(QPoint(-x + 6, -y + 6));
+        if (control < 0)
+            qstest::PointAt(0, 0, 0, 0);
+        else
+            qstest::PointAt(panel_, control, 6, 6);
     }
     void Update() { GenSurvolBp(panel_, 2, 2, list_); }
     int LabelVisible(int control) {
@@ -126,12 +119,7 @@ TEST_F(Hover, AboutBoxClosesOnAClickBesideItsLinksOnly) {
     SbAboutOuvrir(panel_, "About", "V 1.1.2", 1, true);
     int about = GetPanelHandleFromTag(ABOUT);
     ASSERT_GT(about, 0);
-    auto pointAt = [&](int control) {
-        QCursor::setPos(QPoint(0, 0));
-        int x = 0, y = 0, l = 0, r = 0, k = 0;
-        GetRelativeMouseState(about, control, &x, &y, &l, &r, &k);
-        QCursor::setPos(QPoint(-x + 4, -y + 4));
-    };
+    auto pointAt = [&](int control) { qstest::PointAt(about, control, 4, 4); };
 
     pointAt(ABOUT_LIEN2);
     SetMouseCursor(VAL_DEFAULT_CURSOR);  // even if the link has not changed the cursor yet
