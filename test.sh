@@ -22,6 +22,7 @@ suite() {
 
 stage "dependencies" bash scripts/setup-deps.sh
 stage "format" bash scripts/check-format.sh
+stage "layers" python3 scripts/check-layers.py
 stage "build" bash scripts/build.sh
 stage "test suite" suite
 if [ "${QS_QUICK:-0}" = 1 ]; then

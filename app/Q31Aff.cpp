@@ -4,29 +4,24 @@
 
 #include <cstring>
 
-#include "app/Q31Config.h"
 #include "app/Q31Controles.h"
 #include "app/Q31Ihm.h"
 #include "display/Q31Fsd.h"
 #include "display/WebView.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "settings/Q31FSet.h"
 #include "ui/Texts.h"
 
 using namespace q31c;
 
-const char* const Q31TxtModeG[2] = {"PTB", "SPLIT"};
-const char* const Q31TxtPreciG[6] = {"1/1", "1/10", "1/100", "1/1.000", "1/10.000", "1/100.000"};
-const char* const Q31TxtExtensionG[5] = {"OFF", "Ethernet", "GSM", "Timing", "GPS"};
-
 Q31Memoire Q31MemG;
 
 namespace {
-
-constexpr int kCouleurs[12] = {0x303030, 0xFF0000, 0x00FF00, 0xFFE500, 0x0000FF, 0xFF00FF,
-                               0x00FFFF, 0xFFFFFF, 0xFF2600, 0x00FF26, 0xFF1A33, 0x4D4DFF};
 
 // A flash lamp lights for half a second per event; an event arriving while it is
 // lit stays pending and lights it again once it has gone out.
@@ -93,17 +88,6 @@ void StepInputFlash(Flash& f, int lamp, Flag& flag) {
 }
 
 }  // namespace
-
-int Q31CouleurLumiere(int index) {
-    return (index >= 0 && index < 12) ? kCouleurs[index] : kCouleurEteinte;
-}
-
-const char* Q31TexteMode(int mode) {
-    return (mode == 0 || mode == 1) ? Q31TxtModeG[mode] : "";
-}
-const char* Q31TextePrecision(int p) {
-    return (p >= 0 && p < 6) ? Q31TxtPreciG[p] : "";
-}
 
 bool Q31Connecte() {
     return SbComG.linkState != 0 || SbComG.simulation != 0;
@@ -318,3 +302,8 @@ void Q31AffRafraichir() {
     ProcessDrawEvents();
     Q31GererBip();
 }
+
+namespace {
+// The settings pages redraw the mirror after they change the run or the program.
+[[maybe_unused]] const bool kMirrorRegistered = (Q31FSetSetMirror(Q31InitAff, Q31AffManche), true);
+}  // namespace

@@ -1,11 +1,13 @@
 // Start-up steps that prepare the program folder and load both configuration records.
-#include "app/Q31Config.h"
+#include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
+#include "link/SbComConfig.h"
 #include "link/SbComJournal.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/LocalSettings.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 void Q31Preparer() {
     char dir[260];

@@ -5,7 +5,7 @@
 #include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
@@ -20,6 +20,11 @@ void Q31FormerErreur(const char* title, const char* text) {
     if (title) StrCopy(errorTitle, title);
     if (text) StrCopy(errorText, text);
 }
+
+namespace {
+// The text loader reports through the error state.
+[[maybe_unused]] const bool kTextsFailureRegistered = (Q31SetTextsFailure(Q31FormerErreur), true);
+}  // namespace
 
 int Q31Erreur() {
     return (errorFlag || SbComErreur()) ? 1 : 0;

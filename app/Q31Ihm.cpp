@@ -4,17 +4,18 @@
 
 #include "app/LiveView.h"
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Connexion.h"
 #include "app/Q31Controles.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Modules.h"
 #include "app/Q31Param.h"
+#include "competitor/Q12Envoi.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"
@@ -24,9 +25,7 @@
 
 using namespace q31c;
 
-int Q31FIhmG = 0;
 int Q31QuitG = 0;
-double Q31TopBpG = 0;
 
 namespace {
 
@@ -200,14 +199,6 @@ void Q31FenTraduire() {
               Q31TxtLabelG[22], Q31TxtLabelG[23], Q31TxtLabelG[24], Q31TxtLabelG[25]);
     SetCtrlVal(Q31FIhmG, MAIN_RUN_LEGEND, legend);
     SetTableColumnAttribute(Q31FIhmG, MAIN_TIMES_TABLE, 4, ATTR_LABEL_TEXT, Q31TxtLabelG[26]);
-}
-
-void Q12EnvoyerNumConcurrent(int number) {
-    if (SbComG.mode != 1) return;
-    if (SbComG.simulation)
-        Q31G.simu.simuCompetitor = number;
-    else
-        SbComEcrireNumConcurrent(1, number);
 }
 
 void Q31EnregistrerCallbacks() {

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "app/LiveView.h"
-#include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
@@ -19,6 +18,7 @@
 #include "platform/Journal.h"
 #include "platform/LocalSettings.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 #include "ui/Dialogs.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/Q31Config.h"
+#include "records/Q31Config.h"
 
 namespace bench {
 

@@ -24,7 +24,6 @@
 #include <map>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "app/Q31Modules.h"

@@ -16,10 +16,10 @@
 #include "bench/BenchProgram.h"
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoTab.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 namespace fs = std::filesystem;
 

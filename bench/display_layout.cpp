@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Modules.h"
 #include "bench/BenchProgram.h"
 #include "display/FsdImages.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "ui/Texts.h"
 
 namespace {

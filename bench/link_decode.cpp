@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "bench/BenchProgram.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComFrame.h"
 #include "link/SbComJournal.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
 #include "platform/Journal.h"
+#include "records/SbComRecord.h"
 #include "tests/support/MemoryPort.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // the common pass (no change of second) and the pass on which a second changes.
 #include <benchmark/benchmark.h>
 
-#include "app/Q31Config.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuSorties.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "chrono/SbChronoRec.h"
+#include "records/SbChronoRec.h"
 
 // Capacity: slot 0 is never used, records occupy slots 1 to count.
 inline constexpr int SB_CHRONO_SLOTS = 10000;
@@ -29,6 +29,9 @@ void SbChronoFermer(const char* folder, const char* file);
 // Count to 0 and every slot cleared. The table on screen is left as it is:
 // callers follow with SbChronoAfficher.
 void SbChronoEffacer();
+// Entry of every new time: the clock's, handed over by the decoder (the link's time
+// receiver, registered by the store), and the simulated clock's.
+void SbChronoQ31Traiter(const SbChronoRec* record);
 // Writes the ".q31tps" file atomically; a file that cannot be written is noted for
 // the operator (ui/FileNotices.h).
 void SbChronoSauver(const char* path);
@@ -90,3 +93,6 @@ void SbChronoSauverAscii(const char* path, const char* header, const char* timeT
 // Builds the header block (serial number, mode, run, precision, run date and time)
 // into text; 1024 bytes always suffice.
 void Q31ChronosEntete(char* text, size_t size);
+// Run number chosen last on page 5 of the settings (not saved), which the header names
+// as the run the times belong to; the page writes it.
+extern int Q31DerMancheChargeeG;

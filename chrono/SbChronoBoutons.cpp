@@ -2,13 +2,13 @@
 // print and clear.
 #include <cstring>
 
-#include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoLinkUse.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 namespace {

@@ -2,16 +2,18 @@
 // for saving beside the ".q31tps" file and for printing from the system's viewer.
 #include <string>
 
-#include "app/Q31Aff.h"  // mode and precision texts
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
 #include "chrono/SbChronoLinkUse.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"  // mode and precision texts
+#include "records/SbComRecord.h"
 #include "ui/FileNotices.h"
 #include "ui/GenDate.h"
 #include "ui/Texts.h"
+
+int Q31DerMancheChargeeG = 1;
 
 namespace {
 

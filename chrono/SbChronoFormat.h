@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "chrono/SbChronoRec.h"
+#include "records/SbChronoRec.h"
 
 // Column 1: the kind (a space for an ordinary time 'T') and the mark (a space for 'N').
 void SbChronoTexteGenre(const SbChronoRec& rec, char out[3]);

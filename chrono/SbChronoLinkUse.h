@@ -1,5 +1,4 @@
-// What the times buttons and export take from the link and the run settings.
+// What the times buttons and export take from the link.
 #pragma once
 
-#include "link/SbComCommandes.h"      // SbComChargerManche: "DL" asks the clock for a run again
-#include "settings/Q31FSetLogique.h"  // Q31DerMancheChargeeG: the run last chosen for loading
+#include "link/SbComCommandes.h"  // SbComChargerManche: "DL" asks the clock for a run again

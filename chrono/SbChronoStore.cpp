@@ -8,13 +8,18 @@
 #include "chrono/SbChronoFormat.h"
 #include "chrono/SbChronoTab.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "link/SbComDecoder.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/FileNotices.h"
 
-SbChronoRec SbChronoQ31ItG{};
 SbChronoTab SbChronoTabG;
+
+namespace {
+// Every time the clock sends reaches the store through the decoder's time receiver.
+[[maybe_unused]] const bool kTimeReceiverRegistered = (SbComSetTimeReceiver(SbChronoQ31Traiter), true);
+}  // namespace
 
 namespace {
 

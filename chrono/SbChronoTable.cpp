@@ -3,8 +3,8 @@
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
 #include "chrono/SbChronoTab.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "competitor/Q12Classeur.h"
-#include "competitor/Q12Rec.h"
+#include "records/Q12Rec.h"
 
 // Why the reading of a list ended.
 enum class Q12Arret {

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Config.h"
 #include "competitor/Q12Classeur.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
@@ -12,6 +11,7 @@
 #include "lib/StrBuf.h"
 #include "panels/FQ12.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "ui/Dialogs.h"
 #include "ui/FileNotices.h"
 #include "ui/Survol.h"

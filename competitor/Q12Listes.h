@@ -1,7 +1,7 @@
 // The competitor lists: the imported (waiting) list, the sent list and the import settings.
 #pragma once
 
-#include "competitor/Q12Rec.h"
+#include "records/Q12Rec.h"
 
 // Blocks allocated by Q12AllouerListes and freed by Q12LibererListes; null in between.
 extern Q12Bloc* Q12ListeG;  // imported competitors, in spreadsheet order

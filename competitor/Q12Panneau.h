@@ -1,7 +1,7 @@
 // Competitor panel internals shared by its modules: the panel, its tables and the keypad.
 #pragma once
 
-#include "competitor/Q12Rec.h"
+#include "records/Q12Rec.h"
 
 extern int Q12PanneauG;  // the competitor panel's handle, 0 when not loaded
 

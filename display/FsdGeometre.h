@@ -2,10 +2,8 @@
 // scaling of the 960 x 720 layout onto whatever size the display window has.
 #pragma once
 
-#include "display/FsdParam.h"
+#include "records/FsdParam.h"
 
-inline constexpr int kFsdLargeur = 960;  // the layout's own size, in which the record counts
-inline constexpr int kFsdHauteur = 720;
 inline constexpr int kFsdBordure = 4;   // the countdown window's border, outside it
 inline constexpr int kFsdFondTop = 68;  // the background picture inside the display
 inline constexpr int kFsdFondLeft = 8;

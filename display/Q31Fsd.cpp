@@ -6,15 +6,15 @@
 #include <array>
 #include <cstring>
 
-#include "app/Q31Config.h"
-#include "app/Q31Ihm.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 using namespace fq31_sd;

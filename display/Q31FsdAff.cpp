@@ -3,14 +3,14 @@
 // so nothing is redrawn or sent needlessly.
 #include <array>
 
-#include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdCouleur.h"
 #include "display/WebView.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
 
 using namespace fq31_sd;
 

@@ -5,15 +5,16 @@
 #include <array>
 #include <cstring>
 
-#include "app/Q31Config.h"
 #include "display/FsdGeometre.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
+#include "display/FsdParamFile.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "ui/Texts.h"
 
 using namespace fq31;

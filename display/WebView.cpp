@@ -7,8 +7,8 @@
 
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
-#include "link/SbComRecord.h"
 #include "platform/WebServer.h"
+#include "records/SbComRecord.h"
 #include "ui/Texts.h"
 
 namespace {

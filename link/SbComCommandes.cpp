@@ -9,8 +9,8 @@
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
 #include "link/SbComProg.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The link record's file, its defaults and the reset of its run-time fields.
+#include "link/SbComConfig.h"
+
 #include <cstring>
 
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/FileNotices.h"
-
-SbCom SbComG;
 
 namespace {
 

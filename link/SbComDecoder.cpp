@@ -8,14 +8,20 @@
 #include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
 #include "link/SbComJournal.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/Texts.h"
 
 char SbComMessageG[kSbComMessageMax];
 int SbComVitesseCouranteG = 0;
 
 namespace {
+
+SbComTimeReceiver timeReceiver = nullptr;
+
+void HandOverTime(const SbChronoRec* record) {
+    if (timeReceiver) timeReceiver(record);
+}
 
 const char* const kMsg = SbComMessageG;
 
@@ -172,6 +178,10 @@ void SbComDecoderSon() {
     if (n >= 4) SbCrG.soundDuration = int32_t(c * 10);
 }
 
+void SbComSetTimeReceiver(SbComTimeReceiver receiver) {
+    timeReceiver = receiver;
+}
+
 void SbComDecoderTemps(SbChronoRec* r) {
     r->Type = kMsg[0];
     r->Marque = kMsg[1];
@@ -190,7 +200,7 @@ void SbComTraiterTemps() {
     SbChronoRec r{};
     SbComDecoderTemps(&r);
     if (r.Canal >= '1' && r.Canal <= '4') SbCrG.channel[size_t(r.Canal - '1')] = 1;
-    SbChronoQ31Traiter(&r);
+    HandOverTime(&r);
 }
 
 void SbComTraiterIt() {

@@ -2,8 +2,8 @@
 // the times store. Each checked payload is dispatched by its two-letter type.
 #pragma once
 
-#include "chrono/SbChronoRec.h"
 #include "link/SbComFrame.h"
+#include "records/SbChronoRec.h"
 
 // The payload of the last checked line (zero-filled, at most 63 characters).
 extern char SbComMessageG[kSbComMessageMax];
@@ -21,6 +21,11 @@ void SbComDecoderGsm();                       // "&P 030" GSM item
 void SbComDecoderTemps(SbChronoRec* record);  // fixed columns of a time message
 void SbComTraiterTemps();                     // T=, T+, ... A=, A+, ...: a time for the times store
 void SbComTraiterIt();                        // "TI": the reference time
+
+// Where the decoder hands every time it decodes: the times store registers its entry
+// (SbChronoQ31Traiter); nullptr for none, which drops the time.
+using SbComTimeReceiver = void (*)(const SbChronoRec* record);
+void SbComSetTimeReceiver(SbComTimeReceiver receiver);
 
 // Copies a payload into SbComMessageG (bounded) and decodes it.
 void SbComDecoderMessage(const char* payload);

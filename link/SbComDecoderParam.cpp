@@ -7,8 +7,8 @@
 #include "link/SbComDecoder.h"
 #include "link/SbComGsmEth.h"
 #include "link/SbComProg.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/GenDate.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "lib/StrBuf.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 
 uint8_t SbComAckPendingG = 0;
 double SbComSendTimeG = 0.0;

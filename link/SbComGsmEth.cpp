@@ -6,7 +6,7 @@
 
 #include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
-#include "link/SbCr.h"
+#include "records/SbCr.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 
 void SbComLireEthernetAd(int k);
 void SbComEcrireEthernetAd(int k, const char* address);

@@ -7,12 +7,13 @@
 #include <cstring>
 
 #include "lib/StrBuf.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComJournal.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/Texts.h"
 
 namespace {

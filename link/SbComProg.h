@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 
 void Q31ComLireProgParam(int no, int prog);
 void Q31ComEcrireProgParam(int no, int prog);

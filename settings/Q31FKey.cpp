@@ -5,13 +5,13 @@
 
 #include <array>
 
-#include "app/Q31Ihm.h"
 #include "link/SbComCommandes.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "simulation/Q31Simu.h"
 #include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 

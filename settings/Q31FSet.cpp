@@ -5,16 +5,15 @@
 #include <array>
 #include <span>
 
-#include "app/Q31Aff.h"
-#include "app/Q31Ihm.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
 #include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -91,6 +90,24 @@ void CouleursBouton(int button, int face, int caption) {
 }
 
 }  // namespace
+
+namespace {
+Q31MirrorResetFn mirrorReset = nullptr;
+Q31MirrorRunFn mirrorRun = nullptr;
+}  // namespace
+
+void Q31FSetSetMirror(Q31MirrorResetFn reset, Q31MirrorRunFn run) {
+    mirrorReset = reset;
+    mirrorRun = run;
+}
+
+void Q31FSetMirrorReset(bool clearRecords, bool resetMemory) {
+    if (mirrorReset) mirrorReset(clearRecords, resetMemory);
+}
+
+void Q31FSetMirrorRun(int run) {
+    if (mirrorRun) mirrorRun(run);
+}
 
 int Q31FSetPanel(int page) {
     return PageValide(page) ? Q31FSetG[page] : 0;
@@ -246,7 +263,7 @@ int FQ31SetValider(int panel, int, int event, void*, int, int) {
         return 0;
     }
     Q31FSetEcrire(page);
-    Q31InitAff(false, true);
+    Q31FSetMirrorReset(false, true);
     SetActivePanel(panel);
     return 0;
 }

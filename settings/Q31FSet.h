@@ -51,3 +51,13 @@ int FQ31SetParamSauver(int panel, int control, int event, void* data, int d1, in
 int FQ31SetParamCharger(int panel, int control, int event, void* data, int d1, int d2);
 int FQ31SetGsmSauver(int panel, int control, int event, void* data, int d1, int d2);
 int FQ31SetGsmCharger(int panel, int control, int event, void* data, int d1, int d2);
+
+// The main window's live mirror, which the pages redraw after they change the clock's
+// run, program or settings: the main window registers its Q31InitAff and Q31AffManche
+// (nullptr for none). The pages call them through Q31FSetMirrorReset and
+// Q31FSetMirrorRun, which do nothing while none is registered.
+using Q31MirrorResetFn = void (*)(bool clearRecords, bool resetMemory);
+using Q31MirrorRunFn = void (*)(int run);
+void Q31FSetSetMirror(Q31MirrorResetFn reset, Q31MirrorRunFn run);
+void Q31FSetMirrorReset(bool clearRecords, bool resetMemory);
+void Q31FSetMirrorRun(int run);

@@ -2,12 +2,12 @@
 // the GSM entry sets, state, indicators, switch and received texts.
 #include <array>
 
-#include "app/Q31Config.h"
 #include "link/SbComGsmEth.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"

@@ -2,12 +2,13 @@
 // page (".q31gsm", the GSM block), and the control helpers the pages share.
 #include <cstring>
 
-#include "app/Q31Ihm.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetPages.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"

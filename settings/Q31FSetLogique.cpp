@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Q31Aff.h"
 #include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
@@ -13,9 +12,8 @@
 #include "link/SbComGsmEth.h"
 #include "link/SbComProg.h"
 #include "platform/cvi.h"
+#include "settings/Q31FSet.h"
 #include "simulation/Q31Simu.h"
-
-int Q31DerMancheChargeeG = 1;
 
 namespace {
 
@@ -201,7 +199,7 @@ void Q31FSetOuvrirManche() {
 void Q31FSetChargerManche(int run, int target) {
     if (target == 1) {
         ViderTableTemps();
-        Q31AffManche(run);
+        Q31FSetMirrorRun(run);
     }
     SbComCommandeChargerManche(short(run), short(target));
 }

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 
 // True while the simulated clock stands in for the clock (link closed, simulation on).
 bool Q31FSetSimule();
@@ -66,6 +66,3 @@ void Q31FSetChargerManche(int run, int target);
 void Q31FSetRazMemoire();
 // Selects program n on the clock (command 4) and reads it into its record.
 void Q31FSetChargerProg(int n);
-
-// Run number chosen last on page 5 (not saved).
-extern int Q31DerMancheChargeeG;

@@ -1,14 +1,14 @@
 // Run page (open and close the current run), synchronisation page, and the page
 // that loads a finished run or clears the clock's memory.
-#include "app/Q31Aff.h"
-#include "app/Q31Ihm.h"
-#include "link/SbComRecord.h"
+#include "chrono/SbChrono.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
 #include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
@@ -43,7 +43,7 @@ int FQ31SetManche(int panel, int control, int event, void*, int, int) {
     }
     Q31FSetLire(0);
     Q31FSetParam(0);
-    Q31InitAff(false, true);
+    Q31FSetMirrorReset(false, true);
     SetActivePanel(panel);
     return 0;
 }

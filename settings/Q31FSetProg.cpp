@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Q31Aff.h"
-#include "app/Q31Ihm.h"
 #include "link/SbComProg.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
 #include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
@@ -111,7 +110,7 @@ int FQ31SetProgCharger(int panel, int, int event, void*, int, int) {
     Q31FSetChargerProg(Q31FSetValeur(panel, PAGE3_PROG_NUM, SbComG.currentProgram));
     SbFermerWait(true, 0);
     Q31FSetProgAfficher(3, SbComG.currentProgram);
-    Q31InitAff(false, true);
+    Q31FSetMirrorReset(false, true);
     SetActivePanel(panel);
     return 0;
 }

@@ -2,10 +2,10 @@
 // whose texts are not translated (time zones, precisions, speeds, targets, GSM).
 #include <array>
 
-#include "app/Q31Aff.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetPages.h"
 #include "simulation/Q31Simu.h"

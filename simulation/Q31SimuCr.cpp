@@ -2,9 +2,9 @@
 // second, the big light and the fraction, once per pass of the background task.
 #include <cmath>
 
-#include "app/Q31Config.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuEtat.h"
 

@@ -1,10 +1,11 @@
 // The main window's input test buttons on the simulated clock (synchronising impulse,
 // simulated times), and the run and synchronisation effects of the settings pages.
-#include "app/Q31Config.h"
-#include "chrono/SbChronoRec.h"
+#include "chrono/SbChrono.h"
 #include "link/SbComCommandes.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuEtat.h"
 #include "simulation/Q31SimuSorties.h"

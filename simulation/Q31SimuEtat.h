@@ -2,7 +2,7 @@
 // helpers its steps share (time base, program 0, ring and digits).
 #pragma once
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 
 struct Q31SimuEtat {
     int remaining = 0;     // seconds left in the countdown; negative after zero

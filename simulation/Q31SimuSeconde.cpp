@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "chrono/SbChronoRec.h"
-#include "link/SbCr.h"
+#include "records/SbChronoRec.h"
+#include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuEtat.h"
 

@@ -1,5 +1,5 @@
 // The simulated clock's keys (start/stop, reset), its beeps and the start/stop target.
-#include "link/SbCr.h"
+#include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuEtat.h"
 

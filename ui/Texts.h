@@ -60,6 +60,10 @@ uint8_t Q31ChargerMessages(int language);
 uint8_t Q12ChargerTxt(int language);
 // Loads all tables for Q31G.language; records an application error on failure.
 void Q31ChargerTextes();
+// Where Q31ChargerTextes reports a table that cannot be opened or read whole (title and
+// text of the error): the application's error state registers itself; nullptr for none.
+using Q31TextsFailureFn = void (*)(const char* title, const char* text);
+void Q31SetTextsFailure(Q31TextsFailureFn report);
 
 // The file code of a language index ("EN", "FR", "DT", "IT"; English for any other).
 const char* GenCodeLangue(int language);

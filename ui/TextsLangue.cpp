@@ -1,7 +1,18 @@
 // Loading every text table of the configured language, recording a failure.
-#include "app/Q31Config.h"
-#include "app/Q31Erreur.h"
+#include "records/Q31Config.h"
 #include "ui/Texts.h"
+
+namespace {
+Q31TextsFailureFn textsFailure = nullptr;
+
+void Q31FormerErreur(const char* title, const char* text) {
+    if (textsFailure) textsFailure(title, text);
+}
+}  // namespace
+
+void Q31SetTextsFailure(Q31TextsFailureFn report) {
+    textsFailure = report;
+}
 
 void Q31ChargerTextes() {
     const int language = Q31G.language;

@@ -9,16 +9,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
+#include "display/FsdParamFile.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
 #include "fuzz/files/FuzzFile.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "ui/Texts.h"
 
 namespace {

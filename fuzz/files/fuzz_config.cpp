@@ -1,9 +1,11 @@
 // libFuzzer target: arbitrary bytes loaded as the link record "QS-310_V1-1.sbcnf" or
 // the application record "QS-310_V1-1.q31cnf" (first byte chooses), as start-up loads
 // them: every text field of either record ends within its field.
-#include "app/Q31Config.h"
+#include "app/Q31ConfigFile.h"
 #include "fuzz/files/FuzzFile.h"
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 // libFuzzer target: arbitrary bytes loaded as a ".q31fsd" second-display file, then
 // every window, light and logo placed on displays of several sizes.
 #include "display/FsdGeometre.h"
-#include "display/FsdParam.h"
+#include "display/FsdParamFile.h"
 #include "fuzz/files/FuzzFile.h"
+#include "records/FsdParam.h"
 
 namespace {
 

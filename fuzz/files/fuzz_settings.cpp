@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "fuzz/files/FuzzFile.h"
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
+#include "records/SbComRecord.h"
 
 namespace {
 

@@ -6,11 +6,12 @@
 #include <cstring>
 
 #include "chrono/SbChrono.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/support/MemoryPort.h"
 
 namespace {

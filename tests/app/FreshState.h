@@ -4,9 +4,10 @@
 
 #include <cstring>
 
-#include "app/Q31Config.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "link/SbComConfig.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 

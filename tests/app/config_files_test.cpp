@@ -5,10 +5,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/Q31Config.h"
+#include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "link/SbComConfig.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

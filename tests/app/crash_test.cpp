@@ -10,13 +10,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
-#include "chrono/SbChronoRec.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
 

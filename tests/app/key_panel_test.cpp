@@ -6,14 +6,14 @@
 #include <string>
 
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "simulation/Q31Simu.h"
 #include "tests/app/FreshState.h"

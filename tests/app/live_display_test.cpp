@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "tests/app/FreshState.h"
 #include "tests/support/TestSupport.h"

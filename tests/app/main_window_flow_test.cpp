@@ -8,12 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "display/Q31Fsd.h"
 #include "link/SbComJournal.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "panels/FSabGen.h"
@@ -21,6 +19,8 @@
 #include "platform/LocalSettings.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"

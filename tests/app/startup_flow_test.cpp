@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
-#include "link/SbComRecord.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -4,16 +4,17 @@
 #include <cstring>
 #include <random>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "chrono/SbChrono.h"
 #include "competitor/Q12.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "ui/Texts.h"
 

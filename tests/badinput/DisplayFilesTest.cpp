@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Q31Config.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/badinput/BadInput.h"
 
 using namespace badinput;

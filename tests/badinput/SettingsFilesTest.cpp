@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetPages.h"
 #include "tests/badinput/BadInput.h"

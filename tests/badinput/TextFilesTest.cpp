@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Erreur.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/badinput/BadInput.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"

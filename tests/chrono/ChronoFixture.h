@@ -9,9 +9,9 @@
 #include <string>
 
 #include "chrono/SbChrono.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/support/TestSupport.h"
 
 namespace chronotest {

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Config.h"
 #include "competitor/Q12.h"
 #include "competitor/Q12Envoi.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
 #include "lib/StrBuf.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
-#include "link/SbComRecord.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/app/Scripted.h"
 #include "tests/support/TestSupport.h"
 

@@ -2,7 +2,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
@@ -10,6 +9,7 @@
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/display/FsdTestSupport.h"
 
 using namespace fq31;

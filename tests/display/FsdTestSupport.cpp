@@ -3,15 +3,14 @@
 
 #include <cstring>
 
-#include "app/Q31Config.h"
-#include "app/Q31Ihm.h"
-#include "app/Q31Modules.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdParamDlg.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "ui/MainPanel.h"
 #include "ui/Texts.h"
 
 namespace fsdtest {
@@ -45,7 +44,6 @@ void DisplayTest::SetUp() {
     Q31Defaut(&Q31G);
     Q31G.language = 0;
     Q31ChargerTextes();
-    Q31EnregistrerCallbacks();
     Q31FsdEnregistrerCallbacks();
     Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
     Q31FsdCharger();

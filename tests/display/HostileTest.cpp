@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Q31Config.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
+#include "display/FsdParamFile.h"
 #include "display/Q31Fsd.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/display/FsdTestSupport.h"
 
 using namespace fq31_sd;

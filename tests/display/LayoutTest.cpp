@@ -3,18 +3,18 @@
 #include <cstring>
 #include <string>
 
-#include "app/Q31Aff.h"
-#include "app/Q31Config.h"
-#include "app/Q31Ihm.h"
 #include "display/FsdGeometre.h"
 #include "display/FsdPanneaux.h"
 #include "display/Q31Fsd.h"
 #include "display/Q31FsdCouleur.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
 #include "platform/cvi.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
 #include "tests/display/FsdTestSupport.h"
+#include "ui/MainPanel.h"
 
 using namespace fq31_sd;
 using fsdtest::DisplayTest;

@@ -11,8 +11,8 @@
 
 #include "chrono/SbChrono.h"
 #include "display/WebView.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -10,15 +10,15 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
-#include "chrono/SbChronoRec.h"
 #include "competitor/Q12Panneau.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "tests/support/TestSupport.h"
 

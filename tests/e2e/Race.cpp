@@ -6,11 +6,11 @@
 #include <fstream>
 #include <memory>
 
-#include "competitor/Q12Rec.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q12Rec.h"
+#include "records/SbComRecord.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 

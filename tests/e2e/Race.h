@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "chrono/SbChronoRec.h"
+#include "records/SbChronoRec.h"
 #include "tests/e2e/Operator.h"
 
 namespace e2e {

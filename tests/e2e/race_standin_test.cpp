@@ -12,17 +12,17 @@
 #include <set>
 #include <string>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
-#include "chrono/SbChronoRec.h"
 #include "link/SbComErreur.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "tests/e2e/Operator.h"
 #include "tests/e2e/Race.h"

@@ -10,11 +10,11 @@
 
 #include "app/Q31Ihm.h"
 #include "chrono/SbChrono.h"
-#include "chrono/SbChronoRec.h"
-#include "link/SbComRecord.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
 #include "tests/e2e/Operator.h"
 #include "tests/e2e/Race.h"
 #include "tests/support/TestSupport.h"

@@ -9,17 +9,17 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
 #include "link/SbComErreur.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "ui/Dialogs.h"
 
 namespace race {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "chrono/SbChronoRec.h"
+#include "records/SbChronoRec.h"
 #include "tests/support/TestSupport.h"
 
 namespace race {

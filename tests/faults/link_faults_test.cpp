@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "chrono/SbChrono.h"
-#include "chrono/SbChronoRec.h"
 #include "link/SbComErreur.h"
 #include "panels/FQ31.h"
+#include "records/SbChronoRec.h"
 #include "tests/faults/Race.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TestSupport.h"

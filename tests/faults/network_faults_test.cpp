@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 #include "tests/faults/Race.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TestSupport.h"

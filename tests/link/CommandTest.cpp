@@ -11,8 +11,8 @@
 #include "link/SbComGsmEth.h"
 #include "link/SbComLink.h"
 #include "link/SbComProg.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 using linkfake::LinkTest;
 using linkfake::Payloads;

@@ -3,12 +3,11 @@
 #include <string>
 
 #include "LinkFake.h"
-#include "chrono/SbChrono.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComGsmEth.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 using linkfake::Ligne;
 using linkfake::LinkTest;
@@ -157,13 +156,13 @@ TEST_F(LinkTest, SoundRequest) {
 }
 
 TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
-    SbChronoViderRecus();
+    linkfake::ForgetTimesHandedOver();
     //          0         1         2         3
     //          0123456789012345678901234567890123456
     D("T= 0042 0007 M1 10:23:45.12345 00099");
     D("A+      0008  5 01:02:03.00001      ");
     D("TC 0001 0009    23:59:59.99999 12345");
-    const auto& got = SbChronoRecus();
+    const auto& got = linkfake::TimesHandedOver();
     ASSERT_EQ(got.size(), 3u);
     const SbChronoRec& t = got[0];
     EXPECT_EQ(t.Type, 'T');
@@ -191,10 +190,10 @@ TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
 }
 
 TEST_F(LinkTest, ShortTimeMessageFillsWhatItHas) {
-    SbChronoViderRecus();
+    linkfake::ForgetTimesHandedOver();
     D("T* 0012");
-    ASSERT_EQ(SbChronoRecus().size(), 1u);
-    const SbChronoRec& r = SbChronoRecus()[0];
+    ASSERT_EQ(linkfake::TimesHandedOver().size(), 1u);
+    const SbChronoRec& r = linkfake::TimesHandedOver()[0];
     EXPECT_EQ(r.Concurrent, 12);
     EXPECT_EQ(r.Numero, 0);
     EXPECT_EQ(r.Heures, 0);
@@ -202,9 +201,9 @@ TEST_F(LinkTest, ShortTimeMessageFillsWhatItHas) {
 }
 
 TEST_F(LinkTest, ReferenceTimeIsKeptNotStored) {
-    SbChronoViderRecus();
+    linkfake::ForgetTimesHandedOver();
     D("TI 0000 0003  1 08:00:00.50000 00000");
-    EXPECT_TRUE(SbChronoRecus().empty());
+    EXPECT_TRUE(linkfake::TimesHandedOver().empty());
     EXPECT_EQ(SbChronoQ31ItG.Type, 'I');
     EXPECT_EQ(SbChronoQ31ItG.Marque, 'T');
     EXPECT_EQ(SbChronoQ31ItG.Heures, 8);
@@ -214,7 +213,7 @@ TEST_F(LinkTest, ReferenceTimeIsKeptNotStored) {
 }
 
 TEST_F(LinkTest, IgnoredMessagesChangeNothing) {
-    SbChronoViderRecus();
+    linkfake::ForgetTimesHandedOver();
     SbCom before = SbComG;
     SbQ31Cr crBefore = SbQ31CrG;
     for (const char* m : {"DE 1",
@@ -243,6 +242,6 @@ TEST_F(LinkTest, IgnoredMessagesChangeNothing) {
     }
     EXPECT_EQ(memcmp(&before, &SbComG, sizeof before), 0);
     EXPECT_EQ(memcmp(&crBefore, &SbQ31CrG, sizeof crBefore), 0);
-    EXPECT_TRUE(SbChronoRecus().empty());
+    EXPECT_TRUE(linkfake::TimesHandedOver().empty());
     EXPECT_EQ(SbComErreur(), 0);
 }

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "LinkFake.h"
-#include "chrono/SbChrono.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComFrame.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
 #include "tests/support/MemoryPort.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TestSupport.h"
@@ -32,7 +32,7 @@ std::string Temps(int c) {
 // The competitors of the times the decoder handed to the store, in order.
 std::vector<int> Recus() {
     std::vector<int> out;
-    for (const SbChronoRec& r : SbChronoRecus()) out.push_back(r.Concurrent);
+    for (const SbChronoRec& r : linkfake::TimesHandedOver()) out.push_back(r.Concurrent);
     return out;
 }
 
@@ -113,7 +113,7 @@ TEST_F(LinkTest, ReceptionCutsAnyChunkingIntoTheSameLines) {
         SbComG.linkState = 0;
         SbComDeplanter();
         SbComG.linkState = 1;
-        SbChronoViderRecus();
+        linkfake::ForgetTimesHandedOver();
         memport::P().piece = piece;
         Recevoir(stream);
         EXPECT_EQ(Recus(), (std::vector<int>{1, 2, 3, 4})) << "piece " << piece;
@@ -159,7 +159,7 @@ TEST(LinkReception, LinesOfEveryLengthLoseNothingAroundThem) {
             line.resize(line.size() - 2);  // CR and LF
             line.resize(size_t(r.length), ' ');
         }
-        SbChronoViderRecus();
+        linkfake::ForgetTimesHandedOver();
         pty.Send(Temps(1) + line + "\n" + Temps(3), pump);
         for (int i = 0; i < 500 && Recus().size() < (r.kept ? 3u : 2u); ++i) {
             int p, c;

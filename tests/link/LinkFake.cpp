@@ -5,11 +5,12 @@
 #include <cstring>
 #include <iterator>
 
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/support/MemoryPort.h"
 #include "ui/Texts.h"
 
@@ -116,6 +117,22 @@ std::string LinkTest::Texte() {
     char title[200], text[200];
     SbComTexteErreur(title, text);
     return text;
+}
+
+namespace {
+std::vector<SbChronoRec> handedOver;
+void Receive(const SbChronoRec* record) {
+    handedOver.push_back(*record);
+}
+[[maybe_unused]] const bool kReceiverRegistered = (SbComSetTimeReceiver(Receive), true);
+}  // namespace
+
+const std::vector<SbChronoRec>& TimesHandedOver() {
+    return handedOver;
+}
+
+void ForgetTimesHandedOver() {
+    handedOver.clear();
 }
 
 }  // namespace linkfake

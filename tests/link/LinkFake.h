@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/SbComFrame.h"
+#include "records/SbChronoRec.h"
 
 namespace linkfake {
 
@@ -25,6 +26,11 @@ State& S();
 
 // The payloads of the captured frames (start mark, check value and line end removed).
 std::vector<std::string> Payloads();
+
+// Every time the decoder handed over (to the times store, in the program), oldest first:
+// the link tests are the decoder's time receiver.
+const std::vector<SbChronoRec>& TimesHandedOver();
+void ForgetTimesHandedOver();
 
 // Raw bytes from the clock, through the serial callback: the program's line reader,
 // check and decoder.

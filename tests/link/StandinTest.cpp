@@ -17,18 +17,19 @@
 #include <string>
 #include <vector>
 
-#include "chrono/SbChrono.h"
 #include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComGsmEth.h"
 #include "link/SbComJournal.h"
 #include "link/SbComLink.h"
 #include "link/SbComProg.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "platform/cvi.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "tests/link/LinkFake.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
@@ -138,14 +139,14 @@ TEST_F(LinkStandin, RunsAndTimesFromInputImpulses) {
     SbComCommande(2);  // open the next run
     EXPECT_EQ(SbComG.run.current, 1);
     EXPECT_EQ(SbComG.run.next, 2);
-    SbChronoViderRecus();
+    linkfake::ForgetTimesHandedOver();
     SbCrG.channel = {0, 0, 0, 0};
     SbComCommandeInput(2);
-    ASSERT_EQ(SbChronoRecus().size(), 1u);
-    EXPECT_EQ(SbChronoRecus()[0].Canal, '2');
+    ASSERT_EQ(linkfake::TimesHandedOver().size(), 1u);
+    EXPECT_EQ(linkfake::TimesHandedOver()[0].Canal, '2');
     EXPECT_EQ(SbCrG.channel[1], 1);
     SbComChargerManche(1);  // the run's times again
-    EXPECT_EQ(SbChronoRecus().size(), 2u);
+    EXPECT_EQ(linkfake::TimesHandedOver().size(), 2u);
     SbComCommande(1);
     EXPECT_EQ(SbComG.run.current, 0);
     EXPECT_EQ(SbComErreur(), 0) << Texte();

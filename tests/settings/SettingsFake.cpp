@@ -3,12 +3,13 @@
 
 #include <cstdio>
 
-#include "app/Q31Config.h"
+#include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
 #include "link/SbComLink.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 namespace setfake {
 

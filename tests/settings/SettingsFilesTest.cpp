@@ -5,7 +5,8 @@
 #include <string>
 
 #include "SettingsFake.h"
-#include "link/SbComRecord.h"
+#include "link/SbComConfig.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSetPages.h"
 #include "tests/support/TestSupport.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/SbComRecord.h"
+#include "records/SbComRecord.h"
 #include "settings/Q31FSetLogique.h"
 
 TEST(SettingsLogic, ProgramNumberSkipsFiveAndSeven) {

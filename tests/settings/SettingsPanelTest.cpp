@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "SettingsFake.h"
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "chrono/SbChrono.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "tests/support/TestSupport.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "SettingsFake.h"
-#include "app/Q31Config.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 

@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "app/Q31Config.h"
-#include "chrono/SbChronoRec.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 
 namespace simutest {
 

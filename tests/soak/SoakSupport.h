@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "chrono/SbChronoRec.h"
+#include "records/SbChronoRec.h"
 
 namespace soak {
 

@@ -22,15 +22,15 @@
 #include <vector>
 
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "chrono/SbChrono.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "tests/app/Scripted.h"
 #include "tests/soak/SoakSupport.h"
 #include "tests/support/Standin.h"

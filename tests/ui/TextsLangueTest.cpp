@@ -5,27 +5,30 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Q31Config.h"
-#include "app/Q31Erreur.h"
-#include "panels/FSabGen.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
 #include "tests/support/TestSupport.h"
-#include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 namespace {
 
-void AcknowledgeError(int panel) {
-    QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
+// What the loader reported, as the application's error state would record it.
+struct Reported {
+    int count = 0;
+    std::string title, text;
+};
+Reported reported;
+
+void Report(const char* title, const char* text) {
+    ++reported.count;
+    reported.title = title;
+    reported.text = text;
 }
 
-// Shows and clears an error left by an earlier test, answering its box at once.
+// The loader reports to this test from now on.
 void ClearPendingError() {
-    if (!Q31Erreur()) return;
-    qstest::EnsureRuntime();
-    SbSetTourModal(AcknowledgeError);
-    Q31GererErreur(0);
-    SbSetTourModal(nullptr);
+    Q31SetTextsFailure(Report);
+    reported = Reported{};
 }
 
 TEST(LoadingAllTexts, ShortFileRecordsTheReadingFailureAndStopsThere) {
@@ -37,8 +40,9 @@ TEST(LoadingAllTexts, ShortFileRecordsTheReadingFailureAndStopsThere) {
     // A French message file that lacks its last entries.
     qstest::WriteFileBytes(dir.file("Texts/Q31_Messages_FR.gentxt"), "seul message\n\xA7\n");
     Q31ChargerTextes();
-    ASSERT_EQ(Q31Erreur(), 1);
-    EXPECT_STREQ(Q31ErreurTexte(), "Reading text files incomplete !");
+    ASSERT_EQ(reported.count, 1);
+    EXPECT_EQ(reported.title, "Start Clock QS-310 INTERFACE FAILURE");
+    EXPECT_EQ(reported.text, "Reading text files incomplete !");
     EXPECT_STREQ(Q31TxtMesG[0], "seul message");
     EXPECT_STREQ(Q31TxtLabelG[0], "Connexion");   // the tables before it are French
     EXPECT_EQ(std::string(Q12TxtG[0]), english);  // the one after it was not reloaded
@@ -47,11 +51,10 @@ TEST(LoadingAllTexts, ShortFileRecordsTheReadingFailureAndStopsThere) {
 TEST(LoadingAllTexts, CompleteLanguageRecordsNothing) {
     qstest::TempProgramDir dir;
     ClearPendingError();
-    ASSERT_EQ(Q31Erreur(), 0);
     for (int language : {0, 1, 2, 3, 255}) {
         Q31G.language = uint8_t(language);
         Q31ChargerTextes();
-        EXPECT_EQ(Q31Erreur(), 0) << language;
+        EXPECT_EQ(reported.count, 0) << language;
     }
     EXPECT_STREQ(GLabelBpG[2], "OK");  // 255 (not chosen yet) reads English
 }

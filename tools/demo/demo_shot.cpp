@@ -19,16 +19,16 @@
 #include <string>
 
 #include "app/Q31Aff.h"
-#include "app/Q31Config.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "display/Q31Fsd.h"
-#include "link/SbComRecord.h"
-#include "link/SbCr.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
 

@@ -25,8 +25,6 @@ static_assert(offsetof(SbChronoRec, Complement) == 24);
 static_assert(offsetof(SbChronoRec, Type) == 28);
 static_assert(offsetof(SbChronoRec, Canal) == 31);
 
-// The reference time announced by the clock ("TI") or by the simulated clock.
+// The reference time announced by the clock ("TI") or by the simulated clock: written by
+// the decoder and the simulated clock, read by the times store.
 extern SbChronoRec SbChronoQ31ItG;
-
-// Entry of every new time (decoder and simulated clock).
-void SbChronoQ31Traiter(const SbChronoRec* record);

@@ -50,10 +50,11 @@ static_assert(offsetof(FsdParam, windows) == 2000);
 
 enum { FSD_WIN_COUNTDOWN = 0, FSD_WIN_DIAL = 1 };
 
+inline constexpr int kFsdLargeur = 960;  // the layout's own size, in which the record counts
+inline constexpr int kFsdHauteur = 720;
+
 // Full defaults (full true) or partial defaults keeping image paths and logo sizes.
 void Q31FsdParamDefaut(FsdParam* record, bool full);
-void Q31FsdParamSauver(const char* path, const FsdParam* record);
-void Q31FsdParamCharger(const char* path, FsdParam* record);
 // Makes a record read from a file safe to lay out: terminates every text field and keeps
 // every position and size within the 960 x 720 layout (tops and heights 0..720, lefts
 // and widths 0..960).

@@ -1,5 +1,5 @@
 // The clock's live records and the 7-segment pattern table.
-#include "link/SbCr.h"
+#include "records/SbCr.h"
 
 #include <cstddef>
 

@@ -1,13 +1,10 @@
-// Second-display parameters: defaults and the ".q31fsd" exchange file.
-#include "display/FsdParam.h"
+// Second-display parameters: defaults and the bounds of a record read from a file.
+#include "records/FsdParam.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "display/FsdGeometre.h"
 #include "lib/StrBuf.h"
-#include "platform/cvi.h"
-#include "ui/FileNotices.h"
 
 namespace {
 
@@ -54,15 +51,6 @@ void Q31FsdParamDefaut(FsdParam* r, bool full) {
     if (!full) memcpy(r->background, background, sizeof background);
     r->windows[FSD_WIN_COUNTDOWN] = kWindows[0];
     r->windows[FSD_WIN_DIAL] = kWindows[1];
-}
-
-void Q31FsdParamSauver(const char* path, const FsdParam* record) {
-    if (FileWriteAtomic(path, record, sizeof *record) != 0) SbNoteWriteFailure(path);
-}
-
-void Q31FsdParamCharger(const char* path, FsdParam* record) {
-    if (FileReadUpTo(path, record, sizeof *record) < 0) Q31FsdParamDefaut(record, true);
-    Q31FsdParamTerminer(record);
 }
 
 namespace {

@@ -174,19 +174,5 @@ static_assert(offsetof(SbCom, p8Number) == 5556);
 static_assert(offsetof(SbCom, ethernet) == 5560);
 static_assert(offsetof(SbCom, gsm) == 5656);
 
+// The link record of the program, shared by every layer above.
 extern SbCom SbComG;
-
-// File and defaults of the link record.
-void SbComCharger(const char* path, SbCom* record);
-void SbComSauver(const char* path, const SbCom* record);
-void SbComChargerParam(const char* path, SbComParams* block);
-void SbComSauverParam(const char* path, const SbComParams* block);
-void SbComChargerGsm(const char* path, SbComGsm* block);
-void SbComSauverGsm(const char* path, const SbComGsm* block);
-void SbComValDefaut(SbCom* record);
-void SbComValDefRun(SbComRun* run);
-void SbComValDefSynchro(SbComSynchro* synchro);
-void SbComValDefParam(SbComParams* params);
-void SbComValDefProg(std::array<SbComProg, 51>* progs);
-void SbComValDefEthernet(SbComEthernet* ethernet);
-void SbComValDefGsm(SbComGsm* gsm);

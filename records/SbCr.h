@@ -48,7 +48,3 @@ extern SbQ31Cr SbQ31CrG;
 extern const std::array<uint8_t, 17> Gen7Segments;
 // Pattern of a digit code; a code outside the table shows blank.
 uint8_t Gen7SegmentsPattern(int code);
-
-// Resets the link's run-time fields (link state, simulation flag, run, synchronisation
-// mode, current program) and the report record's events.
-void SbComRaz(struct SbCom* g, SbCr* cr);

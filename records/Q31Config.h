@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "display/FsdParam.h"
 #include "lib/Endian.h"
+#include "records/FsdParam.h"
 
 struct Q31SimuBlock {
     int32_t simuOffsetHours;
@@ -40,8 +40,6 @@ static_assert(offsetof(Q31Config, simu) + offsetof(Q31SimuBlock, simuCountInput2
 
 extern Q31Config Q31G;
 
-void Q31Charger(const char* path, Q31Config* record);
-void Q31Sauver(const char* path, const Q31Config* record);
 void Q31Raz(Q31Config* record);
 void Q31Defaut(Q31Config* record);
 void Q31SimuDefaut(Q31SimuBlock* block);

@@ -1,0 +1,4 @@
+// The link record's one instance.
+#include "records/SbComRecord.h"
+
+SbCom SbComG;
