@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMetaProperty>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStaticText>
 #include <QStyle>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -26,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <typeinfo>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,9 +58,9 @@ constexpr int kHeaderRoles[] = {Qt::DisplayRole,       Qt::DecorationRole,     Q
                                 Qt::SizeHintRole,      Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole};
 constexpr int kCellTypeRole = Qt::UserRole + 1;
 
-// Rows added at the end of a table are shown within this time, at most this often: a
-// stream of times is drawn in batches (every shown row moves for each new one) instead of
-// once a time, and a time after a quiet moment shows at once.
+// Rows added to a table are shown within this time, at most this often: a stream of times
+// is drawn in batches (every shown row below a new one moves for it) instead of once a
+// time, and a time after a quiet moment shows at once.
 constexpr std::chrono::milliseconds kShowRowsEvery(50);
 
 // The cells changed since the views last heard of it are told in one notice, delivered
@@ -68,8 +71,94 @@ QEvent::Type ChangesEvent() {
     return type;
 }
 
-// The rows of a table. The view knows the first `shown_` of them; rows added at the end
-// since it was last told wait there (kShowRowsEvery). The layer's operations see them all.
+// The view of a table. A stream of times adds a batch of rows near the end every 50 ms and
+// scrolls the table by as many: the view moves what it already shows in the window instead
+// of drawing every shown cell again, and draws only the rows that come into view or moved.
+// - Its cells' area is declared opaque (its background is drawn here, as the style would
+//   draw it under the cells): a scroll is then a copy of the pixels already drawn, and what
+//   lies under the table (the panel, its frames) is not drawn again at all. A style sheet
+//   gives the cells' area a styled background, which Qt otherwise takes for transparent.
+// - A batch of rows is laid out at once (scroll-bar range) without Qt's repaint of the whole
+//   table that follows any change of the number of rows: only the rows from the batch down
+//   are drawn again.
+class TableView final : public QTableView {
+public:
+    using QTableView::QTableView;
+
+    // The model told the view of rows inserted from `first` (the view's row) and of nothing
+    // else since LayOut: the rows above are where they were.
+    void RowsInserted(int first) {
+        inserting_ = true;
+        executeDelayedItemsLayout();
+        inserting_ = false;
+        QWidget* vp = viewport();
+        const int top = rowViewportPosition(first);
+        if (top < vp->height()) vp->update(0, std::max(0, top), vp->width(), vp->height() - std::max(0, top));
+    }
+
+    // Before a batch of rows: a layout waiting for another change is done (and drawn) first.
+    void LayOut() { executeDelayedItemsLayout(); }
+
+protected:
+    void doItemsLayout() override {
+        QWidget* vp = viewport();
+        if (!inserting_ || vp->testAttribute(Qt::WA_UpdatesDisabled)) return QTableView::doItemsLayout();
+        vp->setAttribute(Qt::WA_UpdatesDisabled, true);  // RowsInserted says what to draw
+        QTableView::doItemsLayout();
+        vp->setAttribute(Qt::WA_UpdatesDisabled, false);
+    }
+
+    bool viewportEvent(QEvent* e) override {
+        const bool done = QTableView::viewportEvent(e);
+        switch (e->type()) {
+            case QEvent::Polish:
+            case QEvent::StyleChange:
+            case QEvent::PaletteChange:
+                UpdateOpaque();
+                break;
+            default:
+                break;
+        }
+        return done;
+    }
+
+    void paintEvent(QPaintEvent* e) override {
+        QWidget* vp = viewport();
+        if (vp->testAttribute(Qt::WA_OpaquePaintEvent)) {  // what Qt draws under a widget
+            QPainter p(vp);
+            if (vp->autoFillBackground())
+                for (const QRect& r : e->region()) p.fillRect(r, vp->palette().brush(vp->backgroundRole()));
+            if (vp->testAttribute(Qt::WA_StyledBackground)) {
+                QStyleOption opt;
+                opt.initFrom(vp);
+                for (const QRect& r : e->region()) {  // a clip of rectangles: plain fills
+                    p.setClipRect(r);
+                    vp->style()->drawPrimitive(QStyle::PE_Widget, &opt, &p, vp);
+                }
+            }
+        }
+        QTableView::paintEvent(e);
+    }
+
+private:
+    // Opaque when the background drawn under the cells is: the palette's brush for it (a
+    // style sheet's background colour is put there too) fills the whole area.
+    void UpdateOpaque() {
+        QWidget* vp = viewport();
+        const QBrush& brush = vp->palette().brush(vp->backgroundRole());
+        const bool filled = vp->autoFillBackground() || vp->testAttribute(Qt::WA_StyledBackground);
+        const bool opaque = filled && brush.style() != Qt::NoBrush && brush.isOpaque();
+        if (opaque != vp->testAttribute(Qt::WA_OpaquePaintEvent))
+            vp->setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+    }
+
+    bool inserting_ = false;
+};
+
+// The rows of a table. Rows added one after the other at the same place (at the end, or
+// above the last rows as the times table does) wait there in one block the view does not
+// know yet (kShowRowsEvery); the view's rows are the others, its row numbers those of the
+// table. The layer's operations see all the rows.
 class TableModel final : public QAbstractTableModel {
 public:
     TableModel(QTableView* view, int columns)
@@ -82,12 +171,14 @@ public:
         QObject::connect(&showTimer_, &QTimer::timeout, this, [this] { ShowRows(); });
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shown_; }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : Rows() - waiting_;
+    }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : columns_; }
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (!Shown(index)) return {};
-        const Cell& c = At(index.row(), index.column());
+        const Cell& c = At(TableRow(index.row()), index.column());
         switch (role) {
             case Qt::DisplayRole:
             case Qt::EditRole:
@@ -110,7 +201,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
         if (!Shown(index)) return false;
         if (role != Qt::EditRole && role != Qt::DisplayRole) return false;
-        Cell& c = At(index.row(), index.column());
+        Cell& c = At(TableRow(index.row()), index.column());
         if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
             c.text = std::to_string(value.toLongLong());
             c.flags |= Cell::kNumber;
@@ -120,7 +211,7 @@ public:
             c.flags &= ~Cell::kNumber;
         }
         emit dataChanged(index, index);
-        if (edited) edited(index.row(), index.column());
+        if (edited) edited(TableRow(index.row()), index.column());
         return true;
     }
 
@@ -129,7 +220,7 @@ public:
         Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
                           Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled | Qt::ItemIsEditable |
                           Qt::ItemNeverHasChildren;
-        const Cell& c = At(index.row(), index.column());
+        const Cell& c = At(TableRow(index.row()), index.column());
         if (c.flags & Cell::kDimmed) f &= ~Qt::ItemIsEnabled;
         if (c.flags & Cell::kIndicator) f &= ~Qt::ItemIsEditable;
         return f;
@@ -138,7 +229,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role == Qt::EditRole) role = Qt::DisplayRole;
         if (orientation == Qt::Vertical) {  // rows are numbered, as a table without row labels
-            if (role == Qt::DisplayRole) return section + 1;
+            if (role == Qt::DisplayRole) return TableRow(section) + 1;
             if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
             return {};
         }
@@ -156,24 +247,23 @@ public:
     const Cell& At(int row, int column) const { return rows_[size_t(row)][size_t(column)]; }
     Cell& Template(int column) { return template_[size_t(column)]; }
 
+    // Rows of the table (0-based) and of the view: the same but for the rows waiting.
+    int TableRow(int viewRow) const { return viewRow < waitingAt_ ? viewRow : viewRow + waiting_; }
+    int ViewRow(int row) const { return row < waitingAt_ ? row : row - waiting_; }
+    bool IsShown(int row) const { return row < waitingAt_ || row >= waitingAt_ + waiting_; }
+
     void Insert(int at, int count) {
-        if (at == Rows()) {  // at the end: shown with the next batch
-            rows_.insert(rows_.end(), size_t(count), template_);
-            if (!showTimer_.isActive()) {
-                const auto since = std::chrono::steady_clock::now() - lastShown_;
-                if (since >= kShowRowsEvery)
-                    ShowRows();
-                else
-                    showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kShowRowsEvery - since));
-            }
-            return;
-        }
-        ShowRows();     // rows inserted above move those waiting: the view hears of them first
-        TellChanges();  // told while the rows they name are where they were
-        beginInsertRows({}, at, at + count - 1);
+        // Rows inserted elsewhere than among those waiting: the view hears of those first.
+        if (waiting_ > 0 && (at < waitingAt_ || at > waitingAt_ + waiting_)) ShowRows();
+        if (waiting_ == 0) waitingAt_ = at;
         rows_.insert(rows_.begin() + at, size_t(count), template_);
-        shown_ += count;
-        endInsertRows();
+        waiting_ += count;
+        if (showTimer_.isActive()) return;  // shown with the next batch
+        const auto since = std::chrono::steady_clock::now() - lastShown_;
+        if (since >= kShowRowsEvery)
+            ShowRows();
+        else
+            showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kShowRowsEvery - since));
     }
 
     void Remove(int first, int count) {
@@ -181,18 +271,23 @@ public:
         TellChanges();
         beginRemoveRows({}, first, first + count - 1);
         rows_.erase(rows_.begin() + first, rows_.begin() + first + count);
-        shown_ -= count;
         endRemoveRows();
     }
 
-    // Tells the view of the rows waiting at the end, and scrolls to the row asked for.
+    // Tells the view of the rows waiting, and scrolls to the row asked for.
     void ShowRows() {
         showTimer_.stop();
-        if (Rows() > shown_) {
+        if (waiting_ > 0) {
             lastShown_ = std::chrono::steady_clock::now();
-            beginInsertRows({}, shown_, Rows() - 1);
-            shown_ = Rows();
+            TellChanges();  // while the rows below those waiting are where the view has them
+            auto* view = dynamic_cast<TableView*>(view_.data());
+            if (view) view->LayOut();
+            const int first = waitingAt_, count = waiting_;
+            beginInsertRows({}, first, first + count - 1);
+            waiting_ = 0;
+            waitingAt_ = 0;
             endInsertRows();
+            if (view) view->RowsInserted(first);
         }
         Scroll();
     }
@@ -202,18 +297,20 @@ public:
     // with the rows' batch for a row still waiting).
     void ScrollTo(int row) {
         scrollTo_ = row;
-        if (row < shown_) PostNotice();
+        if (InView(row)) PostNotice();
     }
 
     void Scroll() {
-        if (scrollTo_ >= 0 && scrollTo_ < shown_ && view_)
-            view_->scrollTo(index(scrollTo_, 0), QAbstractItemView::PositionAtTop);
-        if (scrollTo_ < shown_) scrollTo_ = -1;
+        if (scrollTo_ < 0 || !InView(scrollTo_)) return;
+        if (view_) view_->scrollTo(index(ViewRow(scrollTo_), 0), QAbstractItemView::PositionAtTop);
+        scrollTo_ = -1;
     }
-    bool IsShown(int row) const { return row < shown_; }
+    bool InView(int row) const { return row < Rows() && IsShown(row); }
 
     void Changed(int top, int left, int bottom, int right) {
-        bottom = std::min(bottom, shown_ - 1);  // rows waiting are read when they are shown
+        // Rows waiting are read when they are shown.
+        top = IsShown(top) ? ViewRow(top) : waitingAt_;
+        bottom = std::min(IsShown(bottom) ? ViewRow(bottom) : waitingAt_ - 1, rowCount() - 1);
         if (bottom < top) return;
         const QRect cells(QPoint(left, top), QPoint(right, bottom));
         changed_ = changed_ ? changed_->united(cells) : cells;
@@ -256,13 +353,14 @@ public:
 
 private:
     bool Shown(const QModelIndex& index) const {
-        return index.isValid() && index.row() < shown_ && index.column() < columns_;
+        return index.isValid() && index.row() < rowCount() && index.column() < columns_;
     }
 
     QPointer<QTableView> view_;
     int columns_;
     std::vector<Row> rows_;
-    int shown_ = 0;      // rows the view knows
+    int waitingAt_ = 0;  // the rows the view does not know yet (table rows)
+    int waiting_ = 0;
     int scrollTo_ = -1;  // row to scroll to once shown
     QTimer showTimer_;
     std::chrono::steady_clock::time_point lastShown_;
@@ -306,58 +404,96 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const auto decorated = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
-        if ((opt.features & decorated) || (opt.state & (QStyle::State_Editing | QStyle::State_HasFocus)))
+        if (option.state & (QStyle::State_Editing | QStyle::State_HasFocus))
             return QStyledItemDelegate::paint(p, option, index);
-        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt.widget) + 1;
-        const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
-        const QStaticText* text = opt.text.isEmpty() ? nullptr : LaidOut(opt.text, opt.font);
+        // A text cell of the layer's model is read as it is kept (no icon, check box, font or
+        // alignment of its own); any other cell as the style reads it.
+        const auto* model = dynamic_cast<const TableModel*>(index.model());
+        const Cell* cell = model ? &model->At(model->TableRow(index.row()), index.column()) : nullptr;
+        if (cell && (cell->flags & Cell::kNumber)) cell = nullptr;  // shown in the locale's digits
+        QStyleOptionViewItem read;
+        const QStyleOptionViewItem* opt = &option;
+        if (!cell) {
+            read = option;
+            initStyleOption(&read, index);
+            const auto decorated =
+                QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration;
+            if (read.features & decorated) return QStyledItemDelegate::paint(p, option, index);
+            opt = &read;
+        }
+        const QStyle* style = opt->widget ? opt->widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, opt->widget) + 1;
+        const QRect textRect = opt->rect.adjusted(margin, 0, -margin, 0);
+        const QStaticText* text = cell ? (cell->text.empty() ? nullptr : LaidOut(cell->text, opt->font))
+                                       : (opt->text.isEmpty() ? nullptr : LaidOut(opt->text, opt->font));
         if (text && text->size().width() > textRect.width())  // elided by the style
             return QStyledItemDelegate::paint(p, option, index);
 
         QPalette::ColorGroup group =
-            opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
-        if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
-        const bool selected = opt.state & QStyle::State_Selected;
+            opt->state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(opt->state & QStyle::State_Active)) group = QPalette::Inactive;
+        const bool selected = opt->state & QStyle::State_Selected;
         if (selected)
-            p->fillRect(opt.rect, opt.palette.brush(group, QPalette::Highlight));
-        else if (opt.backgroundBrush.style() != Qt::NoBrush)
-            p->fillRect(opt.rect, opt.backgroundBrush);
+            p->fillRect(opt->rect, opt->palette.brush(group, QPalette::Highlight));
+        else if (cell && (cell->flags & Cell::kBackground))
+            p->fillRect(opt->rect, ColorOf(int(cell->background)));
+        else if (!cell && opt->backgroundBrush.style() != Qt::NoBrush)
+            p->fillRect(opt->rect, opt->backgroundBrush);
         if (!text) return;
         const QSize size(qCeil(text->size().width()), qCeil(text->size().height()));
-        const QRect at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size, textRect);
-        const bool taller = size.height() > opt.rect.height();
+        const QRect at = QStyle::alignedRect(opt->direction, opt->displayAlignment, size, textRect);
+        const bool taller = size.height() > opt->rect.height();
         if (taller) {
             p->save();
-            p->setClipRect(opt.rect);
+            p->setClipRect(opt->rect);
         }
-        p->setPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        p->setFont(opt.font);
+        if (cell && !selected && (cell->flags & Cell::kForeground))
+            p->setPen(ColorOf(int(cell->foreground)));
+        else
+            p->setPen(opt->palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        p->setFont(opt->font);
         p->drawStaticText(at.topLeft(), *text);
         if (taller) p->restore();
     }
 
 private:
+    // Texts laid out for the shown cells, as the program keeps them (Windows-1252 bytes) or
+    // as the style reads them. A few screens' worth: a text leaves the table's view for good
+    // once a stream of times has scrolled it away, and is only laid out again if it comes back.
+    static constexpr size_t kLaidOutTexts = 256;
+
+    const QStaticText* LaidOut(const std::string& bytes, const QFont& font) const {
+        Forget(font);
+        auto it = laidOut_.find(bytes);
+        if (it == laidOut_.end())
+            it = laidOut_.emplace(bytes, Prepared(FromCp1252(bytes.data(), bytes.size()), font)).first;
+        return &it->second;
+    }
+
     const QStaticText* LaidOut(const QString& text, const QFont& font) const {
-        if (font != font_ || laidOut_.size() > 4096) {  // a few screens of distinct texts
-            laidOut_.clear();
-            font_ = font;
-        }
-        auto it = laidOut_.find(text);
-        if (it == laidOut_.end()) {
-            QStaticText st(text);
-            st.setTextFormat(Qt::PlainText);
-            st.prepare(QTransform(), font);
-            it = laidOut_.insert(text, st);
-        }
+        Forget(font);
+        auto it = laidOutRead_.find(text);
+        if (it == laidOutRead_.end()) it = laidOutRead_.insert(text, Prepared(text, font));
         return &it.value();
     }
 
+    void Forget(const QFont& font) const {
+        if (font == font_ && laidOut_.size() + size_t(laidOutRead_.size()) < kLaidOutTexts) return;
+        laidOut_.clear();
+        laidOutRead_.clear();
+        font_ = font;
+    }
+
+    static QStaticText Prepared(const QString& text, const QFont& font) {
+        QStaticText st(text);
+        st.setTextFormat(Qt::PlainText);
+        st.prepare(QTransform(), font);
+        return st;
+    }
+
     mutable QFont font_;
-    mutable QHash<QString, QStaticText> laidOut_;
+    mutable std::unordered_map<std::string, QStaticText> laidOut_;
+    mutable QHash<QString, QStaticText> laidOutRead_;
 };
 
 struct TableRef {
@@ -519,7 +655,7 @@ void CopyCells(const QTableWidget* from, TableModel* to) {
 
 void ReplaceTable(QTableWidget* old) {
     QWidget* parent = old->parentWidget();
-    auto* view = new QTableView(parent);  // owned by its parent, as the table it replaces
+    auto* view = new TableView(parent);  // owned by its parent, as the table it replaces
     auto* model = new TableModel(view, old->columnCount());
     for (int col = 0; col < old->columnCount(); ++col)
         for (int role : kHeaderRoles) {
@@ -573,9 +709,10 @@ int TableRows(QTableView* view) {
 }
 
 int FirstVisibleTableRow(QTableView* view) {
-    if (TableModel* m = ModelOf(view)) m->Scroll();  // as the program asked, even if not yet drawn
+    TableModel* m = ModelOf(view);
+    if (m) m->Scroll();  // as the program asked, even if not yet drawn
     const int r = view->rowAt(0);
-    return r < 0 ? (TableRows(view) > 0 ? 1 : 0) : r + 1;
+    return r < 0 ? (TableRows(view) > 0 ? 1 : 0) : (m ? m->TableRow(r) : r) + 1;
 }
 
 void ScrollTableTo(QTableView* view, int row) {
@@ -595,10 +732,10 @@ bool ConnectTable(int panel, int control, QWidget* widget) {
     if (!model) return false;
     // The operator moved the current cell; code (and the focus) does so with signals blocked.
     QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, view,
-                     [view, panel, control](const QModelIndex& current, const QModelIndex&) {
+                     [view, model, panel, control](const QModelIndex& current, const QModelIndex&) {
                          if (!view->signalsBlocked() && current.isValid())
-                             CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE, current.row() + 1,
-                                         current.column() + 1);
+                             CallControl(panel, control, EVENT_ACTIVE_CELL_CHANGE,
+                                         model->TableRow(current.row()) + 1, current.column() + 1);
                      });
     model->edited = [view, panel, control](int row, int column) {
         if (!view->signalsBlocked()) Commit(panel, control, row + 1, column + 1);
@@ -783,7 +920,7 @@ int GetActiveTableCell(int panel, int control, Point* cell) {
     auto [view, m, err] = Table(panel, control);
     if (!m) return err;
     const QModelIndex current = view->currentIndex();
-    if (cell) *cell = Point{current.column() + 1, current.row() + 1};
+    if (cell) *cell = Point{current.column() + 1, current.isValid() ? m->TableRow(current.row()) + 1 : 0};
     return 0;
 }
 

@@ -229,6 +229,15 @@ TEST_F(PanelTest, ActiveCellByCodeAndByOperator) {
     EXPECT_EQ(c.panel, panel_);
     EXPECT_EQ(c.data1, 2);  // row
     EXPECT_EQ(c.data2, 1);  // column
+
+    // A row put above the last one, as a new time is, reaches the view with the next batch:
+    // meanwhile the rows below it already have their new numbers, for code and operator.
+    SetActiveTableCell(panel_, TABLE, MakePoint(1, 5));
+    InsertTableRows(panel_, TABLE, 5, 1);
+    GetActiveTableCell(panel_, TABLE, &cell);
+    EXPECT_EQ(cell.y, 6);
+    table->setCurrentIndex(table->model()->index(table->model()->rowCount() - 1, 1));
+    EXPECT_EQ(Calls().back().data1, 6);
 }
 
 TEST_F(PanelTest, TextBoxLines) {
