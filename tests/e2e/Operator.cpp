@@ -135,7 +135,10 @@ Step Passes(int count) {
 Step ClickCell(PanelFn panel, int control, int row, int column) {
     return [=] {
         auto* table = qobject_cast<QTableView*>(qs::rt::ControlWidget(panel(), control));
-        if (!table || !Usable(panel(), control) || table->model()->rowCount() < row) return false;
+        // The operator clicks what is shown: rows the table has not drawn yet are waited for.
+        if (!table || !Usable(panel(), control) || table->model()->rowCount() < row ||
+            table->model()->rowCount() != qs::rt::TableRows(table))
+            return false;
         table->setCurrentIndex(table->model()->index(row - 1, column - 1));  // as the mouse does
         return true;
     };
