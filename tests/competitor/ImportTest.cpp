@@ -381,7 +381,7 @@ TEST_F(CompetitorImport, DamagingFilesReadWithinBoundsAndSayWhatTheyGave) {
         const qstest::Bounded run = qstest::RunBounded([&] { return Outcome(k.path, cnf); }, 20);
         ASSERT_TRUE(run.finished) << run.seconds << " s";
         EXPECT_EQ(run.result, k.expected);
-        EXPECT_LT(run.peakMegabytes, 300);
+        EXPECT_LT(run.peakMegabytes, qstest::MemoryBound(300));
     }
 }
 

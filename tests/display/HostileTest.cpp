@@ -77,7 +77,7 @@ TEST_F(DisplayTest, RecordsFromOtherComputersLayOutWithinBounds) {
         }
         for (const auto& l : Q31G.secondDisplay.logos) EXPECT_TRUE(l.height >= 0 && l.height <= 720);
         EXPECT_GT(Attr(FsdPanneauxG.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH), 0);  // the logos are shown
-        EXPECT_LT(PeakMegabytes(), 300);
+        EXPECT_LT(PeakMegabytes(), qstest::MemoryBound(300));
         Q31FsdFermer();
     }
 }

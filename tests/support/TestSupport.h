@@ -47,4 +47,15 @@ struct Bounded {
 };
 Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds);
 
+// A memory bound in megabytes for this build: AddressSanitizer's shadow memory and
+// quarantine take a few hundred megabytes of their own and double what the work takes, so
+// the bound still tells a runaway (gigabytes) from the work's own need.
+constexpr long MemoryBound(long megabytes) {
+#if defined(__SANITIZE_ADDRESS__)
+    return 2 * megabytes + 400;
+#else
+    return megabytes;
+#endif
+}
+
 }  // namespace qstest
