@@ -139,8 +139,8 @@ void ErreurLigne(const char* texteSerie, const char* journal) {
     SbComPoserErreur(GMesComG[9], texteSerie);
 }
 
-void JournalLigne(const char* text, int length, bool tooLong, int verdict) {
-    SbComJournalRecu(text, length, tooLong, verdict == 1);
+void JournalLigne(const char* text, int length, bool tooLong, SbComLineStatus status) {
+    SbComJournalRecu(text, length, tooLong, status == SbComLineStatus::kAccepted);
 }
 
 // The steps once a port (serial or network) is open: its queues emptied, the line
@@ -291,7 +291,20 @@ int RsReception() {
         ErreurLigne(GetRS232ErrorString(n), GetRS232ErrorString(n));
         return -1;
     }
-    return g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne);
+    return SbComRecordLineStatus(g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne));
+}
+
+int SbComRecordLineStatus(SbComLineStatus status) {
+    if (status == SbComLineStatus::kRejected) SbComPoserErreur(GMesComG[9], GMesComG[13]);
+    return status == SbComLineStatus::kAccepted ? 1 : 0;
+}
+
+int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]) {
+    return SbComRecordLineStatus(SbComCheckLine(line, length, false, message));
+}
+
+int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]) {
+    return SbComRecordLineStatus(SbComCheckLine(text, length, tooLong, message));
 }
 
 void RsDropPartialLine() {

@@ -26,6 +26,13 @@ inline constexpr double kSbComAttenteAck = 5.0;
 // or after it.
 void RsDetectFlag(int port, int eventMask, void* callbackData);
 int RsReception();
+// Records a line's check status as the link's state: a refused line is the check
+// error (title 9, text 13). Returns 1 for a checked payload, else 0.
+int SbComRecordLineStatus(SbComLineStatus status);
+// One line checked (SbComCheckLine) and its status recorded; tooLong as the line
+// reader reports it.
+int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]);
+int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]);
 // Forgets a line partly read (the port's queues were emptied).
 void RsDropPartialLine();
 // Checked lines decoded since the program started (benchmarks and tests count floods with it).
