@@ -46,17 +46,17 @@ void SbComSurveiller();
 
 // The port as the link sees it. Defaults to the run-time's serial operations;
 // tests install their own to capture the literal frames and answer in the wait,
-// and the tests, fuzzer and benchmark of reception feed bytes through lire and
-// enAttente to the serial callback itself. A member left null keeps the run-time's.
+// and the tests, fuzzer and benchmark of reception feed bytes through read and
+// waiting to the serial callback itself. A member left null keeps the run-time's.
 struct SbComPortOps {
-    int (*ecrire)(const char* frame, int length);  // bytes written, < 0 on error
-    int (*etat)();                                 // port error status, 0 when clear
-    void (*evenements)();                          // one pass of event processing in the wait
-    double (*horloge)();                           // seconds
+    int (*write)(const char* frame, int length);  // bytes written, < 0 on error
+    int (*status)();                              // port error status, 0 when clear
+    void (*pumpEvents)();                         // one pass of event processing in the wait
+    double (*clock)();                            // seconds
     // One piece of a line, as ComRdTerm reads it with LF as terminator: bytes
     // stored (< 0 on error); *lineEnded when the LF ended it.
-    int (*lire)(char* buffer, int maxCount, bool* lineEnded) = nullptr;
-    int (*enAttente)() = nullptr;  // bytes waiting in the input queue
+    int (*read)(char* buffer, int maxCount, bool* lineEnded) = nullptr;
+    int (*waiting)() = nullptr;  // bytes waiting in the input queue
 };
 void SbComInstallerPort(const SbComPortOps* ops);  // nullptr restores the run-time's
 
