@@ -133,8 +133,8 @@ void BM_NouveauTempsSousTablePleine(benchmark::State& state) {
         SbChronoQ31Traiter(&t);
         if (variante == 2) Settle();
         state.PauseTiming();
-        DeleteTableRows(panelG, kTable, SbChronoTabG.nombre, 1);
-        --SbChronoTabG.nombre;
+        DeleteTableRows(panelG, kTable, SbChronoTabG.count, 1);
+        --SbChronoTabG.count;
         if (variante == 0)
             ProcessSystemEvents();
         else
@@ -154,9 +154,9 @@ void BM_Rafale300(benchmark::State& state) {
     const SbChronoRec t = Temps(7);
     long ecritures = 0;
     auto maintenirCompte = [&] {
-        const bool avant = SbChronoTabG.modifie;
+        const bool avant = SbChronoTabG.changed;
         SbChronoMaintenir();
-        if (avant && !SbChronoTabG.modifie) ++ecritures;
+        if (avant && !SbChronoTabG.changed) ++ecritures;
     };
     for (auto _ : state) {
         state.PauseTiming();

@@ -45,7 +45,7 @@ void CheminFichier(const char* folder, const char* file, char out[260]) {
 
 // Writes the store as a ".q31tps" image; true when the file was replaced.
 bool Ecrire(const char* path) {
-    const int32_t n = SbChronoTabG.slots ? SbChronoTabG.nombre : 0;
+    const int32_t n = SbChronoTabG.slots ? SbChronoTabG.count : 0;
     std::vector<char> image(kCountSize + sizeof(SbChronoRec) * size_t(n));
     std::memcpy(image.data(), &n, kCountSize);
     if (n > 0)
@@ -98,18 +98,18 @@ void Upkeep();
 // times stay in memory and it is tried again every SB_CHRONO_DELAI_SAUVEGARDE) and
 // when it is written again.
 bool WriteStoreFile() {
-    if (Ecrire(SbChronoTabG.fichier)) {
-        SbChronoTabG.modifie = false;
-        if (SbChronoTabG.echec)
-            SbNoteFileNotice(SbFileNotice::TimesSavedAgain, SbChronoTabG.fichier, FILE_WRITE_OK);
-        SbChronoTabG.echec = false;
+    if (Ecrire(SbChronoTabG.file)) {
+        SbChronoTabG.changed = false;
+        if (SbChronoTabG.writeFailed)
+            SbNoteFileNotice(SbFileNotice::TimesSavedAgain, SbChronoTabG.file, FILE_WRITE_OK);
+        SbChronoTabG.writeFailed = false;
         return true;
     }
-    SbChronoTabG.modifie = true;
-    if (!SbChronoTabG.echec)
-        SbNoteFileNotice(SbFileNotice::TimesNotSaved, SbChronoTabG.fichier, FileLastWriteError());
-    SbChronoTabG.echec = true;
-    SbChronoTabG.premierChangement = Timer();
+    SbChronoTabG.changed = true;
+    if (!SbChronoTabG.writeFailed)
+        SbNoteFileNotice(SbFileNotice::TimesNotSaved, SbChronoTabG.file, FileLastWriteError());
+    SbChronoTabG.writeFailed = true;
+    SbChronoTabG.firstChange = Timer();
     ScheduleCall(SB_CHRONO_DELAI_SAUVEGARDE, Upkeep);
     return false;
 }
@@ -117,14 +117,14 @@ bool WriteStoreFile() {
 // The layer's timer: the store file is written from whatever loop runs, the error
 // box, a dialog or a command's acknowledgement wait as well as the main loop.
 void Upkeep() {
-    if (SbChronoTabG.modifie && SbChronoTabG.slots && SbChronoTabG.fichier[0]) WriteStoreFile();
+    if (SbChronoTabG.changed && SbChronoTabG.slots && SbChronoTabG.file[0]) WriteStoreFile();
 }
 
 // Adds one record at the end of the store and, with a table attached, its row
 // (a new background band when newBand is set).
 void SbChronoAjouter(const SbChronoRec& rec, bool newBand) {
-    if (!SbChronoTabG.slots || SbChronoTabG.nombre >= SB_CHRONO_MAX || !Connecte()) return;
-    const int row = ++SbChronoTabG.nombre;
+    if (!SbChronoTabG.slots || SbChronoTabG.count >= SB_CHRONO_MAX || !Connecte()) return;
+    const int row = ++SbChronoTabG.count;
     (*SbChronoTabG.slots)[size_t(row)] = rec;
     SbChronoModifie();
     if (SbChronoTableAttachee()) {
@@ -136,28 +136,28 @@ void SbChronoAjouter(const SbChronoRec& rec, bool newBand) {
 }  // namespace
 
 void SbChronoModifie() {
-    if (SbChronoTabG.modifie) return;
-    SbChronoTabG.modifie = true;
-    SbChronoTabG.premierChangement = Timer();
+    if (SbChronoTabG.changed) return;
+    SbChronoTabG.changed = true;
+    SbChronoTabG.firstChange = Timer();
     ScheduleCall(SB_CHRONO_DELAI_SAUVEGARDE, Upkeep);
 }
 
 void SbChronoOuvrir(const char* folder, const char* file, int panel, int control) {
     SbChronoTabG.panel = panel;
-    SbChronoTabG.controle = control;
+    SbChronoTabG.control = control;
     SbChronoTabG.slots = std::make_unique<std::array<SbChronoRec, SB_CHRONO_SLOTS>>();
-    SbChronoTabG.nombre = 0;
-    SbChronoTabG.echec = false;
+    SbChronoTabG.count = 0;
+    SbChronoTabG.writeFailed = false;
     if (SbChronoTableAttachee()) SbChronoPreparerTable();
-    CheminFichier(folder, file, SbChronoTabG.demande);
-    StrCopy(SbChronoTabG.fichier, SbChronoTabG.demande);
+    CheminFichier(folder, file, SbChronoTabG.requested);
+    StrCopy(SbChronoTabG.file, SbChronoTabG.requested);
     // Last run's times stay loadable: their file is replaced only once its copy is
     // on the disk. When the copy cannot be made, this run's times go to a new file
     // and last run's file is left as it is.
-    const int reason = ConserverPrecedent(SbChronoTabG.demande);
+    const int reason = ConserverPrecedent(SbChronoTabG.requested);
     if (reason != FILE_WRITE_OK) {
-        DatedName(SbChronoTabG.demande, "-new", SbChronoTabG.fichier);
-        SbNoteFileNotice(SbFileNotice::PreviousRunKept, SbChronoTabG.fichier, reason);
+        DatedName(SbChronoTabG.requested, "-new", SbChronoTabG.file);
+        SbNoteFileNotice(SbFileNotice::PreviousRunKept, SbChronoTabG.file, reason);
     }
     WriteStoreFile();
     SbChronoAfficher();
@@ -166,23 +166,23 @@ void SbChronoOuvrir(const char* folder, const char* file, int panel, int control
 void SbChronoFermer(const char* folder, const char* file) {
     char path[260];
     CheminFichier(folder, file, path);
-    if (SbChronoTabG.slots && strcmp(path, SbChronoTabG.demande) == 0)
+    if (SbChronoTabG.slots && strcmp(path, SbChronoTabG.requested) == 0)
         WriteStoreFile();  // where the store has been kept all along, perhaps the new file
     else
         SbChronoSauver(path);
     CancelCall(Upkeep);
     SbChronoTabG.slots.reset();
-    SbChronoTabG.nombre = 0;
+    SbChronoTabG.count = 0;
     SbChronoTabG.panel = 0;
-    SbChronoTabG.controle = 0;
-    SbChronoTabG.fichier[0] = 0;
-    SbChronoTabG.demande[0] = 0;
-    SbChronoTabG.modifie = false;
-    SbChronoTabG.echec = false;
+    SbChronoTabG.control = 0;
+    SbChronoTabG.file[0] = 0;
+    SbChronoTabG.requested[0] = 0;
+    SbChronoTabG.changed = false;
+    SbChronoTabG.writeFailed = false;
 }
 
 void SbChronoEffacer() {
-    SbChronoTabG.nombre = 0;
+    SbChronoTabG.count = 0;
     if (!SbChronoTabG.slots) return;
     SbChronoTabG.slots->fill(SbChronoRec{});
     SbChronoModifie();
@@ -190,19 +190,19 @@ void SbChronoEffacer() {
 
 void SbChronoSauver(const char* path) {
     if (!path) return;
-    if (SbChronoTabG.slots && SbChronoTabG.fichier[0] && strcmp(path, SbChronoTabG.fichier) == 0)
+    if (SbChronoTabG.slots && SbChronoTabG.file[0] && strcmp(path, SbChronoTabG.file) == 0)
         WriteStoreFile();
     else if (!Ecrire(path))
         SbNoteWriteFailure(path);
 }
 
 bool SbChronoSaveNow() {
-    if (!SbChronoTabG.slots || !SbChronoTabG.fichier[0]) return true;
-    return !SbChronoTabG.modifie || WriteStoreFile();
+    if (!SbChronoTabG.slots || !SbChronoTabG.file[0]) return true;
+    return !SbChronoTabG.changed || WriteStoreFile();
 }
 
 const char* SbChronoStorePath() {
-    return SbChronoTabG.fichier;
+    return SbChronoTabG.file;
 }
 
 int SbChronoCharger(const char* path) {
@@ -218,14 +218,14 @@ int SbChronoCharger(const char* path) {
     auto& slots = *SbChronoTabG.slots;
     slots.fill(SbChronoRec{});
     if (kept > 0) std::memcpy(&slots[1], image.data() + kCountSize, sizeof(SbChronoRec) * size_t(kept));
-    SbChronoTabG.nombre = kept;
+    SbChronoTabG.count = kept;
     SbChronoModifie();
     return 1;
 }
 
 void SbChronoMaintenir() {
-    if (!SbChronoTabG.modifie || !SbChronoTabG.slots || !SbChronoTabG.fichier[0]) return;
-    const double wait = SB_CHRONO_DELAI_SAUVEGARDE - (Timer() - SbChronoTabG.premierChangement);
+    if (!SbChronoTabG.changed || !SbChronoTabG.slots || !SbChronoTabG.file[0]) return;
+    const double wait = SB_CHRONO_DELAI_SAUVEGARDE - (Timer() - SbChronoTabG.firstChange);
     if (wait > 0)
         ScheduleCall(wait, Upkeep);
     else
@@ -233,11 +233,11 @@ void SbChronoMaintenir() {
 }
 
 int SbChronoNombre() {
-    return SbChronoTabG.slots ? SbChronoTabG.nombre : 0;
+    return SbChronoTabG.slots ? SbChronoTabG.count : 0;
 }
 
 const SbChronoRec* SbChronoLire(int index) {
-    if (!SbChronoTabG.slots || index < 1 || index > SbChronoTabG.nombre) return nullptr;
+    if (!SbChronoTabG.slots || index < 1 || index > SbChronoTabG.count) return nullptr;
     return &(*SbChronoTabG.slots)[size_t(index)];
 }
 

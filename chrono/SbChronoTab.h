@@ -9,23 +9,23 @@
 #include "chrono/SbChrono.h"
 
 struct SbChronoTab {
-    int32_t nombre = 0;                                               // records in slots 1..nombre
+    int32_t count = 0;                                                // records in slots 1..count
     std::unique_ptr<std::array<SbChronoRec, SB_CHRONO_SLOTS>> slots;  // null while closed
     int panel = 0;                                                    // attached table, 0 = none
-    int controle = 0;
-    char fichier[260] = "";        // the store file kept current ("Chronos\\Chrono.q31tps")
-    char demande[260] = "";        // the name it was opened with (fichier, unless that
-                                   // held last run's times that could not be copied aside)
-    bool modifie = false;          // changed since the store file was last written
-    bool echec = false;            // the last write of the store file failed (operator told)
-    double premierChangement = 0;  // Timer() of the first unsaved change
+    int control = 0;
+    char file[260] = "";       // the store file kept current ("Chronos\\Chrono.q31tps")
+    char requested[260] = "";  // the name it was opened with (file, unless that
+                               // held last run's times that could not be copied aside)
+    bool changed = false;      // changed since the store file was last written
+    bool writeFailed = false;  // the last write of the store file failed (operator told)
+    double firstChange = 0;    // Timer() of the first unsaved change
 };
 
 extern SbChronoTab SbChronoTabG;
 
 // A table is attached: rows follow the store.
 inline bool SbChronoTableAttachee() {
-    return SbChronoTabG.panel > 0 && SbChronoTabG.controle > 0;
+    return SbChronoTabG.panel > 0 && SbChronoTabG.control > 0;
 }
 // The store changed: the store file is rewritten within SB_CHRONO_DELAI_SAUVEGARDE.
 void SbChronoModifie();

@@ -21,7 +21,7 @@ int selectionG = 0;              // selected row, 0 = none
 int couleurSelectionG = kBlanc;  // background of the selected row before its highlight
 
 void Peindre(int row, int colour) {
-    SetTableCellRangeAttribute(SbChronoTabG.panel, SbChronoTabG.controle, MakeRect(row, 1, 1, kColonnes),
+    SetTableCellRangeAttribute(SbChronoTabG.panel, SbChronoTabG.control, MakeRect(row, 1, 1, kColonnes),
                                ATTR_TEXT_BGCOLOR, colour);
 }
 
@@ -37,7 +37,7 @@ void Selectionner(int row) {
         return;
     }
     int colour = kBlanc;
-    if (GetTableCellAttribute(SbChronoTabG.panel, SbChronoTabG.controle, MakePoint(1, row), ATTR_TEXT_BGCOLOR,
+    if (GetTableCellAttribute(SbChronoTabG.panel, SbChronoTabG.control, MakePoint(1, row), ATTR_TEXT_BGCOLOR,
                               &colour) >= 0)
         couleurSelectionG = colour;
     Peindre(row, kJaune);
@@ -60,12 +60,12 @@ void Marquer(char mark) {
 
 void SbChronoPreparerTable() {
     for (int col = 1; col <= kColonnes; ++col)
-        SetTableColumnAttribute(SbChronoTabG.panel, SbChronoTabG.controle, col, ATTR_CELL_TYPE,
+        SetTableColumnAttribute(SbChronoTabG.panel, SbChronoTabG.control, col, ATTR_CELL_TYPE,
                                 VAL_CELL_STRING);
 }
 
 void SbChronoInsererLigne(int row, bool newBand) {
-    const int p = SbChronoTabG.panel, c = SbChronoTabG.controle;
+    const int p = SbChronoTabG.panel, c = SbChronoTabG.control;
     InsertTableRows(p, c, row, 1);
     if (newBand) bandeG = bandeG == kBlanc ? kGris : kBlanc;
     Peindre(row, bandeG);
@@ -74,7 +74,7 @@ void SbChronoInsererLigne(int row, bool newBand) {
 }
 
 void SbChronoRemplirLigne(int row, const SbChronoRec& rec) {
-    const int p = SbChronoTabG.panel, c = SbChronoTabG.controle;
+    const int p = SbChronoTabG.panel, c = SbChronoTabG.control;
     char genre[3], numero[16], canal[3], temps[64];
     SbChronoTexteGenre(rec, genre);
     SbChronoTexteNumero(rec, numero);
@@ -88,7 +88,7 @@ void SbChronoRemplirLigne(int row, const SbChronoRec& rec) {
 
 void SbChronoAfficher() {
     if (!SbChronoTableAttachee()) return;
-    const int p = SbChronoTabG.panel, c = SbChronoTabG.controle;
+    const int p = SbChronoTabG.panel, c = SbChronoTabG.control;
     const int n = SbChronoNombre();
     // Same rows, bands and scroll position as inserting row after row, in one
     // insertion: a full table rebuilds without 10,000 separate row shifts.

@@ -12,7 +12,7 @@
 #include "records/SbCr.h"
 #include "ui/Texts.h"
 
-char SbComMessageG[kSbComMessageMax];
+SbComPayload SbComMessageG;
 int SbComVitesseCouranteG = 0;
 
 namespace {
@@ -23,13 +23,11 @@ void HandOverTime(const SbChronoRec* record) {
     if (timeReceiver) timeReceiver(record);
 }
 
-const char* const kMsg = SbComMessageG;
-
 // "AK" ends the wait of the command in flight; "AK F" and "AK R" are refusals.
-void DecoderAck() {
+void DecoderAck(const SbComPayload& line) {
     char word[kSbComMessageMax];
     char status = 0;
-    sscanf(kMsg, "%s %c", word, &status);
+    sscanf(line, "%s %c", word, &status);
     SbComAckPendingG = 0;
     if (status == 'F' || status == 'R') SbComJournalFaute(status == 'F' ? "refused: AK F" : "refused: AK R");
     if (status == 'F')
@@ -38,32 +36,32 @@ void DecoderAck() {
         SbComPoserErreur(GMesComG[4], GMesComG[7]);
 }
 
-void DecoderSN() {
+void DecoderSN(const SbComPayload& line) {
     char word[kSbComMessageMax];
     char family[kSbComMessageMax] = {};
     char version[kSbComMessageMax] = {};
     int serial = 0;
-    int n = sscanf(kMsg, "%s %d %s %s", word, &serial, family, version);
+    int n = sscanf(line, "%s %d %s %s", word, &serial, family, version);
     if (n >= 2) SbComG.serialNumber = serial;
     if (n >= 3) StrCopy(SbComG.family, family);
     if (n >= 4) StrCopy(SbComG.version, version);
 }
 
-void DecoderID() {
+void DecoderID(const SbComPayload& line) {
     char word[kSbComMessageMax];
     int serial = 0;
-    if (sscanf(kMsg, "%s %d", word, &serial) == 2) SbComG.serialNumber = serial;
+    if (sscanf(line, "%s %d", word, &serial) == 2) SbComG.serialNumber = serial;
 }
 
 // "OP <run> <next>" or "OP <run> T<next>": a run was opened.
-void DecoderOP() {
+void DecoderOP(const SbComPayload& line) {
     char word[kSbComMessageMax];
     int run = 0, next = 0;
     char mark = 0;
-    if (sscanf(kMsg, "%s %d %c", word, &run, &mark) < 2) return;
+    if (sscanf(line, "%s %d %c", word, &run, &mark) < 2) return;
     SbComG.run.current = run;
-    int n = mark == 'T' ? sscanf(kMsg, "%s %d T%d", word, &run, &next)
-                        : sscanf(kMsg, "%s %d  %d", word, &run, &next);
+    int n = mark == 'T' ? sscanf(line, "%s %d T%d", word, &run, &next)
+                        : sscanf(line, "%s %d  %d", word, &run, &next);
     if (n == 3) SbComG.run.next = next;
 }
 
@@ -71,10 +69,10 @@ void DecoderCL() {
     SbComG.run.current = 0;
 }
 
-void DecoderEtat() {
+void DecoderEtat(const SbComPayload& line) {
     char word[kSbComMessageMax];
     unsigned v = 0;
-    if (sscanf(kMsg, "%s %2X", word, &v) != 2) return;
+    if (sscanf(line, "%s %2X", word, &v) != 2) return;
     SbQ31CrG.status1 = (v & 0x02) != 0;
     SbQ31CrG.status2 = (v & 0x04) != 0;
     SbQ31CrG.status3 = (v & 0x08) != 0;
@@ -82,10 +80,10 @@ void DecoderEtat() {
 }
 
 // Hands: the hour hand comes in thirds of a light, positions wrap on the 60 lights.
-void DecoderAiguilles() {
+void DecoderAiguilles(const SbComPayload& line) {
     char word[kSbComMessageMax];
     unsigned h = 0, m = 0;
-    if (sscanf(kMsg, "%s %2X%2X", word, &h, &m) != 3) return;
+    if (sscanf(line, "%s %2X%2X", word, &h, &m) != 3) return;
     SbQ31CrG.hourHand = int32_t((h / 3) % 60);
     SbQ31CrG.minuteHand = int32_t(m % 60);
 }
@@ -99,9 +97,9 @@ bool Est(const char* type, const char* list[], size_t count) {
 const char* kTemps[] = {"T=", "T+", "T-", "T*", "TC", "TN", "A=", "A+", "A-", "A*", "AC", "AN"};
 
 // Reads one numeric column field: blanks only (or nothing) give 0.
-int32_t Colonne(int first, int width) {
+int32_t Colonne(const SbComPayload& line, int first, int width) {
     char field[8] = {};
-    memcpy(field, kMsg + first, size_t(width));
+    memcpy(field, line + first, size_t(width));
     bool blank = true;
     for (int i = 0; i < width && field[i]; ++i)
         if (field[i] != ' ') blank = false;
@@ -116,10 +114,10 @@ static const int kColorLevels[12][3] = {{0, 0, 0},    {100, 0, 0},   {0, 100, 0}
                                         {0, 0, 100},  {100, 0, 100}, {0, 100, 100}, {100, 100, 100},
                                         {100, 15, 0}, {0, 100, 15},  {100, 10, 20}, {30, 30, 100}};
 
-void SbComDecoderAffichage() {
+void SbComDecoderAffichage(const SbComPayload& line) {
     char word[kSbComMessageMax];
     unsigned code = 0, a = 0, b = 0, c = 0;
-    int n = sscanf(kMsg, "%s %2X%2X%2X%2X", word, &code, &a, &b, &c) - 1;
+    int n = sscanf(line, "%s %2X%2X%2X%2X", word, &code, &a, &b, &c) - 1;
     if (n < 2) return;
     switch (code) {
         case 0x8A:
@@ -152,10 +150,10 @@ void SbComDecoderAffichage() {
     }
 }
 
-void SbComDecoderLeds() {
+void SbComDecoderLeds(const SbComPayload& line) {
     char word[kSbComMessageMax];
     unsigned code = 0, value = 0;
-    if (sscanf(kMsg, "%s %2X%2X", word, &code, &value) != 3) return;
+    if (sscanf(line, "%s %2X%2X", word, &code, &value) != 3) return;
     if (code >= 0x80 && code <= 0xBB)
         SbQ31CrG.lights[code - 0x80] = int32_t(value);
     else if (code == 0xF0)
@@ -165,10 +163,10 @@ void SbComDecoderLeds() {
 
 // A short message sets the fields it carries; a field missing or unreadable leaves its
 // value as the last complete message set it.
-void SbComDecoderSon() {
+void SbComDecoderSon(const SbComPayload& line) {
     char word[kSbComMessageMax];
     unsigned a = 0, b = 0, c = 0;
-    const int n = sscanf(kMsg, "%s %1X%2X%2X", word, &a, &b, &c);
+    const int n = sscanf(line, "%s %1X%2X%2X", word, &a, &b, &c);
     if (n < 2 || a != 1) return;
     SbCrG.soundRequest = 1;
     if (n >= 3) {
@@ -182,64 +180,64 @@ void SbComSetTimeReceiver(SbComTimeReceiver receiver) {
     timeReceiver = receiver;
 }
 
-void SbComDecoderTemps(SbChronoRec* r) {
-    r->Type = kMsg[0];
-    r->Marque = kMsg[1];
-    r->Qualif = kMsg[13];
-    r->Canal = kMsg[14];
-    r->Concurrent = Colonne(3, 4);
-    r->Numero = Colonne(8, 4);
-    r->Heures = Colonne(16, 2);
-    r->Minutes = Colonne(19, 2);
-    r->Secondes = Colonne(22, 2);
-    r->Fraction = Colonne(25, 5);
-    r->Complement = Colonne(31, 5);
+void SbComDecoderTemps(const SbComPayload& line, SbChronoRec* r) {
+    r->Type = line[0];
+    r->Marque = line[1];
+    r->Qualif = line[13];
+    r->Canal = line[14];
+    r->Concurrent = Colonne(line, 3, 4);
+    r->Numero = Colonne(line, 8, 4);
+    r->Heures = Colonne(line, 16, 2);
+    r->Minutes = Colonne(line, 19, 2);
+    r->Secondes = Colonne(line, 22, 2);
+    r->Fraction = Colonne(line, 25, 5);
+    r->Complement = Colonne(line, 31, 5);
 }
 
-void SbComTraiterTemps() {
+void SbComTraiterTemps(const SbComPayload& line) {
     SbChronoRec r{};
-    SbComDecoderTemps(&r);
+    SbComDecoderTemps(line, &r);
     if (r.Canal >= '1' && r.Canal <= '4') SbCrG.channel[size_t(r.Canal - '1')] = 1;
     HandOverTime(&r);
 }
 
-void SbComTraiterIt() {
-    SbComDecoderTemps(&SbChronoQ31ItG);
+void SbComTraiterIt(const SbComPayload& line) {
+    SbComDecoderTemps(line, &SbChronoQ31ItG);
     SbChronoQ31ItG.Type = 'I';
     SbChronoQ31ItG.Marque = 'T';
 }
 
-void SbComDecoder() {
-    const char* t = kMsg;
+void SbComDecoder(const SbComPayload& line) {
+    const char* t = line;
     auto is = [t](const char* type) { return t[0] == type[0] && t[1] == type[1]; };
     if (is("AK"))
-        DecoderAck();
+        DecoderAck(line);
     else if (is("&P")) {
         char word[kSbComMessageMax];
         unsigned no = 0;
-        if (sscanf(kMsg, "%s %u", word, &no) == 2) SbComDecoderParam(no);
+        if (sscanf(line, "%s %u", word, &no) == 2) SbComDecoderParam(line, no);
     } else if (is("SN"))
-        DecoderSN();
+        DecoderSN(line);
     else if (is("ID"))
-        DecoderID();
+        DecoderID(line);
     else if (is("OP"))
-        DecoderOP();
+        DecoderOP(line);
     else if (is("CL"))
         DecoderCL();
     else if (is("&D"))
-        SbComDecoderAffichage();
+        SbComDecoderAffichage(line);
     else if (is("&C"))
-        SbComDecoderLeds();
+        SbComDecoderLeds(line);
     else if (is("&E"))
-        DecoderEtat();
+        DecoderEtat(line);
     else if (is("&N"))
-        DecoderAiguilles();
+        DecoderAiguilles(line);
     else if (is("&S"))
-        SbComDecoderSon();
+        SbComDecoderSon(line);
     else if (is("TI"))
-        SbComTraiterIt();
+        SbComTraiterIt(line);
     else if (Est(t, kTemps, std::size(kTemps)))
-        SbComTraiterTemps();
+        SbComTraiterTemps(line);
     // "DE", "DS" and unknown types: nothing to do.
 }
 
@@ -247,4 +245,32 @@ void SbComDecoderMessage(const char* payload) {
     memset(SbComMessageG, 0, sizeof SbComMessageG);
     StrCopy(SbComMessageG, payload);
     SbComDecoder();
+}
+
+void SbComDecoder() {
+    SbComDecoder(SbComMessageG);
+}
+void SbComDecoderParam(unsigned no) {
+    SbComDecoderParam(SbComMessageG, no);
+}
+void SbComDecoderAffichage() {
+    SbComDecoderAffichage(SbComMessageG);
+}
+void SbComDecoderLeds() {
+    SbComDecoderLeds(SbComMessageG);
+}
+void SbComDecoderSon() {
+    SbComDecoderSon(SbComMessageG);
+}
+void SbComDecoderGsm() {
+    SbComDecoderGsm(SbComMessageG);
+}
+void SbComDecoderTemps(SbChronoRec* record) {
+    SbComDecoderTemps(SbComMessageG, record);
+}
+void SbComTraiterTemps() {
+    SbComTraiterTemps(SbComMessageG);
+}
+void SbComTraiterIt() {
+    SbComTraiterIt(SbComMessageG);
 }

@@ -5,22 +5,38 @@
 #include "link/SbComFrame.h"
 #include "records/SbChronoRec.h"
 
-// The payload of the last checked line (zero-filled, at most 63 characters).
-extern char SbComMessageG[kSbComMessageMax];
+// A checked payload as the decoders read it: at most 63 characters, zero-filled to its
+// full size, so that a decoder reading a fixed column past a short payload reads zeros.
+using SbComPayload = char[kSbComMessageMax];
+
+// The payload of the last checked line, where reception leaves it.
+extern SbComPayload SbComMessageG;
 
 // The serial speed code the clock works at: last received for parameter 16 or
 // last written; 0 when the program starts.
 extern int SbComVitesseCouranteG;
 
-void SbComDecoder();                          // dispatches SbComMessageG by type
-void SbComDecoderParam(unsigned no);          // "&P" reply for parameter no
-void SbComDecoderAffichage();                 // "&D"
-void SbComDecoderLeds();                      // "&C"
-void SbComDecoderSon();                       // "&S"
-void SbComDecoderGsm();                       // "&P 030" GSM item
-void SbComDecoderTemps(SbChronoRec* record);  // fixed columns of a time message
-void SbComTraiterTemps();                     // T=, T+, ... A=, A+, ...: a time for the times store
-void SbComTraiterIt();                        // "TI": the reference time
+// The decoders read the payload they are given and store into the records; each name
+// without a payload is the same decoder over SbComMessageG.
+void SbComDecoder(const SbComPayload& line);                            // dispatches by type
+void SbComDecoderParam(const SbComPayload& line, unsigned no);          // "&P" reply for parameter no
+void SbComDecoderAffichage(const SbComPayload& line);                   // "&D"
+void SbComDecoderLeds(const SbComPayload& line);                        // "&C"
+void SbComDecoderSon(const SbComPayload& line);                         // "&S"
+void SbComDecoderGsm(const SbComPayload& line);                         // "&P 030" GSM item
+void SbComDecoderTemps(const SbComPayload& line, SbChronoRec* record);  // fixed columns of a time message
+void SbComTraiterTemps(const SbComPayload& line);  // T=, T+, ... A=, A+, ...: a time for the times store
+void SbComTraiterIt(const SbComPayload& line);     // "TI": the reference time
+
+void SbComDecoder();
+void SbComDecoderParam(unsigned no);
+void SbComDecoderAffichage();
+void SbComDecoderLeds();
+void SbComDecoderSon();
+void SbComDecoderGsm();
+void SbComDecoderTemps(SbChronoRec* record);
+void SbComTraiterTemps();
+void SbComTraiterIt();
 
 // Where the decoder hands every time it decodes: the times store registers its entry
 // (SbChronoQ31Traiter); nullptr for none, which drops the time.

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "lib/StrBuf.h"
-#include "link/SbComErreur.h"
-#include "ui/Texts.h"
 
 int16_t SbComSomme(const char* payload) {
     uint16_t sum = 0;
@@ -21,29 +19,25 @@ int SbComFormerTrame(const char* payload, char* out, size_t size) {
     return int(strnlen(out, size));
 }
 
-static int RejeterLigne() {
-    SbComPoserErreur(GMesComG[9], GMesComG[13]);
-    return 0;
-}
-
-int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]) {
+SbComLineStatus SbComCheckLine(const char* line, int length, bool tooLong, char message[kSbComMessageMax]) {
+    constexpr SbComLineStatus kRejected = SbComLineStatus::kRejected;
     memset(message, 0, kSbComMessageMax);
-    if (length < 0 || length > kSbComLigneMax) return RejeterLigne();
+    if (tooLong || length < 0 || length > kSbComLigneMax) return kRejected;
     const char* tab = static_cast<const char*>(memchr(line, 9, size_t(length)));
-    if (!tab) return RejeterLigne();
+    if (!tab) return kRejected;
     int payloadLength = int(tab - line);
-    if (payloadLength > kSbComMessageMax - 1) return RejeterLigne();
+    if (payloadLength > kSbComMessageMax - 1) return kRejected;
     memcpy(message, line, size_t(payloadLength));
     // A NUL inside the payload would hide bytes from the check value: refuse it.
-    if (int(strlen(message)) != payloadLength) return RejeterLigne();
+    if (int(strlen(message)) != payloadLength) return kRejected;
 
     char digits[5] = {};
     int after = length - payloadLength - 1;
     memcpy(digits, tab + 1, size_t(after < 4 ? after : 4));
     unsigned value = 0;
-    if (sscanf(digits, "%X", &value) != 1) return RejeterLigne();
-    if (long(value) != long(SbComSomme(message))) return RejeterLigne();
-    return 1;
+    if (sscanf(digits, "%X", &value) != 1) return kRejected;
+    if (long(value) != long(SbComSomme(message))) return kRejected;
+    return SbComLineStatus::kAccepted;
 }
 
 void SbComLecteurLignes::Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context) {
@@ -66,7 +60,7 @@ namespace {
 
 struct Verdict {
     char* message;
-    int result;
+    SbComLineStatus status;
     SbComLecteurLignes::Temoin temoin;
 };
 
@@ -74,27 +68,19 @@ void Juger(void* context, const char* text, int length, bool tooLong) {
     auto* v = static_cast<Verdict*>(context);
     // An empty line carries nothing and is no fault of the line.
     if (length == 0 && !tooLong) {
-        v->result = 0;
+        v->status = SbComLineStatus::kNone;
         return;
     }
-    v->result = SbComAccepterLigne(text, length, tooLong, v->message);
-    if (v->temoin) v->temoin(text, length, tooLong, v->result);
+    v->status = SbComCheckLine(text, length, tooLong, v->message);
+    if (v->temoin) v->temoin(text, length, tooLong, v->status);
 }
 
 }  // namespace
 
-int SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
-                                Temoin temoin) {
-    Verdict verdict{message, 0, temoin};
+SbComLineStatus SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded,
+                                            char message[kSbComMessageMax], Temoin temoin) {
+    Verdict verdict{message, SbComLineStatus::kNone, temoin};
     if (length > 0) Alimenter(piece, size_t(length), Juger, &verdict);
     if (lineEnded) Alimenter("\n", 1, Juger, &verdict);
-    return verdict.result;
-}
-
-int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]) {
-    if (tooLong) {
-        memset(message, 0, kSbComMessageMax);
-        return RejeterLigne();
-    }
-    return SbComVerifierLigne(text, length, message);
+    return verdict.status;
 }

@@ -19,13 +19,18 @@ int16_t SbComSomme(const char* payload);
 // Returns the frame's length.
 int SbComFormerTrame(const char* payload, char* out, size_t size);
 
+// What became of a received line: none ended (or it was empty, which carries nothing
+// and is no fault of the line), its payload was checked, or it was refused for its
+// form, its length or its check value. The caller records a refusal as the link's
+// check error.
+enum class SbComLineStatus { kNone, kAccepted, kRejected };
+
 // Checks one received line (LF already removed, at most kSbComLigneMax bytes kept
-// by the caller): copies the payload up to the first TAB into message (64 bytes,
-// cleared first) and compares the 4 hex digits after the TAB with the payload's
-// check value. Returns 1 when the line is good; otherwise records the check error
-// (title 9, text 13) and returns 0. A line with no TAB or with a payload over 63
-// characters is rejected the same way.
-int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]);
+// by the caller; tooLong when the reader dropped bytes of it): copies the payload
+// up to the first TAB into message (64 bytes, cleared first) and compares the 4 hex
+// digits after the TAB with the payload's check value. A line too long, with no TAB,
+// with a payload over 63 characters or a NUL in it is refused.
+SbComLineStatus SbComCheckLine(const char* line, int length, bool tooLong, char message[kSbComMessageMax]);
 
 // Cuts a byte stream, delivered in chunks of any size, into lines ended by LF.
 // A line longer than kSbComLigneMax bytes is reported as too long once its LF
@@ -38,13 +43,12 @@ public:
     void Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context);
     // One piece as the port's line read returns it: the bytes before a LF (which the
     // read removed: lineEnded), or a full buffer or what came before its time-out
-    // (the line goes on in the next piece). When the piece ends a line, the line is
-    // checked into message. Returns 1 when message holds a checked payload; 0 when
-    // no line ended, the line was empty, or it was rejected with the check error.
-    // temoin, when given, sees each line that is not empty with its verdict (1 accepted).
-    using Temoin = void (*)(const char* text, int length, bool tooLong, int verdict);
-    int Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
-                Temoin temoin = nullptr);
+    // (the line goes on in the next piece), so a piece ends at most one line. When it
+    // does, the line is checked into message and its status returned; kNone otherwise.
+    // temoin, when given, sees each line that is not empty with its status.
+    using Temoin = void (*)(const char* text, int length, bool tooLong, SbComLineStatus status);
+    SbComLineStatus Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                            Temoin temoin = nullptr);
     void Raz() {
         length_ = 0;
         tooLong_ = false;
@@ -55,8 +59,3 @@ private:
     int length_ = 0;
     bool tooLong_ = false;
 };
-
-// The check for a line out of the reader: an over-long line is a check error,
-// any other goes through SbComVerifierLigne. Returns 1 when message holds a
-// checked payload.
-int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]);

@@ -84,10 +84,10 @@ bool TexteEchecOuverture(char* out, size_t size) {
 
 // Polls the port's error status for at most 1 s. True when clear.
 bool AttendreEtatLibre() {
-    double start = g_ops->horloge();
-    while (g_ops->etat() != 0 && g_ops->horloge() - start < 1.0) {
+    double start = g_ops->clock();
+    while (g_ops->status() != 0 && g_ops->clock() - start < 1.0) {
     }
-    return g_ops->etat() == 0;
+    return g_ops->status() == 0;
 }
 
 // Counts the integer conversions of a message entry; any other conversion (or '*')
@@ -139,8 +139,8 @@ void ErreurLigne(const char* texteSerie, const char* journal) {
     SbComPoserErreur(GMesComG[9], texteSerie);
 }
 
-void JournalLigne(const char* text, int length, bool tooLong, int verdict) {
-    SbComJournalRecu(text, length, tooLong, verdict == 1);
+void JournalLigne(const char* text, int length, bool tooLong, SbComLineStatus status) {
+    SbComJournalRecu(text, length, tooLong, status == SbComLineStatus::kAccepted);
 }
 
 // The steps once a port (serial or network) is open: its queues emptied, the line
@@ -216,12 +216,12 @@ void SbComInstallerPort(const SbComPortOps* ops) {
         return;
     }
     g_installed = *ops;
-    if (!g_installed.ecrire) g_installed.ecrire = kRuntime.ecrire;
-    if (!g_installed.etat) g_installed.etat = kRuntime.etat;
-    if (!g_installed.evenements) g_installed.evenements = kRuntime.evenements;
-    if (!g_installed.horloge) g_installed.horloge = kRuntime.horloge;
-    if (!g_installed.lire) g_installed.lire = kRuntime.lire;
-    if (!g_installed.enAttente) g_installed.enAttente = kRuntime.enAttente;
+    if (!g_installed.write) g_installed.write = kRuntime.write;
+    if (!g_installed.status) g_installed.status = kRuntime.status;
+    if (!g_installed.pumpEvents) g_installed.pumpEvents = kRuntime.pumpEvents;
+    if (!g_installed.clock) g_installed.clock = kRuntime.clock;
+    if (!g_installed.read) g_installed.read = kRuntime.read;
+    if (!g_installed.waiting) g_installed.waiting = kRuntime.waiting;
     g_ops = &g_installed;
 }
 
@@ -255,7 +255,7 @@ void SbComEnvoyerTrame(const char* payload) {
     char frame[kSbComTrameMax];
     int length = SbComFormerTrame(payload, frame, sizeof frame);
     SbComJournalEnvoi(frame, length);
-    int written = g_ops->ecrire(frame, length);
+    int written = g_ops->write(frame, length);
     if (written < 0) ErreurLigne(GetRS232ErrorString(written), GetRS232ErrorString(written));
 }
 
@@ -264,13 +264,13 @@ void SbComEmission(const char* payload) {
     SbComEnvoyerTrame(payload);
     if (SbComErreur() == 0) {
         SbComAckPendingG = 1;
-        SbComSendTimeG = g_ops->horloge();
+        SbComSendTimeG = g_ops->clock();
     }
 }
 
 void SbComAttendreAck() {
     if (SbComG.linkState == 0) return;
-    while (SbComAckPendingG && g_ops->horloge() - SbComSendTimeG < kSbComAttenteAck) g_ops->evenements();
+    while (SbComAckPendingG && g_ops->clock() - SbComSendTimeG < kSbComAttenteAck) g_ops->pumpEvents();
     if (!SbComAckPendingG) return;
     // Noted once per command: the waits that end at once after it wrote nothing.
     static double journalise = -1;
@@ -286,12 +286,25 @@ int RsReception() {
     }
     char piece[kLecture];
     bool lineEnded = false;
-    const int n = g_ops->lire(piece, kLecture, &lineEnded);
+    const int n = g_ops->read(piece, kLecture, &lineEnded);
     if (n < 0) {
         ErreurLigne(GetRS232ErrorString(n), GetRS232ErrorString(n));
         return -1;
     }
-    return g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne);
+    return SbComRecordLineStatus(g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne));
+}
+
+int SbComRecordLineStatus(SbComLineStatus status) {
+    if (status == SbComLineStatus::kRejected) SbComPoserErreur(GMesComG[9], GMesComG[13]);
+    return status == SbComLineStatus::kAccepted ? 1 : 0;
+}
+
+int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]) {
+    return SbComRecordLineStatus(SbComCheckLine(line, length, false, message));
+}
+
+int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]) {
+    return SbComRecordLineStatus(SbComCheckLine(text, length, tooLong, message));
 }
 
 void RsDropPartialLine() {
@@ -301,7 +314,7 @@ void RsDropPartialLine() {
 long SbComLignesDecodeesG = 0;
 
 void RsDetectFlag(int port, int eventMask, void* callbackData) {
-    while (SbComG.linkState != 0 && g_ops->enAttente() > 0) {
+    while (SbComG.linkState != 0 && g_ops->waiting() > 0) {
         int r = RsReception();
         if (r == 1) {
             SbComDecoder();
@@ -314,7 +327,7 @@ void RsDetectFlag(int port, int eventMask, void* callbackData) {
 void SbComSurveiller() {
     SbComJournalSurveiller();
     if (SbComG.linkState == 0 || SbComErreur()) return;
-    if (g_ops->etat() != 0) ErreurLigne(GMesComG[12], "port lost");
+    if (g_ops->status() != 0) ErreurLigne(GMesComG[12], "port lost");
 }
 
 int SbComOuvrirPort() {

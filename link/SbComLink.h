@@ -26,6 +26,13 @@ inline constexpr double kSbComAttenteAck = 5.0;
 // or after it.
 void RsDetectFlag(int port, int eventMask, void* callbackData);
 int RsReception();
+// Records a line's check status as the link's state: a refused line is the check
+// error (title 9, text 13). Returns 1 for a checked payload, else 0.
+int SbComRecordLineStatus(SbComLineStatus status);
+// One line checked (SbComCheckLine) and its status recorded; tooLong as the line
+// reader reports it.
+int SbComVerifierLigne(const char* line, int length, char message[kSbComMessageMax]);
+int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[kSbComMessageMax]);
 // Forgets a line partly read (the port's queues were emptied).
 void RsDropPartialLine();
 // Checked lines decoded since the program started (benchmarks and tests count floods with it).
@@ -39,17 +46,17 @@ void SbComSurveiller();
 
 // The port as the link sees it. Defaults to the run-time's serial operations;
 // tests install their own to capture the literal frames and answer in the wait,
-// and the tests, fuzzer and benchmark of reception feed bytes through lire and
-// enAttente to the serial callback itself. A member left null keeps the run-time's.
+// and the tests, fuzzer and benchmark of reception feed bytes through read and
+// waiting to the serial callback itself. A member left null keeps the run-time's.
 struct SbComPortOps {
-    int (*ecrire)(const char* frame, int length);  // bytes written, < 0 on error
-    int (*etat)();                                 // port error status, 0 when clear
-    void (*evenements)();                          // one pass of event processing in the wait
-    double (*horloge)();                           // seconds
+    int (*write)(const char* frame, int length);  // bytes written, < 0 on error
+    int (*status)();                              // port error status, 0 when clear
+    void (*pumpEvents)();                         // one pass of event processing in the wait
+    double (*clock)();                            // seconds
     // One piece of a line, as ComRdTerm reads it with LF as terminator: bytes
     // stored (< 0 on error); *lineEnded when the LF ended it.
-    int (*lire)(char* buffer, int maxCount, bool* lineEnded) = nullptr;
-    int (*enAttente)() = nullptr;  // bytes waiting in the input queue
+    int (*read)(char* buffer, int maxCount, bool* lineEnded) = nullptr;
+    int (*waiting)() = nullptr;  // bytes waiting in the input queue
 };
 void SbComInstallerPort(const SbComPortOps* ops);  // nullptr restores the run-time's
 

@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
@@ -171,8 +170,7 @@ std::string KeptCopy(const std::string& folder) {
 }  // namespace
 
 TEST(Kill, TimesReceivedASecondBeforeAKillAreInChronosAndCanBeLoadedAfterRestart) {
-    if (QCoreApplication::instance())
-        GTEST_SKIP() << "forks the program: needs a process of its own, as ctest runs each test";
+    if (qstest::RanInOwnProcess()) return;
     qstest::TempProgramDir dir;
     std::vector<int> afterASecond;
     const std::vector<int> kept = KilledRace(dir, Hold::Nothing, &afterASecond);
@@ -213,8 +211,7 @@ TEST(Kill, TimesReceivedASecondBeforeAKillAreInChronosAndCanBeLoadedAfterRestart
 class KillUnder : public ::testing::TestWithParam<Hold> {};
 
 TEST_P(KillUnder, ATimeReceivedIsInTheFileASecondLaterAndSurvivesAKill) {
-    if (QCoreApplication::instance())
-        GTEST_SKIP() << "forks the program: needs a process of its own, as ctest runs each test";
+    if (qstest::RanInOwnProcess()) return;
     qstest::TempProgramDir dir;
     std::vector<int> afterASecond;
     std::vector<int> kept = KilledRace(dir, GetParam(), &afterASecond);

@@ -188,7 +188,7 @@ TEST_F(SettingsPanel, GeneralPageFillsAndConfirmsThroughItsControls) {
 }
 
 TEST_F(SettingsPanel, OpeningDrawsTheButtonInvertedAndClosingRestoresIt) {
-    if (main_ <= 0) GTEST_SKIP() << "main window panel not available";
+    ASSERT_GT(main_, 0) << "the main window (FQ31.uir) of the build does not load";
     Commit(FQ31Set, main_, MAIN_PAGE_2);
     EXPECT_EQ(Q31FSetPageOuverte(), 2);
     EXPECT_EQ(Attribut(main_, MAIN_PAGE_2, ATTR_CMD_BUTTON_COLOR), 0xFFFFFF);

@@ -12,7 +12,6 @@
 //   QS_SOAK_MINUTES=600 QS_SOAK_SCALE=100 build/tests/soak/test_soak
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -307,7 +306,7 @@ void PrintFigures(const SoakRun& r, long startHeap) {
 }  // namespace
 
 TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
-    if (QCoreApplication::instance()) GTEST_SKIP() << "runs the whole program: needs a process of its own";
+    if (qstest::RanInOwnProcess()) return;
     qstest::TempProgramDir dir;
     SoakRun r;
     run = &r;

@@ -46,9 +46,9 @@ inline int EtatLibre() {
 // The caller's port operations with reading from memory (and a port status always
 // clear when the caller has none).
 inline SbComPortOps Ops(SbComPortOps base = {}) {
-    if (!base.etat) base.etat = EtatLibre;
-    base.lire = Lire;
-    base.enAttente = EnAttente;
+    if (!base.status) base.status = EtatLibre;
+    base.read = Lire;
+    base.waiting = EnAttente;
     return base;
 }
 

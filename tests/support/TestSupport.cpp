@@ -1,10 +1,13 @@
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QWidget>
 #include <chrono>
@@ -16,6 +19,8 @@
 
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -30,11 +35,17 @@ TempProgramDir::TempProgramDir(bool withProgramFiles) {
     path_ = mkdtemp(name.data());
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
-    if (withProgramFiles && built && fs::exists(built)) {
+    // A file the build puts in the program folder and that is missing there is the
+    // build's fault: the test fails rather than run without it.
+    if (withProgramFiles) {
         for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                                  "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
-            fs::path src = fs::path(built) / item;
-            if (fs::exists(src)) fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
+            fs::path src = fs::path(built ? built : "") / item;
+            if (built && fs::exists(src))
+                fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
+            else
+                ADD_FAILURE() << "the built program folder (" << (built ? built : "not set") << ") lacks "
+                              << item;
         }
     }
     // Keep the built folder reachable for later copies, then point the layer here.
@@ -74,6 +85,24 @@ void EnsureRuntime() {
     static char arg0[] = "qs310-tests";
     static char* argv[] = {arg0, nullptr};
     InitCVIRTE(1, argv);
+}
+
+bool RanInOwnProcess() {
+    if (!QCoreApplication::instance()) return false;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string exe = fs::read_symlink("/proc/self/exe").string();
+    std::string filter = std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    char* argv[] = {exe.data(), filter.data(), nullptr};
+    pid_t child = -1;
+    if (posix_spawn(&child, exe.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        ADD_FAILURE() << "cannot start " << exe << " to run the test in a process of its own";
+        return true;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the test failed in a process of its own (status " << status << ")";
+    return true;
 }
 
 void PointAt(int panel, int control, int x, int y) {

@@ -31,6 +31,12 @@ long FileSize(const std::string& path);  // -1 when missing
 // Starts the run-time layer (offscreen) unless it is running.
 void EnsureRuntime();
 
+// For a test that runs or forks the whole program, which needs a process where no Qt
+// application was started yet. When an earlier test of the same run started one, the
+// current test runs again alone in a fresh copy of this executable, its outcome becomes
+// this test's, and the call returns true: the caller then returns at once.
+bool RanInOwnProcess();
+
 // Moves the pointer to (x, y) of a control (control 0: of the panel) as the window system
 // reports a move, and lets the layer hear it; panel 0 moves it away from every window.
 void PointAt(int panel, int control, int x, int y);

@@ -23,7 +23,7 @@ protected:
     void SetUp() override {
         qstest::EnsureRuntime();
         parent_ = LoadPanel(0, "FSabGen.uir", LANGUE);
-        if (parent_ <= 0) GTEST_SKIP() << "the run-time layer cannot load the shared panels here";
+        ASSERT_GT(parent_, 0) << "the shared panels (FSabGen.uir) of the build do not load";
         DisplayPanel(parent_);
     }
     void TearDown() override {

@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         qstest::EnsureRuntime();
         panel_ = LoadPanel(0, "FSabGen.uir", POPUP);
-        if (panel_ <= 0) GTEST_SKIP() << "the run-time layer cannot load the shared panels here";
+        ASSERT_GT(panel_, 0) << "the shared panels (FSabGen.uir) of the build do not load";
         SetCtrlAttribute(panel_, POPUP_VALIDER, ATTR_LABEL_TEXT, "Yes");
         SetCtrlAttribute(panel_, POPUP_ANNULER, ATTR_LABEL_TEXT, "No");
         GenEffaceLabel(panel_, 2, list_);  // as every caller does before showing its panel
