@@ -125,9 +125,10 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         QWidget* vp = viewport();
         if (vp->testAttribute(Qt::WA_OpaquePaintEvent)) {  // what Qt draws under a widget
+            // The brush that made the area opaque fills it, styled or not: a styled viewport
+            // with no rule of its own draws nothing, and what is not drawn shows black.
             QPainter p(vp);
-            if (vp->autoFillBackground())
-                for (const QRect& r : e->region()) p.fillRect(r, vp->palette().brush(vp->backgroundRole()));
+            for (const QRect& r : e->region()) p.fillRect(r, vp->palette().brush(vp->backgroundRole()));
             if (vp->testAttribute(Qt::WA_StyledBackground)) {
                 QStyleOption opt;
                 opt.initFrom(vp);
