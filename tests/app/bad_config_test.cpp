@@ -13,7 +13,7 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
-#include "tests/app/Scripted.h"
+#include "tests/runner/Scripted.h"
 #include "tests/support/TestSupport.h"
 
 using namespace fq31;

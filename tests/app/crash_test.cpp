@@ -16,7 +16,7 @@
 #include "records/Q31Config.h"
 #include "records/SbChronoRec.h"
 #include "records/SbComRecord.h"
-#include "tests/app/Scripted.h"
+#include "tests/runner/Scripted.h"
 #include "tests/support/TestSupport.h"
 
 using namespace fq31;

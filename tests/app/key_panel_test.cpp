@@ -16,7 +16,7 @@
 #include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "simulation/Q31Simu.h"
-#include "tests/app/FreshState.h"
+#include "tests/runner/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 

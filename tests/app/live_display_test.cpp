@@ -14,7 +14,7 @@
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
-#include "tests/app/FreshState.h"
+#include "tests/runner/FreshState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 

@@ -18,7 +18,7 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
-#include "tests/app/Scripted.h"
+#include "tests/runner/Scripted.h"
 #include "tests/support/TestSupport.h"
 
 namespace desktop {

@@ -30,7 +30,7 @@
 #include "platform/LocalSettings.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
-#include "tests/app/FreshState.h"
+#include "tests/runner/FreshState.h"
 #include "tests/desktop/Desktop.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"

@@ -28,8 +28,8 @@
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "tests/e2e/Browser.h"
-#include "tests/e2e/Operator.h"
-#include "tests/e2e/Race.h"
+#include "tests/runner/Operator.h"
+#include "tests/runner/Race.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 

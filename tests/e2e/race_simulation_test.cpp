@@ -19,8 +19,8 @@
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
-#include "tests/e2e/Operator.h"
-#include "tests/e2e/Race.h"
+#include "tests/runner/Operator.h"
+#include "tests/runner/Race.h"
 #include "tests/support/TestSupport.h"
 
 using namespace fq31;

@@ -15,8 +15,8 @@
 #include "platform/cvi.h"
 #include "records/SbChronoRec.h"
 #include "records/SbComRecord.h"
-#include "tests/e2e/Operator.h"
-#include "tests/e2e/Race.h"
+#include "tests/runner/Operator.h"
+#include "tests/runner/Race.h"
 #include "tests/support/TestSupport.h"
 
 using namespace fq31;

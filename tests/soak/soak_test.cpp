@@ -30,7 +30,7 @@
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
-#include "tests/app/Scripted.h"
+#include "tests/runner/Scripted.h"
 #include "tests/soak/SoakSupport.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TestSupport.h"

@@ -1,5 +1,5 @@
 // The pieces both whole-race flows share: start program, entry list, keypad, file checks.
-#include "tests/e2e/Race.h"
+#include "tests/runner/Race.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "records/SbChronoRec.h"
-#include "tests/e2e/Operator.h"
+#include "tests/runner/Operator.h"
 
 namespace e2e {
 

@@ -1,6 +1,6 @@
 // An operator's hands for whole-race flows: panel lookup, script steps, dialog
 // hooks, table reading and the hand-driven time.
-#include "tests/e2e/Operator.h"
+#include "tests/runner/Operator.h"
 
 #include <gtest/gtest.h>
 

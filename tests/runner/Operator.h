@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/Scripted.h"
+#include "tests/runner/Scripted.h"
 
 namespace e2e {
 
