@@ -30,8 +30,8 @@
 #include "platform/LocalSettings.h"
 #include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
-#include "tests/runner/FreshState.h"
 #include "tests/desktop/Desktop.h"
+#include "tests/runner/FreshState.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
