@@ -169,6 +169,11 @@ void Next(double seconds) {
     ScheduleCall(seconds, Step);
 }
 
+// The pauses that let a step settle; a short run (under a second a phase) only checks the path.
+void Settle(double seconds) {
+    Next(measureSeconds < 1 ? 0.2 : seconds);
+}
+
 void Step() {
     switch (phase++) {
         case 0:
@@ -177,7 +182,7 @@ void Step() {
         case 1:
             Report("main window", begun, Take());
             QueueUserEvent(Q31FIhmG, fq31::MAIN_PARAMS);
-            return Next(2);
+            return Settle(2);
         case 2:
             dialog = FindLoadedPanel("FQ31.uir", fq31::PARAMS);
             if (!dialog) printf("the parameters dialog did not open\n");
@@ -186,11 +191,11 @@ void Step() {
         case 3:
             Report("parameters dialog", begun, Take());
             if (dialog) QueueUserEvent(dialog, fq31::PARAMS_CANCEL);
-            return Next(2);
+            return Settle(2);
         case 4:
             SetCtrlVal(Q31FIhmG, fq31::MAIN_FSD_SWITCH, 1);
             QueueUserEvent(Q31FIhmG, fq31::MAIN_FSD_SWITCH);
-            return Next(3);
+            return Settle(3);
         case 5:
             begun = Take();
             return Next(measureSeconds);
@@ -209,7 +214,7 @@ void WatchStartup() {
     if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return;
     startupMs = MsSince(t0);
     SetIdleHook(nullptr);
-    Next(3);  // let the start settle
+    Settle(3);  // let the start settle
 }
 
 }  // namespace
