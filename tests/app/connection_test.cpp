@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -197,4 +198,42 @@ TEST_F(Connection, RefreshPortsListsTheStandinPort) {
     for (int i = 0; i < SbComG.freePortCount; ++i) found |= SbComG.portList[i] == 5;
     EXPECT_TRUE(found);
     EXPECT_FALSE(SbWaitOuvert());
+}
+
+TEST_F(Connection, SearchOnAMachineWithoutPortsSaysSoAndOffersNoConnect) {
+    // An empty device folder leaves this machine's own ports out; no stand-in clock runs.
+    const std::string none = dir_.file("no-devices");
+    std::filesystem::create_directories(none);
+    setenv("QS310_DEVICE_DIR", none.c_str(), 1);
+    SbComG.freePortCount = 2;  // the list of an earlier search
+    SbComG.portList[0] = 1;
+    SbComG.portList[1] = 2;
+    std::string told;
+    int connectDimmed = -1, items = -1;
+    qstest::Scripted script({InDialog(0, CONNECT_REFRESH),
+                             [&] {
+                                 int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+                                 if (!p) return false;
+                                 char buf[256] = {};
+                                 GetCtrlVal(p, fsabgen::POPUP_TEXTE, buf, sizeof buf);
+                                 told = buf;
+                                 QueueUserEvent(p, fsabgen::POPUP_OK);
+                                 return true;
+                             },
+                             [&] {
+                                 int dlg = FindLoadedPanel("FQ31.uir", CONNECT);
+                                 if (!dlg || FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) return false;
+                                 GetCtrlAttribute(dlg, CONNECT_CONNECT, ATTR_DIMMED, &connectDimmed);
+                                 GetNumListItems(dlg, CONNECT_PORT, &items);
+                                 QueueUserEvent(dlg, CONNECT_CANCEL);
+                                 return true;
+                             }},
+                            3000);
+    Q31Connexion(Q31FIhmG);
+    unsetenv("QS310_DEVICE_DIR");
+    EXPECT_EQ(script.Done(), 3u);
+    EXPECT_EQ(told, GMesComG[kMesComNoPortFound]);
+    EXPECT_EQ(items, 0);
+    EXPECT_EQ(connectDimmed, 1);
+    EXPECT_EQ(SbComG.freePortCount, 0);
 }
