@@ -36,7 +36,7 @@ void SbComDeplanter() {
     SbComAckPendingG = 0;
     RsDropPartialLine();
     if (SbComG.linkState != 0) {
-        FlushInQ(SbComPortLien());
-        FlushOutQ(SbComPortLien());
+        FlushInQ(SbComLinkPort());
+        FlushOutQ(SbComLinkPort());
     }
 }

@@ -40,12 +40,12 @@ SbComLineStatus SbComCheckLine(const char* line, int length, bool tooLong, char 
     return SbComLineStatus::kAccepted;
 }
 
-void SbComLecteurLignes::Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context) {
+void SbComLineReader::Feed(const char* bytes, size_t count, Receiver receiver, void* context) {
     for (size_t i = 0; i < count; ++i) {
         char c = bytes[i];
         if (c == 10) {
             line_[size_t(length_)] = 0;
-            recepteur(context, line_.data(), length_, tooLong_);
+            receiver(context, line_.data(), length_, tooLong_);
             length_ = 0;
             tooLong_ = false;
         } else if (length_ < kSbComLigneMax) {
@@ -61,10 +61,10 @@ namespace {
 struct Verdict {
     char* message;
     SbComLineStatus status;
-    SbComLecteurLignes::Temoin temoin;
+    SbComLineReader::Observer observer;
 };
 
-void Juger(void* context, const char* text, int length, bool tooLong) {
+void Judge(void* context, const char* text, int length, bool tooLong) {
     auto* v = static_cast<Verdict*>(context);
     // An empty line carries nothing and is no fault of the line.
     if (length == 0 && !tooLong) {
@@ -72,15 +72,15 @@ void Juger(void* context, const char* text, int length, bool tooLong) {
         return;
     }
     v->status = SbComCheckLine(text, length, tooLong, v->message);
-    if (v->temoin) v->temoin(text, length, tooLong, v->status);
+    if (v->observer) v->observer(text, length, tooLong, v->status);
 }
 
 }  // namespace
 
-SbComLineStatus SbComLecteurLignes::Morceau(const char* piece, int length, bool lineEnded,
-                                            char message[kSbComMessageMax], Temoin temoin) {
-    Verdict verdict{message, SbComLineStatus::kNone, temoin};
-    if (length > 0) Alimenter(piece, size_t(length), Juger, &verdict);
-    if (lineEnded) Alimenter("\n", 1, Juger, &verdict);
+SbComLineStatus SbComLineReader::TakePiece(const char* piece, int length, bool lineEnded,
+                                           char message[kSbComMessageMax], Observer observer) {
+    Verdict verdict{message, SbComLineStatus::kNone, observer};
+    if (length > 0) Feed(piece, size_t(length), Judge, &verdict);
+    if (lineEnded) Feed("\n", 1, Judge, &verdict);
     return verdict.status;
 }

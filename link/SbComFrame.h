@@ -35,21 +35,21 @@ SbComLineStatus SbComCheckLine(const char* line, int length, bool tooLong, char 
 // Cuts a byte stream, delivered in chunks of any size, into lines ended by LF.
 // A line longer than kSbComLigneMax bytes is reported as too long once its LF
 // arrives (its bytes are dropped), so the next line starts clean.
-class SbComLecteurLignes {
+class SbComLineReader {
 public:
     // Called for each complete line; tooLong is true for an over-long line
     // (text then holds its first kSbComLigneMax bytes).
-    using Recepteur = void (*)(void* context, const char* text, int length, bool tooLong);
-    void Alimenter(const char* bytes, size_t count, Recepteur recepteur, void* context);
+    using Receiver = void (*)(void* context, const char* text, int length, bool tooLong);
+    void Feed(const char* bytes, size_t count, Receiver receiver, void* context);
     // One piece as the port's line read returns it: the bytes before a LF (which the
     // read removed: lineEnded), or a full buffer or what came before its time-out
     // (the line goes on in the next piece), so a piece ends at most one line. When it
     // does, the line is checked into message and its status returned; kNone otherwise.
-    // temoin, when given, sees each line that is not empty with its status.
-    using Temoin = void (*)(const char* text, int length, bool tooLong, SbComLineStatus status);
-    SbComLineStatus Morceau(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
-                            Temoin temoin = nullptr);
-    void Raz() {
+    // observer, when given, sees each line that is not empty with its status.
+    using Observer = void (*)(const char* text, int length, bool tooLong, SbComLineStatus status);
+    SbComLineStatus TakePiece(const char* piece, int length, bool lineEnded, char message[kSbComMessageMax],
+                              Observer observer = nullptr);
+    void Reset() {
         length_ = 0;
         tooLong_ = false;
     }

@@ -25,10 +25,10 @@ int g_reseau = 0;
 constexpr int kSansReponse = 2;  // connected, but no clock answered "SN"
 
 int EcrireRuntime(const char* frame, int length) {
-    return ComWrt(SbComPortLien(), frame, length);
+    return ComWrt(SbComLinkPort(), frame, length);
 }
 int EtatRuntime() {
-    return GetComStat(SbComPortLien());
+    return GetComStat(SbComLinkPort());
 }
 // The acknowledgement wait sleeps until the clock's answer arrives (the serial callback
 // is an event) or its time is up, instead of turning without rest.
@@ -40,12 +40,12 @@ double HorlogeRuntime() {
     return Timer();
 }
 int LireRuntime(char* buffer, int maxCount, bool* lineEnded) {
-    const int n = ComRdTerm(SbComPortLien(), buffer, maxCount, 10);
+    const int n = ComRdTerm(SbComLinkPort(), buffer, maxCount, 10);
     *lineEnded = n >= 0 && n < maxCount && ReturnRS232Err() == 0;
     return n;
 }
 int EnAttenteRuntime() {
-    return GetInQLen(SbComPortLien());
+    return GetInQLen(SbComLinkPort());
 }
 
 const SbComPortOps kRuntime = {EcrireRuntime,  EtatRuntime, EvenementsRuntime,
@@ -56,7 +56,7 @@ const SbComPortOps* g_ops = &kRuntime;
 // The port is read in pieces of this size; the line reader joins them, so the size
 // only sets how many reads a long burst of garbage takes.
 constexpr int kLecture = 1024;
-SbComLecteurLignes g_lecteur;
+SbComLineReader g_reader;
 int g_echecOuverture = 0;  // why the port last failed to open (run-time layer code)
 
 // A port that exists but may not be opened, one that is missing and one in use each
@@ -139,7 +139,7 @@ void ErreurLigne(const char* texteSerie, const char* journal) {
     SbComPoserErreur(GMesComG[9], texteSerie);
 }
 
-void JournalLigne(const char* text, int length, bool tooLong, SbComLineStatus status) {
+void JournalLine(const char* text, int length, bool tooLong, SbComLineStatus status) {
     SbComJournalRecu(text, length, tooLong, status == SbComLineStatus::kAccepted);
 }
 
@@ -148,7 +148,7 @@ void JournalLigne(const char* text, int length, bool tooLong, SbComLineStatus st
 void Preparer(int port) {
     FlushInQ(port);
     FlushOutQ(port);
-    g_lecteur.Raz();
+    g_reader.Reset();
     InstallComCallback(port, LWRS_RXFLAG, 0, 10, RsDetectFlag, nullptr);
 }
 
@@ -206,7 +206,7 @@ void ErreurReseau(int result) {
 
 }  // namespace
 
-int SbComPortLien() {
+int SbComLinkPort() {
     return SbComG.linkState == 2 ? g_reseau : SbComG.port;
 }
 
@@ -291,7 +291,7 @@ int RsReception() {
         ErreurLigne(GetRS232ErrorString(n), GetRS232ErrorString(n));
         return -1;
     }
-    return SbComRecordLineStatus(g_lecteur.Morceau(piece, n, lineEnded, SbComMessageG, JournalLigne));
+    return SbComRecordLineStatus(g_reader.TakePiece(piece, n, lineEnded, SbComMessageG, JournalLine));
 }
 
 int SbComRecordLineStatus(SbComLineStatus status) {
@@ -308,7 +308,7 @@ int SbComAccepterLigne(const char* text, int length, bool tooLong, char message[
 }
 
 void RsDropPartialLine() {
-    g_lecteur.Raz();
+    g_reader.Reset();
 }
 
 long SbComLignesDecodeesG = 0;
@@ -387,7 +387,7 @@ int SbComOuvrir(int mode) {
 
 void SbComQuitter() {
     if (SbComG.linkState != 0) {
-        CloseCom(SbComPortLien());
+        CloseCom(SbComLinkPort());
         SbComJournalLien("closed");
     }
     SbComRaz(&SbComG, &SbCrG);

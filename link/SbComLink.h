@@ -12,7 +12,7 @@ void SbComErreurPort(int result);  // records the opening error (title 3, text 1
 void SbComQuitter();               // closes the link and resets its run-time fields
 // The run-time's port number the open link talks through: the serial port of SbComG in
 // state 1, the network connection's in state 2.
-int SbComPortLien();
+int SbComLinkPort();
 
 // Transmission.
 void SbComEnvoyerTrame(const char* payload);  // frames and writes one payload

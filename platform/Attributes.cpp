@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <cmath>
+#include <span>
 
 #include "platform/CustomControl.h"
 #include "platform/Encoding.h"
@@ -161,65 +162,9 @@ void SetIndicator(QWidget* w, bool indicator) {
         w->setAttribute(Qt::WA_TransparentForMouseEvents, indicator);
 }
 
-bool SetRange(QWidget* w, int attribute, int value) {
-    bool min = attribute == ATTR_MIN_VALUE;
-    SignalBlock block(w);
-    if (auto* s = qobject_cast<QSpinBox*>(w))
-        min ? s->setMinimum(value) : s->setMaximum(value);
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
-        min ? d->setMinimum(value) : d->setMaximum(value);
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
-        min ? sl->setMinimum(value) : sl->setMaximum(value);
-    else
-        return false;
-    return true;
-}
-
-bool Range(QWidget* w, int attribute, int* value) {
-    bool min = attribute == ATTR_MIN_VALUE;
-    if (auto* s = qobject_cast<QSpinBox*>(w))
-        *value = min ? s->minimum() : s->maximum();
-    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
-        *value = int(std::lround(min ? d->minimum() : d->maximum()));
-    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
-        *value = min ? sl->minimum() : sl->maximum();
-    else
-        return false;
-    return true;
-}
-
 int TableVisibleRows(QTableView* t) {
     int h = t->viewport()->height(), rowH = t->verticalHeader()->defaultSectionSize();
     return rowH > 0 ? h / rowH : 0;
-}
-
-bool SetTableAttribute(QTableView* t, int attribute, int value) {
-    switch (attribute) {
-        case ATTR_FIRST_VISIBLE_ROW:
-            if (value >= 1 && value <= TableRows(t)) ScrollTableTo(t, value - 1);
-            return true;
-        case ATTR_ROW_HEIGHT:
-            SetDesignRowHeight(t, -1, value);
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool TableAttribute(QTableView* t, int attribute, int* value) {
-    switch (attribute) {
-        case ATTR_FIRST_VISIBLE_ROW:
-            *value = FirstVisibleTableRow(t);
-            return true;
-        case ATTR_NUM_VISIBLE_ROWS:
-            *value = TableVisibleRows(t);
-            return true;
-        case ATTR_ROW_HEIGHT:
-            *value = DesignRowHeight(t);
-            return true;
-        default:
-            return false;
-    }
 }
 
 // Positions are the control's place in its panel, whatever container holds it, in the
@@ -244,148 +189,218 @@ void Resize(QWidget* w, int width, int height) {
     SetDesignRect(w, r);
 }
 
-int SetGeneric(QWidget* w, int attribute, int value) {
-    switch (attribute) {
-        case ATTR_DIMMED:
-            w->setProperty(kDimmed, value != 0);
-            ApplyEnabled(w);
-            return 0;
-        case ATTR_VISIBLE:
-            w->setVisible(value != 0);
-            return 0;
-        case ATTR_TOP:
-            MoveInPanel(w, QPoint(PanelPos(w).x(), value));
-            return 0;
-        case ATTR_LEFT:
-            MoveInPanel(w, QPoint(value, PanelPos(w).y()));
-            return 0;
-        case ATTR_WIDTH:
-            Resize(w, value, DesignRect(w).height());
-            return 0;
-        case ATTR_HEIGHT:
-            Resize(w, DesignRect(w).width(), value);
-            return 0;
-        case ATTR_LABEL_VISIBLE:
-            SetLabelVisible(w, value != 0);
-            return 0;
-        case ATTR_CTRL_MODE:
-            SetIndicator(w, value == VAL_INDICATOR);
-            return 0;
-        case ATTR_CMD_BUTTON_COLOR:
-            SetColor(w, QPalette::Button, value);
-            SetStyleColor(w, "background-color", value);
-            break;
-        case ATTR_LABEL_COLOR:
-            if (QLabel* l = CaptionWidget(w)) {
-                SetColor(l, QPalette::WindowText, value);
-                SetStyleColor(l, "color", value);
-            } else {
-                SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText,
-                         value);
-                SetStyleColor(w, "color", value);
-            }
-            break;
-        case ATTR_TEXT_COLOR:
-            SetColor(w, QPalette::WindowText, value);
-            SetColor(w, QPalette::Text, value);
-            if (qobject_cast<QAbstractButton*>(w)) SetColor(w, QPalette::ButtonText, value);
-            SetStyleColor(w, "color", value);
-            break;
-        case ATTR_TEXT_BGCOLOR:
-        case ATTR_BACKCOLOR:
-            if (IsEditor(w)) {
-                SetColor(w, QPalette::Base, value);
-            } else {
-                SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::Button : QPalette::Window, value);
-                w->setAutoFillBackground(true);
-            }
-            SetStyleColor(w, "background-color", value);
-            break;
-        case ATTR_MIN_VALUE:
-        case ATTR_MAX_VALUE:
-            if (SetRange(w, attribute, value)) return 0;
-            break;
-        case ATTR_TEXT_POINT_SIZE:
-            SetDesignFontSize(w, value);
-            return 0;
-        default:
-            if (auto* t = qobject_cast<QTableView*>(w); t && SetTableAttribute(t, attribute, value)) return 0;
-            if (SetPictureAttribute(w, attribute, value)) return 0;
-            break;
+// --- controls ----------------------------------------------------------------
+// Each kind of control has a table of the attributes it knows. An attribute no kind of
+// the control knows is only remembered, so that reading it gives back what was set; an
+// attribute never set and unknown to the control is an error.
+
+struct ControlAttribute {
+    int attribute;
+    // Applies a value (null: the value is only remembered).
+    void (*set)(QWidget* w, int value);
+    // The value set is also remembered and read back: a colour that went into a style
+    // sheet does not show in the palette.
+    bool remember;
+    // Reads the control's live value (null: the remembered value, else `shown`).
+    void (*get)(QWidget* w, int* value);
+    // What the control shows while the program has set nothing (null: nothing to read).
+    int (*shown)(QWidget* w);
+};
+
+void SetDimmed(QWidget* w, int value) {
+    w->setProperty(kDimmed, value != 0);
+    ApplyEnabled(w);
+}
+
+void SetLabelColor(QWidget* w, int value) {
+    if (QLabel* l = CaptionWidget(w)) {
+        SetColor(l, QPalette::WindowText, value);
+        SetStyleColor(l, "color", value);
+    } else {
+        SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::ButtonText : QPalette::WindowText, value);
+        SetStyleColor(w, "color", value);
     }
-    // Remembered so that reading it back gives what was set (colours, styles, modes).
+}
+
+void SetTextColor(QWidget* w, int value) {
+    SetColor(w, QPalette::WindowText, value);
+    SetColor(w, QPalette::Text, value);
+    if (qobject_cast<QAbstractButton*>(w)) SetColor(w, QPalette::ButtonText, value);
+    SetStyleColor(w, "color", value);
+}
+
+void SetBackColor(QWidget* w, int value) {
+    if (IsEditor(w)) {
+        SetColor(w, QPalette::Base, value);
+    } else {
+        SetColor(w, qobject_cast<QAbstractButton*>(w) ? QPalette::Button : QPalette::Window, value);
+        w->setAutoFillBackground(true);
+    }
+    SetStyleColor(w, "background-color", value);
+}
+
+int BackColor(QWidget* w) {
+    return Color(w, IsEditor(w) ? QPalette::Base : QPalette::Window);
+}
+
+// Every control: place, size, state, caption and colours.
+const ControlAttribute kEveryControl[] = {
+    {ATTR_DIMMED, SetDimmed, false, [](QWidget* w, int* v) { *v = w->property(kDimmed).toBool() ? 1 : 0; },
+     nullptr},
+    {ATTR_VISIBLE, [](QWidget* w, int v) { w->setVisible(v != 0); }, false,
+     [](QWidget* w, int* v) { *v = w->isHidden() ? 0 : 1; }, nullptr},
+    {ATTR_TOP, [](QWidget* w, int v) { MoveInPanel(w, QPoint(PanelPos(w).x(), v)); }, false,
+     [](QWidget* w, int* v) { *v = PanelPos(w).y(); }, nullptr},
+    {ATTR_LEFT, [](QWidget* w, int v) { MoveInPanel(w, QPoint(v, PanelPos(w).y())); }, false,
+     [](QWidget* w, int* v) { *v = PanelPos(w).x(); }, nullptr},
+    {ATTR_WIDTH, [](QWidget* w, int v) { Resize(w, v, DesignRect(w).height()); }, false,
+     [](QWidget* w, int* v) { *v = DesignRect(w).width(); }, nullptr},
+    {ATTR_HEIGHT, [](QWidget* w, int v) { Resize(w, DesignRect(w).width(), v); }, false,
+     [](QWidget* w, int* v) { *v = DesignRect(w).height(); }, nullptr},
+    {ATTR_LABEL_VISIBLE, [](QWidget* w, int v) { SetLabelVisible(w, v != 0); }, false,
+     [](QWidget* w, int* v) { *v = LabelVisible(w) ? 1 : 0; }, nullptr},
+    {ATTR_CTRL_MODE, [](QWidget* w, int v) { SetIndicator(w, v == VAL_INDICATOR); }, false,
+     [](QWidget* w, int* v) { *v = w->property("qsIndicator").toBool() ? VAL_INDICATOR : VAL_HOT; }, nullptr},
+    {ATTR_TEXT_POINT_SIZE, SetDesignFontSize, false, nullptr,
+     [](QWidget* w) { return int(std::lround(w->font().pointSizeF() / WindowScale(w))); }},
+    {ATTR_CMD_BUTTON_COLOR,
+     [](QWidget* w, int v) {
+         SetColor(w, QPalette::Button, v);
+         SetStyleColor(w, "background-color", v);
+     },
+     true, nullptr, [](QWidget* w) { return Color(w, QPalette::Button); }},
+    {ATTR_LABEL_COLOR, SetLabelColor, true, nullptr,
+     [](QWidget* w) { return Color(w, QPalette::WindowText); }},
+    {ATTR_TEXT_COLOR, SetTextColor, true, nullptr,
+     [](QWidget* w) { return Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText); }},
+    {ATTR_TEXT_BGCOLOR, SetBackColor, true, nullptr, BackColor},
+    {ATTR_BACKCOLOR, SetBackColor, true, nullptr, BackColor},
+};
+
+// Numeric controls: their bounds. Setting one is no operator's change (no signal).
+template <bool Min>
+void SetBound(QWidget* w, int value) {
+    SignalBlock block(w);
+    if (auto* s = qobject_cast<QSpinBox*>(w))
+        Min ? s->setMinimum(value) : s->setMaximum(value);
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        Min ? d->setMinimum(value) : d->setMaximum(value);
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        Min ? sl->setMinimum(value) : sl->setMaximum(value);
+}
+
+template <bool Min>
+void Bound(QWidget* w, int* value) {
+    if (auto* s = qobject_cast<QSpinBox*>(w))
+        *value = Min ? s->minimum() : s->maximum();
+    else if (auto* d = qobject_cast<QDoubleSpinBox*>(w))
+        *value = int(std::lround(Min ? d->minimum() : d->maximum()));
+    else if (auto* sl = qobject_cast<QAbstractSlider*>(w))
+        *value = Min ? sl->minimum() : sl->maximum();
+}
+
+bool IsNumeric(QWidget* w) {
+    return qobject_cast<QSpinBox*>(w) || qobject_cast<QDoubleSpinBox*>(w) ||
+           qobject_cast<QAbstractSlider*>(w);
+}
+
+const ControlAttribute kNumeric[] = {
+    {ATTR_MIN_VALUE, SetBound<true>, false, Bound<true>, nullptr},
+    {ATTR_MAX_VALUE, SetBound<false>, false, Bound<false>, nullptr},
+};
+
+// Tables: scrolling and row height; the number of rows in view is only read.
+QTableView* Table(QWidget* w) {
+    return static_cast<QTableView*>(w);
+}
+
+const ControlAttribute kTable[] = {
+    {ATTR_FIRST_VISIBLE_ROW,
+     [](QWidget* w, int v) {
+         if (v >= 1 && v <= TableRows(Table(w))) ScrollTableTo(Table(w), v - 1);
+     },
+     false, [](QWidget* w, int* v) { *v = FirstVisibleTableRow(Table(w)); }, nullptr},
+    {ATTR_NUM_VISIBLE_ROWS, nullptr, false, [](QWidget* w, int* v) { *v = TableVisibleRows(Table(w)); },
+     nullptr},
+    {ATTR_ROW_HEIGHT, [](QWidget* w, int v) { SetDesignRowHeight(Table(w), -1, v); }, false,
+     [](QWidget* w, int* v) { *v = DesignRowHeight(Table(w)); }, nullptr},
+};
+
+// Pictures (a text message showing an image): fit mode, and the loaded image's size, read only.
+QLabel* Picture(QWidget* w) {
+    return static_cast<QLabel*>(w);
+}
+
+const ControlAttribute kPicture[] = {
+    {ATTR_FIT_MODE, [](QWidget* w, int v) { SetPictureFitMode(Picture(w), v); }, false,
+     [](QWidget* w, int* v) { *v = PictureFitMode(Picture(w)); }, nullptr},
+    {ATTR_IMAGE_WIDTH, nullptr, false, [](QWidget* w, int* v) { *v = PictureImageSize(Picture(w)).width(); },
+     nullptr},
+    {ATTR_IMAGE_HEIGHT, nullptr, false,
+     [](QWidget* w, int* v) { *v = PictureImageSize(Picture(w)).height(); }, nullptr},
+};
+
+// The kinds, each with the test that tells a control of that kind; a control is of every
+// kind whose test it passes (custom controls answer for themselves first, see below).
+struct ControlKind {
+    bool (*is)(QWidget* w);
+    std::span<const ControlAttribute> attributes;
+};
+
+const ControlKind kKinds[] = {
+    {[](QWidget*) { return true; }, kEveryControl},
+    {IsNumeric, kNumeric},
+    {[](QWidget* w) { return qobject_cast<QTableView*>(w) != nullptr; }, kTable},
+    {[](QWidget* w) { return qobject_cast<QLabel*>(w) != nullptr; }, kPicture},
+};
+
+// The attribute's row for this control, or null. The widget's kind is tested only for
+// kinds that know the attribute: setting a colour costs no cast.
+const ControlAttribute* FindAttribute(QWidget* w, int attribute) {
+    for (const ControlKind& kind : kKinds)
+        for (const ControlAttribute& row : kind.attributes)
+            if (row.attribute == attribute) {
+                if (kind.is(w)) return &row;
+                break;
+            }
+    return nullptr;
+}
+
+int SetGeneric(QWidget* w, int attribute, int value) {
+    const ControlAttribute* row = FindAttribute(w, attribute);
+    if (row && row->set) {
+        row->set(w, value);
+        if (!row->remember) return 0;
+    }
     w->setProperty(StoredName(attribute), value);
     return 0;
 }
 
 int GetGeneric(QWidget* w, int attribute, int* value) {
-    switch (attribute) {
-        case ATTR_DIMMED:
-            *value = w->property(kDimmed).toBool() ? 1 : 0;
-            return 0;
-        case ATTR_VISIBLE:
-            *value = w->isHidden() ? 0 : 1;
-            return 0;
-        case ATTR_TOP:
-            *value = PanelPos(w).y();
-            return 0;
-        case ATTR_LEFT:
-            *value = PanelPos(w).x();
-            return 0;
-        case ATTR_WIDTH:
-            *value = DesignRect(w).width();
-            return 0;
-        case ATTR_HEIGHT:
-            *value = DesignRect(w).height();
-            return 0;
-        case ATTR_LABEL_VISIBLE:
-            *value = LabelVisible(w) ? 1 : 0;
-            return 0;
-        case ATTR_CTRL_MODE:
-            *value = w->property("qsIndicator").toBool() ? VAL_INDICATOR : VAL_HOT;
-            return 0;
-        case ATTR_MIN_VALUE:
-        case ATTR_MAX_VALUE:
-            if (Range(w, attribute, value)) return 0;
-            break;
-        default:
-            if (auto* t = qobject_cast<QTableView*>(w); t && TableAttribute(t, attribute, value)) return 0;
-            if (PictureAttribute(w, attribute, value)) return 0;
-            break;
+    const ControlAttribute* row = FindAttribute(w, attribute);
+    if (row && row->get) {
+        row->get(w, value);
+        return 0;
     }
     QVariant stored = w->property(StoredName(attribute));
     if (stored.isValid()) {
         *value = stored.toInt();
         return 0;
     }
-    switch (attribute) {
-        case ATTR_CMD_BUTTON_COLOR:
-            *value = Color(w, QPalette::Button);
-            return 0;
-        case ATTR_LABEL_COLOR:
-            *value = Color(w, QPalette::WindowText);
-            return 0;
-        case ATTR_TEXT_COLOR:
-            *value = Color(w, IsEditor(w) ? QPalette::Text : QPalette::WindowText);
-            return 0;
-        case ATTR_TEXT_POINT_SIZE:
-            *value = int(std::lround(w->font().pointSizeF() / WindowScale(w)));
-            return 0;
-        case ATTR_TEXT_BGCOLOR:
-        case ATTR_BACKCOLOR:
-            *value = Color(w, IsEditor(w) ? QPalette::Base : QPalette::Window);
-            return 0;
-        default:
-            *value = 0;
-            return kErrAttribute;
+    if (row && row->shown) {
+        *value = row->shown(w);
+        return 0;
     }
+    *value = 0;
+    return kErrAttribute;
 }
 
 // --- panels ------------------------------------------------------------------
 
 // Dimming a panel greys its own controls but not its child panels: a dialog
 // loaded as a child of a dimmed window stays usable.
-void SetPanelDimmed(PanelRec* p, bool dimmed) {
+int SetPanelDimmed(PanelRec* p, int value) {
+    const bool dimmed = value != 0;
     p->dimmed = dimmed;
     for (QObject* o : p->root->children()) {
         auto* w = qobject_cast<QWidget*>(o);
@@ -393,6 +408,7 @@ void SetPanelDimmed(PanelRec* p, bool dimmed) {
         w->setProperty(kPanelDim, dimmed);
         ApplyEnabled(w);
     }
+    return 0;
 }
 
 // A window's place is on the desktop; a child panel's is in its parent, in the parent
@@ -405,101 +421,102 @@ QSize PanelSize(PanelRec* p) {
     return p->root->isWindow() ? DesignSize(p->root) : DesignRect(p->root).size();
 }
 
-void SetWindowFlag(QWidget* w, Qt::WindowType flag, bool on) {
+// A title bar button, or the bar itself: the flag is on when the value's truth is When.
+template <Qt::WindowType Flag, bool When>
+int SetWindowFlag(PanelRec* p, int value) {
+    QWidget* w = p->root;
     bool visible = w->isVisible();
-    w->setWindowFlag(flag, on);  // re-creates a window: show it again if it was up
+    w->setWindowFlag(Flag, (value != 0) == When);  // re-creates a window: show it again if it was up
     if (visible && w->isWindow()) w->show();
+    return 0;
+}
+
+int SetSizable(PanelRec* p, int value) {
+    QWidget* w = p->root;
+    if (value)
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
+    else
+        w->setFixedSize(w->size());
+    return 0;
+}
+
+int SetZoom(PanelRec* p, int value) {
+    QWidget* w = p->root;
+    if (!w->isWindow()) return 0;
+    if (value == VAL_FULLSCREEN)
+        w->showFullScreen();
+    else if (value == VAL_MAXIMIZE)
+        w->showMaximized();
+    else if (w->isVisible())
+        w->showNormal();
+    return 0;
+}
+
+int SetPanelBackColor(PanelRec* p, int value) {
+    SetColor(p->root, QPalette::Window, value);
+    p->root->setAutoFillBackground(true);
+    SetStyleColor(p->root, "background-color", value);
+    return 0;
+}
+
+// A panel's attributes, as the controls' above; a setter gives the call's result.
+struct PanelAttribute {
+    int attribute;
+    int (*set)(PanelRec* p, int value);    // null: only remembered
+    bool remember;                         // the value set is also remembered
+    void (*get)(PanelRec* p, int* value);  // null: the remembered value
+};
+
+const PanelAttribute kPanel[] = {
+    {ATTR_DIMMED, SetPanelDimmed, false, [](PanelRec* p, int* v) { *v = p->dimmed ? 1 : 0; }},
+    {ATTR_VISIBLE, [](PanelRec* p, int v) { return v ? DisplayPanel(p->handle) : HidePanel(p->handle); },
+     false, [](PanelRec* p, int* v) { *v = p->root->isHidden() ? 0 : 1; }},
+    {ATTR_TOP, [](PanelRec* p, int v) { return SetPanelPos(p->handle, v, PanelPlace(p).x()); }, false,
+     [](PanelRec* p, int* v) { *v = PanelPlace(p).y(); }},
+    {ATTR_LEFT, [](PanelRec* p, int v) { return SetPanelPos(p->handle, PanelPlace(p).y(), v); }, false,
+     [](PanelRec* p, int* v) { *v = PanelPlace(p).x(); }},
+    {ATTR_WIDTH, [](PanelRec* p, int v) { return SetPanelSize(p->handle, PanelSize(p).height(), v); }, false,
+     [](PanelRec* p, int* v) { *v = PanelSize(p).width(); }},
+    {ATTR_HEIGHT, [](PanelRec* p, int v) { return SetPanelSize(p->handle, v, PanelSize(p).width()); }, false,
+     [](PanelRec* p, int* v) { *v = PanelSize(p).height(); }},
+    {ATTR_BACKCOLOR, SetPanelBackColor, true,
+     [](PanelRec* p, int* v) { *v = Color(p->root, QPalette::Window); }},
+    {ATTR_CAN_MAXIMIZE, SetWindowFlag<Qt::WindowMaximizeButtonHint, true>, true, nullptr},
+    {ATTR_CAN_MINIMIZE, SetWindowFlag<Qt::WindowMinimizeButtonHint, true>, true, nullptr},
+    {ATTR_TITLEBAR_VISIBLE, SetWindowFlag<Qt::FramelessWindowHint, false>, true, nullptr},
+    {ATTR_SIZABLE, SetSizable, true, nullptr},
+    {ATTR_WINDOW_ZOOM, SetZoom, true,
+     [](PanelRec* p, int* v) {
+         QWidget* w = p->root;
+         *v = w->isFullScreen() ? VAL_FULLSCREEN : w->isMaximized() ? VAL_MAXIMIZE : VAL_NO_ZOOM;
+     }},
+    {ATTR_ACTIVE, nullptr, false, [](PanelRec* p, int* v) { *v = ActivePanel() == p->handle ? 1 : 0; }},
+    {ATTR_PANEL_PARENT, nullptr, false, [](PanelRec* p, int* v) { *v = p->parent; }},
+};
+
+const PanelAttribute* FindPanelAttribute(int attribute) {
+    for (const PanelAttribute& row : kPanel)
+        if (row.attribute == attribute) return &row;
+    return nullptr;
 }
 
 int SetPanelInt(PanelRec* p, int attribute, int value) {
-    QWidget* w = p->root;
-    switch (attribute) {
-        case ATTR_DIMMED:
-            SetPanelDimmed(p, value != 0);
-            return 0;
-        case ATTR_VISIBLE:
-            return value ? DisplayPanel(p->handle) : HidePanel(p->handle);
-        case ATTR_TOP:
-            return SetPanelPos(p->handle, value, PanelPlace(p).x());
-        case ATTR_LEFT:
-            return SetPanelPos(p->handle, PanelPlace(p).y(), value);
-        case ATTR_WIDTH:
-            return SetPanelSize(p->handle, PanelSize(p).height(), value);
-        case ATTR_HEIGHT:
-            return SetPanelSize(p->handle, value, PanelSize(p).width());
-        case ATTR_BACKCOLOR:
-            SetColor(w, QPalette::Window, value);
-            w->setAutoFillBackground(true);
-            SetStyleColor(w, "background-color", value);
-            break;  // remembered: a style sheet does not show in the palette
-        case ATTR_CAN_MAXIMIZE:
-            SetWindowFlag(w, Qt::WindowMaximizeButtonHint, value != 0);
-            break;
-        case ATTR_CAN_MINIMIZE:
-            SetWindowFlag(w, Qt::WindowMinimizeButtonHint, value != 0);
-            break;
-        case ATTR_TITLEBAR_VISIBLE:
-            SetWindowFlag(w, Qt::FramelessWindowHint, value == 0);
-            break;
-        case ATTR_SIZABLE:
-            if (value)
-                w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
-            else
-                w->setFixedSize(w->size());
-            break;
-        case ATTR_WINDOW_ZOOM:
-            if (!w->isWindow()) break;
-            if (value == VAL_FULLSCREEN)
-                w->showFullScreen();
-            else if (value == VAL_MAXIMIZE)
-                w->showMaximized();
-            else if (w->isVisible())
-                w->showNormal();
-            break;
-        default:
-            break;
+    const PanelAttribute* row = FindPanelAttribute(attribute);
+    if (row && row->set) {
+        const int rc = row->set(p, value);
+        if (!row->remember) return rc;
     }
-    w->setProperty(StoredName(attribute), value);
+    p->root->setProperty(StoredName(attribute), value);
     return 0;
 }
 
 int GetPanelInt(PanelRec* p, int attribute, int* value) {
-    QWidget* w = p->root;
-    switch (attribute) {
-        case ATTR_DIMMED:
-            *value = p->dimmed ? 1 : 0;
-            return 0;
-        case ATTR_VISIBLE:
-            *value = w->isHidden() ? 0 : 1;
-            return 0;
-        case ATTR_TOP:
-            *value = PanelPlace(p).y();
-            return 0;
-        case ATTR_LEFT:
-            *value = PanelPlace(p).x();
-            return 0;
-        case ATTR_WIDTH:
-            *value = PanelSize(p).width();
-            return 0;
-        case ATTR_HEIGHT:
-            *value = PanelSize(p).height();
-            return 0;
-        case ATTR_BACKCOLOR:
-            *value = Color(w, QPalette::Window);
-            return 0;
-        case ATTR_ACTIVE:
-            *value = ActivePanel() == p->handle ? 1 : 0;
-            return 0;
-        case ATTR_PANEL_PARENT:
-            *value = p->parent;
-            return 0;
-        case ATTR_WINDOW_ZOOM:
-            *value = w->isFullScreen() ? VAL_FULLSCREEN : w->isMaximized() ? VAL_MAXIMIZE : VAL_NO_ZOOM;
-            return 0;
-        default:
-            break;
+    const PanelAttribute* row = FindPanelAttribute(attribute);
+    if (row && row->get) {
+        row->get(p, value);
+        return 0;
     }
-    QVariant stored = w->property(StoredName(attribute));
+    QVariant stored = p->root->property(StoredName(attribute));
     *value = stored.isValid() ? stored.toInt() : 0;
     return stored.isValid() ? 0 : kErrAttribute;
 }

@@ -4,6 +4,11 @@
 // anything a control does not handle falls back to the generic widget handling.
 #pragma once
 
+#include <QColor>
+#include <QString>
+
+class QPainter;
+class QRectF;
 class QWidget;
 
 namespace qs {
@@ -32,6 +37,34 @@ public:
         (void)value;
         return false;
     }
+
+    // Whether a control that draws its own caption shows it (false also when it has none).
+    bool captionVisible() const { return hasCaption_ && captionVisible_; }
+
+protected:
+    CustomControl() = default;
+    // A control that draws its own caption (glyph button, switch) passes the caption's
+    // colour: its ATTR_LABEL_COLOR and ATTR_LABEL_VISIBLE are then the caption's, and it
+    // hides the caption without losing its text (the glyph stays, and the caption comes
+    // back under the mouse). The text is the widget's own, which the layer sets from
+    // ATTR_LABEL_TEXT; where the caption goes is each control's own layout.
+    explicit CustomControl(int captionRgb) : hasCaption_(true), captionRgb_(captionRgb) {}
+
+    // The caption's share of setIntAttribute/intAttribute: true when the attribute is the
+    // caption's (the caller repaints after a set).
+    bool setCaptionAttribute(int attribute, int value);
+    bool captionAttribute(int attribute, int* value) const;
+    // The caption is drawn when it is visible and has a text.
+    bool captionShown(const QString& text) const { return captionVisible() && !text.isEmpty(); }
+    QColor captionColour() const;
+    // Draws the caption in box with the painter's font; "&x" underlines the shortcut x.
+    void paintCaption(QPainter& p, const QRectF& box, int alignment, const QString& text,
+                      const QColor& colour) const;
+
+private:
+    bool hasCaption_ = false;
+    int captionRgb_ = 0;
+    bool captionVisible_ = true;
 };
 
 using ControlFactory = QWidget* (*)(QWidget* parent);

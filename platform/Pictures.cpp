@@ -109,33 +109,21 @@ void Show(QLabel* label) {
 
 namespace qs::rt {
 
-bool PictureAttribute(QWidget* w, int attribute, int* value) {
-    if (!qobject_cast<QLabel*>(w)) return false;
-    QPixmap pix = w->property(kImage).value<QPixmap>();
-    switch (attribute) {
-        case ATTR_FIT_MODE:
-            *value = FitMode(w);
-            return true;
-        case ATTR_IMAGE_WIDTH:
-            *value = pix.isNull() ? 0 : w->property(kTaille).toSize().width();
-            return true;
-        case ATTR_IMAGE_HEIGHT:
-            *value = pix.isNull() ? 0 : w->property(kTaille).toSize().height();
-            return true;
-        default:
-            return false;
-    }
+int PictureFitMode(const QLabel* label) {
+    return FitMode(label);
 }
 
-bool SetPictureAttribute(QWidget* w, int attribute, int value) {
-    auto* label = qobject_cast<QLabel*>(w);
-    if (!label || attribute != ATTR_FIT_MODE) return false;
-    const bool change = FitMode(label) != value;
-    label->setProperty(kFit, value);
+void SetPictureFitMode(QLabel* label, int mode) {
+    const bool change = FitMode(label) != mode;
+    label->setProperty(kFit, mode);
     const QString path = label->property(kChemin).toString();
     if (change && !label->property(kImage).value<QPixmap>().isNull() && !path.isEmpty()) Charger(label, path);
     Show(label);
-    return true;
+}
+
+QSize PictureImageSize(const QLabel* label) {
+    if (label->property(kImage).value<QPixmap>().isNull()) return QSize(0, 0);
+    return label->property(kTaille).toSize();
 }
 
 }  // namespace qs::rt

@@ -12,6 +12,7 @@
 
 #include "platform/cvi.h"
 
+class QLabel;
 class QTableWidget;
 
 namespace qs::rt {
@@ -106,9 +107,11 @@ int TableRows(QTableView* view);  // the rows the program has put in, shown or n
 void ScrollTableTo(QTableView* view, int row);  // ATTR_FIRST_VISIBLE_ROW (0-based row)
 int FirstVisibleTableRow(QTableView* view);     // ATTR_FIRST_VISIBLE_ROW read (1-based, 0: empty)
 
-// Pictures (Pictures.cpp): fit mode and loaded image size of a QLabel picture.
-bool PictureAttribute(QWidget* widget, int attribute, int* value);
-bool SetPictureAttribute(QWidget* widget, int attribute, int value);
+// Pictures (Pictures.cpp): a QLabel showing an image file. Setting the fit mode decodes the
+// file again at the size it is now shown; the image size is the file's own (0 x 0: none).
+int PictureFitMode(const QLabel* label);
+void SetPictureFitMode(QLabel* label, int mode);
+QSize PictureImageSize(const QLabel* label);
 
 // Colours as the program passes them (0xRRGGBB).
 inline QColor ColorOf(int rgb) {

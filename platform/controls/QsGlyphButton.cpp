@@ -15,34 +15,22 @@
 using qs::controls::FromRgb;
 
 QsGlyphButton::QsGlyphButton(QWidget* parent)
-    : QPushButton(parent), faceRgb_(qs::controls::kButtonRgb), captionRgb_(qs::controls::kCaptionRgb) {
+    : QPushButton(parent), CustomControl(qs::controls::kCaptionRgb), faceRgb_(qs::controls::kButtonRgb) {
     setAttribute(Qt::WA_Hover);
 }
 
 bool QsGlyphButton::setIntAttribute(int attribute, int value) {
-    if (attribute == ATTR_CMD_BUTTON_COLOR) {
+    if (attribute == ATTR_CMD_BUTTON_COLOR)
         faceRgb_ = value & 0xFFFFFF;
-    } else if (attribute == ATTR_LABEL_COLOR) {
-        captionRgb_ = value & 0xFFFFFF;
-    } else if (attribute == ATTR_LABEL_VISIBLE) {
-        captionVisible_ = value != 0;
-    } else {
+    else if (!setCaptionAttribute(attribute, value))
         return false;
-    }
     update();
     return true;
 }
 
 bool QsGlyphButton::intAttribute(int attribute, int* value) const {
-    if (attribute == ATTR_CMD_BUTTON_COLOR) {
-        *value = faceRgb_;
-    } else if (attribute == ATTR_LABEL_COLOR) {
-        *value = captionRgb_;
-    } else if (attribute == ATTR_LABEL_VISIBLE) {
-        *value = captionVisible_ ? 1 : 0;
-    } else {
-        return false;
-    }
+    if (attribute != ATTR_CMD_BUTTON_COLOR) return captionAttribute(attribute, value);
+    *value = faceRgb_;
     return true;
 }
 
@@ -58,7 +46,7 @@ bool QsGlyphButton::event(QEvent* e) {
 
 // With a caption the glyph sits at the left (or on top of a tall button); without one it is centred.
 QRectF QsGlyphButton::glyphRect() const {
-    return glyphRectFor(captionVisible_ && !text().isEmpty());
+    return glyphRectFor(captionShown(text()));
 }
 
 bool QsGlyphButton::captionFits(qreal fontFraction) const {
@@ -87,7 +75,7 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QString glyph = property("glyph").toString();
     QColor face = FromRgb(faceRgb_);
-    QColor caption = FromRgb(captionRgb_);
+    QColor caption = captionColour();
     if (!isEnabled()) {
         face = face.darker(150);
         caption.setAlpha(90);
@@ -110,13 +98,12 @@ void QsGlyphButton::paintEvent(QPaintEvent*) {
     }
 
     const QRectF g = glyphRect();
-    const bool withCaption = captionVisible_ && !text().isEmpty();
+    const bool withCaption = captionShown(text());
     const CaptionFit fit = withCaption ? fitCaption(g) : CaptionFit{};
     if (!withCaption || fit.withGlyph) qs::controls::PaintGlyph(p, glyph, g, caption);
     if (!withCaption) return;
-    p.setPen(caption);
     p.setFont(fit.font);
-    p.drawText(fit.box, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextWordWrap, text());
+    paintCaption(p, fit.box, Qt::AlignCenter | Qt::TextWordWrap, text(), caption);
 }
 
 // Where the caption goes: beside (or under) the glyph when both fit, else alone in the

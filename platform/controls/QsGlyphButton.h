@@ -15,7 +15,6 @@ public:
     bool setIntAttribute(int attribute, int value) override;
     bool intAttribute(int attribute, int* value) const override;
 
-    bool captionVisible() const { return captionVisible_; }
     QRectF glyphRect() const;
     // Whether the caption, shown, fits the face at the given part of the button's own font
     // (a caption that does not fit is drawn smaller).
@@ -36,6 +35,4 @@ private:
     QRectF glyphRectFor(bool withCaption) const;
 
     int faceRgb_;
-    int captionRgb_;
-    bool captionVisible_ = true;
 };

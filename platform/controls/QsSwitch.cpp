@@ -11,7 +11,7 @@
 
 using qs::controls::FromRgb;
 
-QsSwitch::QsSwitch(QWidget* parent) : QCheckBox(parent), captionRgb_(qs::controls::kCaptionRgb) {
+QsSwitch::QsSwitch(QWidget* parent) : QCheckBox(parent), CustomControl(qs::controls::kCaptionRgb) {
     setAttribute(Qt::WA_Hover);
 }
 
@@ -23,29 +23,17 @@ void QsSwitch::setIntValue(int value) {
 }
 
 bool QsSwitch::setIntAttribute(int attribute, int value) {
-    if (attribute == ATTR_ON_COLOR) {
+    if (attribute == ATTR_ON_COLOR)
         onRgb_ = value & 0xFFFFFF;
-    } else if (attribute == ATTR_LABEL_COLOR) {
-        captionRgb_ = value & 0xFFFFFF;
-    } else if (attribute == ATTR_LABEL_VISIBLE) {
-        captionVisible_ = value != 0;
-    } else {
+    else if (!setCaptionAttribute(attribute, value))
         return false;
-    }
     update();
     return true;
 }
 
 bool QsSwitch::intAttribute(int attribute, int* value) const {
-    if (attribute == ATTR_ON_COLOR) {
-        *value = onRgb_;
-    } else if (attribute == ATTR_LABEL_COLOR) {
-        *value = captionRgb_;
-    } else if (attribute == ATTR_LABEL_VISIBLE) {
-        *value = captionVisible_ ? 1 : 0;
-    } else {
-        return false;
-    }
+    if (attribute != ATTR_ON_COLOR) return captionAttribute(attribute, value);
+    *value = onRgb_;
     return true;
 }
 
@@ -82,7 +70,7 @@ void QsSwitch::paintEvent(QPaintEvent*) {
     p.setBrush(QColor(0xF4, 0xF4, 0xF4));
     p.drawEllipse(knobRect());
 
-    const QColor caption = FromRgb(captionRgb_);
+    const QColor caption = captionColour();
     const qreal k = qs::ControlScale(this);
     if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         // The keyboard focus: a ring around the track, plain on the dark panels.
@@ -94,9 +82,8 @@ void QsSwitch::paintEvent(QPaintEvent*) {
     const qreal side = std::min<qreal>(height() * 0.8, 22 * k);
     qs::controls::PaintGlyph(p, property("glyph").toString(),
                              QRectF(t.right() + 8 * k, (height() - side) / 2, side, side), caption);
-    if (!captionVisible_ || text().isEmpty()) return;
-    p.setPen(caption);
-    p.drawText(captionRect(), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text());
+    if (captionShown(text()))
+        paintCaption(p, captionRect(), Qt::AlignVCenter | Qt::AlignLeft, text(), caption);
 }
 
 QRectF QsSwitch::captionRect() const {

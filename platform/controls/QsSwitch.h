@@ -27,6 +27,4 @@ protected:
 
 private:
     int onRgb_ = 0x2EAD5B;
-    int captionRgb_;
-    bool captionVisible_ = true;
 };

@@ -16,7 +16,7 @@ namespace setfake {
 namespace {
 
 std::vector<std::string> g_frames;
-SbComLecteurLignes g_reader;
+SbComLineReader g_reader;
 bool g_replyDue = false;
 double g_now = 100.0;
 
@@ -45,7 +45,7 @@ void Evenements() {
     if (!g_replyDue) return;
     g_replyDue = false;
     const std::string ack = Ligne("AK");
-    g_reader.Alimenter(ack.data(), ack.size(), Livrer, nullptr);
+    g_reader.Feed(ack.data(), ack.size(), Livrer, nullptr);
 }
 
 double Horloge() {
@@ -71,7 +71,7 @@ void Effacer() {
 
 void SettingsTest::SetUp() {
     g_frames.clear();
-    g_reader.Raz();
+    g_reader.Reset();
     g_replyDue = false;
     SbComValDefaut(&SbComG);
     SbCrG = SbCr{};
