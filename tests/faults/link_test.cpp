@@ -1,0 +1,300 @@
+// Link faults in the middle of a race, the whole program against the stand-in clock:
+// a command left unacknowledged, refusals, damaged frames, a slow answer, a flooded
+// line, the line pulled (serial or network) and connections that fail. Each time the
+// operator sees what the fault deserves, once; no time is lost from the table or from
+// "Chronos"; the link goes on working or can be connected again.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "tests/faults/FaultRace.h"
+#include "tests/support/Standin.h"
+#include "ui/Texts.h"
+
+using namespace faults;
+using fq31::MAIN_INPUT_2;
+
+namespace {
+
+class LinkRace : public ::testing::Test {
+protected:
+    void Start(const qstest::StandinClock::Strings& args = {}) {
+        clock_ = std::make_unique<qstest::StandinClock>(dir_, args);
+        ASSERT_TRUE(clock_->Running());
+    }
+    // Connected on COM5 and three times received, then the fault's steps, then the end.
+    bool Run(Steps fault, Watch watch = {}) {
+        Steps steps = ConnectToCom5();
+        Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3)), StoreHolds(3)});
+        Then(steps, std::move(fault));
+        Then(steps, Finish(&end_));
+        return Race(steps, 6000, std::move(watch)) == steps.size();
+    }
+    // The store as expected, every row shown, and the file left at shutdown the same.
+    void ExpectKept(const Ints& competitors) {
+        EXPECT_EQ(end_.store, competitors);
+        EXPECT_EQ(end_.rowsShown, int(competitors.size()));
+        bool whole = false;
+        EXPECT_EQ(Competitors(TimesIn(dir_.file(kTimesFile), &whole)), competitors);
+        EXPECT_TRUE(whole);
+    }
+    void ExpectBox(size_t i, int title, const std::string& text, int second) {
+        ASSERT_GT(Seen().boxes.size(), i);
+        EXPECT_EQ(Seen().boxes[i].title, GMesComG[title]);
+        EXPECT_EQ(Seen().boxes[i].text, text);
+        EXPECT_EQ(Seen().boxes[i].secondVisible, second);
+    }
+    qstest::TempProgramDir dir_;
+    std::unique_ptr<qstest::StandinClock> clock_;
+    Ending end_;
+};
+
+// A fault switched on with a time after it: once that time is stored the clock has
+// taken the fault, and the operator's impulse meets it.
+Step Switch(const std::string& fault, int competitor, int number) {
+    return Tell(fault + "\n" + Send(competitor, number));
+}
+
+struct LinkFault {
+    const char* name;
+    Steps (*steps)();
+    int holdBoxUntil;           // the operator is away (the box stays open) until the store holds this many
+    std::vector<int> boxTexts;  // GMesComG texts of the boxes, each titled "link" (4) or "check" (9)
+    int impulses;               // "WC 008 02" on the wire
+    Ints kept;                  // the clock's own times for an impulse carry no competitor
+};
+void PrintTo(const LinkFault& f, std::ostream* os) {
+    *os << f.name;
+}
+
+const LinkFault kLinkFaults[] = {
+    // The acknowledgement swallowed (the time still comes): one time-out box after the
+    // wait, then the next impulse is acknowledged.
+    {"Unacknowledged",
+     [] {
+         return Steps{Switch("noack on", 104, 4),
+                      StoreHolds(4),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      BoxesSeen(1),
+                      StoreHolds(5),
+                      Switch("noack off", 105, 5),
+                      StoreHolds(6),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      StoreHolds(7),
+                      Tell(Send(106, 6)),
+                      StoreHolds(8)};
+     },
+     0,
+     {5},
+     2,
+     {101, 102, 103, 104, 0, 105, 0, 106}},
+    // 'AK F' and 'AK R' end the wait at once with their own box; nothing is left pending.
+    {"Refusals",
+     [] {
+         return Steps{Switch("ack F", 104, 4),
+                      StoreHolds(4),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      BoxesSeen(1),
+                      StoreHolds(5),
+                      Switch("ack R", 105, 5),
+                      StoreHolds(6),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      BoxesSeen(2),
+                      StoreHolds(7),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      StoreHolds(8),
+                      Tell(Send(106, 6)),
+                      StoreHolds(9)};
+     },
+     0,
+     {6, 7},
+     3,
+     {101, 102, 103, 104, 0, 105, 0, 0, 106}},
+    // Damaged frames, garbage and an over-long line between times: every good time in
+    // order, no damaged one, one check-error box however many lines were bad.
+    {"DamagedFrames",
+     [] {
+         return Steps{Tell(Send(201, 11) + "\nbadcheck 1\n" + Send(901, 12) + "\ngarbage\n" + Send(202, 13) +
+                           "\nbadcheck 1\n" + Send(902, 14) + "\nlongline\n" + Send(203, 15) + "\ngarbage\n" +
+                           Send(204, 16) + "\nbadcheck 1\n" + Send(903, 17) + "\n" + Send(205, 18)),
+                      StoreHolds(8),
+                      BoxesSeen(1),
+                      Press(MainPanel, MAIN_INPUT_2),
+                      StoreHolds(9),
+                      Tell(Send(104, 4)),
+                      StoreHolds(10)};
+     },
+     8,
+     {13},
+     1,
+     {101, 102, 103, 201, 202, 203, 204, 205, 0, 104}},
+    // An answer 1.5 s late, well inside the wait, is no fault.
+    {"SlowAnswer",
+     [] {
+         return Steps{Switch("delay 1500", 104, 4),   StoreHolds(4),
+                      Press(MainPanel, MAIN_INPUT_2), StoreHolds(5),
+                      Switch("delay 0", 105, 5),      StoreHolds(6)};
+     },
+     0,
+     {},
+     1,
+     {101, 102, 103, 104, 0, 105}},
+    // Times sent while the clock floods the line with light messages: none dropped.
+    {"Flood",
+     [] {
+         Steps s = {Tell("flood 4000 2000")};
+         for (int i = 1; i <= 10; ++i) Then(s, {Tell(Send(500 + i, 20 + i)), StoreHolds(3 + i)});
+         return s;
+     },
+     0,
+     {},
+     0,
+     {101, 102, 103, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510}},
+};
+
+class LinkFaults : public LinkRace, public ::testing::WithParamInterface<LinkFault> {};
+
+TEST_P(LinkFaults, ToldOnceTimesKeptAndTheLinkGoesOn) {
+    const LinkFault& f = GetParam();
+    Start();
+    Watch watch;
+    if (f.holdBoxUntil) watch.holdBox = [n = f.holdBoxUntil] { return SbChronoNombre() < n; };
+    ASSERT_TRUE(Run(f.steps(), watch));
+    ASSERT_EQ(Seen().boxes.size(), f.boxTexts.size());
+    for (size_t i = 0; i < f.boxTexts.size(); ++i)
+        ExpectBox(i, f.boxTexts[i] == 13 ? 9 : 4, GMesComG[f.boxTexts[i]], 1);
+    EXPECT_EQ(end_.error, 0);
+    int impulses = 0;
+    for (const std::string& l : clock_->Wire()) impulses += l == "WC 008 02";
+    EXPECT_EQ(impulses, f.impulses);
+    ExpectKept(f.kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Race, LinkFaults, ::testing::ValuesIn(kLinkFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The line pulled in the middle of a race, serial or network: the loss is told once;
+// the operator reads the box (the link stays as it was, then is switched off with a
+// confirmation) or closes the link from it; every time received before is kept, and
+// the clock plugged back is reached again through the dialog.
+struct LineLost {
+    const char* name;
+    bool network;
+    int answer;  // the error box's button
+};
+void PrintTo(const LineLost& l, std::ostream* os) {
+    *os << l.name;
+}
+
+class LineLosts : public LinkRace, public ::testing::WithParamInterface<LineLost> {};
+
+TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
+    const LineLost& l = GetParam();
+    Start(l.network ? qstest::StandinClock::Strings{"--tcp", "0"} : qstest::StandinClock::Strings{});
+    const std::string address = "127.0.0.1:" + std::to_string(clock_->TcpPort());
+    auto connect = [&] {
+        Steps s = l.network ? ConnectTo("127.0.0.1", clock_->TcpPort()) : ConnectToCom5();
+        Then(s, {Ready()});
+        return s;
+    };
+    int linkAfterBox = -1, switchAfterBox = -1, lampDimmed = -1;
+    Steps steps = connect();
+    // Over the network the last time leaves the clock right before the line goes (a
+    // pseudo-terminal hung up drops what it still holds).
+    Then(steps, {Tell(Send(101, 1) + "\n" + Send(102, 2)), StoreHolds(2)});
+    Then(steps, l.network ? Steps{Tell(Send(103, 3) + "\nhangup")}
+                          : Steps{Tell(Send(103, 3)), StoreHolds(3), Tell("hangup")});
+    Then(steps, {BoxesSeen(1), Until([&] { return l.answer == 1 || SbComG.linkState == 0; }), Do([&] {
+                     linkAfterBox = SbComG.linkState;
+                     GetCtrlVal(MainPanel(), fq31::MAIN_CONNECT_SWITCH, &switchAfterBox);
+                     GetCtrlAttribute(MainPanel(), fq31::MAIN_LINK_LAMP, ATTR_DIMMED, &lampDimmed);
+                 })});
+    if (l.answer == 1)
+        Then(steps, {SetAndPress(MainPanel, fq31::MAIN_CONNECT_SWITCH, 0),
+                     Until([] { return SbComG.linkState == 0 && Seen().popups == 1; })});
+    // A serial clock is plugged back on the same port; a network one kept listening.
+    if (!l.network) steps.push_back(Do([&] { Start(); }));
+    Then(steps, connect());
+    Then(steps, {Tell(Send(104, 4) + "\n" + Send(105, 5)), StoreHolds(5)});
+    Then(steps, Finish(&end_));
+    Watch watch;
+    watch.answer = l.answer;
+    ASSERT_EQ(Race(steps, 6000, watch), steps.size());
+
+    ASSERT_EQ(Seen().boxes.size(), 1u) << "the loss is told once";
+    std::string lost = GMesComG[kMesComNetLost];
+    lost.replace(lost.find("%s"), 2, address);
+    ExpectBox(0, l.network ? kMesComNetTitle : 9, l.network ? lost : GMesComG[12], 1);
+    EXPECT_EQ(linkAfterBox, l.answer == 2 ? 0 : l.network ? 2 : 1);
+    EXPECT_EQ(switchAfterBox, l.answer == 2 ? 0 : 1);
+    EXPECT_EQ(lampDimmed, l.answer == 2 ? 1 : 0);
+    EXPECT_EQ(Seen().popups, l.answer == 2 ? 0 : 1);  // closing from the box asks nothing more
+    ExpectKept({101, 102, 103, 104, 105});
+    const Strings wire = clock_->Wire();  // the clock plugged back answered the connection whole
+    ASSERT_FALSE(wire.empty());
+    EXPECT_EQ(wire.back(), "EE 1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Race, LineLosts,
+                         ::testing::Values(LineLost{"Serial", false, 1},
+                                           LineLost{"SerialClosedFromBox", false, 2},
+                                           LineLost{"Network", true, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A connection over the network that fails: told once with its own text naming the
+// address and port, the link left closed and the program usable.
+struct NetFault {
+    const char* name;
+    qstest::StandinClock::Strings standin;
+    const char* address;  // "" for a port of the loopback nothing listens on
+    int text;
+};
+void PrintTo(const NetFault& f, std::ostream* os) {
+    *os << f.name;
+}
+
+// A loopback port nothing listens on: taken from the system, then let go.
+int ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+class NetFaults : public LinkRace, public ::testing::WithParamInterface<NetFault> {};
+
+TEST_P(NetFaults, ToldOnceWithTheAddressAndTheLinkLeftClosed) {
+    const NetFault& f = GetParam();
+    Start(f.standin);
+    const std::string address = *f.address ? f.address : "127.0.0.1";
+    const int port = *f.address ? clock_->TcpPort() : ClosedPort();
+    int linkAfterBox = -1;
+    Steps steps = ConnectTo(address, port);
+    Then(steps, {BoxesSeen(1), Do([&] { linkAfterBox = SbComG.linkState; }), Finish(&end_)[1]});
+    ASSERT_EQ(Race(steps), steps.size());
+    ASSERT_EQ(Seen().boxes.size(), 1u);
+    std::string text = GMesComG[f.text];
+    text.replace(text.find("%s"), 2, address + ":" + std::to_string(port));
+    ExpectBox(0, kMesComNetTitle, text, 0);
+    EXPECT_EQ(linkAfterBox, 0);
+    EXPECT_TRUE(end_.store.empty());
+}
+
+const NetFault kNetFaults[] = {
+    {"Refused", {"--tcp", "0"}, "", kMesComNetRefused},
+    {"NoAnswer", {"--tcp", "0", "--tcp-unanswered"}, "127.0.0.1", kMesComNetNoAnswer},
+    {"UnknownName", {"--tcp", "0"}, "clock.invalid", kMesComNetUnknownHost},
+    {"SilentClock", {"--tcp", "0", "--no-ack"}, "127.0.0.1", kMesComNetSilent},
+};
+INSTANTIATE_TEST_SUITE_P(OverTcp, NetFaults, ::testing::ValuesIn(kNetFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
