@@ -1,13 +1,9 @@
 // Link faults in the middle of a race, the whole program against the stand-in clock:
 // a command left unacknowledged, refusals, damaged frames, a slow answer, a flooded
-// line, the line pulled (serial or network) and connections that fail. Each time the
-// operator sees what the fault deserves, once; no time is lost from the table or from
-// "Chronos"; the link goes on working or can be connected again.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+// line, the line pulled (serial or network), connections that fail. Each time the
+// operator is told what the fault deserves, once; no time is lost from the table or
+// from "Chronos"; the link goes on working or can be connected again.
+#include <csignal>
 #include <memory>
 
 #include "tests/faults/FaultRace.h"
@@ -15,23 +11,30 @@
 #include "ui/Texts.h"
 
 using namespace faults;
-using fq31::MAIN_INPUT_2;
 
 namespace {
 
+template <class Row>
+requires requires(Row r) {
+    r.name;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class LinkRace : public ::testing::Test {
 protected:
-    void Start(const qstest::StandinClock::Strings& args = {}) {
+    void Start(const Strings& args = {}) {
         clock_ = std::make_unique<qstest::StandinClock>(dir_, args);
         ASSERT_TRUE(clock_->Running());
     }
-    // Connected on COM5 and three times received, then the fault's steps, then the end.
+    // Connected on COM5 with three times received, the fault's steps, then the end.
     bool Run(Steps fault, Watch watch = {}) {
         Steps steps = ConnectToCom5();
         Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3)), StoreHolds(3)});
         Then(steps, std::move(fault));
         Then(steps, Finish(&end_));
-        return Race(steps, 6000, std::move(watch)) == steps.size();
+        return Race(steps, std::move(watch)) == steps.size();
     }
     // The store as expected, every row shown, and the file left at shutdown the same.
     void ExpectKept(const Ints& competitors) {
@@ -47,6 +50,10 @@ protected:
         EXPECT_EQ(Seen().boxes[i].text, text);
         EXPECT_EQ(Seen().boxes[i].secondVisible, second);
     }
+    std::string Named(int text, const std::string& address) {  // a network text with its address
+        std::string s = GMesComG[text];
+        return s.replace(s.find("%s"), 2, address);
+    }
     qstest::TempProgramDir dir_;
     std::unique_ptr<qstest::StandinClock> clock_;
     Ending end_;
@@ -54,65 +61,43 @@ protected:
 
 // A fault switched on with a time after it: once that time is stored the clock has
 // taken the fault, and the operator's impulse meets it.
-Step Switch(const std::string& fault, int competitor, int number) {
-    return Tell(fault + "\n" + Send(competitor, number));
+Step Switch(const std::string& fault, int competitor) {
+    return Tell(fault + "\n" + Send(competitor, 4));
 }
+const Step kImpulse = Press(MainPanel, MAIN_INPUT_2);
 
 struct LinkFault {
     const char* name;
     Steps (*steps)();
     int holdBoxUntil;           // the operator is away (the box stays open) until the store holds this many
-    std::vector<int> boxTexts;  // GMesComG texts of the boxes, each titled "link" (4) or "check" (9)
+    std::vector<int> boxTexts;  // GMesComG texts of the boxes (the link title, or check errors')
     int impulses;               // "WC 008 02" on the wire
     Ints kept;                  // the clock's own times for an impulse carry no competitor
 };
-void PrintTo(const LinkFault& f, std::ostream* os) {
-    *os << f.name;
-}
 
 const LinkFault kLinkFaults[] = {
     // The acknowledgement swallowed (the time still comes): one time-out box after the
     // wait, then the next impulse is acknowledged.
     {"Unacknowledged",
      [] {
-         return Steps{Switch("noack on", 104, 4),
-                      StoreHolds(4),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      BoxesSeen(1),
-                      StoreHolds(5),
-                      Switch("noack off", 105, 5),
-                      StoreHolds(6),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      StoreHolds(7),
-                      Tell(Send(106, 6)),
-                      StoreHolds(8)};
+         return Steps{Switch("noack on", 104),  StoreHolds(4), kImpulse, BoxesSeen(1), StoreHolds(5),
+                      Switch("noack off", 105), StoreHolds(6), kImpulse, StoreHolds(7)};
      },
      0,
      {5},
      2,
-     {101, 102, 103, 104, 0, 105, 0, 106}},
+     {101, 102, 103, 104, 0, 105, 0}},
     // 'AK F' and 'AK R' end the wait at once with their own box; nothing is left pending.
     {"Refusals",
      [] {
-         return Steps{Switch("ack F", 104, 4),
-                      StoreHolds(4),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      BoxesSeen(1),
-                      StoreHolds(5),
-                      Switch("ack R", 105, 5),
-                      StoreHolds(6),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      BoxesSeen(2),
-                      StoreHolds(7),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      StoreHolds(8),
-                      Tell(Send(106, 6)),
-                      StoreHolds(9)};
+         return Steps{Switch("ack F", 104), StoreHolds(4),        kImpulse,      BoxesSeen(1),
+                      StoreHolds(5),        Switch("ack R", 105), StoreHolds(6), kImpulse,
+                      BoxesSeen(2),         StoreHolds(7),        kImpulse,      StoreHolds(8)};
      },
      0,
      {6, 7},
      3,
-     {101, 102, 103, 104, 0, 105, 0, 0, 106}},
+     {101, 102, 103, 104, 0, 105, 0, 0}},
     // Damaged frames, garbage and an over-long line between times: every good time in
     // order, no damaged one, one check-error box however many lines were bad.
     {"DamagedFrames",
@@ -120,23 +105,17 @@ const LinkFault kLinkFaults[] = {
          return Steps{Tell(Send(201, 11) + "\nbadcheck 1\n" + Send(901, 12) + "\ngarbage\n" + Send(202, 13) +
                            "\nbadcheck 1\n" + Send(902, 14) + "\nlongline\n" + Send(203, 15) + "\ngarbage\n" +
                            Send(204, 16) + "\nbadcheck 1\n" + Send(903, 17) + "\n" + Send(205, 18)),
-                      StoreHolds(8),
-                      BoxesSeen(1),
-                      Press(MainPanel, MAIN_INPUT_2),
-                      StoreHolds(9),
-                      Tell(Send(104, 4)),
-                      StoreHolds(10)};
+                      StoreHolds(8), BoxesSeen(1), kImpulse, StoreHolds(9)};
      },
      8,
      {13},
      1,
-     {101, 102, 103, 201, 202, 203, 204, 205, 0, 104}},
+     {101, 102, 103, 201, 202, 203, 204, 205, 0}},
     // An answer 1.5 s late, well inside the wait, is no fault.
     {"SlowAnswer",
      [] {
-         return Steps{Switch("delay 1500", 104, 4),   StoreHolds(4),
-                      Press(MainPanel, MAIN_INPUT_2), StoreHolds(5),
-                      Switch("delay 0", 105, 5),      StoreHolds(6)};
+         return Steps{Switch("delay 1500", 104), StoreHolds(4), kImpulse, StoreHolds(5),
+                      Switch("delay 0", 105),    StoreHolds(6)};
      },
      0,
      {},
@@ -176,25 +155,19 @@ TEST_P(LinkFaults, ToldOnceTimesKeptAndTheLinkGoesOn) {
 INSTANTIATE_TEST_SUITE_P(Race, LinkFaults, ::testing::ValuesIn(kLinkFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The line pulled in the middle of a race, serial or network: the loss is told once;
-// the operator reads the box (the link stays as it was, then is switched off with a
-// confirmation) or closes the link from it; every time received before is kept, and
-// the clock plugged back is reached again through the dialog.
+// The line pulled in the middle of a race: told once; the operator reads the box (the
+// link stays as it was, then is switched off with a confirmation) or closes the link
+// from it; every time received before is kept, and the clock plugged back is reached again.
 struct LineLost {
     const char* name;
     bool network;
     int answer;  // the error box's button
 };
-void PrintTo(const LineLost& l, std::ostream* os) {
-    *os << l.name;
-}
-
 class LineLosts : public LinkRace, public ::testing::WithParamInterface<LineLost> {};
 
 TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
     const LineLost& l = GetParam();
-    Start(l.network ? qstest::StandinClock::Strings{"--tcp", "0"} : qstest::StandinClock::Strings{});
-    const std::string address = "127.0.0.1:" + std::to_string(clock_->TcpPort());
+    Start(l.network ? Strings{"--tcp", "0"} : Strings{});
     auto connect = [&] {
         Steps s = l.network ? ConnectTo("127.0.0.1", clock_->TcpPort()) : ConnectToCom5();
         Then(s, {Ready()});
@@ -209,33 +182,32 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
                           : Steps{Tell(Send(103, 3)), StoreHolds(3), Tell("hangup")});
     Then(steps, {BoxesSeen(1), Until([&] { return l.answer == 1 || SbComG.linkState == 0; }), Do([&] {
                      linkAfterBox = SbComG.linkState;
-                     GetCtrlVal(MainPanel(), fq31::MAIN_CONNECT_SWITCH, &switchAfterBox);
-                     GetCtrlAttribute(MainPanel(), fq31::MAIN_LINK_LAMP, ATTR_DIMMED, &lampDimmed);
+                     switchAfterBox = Value(MainPanel(), MAIN_CONNECT_SWITCH);
+                     GetCtrlAttribute(MainPanel(), MAIN_LINK_LAMP, ATTR_DIMMED, &lampDimmed);
                  })});
     if (l.answer == 1)
-        Then(steps, {SetAndPress(MainPanel, fq31::MAIN_CONNECT_SWITCH, 0),
+        Then(steps, {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
                      Until([] { return SbComG.linkState == 0 && Seen().popups == 1; })});
-    // A serial clock is plugged back on the same port; a network one kept listening.
-    if (!l.network) steps.push_back(Do([&] { Start(); }));
+    if (!l.network) steps.push_back(Do([&] { Start(); }));  // a network clock kept listening
     Then(steps, connect());
     Then(steps, {Tell(Send(104, 4) + "\n" + Send(105, 5)), StoreHolds(5)});
     Then(steps, Finish(&end_));
     Watch watch;
     watch.answer = l.answer;
-    ASSERT_EQ(Race(steps, 6000, watch), steps.size());
+    ASSERT_EQ(Race(steps, watch), steps.size());
 
     ASSERT_EQ(Seen().boxes.size(), 1u) << "the loss is told once";
-    std::string lost = GMesComG[kMesComNetLost];
-    lost.replace(lost.find("%s"), 2, address);
-    ExpectBox(0, l.network ? kMesComNetTitle : 9, l.network ? lost : GMesComG[12], 1);
+    ExpectBox(
+        0, l.network ? kMesComNetTitle : 9,
+        l.network ? Named(kMesComNetLost, "127.0.0.1:" + std::to_string(clock_->TcpPort())) : GMesComG[12],
+        1);
     EXPECT_EQ(linkAfterBox, l.answer == 2 ? 0 : l.network ? 2 : 1);
     EXPECT_EQ(switchAfterBox, l.answer == 2 ? 0 : 1);
     EXPECT_EQ(lampDimmed, l.answer == 2 ? 1 : 0);
     EXPECT_EQ(Seen().popups, l.answer == 2 ? 0 : 1);  // closing from the box asks nothing more
     ExpectKept({101, 102, 103, 104, 105});
-    const Strings wire = clock_->Wire();  // the clock plugged back answered the connection whole
-    ASSERT_FALSE(wire.empty());
-    EXPECT_EQ(wire.back(), "EE 1");
+    ASSERT_FALSE(clock_->Wire().empty());
+    EXPECT_EQ(clock_->Wire().back(), "EE 1");  // the clock plugged back answered the connection whole
 }
 
 INSTANTIATE_TEST_SUITE_P(Race, LineLosts,
@@ -245,45 +217,27 @@ INSTANTIATE_TEST_SUITE_P(Race, LineLosts,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A connection over the network that fails: told once with its own text naming the
-// address and port, the link left closed and the program usable.
+// address and port, the link left closed.
 struct NetFault {
     const char* name;
-    qstest::StandinClock::Strings standin;
-    const char* address;  // "" for a port of the loopback nothing listens on
+    Strings standin;
+    const char* address;  // "" for the stand-in's port once it has ended: nothing listens there
     int text;
 };
-void PrintTo(const NetFault& f, std::ostream* os) {
-    *os << f.name;
-}
-
-// A loopback port nothing listens on: taken from the system, then let go.
-int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
 class NetFaults : public LinkRace, public ::testing::WithParamInterface<NetFault> {};
 
 TEST_P(NetFaults, ToldOnceWithTheAddressAndTheLinkLeftClosed) {
     const NetFault& f = GetParam();
     Start(f.standin);
     const std::string address = *f.address ? f.address : "127.0.0.1";
-    const int port = *f.address ? clock_->TcpPort() : ClosedPort();
+    const int port = clock_->TcpPort();
+    if (!*f.address) clock_->Stop(SIGTERM);
     int linkAfterBox = -1;
     Steps steps = ConnectTo(address, port);
     Then(steps, {BoxesSeen(1), Do([&] { linkAfterBox = SbComG.linkState; }), Finish(&end_)[1]});
     ASSERT_EQ(Race(steps), steps.size());
     ASSERT_EQ(Seen().boxes.size(), 1u);
-    std::string text = GMesComG[f.text];
-    text.replace(text.find("%s"), 2, address + ":" + std::to_string(port));
-    ExpectBox(0, kMesComNetTitle, text, 0);
+    ExpectBox(0, kMesComNetTitle, Named(f.text, address + ":" + std::to_string(port)), 0);
     EXPECT_EQ(linkAfterBox, 0);
     EXPECT_TRUE(end_.store.empty());
 }
