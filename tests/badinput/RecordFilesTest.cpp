@@ -1,0 +1,212 @@
+// Damaged fixed-layout files through the buttons that load them: ".q31tps" times,
+// ".q31set" and ".q31gsm" settings, ".q31fsd" second-display records and its images.
+// Only whole records are taken, the bytes a file holds replace the start of the block
+// and the rest keeps what it held, every text stays terminated, the panels show it.
+#include <algorithm>
+#include <cstring>
+
+#include "app/Q31Ihm.h"
+#include "chrono/SbChrono.h"
+#include "display/FsdPanneaux.h"
+#include "display/Q31Fsd.h"
+#include "display/Q31FsdParamDlg.h"
+#include "link/SbComConfig.h"
+#include "panels/FQ31.h"
+#include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "settings/Q31FSet.h"
+#include "settings/Q31FSetPages.h"
+#include "tests/badinput/BadInput.h"
+
+using namespace badinput;
+using namespace fq31;
+
+namespace {
+
+using BadFiles = ProgramTest;
+
+TEST_F(BadFiles, TimesFileLoadsOnlyTheWholeRecordsItHoldsUpToItsCount) {
+    std::string good = Bytes(int32_t(3));
+    for (int s = 1; s <= 3; ++s)
+        good += Bytes(SbChronoRec{.Numero = s,
+                                  .Heures = 10,
+                                  .Minutes = 4,
+                                  .Secondes = s,
+                                  .Fraction = 12345,
+                                  .Type = 'T',
+                                  .Marque = 'N',
+                                  .Qualif = 'M',
+                                  .Canal = char('0' + s % 2)});
+    auto load = [](const std::string& path) {
+        Pick(path);
+        FQ31ChronosCharger(Q31FIhmG, MAIN_TIMES_LOAD, EVENT_COMMIT, nullptr, 0, 0);
+        return SbChronoNombre();
+    };
+    const std::string goodPath = Write("Chronos/Good.q31tps", good);
+    for (const Damage& d : Damaged(good, 7)) {
+        SCOPED_TRACE(d.name);
+        ASSERT_EQ(load(goodPath), 3);
+        const int32_t count = *reinterpret_cast<const int32_t*>(d.bytes.data());
+        const int whole = int((d.bytes.size() - 4) / sizeof(SbChronoRec));
+        EXPECT_EQ(load(Write("Chronos/Damaged.q31tps", d.bytes)), std::clamp(count, 0, std::min(whole, 3)));
+        for (int i = 1; i <= SbChronoNombre(); ++i)
+            EXPECT_EQ(Bytes(*SbChronoLire(i)),
+                      d.bytes.substr(4 + (i - 1) * sizeof(SbChronoRec), sizeof(SbChronoRec)));
+        int rows = 0;
+        GetNumTableRows(Q31FIhmG, MAIN_TIMES_TABLE, &rows);
+        EXPECT_GE(rows, SbChronoNombre());
+    }
+    // An empty file, one too short for its count and a missing one leave the store as it was.
+    for (const std::string& path : {Write("Chronos/Empty.q31tps", ""), Write("Chronos/Short.q31tps", "\x05"),
+                                    dir_->file("Chronos/Missing.q31tps")}) {
+        ASSERT_EQ(load(goodPath), 3);
+        EXPECT_EQ(load(path), 3);
+        EXPECT_EQ(Bytes(*SbChronoLire(2)), good.substr(4 + sizeof(SbChronoRec), sizeof(SbChronoRec)));
+    }
+}
+
+// Offsets of the last byte of every GSM text: a file cannot make a text run past its field.
+std::vector<size_t> GsmTextEnds() {
+    std::vector<size_t> out = {offsetof(SbComGsm, common) + 31};
+    for (size_t g = 0; g < 2; ++g)
+        for (size_t t = 1; t <= 3; ++t)
+            out.insert(out.end(), {offsetof(SbComGsm, first) + g * sizeof(SbComGsm::First) + t * 32 - 1,
+                                   offsetof(SbComGsm, second) + g * sizeof(SbComGsm::Second) + t * 32 - 1});
+    return out;
+}
+
+TEST_F(BadFiles, SettingsFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated) {
+    SbComParams params, paramsBefore;
+    SbComValDefParam(&params);
+    SbComValDefParam(&paramsBefore);
+    params.precision = 3;
+    params.inputs[2].timeBase = 100;
+    paramsBefore.inputs[3].choice3 = 2;
+    SbComGsm gsm, gsmBefore;
+    SbComValDefGsm(&gsm);
+    SbComValDefGsm(&gsmBefore);
+    std::strcpy(gsm.first[0].text[1], "Start open");
+    gsm.second[0].number = 4242;
+    std::strcpy(gsmBefore.common, "Previous");
+    const struct {
+        const char* file;
+        int (*button)(int, int, int, void*, int, int);
+        int page;
+        void* block;
+        std::string good, before;
+        std::vector<size_t> textEnds;
+    } kinds[] = {
+        {"damaged.q31set", FQ31SetParamCharger, 4, &SbComG.params, Bytes(params), Bytes(paramsBefore)},
+        {"damaged.q31gsm", FQ31SetGsmCharger, 7, &SbComG.gsm, Bytes(gsm), Bytes(gsmBefore), GsmTextEnds()}};
+    for (const auto& k : kinds) {
+        const size_t size = k.good.size();
+        std::vector<Damage> damaged = Damaged(k.good, 21);
+        damaged.push_back({"letters only", std::string(size, 'G')});  // texts filling their fields
+        for (const Damage& d : damaged) {
+            SCOPED_TRACE(std::string(k.file) + " " + d.name);
+            std::memcpy(k.block, k.before.data(), size);
+            Pick(Write(std::string("Settings/") + k.file, d.bytes));
+            k.button(Q31FSetPanel(k.page), 0, EVENT_COMMIT, nullptr, 0, 0);
+            const std::string got(static_cast<const char*>(k.block), size);
+            EXPECT_EQ(
+                Differing(got, (d.bytes + k.before.substr(std::min(size, d.bytes.size()))).substr(0, size),
+                          k.textEnds),
+                0);
+            for (size_t end : k.textEnds) EXPECT_EQ(got[end], 0) << "text ending at " << end;
+        }
+    }
+}
+
+class BadDisplayFiles : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        Q31FsdOuvrir();
+        ASSERT_TRUE(Q31FsdAffiche());
+        dialog_ = LoadPanel(0, "FQ31.uir", PARAMS);
+        ASSERT_GT(dialog_, 0);
+        Q31FsdParamTraduire(dialog_);
+        Q31FsdParamSet(dialog_, false);
+    }
+    void TearDown() override {
+        DiscardPanel(dialog_);
+        Q31FsdFermer();
+        ProgramTest::TearDown();
+    }
+    void Load(int button, const std::string& file, const std::string& bytes) {
+        Pick(Write(file, bytes));
+        QueueUserEvent(dialog_, button);
+        ProcessSystemEvents();
+    }
+    int dialog_ = 0;
+};
+
+TEST_F(BadDisplayFiles, DisplayFilesReplaceOnlyTheBytesTheyHoldWithinTheLayout) {
+    FsdParam good, before;
+    Q31FsdParamDefaut(&good, true);
+    Q31FsdParamDefaut(&before, true);
+    std::strcpy(good.text1, "Giant slalom");
+    good.windows[1].top = 90;
+    std::strcpy(before.text2, "Former");
+    before.lights[3].mode = 5;
+    std::vector<size_t> textEnds = {offsetof(FsdParam, text1) + 255, offsetof(FsdParam, text2) + 255,
+                                    offsetof(FsdParam, background) + 255};
+    for (size_t k = 0; k < 4; ++k)
+        textEnds.push_back(offsetof(FsdParam, logos) + k * sizeof(FsdLogo) + offsetof(FsdLogo, path) + 255);
+    for (const Damage& d : Damaged(Bytes(good), 41)) {
+        SCOPED_TRACE(d.name);
+        Q31G.secondDisplay = before;
+        Load(PARAMS_LOAD, "Settings/damaged.q31fsd", d.bytes);
+        // The file's bytes over the former record, positions and sizes kept within the
+        // 960 x 720 layout (top, left, height, width in turn).
+        FsdParam expected = before;
+        std::memcpy(&expected, d.bytes.data(), std::min(d.bytes.size(), sizeof expected));
+        std::vector<int32_t*> bounds;
+        for (auto& l : expected.lights) bounds.insert(bounds.end(), {&l.top, &l.left, &l.height, &l.width});
+        for (auto& l : expected.logos) bounds.insert(bounds.end(), {&l.top, &l.left, &l.height, &l.width});
+        for (auto& w : expected.windows) bounds.insert(bounds.end(), {&w.top, &w.left, &w.height, &w.width});
+        for (size_t i = 0; i < bounds.size(); ++i)
+            *bounds[i] = std::clamp<int32_t>(*bounds[i], 0, i % 2 ? 960 : 720);
+        const std::string got = Bytes(Q31G.secondDisplay);
+        EXPECT_EQ(Differing(got, Bytes(expected), textEnds), 0);
+        for (size_t end : textEnds) EXPECT_EQ(got[end], 0) << "text ending at " << end;
+        // The display takes the record in normal use, and the dialog reads it back whole.
+        Q31FsdInit(true, false);
+        Q31FsdGetTaille();
+        Q31FsdParamGet(dialog_);
+        EXPECT_TRUE(Q31FsdAffiche());
+    }
+}
+
+// A damaged logo or background is copied into "Data" as it is; an image that reads
+// takes its own size, one that does not leaves the logo its size; the display stays up.
+TEST_F(BadDisplayFiles, DamagedImagesLeaveTheLogoItsSizeAndTheDisplayUsable) {
+    std::string bmp = std::string(54, '\0') + std::string(600, '\x5a');  // 20 x 10 pixels, 24 bits
+    auto put = [&](size_t at, int32_t v) { std::memcpy(&bmp[at], &v, 4); };
+    bmp[0] = 'B', bmp[1] = 'M';
+    for (auto [at, v] :
+         {std::pair{2, 654}, {10, 54}, {14, 40}, {18, 20}, {22, 10}, {26, 0x180001}, {34, 600}})
+        put(size_t(at), v);
+    for (const Damage& d : Damaged(bmp, 51)) {
+        SCOPED_TRACE(d.name);
+        FsdLogo& logo = Q31G.secondDisplay.logos[0];
+        logo.visible = 1;
+        logo.height = logo.width = 48;
+        Q31G.secondDisplay.showBackground = 1;
+        Q31FsdInit(true, false);
+        Load(PARAMS_LOGO1_LOAD, "logo.bmp", d.bytes);
+        const std::string path = logo.path;
+        ASSERT_EQ(path.rfind("Data\\logo", 0), 0u) << path;
+        EXPECT_EQ(qstest::ReadFileBytes(dir_->file("Data/" + path.substr(5))), d.bytes);
+        const bool unreadable = d.name == "zero-filled" || d.name == "random";
+        const int size = logo.height * 1000 + logo.width;
+        EXPECT_TRUE(size == 48048 || (size == 10020 && !unreadable)) << size;
+        Load(PARAMS_LOAD_BACKGROUND, "back.bmp", d.bytes);
+        ASSERT_EQ(std::string(Q31G.secondDisplay.background).rfind("Data\\back", 0), 0u);
+        Q31FsdInit(true, false);
+        EXPECT_TRUE(Q31FsdAffiche());
+    }
+}
+
+}  // namespace
