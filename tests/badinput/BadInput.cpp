@@ -20,10 +20,10 @@
 
 namespace badinput {
 
-namespace {
+std::string ProgramTest::picked;
+int ProgramTest::messages = 0;
 
-std::string picked;
-int messages = 0;
+namespace {
 
 std::string Random(size_t n, unsigned seed) {
     std::mt19937 gen(seed);
@@ -46,13 +46,6 @@ int Differing(const std::string& got, const std::string& expected, const std::ve
     for (size_t i = 0; i < got.size(); ++i)
         if (got[i] != expected[i] && std::find(skip.begin(), skip.end(), i) == skip.end()) ++n;
     return n;
-}
-
-void ProgramTest::Pick(const std::string& path) {
-    picked = path;
-}
-int ProgramTest::Messages() {
-    return messages;
 }
 
 void ProgramTest::SetUp() {

@@ -40,8 +40,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::string Write(const std::string& relative, const std::string& bytes) const;  // full path
-    static void Pick(const std::string& path);
-    static int Messages();
+    static void Pick(const std::string& path) { picked = path; }
+    static int Messages() { return messages; }
+    static std::string picked;
+    static int messages;
     std::unique_ptr<qstest::TempProgramDir> dir_;
 };
 

@@ -1,7 +1,7 @@
-// Damaged competitor-unit files: "Courant.q12ct" and "QS-120_V1-0.q12cnf" through the
-// unit's loader, and damaged spreadsheets of every kind through its import button.
-// The lists stay bounded, terminated and shown as held; a file that cannot be read is
-// reported and leaves the lists as they were.
+// Damaged competitor-unit files: "Courant.q12ct" through the unit's loader and damaged
+// spreadsheets of every kind through its import button. The lists stay bounded,
+// terminated and shown as held; a file that cannot be read is reported and leaves the
+// lists as they were. (A damaged unit settings file: the unit's own file tests.)
 #include <xlsxwriter.h>
 
 #include <cstring>
@@ -39,10 +39,9 @@ std::string ListsFile(const std::vector<int>& list, const std::vector<int>& sent
 class BadCompetitorFiles : public ProgramTest {
 protected:
     // The unit quits (writing its lists) and loads again from the files as they now are.
-    void Reload(const std::string& lists, const std::string* settings = nullptr) {
+    void Reload(const std::string& lists) {
         Q12Quitter("Courant.q12ct");
         Write("Courant.q12ct", lists);
-        if (settings) Write("QS-120_V1-0.q12cnf", *settings);
         Q12Charger("Courant.q12ct", 3);
         ASSERT_GT(Q12PanneauG, 0);
     }
@@ -86,29 +85,6 @@ TEST_F(BadCompetitorFiles, DamagedListsFileLoadsBoundedListsAndTheUnitStaysUsabl
         EXPECT_EQ(qstest::FileSize(dir_->file("Courant.q12ct")), long(good.size()));
         Q12Charger("Courant.q12ct", 3);
         EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), held);
-    }
-}
-
-TEST_F(BadCompetitorFiles, DamagedSettingsFileGivesSettingsTheImportDialogCanShow) {
-    Q12Cnf good;
-    Q12CnfDefaut(&good);
-    good.Feuille = 2;
-    good.PremiereLigne = 5;
-    good.ColNumero = 'C';
-    good.ColTexte2 = 0;
-    std::strcpy(good.Chemin, "Lists\\start.xlsx");
-    auto column = [](char c, bool none) { return (c >= 'A' && c <= 'Z') || (none && c == 0); };
-    for (const Damage& d : Damaged(Bytes(good), 71)) {
-        SCOPED_TRACE(d.name);
-        Reload(ListsFile({}, {}), &d.bytes);
-        const Q12Cnf& c = Q12CnfG;
-        EXPECT_TRUE(c.Feuille >= 1 && c.PremiereLigne >= 1 && column(c.ColNumero, false));
-        EXPECT_TRUE(column(c.ColTexte1, true) && column(c.ColTexte2, true) && column(c.ColTexte3, true));
-        EXPECT_TRUE(Terminated(c.Chemin));
-        if (d.name == "truncated" || d.name == "over-long")  // the fields the file holds are its own
-            EXPECT_EQ(std::tuple(c.Feuille, c.PremiereLigne, c.ColNumero, c.ColTexte2),
-                      std::tuple(2, 5, 'C', '\0'));
-        if (d.name == "over-long") EXPECT_STREQ(c.Chemin, "Lists\\start.xlsx");
     }
 }
 

@@ -77,31 +77,12 @@ TEST_F(BadFiles, SettingsFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated)
     }
 }
 
-class BadDisplayFiles : public ProgramTest {
-protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        Q31FsdOuvrir();
-        ASSERT_TRUE(Q31FsdAffiche());
-        dialog_ = LoadPanel(0, "FQ31.uir", PARAMS);
-        ASSERT_GT(dialog_, 0);
-        Q31FsdParamTraduire(dialog_);
-        Q31FsdParamSet(dialog_, false);
-    }
-    void TearDown() override {
-        DiscardPanel(dialog_);
-        Q31FsdFermer();
-        ProgramTest::TearDown();
-    }
-    void Load(int button, const std::string& file, const std::string& bytes) {
-        Pick(Write(file, bytes));
-        QueueUserEvent(dialog_, button);
-        ProcessSystemEvents();
-    }
-    int dialog_ = 0;
-};
-
-TEST_F(BadDisplayFiles, DisplayFilesReplaceOnlyTheBytesTheyHoldWithinTheLayout) {
+TEST_F(BadFiles, DisplayFilesReplaceOnlyTheBytesTheyHoldWithinTheLayout) {
+    Q31FsdOuvrir();
+    const int dialog = LoadPanel(0, "FQ31.uir", PARAMS);
+    ASSERT_GT(dialog, 0);
+    Q31FsdParamTraduire(dialog);
+    Q31FsdParamSet(dialog, false);
     FsdParam good, before;
     Q31FsdParamDefaut(&good, true);
     Q31FsdParamDefaut(&before, true);
@@ -116,7 +97,9 @@ TEST_F(BadDisplayFiles, DisplayFilesReplaceOnlyTheBytesTheyHoldWithinTheLayout) 
     for (const Damage& d : Damaged(Bytes(good), 41)) {
         SCOPED_TRACE(d.name);
         Q31G.secondDisplay = before;
-        Load(PARAMS_LOAD, "Settings/damaged.q31fsd", d.bytes);
+        Pick(Write("Settings/damaged.q31fsd", d.bytes));
+        QueueUserEvent(dialog, PARAMS_LOAD);
+        ProcessSystemEvents();
         // The file's bytes over the former record, positions and sizes kept within the
         // 960 x 720 layout (top, left, height, width in turn).
         FsdParam expected = before;
@@ -133,9 +116,11 @@ TEST_F(BadDisplayFiles, DisplayFilesReplaceOnlyTheBytesTheyHoldWithinTheLayout) 
         // The display takes the record in normal use, and the dialog reads it back whole.
         Q31FsdInit(true, false);
         Q31FsdGetTaille();
-        Q31FsdParamGet(dialog_);
+        Q31FsdParamGet(dialog);
         EXPECT_TRUE(Q31FsdAffiche());
     }
+    DiscardPanel(dialog);
+    Q31FsdFermer();
 }
 
 }  // namespace
