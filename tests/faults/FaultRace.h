@@ -43,7 +43,7 @@ inline Step StoreHolds(int n) {
     return Until([n] { return SbChronoNombre() >= n; });
 }
 inline Step BoxesSeen(size_t n) {
-    return Until([n] { return Seen().boxes.size() >= n && !Seen().boxOpen; });
+    return Until([n] { return Watching().boxes.size() >= n && !Watching().boxOpen; });
 }
 // The link up and idle: start-up reads done, no error pending.
 inline Step Ready() {
@@ -58,10 +58,10 @@ inline Steps ConnectTo(const std::string& address, int port) {  // over the netw
 }
 
 // The whole program from a clean memory, the watcher answering as `watch` says.
-inline size_t Race(Steps steps, Watch watch = {}, long maxPasses = 6000) {
+inline size_t Race(Steps steps, BoxWatch watch = {}, long maxPasses = 6000) {
     ForgetEverything();
     SbComDeplanter();
-    return RunProgram(Watched(std::move(steps), std::move(watch)), maxPasses);
+    return RunProgram(WithBoxWatch(std::move(steps), std::move(watch)), maxPasses);
 }
 
 // The end of a race: once the file holds what the store holds, the store and the rows

@@ -46,35 +46,36 @@ TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAl
                    Do([&] { full ? (disk.Fill(), broken = true) : broken = disk.ReadOnly(true); })};
     for (int i = 1; i <= 5; ++i) Then(steps, {Press(MainPanel, MAIN_INPUT_2), StoreHolds(i)});
     // Once told, the store tries again twice (each failed try restarts its wait), and says nothing more.
-    Then(steps, {BoxesSeen(1), Do([&] { lastTry = SbChronoTabG.firstChange; }), Until([&] {
-                     return SbChronoTabG.firstChange > lastTry && (lastTry = SbChronoTabG.firstChange);
-                 }),
-                 Until([&] { return SbChronoTabG.firstChange > lastTry; }), Do([&] {
-                     inFileWhileFailing = TimesIn(kTimesFile).size();
-                     Q31QuitG = 1;  // asked, and answered no: the program goes on
-                 }),
-                 Until([&] { return Seen().popups >= 1 && !Q31QuitG && (questionsAfterNo = Seen().popups); }),
-                 Do([&] { full ? disk.Free() : (void)disk.ReadOnly(false); })});
+    Then(
+        steps,
+        {BoxesSeen(1), Do([&] { lastTry = SbChronoTabG.firstChange; }),
+         Until([&] { return SbChronoTabG.firstChange > lastTry && (lastTry = SbChronoTabG.firstChange); }),
+         Until([&] { return SbChronoTabG.firstChange > lastTry; }), Do([&] {
+             inFileWhileFailing = TimesIn(kTimesFile).size();
+             Q31QuitG = 1;  // asked, and answered no: the program goes on
+         }),
+         Until([&] { return Watching().popups >= 1 && !Q31QuitG && (questionsAfterNo = Watching().popups); }),
+         Do([&] { full ? disk.Free() : (void)disk.ReadOnly(false); })});
     Ending end;
     Then(steps, Finish(&end));
-    steps.insert(steps.end() - 1, Until([] { return Seen().popups >= 2; }));
-    Watch watch;
+    steps.insert(steps.end() - 1, Until([] { return Watching().popups >= 2; }));
+    BoxWatch watch;
     watch.cancels = 1;  // "quit anyway?": not yet
     ASSERT_EQ(Race(steps, watch), steps.size());
     ASSERT_TRUE(broken) << "the folder could not be made read-only";
 
     char where[600];
     SbFileNoticeDetail("Chronos\\Chrono.q31tps", reason, where, sizeof where);
-    ASSERT_EQ(Seen().boxes.size(), 1u) << "told once, however often the store tries again";
-    EXPECT_EQ(Seen().boxes[0].title, Q31TxtMesG[kMesFileNotSavedTitle]);
-    EXPECT_EQ(Seen().boxes[0].text, Q31TxtMesG[kMesTimesNotSaved]);
-    EXPECT_EQ(Seen().boxes[0].detail, where);
+    ASSERT_EQ(Watching().boxes.size(), 1u) << "told once, however often the store tries again";
+    EXPECT_EQ(Watching().boxes[0].title, Q31TxtMesG[kMesFileNotSavedTitle]);
+    EXPECT_EQ(Watching().boxes[0].text, Q31TxtMesG[kMesTimesNotSaved]);
+    EXPECT_EQ(Watching().boxes[0].detail, where);
     EXPECT_EQ(inFileWhileFailing, 0u);
     EXPECT_EQ(questionsAfterNo, 1);
-    ASSERT_EQ(Seen().popupTexts.size(), 2u) << "no question at the second quit";
-    EXPECT_NE(Seen().popupTexts[0].find(Q31TxtMesG[kMesQuitWithTimesUnsaved]), std::string::npos);
-    EXPECT_NE(Seen().popupTexts[0].find(where), std::string::npos);
-    EXPECT_NE(Seen().popupTexts[1].find(Q31TxtMesG[kMesTimesSavedAgain]), std::string::npos);
+    ASSERT_EQ(Watching().popupTexts.size(), 2u) << "no question at the second quit";
+    EXPECT_NE(Watching().popupTexts[0].find(Q31TxtMesG[kMesQuitWithTimesUnsaved]), std::string::npos);
+    EXPECT_NE(Watching().popupTexts[0].find(where), std::string::npos);
+    EXPECT_NE(Watching().popupTexts[1].find(Q31TxtMesG[kMesTimesSavedAgain]), std::string::npos);
     EXPECT_EQ(end.store.size(), 5u);
     EXPECT_EQ(TimesIn(dir.file(kTimesFile)).size(), 5u);
 }

@@ -27,11 +27,11 @@ const Ints kEarly = {301, 302, 303, 304, 305, 306, 307, 308};
 // the clock acknowledges no impulse; while connecting, it answers the identity request
 // and then acknowledges nothing, so the connection's wait box stays up.
 [[noreturn]] void RunChild(Hold hold, int reportFd) {
-    Watch watch;
+    BoxWatch watch;
     watch.holdBox = [] { return true; };
     Steps steps = ConnectToCom5();
     if (hold == Connecting) steps.resize(5);  // Connect pressed
-    if (hold == ErrorBox) Then(steps, {Tell("garbage"), Until([] { return Seen().boxOpen; })});
+    if (hold == ErrorBox) Then(steps, {Tell("garbage"), Until([] { return Watching().boxOpen; })});
     if (hold == AcknowledgementWait)
         Then(steps, {Tell("noack on\n" + Send(300, 9)), StoreHolds(1), Press(MainPanel, MAIN_INPUT_2)});
     Then(steps, {Do([=] { (void)!write(reportFd, "c", 1); }), Until([] { return false; })});

@@ -29,7 +29,7 @@ protected:
         ASSERT_TRUE(clock_->Running());
     }
     // Connected on COM5 with three times received, the fault's steps, then the end.
-    bool Run(Steps fault, Watch watch = {}) {
+    bool Run(Steps fault, BoxWatch watch = {}) {
         Steps steps = ConnectToCom5();
         Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3)), StoreHolds(3)});
         Then(steps, std::move(fault));
@@ -45,10 +45,10 @@ protected:
         EXPECT_TRUE(whole);
     }
     void ExpectBox(size_t i, int title, const std::string& text, int second) {
-        ASSERT_GT(Seen().boxes.size(), i);
-        EXPECT_EQ(Seen().boxes[i].title, GMesComG[title]);
-        EXPECT_EQ(Seen().boxes[i].text, text);
-        EXPECT_EQ(Seen().boxes[i].secondVisible, second);
+        ASSERT_GT(Watching().boxes.size(), i);
+        EXPECT_EQ(Watching().boxes[i].title, GMesComG[title]);
+        EXPECT_EQ(Watching().boxes[i].text, text);
+        EXPECT_EQ(Watching().boxes[i].secondVisible, second);
     }
     std::string Named(int text, const std::string& address) {  // a network text with its address
         std::string s = GMesComG[text];
@@ -139,10 +139,10 @@ class LinkFaults : public LinkRace, public ::testing::WithParamInterface<LinkFau
 TEST_P(LinkFaults, ToldOnceTimesKeptAndTheLinkGoesOn) {
     const LinkFault& f = GetParam();
     Start();
-    Watch watch;
+    BoxWatch watch;
     if (f.holdBoxUntil) watch.holdBox = [n = f.holdBoxUntil] { return SbChronoNombre() < n; };
     ASSERT_TRUE(Run(f.steps(), watch));
-    ASSERT_EQ(Seen().boxes.size(), f.boxTexts.size());
+    ASSERT_EQ(Watching().boxes.size(), f.boxTexts.size());
     for (size_t i = 0; i < f.boxTexts.size(); ++i)
         ExpectBox(i, f.boxTexts[i] == 13 ? 9 : 4, GMesComG[f.boxTexts[i]], 1);
     EXPECT_EQ(end_.error, 0);
@@ -187,16 +187,16 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
                  })});
     if (l.answer == 1)
         Then(steps, {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
-                     Until([] { return SbComG.linkState == 0 && Seen().popups == 1; })});
+                     Until([] { return SbComG.linkState == 0 && Watching().popups == 1; })});
     if (!l.network) steps.push_back(Do([&] { Start(); }));  // a network clock kept listening
     Then(steps, connect());
     Then(steps, {Tell(Send(104, 4) + "\n" + Send(105, 5)), StoreHolds(5)});
     Then(steps, Finish(&end_));
-    Watch watch;
+    BoxWatch watch;
     watch.answer = l.answer;
     ASSERT_EQ(Race(steps, watch), steps.size());
 
-    ASSERT_EQ(Seen().boxes.size(), 1u) << "the loss is told once";
+    ASSERT_EQ(Watching().boxes.size(), 1u) << "the loss is told once";
     ExpectBox(
         0, l.network ? kMesComNetTitle : 9,
         l.network ? Named(kMesComNetLost, "127.0.0.1:" + std::to_string(clock_->TcpPort())) : GMesComG[12],
@@ -204,7 +204,7 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
     EXPECT_EQ(linkAfterBox, l.answer == 2 ? 0 : l.network ? 2 : 1);
     EXPECT_EQ(switchAfterBox, l.answer == 2 ? 0 : 1);
     EXPECT_EQ(lampDimmed, l.answer == 2 ? 1 : 0);
-    EXPECT_EQ(Seen().popups, l.answer == 2 ? 0 : 1);  // closing from the box asks nothing more
+    EXPECT_EQ(Watching().popups, l.answer == 2 ? 0 : 1);  // closing from the box asks nothing more
     ExpectKept({101, 102, 103, 104, 105});
     ASSERT_FALSE(clock_->Wire().empty());
     EXPECT_EQ(clock_->Wire().back(), "EE 1");  // the clock plugged back answered the connection whole
@@ -236,7 +236,7 @@ TEST_P(NetFaults, ToldOnceWithTheAddressAndTheLinkLeftClosed) {
     Steps steps = ConnectTo(address, port);
     Then(steps, {BoxesSeen(1), Do([&] { linkAfterBox = SbComG.linkState; }), Finish(&end_)[1]});
     ASSERT_EQ(Race(steps), steps.size());
-    ASSERT_EQ(Seen().boxes.size(), 1u);
+    ASSERT_EQ(Watching().boxes.size(), 1u);
     ExpectBox(0, kMesComNetTitle, Named(f.text, address + ":" + std::to_string(port)), 0);
     EXPECT_EQ(linkAfterBox, 0);
     EXPECT_TRUE(end_.store.empty());

@@ -303,14 +303,14 @@ constexpr const char* kNoted = "\x01noted";
 constexpr const char* kAnswered = "\x01answered";
 
 void WatchOnce() {
-    Watch& w = Seen();
+    BoxWatch& w = Watching();
     const bool late = qstest::CurrentScript().passes > qstest::CurrentScript().maxPasses;
     const int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
     w.boxOpen = box > 0;
     if (box > 0 && Text(box, fsabgen::ERREUR_DETAIL) != kAnswered) {
         if (Text(box, fsabgen::ERREUR_DETAIL) != kNoted) {
-            Box b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
-                  Text(box, fsabgen::ERREUR_DETAIL)};
+            SeenBox b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
+                      Text(box, fsabgen::ERREUR_DETAIL)};
             GetCtrlAttribute(box, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
             w.boxes.push_back(b);
             SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kNoted);
@@ -336,13 +336,13 @@ void WatchOnce() {
 
 }  // namespace
 
-Watch& Seen() {
-    static Watch w;
+BoxWatch& Watching() {
+    static BoxWatch w;
     return w;
 }
 
-Steps Watched(Steps steps, Watch start) {
-    Seen() = std::move(start);
+Steps WithBoxWatch(Steps steps, BoxWatch start) {
+    Watching() = std::move(start);
     steps.push_back([] { return false; });  // boxes at shutdown are answered too
     for (Step& s : steps)
         s = [inner = std::move(s)] {
