@@ -1,7 +1,7 @@
-// Damaged input files: shared set-up.
+// Hostile input files: the damaged forms and the program folder they are loaded in.
 #include "tests/badinput/BadInput.h"
 
-#include <cstring>
+#include <algorithm>
 #include <random>
 
 #include "app/Q31Ihm.h"
@@ -20,53 +20,45 @@
 
 namespace badinput {
 
+std::string ProgramTest::picked;
+int ProgramTest::messages = 0;
+
 namespace {
 
-std::string reponseG;
-int messagesG = 0;
-
-int RepondreDialogue(const char*, const char*, const char*, int, char pathOut[260]) {
-    if (reponseG.empty()) return VAL_NO_FILE_SELECTED;
-    StrCopy(pathOut, 260, reponseG.c_str());
-    return VAL_EXISTING_FILE_SELECTED;
-}
-
-void CompterMessage(const char*, const char*) {
-    ++messagesG;
-}
-
-}  // namespace
-
-std::string Aleatoire(size_t n, unsigned seed) {
+std::string Random(size_t n, unsigned seed) {
     std::mt19937 gen(seed);
     std::string s(n, '\0');
     for (char& c : s) c = char(gen() & 0xFF);
     return s;
 }
 
-std::vector<Variante> Variantes(const std::string& bon, unsigned seed) {
-    return {{"truncated", bon.substr(0, bon.size() / 2 + 3)},
-            {"zero-filled", std::string(bon.size(), '\0')},
-            {"over-long", bon + Aleatoire(5000, seed)},
-            {"random", Aleatoire(bon.size(), seed + 1)}};
+}  // namespace
+
+std::vector<Damage> Damaged(const std::string& good, unsigned seed) {
+    return {{"truncated", good.substr(0, good.size() / 2 + 3)},
+            {"zero-filled", std::string(good.size(), '\0')},
+            {"over-long", good + Random(5000, seed)},
+            {"random", Random(good.size(), seed + 1)}};
 }
 
-void Repondre(const std::string& path) {
-    reponseG = path;
+int Differing(const std::string& got, const std::string& expected, const std::vector<size_t>& skip) {
+    int n = 0;
+    for (size_t i = 0; i < got.size(); ++i)
+        if (got[i] != expected[i] && std::find(skip.begin(), skip.end(), i) == skip.end()) ++n;
+    return n;
 }
 
-int MessagesVus() {
-    return messagesG;
-}
-
-void ProgrammeTest::SetUp() {
+void ProgramTest::SetUp() {
     qstest::EnsureRuntime();
     dir_ = std::make_unique<qstest::TempProgramDir>();
     for (const char* d : {"Chronos", "Settings", "Data"}) MakeDir(d);
-    reponseG.clear();
-    messagesG = 0;
-    SetFileSelectHook(RepondreDialogue);
-    SetMessageHook(CompterMessage);
+    picked.clear();
+    messages = 0;
+    SetFileSelectHook([](const char*, const char*, const char*, int, char pathOut[260]) -> int {
+        StrCopy(pathOut, 260, picked.c_str());
+        return picked.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
+    });
+    SetMessageHook([](const char*, const char*) { ++messages; });
     SbComValDefaut(&SbComG);
     Q31Defaut(&Q31G);
     Q31G.language = 0;
@@ -80,7 +72,7 @@ void ProgrammeTest::SetUp() {
     Q31FSetCharger();
 }
 
-void ProgrammeTest::TearDown() {
+void ProgramTest::TearDown() {
     Q31FSetFermer();
     Q31FsdQuitter();
     Q12Quitter("Courant.q12ct");
@@ -93,8 +85,8 @@ void ProgrammeTest::TearDown() {
     dir_.reset();
 }
 
-std::string ProgrammeTest::Ecrire(const std::string& relative, const std::string& bytes) const {
-    const std::string path = Fichier(relative);
+std::string ProgramTest::Write(const std::string& relative, const std::string& bytes) const {
+    const std::string path = dir_->file(relative);
     qstest::WriteFileBytes(path, bytes);
     return path;
 }

@@ -1,6 +1,6 @@
-// Damaged input files: the four ways a file arrives damaged (cut short, zero-filled,
+// Hostile input files: the four ways a file arrives damaged (cut short, zero-filled,
 // over-long, random bytes) and a program folder with the main window's panels loaded,
-// so each file goes through the loader its button calls, and shows on the real panels.
+// so each file goes through the loader its button calls and shows on the real panels.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,46 +13,37 @@
 
 namespace badinput {
 
-struct Variante {
-    const char* nom;
-    std::string octets;
+struct Damage {
+    std::string name, bytes;
 };
+// The damaged forms of a good file: its first half and a bit (cut inside a record), as
+// many zero bytes, the good file followed by 5 000 random bytes, as many random bytes.
+std::vector<Damage> Damaged(const std::string& good, unsigned seed);
 
-// The four damaged forms of a good file: its first half and a bit (cut inside a record),
-// as many zero bytes, the good file followed by 5 000 random bytes, as many random bytes.
-std::vector<Variante> Variantes(const std::string& bon, unsigned seed);
-std::string Aleatoire(size_t n, unsigned seed);
-
-// The raw bytes of a record, as the program writes it.
 template <typename T>
-std::string Octets(const T& record) {
+std::string Bytes(const T& record) {
     return std::string(reinterpret_cast<const char*>(&record), sizeof record);
 }
-
-// True when every one of the N-byte texts ends within its field.
 template <size_t N>
-bool Termine(const char (&text)[N]) {
-    for (size_t i = 0; i < N; ++i)
-        if (text[i] == 0) return true;
-    return false;
+bool Terminated(const char (&text)[N]) {  // the text ends within its field
+    return std::string(text, N).find('\0') != std::string::npos;
 }
-
-// The file dialog answers with the path set here ("" = cancelled); messages shown to
-// the operator are counted.
-void Repondre(const std::string& path);
-int MessagesVus();
+// Bytes of `got` that differ from `expected`, leaving out the offsets in `skip`.
+int Differing(const std::string& got, const std::string& expected, const std::vector<size_t>& skip = {});
 
 // A private program folder with the texts loaded and the main window's panels as the
-// program loads them: the times table attached to the store, the second display, the
-// competitor unit from "Courant.q12ct" and the ten settings pages.
-class ProgrammeTest : public ::testing::Test {
+// program loads them: the times table, the second display, the competitor unit from
+// "Courant.q12ct" and the settings pages. The file dialog answers with the path given to
+// Pick; messages shown to the operator are counted.
+class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string Fichier(const std::string& relative) const { return dir_->file(relative); }
-    // Writes bytes to relative (inside the program folder) and returns its full path.
-    std::string Ecrire(const std::string& relative, const std::string& bytes) const;
-
+    std::string Write(const std::string& relative, const std::string& bytes) const;  // full path
+    static void Pick(const std::string& path) { picked = path; }
+    static int Messages() { return messages; }
+    static std::string picked;
+    static int messages;
     std::unique_ptr<qstest::TempProgramDir> dir_;
 };
 

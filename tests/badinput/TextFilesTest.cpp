@@ -1,9 +1,6 @@
-// Damaged text files (a label file and a message file) through the loader that start-up
-// and the change of language call: every table entry stays a terminated text, and a file
-// that holds too few entries is recorded as the interface failure the operator sees.
-#include <cstring>
-#include <string>
-
+// Damaged text tables (a label file and a message file) through the loader start-up
+// and the change of language call: every entry stays a terminated text, and a file
+// holding too few entries is the interface failure the operator is shown.
 #include "app/Q31Erreur.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
@@ -16,87 +13,66 @@ using namespace badinput;
 
 namespace {
 
-std::string texteVuG;  // what the error box said
-
-void FermerBoite(int panel) {
-    char text[256] = "";
-    GetCtrlVal(panel, fsabgen::ERREUR_TEXTE, text, sizeof text);
-    texteVuG = text;
-    QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
-}
+std::string shown;  // what the error box said
 
 template <size_t N, size_t S>
-bool TableTerminee(const char (&table)[N][S]) {
-    for (const auto& entry : table)
-        if (!Termine(entry)) return false;
-    return true;
+bool AllTerminated(const char (&table)[N][S]) {
+    return std::all_of(std::begin(table), std::end(table), [](const char(&t)[S]) { return Terminated(t); });
 }
 
-bool TablesTerminees() {
-    return TableTerminee(GLabelBpG) && TableTerminee(GMessageG) && TableTerminee(GMesComG) &&
-           TableTerminee(Q31TxtLabelG) && TableTerminee(Q31TxtLabSetG) && TableTerminee(Q31TxtMesG) &&
-           TableTerminee(Q12TxtG);
+// Loads all texts; returns the failure shown to the operator ("" when none).
+std::string LoadTexts() {
+    shown.clear();
+    Q31ChargerTextes();
+    EXPECT_TRUE(AllTerminated(GLabelBpG) && AllTerminated(GMessageG) && AllTerminated(GMesComG) &&
+                AllTerminated(Q31TxtLabelG) && AllTerminated(Q31TxtLabSetG) && AllTerminated(Q31TxtMesG) &&
+                AllTerminated(Q12TxtG));
+    if (!Q31Erreur()) return "";
+    EXPECT_STREQ(Q31ErreurTitre(), "Start Clock QS-310 INTERFACE FAILURE");
+    Q31GererErreur(0);
+    EXPECT_FALSE(Q31Erreur());
+    return shown;
 }
 
-class BadTextFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        qstest::EnsureRuntime();
-        SbSetTourModal(FermerBoite);
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-    }
-    void TearDown() override { SbSetTourModal(nullptr); }
-    // Loads all texts; returns the failure shown to the operator ("" when none).
-    std::string Charger() {
-        texteVuG.clear();
-        Q31ChargerTextes();
-        if (!Q31Erreur()) return "";
-        EXPECT_STREQ(Q31ErreurTitre(), "Start Clock QS-310 INTERFACE FAILURE");
-        Q31GererErreur(0);
-        EXPECT_FALSE(Q31Erreur());
-        return texteVuG;
-    }
-    qstest::TempProgramDir dir_;
-};
-
-}  // namespace
-
-TEST_F(BadTextFiles, DamagedLabelAndMessageFilesKeepEveryEntryTerminated) {
-    const std::string incomplet = "Reading text files incomplete !";
-    for (const char* nom : {"Texts/Q31_Labels_EN.gentxt", "Texts/Q31_Messages_EN.gentxt"}) {
-        const std::string chemin = dir_.file(nom);
-        const std::string bon = qstest::ReadFileBytes(chemin);
-        ASSERT_GT(bon.size(), 100u) << nom;
-        ASSERT_EQ(Charger(), "");
-        const std::string labelAvant = Q31TxtLabelG[0], messageAvant = Q31TxtMesG[0];
-        for (const Variante& v : Variantes(bon, 91)) {
-            SCOPED_TRACE(std::string(nom) + " " + v.nom);
-            const std::string variante = v.nom;
-            // Cut within the first ten lines, below every table's required count however
-            // many entries are appended to it later (half the file no longer is).
-            size_t cut = 0;
-            for (int line = 0; line < 10 && cut != std::string::npos; ++line) cut = bon.find('\n', cut + 1);
-            qstest::WriteFileBytes(chemin, variante == "truncated" ? bon.substr(0, cut) : v.octets);
-            const std::string vu = Charger();
-            EXPECT_TRUE(TablesTerminees());
-            if (variante == "truncated" || variante == "zero-filled") {
-                EXPECT_EQ(vu, incomplet);
-            }
-            if (variante == "random") {
-                EXPECT_TRUE(vu.empty() || vu == incomplet) << vu;
-            }
-            if (variante == "over-long") {
-                // Entries past the table's count are not read; the first ones are the file's.
-                EXPECT_EQ(vu, "");
-                EXPECT_EQ(Q31TxtLabelG[0], labelAvant);
-                EXPECT_EQ(Q31TxtMesG[0], messageAvant);
+TEST(BadTextFiles, DamagedLabelAndMessageFilesKeepEveryEntryTerminated) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir;
+    SbSetTourModal([](int panel) {
+        char text[256] = "";
+        GetCtrlVal(panel, fsabgen::ERREUR_TEXTE, text, sizeof text);
+        shown = text;
+        QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
+    });
+    Q31Defaut(&Q31G);
+    Q31G.language = 0;
+    const std::string incomplete = "Reading text files incomplete !";
+    for (const char* name : {"Texts/Q31_Labels_EN.gentxt", "Texts/Q31_Messages_EN.gentxt"}) {
+        const std::string path = dir.file(name), good = qstest::ReadFileBytes(path);
+        ASSERT_GT(good.size(), 100u) << name;
+        ASSERT_EQ(LoadTexts(), "");
+        const std::string label = Q31TxtLabelG[0], message = Q31TxtMesG[0];
+        // Cut within the first ten lines: below every table's required count, however many
+        // entries are appended to it later.
+        size_t cut = 0;
+        for (int line = 0; line < 10; ++line) cut = good.find('\n', cut + 1);
+        std::vector<Damage> damaged = Damaged(good, 91);
+        damaged[0].bytes = good.substr(0, cut);
+        damaged.push_back({"one endless line", std::string(64 * 70, 'L')});  // each entry cut to its field
+        for (const Damage& d : damaged) {
+            SCOPED_TRACE(std::string(name) + " " + d.name);
+            qstest::WriteFileBytes(path, d.bytes);
+            const std::string seen = LoadTexts();
+            if (d.name == "truncated" || d.name == "zero-filled") EXPECT_EQ(seen, incomplete);
+            if (d.name == "random") EXPECT_TRUE(seen.empty() || seen == incomplete) << seen;
+            if (d.name == "over-long") {  // entries past the table's count are not read
+                EXPECT_EQ(seen, "");
+                EXPECT_EQ(Q31TxtLabelG[0], label);
+                EXPECT_EQ(Q31TxtMesG[0], message);
             }
         }
-        qstest::WriteFileBytes(chemin, bon);
+        qstest::WriteFileBytes(path, good);
     }
-    // A file of one endless line: every entry is cut to its field and terminated.
-    qstest::WriteFileBytes(dir_.file("Texts/Q31_Labels_EN.gentxt"), std::string(64 * 70, 'L'));
-    Charger();
-    EXPECT_TRUE(TablesTerminees());
+    SbSetTourModal(nullptr);
 }
+
+}  // namespace

@@ -1,136 +1,90 @@
-// The times folder on a disk that fails during a race, in simulation: full, or
-// read-only. The times stay in memory, the operator is told once with the path and
-// the reason, quitting asks first while they cannot be saved, and when the disk
-// allows again the file is written and the operator is told that too.
-#include <gtest/gtest.h>
-
+// The disk failing under the program: the times folder full or read-only during a race
+// (in simulation), and every other file written in a folder that cannot be written.
+// The times stay in memory, the operator is told once with the path and the reason,
+// quitting asks first while they cannot be saved, and once the disk allows again the
+// file is written and the operator is told that too.
 #include <filesystem>
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/Q31ConfigFile.h"
-#include "app/Q31Ihm.h"
-#include "chrono/SbChrono.h"
+#include "chrono/SbChronoTab.h"
 #include "competitor/Q12Fichiers.h"
 #include "competitor/Q12Listes.h"
 #include "display/FsdParamFile.h"
 #include "link/SbComConfig.h"
-#include "panels/FQ31.h"
 #include "platform/LocalSettings.h"
 #include "platform/Runtime.h"
-#include "platform/cvi.h"
 #include "records/FsdParam.h"
 #include "records/Q12Rec.h"
 #include "records/Q31Config.h"
-#include "records/SbComRecord.h"
-#include "tests/faults/Race.h"
+#include "tests/faults/FaultRace.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestSupport.h"
 #include "ui/FileNotices.h"
 #include "ui/Texts.h"
 
-using namespace race;
+using namespace faults;
 
 namespace {
 
-enum class Fault { DiskFull, ReadOnly };
-
-const char* Name(Fault f) {
-    return f == Fault::DiskFull ? "DiskFull" : "ReadOnly";
-}
-void PrintTo(Fault f, std::ostream* os) {
-    *os << Name(f);
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-class DiskFault : public ::testing::TestWithParam<Fault> {};
-
-}  // namespace
+class DiskFault : public ::testing::TestWithParam<bool> {};  // full, or read-only
 
 TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAllows) {
+    const bool full = GetParam();
     qstest::TempProgramDir dir;
     qstest::SmallDisk disk(dir.file("Chronos"), 400);
-    if (GetParam() == Fault::DiskFull && !disk.Mounted())
-        GTEST_SKIP() << "needs a full disk of its own: " << disk.WhyNot();
-    Seen() = Watch{};
-    Seen().cancels = 1;  // "quit anyway?": not yet
-    WriteConfig();
-    int reason = FILE_WRITE_OTHER;
+    ASSERT_TRUE(disk.Mounted() || !full) << "needs a small disk of its own: " << disk.WhyNot();
+    const int reason = full             ? FILE_WRITE_DISK_FULL
+                       : disk.Mounted() ? FILE_WRITE_READ_ONLY
+                                        : FILE_WRITE_DENIED;
     bool broken = false;
-    std::vector<SbChronoRec> fileWhileFailing;
+    size_t inFileWhileFailing = 99;
     int questionsAfterNo = -1;
-
-    auto Break = [&] {
-        if (GetParam() == Fault::DiskFull) {
-            disk.Fill();
-            broken = true;
-            reason = FILE_WRITE_DISK_FULL;
-        } else {
-            broken = disk.ReadOnly(true);
-            reason = disk.Mounted() ? FILE_WRITE_READ_ONLY : FILE_WRITE_DENIED;
-        }
-        return true;
-    };
-    auto Mend = [&] {
-        if (GetParam() == Fault::DiskFull)
-            disk.Free();
-        else
-            disk.ReadOnly(false);
-        return true;
-    };
-    std::vector<Step> steps = {
-        MainWindowUp(), SwitchConnection(1),
-        [] {
-            const int dlg = FindLoadedPanel("FQ31.uir", fq31::CONNECT);
-            return dlg > 0 && QueueUserEvent(dlg, fq31::CONNECT_SIMULATION) == 0;
-        },
-        [] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", fq31::CONNECT); }, Break};
-    for (int i = 0; i < 5; ++i) steps.push_back(Press(fq31::MAIN_INPUT_2));
-    const std::vector<Step> rest = {StoreHolds(5),
-                                    BoxesSeen(1),
-                                    Pause(1.5),  // the store tries again meanwhile, and says nothing more
-                                    [&] {
-                                        fileWhileFailing = ReadTimesFile("Chronos/Chrono.q31tps");
-                                        return true;
-                                    },
-                                    Quit(),  // asked, and answered no: the program goes on
-                                    [&] {
-                                        if (Seen().popups < 1 || Q31QuitG) return false;
-                                        questionsAfterNo = Seen().popups;
-                                        return true;
-                                    },
-                                    Mend,
-                                    FileCurrent(),
-                                    [] { return Seen().popups >= 2; },
-                                    Quit()};
-    steps.insert(steps.end(), rest.begin(), rest.end());
-    const size_t total = steps.size();
-    ASSERT_EQ(RunProgram(std::move(steps)), total);
+    double lastTry = 0;  // when the store last tried to write
+    Steps steps = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+                   Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+                   Until([] { return SbComG.simulation == 1; }),
+                   Do([&] { full ? (disk.Fill(), broken = true) : broken = disk.ReadOnly(true); })};
+    for (int i = 1; i <= 5; ++i) Then(steps, {Press(MainPanel, MAIN_INPUT_2), StoreHolds(i)});
+    // Once told, the store tries again twice (each failed try restarts its wait), and says nothing more.
+    Then(
+        steps,
+        {BoxesSeen(1), Do([&] { lastTry = SbChronoTabG.firstChange; }),
+         Until([&] { return SbChronoTabG.firstChange > lastTry && (lastTry = SbChronoTabG.firstChange); }),
+         Until([&] { return SbChronoTabG.firstChange > lastTry; }), Do([&] {
+             inFileWhileFailing = TimesIn(kTimesFile).size();
+             Q31QuitG = 1;  // asked, and answered no: the program goes on
+         }),
+         Until([&] { return Watching().popups >= 1 && !Q31QuitG && (questionsAfterNo = Watching().popups); }),
+         Do([&] { full ? disk.Free() : (void)disk.ReadOnly(false); })});
+    Ending end;
+    Then(steps, Finish(&end));
+    steps.insert(steps.end() - 1, Until([] { return Watching().popups >= 2; }));
+    BoxWatch watch;
+    watch.cancels = 1;  // "quit anyway?": not yet
+    ASSERT_EQ(Race(steps, watch), steps.size());
     ASSERT_TRUE(broken) << "the folder could not be made read-only";
-    ASSERT_FALSE(Seen().deadlineHit);
 
     char where[600];
     SbFileNoticeDetail("Chronos\\Chrono.q31tps", reason, where, sizeof where);
-    ASSERT_EQ(Seen().boxes.size(), 1u) << "told once, however often the store tries again";
-    EXPECT_EQ(Seen().boxes[0].title, Q31TxtMesG[kMesFileNotSavedTitle]);
-    EXPECT_EQ(Seen().boxes[0].text, Q31TxtMesG[kMesTimesNotSaved]);
-    EXPECT_EQ(Seen().boxes[0].detail, where);
-    EXPECT_TRUE(fileWhileFailing.empty());
+    ASSERT_EQ(Watching().boxes.size(), 1u) << "told once, however often the store tries again";
+    EXPECT_EQ(Watching().boxes[0].title, Q31TxtMesG[kMesFileNotSavedTitle]);
+    EXPECT_EQ(Watching().boxes[0].text, Q31TxtMesG[kMesTimesNotSaved]);
+    EXPECT_EQ(Watching().boxes[0].detail, where);
+    EXPECT_EQ(inFileWhileFailing, 0u);
     EXPECT_EQ(questionsAfterNo, 1);
-    ASSERT_EQ(Seen().popupTexts.size(), 2u) << "no question at the second quit";
-    EXPECT_TRUE(Contains(Seen().popupTexts[0], Q31TxtMesG[kMesQuitWithTimesUnsaved]));
-    EXPECT_TRUE(Contains(Seen().popupTexts[0], where));
-    EXPECT_TRUE(Contains(Seen().popupTexts[1], Q31TxtMesG[kMesTimesSavedAgain]));
-    EXPECT_EQ(ReadTimesFile(dir.file("Chronos/Chrono.q31tps")).size(), 5u);
+    ASSERT_EQ(Watching().popupTexts.size(), 2u) << "no question at the second quit";
+    EXPECT_NE(Watching().popupTexts[0].find(Q31TxtMesG[kMesQuitWithTimesUnsaved]), std::string::npos);
+    EXPECT_NE(Watching().popupTexts[0].find(where), std::string::npos);
+    EXPECT_NE(Watching().popupTexts[1].find(Q31TxtMesG[kMesTimesSavedAgain]), std::string::npos);
+    EXPECT_EQ(end.store.size(), 5u);
+    EXPECT_EQ(TimesIn(dir.file(kTimesFile)).size(), 5u);
 }
 
-// Every other file the program writes, in a folder that cannot be written: each
-// failure is noted for the operator with its path and reason, once.
+INSTANTIATE_TEST_SUITE_P(Disk, DiskFault, ::testing::Values(true, false),
+                         [](const auto& info) { return std::string(info.param ? "DiskFull" : "ReadOnly"); });
+
+// Every other file the program writes, in a folder that cannot be written: each failure
+// is noted for the operator with its path and reason, once.
 TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
     qstest::TempProgramDir dir(false);
     qstest::SmallDisk disk(dir.path(), 400);
@@ -142,7 +96,7 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
     static FsdParam display{};
     static int folders = 0;
     Q12AllouerListes();
-    const std::vector<std::pair<std::string, std::function<void()>>> writes = {
+    const std::pair<const char*, void (*)()> writes[] = {
         {"Export.txt", [] { SbChronoSauverAscii("Export.txt", "", "Time"); }},
         {"Times.q31tps", [] { SbChronoSauver("Times.q31tps"); }},
         {"Clock.q31set", [] { SbComSauverParam("Clock.q31set", &link.params); }},
@@ -172,5 +126,4 @@ TEST(DiskFault, EveryFileThatCannotBeWrittenIsNotedWithItsPathAndReason) {
     disk.ReadOnly(false);
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, DiskFault, ::testing::Values(Fault::DiskFull, Fault::ReadOnly),
-                         [](const ::testing::TestParamInfo<Fault>& info) { return Name(info.param); });
+}  // namespace

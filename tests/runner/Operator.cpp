@@ -13,6 +13,7 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "competitor/Q12Panneau.h"
+#include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
@@ -286,6 +287,69 @@ Step ManualTime::AdvanceTo(int hour, int minute, double second) {
         now = std::min(now + 0.25, target);
         return false;
     };
+}
+
+}  // namespace e2e
+
+// ---- the fault watcher ------------------------------------------------------
+
+namespace e2e {
+
+namespace {
+
+// Marks a box or popup once noted and once answered, so a new one is told from one
+// still open or closing.
+constexpr const char* kNoted = "\x01noted";
+constexpr const char* kAnswered = "\x01answered";
+
+void WatchOnce() {
+    BoxWatch& w = Watching();
+    const bool late = qstest::CurrentScript().passes > qstest::CurrentScript().maxPasses;
+    const int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
+    w.boxOpen = box > 0;
+    if (box > 0 && Text(box, fsabgen::ERREUR_DETAIL) != kAnswered) {
+        if (Text(box, fsabgen::ERREUR_DETAIL) != kNoted) {
+            SeenBox b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
+                      Text(box, fsabgen::ERREUR_DETAIL)};
+            GetCtrlAttribute(box, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
+            w.boxes.push_back(b);
+            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kNoted);
+        }
+        if (late || !w.holdBox || !w.holdBox()) {
+            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kAnswered);
+            const bool second = w.answer == 2 && w.boxes.back().secondVisible == 1;
+            QueueUserEvent(box, second ? fsabgen::ERREUR_BOUTON2 : fsabgen::ERREUR_BOUTON1);
+        }
+    }
+    const int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+    if (popup <= 0 || Text(popup, fsabgen::POPUP_TITRE) == kNoted) return;
+    SetCtrlVal(popup, fsabgen::POPUP_TITRE, kNoted);
+    ++w.popups;
+    w.popupTexts.push_back(Text(popup, fsabgen::POPUP_TEXTE));
+    const bool question = Attribute(popup, fsabgen::POPUP_VALIDER, ATTR_VISIBLE);
+    const bool cancel = question && w.cancels > 0;
+    w.cancels -= cancel;
+    QueueUserEvent(popup, !question ? fsabgen::POPUP_OK
+                          : cancel  ? fsabgen::POPUP_ANNULER
+                                    : fsabgen::POPUP_VALIDER);
+}
+
+}  // namespace
+
+BoxWatch& Watching() {
+    static BoxWatch w;
+    return w;
+}
+
+Steps WithBoxWatch(Steps steps, BoxWatch start) {
+    Watching() = std::move(start);
+    steps.push_back([] { return false; });  // boxes at shutdown are answered too
+    for (Step& s : steps)
+        s = [inner = std::move(s)] {
+            WatchOnce();
+            return inner();
+        };
+    return steps;
 }
 
 }  // namespace e2e

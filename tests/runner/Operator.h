@@ -86,3 +86,28 @@ public:
 };
 
 }  // namespace e2e
+
+namespace e2e {
+
+// What the fault tests watch for: every error box and popup, noted as it opens and
+// answered as the operator would, on every pass of the script.
+struct SeenBox {
+    std::string title, text, detail;
+    int secondVisible = -1;
+};
+struct BoxWatch {
+    std::vector<SeenBox> boxes;
+    int answer = 1;                 // error box button: 1, or 2 to close the link from it
+    std::function<bool()> holdBox;  // while true an open error box is left open (the operator is away)
+    int popups = 0;                 // popups answered, questions with their confirm button
+    int cancels = 0;                // ... except this many next questions, cancelled
+    Strings popupTexts;
+    bool boxOpen = false;
+};
+BoxWatch& Watching();
+// The steps with the watcher run before each of them, starting from `start` (how it
+// answers, nothing seen). Past the script's passes every box is answered, so a stuck
+// flow ends.
+Steps WithBoxWatch(Steps steps, BoxWatch start = {});
+
+}  // namespace e2e

@@ -141,3 +141,19 @@ void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
+    const std::string bytes = qstest::ReadFileBytes(path);
+    const int32_t count = At<int32_t>(bytes, 0);
+    const bool sound =
+        bytes.size() >= 4 && count >= 0 && bytes.size() == 4 + size_t(count) * sizeof(SbChronoRec);
+    if (whole) *whole = sound;
+    std::vector<SbChronoRec> records;
+    for (int32_t i = 0; sound && i < count; ++i)
+        records.push_back(At<SbChronoRec>(bytes, 4 + size_t(i) * sizeof(SbChronoRec)));
+    return records;
+}
+
+}  // namespace e2e

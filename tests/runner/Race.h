@@ -44,3 +44,11 @@ void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<
                            const std::vector<int>& sent);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// The records of a ".q31tps" file; none when it is missing or torn (count and size
+// disagree), `whole` saying which.
+std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole = nullptr);
+
+}  // namespace e2e
