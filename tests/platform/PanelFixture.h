@@ -1,5 +1,5 @@
-// A test resource "Test.uir" with every kind of control, written into a private program
-// folder, and a recorder of the callback calls it makes.
+// A test resource "Test.uir" with every kind of control in a private program folder, and a
+// recorder of the callback calls its panels make.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QWidget>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,73 +31,68 @@ inline int CountEvents(int event, int control = -1, int panel = -1) {
     return n;
 }
 
-// Control numbers of the test panel.
 enum { QUIT = 2, GO, RING, NUM, TABLE, TEXT, MSG, PIC, LINK, SW, EDIT, INNER, PLAIN };
 
-// One widget of a Designer file: class, name, control number (0 none), place, more properties.
-inline std::string W(const char* cls, const char* name, int ctrl, int x, int y, int w, int h,
-                     const std::string& more = "", const std::string& children = "") {
-    auto prop = [](const char* n, const std::string& v, const char* kind) {
-        return std::string("<property name=\"") + n + "\" stdset=\"0\"><" + kind + ">" + v + "</" + kind +
-               "></property>";
-    };
-    std::string s = std::string("<widget class=\"") + cls + "\" name=\"" + name + "\">";
-    if (ctrl > 0) s += prop("ctrl", std::to_string(ctrl), "number");
-    size_t cb = more.find("cb=");  // "cb=Name;" names the callback
-    if (cb != std::string::npos)
-        s += prop("callback", more.substr(cb + 3, more.find(';', cb) - cb - 3), "string");
-    s += "<property name=\"geometry\"><rect><x>" + std::to_string(x) + "</x><y>" + std::to_string(y) +
-         "</y><width>" + std::to_string(w) + "</width><height>" + std::to_string(h) +
-         "</height></rect></property>";
-    return s + (cb != std::string::npos ? more.substr(more.find(';', cb) + 1) : more) + children +
-           "</widget>";
-}
-inline std::string Text(const char* name, const char* value, const char* kind = "string") {
-    return std::string("<property name=\"") + name + "\"><" + kind + ">" + value + "</" + kind +
-           "></property>";
-}
-inline void WriteUi(const qstest::TempProgramDir& dir, const char* file, const std::string& root) {
-    qstest::WriteFileBytes(
-        dir.file(std::string("Test.uir/") + file),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ui version=\"4.0\"><class>P</class>" + root + "</ui>");
-}
-
-// Panel 1: every kind of control, styled like the program's panels; panel 2: a child panel
-// with its own place; panel 3: one without a place (centred).
-inline void WriteTestResource(const qstest::TempProgramDir& dir) {
+// A Designer file, one line per widget: "Class Name control x y width height property=value...".
+// The first line is the panel and holds the others; a line starting with '>' goes inside the
+// one before it.
+inline void WriteUi(const qstest::TempProgramDir& dir, const char* file, std::vector<std::string> lines) {
+    std::vector<std::string> xml;
+    for (const std::string& line : lines) {
+        std::istringstream in(line.substr(line[0] == '>'));
+        std::string cls, name, ctrl, x, y, w, h;
+        in >> cls >> name >> ctrl >> x >> y >> w >> h;
+        std::string s = "<widget class=\"" + cls + "\" name=\"" + name +
+                        "\"><property name=\"geometry\"><rect><x>" + x + "</x><y>" + y + "</y><width>" + w +
+                        "</width><height>" + h + "</height></rect></property>";
+        std::string kv = "ctrl=" + ctrl;
+        do {
+            const std::string key = kv.substr(0, kv.find('=')), value = kv.substr(kv.find('=') + 1);
+            const char* type = key == "buddy"                                               ? "cstring"
+                               : value == "true"                                            ? "bool"
+                               : value.find_first_not_of("0123456789") == std::string::npos ? "number"
+                                                                                            : "string";
+            const bool dynamic = key == "ctrl" || key == "callback" || key == "closeBox";
+            if (value != "0")
+                s += "<property name=\"" + key + (dynamic ? "\" stdset=\"0\"><" : "\"><") + type + ">" +
+                     value + "</" + type + "></property>";
+        } while (in >> kv);
+        if (line[0] == '>')
+            xml.back().insert(xml.back().size() - 9, s + "</widget>");
+        else
+            xml.push_back(s + "</widget>");
+    }
+    for (size_t i = 1; i < xml.size(); ++i) xml[0].insert(xml[0].size() - 9, xml[i]);
     std::filesystem::create_directories(dir.file("Test.uir"));
-    const std::string body =
-        W("QPushButton", "QUIT", QUIT, 10, 10, 80, 30, "cb=TestCb;" + Text("text", "Quit")) +
-        W("QPushButton", "GO", GO, 100, 10, 80, 30, Text("text", "Go")) +
-        W("QComboBox", "RING", RING, 10, 50, 120, 24) +
-        W("QLabel", "NUMLABEL", 0, 140, 50, 60, 20, Text("text", "Count") + Text("buddy", "NUM", "cstring")) +
-        W("QSpinBox", "NUM", NUM, 200, 50, 60, 24, Text("maximum", "999", "number")) +
-        W("QTableWidget", "TABLE", TABLE, 10, 80, 300, 120,
-          "cb=TableCb;" + Text("columnCount", "3", "number")) +
-        W("QPlainTextEdit", "TEXT", TEXT, 10, 210, 200, 60) + W("QLabel", "MSG", MSG, 220, 210, 100, 20) +
-        W("QsPicture", "PIC", PIC, 320, 10, 40, 40) +
-        W("QsHyperlink", "LINK", LINK, 220, 240, 100, 20,
-          Text("text", "site") + Text("url", "https://example.org/clock")) +
-        W("QCheckBox", "SW", SW, 320, 60, 60, 20, "cb=TestCb;") +
-        W("QLineEdit", "EDIT", EDIT, 320, 90, 70, 24, "cb=TestCb;") +
-        W("QGroupBox", "BOX", 0, 320, 130, 70, 60, "", W("QPushButton", "INNER", INNER, 5, 20, 50, 24)) +
-        W("QLabel", "PLAIN", PLAIN, 320, 200, 70, 20);
-    const std::string sheet = Text("styleSheet", "QPushButton { background-color: #202020; }");
-    WriteUi(dir, "01-test.ui",
-            W("QWidget", "TEST", 0, 0, 0, 400, 300, "cb=PanelCb;" + sheet + Text("windowTitle", "T"), body));
-    WriteUi(dir, "02-child.ui",
-            W("QWidget", "CHILD", 0, 20, 30, 100, 80, "cb=ChildPanelCb;",
-              W("QPushButton", "OK", 2, 5, 5, 60, 24, "cb=ChildCb;") +
-                  W("QToolButton", "CLOSEBOX", 0, 80, 0, 20, 20,
-                    "<property name=\"closeBox\" stdset=\"0\"><bool>true</bool></property>")));
-    WriteUi(dir, "03-centred.ui", W("QWidget", "CENTRED", 0, 0, 0, 100, 50));
+    qstest::WriteFileBytes(dir.file(std::string("Test.uir/") + file),
+                           "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>P</class>" + xml[0] + "</ui>");
 }
 
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        WriteTestResource(dir_);
+        // Styled like the program's panels: a style sheet on the panel colours its buttons.
+        WriteUi(
+            dir_, "01-test.ui",
+            {"QWidget TEST 0 0 0 400 300 callback=PanelCb windowTitle=T "
+             "styleSheet=QPushButton{background:#202020}",
+             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit",
+             "QPushButton GO 3 100 10 80 30 text=Go", "QComboBox RING 4 10 50 120 24",
+             "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
+             "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
+             "QPlainTextEdit TEXT 7 10 210 200 60", "QLabel MSG 8 220 210 100 20",
+             "QsPicture PIC 9 320 10 40 40",
+             "QsHyperlink LINK 10 220 240 100 20 text=site url=https://example.org/clock",
+             "QCheckBox SW 11 320 60 60 20 callback=TestCb", "QLineEdit EDIT 12 320 90 70 24 callback=TestCb",
+             "QGroupBox BOX 0 320 130 70 60", ">QPushButton INNER 13 5 20 50 24",
+             "QLabel PLAIN 14 320 200 70 20"});
+        // A child panel with its own place and a close box, one without a place (centred).
+        WriteUi(dir_, "02-child.ui",
+                {"QWidget CHILD 0 20 30 100 80 callback=ChildPanelCb",
+                 "QPushButton OK 2 5 5 60 24 callback=ChildCb",
+                 "QToolButton CLOSEBOX 0 80 0 20 20 closeBox=true"});
+        WriteUi(dir_, "03-centred.ui", {"QWidget CENTRED 0 0 0 100 50"});
         g_calls.clear();
         for (const char* name : {"TestCb", "TableCb", "PanelCb", "ChildCb", "ChildPanelCb"})
             RegisterCallback(name, Record);
@@ -107,23 +103,19 @@ protected:
         DiscardPanel(panel_);  // may already be gone
         Pump();
     }
-    // The widget of a control, found by its name.
     template <class T = QWidget>
     T* Find(const char* name) {
         for (QWidget* w : QApplication::allWidgets())
             if (w->objectName() == QLatin1String(name) && qobject_cast<T*>(w)) return qobject_cast<T*>(w);
         return nullptr;
     }
-    // Takes every event pending, without sleeping: commits that went to the queue are kept.
+    // Takes every event pending without sleeping; commits that went to the queue are kept.
     void Pump() {
-        int p, c;
-        for (int i = 0; i < 5; ++i) {
-            ProcessSystemEvents();
+        for (int i = 0, p, c; i < 5; ++i, ProcessSystemEvents())
             for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0))
                 queued_.push_back({p, c, EVENT_COMMIT, 0, 0});
-        }
     }
-    int Get(int control, int attribute) {
+    int Get(int control, int attribute) {  // control 0: the panel's
         int v = -1;
         EXPECT_EQ(control ? GetCtrlAttribute(panel_, control, attribute, &v)
                           : GetPanelAttribute(panel_, attribute, &v),
