@@ -1,17 +1,146 @@
-// Panels and controls through the layer's operations: loading by number, attributes per control
-// kind, captions, texts, rings, tables, pictures, child panels.
+// Panels, controls and events through the layer's operations, on a test resource with every
+// kind of control: loading by number, attributes per control kind, captions, texts, rings,
+// tables, pictures, child panels, commits to callbacks or the queue, keys, close boxes, the
+// active panel, discarding from a callback, the mouse.
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
-#include "tests/platform/PanelFixture.h"
+#include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
 
-using namespace pltest;
+namespace {
+
+int g_discarded = 0;
+std::string g_document;
+
+struct Call {
+    int panel, control, event, data1, data2;
+};
+std::vector<Call> g_calls;
+int Record(int panel, int control, int event, void*, int d1, int d2) {
+    g_calls.push_back({panel, control, event, d1, d2});
+    return 0;
+}
+int CountEvents(int event, int control = -1, int panel = -1) {
+    int n = 0;
+    for (const Call& c : g_calls)
+        n += c.event == event && (control < 0 || c.control == control) && (panel < 0 || c.panel == panel);
+    return n;
+}
+
+enum { QUIT = 2, GO, RING, NUM, TABLE, TEXT, MSG, PIC, LINK, SW, EDIT, INNER, PLAIN };
+
+// A Designer file, one line per widget: "Class Name control x y width height property=value...".
+// The first line is the panel and holds the others; a line starting with '>' goes inside the
+// one before it.
+void WriteUi(const qstest::TempProgramDir& dir, const char* file, std::vector<std::string> lines) {
+    std::vector<std::string> xml;
+    for (const std::string& line : lines) {
+        std::istringstream in(line.substr(line[0] == '>'));
+        std::string cls, name, ctrl, x, y, w, h;
+        in >> cls >> name >> ctrl >> x >> y >> w >> h;
+        std::string s = "<widget class=\"" + cls + "\" name=\"" + name +
+                        "\"><property name=\"geometry\"><rect><x>" + x + "</x><y>" + y + "</y><width>" + w +
+                        "</width><height>" + h + "</height></rect></property>";
+        std::string kv = "ctrl=" + ctrl;
+        do {
+            const std::string key = kv.substr(0, kv.find('=')), value = kv.substr(kv.find('=') + 1);
+            const char* type = key == "buddy"                                               ? "cstring"
+                               : value == "true"                                            ? "bool"
+                               : value.find_first_not_of("0123456789") == std::string::npos ? "number"
+                                                                                            : "string";
+            const bool dynamic = key == "ctrl" || key == "callback" || key == "closeBox";
+            if (value != "0")
+                s += "<property name=\"" + key + (dynamic ? "\" stdset=\"0\"><" : "\"><") + type + ">" +
+                     value + "</" + type + "></property>";
+        } while (in >> kv);
+        if (line[0] == '>')
+            xml.back().insert(xml.back().size() - 9, s + "</widget>");
+        else
+            xml.push_back(s + "</widget>");
+    }
+    for (size_t i = 1; i < xml.size(); ++i) xml[0].insert(xml[0].size() - 9, xml[i]);
+    std::filesystem::create_directories(dir.file("Test.uir"));
+    qstest::WriteFileBytes(dir.file(std::string("Test.uir/") + file),
+                           "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>P</class>" + xml[0] + "</ui>");
+}
+
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        // Styled like the program's panels: a style sheet on the panel colours its buttons.
+        WriteUi(
+            dir_, "01-test.ui",
+            {"QWidget TEST 0 0 0 400 300 callback=PanelCb windowTitle=T "
+             "styleSheet=QPushButton{background:#202020}",
+             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit",
+             "QPushButton GO 3 100 10 80 30 text=Go", "QComboBox RING 4 10 50 120 24",
+             "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
+             "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
+             "QPlainTextEdit TEXT 7 10 210 200 60", "QLabel MSG 8 220 210 100 20",
+             "QsPicture PIC 9 320 10 40 40",
+             "QsHyperlink LINK 10 220 240 100 20 text=site url=https://example.org/clock",
+             "QCheckBox SW 11 320 60 60 20 callback=TestCb", "QLineEdit EDIT 12 320 90 70 24 callback=TestCb",
+             "QGroupBox BOX 0 320 130 70 60", ">QPushButton INNER 13 5 20 50 24",
+             "QLabel PLAIN 14 320 200 70 20"});
+        // A child panel with its own place and a close box, one without a place (centred).
+        WriteUi(dir_, "02-child.ui",
+                {"QWidget CHILD 0 20 30 100 80 callback=ChildPanelCb",
+                 "QPushButton OK 2 5 5 60 24 callback=ChildCb",
+                 "QToolButton CLOSEBOX 0 80 0 20 20 closeBox=true"});
+        WriteUi(dir_, "03-centred.ui", {"QWidget CENTRED 0 0 0 100 50"});
+        g_calls.clear();
+        for (const char* name : {"TestCb", "TableCb", "PanelCb", "ChildCb", "ChildPanelCb"})
+            RegisterCallback(name, Record);
+        panel_ = LoadPanel(0, "Test.uir", 1);
+        ASSERT_GT(panel_, 0);
+    }
+    void TearDown() override {
+        DiscardPanel(panel_);  // may already be gone
+        Pump();
+    }
+    template <class T = QWidget>
+    T* Find(const char* name) {
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->objectName() == QLatin1String(name) && qobject_cast<T*>(w)) return qobject_cast<T*>(w);
+        return nullptr;
+    }
+    // Takes every event pending without sleeping; commits that went to the queue are kept.
+    void Pump() {
+        for (int i = 0, p, c; i < 5; ++i, ProcessSystemEvents())
+            for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0))
+                queued_.push_back({p, c, EVENT_COMMIT, 0, 0});
+    }
+    int Get(int control, int attribute) {  // control 0: the panel's
+        int v = -1;
+        EXPECT_EQ(control ? GetCtrlAttribute(panel_, control, attribute, &v)
+                          : GetPanelAttribute(panel_, attribute, &v),
+                  0);
+        return v;
+    }
+
+    qstest::TempProgramDir dir_{false};
+    int panel_ = 0;
+    std::vector<Call> queued_;
+};
+
+}  // namespace
 
 TEST_F(PanelTest, LoadsPanelsByNumberAndRefusesUnknownOnes) {
     EXPECT_LT(LoadPanel(0, "Test.uir", 9), 0);
@@ -275,4 +404,118 @@ TEST_F(PanelTest, ChildPanelsArePlacedInTheParentAndGoWithIt) {
     EXPECT_EQ(get(child, ATTR_VISIBLE) + get(centred, ATTR_VISIBLE), -18);
     ProcessSystemEvents();
     EXPECT_EQ(Find("CHILD"), nullptr);
+}
+
+TEST_F(PanelTest, ClicksAndKeysReachTheNamedCallbackOrTheQueue) {
+    DisplayPanel(panel_);
+    // The control's callback and the panel's see the press, in the panel (data1 y, data2 x),
+    // then the commit; nothing is queued.
+    QTest::mouseClick(Find("QUIT"), Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
+    Pump();
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, QUIT) * 100 + CountEvents(EVENT_LEFT_CLICK, 0) * 10 +
+                  CountEvents(EVENT_COMMIT, QUIT),
+              111);
+    for (const Call& c : g_calls)
+        EXPECT_TRUE(c.event != EVENT_LEFT_CLICK || (c.data1 == 17 && c.data2 == 15));
+    EXPECT_TRUE(queued_.empty());
+    // A control without a callback commits to the queue, in order.
+    g_calls.clear();
+    QTest::mouseClick(Find("GO"), Qt::LeftButton);
+    QueueUserEvent(panel_, RING);
+    int p = 0, c = 0, event = 0;
+    for (int i = 0; i < 10 && !event; ++i, SetNextWake(0)) event = GetUserEvent(0, &p, &c);
+    EXPECT_EQ(event * 1000 + p * 100 + c, EVENT_COMMIT * 1000 + panel_ * 100 + GO);
+    EXPECT_EQ(GetUserEvent(0, &p, &c) * 100 + c, EVENT_COMMIT * 100 + RING);
+    SetNextWake(0);
+    EXPECT_EQ(GetUserEvent(0, &p, &c), 0);
+    EXPECT_EQ(CountEvents(EVENT_COMMIT), 0);
+    // A callback that returns non-zero swallows the click.
+    InstallCtrlCallback(
+        panel_, QUIT, [](int p, int c, int e, void*, int, int) { return int(e == EVENT_LEFT_CLICK); },
+        nullptr);
+    QTest::mouseClick(Find("QUIT"), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(CountEvents(EVENT_COMMIT), 0);
+    // Keys go to the focused control and its panel; Return finishes the edit.
+    QTest::keyClick(Find("EDIT"), Qt::Key_A);
+    QTest::keyClick(Find("EDIT"), Qt::Key_Return);
+    Pump();
+    std::vector<int> keys;
+    for (const Call& k : g_calls)
+        if (k.event == EVENT_KEYPRESS) keys.push_back(k.control * 1000 + k.data1);
+    EXPECT_EQ(keys, (std::vector<int>{EDIT * 1000 + 'a', 'a', EDIT * 1000 + 13, 13}));
+    EXPECT_EQ(CountEvents(EVENT_COMMIT, EDIT), 1);
+    // A dimmed control hears no click (its panel does); a dimmed panel none at all.
+    g_calls.clear();
+    SetCtrlAttribute(panel_, QUIT, ATTR_DIMMED, 1);
+    InstallCtrlCallback(panel_, QUIT, Record, nullptr);
+    QTest::mouseClick(Find("QUIT"), Qt::LeftButton);
+    SetPanelAttribute(panel_, ATTR_DIMMED, 1);
+    QTest::mouseClick(Find("TEST"), Qt::LeftButton, Qt::NoModifier, QPoint(395, 295));
+    Pump();
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0) * 10 + CountEvents(EVENT_LEFT_CLICK, QUIT), 10);
+}
+
+TEST_F(PanelTest, CloseBoxesAskThePanelCallbackAndChildEventsStayInTheChild) {
+    DisplayPanel(panel_);
+    EXPECT_FALSE(Find("TEST")->close());  // refused: the program decides
+    EXPECT_TRUE(Find("TEST")->isVisible());
+    EXPECT_EQ(CountEvents(EVENT_CLOSE, 0, panel_), 1);
+    const int child = LoadPanel(panel_, "Test.uir", 2);
+    DisplayPanel(child);
+    QTest::mouseClick(Find("CLOSEBOX"), Qt::LeftButton);
+    EXPECT_EQ(CountEvents(EVENT_CLOSE, 0, child) * 10 + CountEvents(EVENT_CLOSE), 12);
+    g_calls.clear();
+    QTest::mouseClick(Find("OK"), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(CountEvents(EVENT_COMMIT, 2, child), 1);
+    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0, child) * 10 + CountEvents(EVENT_LEFT_CLICK, 0, panel_), 10);
+    EXPECT_EQ(GetActivePanel(), child);
+}
+
+TEST_F(PanelTest, DiscardingThePanelFromItsOwnCallbackIsSafe) {
+    DisplayPanel(panel_);
+    InstallCtrlCallback(
+        panel_, QUIT,
+        [](int panel, int, int event, void*, int, int) {
+            if (event == EVENT_COMMIT) g_discarded = DiscardPanel(panel) == 0 ? 1 : -1;
+            return 0;
+        },
+        nullptr);
+    QPointer<QWidget> button = Find("QUIT");
+    QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
+    EXPECT_EQ(g_discarded, 1);
+    int v = 0;
+    EXPECT_LT(GetPanelAttribute(panel_, ATTR_VISIBLE, &v), 0);  // the handle is dead at once
+    Pump();
+    EXPECT_TRUE(button.isNull());  // the widgets go once no callback runs
+    EXPECT_TRUE(queued_.empty());  // and no commit of it comes later
+}
+
+TEST_F(PanelTest, ClosingADialogGivesTheActivityBack) {
+    DisplayPanel(panel_);
+    const int dialog = LoadPanel(0, "Test.uir", 3), child = LoadPanel(panel_, "Test.uir", 2);
+    DisplayPanel(dialog);
+    EXPECT_EQ(GetActivePanel(), dialog);
+    DisplayPanel(child);
+    EXPECT_EQ(GetActivePanel(), child);
+    HidePanel(child);
+    EXPECT_EQ(GetActivePanel(), dialog);
+    DiscardPanel(dialog);
+    EXPECT_EQ(GetActivePanel(), panel_);
+    EXPECT_EQ(Get(0, ATTR_ACTIVE), 1);
+}
+
+TEST_F(PanelTest, MouseOnLinksAndControls) {
+    DisplayPanel(panel_);
+    SetDocumentHook([](const char* path) { return g_document = path, 0; });
+    QTest::mouseClick(Find("LINK"), Qt::LeftButton);
+    SetDocumentHook(nullptr);
+    EXPECT_EQ(g_document, "https://example.org/clock");
+    qstest::PointAt(panel_, GO, 7, 9);
+    int x = -1, y = -1, left = -1;
+    ASSERT_EQ(GetRelativeMouseState(panel_, GO, &x, &y, &left, nullptr, nullptr), 0);
+    EXPECT_EQ(x * 1000 + y * 10 + left, 7 * 1000 + 9 * 10 + 0);
+    GetRelativeMouseState(panel_, QUIT, &x, &y, nullptr, nullptr, nullptr);
+    EXPECT_EQ(x, 100 + 7 - 10);  // GO sits 90 px right of QUIT
 }

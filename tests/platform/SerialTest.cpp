@@ -45,11 +45,13 @@ std::string Read(int size) {
 
 TEST(PlatformSerial, PortNumbersNameDevicesAndBadSettingsAreRefused) {
     qstest::TempProgramDir dir(false);
-    const std::pair<int, const char*> names[] = {{1, "/dev/ttyS0"},    {32, "/dev/ttyS31"},
-                                                 {33, "/dev/ttyUSB0"}, {48, "/dev/ttyUSB15"},
-                                                 {49, "/dev/ttyACM0"}, {64, "/dev/ttyACM15"}};
     char dev[260];
-    for (auto [port, name] : names) {
+    for (auto [port, name] : {std::pair{1, "/dev/ttyS0"},
+                              {32, "/dev/ttyS31"},
+                              {33, "/dev/ttyUSB0"},
+                              {48, "/dev/ttyUSB15"},
+                              {49, "/dev/ttyACM0"},
+                              {64, "/dev/ttyACM15"}}) {
         ComPortDevice(port, dev, sizeof dev);
         EXPECT_STREQ(dev, name);
     }
@@ -57,10 +59,8 @@ TEST(PlatformSerial, PortNumbersNameDevicesAndBadSettingsAreRefused) {
     pty.LinkAsPort(dir.path(), kPort);  // a link in the program folder wins
     ComPortDevice(kPort, dev, sizeof dev);
     EXPECT_EQ(std::filesystem::canonical(dev), std::filesystem::canonical(pty.slave));
-    EXPECT_LT(OpenComConfig(0, "", 9600, 0, 8, 1, 512, 512), 0);
-    EXPECT_LT(OpenComConfig(65, "", 9600, 0, 8, 1, 512, 512), 0);
-    EXPECT_LT(OpenComConfig(kPort, "", 9600, 0, 9, 1, 512, 512), 0);
-    EXPECT_LT(OpenComConfig(kPort, "", 9600, 0, 8, 3, 512, 512), 0);
+    for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {kPort, 9, 1}, {kPort, 8, 3}})
+        EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
     EXPECT_LT(ComWrt(kPort, "x", 1), 0);  // not open
     EXPECT_STRNE(GetRS232ErrorString(ReturnRS232Err()), "");
 }
