@@ -54,6 +54,27 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStored) {
     EXPECT_STREQ(path, "Data/lo");
 }
 
+// Files the program only reads where they are (pictures, pages): plain files inside their
+// folder, whatever a stored or hostile path says.
+TEST(PlatformFiles, PathsStayInsideTheirFolder) {
+    qstest::TempProgramDir dir(false);
+    fs::create_directories(dir.file("Data/sub"));
+    fs::create_directories(dir.file("Data2"));
+    for (const char* name : {"Data/logo.png", "Data2/x.png", "f.bin"}) WriteFileBytes(dir.file(name), "x");
+    fs::create_symlink(dir.file("f.bin"), dir.file("Data/out.png"));
+    const struct {
+        const char* path;
+        bool plain, inside;
+    } cases[] = {{"Data/logo.png", true, true},  {"Data\\logo.png", true, true},
+                 {"Data/../f.bin", true, false}, {"Data2/x.png", true, false},
+                 {"Data/out.png", true, false},  {"Data/sub", false, false},
+                 {"Data", false, false},         {"Data/missing.png", false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FileIsPlain(c.path), c.plain) << c.path;
+        EXPECT_EQ(FileInsideFolder("Data", c.path), c.inside) << c.path;
+    }
+}
+
 // A tone never waits for ever nor fails the caller: missing, no wave, or with or without an
 // audio device.
 TEST(PlatformSound, TonesEndWithOrWithoutADevice) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEnterEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -256,6 +257,8 @@ TEST_F(PanelTest, TextsRoundTripAsWindowsBytesCutToTheBuffer) {
     EXPECT_EQ(memcmp(all, again, 256), 0);
     GetCtrlVal(panel_, MSG, small, sizeof small);
     EXPECT_STREQ(small, "N\xB0 ");
+    GetCtrlVal(panel_, MSG, small, 0);  // no room: nothing written
+    EXPECT_EQ(small[0], 'N');
     ResetTextBox(panel_, TEXT, "second");
     InsertTextBoxLine(panel_, TEXT, -1, "third");
     InsertTextBoxLine(panel_, TEXT, 0, "first");
@@ -350,6 +353,32 @@ TEST_F(PanelTest, ColumnAttributesHoldForRowsAddedLater) {
         EXPECT_EQ(v, 0x0000FF) << row;
     }
     EXPECT_EQ(t->model()->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("N\u00B0"));
+    SetTableColumnAttribute(panel_, TABLE, 3, ATTR_TEXT_COLOR, 0x00FF00);  // set again: rows after it too
+    InsertTableRows(panel_, TABLE, -1, 1);
+    int v = 0;
+    GetTableCellAttribute(panel_, TABLE, MakePoint(3, 504), ATTR_TEXT_COLOR, &v);
+    EXPECT_EQ(v, 0x00FF00);
+}
+
+TEST_F(PanelTest, ActiveCellByCodeAndByOperator) {
+    InsertTableRows(panel_, TABLE, -1, 5);
+    SetActiveTableCell(panel_, TABLE, MakePoint(2, 4));
+    Point cell{};
+    GetActiveTableCell(panel_, TABLE, &cell);
+    EXPECT_EQ(cell.x * 10 + cell.y, 24);
+    EXPECT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE), 0);  // code, not the operator
+    auto* table = Find<QTableView>("TABLE");
+    table->setCurrentIndex(table->model()->index(1, 0));  // as a click would
+    ASSERT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE, TABLE, panel_), 1);
+    EXPECT_EQ(g_calls.back().data1 * 10 + g_calls.back().data2, 21);  // row, column
+    // A row put above the last one, as a new time is, reaches the view with the next batch:
+    // meanwhile the rows below it already have their new numbers, for code and operator.
+    SetActiveTableCell(panel_, TABLE, MakePoint(1, 5));
+    InsertTableRows(panel_, TABLE, 5, 1);
+    GetActiveTableCell(panel_, TABLE, &cell);
+    EXPECT_EQ(cell.y, 6);
+    table->setCurrentIndex(table->model()->index(table->model()->rowCount() - 1, 1));
+    EXPECT_EQ(g_calls.back().data1, 6);
 }
 
 TEST_F(PanelTest, PicturesFromStoredPaths) {
@@ -495,8 +524,12 @@ TEST_F(PanelTest, DiscardingThePanelFromItsOwnCallbackIsSafe) {
 TEST_F(PanelTest, ClosingADialogGivesTheActivityBack) {
     DisplayPanel(panel_);
     const int dialog = LoadPanel(0, "Test.uir", 3), child = LoadPanel(panel_, "Test.uir", 2);
+    SetPanelPos(dialog, 40, 50);  // a window the program placed is not centred when shown
     DisplayPanel(dialog);
     EXPECT_EQ(GetActivePanel(), dialog);
+    int top = 0, left = 0;
+    GetPanelAttribute(dialog, ATTR_TOP, &top), GetPanelAttribute(dialog, ATTR_LEFT, &left);
+    EXPECT_EQ(top * 1000 + left, 40050);
     DisplayPanel(child);
     EXPECT_EQ(GetActivePanel(), child);
     HidePanel(child);
@@ -512,6 +545,12 @@ TEST_F(PanelTest, MouseOnLinksAndControls) {
     QTest::mouseClick(Find("LINK"), Qt::LeftButton);
     SetDocumentHook(nullptr);
     EXPECT_EQ(g_document, "https://example.org/clock");
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));  // a link shows it is one
+    QEvent leave(QEvent::Leave);
+    int hover = 0, away = 0;
+    QApplication::sendEvent(Find("LINK"), &enter), GetMouseCursor(&hover);
+    QApplication::sendEvent(Find("LINK"), &leave), GetMouseCursor(&away);
+    EXPECT_EQ(hover * 100 + away, VAL_POINTING_FINGER_CURSOR * 100 + VAL_DEFAULT_CURSOR);
     qstest::PointAt(panel_, GO, 7, 9);
     int x = -1, y = -1, left = -1;
     ASSERT_EQ(GetRelativeMouseState(panel_, GO, &x, &y, &left, nullptr, nullptr), 0);
