@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -286,6 +289,25 @@ Step ManualTime::AdvanceTo(int hour, int minute, double second) {
         now = std::min(now + 0.25, target);
         return false;
     };
+}
+
+Step TypeInFileDialog(std::string name) {
+    return Do([name] {
+        SetFileSelectHook(nullptr);
+        auto* poll = new QTimer(qApp);  // owned by the application, gone once the dialog is answered
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll->stop();
+            poll->deleteLater();
+            fileDialogs.push_back(
+                {dialog->directory().path().toStdString(), name, dialog->windowTitle().toStdString()});
+            dialog->selectFile(QString::fromStdString(name));
+            static_cast<QDialog*>(dialog)->accept();  // as its Save or Open button does
+            SetFileSelectHook(AnswerFileDialog);
+        });
+        poll->start(20);
+    });
 }
 
 }  // namespace e2e

@@ -2,10 +2,13 @@
 #include "tests/runner/Race.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 
+#include "chrono/SbChrono.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
@@ -138,6 +141,47 @@ void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<
         EXPECT_EQ(At<int32_t>(file, kSentList + 4 + i * kRec), sent[i]) << "sent entry " << i;
         EXPECT_EQ(At<uint8_t>(file, kSentList + 4 + i * kRec + 8), 1);
     }
+}
+
+std::string StoreImage() {
+    const int32_t n = SbChronoNombre();
+    std::string image(reinterpret_cast<const char*>(&n), sizeof n);
+    for (int i = 1; i <= n; ++i)
+        image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
+    return image;
+}
+
+bool ParseTimeMessage(const std::string& p, SbChronoRec* out) {
+    if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CNI", p[1])) return false;
+    SbChronoRec r{};
+    r.Type = p[0];
+    r.Marque = p[1];
+    r.Qualif = p[13];
+    r.Canal = p[14];
+    // Numeric columns; blanks read as 0.
+    const std::pair<int32_t*, std::pair<size_t, size_t>> columns[] = {
+        {&r.Concurrent, {3, 4}}, {&r.Numero, {8, 4}},    {&r.Heures, {16, 2}},    {&r.Minutes, {19, 2}},
+        {&r.Secondes, {22, 2}},  {&r.Fraction, {25, 5}}, {&r.Complement, {31, 5}}};
+    for (auto [field, at] : columns) {
+        const std::string f = p.substr(at.first, at.second);
+        char* end = nullptr;
+        *field = int32_t(strtol(f.c_str(), &end, 10));
+        if (end == f.c_str() && f.find_first_not_of(' ') != std::string::npos) return false;
+    }
+    *out = r;
+    return true;
+}
+
+long HeapKb() {
+    const struct mallinfo2 mi = mallinfo2();
+    return long((mi.uordblks + mi.hblkhd) / 1024);
+}
+
+Strings Lines(const std::string& path) {
+    Strings lines;
+    std::ifstream in(path);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
 }
 
 }  // namespace e2e
