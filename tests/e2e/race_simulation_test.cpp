@@ -214,7 +214,7 @@ TEST(RaceInSimulation, FromConnectionToRestartWithEverythingKept) {
         "|----------------------------------|\n";
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("Chronos/Course1.txt")), header + table);
     const std::string enTete =
-        "   N\xB0 de s\xE9rie 00000 \n            Mode SPLIT \n          Manche 1 \n       "
+        "     N\xB0 de s\xE9rie 00000 \n            Mode SPLIT \n          Manche 1 \n       "
         "Pr\xE9"
         "cision 1/100 \n            Date 01/01/00 \n    Heure d\xE9part 10:20:40 \n\n";
     std::string tableau = table;
