@@ -86,19 +86,13 @@ bool Usable(int panel, int control) {
 }
 
 Step Press(PanelFn panel, int control) {
-    return [=] {
-        const int p = panel();
-        if (!Usable(p, control)) return false;
-        return QueueUserEvent(p, control) == 0;
-    };
+    return [=] { return Usable(panel(), control) && QueueUserEvent(panel(), control) == 0; };
 }
 
 Step SetAndPress(PanelFn panel, int control, int value) {
     return [=] {
-        const int p = panel();
-        if (!Usable(p, control)) return false;
-        SetCtrlVal(p, control, value);
-        return QueueUserEvent(p, control) == 0;
+        return Usable(panel(), control) &&
+               (SetCtrlVal(panel(), control, value), QueueUserEvent(panel(), control) == 0);
     };
 }
 
@@ -113,9 +107,8 @@ Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values) {
 
 Step Answer(const char* resource, int panelId, int button) {
     return [=] {
-        const int p = FindLoadedPanel(resource, panelId);
-        if (p <= 0) return false;
-        return QueueUserEvent(p, button) == 0;
+        return FindLoadedPanel(resource, panelId) > 0 &&
+               QueueUserEvent(FindLoadedPanel(resource, panelId), button) == 0;
     };
 }
 

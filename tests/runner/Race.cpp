@@ -29,17 +29,11 @@ std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
 }
 
 void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown) {
-    constexpr size_t kProg0 = 652;                             // program 0 of the link record
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 0), interval);    // 102
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 4), 60);          // 104
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 8), 0);           // 105
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 16), countdown);  // 103
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 20), 0);          // 112
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 24), -5);         // 110
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 28), -10);        // 111
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 32), -10);        // 107
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 36), -5);         // 108
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 40), 0);          // 109
+    // Program 0 of the link record: parameters 102, 104, 105, 103, 112, 110, 111, 107, 108, 109.
+    const std::pair<size_t, int> fields[] = {{0, interval}, {4, 60},   {8, 0},    {16, countdown}, {20, 0},
+                                             {24, -5},      {28, -10}, {32, -10}, {36, -5},        {40, 0}};
+    for (auto [offset, value] : fields)
+        EXPECT_EQ(At<int32_t>(linkFile, 652 + offset), value) << "at " << offset;
 }
 
 void WriteEntries(const std::string& path) {
@@ -112,18 +106,13 @@ Step TypeNumber(const std::string& digits) {
 
 void ExpectTime(const std::string& file, int index, const SbChronoRec& e) {
     const size_t at = 4 + sizeof(SbChronoRec) * size_t(index - 1);
-    SCOPED_TRACE("time " + std::to_string(index));
-    ASSERT_LE(at + sizeof(SbChronoRec), file.size());
+    ASSERT_LE(at + sizeof(SbChronoRec), file.size()) << "time " << index;
     const SbChronoRec r = At<SbChronoRec>(file, at);
-    EXPECT_EQ(r.Concurrent, e.Concurrent);
-    EXPECT_EQ(r.Numero, e.Numero);
-    EXPECT_EQ(r.Heures, e.Heures);
-    EXPECT_EQ(r.Minutes, e.Minutes);
-    EXPECT_EQ(r.Secondes, e.Secondes);
-    EXPECT_EQ(r.Fraction, e.Fraction);
-    EXPECT_EQ(r.Complement, e.Complement);
-    EXPECT_EQ(std::string({r.Type, r.Marque, r.Qualif, r.Canal}),
-              std::string({e.Type, e.Marque, e.Qualif, e.Canal}));
+    auto fields = [](const SbChronoRec& t) {
+        return std::vector<int>{t.Concurrent, t.Numero, t.Heures, t.Minutes, t.Secondes, t.Fraction,
+                                t.Complement, t.Type,   t.Marque, t.Qualif,  t.Canal};
+    };
+    EXPECT_EQ(fields(r), fields(e)) << "time " << index;
 }
 
 void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
