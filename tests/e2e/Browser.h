@@ -8,6 +8,7 @@
 #include <string>
 
 class QWebSocket;
+class QJsonObject;
 
 namespace e2e {
 
@@ -20,8 +21,8 @@ public:
 
     // True once the page's DevTools link is open (call it until then: it connects).
     bool Ready();
-    // Asks for the value of a JavaScript expression that gives a string; the answer
-    // comes with later event processing. A question asked while one is open waits.
+    // Asks for the value of a JavaScript expression that gives a string; the answer comes
+    // with later event processing. A question asked while one is open waits.
     bool Ask(const std::string& expression);
     bool Answered() const { return answered_; }
     const std::string& Answer() const { return answer_; }
@@ -29,14 +30,13 @@ public:
     bool Screenshot(const std::string& path);
 
 private:
+    void Call(const char* method, const QJsonObject& params, bool awaited);
     pid_t pid_ = -1;
     int width_, height_;
-    bool sized_ = false;
-    std::string profile_;
+    bool sized_ = false, answered_ = false;
+    std::string profile_, answer_;
     std::unique_ptr<QWebSocket> devtools_;
     int nextId_ = 1, openId_ = 0;
-    bool answered_ = false;
-    std::string answer_;
 };
 
 // Chromium is on this computer (scripts/setup-deps.sh installs it).

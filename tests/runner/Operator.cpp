@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -84,19 +87,13 @@ bool Usable(int panel, int control) {
 }
 
 Step Press(PanelFn panel, int control) {
-    return [=] {
-        const int p = panel();
-        if (!Usable(p, control)) return false;
-        return QueueUserEvent(p, control) == 0;
-    };
+    return [=] { return Usable(panel(), control) && QueueUserEvent(panel(), control) == 0; };
 }
 
 Step SetAndPress(PanelFn panel, int control, int value) {
     return [=] {
-        const int p = panel();
-        if (!Usable(p, control)) return false;
-        SetCtrlVal(p, control, value);
-        return QueueUserEvent(p, control) == 0;
+        return Usable(panel(), control) &&
+               (SetCtrlVal(panel(), control, value), QueueUserEvent(panel(), control) == 0);
     };
 }
 
@@ -111,9 +108,8 @@ Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values) {
 
 Step Answer(const char* resource, int panelId, int button) {
     return [=] {
-        const int p = FindLoadedPanel(resource, panelId);
-        if (p <= 0) return false;
-        return QueueUserEvent(p, button) == 0;
+        return FindLoadedPanel(resource, panelId) > 0 &&
+               QueueUserEvent(FindLoadedPanel(resource, panelId), button) == 0;
     };
 }
 
@@ -287,6 +283,25 @@ Step ManualTime::AdvanceTo(int hour, int minute, double second) {
         now = std::min(now + 0.25, target);
         return false;
     };
+}
+
+Step TypeInFileDialog(std::string name) {
+    return Do([name] {
+        SetFileSelectHook(nullptr);
+        auto* poll = new QTimer(qApp);  // owned by the application, gone once the dialog is answered
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll->stop();
+            poll->deleteLater();
+            fileDialogs.push_back(
+                {dialog->directory().path().toStdString(), name, dialog->windowTitle().toStdString()});
+            dialog->selectFile(QString::fromStdString(name));
+            static_cast<QDialog*>(dialog)->accept();  // as its Save or Open button does
+            SetFileSelectHook(AnswerFileDialog);
+        });
+        poll->start(20);
+    });
 }
 
 }  // namespace e2e

@@ -85,6 +85,10 @@ public:
     static Step AdvanceTo(int hour, int minute, double second);
 };
 
+// The next file dialog is the real one: `name` typed in it as the operator types it, and
+// its button pressed (seen in FileDialogsSeen with the folder it offered).
+Step TypeInFileDialog(std::string name);
+
 }  // namespace e2e
 
 namespace e2e {

@@ -2,10 +2,13 @@
 #include "tests/runner/Race.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 
+#include "chrono/SbChrono.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "platform/cvi.h"
@@ -26,17 +29,11 @@ std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
 }
 
 void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown) {
-    constexpr size_t kProg0 = 652;                             // program 0 of the link record
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 0), interval);    // 102
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 4), 60);          // 104
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 8), 0);           // 105
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 16), countdown);  // 103
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 20), 0);          // 112
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 24), -5);         // 110
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 28), -10);        // 111
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 32), -10);        // 107
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 36), -5);         // 108
-    EXPECT_EQ(At<int32_t>(linkFile, kProg0 + 40), 0);          // 109
+    // Program 0 of the link record: parameters 102, 104, 105, 103, 112, 110, 111, 107, 108, 109.
+    const std::pair<size_t, int> fields[] = {{0, interval}, {4, 60},   {8, 0},    {16, countdown}, {20, 0},
+                                             {24, -5},      {28, -10}, {32, -10}, {36, -5},        {40, 0}};
+    for (auto [offset, value] : fields)
+        EXPECT_EQ(At<int32_t>(linkFile, 652 + offset), value) << "at " << offset;
 }
 
 void WriteEntries(const std::string& path) {
@@ -109,18 +106,13 @@ Step TypeNumber(const std::string& digits) {
 
 void ExpectTime(const std::string& file, int index, const SbChronoRec& e) {
     const size_t at = 4 + sizeof(SbChronoRec) * size_t(index - 1);
-    SCOPED_TRACE("time " + std::to_string(index));
-    ASSERT_LE(at + sizeof(SbChronoRec), file.size());
+    ASSERT_LE(at + sizeof(SbChronoRec), file.size()) << "time " << index;
     const SbChronoRec r = At<SbChronoRec>(file, at);
-    EXPECT_EQ(r.Concurrent, e.Concurrent);
-    EXPECT_EQ(r.Numero, e.Numero);
-    EXPECT_EQ(r.Heures, e.Heures);
-    EXPECT_EQ(r.Minutes, e.Minutes);
-    EXPECT_EQ(r.Secondes, e.Secondes);
-    EXPECT_EQ(r.Fraction, e.Fraction);
-    EXPECT_EQ(r.Complement, e.Complement);
-    EXPECT_EQ(std::string({r.Type, r.Marque, r.Qualif, r.Canal}),
-              std::string({e.Type, e.Marque, e.Qualif, e.Canal}));
+    auto fields = [](const SbChronoRec& t) {
+        return std::vector<int>{t.Concurrent, t.Numero, t.Heures, t.Minutes, t.Secondes, t.Fraction,
+                                t.Complement, t.Type,   t.Marque, t.Qualif,  t.Canal};
+    };
+    EXPECT_EQ(fields(r), fields(e)) << "time " << index;
 }
 
 void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
@@ -138,6 +130,47 @@ void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<
         EXPECT_EQ(At<int32_t>(file, kSentList + 4 + i * kRec), sent[i]) << "sent entry " << i;
         EXPECT_EQ(At<uint8_t>(file, kSentList + 4 + i * kRec + 8), 1);
     }
+}
+
+std::string StoreImage() {
+    const int32_t n = SbChronoNombre();
+    std::string image(reinterpret_cast<const char*>(&n), sizeof n);
+    for (int i = 1; i <= n; ++i)
+        image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
+    return image;
+}
+
+bool ParseTimeMessage(const std::string& p, SbChronoRec* out) {
+    if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CNI", p[1])) return false;
+    SbChronoRec r{};
+    r.Type = p[0];
+    r.Marque = p[1];
+    r.Qualif = p[13];
+    r.Canal = p[14];
+    // Numeric columns; blanks read as 0.
+    const std::pair<int32_t*, std::pair<size_t, size_t>> columns[] = {
+        {&r.Concurrent, {3, 4}}, {&r.Numero, {8, 4}},    {&r.Heures, {16, 2}},    {&r.Minutes, {19, 2}},
+        {&r.Secondes, {22, 2}},  {&r.Fraction, {25, 5}}, {&r.Complement, {31, 5}}};
+    for (auto [field, at] : columns) {
+        const std::string f = p.substr(at.first, at.second);
+        char* end = nullptr;
+        *field = int32_t(strtol(f.c_str(), &end, 10));
+        if (end == f.c_str() && f.find_first_not_of(' ') != std::string::npos) return false;
+    }
+    *out = r;
+    return true;
+}
+
+long HeapKb() {
+    const struct mallinfo2 mi = mallinfo2();
+    return long((mi.uordblks + mi.hblkhd) / 1024);
+}
+
+Strings Lines(const std::string& path) {
+    Strings lines;
+    std::ifstream in(path);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
 }
 
 }  // namespace e2e

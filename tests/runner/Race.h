@@ -43,6 +43,14 @@ void ExpectTime(const std::string& file, int index, const SbChronoRec& expected)
 void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
                            const std::vector<int>& sent);
 
+// The store as its file holds it: the count, then every record.
+std::string StoreImage();
+// A time message cut by the clock's own columns; false when the payload is not one.
+bool ParseTimeMessage(const std::string& payload, SbChronoRec* out);
+// Bytes in use on the heap (arenas and mapped blocks), in kB.
+long HeapKb();
+Strings Lines(const std::string& path);
+
 }  // namespace e2e
 
 namespace e2e {
