@@ -62,34 +62,24 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     // The start programs. Field order: 102, 104, 105, 106, 103, 112, 110, 111, 107, 108, 109, 113.
     const struct {
         int n;
-        const char* name;
+        std::string name;
         int v[12];
     } programs[] = {
-        {0,
-         "Name N\xB0"
-         "0",
-         {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0}},
         {1, "Alpine Ski", {60, 60, 0, 0, 30, 5, -5, -10, -10, -5, 0, 0}},
         {2, "Alpine Ski OJ", {30, 15, 0, 0, 15, 5, -5, -10, -10, -5, 0, 0}},
         {3, "Cross Country Ski", {60, 60, 0, 0, 30, 3, -3, -3, -10, -5, 0, 0}},
         {4, "Rally 2min", {120, 60, 0, 0, 30, 20, 0, -5, -10, -5, 0, 0}},
-        {5,
-         "Name N\xB0"
-         "5",
-         {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0}},
         {6, "FITA", {0, 60, 0, 0, 240, 0, 0, -30, -30, -10, 0, 1}},
         {8, "Start on Demand", {0, 0, 0, 0, 5, 1, 0, -5, -5, -5, 0, 0}},
         {9, "Pacer 5 sec.", {5, 15, 0, 0, 4, 1, 0, -4, -5, -5, 0, 0}},
-        {50,
-         "Name N\xB0"
-         "50",
-         {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0}},
+        {0, "\xB0", {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0}},  // the others: "Name N°n"
     };
-    for (const auto& p : programs) {
-        const size_t at = 652 + 96 * size_t(p.n);
-        EXPECT_EQ(CString(b, at + 64, 32), p.name);
-        for (int f = 0; f < 12; ++f) EXPECT_EQ(At<int32_t>(b, at + 4 * f), p.v[f]) << p.name << "/" << f;
-    }
+    for (const auto& p : programs)
+        for (int n : p.n ? std::vector<int>{p.n} : std::vector<int>{0, 5, 7, 10, 50}) {
+            const size_t at = 652 + 96 * size_t(n);
+            EXPECT_EQ(CString(b, at + 64, 32), p.n ? p.name : "Name N" + p.name + std::to_string(n));
+            for (int f = 0; f < 12; ++f) EXPECT_EQ(At<int32_t>(b, at + 4 * f), p.v[f]) << n << "/" << f;
+        }
 
     const std::string a = qstest::ReadFileBytes(dir.file(kQ31ConfigFile));
     ASSERT_EQ(a.size(), 2096u);
