@@ -1,8 +1,7 @@
-// Configuration files created on a first start: checked byte by byte at their
-// documented offsets (not by comparing the records with themselves).
+// The configuration files a first start creates, byte by byte at their documented offsets,
+// and how a short, long or stale file is read back.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "app/Q31ConfigFile.h"
@@ -10,95 +9,62 @@
 #include "link/SbComConfig.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
-#include "records/SbCr.h"
+#include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"
+
+using e2e::At;
+using e2e::CString;
 
 namespace {
 
-int32_t I32(const std::string& b, size_t off) {
-    int32_t v;
-    memcpy(&v, b.data() + off, 4);
-    return v;
-}
-std::string Str(const std::string& b, size_t off) {
-    return std::string(b.c_str() + off);
-}
-
-void ResetGlobals() {
-    memset(&SbComG, 0, sizeof SbComG);
-    memset(&Q31G, 0, sizeof Q31G);
+struct Field {
+    size_t at;
+    int32_t value;
+};
+struct TextField {
+    size_t at;
+    const char* text;
+};
+void Expect(const std::string& b, std::initializer_list<Field> ints,
+            std::initializer_list<TextField> texts = {}) {
+    for (Field f : ints) EXPECT_EQ(At<int32_t>(b, f.at), f.value) << "offset " << f.at;
+    for (TextField t : texts) EXPECT_EQ(CString(b, t.at, 32), t.text) << "offset " << t.at;
 }
 
 }  // namespace
 
-TEST(FirstStart, CreatesFoldersAndLinkRecordWithEveryDefault) {
+TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     qstest::TempProgramDir dir(false);
-    ResetGlobals();
+    e2e::ForgetEverything();
     Q31Preparer();
     for (const char* f : {"Chronos", "Settings", "Data"})
         EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
 
-    std::string b = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
+    const std::string b = qstest::ReadFileBytes(dir.file(kSbComConfigFile));
     ASSERT_EQ(b.size(), 6216u);
     EXPECT_EQ(b[0], 0);
-    EXPECT_EQ(I32(b, 8), 1);  // COM1
-    EXPECT_EQ(I32(b, 12), 9600);
-    EXPECT_EQ(I32(b, 16), 10);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(I32(b, 40 + 4 * i), i + 1);
-    EXPECT_EQ(I32(b, 296), 7000);
-    EXPECT_EQ(Str(b, 312), "192.168.0.0");
-    EXPECT_EQ(I32(b, 328), 0);
-    EXPECT_EQ(Str(b, 332), "QS");
-    EXPECT_EQ(Str(b, 340), "V000");
-    const int run[9] = {0, 0, 0, 0, 0, 0, 1, 1, 2001};  // a fresh file: next run 0
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(I32(b, 348 + 4 * i), run[i]) << i;
-    EXPECT_EQ(I32(b, 384), 0);
-    EXPECT_EQ(I32(b, 388), 1);
-    EXPECT_EQ(I32(b, 392), 10);
-    const int sync[8] = {0, 0, 8, 30, 23, 9, 10, 19};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(I32(b, 412 + 4 * i), sync[i]) << i;
-    const int params[11] = {2, 2, 3, 3, 3, 0, 1, 1, 1, 0, 1};
-    for (int i = 0; i < 11; ++i) EXPECT_EQ(I32(b, 460 + 4 * i), params[i]) << i;
-    for (int k = 0; k < 4; ++k) {
-        size_t in = 460 + 64 + 24 * k;
-        EXPECT_EQ(I32(b, in), 0);
-        EXPECT_EQ(I32(b, in + 4), 0);
-        EXPECT_EQ(I32(b, in + 8), 1);
-        EXPECT_EQ(I32(b, in + 12), 1);
-    }
-    EXPECT_EQ(I32(b, 620), 0);
-    EXPECT_EQ(I32(b, 624), 1);
-    EXPECT_EQ(I32(b, 628), 2);
-    EXPECT_EQ(I32(b, 632), 0);
-    EXPECT_EQ(I32(b, 5548), 0);
-    EXPECT_EQ(I32(b, 5552), 1);
-    EXPECT_EQ(I32(b, 5556), 10);
-    EXPECT_EQ(Str(b, 5560), "192.168.1.1");
-    EXPECT_EQ(Str(b, 5584), "0.0.0.0");
-    EXPECT_EQ(I32(b, 5656 + 384), 13001);
-    EXPECT_EQ(I32(b, 5656 + 520), 13001);
-    EXPECT_EQ(Str(b, 5656), "");
-}
+    Expect(b,
+           {{8, 1},    {12, 9600}, {16, 10},   {296, 7000},   {328, 0},     {348, 0},    {352, 0}, {356, 0},
+            {360, 0},  {364, 0},   {368, 0},   {372, 1},      {376, 1},     {380, 2001}, {384, 0}, {388, 1},
+            {392, 10}, {412, 0},   {416, 0},   {420, 8},      {424, 30},    {428, 23},   {432, 9}, {436, 10},
+            {440, 19}, {460, 2},   {464, 2},   {468, 3},      {472, 3},     {476, 3},    {480, 0}, {484, 1},
+            {488, 1},  {492, 1},   {496, 0},   {500, 1},      {620, 0},     {624, 1},    {628, 2}, {632, 0},
+            {5548, 0}, {5552, 1},  {5556, 10}, {6040, 13001}, {6176, 13001}},
+           {{312, "192.168.0.0"},
+            {332, "QS"},
+            {340, "V000"},
+            {5560, "192.168.1.1"},
+            {5584, "0.0.0.0"},
+            {5656, ""}});
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(At<int32_t>(b, 40 + 4 * i), i + 1);  // the port ring
+    for (size_t in = 524; in < 620; in += 24) Expect(b, {{in, 0}, {in + 4, 0}, {in + 8, 1}, {in + 12, 1}});
 
-TEST(FirstStart, StartProgramDefaults) {
-    qstest::TempProgramDir dir(false);
-    ResetGlobals();
-    Q31Preparer();
-    std::string b = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
-    ASSERT_EQ(b.size(), 6216u);
-    auto prog = [&](int n, int field) { return I32(b, 652 + 96 * n + 4 * field); };
-    auto name = [&](int n) { return Str(b, 652 + 96 * n + 64); };
-    // Field order: 102, 104, 105, 106, 103, 112, 110, 111, 107, 108, 109, 113.
-    const int generic[12] = {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0};
-    for (int n : {0, 5, 7, 10, 50}) {
-        for (int f = 0; f < 12; ++f) EXPECT_EQ(prog(n, f), generic[f]) << n << "/" << f;
-        EXPECT_EQ(name(n), "Name N\xB0" + std::to_string(n));
-    }
-    struct {
+    // The start programs. Field order: 102, 104, 105, 106, 103, 112, 110, 111, 107, 108, 109, 113.
+    const struct {
         int n;
-        const char* name;
+        std::string name;
         int v[12];
-    } own[] = {
+    } programs[] = {
         {1, "Alpine Ski", {60, 60, 0, 0, 30, 5, -5, -10, -10, -5, 0, 0}},
         {2, "Alpine Ski OJ", {30, 15, 0, 0, 15, 5, -5, -10, -10, -5, 0, 0}},
         {3, "Cross Country Ski", {60, 60, 0, 0, 30, 3, -3, -3, -10, -5, 0, 0}},
@@ -106,70 +72,63 @@ TEST(FirstStart, StartProgramDefaults) {
         {6, "FITA", {0, 60, 0, 0, 240, 0, 0, -30, -30, -10, 0, 1}},
         {8, "Start on Demand", {0, 0, 0, 0, 5, 1, 0, -5, -5, -5, 0, 0}},
         {9, "Pacer 5 sec.", {5, 15, 0, 0, 4, 1, 0, -4, -5, -5, 0, 0}},
+        {0, "\xB0", {60, 60, 0, 0, 30, 0, -5, -10, -10, -5, 0, 0}},  // the others: "Name N°n"
     };
-    for (auto& o : own) {
-        EXPECT_EQ(name(o.n), o.name);
-        for (int f = 0; f < 12; ++f) EXPECT_EQ(prog(o.n, f), o.v[f]) << o.name << "/" << f;
-    }
-}
+    for (const auto& p : programs)
+        for (int n : p.n ? std::vector<int>{p.n} : std::vector<int>{0, 5, 7, 10, 50}) {
+            const size_t at = 652 + 96 * size_t(n);
+            EXPECT_EQ(CString(b, at + 64, 32), p.n ? p.name : "Name N" + p.name + std::to_string(n));
+            for (int f = 0; f < 12; ++f) EXPECT_EQ(At<int32_t>(b, at + 4 * f), p.v[f]) << n << "/" << f;
+        }
 
-TEST(FirstStart, ApplicationRecordWithEveryDefault) {
-    qstest::TempProgramDir dir(false);
-    ResetGlobals();
-    Q31Preparer();
-    std::string b = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
-    ASSERT_EQ(b.size(), 2096u);
-    EXPECT_EQ(uint8_t(b[0]), 255);
-    EXPECT_EQ(b[1], 1);
-    EXPECT_EQ(b[2], 1);
-    EXPECT_EQ(b[3], 0);
-    const size_t sd = 24;
-    EXPECT_EQ(Str(b, sd), "QS-310");
-    EXPECT_EQ(Str(b, sd + 256), "Sabreline Timing");
-    EXPECT_EQ(Str(b, sd + 512), "");
-    EXPECT_EQ(I32(b, sd + 768), 0x554646);
-    EXPECT_EQ(I32(b, sd + 772), 0x202020);
-    EXPECT_EQ(I32(b, sd + 776), 0xFFFFFF);
-    EXPECT_EQ(I32(b, sd + 780), 0xFFFFFF);
-    EXPECT_EQ(I32(b, sd + 784), 0);
-    EXPECT_EQ(I32(b, sd + 788), 0);
+    const std::string a = qstest::ReadFileBytes(dir.file(kQ31ConfigFile));
+    ASSERT_EQ(a.size(), 2096u);
+    EXPECT_EQ(std::string(a.data(), 4), std::string("\xFF\x01\x01\x00", 4));  // language not chosen yet
+    Expect(a, {{792, 0x554646}, {796, 0x202020}, {800, 0xFFFFFF}, {804, 0xFFFFFF}, {808, 0}, {812, 0}},
+           {{24, "QS-310"}, {280, "Sabreline Timing"}, {536, ""}});
     const int lights[4][2] = {{100, 40}, {570, 40}, {100, 800}, {570, 800}};
-    for (int k = 0; k < 4; ++k) {
-        size_t l = sd + 800 + 24 * k;
-        const int want[6] = {1, lights[k][0], lights[k][1], 120, 120, 0};
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(I32(b, l + 4 * i), want[i]) << "light " << k << "/" << i;
-    }
+    for (size_t k = 0; k < 4; ++k)
+        Expect(a, {{824 + 24 * k, 1},
+                   {828 + 24 * k, lights[k][0]},
+                   {832 + 24 * k, lights[k][1]},
+                   {836 + 24 * k, 120},
+                   {840 + 24 * k, 120},
+                   {844 + 24 * k, 0}});
     const int logos[4][2] = {{6, 6}, {6, 906}, {366, 16}, {366, 906}};
-    for (int k = 0; k < 4; ++k) {
-        size_t l = sd + 896 + 276 * k;
-        const int want[5] = {0, logos[k][0], logos[k][1], 48, 48};
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(I32(b, l + 4 * i), want[i]) << "logo " << k << "/" << i;
-        EXPECT_EQ(Str(b, l + 20), "");
-    }
-    const int windows[2][5] = {{1, 504, 354, 160, 240}, {1, 110, 300, 360, 360}};
-    for (int w = 0; w < 2; ++w)
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(I32(b, sd + 2000 + 20 * w + 4 * i), windows[w][i]);
-    for (size_t off = 2064; off < 2096; off += 4) EXPECT_EQ(I32(b, off), 0) << off;
+    for (size_t k = 0; k < 4; ++k)
+        Expect(a,
+               {{920 + 276 * k, 0},
+                {924 + 276 * k, logos[k][0]},
+                {928 + 276 * k, logos[k][1]},
+                {932 + 276 * k, 48},
+                {936 + 276 * k, 48}},
+               {{940 + 276 * k, ""}});
+    Expect(a, {{2024, 1},
+               {2028, 504},
+               {2032, 354},
+               {2036, 160},
+               {2040, 240},  // the two windows
+               {2044, 1},
+               {2048, 110},
+               {2052, 300},
+               {2056, 360},
+               {2060, 360}});
+    EXPECT_EQ(a.substr(2064), std::string(32, '\0'));
 }
 
 TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
     qstest::TempProgramDir dir(false);
-    ResetGlobals();
+    e2e::ForgetEverything();
     // 10 bytes: language 1, sound 0, buttons 1, GSM set 1, then reserved bytes.
-    qstest::WriteFileBytes(dir.file("QS-310_V1-1.q31cnf"),
-                           std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
-    Q31Charger("QS-310_V1-1.q31cnf", &Q31G);
-    EXPECT_EQ(Q31G.language, 1);
-    EXPECT_EQ(Q31G.soundOn, 0);
-    EXPECT_EQ(Q31G.inputButtonsShown, 1);
-    EXPECT_EQ(Q31G.gsmSetShown, 1);
-    EXPECT_EQ(Q31G.reserved8[0], 7);
-    EXPECT_EQ(Q31G.secondDisplay.text1[0], 0);  // no defaults applied
-    EXPECT_EQ(Q31G.secondDisplay.windows[0].height, 0);
-    EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.q31cnf")), 10);  // an existing file is not rewritten
+    qstest::WriteFileBytes(kQ31ConfigFile, std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
+    Q31Charger(kQ31ConfigFile, &Q31G);
+    EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown, Q31G.gsmSetShown,
+                                Q31G.reserved8[0], Q31G.secondDisplay.text1[0],
+                                Q31G.secondDisplay.windows[0].height}),
+              std::vector<int>({1, 0, 1, 1, 7, 0, 0}));  // no defaults applied
+    EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), 10);     // an existing file is not rewritten
 
-    std::string big(9000, '\x05');
-    qstest::WriteFileBytes(dir.file("big.sbcnf"), big);
+    qstest::WriteFileBytes("big.sbcnf", std::string(9000, '\x05'));
     SbComCharger("big.sbcnf", &SbComG);
     EXPECT_EQ(SbComG.linkState, 5);
     EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);  // read up to the record's end
@@ -178,9 +137,11 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
     EXPECT_EQ(SbComG.progs[50].name[31], 0);
 }
 
-TEST(ConfigFiles, PerRunSimulationFieldsClearedOthersKeptAcrossRestart) {
+// At a restart the link starts closed and the simulation's per-run fields are cleared; the
+// clock's settings, the port and the rest are kept.
+TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     qstest::TempProgramDir dir(false);
-    ResetGlobals();
+    e2e::ForgetEverything();
     Q31Preparer();
     Q31G.language = 2;
     Q31G.simu.simuCompetitor = 42;
@@ -188,63 +149,19 @@ TEST(ConfigFiles, PerRunSimulationFieldsClearedOthersKeptAcrossRestart) {
     Q31G.simu.simuCountInput1 = 7;
     Q31G.simu.simuOffsetHours = -3;
     Q31Sauver(kQ31ConfigFile, &Q31G);
-    ResetGlobals();
-    Q31Preparer();
-    EXPECT_EQ(Q31G.language, 2);
-    EXPECT_EQ(Q31G.simu.simuCompetitor, 0);
-    EXPECT_EQ(Q31G.simu.simuSynchronised, 0);
-    EXPECT_EQ(Q31G.simu.simuCountInput1, 7);
-    EXPECT_EQ(Q31G.simu.simuOffsetHours, -3);
-}
-
-TEST(ConfigFiles, LinkRecordStartsClosedWhateverTheFileHolds) {
-    qstest::TempProgramDir dir(false);
-    ResetGlobals();
-    SbComValDefaut(&SbComG);
-    SbComG.linkState = 1;
-    SbComG.simulation = 1;
+    SbComG.linkState = SbComG.simulation = 1;
     SbComG.run.current = 4;
     SbComG.run.next = 5;
     SbComG.synchro.mode = 5;
     SbComG.currentProgram = 9;
     SbComG.port = 3;
     SbComSauver(kSbComConfigFile, &SbComG);
-    ResetGlobals();
+    e2e::ForgetEverything();
     Q31Preparer();
-    EXPECT_EQ(SbComG.linkState, 0);
-    EXPECT_EQ(SbComG.simulation, 0);
-    EXPECT_EQ(SbComG.run.current, 0);
-    EXPECT_EQ(SbComG.run.next, 1);
-    EXPECT_EQ(SbComG.synchro.mode, 0);
-    EXPECT_EQ(SbComG.currentProgram, 1);
-    EXPECT_EQ(SbComG.port, 3);  // the clock's settings and the port are kept
-}
-
-TEST(SecondDisplayDefaults, PartialKeepsImagesAndLogoSizesButHidesAndMovesLogos) {
-    FsdParam p;
-    Q31FsdParamDefaut(&p, true);
-    strcpy(p.background, "Data\\back.jpg");
-    strcpy(p.text1, "Race");
-    for (int k = 0; k < 4; ++k) {
-        p.logos[k] = FsdLogo{1, 300, 300, 80, 200, {}};
-        snprintf(p.logos[k].path, sizeof p.logos[k].path, "Data\\logo%d.png", k);
-    }
-    p.windows[0].height = 200;
-    Q31FsdParamDefaut(&p, false);
-    EXPECT_STREQ(p.background, "Data\\back.jpg");
-    EXPECT_STREQ(p.text1, "QS-310");
-    EXPECT_EQ(p.windows[0].height, 160);
-    const int pos[4][2] = {{6, 6}, {6, 906}, {366, 16}, {366, 906}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(p.logos[k].visible, 0);
-        EXPECT_EQ(p.logos[k].top, pos[k][0]);
-        EXPECT_EQ(p.logos[k].left, pos[k][1]);
-        EXPECT_EQ(p.logos[k].height, 80);
-        EXPECT_EQ(p.logos[k].width, 200);
-        EXPECT_EQ(std::string(p.logos[k].path), "Data\\logo" + std::to_string(k) + ".png");
-    }
-    Q31FsdParamDefaut(&p, true);
-    EXPECT_STREQ(p.background, "");
-    EXPECT_EQ(p.logos[0].height, 48);
-    EXPECT_STREQ(p.logos[0].path, "");
+    EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.simu.simuCompetitor, Q31G.simu.simuSynchronised,
+                                Q31G.simu.simuCountInput1, Q31G.simu.simuOffsetHours}),
+              std::vector<int>({2, 0, 0, 7, -3}));
+    EXPECT_EQ(std::vector<int>({SbComG.linkState, SbComG.simulation, SbComG.run.current, SbComG.run.next,
+                                SbComG.synchro.mode, SbComG.currentProgram, SbComG.port}),
+              std::vector<int>({0, 0, 0, 1, 0, 1, 3}));
 }

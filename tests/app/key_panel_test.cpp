@@ -1,23 +1,18 @@
-// The key panel and the main window's start, stop and reset buttons: the long
-// press, the checks before a start, and what reaches the simulated clock.
+// The key panel and the main window's start, stop and reset buttons: the long press, the
+// checks before a start, and what reaches the simulated clock.
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
 
 #include "app/Q31Aff.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
-#include "platform/cvi.h"
-#include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "settings/Q31FKey.h"
 #include "simulation/Q31Simu.h"
 #include "tests/runner/FreshState.h"
-#include "tests/support/TestSupport.h"
+#include "tests/runner/Operator.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
@@ -28,20 +23,8 @@ int FQ31BpProg(int panel, int control, int event, void* data, int d1, int d2);
 
 namespace {
 
-double fakeNow = 50.0;
-double FakeTimer() {
-    return fakeNow;
-}
+double now = 50.0;
 std::string popupText;
-
-void AnswerPopup() {
-    if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) {
-        char buf[300] = {};
-        GetCtrlVal(p, fsabgen::POPUP_TEXTE, buf, sizeof buf);
-        popupText = buf;
-        QueueUserEvent(p, fsabgen::POPUP_OK);
-    }
-}
 
 class KeyPanel : public ::testing::Test {
 protected:
@@ -51,13 +34,18 @@ protected:
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FKeyCharger();
         ASSERT_GT(Q31FKeyG, 0);
-        SetTimeSource(FakeTimer, nullptr);
+        SetTimeSource([] { return now; }, nullptr);
         Q31SimuInit();
         SbComG.simulation = 1;
         SbComG.synchro.mode = 5;
         SbComG.currentProgram = 1;
         popupText.clear();
-        SetIdleHook(AnswerPopup);
+        SetIdleHook([] {  // notes and closes the information a start may give
+            if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) {
+                popupText = e2e::Text(p, fsabgen::POPUP_TEXTE);
+                QueueUserEvent(p, fsabgen::POPUP_OK);
+            }
+        });
     }
     void TearDown() override {
         SetIdleHook(nullptr);
@@ -67,8 +55,8 @@ protected:
         Q31FIhmG = 0;
     }
     void PressStartStopFor(double seconds) {
-        Q31TopBpG = fakeNow;  // the press, as the panel callback notes it
-        fakeNow += seconds;
+        Q31TopBpG = now;  // the press, as the panel callback notes it
+        now += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
     qstest::TempProgramDir dir_;
@@ -96,31 +84,24 @@ TEST_F(KeyPanel, StartWithoutProgramOrSynchronisationExplainsAndSendsNothing) {
     int dimmed = -1;
     GetPanelAttribute(Q31FKeyG, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 0);
-    popupText.clear();
     SbComG.currentProgram = 2;
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[13]);
     EXPECT_EQ(SbQ31CrG.status1, 0);
 }
 
+// The main window's buttons, and the switch and close box that show and hide the panel.
 TEST_F(KeyPanel, MainWindowButtonsStartAndResetWithoutTheLongPressRule) {
-    Q31TopBpG = fakeNow - 10;  // a long-ago press must not turn start into reset
+    Q31TopBpG = now - 10;  // a long-ago press must not turn start into reset
     FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
     FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 0);
-}
-
-TEST_F(KeyPanel, SwitchAndCloseBoxShowAndHideThePanel) {
-    Q31FKeyOuvrir();
-    int v = -1;
-    GetCtrlVal(Q31FIhmG, MAIN_KEYS_SWITCH, &v);
-    EXPECT_EQ(v, 1);
-    GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &v);
-    EXPECT_EQ(v, 1);
-    Q31FKeyFermer();
-    GetCtrlVal(Q31FIhmG, MAIN_KEYS_SWITCH, &v);
-    EXPECT_EQ(v, 0);
-    GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &v);
-    EXPECT_EQ(v, 0);
+    int shown = -1;
+    for (int on : {1, 0}) {
+        on ? Q31FKeyOuvrir() : Q31FKeyFermer();
+        GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &shown);
+        EXPECT_EQ(shown, on);
+        EXPECT_EQ(e2e::Value(Q31FIhmG, MAIN_KEYS_SWITCH), on);
+    }
 }

@@ -15,6 +15,7 @@
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "tests/runner/FreshState.h"
+#include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Texts.h"
 
@@ -52,64 +53,50 @@ protected:
         GetCtrlAttribute(Q31FIhmG, ctrl, attr, &v);
         return v;
     }
-    std::string Text(int ctrl) {
-        char buf[512] = {};
-        GetCtrlVal(Q31FIhmG, ctrl, buf, sizeof buf);
-        return buf;
-    }
-    int Val(int ctrl) {
-        int v = -1;
-        GetCtrlVal(Q31FIhmG, ctrl, &v);
-        return v;
+    std::string Text(int ctrl) { return e2e::Text(Q31FIhmG, ctrl); }
+    int Val(int ctrl) { return e2e::Value(Q31FIhmG, ctrl); }
+    // The attribute of each control has the value.
+    void Expect(int attribute, std::initializer_list<int> controls, int value) {
+        for (int c : controls)
+            EXPECT_EQ(Attr(c, attribute), value) << "control " << c << ", attribute " << attribute;
     }
     qstest::TempProgramDir dir_;
 };
 
 }  // namespace
 
-TEST_F(LiveDisplay, DisconnectedDimsTheClockAndHidesWhatNeedsAClock) {
+// Which controls the operator gets in each state: {control, attribute, value}.
+TEST_F(LiveDisplay, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Q31InitAff(true, true);
-    EXPECT_EQ(Attr(MAIN_DIAL, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_LINK_LAMP, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_TIMES_TABLE, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_FSD_SWITCH, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_IDENTITY, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(MAIN_PROG_BOX, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(MAIN_START, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);
+    Expect(ATTR_DIMMED,
+           {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0,
+            MAIN_PAGE_3, MAIN_EXT_1},
+           1);
+    Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 0);
-    for (int c : {MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}) EXPECT_EQ(Attr(c, ATTR_DIMMED), 1);
-}
 
-TEST_F(LiveDisplay, SimulationOffersTheSecondDisplayButNotTheKeyPanel) {
     SbComG.simulation = 1;
     strcpy(SbComG.version, "V000");
     Q31InitAff(true, true);
-    EXPECT_EQ(Attr(MAIN_KEYS_SWITCH, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(MAIN_FSD_SWITCH, ATTR_DIMMED), 0);
-    EXPECT_EQ(Attr(MAIN_SIMU_MARK, ATTR_VISIBLE), 1);
-    EXPECT_EQ(Attr(MAIN_IDENTITY, ATTR_VISIBLE), 1);
+    // Program 1 is selected by default: its box and the start button show; no countdown
+    // to reset; the key panel needs a real clock, the competitor unit the SPLIT mode.
+    Expect(ATTR_DIMMED, {MAIN_KEYS_SWITCH, MAIN_RESET, MAIN_Q12_SWITCH}, 1);
+    Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
+    Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
     EXPECT_EQ(Text(MAIN_IDENTITY),
               "N\xB0"
               "00000 V000");
-    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 1);
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
-    // Program 1 is selected by default: its box and the start buttons show.
-    EXPECT_EQ(Attr(MAIN_PROG_BOX, ATTR_VISIBLE), 1);
     EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
-    EXPECT_EQ(Attr(MAIN_START, ATTR_DIMMED), 0);
-    EXPECT_EQ(Attr(MAIN_RESET, ATTR_DIMMED), 1);  // no countdown active
-    // The competitor unit only in SPLIT mode.
-    EXPECT_EQ(Attr(MAIN_Q12_SWITCH, ATTR_DIMMED), 1);
     SbComG.mode = 1;
+    Q31G.inputButtonsShown = 0;  // the operator's preference
+    SbComG.extensions = {2, 0, 1};
     Q31InitAff(false, false);
-    EXPECT_EQ(Attr(MAIN_Q12_SWITCH, ATTR_DIMMED), 0);
-    // Input buttons follow the operator's preference.
-    Q31G.inputButtonsShown = 0;
-    Q31InitAff(false, false);
-    EXPECT_EQ(Attr(MAIN_INPUT_1, ATTR_VISIBLE), 0);
+    EXPECT_EQ(std::vector<int>({Val(MAIN_EXT_VAL_1), Val(MAIN_EXT_VAL_2), Val(MAIN_EXT_VAL_3)}),
+              std::vector<int>({2, 0, 1}));
+
+    Expect(ATTR_DIMMED, {MAIN_Q12_SWITCH}, 0);
+    Expect(ATTR_VISIBLE, {MAIN_INPUT_1}, 0);
 }
 
 TEST_F(LiveDisplay, RunInformationForms) {
@@ -174,9 +161,11 @@ TEST_F(LiveDisplay, AnIdlePassWritesNoControl) {
     SbQ31CrG.digitB = 0x06;
     Q31AffRafraichir();
     EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
+    SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
     Q31InitAff(false, true);  // a reset memory rewrites everything
     GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, &v);
     EXPECT_EQ(v, 0xFF0000);
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
 }
 
 TEST_F(LiveDisplay, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) {
@@ -208,38 +197,32 @@ TEST_F(LiveDisplay, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut)
     EXPECT_EQ(Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE), 0);
 }
 
+// The simulation plays its rising and falling tones; a real clock asks for one tone by its
+// number. Every request is consumed, also one out of the table or with the sound off.
 TEST_F(LiveDisplay, BeepsFollowTheRequestAndTheSoundSwitch) {
-    SbComG.simulation = 1;
-    Q31G.soundOn = 1;
-    SbCrG.soundRequest = 2;
-    Q31GererBip();
-    EXPECT_EQ(played,
-              (std::vector<std::string>{"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}));
-    EXPECT_EQ(SbCrG.soundRequest, 0);
-    played.clear();
-    SbCrG.soundRequest = 3;
-    Q31GererBip();
-    EXPECT_EQ(played,
-              (std::vector<std::string>{"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}));
-    played.clear();
-    SbComG.simulation = 0;
-    SbComG.linkState = 1;
-    SbCrG.soundRequest = 2;  // from a real clock: the single tone of its number
-    SbCrG.soundNumber = 1;
-    Q31GererBip();
-    EXPECT_EQ(played, (std::vector<std::string>{"Bip533Hz.wav"}));
-    played.clear();
-    SbCrG.soundNumber = 9;  // out of the table: nothing, but the request is consumed
-    SbCrG.soundRequest = 1;
-    Q31GererBip();
-    EXPECT_TRUE(played.empty());
-    EXPECT_EQ(SbCrG.soundRequest, 0);
-    Q31G.soundOn = 0;
-    SbCrG.soundRequest = 1;
-    SbCrG.soundNumber = 0;
-    Q31GererBip();
-    EXPECT_TRUE(played.empty());
-    EXPECT_EQ(SbCrG.soundRequest, 0);
+    using Tones = std::vector<std::string>;
+    const struct {
+        int simulation, soundOn, request, number;
+        Tones played;
+    } rows[] = {
+        {1, 1, 2, 0, {"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}},
+        {1, 1, 3, 0, {"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}},
+        {0, 1, 2, 1, {"Bip533Hz.wav"}},
+        {0, 1, 1, 9, {}},
+        {0, 0, 1, 0, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        played.clear();
+        SbComG.simulation = uint8_t(row.simulation);
+        SbComG.linkState = uint8_t(!row.simulation);
+        Q31G.soundOn = uint8_t(row.soundOn);
+        SbCrG.soundRequest = row.request;
+        SbCrG.soundNumber = row.number;
+        Q31GererBip();
+        EXPECT_EQ(played, row.played);
+        EXPECT_EQ(SbCrG.soundRequest, 0);
+    }
 }
 
 TEST_F(LiveDisplay, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
@@ -247,22 +230,14 @@ TEST_F(LiveDisplay, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
     const int eth = Q31FSetG[6], gsm = Q31FSetG[7];
     SbCrG.ethernetStatus = {0x01, 0, 0, 0};
     SbCrG.gsmStatus = 0x01;
-    Q31TacheDeFond(false);  // both pages filled, both statuses remembered
-    auto drawnOver = [&] {
-        SetCtrlVal(eth, PAGE6_ST0_0, 0);
-        SetCtrlVal(gsm, PAGE7_B0, 0);
-    };
-    auto lit = [&](int panel, int ctrl) {
-        int v = -1;
-        GetCtrlVal(panel, ctrl, &v);
-        return v;
-    };
-    drawnOver();
+    Q31TacheDeFond(false);            // both pages filled, both statuses remembered
+    SetCtrlVal(eth, PAGE6_ST0_0, 0);  // drawn over behind the mirror's back
+    SetCtrlVal(gsm, PAGE7_B0, 0);
     Q31TacheDeFond(false);  // unchanged statuses: the pages are left alone
-    EXPECT_EQ(lit(eth, PAGE6_ST0_0), 0);
+    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 0);
     Q31InitAff(false, true);
     Q31TacheDeFond(false);
-    EXPECT_EQ(lit(eth, PAGE6_ST0_0), 1);
-    EXPECT_EQ(lit(gsm, PAGE7_B0), 1);
+    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 1);
+    EXPECT_EQ(e2e::Value(gsm, PAGE7_B0), 1);
     Q31FSetG.fill(0);  // the pages go with the main window
 }

@@ -236,7 +236,7 @@ void CheckTurn(int panel) {
                                                                                    : fq12::IMPORT_CANCEL);
 }
 
-std::vector<Step> EveryPanel() {
+Steps EveryPanel(int language) {
     using namespace fq31;
     return {
         MainShown,
@@ -290,9 +290,12 @@ std::vector<Step> EveryPanel() {
         },
         Do([] { Q12Ouvrir(Q31FIhmG, MAIN_Q12_SWITCH); }),
         CheckThen("FQ12.uir", fq12::COMPET, [](int) { Q12Fermer(); }),
-        Do([] {
-            SbComG.freePortCount = 64;
-            for (int i = 0; i < 64; ++i) SbComG.portList[size_t(i)] = i + 1;
+        Do([language] {
+            // Every port number once: their names are the same in every language, so the
+            // other languages list the two longest only (looking each one up takes a while).
+            SbComG.freePortCount = language == 0 ? 64 : 2;
+            for (int i = 0; i < 64; ++i)
+                SbComG.portList[size_t(i)] = language == 0 ? i + 1 : 48 + 16 * (i % 2);
             SetCtrlVal(Q31FIhmG, MAIN_CONNECT_SWITCH, 1);
             QueueUserEvent(Q31FIhmG, MAIN_CONNECT_SWITCH);
         }),
@@ -335,7 +338,8 @@ TEST(Layout, EveryPanelFitsInEveryLanguage) {
     for (int language = 0; language < 4; ++language) {
         qstest::TempProgramDir dir;
         faults.clear();
-        EXPECT_EQ(RunProgram(language, EveryPanel()), EveryPanel().size()) << "language " << language;
+        EXPECT_EQ(RunProgram(language, EveryPanel(language)), EveryPanel(language).size())
+            << "language " << language;
         for (const std::string& f : faults) ADD_FAILURE() << GenCodeLangue(language) << " " << f;
     }
 }

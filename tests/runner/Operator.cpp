@@ -368,3 +368,29 @@ Steps WithBoxWatch(Steps steps, BoxWatch start) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+size_t RunProgramAsFound(Steps steps, long maxPasses) {
+    qstest::Scripted script(std::move(steps), maxPasses);
+    static char arg0[] = "QS310Manager";
+    static char* argv[] = {arg0, nullptr};
+    Q31Main(1, argv);
+    EXPECT_LT(script.Passes(), maxPasses) << "the script got stuck at step " << script.Done();
+    return script.Done();
+}
+
+void WriteApplicationRecord(int language) {
+    Q31Config c{};
+    Q31Defaut(&c);
+    c.language = uint8_t(language);
+    c.soundOn = 0;
+    FileWriteAtomic(kQ31ConfigFile, &c, sizeof c);
+}
+
+std::string Title(int panel) {
+    const QWidget* w = qs::rt::PanelWidget(panel);
+    return w ? w->windowTitle().toStdString() : std::string();
+}
+
+}  // namespace e2e

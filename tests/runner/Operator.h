@@ -115,3 +115,16 @@ BoxWatch& Watching();
 Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 
 }  // namespace e2e
+
+namespace e2e {
+
+// The whole program run with the script in its folder as it stands: no application record
+// is written first, so a folder without one is a first start.
+size_t RunProgramAsFound(Steps steps, long maxPasses = 6000);
+// An application record with every default, sound off, in the given language (255: none
+// chosen yet, the first start's question comes).
+void WriteApplicationRecord(int language);
+// The window title of a panel, as the window system shows it.
+std::string Title(int panel);
+
+}  // namespace e2e

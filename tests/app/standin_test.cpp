@@ -1,60 +1,37 @@
-// Settings pages against the stand-in clock: opening a page reads its parameters in
-// order, confirming writes them in order, reopening reads back what was written, and a
-// value the page cannot show goes back to the clock as it came.
+// The main window and the settings pages against the stand-in clock: the mirror follows a
+// real countdown pass by pass; a page reads its parameters in order when it opens, writes
+// them in order on confirm, shows back what was written, and sends a value it cannot show
+// back to the clock as it came.
+#include "tests/support/Standin.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
+#include <set>
 
 #include "app/Q31Aff.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "link/SbComCommandes.h"
 #include "link/SbComConfig.h"
 #include "link/SbComErreur.h"
 #include "panels/FQ31.h"
-#include "platform/cvi.h"
-#include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
-#include "tests/support/Standin.h"
-#include "tests/support/TestSupport.h"
-#include "ui/Texts.h"
+#include "tests/runner/FreshState.h"
+#include "tests/runner/Operator.h"
 
 using namespace fq31;
 using Strings = std::vector<std::string>;
 
-namespace {
-
-// Everything the stand-in received after the given number of lines.
-Strings Since(const Strings& wire, size_t from) {
-    return Strings(wire.begin() + long(from), wire.end());
-}
-
-void Settle() {
-    qstest::StandinClock::Pause(0.3);
-}
-
-constexpr int kPageButtons[] = {MAIN_PAGE_0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
-constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
-
-}  // namespace
-
-class SettingsAgainstTheClock : public ::testing::Test {
+class AgainstTheClock : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(clock_.Running());
-        qstest::EnsureRuntime();
-        memset(&SbComG, 0, sizeof SbComG);
-        SbComValDefaut(&SbComG);
-        SbComRaz(&SbComG, &SbCrG);
+        qstest::FreshRecords();
         SbComDeplanter();
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-        Q31ChargerTextes();
         Q31EnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FSetCharger();
@@ -70,65 +47,97 @@ protected:
         DiscardPanel(Q31FIhmG);
         Q31FIhmG = 0;
     }
-    // Opens a page from its main-window button; returns what the clock received.
-    Strings Open(int page) {
+    // Presses a button; returns what the clock received meanwhile. The reads and writes run
+    // in the button's callback, each acknowledged before the next: done once it returns.
+    Strings Press(int panel, int control) {
         const size_t mark = clock_.Wire().size();
-        QueueUserEvent(Q31FIhmG, kPageButtons[page]);
-        Settle();
+        QueueUserEvent(panel, control);
+        ProcessSystemEvents();
+        const Strings wire = clock_.Wire();
+        return Strings(wire.begin() + long(mark), wire.end());
+    }
+    Strings Open(int page) {
+        static constexpr int kButtons[] = {MAIN_PAGE_0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
+        Strings read = Press(Q31FIhmG, kButtons[page]);
         EXPECT_EQ(Q31FSetPageOuverte(), page);
-        return Since(clock_.Wire(), mark);
+        return read;
     }
     Strings Confirm(int page) {
-        const size_t mark = clock_.Wire().size();
-        QueueUserEvent(Q31FSetG[size_t(page)], kConfirm[page]);
-        Settle();
-        return Since(clock_.Wire(), mark);
+        static constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
+        return Press(Q31FSetG[size_t(page)], kConfirm[page]);
     }
-
     qstest::TempProgramDir dir_;
-    qstest::StandinClock clock_{dir_};
+    qstest::StandinClock clock_{dir_, {"--time-scale", "8"}};
 };
 
-TEST_F(SettingsAgainstTheClock, GeneralPageReadsWritesAndReadsBack) {
+// After every pass of the loop the digits, big light and ring show exactly what the clock
+// last reported, and they change as its countdown runs.
+TEST_F(AgainstTheClock, MainWindowFollowsTheCountdownPassByPass) {
+    SbComActiveMsg(1);
+    std::set<std::pair<int, int>> digitsShown;
+    int mismatches = 0, passes = 0, litPositions = 0;
+    const double end = Timer() + 6.0;  // at most; done once the countdown has shown enough
+    while (Timer() < end && (digitsShown.size() < 4 || litPositions == 0 || SbQ31CrG.status1 != 1)) {
+        Q31TacheDeFond(true);
+        SetNextWake(end - Timer());  // the loop ends on time even if the clock falls silent
+        GetUserEvent(0, nullptr, nullptr);
+        ++passes;
+        Q31AffRafraichir();
+        const int left = e2e::Value(Q31FIhmG, MAIN_DIGIT_LEFT),
+                  right = e2e::Value(Q31FIhmG, MAIN_DIGIT_RIGHT);
+        int colour = -1, light = -1, lit = 0;
+        GetCtrlAttribute(Q31FIhmG, MAIN_BIG_LIGHT, ATTR_ON_COLOR, &colour);
+        mismatches += left != (SbQ31CrG.digitB & 0x7F) || right != (SbQ31CrG.digitC & 0x7F);
+        mismatches += colour != Q31CouleurLumiere(SbQ31CrG.lightColour);
+        for (int p = 0; p < 60; ++p) {
+            GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, p, &light);
+            mismatches += light != Q31CouleurLumiere(SbQ31CrG.lights[p]);
+            lit += SbQ31CrG.lights[p] != 0;
+        }
+        litPositions = std::max(litPositions, lit);
+        digitsShown.insert({left, right});
+    }
+    EXPECT_EQ(SbComErreur(), 0);
+    EXPECT_EQ(mismatches, 0) << "over " << passes << " passes";
+    EXPECT_GE(digitsShown.size(), 4u) << "the digits should change as the countdown runs";
+    EXPECT_GE(litPositions, 1);
+    EXPECT_EQ(SbQ31CrG.status1, 1);  // the clock reports its program running
+}
+
+TEST_F(AgainstTheClock, GeneralPageReadsWritesAndReadsBack) {
     EXPECT_EQ(Open(4),
               (Strings{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02",
                        "RP 023", "RP 007", "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008"}));
-
     const int page = Q31FSetG[4];
     SetCtrlVal(page, PAGE4_PRECISION, 4);
     SetCtrlVal(page, PAGE4_TB1, 10);  // input 1 on, 0.1 s time base
-    Strings writes = Confirm(4);
-    ASSERT_FALSE(writes.empty());
+    const Strings writes = Confirm(4);
+    ASSERT_GE(writes.size(), 4u);
     EXPECT_EQ(writes.front(), "WP 001 4");
     EXPECT_EQ(writes[1], "WP 004 01 0010");
     EXPECT_EQ(writes[3], "WP 006 01 1");
     EXPECT_EQ(writes.back().substr(0, 6), "WP 016");  // the speed last
     EXPECT_EQ(SbComErreur(), 0);
-
     // Forget the values here, close, reopen: the page shows what the clock now holds.
     Q31FSetFermer();
     SbComG.params.precision = 0;
     SbComG.params.inputs[0].timeBase = 0;
     Open(4);
-    int v = -1;
-    GetCtrlVal(page, PAGE4_PRECISION, &v);
-    EXPECT_EQ(v, 4);
-    GetCtrlVal(page, PAGE4_TB1, &v);
-    EXPECT_EQ(v, 10);
+    EXPECT_EQ(e2e::Value(page, PAGE4_PRECISION), 4);
+    EXPECT_EQ(e2e::Value(page, PAGE4_TB1), 10);
     EXPECT_EQ(SbComG.params.inputs[0].enabled, 1);
 }
 
 // The clock holds values the pages' lists and switches do not offer; opened and confirmed
 // untouched, each page sends them back as they were. The rows run in turn on one clock, so
 // a page is filled again after an earlier fill with values its lists do show.
-TEST_F(SettingsAgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
-    struct Row {
+TEST_F(AgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
+    const struct {
         int page;
         Strings set;   // the clock's own values before the page opens
         Strings sent;  // among the writes on confirm
         std::function<bool()> record = nullptr;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {1, {"WP 009 40"}, {"WP 009 40"}},  // a time zone beyond the 36 of the list
         {2, {"WC 003 3"}, {"WC 003 03"}},   // a mode the PTB/SPLIT switch cannot show
         {3, {"WC 004 0"}, {"WP 102 00 0060"}, [] { return SbComG.currentProgram == 0; }},  // no program
@@ -140,16 +149,14 @@ TEST_F(SettingsAgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
           "WP 023 1 5 1 1", "WP 021 09", "WP 016 7"}},
         {4, {"WP 006 01 0"}, {"WP 004 01 0005", "WP 006 01 0"}},  // off, its time base kept
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         for (const std::string& s : row.set) clock_.Control("set " + s);
         Open(row.page);
         const Strings writes = Confirm(row.page);
         for (const std::string& frame : row.sent)
             EXPECT_TRUE(std::find(writes.begin(), writes.end(), frame) != writes.end())
                 << "page " << row.page << ": " << frame << " not sent";
-        if (row.record) {
-            EXPECT_TRUE(row.record()) << "page " << row.page;
-        }
+        if (row.record) EXPECT_TRUE(row.record()) << "page " << row.page;
         EXPECT_EQ(SbComErreur(), 0) << "page " << row.page;
         Q31FSetFermer();
     }

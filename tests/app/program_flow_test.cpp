@@ -1,0 +1,218 @@
+// The whole program as an operator starts, sets up and quits it, headless: the first start's
+// language question, a start whose texts are missing or short, the connection dialog's ways
+// out, the questions before a disconnection and a quit, and the options dialog.
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <filesystem>
+
+#include "app/Q31Ihm.h"
+#include "display/Q31Fsd.h"
+#include "link/SbComJournal.h"
+#include "panels/FQ31.h"
+#include "panels/FQ31_SD.h"
+#include "panels/FSabGen.h"
+#include "platform/Journal.h"
+#include "platform/LocalSettings.h"
+#include "platform/Runtime.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "settings/Q31FKey.h"
+#include "tests/runner/Operator.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
+#include "ui/Texts.h"
+
+using namespace e2e;
+using namespace fq31;
+namespace gen = fsabgen;
+
+extern int Q31FKeyG;
+
+namespace {
+
+bool Open(const char* resource, int panelId) {
+    return FindLoadedPanel(resource, panelId) != 0;
+}
+const Step kMainUp = Until([] { return MainPanel() > 0; });
+const Step kQuit = Do([] { Q31QuitG = 1; });
+Step Popup(int button) {
+    return Answer("FSabGen.uir", gen::POPUP, button);
+}
+std::string Caption(int panel, int control) {
+    char buf[128] = {};
+    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
+    return buf;
+}
+// Notes the error box's title and text and closes it.
+Step ReadErrorBox(std::string* seen) {
+    return [seen] {
+        const int p = FindLoadedPanel("FSabGen.uir", gen::ERREUR);
+        if (!p) return false;
+        *seen = Text(p, gen::ERREUR_TITRE) + "|" + Text(p, gen::ERREUR_TEXTE);
+        return QueueUserEvent(p, gen::ERREUR_BOUTON1) == 0;
+    };
+}
+
+}  // namespace
+
+TEST(ProgramFlow, FirstStartWritesTheRecordsThenAsksTheLanguage) {
+    qstest::TempProgramDir dir;
+    int languageByte = -1;
+    EXPECT_EQ(RunProgramAsFound({Until([&] {
+                                     if (!Open("FSabGen.uir", gen::LANGUE)) return false;
+                                     languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
+                                     return true;
+                                 }),
+                                 Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR), kMainUp, kQuit}),
+              4u);
+    EXPECT_EQ(languageByte, 255);  // written before the question
+    const std::string record = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
+    ASSERT_EQ(record.size(), 2096u);
+    EXPECT_EQ(record[0], 1);  // French
+    const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
+    ASSERT_EQ(link.size(), 6216u);
+    EXPECT_EQ(At<int32_t>(link, 352), 1);  // saved after the link's reset: next run 1
+}
+
+// Texts that cannot be read: the error box in English, no main window, the records kept.
+TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
+    const struct {
+        bool missing;
+        const char* error;
+    } rows[] = {{true, "Start Clock QS-310 INTERFACE FAILURE|Opening text files is impossible !"},
+                {false, "Start Clock QS-310 INTERFACE FAILURE|Reading text files incomplete !"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.error);
+        qstest::TempProgramDir dir;
+        if (row.missing)
+            std::filesystem::remove_all(dir.file("Texts"));
+        else
+            qstest::WriteFileBytes(dir.file("Texts/Q31_Messages_EN.gentxt"), "only one message\n\xA7\n");
+        if (!row.missing) WriteApplicationRecord(0);  // English chosen before
+        std::string error;
+        int main = -1;
+        Steps steps = {Until([&] {
+                           main = MainPanel();
+                           return Open("FSabGen.uir", gen::ERREUR);
+                       }),
+                       ReadErrorBox(&error)};
+        if (row.missing) steps.insert(steps.begin(), Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_DE));
+        EXPECT_EQ(RunProgramAsFound(steps), steps.size());
+        EXPECT_EQ(error, row.error);
+        EXPECT_LE(main, 0);
+        EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.sbcnf")), 6216);
+        if (row.missing) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 2);
+    }
+}
+
+// A port that cannot open is told in the error box with one button; the simulation connects
+// without a clock; switching the connection off and quitting ask first, and declining changes
+// nothing; cancelling the options keeps every value.
+TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
+    qstest::TempProgramDir dir;
+    auto connect = Loaded("FQ31.uir", CONNECT);
+    auto params = Loaded("FQ31.uir", PARAMS);
+    std::string error, identity;
+    int secondButton = -1, switchAfterDecline = -1, simulatingAfterDecline = -1, hovered = -1, journal = -1;
+    long declinedAt = 0;
+    Steps steps = {kMainUp, Do([] { SbComG.freePortCount = 1, SbComG.portList[0] = 40; }),
+                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 40}}),
+                   Press(connect, CONNECT_CONNECT), Until([&] {
+                       const int p = FindLoadedPanel("FSabGen.uir", gen::ERREUR);
+                       if (p) GetCtrlAttribute(p, gen::ERREUR_BOUTON2, ATTR_VISIBLE, &secondButton);
+                       return p != 0;
+                   }),
+                   ReadErrorBox(&error),
+                   // the simulation
+                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+                   Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION), Until([&] {
+                       identity = Text(MainPanel(), MAIN_IDENTITY);
+                       return SbComG.simulation == 1 && !Open("FQ31.uir", CONNECT);
+                   }),
+                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_ANNULER), Until([&] {
+                       switchAfterDecline = Value(MainPanel(), MAIN_CONNECT_SWITCH);
+                       simulatingAfterDecline = SbComG.simulation;
+                       return !Open("FSabGen.uir", gen::POPUP);
+                   }),
+                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_VALIDER), Until([] {
+                       return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert();
+                   }),
+                   // the options, with the second display shown: the hover list reaches down to the
+                   // dialog's last control, the fourth logo's load button
+                   Do(Q31FsdOuvrir), Press(MainPanel, MAIN_PARAMS), Until([&] {
+                       if (params() <= 0) return false;
+                       qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4);
+                       return true;
+                   }),
+                   Until([&, n = 0]() mutable {
+                       GetMouseCursor(&hovered);
+                       return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
+                   }),
+                   Fill(params, {{PARAMS_LANGUAGE, 2}, {PARAMS_SOUND, 1}, {PARAMS_JOURNAL, 0}}),
+                   Press(params, PARAMS_CANCEL),
+                   // quitting, declined then confirmed
+                   Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_ANNULER), Until([&] {
+                       journal = JournalActive();
+                       declinedAt = qstest::CurrentScript().passes;
+                       return !Open("FSabGen.uir", gen::POPUP);
+                   }),
+                   Until([&] { return qstest::CurrentScript().passes > declinedAt + 20 && !Q31QuitG; }),
+                   Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_VALIDER)};
+    const size_t count = steps.size();
+    ASSERT_EQ(RunProgram(std::move(steps)), count);
+    EXPECT_EQ(error.substr(0, error.find('|')), GMesComG[3]);
+    EXPECT_NE(error.find("40"), std::string::npos) << error;
+    EXPECT_EQ(secondButton, 0);  // the link is closed: no close-link button
+    EXPECT_EQ(SbComG.port, 40);  // kept
+    EXPECT_EQ(identity,
+              "N\xB0"
+              "00000 V000");
+    EXPECT_EQ(switchAfterDecline, 1);
+    EXPECT_EQ(simulatingAfterDecline, 1);
+    EXPECT_EQ(SbComG.linkState, 0);
+    EXPECT_EQ(hovered, VAL_POINTING_FINGER_CURSOR);
+    EXPECT_EQ(journal, 1);
+    EXPECT_EQ(Q31G.language, 0);
+    EXPECT_EQ(Q31G.soundOn, 0);
+}
+
+// A language and the journal switched in the options apply at once, to every window, and
+// are kept; the close box then ends the program without a question.
+TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
+    qstest::TempProgramDir dir;
+    auto params = Loaded("FQ31.uir", PARAMS);
+    std::string before, after, dialogTitle, displayTitle, keysTitle;
+    int journalShown = -1, journalAfter = -1, journalAtRestart = -1;
+    bool asked = false;
+    ASSERT_EQ(RunProgram({kMainUp, Do([&] { before = Caption(MainPanel(), MAIN_QUIT); }),
+                          Press(MainPanel, MAIN_PARAMS), Until([&] {
+                              if (params() <= 0) return false;
+                              journalShown = Value(params(), PARAMS_JOURNAL);
+                              dialogTitle = Title(params());
+                              return true;
+                          }),
+                          Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
+                          Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
+                              after = Caption(MainPanel(), MAIN_QUIT);
+                              displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
+                              keysTitle = Title(Q31FKeyG);
+                              journalAfter = JournalActive();
+                              qs::rt::PanelWidget(MainPanel())->close();
+                          }),
+                          Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })}),
+              8u);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(Q31G.language, 1);
+    EXPECT_NE(before, after);
+    EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables hold the French texts
+    EXPECT_EQ(dialogTitle, "Options");
+    EXPECT_EQ(displayTitle, std::string(Q31TxtLabelG[1]) + " QS-310");
+    EXPECT_EQ(keysTitle, QString::fromLatin1(Q31TxtLabelG[2]).toStdString());  // the key panel's too
+    EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
+    EXPECT_EQ(journalShown, 1);
+    EXPECT_EQ(journalAfter, 0);
+    ASSERT_EQ(RunProgram({kMainUp, Do([&] { journalAtRestart = JournalActive(); }), kQuit}), 3u);
+    EXPECT_EQ(journalAtRestart, 0);
+    EXPECT_EQ(LocalSettingsInt(kSbComJournalReglage, 1), 0);
+}
