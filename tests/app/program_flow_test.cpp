@@ -106,61 +106,82 @@ TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
     }
 }
 
-// A port that cannot open is told in the error box with one button; the simulation connects
+// A search on a machine without serial ports says so and leaves Connect dimmed; a port that
+// cannot open is told in the error box with one button; the simulation connects
 // without a clock; switching the connection off and quitting ask first, and declining changes
 // nothing; cancelling the options keeps every value.
 TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
     qstest::TempProgramDir dir;
     auto connect = Loaded("FQ31.uir", CONNECT);
     auto params = Loaded("FQ31.uir", PARAMS);
-    std::string error, identity;
+    // An empty device folder leaves this machine's own ports out.
+    std::filesystem::create_directories(dir.file("no-devices"));
+    std::string noPort, error, identity;
+    int portItems = -1, connectDimmed = -1;
     int secondButton = -1, switchAfterDecline = -1, simulatingAfterDecline = -1, hovered = -1, journal = -1;
     long declinedAt = 0;
-    Steps steps = {kMainUp, Do([] { SbComG.freePortCount = 1, SbComG.portList[0] = 40; }),
-                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 40}}),
-                   Press(connect, CONNECT_CONNECT), Until([&] {
-                       const int p = FindLoadedPanel("FSabGen.uir", gen::ERREUR);
-                       if (p) GetCtrlAttribute(p, gen::ERREUR_BOUTON2, ATTR_VISIBLE, &secondButton);
-                       return p != 0;
-                   }),
-                   ReadErrorBox(&error),
-                   // the simulation
-                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-                   Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION), Until([&] {
-                       identity = Text(MainPanel(), MAIN_IDENTITY);
-                       return SbComG.simulation == 1 && !Open("FQ31.uir", CONNECT);
-                   }),
-                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_ANNULER), Until([&] {
-                       switchAfterDecline = Value(MainPanel(), MAIN_CONNECT_SWITCH);
-                       simulatingAfterDecline = SbComG.simulation;
-                       return !Open("FSabGen.uir", gen::POPUP);
-                   }),
-                   SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_VALIDER), Until([] {
-                       return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert();
-                   }),
-                   // the options, with the second display shown: the hover list reaches down to the
-                   // dialog's last control, the fourth logo's load button
-                   Do(Q31FsdOuvrir), Press(MainPanel, MAIN_PARAMS), Until([&] {
-                       if (params() <= 0) return false;
-                       qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4);
-                       return true;
-                   }),
-                   Until([&, n = 0]() mutable {
-                       GetMouseCursor(&hovered);
-                       return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
-                   }),
-                   Fill(params, {{PARAMS_LANGUAGE, 2}, {PARAMS_SOUND, 1}, {PARAMS_JOURNAL, 0}}),
-                   Press(params, PARAMS_CANCEL),
-                   // quitting, declined then confirmed
-                   Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_ANNULER), Until([&] {
-                       journal = JournalActive();
-                       declinedAt = qstest::CurrentScript().passes;
-                       return !Open("FSabGen.uir", gen::POPUP);
-                   }),
-                   Until([&] { return qstest::CurrentScript().passes > declinedAt + 20 && !Q31QuitG; }),
-                   Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_VALIDER)};
+    Steps steps = {
+        kMainUp, Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH), Until([&] {
+            const int p = FindLoadedPanel("FSabGen.uir", gen::POPUP);
+            if (p) noPort = Text(p, gen::POPUP_TEXTE);
+            return p != 0;
+        }),
+        Popup(gen::POPUP_OK), Until([&] {
+            if (Open("FSabGen.uir", gen::POPUP) || connect() <= 0) return false;
+            GetNumListItems(connect(), CONNECT_PORT, &portItems);
+            GetCtrlAttribute(connect(), CONNECT_CONNECT, ATTR_DIMMED, &connectDimmed);
+            unsetenv("QS310_DEVICE_DIR");
+            return true;
+        }),
+        Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }),
+        Do([] { SbComG.freePortCount = 1, SbComG.portList[0] = 40; }),
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 40}}),
+        Press(connect, CONNECT_CONNECT), Until([&] {
+            const int p = FindLoadedPanel("FSabGen.uir", gen::ERREUR);
+            if (p) GetCtrlAttribute(p, gen::ERREUR_BOUTON2, ATTR_VISIBLE, &secondButton);
+            return p != 0;
+        }),
+        ReadErrorBox(&error),
+        // the simulation
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+        Until([&] {
+            identity = Text(MainPanel(), MAIN_IDENTITY);
+            return SbComG.simulation == 1 && !Open("FQ31.uir", CONNECT);
+        }),
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_ANNULER), Until([&] {
+            switchAfterDecline = Value(MainPanel(), MAIN_CONNECT_SWITCH);
+            simulatingAfterDecline = SbComG.simulation;
+            return !Open("FSabGen.uir", gen::POPUP);
+        }),
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_VALIDER),
+        Until([] { return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert(); }),
+        // the options, with the second display shown: the hover list reaches down to the
+        // dialog's last control, the fourth logo's load button
+        Do(Q31FsdOuvrir), Press(MainPanel, MAIN_PARAMS), Until([&] {
+            if (params() <= 0) return false;
+            qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4);
+            return true;
+        }),
+        Until([&, n = 0]() mutable {
+            GetMouseCursor(&hovered);
+            return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
+        }),
+        Fill(params, {{PARAMS_LANGUAGE, 2}, {PARAMS_SOUND, 1}, {PARAMS_JOURNAL, 0}}),
+        Press(params, PARAMS_CANCEL),
+        // quitting, declined then confirmed
+        Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_ANNULER), Until([&] {
+            journal = JournalActive();
+            declinedAt = qstest::CurrentScript().passes;
+            return !Open("FSabGen.uir", gen::POPUP);
+        }),
+        Until([&] { return qstest::CurrentScript().passes > declinedAt + 20 && !Q31QuitG; }),
+        Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_VALIDER)};
     const size_t count = steps.size();
     ASSERT_EQ(RunProgram(std::move(steps)), count);
+    EXPECT_EQ(noPort, GMesComG[kMesComNoPortFound]);
+    EXPECT_EQ(portItems, 0);
+    EXPECT_EQ(connectDimmed, 1);
     EXPECT_EQ(error.substr(0, error.find('|')), GMesComG[3]);
     EXPECT_NE(error.find("40"), std::string::npos) << error;
     EXPECT_EQ(secondButton, 0);  // the link is closed: no close-link button
