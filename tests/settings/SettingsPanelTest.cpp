@@ -179,6 +179,13 @@ TEST_F(SettingsPanel, PagesShowTheRecordsAndConfirmSendsTheirControls) {
          {},
          0,
          {}},
+        {"run loading after one run",
+         [] { SbComG.run.current = 0, SbComG.run.next = 2; },
+         5,
+         {{PAGE5_RUN_NUM, ATTR_DIMMED, 0}, {PAGE5_RUN_NUM, ATTR_MAX_VALUE, 1}},
+         {},
+         0,
+         {}},
         {"run loading into this computer",
          [] { SbComG.run.current = 4, SbComG.run.next = 5, SbComG.downloadTarget = 1; },
          5,
@@ -222,7 +229,8 @@ TEST_F(SettingsPanel, CaptionsAndListsAfterEachTranslation) {
     };
     for (const auto& c : captions) EXPECT_EQ(Texte(P(c.page), c.control, c.attribute), c.text) << c.control;
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
-                            {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2}};
+                            {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
+                            {7, PAGE7_STATE, 3}};
     for (auto [page, control, count] : lists) {
         int n = 0;
         GetNumListItems(P(page), control, &n);
@@ -314,15 +322,15 @@ TEST_F(SettingsPanel, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
     Commit(FQ31SetProgSauver, P(3), PAGE3_SAVE);
     EXPECT_EQ(SbComG.progs[12].p113, 0xFF);
     EXPECT_STREQ(SbComG.progs[12].name, "Sprint");
-    const Frames f = Envoyes();
-    ASSERT_EQ(f.size(), 11u);
-    EXPECT_EQ(f.front(), "WP 102 12 0045");
-    EXPECT_EQ(f.back(), "WP 113 12 ff");
+    EXPECT_EQ(Envoyes(), (Frames{"WP 102 12 0045", "WP 103 12 0030", "WP 104 12 60", "WP 105 12 00",
+                                 "WP 107 12 246", "WP 108 12 251", "WP 109 12 000", "WP 110 12 251",
+                                 "WP 111 12 246", "WP 112 12 000", "WP 113 12 ff"}));
 }
 
 TEST_F(SettingsPanel, RunsAreLoadedTowardsATarget) {
     SbComG.run.current = 4, SbComG.run.next = 5;
-    Q31FSetParam(5);
+    Commit(FQ31Set, main_, MAIN_PAGE_5);
+    setfake::Effacer();
     SetCtrlVal(P(5), PAGE5_TARGET, 0);  // towards the clock's printer it may still load
     Commit(FQ31MancheCible, P(5), PAGE5_TARGET);
     EXPECT_EQ(Val(P(5), PAGE5_LOAD, ATTR_DIMMED), 0);
@@ -334,6 +342,7 @@ TEST_F(SettingsPanel, RunsAreLoadedTowardsATarget) {
     Commit(FQ31MancheCharger, P(5), PAGE5_LOAD);
     EXPECT_EQ(Q31DerMancheChargeeG, 3);
     EXPECT_EQ(Envoyes(), (Frames{"WC 012 03 0001"}));
+    EXPECT_EQ(Q31FSetPageOuverte(), -1);  // the times come into the table below
 }
 
 TEST_F(SettingsPanel, ClosingTheRunAsksFirst) {

@@ -97,9 +97,11 @@ TEST_F(SettingsWire, PagesAndCommandsSendTheseFrames) {
              Q31FKeyEnregistrerCallbacks();
              for (int key : {fq31::KEYS_KEY1, fq31::KEYS_KEY2, fq31::KEYS_KEY4, fq31::KEYS_KEY8})
                  FindCallback("FQ31Key")(0, key, EVENT_COMMIT, nullptr, 0, 0);
-             Q31FKeyRaz();
+             SbComG.currentProgram = 1, SbComG.synchro.mode = 2;  // start/stop needs both
+             for (int button : {fq31::MAIN_RESET, 0})
+                 FindCallback("FQ31BpProg")(0, button, EVENT_COMMIT, nullptr, 0, 0);
          },
-         {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000"}},
+         {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000", "WC 009 01000"}},
         {"reopening a page reads it again",
          [] {
              for (int twice = 0; twice < 2; ++twice) {
@@ -251,6 +253,7 @@ TEST_F(SettingsWire, PageRules) {
     std::snprintf(SbComG.ethernet.address1, sizeof SbComG.ethernet.address1, "%s",
                   std::string(23, '\xE9').c_str());
     EXPECT_EQ(Q31FSetItemRefuse(6), '1');
+    EXPECT_EQ(Q31FSetPanel(kQ31FSetPages), 0);
     char out[24];
     const int wild[4] = {300, -4, 255, 0};
     Q31FSetEthernetFormer(wild, out, sizeof out);
