@@ -216,46 +216,23 @@ TEST_F(SettingsWire, SettingsFilesAreWholeBlocksAndShortOrMissingFilesAreSafe) {
     EXPECT_EQ(qstest::FileSize(dir.file("no/such/a.q31set")), -1);
 }
 
+// The rules the pages do not already show: status bits beyond the module's, address bytes
+// beyond 0..255, a page number beyond the pages, an address the clock would refuse.
 TEST_F(SettingsWire, PageRules) {
-    // Program numbers 5 and 7 do not exist: the step goes past them.
-    const int prog[][3] = {{5, 4, 6}, {5, 9, 4}, {5, 6, 4},  {7, 6, 8},
-                           {7, 8, 6}, {7, 0, 8}, {6, 30, 6}, {50, 30, 50}};
-    for (auto [v, before, shown] : prog)
-        EXPECT_EQ(Q31FSetProgCorriger(v, before), shown) << v << " " << before;
-    const int gsm[][2] = {{0x00, 0}, {0x40, 0}, {0x01, 1}, {0x41, 2}, {0xFF, 2}};
-    for (auto [bits, state] : gsm) EXPECT_EQ(Q31FSetEtatGsm(bits), state) << bits;
-    EXPECT_EQ(Q31FSetModeSynchro(1, 0), 2);
-    EXPECT_EQ(Q31FSetModeSynchro(0, 1), 5);
-    EXPECT_EQ(Q31FSetModeSynchro(0, 0), 0);
-    EXPECT_EQ(Q31FSetFlagsProg(0xFE, 1), 0xFF);
+    for (auto [bits, state] : {std::pair{0x40, 0}, {0x01, 1}, {0xFF, 2}})
+        EXPECT_EQ(Q31FSetEtatGsm(bits), state);
     EXPECT_EQ(Q31FSetFlagsProg(-1, 0), -2);  // a flag byte read back as signed
-
-    SbComInput in{5, 0, 0, 0, {}};  // off on the clock with a time base: left off, it keeps it
-    EXPECT_EQ(Q31FSetBaseAffichee(in), 0);
-    Q31FSetBaseEntree(&in, 0);
-    EXPECT_EQ(in.timeBase, 5);
-    Q31FSetBaseEntree(&in, 1);
-    EXPECT_EQ(in.enabled, 1);
-    EXPECT_EQ(Q31FSetBaseAffichee(in), 1);
-
-    struct Address {
-        const char* text;
-        int count, bytes[4];
-    };
-    for (Address c :
-         {Address{"192.168.1.1", 4, {192, 168, 1, 1}}, Address{"010.000.000.005", 4, {10, 0, 0, 5}},
-          Address{"10.20", 2, {10, 20, 0, 0}}, Address{nullptr, 0, {0, 0, 0, 0}}}) {
-        int b[4] = {7, 7, 7, 7};
-        EXPECT_EQ(Q31FSetEthernetDecouper(c.text, b), c.count);
-        EXPECT_TRUE(std::equal(b, b + 4, c.bytes)) << (c.text ? c.text : "null");
-    }
-    EXPECT_EQ(Q31FSetItemRefuse(6), 0);  // an address the clock would refuse is named
-    std::snprintf(SbComG.ethernet.address1, sizeof SbComG.ethernet.address1, "%s",
-                  std::string(23, '\xE9').c_str());
-    EXPECT_EQ(Q31FSetItemRefuse(6), '1');
-    EXPECT_EQ(Q31FSetPanel(kQ31FSetPages), 0);
     char out[24];
     const int wild[4] = {300, -4, 255, 0};
     Q31FSetEthernetFormer(wild, out, sizeof out);
     EXPECT_STREQ(out, "255.000.255.000");
+    int bytes[4] = {7, 7, 7, 7};
+    EXPECT_EQ(Q31FSetEthernetDecouper("10.20", bytes), 2);
+    EXPECT_EQ(std::vector<int>(bytes, bytes + 4), (std::vector<int>{10, 20, 0, 0}));
+    EXPECT_EQ(Q31FSetEthernetDecouper(nullptr, bytes), 0);
+    EXPECT_EQ(Q31FSetPanel(kQ31FSetPages), 0);
+    EXPECT_EQ(Q31FSetItemRefuse(6), 0);
+    std::snprintf(SbComG.ethernet.address1, sizeof SbComG.ethernet.address1, "%s",
+                  std::string(23, '\xE9').c_str());
+    EXPECT_EQ(Q31FSetItemRefuse(6), '1');
 }
