@@ -43,6 +43,7 @@ TEST_F(DisplayDialog, SizesTypedKeepTheirWindowsProportions) {
         {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &Rec().windows[FSD_WIN_DIAL].width},  // square
         {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &Rec().lights[2].width},            // round
         {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &Rec().logos[1].width},               // free: kept
+        {PARAMS_LOGO2_WIDTH, 170, PARAMS_LOGO2_WIDTH, 170, &Rec().logos[1].width},
     };
     for (const auto& c : cases) {
         SetCtrlVal(dlg, c.control, c.value);

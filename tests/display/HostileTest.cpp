@@ -78,6 +78,10 @@ TEST_F(DisplayHostile, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
     fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
     fs::create_symlink("/dev/zero", dir->file("Data/zero"));
+    for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"}) {
+        fs::create_directories(dir->file("Data/sub"));
+        qstest::WriteFileBytes(dir->file(name), fsdtest::Bmp(64, 32));
+    }
     const struct {
         std::string path;
         bool shown, told;
@@ -86,7 +90,9 @@ TEST_F(DisplayHostile, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
         {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
         {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
         {"Data\\link.bmp", false, true},         {"Data\\zero", false, true},
-        {"Data\\missing.bmp", false, false},
+        {"Data\\missing.bmp", false, false},     {"Data\\my logo.bmp", true, false},
+        {"Data\\sub\\logo.bmp", false, true},    {"Data\\a:b.bmp", false, true},
+        {"Data\\a\x01.bmp", false, true},
     };
     Q31FsdOuvrir();
     for (const auto& k : cases) {

@@ -67,7 +67,11 @@ TEST_F(DisplayTest, LayoutFollowsTheRecordEditModeAndScreen) {
           {D, DISPLAY_BORDER, ATTR_TOP, 500},
           {D, DISPLAY_BORDER, ATTR_LEFT, 350},
           {D, DISPLAY_BORDER, ATTR_HEIGHT, 168},
-          {D, DISPLAY_BORDER, ATTR_WIDTH, 248}}},
+          {D, DISPLAY_BORDER, ATTR_WIDTH, 248},
+          {D, DISPLAY_TEXT2, ATTR_TOP, 6},
+          {D, DISPLAY_TEXT2, ATTR_LEFT, 488},
+          {D, DISPLAY_TEXT2, ATTR_HEIGHT, 54},
+          {D, DISPLAY_TEXT2, ATTR_WIDTH, 410}}},
         {"edit mode: fixed size, plain 960 x 720, no border",
          [](DisplayTest*) {
              SetPanelSize(P().display, 1440, 1920);

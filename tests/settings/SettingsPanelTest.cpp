@@ -14,6 +14,7 @@
 #include "platform/cvi.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
+#include "settings/Q31FSetPages.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -172,6 +173,13 @@ TEST_F(SettingsPanel, PagesShowTheRecordsAndConfirmSendsTheirControls) {
          {},
          0,
          {}},
+        {"program 0 on the program page",
+         [] { SbComG.progs[0].p111 = 7, SbComG.progs[0].p107 = 9; },
+         3,
+         {{PAGE3_F111, 0, 7}, {PAGE3_F107, 0, 9}},
+         {},
+         0,
+         {}},
         {"run loading with no run open",
          [] { SbComG.run.current = 0, SbComG.run.next = 1; },
          5,
@@ -211,7 +219,7 @@ TEST_F(SettingsPanel, PagesShowTheRecordsAndConfirmSendsTheirControls) {
 
 TEST_F(SettingsPanel, CaptionsAndListsAfterEachTranslation) {
     Q31FSetTraduirePage(4);  // a second time: the lists must not grow
-    Q31FSetTraduirePage(7);
+    Q31FSetListesFixes();
     const struct {
         int page, control, attribute;
         const char* text;
