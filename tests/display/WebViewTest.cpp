@@ -56,6 +56,11 @@ TEST_F(WebViewTest, ChangesCarryOnlyWhatChangedAndOnlyOnce) {
              WebViewNoteLights(0xFF0000, {0xFF0000, 0x303030, 0x303030, 0xFF0000}), WebViewNoteDigit(1, 0x86);
          },
          {"big", "digits", "lights", "t"}},
+        {"the same lights again",
+         [] {
+             WebViewNoteLights(0xFF0000, {0xFF0000, 0x303030, 0x303030, 0xFF0000});
+         },
+         {}},
         {"a third digit does not exist", [] { WebViewNoteDigit(2, 0x06); }, {}},
         {"the minus sign", [] { WebViewNoteMinus(5); }, {"minus", "t"}},
         {"connection and identity",
