@@ -273,10 +273,14 @@ TEST_F(SettingsPanel, OpeningReadsThePageInvertsItsButtonAndClosingRestoresIt) {
 }
 
 TEST_F(SettingsPanel, GsmSwitchSelectorAndTextsTheClockWouldRefuse) {
-    SbCrG.gsmStatus = 0x01;  // on: only a change between off and on reaches the module
-    const std::pair<int, Frames> switched[] = {{2, {}}, {0, {"WC 010 0"}}};
-    for (const auto& [state, frames] : switched) {
+    // Only a change between off and on reaches the module (status 0x01 on, 0x00 off).
+    const struct {
+        int status, state;
+        Frames frames;
+    } switched[] = {{0x01, 2, {}}, {0x01, 0, {"WC 010 0"}}, {0x00, 2, {"WC 010 2"}}};
+    for (const auto& [status, state, frames] : switched) {
         setfake::Effacer();
+        SbCrG.gsmStatus = status;
         SetCtrlVal(P(7), PAGE7_STATE, state);
         Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
         EXPECT_EQ(Envoyes(), frames);
