@@ -115,7 +115,6 @@ def main():
         SUITES[folder] = [e for e in exes.split(",") if e]
     src, build = Path(args.src), Path(args.build)
     folders = [f for f in args.folders.split(",") if f in SUITES]
-    rng = random.Random(args.seed)
     pool = []
     for f in folders:
         for p in sorted((src / f).rglob("*.cpp")):
@@ -125,8 +124,10 @@ def main():
     per = max(1, args.n // len(folders))
     sample = []
     for f in folders:
+        # Each folder draws from its own generator: a run over some folders samples them as
+        # the run over all of them does.
         xs = by_folder[f]
-        sample += rng.sample(xs, min(per, len(xs)))
+        sample += random.Random(f"{args.seed}/{f}").sample(xs, min(per, len(xs)))
     out = sys.stdout if args.out == "-" else open(args.out, "a")
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     tally = {}
