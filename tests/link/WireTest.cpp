@@ -2,6 +2,7 @@
 // command in flight and its acknowledgement, and received lines cut and checked as the
 // serial callback receives them.
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "LinkFixture.h"
@@ -187,43 +188,30 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
     }
 }
 
-TEST(LinkPort, SpeedCodesAndPortTexts) {
-    for (auto [code, speed] : {std::pair{0, 2400}, {1, 9600}, {2, 9600}, {3, 38400}, {4, 57600}, {9, 9600}})
-        EXPECT_EQ(SbComVitesseDeCode(code), speed) << code;
-    // An entry is a format only when it holds one integer conversion (or the network's one
-    // "%s", filled textually); else the port or address is appended.
-    const std::pair<const char*, const char*> ports[] = {
-        {"Port COM%d cannot be opened", "Port COM5 cannot be opened"},
-        {"100%% sure: COM%02d", "100% sure: COM05"},
-        {"Port %s", "Port %s 5"},
-        {"COM%d %d", "COM%d %d 5"},
-        {"No port", "No port 5"},
-        {"%*d", "%*d 5"},
-        {"%n", "%n 5"}};
-    const std::pair<const char*, const char*> addresses[] = {{"Refused by %s.", "Refused by 10.0.0.9:7000."},
-                                                             {"%s", "10.0.0.9:7000"},
-                                                             {"%s %s", "%s %s 10.0.0.9:7000"},
-                                                             {"%d %s", "%d %s 10.0.0.9:7000"},
-                                                             {"100%% %s", "100%% %s 10.0.0.9:7000"},
-                                                             {"%s%n", "%s%n 10.0.0.9:7000"},
-                                                             {"None", "None 10.0.0.9:7000"}};
-    char out[128];
-    for (auto [entry, expected] : ports) {
-        SbComTexteAvecPort(entry, 5, out, sizeof out);
+// A text entry is a format only when it holds one integer conversion (the network's: one "%s",
+// filled textually); otherwise the port or address is appended.
+TEST(LinkPort, PortAndAddressGoIntoTheTextOnlyWhenItIsSafe) {
+    const std::tuple<bool, const char*, const char*> rows[] = {
+        {true, "Port COM%d cannot be opened", "Port COM5 cannot be opened"},
+        {true, "100%% sure: COM%02d", "100% sure: COM05"},
+        {true, "Port %s", "Port %s 5"},
+        {true, "COM%d %d", "COM%d %d 5"},
+        {true, "%*d", "%*d 5"},
+        {true, "%n", "%n 5"},
+        {false, "Refused by %s.", "Refused by 10.0.0.9:7000."},
+        {false, "%s %s", "%s %s 10.0.0.9:7000"},
+        {false, "%d %s", "%d %s 10.0.0.9:7000"},
+        {false, "100%% %s", "100%% %s 10.0.0.9:7000"},
+        {false, "%s%n", "%s%n 10.0.0.9:7000"},
+        {false, "None", "None 10.0.0.9:7000"}};
+    for (auto [port, entry, expected] : rows) {
+        char out[128];
+        if (port)
+            SbComTexteAvecPort(entry, 5, out, sizeof out);
+        else
+            SbComTexteAvecAdresse(entry, "10.0.0.9:7000", out, sizeof out);
         EXPECT_STREQ(out, expected) << entry;
     }
-    for (auto [entry, expected] : addresses) {
-        SbComTexteAvecAdresse(entry, "10.0.0.9:7000", out, sizeof out);
-        EXPECT_STREQ(out, expected) << entry;
-    }
-}
-
-TEST_F(LinkTest, ReplyArrivesDuringTheWait) {
-    C().replies.push_back(Line("&P 001 5") + Line("AK"));
-    SbComLireParam(1);
-    EXPECT_EQ(SbComG.params.precision, 5);
-    EXPECT_EQ(SbComErreur(), 0);
-    EXPECT_EQ(SbComAckPendingG, 0);
 }
 
 TEST_F(LinkTest, ClosedLinkSendsNothingAndSetsNoError) {
