@@ -270,8 +270,19 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     close(slave);
 }
 
-// The configuration files that cannot be written are told to the operator.
-TEST_F(LinkStandin, SettingsThatCannotBeWrittenAreTold) {
+// The link's settings file: a missing one is created with the defaults the clock starts
+// with; one without terminators has its texts cut inside their fields; one that cannot be
+// written is told to the operator.
+TEST_F(LinkStandin, SettingsFiles) {
+    SbCom r;
+    memset(&r, 0x55, sizeof r);
+    SbComCharger("Com.cfg", &r);
+    EXPECT_EQ(qstest::FileSize(dir_->file("Com.cfg")), long(sizeof r));
+    EXPECT_EQ(r.netPort * 100 + r.params.precision * 10 + r.params.speedCode, 700023);
+    EXPECT_STREQ(r.netAddress, "192.168.0.0");
+    qstest::WriteFileBytes(dir_->file("Com.cfg"), std::string(sizeof r, 'x'));
+    SbComCharger("Com.cfg", &r);
+    EXPECT_EQ(strlen(r.netAddress) + strlen(r.family) + strlen(r.version), sizeof r.netAddress + 14 - 1);
     SbForgetFileNotices();
     SbComSauver("Absent\\Com.cfg", &SbComG);
     SbComSauverParam("Absent\\Param.cfg", &SbComG.params);
