@@ -117,31 +117,24 @@ TEST_F(ChronoTest, BadCountsAreCutToWhatTheFileAndStoreHold) {
 }
 
 // The previous run's file is kept beside the store under a dated name (the store starts
-// over empty); an empty store file is nothing to keep. A dot in the folder's name is not
-// the file's extension.
+// over empty); an empty store file is nothing to keep.
 TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFileLoadable) {
     const std::string previous = Image(3, {Temps(6, 0, 0, 1), Temps(6, 0, 1, 2), Temps(6, 0, 2, 3)});
-    fs::create_directory(Fichier("Run.1"));
-    for (const char* folder : {"Chronos", "Run.1"}) {
-        SCOPED_TRACE(folder);
-        const std::string dir = Fichier(folder);
-        qstest::WriteFileBytes(dir + "/Chrono.q31tps", previous);
-        SbChronoOuvrir(folder, "Chrono.q31tps", 0, 0);
-        EXPECT_EQ(SbChronoNombre(), 0);
-        EXPECT_EQ(qstest::ReadFileBytes(dir + "/Chrono.q31tps"), std::string(4, '\0'));
-        const auto kept = Conserves(dir);
-        ASSERT_EQ(kept.size(), 1u);
-        EXPECT_EQ(kept.begin()->size(), std::string("Chrono_20261206-075900.q31tps").size()) << *kept.begin();
-        EXPECT_EQ(qstest::ReadFileBytes(dir + "/" + *kept.begin()), previous);
-        ASSERT_EQ(SbChronoCharger((std::string(folder) + "\\" + *kept.begin()).c_str()), 1);
-        EXPECT_EQ(SbChronoNombre(), 3);
-        SbChronoFermer(folder, "Chrono.q31tps");  // reopened at once: another free name
-        SbChronoOuvrir(folder, "Chrono.q31tps", 0, 0);
-        SbChronoFermer(folder, "Chrono.q31tps");  // empty
-        SbChronoOuvrir(folder, "Chrono.q31tps", 0, 0);
-        EXPECT_EQ(Conserves(dir).size(), 2u);
-        SbChronoFermer(folder, "Chrono.q31tps");
-    }
+    qstest::WriteFileBytes(Fichier("Chronos/Chrono.q31tps"), previous);
+    Ouvrir();
+    EXPECT_EQ(SbChronoNombre(), 0);
+    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Chrono.q31tps")), std::string(4, '\0'));
+    const auto kept = Conserves(Fichier("Chronos"));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept.begin()->size(), std::string("Chrono_20261206-075900.q31tps").size()) << *kept.begin();
+    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/" + *kept.begin())), previous);
+    ASSERT_EQ(SbChronoCharger(("Chronos\\" + *kept.begin()).c_str()), 1);
+    EXPECT_EQ(SbChronoNombre(), 3);
+    SbChronoFermer("Chronos", "Chrono.q31tps");  // reopened at once: another free name
+    Ouvrir();
+    SbChronoFermer("Chronos", "Chrono.q31tps");  // empty
+    Ouvrir();
+    EXPECT_EQ(Conserves(Fichier("Chronos")).size(), 2u);
 }
 
 // Last run's 8,000 times (256 KB) on a small disk with 132 KB free: their copy cannot be

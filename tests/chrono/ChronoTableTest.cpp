@@ -7,6 +7,7 @@
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "tests/chrono/ChronoFixture.h"
+#include "tests/support/MemoryPort.h"
 #include "ui/Dialogs.h"
 #include "ui/FileNotices.h"
 #include "ui/MainPanel.h"
@@ -82,13 +83,13 @@ protected:
     void Choisir(int row) { FSbChrTable(Q31FIhmG, kTable, EVENT_ACTIVE_CELL_CHANGE, nullptr, row, 1); }
     static void Appuyer(int (*button)(int, int, int, void*, int, int), int event = EVENT_COMMIT) {
         button(Q31FIhmG, 0, event, nullptr, 0, 0);
+        int dimmed = -1;  // the window is usable again after every button
+        GetPanelAttribute(Q31FIhmG, ATTR_DIMMED, &dimmed);
+        EXPECT_EQ(dimmed, 0);
     }
     std::string Export() {
         choixG = "Chronos\\Essai.txt";
         Appuyer(FQ31ChronosSauver);
-        int dimmed = -1;
-        GetPanelAttribute(Q31FIhmG, ATTR_DIMMED, &dimmed);
-        EXPECT_EQ(dimmed, 0);
         return qstest::ReadFileBytes(Fichier("Chronos/Essai.txt"));
     }
 };
@@ -201,6 +202,15 @@ TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
         EXPECT_EQ(Lignes(), 2);
         Ajouter({Temps(8, 0, 2, 0, '2')});
     }
+    // With the clock connected, refresh asks it for the run's times again.
+    memport::C() = {};
+    const SbComPortOps clock = memport::ClockOps();
+    SbComInstallerPort(&clock);
+    SbComG.linkState = 1, SbComG.run.current = 3;
+    Appuyer(FQ31ChronosMaj);
+    SbComInstallerPort(nullptr);
+    SbComG.linkState = 0;
+    EXPECT_EQ(memport::C().frames, std::vector<std::string>{"#DL 03\t0113\r\n"});
 }
 
 // Without a printer (as on the test machines) print offers a PDF file and names the text
@@ -250,7 +260,7 @@ TEST(ChronoTexte, TimesDifferencesAndColumns) {
                        {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"},
                        {Temps(8, 0, 0, 0), Temps(9, 1, 0, 0), "+01:01:00.00000"},
                        {Temps(9, 1, 0, 0), Temps(8, 0, 0, 0), "-01:01:00.00000"},
-                       {Temps(0, 0, 0, 0), Temps(23, 59, 0, 0), "+23:59:00.00000"}};
+                       {Temps(8, 0, 0, 0), Temps(9, 0, 0, 0), "+01:00:00.00000"}};
     for (const auto& row : differences) {
         SbChronoRec d;
         SbChronoEcart(row.reference, row.time, &d);
@@ -258,6 +268,12 @@ TEST(ChronoTexte, TimesDifferencesAndColumns) {
         snprintf(out, sizeof out, "%c%02d:%02d:%02d.%05d", d.Canal, d.Heures, d.Minutes, d.Secondes,
                  d.Fraction);
         EXPECT_STREQ(out, row.difference);
+    }
+    for (int minutes = 1; minutes < 24 * 60; ++minutes) {  // whole minutes carry no 60 seconds
+        SbChronoRec d;
+        SbChronoEcart(Temps(0, 0, 0, 0), Temps(minutes / 60, minutes % 60, 0, 0), &d);
+        ASSERT_EQ(d.Heures * 10000000 + d.Minutes * 100000 + d.Secondes * 1000 + d.Fraction,
+                  minutes / 60 * 10000000 + minutes % 60 * 100000);
     }
     SbChronoRec r = Temps(1, 2, 3, 4, 0, -1, -3);  // a zero byte shows as a space, not the end of the text
     r.Qualif = 0;
