@@ -1,5 +1,5 @@
-// Shared set-up of the times store tests: a private program folder with its
-// "Chronos" folder, a connected link and a store opened without a table.
+// The times store's tests: a private program folder with its "Chronos" folder, a
+// connected link, Timer() driven by the test, and a store opened without a table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chrono/SbChrono.h"
 #include "platform/cvi.h"
@@ -19,17 +20,9 @@ namespace chronotest {
 inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0,
                          int numero = 0) {
     SbChronoRec r{};
-    r.Concurrent = concurrent;
-    r.Numero = numero;
-    r.Heures = h;
-    r.Minutes = m;
-    r.Secondes = s;
-    r.Fraction = fraction;
-    r.Complement = 4242;
-    r.Type = 'T';
-    r.Marque = 'N';
-    r.Qualif = 'M';
-    r.Canal = canal;
+    r.Concurrent = concurrent, r.Numero = numero, r.Complement = 4242;
+    r.Heures = h, r.Minutes = m, r.Secondes = s, r.Fraction = fraction;
+    r.Type = 'T', r.Marque = 'N', r.Qualif = 'M', r.Canal = canal;
     return r;
 }
 
@@ -40,17 +33,16 @@ inline std::string Image(int32_t count, const std::vector<SbChronoRec>& records)
     return bytes;
 }
 
-inline bool Pareils(const SbChronoRec& a, const SbChronoRec& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+// The store's records as one image, to compare with what was handed over.
+inline std::string Stored() {
+    std::vector<SbChronoRec> all;
+    for (int i = 1; i <= SbChronoNombre(); ++i) all.push_back(*SbChronoLire(i));
+    return Image(SbChronoNombre(), all);
 }
 
-// Drives Timer() from the tests.
 inline double& Maintenant() {
     static double now = 1000.0;
     return now;
-}
-inline double HorlogeTest() {
-    return Maintenant();
 }
 
 class ChronoTest : public ::testing::Test {
@@ -60,7 +52,7 @@ protected:
         dir_ = std::make_unique<qstest::TempProgramDir>(avecPanneaux_);
         MakeDir("Chronos");
         Maintenant() = 1000.0;
-        SetTimeSource(HorlogeTest, nullptr);
+        SetTimeSource([] { return Maintenant(); }, nullptr);
         std::memset(&SbComG, 0, sizeof SbComG);
         SbComG.linkState = 1;
         SbComG.params.precision = 2;
@@ -73,6 +65,9 @@ protected:
         dir_.reset();
     }
     void Ouvrir() { SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0); }
+    void Ajouter(const std::vector<SbChronoRec>& times) {
+        for (const SbChronoRec& t : times) SbChronoQ31Traiter(&t);
+    }
     std::string Fichier(const std::string& relative) const { return dir_->file(relative); }
 
     std::unique_ptr<qstest::TempProgramDir> dir_;

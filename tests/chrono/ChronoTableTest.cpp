@@ -1,173 +1,287 @@
-// Times table on a real table control: rows, bands, selection highlight and marking.
-#include <fstream>
-
+// The times table on the program's main panel (rows, bands, selection, marking), its
+// buttons (save, load, print, clear, refresh) with the dialogs answered by the test, the
+// text export byte for byte, and the texts of a record.
+#include "chrono/SbChronoFormat.h"
+#include "chrono/SbChronoLinkUse.h"
+#include "lib/StrBuf.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
 #include "tests/chrono/ChronoFixture.h"
+#include "tests/support/MemoryPort.h"
+#include "ui/Dialogs.h"
+#include "ui/FileNotices.h"
+#include "ui/MainPanel.h"
+#include "ui/Texts.h"
 
 using namespace chronotest;
 
 namespace {
 
-constexpr int kTable = 2;
-constexpr int kBlanc = 0xFFFFFF, kGris = 0xE8E8E8, kJaune = 0xFFFF00;
-
-const char* const kPanneau = R"(<?xml version="1.0" encoding="UTF-8"?>
-<ui version="4.0">
- <class>TESTPANEL</class>
- <widget class="QWidget" name="TESTPANEL">
-  <property name="geometry"><rect><x>0</x><y>0</y><width>420</width><height>300</height></rect></property>
-  <widget class="QTableWidget" name="TABLE">
-   <property name="ctrl" stdset="0"><number>2</number></property>
-   <property name="callback" stdset="0"><string>FSbChrTable</string></property>
-   <property name="geometry"><rect><x>0</x><y>0</y><width>400</width><height>280</height></rect></property>
-   <property name="columnCount"><number>4</number></property>
-   <column><property name="text"><string>T</string></property></column>
-   <column><property name="text"><string>N</string></property></column>
-   <column><property name="text"><string>C</string></property></column>
-   <column><property name="text"><string>Time</string></property></column>
-  </widget>
- </widget>
-</ui>
-)";
+constexpr int kBlanc = 0xFFFFFF, kGris = 0xE8E8E8, kJaune = 0xFFFF00, kTable = fq31::MAIN_TIMES_TABLE;
+std::string choixG, titreG,
+    questionG;  // what the file dialog answers ("" = cancelled), its title, the popup's text
+int boutonG = fsabgen::POPUP_VALIDER;  // the popup's button pressed
 
 class ChronoTableTest : public ChronoTest {
 protected:
+    ChronoTableTest() { avecPanneaux_ = true; }
     void SetUp() override {
         ChronoTest::SetUp();
         RegisterCallback("FSbChrTable", FSbChrTable);
-        MakeDir("Test.uir");
-        std::ofstream(Fichier("Test.uir/01-t.ui")) << kPanneau;
-        panel_ = LoadPanel(0, "Test.uir", 1);
-        ASSERT_GT(panel_, 0);
+        static const int main = LoadPanel(0, "FQ31.uir", fq31::MAIN);  // one for all: the popups' parent
+        Q31FIhmG = main;
+        ASSERT_GT(Q31FIhmG, 0);
+        SetFileSelectHook([](const char*, const char* filter, const char* title, int, char out[260]) -> int {
+            titreG = std::string(title) + " " + filter;
+            StrCopy(out, 260, choixG.c_str());
+            return choixG.empty() ? VAL_NO_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+        });
+        SbSetTourModal([](int panel) {
+            char text[256] = "";
+            GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
+            questionG = text;
+            QueueUserEvent(panel, boutonG);
+        });
+        const char* labels[] = {"Serial", "Mode", "Run", "Precision", "Date", "Time", "Time of day"};
+        for (int i = 0; i < 7; ++i) StrCopy(Q31TxtLabelG[20 + i], labels[i]);
+        for (int i = 4; i <= 7; ++i) StrFormat(Q31TxtMesG[i], sizeof Q31TxtMesG[i], "M%d", i);
+        SbComG.serialNumber = 123;
         SbComG.simulation = 1;
-        SbChronoOuvrir("Chronos", "Chrono.q31tps", panel_, kTable);
+        SbChronoOuvrir("Chronos", "Chrono.q31tps", Q31FIhmG, kTable);
+        // A channel-1 time while the start program runs (three rows), then a channel-2 time.
+        SbChronoQ31ItG = Temps(10, 0, 0, 0);
+        SbChronoQ31ItG.Type = 'I', SbChronoQ31ItG.Marque = 'T';
+        SbQ31CrG.status1 = 1;
+        Ajouter({Temps(10, 0, 1, 25999, '1', 12), Temps(9, 5, 7, 5, '2', 0, 7)});
     }
     void TearDown() override {
         SbChronoFermer("Chronos", "Chrono.q31tps");
-        if (panel_ > 0) DiscardPanel(panel_);
+        SetFileSelectHook(nullptr);
+        SbSetTourModal(nullptr);
         ChronoTest::TearDown();
     }
-
     int Lignes() {
         int rows = -1;
-        GetNumTableRows(panel_, kTable, &rows);
+        GetNumTableRows(Q31FIhmG, kTable, &rows);
         return rows;
     }
-    std::string Cellule(int col, int row) {
-        char text[128] = "";
-        GetTableCellVal(panel_, kTable, MakePoint(col, row), text, sizeof text);
-        return text;
-    }
-    // The row's background when its four cells agree, else -1.
-    int Fond(int row) {
-        int first = -1;
+    std::string Ligne(int row) {  // its four cells, between bars
+        std::string out = "|";
         for (int col = 1; col <= 4; ++col) {
-            int colour = -2;
-            GetTableCellAttribute(panel_, kTable, MakePoint(col, row), ATTR_TEXT_BGCOLOR, &colour);
-            if (col == 1) first = colour;
-            if (colour != first) return -1;
+            char text[128] = "";
+            GetTableCellVal(Q31FIhmG, kTable, MakePoint(col, row), text, sizeof text);
+            out += std::string(text) + "|";
         }
-        return first;
+        return out;
     }
-    void Choisir(int row) { FSbChrTable(panel_, kTable, EVENT_ACTIVE_CELL_CHANGE, nullptr, row, 1); }
-    void Marquer(int (*button)(int, int, int, void*, int, int)) {
-        button(panel_, 9, EVENT_COMMIT, nullptr, 0, 0);
+    int Fond(int row) {  // the row's background when its four cells agree, else -1
+        int colour[4] = {};
+        for (int col = 1; col <= 4; ++col)
+            GetTableCellAttribute(Q31FIhmG, kTable, MakePoint(col, row), ATTR_TEXT_BGCOLOR, &colour[col - 1]);
+        return colour[1] == colour[0] && colour[2] == colour[0] && colour[3] == colour[0] ? colour[0] : -1;
     }
-    // A channel-1 time while the start program runs (three rows), then a channel-2 time.
-    void DeuxGroupes() {
-        SbChronoQ31ItG = Temps(10, 0, 0, 0);
-        SbChronoQ31ItG.Type = 'I';
-        SbChronoQ31ItG.Marque = 'T';
-        SbQ31CrG.status1 = 1;
-        const SbChronoRec a = Temps(10, 0, 1, 25999, '1', 12), b = Temps(10, 0, 2, 0, '2', 0, 7);
-        SbChronoQ31Traiter(&a);
-        SbChronoQ31Traiter(&b);
+    void Choisir(int row) { FSbChrTable(Q31FIhmG, kTable, EVENT_ACTIVE_CELL_CHANGE, nullptr, row, 1); }
+    static void Appuyer(int (*button)(int, int, int, void*, int, int), int event = EVENT_COMMIT) {
+        button(Q31FIhmG, 0, event, nullptr, 0, 0);
+        int dimmed = -1;  // the window is usable again after every button
+        GetPanelAttribute(Q31FIhmG, ATTR_DIMMED, &dimmed);
+        EXPECT_EQ(dimmed, 0);
     }
-    void VerifierGroupes() {
-        ASSERT_EQ(Lignes(), 6);
-        EXPECT_EQ(Cellule(1, 1), "  ");
-        EXPECT_EQ(Cellule(2, 1), "   12");
-        EXPECT_EQ(Cellule(3, 1), "M1");
-        EXPECT_EQ(Cellule(4, 1), " 10 : 00 : 01.25");
-        EXPECT_EQ(Cellule(1, 2), "IT");
-        EXPECT_EQ(Cellule(1, 3), "DT");
-        EXPECT_EQ(Cellule(3, 3), " +");
-        EXPECT_EQ(Cellule(4, 3), " 00 : 00 : 01.25");
-        EXPECT_EQ(Cellule(2, 4), "    7");
-        EXPECT_EQ(Cellule(4, 5), "");
-        // One band per time with its reference and difference; the empty rows follow the last band.
-        const int first = Fond(1), second = Fond(4);
-        EXPECT_TRUE(first == kBlanc || first == kGris) << std::hex << first;
-        EXPECT_TRUE(second == kBlanc || second == kGris) << std::hex << second;
-        EXPECT_NE(first, second);
-        EXPECT_EQ(Fond(2), first);
-        EXPECT_EQ(Fond(3), first);
-        EXPECT_EQ(Fond(5), second);
-        EXPECT_EQ(Fond(6), second);
+    std::string Export() {
+        choixG = "Chronos\\Essai.txt";
+        Appuyer(FQ31ChronosSauver);
+        return qstest::ReadFileBytes(Fichier("Chronos/Essai.txt"));
     }
-
-    int panel_ = 0;
 };
 
 }  // namespace
 
-TEST_F(ChronoTableTest, EmptyStoreShowsTwoEmptyRowsThatCannotBeSelected) {
-    EXPECT_EQ(Lignes(), 2);
-    Choisir(1);
-    EXPECT_EQ(SbChronoSelection(), 0);
-    Marquer(FSbChronoInvalider);
-    EXPECT_EQ(Cellule(1, 1), "");
-}
-
-TEST_F(ChronoTableTest, NewTimesAndRebuildShowTheSameRowsAndBands) {
-    DeuxGroupes();
-    VerifierGroupes();
-    SbChronoAfficher();
-    VerifierGroupes();
-    // Precision 0 on the rebuilt table: no fraction.
-    SbComG.params.precision = 0;
-    SbChronoAfficher();
-    EXPECT_EQ(Cellule(4, 1), " 10 : 00 : 01");
-    // Clearing leaves the two empty rows.
-    SbChronoEffacer();
-    SbChronoAfficher();
-    EXPECT_EQ(Lignes(), 2);
-}
-
-TEST_F(ChronoTableTest, SelectionIsYellowAndGivesBackTheRowsColour) {
-    DeuxGroupes();
+TEST_F(ChronoTableTest, RowsBandsSelectionAndMarks) {
+    for (int pass = 0; pass < 2; ++pass) {  // as the times came, then rebuilt
+        SCOPED_TRACE(pass);
+        ASSERT_EQ(Lignes(), 6);
+        EXPECT_EQ(Ligne(1), "|  |   12|M1| 10 : 00 : 01.25|");
+        EXPECT_EQ(Ligne(2), "|IT| |M1| 10 : 00 : 00.00|");
+        EXPECT_EQ(Ligne(3), "|DT| | +| 00 : 00 : 01.25|");
+        EXPECT_EQ(Ligne(4), "|  |    7|M2| 09 : 05 : 07.00|");
+        EXPECT_EQ(Ligne(5), "|||||");
+        // One band per time with its reference and difference; the empty rows follow the last.
+        EXPECT_EQ(Fond(1) + Fond(4), kBlanc + kGris);
+        EXPECT_EQ((std::vector{Fond(2), Fond(3), Fond(5), Fond(6)}),
+                  (std::vector{Fond(1), Fond(1), Fond(4), Fond(4)}));
+        SbChronoAfficher();
+    }
     const int first = Fond(1), second = Fond(4);
     Choisir(2);
     EXPECT_EQ(SbChronoSelection(), 2);
     EXPECT_EQ(Fond(2), kJaune);
     Choisir(4);
-    EXPECT_EQ(SbChronoSelection(), 4);
     EXPECT_EQ(Fond(2), first);
-    EXPECT_EQ(Fond(4), kJaune);
+    Appuyer(FSbChronoInvalider);
+    EXPECT_EQ(SbChronoLire(4)->Marque, 'X');
+    EXPECT_EQ(Ligne(4).substr(0, 4), "| X|");
+    EXPECT_EQ(Fond(4), kJaune) << "the highlight stays";
+    Appuyer(FSbChronoDanger);
+    EXPECT_EQ(Ligne(4).substr(0, 4), "| !|");
+    Appuyer(FSbChronoValider);
+    EXPECT_EQ(Ligne(4).substr(0, 4), "|  |");
     Choisir(5);  // an empty row
     EXPECT_EQ(SbChronoSelection(), 0);
     EXPECT_EQ(Fond(4), second);
+    Choisir(3);  // reference and difference rows are fixed
+    Appuyer(FSbChronoInvalider);
+    EXPECT_EQ(Ligne(3).substr(0, 4), "|DT|");
+    Choisir(1);
+    Appuyer(FSbChronoInvalider, EVENT_LEFT_CLICK);  // only commits act
+    EXPECT_EQ(SbChronoLire(1)->Marque, 'N');
+    SbComG.params.precision = 0;
+    SbChronoAfficher();
+    EXPECT_EQ(Ligne(1), "|  |   12|M1| 10 : 00 : 01|");
 }
 
-TEST_F(ChronoTableTest, MarkingChangesOrdinaryTimesOnly) {
-    DeuxGroupes();
-    Choisir(4);
-    Marquer(FSbChronoInvalider);
-    EXPECT_EQ(SbChronoLire(4)->Marque, 'X');
-    EXPECT_EQ(Cellule(1, 4), " X");
-    EXPECT_EQ(Fond(4), kJaune) << "the highlight stays";
-    Marquer(FSbChronoDanger);
-    EXPECT_EQ(Cellule(1, 4), " !");
-    Marquer(FSbChronoValider);
-    EXPECT_EQ(SbChronoLire(4)->Marque, 'N');
-    EXPECT_EQ(Cellule(1, 4), "  ");
+// The export with the header of an open run, of no run, and of values no clock sends
+// (left empty rather than read past the tables); the times file beside it loads back.
+TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
+    const std::string table =
+        "|----------------------------------|\n|    |  N\xB0  |  C |     Time of day |\n"
+        "|----------------------------------|\n|    |   12 | M1 |  10:00:01.25999 |\n"
+        "| IT |      | M1 |  10:00:00.00000 |\n| DT |      |  + |  00:00:01.25999 |\n"
+        "|    |    7 | M2 |  09:05:07.00005 |\n|----------------------------------|\n";
+    SbComG.run = {3, 4, 9, 5, 7, 4297};  // 7 October 2011
+    SbComG.mode = 1, SbComG.params.precision = 3;
+    EXPECT_EQ(
+        Export(),
+        "          Serial 00123 \n            Mode SPLIT \n             Run 3 \n       Precision 1/1.000 \n"
+        "            Date 07/10/11 \n            Time 09:05:07 \n\n" +
+            table);
+    EXPECT_EQ(titreG, "M6 *.txt");
+    SbComG.run.current = 0, Q31DerMancheChargeeG = 4;
+    EXPECT_EQ(Export(),
+              "          Serial 00123 \n            Mode\n             Run 4 \n       Precision \n           "
+              " Date \n"
+              "            Time \n\n" +
+                  table);
+    SbComG.run.current = 3, SbComG.mode = 7, SbComG.params.precision = -1;
+    const std::string odd = Export();
+    EXPECT_NE(odd.find("            Mode  \n"), std::string::npos) << odd;
+    EXPECT_NE(odd.find("       Precision  \n"), std::string::npos) << odd;
 
-    // Reference and difference rows are fixed.
-    Choisir(3);
-    Marquer(FSbChronoInvalider);
-    EXPECT_EQ(SbChronoLire(3)->Marque, 'T');
-    EXPECT_EQ(Cellule(1, 3), "DT");
-    // Only commits act.
-    Choisir(1);
-    FSbChronoInvalider(panel_, 9, EVENT_LEFT_CLICK, nullptr, 0, 0);
-    EXPECT_EQ(SbChronoLire(1)->Marque, 'N');
+    const std::string image = qstest::ReadFileBytes(Fichier("Chronos/Essai.q31tps"));
+    EXPECT_EQ(image.substr(0, 4), std::string("\x04\0\0\0", 4));
+    SbChronoEffacer();
+    choixG = "Chronos\\Essai.q31tps";
+    Appuyer(FQ31ChronosCharger);
+    EXPECT_EQ(titreG, "M7 *.q31tps");
+    EXPECT_EQ(Stored(), image);
+    EXPECT_EQ(Lignes(), 6);
+    SbForgetFileNotices();
+    SbChronoSauverAscii("Absent\\x.txt", "", "T");  // no such folder: nothing written, the operator told
+    EXPECT_EQ(qstest::FileSize(Fichier("Absent/x.txt")), -1);
+    EXPECT_EQ(SbFileNotes().size(), 1u);
+}
+
+// Cancelled dialogs and other events than a commit change nothing; clear and refresh empty
+// the store and the table only when confirmed.
+TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
+    choixG.clear();
+    Appuyer(FQ31ChronosSauver);
+    Appuyer(FQ31ChronosCharger);
+    choixG = "Chronos\\Autre.txt";
+    Appuyer(FQ31ChronosSauver, EVENT_LEFT_CLICK);
+    EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Autre.txt")), -1);
+    SbComG.linkState = 0;  // the simulated clock: nothing to ask of a clock
+    for (auto button : {FQ31ChronosEffacer, FQ31ChronosMaj}) {
+        const int before = SbChronoNombre();
+        boutonG = fsabgen::POPUP_ANNULER;
+        Appuyer(button);
+        EXPECT_EQ(SbChronoNombre(), before);
+        EXPECT_EQ(questionG, button == FQ31ChronosEffacer ? "M4" : "M5");
+        boutonG = fsabgen::POPUP_VALIDER;
+        Appuyer(button);
+        EXPECT_EQ(SbChronoNombre(), 0);
+        EXPECT_EQ(Lignes(), 2);
+        Ajouter({Temps(8, 0, 2, 0, '2')});
+    }
+    // With the clock connected, refresh asks it for the run's times again.
+    memport::C() = {};
+    const SbComPortOps clock = memport::ClockOps();
+    SbComInstallerPort(&clock);
+    SbComG.linkState = 1, SbComG.run.current = 3;
+    Appuyer(FQ31ChronosMaj);
+    SbComInstallerPort(nullptr);
+    SbComG.linkState = 0;
+    EXPECT_EQ(memport::C().frames, std::vector<std::string>{"#DL 03\t0113\r\n"});
+}
+
+// Without a printer (as on the test machines) print offers a PDF file and names the text
+// file; declining, or cancelling the file dialog, writes no PDF. The text file is fresh.
+TEST_F(ChronoTableTest, PrintWithoutAPrinterOffersAPdfAndNamesTheTextFile) {
+    ASSERT_EQ(GetPrinterCount(), 0) << "the print dialog would wait for an operator";
+    StrCopy(Q31TxtMesG[kQ31MesNoPrinter], "No printer. PDF?");
+    for (auto [button, file, pdf] : {std::tuple{fsabgen::POPUP_ANNULER, "Chronos\\Non.pdf", false},
+                                     {fsabgen::POPUP_VALIDER, "", false},
+                                     {fsabgen::POPUP_VALIDER, "Chronos\\Essai.pdf", true}}) {
+        qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
+        boutonG = button, choixG = file;
+        Appuyer(FQ31ChronosPrint);
+        EXPECT_EQ(questionG, "No printer. PDF?\n" + dir_->path() + "/Chronos/Chrono.txt");
+        EXPECT_NE(qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt")).find("|    |    7 | M2 |"),
+                  std::string::npos);
+        EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Essai.pdf")).rfind("%PDF", 0) == 0, pdf) << file;
+        EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Non.pdf")), -1);
+    }
+}
+
+// The time column cut to the precision, the difference against the reference (no wrap at
+// midnight; whole minutes never show 60 seconds), and the columns of damaged records.
+TEST(ChronoTexte, TimesDifferencesAndColumns) {
+    const struct {
+        SbChronoRec time;
+        int precision;
+        const char* text;
+    } times[] = {{Temps(12, 34, 56, 78912), 0, " 12 : 34 : 56"},
+                 {Temps(12, 34, 56, 78912), 1, " 12 : 34 : 56.7"},
+                 {Temps(12, 34, 56, 78912), 5, " 12 : 34 : 56.78912"},
+                 {Temps(0, 0, 9, 99999), 4, " 00 : 00 : 09.9999"},
+                 {Temps(1, 2, 3, 5), 1, " 01 : 02 : 03.0"},
+                 {Temps(1, 2, 3, 5), 9, " 01 : 02 : 03.00005"},
+                 {Temps(1, 2, 3, 5), -1, " 01 : 02 : 03"}};
+    for (const auto& row : times) {
+        char out[64];
+        SbChronoTexteTemps(row.time, row.precision, out);
+        EXPECT_EQ(std::string(out), row.text) << row.precision;
+    }
+    const struct {
+        SbChronoRec reference, time;
+        const char* difference;
+    } differences[] = {{Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), " 00:00:00.00000"},
+                       {Temps(10, 0, 0, 0), Temps(10, 0, 0, 1), "+00:00:00.00001"},
+                       {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50000), "+02:30:15.50000"},
+                       {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"},
+                       {Temps(8, 0, 0, 0), Temps(9, 1, 0, 0), "+01:01:00.00000"},
+                       {Temps(9, 1, 0, 0), Temps(8, 0, 0, 0), "-01:01:00.00000"},
+                       {Temps(8, 0, 0, 0), Temps(9, 0, 0, 0), "+01:00:00.00000"}};
+    for (const auto& row : differences) {
+        SbChronoRec d;
+        SbChronoEcart(row.reference, row.time, &d);
+        char out[64];
+        snprintf(out, sizeof out, "%c%02d:%02d:%02d.%05d", d.Canal, d.Heures, d.Minutes, d.Secondes,
+                 d.Fraction);
+        EXPECT_STREQ(out, row.difference);
+    }
+    for (int minutes = 1; minutes < 24 * 60; ++minutes) {  // whole minutes carry no 60 seconds
+        SbChronoRec d;
+        SbChronoEcart(Temps(0, 0, 0, 0), Temps(minutes / 60, minutes % 60, 0, 0), &d);
+        ASSERT_EQ(d.Heures * 10000000 + d.Minutes * 100000 + d.Secondes * 1000 + d.Fraction,
+                  minutes / 60 * 10000000 + minutes % 60 * 100000);
+    }
+    SbChronoRec r = Temps(1, 2, 3, 4, 0, -1, -3);  // a zero byte shows as a space, not the end of the text
+    r.Qualif = 0;
+    char number[16], channel[3];
+    SbChronoTexteNumero(r, number);
+    SbChronoTexteCanal(r, channel);
+    EXPECT_EQ(std::string(number) + "|" + channel, " |  ");
+    r.Concurrent = 12345;
+    SbChronoTexteNumero(r, number);
+    EXPECT_STREQ(number, "12345");
 }

@@ -1,221 +1,204 @@
-// Decoding of the clock's messages into the link record, the live records and the times store.
+// Decoding of the clock's messages into the link record, the live records and the times
+// handed to the store. The rows run in order on one record: a row may rely on the ones
+// before it, and a row without a message checks the previous message again.
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "LinkFake.h"
-#include "link/SbComDecoder.h"
-#include "link/SbComErreur.h"
+#include "LinkFixture.h"
 #include "link/SbComGsmEth.h"
-#include "records/SbComRecord.h"
-#include "records/SbCr.h"
+#include "link/SbComProg.h"
 
-using linkfake::Ligne;
-using linkfake::LinkTest;
-using linkfake::Recevoir;
+using namespace linktest;
 
-namespace {
-void D(const char* payload) {
-    SbComDecoderMessage(payload);
-}
-}  // namespace
-
-TEST_F(LinkTest, AcknowledgementStatuses) {
-    struct Case {
-        const char* payload;
-        int error;
-        const char* text;
-    };
-    for (Case c : {Case{"AK", 0, ""}, Case{"AK X", 0, ""}, Case{"AK F", 1, "E6"}, Case{"AK R", 1, "E7"}}) {
-        SbComG.linkState = 0;
-        SbComDeplanter();
-        SbComG.linkState = 1;
-        SbComAckPendingG = 1;
-        D(c.payload);
-        EXPECT_EQ(SbComAckPendingG, 0) << c.payload;
-        EXPECT_EQ(SbComErreur(), c.error) << c.payload;
-        if (c.error) {
-            EXPECT_EQ(Titre(), "E4");
-            EXPECT_EQ(Texte(), c.text);
-        }
-    }
-    // An acknowledgement failing its check is not seen (the check error is the reader's).
-    SbComAckPendingG = 1;
-    Recevoir("AK\t008D\r\n");
-    EXPECT_EQ(SbComAckPendingG, 1);
-}
-
-TEST_F(LinkTest, IdentityAndRuns) {
-    D("SN 1234 QS310 V110");
-    EXPECT_EQ(SbComG.serialNumber, 1234);
-    EXPECT_STREQ(SbComG.family, "QS310");
-    EXPECT_STREQ(SbComG.version, "V110");
-    D("SN 77 FAMILYTOOLONG V1234567890");  // texts kept to 7 characters
-    EXPECT_STREQ(SbComG.family, "FAMILYT");
-    EXPECT_STREQ(SbComG.version, "V123456");
-    D("ID 99");
-    EXPECT_EQ(SbComG.serialNumber, 99);
-
-    D("OP 3 T4");
-    EXPECT_EQ(SbComG.run.current, 3);
-    EXPECT_EQ(SbComG.run.next, 4);
-    D("OP 5 6");
-    EXPECT_EQ(SbComG.run.current, 5);
-    EXPECT_EQ(SbComG.run.next, 6);
-    D("CL 5");
-    EXPECT_EQ(SbComG.run.current, 0);
-    EXPECT_EQ(SbComG.run.next, 6);
-}
-
-TEST_F(LinkTest, SecondLightsAndLightZeroFlag) {
-    D("&C F001");
-    for (int v : SbQ31CrG.lights) EXPECT_EQ(v, 1);
-    EXPECT_EQ(SbQ31CrG.light0Flag, 0);
-    D("&C F000");
-    D("&C 8001");
-    EXPECT_EQ(SbQ31CrG.lights[0], 1);
-    EXPECT_EQ(SbQ31CrG.light0Flag, 1);
-    SbQ31CrG.light0Flag = 0;
-    D("&C 8000");
-    EXPECT_EQ(SbQ31CrG.lights[0], 0);
-    EXPECT_EQ(SbQ31CrG.light0Flag, 0);
-    D("&C BB05");
-    EXPECT_EQ(SbQ31CrG.lights[59], 5);
-    SbQ31Cr before = SbQ31CrG;
-    D("&C BC07");  // beyond light 59
-    D("&C 7F07");
-    EXPECT_EQ(memcmp(&before, &SbQ31CrG, sizeof before), 0);
-}
-
-TEST_F(LinkTest, StatusFlagsAndHands) {
-    D("&E 1E");
-    EXPECT_EQ(SbQ31CrG.status1 + SbQ31CrG.status2 + SbQ31CrG.status3 + SbQ31CrG.status4, 4);
-    D("&E 10");
-    EXPECT_EQ(SbQ31CrG.status1, 0);
-    EXPECT_EQ(SbQ31CrG.status2, 0);
-    EXPECT_EQ(SbQ31CrG.status3, 0);
-    EXPECT_EQ(SbQ31CrG.status4, 1);
-    D("&N 2D1E");  // 45 / 3, 30
-    EXPECT_EQ(SbQ31CrG.hourHand, 15);
-    EXPECT_EQ(SbQ31CrG.minuteHand, 30);
-    D("&N FFFF");  // positions wrap on the 60 lights
-    EXPECT_EQ(SbQ31CrG.hourHand, 85 % 60);
-    EXPECT_EQ(SbQ31CrG.minuteHand, 255 % 60);
-}
-
-TEST_F(LinkTest, DisplayDigitsAndColour) {
-    D("&D 80000102");
-    EXPECT_EQ(SbQ31CrG.valueA, 0);
-    EXPECT_EQ(SbQ31CrG.digitB, 0x06);
-    EXPECT_EQ(SbQ31CrG.digitC, 0x5B);
-    D("&D 8A013F06");  // patterns given directly
-    EXPECT_EQ(SbQ31CrG.valueA, 1);
-    EXPECT_EQ(SbQ31CrG.digitB, 0x3F);
-    EXPECT_EQ(SbQ31CrG.digitC, 0x06);
-    D("&D 80001011");  // code 16 is the middle bar, 17 has no pattern: blank
-    EXPECT_EQ(SbQ31CrG.digitB, 0x01);
-    EXPECT_EQ(SbQ31CrG.digitC, 0x00);
-    D("&D 80000BFF");
-    EXPECT_EQ(SbQ31CrG.digitB, 0x00);
-    EXPECT_EQ(SbQ31CrG.digitC, 0x00);
-
-    D("&D F7640000");
-    EXPECT_EQ(SbQ31CrG.lightColour, 1);
-    D("&D F71E1E64");
-    EXPECT_EQ(SbQ31CrG.lightColour, 11);
-    D("&D F7010203");
-    EXPECT_EQ(SbQ31CrG.lightColour, 0);
-    D("&D 8105");
-    EXPECT_EQ(SbQ31CrG.lightColour, 5);
-    D("&D 90070707");  // unknown code
-    EXPECT_EQ(SbQ31CrG.lightColour, 5);
-}
-
-TEST_F(LinkTest, SoundRequest) {
-    D("&S 10D05");  // b = 0x0D: tone 3, mode 1; duration 5 -> 50
-    EXPECT_EQ(SbCrG.soundRequest, 1);
-    EXPECT_EQ(SbCrG.soundNumber, 3);
-    EXPECT_EQ(SbCrG.soundMode, 1);
-    EXPECT_EQ(SbCrG.soundDuration, 50);
-    SbCrG.soundRequest = 0;
-    D("&S 20D05");
-    EXPECT_EQ(SbCrG.soundRequest, 0);
-    // Short or unreadable fields: the request and the fields read, the others as they were.
+TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     struct Row {
         const char* message;
-        int number, mode, duration;
+        std::vector<std::pair<const int32_t*, int32_t>> fields;
     };
-    for (Row r :
-         {Row{"&S 1", 3, 1, 50}, Row{"&S 1xx", 3, 1, 50}, Row{"&S 104", 1, 0, 50}, Row{"&S 1", 1, 0, 50}}) {
-        SbCrG.soundRequest = 0;
-        D(r.message);
-        EXPECT_EQ(SbCrG.soundRequest, 1) << r.message;
-        EXPECT_EQ(SbCrG.soundNumber, r.number) << r.message;
-        EXPECT_EQ(SbCrG.soundMode, r.mode) << r.message;
-        EXPECT_EQ(SbCrG.soundDuration, r.duration) << r.message;
+    const SbComParams& p = SbComG.params;
+    const SbComRun& run = SbComG.run;
+    const SbComSynchro& sy = SbComG.synchro;
+    const SbQ31Cr& cr = SbQ31CrG;
+    const auto& pr = SbComG.progs;
+    // Second lights: 0x80 + light and its value, F0 for all; light 0 has a flag. Hands: 45 / 3, 30,
+    // wrapped on the 60 lights. Digits: codes to 7-segment patterns, or the patterns given; code 16
+    // is the bar. Sounds: 0x0D is tone 3, mode 1; duration 5 is 50; short fields keep the others.
+    // Parameters: each number into its own field; 16 is also the speed in use; run information
+    // holds the fields it has, day 4297 is 7 October 2011; inputs 0 and 5 do not exist; program
+    // parameters are signed bytes.
+    const Row rows[] = {
+        {"SN 1234 QS310 V110", {{&SbComG.serialNumber, 1234}}},
+        {"ID 99", {{&SbComG.serialNumber, 99}}},
+        {"OP 3 T4", {{&run.current, 3}, {&run.next, 4}}},
+        {"OP 5 6", {{&run.next, 6}}},
+        {"CL 5", {{&run.current, 0}, {&run.next, 6}}},
+        {"&C F001", {{&cr.lights[30], 1}, {&cr.lights[59], 1}, {&cr.light0Flag, 0}}},
+        {"&C 8001", {{&cr.lights[0], 1}, {&cr.light0Flag, 1}}},
+        {"&C 8000", {{&cr.lights[0], 0}}},
+        {"&C BB05", {{&cr.lights[59], 5}}},
+        {"&C BC07", {{&cr.lights[59], 5}}},
+        {"&C 7F07", {{&cr.lights[0], 0}}},
+        {"&N 2D1E", {{&cr.hourHand, 15}, {&cr.minuteHand, 30}}},
+        {"&N FFFF", {{&cr.hourHand, 25}, {&cr.minuteHand, 15}}},
+        {"&D 80000102", {{&cr.valueA, 0}, {&cr.digitB, 0x06}, {&cr.digitC, 0x5B}}},
+        {"&D 8A013F06", {{&cr.valueA, 1}, {&cr.digitB, 0x3F}, {&cr.digitC, 0x06}}},
+        {"&D 80001011", {{&cr.digitB, 0x01}, {&cr.digitC, 0}}},
+        {"&D 80000BFF", {{&cr.digitB, 0}}},
+        {"&D F7640000", {{&cr.lightColour, 1}}},
+        {"&D F71E1E64", {{&cr.lightColour, 11}}},
+        {"&D 8105", {{&cr.lightColour, 5}}},
+        {"&D 90070707", {{&cr.lightColour, 5}}},
+        {"&S 10D05",
+         {{&SbCrG.soundRequest, 1},
+          {&SbCrG.soundNumber, 3},
+          {&SbCrG.soundMode, 1},
+          {&SbCrG.soundDuration, 50}}},
+        {"&S 1xx", {{&SbCrG.soundNumber, 3}}},
+        {"&S 104", {{&SbCrG.soundNumber, 1}, {&SbCrG.soundMode, 0}, {&SbCrG.soundDuration, 50}}},
+        {"&P 001 4", {{&p.precision, 4}}},
+        {"&P 002 1", {{&SbComG.mode, 1}}},
+        {"&P 007 6", {{&p.field1, 6}}},
+        {"&P 009 19", {{&sy.timeZone, 19}}},
+        {"&P 012 0", {{&p.field10, 0}}},
+        {"&P 017 7", {{&p.field5, 7}}},
+        {"&P 018 8", {{&p.field6, 8}}},
+        {"&P 019 9", {{&p.field7, 9}}},
+        {"&P 020 5", {{&p.field8, 5}}},
+        {"&P 021 4", {{&p.field9, 4}}},
+        {"&P 101 33", {{&SbComG.currentProgram, 33}}},
+        {"&P 016 4", {{&p.speedCode, 4}, {&SbComVitesseCouranteG, 4}}},
+        {"&P 003 2 3 14:05:09 4297",
+         {{&run.current, 2},
+          {&run.next, 3},
+          {&run.hour, 14},
+          {&run.minute, 5},
+          {&run.second, 9},
+          {&run.dayNumber, 4297},
+          {&run.day, 7},
+          {&run.month, 10},
+          {&run.year, 11}}},
+        {"&P 003 5", {{&run.current, 5}, {&run.next, 3}}},
+        {"&P 004 2 1234", {{&p.inputs[1].timeBase, 1234}}},
+        {"&P 005 2 1", {{&p.inputs[1].choice2, 1}}},
+        {"&P 006 2 0", {{&p.inputs[1].enabled, 0}}},
+        {"&P 023 2 0 1 2",
+         {{&p.inputs[0].choice3, 2},
+          {&p.inputs[1].choice3, 0},
+          {&p.inputs[2].choice3, 1},
+          {&p.inputs[3].choice3, 2}}},
+        {"&P 004 0 55", {{&p.inputs[0].timeBase, 0}}},
+        {"&P 005 5 1", {{&p.inputs[3].choice2, 0}}},
+        {"&P 008 12 345", {{&SbComG.p8Digit1, 1}, {&SbComG.p8Digit2, 2}, {&SbComG.p8Number, 345}}},
+        {"&P 010 5 1A 12:34 25/12/24",
+         {{&sy.mode, 5},
+          {&sy.status, 0x1A},
+          {&sy.hour, 12},
+          {&sy.minute, 34},
+          {&sy.day, 25},
+          {&sy.month, 12},
+          {&sy.year, 24}}},
+        {"&P 028 3 4", {{&SbComG.extensions[2], 4}}},
+        {"&P 029 07 09", {{&p.field3, 7}, {&p.field2, 9}}},
+        {"&P 034 4B 17", {{&SbCrG.gsmStatus, 0x4B}, {&SbCrG.gsmValue, 17}}},
+        {"&P 035 1 84 ff 0",
+         {{&SbCrG.ethernetStatus[1], 0x84}, {&SbCrG.ethernetStatus[2], 0xFF}, {&SbCrG.ethernetStatus[3], 0}}},
+        {"&P 110 02 251", {{&pr[2].p110, -5}}},
+        {"&P 113 02 ff", {{&pr[2].p113, -1}}},
+        {"&P 102 50 120", {{&pr[50].p102, 120}}},
+        {"&P 107 1 127", {{&pr[1].p107, 127}}},
+        {"&P 112 1 128", {{&pr[1].p112, -128}}},
+        {"&P 111 4 226", {{&pr[4].p111, -30}}},
+    };
+    for (const Row& r : rows) {
+        SbComDecoderMessage(r.message);
+        for (auto [field, value] : r.fields) EXPECT_EQ(*field, value) << r.message;
+    }
+    SbComVitesseCouranteG = 0;
+
+    struct Str {
+        const char* message;
+        const char* field;
+        const char* text;
+    };
+    // Texts are kept to their field (7, 31, 23 characters), GSM items read word by word, an item
+    // without text is empty; the GSM text comes in parts.
+    const Str texts[] = {
+        Str{"SN 77 FAMILYTOOLONG V1234567890", SbComG.family, "FAMILYT"},
+        Str{nullptr, SbComG.version, "V123456"},
+        Str{"&P 030 2 abc", SbComG.gsm.first[0].text[1], "abc"},
+        Str{"&P 030 2", SbComG.gsm.first[0].text[1], ""},
+        Str{"&P 030 6 +41791234567", SbComG.gsm.common, "+41791234567"},
+        Str{"&P 030 g two words", SbComG.gsm.second[1].text[2], "two"},
+        Str{"&P 030 c 0123456789012345678901234567890123456789", SbComG.gsm.first[1].text[2],
+            "0123456789012345678901234567890"},
+        Str{"&P 037 0 READY", SbCrG.gsmText, "READY"},
+        Str{"&P 037 1 OK", SbCrG.gsmText, "READYOK"},
+        Str{"&P 037 0 NEW", SbCrG.gsmText, "NEW"},
+        Str{"&P 031 0 10.0.0.7", SbComG.ethernet.address0, "10.0.0.7"},
+        Str{"&P 031 1 012345678901234567890123456789", SbComG.ethernet.address1, "01234567890123456789012"}};
+    for (const Str& r : texts) {
+        if (r.message) SbComDecoderMessage(r.message);
+        EXPECT_STREQ(r.field, r.text) << (r.message ? r.message : "the message before");
+    }
+    for (int i = 0; i < 10; ++i) SbComDecoderMessage("&P 037 2 0123456789012345678901234567890123456789");
+    EXPECT_EQ(strlen(SbCrG.gsmText), 255u);  // what does not fit is dropped
+    EXPECT_EQ(SbCrG.gsmTextPart * 10 + SbCrG.gsmTextReady, 21);
+    EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4, 0);
+    SbComDecoderMessage("&E 1E");
+    EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4, 4);
+    SbComDecoderMessage("&E 10");
+    EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4 * 10, 10);
+    EXPECT_EQ(SbComErreur(), 0);
+}
+
+TEST_F(LinkTest, AcknowledgementStatuses) {
+    for (auto [payload, text] : {std::pair{"AK", ""}, {"AK X", ""}, {"AK F", "E4E6"}, {"AK R", "E4E7"}}) {
+        ClearError();
+        SbComAckPendingG = 1;
+        SbComDecoderMessage(payload);
+        EXPECT_EQ(SbComAckPendingG, 0) << payload;
+        EXPECT_EQ(Title() + Text(), text) << payload;
     }
 }
 
 TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
-    linkfake::ForgetTimesHandedOver();
-    //          0         1         2         3
-    //          0123456789012345678901234567890123456
-    D("T= 0042 0007 M1 10:23:45.12345 00099");
-    D("A+      0008  5 01:02:03.00001      ");
-    D("TC 0001 0009    23:59:59.99999 12345");
-    const auto& got = linkfake::TimesHandedOver();
-    ASSERT_EQ(got.size(), 3u);
-    const SbChronoRec& t = got[0];
-    EXPECT_EQ(t.Type, 'T');
-    EXPECT_EQ(t.Marque, '=');
-    EXPECT_EQ(t.Concurrent, 42);
-    EXPECT_EQ(t.Numero, 7);
-    EXPECT_EQ(t.Qualif, 'M');
-    EXPECT_EQ(t.Canal, '1');
-    EXPECT_EQ(t.Heures, 10);
-    EXPECT_EQ(t.Minutes, 23);
-    EXPECT_EQ(t.Secondes, 45);
-    EXPECT_EQ(t.Fraction, 12345);
-    EXPECT_EQ(t.Complement, 99);
-    EXPECT_EQ(got[1].Concurrent, 0);  // blank column
-    EXPECT_EQ(got[1].Canal, '5');
-    EXPECT_EQ(got[1].Fraction, 1);
-    EXPECT_EQ(got[1].Complement, 0);
-    EXPECT_EQ(got[2].Canal, ' ');
-    EXPECT_EQ(got[2].Complement, 12345);
+    //                    0         1         2         3
+    //                    0123456789012345678901234567890123456
+    SbComDecoderMessage("T= 0042 1237 M1 10:23:45.12345 00099");
+    SbComDecoderMessage("A+      0008  5 01:02:03.00001      ");
+    SbComDecoderMessage("TC 0001 0009    23:59:59.99999 12345");
+    SbComDecoderMessage("T* 0012");  // a short one fills what it has
+    ASSERT_EQ(Times().size(), 4u);
+    const SbChronoRec& t = Times()[0];
+    EXPECT_EQ(std::string({t.Type, t.Marque, t.Qualif, t.Canal}), "T=M1");
+    EXPECT_EQ(t.Concurrent * 10000 + t.Numero, 421237);
+    EXPECT_EQ(t.Heures * 10000 + t.Minutes * 100 + t.Secondes, 102345);
+    EXPECT_EQ(t.Fraction * 1000 + t.Complement, 12345099);
+    EXPECT_EQ(Times()[1].Concurrent, 0);  // blank column
+    EXPECT_EQ(Times()[1].Canal, '5');
+    EXPECT_EQ(Times()[1].Fraction * 10 + Times()[1].Complement, 10);
+    EXPECT_EQ(Times()[2].Canal, ' ');
+    EXPECT_EQ(Times()[2].Complement, 12345);
+    EXPECT_EQ(Times()[3].Concurrent, 12);
+    EXPECT_EQ(Times()[3].Numero + Times()[3].Heures + Times()[3].Canal, 0);
     // Only channel 1 was flagged: blank and "5" set no flag.
-    EXPECT_EQ(SbCrG.channel[0], 1);
-    EXPECT_EQ(SbCrG.channel[1] + SbCrG.channel[2] + SbCrG.channel[3], 0);
-    D("T- 0001 0010  4 00:00:01.00000 00000");
+    EXPECT_EQ(SbCrG.channel, (decltype(SbCrG.channel){1, 0, 0, 0}));
+    SbComDecoderMessage("T- 0001 0010  4 00:00:01.00000 00000");
     EXPECT_EQ(SbCrG.channel[3], 1);
-}
-
-TEST_F(LinkTest, ShortTimeMessageFillsWhatItHas) {
-    linkfake::ForgetTimesHandedOver();
-    D("T* 0012");
-    ASSERT_EQ(linkfake::TimesHandedOver().size(), 1u);
-    const SbChronoRec& r = linkfake::TimesHandedOver()[0];
-    EXPECT_EQ(r.Concurrent, 12);
-    EXPECT_EQ(r.Numero, 0);
-    EXPECT_EQ(r.Heures, 0);
-    EXPECT_EQ(r.Canal, 0);
-}
-
-TEST_F(LinkTest, ReferenceTimeIsKeptNotStored) {
-    linkfake::ForgetTimesHandedOver();
-    D("TI 0000 0003  1 08:00:00.50000 00000");
-    EXPECT_TRUE(linkfake::TimesHandedOver().empty());
-    EXPECT_EQ(SbChronoQ31ItG.Type, 'I');
-    EXPECT_EQ(SbChronoQ31ItG.Marque, 'T');
-    EXPECT_EQ(SbChronoQ31ItG.Heures, 8);
-    EXPECT_EQ(SbChronoQ31ItG.Fraction, 50000);
-    EXPECT_EQ(SbChronoQ31ItG.Numero, 3);
-    EXPECT_EQ(SbCrG.channel[0], 0);
+    // The reference time is kept for the differences, not stored, and flags no channel.
+    SbComDecoderMessage("TI 0000 0003  2 08:00:00.50000 00000");
+    EXPECT_EQ(Times().size(), 5u);
+    EXPECT_EQ(std::string({SbChronoQ31ItG.Type, SbChronoQ31ItG.Marque}), "IT");
+    EXPECT_EQ(SbChronoQ31ItG.Heures * 1000000 + SbChronoQ31ItG.Fraction * 10 + SbChronoQ31ItG.Numero,
+              8500003);
+    EXPECT_EQ(SbCrG.channel[1], 0);
 }
 
 TEST_F(LinkTest, IgnoredMessagesChangeNothing) {
-    linkfake::ForgetTimesHandedOver();
-    SbCom before = SbComG;
-    SbQ31Cr crBefore = SbQ31CrG;
+    const SbCom before = SbComG;
+    const SbQ31Cr crBefore = SbQ31CrG;
     for (const char* m : {"DE 1",
                           "DS 2",
                           "ZZ top",
@@ -237,11 +220,10 @@ TEST_F(LinkTest, IgnoredMessagesChangeNothing) {
                           "&S 1",
                           "OP",
                           "SN",
-                          "ID x"}) {
-        D(m);
-    }
+                          "ID x"})
+        SbComDecoderMessage(m);
     EXPECT_EQ(memcmp(&before, &SbComG, sizeof before), 0);
     EXPECT_EQ(memcmp(&crBefore, &SbQ31CrG, sizeof crBefore), 0);
-    EXPECT_TRUE(linkfake::TimesHandedOver().empty());
+    EXPECT_TRUE(Times().empty());
     EXPECT_EQ(SbComErreur(), 0);
 }

@@ -1,230 +1,88 @@
-// End to end: the link against the stand-in clock over a pseudo-terminal.
+// The link against the stand-in clock over a pseudo-terminal or the network, ports that do
+// not open, and the wire journal.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
+#include <pty.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <regex>
-#include <string>
-#include <vector>
 
+#include "LinkFixture.h"
 #include "lib/StrBuf.h"
 #include "link/SbComCommandes.h"
-#include "link/SbComConfig.h"
-#include "link/SbComDecoder.h"
-#include "link/SbComErreur.h"
-#include "link/SbComGsmEth.h"
 #include "link/SbComJournal.h"
 #include "link/SbComLink.h"
-#include "link/SbComProg.h"
-#include "platform/cvi.h"
-#include "records/SbComRecord.h"
-#include "records/SbCr.h"
-#include "tests/link/LinkFake.h"
+#include "platform/Journal.h"
 #include "tests/support/Standin.h"
-#include "tests/support/TestSupport.h"
-#include "ui/Texts.h"
+#include "ui/FileNotices.h"
 
-extern char** environ;
+using namespace linktest;
+using qstest::StandinClock;
+namespace fs = std::filesystem;
 
 namespace {
 
-using Strings = std::vector<std::string>;
+// Processes events until the condition holds, at most the given seconds.
+bool Until(const std::function<bool()>& done, double seconds) {
+    const double end = Timer() + seconds;
+    while (!done() && Timer() < end) {
+        SetNextWake(0.02);
+        ProcessSystemEvents();
+    }
+    return done();
+}
 
-using qstest::StandinClock;
+// The acknowledgement wait's 5 s pass in 0.1 s.
+const SbComPortOps kFast = {nullptr, nullptr,
+                            [] {
+                                SetNextWake(0.01);
+                                ProcessSystemEvents();
+                            },
+                            [] { return Timer() * 50; }};
 
 class LinkStandin : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
         dir_ = std::make_unique<qstest::TempProgramDir>();
-        for (int i = 0; i < int(std::size(GMesComG)); ++i)
-            snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
-        snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
+        Texts();
         SbComValDefaut(&SbComG);
         SbComG.port = 5;
         SbComG.speed = 9600;
         SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
-        clock_ = std::make_unique<StandinClock>(*dir_);
+    }
+    void Start(const Strings& args = {}) {
+        clock_ = std::make_unique<StandinClock>(*dir_, args);
         ASSERT_TRUE(clock_->Running()) << "the stand-in clock of the build did not start";
     }
     void TearDown() override {
+        SbComInstallerPort(nullptr);
         SbComQuitter();
         SbComDeplanter();
         clock_.reset();
         dir_.reset();
         SbComVitesseCouranteG = 0;
     }
-    // Opens the link to the stand-in on COM5.
-    void Ouvrir() {
-        ASSERT_EQ(SbComOuvrir(1), 0) << Texte();
-        ASSERT_EQ(SbComG.linkState, 1);
-    }
-    static std::string Texte() {
-        char title[200], text[200];
-        SbComTexteErreur(title, text);
-        return text;
-    }
     std::unique_ptr<qstest::TempProgramDir> dir_;
     std::unique_ptr<StandinClock> clock_;
 };
 
+Strings Tail(const Strings& all, size_t n) {
+    return Strings(all.end() - long(std::min(n, all.size())), all.end());
+}
+
 }  // namespace
 
-TEST_F(LinkStandin, OpenIdentityAndStartUpReads) {
-    Ouvrir();
-    EXPECT_EQ(SbComG.serialNumber, 1234);
-    EXPECT_STREQ(SbComG.family, "QS310");
-    EXPECT_STREQ(SbComG.version, "V110");
-    SbComG.extensions = {9, 9, 9};
-    SbComG.p8Number = 0;
-    Q31ComInitLireParam();
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001",
-                                       "RP 008", "RP 028 1", "RP 028 2", "RP 028 3"}));
-    EXPECT_EQ(SbComG.extensions[0], 1);
-    EXPECT_EQ(SbComG.extensions[1], 2);
-    EXPECT_EQ(SbComG.extensions[2], 0);
-    EXPECT_EQ(SbComG.p8Number, 10);
-    EXPECT_EQ(SbComG.run.dayNumber, 4297);
-    EXPECT_EQ(SbComG.run.month, 10);
-}
-
-TEST_F(LinkStandin, WritesAreReadBack) {
-    Ouvrir();
-    SbComG.synchro.timeZone = 7;
-    SbComEcrireParam(9);
-    SbComG.synchro.timeZone = 0;
-    SbComLireParam(9);
-    EXPECT_EQ(SbComG.synchro.timeZone, 7);
-
-    SbComG.progs[3].p107 = -20;
-    SbComG.progs[3].p113 = -5;
-    SbComG.progs[3].p102 = 90;
-    Q31ComEcrireProg(3);
-    SbComG.progs[3] = SbComProg{};
-    Q31ComLireProg(3);
-    EXPECT_EQ(SbComG.progs[3].p107, -20);
-    EXPECT_EQ(SbComG.progs[3].p113, -5);
-    EXPECT_EQ(SbComG.progs[3].p102, 90);
-
-    snprintf(SbComG.gsm.common, sizeof SbComG.gsm.common, "%s", "+41791112233");
-    SbComG.gsm.second[0].number = 4242;
-    SbComEcrireParamsGSM();
-    SbComG.gsm = SbComGsm{};
-    SbComLireParamsGSM();
-    EXPECT_STREQ(SbComG.gsm.common, "+41791112233");
-    EXPECT_EQ(SbComG.gsm.second[0].number, 4242);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-}
-
-TEST_F(LinkStandin, RunsAndTimesFromInputImpulses) {
-    Ouvrir();
-    SbComCommande(2);  // open the next run
-    EXPECT_EQ(SbComG.run.current, 1);
-    EXPECT_EQ(SbComG.run.next, 2);
-    linkfake::ForgetTimesHandedOver();
-    SbCrG.channel = {0, 0, 0, 0};
-    SbComCommandeInput(2);
-    ASSERT_EQ(linkfake::TimesHandedOver().size(), 1u);
-    EXPECT_EQ(linkfake::TimesHandedOver()[0].Canal, '2');
-    EXPECT_EQ(SbCrG.channel[1], 1);
-    SbComChargerManche(1);  // the run's times again
-    EXPECT_EQ(linkfake::TimesHandedOver().size(), 2u);
-    SbComCommande(1);
-    EXPECT_EQ(SbComG.run.current, 0);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-}
-
-TEST_F(LinkStandin, SpeedChangeReopensThePort) {
-    Ouvrir();
-    SbComG.params.speedCode = 4;
-    SbComEcrireParam(16);
-    EXPECT_EQ(SbComG.linkState, 1);
-    EXPECT_EQ(SbComG.speed, 57600);
-    EXPECT_EQ(SbComVitesseCouranteG, 4);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-    SbComLireParam(16);
-    EXPECT_EQ(SbComG.params.speedCode, 4);
-    EXPECT_EQ(clock_->Wire(), (Strings{"SN", "WP 016 4", "SN", "RP 016"}));
-}
-
-TEST_F(LinkStandin, RefusalsAndLineFaults) {
-    Ouvrir();
-    clock_->Control("ack R");
-    SbComLireParam(1);
-    EXPECT_EQ(Texte(), "E7");
-    SbComDeplanter();
-
-    // Garbage and an over-long line are check errors; the link still reads what follows.
-    clock_->Control("garbage");
-    clock_->Control("longline");
-    EXPECT_EQ(SbComErreur(), 1);
-    EXPECT_EQ(Texte(), "E13");
-    SbComDeplanter();
-    SbComG.params.precision = 0;
-    SbComLireParam(1);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-    EXPECT_EQ(SbComG.params.precision, 2);
-}
-
-TEST_F(LinkStandin, NoAcknowledgementTimesOut) {
-    Ouvrir();
-    clock_->Control("noack on");
-    SbComLireParam(1);
-    EXPECT_EQ(Texte(), "E5");
-    EXPECT_EQ(SbComAckPendingG, 1);
-    SbComLireParam(2);  // mute until cleared
-    Strings wire = clock_->Wire();
-    EXPECT_EQ(wire.back(), "RP 001");
-}
-
-TEST_F(LinkStandin, HangUpGivesOnePortError) {
-    Ouvrir();
-    clock_->Control("hangup");
-    StandinClock::Pause(0.3);
-    SbComSurveiller();
-    EXPECT_EQ(SbComErreur(), 1);
-    char title[200], text[200];
-    SbComTexteErreur(title, text);
-    EXPECT_STREQ(title, "E9");
-    // Later commands neither hang nor crash; the link stays usable for a reconnection.
-    SbComDeplanter();
-    SbComLireParam(1);
-    SbComQuitter();
-    EXPECT_EQ(SbComG.linkState, 0);
-}
-
-TEST_F(LinkStandin, FloodIsDecodedWithNothingLost) {
-    Ouvrir();
-    const long before = SbComLignesDecodeesG;
-    clock_->Control("flood 5000 2000");
-    // Wait until the count stops moving (the stand-in sends at its own pace).
-    long last = -1;
-    for (int i = 0; i < 100 && SbComLignesDecodeesG != last; ++i) {
-        last = SbComLignesDecodeesG;
-        StandinClock::Pause(0.3);
-    }
-    EXPECT_EQ(SbComLignesDecodeesG - before, 2000);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-    // Frame i sets light i % 60 to i % 12: the last of each is what stays.
-    for (int light = 0; light < 60; ++light) {
-        int lastFrame = light + 60 * ((1999 - light) / 60);
-        EXPECT_EQ(SbQ31CrG.lights[size_t(light)], lastFrame % 12) << "light " << light;
-    }
-}
-
-// The stand-in's own frames, byte for byte, without the program's frame code.
-TEST_F(LinkStandin, StandinSpeaksLiteralFrames) {
+// One session with the stand-in: its literal frames, an opening it does not answer, then
+// the start-up reads, a speed change, the countdown mirrored and the line hung up (the
+// whole-program fault tests run refusals, damaged lines, floods and time-outs).
+TEST_F(LinkStandin, SessionWithTheStandin) {
+    Start();
+    // The stand-in's own frames, byte for byte, without the program's frame code.
     int fd = open(dir_->file("Ports/COM5").c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
     const std::string ask = "#SN\t00A1\r\n#WP 113 01 fb\t02C5\r\n#RP 113 01\t01D8\r\n";
@@ -232,55 +90,55 @@ TEST_F(LinkStandin, StandinSpeaksLiteralFrames) {
     const std::string expect =
         "SN 1234 QS310 V110\t03EB\r\nAK\t008C\r\nAK\t008C\r\n&P 113 01 fb\t0294\r\nAK\t008C\r\n";
     std::string got;
-    double end = Timer() + 3.0;
-    while (got.size() < expect.size() && Timer() < end) {
-        pollfd ready{fd, POLLIN, 0};  // waits for the stand-in's bytes
-        if (poll(&ready, 1, int(1000 * (end - Timer())) + 1) <= 0) continue;
+    for (double end = Timer() + 3.0; got.size() < expect.size() && Timer() < end;) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0) continue;
         char buf[256];
         const ssize_t n = read(fd, buf, sizeof buf);
         if (n > 0) got.append(buf, size_t(n));
     }
     close(fd);
     EXPECT_EQ(got, expect);
-}
 
-TEST_F(LinkStandin, SpontaneousMessagesMirrorTheCountdown) {
-    Ouvrir();
-    SbQ31CrG = SbQ31Cr{};
-    SbQ31CrG.lightColour = -1;
-    SbComActiveMsg(1);
-    StandinClock::Pause(1.5);
-    EXPECT_EQ(SbQ31CrG.status1, 1);       // program running
-    EXPECT_NE(SbQ31CrG.lightColour, -1);  // big light set
-    int lit = 0;
-    for (int v : SbQ31CrG.lights) lit += v != 0;
-    EXPECT_GE(lit, 1);
-    SbComActiveMsg(0);
-    EXPECT_EQ(SbComErreur(), 0) << Texte();
-    Strings wire = clock_->Wire();
-    EXPECT_EQ(wire.back(), "EE 0");
-}
-
-// Stopped from the terminal or by its supervisor, it leaves no port link or FIFO behind.
-TEST_F(LinkStandin, SignalsRemoveThePortLinkAndTheFifo) {
-    const std::string link = dir_->file("Ports/COM5"), fifo = dir_->file("control");
-    struct stat st {};
-    for (int signal : {SIGTERM, SIGINT}) {
-        if (signal != SIGTERM) clock_ = std::make_unique<StandinClock>(*dir_);
-        ASSERT_TRUE(clock_->Running());
-        ASSERT_EQ(lstat(link.c_str(), &st), 0);
-        ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
-        clock_->Stop(signal);
-        EXPECT_NE(lstat(link.c_str(), &st), 0) << strsignal(signal);
-        EXPECT_NE(lstat(fifo.c_str(), &st), 0) << strsignal(signal);
-    }
-}
-
-TEST_F(LinkStandin, SilentClockFailsTheOpening) {
+    SbComInstallerPort(&kFast);
     clock_->Control("noack on");
     EXPECT_EQ(SbComOuvrir(1), 1);
     EXPECT_EQ(SbComG.linkState, 0);
-    EXPECT_EQ(Texte(), "No answer on COM5");
+    EXPECT_EQ(Text(), "No answer on COM5");
+    clock_->Control("noack off");
+    SbComDeplanter();
+
+    ASSERT_EQ(SbComOuvrir(1), 0) << Text();
+    Q31ComInitLireParam();
+    EXPECT_EQ(Tail(clock_->Wire(), 11), (Strings{"SN", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00",
+                                                 "RP 001", "RP 008", "RP 028 1", "RP 028 2", "RP 028 3"}));
+    EXPECT_EQ(SbComG.run.dayNumber, 4297);
+
+    // The clock switches its speed at once: the port is reopened at the new one.
+    SbComG.params.speedCode = 4;
+    SbComEcrireParam(16);
+    EXPECT_EQ(SbComG.linkState, 1);
+    EXPECT_EQ(SbComG.speed, 57600);
+    EXPECT_EQ(SbComVitesseCouranteG, 4);
+    SbComLireParam(16);
+    EXPECT_EQ(SbComG.params.speedCode, 4);
+    EXPECT_EQ(Tail(clock_->Wire(), 3), (Strings{"WP 016 4", "SN", "RP 016"}));
+    EXPECT_EQ(SbComErreur(), 0) << Text();
+
+    SbComActiveMsg(1);  // spontaneous messages mirror the countdown
+    EXPECT_TRUE(Until([] { return SbQ31CrG.status1 == 1; }, 3));
+    SbComActiveMsg(0);
+
+    // The line hung up: one port error; later commands neither hang nor crash.
+    SbComDeplanter();
+    clock_->Control("hangup");
+    SbComSurveiller();
+    EXPECT_EQ(SbComErreur(), 1);
+    EXPECT_EQ(Title(), "E9");
+    SbComDeplanter();
+    SbComLireParam(1);
+    SbComQuitter();
+    EXPECT_EQ(SbComG.linkState, 0);
 }
 
 // A short session over the network as the wire journal keeps it, line by line: the
@@ -288,13 +146,11 @@ TEST_F(LinkStandin, SilentClockFailsTheOpening) {
 // refusal, a time-out noted once however many commands it silences, the connection
 // lost, the link closed; each after its time to the millisecond, in the day's file.
 TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
-    clock_.reset();  // its FIFO goes with it
-    clock_ = std::make_unique<StandinClock>(*dir_, Strings{"--tcp", "0"});
-    ASSERT_TRUE(clock_->Running());
+    Start({"--tcp", "0"});
     StrCopy(SbComG.netAddress, "127.0.0.1");
     SbComG.netPort = clock_->TcpPort();
     SbComJournalDemarrer();
-    ASSERT_EQ(SbComOuvrir(2), 0) << Texte();
+    ASSERT_EQ(SbComOuvrir(2), 0) << Text();
     SbComLireParam(1);
     clock_->Control("garbage");
     SbComDeplanter();
@@ -302,8 +158,7 @@ TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
     SbComLireParam(1);
     SbComDeplanter();
     clock_->Control("noack on");
-    const SbComPortOps fast = {nullptr, nullptr, nullptr, [] { return Timer() * 50; }};  // 5 s in 0.1 s
-    SbComInstallerPort(&fast);
+    SbComInstallerPort(&kFast);
     SbComG.synchro.timeZone = 7;
     SbComEcrireParam(9);  // a write: the clock answers it with its acknowledgement only
     SbComLireParam(3);    // dropped while the acknowledgement is pending
@@ -319,11 +174,10 @@ TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
     char name[32];
     snprintf(name, sizeof name, "Logs/link-%04d%02d%02d.log", year, month, day);
     std::ifstream in(dir_->file(name));
-    std::string header;
-    std::getline(in, header);
-    EXPECT_EQ(header.rfind("# QS-310 Manager wire journal: > sent, < received, x rejected", 0), 0u) << header;
-    const std::string port = std::to_string(clock_->TcpPort());
-    const Strings expected = {"* connected to 127.0.0.1:" + port,
+    std::string line, last;
+    std::getline(in, line);
+    EXPECT_EQ(line.rfind("# QS-310 Manager wire journal: > sent, < received, x rejected", 0), 0u) << line;
+    const Strings expected = {"* connected to 127.0.0.1:" + std::to_string(clock_->TcpPort()),
                               "> #SN\\t00A1",
                               "< SN 1234 QS310 V110\\t03EB",
                               "< AK\\t008C",
@@ -341,7 +195,6 @@ TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
                               "* closed"};
     const std::regex stamped(R"((\d\d):(\d\d):(\d\d)\.(\d{3}) (.*))");
     Strings events;
-    std::string line, last;
     while (std::getline(in, line)) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, stamped)) << line;
@@ -350,4 +203,89 @@ TEST_F(LinkStandin, WireJournalOfAShortSessionOverTheNetwork) {
         events.push_back(m[5]);
     }
     EXPECT_EQ(events, expected);
+}
+
+// A journal that cannot write (here "Logs" is a file, not a folder) is told to the
+// operator once, with the file and the reason, and writes again once it can.
+TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
+    qstest::WriteFileBytes(dir_->file("Logs"), "not a folder");
+    SbForgetFileNotices();
+    SbComJournalDemarrer();
+    for (const char* text : {"first", "second", "", "third"}) {
+        if (!*text) {
+            ASSERT_EQ(SbFileNotes().size(), 1u);
+            EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::FileNotWritten);
+            EXPECT_EQ(SbFileNotes()[0].path.rfind("Logs\\link-", 0), 0u) << SbFileNotes()[0].path;
+            EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_OTHER);
+            SbForgetFileNotices();
+            fs::remove(dir_->file("Logs"));
+            Delay(1.1);  // the journal tries again a second after a failure
+            continue;
+        }
+        SbComJournalLien(text);
+        EXPECT_EQ(JournalSync(10), 0);
+        SbComJournalSurveiller();
+    }
+    SbComJournalArreter();
+    EXPECT_TRUE(SbFileNotes().empty());
+    std::string all;
+    for (const auto& e : fs::directory_iterator(dir_->file("Logs")))
+        all += qstest::ReadFileBytes(e.path().string());
+    EXPECT_NE(all.find(" * third\n"), std::string::npos) << all;
+}
+
+// Each reason a port does not open has its own text naming the device; a reason the layer
+// cannot tell keeps the port-number message; a mode that does not exist stays closed.
+TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
+    auto expected = [](int lead, int port, const std::string& device) {
+        return "E" + std::to_string(lead) + " COM" + std::to_string(port) + " (" + device + ").\nE" +
+               std::to_string(lead + 1);
+    };
+    fs::create_directory(dir_->file("Ports"));
+    int master = -1, slave = -1;
+    char pty[128];
+    ASSERT_EQ(openpty(&master, &slave, pty, nullptr, nullptr), 0);
+    fs::create_symlink(pty, dir_->file("Ports/COM60"));
+    fs::create_symlink(pty, dir_->file("Ports/COM61"));
+    fs::create_symlink("/dev/null", dir_->file("Ports/COM62"));
+    ASSERT_EQ(OpenCom(61, ""), 0);  // another user of the same device holds it
+    SbComG.simulation = 1;
+    for (const auto& [port, text] : {std::pair{64, expected(kMesComPortMissing, 64, "/dev/ttyACM15")},
+                                     {60, expected(kMesComPortBusy, 60, pty)},
+                                     {62, "COM62 cannot be opened"}}) {
+        SbComDeplanter();
+        SbComG.port = port;
+        EXPECT_EQ(SbComOuvrir(1), 1);
+        EXPECT_EQ(SbComG.linkState + SbComG.simulation, 0);
+        EXPECT_EQ(SbComErreur(), 1);
+        EXPECT_EQ(Title(), "E3");
+        EXPECT_EQ(Text(), text) << port;
+    }
+    CloseCom(61);
+    SbComDeplanter();
+    EXPECT_EQ(SbComOuvrir(7), 1);
+    EXPECT_EQ(SbComG.linkState + SbComErreur(), 0);
+
+    close(master);
+    close(slave);
+}
+
+// The link's settings file: a missing one is created with the defaults the clock starts
+// with; one without terminators has its texts cut inside their fields; one that cannot be
+// written is told to the operator.
+TEST_F(LinkStandin, SettingsFiles) {
+    SbCom r;
+    memset(&r, 0x55, sizeof r);
+    SbComCharger("Com.cfg", &r);
+    EXPECT_EQ(qstest::FileSize(dir_->file("Com.cfg")), long(sizeof r));
+    EXPECT_EQ(r.netPort * 100 + r.params.precision * 10 + r.params.speedCode, 700023);
+    EXPECT_STREQ(r.netAddress, "192.168.0.0");
+    qstest::WriteFileBytes(dir_->file("Com.cfg"), std::string(sizeof r, 'x'));
+    SbComCharger("Com.cfg", &r);
+    EXPECT_EQ(strlen(r.netAddress) + strlen(r.family) + strlen(r.version), sizeof r.netAddress + 14 - 1);
+    SbForgetFileNotices();
+    SbComSauver("Absent\\Com.cfg", &SbComG);
+    SbComSauverParam("Absent\\Param.cfg", &SbComG.params);
+    ASSERT_EQ(SbFileNotes().size(), 2u);
+    EXPECT_EQ(SbFileNotes()[1].path, "Absent\\Param.cfg");
 }

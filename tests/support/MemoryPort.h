@@ -59,3 +59,64 @@ inline void Deliver(const char* bytes, size_t count) {
 }
 
 }  // namespace memport
+
+// The clock on the other side of the memory port, for the link's own tests: each frame
+// written is kept; on the next event pass of the acknowledgement wait the clock answers
+// with the next scripted reply, or "AK"; time moves with every pass and every poll.
+#include <cstdio>
+#include <deque>
+#include <vector>
+
+#include "link/SbComFrame.h"
+
+namespace memport {
+
+struct Clock {
+    std::vector<std::string> frames;  // literal bytes of each frame written
+    std::deque<std::string> replies;  // bytes sent after the next frame, one entry per frame
+    bool autoAck = true;              // "AK" to every frame without a scripted reply
+    int writeResult = 0;              // < 0: every write fails with that code
+    int portStatus = 0;               // non-zero: the port's error status never clears
+    double now = 100.0;               // seconds
+    int waitPasses = 0;               // event passes made by the acknowledgement wait
+    bool replyDue = false;
+};
+inline Clock& C() {
+    static Clock clock;
+    return clock;
+}
+
+// A frame as the clock sends it: payload, TAB, check value, CR, LF.
+inline std::string Line(const std::string& payload) {
+    char check[8];
+    snprintf(check, sizeof check, "%04X", unsigned(SbComSomme(payload.c_str())) & 0xFFFF);
+    return payload + "\t" + check + "\r\n";
+}
+
+inline SbComPortOps ClockOps() {
+    SbComPortOps ops{};
+    ops.write = [](const char* frame, int length) {
+        if (C().writeResult < 0) return C().writeResult;
+        C().frames.emplace_back(frame, size_t(length));
+        C().replyDue = true;
+        return length;
+    };
+    ops.status = [] { return C().portStatus; };
+    ops.pumpEvents = [] {
+        Clock& c = C();
+        ++c.waitPasses;
+        c.now += 0.25;
+        if (!c.replyDue) return;
+        c.replyDue = false;
+        std::string bytes = c.autoAck ? Line("AK") : "";
+        if (!c.replies.empty()) {
+            bytes = c.replies.front();
+            c.replies.pop_front();
+        }
+        if (!bytes.empty()) Deliver(bytes.data(), bytes.size());
+    };
+    ops.clock = [] { return C().now += 0.001; };
+    return Ops(ops);
+}
+
+}  // namespace memport

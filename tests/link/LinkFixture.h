@@ -1,0 +1,93 @@
+// The link's tests: the link's texts as "E<entry>", every time the decoder hands over (to
+// the times store, in the program) kept in order, and the fixture of the tests over the
+// memory port's clock (link in state 1, no error, no acknowledgement pending).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "link/SbComConfig.h"
+#include "link/SbComDecoder.h"
+#include "link/SbComErreur.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "tests/support/MemoryPort.h"
+#include "ui/Texts.h"
+
+namespace linktest {
+
+using Strings = std::vector<std::string>;
+
+inline std::vector<SbChronoRec>& Times() {
+    static std::vector<SbChronoRec> times;
+    return times;
+}
+inline const bool kReceiver =
+    (SbComSetTimeReceiver([](const SbChronoRec* r) { Times().push_back(*r); }), true);
+
+inline std::vector<int> Competitors() {
+    std::vector<int> out;
+    for (const SbChronoRec& r : Times()) out.push_back(r.Concurrent);
+    return out;
+}
+
+inline void Texts() {
+    for (int i = 0; i < int(std::size(GMesComG)); ++i) snprintf(GMesComG[i], sizeof GMesComG[i], "E%d", i);
+    snprintf(GMesComG[10], sizeof GMesComG[10], "COM%%d cannot be opened");
+    snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
+}
+
+inline std::string Title() {
+    char title[200], text[200];
+    SbComTexteErreur(title, text);
+    return title;
+}
+inline std::string Text() {
+    char title[200], text[200];
+    SbComTexteErreur(title, text);
+    return text;
+}
+
+// Clears the link's error without touching a port.
+inline void ClearError() {
+    const uint8_t state = SbComG.linkState;
+    SbComG.linkState = 0;
+    SbComDeplanter();
+    SbComG.linkState = state;
+}
+
+// The payloads of the frames written (start mark, check value and line end removed).
+inline Strings Payloads() {
+    Strings out;
+    for (const std::string& f : memport::C().frames) out.push_back(f.substr(1, f.find('\t') - 1));
+    return out;
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memport::C() = {};
+        memport::P() = {};
+        Texts();
+        SbComValDefaut(&SbComG);
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        SbComG.linkState = 1;
+        ops_ = memport::ClockOps();
+        SbComInstallerPort(&ops_);
+        ClearError();
+        Times().clear();
+    }
+    void TearDown() override {
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComInstallerPort(nullptr);
+    }
+    SbComPortOps ops_{};
+};
+
+}  // namespace linktest
