@@ -156,40 +156,34 @@ TEST_F(Countdown, ProgramsSecondBySecond) {
     }
 }
 
-TEST_F(Countdown, PauseKeepsTheDigitsResumeMovesTheReferenceResetStops) {
+// Start/stop pauses a countdown (the digits stand) and resumes it with the start
+// reference moved on; with pausing forbidden it resets: falling tones, a dark ring.
+TEST_F(Countdown, StartStopPausesOrResets) {
     SbComG.progs[0] = kTrente;
     Armer(10, 20, 40);
     Secondes(20 + 5);  // 10:21:05, 25 shown
-    ASSERT_EQ(Chiffres(), 25);
     Q31SimuStartStop();
-    EXPECT_EQ(SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 1);
     Secondes(10);
-    EXPECT_EQ(Chiffres(), 25) << "paused: the digits stand";
+    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2501) << "paused";
     EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 1);
     Q31SimuStartStop();  // resumed at 10:21:15 with 24 left
-    EXPECT_EQ(SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 10);
     EXPECT_EQ(SbChronoQ31ItG.Minutes * 60 + SbChronoQ31ItG.Secondes, 21 * 60 + 39);
     Secondes(1);
-    EXPECT_EQ(Chiffres(), 24);
-    // Paused then reset: the pause flag stays until the next start clears it.
-    Q31SimuStartStop();
+    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2410);
+    Q31SimuStartStop();  // paused then reset: the pause flag stays until the next start
     Q31SimuReset();
     EXPECT_EQ(SbQ31CrG.status1 * 10 + SbQ31CrG.status3, 1);
+    SbComG.progs[0].p105 = 1;
     Q31SimuStartStop();
     EXPECT_EQ(SbQ31CrG.status1 * 10 + SbQ31CrG.status3, 10);
-}
-
-TEST_F(Countdown, StopResetsWhenPausingIsForbidden) {
-    SbComG.progs[0] = Avec(&SbComProg::p105, 1);
-    Armer(10, 20, 40);
-    Secondes(25);
+    Secondes(50);  // 10:22:06, counting
     ASSERT_EQ(SbQ31CrG.status2, 1);
     PrendreSon();
     Q31SimuStartStop();
     EXPECT_EQ(SbQ31CrG.status1 + SbQ31CrG.status2 + SbQ31CrG.status3, 0);
     EXPECT_EQ(PrendreSon(), 3) << "reset plays the falling tones";
     EXPECT_EQ(Anneau(), std::string(60, '.'));
-    Secondes(40);
+    Secondes(60);
     EXPECT_EQ(SbQ31CrG.status2, 0) << "no countdown after a reset";
 }
 

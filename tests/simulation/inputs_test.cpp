@@ -89,33 +89,6 @@ TEST_F(SimuInputs, ImpulsesHandTimesToTheStore) {
     EXPECT_EQ(tempsG[tempsG.size() - 2].Numero * 10 + tempsG.back().Numero, 11);
 }
 
-TEST_F(SimuInputs, AfterTenImpulsesOrWithoutSimulationTheClockIsAsked) {
-    Regler(11, 5, 7);
-    Pas(0.01);
-    for (int i = 0; i < 10; ++i) Q31SimuImpulsion(i % 2 + 1);
-    for (int channel : {1, 2, 0}) Q31SimuImpulsion(channel);
-    Q31SimuOuvrirManche();  // a new run gives no ten more
-    Q31SimuImpulsion(1);
-    EXPECT_EQ(tempsG.size(), 10u);
-    EXPECT_EQ(inputsG, (std::vector<int>{1, 2, 1}));
-    SbComG.linkState = 1;  // a real clock is connected
-    Q31SimuInit();
-    Q31SimuImpulsion(2);
-    EXPECT_EQ(tempsG.size(), 10u);
-    EXPECT_EQ(inputsG.back(), 2);
-}
-
-TEST_F(SimuInputs, StartImpulseWhileArmedLightsTheWholeRing) {
-    SbComG.progs[0].p103 = 30;
-    Regler(10, 20, 40);
-    Pas(0.01);
-    Q31SimuStartStop();
-    Q31SimuImpulsion(2);
-    EXPECT_EQ(Anneau(), std::string(40, '.') + "R" + std::string(19, '.'));
-    Q31SimuImpulsion(1);
-    EXPECT_EQ(Anneau(), std::string(60, 'R'));
-}
-
 // In mode SPLIT the number (its last two digits, or two dashes for none) alternates
 // with blank, once the preset time is synchronised and while no countdown runs.
 TEST_F(SimuInputs, CompetitorNumberBlinks) {
@@ -144,7 +117,10 @@ TEST_F(SimuInputs, CompetitorNumberBlinks) {
     }
 }
 
-TEST_F(SimuInputs, RunsOpenAndCloseOnTheSimulatedClock) {
+// A run opens on the simulated clock's time with the next number (1 after 99) and
+// fresh counters; ten impulses are simulated in all, the next ones (and all of them
+// with a clock connected) are asked of the clock.
+TEST_F(SimuInputs, RunsAndTheTenSimulatedImpulses) {
     Regler(16, 45, 30);
     Pas(0.01);
     Q31G.simu.simuCompetitor = 12;
@@ -156,10 +132,19 @@ TEST_F(SimuInputs, RunsOpenAndCloseOnTheSimulatedClock) {
     EXPECT_EQ(run.current * 100 + run.next, 9901);
     EXPECT_EQ(run.hour * 10000 + run.minute * 100 + run.second, 164530);
     EXPECT_EQ(Q31G.simu.simuCompetitor + Q31G.simu.simuCountInput1 + Q31G.simu.simuCountInput2, 0);
-    Q31SimuOuvrirManche();
+    for (int i = 0; i < 10; ++i) Q31SimuImpulsion(i % 2 + 1);
+    for (int channel : {1, 2, 0}) Q31SimuImpulsion(channel);
+    Q31SimuOuvrirManche();  // a new run gives no ten more
     EXPECT_EQ(run.current * 100 + run.next, 102);
+    Q31SimuImpulsion(1);
     Q31SimuFermerManche();
     EXPECT_EQ(run.current * 100 + run.next, 2);
+    EXPECT_EQ(tempsG.size(), 10u);
+    EXPECT_EQ(inputsG, (std::vector<int>{1, 2, 1}));
+    SbComG.linkState = 1;
+    Q31SimuInit();
+    Q31SimuImpulsion(2);
+    EXPECT_EQ(tempsG.size() * 10 + inputsG.back(), 102u);
 }
 
 TEST_F(SimuInputs, FractionNeverReachesAWholeSecond) {
@@ -191,6 +176,7 @@ TEST_F(SimuInputs, StartDuringACountdownGivesTimeReferenceAndDifference) {
     Pas(0.25);
     Q31SimuImpulsion(1);
     Q31SimuImpulsion(2);
+    EXPECT_EQ(Anneau(), std::string(60, 'R')) << "a start on input 1 while armed lights the ring";
     std::string rows;
     for (int i = 1; i <= SbChronoNombre(); ++i) {
         const SbChronoRec* r = SbChronoLire(i);
