@@ -17,16 +17,18 @@ protected:
         Pas(0.01);
         Q31SimuStartStop();
     }
+    // The ring of a clock waiting for its target, or idle: the running second light only.
+    static std::string Courant() {
+        return std::string(size_t(SbCrG.second), '.') + "R" + std::string(59 - size_t(SbCrG.second), '.');
+    }
     // Steps until a countdown runs (at most `limite` seconds), checking on the way that
-    // an armed clock shows only the running second light and blank digits; returns the
-    // second of the day at which counting began, -1 if it never did.
+    // an armed clock shows the running light and blank digits; returns the second of
+    // the day at which counting began, -1 if it never did.
     static long long AttendreDecompte(int limite) {
         for (int i = 0; i < limite; ++i) {
             Secondes(1);
             if (SbQ31CrG.status2) return SecondOfDay();
-            EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 0), 59);
-            EXPECT_EQ(SbQ31CrG.lights[size_t(SbCrG.second)], 1);
-            EXPECT_EQ(SbQ31CrG.digitB, kVide);
+            EXPECT_EQ(Anneau() + char('0' + SbQ31CrG.digitB), Courant() + "0");
         }
         return -1;
     }
@@ -84,12 +86,15 @@ TEST_F(Countdown, ProgramsSecondBySecond) {
     };
     // clang-format off
     const Cas cas[] = {
-        {"reference", kTrente, 10, 20, 40, Hms(10, 21, 0), {{0, 30, 1, "20R5A5G30."}, {19, 11, 1, "19.1R5A5G30."},
-         {21, 9, 3, ""}, {26, 4, 2, ""}, {30, 0, -1, "60."}}, "10 5 4 3 2 1!z ", 30, 1},
+        {"reference", kTrente, 10, 20, 40, Hms(10, 21, 0), {{0, 30, 1, "20R5A5G30."},
+         {19, 11, 1, "19.1R5A5G30."}, {21, 9, 3, ""}, {26, 4, 2, ""}, {30, 0, -1, "60."}},
+         "10 5 4 3 2 1!z ", 30, 1},
         {"colours exchanged (bit 0 only)", Avec(&SbComProg::p113, 0x81), 10, 20, 40, Hms(10, 21, 0),
          {{0, 30, 2, "20G5A5R30."}}, "", -1, 1},
-        {"four minutes", Prog(240, 60, 0, 0, 0, 0, 0, -30, 0, 1), 10, 20, 40, Hms(10, 21, 0), {{0, 4, -1, "60."},
-         {1, 3, -1, "1.59G"}, {180, 1, -1, ""}, {181, 59, -1, "1.29G30A"}, {240, 0, -1, ""}}, "1!z ", 240, 0},
+        {"four minutes", Prog(240, 60, 0, 0, 0, 0, 0, -30, 0, 1), 10, 20, 40, Hms(10, 21, 0),
+         {{0, 4, -1, "60."}, {1, 3, -1, "1.59G"}, {180, 1, -1, ""}, {181, 59, -1, "1.29G30A"},
+          {240, 0, -1, ""}},
+         "1!z ", 240, 0},
         {"beeps past zero hold 00", Prog(10, 0, 0, 0, -2, 3), 10, 0, 0, Hms(10, 0, 1), {{12, 0, -1, ""}},
          "2 1!z 0 0 0 ", 13, 0},
         {"after-zero span, never a lap", Prog(30, 0, 0, 0, 0, 0, 0, 0, 100), 10, 20, 49, Hms(10, 20, 50),
@@ -152,6 +157,9 @@ TEST_F(Countdown, ProgramsSecondBySecond) {
         EXPECT_EQ(SbQ31CrG.status1, c.armed);
         EXPECT_EQ(SbQ31CrG.lightColour, c.armed);
         EXPECT_EQ(SbQ31CrG.digitB, kVide);
+        EXPECT_EQ(Anneau(),
+                  std::string(size_t(SbCrG.second), '.') + "R" + std::string(59 - size_t(SbCrG.second), '.'))
+            << "the running second light";
         EXPECT_EQ(c.armed ? AttendreDecompte(60) : 0, c.armed ? c.debut + c.prog.p102 : 0);
     }
 }
@@ -165,7 +173,7 @@ TEST_F(Countdown, StartStopPausesOrResets) {
     Q31SimuStartStop();
     Secondes(10);
     EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2501) << "paused";
-    EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 1);
+    EXPECT_EQ(Anneau(), Courant());
     Q31SimuStartStop();  // resumed at 10:21:15 with 24 left
     EXPECT_EQ(SbChronoQ31ItG.Minutes * 60 + SbChronoQ31ItG.Secondes, 21 * 60 + 39);
     Secondes(1);

@@ -17,6 +17,7 @@
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
+#include "ui/FileNotices.h"
 #include "ui/Survol.h"
 #include "ui/Texts.h"
 
@@ -157,27 +158,61 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
+// The language box dims its parent while it is up and is gone once a button is chosen.
+int boxG;
 TEST_F(Dialogs, LanguageChoiceReturnsTheIndexOfTheButton) {
     SbSetTourModal([](int p) {
-        if (seenG.empty()) QueueUserEvent(p, answerG);
-        seenG = "answered";
+        if (seenG.empty()) QueueUserEvent(boxG = p, answerG);
+        seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
     });
     for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
         seenG.clear();
         answerG = button;
-        EXPECT_EQ(SbChoixLangue(0), index);
+        EXPECT_EQ(SbChoixLangue(parent_), index);
+        EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
+                  "dimmed-1");
     }
+}
+
+// A failed write is told once per file, with its path from the program folder in the
+// system's separators and the reason in words, in an error box over the parent.
+TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
+    ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
+    const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
+    for (auto [path, detail] :
+         {std::pair{"Chronos\\Chrono.q31tps", dir_.path() + "/Chronos/Chrono.q31tps" + why},
+          {"/media/usb/times.txt", "/media/usb/times.txt" + why},
+          {"\\\\server\\times.txt", "//server/times.txt" + why},
+          {"C:x.txt", "C:x.txt" + why}}) {
+        char text[600];
+        SbFileNoticeDetail(path, FILE_WRITE_DISK_FULL, text, sizeof text);
+        EXPECT_EQ(text, detail);
+    }
+    SbForgetFileNotices();
+    for (int i = 0; i < 2; ++i)
+        SbNoteFileNotice(SbFileNotice::TimesNotSaved, "Chronos\\Chrono.q31tps", FILE_WRITE_DISK_FULL);
+    SbNoteFileNotice(SbFileNotice::FileNotWritten, "export.txt", FILE_WRITE_OK);
+    SbSetTourModal([](int p) {
+        if (p == boxG) return;
+        seenG += Text(p, ERREUR_TEXTE) + "|" + Text(p, ERREUR_DETAIL) + "\n";
+        QueueUserEvent(boxG = p, ERREUR_BOUTON1);
+    });
+    EXPECT_EQ(SbShowFileNotices(parent_), 2);
+    EXPECT_EQ(seenG, std::string(Q31TxtMesG[kMesTimesNotSaved]) + "|" + dir_.path() +
+                         "/Chronos/Chrono.q31tps" + why + "\n" + Q31TxtMesG[kMesFileNotWritten] + "|" +
+                         dir_.path() + "/export.txt\n");
+    EXPECT_TRUE(SbFileNotes().empty());
 }
 
 // The about box stays until closed; the full one's links open the README and guides of
 // the program folder, and a click beside them (cursor not on a link) closes it.
 TEST_F(Dialogs, AboutBoxShortAndFull) {
-    SbAboutOuvrir(parent_, "About QS-310 Manager", "V 1.1.2", 1, false);
+    SbAboutOuvrir(parent_, "About QS-310 Manager", "V 9.8.7", 1, false);
     int about = GetPanelHandleFromTag(ABOUT);
     ASSERT_GT(about, 0);
     EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT), 1280);
     EXPECT_EQ(Text(about, ABOUT_TITRE) + Text(about, ABOUT_VERSION) + Text(about, ABOUT_VALEUR),
-              "About QS-310 ManagerV 1.1.21");
+              "About QS-310 ManagerV 9.8.71");
     SbAboutFermer();
     EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), 0);
 
