@@ -1,56 +1,102 @@
-// Test bench for the simulated clock: an injected computer clock (local time and
-// timer) that the test moves forward, the records reset, and receivers that keep the
-// times and input commands the simulated clock hands on.
+// Test bench for the simulated clock: a computer clock (timer, local time) the test moves
+// on, the records reset, and receivers for the times and input commands handed on.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
 #include <vector>
 
+#include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbChronoRec.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
+#include "simulation/Q31Simu.h"
+#include "simulation/Q31SimuSorties.h"
 
 namespace simutest {
 
-// The computer's clock: `now` seconds of timer; local time = start of day + whole seconds.
-struct Horloge {
-    double now = 1000.0;
-    long long jourA0 = 0;  // local second of the day at timer 1000.0
-};
-extern Horloge horlogeG;
-extern std::vector<SbChronoRec> tempsG;  // times handed to the store
-extern std::vector<int> inputsG;         // input commands asked of the clock
+inline double nowG = 1000.0;             // the timer
+inline long long dayAt1000G;             // local second of the day when the timer read 1000.0
+inline std::vector<SbChronoRec> tempsG;  // times handed to the store
+inline std::vector<int> inputsG;         // input commands asked of the clock
+inline constexpr int kVide = 0x00;       // a blank digit
 
-// Digit patterns.
-inline constexpr int kVide = 0x00;
-int Motif(int digit);
+inline long long SecondOfDay() {
+    return ((dayAt1000G + static_cast<long long>(std::floor(nowG - 1000.0))) % 86400 + 86400) % 86400;
+}
+inline int Motif(int digit) {
+    return Gen7Segments[size_t(digit)];
+}
 
+// Every test starts simulating on the computer's time of day (mode 5, no offset).
 class SimuTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Local time of the computer now (timer stays where it is).
-    static void Regler(int h, int m, int s);
-    static void HeureLocale(int* h, int* m, int* s);
-    // Moves the timer on by dt and makes one step.
-    static void Pas(double dt);
-    // Steps through the rest of this second (passes every 0.25 s) and makes the first
-    // step of the next one; one-shot events are left for the caller to read.
-    static void SecondeSuivante();
-    static void Secondes(int n) {
-        for (int i = 0; i < n; ++i) SecondeSuivante();
+    void SetUp() override {
+        SbComG = SbCom{};
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        Q31G.simu = Q31SimuBlock{};
+        SbChronoQ31ItG = SbChronoRec{};
+        SbComG.simulation = 1;
+        SbComG.synchro.mode = 5;
+        SbComG.synchro.timeZone = 19;
+        SbComG.run.next = 1;
+        tempsG.clear();
+        inputsG.clear();
+        nowG = 1000.0;
+        Q31SimuInit();
+        Q31SimuSetSorties([](const SbChronoRec* r) { tempsG.push_back(*r); },
+                          [](int i) { inputsG.push_back(i); });
+        SetTimeSource([] { return nowG; },
+                      [](int* h, int* m, int* s) {
+                          const long long t = SecondOfDay();
+                          *h = int(t / 3600), *m = int(t % 3600 / 60), *s = int(t % 60);
+                      });
     }
-    // What the second lights show, as a text of 60 characters ('.' off, 'R' 1, 'G' 2, 'A' 3).
-    static std::string Anneau();
-    // The two digits as a number (-1 when not both are decimal digits).
-    static int Chiffres();
-    // Synchronisation mode 5 with no time-zone offset.
-    static void HeureOrdinateur();
-    // Takes the pending sound request like the sound player does (0 when none).
-    static int PrendreSon(int* tone = nullptr);
+    void TearDown() override {
+        SetTimeSource(nullptr, nullptr);
+        Q31SimuSetSorties(nullptr, nullptr);
+    }
+    static void Regler(int h, int m, int s) {  // local time now, the timer's fraction kept
+        dayAt1000G = h * 3600LL + m * 60 + s - static_cast<long long>(std::floor(nowG - 1000.0));
+    }
+    static void Pas(double dt) {
+        nowG += dt;
+        Q31SimuCr();
+    }
+    // Passes every quarter second to the end of this one and makes the first pass of the next.
+    static void Secondes(int n) {
+        for (int i = 0; i < n; ++i) {
+            const double debut = std::floor(nowG);
+            for (double f : {0.25, 0.5, 0.75, 1.01})
+                if (nowG < debut + f) Pas(debut + f - nowG);
+        }
+    }
+    // The second lights as 60 characters: '.' off, 'R' red, 'G' green, 'A' amber.
+    static std::string Anneau() {
+        std::string r;
+        for (auto v : SbQ31CrG.lights) r += v <= 3 ? ".RGA"[v] : '?';
+        return r;
+    }
+    // The two digits as a number, -1 when they are not both decimal digits.
+    static int Chiffres() {
+        int d[2] = {-1, -1}, motifs[2] = {SbQ31CrG.digitB, SbQ31CrG.digitC};
+        for (int k = 0; k < 2; ++k)
+            for (int v = 0; v <= 9; ++v)
+                if (motifs[k] == Motif(v)) d[k] = v;
+        return d[0] < 0 || d[1] < 0 ? -1 : d[0] * 10 + d[1];
+    }
+    static int Hhmmss() { return SbCrG.hour * 10000 + SbCrG.minute * 100 + SbCrG.second; }
+    // Takes the pending sound request as the sound player does (0 when none).
+    static int PrendreSon(int* tone = nullptr) {
+        const int r = SbCrG.soundRequest;
+        if (tone) *tone = SbCrG.soundNumber;
+        SbCrG.soundRequest = 0;
+        return r;
+    }
 };
 
 }  // namespace simutest

@@ -1,13 +1,12 @@
 // Simulated clock: time of day by synchronisation mode, input impulses and the times
-// they produce, the competitor number, and the settings pages' effects.
+// they hand to the store, the competitor number, runs.
 #include <algorithm>
 #include <cstdint>
-#include <string>
-#include <vector>
+#include <filesystem>
 
-#include "platform/cvi.h"
-#include "simulation/Q31Simu.h"
+#include "chrono/SbChrono.h"
 #include "tests/simulation/SimuTestClock.h"
+#include "tests/support/TestSupport.h"
 
 using namespace simutest;
 
@@ -16,78 +15,47 @@ namespace {
 class SimuInputs : public SimuTest {};
 
 TEST_F(SimuInputs, TimeZoneShiftsTheComputerTime) {
-    struct Cas {
-        int zone, h, m, attenduH, attenduM;
-    };
-    const Cas cas[] = {
-        {23, 1, 10, 21, 40},   // -3.5 across midnight
-        {19, 13, 5, 13, 5},    // no offset
-        {0, 13, 0, 1, 0},      // +12 past midnight
-        {1, 23, 45, 11, 15},   // +11.5
-        {35, 11, 59, 23, 59},  // -12
-        {99, 8, 30, 8, 30},    // an index outside the table shifts nothing
-    };
-    for (const Cas& c : cas) {
-        SCOPED_TRACE("zone " + std::to_string(c.zone));
-        SetUp();
-        SbComG.synchro.mode = 5;
-        SbComG.synchro.timeZone = c.zone;
-        Regler(c.h, c.m, 17);
+    // -3.5 across midnight, none, +12, +11.5, -12, an index outside the table: none.
+    const int cas[][3] = {{23, 110, 2140}, {19, 1305, 1305}, {0, 1300, 100},
+                          {1, 2345, 1115}, {35, 1159, 2359}, {99, 830, 830}};
+    for (auto [zone, local, shown] : cas) {
+        SbComG.synchro.timeZone = zone;
+        Regler(local / 100, local % 100, 17);
         Pas(0.01);
-        EXPECT_EQ(SbCrG.hour, c.attenduH);
-        EXPECT_EQ(SbCrG.minute, c.attenduM);
-        EXPECT_EQ(SbCrG.second, 17);
+        EXPECT_EQ(Hhmmss(), shown * 100 + 17) << zone;
     }
 }
 
 TEST_F(SimuInputs, PresetTimeWaitsForTheSynchronisingImpulse) {
     SbComG.synchro.mode = 2;
     SbComG.synchro.hour = 9;
-    SbComG.synchro.minute = 0;
     Regler(14, 37, 25);
-    for (int i = 0; i < 3; ++i) {
-        SecondeSuivante();
-        ASSERT_EQ(SbCrG.hour, 9);
-        ASSERT_EQ(SbCrG.minute, 0);
-        ASSERT_EQ(SbCrG.second, 0);
-        ASSERT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 0), 60)
-            << "no valid time: no running light";
-    }
+    Secondes(3);
+    EXPECT_EQ(Hhmmss(), 90000);
+    EXPECT_EQ(Anneau(), std::string(60, '.')) << "no valid time: no running light";
     EXPECT_EQ(SbQ31CrG.hourHand, 45);
-
     PrendreSon();
     Q31SimuImpulsion(1);  // 14:37:28
     int tone = -1;
-    EXPECT_EQ(PrendreSon(&tone), 1);
-    EXPECT_EQ(tone, 3);
+    EXPECT_EQ(PrendreSon(&tone) * 10 + tone, 13);
     EXPECT_TRUE(tempsG.empty()) << "the synchronising impulse records no time";
     EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
-    EXPECT_EQ(Q31G.simu.simuSynchronised, 1);
-
     Pas(0.1);
-    EXPECT_EQ(SbCrG.hour, 9);
-    EXPECT_EQ(SbCrG.minute, 0);
-    EXPECT_EQ(SbCrG.second, 28) << "the computer's seconds go on";
+    EXPECT_EQ(Hhmmss(), 90028) << "the computer's seconds go on";
     Secondes(32);  // 14:38:00
-    EXPECT_EQ(SbCrG.hour, 9);
-    EXPECT_EQ(SbCrG.minute, 1);
-    EXPECT_EQ(SbCrG.second, 0);
-    EXPECT_EQ(SbQ31CrG.lights[0], 1);
-    EXPECT_EQ(SbQ31CrG.light0Flag, 1);
+    EXPECT_EQ(Hhmmss(), 90100);
+    EXPECT_EQ(SbQ31CrG.lights[0] * 10 + SbQ31CrG.light0Flag, 11);
     EXPECT_EQ(SbComG.p8Digit1, 0);
-
     // Confirming mode 2 again on the synchronisation page: back to the preset time.
+    SbQ31CrG.digitB = SbQ31CrG.digitC = Motif(8);
     Q31SimuSynchroMode2();
     EXPECT_EQ(SbQ31CrG.lightColour, 2);
-    EXPECT_EQ(SbQ31CrG.digitB, kVide);
-    EXPECT_EQ(SbQ31CrG.digitC, kVide);
-    SecondeSuivante();
-    EXPECT_EQ(SbCrG.minute, 0);
-    EXPECT_EQ(SbCrG.second, 0);
+    EXPECT_EQ(SbQ31CrG.digitB + SbQ31CrG.digitC, kVide);
+    Secondes(1);
+    EXPECT_EQ(SbCrG.minute * 100 + SbCrG.second, 0);
 }
 
 TEST_F(SimuInputs, ImpulsesHandTimesToTheStore) {
-    HeureOrdinateur();
     SbComG.mode = 1;
     Q31G.simu.simuCompetitor = 42;
     Regler(11, 5, 7);
@@ -95,166 +63,65 @@ TEST_F(SimuInputs, ImpulsesHandTimesToTheStore) {
     Pas(0.25);
     const int fraction = SbCrG.fraction;
     ASSERT_GT(fraction, 0);
-
     Q31SimuSetInputControls(31, 32);  // the main window's input 1 and input 2 buttons
-    EXPECT_EQ(FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0), 0);
-    FQ31SimuInput(1, 32, EVENT_COMMIT, nullptr, 0, 0);
+    for (int control : {31, 32, 31, 40}) FQ31SimuInput(1, control, EVENT_COMMIT, nullptr, 0, 0);
     FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only a commit acts
-    FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 40, EVENT_COMMIT, nullptr, 0, 0);  // the third button
-    ASSERT_EQ(tempsG.size(), 4u);
+    std::string seen;
     for (const SbChronoRec& r : tempsG) {
-        EXPECT_EQ(r.Type, 'T');
-        EXPECT_EQ(r.Marque, 'N');
-        EXPECT_EQ(r.Qualif, 'M');
-        EXPECT_EQ(r.Concurrent, 42);
-        EXPECT_EQ(r.Heures, 11);
-        EXPECT_EQ(r.Minutes, 5);
-        EXPECT_EQ(r.Secondes, 7);
+        EXPECT_EQ(std::string({r.Type, r.Marque, r.Qualif}), "TNM");
+        EXPECT_EQ(r.Heures * 10000 + r.Minutes * 100 + r.Secondes, 110507);
         EXPECT_EQ(r.Fraction, fraction);
-        EXPECT_EQ(r.Complement, 0);
+        EXPECT_EQ(r.Concurrent * 1000 + r.Complement, 42000);
+        seen += r.Canal + std::to_string(r.Numero) + " ";
     }
-    EXPECT_EQ(std::string({tempsG[0].Canal, tempsG[1].Canal, tempsG[2].Canal, tempsG[3].Canal}), "121 ");
-    EXPECT_EQ(tempsG[0].Numero, 1);
-    EXPECT_EQ(tempsG[1].Numero, 1);
-    EXPECT_EQ(tempsG[2].Numero, 2);
-    EXPECT_EQ(tempsG[3].Numero, 0);
-    EXPECT_EQ(SbCrG.channel[0], 1);
-    EXPECT_EQ(SbCrG.channel[1], 1);
+    EXPECT_EQ(seen, "11 21 12  0 ") << "the third button counts nothing";
+    EXPECT_EQ(SbCrG.channel[0] * 10 + SbCrG.channel[1], 11);
     EXPECT_TRUE(inputsG.empty());
-
-    // In mode PTB the competitor is dropped.
-    SbComG.mode = 0;
+    SbComG.mode = 0;  // PTB: no competitor
     Q31SimuImpulsion(2);
-    EXPECT_EQ(tempsG.back().Concurrent, 0);
-    EXPECT_EQ(Q31G.simu.simuCompetitor, 0);
+    EXPECT_EQ(tempsG.back().Concurrent + Q31G.simu.simuCompetitor, 0);
     EXPECT_EQ(tempsG.back().Numero, 2);
-
     // Counters read back from a damaged configuration file start again at 1.
     Q31G.simu.simuCountInput1 = INT32_MAX;
     Q31G.simu.simuCountInput2 = -7;
     Q31SimuImpulsion(1);
     Q31SimuImpulsion(2);
-    EXPECT_EQ(tempsG[tempsG.size() - 2].Numero, 1);
-    EXPECT_EQ(tempsG.back().Numero, 1);
+    EXPECT_EQ(tempsG[tempsG.size() - 2].Numero * 10 + tempsG.back().Numero, 11);
 }
 
-TEST_F(SimuInputs, OnlyTenImpulsesAreSimulated) {
-    HeureOrdinateur();
-    Regler(11, 5, 7);
-    Pas(0.01);
-    for (int i = 0; i < 10; ++i) Q31SimuImpulsion(i % 2 + 1);
-    EXPECT_EQ(tempsG.size(), 10u);
-    EXPECT_TRUE(inputsG.empty());
-
-    Q31SimuImpulsion(1);
-    Q31SimuImpulsion(2);
-    Q31SimuImpulsion(0);
-    EXPECT_EQ(tempsG.size(), 10u) << "the eleventh impulse produces no time";
-    EXPECT_EQ(inputsG, (std::vector<int>{1, 2})) << "inputs 1 and 2 go to the clock instead";
-
-    // Opening a run does not give ten more.
-    Q31SimuOuvrirManche();
-    Q31SimuImpulsion(1);
-    EXPECT_EQ(tempsG.size(), 10u);
-}
-
-TEST_F(SimuInputs, WithoutSimulationTheButtonsAskTheClock) {
-    SbComG.simulation = 0;
-    SbComG.linkState = 1;
-    HeureOrdinateur();
-    Q31SimuSetInputControls(31, 32);
-    FQ31SimuInput(1, 32, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 31, EVENT_COMMIT, nullptr, 0, 0);
-    FQ31SimuInput(1, 33, EVENT_COMMIT, nullptr, 0, 0);  // third button: nothing
-    EXPECT_EQ(inputsG, (std::vector<int>{2, 1}));
-    EXPECT_TRUE(tempsG.empty());
-}
-
-TEST_F(SimuInputs, StartImpulseWhileArmedLightsTheWholeRing) {
-    HeureOrdinateur();
-    SbComG.progs[0].p104 = 60;
-    SbComG.progs[0].p103 = 30;
-    Regler(10, 20, 40);
-    Pas(0.01);
-    Q31SimuStartStop();
-    Q31SimuImpulsion(2);
-    EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 1);
-    Q31SimuImpulsion(1);
-    EXPECT_EQ(std::count(SbQ31CrG.lights.begin(), SbQ31CrG.lights.end(), 1), 60);
-    Secondes(21);  // 10:21:01, counting
-    ASSERT_EQ(SbQ31CrG.status2, 1);
-    const auto avant = SbQ31CrG.lights;
-    Q31SimuImpulsion(1);
-    EXPECT_EQ(SbQ31CrG.lights, avant) << "a start during a countdown leaves the arc";
-}
-
-class CompetitorBlink : public SimuTest {
-protected:
-    // Mode SPLIT, preset time synchronised by an impulse; returns the digit pairs seen
-    // at passes every 0.3 s (left pattern * 256 + right pattern).
-    static std::vector<int> Observer(int competitor, int passes) {
-        SbComG.mode = 1;
+// In mode SPLIT the number (its last two digits, or two dashes for none) alternates
+// with blank, once the preset time is synchronised and while no countdown runs.
+TEST_F(SimuInputs, CompetitorNumberBlinks) {
+    const int seven = Motif(0) * 256 + Motif(7);
+    const int cas[][3] = {{1, 7, seven}, {1, 0, 0x4040}, {1, 123, Motif(2) * 256 + Motif(3)}, {0, 7, seven}};
+    for (auto [mode, competitor, shown] : cas) {  // mode 0 (PTB) shows no number
+        SCOPED_TRACE(competitor);
+        SetUp();
+        SbComG.mode = mode;
         SbComG.synchro.mode = 2;
         SbComG.synchro.hour = 9;
+        Q31G.simu.simuCompetitor = competitor;
         Regler(14, 0, 0);
         Pas(0.01);
+        EXPECT_EQ(SbQ31CrG.digitB + SbQ31CrG.digitC, kVide) << "not synchronised";
         Q31SimuImpulsion(1);
-        Q31G.simu.simuCompetitor = competitor;
-        std::vector<int> vus;
-        for (int i = 0; i < passes; ++i) {
+        std::string seen;
+        for (int i = 0; i < 12; ++i) {
             Pas(0.3);
-            vus.push_back(SbQ31CrG.digitB * 256 + SbQ31CrG.digitC);
+            const int pair = SbQ31CrG.digitB * 256 + SbQ31CrG.digitC;
+            seen += pair == shown ? 'n' : pair == 0 ? ' ' : '?';
         }
-        return vus;
-    }
-    static int Paire(int gauche, int droite) { return gauche * 256 + droite; }
-};
-
-// The number (its last two digits, or two dashes for none) alternates with blank.
-TEST_F(CompetitorBlink, NumberAlternatesWithBlank) {
-    struct Cas {
-        int competitor, shown;
-    };
-    for (Cas c : {Cas{7, Paire(Motif(0), Motif(7))}, Cas{0, Paire(0x40, 0x40)},
-                  Cas{123, Paire(Motif(2), Motif(3))}}) {
-        SCOPED_TRACE("competitor " + std::to_string(c.competitor));
-        SetUp();
-        const auto vus = Observer(c.competitor, 12);
-        const auto numero = std::count(vus.begin(), vus.end(), c.shown);
-        const auto vides = std::count(vus.begin(), vus.end(), 0);
-        EXPECT_GT(numero, 2);
-        EXPECT_GT(vides, 2);
-        EXPECT_EQ(numero + vides, 12);
+        const auto numbers = std::count(seen.begin(), seen.end(), 'n');
+        EXPECT_EQ(seen.find('?'), std::string::npos) << seen;
+        EXPECT_TRUE(mode ? numbers > 2 && std::count(seen.begin(), seen.end(), ' ') > 2 : numbers == 0)
+            << seen;
     }
 }
 
-TEST_F(CompetitorBlink, NoBlinkBeforeSynchronisationOrDuringACountdown) {
-    SbComG.mode = 1;
-    SbComG.synchro.mode = 2;
-    Q31G.simu.simuCompetitor = 7;
-    Regler(14, 0, 0);
-    for (int i = 0; i < 6; ++i) {
-        Pas(0.3);
-        ASSERT_EQ(SbQ31CrG.digitC, kVide) << "not synchronised";
-    }
-    // A countdown owns the digits.
-    SbComG.synchro.mode = 5;
-    Q31G.simu.simuSynchronised = 1;
-    SbComG.progs[0].p104 = 0;
-    SbComG.progs[0].p103 = 30;
-    Pas(0.01);
-    Q31SimuStartStop();
-    Secondes(2);
-    ASSERT_EQ(SbQ31CrG.status2, 1);
-    for (int i = 0; i < 8; ++i) {
-        Pas(0.3);
-        ASSERT_GE(Chiffres(), 25);
-    }
-}
-
-TEST_F(SimuInputs, RunsOpenAndCloseOnTheSimulatedClock) {
-    HeureOrdinateur();
+// A run opens on the simulated clock's time with the next number (1 after 99) and
+// fresh counters; ten impulses are simulated in all, the next ones (and all of them
+// with a clock connected) are asked of the clock.
+TEST_F(SimuInputs, RunsAndTheTenSimulatedImpulses) {
     Regler(16, 45, 30);
     Pas(0.01);
     Q31G.simu.simuCompetitor = 12;
@@ -262,46 +129,62 @@ TEST_F(SimuInputs, RunsOpenAndCloseOnTheSimulatedClock) {
     Q31G.simu.simuCountInput2 = 5;
     SbComG.run.next = 99;
     Q31SimuOuvrirManche();
-    EXPECT_EQ(SbComG.run.current, 99);
-    EXPECT_EQ(SbComG.run.next, 1);
-    EXPECT_EQ(SbComG.run.hour, 16);
-    EXPECT_EQ(SbComG.run.minute, 45);
-    EXPECT_EQ(SbComG.run.second, 30);
-    EXPECT_EQ(Q31G.simu.simuCompetitor, 0);
-    EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
-    EXPECT_EQ(Q31G.simu.simuCountInput2, 0);
+    const auto& run = SbComG.run;
+    EXPECT_EQ(run.current * 100 + run.next, 9901);
+    EXPECT_EQ(run.hour * 10000 + run.minute * 100 + run.second, 164530);
+    EXPECT_EQ(Q31G.simu.simuCompetitor + Q31G.simu.simuCountInput1 + Q31G.simu.simuCountInput2, 0);
+    for (int i = 0; i < 10; ++i) Q31SimuImpulsion(i % 2 + 1);
+    for (int channel : {1, 2, 0}) Q31SimuImpulsion(channel);
+    Q31SimuOuvrirManche();  // a new run gives no ten more
+    EXPECT_EQ(run.current * 100 + run.next, 102);
     Q31SimuImpulsion(1);
-    EXPECT_EQ(tempsG.back().Numero, 1) << "counters start again with the run";
-
-    Q31SimuOuvrirManche();
-    EXPECT_EQ(SbComG.run.current, 1);
-    EXPECT_EQ(SbComG.run.next, 2);
     Q31SimuFermerManche();
-    EXPECT_EQ(SbComG.run.current, 0);
-    EXPECT_EQ(SbComG.run.next, 2);
-
-    Q31G.simu.simuCountInput2 = 8;
-    Q31G.simu.simuCompetitor = 3;
-    Q31SimuRazCompteurs();
-    EXPECT_EQ(Q31G.simu.simuCountInput2, 0);
-    EXPECT_EQ(Q31G.simu.simuCompetitor, 0);
+    EXPECT_EQ(run.current * 100 + run.next, 2);
+    EXPECT_EQ(tempsG.size(), 10u);
+    EXPECT_EQ(inputsG, (std::vector<int>{1, 2, 1}));
+    SbComG.linkState = 1;
+    Q31SimuInit();
+    Q31SimuImpulsion(2);
+    EXPECT_EQ(tempsG.size() * 10 + inputsG.back(), 102u);
 }
 
 TEST_F(SimuInputs, FractionNeverReachesAWholeSecond) {
-    HeureOrdinateur();
     Regler(10, 0, 5);
     Pas(0.01);
-    // A pass held up 1.5 s (a beep sequence) while the computer's second has not moved on.
-    horlogeG.now += 1.5;
+    nowG += 1.5;  // a pass held up 1.5 s (a beep sequence) while the computer's second stands
     Regler(10, 0, 5);
     Q31SimuCr();
-    EXPECT_GE(SbCrG.fraction, 0);
-    EXPECT_LE(SbCrG.fraction, 99999);
-    // An unsynchronised preset time stands still for hours.
-    SbComG.synchro.mode = 2;
+    EXPECT_EQ(SbCrG.fraction, 99999);
+    SbComG.synchro.mode = 2;  // an unsynchronised preset time stands still for hours
+    Pas(0.01);
     Pas(7 * 3600.0);
-    EXPECT_GE(SbCrG.fraction, 0);
-    EXPECT_LE(SbCrG.fraction, 99999);
+    EXPECT_EQ(SbCrG.fraction, 99999);
+}
+
+// The real times store: a start on input 1 two seconds after zero gives the time, the
+// start reference and the difference; input 2 one row only.
+TEST_F(SimuInputs, StartDuringACountdownGivesTimeReferenceAndDifference) {
+    qstest::TempProgramDir dir(false);
+    Q31SimuSetSorties(nullptr, nullptr);
+    std::filesystem::create_directory("Chronos");
+    SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
+    SbComG.progs[0].p102 = SbComG.progs[0].p104 = 60;
+    SbComG.progs[0].p103 = 30;
+    Regler(10, 20, 40);
+    Pas(0.01);
+    Q31SimuStartStop();
+    Secondes(20 + 32);  // 10:21:32, zero at 10:21:30
+    Pas(0.25);
+    Q31SimuImpulsion(1);
+    Q31SimuImpulsion(2);
+    EXPECT_EQ(Anneau(), std::string(60, 'R')) << "a start on input 1 while armed lights the ring";
+    std::string rows;
+    for (int i = 1; i <= SbChronoNombre(); ++i) {
+        const SbChronoRec* r = SbChronoLire(i);
+        rows += std::string({r->Type, r->Canal}) + std::to_string(r->Minutes * 100 + r->Secondes) + " ";
+    }
+    SbChronoFermer("Chronos", "Chrono.q31tps");
+    EXPECT_EQ(rows, "T12132 I 2130 D+2 T22132 ");
 }
 
 }  // namespace
