@@ -138,7 +138,7 @@ bool Settled() {
 
 }  // namespace
 
-TEST(Soak, AnHourOfRacesLosesNoTimeAndKeepsMemoryFlat) {
+TEST(Soak, RacesStreamedForClockMinutesLoseNoTimeAndKeepMemoryFlat) {
     if (qstest::RanInOwnProcess()) return;
     qstest::TempProgramDir dir;
     s.minutes = Env("QS_SOAK_MINUTES", 20);
