@@ -15,7 +15,7 @@ CLONE must be a clone of the project whose build folder BUILD is configured and 
 someone else is using: it edits source files (and restores them). With --out, mutants already
 recorded in that file are not run again, so an interrupted run goes on where it stopped.
 """
-import argparse, json, os, random, re, subprocess, sys, time
+import argparse, json, os, random, re, signal, subprocess, sys, tempfile, time
 from pathlib import Path
 
 SUITES = {  # source folder -> test executables (relative to the build folder)
@@ -91,11 +91,24 @@ def apply(text: str, mut):
 
 
 def run(cmd, cwd, timeout, env=None):
-    try:
-        p = subprocess.run(cmd, cwd=cwd, timeout=timeout, capture_output=True, text=True, errors="replace", env=env)
-        return p.returncode, (p.stdout + p.stderr)[-2000:]
-    except subprocess.TimeoutExpired:
-        return "timeout", ""
+    # The command runs in a session of its own, its output in a file: a helper it started
+    # (the stand-in clock) and left behind when a mutant made it crash neither holds the
+    # output open nor outlives the run, as the whole group is ended afterwards.
+    with tempfile.TemporaryFile(mode="w+", errors="replace") as out:
+        p = subprocess.Popen(cmd, cwd=cwd, stdout=out, stderr=subprocess.STDOUT, text=True, env=env,
+                             start_new_session=True)
+        try:
+            rc = p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            rc = "timeout"
+        finally:
+            try:
+                os.killpg(p.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            p.wait()
+        out.seek(0)
+        return rc, out.read()[-2000:]
 
 
 def main():
