@@ -142,19 +142,8 @@ Step ClickCell(PanelFn panel, int control, int row, int column) {
 }
 
 size_t RunProgram(Steps steps, long maxPasses) {
-    if (qstest::FileSize(kQ31ConfigFile) < 0) {
-        Q31Config c{};
-        Q31Defaut(&c);
-        c.language = 0;
-        c.soundOn = 0;
-        FileWriteAtomic(kQ31ConfigFile, &c, sizeof c);
-    }
-    qstest::Scripted script(std::move(steps), maxPasses);
-    static char arg0[] = "QS310Manager";
-    static char* argv[] = {arg0, nullptr};
-    Q31Main(1, argv);
-    EXPECT_LT(script.Passes(), maxPasses) << "the script got stuck at step " << script.Done();
-    return script.Done();
+    if (qstest::FileSize(kQ31ConfigFile) < 0) WriteApplicationRecord(0);
+    return RunProgramAsFound(std::move(steps), maxPasses);
 }
 
 void ForgetEverything() {
