@@ -49,7 +49,7 @@ QAbstractButton* MarkedButton(QWidget* root, int panel, const char* property) {
 // (resource property "enterPresses": the network fields of the connection dialog and their
 // own Connect), else none.
 QAbstractButton* FieldButton(QWidget* root, int panel) {
-    QWidget* field = QApplication::focusWidget();
+    QWidget* field = root->focusWidget();
     for (; field && field != root; field = field->parentWidget()) {
         const QString name = field->property("enterPresses").toString();
         if (name.isEmpty()) continue;
@@ -69,7 +69,9 @@ bool PanelKey(QWidget* root, QKeyEvent* k) {
     if (!p || p->root != root || p->dimmed) return false;
     if (k->modifiers() & ~Qt::KeypadModifier) return false;
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-        auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        // The panel's own focus, not the application's: a key can reach a window the window
+        // manager has not made active yet (typed just as it opens).
+        auto* focused = qobject_cast<QPushButton*>(root->focusWidget());
         QAbstractButton* b =
             focused && !focused->isCheckable() && UsableButton(focused, panel) ? focused : nullptr;
         if (!b) b = FieldButton(root, panel);
