@@ -123,8 +123,10 @@ TEST_F(LiveDisplay, ColoursDigitsHandsAndOutOfRangeValues) {
     SbQ31CrG.digitB = 0x5B;
     SbQ31CrG.valueA = 1;
     SbQ31CrG.lights[0] = 3;
-    SbQ31CrG.lights[59] = 99;  // a colour index outside the table draws unlit
-    SbQ31CrG.hourHand = 61;    // positions are taken modulo 60
+    SbQ31CrG.lights[58] = 99;  // a colour index outside the table draws unlit
+    SbQ31CrG.lights[59] = 3;   // the ring's last light
+    SbComG.p8Digit1 = 1;
+    SbQ31CrG.hourHand = 61;  // positions are taken modulo 60
     SbQ31CrG.minuteHand = 15;
     Q31AffRafraichir();
     EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), 0x00FF00);
@@ -134,8 +136,11 @@ TEST_F(LiveDisplay, ColoursDigitsHandsAndOutOfRangeValues) {
     int v = 0;
     GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 0, &v);
     EXPECT_EQ(v, 0xFFE500);
-    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 59, &v);
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 58, &v);
     EXPECT_EQ(v, kCouleurEteinte);
+    GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 59, &v);
+    EXPECT_EQ(v, 0xFFE500);
+    EXPECT_EQ(Val(MAIN_P8_LAMP), 1);
     EXPECT_EQ(Attr(MAIN_DIAL, ATTR_HOUR_HAND), 1);
     EXPECT_EQ(Attr(MAIN_DIAL, ATTR_MINUTE_HAND), 15);
     SbQ31CrG.lightColour = 12;
