@@ -236,6 +236,12 @@ TEST_F(SettingsPanel, CaptionsAndListsAfterEachTranslation) {
         {3, PAGE3_HEAD_PROG, 0, "S21"},
     };
     for (const auto& c : captions) EXPECT_EQ(Texte(P(c.page), c.control, c.attribute), c.text) << c.control;
+    // The timing mode's caption follows its switch at once, before any confirm.
+    for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
+        SetCtrlVal(P(2), PAGE2_MODE, mode);
+        Commit(FQ31SetChrono, P(2), PAGE2_MODE);
+        EXPECT_EQ(Texte(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
+    }
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
                             {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
                             {7, PAGE7_STATE, 3}};
@@ -256,14 +262,14 @@ TEST_F(SettingsPanel, CaptionsAndListsAfterEachTranslation) {
 }
 
 TEST_F(SettingsPanel, OpeningReadsThePageInvertsItsButtonAndClosingRestoresIt) {
-    SbComG.params.field1 = 2;
+    SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
     Commit(FQ31Set, main_, MAIN_PAGE_4);
     ASSERT_EQ(Q31FSetPageOuverte(), 4);
     EXPECT_EQ(Envoyes().size(), 15u);
     EXPECT_EQ(Envoyes().back(), "RP 008");
     for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD})
         EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), 0) << c;  // hover captions hidden
-    EXPECT_EQ(Val(P(4), PAGE4_P7), 2);
+    EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
     EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0xFFFFFF);
     EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
     Commit(FQ31SetQuit, P(4), PAGE4_QUIT);

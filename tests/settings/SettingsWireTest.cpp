@@ -110,6 +110,10 @@ TEST_F(SettingsWire, PagesAndCommandsSendTheseFrames) {
              }
          },
          {"RP 002", "RP 002"}},
+        {"general page reads: the inputs first, the rest after a pause",
+         [] { Q31FSetEnvoyerLectures(4); },
+         {"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02", "RP 023",
+          "RP 007", "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
         {"memory clear, then the reads made after connecting",
          [] { Q31FSetRazMemoire(); },
