@@ -1,5 +1,6 @@
 // Files, folders, paths, tones and the journal of the run-time layer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,6 +22,12 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStored) {
     EXPECT_EQ(FileWriteAtomic("Settings\\a.q31set", "\x01\x00\x02", 3), 0);  // Windows separators
     EXPECT_EQ(ReadFileBytes(dir.file("Settings/a.q31set")), std::string("\x01\x00\x02", 3));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("Settings")), {}), 1);  // no temporary left
+    // The file gets what an ordinary new file gets under the process's mask, which is kept.
+    const mode_t mask = umask(022);
+    EXPECT_EQ(FileWriteAtomic("Settings/b.q31set", "b", 1), 0);
+    EXPECT_EQ(fs::status(dir.file("Settings/b.q31set")).permissions(), fs::perms(0644));
+    EXPECT_EQ(umask(mask), mode_t(022));
+    fs::remove(dir.file("Settings/b.q31set"));
     EXPECT_EQ(FileWriteAtomic("Nowhere\\rec.bin", "xyz", 3), -1);
     EXPECT_FALSE(fs::exists(dir.file("Nowhere")));
     char buf[8];
