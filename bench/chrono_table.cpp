@@ -65,10 +65,11 @@ size_t HeapInUse() {
     return m.uordblks + m.hblkhd;
 }
 
-// The loop turning for 60 ms, as the program's after a change: rows added at the end of a
-// table are shown within 50 ms, then laid out and drawn (the CPU of the waits is nil).
+// The loop turning for 250 ms, as the program's after a change: rows added at the end of a
+// table are shown within 200 ms, then laid out and drawn (the CPU of the waits is nil); the
+// next time after it comes after a quiet moment.
 void Settle() {
-    const double end = Timer() + 0.06;
+    const double end = Timer() + 0.25;
     int p = 0, c = 0;
     while (Timer() < end) {
         SetNextWake(end - Timer());
