@@ -18,6 +18,7 @@
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "settings/Q31FKey.h"
+#include "settings/Q31FSetPages.h"
 #include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -203,28 +204,41 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
 TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
     qstest::TempProgramDir dir;
     auto params = Loaded("FQ31.uir", PARAMS);
-    std::string before, after, dialogTitle, displayTitle, keysTitle;
-    int journalShown = -1, journalAfter = -1, journalAtRestart = -1;
+    std::string before, after, dialogTitle, displayTitle, keysTitle, pageCaption;
+    int journalShown = -1, journalAfter = -1, journalAtRestart = -1, languageShown = -1, languages = -1;
     bool asked = false;
-    ASSERT_EQ(RunProgram({kMainUp, Do([&] { before = Caption(MainPanel(), MAIN_QUIT); }),
-                          Press(MainPanel, MAIN_PARAMS), Until([&] {
-                              if (params() <= 0) return false;
-                              journalShown = Value(params(), PARAMS_JOURNAL);
-                              dialogTitle = Title(params());
-                              return true;
-                          }),
-                          Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
-                          Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
-                              after = Caption(MainPanel(), MAIN_QUIT);
-                              displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
-                              keysTitle = Title(Q31FKeyG);
-                              journalAfter = JournalActive();
-                              qs::rt::PanelWidget(MainPanel())->close();
-                          }),
-                          Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })}),
-              8u);
+    ASSERT_EQ(
+        RunProgram({kMainUp, Do([&] { before = Caption(MainPanel(), MAIN_QUIT); }),
+                    Press(MainPanel, MAIN_PARAMS), Until([&] {
+                        if (params() <= 0) return false;
+                        journalShown = Value(params(), PARAMS_JOURNAL);
+                        dialogTitle = Title(params());
+                        return true;
+                    }),
+                    Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
+                    Until([] { return !Open("FQ31.uir", PARAMS); }),
+                    // opened again, the options show the language now in force
+                    Press(MainPanel, MAIN_PARAMS), Until([&] {
+                        if (params() <= 0) return false;
+                        languageShown = Value(params(), PARAMS_LANGUAGE);
+                        GetNumListItems(params(), PARAMS_LANGUAGE, &languages);
+                        return true;
+                    }),
+                    Press(params, PARAMS_CANCEL), Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
+                        after = Caption(MainPanel(), MAIN_QUIT);
+                        pageCaption = Caption(Q31FSetPanel(9), PAGE9_OK);
+                        displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
+                        keysTitle = Title(Q31FKeyG);
+                        journalAfter = JournalActive();
+                        qs::rt::PanelWidget(MainPanel())->close();
+                    }),
+                    Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })}),
+        12u);
     EXPECT_FALSE(asked);
     EXPECT_EQ(Q31G.language, 1);
+    EXPECT_EQ(languageShown, 1);
+    EXPECT_EQ(languages, 4);
+    EXPECT_EQ(pageCaption, Q31TxtLabelG[19]);  // the settings pages' captions too
     EXPECT_NE(before, after);
     EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables hold the French texts
     EXPECT_EQ(dialogTitle, "Options");
