@@ -8,6 +8,7 @@
 
 #include "app/Q31Ihm.h"
 #include "display/Q31Fsd.h"
+#include "link/SbComConfig.h"
 #include "link/SbComJournal.h"
 #include "panels/FQ31.h"
 #include "panels/FQ31_SD.h"
@@ -105,6 +106,18 @@ TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
         EXPECT_EQ(qstest::FileSize(dir.file("QS-310_V1-1.sbcnf")), 6216);
         if (row.missing) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 2);
     }
+}
+
+// A link record that asks for it opens the connection dialog as the program starts.
+TEST(ProgramFlow, ConnectAtStartOpensTheConnectionDialog) {
+    qstest::TempProgramDir dir;
+    SbCom link{};
+    SbComValDefaut(&link);
+    link.connectAtStart = 1;
+    SbComSauver(kSbComConfigFile, &link);
+    EXPECT_EQ(RunProgram({Until([] { return Open("FQ31.uir", CONNECT); }),
+                          Answer("FQ31.uir", CONNECT, CONNECT_CANCEL), kMainUp, kQuit}),
+              4u);
 }
 
 // A search on a machine without serial ports says so and leaves Connect dimmed; a port that
