@@ -1,5 +1,5 @@
 // Shared dialogs (wait box, popups, error box, language choice, about box), failed-write
-// notices, guides that cannot be opened, and the free serial ports.
+// notices, hover highlighting, guides that cannot be opened, and the free serial ports.
 #include "ui/Dialogs.h"
 
 #include <gtest/gtest.h>
@@ -211,6 +211,50 @@ TEST_F(Dialogs, AboutBoxShortAndFull) {
         EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), stays ? about + 1 : 0)
             << control;
     }
+}
+
+// The cursor and the caption follow the usable button under the mouse of the active panel.
+TEST_F(Dialogs, HoverFollowsTheMouse) {
+    const int panel = LoadPanel(0, "FSabGen.uir", POPUP);
+    const int buttons[2] = {POPUP_VALIDER, POPUP_ANNULER};
+    GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
+    DisplayPanel(panel);
+    ProcessSystemEvents();
+    SetMouseCursor(VAL_DEFAULT_CURSOR);
+    const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
+    struct Step {
+        int over;  // 0: away from every window
+        bool corner, dimmed, hidden, inactive, off;
+        const char* shown;  // the cursor, then the two captions
+    } const steps[] = {{0, 0, 0, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
+                       {POPUP_ANNULER, 0, 0, 0, 0, 0, "on01"},
+                       {POPUP_VALIDER, 1, 0, 0, 0, 0, "on10"},
+                       {0, 0, 0, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 1, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 1, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 1, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 1, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
+                       {0, 0, 0, 0, 0, 0, "off00"}};
+    for (const Step& s : steps) {
+        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
+        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
+        SetActivePanel(s.inactive ? parent_ : panel);
+        GenActiverSurvol(!s.off);
+        s.over ? qstest::PointAt(panel, s.over, s.corner ? w : 6, s.corner ? h : 6)
+               : qstest::PointAt(0, 0, 0, 0);
+        GenSurvolBp(panel, 2, 2, buttons);
+        const int cursor = Cursor();
+        EXPECT_EQ((cursor == VAL_POINTING_FINGER_CURSOR ? "on"
+                   : cursor == VAL_DEFAULT_CURSOR       ? "off"
+                                                        : "?") +
+                      std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
+                      std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE)),
+                  s.shown)
+            << &s - steps;
+    }
+    DiscardPanel(panel);
 }
 
 std::string titleG, messageG, documentG;

@@ -8,9 +8,9 @@
 
 namespace {
 
-// Day counts from 1 January 2000 and dates are inverse up to the end of 2063; beyond,
-// the outputs are left as they were.
-TEST(GenDate, DayCountsAndDates) {
+// Day counts from 1 January 2000 and dates are inverse up to the end of 2063 (beyond, the
+// outputs are left as they were); halves round toward zero; times show as "h:mm:ss.d".
+TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
     const int last = GenGregorienNbJours(31, 12, 63);
     int d = 0, m = 0, y = 0;
     for (int count = 0; count <= last + 1; ++count) {
@@ -29,11 +29,8 @@ TEST(GenDate, DayCountsAndDates) {
                                      {9, 2011, 30},
                                      {13, 2011, 31}})
         EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
-}
-
-TEST(GenDate, RoundingAndTimeTexts) {
     for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
-        EXPECT_EQ(GenArrondir(value), rounded) << value;  // halves go toward zero
+        EXPECT_EQ(GenArrondir(value), rounded) << value;
     char text[32];
     for (auto [seconds, decimals, shown] : {std::tuple{3725.5, 1, " 1: 2: 5.5"},
                                             {3725.5, 2, " 1: 2: 5.50"},

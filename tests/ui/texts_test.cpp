@@ -12,7 +12,6 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "tests/support/TestSupport.h"
-#include "ui/TextParse.h"
 
 namespace {
 
@@ -135,28 +134,6 @@ TEST(Texts, DamagedFiles) {
         for (auto& [entry, text] : c.entries) std::strcpy(const_cast<char*>(entry), "stale");
         EXPECT_EQ(c.load(0), c.status);
         for (auto& [entry, text] : c.entries) EXPECT_EQ(entry, text);
-    }
-}
-
-// Whatever the bytes, every entry stays terminated and nothing is written outside the table.
-TEST(Texts, ParserStaysInsideItsTable) {
-    struct {
-        char before[8];
-        char table[3][16];
-        char after[8];
-    } block;
-    for (bool section : {false, true}) {
-        for (size_t len : {0u, 1u, 15u, 16u, 17u, 47u, 48u, 49u, 200u}) {
-            std::memset(&block, 0x55, sizeof block);
-            std::memset(block.table, 0, sizeof block.table);
-            std::string data(len, section ? 'm' : 'l');
-            for (size_t i = 3; i < len; i += 7) data[i] = "\n\xA7\r"[i % 3];
-            GenLireEntrees(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
-                           &block.table[0][0], 3, 16, section);
-            for (auto& e : block.table) EXPECT_LT(strnlen(e, 16), 16u) << len;
-            EXPECT_EQ(std::string(block.before, 8) + std::string(block.after, 8), std::string(16, 0x55))
-                << len;
-        }
     }
 }
 
