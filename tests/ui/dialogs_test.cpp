@@ -6,6 +6,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QWidget>
 #include <filesystem>
 #include <string>
@@ -42,15 +43,16 @@ int Cursor() {
 }
 
 // What a box showed on its first turn ("dimmed" parent, texts, captions of the visible
-// buttons, "-" for a hidden one), before it was answered with answerG.
+// buttons, "-" for a hidden one); it is answered with answerG on a later turn, as the
+// operator reads before answering: a box must wait for its answer.
 std::string seenG;
 int answerG, parentG, boxG;
 void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> buttons) {
+    if (p > 0 && !seenG.empty()) QueueUserEvent(boxG = p, answerG);
     if (p <= 0 || !seenG.empty()) return;
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
     for (int c : texts) seenG += "|" + Text(p, c);
     for (int c : buttons) seenG += "|" + (Attr(p, c, ATTR_VISIBLE) ? Text(p, c, ATTR_LABEL_TEXT) : "-");
-    QueueUserEvent(boxG = p, answerG);
 }
 
 // Each test runs in a private program folder with a plain panel as the parent.
@@ -82,6 +84,9 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     EXPECT_EQ(Text(stoppable, WAIT_ANNULER, ATTR_LABEL_TEXT) +
                   std::to_string(Attr(stoppable, WAIT_ANNULER, ATTR_VISIBLE)),
               "Stop1");
+    EXPECT_FALSE(SbWaitAnnule());
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stoppable, WAIT_ANNULER))->click();
+    EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
     for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
         SbWait(parent_, text.c_str());
@@ -130,7 +135,7 @@ TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
 // control ends it with 0.
 TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     SbSetTourModal([](int p) {
-        if (!seenG.empty()) return;
+        if (!seenG.empty()) return Answer(p, {}, {});
         const int height = Attr(p, 0, ATTR_HEIGHT), area = Attr(p, ERREUR_ZONE, ATTR_HEIGHT);
         const int buttons = Attr(p, ERREUR_BOUTON1, ATTR_TOP) + Attr(p, ERREUR_BOUTON1, ATTR_HEIGHT);
         const int detail = Attr(p, ERREUR_DETAIL, ATTR_TOP) + Attr(p, ERREUR_DETAIL, ATTR_HEIGHT);
@@ -148,7 +153,7 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
         SbAfficherErreur(parent_, t.c_str(), std::string(250, 't').c_str(), "", "OK", false, "Disconnect"),
         1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + std::string(199, 't') + "||OK|-|short|" + t);
-    EXPECT_EQ(Around(), VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
     seenG.clear();
     answerG = ERREUR_BOUTON2;
     EXPECT_EQ(SbAfficherErreur(parent_, "Serial port error", "No clock on COM3.", "l1\nl2", "OK", true,
@@ -178,7 +183,7 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
     SbForgetFileNotices();
     for (int i = 0; i < 2; ++i)
         SbNoteFileNotice(SbFileNotice::TimesNotSaved, "Chronos\\Chrono.q31tps", FILE_WRITE_DISK_FULL);
-    SbNoteFileNotice(SbFileNotice::FileNotWritten, "export.txt", FILE_WRITE_OK);
+    SbNoteWriteFailure("export.txt");  // no reason known
     SbSetTourModal([](int p) {
         if (p == boxG) return;
         seenG += Text(p, ERREUR_TEXTE) + "|" + Text(p, ERREUR_DETAIL) + "\n";
