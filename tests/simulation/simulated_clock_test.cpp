@@ -155,7 +155,7 @@ TEST_F(Simu, CountdownsSecondBySecond) {
         {"two digits cap at 99", Prog(6000, 60, 60), 10, 20, 40, Hms(10, 21, 0), {{0, 99, -1, ""},
          {61, 98, -1, ""}}, "", -1, 1},
         // The first target for alignments 15, 30, 60 and any other (the next second).
-        {"15 at :44", Prog(30, 15, 60), 10, 20, 44, Hms(10, 20, 45), {}, "", -1, 1},
+        {"15 at :31", Prog(30, 15, 60), 10, 20, 31, Hms(10, 20, 45), {}, "", -1, 1},
         {"15 at :45", Prog(30, 15, 60), 10, 20, 45, Hms(10, 21, 0), {}, "", -1, 1},
         {"30 at :29", Prog(30, 30, 60), 10, 20, 29, Hms(10, 20, 30), {}, "", -1, 1},
         {"30 at :30", Prog(30, 30, 60), 10, 20, 30, Hms(10, 21, 0), {}, "", -1, 1},
@@ -273,6 +273,7 @@ TEST_F(Simu, PresetTimeWaitsForTheSynchronisingImpulse) {
     Secondes(28);  // 14:38:00
     EXPECT_EQ(Hhmmss(), 90100);
     EXPECT_EQ(SbQ31CrG.lights[0] * 100 + SbQ31CrG.light0Flag * 10 + SbComG.p8Digit1, 110);
+    SbQ31CrG.digitB = SbQ31CrG.digitC = Gen7Segments[8];
     Q31SimuSynchroMode2();
     EXPECT_EQ(SbQ31CrG.digitB + SbQ31CrG.digitC + SbQ31CrG.lightColour, 2);
     Secondes(1);
