@@ -1,15 +1,16 @@
-// Shared dialogs (wait box, popups, error box, language choice, about box), hover
-// highlighting, guides that cannot be opened, and the free serial ports.
+// Shared dialogs (wait box, popups, error box, language choice, about box), failed-write
+// notices, hover highlighting, guides that cannot be opened, and the free serial ports.
 #include "ui/Dialogs.h"
 
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QWidget>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "panels/FQ31.h"
@@ -25,20 +26,14 @@ namespace {
 
 using namespace fsabgen;
 
-std::string Text(int p, int c) {
+std::string Text(int p, int c, int attribute = 0) {  // a control's value, or a text attribute
     char b[512] = {};
-    GetCtrlVal(p, c, b, sizeof b);
+    attribute ? GetCtrlAttribute(p, c, attribute, b, sizeof b) : GetCtrlVal(p, c, b, sizeof b);
     return b;
 }
-std::string Caption(int p, int c) {
-    char b[256] = {};
-    GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, b, sizeof b);
-    return b;
-}
-int Attr(int p, int c, int attribute) {
+int Attr(int p, int c, int attribute) {  // of the panel for control 0
     int v = -1;
-    if (c) GetCtrlAttribute(p, c, attribute, &v);
-    if (!c) GetPanelAttribute(p, attribute, &v);
+    c ? GetCtrlAttribute(p, c, attribute, &v) : GetPanelAttribute(p, attribute, &v);
     return v;
 }
 int Cursor() {
@@ -48,15 +43,16 @@ int Cursor() {
 }
 
 // What a box showed on its first turn ("dimmed" parent, texts, captions of the visible
-// buttons, "-" for a hidden one), before it was answered with answerG.
+// buttons, "-" for a hidden one); it is answered with answerG on a later turn, as the
+// operator reads before answering: a box must wait for its answer.
 std::string seenG;
-int answerG, parentG;
+int answerG, parentG, boxG;
 void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> buttons) {
+    if (p > 0 && !seenG.empty()) QueueUserEvent(boxG = p, answerG);
     if (p <= 0 || !seenG.empty()) return;
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
     for (int c : texts) seenG += "|" + Text(p, c);
-    for (int c : buttons) seenG += "|" + (Attr(p, c, ATTR_VISIBLE) ? Caption(p, c) : "-");
-    QueueUserEvent(p, answerG);
+    for (int c : buttons) seenG += "|" + (Attr(p, c, ATTR_VISIBLE) ? Text(p, c, ATTR_LABEL_TEXT) : "-");
 }
 
 // Each test runs in a private program folder with a plain panel as the parent.
@@ -74,37 +70,41 @@ protected:
         SbSetTourModal(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
+    // The parent dimmed (1) or not, and the mouse cursor.
+    int Around() const { return Attr(parent_, 0, ATTR_DIMMED) * 100 + Cursor(); }
     qstest::TempProgramDir dir_;
     int parent_ = 0;
 };
 
+// A stoppable wait box shows its cancel button; a box opened three times (its text cut to
+// its buffer) and closed once leaves nothing behind; the connection dialog keeps it dimmed.
 TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
-    SbWaitAnnulable(parent_, "loading", "Stop");  // work the operator may stop
+    SbWaitAnnulable(parent_, "loading", "Stop");
     const int stoppable = GetPanelHandleFromTag(WAIT);
-    EXPECT_EQ(Caption(stoppable, WAIT_ANNULER) + std::to_string(Attr(stoppable, WAIT_ANNULER, ATTR_VISIBLE)),
+    EXPECT_EQ(Text(stoppable, WAIT_ANNULER, ATTR_LABEL_TEXT) +
+                  std::to_string(Attr(stoppable, WAIT_ANNULER, ATTR_VISIBLE)),
               "Stop1");
+    EXPECT_FALSE(SbWaitAnnule());
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stoppable, WAIT_ANNULER))->click();
+    EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
-    SbWait(parent_, "first");
-    SbWait(parent_, "second");
-    SbWait(parent_, std::string(300, 'w').c_str());
+    for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
+        SbWait(parent_, text.c_str());
     const int box = GetPanelHandleFromTag(WAIT);
     ASSERT_TRUE(SbWaitOuvert() && box > 0);
     EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));
-    EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE), 0) << "nothing to cancel";
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED), 1);
-    EXPECT_EQ(Cursor(), VAL_HOUR_GLASS_CURSOR);
+    EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
     SbFermerWait(true, 0);
     SbFermerWait(true, 0);  // closing a closed box does nothing
-    EXPECT_FALSE(SbWaitOuvert());
-    EXPECT_EQ(GetPanelHandleFromTag(WAIT), 0);
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED), 0);
-    EXPECT_EQ(Cursor(), VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
     SbWait(parent_, "searching");
-    SbFermerWait(false, 0);  // the connection dialog keeps its parent dimmed
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) * 10 + Cursor(), 10 + VAL_DEFAULT_CURSOR);
+    SbFermerWait(false, 0);
+    EXPECT_EQ(Around(), 100 + VAL_DEFAULT_CURSOR);
 }
 
-TEST_F(Dialogs, PopupsShowTheirButtonsAndReturnTheAnswer) {
+// Popups show their title, text and buttons over a dimmed parent and return the answer;
+// the language box returns the index of the chosen button.
+TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
     SbSetTacheFond([] {  // the popups run the background task on every turn
         Answer(GetPanelHandleFromTag(POPUP), {POPUP_TITRE, POPUP_TEXTE},
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
@@ -120,14 +120,22 @@ TEST_F(Dialogs, PopupsShowTheirButtonsAndReturnTheAnswer) {
     answerG = POPUP_OK;
     SbPopup(parent_, "QS-310 Manager", "No start program is selected.", "OK");
     EXPECT_EQ(seenG, "dimmed|QS-310 Manager|No start program is selected.|-|-|OK");
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED), 0);
+    SbSetTourModal([](int p) { Answer(p, {}, {}); });
+    for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
+        seenG.clear();
+        answerG = button;
+        EXPECT_EQ(SbChoixLangue(parent_), index);
+        EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
+                  "dimmed-1");
+    }
 }
 
 // The error box is short without a detail (it ends below its buttons, above the detail)
-// and hides a second button it was not asked for; any other control ends it with 0.
+// and hides a second button it was not asked for; its window bears the title; any other
+// control ends it with 0.
 TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     SbSetTourModal([](int p) {
-        if (!seenG.empty()) return;
+        if (!seenG.empty()) return Answer(p, {}, {});
         const int height = Attr(p, 0, ATTR_HEIGHT), area = Attr(p, ERREUR_ZONE, ATTR_HEIGHT);
         const int buttons = Attr(p, ERREUR_BOUTON1, ATTR_TOP) + Attr(p, ERREUR_BOUTON1, ATTR_HEIGHT);
         const int detail = Attr(p, ERREUR_DETAIL, ATTR_TOP) + Attr(p, ERREUR_DETAIL, ATTR_HEIGHT);
@@ -145,7 +153,7 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
         SbAfficherErreur(parent_, t.c_str(), std::string(250, 't').c_str(), "", "OK", false, "Disconnect"),
         1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + std::string(199, 't') + "||OK|-|short|" + t);
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) * 10 + Cursor(), VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
     seenG.clear();
     answerG = ERREUR_BOUTON2;
     EXPECT_EQ(SbAfficherErreur(parent_, "Serial port error", "No clock on COM3.", "l1\nl2", "OK", true,
@@ -158,24 +166,8 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
-// The language box dims its parent while it is up and is gone once a button is chosen.
-int boxG;
-TEST_F(Dialogs, LanguageChoiceReturnsTheIndexOfTheButton) {
-    SbSetTourModal([](int p) {
-        if (seenG.empty()) QueueUserEvent(boxG = p, answerG);
-        seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
-    });
-    for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
-        seenG.clear();
-        answerG = button;
-        EXPECT_EQ(SbChoixLangue(parent_), index);
-        EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
-                  "dimmed-1");
-    }
-}
-
-// A failed write is told once per file, with its path from the program folder in the
-// system's separators and the reason in words, in an error box over the parent.
+// A failed write is told once per file, in order, with its path from the program folder in
+// the system's separators and the reason in words, in an error box over the parent.
 TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
     ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
@@ -191,7 +183,7 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
     SbForgetFileNotices();
     for (int i = 0; i < 2; ++i)
         SbNoteFileNotice(SbFileNotice::TimesNotSaved, "Chronos\\Chrono.q31tps", FILE_WRITE_DISK_FULL);
-    SbNoteFileNotice(SbFileNotice::FileNotWritten, "export.txt", FILE_WRITE_OK);
+    SbNoteWriteFailure("export.txt");  // no reason known
     SbSetTourModal([](int p) {
         if (p == boxG) return;
         seenG += Text(p, ERREUR_TEXTE) + "|" + Text(p, ERREUR_DETAIL) + "\n";
@@ -204,82 +196,69 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
     EXPECT_TRUE(SbFileNotes().empty());
 }
 
-// The about box stays until closed; the full one's links open the README and guides of
-// the program folder, and a click beside them (cursor not on a link) closes it.
+// The about box stays until closed: short, or full; a click on a link (or with the cursor
+// still saying link) leaves it up, a plain click beside closes it.
 TEST_F(Dialogs, AboutBoxShortAndFull) {
     SbAboutOuvrir(parent_, "About QS-310 Manager", "V 9.8.7", 1, false);
     int about = GetPanelHandleFromTag(ABOUT);
-    ASSERT_GT(about, 0);
-    EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT), 1280);
-    EXPECT_EQ(Text(about, ABOUT_TITRE) + Text(about, ABOUT_VERSION) + Text(about, ABOUT_VALEUR),
-              "About QS-310 ManagerV 9.8.71");
-    SbAboutFermer();
-    EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), 0);
-
-    SbAboutOuvrir(parent_, "About", "V 1.1.2", 1, true);
-    about = GetPanelHandleFromTag(ABOUT);
-    ASSERT_GT(about, 0);
+    EXPECT_EQ(Text(about, ABOUT_TITRE) + Text(about, ABOUT_VERSION) + Text(about, ABOUT_VALEUR) +
+                  std::to_string(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT)),
+              "About QS-310 ManagerV 9.8.711280");
+    SbAboutOuvrir(parent_, "About", "V 1.1.2", 1, true);  // the first is closed
+    ASSERT_GT(about = GetPanelHandleFromTag(ABOUT), 0);
     EXPECT_GT(Attr(about, 0, ATTR_HEIGHT), 280);
-    for (int link : {ABOUT_LIEN1, ABOUT_LIEN2}) {
-        const QWidget* w = qs::rt::ControlWidget(about, link);
-        ASSERT_NE(w, nullptr);
-        const std::string url = w->property("url").toString().toStdString();
-        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(getenv("QS_BUILT_PROGRAM_DIR")) / url))
-            << url;
-    }
-    // Over a link, even if it has not changed the cursor yet; beside it with the cursor
-    // still saying link; then a plain click beside.
     for (auto [control, cursor, stays] : {std::tuple{ABOUT_LIEN2, VAL_DEFAULT_CURSOR, true},
                                           {ABOUT_VERSION, VAL_POINTING_FINGER_CURSOR, true},
                                           {ABOUT_VERSION, VAL_DEFAULT_CURSOR, false}}) {
         qstest::PointAt(about, control, 4, 4);
         SetMouseCursor(cursor);
         FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
-        EXPECT_EQ(GetPanelHandleFromTag(ABOUT), stays ? about : 0) << control << " " << cursor;
+        EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), stays ? about + 1 : 0)
+            << control;
     }
-    SbAboutFermer();  // a second close does nothing
-    EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), 0);
 }
 
 // The cursor and the caption follow the usable button under the mouse of the active panel.
 TEST_F(Dialogs, HoverFollowsTheMouse) {
     const int panel = LoadPanel(0, "FSabGen.uir", POPUP);
     const int buttons[2] = {POPUP_VALIDER, POPUP_ANNULER};
-    SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_LABEL_TEXT, "Yes");
     GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
     DisplayPanel(panel);
     ProcessSystemEvents();
     SetMouseCursor(VAL_DEFAULT_CURSOR);
-    // Each step: where the mouse is (0 away), then the cursor and the two captions.
-    auto step = [&](int over, int x = 6, int y = 6) {
-        over ? qstest::PointAt(panel, over, x, y) : qstest::PointAt(0, 0, 0, 0);
-        GenSurvolBp(panel, 2, 2, buttons);
-        return std::to_string(Cursor()) + std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
-               std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE));
-    };
-    const std::string off = std::to_string(VAL_DEFAULT_CURSOR),
-                      on = std::to_string(VAL_POINTING_FINGER_CURSOR);
-    EXPECT_EQ(step(0), off + "00");
-    EXPECT_EQ(step(POPUP_VALIDER), on + "10");
-    EXPECT_EQ(step(POPUP_ANNULER), on + "01") << "one update moves the caption";
-    EXPECT_EQ(Caption(panel, POPUP_VALIDER), "Yes");
     const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
-    EXPECT_EQ(step(POPUP_VALIDER, w, h), on + "10") << "its bottom right corner";
-    EXPECT_EQ(step(0), off + "00");
-    SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, 1);
-    EXPECT_EQ(step(POPUP_VALIDER), off + "00") << "dimmed";
-    SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, 0);
-    SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, 0);
-    EXPECT_EQ(step(POPUP_VALIDER), off + "00") << "hidden";
-    SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, 1);
-    SetActivePanel(parent_);
-    EXPECT_EQ(step(POPUP_VALIDER), off + "00") << "inactive panel";
-    SetActivePanel(panel);
-    GenActiverSurvol(false);
-    EXPECT_EQ(step(POPUP_VALIDER), off + "00") << "switched off";
-    GenActiverSurvol(true);
-    EXPECT_EQ(step(POPUP_VALIDER), on + "10");
-    EXPECT_EQ(step(0), off + "00");
+    struct Step {
+        int over;  // 0: away from every window
+        bool corner, dimmed, hidden, inactive, off;
+        const char* shown;  // the cursor, then the two captions
+    } const steps[] = {{0, 0, 0, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
+                       {POPUP_ANNULER, 0, 0, 0, 0, 0, "on01"},
+                       {POPUP_VALIDER, 1, 0, 0, 0, 0, "on10"},
+                       {0, 0, 0, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 1, 0, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 1, 0, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 1, 0, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 1, "off00"},
+                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
+                       {0, 0, 0, 0, 0, 0, "off00"}};
+    for (const Step& s : steps) {
+        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
+        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
+        SetActivePanel(s.inactive ? parent_ : panel);
+        GenActiverSurvol(!s.off);
+        s.over ? qstest::PointAt(panel, s.over, s.corner ? w : 6, s.corner ? h : 6)
+               : qstest::PointAt(0, 0, 0, 0);
+        GenSurvolBp(panel, 2, 2, buttons);
+        const int cursor = Cursor();
+        EXPECT_EQ((cursor == VAL_POINTING_FINGER_CURSOR ? "on"
+                   : cursor == VAL_DEFAULT_CURSOR       ? "off"
+                                                        : "?") +
+                      std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
+                      std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE)),
+                  s.shown)
+            << &s - steps;
+    }
     DiscardPanel(panel);
 }
 
@@ -302,12 +281,10 @@ TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
         titleG = messageG = "";
         GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
         EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
-        EXPECT_EQ(titleG, entry < 0 ? "" : GMessageG[1]);
-        EXPECT_EQ(messageG, entry < 0 ? "" : std::string(Q31TxtMesG[entry]) + "\n" + where) << result;
+        EXPECT_EQ(titleG + "|" + messageG,
+                  entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
         EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
     }
-    GenOuvrirPdf(std::string(400, 'd').c_str(), "x.pdf");
-    EXPECT_EQ(documentG.size(), 259u);
     SetMessageHook(nullptr);
     SetDocumentHook(nullptr);
 }
@@ -324,10 +301,8 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     }
     std::filesystem::create_symlink("/nonexistent/tty", dir_.file("Ports/COM2"));
     int ports[64] = {};
-    const std::vector<int> found(ports, ports + GenPortsComLibres(ports));
-    EXPECT_EQ(found, (std::vector<int>{1, 64}));
-    EXPECT_GE(OpenCom(1, ""), 0);
-    EXPECT_GE(OpenCom(64, ""), 0);
+    EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
+    EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
     CloseCom(1);
     CloseCom(64);
     for (int i = 0; i < 2; ++i) close(masters[i]), close(slaves[i]);
@@ -336,14 +311,12 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
     int count = -1, value = 0;
-    char label[64] = {};
     GenPortsComCtrl(dialog, fq31::CONNECT_PORT, listed, 3);
     GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
     SetCtrlIndex(dialog, fq31::CONNECT_PORT, 2);
     GetCtrlVal(dialog, fq31::CONNECT_PORT, &value);
-    GetCtrlVal(dialog, fq31::CONNECT_PORT, label, sizeof label);
-    EXPECT_EQ(count * 100 + value, 312);  // whatever the ring held before is gone
-    EXPECT_STREQ(label, "COM12 \xB7 /dev/ttyS11");
+    EXPECT_EQ(std::to_string(count * 100 + value) + Text(dialog, fq31::CONNECT_PORT),
+              "312COM12 \xB7 /dev/ttyS11");
     GenPortsComCtrl(dialog, fq31::CONNECT_PORT, listed, 0);
     GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
     EXPECT_EQ(count, 0);  // no free port empties the ring

@@ -1,0 +1,331 @@
+// The simulated clock on a computer clock the test moves on: countdowns second by second,
+// start/stop, time of day by synchronisation mode, and the impulses that hand times on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbChronoRec.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "simulation/Q31Simu.h"
+#include "simulation/Q31SimuSorties.h"
+
+namespace {
+
+double nowG = 1000.0;             // the timer
+long long dayAt1000G;             // local second of the day when the timer read 1000.0
+std::vector<SbChronoRec> tempsG;  // times handed to the store
+std::vector<int> inputsG;         // input commands asked of the clock
+
+long long SecondOfDay() {
+    return ((dayAt1000G + static_cast<long long>(std::floor(nowG - 1000.0))) % 86400 + 86400) % 86400;
+}
+// A program by its parameters in the order of the settings page.
+SbComProg Prog(int p103, int p104, int p102, int p107 = 0, int p108 = 0, int p109 = 0, int p110 = 0,
+               int p111 = 0, int p112 = 0, int p113 = 0) {
+    SbComProg p{};
+    p.p103 = p103, p.p104 = p104, p.p102 = p102, p.p107 = p107, p.p108 = p108, p.p109 = p109;
+    p.p110 = p110, p.p111 = p111, p.p112 = p112, p.p113 = p113;
+    return p;
+}
+// The reference program: 30 s every minute on the whole minute, warning beep at 10,
+// beeps 5..1, amber from 10, green from 5.
+const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
+
+// Every test starts simulating on the computer's time of day (mode 5, no offset) with the
+// reference program. The helpers move the computer's clock on and read the clock's face.
+class Simu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SbComG = SbCom{};
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        Q31G.simu = Q31SimuBlock{};
+        SbComG.simulation = 1;
+        SbComG.synchro.mode = 5;
+        SbComG.synchro.timeZone = 19;
+        SbComG.progs[0] = kTrente;
+        tempsG.clear();
+        inputsG.clear();
+        nowG = 1000.0;
+        Q31SimuInit();
+        Q31SimuSetSorties([](const SbChronoRec* r) { tempsG.push_back(*r); },
+                          [](int i) { inputsG.push_back(i); });
+        SetTimeSource([] { return nowG; },
+                      [](int* h, int* m, int* s) {
+                          const long long t = SecondOfDay();
+                          *h = int(t / 3600), *m = int(t % 3600 / 60), *s = int(t % 60);
+                      });
+    }
+    static constexpr long long Hms(int h, int m, int s) { return h * 3600LL + m * 60 + s; }
+    static int Hhmmss() { return SbCrG.hour * 10000 + SbCrG.minute * 100 + SbCrG.second; }
+    // Takes the pending sound request as the sound player does (0 when none).
+    static int PrendreSon() { return std::exchange(SbCrG.soundRequest, 0); }
+    static void Pas(double dt) {
+        nowG += dt;
+        Q31SimuCr();
+    }
+    // Sets the local time (the timer's fraction kept) and makes a pass.
+    static void Regler(int h, int m, int s) {
+        dayAt1000G = Hms(h, m, s) - static_cast<long long>(std::floor(nowG - 1000.0));
+        Pas(0.01);
+    }
+    // Passes every quarter second to the end of this one and makes the first pass of the next.
+    static void Secondes(int n) {
+        for (int i = 0; i < n; ++i) {
+            const double debut = std::floor(nowG);
+            for (double f : {0.25, 0.5, 0.75, 1.01})
+                if (nowG < debut + f) Pas(debut + f - nowG);
+        }
+    }
+    static void Armer(int h, int m, int s) {
+        Regler(h, m, s);
+        Q31SimuStartStop();
+    }
+    // Steps until a countdown runs (at most 90 s); returns the second of the day it began in.
+    static long long AttendreDecompte() {
+        for (int i = 0; i < 90 && !SbQ31CrG.status2; ++i) Secondes(1);
+        return SbQ31CrG.status2 ? SecondOfDay() : -1;
+    }
+    // The ring written by runs ("20R5A5G30." is 20 red, 5 amber, 5 green, 30 off).
+    static std::string Runs(const char* r) {
+        std::string out;
+        for (char* end; *r; r = end + 1) {
+            const long n = std::strtol(r, &end, 10);
+            out.append(size_t(n), *end);
+        }
+        return out;
+    }
+    // The second lights in that writing; a clock armed or idle shows the running second only.
+    static std::string Anneau() {
+        std::string r;
+        for (auto v : SbQ31CrG.lights) r += v <= 3 ? ".RGA"[v] : '?';
+        return r;
+    }
+    static std::string Courant() {
+        return Runs((std::to_string(SbCrG.second) + ".1R60.").c_str()).substr(0, 60);
+    }
+    // The two digits as a number, -1 when they are not both decimal digits.
+    static int Chiffres() {
+        const auto *digits = Gen7Segments.begin(), *end = digits + 10;
+        const long b = std::find(digits, end, SbQ31CrG.digitB) - digits,
+                   c = std::find(digits, end, SbQ31CrG.digitC) - digits;
+        return b < 10 && c < 10 ? int(b * 10 + c) : -1;
+    }
+};
+
+// One program from arming to the end of its countdown and the start of the next. At given
+// seconds the test looks at the digits ("-" past zero), the big light (3: amber, blinking)
+// and the ring; every beep is noted with the digits it came with ("!" high tone, "z" zero).
+TEST_F(Simu, CountdownsSecondBySecond) {
+    struct Point {
+        int at, digits, colour;  // seconds since counting began; colour -1 not looked at
+        const char* ring;        // "" not looked at
+    };
+    struct Cas {
+        const char* name;
+        SbComProg prog;
+        int h, m, s;
+        long long debut;
+        std::vector<Point> points;
+        std::string beeps;
+        int fin, armed;  // the second counting stops in (-1: not run that far); armed again after it
+    };
+    // clang-format off
+    const Cas cas[] = {
+        {"reference", kTrente, 10, 20, 40, Hms(10, 21, 0), {{0, 30, 1, "20R5A5G30."},
+         {19, 11, 1, "19.1R5A5G30."}, {21, 9, 3, ""}, {26, 4, 2, ""}, {30, 0, -1, "60."}},
+         "10 5 4 3 2 1!z ", 30, 1},
+        {"colours exchanged (bit 0 only)", Prog(30, 60, 60, -10, -5, 0, -5, -10, 0, 0x81), 10, 20, 40,
+         Hms(10, 21, 0), {{0, 30, 2, "20G5A5R30."}}, "", -1, 1},
+        {"four minutes", Prog(240, 60, 0, 0, 0, 0, 0, -30, 0, 1), 10, 20, 40, Hms(10, 21, 0),
+         {{0, 4, -1, "60."}, {1, 3, -1, "1.59G"}, {180, 1, -1, ""}, {181, 59, -1, "1.29G30A"},
+          {240, 0, -1, ""}}, "1!z ", 240, 0},
+        {"beeps past zero hold 00", Prog(10, 0, 0, 0, -2, 3), 10, 0, 0, Hms(10, 0, 1), {{12, 0, -1, ""}},
+         "2 1!z 0 0 0 ", 13, 0},
+        {"after-zero span, never a lap", Prog(30, 0, 0, 0, 0, 0, 0, 0, 100), 10, 20, 49, Hms(10, 20, 50),
+         {{0, 30, -1, "20R30G10R"}, {35, -5, -1, ""}}, "1!z ", 130, 0},
+        {"two digits cap at 99", Prog(6000, 60, 60), 10, 20, 40, Hms(10, 21, 0), {{0, 99, -1, ""},
+         {61, 98, -1, ""}}, "", -1, 1},
+        // The first target for alignments 15, 30, 60 and any other (the next second).
+        {"15 at :31", Prog(30, 15, 60), 10, 20, 31, Hms(10, 20, 45), {}, "", -1, 1},
+        {"15 at :45", Prog(30, 15, 60), 10, 20, 45, Hms(10, 21, 0), {}, "", -1, 1},
+        {"30 at :29", Prog(30, 30, 60), 10, 20, 29, Hms(10, 20, 30), {}, "", -1, 1},
+        {"30 at :30", Prog(30, 30, 60), 10, 20, 30, Hms(10, 21, 0), {}, "", -1, 1},
+        {"60 into the next hour", kTrente, 10, 59, 40, Hms(11, 0, 0), {}, "", -1, 1},
+        {"7 at :59", Prog(30, 7, 60), 10, 20, 59, Hms(10, 21, 0), {}, "", -1, 1},
+    };
+    // clang-format on
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        SbComG.progs[0] = c.prog;
+        Armer(c.h, c.m, c.s);
+        EXPECT_EQ(PrendreSon(), 2) << "start plays the rising tones";
+        ASSERT_EQ(AttendreDecompte(), c.debut);
+        const auto& it = SbChronoQ31ItG;  // the start reference: zero's time of day
+        EXPECT_EQ(std::string({it.Type, it.Marque, it.Canal}) +
+                      std::to_string(Hms(it.Heures, it.Minutes, it.Secondes)),
+                  "IT " + std::to_string(c.debut + c.prog.p103));
+        std::string beeps;
+        size_t next = 0;
+        const int steps = c.fin >= 0 ? c.fin : c.points.empty() ? 0 : c.points.back().at;
+        for (int at = 0; at <= steps; ++at, Secondes(1)) {  // ends a second after the last one looked at
+            SCOPED_TRACE("second " + std::to_string(at));
+            ASSERT_EQ(SbQ31CrG.status2, at == c.fin ? 0 : 1);
+            const int shown = SbQ31CrG.valueA ? -Chiffres() : Chiffres();
+            if (PrendreSon() == 1)
+                beeps += std::to_string(shown) + (SbCrG.soundNumber == 3 ? "!" : "") +
+                         (SbQ31CrG.status4 ? "z" : "") + " ";
+            SbQ31CrG.status4 = 0;
+            if (next == c.points.size() || c.points[next].at != at) continue;
+            const Point& p = c.points[next++];
+            EXPECT_EQ(shown, p.digits);
+            EXPECT_EQ(*p.ring ? Anneau() : "", Runs(p.ring));
+            const int colour = SbQ31CrG.lightColour;
+            if (p.colour == 3) Pas(0.6);  // amber blinks: off and on within its second
+            EXPECT_EQ(p.colour < 0 ? -1 : colour + (p.colour == 3 ? SbQ31CrG.lightColour : 0), p.colour);
+        }
+        EXPECT_EQ(beeps, c.beeps);
+        if (c.fin < 0) continue;  // over: armed for the next start (red light, blank digits) or idle
+        EXPECT_EQ(SbQ31CrG.status1 * 10 + SbQ31CrG.lightColour, c.armed * 11);
+        EXPECT_EQ(Anneau() + char('0' + SbQ31CrG.digitB), Courant() + "0");
+        EXPECT_EQ(c.armed ? AttendreDecompte() : 0, c.armed ? c.debut + c.prog.p102 : 0);
+    }
+}
+
+// Start/stop pauses a countdown (the digits stand) and resumes it with the start reference
+// moved on; with pausing forbidden it resets: falling tones, a dark ring. A start on input 1
+// while armed lights the whole ring.
+TEST_F(Simu, StartStopPausesOrResets) {
+    Armer(10, 20, 40);
+    Secondes(20 + 5);  // 10:21:05, 25 shown
+    Q31SimuStartStop();
+    Secondes(10);
+    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2501) << "paused";
+    EXPECT_EQ(Anneau(), Courant());
+    Q31SimuStartStop();  // resumed at 10:21:15 with 24 left
+    EXPECT_EQ(SbChronoQ31ItG.Minutes * 60 + SbChronoQ31ItG.Secondes, 21 * 60 + 39);
+    Secondes(1);
+    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2410);
+    SbComG.progs[0].p105 = 1;
+    PrendreSon();
+    Q31SimuStartStop();
+    EXPECT_EQ(SbQ31CrG.status1 * 100 + SbQ31CrG.status2 * 10 + PrendreSon(), 3) << "falling tones";
+    EXPECT_EQ(Anneau(), std::string(60, '.'));
+    Q31SimuStartStop();
+    Q31SimuImpulsion(1);
+    EXPECT_EQ(Anneau(), std::string(60, 'R'));
+}
+
+// Without a time of day the clock blinks a zero on a red light; a time-zone index shifts
+// the computer's time (one outside the table shifts nothing).
+TEST_F(Simu, TimeOfDayNoneOrByZone) {
+    SbComG.synchro.mode = 0;
+    std::vector<int> seen;  // time, fraction and time-of-day flag (all 0), the digits, the big light
+    for (int i = 0; i < 4; ++i) {
+        Pas(0.3);
+        seen.push_back((Hhmmss() + SbCrG.fraction + SbComG.p8Digit1) * 100000 + SbQ31CrG.digitB * 1000 +
+                       SbQ31CrG.digitC * 10 + SbQ31CrG.lightColour);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{631, 631, 1, 1})) << "a zero (0x3F) blinking on red";
+    SbComG.synchro.mode = 5;
+    // -3.5 across midnight, none, +12, +11.5, -12, just outside the table.
+    const int cas[][3] = {{23, 110, 2140}, {19, 1305, 1305}, {0, 1300, 100},
+                          {1, 2345, 1115}, {35, 1159, 2359}, {36, 830, 830}};
+    for (auto [zone, local, shown] : cas) {
+        SbComG.synchro.timeZone = zone;
+        Regler(local / 100, local % 100, 17);
+        EXPECT_EQ(Hhmmss(), shown * 100 + 17) << zone;
+    }
+}
+
+// Mode 2: the preset time stands, without a running light, until the synchronising impulse
+// (a high beep, no time); the computer's seconds then go on from it and, in mode SPLIT, the
+// competitor number's last two digits blink. Confirming mode 2 again waits for an impulse.
+TEST_F(Simu, PresetTimeWaitsForTheSynchronisingImpulse) {
+    SbComG.mode = 1;
+    SbComG.synchro.mode = 2;
+    SbComG.synchro.hour = 9;
+    Q31G.simu.simuCompetitor = 123;
+    Regler(14, 37, 25);
+    Secondes(3);
+    EXPECT_EQ(Hhmmss() * 100 + SbQ31CrG.hourHand, 9000045);
+    EXPECT_EQ(Anneau() + std::to_string(SbQ31CrG.digitB + SbQ31CrG.digitC), std::string(60, '.') + "0");
+    PrendreSon();
+    Q31SimuImpulsion(1);  // 14:37:28
+    EXPECT_EQ(PrendreSon() * 10 + SbCrG.soundNumber, 13);
+    EXPECT_EQ(tempsG.size() + size_t(Q31G.simu.simuCountInput1), 0u);
+    std::string seen;
+    for (int i = 0; i < 12; ++i) {
+        Pas(0.35);
+        const int pair = SbQ31CrG.digitB * 256 + SbQ31CrG.digitC;
+        seen += pair == 0 ? ' ' : pair == Gen7Segments[2] * 256 + Gen7Segments[3] ? 'n' : '?';
+    }
+    EXPECT_EQ(seen, "      nn  n ");
+    Secondes(28);  // 14:38:00
+    EXPECT_EQ(Hhmmss(), 90100);
+    EXPECT_EQ(SbQ31CrG.lights[0] * 100 + SbQ31CrG.light0Flag * 10 + SbComG.p8Digit1, 110);
+    SbQ31CrG.digitB = SbQ31CrG.digitC = Gen7Segments[8];
+    Q31SimuSynchroMode2();
+    EXPECT_EQ(SbQ31CrG.digitB + SbQ31CrG.digitC + SbQ31CrG.lightColour, 2);
+    Secondes(1);
+    EXPECT_EQ(SbCrG.minute * 100 + SbCrG.second, 0);
+}
+
+// The input buttons hand a time per impulse with its channel and count (a damaged count
+// starts again at 1; PTB has no competitor; a pass held up 1.5 s in one second never gives a
+// second more). A run opens on that time with the next number (1 after 99 or a damaged one)
+// and fresh counters. Ten impulses are simulated in all; the next ones are asked of the clock.
+TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
+    SbComG.mode = 1;
+    Q31G.simu.simuCompetitor = 42;
+    Regler(11, 5, 7);
+    Pas(0.25);
+    const std::string at = std::to_string(Hms(11, 5, 7)) + "." + std::to_string(SbCrG.fraction);
+    Q31SimuSetInputControls(31, 32);  // the main window's input 1 and input 2 buttons
+    for (int control : {31, 32, 31, 40}) FQ31SimuInput(1, control, EVENT_COMMIT, nullptr, 0, 0);
+    FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only a commit acts
+    Q31G.simu.simuCountInput1 = INT32_MAX;
+    Q31G.simu.simuCountInput2 = -7;
+    SbComG.mode = 0;
+    Q31SimuImpulsion(1);
+    nowG += 1.5;
+    Regler(11, 5, 7);
+    Q31SimuImpulsion(2);
+    std::string seen;
+    for (const SbChronoRec& r : tempsG)
+        seen += std::string({r.Type, r.Marque, r.Qualif, r.Canal}) + std::to_string(r.Numero) + " " +
+                std::to_string(Hms(r.Heures, r.Minutes, r.Secondes)) + "." + std::to_string(r.Fraction) +
+                " " + std::to_string(r.Concurrent * 1000 + r.Complement) + "\n";
+    EXPECT_EQ(seen, "TNM11 " + at + " 42000\nTNM21 " + at + " 42000\nTNM12 " + at + " 42000\nTNM 0 " + at +
+                        " 42000\nTNM11 " + at + " 0\nTNM21 39907.99999 0\n");
+    EXPECT_EQ(SbCrG.channel[0] * 10 + SbCrG.channel[1], 11);
+    Q31G.simu.simuCompetitor = 12;
+    SbComG.run.next = 99;
+    Q31SimuOuvrirManche();
+    auto& run = SbComG.run;
+    EXPECT_EQ(run.current * 100 + run.next, 9901);
+    EXPECT_EQ(Hms(run.hour, run.minute, run.second), Hms(11, 5, 7));
+    EXPECT_EQ(Q31G.simu.simuCompetitor + Q31G.simu.simuCountInput1 + Q31G.simu.simuCountInput2, 0);
+    for (int channel : {1, 2, 1, 2, 1, 2, 0}) Q31SimuImpulsion(channel);
+    run.next = 0;
+    Q31SimuOuvrirManche();  // a new run gives no ten more
+    EXPECT_EQ(run.current * 100 + run.next, 102);
+    Q31SimuImpulsion(1);
+    Q31SimuFermerManche();
+    SbComG.linkState = 1;
+    Q31SimuInit();
+    Q31SimuImpulsion(2);
+    EXPECT_EQ(tempsG.size() * 100 + size_t(run.current), 1000u);
+    EXPECT_EQ(inputsG, (std::vector<int>{1, 2, 1, 2}));
+}
+
+}  // namespace
