@@ -1,5 +1,7 @@
 // The link against the stand-in clock over a pseudo-terminal and the network, ports that do
 // not open, the wire journal and the link's settings file.
+#include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -60,7 +62,8 @@ Strings Tail(const Strings& all, size_t n) {
 // (each after its time to the millisecond, in the day's file): the connection, each frame
 // with its check value, a rejected line, a refusal, a time-out noted once however many
 // commands it silences, the connection lost, the link closed. Then over the pseudo-terminal:
-// an opening it does not answer, the start-up reads, a speed change and the line hung up.
+// the stand-in's own frames byte for byte, an opening it does not answer, the start-up
+// reads, a speed change and the line hung up.
 TEST_F(LinkStandin, SessionWithTheStandin) {
     qstest::StandinClock clock(*dir_, {"--tcp", "0"});
     ASSERT_TRUE(clock.Running()) << "the stand-in clock of the build did not start";
@@ -120,6 +123,23 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
         events.push_back(m[5]);
     }
     EXPECT_EQ(events, Strings(std::begin(expected), std::end(expected)));
+
+    clock.Control("noack off");
+    int fd = open(dir_->file("Ports/COM5").c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    const std::string ask = "#SN\t00A1\r\n#WP 113 01 fb\t02C5\r\n#RP 113 01\t01D8\r\n";
+    ASSERT_EQ(write(fd, ask.data(), ask.size()), ssize_t(ask.size()));
+    const std::string expect =
+        "SN 1234 QS310 V110\t03EB\r\nAK\t008C\r\nAK\t008C\r\n&P 113 01 fb\t0294\r\nAK\t008C\r\n";
+    std::string got;
+    for (double end = Timer() + 3.0; got.size() < expect.size() && Timer() < end;) {
+        pollfd ready{fd, POLLIN, 0};
+        char buf[256];
+        const ssize_t n = poll(&ready, 1, 100) > 0 ? read(fd, buf, sizeof buf) : 0;
+        if (n > 0) got.append(buf, size_t(n));
+    }
+    close(fd);
+    EXPECT_EQ(got, expect);
 
     clock.Control("noack on");
     SbComInstallerPort(&kFast);
