@@ -1,5 +1,5 @@
-// The times store's tests: a private program folder with its "Chronos" folder, a
-// connected link, Timer() driven by the test, and a store opened without a table.
+// The times store's tests: a private program folder with its "Chronos" folder, a connected
+// link, Timer() driven by the test, and a store opened without a table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,10 +40,7 @@ inline std::string Stored() {
     return Image(SbChronoNombre(), all);
 }
 
-inline double& Maintenant() {
-    static double now = 1000.0;
-    return now;
-}
+inline double Maintenant = 1000.0;
 
 class ChronoTest : public ::testing::Test {
 protected:
@@ -51,8 +48,8 @@ protected:
         qstest::EnsureRuntime();
         dir_ = std::make_unique<qstest::TempProgramDir>(avecPanneaux_);
         MakeDir("Chronos");
-        Maintenant() = 1000.0;
-        SetTimeSource([] { return Maintenant(); }, nullptr);
+        Maintenant = 1000.0;
+        SetTimeSource([] { return Maintenant; }, nullptr);
         std::memset(&SbComG, 0, sizeof SbComG);
         SbComG.linkState = 1;
         SbComG.params.precision = 2;

@@ -1,11 +1,14 @@
 // The times table on the program's main panel (rows, bands, selection, marking), its
-// buttons (save, load, print, clear, refresh) with the dialogs answered by the test, the
-// text export byte for byte, and the texts of a record.
+// buttons (save, load, print, clear, refresh) pressed as the operator does with the dialogs
+// answered by the test, the text export byte for byte, and the texts of a record.
+#include <QAbstractButton>
+
 #include "chrono/SbChronoFormat.h"
 #include "chrono/SbChronoLinkUse.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/Runtime.h"
 #include "tests/chrono/ChronoFixture.h"
 #include "tests/support/MemoryPort.h"
 #include "ui/Dialogs.h"
@@ -14,12 +17,13 @@
 #include "ui/Texts.h"
 
 using namespace chronotest;
+using namespace fq31;
 
 namespace {
 
-constexpr int kBlanc = 0xFFFFFF, kGris = 0xE8E8E8, kJaune = 0xFFFF00, kTable = fq31::MAIN_TIMES_TABLE;
+constexpr int kBlanc = 0xFFFFFF, kGris = 0xE8E8E8, kJaune = 0xFFFF00, kTable = MAIN_TIMES_TABLE;
 std::string choixG, titreG,
-    questionG;  // what the file dialog answers ("" = cancelled), its title, the popup's text
+    questionG;  // the file dialog's answer ("": cancelled), its title, the popup's text
 int boutonG = fsabgen::POPUP_VALIDER;  // the popup's button pressed
 
 class ChronoTableTest : public ChronoTest {
@@ -27,8 +31,8 @@ protected:
     ChronoTableTest() { avecPanneaux_ = true; }
     void SetUp() override {
         ChronoTest::SetUp();
-        RegisterCallback("FSbChrTable", FSbChrTable);
-        static const int main = LoadPanel(0, "FQ31.uir", fq31::MAIN);  // one for all: the popups' parent
+        SbChronoEnregistrerCallbacks();
+        static const int main = LoadPanel(0, "FQ31.uir", MAIN);  // one for all: the popups' parent
         Q31FIhmG = main;
         ASSERT_GT(Q31FIhmG, 0);
         SetFileSelectHook([](const char*, const char* filter, const char* title, int, char out[260]) -> int {
@@ -55,7 +59,6 @@ protected:
         Ajouter({Temps(10, 0, 1, 25999, '1', 12), Temps(9, 5, 7, 5, '2', 0, 7)});
     }
     void TearDown() override {
-        SbChronoFermer("Chronos", "Chrono.q31tps");
         SetFileSelectHook(nullptr);
         SbSetTourModal(nullptr);
         ChronoTest::TearDown();
@@ -81,15 +84,17 @@ protected:
         return colour[1] == colour[0] && colour[2] == colour[0] && colour[3] == colour[0] ? colour[0] : -1;
     }
     void Choisir(int row) { FSbChrTable(Q31FIhmG, kTable, EVENT_ACTIVE_CELL_CHANGE, nullptr, row, 1); }
-    static void Appuyer(int (*button)(int, int, int, void*, int, int), int event = EVENT_COMMIT) {
-        button(Q31FIhmG, 0, event, nullptr, 0, 0);
-        int dimmed = -1;  // the window is usable again after every button
+    // Clicks a button of the panel; the window is usable again after every button.
+    static void Appuyer(int control) {
+        static_cast<QAbstractButton*>(qs::rt::ControlWidget(Q31FIhmG, control))->click();
+        ProcessSystemEvents();
+        int dimmed = -1;
         GetPanelAttribute(Q31FIhmG, ATTR_DIMMED, &dimmed);
         EXPECT_EQ(dimmed, 0);
     }
     std::string Export() {
         choixG = "Chronos\\Essai.txt";
-        Appuyer(FQ31ChronosSauver);
+        Appuyer(MAIN_TIMES_SAVE);
         return qstest::ReadFileBytes(Fichier("Chronos/Essai.txt"));
     }
 };
@@ -115,24 +120,23 @@ TEST_F(ChronoTableTest, RowsBandsSelectionAndMarks) {
     Choisir(2);
     EXPECT_EQ(SbChronoSelection(), 2);
     EXPECT_EQ(Fond(2), kJaune);
-    Choisir(4);
-    EXPECT_EQ(Fond(2), first);
-    Appuyer(FSbChronoInvalider);
-    EXPECT_EQ(SbChronoLire(4)->Marque, 'X');
-    EXPECT_EQ(Ligne(4).substr(0, 4), "| X|");
-    EXPECT_EQ(Fond(4), kJaune) << "the highlight stays";
-    Appuyer(FSbChronoDanger);
-    EXPECT_EQ(Ligne(4).substr(0, 4), "| !|");
-    Appuyer(FSbChronoValider);
-    EXPECT_EQ(Ligne(4).substr(0, 4), "|  |");
+    // Marks act on the time chosen, never on a reference or difference row; the highlight stays.
+    const std::tuple<int, int, const char*> marks[] = {{4, MAIN_TIMES_INVALID, "| X|"},
+                                                       {4, MAIN_TIMES_DOUBTFUL, "| !|"},
+                                                       {4, MAIN_TIMES_NORMAL, "|  |"},
+                                                       {3, MAIN_TIMES_INVALID, "|DT|"}};
+    for (auto [row, button, mark] : marks) {
+        Choisir(row);
+        Appuyer(button);
+        EXPECT_EQ(Ligne(row).substr(0, 4), mark);
+        EXPECT_EQ(Fond(row), kJaune);
+    }
+    EXPECT_EQ(Fond(2) + Fond(4), first + second);
+    EXPECT_EQ(SbChronoLire(4)->Marque, 'N');
     Choisir(5);  // an empty row
     EXPECT_EQ(SbChronoSelection(), 0);
-    EXPECT_EQ(Fond(4), second);
-    Choisir(3);  // reference and difference rows are fixed
-    Appuyer(FSbChronoInvalider);
-    EXPECT_EQ(Ligne(3).substr(0, 4), "|DT|");
     Choisir(1);
-    Appuyer(FSbChronoInvalider, EVENT_LEFT_CLICK);  // only commits act
+    FSbChronoInvalider(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only commits act
     EXPECT_EQ(SbChronoLire(1)->Marque, 'N');
     SbComG.params.precision = 0;
     SbChronoAfficher();
@@ -157,9 +161,8 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
     EXPECT_EQ(titreG, "M6 *.txt");
     SbComG.run.current = 0, Q31DerMancheChargeeG = 4;
     EXPECT_EQ(Export(),
-              "          Serial 00123 \n            Mode\n             Run 4 \n       Precision \n           "
-              " Date \n"
-              "            Time \n\n" +
+              "          Serial 00123 \n            Mode\n             Run 4 \n       Precision \n"
+              "            Date \n            Time \n\n" +
                   table);
     SbComG.run.current = 3, SbComG.mode = 7, SbComG.params.precision = -1;
     const std::string odd = Export();
@@ -170,7 +173,7 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
     EXPECT_EQ(image.substr(0, 4), std::string("\x04\0\0\0", 4));
     SbChronoEffacer();
     choixG = "Chronos\\Essai.q31tps";
-    Appuyer(FQ31ChronosCharger);
+    Appuyer(MAIN_TIMES_LOAD);
     EXPECT_EQ(titreG, "M7 *.q31tps");
     EXPECT_EQ(Stored(), image);
     EXPECT_EQ(Lignes(), 6);
@@ -181,41 +184,17 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
 }
 
 // Cancelled dialogs and other events than a commit change nothing; clear and refresh empty
-// the store and the table only when confirmed.
+// the store and the table only when confirmed; with the clock connected, refresh asks it for
+// the run's times again. Without a printer (as on the test machines) print offers a PDF file
+// and names the text file; declining, or cancelling the file dialog, writes no PDF.
 TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     choixG.clear();
-    Appuyer(FQ31ChronosSauver);
-    Appuyer(FQ31ChronosCharger);
+    Appuyer(MAIN_TIMES_SAVE);
+    Appuyer(MAIN_TIMES_LOAD);
     choixG = "Chronos\\Autre.txt";
-    Appuyer(FQ31ChronosSauver, EVENT_LEFT_CLICK);
+    FQ31ChronosSauver(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
     EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Autre.txt")), -1);
-    SbComG.linkState = 0;  // the simulated clock: nothing to ask of a clock
-    for (auto button : {FQ31ChronosEffacer, FQ31ChronosMaj}) {
-        const int before = SbChronoNombre();
-        boutonG = fsabgen::POPUP_ANNULER;
-        Appuyer(button);
-        EXPECT_EQ(SbChronoNombre(), before);
-        EXPECT_EQ(questionG, button == FQ31ChronosEffacer ? "M4" : "M5");
-        boutonG = fsabgen::POPUP_VALIDER;
-        Appuyer(button);
-        EXPECT_EQ(SbChronoNombre(), 0);
-        EXPECT_EQ(Lignes(), 2);
-        Ajouter({Temps(8, 0, 2, 0, '2')});
-    }
-    // With the clock connected, refresh asks it for the run's times again.
-    memport::C() = {};
-    const SbComPortOps clock = memport::ClockOps();
-    SbComInstallerPort(&clock);
-    SbComG.linkState = 1, SbComG.run.current = 3;
-    Appuyer(FQ31ChronosMaj);
-    SbComInstallerPort(nullptr);
-    SbComG.linkState = 0;
-    EXPECT_EQ(memport::C().frames, std::vector<std::string>{"#DL 03\t0113\r\n"});
-}
-
-// Without a printer (as on the test machines) print offers a PDF file and names the text
-// file; declining, or cancelling the file dialog, writes no PDF. The text file is fresh.
-TEST_F(ChronoTableTest, PrintWithoutAPrinterOffersAPdfAndNamesTheTextFile) {
+    EXPECT_EQ(SbChronoNombre(), 4);
     ASSERT_EQ(GetPrinterCount(), 0) << "the print dialog would wait for an operator";
     StrCopy(Q31TxtMesG[kQ31MesNoPrinter], "No printer. PDF?");
     for (auto [button, file, pdf] : {std::tuple{fsabgen::POPUP_ANNULER, "Chronos\\Non.pdf", false},
@@ -223,51 +202,58 @@ TEST_F(ChronoTableTest, PrintWithoutAPrinterOffersAPdfAndNamesTheTextFile) {
                                      {fsabgen::POPUP_VALIDER, "Chronos\\Essai.pdf", true}}) {
         qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
         boutonG = button, choixG = file;
-        Appuyer(FQ31ChronosPrint);
+        Appuyer(MAIN_TIMES_PRINT);
         EXPECT_EQ(questionG, "No printer. PDF?\n" + dir_->path() + "/Chronos/Chrono.txt");
         EXPECT_NE(qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt")).find("|    |    7 | M2 |"),
                   std::string::npos);
         EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Essai.pdf")).rfind("%PDF", 0) == 0, pdf) << file;
         EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Non.pdf")), -1);
     }
+    SbComG.linkState = 0;  // the simulated clock: nothing to ask of a clock
+    for (int button : {MAIN_TIMES_CLEAR, MAIN_TIMES_REFRESH}) {
+        boutonG = fsabgen::POPUP_ANNULER;
+        Appuyer(button);
+        EXPECT_EQ(SbChronoNombre(), 4);
+        EXPECT_EQ(questionG, button == MAIN_TIMES_CLEAR ? "M4" : "M5");
+        boutonG = fsabgen::POPUP_VALIDER;
+        Appuyer(button);
+        EXPECT_EQ(SbChronoNombre(), 0);
+        EXPECT_EQ(Lignes(), 2);
+        Ajouter(std::vector(4, Temps(8, 0, 2, 0, '2')));
+    }
+    memport::C() = {};
+    const SbComPortOps clock = memport::ClockOps();
+    SbComInstallerPort(&clock);
+    SbComG.linkState = 1, SbComG.run.current = 3;
+    Appuyer(MAIN_TIMES_REFRESH);
+    SbComInstallerPort(nullptr);
+    SbComG.linkState = 0;
+    EXPECT_EQ(memport::C().frames, std::vector<std::string>{"#DL 03\t0113\r\n"});
 }
 
 // The time column cut to the precision, the difference against the reference (no wrap at
 // midnight; whole minutes never show 60 seconds), and the columns of damaged records.
 TEST(ChronoTexte, TimesDifferencesAndColumns) {
-    const struct {
-        SbChronoRec time;
-        int precision;
-        const char* text;
-    } times[] = {{Temps(12, 34, 56, 78912), 0, " 12 : 34 : 56"},
-                 {Temps(12, 34, 56, 78912), 1, " 12 : 34 : 56.7"},
-                 {Temps(12, 34, 56, 78912), 5, " 12 : 34 : 56.78912"},
-                 {Temps(0, 0, 9, 99999), 4, " 00 : 00 : 09.9999"},
-                 {Temps(1, 2, 3, 5), 1, " 01 : 02 : 03.0"},
-                 {Temps(1, 2, 3, 5), 9, " 01 : 02 : 03.00005"},
-                 {Temps(1, 2, 3, 5), -1, " 01 : 02 : 03"}};
-    for (const auto& row : times) {
-        char out[64];
-        SbChronoTexteTemps(row.time, row.precision, out);
-        EXPECT_EQ(std::string(out), row.text) << row.precision;
+    const std::tuple<SbChronoRec, int, const char*> times[] = {
+        {Temps(12, 34, 56, 78912), 5, " 12 : 34 : 56.78912"},
+        {Temps(0, 0, 9, 99999), 4, " 00 : 00 : 09.9999"},
+        {Temps(1, 2, 3, 5), 9, " 01 : 02 : 03.00005"},
+        {Temps(1, 2, 3, 5), -1, " 01 : 02 : 03"}};
+    char out[64];
+    for (const auto& [time, precision, text] : times) {
+        SbChronoTexteTemps(time, precision, out);
+        EXPECT_STREQ(out, text) << precision;
     }
-    const struct {
-        SbChronoRec reference, time;
-        const char* difference;
-    } differences[] = {{Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), " 00:00:00.00000"},
-                       {Temps(10, 0, 0, 0), Temps(10, 0, 0, 1), "+00:00:00.00001"},
-                       {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50000), "+02:30:15.50000"},
-                       {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"},
-                       {Temps(8, 0, 0, 0), Temps(9, 1, 0, 0), "+01:01:00.00000"},
-                       {Temps(9, 1, 0, 0), Temps(8, 0, 0, 0), "-01:01:00.00000"},
-                       {Temps(8, 0, 0, 0), Temps(9, 0, 0, 0), "+01:00:00.00000"}};
-    for (const auto& row : differences) {
+    const std::tuple<SbChronoRec, SbChronoRec, const char*> differences[] = {
+        {Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), " 00:00:00.00000"},
+        {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50001), "+02:30:15.50001"},
+        {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), "-23:59:58.00000"}};
+    for (const auto& [reference, time, text] : differences) {
         SbChronoRec d;
-        SbChronoEcart(row.reference, row.time, &d);
-        char out[64];
+        SbChronoEcart(reference, time, &d);
         snprintf(out, sizeof out, "%c%02d:%02d:%02d.%05d", d.Canal, d.Heures, d.Minutes, d.Secondes,
                  d.Fraction);
-        EXPECT_STREQ(out, row.difference);
+        EXPECT_STREQ(out, text);
     }
     for (int minutes = 1; minutes < 24 * 60; ++minutes) {  // whole minutes carry no 60 seconds
         SbChronoRec d;
@@ -277,11 +263,11 @@ TEST(ChronoTexte, TimesDifferencesAndColumns) {
     }
     SbChronoRec r = Temps(1, 2, 3, 4, 0, -1, -3);  // a zero byte shows as a space, not the end of the text
     r.Qualif = 0;
-    char number[16], channel[3];
-    SbChronoTexteNumero(r, number);
+    char channel[3];
+    SbChronoTexteNumero(r, out);
     SbChronoTexteCanal(r, channel);
-    EXPECT_EQ(std::string(number) + "|" + channel, " |  ");
+    EXPECT_EQ(std::string(out) + "|" + channel, " |  ");
     r.Concurrent = 12345;
-    SbChronoTexteNumero(r, number);
-    EXPECT_STREQ(number, "12345");
+    SbChronoTexteNumero(r, out);
+    EXPECT_STREQ(out, "12345");
 }

@@ -41,15 +41,11 @@ inline void Texts() {
     snprintf(GMesComG[11], sizeof GMesComG[11], "No answer on COM%%d");
 }
 
-inline std::string Title() {
+// The link's error as the operator would read it, "title|text", or "" when there is none.
+inline std::string Error() {
     char title[200], text[200];
     SbComTexteErreur(title, text);
-    return title;
-}
-inline std::string Text() {
-    char title[200], text[200];
-    SbComTexteErreur(title, text);
-    return text;
+    return SbComErreur() ? std::string(title) + "|" + text : "";
 }
 
 // Clears the link's error without touching a port.

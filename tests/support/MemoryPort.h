@@ -6,9 +6,14 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "link/SbComFrame.h"
 #include "link/SbComLink.h"
 #include "platform/cvi.h"
 
@@ -23,32 +28,21 @@ inline Port& P() {
     return port;
 }
 
-inline int Lire(char* buffer, int maxCount, bool* lineEnded) {
-    std::string& in = P().input;
-    size_t limit = size_t(maxCount);
-    if (P().piece > 0) limit = std::min(limit, P().piece);
-    const size_t lf = in.find('\n');
-    *lineEnded = lf != std::string::npos && lf < limit;
-    const size_t n = *lineEnded ? lf : std::min(limit, in.size());
-    memcpy(buffer, in.data(), n);
-    in.erase(0, n + (*lineEnded ? 1 : 0));
-    return int(n);
-}
-
-inline int EnAttente() {
-    return int(P().input.size());
-}
-
-inline int EtatLibre() {
-    return 0;
-}
-
 // The caller's port operations with reading from memory (and a port status always
 // clear when the caller has none).
 inline SbComPortOps Ops(SbComPortOps base = {}) {
-    if (!base.status) base.status = EtatLibre;
-    base.read = Lire;
-    base.waiting = EnAttente;
+    if (!base.status) base.status = [] { return 0; };
+    base.read = [](char* buffer, int maxCount, bool* lineEnded) {
+        std::string& in = P().input;
+        const size_t limit = P().piece > 0 ? std::min(size_t(maxCount), P().piece) : size_t(maxCount);
+        const size_t lf = in.find('\n');
+        *lineEnded = lf != std::string::npos && lf < limit;
+        const size_t n = *lineEnded ? lf : std::min(limit, in.size());
+        memcpy(buffer, in.data(), n);
+        in.erase(0, n + (*lineEnded ? 1 : 0));
+        return int(n);
+    };
+    base.waiting = [] { return int(P().input.size()); };
     return base;
 }
 
@@ -58,19 +52,9 @@ inline void Deliver(const char* bytes, size_t count) {
     RsDetectFlag(0, LWRS_RXFLAG, nullptr);
 }
 
-}  // namespace memport
-
 // The clock on the other side of the memory port, for the link's own tests: each frame
 // written is kept; on the next event pass of the acknowledgement wait the clock answers
 // with the next scripted reply, or "AK"; time moves with every pass and every poll.
-#include <cstdio>
-#include <deque>
-#include <vector>
-
-#include "link/SbComFrame.h"
-
-namespace memport {
-
 struct Clock {
     std::vector<std::string> frames;  // literal bytes of each frame written
     std::deque<std::string> replies;  // bytes sent after the next frame, one entry per frame
@@ -106,8 +90,7 @@ inline SbComPortOps ClockOps() {
         Clock& c = C();
         ++c.waitPasses;
         c.now += 0.25;
-        if (!c.replyDue) return;
-        c.replyDue = false;
+        if (!std::exchange(c.replyDue, false)) return;
         std::string bytes = c.autoAck ? Line("AK") : "";
         if (!c.replies.empty()) {
             bytes = c.replies.front();

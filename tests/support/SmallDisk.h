@@ -1,27 +1,64 @@
 // A small file system over a test's folder, to see the program on a full disk or a
 // read-only folder with its real writes: a tmpfs mounted in a mount namespace of the
-// test process's own (root only: developers' machines and CI run as root).
+// test process's own (root only: developers' machines and CI run as root). Without root
+// the folder is only made read-only by its permissions.
 #pragma once
 
-#include <cstddef>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace qstest {
 
 class SmallDisk {
 public:
-    SmallDisk(const std::string& folder, size_t kilobytes);  // the folder is created
-    ~SmallDisk();                                            // unmounted
+    SmallDisk(const std::string& folder, size_t kilobytes)  // the folder is created
+        : folder_(folder), options_("size=" + std::to_string(kilobytes) + "k") {
+        std::filesystem::create_directories(folder);
+        // Mounts of this process stay its own and vanish with it, whatever becomes of the test.
+        static const bool own = geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
+                                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        mounted_ = own && mount("tmpfs", folder.c_str(), "tmpfs", 0, options_.c_str()) == 0;
+        if (!mounted_) why_ = geteuid() != 0 ? "not root" : std::string("no tmpfs: ") + strerror(errno);
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            umount2(folder_.c_str(), MNT_DETACH);
+        else
+            chmod(folder_.c_str(), 0755);
+    }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
     const std::string& WhyNot() const { return why_; }  // why nothing could be mounted
-    // Fills the disk with a filler file until at most `leave` bytes are free.
-    void Fill(size_t leave = 0);
-    void Free();  // removes the filler
-    // The folder read-only: the disk remounted, or without one (not root) the
-    // folder's write permission taken away. False when neither is possible.
-    bool ReadOnly(bool on);
+    // Fills the disk (never the machine's own) with a filler file until at most `leave` bytes are free.
+    void Fill(size_t leave = 0) {
+        struct statvfs st {};
+        if (!mounted_ || statvfs(folder_.c_str(), &st) != 0) return;
+        const size_t free = size_t(st.f_bavail) * st.f_frsize;
+        std::ofstream out(folder_ + "/.filler", std::ios::binary | std::ios::app);
+        const std::vector<char> block(4096, 'f');
+        for (size_t written = 0; written + block.size() + leave <= free && out; written += block.size())
+            out.write(block.data(), std::streamsize(block.size()));
+    }
+    void Free() { std::filesystem::remove(folder_ + "/.filler"); }
+    // The folder read-only: the disk remounted, or without one (not root) the folder's write
+    // permission taken away. False when neither is possible.
+    bool ReadOnly(bool on) {
+        if (mounted_)
+            return mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | (on ? MS_RDONLY : 0),
+                         options_.c_str()) == 0;
+        return geteuid() != 0 && chmod(folder_.c_str(), on ? 0555 : 0755) == 0;  // root writes regardless
+    }
 
 private:
     std::string folder_, options_, why_;

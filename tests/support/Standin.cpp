@@ -14,24 +14,23 @@ extern char** environ;
 
 namespace qstest {
 
-StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs) {
-    std::string exe = QS_STANDIN_PATH;
-    std::string link = dir.file("Ports/COM5");
-    log_ = dir.file("wire.log");
-    control_ = dir.file("control");
+StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs)
+    : log_(dir.file("wire.log")), control_(dir.file("control")) {
     int out[2];
     if (pipe(out) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    Strings args = {exe, "--link", link, "--log", log_, "--control", control_};
+    Strings args = {QS_STANDIN_PATH, "--link", dir.file("Ports/COM5"), "--log", log_, "--control", control_};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    for (const std::string& a : extraArgs) tcp_ = tcp_ || a == "--tcp";
     std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+        tcp_ = tcp_ || a == "--tcp";
+    }
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, QS_STANDIN_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     // The first line tells the pty is ready (and linked), the next one the TCP port.
@@ -42,10 +41,7 @@ StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs) 
         return l;
     };
     first_ = line();
-    if (tcp_) {
-        const std::string l = line();
-        if (l.rfind("tcp ", 0) == 0) tcpPort_ = atoi(l.c_str() + 4);
-    }
+    if (const std::string l = tcp_ ? line() : ""; l.rfind("tcp ", 0) == 0) tcpPort_ = atoi(l.c_str() + 4);
     out_ = out[0];
 }
 
@@ -69,14 +65,12 @@ void StandinClock::Control(const std::string& command) {
 StandinClock::Strings StandinClock::Wire() const {
     Strings lines;
     std::ifstream in(log_);
-    std::string l;
-    while (std::getline(in, l)) lines.push_back(l);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
 }
 
 void StandinClock::Pause(double seconds) {
-    double end = Timer() + seconds;
-    while (Timer() < end) {
+    for (double end = Timer() + seconds; Timer() < end;) {
         SetNextWake(end - Timer());  // sleeps until the clock's bytes or another event come
         ProcessSystemEvents();
     }

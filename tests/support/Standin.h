@@ -1,6 +1,6 @@
-// The stand-in clock for tests: started with its pseudo-terminal linked as
-// "Ports/COM5" of a test's program folder, with its wire log and control channel;
-// with "--tcp" among the arguments it listens on a free port of the loopback too.
+// The stand-in clock for tests: started with its pseudo-terminal linked as "Ports/COM5" of
+// a test's program folder, with its wire log and control channel; with "--tcp" among the
+// arguments it listens on a free port of the loopback too.
 #pragma once
 
 #include <sys/types.h>
@@ -28,7 +28,7 @@ public:
 
 private:
     pid_t pid_ = -1;
-    int out_ = -1;
+    int out_ = -1;  // kept open: the stand-in reports on it until it ends
     std::string first_, log_, control_;
     bool tcp_ = false;
     int tcpPort_ = 0;

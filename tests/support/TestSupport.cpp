@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/Runtime.h"
@@ -29,9 +29,8 @@ namespace qstest {
 TempProgramDir::TempProgramDir(bool withProgramFiles) {
     previous_ = fs::current_path().string();
     std::error_code ec;
-    fs::path base = fs::temp_directory_path(ec);  // $TMPDIR, else /tmp
-    if (ec) base = "/tmp";
-    std::string name = (base / "qs310-test-XXXXXX").string();
+    const fs::path base = fs::temp_directory_path(ec);  // $TMPDIR, else /tmp
+    std::string name = ((ec ? "/tmp" : base) / "qs310-test-XXXXXX").string();
     path_ = mkdtemp(name.data());
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
@@ -63,9 +62,7 @@ TempProgramDir::~TempProgramDir() {
 
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -128,11 +125,8 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
     close(fds[1]);
     int status = 0;
     struct rusage usage {};
-    for (;;) {
-        const pid_t done = wait4(child, &status, WNOHANG, &usage);
+    while (wait4(child, &status, WNOHANG, &usage) == 0) {
         b.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (done == child) break;
-        if (done < 0) break;
         if (b.seconds > limitSeconds) {
             kill(child, SIGKILL);
             wait4(child, &status, 0, &usage);
@@ -141,6 +135,7 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    b.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     char buf[4096];
     for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) b.result.append(buf, size_t(n));
     close(fds[0]);
