@@ -1,16 +1,14 @@
-// Helpers of the competitor tests: real spreadsheet files made on the spot, and the
-// committed fixtures (fixtures/make_*.py, make_*.pl made them).
+// Helpers of the competitor tests: real .xlsx files made on the spot with libxlsxwriter,
+// and the committed fixtures (fixtures/make_*.py, make_*.pl made them).
 #pragma once
 
 #include <xlsxwriter.h>
-#include <zlib.h>
 
-#include <fstream>
+#include <cstdlib>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace q12test {
 
@@ -18,9 +16,26 @@ inline std::string Fixture(const std::string& name) {
     return std::string(QS_COMPETITOR_FIXTURES) + "/" + name;
 }
 
-// An .xlsx of the given number of sheets written with libxlsxwriter; fill is called once per
-// sheet (index from 0). Inline: written row by row as tools that stream write it, strings
-// in the cells (t="inlineStr") and no shared string table.
+// Cells written as "A1=Bib|A2=102|B2='7": a value that reads whole as a number is a number,
+// anything else (or after an apostrophe, as spreadsheets take it) a UTF-8 text.
+inline void Put(lxw_worksheet* ws, const std::string& cells) {
+    std::stringstream in(cells);
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const size_t eq = cell.find('=');
+        const std::string name = cell.substr(0, eq), v = cell.substr(eq + 1);
+        const lxw_row_t row = lxw_name_to_row(name.c_str());
+        const lxw_col_t col = lxw_name_to_col(name.c_str());
+        char* end = nullptr;
+        const double n = std::strtod(v.c_str(), &end);
+        if (!v.empty() && v[0] != ' ' && *end == 0) worksheet_write_number(ws, row, col, n, nullptr);
+        if (v.empty() || v[0] == ' ' || *end != 0)
+            worksheet_write_string(ws, row, col, v.c_str() + (v[0] == '\'' ? 1 : 0), nullptr);
+    }
+}
+
+// An .xlsx of the given number of sheets; fill is called once per sheet (index from 0).
+// Inline: written row by row as tools that stream write it, strings in the cells
+// (t="inlineStr") and no shared string table.
 inline void MakeXlsx(const std::string& path, int sheets,
                      const std::function<void(int, lxw_worksheet*)>& fill, bool inlineStrings = false) {
     lxw_workbook_options options{};
@@ -30,75 +45,8 @@ inline void MakeXlsx(const std::string& path, int sheets,
     for (int i = 0; i < sheets; ++i) fill(i, workbook_add_worksheet(wb, nullptr));
     if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write " + path);
 }
-inline void PutNumber(lxw_worksheet* ws, const char* cell, double value) {
-    worksheet_write_number(ws, lxw_name_to_row(cell), lxw_name_to_col(cell), value, nullptr);
-}
-inline void PutText(lxw_worksheet* ws, const char* cell, const std::string& utf8) {
-    worksheet_write_string(ws, lxw_name_to_row(cell), lxw_name_to_col(cell), utf8.c_str(), nullptr);
-}
-
-// An .ods of one sheet "List" whose rows are the given table rows (ODF XML), in a zip
-// package of deflated members as office programs write it.
-inline void MakeOds(const std::string& path, const std::string& rowsXml) {
-    const std::vector<std::pair<std::string, std::string>> members = {
-        {"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-        {"content.xml",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
-         "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-         "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-         "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
-         "<table:table table:name=\"List\">" +
-             rowsXml + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
-    auto put = [](std::string* b, unsigned long v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b->push_back(char(v >> (8 * i) & 0xFF));
-    };
-    std::string file, directory;
-    for (const auto& [name, content] : members) {
-        z_stream z{};
-        deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-        std::string packed(deflateBound(&z, uLong(content.size())), '\0');
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-        z.avail_in = uInt(content.size());
-        z.next_out = reinterpret_cast<Bytef*>(packed.data());
-        z.avail_out = uInt(packed.size());
-        deflate(&z, Z_FINISH);
-        packed.resize(z.total_out);
-        deflateEnd(&z);
-        const unsigned long crc =
-            crc32(0, reinterpret_cast<const Bytef*>(content.data()), uInt(content.size()));
-        const unsigned long offset = file.size();
-        for (std::string* b : {&file, &directory}) {
-            const bool central = b == &directory;
-            put(b, central ? 0x02014b50 : 0x04034b50, 4);
-            if (central) put(b, 20, 2);
-            for (auto [v, n] : {std::pair{20ul, 2},
-                                {0ul, 2},
-                                {8ul, 2},
-                                {0ul, 4},
-                                {crc, 4},
-                                {packed.size(), 4},
-                                {content.size(), 4},
-                                {name.size(), 2},
-                                {0ul, 2}})
-                put(b, v, n);
-            if (central)
-                for (auto [v, n] : {std::pair{0ul, 2}, {0ul, 2}, {0ul, 2}, {0ul, 4}, {offset, 4}})
-                    put(b, v, n);
-            *b += name;
-        }
-        file += packed;
-    }
-    const unsigned long start = file.size();
-    file += directory;
-    for (auto [v, n] : {std::pair{0x06054b50ul, 4},
-                        {0ul, 4},
-                        {members.size(), 2},
-                        {members.size(), 2},
-                        {directory.size(), 4},
-                        {start, 4},
-                        {0ul, 2}})
-        put(&file, v, n);
-    std::ofstream(path, std::ios::binary) << file;
+inline void MakeXlsx(const std::string& path, const std::string& cells) {
+    MakeXlsx(path, 1, [&](int, lxw_worksheet* ws) { Put(ws, cells); });
 }
 
 }  // namespace q12test
