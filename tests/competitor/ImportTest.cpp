@@ -1,6 +1,7 @@
-// Competitor import: real .xlsx, .xls, .ods and .csv files read into the waiting list, each
+// Competitor lists: real .xlsx, .xls, .ods and .csv files read into the waiting list, each
 // described in one line: refused and why, or the count, why the reading stopped and where,
-// the rows holding formulas, and the competitors (the first and last of a list longer than ten).
+// the rows holding formulas, and the competitors (the first and last of a list longer than ten);
+// "Courant.q12ct" and "QS-120_V1-0.q12cnf" as laid out; the sent list's limit.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 #include <random>
 
 #include "competitor/Q12Classeur.h"
+#include "competitor/Q12Fichiers.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Texte.h"
@@ -53,6 +55,7 @@ protected:
     void SetUp() override {
         Q12AllouerListes();
         Q12EffacerListes();
+        Q12CnfDefaut(&Q12CnfG);
     }
     void TearDown() override { Q12LibererListes(); }
     void Run(const std::vector<Case>& cases, double seconds = 60) {
@@ -218,20 +221,13 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
 }
 
 TEST(CompetitorText, Utf8ToWindows1252) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"caf\xC3\xA9 \xE2\x82\xAC \xC5\x92", "caf\xE9 \x80 \x8C"},
-        // Malformed: a lone lead byte, a stray continuation, an overlong form, a surrogate,
-        // a truncated sequence at the end; then outside the code page; then control characters.
-        {"a\xC3z", "a?z"},
-        {"a\x80z", "a?z"},
-        {"\xC0\xAF", "?"},
-        {"\xED\xA0\x80", "?"},
-        {"\xED\xBF\xBF", "?"},
-        {"ab\xE2\x82", "ab??"},
-        {"\xF0\x9F\x98\x80!", "?!"},
-        {"\xF4\x90\x80\x80", "?"},
-        {"line\r\nnext\tx", "line  next x"}};
-    for (auto [utf8, cp1252] : cases) EXPECT_EQ(Q12Utf8VersCp1252(utf8, 63), cp1252) << utf8;
+    // Malformed in turn: a lone lead byte, a stray continuation, an overlong form, two surrogates;
+    // then outside the code page, control characters, and a sequence cut short at the end.
+    EXPECT_EQ(Q12Utf8VersCp1252(
+                  "caf\xC3\xA9 \xE2\x82\xAC \xC5\x92|a\xC3z|a\x80z|\xC0\xAF|\xED\xA0\x80|\xED\xBF\xBF|"
+                  "\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82",
+                  1000),
+              "caf\xE9 \x80 \x8C|a?z|a?z|?|?|?|?!|?|line  next x|ab??");
     EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");  // cut by bytes written
     std::string all;  // every Windows-1252 byte survives the trip through UTF-8
     for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
@@ -239,10 +235,10 @@ TEST(CompetitorText, Utf8ToWindows1252) {
     EXPECT_EQ(Q12Utf8VersCp1252(Q12Cp1252VersUtf8(all), 1000), all);
 }
 
-// A workbook of numbers 1 to 5 in rows 1 to 5 whose read fails at a chosen cell.
+// A workbook of the numbers 1 to 5 in rows 1 to 5 whose read fails at a chosen cell.
 class FailingBook : public Q12Classeur {
 public:
-    int failRow = -1, failCol = -1;
+    int failRow = 3, failCol = 2;  // row 4's second text column
     bool Charger(const Q12Plan& plan, Q12Echec* echec) override {
         *echec = plan.feuille == 1 ? Q12Echec::Aucun : Q12Echec::Feuille;
         return plan.feuille == 1;
@@ -250,25 +246,20 @@ public:
     bool Lire(int ligne, int colonne, Q12Cellule* c) override {
         *c = Q12Cellule{};
         if (ligne == failRow && colonne == failCol) return false;
-        if (ligne < 1 || ligne > 5) return true;
-        c->type = colonne == 0 ? Q12Cellule::Nombre : Q12Cellule::Texte;
-        c->nombre = ligne;
-        c->texte = "t" + std::to_string(ligne);
+        if (ligne >= 1 && ligne <= 5)
+            *c = {colonne ? Q12Cellule::Texte : Q12Cellule::Nombre, double(ligne),
+                  "t" + std::to_string(ligne)};
         return true;
     }
 };
 
 TEST_F(CompetitorImport, AFailingReadIsAPartialListToAskAboutAndAReimportReplacesBothLists) {
-    Q12Cnf cnf;
-    Q12CnfDefaut(&cnf);
     Q12Lecture lecture;
     (*Q12ListeG)[0].Numero = 77;
     Q12NbListeG = 1;
     std::strcpy(Q12CnfG.Chemin, "before.xlsx");
     FailingBook book;
-    book.failRow = 3;  // row 4's second text column
-    book.failCol = 2;
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
+    ASSERT_TRUE(Q12LireListe(book, Q12CnfG, &lecture));
     EXPECT_EQ(Q12NbListeG, 1);  // the current list is untouched by the reading
     EXPECT_EQ(std::tuple(lecture.arret, lecture.ligne), std::tuple(Q12Arret::Echec, 4));
     EXPECT_TRUE(Q12LectureDouteuse(lecture));
@@ -277,7 +268,7 @@ TEST_F(CompetitorImport, AFailingReadIsAPartialListToAskAboutAndAReimportReplace
     EXPECT_EQ(Competitor((*Q12ListeG)[2]), "3 t3//");
     EXPECT_STREQ(Q12CnfG.Chemin, "");  // a partial list is not the file's list
     book.failCol = 0;                  // the number itself
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
+    ASSERT_TRUE(Q12LireListe(book, Q12CnfG, &lecture));
     EXPECT_EQ(std::tuple(lecture.arret, lecture.nombre), std::tuple(Q12Arret::Echec, 2));
 
     (*Q12HistoG)[0].Numero = 9;
@@ -285,11 +276,120 @@ TEST_F(CompetitorImport, AFailingReadIsAPartialListToAskAboutAndAReimportReplace
     book.failRow = -1;
     std::strcpy(Q12CnfG.Chemin, "same.xlsx");
     // The path handed in is the last imported path itself, which emptying clears.
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
+    ASSERT_TRUE(Q12LireListe(book, Q12CnfG, &lecture));
     EXPECT_FALSE(Q12LectureDouteuse(lecture));
     Q12AppliquerLecture(lecture, Q12CnfG.Chemin);
     EXPECT_EQ(std::tuple(Q12NbListeG, Q12NbHistoG), std::tuple(5, 0));
     EXPECT_STREQ(Q12CnfG.Chemin, "same.xlsx");
+}
+
+Q12ConcurrentRec Rec(int n, const char* t1 = "", uint8_t sent = 0) {
+    Q12ConcurrentRec r{.Numero = n, .Envoye = sent};
+    std::strcpy(r.Texte1, t1);
+    return r;
+}
+int32_t IntAt(const std::string& bytes, size_t offset) {
+    int32_t v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+std::string WithInt(std::string bytes, size_t offset, int32_t v) {
+    std::memcpy(bytes.data() + offset, &v, 4);
+    return bytes;
+}
+
+TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHeldToTheLists) {
+    (*Q12ListeG)[0] = Rec(5, "Alpha");
+    (*Q12ListeG)[1] = (*Q12HistoG)[0] = Rec(6, "Beta", 1);
+    Q12NbListeG = 2;
+    Q12NbHistoG = 1;
+    ASSERT_TRUE(Q12CourantSauver("Courant.q12ct"));
+    const std::string good = qstest::ReadFileBytes(dir.file("Courant.q12ct"));
+    ASSERT_EQ(good.size(), 360008u);
+    for (auto [offset, value] : {std::pair{0, 2}, {4, 5}, {184, 6}, {180004, 1}, {180008, 6}})
+        EXPECT_EQ(IntAt(good, size_t(offset)), value) << offset;
+    EXPECT_EQ(std::string(good.data() + 4 + 10), "Alpha");
+    EXPECT_EQ(good[4 + 180 + 8], 1);  // sent flag
+    EXPECT_EQ(std::string(good.data() + 180008 + 10), "Beta");
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int list, sent;
+    } const cases[] = {
+        {"counts beyond the lists", WithInt(WithInt(good, 0, 5000), 180004, -3), 1000, 0},
+        {"a file cut short holds fewer slots than its count says",
+         WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
+        {"texts without their terminating zero", std::string(good).replace(14, 170, 170, 'x'), 2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qstest::WriteFileBytes(dir.file("Courant.q12ct"), c.bytes);
+        Q12CourantCharger("Courant.q12ct");
+        EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), std::pair(c.list, c.sent));
+    }
+    // The texts stay within their fields.
+    const Q12ConcurrentRec& r = (*Q12ListeG)[0];
+    EXPECT_EQ(std::tuple(std::strlen(r.Texte1), std::strlen(r.Texte2), std::strlen(r.Texte3)),
+              std::tuple(63u, 63u, 41u));
+
+    std::strcpy(Q12CnfG.Chemin, "old.xlsx");  // a missing file empties the lists
+    std::remove(dir.file("Courant.q12ct").c_str());
+    Q12CourantCharger("Courant.q12ct");
+    EXPECT_EQ(Q12NbListeG + Q12NbHistoG, 0);
+    EXPECT_STREQ(Q12CnfG.Chemin, "");
+}
+
+TEST_F(CompetitorImport, SettingsFileCreatedWithDefaultsReadBackAndRepaired) {
+    std::memset(&Q12CnfG, 0x55, sizeof Q12CnfG);
+    Q12CnfCharger();
+    const std::string bytes = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
+    ASSERT_EQ(bytes.size(), 284u);
+    EXPECT_EQ(std::tuple(IntAt(bytes, 0), IntAt(bytes, 4), IntAt(bytes, 8)), std::tuple(1, 2, 0));
+    EXPECT_EQ(bytes.substr(16, 6), "ABCDEF");
+    EXPECT_EQ(bytes[24], 0);
+
+    Q12Cnf set = Q12CnfG;
+    set.Feuille = 3;
+    set.PremiereLigne = 7;
+    set.ColTexte2 = 0;
+    set.Afficher = 1;
+    std::strcpy(set.Chemin, "C:\\Races\\list.xlsx");
+    Q12CnfG = set;
+    ASSERT_TRUE(Q12CnfSauver());
+    Q12CnfDefaut(&Q12CnfG);
+    Q12CnfCharger();
+    EXPECT_EQ(std::memcmp(&Q12CnfG, &set, sizeof set), 0);
+
+    // Settings outside what the dialog shows are repaired.
+    set.Feuille = -2;
+    set.PremiereLigne = 0;
+    set.ColNumero = '%';
+    set.ColTexte1 = 'z';
+    std::memset(set.Chemin, 'p', sizeof set.Chemin);
+    qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"),
+                           std::string(reinterpret_cast<char*>(&set), sizeof set));
+    Q12CnfCharger();
+    EXPECT_EQ(std::tuple(Q12CnfG.Feuille, Q12CnfG.PremiereLigne), std::tuple(1, 1));
+    EXPECT_EQ(std::tuple(Q12CnfG.ColNumero, Q12CnfG.ColTexte1), std::tuple('A', '\0'));
+    EXPECT_EQ(std::strlen(Q12CnfG.Chemin), 259u);
+}
+
+TEST_F(CompetitorImport, SentListKeepsItsNewestThousandAndMarksTheFirstUnsentRecord) {
+    for (int n = 1; n <= 1001; ++n) ASSERT_LT(Q12HistoAjouter(Rec(n)), 1000);
+    EXPECT_EQ(Q12NbHistoG, 1000);
+    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);  // the oldest gave way
+    EXPECT_EQ(std::pair((*Q12HistoG)[999].Numero, (*Q12HistoG)[999].Envoye), std::pair(1001, uint8_t(1)));
+    (*Q12ListeG)[0] = Rec(4);
+    (*Q12ListeG)[1] = Rec(7);
+    (*Q12ListeG)[2] = Rec(7);
+    Q12NbListeG = 3;
+    EXPECT_TRUE(Q12MarquerEnvoye(7));
+    EXPECT_EQ((*Q12ListeG)[1].Envoye + 2 * (*Q12ListeG)[2].Envoye, 1);
+    EXPECT_TRUE(Q12MarquerEnvoye(7));  // the number's second record
+    EXPECT_EQ((*Q12ListeG)[2].Envoye, 1);
+    EXPECT_FALSE(Q12MarquerEnvoye(7));
+    EXPECT_FALSE(Q12MarquerEnvoye(99));
 }
 
 }  // namespace

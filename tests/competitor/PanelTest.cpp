@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <vector>
 
 #include "competitor/Q12.h"
@@ -13,7 +12,6 @@
 #include "competitor/Q12Panneau.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ12.h"
-#include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
@@ -77,7 +75,6 @@ protected:
         SbSetTourModal(nullptr);
         SetFileSelectHook(nullptr);
         SetMessageHook(nullptr);
-        SetTimeSource(nullptr, nullptr);
     }
     void Waiting(int count) {  // waiting list 101..(100+count) named, tables rebuilt
         Q12EffacerListes();
@@ -88,13 +85,14 @@ protected:
         Q12NbListeG = count;
         RemplirTables();
     }
-    // Keys pressed: digits, E(nter), C(onfirm), D(elete), + and -.
+    // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport).
     static void Keys(const std::string& keys) {
-        const std::map<char, int> named = {{'0', COMPET_KEY_0},   {'E', COMPET_KEY_ENTER},
-                                           {'C', COMPET_CONFIRM}, {'D', COMPET_KEY_DEL},
-                                           {'+', COMPET_PLUS},    {'-', COMPET_MINUS}};
-        for (char k : keys)
-            QueueUserEvent(Q12PanneauG, named.count(k) ? named.at(k) : COMPET_KEY_1 + k - '1');
+        const int named[] = {COMPET_KEY_0, COMPET_KEY_ENTER, COMPET_CONFIRM, COMPET_KEY_DEL,
+                             COMPET_PLUS,  COMPET_MINUS,     COMPET_CLEAR,   COMPET_IMPORT};
+        for (char k : keys) {
+            const size_t at = std::string("0ECD+-XI").find(k);
+            QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
+        }
         ProcessSystemEvents();
     }
     static int Int(int control, int attribute = 0) {
@@ -176,27 +174,10 @@ TEST_F(CompetitorPanel, TablesSkipSentCompetitorsAndTakeDigitsAndPicks) {
               std::tuple(104, 104, 0));
     Keys("7");  // the keypad started again
     EXPECT_EQ(Int(COMPET_NUMBER), 7);
-}
-
-TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanelAndEachOpeningIsIdle) {
-    const int main = LoadPanel(0, "FQ31.uir", fq31::MAIN);
-    ASSERT_GT(main, 0);
-    auto state = [&] {
-        int on = -1, visible = -1;
-        GetCtrlVal(main, fq31::MAIN_Q12_SWITCH, &on);
-        GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &visible);
-        return std::pair(on, visible);
-    };
-    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
-    EXPECT_EQ(state(), std::pair(1, 1));
-    Keys("12");
-    FindCallback("FQ12Gere")(Q12PanneauG, 0, EVENT_CLOSE, nullptr, 0, 0);
-    EXPECT_EQ(state(), std::pair(0, 0));
-    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
-    EXPECT_EQ(Int(COMPET_NUMBER), 0);
-    FindCallback("FQ12Quitter")(Q12PanneauG, COMPET_QUIT, EVENT_COMMIT, nullptr, 0, 0);
-    EXPECT_EQ(state().first, 0);
-    DiscardPanel(main);
+    Keys("EX");  // the clear button empties both lists
+    EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
+              std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(std::pair(Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)), std::pair(0, 1));
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
@@ -214,79 +195,68 @@ TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
     SbComG.mode = SbComG.simulation = Q31G.simu.simuCompetitor = 0;
 }
 
-TEST_F(CompetitorPanel, ImportButtonReadsWithTheDialogsSettingsAndForgetsTheCurrentCompetitor) {
-    fileChoiceG = dir.file("list.xlsx");
-    std::string cells;
-    for (int r = 2; r <= 8; ++r) {
-        const std::string n = std::to_string(r);
-        cells += "|A" + n + "=" + std::to_string(10 + r) + "|C" + n + "=first" + n + "|Z" + n + "=z" + n;
-    }
-    q12test::MakeXlsx(fileChoiceG, cells.substr(1));
-    Waiting(2);
-    Keys("101E");
-    QueueUserEvent(Q12PanneauG, COMPET_IMPORT);
-    ProcessSystemEvents();
-    EXPECT_GT(dialogTurnsG, 0);
-    ASSERT_EQ(Rows(COMPET_WAITING), 6);  // rows 3 to 8
-    EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
-    EXPECT_STREQ((*Q12ListeG)[0].Texte2, "");  // its column was set to "--"
-    EXPECT_STREQ((*Q12ListeG)[0].Texte3, "z3");
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
-    char shown[260] = "";
-    GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
-    EXPECT_EQ(std::string(shown), fileChoiceG);
-    const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));  // confirmed: saved
-    ASSERT_EQ(cnf.size(), 284u);
-    EXPECT_EQ(std::tuple(cnf[4], cnf[8], cnf[18], cnf[20]), std::tuple(3, 1, 0, 'Z'));
-}
-
-TEST_F(CompetitorPanel, CancelledUnreadableEmptyOrCutShortImports) {
+// The import button: the settings dialog cancelled, confirmed with changes (first row 3,
+// second text "--", third Z) or answered without them; files unreadable, empty or cut short.
+TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     const std::string title = dir.file("title.xlsx"), good = dir.file("good.xlsx"),
-                      broken = dir.file("broken.xlsx"), formulas = q12test::Fixture("formulas.xls");
+                      list = dir.file("list.xlsx"), broken = dir.file("broken.xlsx"),
+                      formulas = q12test::Fixture("formulas.xls");
     q12test::MakeXlsx(title, "A1=Bib");
     q12test::MakeXlsx(good, "A2=40|A3=40");
+    q12test::MakeXlsx(list, "A2=12|A3=13|C3=first|Z3=z3|A4=14|A5=15");
     qstest::WriteFileBytes(broken, "PK\x03\x04 not really a workbook");
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
+    enum Dialog { Cancel, Change, Keep };
     struct Case {
         std::string file;
-        bool confirm, accept;
+        Dialog dialog;
+        bool accept;
         int sheet;
         std::vector<std::string> told;  // in the question or the message; empty: nothing said
         int competitors;                // in the waiting table afterwards
     } const cases[] = {
-        {good, false, false, 1, {}, 3},  // the settings dialog cancelled
-        {broken, true, false, 1, {"broken.xlsx"}, 3},
-        {good, true, false, 4, {"good.xlsx"}, 3},  // a sheet the workbook lacks
-        {title, true, false, 1, {Q12TxtG[17]}, 3},
-        {title, true, true, 1, {Q12TxtG[17]}, 0},
+        {good, Cancel, false, 1, {}, 3},
+        {broken, Keep, false, 1, {"broken.xlsx"}, 3},
+        {good, Keep, false, 4, {"good.xlsx"}, 3},  // a sheet the workbook lacks
+        {title, Keep, false, 1, {Q12TxtG[17]}, 3},
+        {title, Keep, true, 1, {Q12TxtG[17]}, 0},
         {formulas,
-         true,
+         Keep,
          false,
          1,
          {Q12TxtG[19] + std::string(" 3"), Q12TxtG[21] + std::string(" 3 4 5"), Q12TxtG[22]},
          3},
-        {formulas, true, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
-        {good, true, false, 1, {}, 2},
+        {formulas, Keep, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
+        {good, Keep, false, 1, {}, 2},
+        {list, Change, false, 1, {}, 3},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.accept ? " accepted" : ""));
         Waiting(3);
+        Keys("101E");
         questionG.clear(), messagesG.clear();
-        confirmDialogG = k.confirm;
+        confirmDialogG = k.dialog == Change;
         dialogTurnsG = 0;
         acceptListG = k.accept;
         fileChoiceG = k.file;
         Q12CnfG.Feuille = k.sheet;
-        // The settings dialog itself answers a cancel; confirmed imports keep the settings.
-        Q12SetDialogue(k.confirm ? +[](Q12Cnf*) { return true; } : nullptr);
-        QueueUserEvent(Q12PanneauG, COMPET_IMPORT);
-        ProcessSystemEvents();
+        Q12SetDialogue(k.dialog == Keep ? +[](Q12Cnf*) { return true; } : nullptr);
+        Keys("I");
         const std::string said = questionG + (messagesG.empty() ? "" : messagesG[0]);
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
         EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));
-        if (!k.confirm) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
+        if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
     }
+    // The last import: read with the changed settings, saved, and the current competitor forgotten.
+    EXPECT_EQ(std::tuple(Cell(COMPET_WAITING, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)), std::tuple(13, 1));
+    EXPECT_EQ(std::string((*Q12ListeG)[0].Texte2) + "/" + (*Q12ListeG)[0].Texte3, "/z3");
+    char shown[260] = "";
+    GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
+    EXPECT_EQ(shown, list);
+    const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
+    ASSERT_EQ(cnf.size(), 284u);
+    EXPECT_EQ(std::tuple(cnf[4], cnf[8], cnf[18], cnf[20]), std::tuple(3, 1, 0, 'Z'));
 }
 
 TEST_F(CompetitorPanel, ALongImportShowsTheWaitBoxAndCanBeCancelled) {
@@ -313,34 +283,6 @@ TEST_F(CompetitorPanel, ALongImportShowsTheWaitBoxAndCanBeCancelled) {
     EXPECT_FALSE(SbWaitOuvert());
     EXPECT_EQ(Q12NbListeG, 3);  // cancelled: nothing replaced, nothing more said
     EXPECT_TRUE(messagesG.empty());
-}
-
-TEST_F(CompetitorPanel, ListsSurviveQuittingAndLoadingAgainAndTheClearButtonEmptiesThem) {
-    Waiting(4);
-    (*Q12ListeG)[3].Numero = 102;  // a bib given twice in the spreadsheet
-    RemplirTables();
-    Keys("102EC102EC");
-    Q12Quitter("Courant.q12ct");
-    EXPECT_EQ(qstest::FileSize(dir.file("Courant.q12ct")), 360008);
-    Q12Charger("Courant.q12ct", 3);
-    ASSERT_GT(Q12PanneauG, 0);
-    EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Cell(COMPET_SENT, 2)),
-              std::tuple(2, 2, 102));
-    EXPECT_EQ(Q12ChercherNumero(COMPET_WAITING, 102), 0);
-    // Its first opening is idle too: the waiting table takes the focus without a pick.
-    Q12Ouvrir(0, 0);
-    for (int pass = 0; pass < 20; ++pass) {  // the window shows and takes the focus
-        SetNextWake(0.01);
-        ProcessSystemEvents();
-    }
-    EXPECT_EQ(std::tuple(Int(COMPET_NUMBER), Int(COMPET_CONFIRM, ATTR_DIMMED), Cell(COMPET_CURRENT, 1)),
-              std::tuple(0, 1, 0));
-    Keys("101E");
-    QueueUserEvent(Q12PanneauG, COMPET_CLEAR);
-    ProcessSystemEvents();
-    EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
-              std::tuple(0, 0, 0, 0));
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
 }
 
 }  // namespace
