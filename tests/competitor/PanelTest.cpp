@@ -1,5 +1,5 @@
 // The competitor panel driven as the operator would: keypad, look-up, confirmation and what
-// goes out, the import button with its settings dialog, the lists over a restart.
+// goes out, the lists' tables, the import button with its settings dialog.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -29,7 +29,8 @@ namespace {
 Numbers sentG;
 std::string fileChoiceG, questionG;  // what the file dialog answers ("": cancelled), what was asked
 std::vector<std::string> messagesG;
-int dialogTurnsG = 0;
+int dialogTurnsG = 0, waitShownG = 0;
+double slowClockG = 0;
 bool confirmDialogG = true, acceptListG = false;  // the settings dialog, the question on a doubtful list
 
 class CompetitorPanel : public ::testing::Test {
@@ -38,9 +39,7 @@ protected:
         qstest::EnsureRuntime();
         Q12EnregistrerCallbacks();
         Q12ChargerTxt(0);
-        sentG.clear(), messagesG.clear(), fileChoiceG.clear();
-        dialogTurnsG = 0;
-        confirmDialogG = true;
+        sentG.clear(), messagesG.clear();
         Q12SetEnvoi([](int n) { sentG.push_back(n); });
         SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
             StrCopy(out, 260, fileChoiceG.c_str());
@@ -181,17 +180,14 @@ TEST_F(CompetitorPanel, TablesSkipSentCompetitorsAndTakeDigitsAndPicks) {
 }
 
 TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(nullptr);  // the main window's own hand-over
+    Q12SetEnvoi(nullptr);  // the main window's own hand-over, here to the simulated clock
     SbComG.simulation = 1;
-    SbComG.linkState = 0;
-    Q31G.simu.simuCompetitor = 0;
     Waiting(3);
     for (auto [mode, keys, handed] : {std::tuple{0, "101EC", 0}, {1, "102EC", 102}}) {
         SbComG.mode = mode;
         Keys(keys);
         EXPECT_EQ(Q31G.simu.simuCompetitor, handed);
     }
-    EXPECT_EQ(Q12NbHistoG, 2);
     SbComG.mode = SbComG.simulation = Q31G.simu.simuCompetitor = 0;
 }
 
@@ -204,6 +200,9 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     q12test::MakeXlsx(title, "A1=Bib");
     q12test::MakeXlsx(good, "A2=40|A3=40");
     q12test::MakeXlsx(list, "A2=12|A3=13|C3=first|Z3=z3|A4=14|A5=15");
+    std::string cells = "A1=1";
+    for (int r = 2; r <= 1200; ++r) cells += "|A" + std::to_string(r) + "=" + std::to_string(r);
+    q12test::MakeXlsx(dir.file("long.xlsx"), cells);
     qstest::WriteFileBytes(broken, "PK\x03\x04 not really a workbook");
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     enum Dialog { Cancel, Change, Keep };
@@ -214,6 +213,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         int sheet;
         std::vector<std::string> told;  // in the question or the message; empty: nothing said
         int competitors;                // in the waiting table afterwards
+        bool slow = false;  // each reading takes a tenth of a second: the operator cancels the wait box
     } const cases[] = {
         {good, Cancel, false, 1, {}, 3},
         {broken, Keep, false, 1, {"broken.xlsx"}, 3},
@@ -228,6 +228,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
          3},
         {formulas, Keep, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
         {good, Keep, false, 1, {}, 2},
+        {dir.file("long.xlsx"), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
         {list, Change, false, 1, {}, 3},
     };
     for (const Case& k : cases) {
@@ -241,7 +242,16 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         fileChoiceG = k.file;
         Q12CnfG.Feuille = k.sheet;
         Q12SetDialogue(k.dialog == Keep ? +[](Q12Cnf*) { return true; } : nullptr);
+        waitShownG = 0;
+        SetTimeSource(k.slow ? +[] {
+            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT))
+                ++waitShownG, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+            return slowClockG += 0.1;
+        } : nullptr, nullptr);
         Keys("I");
+        SetTimeSource(nullptr, nullptr);
+        EXPECT_EQ(waitShownG > 0, k.slow);
+        EXPECT_FALSE(SbWaitOuvert());
         const std::string said = questionG + (messagesG.empty() ? "" : messagesG[0]);
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
@@ -257,32 +267,6 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     ASSERT_EQ(cnf.size(), 284u);
     EXPECT_EQ(std::tuple(cnf[4], cnf[8], cnf[18], cnf[20]), std::tuple(3, 1, 0, 'Z'));
-}
-
-TEST_F(CompetitorPanel, ALongImportShowsTheWaitBoxAndCanBeCancelled) {
-    fileChoiceG = dir.file("long.xlsx");
-    q12test::MakeXlsx(fileChoiceG, 1, [](int, lxw_worksheet* ws) {
-        for (int r = 1; r <= 1200; ++r) worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
-    });
-    Waiting(3);
-    Q12SetDialogue([](Q12Cnf*) { return true; });
-    // A clock that runs a tenth of a second per reading, and an operator who presses the
-    // wait box's cancel button as soon as it shows.
-    static int waitShown = 0;
-    static double slowClock = 0;
-    SetTimeSource(
-        [] {
-            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT))
-                ++waitShown, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
-            return slowClock += 0.1;
-        },
-        nullptr);
-    FindCallback("FQ12Charger")(Q12PanneauG, COMPET_IMPORT, EVENT_COMMIT, nullptr, 0, 0);
-    SetTimeSource(nullptr, nullptr);
-    EXPECT_GT(waitShown, 0);
-    EXPECT_FALSE(SbWaitOuvert());
-    EXPECT_EQ(Q12NbListeG, 3);  // cancelled: nothing replaced, nothing more said
-    EXPECT_TRUE(messagesG.empty());
 }
 
 }  // namespace
