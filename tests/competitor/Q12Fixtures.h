@@ -5,7 +5,6 @@
 #include <xlsxwriter.h>
 
 #include <cstdlib>
-#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -41,21 +40,17 @@ inline void Put(lxw_worksheet* ws, const std::string& cells) {
     }
 }
 
-// An .xlsx of the given number of sheets; fill is called once per sheet (index from 0).
-// Inline: written row by row as tools that stream write it, strings in the cells
-// (t="inlineStr") and no shared string table.
-inline void MakeXlsx(const std::string& path, int sheets,
-                     const std::function<void(int, lxw_worksheet*)>& fill, bool inlineStrings = false) {
+// An .xlsx of the sheets given as cells (Put), the sheets apart by '#'. Inline: written row
+// by row as tools that stream write it, strings in the cells (t="inlineStr") and no shared
+// string table.
+inline void MakeXlsx(const std::string& path, const std::string& sheets, bool inlineStrings = false) {
     lxw_workbook_options options{};
     options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
     lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
     if (!wb) throw std::runtime_error("cannot create " + path);
-    for (int i = 0; i < sheets; ++i) fill(i, workbook_add_worksheet(wb, nullptr));
+    std::stringstream in(sheets);
+    for (std::string cells; std::getline(in, cells, '#');) Put(workbook_add_worksheet(wb, nullptr), cells);
     if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write " + path);
-}
-inline void MakeXlsx(const std::string& path, const std::string& cells, bool inlineStrings = false) {
-    MakeXlsx(
-        path, 1, [&](int, lxw_worksheet* ws) { Put(ws, cells); }, inlineStrings);
 }
 
 }  // namespace q12test
