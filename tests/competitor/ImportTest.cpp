@@ -162,6 +162,8 @@ TEST_F(CompetitorImport, XlsOdsAndCsv) {
               "cureuils\n11;Z;Z;Z;Z"),
          "2 end at 4 | 10 B\xE9rard/L\xE9o/Les \xC9"
          "cureuils | 11 Z/Z/Z"},
+        {"euro.csv", Text("Bib;Prize\n1;5 \x80\n"),
+         "1 end at 3 | 1 5 \x80//"},  // Windows-1252, no other mark
         {"big.csv", Text(big), "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//", 1, 1},
     });
 }

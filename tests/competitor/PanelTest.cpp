@@ -26,7 +26,7 @@ using Numbers = std::vector<int>;
 
 namespace {
 
-Numbers sentG;
+Numbers sentG, dialogShownG;
 std::string fileChoiceG, questionG;  // what the file dialog answers ("": cancelled), what was asked
 std::vector<std::string> messagesG;
 int dialogTurnsG = 0, waitShownG = 0;
@@ -46,14 +46,18 @@ protected:
             return fileChoiceG.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
         });
         SetMessageHook([](const char*, const char* text) { messagesG.push_back(text); });
-        // The settings dialog: first row 3, second text column "--", third Z, then confirm or cancel.
+        // The settings dialog: what it shows, then first row 3, second text column "--", third Z,
+        // and confirm or cancel.
         Q12SetTourDialogue([](int panel) {
             if (dialogTurnsG++ > 0) return;
-            for (auto [control, v] : {std::pair{IMPORT_FIRST_ROW, 3},
-                                      {IMPORT_COL_TEXT2, 0},
-                                      {IMPORT_COL_TEXT3, int('Z')},
-                                      {IMPORT_SHOW_APP, 1}})
-                SetCtrlVal(panel, control, v);
+            dialogShownG.clear();
+            for (int control : {IMPORT_SHEET, IMPORT_FIRST_ROW, IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
+                                IMPORT_COL_TEXT2, IMPORT_COL_TEXT3})
+                GetCtrlVal(panel, control, &dialogShownG.emplace_back());
+            SetCtrlVal(panel, IMPORT_FIRST_ROW, 3);
+            SetCtrlVal(panel, IMPORT_COL_TEXT2, 0);
+            SetCtrlVal(panel, IMPORT_COL_TEXT3, int('Z'));
+            SetCtrlVal(panel, IMPORT_SHOW_APP, 1);
             QueueUserEvent(panel, confirmDialogG ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {
@@ -249,10 +253,13 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
         EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));
+        // The current competitor is kept unless the lists were replaced.
+        EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
         if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
     }
-    // The last import: read with the changed settings, saved, and the current competitor forgotten.
-    EXPECT_EQ(std::tuple(Cell(COMPET_WAITING, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)), std::tuple(13, 1));
+    // The last import: the dialog showed the settings held, read with its changes and saved them.
+    EXPECT_EQ(dialogShownG, (Numbers{1, 2, 'A', 'B', 'C', 'E'}));
+    EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
     EXPECT_EQ(std::string((*Q12ListeG)[0].Texte2) + "/" + (*Q12ListeG)[0].Texte3, "/z3");
     char shown[260] = "";
     GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
