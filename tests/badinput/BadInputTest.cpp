@@ -31,7 +31,6 @@
 #include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetPages.h"
-#include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -157,11 +156,10 @@ TEST_F(BadFiles, CompetitorListsLoadBoundedAndTheUnitStaysUsable) {
 TEST_F(BadFiles, SpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     Q12SetDialogue([](Q12Cnf*) { return true; });
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); });  // keep the lists
-    q12test::MakeXlsx(dir_->file("good.xlsx"), "A2=301|B2=Runner|A3=302|A4=303|A5=304");
     const std::pair<std::string, std::string> kinds[] = {
-        {".xlsx", qstest::ReadFileBytes(dir_->file("good.xlsx"))},
-        {".ods", qstest::ReadFileBytes(q12test::Fixture("competitors.ods"))},
-        {".xls", qstest::ReadFileBytes(q12test::Fixture("competitors.xls"))},
+        {".xlsx", qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.xlsx")},
+        {".ods", qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods")},
+        {".xls", qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.xls")},
         {".csv", "Bib,Name\n401,Ann\n402,Bob\n403,Cid\n404,Dan\n"}};
     const auto import = [](const std::string& path) {  // false when reported unreadable
         pickedG = path;

@@ -4,9 +4,14 @@
 // "Courant.q12ct" and "QS-120_V1-0.q12cnf" as laid out; the sent list's limit.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <xlsxwriter.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
+#include <sstream>
+#include <stdexcept>
 #include <tuple>
 
 #include "competitor/Q12Classeur.h"
@@ -14,14 +19,48 @@
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Texte.h"
-#include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
-
-using q12test::MakeXlsx;
-#include <functional>
 using Make = std::function<void(const std::string& path)>;  // none: a committed fixture, or made before
 
 namespace {
+
+// Cells written as "A1=Bib|A2=102|B2='7|A3==A2+1;103": a value that reads whole as a number
+// is a number, one from '=' a formula and its result after the ';', anything else (or after
+// an apostrophe, as spreadsheets take it) a UTF-8 text.
+inline void Put(lxw_worksheet* ws, const std::string& cells) {
+    std::stringstream in(cells);
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const size_t eq = cell.find('=');
+        const std::string name = cell.substr(0, eq);
+        std::string v = cell.substr(eq + 1), formula;
+        if (v[0] == '=') formula = v.substr(0, v.rfind(';')), v = v.substr(v.rfind(';') + 1);
+        const lxw_row_t row = lxw_name_to_row(name.c_str());
+        const lxw_col_t col = lxw_name_to_col(name.c_str());
+        char* end = nullptr;
+        const double n = std::strtod(v.c_str(), &end);
+        const bool number = !v.empty() && v[0] != ' ' && *end == 0;
+        if (!formula.empty() && number)
+            worksheet_write_formula_num(ws, row, col, formula.c_str(), nullptr, n);
+        if (!formula.empty() && !number)
+            worksheet_write_formula_str(ws, row, col, formula.c_str(), nullptr, v.c_str());
+        if (formula.empty() && number) worksheet_write_number(ws, row, col, n, nullptr);
+        if (formula.empty() && !number)
+            worksheet_write_string(ws, row, col, v.c_str() + (v[0] == '\'' ? 1 : 0), nullptr);
+    }
+}
+
+// An .xlsx of the sheets given as cells (Put), the sheets apart by '#'. Inline: written row
+// by row as tools that stream write it, strings in the cells (t="inlineStr") and no shared
+// string table.
+inline void MakeXlsx(const std::string& path, const std::string& sheets, bool inlineStrings = false) {
+    lxw_workbook_options options{};
+    options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
+    if (!wb) throw std::runtime_error("cannot create " + path);
+    std::stringstream in(sheets);
+    for (std::string cells; std::getline(in, cells, '#');) Put(workbook_add_worksheet(wb, nullptr), cells);
+    if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write " + path);
+}
 
 std::string Describe(const std::string& path, const Q12Cnf& cnf) {
     static constexpr const char* kStops[] = {"end", "limit", "failed", "formula"};
@@ -63,7 +102,8 @@ protected:
         for (const Case& k : cases) {
             SCOPED_TRACE(k.name);
             const bool made = k.make || qstest::FileSize(dir.file(k.name)) >= 0;
-            const std::string path = made ? dir.file(k.name) : q12test::Fixture(k.name);
+            const std::string path =
+                made ? dir.file(k.name) : std::string(QS_COMPETITOR_FIXTURES "/") + k.name;
             if (k.make) k.make(path);
             Q12Cnf cnf = Q12CnfG;
             cnf.Feuille = k.sheet;
@@ -174,8 +214,7 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     for (char& c : noise) c = char(rng());
     MakeXlsx(dir.file("good.xlsx"), "A2=1");
     const std::string good = qstest::ReadFileBytes(dir.file("good.xlsx")),
-                      ods = qstest::ReadFileBytes(q12test::Fixture("competitors.ods")),
-                      xls = qstest::ReadFileBytes(q12test::Fixture("competitors.xls"));
+                      ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods");
     ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);  // refused without waiting for a writer
     const std::string format = Refused(Q12Echec::Format), unreadable = Refused(Q12Echec::Illisible);
     Run({{"noise.xlsx", Text(noise), format},
@@ -186,7 +225,6 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
          {"member.xlsx", Text(Patched(good, "PK\x03\x04", "PK\x03\x07", 1)), unreadable},
          {"foreign.ods", Text(Patched(ods, "content.xml", "content.xmz")), format},
          {"noise.xls", Text(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise), unreadable},
-         {"minisectors.xls", Text(std::string(xls).replace(0x20, 1, 1, '\x07')), unreadable},
          {"binary.csv", Text(std::string("1,2\0,3", 6)), format},
          {"list.pdf", Text("1,2,3"), format},
          {"missing.xlsx", [](const std::string&) {}, Refused(Q12Echec::Introuvable)},
@@ -209,7 +247,9 @@ TEST(CompetitorText, Utf8ToWindows1252) {
 }
 
 Q12ConcurrentRec Rec(int n, const char* t1 = "", uint8_t sent = 0) {
-    Q12ConcurrentRec r{.Numero = n, .Envoye = sent};
+    Q12ConcurrentRec r{};
+    r.Numero = n;
+    r.Envoye = sent;
     std::strcpy(r.Texte1, t1);
     return r;
 }

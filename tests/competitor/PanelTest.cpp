@@ -16,7 +16,6 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
-#include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -191,16 +190,15 @@ TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
 // The import button: the settings dialog cancelled, confirmed with changes (first row 3,
 // second text "--", third Z) or answered without them; files unreadable, empty or cut short.
 TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
-    const std::string title = dir.file("title.xlsx"), good = dir.file("good.xlsx"),
-                      list = dir.file("list.xlsx"), broken = dir.file("broken.xlsx"),
-                      formulas = q12test::Fixture("formulas.xls");
-    q12test::MakeXlsx(title, "A1=Bib");
-    q12test::MakeXlsx(good, "A2=40|A3=40");
-    q12test::MakeXlsx(list, "A2=12|A3=13|C3=first|Z3=z3|A4=14|A5=15");
-    std::string cells = "A1=1";  // read slowly
-    for (int r = 2; r <= 1200; ++r) cells += "|A" + std::to_string(r) + "=" + std::to_string(r);
-    q12test::MakeXlsx(dir.file("long.xlsx"), cells);
+    const std::string title = dir.file("title.csv"), good = dir.file("good.csv"), list = dir.file("list.csv"),
+                      broken = dir.file("broken.xlsx"), formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
+    qstest::WriteFileBytes(title, "Bib\n");
+    qstest::WriteFileBytes(good, "Bib\n40\n40\n");
+    qstest::WriteFileBytes(list, "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n");
     qstest::WriteFileBytes(broken, "PK\x03\x04 not really a workbook");
+    std::string slow;  // read slowly
+    for (int r = 1; r <= 1200; ++r) slow += std::to_string(r) + "\n";
+    qstest::WriteFileBytes(dir.file("long.csv"), slow);
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     enum Dialog { Cancel, Change, Keep };
     struct Case {
@@ -214,7 +212,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     } const cases[] = {
         {good, Cancel, false, 1, {}, 3},
         {broken, Keep, false, 1, {"broken.xlsx"}, 3},
-        {good, Keep, false, 4, {"good.xlsx"}, 3},  // a sheet the workbook lacks
+        {good, Keep, false, 4, {"good.csv"}, 3},  // a sheet the workbook lacks
         {title, Keep, false, 1, {Q12TxtG[17]}, 3},
         {title, Keep, true, 1, {Q12TxtG[17]}, 0},
         {formulas,
@@ -225,7 +223,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
          3},
         {formulas, Keep, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
         {good, Keep, false, 1, {}, 2},
-        {dir.file("long.xlsx"), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
+        {dir.file("long.csv"), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
         {list, Change, false, 1, {}, 3},
     };
     for (const Case& k : cases) {
