@@ -14,8 +14,6 @@
 #include "panels/FQ12.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
-#include "records/Q31Config.h"
-#include "records/SbComRecord.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -87,15 +85,21 @@ protected:
         Q12NbListeG = count;
         RemplirTables();
     }
-    // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport).
+    // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport);
+    // in the waiting table: T(ype) a 5, P(ick) its third row.
     static void Keys(const std::string& keys) {
         const int named[] = {COMPET_KEY_0, COMPET_KEY_ENTER, COMPET_CONFIRM, COMPET_KEY_DEL,
                              COMPET_PLUS,  COMPET_MINUS,     COMPET_CLEAR,   COMPET_IMPORT};
         for (char k : keys) {
             const size_t at = std::string("0ECD+-XI").find(k);
-            QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
+            if (k == 'T' || k == 'P')
+                FindCallback("FQ12TableIn")(Q12PanneauG, COMPET_WAITING,
+                                            k == 'T' ? EVENT_KEYPRESS : EVENT_ACTIVE_CELL_CHANGE, nullptr,
+                                            k == 'T' ? '5' : 3, 2);
+            else
+                QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
+            ProcessSystemEvents();
         }
-        ProcessSystemEvents();
     }
     static int Int(int control, int attribute = 0) {
         int n = -1;
@@ -133,6 +137,8 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"enter at zero offers competitor zero", "EC", {0}, 0, 0, 1, 5},
         {"a number in neither list is sent", "77EC", {77}, 77, 77, 1, 5},
         {"digits beyond the number's length start it again", "1234", {}, 4, 0, 1, 5},
+        {"a digit typed in the waiting table goes to the number", "12T", {}, 125, 0, 1, 5},
+        {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,21 +153,6 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbHistoG),
                   std::tuple(c.waiting, int(c.sent.size()), int(c.sent.size())));
     }
-}
-
-TEST_F(CompetitorPanel, TablesTakeDigitsPicksAndTextsAndTheClearButtonEmptiesThem) {
-    Waiting(4);
-    (*Q12ListeG)[1].Envoye = 1;
-    RemplirTables();
-    EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Cell(COMPET_WAITING, 2)), std::pair(3, 103));  // 102 is sent
-    auto table = FindCallback("FQ12TableIn");
-    Keys("12");
-    EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, '5', 0), 1);
-    EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, 'a', 0), 0);
-    EXPECT_EQ(Int(COMPET_NUMBER), 125);
-    table(Q12PanneauG, COMPET_WAITING, EVENT_ACTIVE_CELL_CHANGE, nullptr, 3, 2);  // a picked row
-    EXPECT_EQ(std::tuple(Cell(COMPET_CURRENT, 1), Int(COMPET_NUMBER), Int(COMPET_CONFIRM, ATTR_DIMMED)),
-              std::tuple(104, 104, 0));
     // The record sent keeps its texts; a number in neither list may be given some.
     Keys("D77E");
     EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_CELL_MODE, 2), VAL_HOT);
@@ -173,18 +164,6 @@ TEST_F(CompetitorPanel, TablesTakeDigitsPicksAndTextsAndTheClearButtonEmptiesThe
     Keys("X");  // the clear button empties both lists
     EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
               std::tuple(0, 0, 0, 0));
-}
-
-TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(nullptr);  // the main window's own hand-over, here to the simulated clock
-    SbComG.simulation = 1;
-    Waiting(3);
-    for (auto [mode, keys, handed] : {std::tuple{0, "101EC", 0}, {1, "102EC", 102}}) {
-        SbComG.mode = mode;
-        Keys(keys);
-        EXPECT_EQ(Q31G.simu.simuCompetitor, handed);
-    }
-    SbComG.mode = SbComG.simulation = Q31G.simu.simuCompetitor = 0;
 }
 
 // The import button: the settings dialog cancelled, confirmed with changes (first row 3,
