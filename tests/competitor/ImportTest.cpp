@@ -1,7 +1,6 @@
-// Competitor lists: real .xlsx, .xls, .ods and .csv files read into the waiting list, each
-// described in one line: refused and why, or the count, why the reading stopped and where,
-// the rows holding formulas, and the competitors (the first and last of a list longer than ten);
-// "Courant.q12ct" and "QS-120_V1-0.q12cnf" as laid out; the sent list's limit.
+// Competitor lists: real .xlsx, .xls, .ods and .csv files read, each described in one line:
+// refused and why, or the count, why and where the reading stopped, the rows holding formulas,
+// the competitors (the first and last of a longer list than ten); the lists file as laid out.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <xlsxwriter.h>
@@ -24,9 +23,8 @@ using Make = std::function<void(const std::string& path)>;  // none: a committed
 
 namespace {
 
-// Cells written as "A1=Bib|A2=102|B2='7|A3==A2+1;103": a value that reads whole as a number
-// is a number, one from '=' a formula and its result after the ';', anything else (or after
-// an apostrophe, as spreadsheets take it) a UTF-8 text.
+// Cells as "A1=Bib|A2=102|B2='7|A3==A2+1;103": a number, a formula and its result after the ';',
+// or else (or after an apostrophe, as spreadsheets take it) a UTF-8 text.
 void Put(lxw_worksheet* ws, const std::string& cells) {
     std::stringstream in(cells);
     for (std::string cell; std::getline(in, cell, '|');) {
@@ -157,19 +155,17 @@ TEST_F(CompetitorImport, Xlsx) {
         {"formula.xlsx", Xlsx("A2=1|A3==A2+1;2|B3==\"Ab\"&\"c\";Abc"), "2 end at 4 | 1 // | 2 Abc//"},
         {"wide.xlsx", Xlsx(wide.substr(1), true), "1000 limit at 1002 | 1 Ann  1// | 1000 Ann  1000//"},
         {"title.xlsx", Xlsx("A1=Bib"), "0 end at 2"},
+        // The number column ends the list at a text, a zero or less; digits as a text are read.
+        {"numbers.xlsx",
+         Xlsx("A2=5|A3=abc|A4=6#A2=5|A3= 12 "
+              "|A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3='7|A4=6#A2=5|A3=12a|A4=6"),
+         "1 end at 3 | 5 //"},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 12 // | 6 //", 2},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 3},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 3 // | 6 //", 4},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 7 // | 6 //", 5},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 6},
     });
-}
-
-TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
-    std::vector<Case> cases;
-    for (auto [name, value, expected] : {std::tuple{"word.xlsx", "abc", "1 end at 3 | 5 //"},
-                                         {"digits.xlsx", " 12 ", "3 end at 5 | 5 // | 12 // | 6 //"},
-                                         {"zero.xlsx", "0", "1 end at 3 | 5 //"},
-                                         {"fraction.xlsx", "2.6", "3 end at 5 | 5 // | 3 // | 6 //"},
-                                         {"text.xlsx", "'7", "3 end at 5 | 5 // | 7 // | 6 //"},
-                                         {"mixed.xlsx", "12a", "1 end at 3 | 5 //"}})
-        cases.push_back({name, Xlsx(std::string("A2=5|A4=6|A3=") + value), expected});
-    Run(cases);
 }
 
 TEST_F(CompetitorImport, XlsOdsAndCsv) {
@@ -275,44 +271,24 @@ TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHel
     EXPECT_EQ(good[4 + 180 + 8], 1);  // sent flag
     EXPECT_EQ(std::string(good.data() + 180008 + 10), "Beta");
 
-    struct Case {
-        const char* name;
-        std::string bytes;
-        int list, sent;
-    } const cases[] = {
-        {"counts beyond the lists", WithInt(WithInt(good, 0, 5000), 180004, -3), 1000, 0},
-        {"a file cut short holds fewer slots than its count says",
-         WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
-        {"texts without their terminating zero", std::string(good).replace(14, 170, 170, 'x'), 2, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        qstest::WriteFileBytes(dir.file("Courant.q12ct"), c.bytes);
+    for (auto [name, bytes, list, sent] :
+         {std::tuple{"counts beyond the lists", WithInt(WithInt(good, 0, 5000), 180004, -3), 1000, 0},
+          {"a file cut short holds fewer slots than its count says",
+           WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
+          {"texts without their terminating zero", std::string(good).replace(14, 170, 170, 'x'), 2, 1}}) {
+        SCOPED_TRACE(name);
+        qstest::WriteFileBytes(dir.file("Courant.q12ct"), bytes);
         Q12CourantCharger("Courant.q12ct");
-        EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), std::pair(c.list, c.sent));
+        EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), std::pair(list, sent));
     }
     // The texts stay within their fields.
     const Q12ConcurrentRec& r = (*Q12ListeG)[0];
     EXPECT_EQ(std::tuple(std::strlen(r.Texte1), std::strlen(r.Texte2), std::strlen(r.Texte3)),
               std::tuple(63u, 63u, 41u));
-
-    std::strcpy(Q12CnfG.Chemin, "old.xlsx");  // a missing file empties the lists
-    std::remove(dir.file("Courant.q12ct").c_str());
-    Q12CourantCharger("Courant.q12ct");
-    EXPECT_EQ(Q12NbListeG + Q12NbHistoG, 0);
-    EXPECT_STREQ(Q12CnfG.Chemin, "");
 }
 
-TEST_F(CompetitorImport, SettingsFileCreatedWithDefaultsReadBackAndRepaired) {
-    std::memset(&Q12CnfG, 0x55, sizeof Q12CnfG);
-    Q12CnfCharger();
-    const std::string bytes = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
-    ASSERT_EQ(bytes.size(), 284u);
-    EXPECT_EQ(std::tuple(IntAt(bytes, 0), IntAt(bytes, 4), IntAt(bytes, 8)), std::tuple(1, 2, 0));
-    EXPECT_EQ(bytes.substr(16, 6), "ABCDEF");
-    EXPECT_EQ(bytes[24], 0);
-
-    // Settings outside what the dialog shows are repaired.
+// Settings outside what the import dialog shows are repaired as they are read.
+TEST_F(CompetitorImport, SettingsFileOutsideTheDialogsChoicesIsRepaired) {
     Q12Cnf set = Q12CnfG;
     set.Feuille = -2;
     set.PremiereLigne = 0;
@@ -327,20 +303,11 @@ TEST_F(CompetitorImport, SettingsFileCreatedWithDefaultsReadBackAndRepaired) {
     EXPECT_EQ(std::strlen(Q12CnfG.Chemin), 259u);
 }
 
-TEST_F(CompetitorImport, SentListKeepsItsNewestThousandAndMarksTheFirstUnsentRecord) {
+TEST_F(CompetitorImport, SentListKeepsItsNewestThousand) {
     for (int n = 1; n <= 1001; ++n) ASSERT_LT(Q12HistoAjouter(Rec(n)), 1000);
-    EXPECT_EQ(Q12NbHistoG, 1000);
-    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);  // the oldest gave way
-    EXPECT_EQ(std::pair((*Q12HistoG)[999].Numero, (*Q12HistoG)[999].Envoye), std::pair(1001, uint8_t(1)));
-    (*Q12ListeG)[0] = Rec(4);
-    (*Q12ListeG)[1] = Rec(7);
-    (*Q12ListeG)[2] = Rec(7);
-    Q12NbListeG = 3;
-    EXPECT_TRUE(Q12MarquerEnvoye(7));  // the number's first unsent record, then its second
-    EXPECT_EQ(std::pair((*Q12ListeG)[1].Envoye, (*Q12ListeG)[2].Envoye), std::pair(uint8_t(1), uint8_t(0)));
-    EXPECT_TRUE(Q12MarquerEnvoye(7));
-    EXPECT_EQ((*Q12ListeG)[2].Envoye, 1);
-    EXPECT_FALSE(Q12MarquerEnvoye(7) || Q12MarquerEnvoye(99));
+    const Q12ConcurrentRec &oldest = (*Q12HistoG)[0], &newest = (*Q12HistoG)[999];
+    EXPECT_EQ(std::tuple(Q12NbHistoG, oldest.Numero, newest.Numero, newest.Envoye),
+              std::tuple(1000, 2, 1001, 1));
 }
 
 }  // namespace
