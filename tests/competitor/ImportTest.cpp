@@ -180,6 +180,7 @@ TEST_F(CompetitorImport, XlsOdsAndCsv) {
              "Name6/First6/Club6 | 108 Name7/First7/Club7 | 109 Name8/First8/Club8 | 110 Name9/First9/Club9"},
         {"competitors.xls", nullptr, "2 end at 4 | 7 // | 8 //", 2},
         {"declared_sheets.xls", nullptr, Refused(Q12Echec::TropGrand)},
+        {"competitors.xlsx", nullptr, "4 end at 6 | 301 Runner// | 302 // | 303 // | 304 //"},  // list.xml
         {"formulas.xls", nullptr, "1 formula at 3, 3 formula rows | 1 Ann//"},
         {"competitors.ods", nullptr,
          "5 end at 7 | 201 Name0/First0/Club0 | 202 M\xFCller/First1/Club1 | 203 Name2/First2/42 | 204 "
@@ -226,8 +227,7 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
 }
 
 TEST(CompetitorText, Utf8ToWindows1252) {
-    // Malformed in turn: a lone lead byte, a stray continuation, an overlong form, two surrogates;
-    // then outside the code page, control characters, and a sequence cut short at the end.
+    // Malformed: lone lead, stray continuation, overlong, surrogates; beyond the code page; cut short.
     EXPECT_EQ(Q12Utf8VersCp1252(
                   "caf\xC3\xA9 \xE2\x82\xAC \xC5\x92|a\xC3z|a\x80z|\xC0\xAF|\xED\xA0\x80|\xED\xBF\xBF|"
                   "\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82",
