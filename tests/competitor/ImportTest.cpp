@@ -1,29 +1,63 @@
-// Competitor import: real .xlsx, .xls, .ods and .csv files read into the waiting list, each
-// described in one line: refused and why, or the count, why the reading stopped and where,
-// the rows holding formulas, and the competitors (the first and last of a list longer than ten).
+// Competitor lists: real .xlsx, .xls, .ods and .csv files read, each described in one line:
+// refused and why, or the count, why and where the reading stopped, the rows holding formulas,
+// the competitors (the first and last of a longer list than ten); the lists file as laid out.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <xlsxwriter.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
+#include <sstream>
+#include <stdexcept>
+#include <tuple>
 
 #include "competitor/Q12Classeur.h"
+#include "competitor/Q12Fichiers.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Texte.h"
-#include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
-
-using q12test::Fixture;
-using q12test::MakeXlsx;
-using q12test::PutNumber;
-using q12test::PutText;
-using Sheet = lxw_worksheet*;
+using Make = std::function<void(const std::string& path)>;  // none: a committed fixture, or made before
 
 namespace {
 
-std::string Competitor(const Q12ConcurrentRec& r) {
-    return std::to_string(r.Numero) + " " + r.Texte1 + "/" + r.Texte2 + "/" + r.Texte3;
+// Cells as "A1=Bib|A2=102|B2='7|A3==A2+1;103": a number, a formula and its result after the ';',
+// or else (or after an apostrophe, as spreadsheets take it) a UTF-8 text.
+void Put(lxw_worksheet* ws, const std::string& cells) {
+    std::stringstream in(cells);
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const size_t eq = cell.find('=');
+        const std::string name = cell.substr(0, eq);
+        std::string v = cell.substr(eq + 1), formula;
+        if (v[0] == '=') formula = v.substr(0, v.rfind(';')), v = v.substr(v.rfind(';') + 1);
+        const lxw_row_t row = lxw_name_to_row(name.c_str());
+        const lxw_col_t col = lxw_name_to_col(name.c_str());
+        char* end = nullptr;
+        const double n = std::strtod(v.c_str(), &end);
+        const bool number = !v.empty() && v[0] != ' ' && *end == 0;
+        if (formula.empty()) {
+            number ? worksheet_write_number(ws, row, col, n, nullptr)
+                   : worksheet_write_string(ws, row, col, v.c_str() + (v[0] == '\'' ? 1 : 0), nullptr);
+        } else {
+            number ? worksheet_write_formula_num(ws, row, col, formula.c_str(), nullptr, n)
+                   : worksheet_write_formula_str(ws, row, col, formula.c_str(), nullptr, v.c_str());
+        }
+    }
+}
+
+// An .xlsx of the sheets given as cells (Put), the sheets apart by '#'. Inline: written row
+// by row as tools that stream write it, strings in the cells (t="inlineStr") and no shared
+// string table.
+void MakeXlsx(const std::string& path, const std::string& sheets, bool inlineStrings = false) {
+    lxw_workbook_options options{};
+    options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
+    lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
+    if (!wb) throw std::runtime_error("cannot create " + path);
+    std::stringstream in(sheets);
+    for (std::string cells; std::getline(in, cells, '#');) Put(workbook_add_worksheet(wb, nullptr), cells);
+    if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write " + path);
 }
 
 std::string Describe(const std::string& path, const Q12Cnf& cnf) {
@@ -35,16 +69,20 @@ std::string Describe(const std::string& path, const Q12Cnf& cnf) {
     if (!Q12LireListe(*book, cnf, &l)) return "refused " + std::to_string(int(l.echec));
     std::string s = std::to_string(l.nombre) + " " + kStops[int(l.arret)] + " at " + std::to_string(l.ligne);
     if (!l.formules.empty()) s += ", " + std::to_string(l.formules.size()) + " formula rows";
-    for (int i = 0; i < l.nombre; ++i)
-        if (l.nombre <= 10 || i == 0 || i == l.nombre - 1) s += " | " + Competitor((*l.liste)[size_t(i)]);
+    for (int i = 0; i < l.nombre; ++i) {
+        const Q12ConcurrentRec& r = (*l.liste)[size_t(i)];
+        if (l.nombre <= 10 || i == 0 || i == l.nombre - 1)
+            s += " | " + std::to_string(r.Numero) + " " + r.Texte1 + "/" + r.Texte2 + "/" + r.Texte3;
+    }
     return s;
 }
 
 struct Case {
     const char* name;
-    std::function<void(const std::string& path)> make;  // none: name is a committed fixture
-    std::function<void(Q12Cnf*)> settings;
+    Make make;
     std::string expected;
+    int sheet = 1, first = 2;
+    const char* columns = "ABCE";  // number, texts 1 to 3; '-' for none
 };
 
 class CompetitorImport : public ::testing::Test {
@@ -52,205 +90,116 @@ protected:
     void SetUp() override {
         Q12AllouerListes();
         Q12EffacerListes();
+        Q12CnfDefaut(&Q12CnfG);
     }
     void TearDown() override { Q12LibererListes(); }
-    void Run(const std::vector<Case>& cases, double seconds = 60) {
+    void Run(const std::vector<Case>& cases) {
         for (const Case& k : cases) {
             SCOPED_TRACE(k.name);
             const bool made = k.make || qstest::FileSize(dir.file(k.name)) >= 0;
-            const std::string path = made ? dir.file(k.name) : Fixture(k.name);
+            const std::string path =
+                made ? dir.file(k.name) : std::string(QS_COMPETITOR_FIXTURES "/") + k.name;
             if (k.make) k.make(path);
-            Q12Cnf cnf;
-            Q12CnfDefaut(&cnf);
-            if (k.settings) k.settings(&cnf);
+            Q12Cnf cnf = Q12CnfG;
+            cnf.Feuille = k.sheet;
+            cnf.PremiereLigne = k.first;
+            const auto column = [&](int i) { return k.columns[i] == '-' ? '\0' : k.columns[i]; };
+            std::tie(cnf.ColNumero, cnf.ColTexte1, cnf.ColTexte2, cnf.ColTexte3) =
+                std::tuple(column(0), column(1), column(2), column(3));
             // Each in a process of its own: within its time and memory, whatever the file.
-            const qstest::Bounded run = qstest::RunBounded([&] { return Describe(path, cnf); }, seconds);
+            const qstest::Bounded run = qstest::RunBounded([&] { return Describe(path, cnf); }, 60);
             ASSERT_TRUE(run.finished) << run.seconds << " s";
             EXPECT_EQ(run.result, k.expected);
             EXPECT_LT(run.peakMegabytes, qstest::MemoryBound(300));
         }
     }
-    static std::function<void(const std::string&)> Text(std::string bytes) {
+    static std::string Refused(Q12Echec why) { return "refused " + std::to_string(int(why)); }
+    static Make Text(std::string bytes) {
         return [bytes](const std::string& path) { qstest::WriteFileBytes(path, bytes); };
     }
-    static std::function<void(const std::string&)> Xlsx(std::function<void(Sheet)> fill, int sheets = 1) {
-        return [=](const std::string& path) {
-            MakeXlsx(path, sheets, [&](int i, Sheet ws) { i ? void() : fill(ws); });
-        };
+    static Make Xlsx(const std::string& cells, bool inlineStrings = false) {
+        return [=](const std::string& p) { MakeXlsx(p, cells, inlineStrings); };
     }
     qstest::TempProgramDir dir{false};
 };
 
-const std::string kRefused = "refused ";
+// The bytes with every occurrence of `from` after the first `skip` ones replaced.
+std::string Patched(std::string bytes, const std::string& from, const std::string& to, int skip = 0) {
+    for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
+        if (skip-- <= 0) bytes.replace(at, from.size(), to);
+    return bytes;
+}
 
 TEST_F(CompetitorImport, Xlsx) {
+    const std::string x(100, 'x');
+    std::string wide;  // strings in the cells as streaming tools write them, cells beyond column Z
+    for (int r = 1; r <= 1010; ++r) {
+        const std::string row = std::to_string(r + 1), n = std::to_string(r);
+        wide += "|A" + row + "=" + n + "|B" + row + "=Ann  " + n;
+        for (const char* c : {"AA", "AG", "EA", "XFD"}) wide += "|" + std::string(c) + row + "=9";
+    }
     Run({
-        {"list.xlsx", Xlsx([](Sheet ws) {
-             PutText(ws, "A1", "Bib");
-             for (int r = 2; r <= 11; ++r) {
-                 const std::string n = std::to_string(r);
-                 PutNumber(ws, ("A" + n).c_str(), 100 + r);
-                 for (const char* c : {"B", "C", "D", "E"}) PutText(ws, (c + n).c_str(), c + n);
-             }
-             PutNumber(ws, "A13", 500);  // after the empty A12: not read
-         }),
-         nullptr,
-         "10 end at 12 | 102 B2/C2/E2 | 103 B3/C3/E3 | 104 B4/C4/E4 | 105 B5/C5/E5 | 106 B6/C6/E6 | 107 "
-         "B7/C7/E7 | "
-         "108 B8/C8/E8 | 109 B9/C9/E9 | 110 B10/C10/E10 | 111 B11/C11/E11"},
-        {"shifted.xlsx", Xlsx([](Sheet ws) {
-             for (auto [cell, n] : {std::pair{"C4", 99}, {"C5", 7}, {"C6", 8}, {"A5", 1}})
-                 PutNumber(ws, cell, n);
-             for (auto [cell, t] : {std::pair{"F5", "club-f"}, {"B5", "name-b"}, {"D5", "not read"}})
-                 PutText(ws, cell, t);
-         }),
-         [](Q12Cnf* c) {
-             c->PremiereLigne = 5, c->ColNumero = 'C', c->ColTexte1 = 'B', c->ColTexte2 = 0,
-             c->ColTexte3 = 'F';
-         },
-         "2 end at 7 | 7 name-b//club-f | 8 //"},
-        {"texts.xlsx", Xlsx([](Sheet ws) {
-             PutNumber(ws, "A2", 1);
-             PutText(ws, "B2", "M\xC3\xBCller \xE2\x82\xAC");  // "Müller €"
-             PutText(ws, "C2", "\xE6\x97\xA5\xE6\x9C\xAC");    // two CJK characters
-             PutNumber(ws, "E2", 42);
-             PutNumber(ws, "A3", 2);
-             PutNumber(ws, "B3", 3.5);
-             PutNumber(ws, "C3", -7);
-             PutNumber(ws, "A4", 3);
-             for (const char* cell : {"B4", "C4", "E4"}) PutText(ws, cell, std::string(100, 'x'));
-         }),
-         nullptr,
-         "3 end at 5 | 1 M\xFCller \x80/\?\?/42 | 2 3.5/-7/ | 3 " + std::string(63, 'x') + "/" +
-             std::string(63, 'x') + "/" + std::string(41, 'x')},
-        {"sheets.xlsx",
-         [](const std::string& p) {
-             MakeXlsx(p, 2, [](int i, Sheet ws) {
-                 PutNumber(ws, "A2", 11 + 11 * i), PutNumber(ws, "A3", 12 + 11 * i);
-             });
-         },
-         [](Q12Cnf* c) { c->Feuille = 2; }, "2 end at 4 | 22 // | 23 //"},
-        {"sheets.xlsx", nullptr, [](Q12Cnf* c) { c->Feuille = 3; },
-         kRefused + std::to_string(int(Q12Echec::Feuille))},
-        {"formula.xlsx", Xlsx([](Sheet ws) {
-             PutNumber(ws, "A2", 1);
-             worksheet_write_formula_num(ws, 2, 0, "=A2+1", nullptr, 2);
-             worksheet_write_formula_str(ws, 2, 1, "=\"Ab\"&\"c\"", nullptr, "Abc");
-         }),
-         nullptr, "2 end at 4 | 1 // | 2 Abc//"},
-        {"big.xlsx", Xlsx([](Sheet ws) {
-             for (int r = 1; r <= 100000; ++r) {
-                 worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
-                 worksheet_write_string(ws, lxw_row_t(r), 1, ("Name " + std::to_string(r)).c_str(), nullptr);
-             }
-         }),
-         nullptr, "1000 limit at 1002 | 1 Name 1// | 1000 Name 1000//"},
-        {"wide.xlsx",  // cells far beyond column Z in every row the list needs
-         [](const std::string& p) {
-             MakeXlsx(
-                 p, 1,
-                 [](int, Sheet ws) {
-                     for (int r = 1; r <= 1010; ++r) {
-                         worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
-                         for (lxw_col_t c = 26; c < 1026; ++c)
-                             worksheet_write_number(ws, lxw_row_t(r), c, c, nullptr);
-                     }
-                 },
-                 true);
-         },
-         nullptr, "1000 limit at 1002 | 1 // | 1000 //"},
-        {"inline.xlsx",
-         [](const std::string& p) {
-             MakeXlsx(
-                 p, 1,
-                 [](int, Sheet ws) {
-                     PutText(ws, "A1", "Bib"), PutText(ws, "A2", "12"), PutText(ws, "B2", "Ann  Lee");
-                     PutNumber(ws, "A3", 13), PutText(ws, "B3", "Bob");
-                 },
-                 true);
-         },
-         nullptr, "2 end at 4 | 12 Ann  Lee// | 13 Bob//"},
-        {"title.xlsx", Xlsx([](Sheet ws) { PutText(ws, "A1", "Bib"); }), nullptr, "0 end at 2"},
+        {"list.xlsx", Xlsx("A1=Bib|A2=102|B2=b2|C2=c2|D2=d2|E2=e2|A3=103|A5=500"),  // A5 after the end
+         "2 end at 4 | 102 b2/c2/e2 | 103 //"},
+        {"shifted.xlsx", Xlsx("C4=99|C5=7|C6=8|A5=1|Z5=club-z|B5=name-b|D5=no"),
+         "2 end at 7 | 7 name-b//club-z | 8 //", 1, 5, "CB-Z"},
+        // "Müller €", two CJK characters, numbers as texts, texts cut to their fields.
+        {"texts.xlsx",
+         Xlsx("A2=1|B2=M\xC3\xBCller "
+              "\xE2\x82\xAC|C2=\xE6\x97\xA5\xE6\x9C\xAC|E2=42|A3=2|B3=3.5|C3=-7|A4=3|B4=" +
+              x + "|C4=" + x + "|E4=" + x),
+         "3 end at 5 | 1 M\xFCller \x80/\?\?/42 | 2 3.5/-7/ | 3 " + x.substr(37) + "/" + x.substr(37) + "/" +
+             x.substr(59)},
+        {"sheets.xlsx", Xlsx("A2=11|A3=12#A2=22|A3=23"), "2 end at 4 | 22 // | 23 //", 2},
+        {"sheets.xlsx", nullptr, Refused(Q12Echec::Feuille), 3},
+        {"formula.xlsx", Xlsx("A2=1|A3==A2+1;2|B3==\"Ab\"&\"c\";Abc"), "2 end at 4 | 1 // | 2 Abc//"},
+        {"wide.xlsx", Xlsx(wide.substr(1), true), "1000 limit at 1002 | 1 Ann  1// | 1000 Ann  1000//"},
+        {"title.xlsx", Xlsx("A1=Bib"), "0 end at 2"},
+        // The number column ends the list at a text, a zero or less; digits as a text are read.
+        {"numbers.xlsx",
+         Xlsx("A2=5|A3=abc|A4=6#A2=5|A3= 12 "
+              "|A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3='7|A4=6#A2=5|A3=12a|A4=6"),
+         "1 end at 3 | 5 //"},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 12 // | 6 //", 2},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 3},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 3 // | 6 //", 4},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 7 // | 6 //", 5},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 6},
     });
 }
 
-TEST_F(CompetitorImport, NumberColumnStopsAtTextZeroOrNegative) {
-    std::vector<Case> cases;
-    for (auto [name, text, value, expected] :
-         {std::tuple{"word.xlsx", true, "abc", "1 end at 3 | 5 //"},
-          {"digits.xlsx", true, " 12 ", "3 end at 5 | 5 // | 12 // | 6 //"},
-          {"zero.xlsx", false, "0", "1 end at 3 | 5 //"},
-          {"negative.xlsx", false, "-4", "1 end at 3 | 5 //"},
-          {"fraction.xlsx", false, "2.6", "3 end at 5 | 5 // | 3 // | 6 //"},
-          {"mixed.xlsx", true, "12a", "1 end at 3 | 5 //"}})
-        cases.push_back({name, Xlsx([=](Sheet ws) {
-                             PutNumber(ws, "A2", 5), PutNumber(ws, "A4", 6);
-                             text ? PutText(ws, "A3", value) : PutNumber(ws, "A3", std::stod(value));
-                         }),
-                         nullptr, expected});
-    Run(cases);
-}
-
-TEST_F(CompetitorImport, XlsFixtures) {
+TEST_F(CompetitorImport, XlsOdsAndCsv) {
+    std::string big;
+    for (int r = 1; r <= 1100000; ++r) big += std::to_string(r) + ",Name " + std::to_string(r) + "\n";
     Run({
-        {"competitors.xls", nullptr, nullptr,
+        {"competitors.xls", nullptr,
          "10 end at 12 | 101 Name0/First0/Club0 | 102 M\xFCller/Zo\xEB/Club1 | 103 Name2/First2/Club2 | 104 "
          "Name3/First3/42 | 105 Name4/First4/3.5 | 106 " +
              std::string(63, 'N') +
              "/First5/Club5 | 107 "
              "Name6/First6/Club6 | 108 Name7/First7/Club7 | 109 Name8/First8/Club8 | 110 Name9/First9/Club9"},
-        {"competitors.xls", nullptr, [](Q12Cnf* c) { c->Feuille = 2; }, "2 end at 4 | 7 // | 8 //"},
-        {"declared_sheets.xls", nullptr, nullptr, kRefused + std::to_string(int(Q12Echec::TropGrand))},
-        {"formulas.xls", nullptr, nullptr, "1 formula at 3, 3 formula rows | 1 Ann//"},
-    });
-}
-
-TEST_F(CompetitorImport, Ods) {
-    std::string rows;
-    for (int r = 1; r <= 100000; ++r)
-        rows += "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"" +
-                std::to_string(r) + "\"/><table:table-cell office:value-type=\"string\"><text:p>Name " +
-                std::to_string(r) + "</text:p></table:table-cell></table:table-row>";
-    const auto first = [](Q12Cnf* c) { c->PremiereLigne = 1; };
-    Run({
-        {"competitors.ods", nullptr, nullptr,
+        {"competitors.xls", nullptr, "2 end at 4 | 7 // | 8 //", 2},
+        {"declared_sheets.xls", nullptr, Refused(Q12Echec::TropGrand)},
+        {"competitors.xlsx", nullptr, "4 end at 6 | 301 Runner// | 302 // | 303 // | 304 //"},  // list.xml
+        {"formulas.xls", nullptr, "1 formula at 3, 3 formula rows | 1 Ann//"},
+        {"competitors.ods", nullptr,
          "5 end at 7 | 201 Name0/First0/Club0 | 202 M\xFCller/First1/Club1 | 203 Name2/First2/42 | 204 "
          "Name3/First3/Club3 | 205 Name4/First4/Club4"},
-        {"competitors.ods", nullptr, [](Q12Cnf* c) { c->Feuille = 2; }, "1 end at 3 | 9 //"},
-        {"repeats.ods", nullptr, nullptr, "1000 limit at 1002 | 7 Ann  Lee// | 7 Ann  Lee//"},
-        {"big.ods", [&](const std::string& p) { q12test::MakeOds(p, rows); }, first,
-         "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//"},
-        {"spaces.ods",
-         [](const std::string& p) {
-             q12test::MakeOds(
-                 p,
-                 "<table:table-row table:number-rows-repeated=\"3\"><table:table-cell "
-                 "office:value-type=\"float\" office:value=\"5\"/><table:table-cell "
-                 "office:value-type=\"string\"><text:p>a<text:s/>b<text:s text:c=\"3\"/>c  "
-                 "d</text:p></table:table-cell></table:table-row><table:table-row><table:table-cell "
-                 "office:value-type=\"float\" office:value=\"9\"/></table:table-row>");
-         },
-         first, "4 end at 5 | 5 a b   c d// | 5 a b   c d// | 5 a b   c d// | 9 //"},
-    });
-}
-
-TEST_F(CompetitorImport, Csv) {
-    std::string big;
-    for (int r = 1; r <= 1100000; ++r) big += std::to_string(r) + ",Name " + std::to_string(r) + "\n";
-    Run({
+        {"competitors.ods", nullptr, "4 end at 6 | 9 a b   c d// | 5 // | 5 // | 10 //", 2},
+        {"repeats.ods", nullptr, "1000 limit at 1002 | 7 Ann  Lee// | 7 Ann  Lee//"},
         {"list.csv",
          Text("Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club "
               "\"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n"),
-         nullptr, "2 end at 4 | 1 Doe, Jr/John/Club \"A\" | 2 Roe/Ann/B"},
+         "2 end at 4 | 1 Doe, Jr/John/Club \"A\" | 2 Roe/Ann/B"},
         // A list saved by a French spreadsheet: ';' and Windows-1252 bytes.
         {"liste.csv",
          Text("Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9"
               "cureuils\n11;Z;Z;Z;Z"),
-         nullptr,
          "2 end at 4 | 10 B\xE9rard/L\xE9o/Les \xC9"
          "cureuils | 11 Z/Z/Z"},
-        {"big.csv", Text(big), [](Q12Cnf* c) { c->PremiereLigne = 1; },
-         "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//"},
+        {"euro.csv", Text("Bib;Prize\n1;5 \x80\n"),
+         "1 end at 3 | 1 5 \x80//"},  // Windows-1252, no other mark
+        {"big.csv", Text(big), "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//", 1, 1},
     });
 }
 
@@ -258,39 +207,32 @@ TEST_F(CompetitorImport, CorruptOrForeignFilesDoNotOpen) {
     std::mt19937 rng(42);
     std::string noise(4096, '\0');
     for (char& c : noise) c = char(rng());
-    MakeXlsx(dir.file("good.xlsx"), 1, [](int, Sheet ws) { PutNumber(ws, "A2", 1); });
-    const std::string good = qstest::ReadFileBytes(dir.file("good.xlsx"));
+    MakeXlsx(dir.file("good.xlsx"), "A2=1");
+    const std::string good = qstest::ReadFileBytes(dir.file("good.xlsx")),
+                      ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods");
     ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);  // refused without waiting for a writer
-    const std::string introuvable = kRefused + std::to_string(int(Q12Echec::Introuvable));
-    Run({{"noise.xlsx", Text(noise), nullptr, kRefused + std::to_string(int(Q12Echec::Format))},
-         {"truncated.xlsx", Text(good.substr(0, good.size() / 2)), nullptr,
-          kRefused + std::to_string(int(Q12Echec::Illisible))},
-         {"empty.xlsx", Text(""), nullptr, kRefused + std::to_string(int(Q12Echec::Format))},
-         {"noise.xls", Text(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise), nullptr,
-          kRefused + std::to_string(int(Q12Echec::Illisible))},
-         {"binary.csv", Text(std::string("1,2\0,3", 6)), nullptr,
-          kRefused + std::to_string(int(Q12Echec::Format))},
-         {"list.pdf", Text("1,2,3"), nullptr, kRefused + std::to_string(int(Q12Echec::Format))},
-         {"missing.xlsx", [](const std::string&) {}, nullptr, introuvable},
-         {"pipe.csv", [](const std::string&) {}, nullptr, introuvable}},
-        20);
+    const std::string format = Refused(Q12Echec::Format), unreadable = Refused(Q12Echec::Illisible);
+    Run({{"noise.xlsx", Text(noise), format},
+         {"truncated.xlsx", Text(good.substr(0, good.size() / 2)), unreadable},
+         {"empty.xlsx", Text(""), format},
+         {"signature.xlsx", Text("PK\x03\x04"), unreadable},
+         {"directory.xlsx", Text(Patched(good, "PK\x01\x02", "PK\x01\x07")), unreadable},
+         {"member.xlsx", Text(Patched(good, "PK\x03\x04", "PK\x03\x07", 1)), unreadable},
+         {"foreign.ods", Text(Patched(ods, "content.xml", "content.xmz")), format},
+         {"noise.xls", Text(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise), unreadable},
+         {"binary.csv", Text(std::string("1,2\0,3", 6)), format},
+         {"list.pdf", Text("1,2,3"), format},
+         {"missing.xlsx", [](const std::string&) {}, Refused(Q12Echec::Introuvable)},
+         {"pipe.csv", [](const std::string&) {}, Refused(Q12Echec::Introuvable)}});
 }
 
 TEST(CompetitorText, Utf8ToWindows1252) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"caf\xC3\xA9 \xE2\x82\xAC \xC5\x92", "caf\xE9 \x80 \x8C"},
-        // Malformed: a lone lead byte, a stray continuation, an overlong form, a surrogate,
-        // a truncated sequence at the end; then outside the code page; then control characters.
-        {"a\xC3z", "a?z"},
-        {"a\x80z", "a?z"},
-        {"\xC0\xAF", "?"},
-        {"\xED\xA0\x80", "?"},
-        {"\xED\xBF\xBF", "?"},
-        {"ab\xE2\x82", "ab??"},
-        {"\xF0\x9F\x98\x80!", "?!"},
-        {"\xF4\x90\x80\x80", "?"},
-        {"line\r\nnext\tx", "line  next x"}};
-    for (auto [utf8, cp1252] : cases) EXPECT_EQ(Q12Utf8VersCp1252(utf8, 63), cp1252) << utf8;
+    // Malformed: lone lead, stray continuation, overlong, surrogates; beyond the code page; cut short.
+    EXPECT_EQ(Q12Utf8VersCp1252(
+                  "caf\xC3\xA9 \xE2\x82\xAC \xC5\x92|a\xC3z|a\x80z|\xC0\xAF|\xED\xA0\x80|\xED\xBF\xBF|"
+                  "\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82",
+                  1000),
+              "caf\xE9 \x80 \x8C|a?z|a?z|?|?|?|?!|?|line  next x|ab??");
     EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");  // cut by bytes written
     std::string all;  // every Windows-1252 byte survives the trip through UTF-8
     for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
@@ -298,60 +240,74 @@ TEST(CompetitorText, Utf8ToWindows1252) {
     EXPECT_EQ(Q12Utf8VersCp1252(Q12Cp1252VersUtf8(all), 1000), all);
 }
 
-// A workbook whose reads fail at a chosen cell.
-class FailingBook : public Q12Classeur {
-public:
-    int failRow = -1, failCol = -1;
-    bool Charger(const Q12Plan& plan, Q12Echec* echec) override {
-        *echec = plan.feuille == 1 ? Q12Echec::Aucun : Q12Echec::Feuille;
-        return plan.feuille == 1;
-    }
-    bool Lire(int ligne, int colonne, Q12Cellule* c) override {
-        *c = Q12Cellule{};
-        if (ligne == failRow && colonne == failCol) return false;
-        if (ligne < 1 || ligne > 5) return true;
-        c->type = colonne == 0 ? Q12Cellule::Nombre : Q12Cellule::Texte;
-        c->nombre = ligne;
-        c->texte = "t" + std::to_string(ligne);
-        return true;
-    }
-};
+Q12ConcurrentRec Rec(int n, const char* t1 = "", uint8_t sent = 0) {
+    Q12ConcurrentRec r{};
+    r.Numero = n;
+    r.Envoye = sent;
+    std::strcpy(r.Texte1, t1);
+    return r;
+}
+int32_t IntAt(const std::string& bytes, size_t offset) {
+    int32_t v = 0;
+    std::memcpy(&v, bytes.data() + offset, 4);
+    return v;
+}
+std::string WithInt(std::string bytes, size_t offset, int32_t v) {
+    std::memcpy(bytes.data() + offset, &v, 4);
+    return bytes;
+}
 
-TEST_F(CompetitorImport, AFailingReadIsAPartialListToAskAboutAndAReimportReplacesBothLists) {
-    Q12Cnf cnf;
-    Q12CnfDefaut(&cnf);
-    Q12Lecture lecture;
-    (*Q12ListeG)[0].Numero = 77;
-    Q12NbListeG = 1;
-    std::strcpy(Q12CnfG.Chemin, "before.xlsx");
-    FailingBook book;
-    book.failRow = 3;  // row 4's second text column
-    book.failCol = 2;
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
-    EXPECT_EQ(Q12NbListeG, 1);  // the current list is untouched by the reading
-    EXPECT_EQ(lecture.arret, Q12Arret::Echec);
-    EXPECT_EQ(lecture.ligne, 4);
-    EXPECT_TRUE(Q12LectureDouteuse(lecture));
-    Q12AppliquerLecture(lecture, "book.xlsx");
-    ASSERT_EQ(Q12NbListeG, 3);  // rows 2, 3 and the row of the failing text read
-    EXPECT_EQ(Competitor((*Q12ListeG)[2]), "3 t3//");
-    EXPECT_STREQ(Q12CnfG.Chemin, "");  // a partial list is not the file's list
-    book.failCol = 0;                  // the number itself
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
-    EXPECT_EQ(lecture.nombre, 2);
-    EXPECT_EQ(lecture.arret, Q12Arret::Echec);
-
-    (*Q12HistoG)[0].Numero = 9;
+TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHeldToTheLists) {
+    (*Q12ListeG)[0] = Rec(5, "Alpha");
+    (*Q12ListeG)[1] = (*Q12HistoG)[0] = Rec(6, "Beta", 1);
+    Q12NbListeG = 2;
     Q12NbHistoG = 1;
-    book.failRow = -1;
-    std::strcpy(Q12CnfG.Chemin, "same.xlsx");
-    // The path handed in is the last imported path itself, which emptying clears.
-    ASSERT_TRUE(Q12LireListe(book, cnf, &lecture));
-    EXPECT_FALSE(Q12LectureDouteuse(lecture));
-    Q12AppliquerLecture(lecture, Q12CnfG.Chemin);
-    EXPECT_EQ(Q12NbListeG, 5);
-    EXPECT_EQ(Q12NbHistoG, 0);
-    EXPECT_STREQ(Q12CnfG.Chemin, "same.xlsx");
+    ASSERT_TRUE(Q12CourantSauver("Courant.q12ct"));
+    const std::string good = qstest::ReadFileBytes(dir.file("Courant.q12ct"));
+    ASSERT_EQ(good.size(), 360008u);
+    for (auto [offset, value] : {std::pair{0, 2}, {4, 5}, {184, 6}, {180004, 1}, {180008, 6}})
+        EXPECT_EQ(IntAt(good, size_t(offset)), value) << offset;
+    EXPECT_EQ(std::string(good.data() + 4 + 10), "Alpha");
+    EXPECT_EQ(good[4 + 180 + 8], 1);  // sent flag
+    EXPECT_EQ(std::string(good.data() + 180008 + 10), "Beta");
+
+    for (auto [name, bytes, list, sent] :
+         {std::tuple{"counts beyond the lists", WithInt(WithInt(good, 0, 5000), 180004, -3), 1000, 0},
+          {"a file cut short holds fewer slots than its count says",
+           WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
+          {"texts without their terminating zero", std::string(good).replace(14, 170, 170, 'x'), 2, 1}}) {
+        SCOPED_TRACE(name);
+        qstest::WriteFileBytes(dir.file("Courant.q12ct"), bytes);
+        Q12CourantCharger("Courant.q12ct");
+        EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), std::pair(list, sent));
+    }
+    // The texts stay within their fields.
+    const Q12ConcurrentRec& r = (*Q12ListeG)[0];
+    EXPECT_EQ(std::tuple(std::strlen(r.Texte1), std::strlen(r.Texte2), std::strlen(r.Texte3)),
+              std::tuple(63u, 63u, 41u));
+}
+
+// Settings outside what the import dialog shows are repaired as they are read.
+TEST_F(CompetitorImport, SettingsFileOutsideTheDialogsChoicesIsRepaired) {
+    Q12Cnf set = Q12CnfG;
+    set.Feuille = -2;
+    set.PremiereLigne = 0;
+    set.ColNumero = '%';
+    set.ColTexte1 = 'z';
+    std::memset(set.Chemin, 'p', sizeof set.Chemin);
+    qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"),
+                           std::string(reinterpret_cast<char*>(&set), sizeof set));
+    Q12CnfCharger();
+    EXPECT_EQ(std::tuple(Q12CnfG.Feuille, Q12CnfG.PremiereLigne), std::tuple(1, 1));
+    EXPECT_EQ(std::tuple(Q12CnfG.ColNumero, Q12CnfG.ColTexte1), std::tuple('A', '\0'));
+    EXPECT_EQ(std::strlen(Q12CnfG.Chemin), 259u);
+}
+
+TEST_F(CompetitorImport, SentListKeepsItsNewestThousand) {
+    for (int n = 1; n <= 1001; ++n) ASSERT_LT(Q12HistoAjouter(Rec(n)), 1000);
+    const Q12ConcurrentRec &oldest = (*Q12HistoG)[0], &newest = (*Q12HistoG)[999];
+    EXPECT_EQ(std::tuple(Q12NbHistoG, oldest.Numero, newest.Numero, newest.Envoye),
+              std::tuple(1000, 2, 1001, 1));
 }
 
 }  // namespace

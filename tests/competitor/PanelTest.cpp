@@ -1,8 +1,7 @@
-// The competitor panel driven as the operator would: keypad, look-up, confirmation, the
-// sent list's limit, the import button with its settings dialog.
+// The competitor panel driven as the operator would: keypad, look-up, confirmation and what
+// goes out, the lists' tables, the import button with its settings dialog.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "competitor/Q12.h"
@@ -12,12 +11,8 @@
 #include "competitor/Q12Panneau.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ12.h"
-#include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/cvi.h"
-#include "records/Q31Config.h"
-#include "records/SbComRecord.h"
-#include "tests/competitor/Q12Fixtures.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -27,15 +22,12 @@ using Numbers = std::vector<int>;
 
 namespace {
 
-Numbers sentG;
-std::string fileChoiceG;  // what the file dialog answers ("": cancelled)
+Numbers sentG, dialogShownG;
+std::string fileChoiceG, questionG;  // what the file dialog answers ("": cancelled), what was asked
 std::vector<std::string> messagesG;
-int dialogTurnsG = 0;
-bool confirmDialogG = true;
-std::string questionG;  // the question asked before a doubtful list replaces the lists
-bool acceptListG = false;
+int dialogTurnsG = 0, waitShownG = 0;
 double slowClockG = 0;
-int waitShownG = 0;
+bool confirmDialogG = true, acceptListG = false;  // the settings dialog, the question on a doubtful list
 
 class CompetitorPanel : public ::testing::Test {
 protected:
@@ -45,20 +37,23 @@ protected:
         Q12ChargerTxt(0);
         sentG.clear();
         messagesG.clear();
-        fileChoiceG.clear();
-        dialogTurnsG = 0;
-        confirmDialogG = true;
         Q12SetEnvoi([](int n) { sentG.push_back(n); });
         SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
             StrCopy(out, 260, fileChoiceG.c_str());
             return fileChoiceG.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
         });
         SetMessageHook([](const char*, const char* text) { messagesG.push_back(text); });
-        // The settings dialog: first row 3, second text column "--", then confirm or cancel.
+        // The settings dialog: what it shows, then first row 3, second text column "--", third Z,
+        // and confirm or cancel.
         Q12SetTourDialogue([](int panel) {
             if (dialogTurnsG++ > 0) return;
+            dialogShownG.clear();
+            for (int control : {IMPORT_SHEET, IMPORT_FIRST_ROW, IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
+                                IMPORT_COL_TEXT2, IMPORT_COL_TEXT3})
+                GetCtrlVal(panel, control, &dialogShownG.emplace_back());
             SetCtrlVal(panel, IMPORT_FIRST_ROW, 3);
             SetCtrlVal(panel, IMPORT_COL_TEXT2, 0);
+            SetCtrlVal(panel, IMPORT_COL_TEXT3, int('Z'));
             SetCtrlVal(panel, IMPORT_SHOW_APP, 1);
             QueueUserEvent(panel, confirmDialogG ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
@@ -80,35 +75,30 @@ protected:
         SbSetTourModal(nullptr);
         SetFileSelectHook(nullptr);
         SetMessageHook(nullptr);
-        SetTimeSource(nullptr, nullptr);
     }
-
-    // Waiting list 101..(100+count) with texts, tables rebuilt.
-    void Waiting(int count) {
+    void Waiting(int count) {  // waiting list 101..(100+count) named, tables rebuilt
+        Q12EffacerListes();
         for (int i = 0; i < count; ++i) {
-            Q12ConcurrentRec& r = (*Q12ListeG)[size_t(i)];
-            r = Q12ConcurrentRec{};
-            r.Numero = 101 + i;
-            StrFormat(r.Texte1, sizeof r.Texte1, "Name%d", 101 + i);
+            (*Q12ListeG)[size_t(i)].Numero = 101 + i;
+            StrFormat((*Q12ListeG)[size_t(i)].Texte1, 64, "Name%d", 101 + i);
         }
         Q12NbListeG = count;
         RemplirTables();
     }
-    // Keys: digits, E(nter), C(onfirm), D(elete), + and -.
-    void Keys(const std::string& keys) {
+    // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport);
+    // in the waiting table: T(ype) a 5, P(ick) its third row.
+    static void Keys(const std::string& keys) {
+        const int named[] = {COMPET_KEY_0, COMPET_KEY_ENTER, COMPET_CONFIRM, COMPET_KEY_DEL,
+                             COMPET_PLUS,  COMPET_MINUS,     COMPET_CLEAR,   COMPET_IMPORT};
         for (char k : keys) {
-            const int control = k == 'E'   ? COMPET_KEY_ENTER
-                                : k == 'C' ? COMPET_CONFIRM
-                                : k == 'D' ? COMPET_KEY_DEL
-                                : k == '+' ? COMPET_PLUS
-                                : k == '-' ? COMPET_MINUS
-                                : k == '0' ? COMPET_KEY_0
-                                           : COMPET_KEY_1 + (k - '1');
-            const char* name = k == 'C'                ? "FQ12Valider"
-                               : k == 'D'              ? "FQ12ClavierDel"
-                               : std::strchr("E+-", k) ? "FQ12ClavierEnter"
-                                                       : "FQ12ClavierNum";
-            FindCallback(name)(Q12PanneauG, control, EVENT_COMMIT, nullptr, 0, 0);
+            const size_t at = std::string("0ECD+-XI").find(k);
+            if (k == 'T' || k == 'P')
+                FindCallback("FQ12TableIn")(Q12PanneauG, COMPET_WAITING,
+                                            k == 'T' ? EVENT_KEYPRESS : EVENT_ACTIVE_CELL_CHANGE, nullptr,
+                                            k == 'T' ? '5' : 3, 2);
+            else
+                QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
+            ProcessSystemEvents();
         }
     }
     static int Int(int control, int attribute = 0) {
@@ -128,10 +118,6 @@ protected:
                   : GetTableCellVal(Q12PanneauG, table, MakePoint(column, row), &n);
         return n;
     }
-    static void Import() {
-        FindCallback("FQ12Charger")(Q12PanneauG, COMPET_IMPORT, EVENT_COMMIT, nullptr, 0, 0);
-    }
-
     qstest::TempProgramDir dir;
 };
 
@@ -142,7 +128,6 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         Numbers sent;
         int field, current, confirmDimmed, waiting;
     } const cases[] = {
-        {"a waiting number, entered", "103E", {}, 103, 103, 0, 5},
         {"then confirmed: sent, out of the waiting table", "103EC", {103}, 103, 103, 1, 4},
         {"a sent number entered again: nothing", "102EC102EC", {102}, 102, 102, 1, 4},
         {"plus looks the next number up", "101+", {}, 102, 102, 0, 5},
@@ -151,23 +136,21 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"enter at zero offers competitor zero", "EC", {0}, 0, 0, 1, 5},
         {"a number in neither list is sent", "77EC", {77}, 77, 77, 1, 5},
         {"digits beyond the number's length start it again", "1234", {}, 4, 0, 1, 5},
+        {"a digit typed in the waiting table goes to the number", "12T", {}, 125, 0, 1, 5},
+        {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        Q12EffacerListes();
         Waiting(5);
         Keys(c.keys);
         EXPECT_EQ(sentG, c.sent);
-        EXPECT_EQ(Int(COMPET_NUMBER), c.field);
-        EXPECT_EQ(Cell(COMPET_CURRENT, 1), c.current);
-        EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), c.confirmDimmed);
+        EXPECT_EQ(std::tuple(Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)),
+                  std::tuple(c.field, c.current, c.confirmDimmed));
         EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_TEXT_BGCOLOR, 2), c.confirmDimmed ? 0xFFFFFF : 0xFFFF00);
-        EXPECT_EQ(Rows(COMPET_WAITING), c.waiting);
-        EXPECT_EQ(Q12NbHistoG, int(c.sent.size()));
-        EXPECT_EQ(Rows(COMPET_SENT), int(c.sent.size()));
-        for (int n : c.sent) EXPECT_EQ(Q12ChercherNumero(COMPET_WAITING, n), 0);
+        EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbHistoG),
+                  std::tuple(c.waiting, int(c.sent.size()), int(c.sent.size())));
     }
     // The record sent keeps its texts; a number in neither list may be given some.
     Keys("D77E");
@@ -175,222 +158,90 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
     SetTableCellVal(Q12PanneauG, COMPET_CURRENT, MakePoint(2, 1), "Late entry");
     Keys("CD103EC");
     EXPECT_EQ(sentG, (Numbers{77, 103}));
-    EXPECT_STREQ((*Q12HistoG)[0].Texte1, "Late entry");
-    EXPECT_STREQ((*Q12HistoG)[1].Texte1, "Name103");
-    EXPECT_EQ((*Q12ListeG)[2].Envoye, 1);
+    EXPECT_EQ(std::string((*Q12HistoG)[0].Texte1) + "/" + (*Q12HistoG)[1].Texte1, "Late entry/Name103");
     EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_CELL_MODE, 2), VAL_INDICATOR);
+    Keys("X");  // the clear button empties both lists
+    EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
+              std::tuple(0, 0, 0, 0));
 }
 
-TEST_F(CompetitorPanel, TablesSkipSentCompetitorsAndTakeDigitsAndPicks) {
-    Waiting(4);
-    (*Q12ListeG)[1].Envoye = 1;
-    RemplirTables();
-    ASSERT_EQ(Rows(COMPET_WAITING), 3);
-    EXPECT_EQ(Cell(COMPET_WAITING, 2), 103);
-    auto table = FindCallback("FQ12TableIn");
-    Keys("12");
-    EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, '5', 0), 1);
-    EXPECT_EQ(table(Q12PanneauG, COMPET_WAITING, EVENT_KEYPRESS, nullptr, 'a', 0), 0);
-    EXPECT_EQ(Int(COMPET_NUMBER), 125);
-    table(Q12PanneauG, COMPET_WAITING, EVENT_ACTIVE_CELL_CHANGE, nullptr, 3, 2);  // a picked row
-    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 104);
-    EXPECT_EQ(Int(COMPET_NUMBER), 104);
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 0);
-    Keys("7");  // the keypad started again
-    EXPECT_EQ(Int(COMPET_NUMBER), 7);
-}
-
-TEST_F(CompetitorPanel, MainWindowSwitchFollowsThePanelAndEachOpeningIsIdle) {
-    const int main = LoadPanel(0, "FQ31.uir", fq31::MAIN);
-    ASSERT_GT(main, 0);
-    auto state = [&] {
-        int on = -1, visible = -1;
-        GetCtrlVal(main, fq31::MAIN_Q12_SWITCH, &on);
-        GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &visible);
-        return std::pair(on, visible);
-    };
-    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
-    EXPECT_EQ(state(), std::pair(1, 1));
-    Keys("12");
-    FindCallback("FQ12Gere")(Q12PanneauG, 0, EVENT_CLOSE, nullptr, 0, 0);
-    EXPECT_EQ(state(), std::pair(0, 0));
-    Q12Ouvrir(main, fq31::MAIN_Q12_SWITCH);
-    EXPECT_EQ(Int(COMPET_NUMBER), 0);
-    FindCallback("FQ12Quitter")(Q12PanneauG, COMPET_QUIT, EVENT_COMMIT, nullptr, 0, 0);
-    EXPECT_EQ(state().first, 0);
-    DiscardPanel(main);
-}
-
-TEST_F(CompetitorPanel, ClockModeDecidesWhetherTheNumberGoesOut) {
-    Q12SetEnvoi(nullptr);  // the main window's own hand-over
-    SbComG.simulation = 1;
-    SbComG.linkState = 0;
-    Q31G.simu.simuCompetitor = 0;
-    Waiting(3);
-    for (auto [mode, keys, handed] : {std::tuple{0, "101EC", 0}, {1, "102EC", 102}}) {
-        SbComG.mode = mode;
-        Keys(keys);
-        EXPECT_EQ(Q31G.simu.simuCompetitor, handed);
-    }
-    EXPECT_EQ(Q12NbHistoG, 2);
-    SbComG.mode = SbComG.simulation = Q31G.simu.simuCompetitor = 0;
-}
-
-TEST_F(CompetitorPanel, TheThousandAndFirstConfirmationDropsTheOldest) {
-    for (int i = 0; i < 1000; ++i) {
-        Q12ConcurrentRec r{};
-        r.Numero = 1 + i;
-        Q12HistoAjouter(r);
-    }
-    RemplirTables();
-    ASSERT_EQ(Rows(COMPET_SENT), 1000);
-    Keys("5ED999+");  // already sent: nothing, 1000 as well
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
-    Q12ClavierG.chiffres = 4;
-    SetCtrlAttribute(Q12PanneauG, COMPET_NUMBER, ATTR_MAX_VALUE, 9999);
-    Keys("D1001EC");
-    EXPECT_EQ(sentG, Numbers{1001});
-    EXPECT_EQ(Q12NbHistoG, 1000);
-    EXPECT_EQ((*Q12HistoG)[0].Numero, 2);
-    EXPECT_EQ((*Q12HistoG)[999].Numero, 1001);
-    ASSERT_EQ(Rows(COMPET_SENT), 1000);
-    EXPECT_EQ(Cell(COMPET_SENT, 1), 2);
-    EXPECT_EQ(Cell(COMPET_SENT, 1000), 1001);
-}
-
-TEST_F(CompetitorPanel, ImportButtonReadsWithTheDialogsSettingsAndForgetsTheCurrentCompetitor) {
-    fileChoiceG = dir.file("list.xlsx");
-    q12test::MakeXlsx(fileChoiceG, 1, [](int, lxw_worksheet* ws) {
-        for (int r = 2; r <= 8; ++r) {
-            const std::string row = std::to_string(r);
-            q12test::PutNumber(ws, ("A" + row).c_str(), 10 + r);
-            q12test::PutText(ws, ("C" + row).c_str(), "first" + row);
-        }
-    });
-    Waiting(2);
-    Keys("101E");
-    Import();
-    EXPECT_GT(dialogTurnsG, 0);
-    ASSERT_EQ(Rows(COMPET_WAITING), 6);  // rows 3 to 8
-    EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
-    EXPECT_STREQ((*Q12ListeG)[0].Texte2, "");  // its column was set to "--"
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
-    char shown[260] = "";
-    GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
-    EXPECT_EQ(std::string(shown), fileChoiceG);
-    const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));  // confirmed: saved
-    ASSERT_EQ(cnf.size(), 284u);
-    EXPECT_EQ(cnf[4], 3);
-    EXPECT_EQ(cnf[8], 1);
-    EXPECT_EQ(cnf[18], 0);
-}
-
-TEST_F(CompetitorPanel, CancelledUnreadableEmptyOrCutShortImports) {
-    const std::string title = dir.file("title.xlsx"), good = dir.file("good.xlsx"),
-                      broken = dir.file("broken.xlsx");
-    q12test::MakeXlsx(title, 1, [](int, lxw_worksheet* ws) { q12test::PutText(ws, "A1", "Bib"); });
-    q12test::MakeXlsx(good, 1, [](int, lxw_worksheet* ws) {
-        for (const char* cell : {"A2", "A3"}) q12test::PutNumber(ws, cell, 40);
-    });
+// The import button: the settings dialog cancelled, confirmed with changes (first row 3,
+// second text "--", third Z) or answered without them; files unreadable, empty or cut short.
+TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
+    const std::string title = dir.file("title.csv"), good = dir.file("good.csv"), list = dir.file("list.csv"),
+                      broken = dir.file("broken.xlsx"), formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
+    qstest::WriteFileBytes(title, "Bib\n");
+    qstest::WriteFileBytes(good, "Bib\n40\n40\n");
+    qstest::WriteFileBytes(list, "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n");
     qstest::WriteFileBytes(broken, "PK\x03\x04 not really a workbook");
+    std::string slow;  // read slowly
+    for (int r = 1; r <= 1200; ++r) slow += std::to_string(r) + "\n";
+    qstest::WriteFileBytes(dir.file("long.csv"), slow);
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
-    const std::string formulas = q12test::Fixture("formulas.xls");
+    // Numbers the file gives as formulas without their results: where the reading stopped, the rows.
+    const std::vector<std::string> formulaRows = {Q12TxtG[19] + std::string(" 3"),
+                                                  Q12TxtG[21] + std::string(" 3 4 5"), Q12TxtG[22]};
+    enum Dialog { Cancel, Change, Keep };
     struct Case {
         std::string file;
-        bool confirm, accept;
+        Dialog dialog;
+        bool accept;
         int sheet;
         std::vector<std::string> told;  // in the question or the message; empty: nothing said
         int competitors;                // in the waiting table afterwards
+        bool slow = false;  // each reading takes a tenth of a second: the operator cancels the wait box
     } const cases[] = {
-        {good, false, false, 1, {}, 3},  // the settings dialog cancelled
-        {broken, true, false, 1, {"broken.xlsx"}, 3},
-        {good, true, false, 4, {"good.xlsx"}, 3},  // a sheet the workbook lacks
-        {title, true, false, 1, {Q12TxtG[17]}, 3},
-        {title, true, true, 1, {Q12TxtG[17]}, 0},
-        {formulas,
-         true,
-         false,
-         1,
-         {std::string(Q12TxtG[19]) + " 3", std::string(Q12TxtG[21]) + " 3 4 5", Q12TxtG[22]},
-         3},
-        {formulas, true, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
-        {good, true, false, 1, {}, 2},
+        {good, Cancel, false, 1, {}, 3},
+        {broken, Keep, false, 1, {"broken.xlsx"}, 3},
+        {good, Keep, false, 4, {"good.csv"}, 3},  // a sheet the workbook lacks
+        {title, Keep, false, 1, {Q12TxtG[17]}, 3},
+        {title, Keep, true, 1, {Q12TxtG[17]}, 0},
+        {formulas, Keep, false, 1, formulaRows, 3},
+        {formulas, Keep, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
+        {good, Keep, false, 1, {}, 2},
+        {dir.file("long.csv"), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
+        {list, Change, false, 1, {}, 3},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.accept ? " accepted" : ""));
         Waiting(3);
+        Keys("101E");
         questionG.clear();
         messagesG.clear();
-        confirmDialogG = k.confirm;
+        confirmDialogG = k.dialog == Change;
         dialogTurnsG = 0;
         acceptListG = k.accept;
         fileChoiceG = k.file;
         Q12CnfG.Feuille = k.sheet;
-        // The settings dialog itself answers a cancel; confirmed imports keep the settings.
-        Q12SetDialogue(k.confirm ? +[](Q12Cnf*) { return true; } : nullptr);
-        Import();
+        Q12SetDialogue(k.dialog == Keep ? +[](Q12Cnf*) { return true; } : nullptr);
+        waitShownG = 0;
+        SetTimeSource(k.slow ? +[] {
+            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT))
+                ++waitShownG, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+            return slowClockG += 0.1;
+        } : nullptr, nullptr);
+        Keys("I");
+        SetTimeSource(nullptr, nullptr);
+        EXPECT_EQ(waitShownG > 0, k.slow);
+        EXPECT_FALSE(SbWaitOuvert());
         const std::string said = questionG + (messagesG.empty() ? "" : messagesG[0]);
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
-        EXPECT_EQ(Rows(COMPET_WAITING), k.competitors);
-        EXPECT_EQ(Q12NbListeG, k.competitors);
-        if (!k.confirm) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
+        EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));
+        // The current competitor is kept unless the lists were replaced.
+        EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
+        if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
     }
-}
-
-TEST_F(CompetitorPanel, ALongImportShowsTheWaitBoxAndCanBeCancelled) {
-    fileChoiceG = dir.file("long.xlsx");
-    q12test::MakeXlsx(fileChoiceG, 1, [](int, lxw_worksheet* ws) {
-        for (int r = 1; r <= 1200; ++r) worksheet_write_number(ws, lxw_row_t(r), 0, r, nullptr);
-    });
-    Waiting(3);
-    Q12SetDialogue([](Q12Cnf*) { return true; });
-    // A clock that runs a tenth of a second per reading, and an operator who presses the
-    // wait box's cancel button as soon as it shows.
-    SetTimeSource(
-        [] {
-            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT)) {
-                ++waitShownG;
-                QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
-            }
-            return slowClockG += 0.1;
-        },
-        nullptr);
-    Import();
-    SetTimeSource(nullptr, nullptr);
-    EXPECT_GT(waitShownG, 0);
-    EXPECT_FALSE(SbWaitOuvert());
-    EXPECT_EQ(Q12NbListeG, 3);  // cancelled: nothing replaced, nothing more said
-    EXPECT_TRUE(messagesG.empty());
-}
-
-TEST_F(CompetitorPanel, ListsSurviveQuittingAndLoadingAgainAndTheClearButtonEmptiesThem) {
-    Waiting(4);
-    (*Q12ListeG)[3].Numero = 102;  // a bib given twice in the spreadsheet
-    RemplirTables();
-    Keys("102EC102EC");
-    Q12Quitter("Courant.q12ct");
-    EXPECT_EQ(qstest::FileSize(dir.file("Courant.q12ct")), 360008);
-    Q12Charger("Courant.q12ct", 3);
-    ASSERT_GT(Q12PanneauG, 0);
-    EXPECT_EQ(Rows(COMPET_WAITING), 2);
-    EXPECT_EQ(Q12ChercherNumero(COMPET_WAITING, 102), 0);
-    ASSERT_EQ(Rows(COMPET_SENT), 2);
-    EXPECT_EQ(Cell(COMPET_SENT, 2), 102);
-    // Its first opening is idle too: the waiting table takes the focus without a pick.
-    Q12Ouvrir(0, 0);
-    for (int pass = 0; pass < 20; ++pass) {  // the window shows and takes the focus
-        SetNextWake(0.01);
-        ProcessSystemEvents();
-    }
-    EXPECT_EQ(Int(COMPET_NUMBER), 0);
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
-    EXPECT_EQ(Cell(COMPET_CURRENT, 1), 0);
-    Keys("101E");
-    FindCallback("FQ12EffacerTables")(Q12PanneauG, COMPET_CLEAR, EVENT_COMMIT, nullptr, 0, 0);
-    EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
-              std::tuple(0, 0, 0, 0));
-    EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), 1);
+    // The last import: the dialog showed the settings held, read with its changes and saved them.
+    EXPECT_EQ(dialogShownG, (Numbers{1, 2, 'A', 'B', 'C', 'E'}));
+    EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
+    EXPECT_EQ(std::string((*Q12ListeG)[0].Texte2) + "/" + (*Q12ListeG)[0].Texte3, "/z3");
+    char shown[260] = "";
+    GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
+    EXPECT_EQ(shown, list);
+    const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
+    ASSERT_EQ(cnf.size(), 284u);
+    EXPECT_EQ(std::tuple(cnf[4], cnf[8], cnf[18], cnf[20]), std::tuple(3, 1, 0, 'Z'));
 }
 
 }  // namespace
