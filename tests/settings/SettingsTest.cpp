@@ -1,0 +1,591 @@
+// The settings pages: the frames each page and command sends to the clock (through a fake
+// port that answers "AK"), what a page shows of the records, captions, and settings files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "app/Q31Ihm.h"
+#include "chrono/SbChrono.h"
+#include "link/SbComConfig.h"
+#include "link/SbComDecoder.h"
+#include "link/SbComErreur.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
+#include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbCr.h"
+#include "settings/Q31FKey.h"
+#include "settings/Q31FSet.h"
+#include "settings/Q31FSetLogique.h"
+#include "settings/Q31FSetPages.h"
+#include "tests/support/MemoryPort.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+using Frames = std::vector<std::string>;
+
+namespace {
+
+// Payloads of the frames sent since the last Sent() (frame marks removed).
+Frames Sent() {
+    Frames out;
+    for (const std::string& f : memport::C().frames) out.push_back(f.substr(1, f.find('\t') - 1));
+    memport::C().frames.clear();
+    return out;
+}
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memport::C() = {};
+        memport::P() = {};
+        SbComValDefaut(&SbComG);
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        Q31Defaut(&Q31G);
+        SbComInstallerPort(&ops_);
+        SbComG.linkState = 0;  // clear the error without touching a port
+        SbComDeplanter();
+        SbComG.linkState = 1;
+        // The clock already works at the record's speed: writing it never reopens a port.
+        SbComVitesseCouranteG = SbComG.params.speedCode;
+    }
+    void TearDown() override {
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComInstallerPort(nullptr);
+    }
+    const SbComPortOps ops_ = memport::ClockOps();  // every frame kept, each answered "AK"
+};
+
+}  // namespace
+
+TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        Frames frames;     // the whole exchange, or its start when count is given
+        size_t count = 0;  // the reads made after connecting follow the first frames
+    } const cases[] = {
+        {"ethernet reads", [] { Q31FSetEnvoyerLectures(6); }, {"RP 035", "RP 031 0", "RP 031 1"}},
+        {"synchronisation off", [] { Q31FSetEnvoyerEcritures(1); }, {"WP 009 19"}},
+        {"synchronisation at a preset time",
+         [] { SbComG.synchro.mode = 2, Q31FSetEnvoyerEcritures(1); },
+         {"WP 009 19", "WC 007 02 08:30 23/09/10"}},
+        {"synchronisation from the computer",
+         [] { SbComG.synchro.mode = 5, Q31FSetEnvoyerEcritures(1); },
+         {"WP 009 19", "WC 007 05 08:30 23/09/10", "WC 009 00400"}},
+        {"pages without exchanges",
+         [] {
+             for (int page : {0, 5, 8, 9}) Q31FSetEnvoyerEcritures(page);
+             for (int page : {5, 8, 9}) Q31FSetEnvoyerLectures(page);
+         },
+         {}},
+        {"a closed link",
+         [] {
+             SbComG.linkState = 0;
+             for (int page = 0; page < 10; ++page)
+                 Q31FSetEnvoyerLectures(page), Q31FSetEnvoyerEcritures(page);
+         },
+         {}},
+        {"run open and close", [] { Q31FSetOuvrirManche(), Q31FSetFermerManche(); }, {"WC 002", "WC 001"}},
+        {"run loads: only towards this computer is the mirrored run changed",
+         [] {
+             Q31FSetSetMirror(nullptr, [](int run) { Q31DerMancheChargeeG = run; });
+             Q31DerMancheChargeeG = 9;
+             Q31FSetChargerManche(2, 0);
+             EXPECT_EQ(Q31DerMancheChargeeG, 9);
+             Q31FSetChargerManche(3, 1);
+             EXPECT_EQ(Q31DerMancheChargeeG, 3);
+             Q31FSetSetMirror(nullptr, nullptr);
+         },
+         {"WC 012 02 0000", "WC 012 03 0001"}},
+        {"remote keys",
+         [] {
+             Q31FKeyEnregistrerCallbacks();
+             for (int key : {KEYS_KEY1, KEYS_KEY2, KEYS_KEY4, KEYS_KEY8})
+                 FindCallback("FQ31Key")(0, key, EVENT_COMMIT, nullptr, 0, 0);
+             SbComG.currentProgram = 1, SbComG.synchro.mode = 2;  // start/stop needs both
+             for (int button : {MAIN_RESET, 0})
+                 FindCallback("FQ31BpProg")(0, button, EVENT_COMMIT, nullptr, 0, 0);
+         },
+         {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000", "WC 009 01000"}},
+        {"reopening a page reads it again",
+         [] {
+             for (int twice = 0; twice < 2; ++twice)
+                 FQ31Set(0, MAIN_PAGE_2, EVENT_COMMIT, nullptr, 0, 0), Q31FSetFermer();
+         },
+         {"RP 002", "RP 002"}},
+        {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
+        {"memory clear, then the reads made after connecting",
+         [] { Q31FSetRazMemoire(); },
+         {"WC 005 58203", "RP 003"},
+         11},
+        {"program load selects, then reads",
+         [] {
+             Q31FSetChargerProg(8);
+             EXPECT_EQ(SbComG.currentProgram, 8);
+         },
+         {"WC 004 08", "RP 102 08"},
+         12},
+        {"program page writes program 0",
+         [] { SbComG.progs[0].p102 = 120, Q31FSetEnvoyerEcritures(3); },
+         {"WP 102 00 0120"},
+         11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        c.act();
+        Frames f = Sent();
+        if (c.count) {
+            EXPECT_EQ(f.size(), c.count);
+            f.resize(std::min(f.size(), c.frames.size()));
+        }
+        EXPECT_EQ(f, c.frames);
+    }
+}
+
+// The simulated clock's own rules are tested with the simulation; here: the pages hand it
+// the synchronisation, runs and the memory clear and send nothing.
+TEST_F(Settings, SimulatedClockTakesWhatThePagesDoWithoutSending) {
+    SbComG.linkState = 0, SbComG.simulation = 1;
+    Q31G.simu.simuSynchronised = 1;
+    SbComG.synchro.mode = 2;
+    Q31FSetEnvoyerEcritures(1);
+    EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
+    EXPECT_EQ(SbQ31CrG.lightColour, 2);
+    SbComG.run.next = 99;
+    Q31G.simu.simuCountInput1 = 4;
+    Q31FSetOuvrirManche();
+    EXPECT_EQ(SbComG.run.current, 99);
+    Q31FSetFermerManche();
+    EXPECT_EQ(SbComG.run.current, 0);
+    Q31FSetRazMemoire();
+    EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(Settings, ExtensionOfTypeFourOpensThePageThatReadsNothing) {
+    SbComG.extensions = {4, 0, 2};
+    const std::pair<int, int> steps[] = {{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}};
+    for (auto [button, open] : steps) {  // type 0 opens nothing; another page waits for the close
+        FQ31Set(0, button, EVENT_COMMIT, nullptr, 0, 0);
+        EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
+    }
+    EXPECT_TRUE(Sent().empty());
+    Q31FSetFermer();
+    EXPECT_EQ(Q31FSetPageOuverte(), -1);
+}
+
+TEST_F(Settings, SettingsFilesAreWholeBlocksAndShortOrMissingFilesAreSafe) {
+    qstest::TempProgramDir dir(false);
+    SbComG.params.field1 = 6;
+    std::strcpy(SbComG.gsm.second[1].text[2], "Finish");
+    const std::string set = dir.file("a.q31set"), gsm = dir.file("a.q31gsm");
+    Q31FSetSauverFichier(4, set.c_str());
+    Q31FSetSauverFichier(7, gsm.c_str());
+    EXPECT_EQ(std::pair(qstest::FileSize(set), qstest::FileSize(gsm)), std::pair(160L, 560L));
+    const SbComParams params = SbComG.params;
+    const SbComGsm gsms = SbComG.gsm;
+    SbComValDefaut(&SbComG);
+    Q31FSetChargerFichier(4, set.c_str());
+    Q31FSetChargerFichier(7, gsm.c_str());
+    EXPECT_EQ(std::memcmp(&SbComG.params, &params, sizeof params), 0);
+    EXPECT_EQ(std::memcmp(&SbComG.gsm, &gsms, sizeof gsms), 0);
+    EXPECT_TRUE(Sent().empty());  // loading sends nothing
+
+    // A short file replaces only the start of the block: precision at 0, field 1 at 4.
+    qstest::WriteFileBytes(set, std::string("\5\0\0\0\x09\0\0\0", 8));
+    SbComG.params.speedCode = 4;
+    Q31FSetChargerFichier(4, set.c_str());
+    EXPECT_EQ(std::tuple(SbComG.params.precision, SbComG.params.field1, SbComG.params.speedCode),
+              std::tuple(5, 9, 4));
+
+    // A missing file gives the reset values; an unwritable one leaves nothing behind.
+    Q31FSetChargerFichier(4, dir.file("none.q31set").c_str());
+    Q31FSetChargerFichier(7, dir.file("none.q31gsm").c_str());
+    SbComParams resetParams;
+    SbComValDefParam(&resetParams);
+    SbComGsm resetGsm;
+    SbComValDefGsm(&resetGsm);
+    EXPECT_EQ(std::memcmp(&SbComG.params, &resetParams, sizeof resetParams), 0);
+    EXPECT_EQ(std::memcmp(&SbComG.gsm, &resetGsm, sizeof resetGsm), 0);
+    Q31FSetSauverFichier(4, dir.file("no/such/a.q31set").c_str());
+    EXPECT_EQ(qstest::FileSize(dir.file("no/such/a.q31set")), -1);
+}
+
+// What the pages do not already show: status bits beyond the module's, address bytes
+// beyond 0..255, a page beyond the pages, an address the clock would refuse.
+TEST_F(Settings, PageRules) {
+    for (auto [bits, state] : {std::pair{0x40, 0}, {0x01, 1}, {0xFF, 2}})
+        EXPECT_EQ(Q31FSetEtatGsm(bits), state);
+    char out[24];
+    const int wild[4] = {300, -4, 255, 0};
+    Q31FSetEthernetFormer(wild, out, sizeof out);
+    EXPECT_STREQ(out, "255.000.255.000");
+    int bytes[4] = {7, 7, 7, 7};
+    EXPECT_EQ(Q31FSetEthernetDecouper("10.20", bytes), 2);
+    EXPECT_EQ(std::vector<int>(bytes, bytes + 4), (std::vector<int>{10, 20, 0, 0}));
+    EXPECT_EQ(Q31FSetPanel(kQ31FSetPages), 0);
+    EXPECT_EQ(Q31FSetItemRefuse(6), 0);
+    std::snprintf(SbComG.ethernet.address1, sizeof SbComG.ethernet.address1, "%s",
+                  std::string(23, '\xE9').c_str());
+    EXPECT_EQ(Q31FSetItemRefuse(6), '1');
+}
+
+namespace {
+
+std::string g_file;   // what the file dialog answers ("" = cancelled)
+int g_answer = 0;     // the button the next confirmation popup gets; -1: read and close popups
+std::string g_popup;  // the last information popup's text
+
+int Val(int panel, int control, int attribute = 0) {
+    int v = -12345;
+    attribute ? GetCtrlAttribute(panel, control, attribute, &v) : GetCtrlVal(panel, control, &v);
+    return v;
+}
+std::string Text(int panel, int control, int attribute = 0) {
+    char text[300] = {};
+    attribute ? GetCtrlAttribute(panel, control, attribute, text, sizeof text)
+              : GetCtrlVal(panel, control, text, sizeof text);
+    return text;
+}
+void Commit(CtrlCallbackPtr fn, int panel, int control) {
+    fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+// The pages loaded into the main window, captioned "S<n>" and "L<n>" by entry n.
+class SettingsPanel : public Settings {
+protected:
+    void SetUp() override {
+        Settings::SetUp();
+        qstest::EnsureRuntime();
+        for (int i = 0; i < 61; ++i) {
+            std::snprintf(Q31TxtLabSetG[i], sizeof Q31TxtLabSetG[i], "S%d", i);
+            std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
+        }
+        std::strcpy(Q31TxtLabSetG[41], "Input");
+        std::strcpy(Q31TxtLabSetG[43], "Off");
+        Q31FSetEnregistrerCallbacks();
+        main_ = Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        ASSERT_GT(main_, 0);
+        Q31FSetCharger();
+        Q31FSetTraduire();
+        SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
+            std::snprintf(out, 260, "%s", g_file.c_str());
+            return g_file.empty() ? VAL_NO_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+        });
+        // Popups are answered from the background task their loop runs.
+        SbSetTacheFond([] {
+            if (const int popup = GetPanelHandleFromTag(4); popup > 0 && g_answer > 0)
+                QueueUserEvent(popup, std::exchange(g_answer, 0));
+            else if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); p && g_answer < 0) {
+                g_popup = Text(p, fsabgen::POPUP_TEXTE);
+                QueueUserEvent(p, fsabgen::POPUP_OK);
+            }
+        });
+        g_file.clear();
+        g_popup.clear();
+    }
+    void TearDown() override {
+        SbSetTacheFond(nullptr);
+        Q31FSetFermer();
+        SetFileSelectHook(nullptr);
+        for (int& p : Q31FSetG) {
+            if (p > 0) DiscardPanel(p);
+            p = 0;
+        }
+        DiscardPanel(main_);
+        Q31FIhmG = 0;
+        Settings::TearDown();
+    }
+    static int P(int page) { return Q31FSetG[size_t(page)]; }
+
+    qstest::TempProgramDir dir_;
+    int main_ = 0;
+};
+
+}  // namespace
+
+// Each page shows the records, and its confirm sends what its controls then hold.
+TEST_F(SettingsPanel, PagesShowTheRecordsAndConfirmSendsTheirControls) {
+    struct Shown {
+        int control, attribute, value;  // attribute 0: the control's value
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> record;
+        int page;
+        std::vector<Shown> shown;
+        std::vector<std::pair<int, int>> typed = {};
+        int ok = 0;  // 0: no confirm
+        Frames sent = {};
+    } const cases[] = {
+        {"general: a disabled input shows off; speed last",
+         [] {
+             SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}};
+             SbComG.params.inputs[1].timeBase = 10;
+             SbComG.params.field7 = 4;
+         },
+         4,
+         {{PAGE4_TB1, 0, 0}, {PAGE4_TB2, 0, 10}, {PAGE4_P19, 0, 4}},
+         {{PAGE4_TB1, 1}, {PAGE4_TB2, 0}, {PAGE4_P7, 5}, {PAGE4_P19, 6}},
+         PAGE4_OK,
+         {"WP 001 2", "WP 004 01 0001", "WP 005 01 0", "WP 006 01 1", "WP 004 02 0000", "WP 005 02 0",
+          "WP 006 02 0", "WP 023 0 1 1 1", "WP 007 5", "WP 029 03 03", "WP 017 0", "WP 021 00", "WP 012 1",
+          "WP 016 3"}},
+        {"timing mode", [] {}, 2, {{PAGE2_MODE, 0, 0}}, {{PAGE2_MODE, 1}}, PAGE2_OK, {"WC 003 01"}},
+        {"ethernet addresses and status lights",
+         [] {
+             SbCrG.ethernetStatus = {0, 0, 0x84, 0x01};
+         },
+         6,
+         {{PAGE6_A0_1, 0, 192},
+          {PAGE6_A0_4, 0, 1},
+          {PAGE6_ST2_0, 0, 0},
+          {PAGE6_ST2_2, 0, 1},
+          {PAGE6_ST2_7, 0, 1}},
+         {{PAGE6_A0_1, 10}, {PAGE6_A0_2, 0}, {PAGE6_A0_3, 0}, {PAGE6_A0_4, 5}},
+         PAGE6_OK,
+         {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
+        {"synchronisation at a preset time, then switched off",
+         [] { SbComG.synchro.mode = 2; },
+         1,
+         {{PAGE1_SYNC_PRESET, 0, 1}, {PAGE1_SYNC_COMPUTER, 0, 0}},
+         {{PAGE1_SYNC_PRESET, 0}, {PAGE1_TIMEZONE, 20}},
+         PAGE1_OK,
+         {"WP 009 20"}},
+        {"synchronisation from the computer",
+         [] { SbComG.synchro.mode = 5; },
+         1,
+         {{PAGE1_SYNC_PRESET, 0, 0}, {PAGE1_SYNC_COMPUTER, 0, 1}}},
+        {"GSM set 2 with the module on",
+         [] {
+             std::strcpy(SbComG.gsm.second[1].text[0], "two");
+             SbComG.gsm.second[1].number = 77;
+             SbCrG.gsmStatus = 0x41;
+             SbCrG.gsmValue = 23;
+             SetCtrlVal(P(7), PAGE7_SET, 1);
+         },
+         7,
+         {{PAGE7_G2_NUM, 0, 77},
+          {PAGE7_STATE, 0, 2},
+          {PAGE7_B6, 0, 2},
+          {PAGE7_B0, 0, 1},
+          {PAGE7_VALUE, 0, 23}}},
+        {"program 0 on the program page",
+         [] { SbComG.progs[0].p111 = 7, SbComG.progs[0].p107 = 9; },
+         3,
+         {{PAGE3_F111, 0, 7}, {PAGE3_F107, 0, 9}, {PAGE3_SAVE_NUM, ATTR_MAX_VALUE, 50}}},
+        {"run loading with no run open",
+         [] { SbComG.run.current = 0, SbComG.run.next = 1; },
+         5,
+         {{PAGE5_LOAD, ATTR_DIMMED, 1}, {PAGE5_RUN_NUM, ATTR_DIMMED, 1}, {PAGE5_RAZ, ATTR_DIMMED, 0}}},
+        {"run loading after one run",
+         [] { SbComG.run.current = 0, SbComG.run.next = 2; },
+         5,
+         {{PAGE5_RUN_NUM, ATTR_DIMMED, 0}, {PAGE5_RUN_NUM, ATTR_MAX_VALUE, 1}}},
+        {"run loading into this computer, a run open",
+         [] { SbComG.run.current = 4, SbComG.run.next = 5, SbComG.downloadTarget = 1; },
+         5,
+         {{PAGE5_LOAD, ATTR_DIMMED, 1}, {PAGE5_RAZ, ATTR_DIMMED, 1}, {PAGE5_RUN_NUM, ATTR_MAX_VALUE, 4}}},
+        {"run loading towards the clock's printer, a run open",
+         [] { SbComG.run.current = 4, SbComG.run.next = 5, SbComG.downloadTarget = 0; },
+         5,
+         {{PAGE5_LOAD, ATTR_DIMMED, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Settings::SetUp();
+        c.record();
+        Q31FSetParam(c.page);
+        for (const Shown& s : c.shown)
+            EXPECT_EQ(Val(P(c.page), s.control, s.attribute), s.value) << s.control;
+        if (!c.ok) continue;
+        for (auto [control, value] : c.typed) SetCtrlVal(P(c.page), control, value);
+        Commit(FQ31SetValider, P(c.page), c.ok);
+        EXPECT_EQ(Sent(), c.sent);
+    }
+    EXPECT_EQ(SbComG.synchro.mode, 0);
+}
+
+TEST_F(SettingsPanel, CaptionsAndListsAfterEachTranslation) {
+    Q31FSetTraduirePage(4);  // a second time: the lists must not grow
+    Q31FSetListesFixes();
+    const struct {
+        int page, control, attribute;
+        const char* text;
+    } captions[] = {
+        {3, PAGE3_TITLE, 0, "S3"},
+        {6, PAGE6_QUIT, ATTR_LABEL_TEXT, "L7"},
+        {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
+        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},  // the run is closed
+        {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
+        {3, PAGE3_SAVE, ATTR_LABEL_TEXT, " S38 "},
+        {5, PAGE5_RAZ, ATTR_LABEL_TEXT, " S60 "},
+        {4, PAGE4_TXT45, 0, "S45 "},
+        {4, PAGE4_FILE_LOAD, ATTR_LABEL_TEXT, "L10"},
+        {3, PAGE3_PROG_NUM, ATTR_LABEL_TEXT, "S20"},
+        {3, PAGE3_HEAD_PROG, 0, "S21"},
+    };
+    for (const auto& c : captions) EXPECT_EQ(Text(P(c.page), c.control, c.attribute), c.text) << c.control;
+    // The timing mode's caption follows its switch at once, before any confirm.
+    for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
+        SetCtrlVal(P(2), PAGE2_MODE, mode);
+        Commit(FQ31SetChrono, P(2), PAGE2_MODE);
+        EXPECT_EQ(Text(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
+    }
+    const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
+                            {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
+                            {7, PAGE7_STATE, 3}};
+    for (auto [page, control, count] : lists) {
+        int n = 0;
+        GetNumListItems(P(page), control, &n);
+        EXPECT_EQ(n, count) << control;
+    }
+    SetCtrlVal(P(4), PAGE4_TB2, 0);
+    EXPECT_EQ(Text(P(4), PAGE4_TB2), "Input 2 : Off");
+    SetCtrlVal(P(4), PAGE4_TB2, 1000);
+    EXPECT_EQ(Text(P(4), PAGE4_TB2), "Input 2 : 10 s");
+    // A value the list lacks shows as one more item, kept through a rebuild.
+    SbComG.params.inputs[1] = SbComInput{7, 0, 1, 0, {}};
+    Q31FSetTraduirePage(4);
+    EXPECT_EQ(std::pair(Text(P(4), PAGE4_TB2), Val(P(4), PAGE4_TB2)), std::pair(std::string("7"), 7));
+}
+
+TEST_F(SettingsPanel, OpeningReadsThePageInvertsItsButtonAndClosingRestoresIt) {
+    SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
+    Commit(FQ31Set, main_, MAIN_PAGE_4);
+    ASSERT_EQ(Q31FSetPageOuverte(), 4);
+    // The inputs first, the rest after a pause.
+    EXPECT_EQ(Sent(),
+              (Frames{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02",
+                      "RP 023", "RP 007", "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008"}));
+    for (int c :
+         {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION})  // captions on hover
+        EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), c == PAGE4_PRECISION) << c;
+    EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
+    EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0xFFFFFF);
+    EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
+    Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
+    EXPECT_EQ(Q31FSetPageOuverte(), -1);
+    EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0x554646);
+    EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0xFFFFFF);
+}
+
+TEST_F(SettingsPanel, GsmSwitchSelectorAndTextsTheClockWouldRefuse) {
+    // Only a change between off and on reaches the module (status 0x01 on, 0x00 off).
+    const struct {
+        int status, state;
+        Frames frames;
+    } switched[] = {{0x01, 2, {}}, {0x01, 0, {"WC 010 0"}}, {0x00, 2, {"WC 010 2"}}};
+    for (const auto& [status, state, frames] : switched) {
+        SbCrG.gsmStatus = status;
+        SetCtrlVal(P(7), PAGE7_STATE, state);
+        Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
+        EXPECT_EQ(Sent(), frames);
+    }
+    // 20 accented letters in item 2 bring its frame's check value down to 0; one more
+    // would make it 0x8000 or more, which the clock can never accept.
+    Q31FSetParam(7);
+    g_answer = -1;
+    SetCtrlVal(P(7), PAGE7_G1_T1, std::string(21, '\xE9').c_str());
+    Commit(FQ31SetValider, P(7), PAGE7_OK);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(g_popup, std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2");
+    g_popup.clear();
+    SetCtrlVal(P(7), PAGE7_G1_T1, std::string(20, '\xE9').c_str());
+    Commit(FQ31SetValider, P(7), PAGE7_OK);
+    EXPECT_TRUE(g_popup.empty());
+    const Frames f = Sent();
+    EXPECT_EQ(f.size(), 16u);
+    EXPECT_NE(std::find(f.begin(), f.end(), "WP 030 2 " + std::string(20, '\xE9')), f.end());
+    // The selector shows and edits one set only, its fields captioned with its keys.
+    std::strcpy(SbComG.gsm.first[0].text[0], "zero");
+    std::strcpy(SbComG.gsm.first[1].text[0], "one");
+    SetCtrlVal(P(7), PAGE7_SET, 1);
+    Commit(FQ31ChoixGsm, P(7), PAGE7_SET);
+    EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
+    for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
+        EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
+    SetCtrlVal(P(7), PAGE7_G1_T0, "edited");
+    SetCtrlVal(P(7), PAGE7_G2_T2, "second");
+    Q31FSetParamGet(7);
+    EXPECT_STREQ(SbComG.gsm.first[1].text[0], "edited");
+    EXPECT_STREQ(SbComG.gsm.second[1].text[2], "second");
+    EXPECT_STREQ(SbComG.gsm.first[0].text[0], "zero");
+}
+
+TEST_F(SettingsPanel, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
+    SbComG.currentProgram = 4;
+    SbComG.progs[12].p113 = 0xFE;
+    Q31FSetParam(3);
+    for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
+        SetCtrlVal(P(3), PAGE3_PROG_NUM, typed);
+        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM);
+        EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
+    }
+    EXPECT_EQ(Text(P(3), PAGE3_PROG_NAME), "FITA");
+    EXPECT_TRUE(Sent().empty());
+    SetCtrlVal(P(3), PAGE3_SAVE_NUM, 12);
+    SetCtrlVal(P(3), PAGE3_SAVE_NAME, "Sprint");
+    SetCtrlVal(P(3), PAGE3_FLAG, 1);
+    SetCtrlVal(P(3), PAGE3_F102, 45);
+    Commit(FQ31SetProgSauver, P(3), PAGE3_SAVE);
+    EXPECT_EQ(SbComG.progs[12].p113, 0xFF);
+    EXPECT_STREQ(SbComG.progs[12].name, "Sprint");
+    EXPECT_EQ(Sent(), (Frames{"WP 102 12 0045", "WP 103 12 0030", "WP 104 12 60", "WP 105 12 00",
+                              "WP 107 12 246", "WP 108 12 251", "WP 109 12 000", "WP 110 12 251",
+                              "WP 111 12 246", "WP 112 12 000", "WP 113 12 ff"}));
+}
+
+TEST_F(SettingsPanel, RunsLoadedIntoThisComputerCloseThePageAndClosingTheRunAsksFirst) {
+    SbComG.run.current = 0, SbComG.run.next = 5;
+    Commit(FQ31Set, main_, MAIN_PAGE_5);
+    Sent();
+    SetCtrlVal(P(5), PAGE5_TARGET, 1);
+    Commit(FQ31MancheCible, P(5), PAGE5_TARGET);
+    EXPECT_EQ(SbComG.downloadTarget, 1);
+    SetCtrlVal(P(5), PAGE5_RUN_NUM, 3);
+    Commit(FQ31MancheCharger, P(5), PAGE5_LOAD);
+    EXPECT_EQ(Q31DerMancheChargeeG, 3);
+    EXPECT_EQ(Sent(), (Frames{"WC 012 03 0001"}));
+    EXPECT_EQ(Q31FSetPageOuverte(), -1);  // the times come into the table below
+
+    SbComG.run.current = 3, SbComG.run.next = 4;
+    Q31FSetParam(0);
+    // Declined: only the run is read again and the switch comes back on; then confirmed.
+    for (auto [answer, frames] : {std::pair{2, Frames{"RP 003"}}, std::pair{4, Frames{"WC 001", "RP 003"}}}) {
+        g_answer = answer;
+        SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
+        Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+        EXPECT_EQ(Sent(), frames);
+        EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
+    }
+}
+
+TEST_F(SettingsPanel, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
+    MakeDir(dir_.file("Settings").c_str());
+    Q31FSetParam(4);
+    SetCtrlVal(P(4), PAGE4_P7, 7);
+    g_file = dir_.file("Settings/race.q31set");
+    Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
+    const std::string bytes = qstest::ReadFileBytes(g_file);
+    ASSERT_EQ(bytes.size(), 160u);
+    EXPECT_EQ(bytes[4], 7);  // field 1, the value of parameter 7
+    SbComG.params.field1 = 1;
+    Q31FSetParam(4);
+    Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
+    EXPECT_EQ(SbComG.params.field1, 7);
+    EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
+    g_file.clear();  // cancelled: nothing changes
+    SbComG.params.field1 = 2;
+    Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
+    EXPECT_EQ(SbComG.params.field1, 2);
+    EXPECT_TRUE(Sent().empty());
+}
