@@ -1,0 +1,536 @@
+// The second display: layout from the record, edit mode, the live lights and dial, the parameters
+// dialog, and hostile records and images (within bounds, only plain files of "Data", no waiting).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/FsdGeometre.h"
+#include "display/FsdImages.h"
+#include "display/FsdPanneaux.h"
+#include "display/FsdParamFile.h"
+#include "display/Q31Fsd.h"
+#include "display/Q31FsdCouleur.h"
+#include "display/Q31FsdParamDlg.h"
+#include "display/WebView.h"
+#include "panels/FQ31.h"
+#include "panels/FQ31_SD.h"
+#include "platform/cvi.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "tests/support/TestSupport.h"
+#include "ui/MainPanel.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+using namespace fq31_sd;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 24-bit BMP image of the given size (any viewer and the display read it).
+std::string Bmp(int width, int height) {
+    const int row = (width * 3 + 3) & ~3, size = 54 + row * height;
+    std::string b(size_t(size), '\0');
+    auto put32 = [&](int at, int v) {
+        for (int i = 0; i < 4; ++i) b[size_t(at + i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    b[0] = 'B', b[1] = 'M', b[26] = 1, b[28] = 24;
+    for (auto [at, v] :
+         {std::pair{2, size}, {10, 54}, {14, 40}, {18, width}, {22, height}, {34, row * height}})
+        put32(at, v);
+    for (int i = 54; i < size; ++i) b[size_t(i)] = char(0x40 + i % 97);
+    return b;
+}
+
+FsdParam& Rec() {
+    return Q31G.secondDisplay;
+}
+const FsdPanneaux& P() {
+    return FsdPanneauxG;
+}
+
+std::string g_answer;                 // what the file dialog answers ("": cancelled)
+std::vector<std::string> g_messages;  // the messages the operator was shown
+
+// A hang ends the test process instead of stalling the suite.
+struct Watchdog {
+    explicit Watchdog(unsigned seconds) { alarm(seconds); }
+    ~Watchdog() { alarm(0); }
+};
+
+class Display : public ::testing::Test {
+public:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        dir = std::make_unique<qstest::TempProgramDir>();
+        std::memset(&SbComG, 0, sizeof SbComG);
+        std::memset(&Q31G, 0, sizeof Q31G);
+        Q31Defaut(&Q31G);
+        Q31ChargerTextes();
+        Q31FsdEnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FsdCharger();
+        ASSERT_TRUE(P().display > 0 && P().countdown > 0 && P().dial > 0);
+        g_answer.clear();
+        g_messages.clear();
+        SetFileSelectHook([](const char*, const char*, const char*, int, char path[260]) -> int {
+            std::snprintf(path, 260, "%s", g_answer.c_str());
+            return g_answer.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
+        });
+        SetMessageHook([](const char*, const char* text) { g_messages.push_back(text); });
+    }
+    void TearDown() override {
+        SetFileSelectHook(nullptr);
+        SetMessageHook(nullptr);
+        if (dlg > 0) DiscardPanel(dlg);
+        dlg = 0;
+        Q31FsdQuitter();
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+        ProcessSystemEvents();
+        dir.reset();
+    }
+    // A control's attribute; attribute 0: its value; control 0: the panel's attribute.
+    static int Attr(int panel, int ctrl, int attr) {
+        int v = -1;
+        EXPECT_EQ(ctrl == 0   ? GetPanelAttribute(panel, attr, &v)
+                  : attr == 0 ? GetCtrlVal(panel, ctrl, &v)
+                              : GetCtrlAttribute(panel, ctrl, attr, &v),
+                  0);
+        return v;
+    }
+    void OpenDialog() {  // the parameters dialog, filled from the record
+        dlg = LoadPanel(0, "FQ31.uir", PARAMS);
+        ASSERT_GT(dlg, 0);
+        Q31FsdParamTraduire(dlg);
+        Q31FsdParamSet(dlg, false);
+    }
+    void Commit(int ctrl) {
+        QueueUserEvent(dlg, ctrl);
+        ProcessSystemEvents();
+    }
+    void WriteImage(const std::string& relative, int width, int height) {
+        MakeDir("Data");
+        qstest::WriteFileBytes(dir->file(relative), Bmp(width, height));
+    }
+    void ShowBackground() {
+        WriteImage("Data/snow.bmp", 94, 64);
+        std::strcpy(Rec().background, "Data\\snow.bmp");
+        Rec().showBackground = 1;
+    }
+
+    std::unique_ptr<qstest::TempProgramDir> dir;
+    int dlg = 0;
+};
+
+std::string Fixture(const std::string& name) {
+    return std::string(QS_DISPLAY_FIXTURES) + "/" + name;
+}
+
+}  // namespace
+
+TEST(FsdGeometry, OutOfRangeLightsScaleAndCountdownDigits) {
+    for (auto [mode, state] : {std::pair{0, 12}, {12, 12}})
+        EXPECT_EQ(Q31FsdCouleurFeu(mode, state), 0x303030);
+    // A 1920 x 1080 screen: height decides, the layout is centred across, and reads back.
+    const FsdEchelle hd = FsdEchelleDe(1080, 1920);
+    const FsdRect r{504, 354, 160, 240}, big = FsdVersEcran(hd, r), back = FsdVersLayout(hd, big);
+    EXPECT_EQ(std::tuple(big.top, big.left, big.height), std::tuple(756, 240 + 531, 240));
+    EXPECT_EQ(std::tuple(back.top, back.left, back.height, back.width), std::tuple(504, 354, 160, 240));
+    for (auto [h, w] : {std::pair{160, 240}, {200, 120}}) {
+        const FsdPlacesDecompte p = FsdPlacerDecompte(h, w);
+        EXPECT_TRUE(p.minus.left >= 0 && p.digit2.left + p.digit2.width <= w && p.digit1.top >= 0 &&
+                    p.digit1.top + p.digit1.height <= h && p.digit1.left + p.digit1.width == p.digit2.left);
+    }
+}
+
+TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
+    const std::function<void(Display*)> situations[] = {
+        [](Display*) { Q31FsdInit(true, false); },  // 0: as loaded, the border four pixels out
+        [](Display*) {                              // 1: edit mode: fixed size, plain 960 x 720, no border
+            SetPanelSize(P().display, 1440, 1920);
+            Q31FsdInit(true, true);
+        },
+        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },  // 2: edit mode left
+        [](Display*) {  // 3: a hidden countdown window has no border; the back colour
+            Rec().windows[FSD_WIN_COUNTDOWN].visible = 0, Rec().backColour = 0x123456;
+            Q31FsdInit(true, false);
+        },
+        [](Display*) {  // 4: simulated: the mark avoids the dial window
+            SbComG.simulation = 1;
+            Rec().windows[FSD_WIN_DIAL].top = Rec().windows[FSD_WIN_DIAL].left = 100;
+            Q31FsdInit(true, false);
+        },
+        [](Display*) {  // 5: the dial window lower; then the live refresh sees the clock
+            SbComG.simulation = 1, Rec().windows[FSD_WIN_DIAL].top = 300;
+            Q31FsdInit(true, false);
+            EXPECT_EQ(Attr(P().display, DISPLAY_SIM_MARK2, ATTR_VISIBLE), 1);
+            SbComG.simulation = 0;
+            Q31FsdAffLumiere(0);
+        },
+        [](Display* t) { t->ShowBackground(), Q31FsdInit(true, false); },  // 6: aligned in the dial window
+        [](Display* t) { t->ShowBackground(), Q31FsdInit(true, true); },   // 7: in edit mode, not there
+        [](Display*) {  // 8: an enlarged display, noticed by the live refresh
+            SetPanelSize(P().display, 1440, 1920);
+            Q31FsdAffLumiere(1);
+        },
+    };
+    // situation, panel (0 display, 1 countdown, 2 dial), control (0: the panel), attribute (0: value), value
+    const int expected[][5] = {{0, 0, 0, ATTR_HEIGHT, 720},
+                               {0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
+                               {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
+                               {0, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
+                               {0, 1, 0, ATTR_TOP, 504},
+                               {0, 2, 0, ATTR_LEFT, 300},
+                               {0, 0, DISPLAY_TEXT1, ATTR_TEXT_COLOR, 0x554646},
+                               {0, 0, DISPLAY_BORDER, ATTR_TOP, 500},
+                               {0, 0, DISPLAY_BORDER, ATTR_WIDTH, 248},
+                               {0, 0, DISPLAY_TEXT2, ATTR_LEFT, 488},
+                               {0, 0, DISPLAY_TEXT2, ATTR_WIDTH, 410},
+                               {1, 0, 0, ATTR_SIZABLE, 0},
+                               {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
+                               {1, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 1},
+                               {1, 0, 0, ATTR_WIDTH, 960},
+                               {2, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 0},
+                               {2, 2, DIAL_WIN_GRIP, ATTR_VISIBLE, 0},
+                               {2, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
+                               {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
+                               {3, 1, 0, ATTR_VISIBLE, 0},
+                               {3, 0, 0, ATTR_BACKCOLOR, 0x123456},
+                               {4, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 1},
+                               {4, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
+                               {5, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
+                               {6, 0, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH, 94},
+                               {6, 2, DIAL_WIN_BACK_COPY, ATTR_TOP, 68 - 110},
+                               {6, 2, DIAL_WIN_BACK_COPY, ATTR_LEFT, 8 - 300},
+                               {6, 2, DIAL_WIN_BACK_COPY, ATTR_HEIGHT, 644},
+                               {7, 2, DIAL_WIN_BACK_COPY, ATTR_IMAGE_WIDTH, 0},
+                               {8, 0, DISPLAY_LIGHT1, ATTR_HEIGHT, 240},
+                               {8, 1, 0, ATTR_HEIGHT, 320},
+                               {8, 1, 0, ATTR_TOP, 1008}};
+    for (int s = 0; s < int(std::size(situations)); ++s) {
+        SCOPED_TRACE(s);
+        TearDown();
+        SetUp();
+        situations[s](this);
+        const int panels[] = {P().display, P().countdown, P().dial};
+        for (auto [situation, panel, ctrl, attr, value] : expected)
+            if (situation == s) EXPECT_EQ(Attr(panels[panel], ctrl, attr), value) << ctrl << " " << attr;
+    }
+}
+
+TEST_F(Display, SwitchedOnAndOffFromTheMainWindowAndItsCloseBox) {
+    char text[300] = "";
+    GetCtrlVal(P().display, DISPLAY_TEXT2, text, sizeof text);
+    EXPECT_STREQ(text, "Sabreline Timing");
+    EXPECT_FALSE(Q31FsdAffiche());
+    Q31FsdOuvrir();
+    EXPECT_TRUE(Q31FsdAffiche());
+    EXPECT_EQ(Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0), 1);
+    FQ31_FsdGere(P().display, 0, EVENT_CLOSE, nullptr, 0, 0);
+    EXPECT_FALSE(Q31FsdAffiche());
+    EXPECT_EQ(Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0), 0);
+}
+
+TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
+    const int points = Attr(P().display, DISPLAY_TEXT1, ATTR_TEXT_POINT_SIZE);
+    SetPanelSize(P().display, 1440, 1920);
+    Q31FsdAffLumiere(1);
+    EXPECT_EQ(Attr(P().display, DISPLAY_TEXT1, ATTR_TEXT_POINT_SIZE), 2 * points);
+    const FsdParam before = Rec();
+    Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
+    EXPECT_EQ(std::memcmp(&before, &Rec(), sizeof before), 0);
+
+    Q31FsdInit(true, true);
+    SetPanelPos(P().countdown, 400, 200);
+    SetPanelSize(P().countdown, 200, 333);  // as dragged by the operator
+    SetCtrlAttribute(P().display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);
+    SetCtrlAttribute(P().display, DISPLAY_LIGHT4, ATTR_WIDTH, 90);  // a light stays round
+    SetCtrlAttribute(P().display, DISPLAY_LOGO1, ATTR_WIDTH, 77);
+    Q31FsdGetTaille();
+    const FsdWindow& w = Rec().windows[FSD_WIN_COUNTDOWN];
+    EXPECT_EQ(std::tuple(w.top, w.left, w.height, w.width), std::tuple(400, 200, 200, 300));
+    EXPECT_EQ(std::tuple(Rec().lights[3].width, Rec().logos[0].width, Rec().logos[0].height),
+              std::tuple(150, 77, 48));
+    Q31FsdInit(true, false);
+    EXPECT_EQ(Attr(P().countdown, 0, ATTR_WIDTH), 300);
+}
+
+TEST_F(Display, LightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+    WebViewForget();
+    Rec().lights[1].mode = 3;
+    Q31FsdAffLumiere(1);
+    EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT1, ATTR_ON_COLOR), 0xFF0000);
+    EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT2, ATTR_ON_COLOR), 0x303030);
+    Q31FsdAffLumiere(3);
+    // A mode changed in the dialog shows at the next change of state, not before.
+    Rec().lights[1].mode = 5;
+    Q31FsdInit(false, false);
+    EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT2, ATTR_ON_COLOR), 0xFFE500);
+    Q31FsdAffLumiere(2);
+    EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT2, ATTR_ON_COLOR), 0x303030);
+
+    Rec().showDigital = 1;
+    Q31FsdInit(true, false);
+    Q31FsdAffChiffre(0, 0x06);
+    Q31FsdAffChiffre(1, 0xFF);
+    EXPECT_EQ(Attr(P().countdown, COUNTDOWN_DIGIT2, 0), 0x7F);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIGIT1, 0), 0x06);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIGITAL_BOX, ATTR_VISIBLE), 1);
+    // A new layout blanks the dial window's digits until the digits next change.
+    Q31FsdInit(false, false);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIGIT1, 0), 0);
+    EXPECT_EQ(Attr(P().countdown, COUNTDOWN_DIGIT1, 0), 0x06);
+    // Without the digital countdown the dial window's digits are left alone.
+    Rec().showDigital = 0;
+    Q31FsdInit(false, false);
+    Q31FsdAffChiffre(0, 0x5B);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIGIT1, 0), 0);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIGITAL_BOX, ATTR_VISIBLE), 0);
+
+    Q31FsdAffMoins(1);
+    Q31FsdAffPoint(59, 2);
+    Q31FsdAffPoint(60, 2);  // outside the ring: nothing
+    Q31FsdAffAiguille(true, 61);
+    Q31FsdAffAiguille(false, 42);
+    int dot = 0;
+    GetCtrlIndexVal(P().dial, DIAL_WIN_DIAL, 59, &dot);
+    EXPECT_EQ(dot, Q31CouleurLumiere(2));
+    EXPECT_EQ(Attr(P().countdown, COUNTDOWN_MINUS, 0), 1);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND), 1);
+    EXPECT_EQ(Attr(P().dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND), 42);
+    const QJsonObject web =
+        QJsonDocument::fromJson(QString::fromLatin1(WebViewWhole().c_str()).toUtf8()).object();
+    EXPECT_EQ(web["dots"][59].toInt(), Q31CouleurLumiere(2));
+    EXPECT_EQ(web["hands"][1].toInt(), 42);
+    EXPECT_EQ(web["minus"].toInt(), 1);
+}
+
+TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
+    OpenDialog();
+    const struct {
+        int control, value, width, recorded, *record;
+    } cases[] = {
+        {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &Rec().windows[FSD_WIN_COUNTDOWN].width},
+        {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &Rec().windows[FSD_WIN_DIAL].width},  // square
+        {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &Rec().lights[2].width},            // round
+        {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &Rec().logos[1].width},               // free: kept
+    };
+    for (const auto& c : cases) {
+        SetCtrlVal(dlg, c.control, c.value);
+        Commit(c.control);
+        EXPECT_EQ(*c.record, c.recorded) << c.control;
+        EXPECT_EQ(Attr(dlg, c.width, 0), c.recorded) << c.control;
+    }
+    EXPECT_EQ(Rec().windows[FSD_WIN_COUNTDOWN].width, 241);  // the other window untouched
+    EXPECT_EQ(Attr(P().countdown, 0, ATTR_WIDTH), 241);      // and the display follows
+    EXPECT_EQ(Attr(P().display, DISPLAY_LIGHT3, ATTR_WIDTH), 90);
+    SetCtrlVal(dlg, PARAMS_LIGHT2_MODE, 7);
+    SetCtrlVal(dlg, PARAMS_TEXT1, "Finale");
+    Q31FsdParamGet(dlg);
+    EXPECT_EQ(Rec().lights[1].mode, 7);
+    EXPECT_STREQ(Rec().text1, "Finale");
+    // Edit mode dims the positions, the images and OK, and shows the help.
+    Q31FsdParamSet(dlg, true);
+    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
+        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
+    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
+    Q31FsdParamSet(dlg, false);
+    EXPECT_EQ(Attr(dlg, PARAMS_OK, ATTR_DIMMED), 0);
+    EXPECT_EQ(Attr(dlg, PARAMS_HELP_2, ATTR_VISIBLE), 0);
+}
+
+TEST_F(Display, PartialDefaultsKeepImagesAndLogoSizes) {
+    OpenDialog();
+    FsdParam& r = Rec();
+    std::strcpy(r.background, "Data\\snow.jpg");
+    for (int k = 0; k < 4; ++k) {
+        r.logos[k] = {1, 200 + k, 300 + k, 60 + k, 90 + k, {}};
+        std::snprintf(r.logos[k].path, sizeof r.logos[k].path, "Data\\logo%d.png", k);
+    }
+    std::strcpy(r.text1, "Changed");
+    r.lights[0].mode = 4;
+    Q31FsdParamDefaut(&r, false);  // the default button: edit mode off, partial defaults
+    Q31FsdParamSet(dlg, false);
+    Q31FsdInit(true, false);
+    Q31FsdParamGet(dlg);
+    EXPECT_STREQ(r.background, "Data\\snow.jpg");
+    EXPECT_STREQ(r.text1, "QS-310");
+    EXPECT_EQ(r.lights[0].mode, 0);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(std::tuple(r.logos[k].visible, r.logos[k].height, r.logos[k].width),
+                  std::tuple(0, 60 + k, 90 + k));
+        EXPECT_EQ(std::string(r.logos[k].path), "Data\\logo" + std::to_string(k) + ".png");
+    }
+}
+
+TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
+    OpenDialog();
+    WriteImage("banner.bmp", 200, 80);
+    g_answer = dir->file("banner.bmp");
+    Commit(PARAMS_LOGO3_LOAD);  // a loaded logo takes the image's own size
+    EXPECT_STREQ(Rec().logos[2].path, "Data\\banner.bmp");
+    EXPECT_EQ(std::tuple(Rec().logos[2].height, Rec().logos[2].width), std::tuple(80, 200));
+    EXPECT_EQ(Attr(dlg, PARAMS_LOGO3_WIDTH, 0), 200);
+    EXPECT_EQ(qstest::ReadFileBytes(dir->file("Data/banner.bmp")), Bmp(200, 80));
+    EXPECT_EQ(std::tuple(Rec().logos[0].height, Rec().logos[3].left),
+              std::tuple(48, 906));  // the others kept
+    g_answer.clear();
+    Commit(PARAMS_LOGO1_LOAD);
+    EXPECT_STREQ(Rec().logos[0].path, "");
+    EXPECT_TRUE(g_messages.empty());
+    // An image already in "Data" is taken as it is, by either name.
+    char field[256] = "";
+    for (const std::string& path : {std::string("Data\\banner.bmp"), dir->file("Data/banner.bmp")}) {
+        EXPECT_TRUE(FsdLoadImage(path.c_str(), field));
+        EXPECT_STREQ(field, "Data\\banner.bmp");
+    }
+    // A failed copy keeps the former path and tells the operator, through the button too.
+    std::strcpy(Rec().background, "Data\\old.jpg");
+    g_answer = dir->file("nowhere/absent.jpg");
+    Commit(PARAMS_LOAD_BACKGROUND);
+    EXPECT_STREQ(Rec().background, "Data\\old.jpg");
+    EXPECT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(Attr(dlg, 0, ATTR_DIMMED), 0);
+    char types[64] = "";  // the dialogs offer only the formats this build reads
+    Q31FsdTypesImages(types, sizeof types);
+    for (const char* ext : {"jpg", "bmp", "png", "pcx"})
+        EXPECT_EQ(std::strstr(types, ("*." + std::string(ext) + ";").c_str()) != nullptr,
+                  ImageFormatReadable(ext) == 1)
+            << ext << " in " << types;
+    EXPECT_EQ(ImageFormatReadable("pcx"), 0);
+}
+
+TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
+    OpenDialog();
+    SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
+    Commit(PARAMS_TEXT1);
+    MakeDir("Settings");
+    g_answer = dir->file("Settings/race.q31fsd");
+    Commit(PARAMS_SAVE);
+    const std::string bytes = qstest::ReadFileBytes(g_answer);
+    ASSERT_EQ(bytes.size(), 2040u);
+    EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
+    EXPECT_EQ(bytes.compare(0, 256, std::string(reinterpret_cast<const char*>(&Rec()), 256)), 0);
+    Rec().windows[FSD_WIN_DIAL].top = 12;
+    std::strcpy(Rec().text1, "Other");
+    SetCtrlVal(dlg, PARAMS_EDIT, 1);
+    Commit(PARAMS_LOAD);
+    EXPECT_STREQ(Rec().text1, "Slalom");
+    EXPECT_EQ(Rec().windows[FSD_WIN_DIAL].top, 110);
+    EXPECT_EQ(Attr(dlg, PARAMS_EDIT, 0), 0);
+    char text[64] = "";
+    GetCtrlVal(dlg, PARAMS_TEXT1, text, sizeof text);
+    EXPECT_STREQ(text, "Slalom");
+}
+
+TEST_F(Display, HostileRecordsLayOutWithinBounds) {
+    WriteImage("Data/logo.bmp", 64, 32);
+    for (const char* name : {"huge_logos.q31fsd", "extreme.q31fsd"}) {
+        SCOPED_TRACE(name);
+        Watchdog guard(60);
+        Q31FsdParamCharger(Fixture(name).c_str(), &Rec());
+        Q31FsdOuvrir();
+        // Shown, then full screen on a large screen, then in edit mode and back.
+        SetPanelSize(P().display, 2160, 3840);
+        FsdSuivreTaille();
+        for (bool edit : {true, false}) {
+            ProcessSystemEvents();
+            Q31FsdInit(true, edit);
+        }
+        ProcessSystemEvents();
+        for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4}) {
+            EXPECT_LE(Attr(P().display, logo, ATTR_WIDTH), 3840);  // within the screen
+            EXPECT_LE(Attr(P().display, logo, ATTR_HEIGHT), 2160);
+        }
+        for (const auto& l : Rec().logos) EXPECT_TRUE(l.height >= 0 && l.height <= 720);
+        EXPECT_GT(Attr(P().display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH), 0);  // the logos are shown
+        struct rusage u {};
+        getrusage(RUSAGE_SELF, &u);
+        EXPECT_LT(u.ru_maxrss / 1024, qstest::MemoryBound(300));
+        Q31FsdFermer();
+    }
+}
+
+TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
+    WriteImage("Data/logo.bmp", 64, 32);
+    qstest::WriteFileBytes(dir->file("outside.bmp"), Bmp(64, 32));
+    ASSERT_EQ(mkfifo(dir->file("Data/fifo").c_str(), 0600), 0);
+    fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
+    fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
+    fs::create_symlink("/dev/zero", dir->file("Data/zero"));
+    fs::create_directories(dir->file("Data/sub"));
+    for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"})
+        qstest::WriteFileBytes(dir->file(name), Bmp(64, 32));
+    const struct {
+        std::string path;
+        bool shown, told;
+    } cases[] = {
+        {"Data\\logo.bmp", true, false},         {"Data/inside.bmp", true, false},
+        {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
+        {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
+        {"Data\\link.bmp", false, true},         {"Data\\zero", false, true},
+        {"Data\\missing.bmp", false, false},     {"Data\\my logo.bmp", true, false},
+        {"Data\\sub\\logo.bmp", false, true},    {"Data\\a:b.bmp", false, true},
+        {"Data\\a\x01.bmp", false, true},
+    };
+    Q31FsdOuvrir();
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.path);
+        Watchdog guard(20);
+        g_messages.clear();
+        FsdLogo& logo = Rec().logos[0];
+        logo.visible = 1;
+        std::strcpy(logo.path, k.path.c_str());
+        std::strcpy(Rec().background, k.path.c_str());
+        Rec().showBackground = 1;
+        FsdOublierImages();
+        Q31FsdInit(true, false);
+        Q31FsdInit(true, false);  // laid out again: told once
+        EXPECT_EQ(Attr(P().display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, k.shown);
+        EXPECT_EQ(Attr(P().display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH) > 0, k.shown);
+        EXPECT_EQ(g_messages.size(), k.told ? 1u : 0u);
+    }
+    // A whole record of such paths loads and lays out without waiting.
+    Watchdog guard(20);
+    Q31FsdParamCharger(Fixture("outside_paths.q31fsd").c_str(), &Rec());
+    Q31FsdInit(true, false);
+    EXPECT_EQ(Attr(P().display, DISPLAY_LOGO3, ATTR_IMAGE_WIDTH), 0);
+}
+
+// Taking an image into "Data" never replaces another file, and never waits on a FIFO.
+TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
+    WriteImage("Data/logo.bmp", 64, 32);
+    const std::string former = Bmp(64, 32), chosen = Bmp(20, 10);
+    fs::create_directories(dir->file("in"));
+    qstest::WriteFileBytes(dir->file("in/logo.bmp"), chosen);
+    char field[256] = "";
+    // A different file of the same name: both kept, the new one under the next free name;
+    // the same file again is taken as it is, no third copy.
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_TRUE(FsdLoadImage(dir->file("in/logo.bmp").c_str(), field));
+        EXPECT_STREQ(field, "Data\\logo-2.bmp");
+    }
+    EXPECT_EQ(qstest::ReadFileBytes(dir->file("Data/logo.bmp")), former);
+    EXPECT_EQ(qstest::ReadFileBytes(dir->file("Data/logo-2.bmp")), chosen);
+    EXPECT_FALSE(fs::exists(dir->file("Data/logo-3.bmp")));
+    ASSERT_EQ(mkfifo(dir->file("in/pipe.bmp").c_str(), 0600), 0);
+    Watchdog guard(20);
+    for (const char* bad : {"in/pipe.bmp", "missing.png"}) {
+        EXPECT_FALSE(FsdLoadImage(dir->file(bad).c_str(), field));
+        EXPECT_STREQ(field, "Data\\logo-2.bmp");
+    }
+    EXPECT_EQ(g_messages.size(), 2u);
+}
