@@ -7,12 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <array>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "chrono/SbChrono.h"
 #include "display/FsdImages.h"
@@ -50,6 +47,14 @@ const FsdPanneaux& fsd = FsdPanneauxG;
 
 std::string g_answer;                 // what the file dialog answers ("": cancelled)
 std::vector<std::string> g_messages;  // the messages the operator was shown
+
+// The message as a browser reads it (Windows-1252 sent as UTF-8; these texts are Latin-1).
+QJsonObject Read(const std::string& message) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QString::fromLatin1(message.c_str()).toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << message;
+    return doc.object();
+}
 
 // A hang ends the test process instead of stalling the suite.
 struct Watchdog {
@@ -121,31 +126,28 @@ public:
 }  // namespace
 
 TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
+    // 0: as loaded, the border four pixels out; 1: edit mode: fixed size, plain 960 x 720, no border;
+    // 2: edit mode left; 3: a hidden countdown window has no border, the back colour; 4: simulated: the
+    // mark avoids the dial window; 5: the background, aligned in the dial window; 6: an enlarged
+    // display, noticed by the live refresh.
     void (*const situations[])(Display*) = {
-        [](Display*) { Q31FsdInit(true, false); },  // 0: as loaded, the border four pixels out
-        [](Display*) {                              // 1: edit mode: fixed size, plain 960 x 720, no border
-            SetPanelSize(fsd.display, 1440, 1920);
-            Q31FsdInit(true, true);
-        },
-        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },  // 2: edit mode left
-        [](Display*) {  // 3: a hidden countdown window has no border; the back colour
+        [](Display*) { Q31FsdInit(true, false); },
+        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
+        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
+        [](Display*) {
             rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456;
             Q31FsdInit(true, false);
         },
-        [](Display*) {  // 4: simulated: the mark avoids the dial window
-            SbComG.simulation = 1;
-            rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
+        [](Display*) {
+            SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
             Q31FsdInit(true, false);
         },
-        [](Display* t) {  // 5: the background, aligned in the dial window
+        [](Display* t) {
             t->WriteImage("Data/snow.bmp", "snow.bmp");
             std::strcpy(rec.background, "Data\\snow.bmp");
             rec.showBackground = 1, Q31FsdInit(true, false);
         },
-        [](Display*) {  // 6: an enlarged display, noticed by the live refresh
-            SetPanelSize(fsd.display, 1440, 1920);
-            Q31FsdAffLumiere(1);
-        },
+        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
     };
     // situation, panel (0 display, 1 countdown, 2 dial), control (0: the panel), attribute (0: value), value
     const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
@@ -202,8 +204,9 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
     rec.lights[1].mode = 3;
     Q31FsdAffLumiere(1);
-    EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), 0xFF0000);
-    EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR), 0x303030);
+    EXPECT_EQ(std::pair(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR),
+                        Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
+              std::pair(0xFF0000, 0x303030));
     Q31FsdAffLumiere(3);
     rec.lights[1].mode = 5;  // changed in the dialog: shown at the next change of state, not before
     Q31FsdInit(false, false);
@@ -211,13 +214,11 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
     Q31FsdInit(true, false);
     Q31FsdAffChiffre(1, 0xFF);
-    const auto digits = [] {
-        return std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0));
-    };
-    EXPECT_EQ(digits(), std::pair(0x7F, 0x7F));
+    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
-    EXPECT_EQ(digits(), std::pair(0x7F, 0));
-
+    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0));
     Q31FsdAffMoins(1);
     Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
@@ -225,15 +226,13 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     Q31FsdAffAiguille(false, 42);
     int dot = 0;
     GetCtrlIndexVal(fsd.dial, DIAL_WIN_DIAL, 59, &dot);
-    EXPECT_EQ(dot, Q31CouleurLumiere(2));
-    EXPECT_EQ(Attr(fsd.countdown, COUNTDOWN_MINUS, 0), 1);
-    EXPECT_EQ(Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND), 1);
-    EXPECT_EQ(Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND), 42);
-    const QJsonObject web =
-        QJsonDocument::fromJson(QString::fromLatin1(WebViewWhole().c_str()).toUtf8()).object();
-    EXPECT_EQ(web["dots"][59].toInt(), Q31CouleurLumiere(2));
-    EXPECT_EQ(web["hands"][1].toInt(), 42);
-    EXPECT_EQ(web["minus"].toInt(), 1);
+    EXPECT_EQ(std::tuple(dot, Attr(fsd.countdown, COUNTDOWN_MINUS, 0),
+                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
+                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
+              std::tuple(Q31CouleurLumiere(2), 1, 1, 42));
+    const QJsonObject web = Read(WebViewWhole());
+    EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
+              std::tuple(Q31CouleurLumiere(2), 42, 1));
     FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
@@ -394,14 +393,6 @@ TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
 
 namespace {
 
-// The message as a browser reads it (Windows-1252 sent as UTF-8; these texts are Latin-1).
-QJsonObject Read(const std::string& message) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QString::fromLatin1(message.c_str()).toUtf8(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << message;
-    return doc.object();
-}
-
 constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
 
 TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
@@ -433,10 +424,9 @@ TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     // What the steps above left, in the message a new viewer gets.
     const QJsonObject all = Read(WebViewWhole());
     EXPECT_EQ(all["t"].toString(), "all");
-    EXPECT_EQ(all["dots"][12].toInt(), 0xFF0000);
-    EXPECT_EQ(all["hands"][0].toInt(), 5);
-    EXPECT_EQ(all["digits"][1].toInt(), 0x06);  // seven segments only
-    EXPECT_EQ(all["minus"].toInt(), 1);
+    EXPECT_EQ(std::tuple(all["dots"][12].toInt(), all["hands"][0].toInt(), all["digits"][1].toInt(),
+                         all["minus"].toInt()),
+              std::tuple(0xFF0000, 5, 0x06, 1));  // hands modulo 60, digits of seven segments
     EXPECT_EQ(all["id"].toString(), QStringLiteral("N\u00B0 42"));
     EXPECT_EQ(all["texts"]["legend"].toArray().size(), 6);
     // While the link is closed no identity is shown, whatever the record holds.
