@@ -129,14 +129,14 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
     // 0: as loaded, the border four pixels out; 1: edit mode: fixed size, plain 960 x 720, no border;
     // 2: edit mode left; 3: a hidden countdown window has no border, the back colour; 4: simulated: the
     // mark avoids the dial window; 5: the background, aligned in the dial window; 6: an enlarged
-    // display, noticed by the live refresh.
+    // display, noticed by the live refresh. Rows: situation, panel (0 display, 1 countdown, 2 dial),
+    // control (0: the panel), attribute (0: the value), value.
     void (*const situations[])(Display*) = {
         [](Display*) { Q31FsdInit(true, false); },
         [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
         [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
         [](Display*) {
-            rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456;
-            Q31FsdInit(true, false);
+            rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456, Q31FsdInit(true, false);
         },
         [](Display*) {
             SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
@@ -149,7 +149,6 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
         },
         [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
     };
-    // situation, panel (0 display, 1 countdown, 2 dial), control (0: the panel), attribute (0: value), value
     const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
                                {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
                                {0, 1, 0, ATTR_TOP, 504},
@@ -239,19 +238,17 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
 
 TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
     OpenDialog();
-    const struct {
-        int control, value, width, recorded, *record;
-    } cases[] = {
+    const std::tuple<int, int, int, int, int*> cases[] = {
+        // control, typed, width control, width, record
         {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &rec.windows[FSD_WIN_COUNTDOWN].width},
         {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &rec.windows[FSD_WIN_DIAL].width},  // square
         {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &rec.lights[2].width},            // round
         {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &rec.logos[1].width},               // free: kept
     };
-    for (const auto& c : cases) {
-        SetCtrlVal(dlg, c.control, c.value);
-        Commit(c.control);
-        EXPECT_EQ(*c.record, c.recorded) << c.control;
-        EXPECT_EQ(Attr(dlg, c.width, 0), c.recorded) << c.control;
+    for (auto [control, typed, widthControl, width, record] : cases) {
+        SetCtrlVal(dlg, control, typed);
+        Commit(control);
+        EXPECT_EQ(std::pair(*record, Attr(dlg, widthControl, 0)), std::pair(width, width)) << control;
     }
     EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);  // the other window untouched, the display follows
     EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT3, ATTR_WIDTH), 90);
@@ -315,10 +312,9 @@ TEST_F(Display, HostileRecordsLayOutWithinBounds) {
             Q31FsdInit(true, edit);
         }
         ProcessSystemEvents();
-        for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4}) {
-            EXPECT_LE(Attr(fsd.display, logo, ATTR_WIDTH), 3840);  // within the screen
-            EXPECT_LE(Attr(fsd.display, logo, ATTR_HEIGHT), 2160);
-        }
+        for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
+            EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&
+                        Attr(fsd.display, logo, ATTR_HEIGHT) <= 2160);
         for (const auto& l : rec.logos) EXPECT_TRUE(l.height >= 0 && l.height <= 720);
         EXPECT_GT(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH), 0);  // the logos are shown
         struct rusage u {};
@@ -335,10 +331,8 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
     for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"})
         WriteImage(name, "logo.bmp");
-    const struct {
-        std::string path;
-        bool shown, told;
-    } cases[] = {
+    const std::tuple<std::string, bool, bool> cases[] = {
+        // path, shown, told
         {"Data\\logo.bmp", true, false},         {"Data/inside.bmp", true, false},
         {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
         {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
@@ -347,20 +341,20 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
         {"Data\\a:b.bmp", false, true},          {"Data\\a\x01.bmp", false, true},
     };
     Q31FsdOuvrir();
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.path);
+    for (const auto& [path, shown, told] : cases) {
+        SCOPED_TRACE(path);
         Watchdog guard(20);
         g_messages.clear();
         rec.logos[0].visible = 1;
-        std::strcpy(rec.logos[0].path, k.path.c_str());
-        std::strcpy(rec.background, k.path.c_str());
+        std::strcpy(rec.logos[0].path, path.c_str());
+        std::strcpy(rec.background, path.c_str());
         rec.showBackground = 1;
         FsdOublierImages();
         Q31FsdInit(true, false);
         Q31FsdInit(true, false);  // laid out again: told once
-        EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, k.shown);
-        EXPECT_EQ(Attr(fsd.display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH) > 0, k.shown);
-        EXPECT_EQ(g_messages.size(), k.told ? 1u : 0u);
+        EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, shown);
+        EXPECT_EQ(Attr(fsd.display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH) > 0, shown);
+        EXPECT_EQ(g_messages.size(), told ? 1u : 0u);
     }
     // A whole record of such paths loads and lays out without waiting.
     Watchdog guard(20);
@@ -432,10 +426,7 @@ TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     // While the link is closed no identity is shown, whatever the record holds.
     WebViewNoteMain(false, false, "N\xB0 42");
     EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), "");
-}
-
-TEST_F(Display, WebViewTextsFromTheClockCannotBreakTheMessage) {
-    const std::string version = "V\"1\\2\n\t\x01\x7F\xE9</script>";
+    const std::string version = "V\"1\\2\n\t\x01\x7F\xE9</script>";  // texts from the clock cannot break it
     WebViewNoteMain(true, false, version.c_str());
     EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), QString::fromLatin1(version.c_str()));
     EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
