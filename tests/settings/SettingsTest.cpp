@@ -89,10 +89,8 @@ protected:
                 QueueUserEvent(p, fsabgen::POPUP_OK);
             }
         });
-        g_file.clear();
-        g_popup.clear();
+        g_file.clear(), g_popup.clear();
     }
-    // The records at their reset values, the link open, nothing sent yet.
     void Reset() {
         memport::C() = {};
         memport::P() = {};
@@ -130,7 +128,6 @@ protected:
 
 }  // namespace
 
-// The frames each command and each page's confirm (with what its controls then hold) send.
 TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
     struct Case {
         const char* name;
@@ -165,25 +162,23 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000", "WC 009 01000"}},
         {"GSM switched on and off: only a change reaches the module (status 0x01 on, 0x00 off)",
          [] {
-             for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}}) {
-                 SbCrG.gsmStatus = status;
-                 SetCtrlVal(P(7), PAGE7_STATE, state);
+             for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}})
+                 SbCrG.gsmStatus = status, SetCtrlVal(P(7), PAGE7_STATE, state),
                  Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
-             }
          },
          {"WC 010 0", "WC 010 2"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
         {"memory clear, then the reads", [] { Q31FSetRazMemoire(); }, {"WC 005 58203", "RP 003"}, 11},
         {"program load, then reads", [] { Q31FSetChargerProg(8); }, {"WC 004 08", "RP 102 08"}, 12},
         {"program 0", [] { SbComG.progs[0].p102 = 120, Q31FSetEnvoyerEcritures(3); }, {"WP 102 00 0120"}, 11},
-        // The simulated clock's rules are the simulation's; here: the pages hand it what they do.
-        {"the simulated clock",
+        {"the simulated clock (its own rules are the simulation's): the pages hand it what they do",
          [] {
              SbComG.linkState = 0, SbComG.simulation = 1;
              Q31G.simu.simuSynchronised = 1, SbComG.synchro.mode = 2;
              Q31FSetEnvoyerEcritures(1);
              EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
-             EXPECT_EQ(SbQ31CrG.lightColour, 2);
+             Q31FKeyRaz();  // the reset key too: the simulated clock's falling tones
+             EXPECT_EQ(std::pair(SbQ31CrG.lightColour, SbCrG.soundRequest), std::pair(2, 3));
              SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
              EXPECT_EQ(SbComG.run.current, 99);
@@ -235,19 +230,22 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
 TEST_F(Settings, PagesShowTheRecords) {
     SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}};
     SbComG.params.inputs[1].timeBase = 10, SbComG.params.field7 = 4;
-    SbComG.synchro.mode = 5, SbComG.progs[0].p111 = 7, SbComG.progs[0].p107 = 9;
+    SbComG.synchro.mode = 5, SbComG.progs[0].p111 = 7, SbComG.progs[0].p107 = 9, SbComG.progs[0].p109 = 11;
     SbCrG.ethernetStatus = {0, 0, 0x84, 0x01};
     SbComG.gsm.second[1].number = 77, SbCrG.gsmStatus = 0x41, SbCrG.gsmValue = 23;
     SetCtrlVal(P(7), PAGE7_SET, 1);
     for (int page : {1, 2, 3, 4, 6, 7}) Q31FSetParam(page);
     const int shown[][4] = {
         // page, control, attribute (0: the value), value
-        {4, PAGE4_TB1, 0, 0},    {4, PAGE4_TB2, 0, 10},        {4, PAGE4_P19, 0, 4},
-        {2, PAGE2_MODE, 0, 0},   {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1},
-        {3, PAGE3_F111, 0, 7},   {3, PAGE3_F107, 0, 9},        {3, PAGE3_SAVE_NUM, ATTR_MAX_VALUE, 50},
-        {6, PAGE6_A0_1, 0, 192}, {6, PAGE6_ST2_0, 0, 0},       {6, PAGE6_ST2_7, 0, 1},
-        {6, PAGE6_ST3_0, 0, 1},  {7, PAGE7_G2_NUM, 0, 77},     {7, PAGE7_STATE, 0, 2},
-        {7, PAGE7_B6, 0, 2},     {7, PAGE7_VALUE, 0, 23},
+        {4, PAGE4_TB1, 0, 0},         {4, PAGE4_TB2, 0, 10},
+        {4, PAGE4_P19, 0, 4},         {2, PAGE2_MODE, 0, 0},
+        {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1},
+        {3, PAGE3_F111, 0, 7},        {3, PAGE3_F107, 0, 9},
+        {3, PAGE3_F109, 0, 11},       {3, PAGE3_SAVE_NUM, ATTR_MAX_VALUE, 50},
+        {6, PAGE6_A0_1, 0, 192},      {6, PAGE6_ST2_0, 0, 0},
+        {6, PAGE6_ST2_7, 0, 1},       {6, PAGE6_ST3_0, 0, 1},
+        {7, PAGE7_G2_NUM, 0, 77},     {7, PAGE7_STATE, 0, 2},
+        {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Val(P(page), control, attribute), value) << page << " " << control;
@@ -281,8 +279,10 @@ TEST_F(Settings, RunLoadingPageFollowsTheRunsAndTheTarget) {
 TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
     Q31FSetTraduirePage(4);  // a second time: the lists must not grow
     Q31FSetListesFixes();
+    SetCtrlVal(P(4), PAGE4_TB2, 0);
     const std::tuple<int, int, int, const char*> captions[] = {
         {3, PAGE3_TITLE, 0, "S3"},
+        {4, PAGE4_TB2, 0, "S41 2 : S43"},  // an input switched off
         {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
         {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},  // the run is closed
         {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
@@ -299,7 +299,7 @@ TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
     }
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
                             {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
-                            {7, PAGE7_STATE, 3}};
+                            {7, PAGE7_STATE, 3},     {5, PAGE5_TARGET, 3}};
     for (auto [page, control, count] : lists) {
         int n = 0;
         GetNumListItems(P(page), control, &n);
