@@ -54,7 +54,6 @@ QJsonObject Read(const std::string& message) {
     return doc.object();
 }
 
-// A hang ends the test process instead of stalling the suite.
 struct Watchdog {
     explicit Watchdog(unsigned seconds) { alarm(seconds); }
     ~Watchdog() { alarm(0); }
@@ -72,7 +71,6 @@ public:
         Q31FsdEnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FsdCharger();
-        ASSERT_TRUE(fsd.display > 0 && fsd.countdown > 0 && fsd.dial > 0);
         g_answer.clear();
         g_messages.clear();
         SetFileSelectHook([](const char*, const char*, const char*, int, char path[260]) -> int {
@@ -124,11 +122,10 @@ public:
 }  // namespace
 
 TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
-    // 0: as loaded, the border four pixels out; 1: edit mode: fixed size, plain 960 x 720, no border;
-    // 2: edit mode left; 3: a hidden countdown window has no border, the back colour; 4: simulated: the
-    // mark avoids the dial window; 5: the background, aligned in the dial window; 6: an enlarged
-    // display, noticed by the live refresh. Rows: situation, panel (0 display, 1 countdown, 2 dial),
-    // control (0: the panel), attribute (0: the value), value.
+    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
+    // mode left; 3: the countdown window hidden (no border), a back colour; 4: simulated (the mark avoids
+    // the dial window); 5: the background, aligned in the dial window; 6: enlarged, seen by the live
+    // refresh. Rows: situation, panel (display, countdown, dial), control (0: the panel), attribute, value.
     void (*const situations[])(Display*) = {
         [](Display*) { Q31FsdInit(true, false); },
         [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
@@ -151,6 +148,11 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
                                {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
                                {0, 1, 0, ATTR_TOP, 504},
                                {0, 0, DISPLAY_BORDER, ATTR_WIDTH, 248},
+                               {0, 0, DISPLAY_TEXT2, ATTR_TOP, 6},
+                               {0, 0, DISPLAY_TEXT2, ATTR_LEFT, 488},
+                               {0, 0, DISPLAY_TEXT2, ATTR_HEIGHT, 54},
+                               {0, 0, DISPLAY_TEXT2, ATTR_WIDTH, 410},
+                               {0, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 180},
                                {1, 0, 0, ATTR_SIZABLE, 0},
                                {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
                                {1, 0, 0, ATTR_WIDTH, 960},
@@ -159,6 +161,7 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
                                {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
                                {3, 1, 0, ATTR_VISIBLE, 0},
                                {3, 0, 0, ATTR_BACKCOLOR, 0x123456},
+                               {3, 2, 0, ATTR_BACKCOLOR, 0x123456},
                                {4, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 1},
                                {4, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
                                {5, 0, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH, 94},
@@ -199,9 +202,10 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
     rec.lights[1].mode = 3;
     Q31FsdAffLumiere(1);
-    EXPECT_EQ(std::pair(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR),
-                        Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
-              std::pair(0xFF0000, 0x303030));
+    EXPECT_EQ(
+        std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
+                   Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
+        std::tuple(0xFF0000, 1, 0x303030));
     rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
     Q31FsdInit(true, false);
     Q31FsdAffChiffre(1, 0xFF);
@@ -243,7 +247,6 @@ TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
         EXPECT_EQ(std::pair(*record, Attr(dlg, widthControl, 0)), std::pair(width, width)) << control;
     }
     EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);  // the other window untouched, the display follows
-    EXPECT_EQ(Attr(fsd.display, DISPLAY_LIGHT3, ATTR_WIDTH), 90);
     Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
     for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
         EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
@@ -269,7 +272,6 @@ TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
         EXPECT_EQ(std::strstr(types, ("*." + std::string(ext) + ";").c_str()) != nullptr,
                   ImageFormatReadable(ext) == 1)
             << ext << " in " << types;
-    EXPECT_EQ(ImageFormatReadable("pcx"), 0);
 }
 
 TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
@@ -321,16 +323,14 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
     for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"})
         WriteImage(name, "logo.bmp");
+    Q31FsdOuvrir();
     const std::tuple<std::string, bool, bool> cases[] = {
-        // path, shown, told
         {"Data\\logo.bmp", true, false},         {"Data/inside.bmp", true, false},
         {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
         {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
         {"Data\\link.bmp", false, true},         {"Data\\missing.bmp", false, false},
         {"Data\\my logo.bmp", true, false},      {"Data\\sub\\logo.bmp", false, true},
-        {"Data\\a:b.bmp", false, true},          {"Data\\a\x01.bmp", false, true},
-    };
-    Q31FsdOuvrir();
+        {"Data\\a:b.bmp", false, true},          {"Data\\a\x01.bmp", false, true}};
     for (const auto& [path, shown, told] : cases) {
         SCOPED_TRACE(path);
         Watchdog guard(20);
