@@ -152,7 +152,7 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
                                {0, 0, DISPLAY_TEXT2, ATTR_LEFT, 488},
                                {0, 0, DISPLAY_TEXT2, ATTR_HEIGHT, 54},
                                {0, 0, DISPLAY_TEXT2, ATTR_WIDTH, 410},
-                               {0, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 180},
+                               {6, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 360},
                                {1, 0, 0, ATTR_SIZABLE, 0},
                                {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
                                {1, 0, 0, ATTR_WIDTH, 960},
