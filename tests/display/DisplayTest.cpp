@@ -71,8 +71,7 @@ public:
         Q31FsdEnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FsdCharger();
-        g_answer.clear();
-        g_messages.clear();
+        g_answer.clear(), g_messages.clear();
         SetFileSelectHook([](const char*, const char*, const char*, int, char path[260]) -> int {
             std::snprintf(path, 260, "%s", g_answer.c_str());
             return g_answer.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
@@ -127,7 +126,7 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
     // the dial window); 5: the background, aligned in the dial window; 6: enlarged, seen by the live
     // refresh. Rows: situation, panel (display, countdown, dial), control (0: the panel), attribute, value.
     void (*const situations[])(Display*) = {
-        [](Display*) { Q31FsdInit(true, false); },
+        [](Display*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
         [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
         [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
         [](Display*) {
@@ -152,6 +151,8 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
                                {0, 0, DISPLAY_TEXT2, ATTR_LEFT, 488},
                                {0, 0, DISPLAY_TEXT2, ATTR_HEIGHT, 54},
                                {0, 0, DISPLAY_TEXT2, ATTR_WIDTH, 410},
+                               {0, 0, DISPLAY_TEXT2, ATTR_TEXT_BGCOLOR, 0x0000FF},
+                               {0, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 0},
                                {6, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 360},
                                {1, 0, 0, ATTR_SIZABLE, 0},
                                {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
@@ -283,8 +284,7 @@ TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
     const std::string bytes = qstest::ReadFileBytes(g_answer);
     ASSERT_EQ(bytes.size(), 2040u);
     EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
-    rec.windows[FSD_WIN_DIAL].top = 12;
-    std::strcpy(rec.text1, "Other");
+    rec.windows[FSD_WIN_DIAL].top = 12, std::strcpy(rec.text1, "Other");
     SetCtrlVal(dlg, PARAMS_EDIT, 1);
     Commit(PARAMS_LOAD);
     EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT, 0)),
