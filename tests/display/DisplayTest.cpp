@@ -1,0 +1,460 @@
+// The second display: layout, live lights, parameters dialog, hostile records and images, live view.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstring>
+#include <filesystem>
+
+#include "chrono/SbChrono.h"
+#include "display/FsdImages.h"
+#include "display/FsdPanneaux.h"
+#include "display/FsdParamFile.h"
+#include "display/Q31Fsd.h"
+#include "display/Q31FsdParamDlg.h"
+#include "display/WebView.h"
+#include "panels/FQ31_SD.h"
+#include "platform/cvi.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "tests/support/TestSupport.h"
+#include "ui/MainPanel.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+using namespace fq31_sd;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The test images (made by fixtures/make_images.py) and damaging records.
+std::string Fixture(const std::string& name) {
+    return std::string(QS_DISPLAY_FIXTURES) + "/" + name;
+}
+std::string Image(const std::string& name) {
+    return qstest::ReadFileBytes(Fixture(name));
+}
+
+FsdParam& rec = Q31G.secondDisplay;
+const FsdPanneaux& fsd = FsdPanneauxG;
+
+std::string g_answer;                 // what the file dialog answers ("": cancelled)
+std::vector<std::string> g_messages;  // the messages the operator was shown
+
+// The message as a browser reads it (Windows-1252 sent as UTF-8; these texts are Latin-1).
+QJsonObject Read(const std::string& message) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QString::fromLatin1(message.c_str()).toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << message;
+    return doc.object();
+}
+
+struct Watchdog {
+    explicit Watchdog(unsigned seconds) { alarm(seconds); }
+    ~Watchdog() { alarm(0); }
+};
+
+class Display : public ::testing::Test {
+public:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        dir = std::make_unique<qstest::TempProgramDir>();
+        std::memset(&SbComG, 0, sizeof SbComG);
+        std::memset(&Q31G, 0, sizeof Q31G);
+        Q31Defaut(&Q31G);
+        Q31ChargerTextes();
+        Q31FsdEnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FsdCharger();
+        g_answer.clear(), g_messages.clear();
+        SetFileSelectHook([](const char*, const char*, const char*, int, char path[260]) -> int {
+            std::snprintf(path, 260, "%s", g_answer.c_str());
+            return g_answer.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
+        });
+        SetMessageHook([](const char*, const char* text) { g_messages.push_back(text); });
+        WriteImage("Data/logo.bmp", "logo.bmp");
+        WebViewForget();
+        WebViewTakeChanges();
+    }
+    void TearDown() override {
+        SetFileSelectHook(nullptr);
+        SetMessageHook(nullptr);
+        if (dlg > 0) DiscardPanel(dlg);
+        dlg = 0;
+        Q31FsdQuitter();
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+        ProcessSystemEvents();
+        dir.reset();
+    }
+    static int Attr(int panel, int ctrl, int attr) {  // attribute 0: the value; control 0: the panel's
+        int v = -1;
+        ctrl == 0 ? GetPanelAttribute(panel, attr, &v)
+        : attr    ? GetCtrlAttribute(panel, ctrl, attr, &v)
+                  : GetCtrlVal(panel, ctrl, &v);
+        return v;
+    }
+    void OpenDialog() {  // the parameters dialog, filled from the record
+        dlg = LoadPanel(0, "FQ31.uir", PARAMS);
+        ASSERT_GT(dlg, 0);
+        Q31FsdParamTraduire(dlg);
+        Q31FsdParamSet(dlg, false);
+    }
+    void Commit(int ctrl) {
+        QueueUserEvent(dlg, ctrl);
+        ProcessSystemEvents();
+    }
+    void WriteImage(const std::string& relative, const std::string& image) {
+        fs::create_directories(fs::path(dir->file(relative)).parent_path());
+        qstest::WriteFileBytes(dir->file(relative), Image(image));
+    }
+
+    std::unique_ptr<qstest::TempProgramDir> dir;
+    int dlg = 0;
+};
+
+}  // namespace
+
+TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
+    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
+    // mode left; 3: the countdown window hidden (no border), a back colour; 4: simulated (the mark avoids
+    // the dial window); 5: the background, aligned in the dial window; 6: enlarged, seen by the live
+    // refresh. Rows: situation, panel (display, countdown, dial), control (0: the panel), attribute, value.
+    void (*const situations[])(Display*) = {
+        [](Display*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
+        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
+        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
+        [](Display*) {
+            rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456, Q31FsdInit(true, false);
+        },
+        [](Display*) {
+            SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
+            Q31FsdInit(true, false);
+        },
+        [](Display* t) {
+            t->WriteImage("Data/snow.bmp", "snow.bmp");
+            std::strcpy(rec.background, "Data\\snow.bmp");
+            rec.showBackground = 1, Q31FsdInit(true, false);
+        },
+        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
+    };
+    const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
+                               {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
+                               {0, 1, 0, ATTR_TOP, 504},
+                               {0, 0, DISPLAY_BORDER, ATTR_WIDTH, 248},
+                               {0, 0, DISPLAY_TEXT2, ATTR_TOP, 6},
+                               {0, 0, DISPLAY_TEXT2, ATTR_LEFT, 488},
+                               {0, 0, DISPLAY_TEXT2, ATTR_HEIGHT, 54},
+                               {0, 0, DISPLAY_TEXT2, ATTR_WIDTH, 410},
+                               {0, 0, DISPLAY_TEXT2, ATTR_TEXT_BGCOLOR, 0x0000FF},
+                               {0, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 0},
+                               {6, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 360},
+                               {1, 0, 0, ATTR_SIZABLE, 0},
+                               {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
+                               {1, 0, 0, ATTR_WIDTH, 960},
+                               {2, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 0},
+                               {2, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
+                               {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
+                               {3, 1, 0, ATTR_VISIBLE, 0},
+                               {3, 0, 0, ATTR_BACKCOLOR, 0x123456},
+                               {3, 2, 0, ATTR_BACKCOLOR, 0x123456},
+                               {4, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 1},
+                               {4, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
+                               {5, 0, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH, 94},
+                               {5, 2, DIAL_WIN_BACK_COPY, ATTR_TOP, 68 - 110},
+                               {6, 0, DISPLAY_LIGHT1, ATTR_HEIGHT, 240},
+                               {6, 1, 0, ATTR_HEIGHT, 320},
+                               {6, 1, 0, ATTR_TOP, 1008}};
+    for (int s = 0; s < int(std::size(situations)); ++s) {
+        SCOPED_TRACE(s);
+        TearDown();
+        SetUp();
+        situations[s](this);
+        const int panels[] = {fsd.display, fsd.countdown, fsd.dial};
+        for (auto [situation, panel, ctrl, attr, value] : expected)
+            if (situation == s) EXPECT_EQ(Attr(panels[panel], ctrl, attr), value) << ctrl << " " << attr;
+    }
+}
+
+TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
+    SetPanelSize(fsd.display, 1080, 1920);  // a wide screen: height decides, centred across
+    Q31FsdAffLumiere(1);
+    EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_LEFT), 771);
+    const FsdParam before = rec;
+    Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
+    EXPECT_EQ(std::memcmp(&before, &rec, sizeof before), 0);
+    Q31FsdInit(true, true);
+    SetPanelPos(fsd.countdown, 400, 200);
+    SetPanelSize(fsd.countdown, 200, 333);                            // as dragged by the operator
+    SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);  // a light stays round
+    Q31FsdGetTaille();
+    const FsdWindow& w = rec.windows[FSD_WIN_COUNTDOWN];
+    EXPECT_EQ(std::tuple(w.top, w.left, w.height, w.width, rec.lights[3].width),
+              std::tuple(400, 200, 200, 300, 150));
+}
+
+TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+    Q31FsdOuvrir();
+    EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
+    rec.lights[1].mode = 3;
+    Q31FsdAffLumiere(1);
+    EXPECT_EQ(
+        std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
+                   Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
+        std::tuple(0xFF0000, 1, 0x303030));
+    rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
+    Q31FsdInit(true, false);
+    Q31FsdAffChiffre(1, 0xFF);
+    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0x7F));
+    Q31FsdInit(false, false);
+    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0));
+    Q31FsdAffMoins(1);
+    Q31FsdAffPoint(59, 2);
+    Q31FsdAffPoint(60, 2);  // outside the ring: nothing
+    Q31FsdAffAiguille(true, 61);
+    Q31FsdAffAiguille(false, 42);
+    int dot = 0;
+    GetCtrlIndexVal(fsd.dial, DIAL_WIN_DIAL, 59, &dot);
+    EXPECT_EQ(std::tuple(dot, Attr(fsd.countdown, COUNTDOWN_MINUS, 0),
+                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
+                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
+              std::tuple(Q31CouleurLumiere(2), 1, 1, 42));
+    const QJsonObject web = Read(WebViewWhole());
+    EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
+              std::tuple(Q31CouleurLumiere(2), 42, 1));
+    FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
+    EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
+}
+
+TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
+    OpenDialog();
+    const std::tuple<int, int, int, int, int*> cases[] = {
+        // control, typed, width control, width, record
+        {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &rec.windows[FSD_WIN_COUNTDOWN].width},
+        {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &rec.windows[FSD_WIN_DIAL].width},  // square
+        {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &rec.lights[2].width},            // round
+        {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &rec.logos[1].width},               // free: kept
+    };
+    for (auto [control, typed, widthControl, width, record] : cases) {
+        SetCtrlVal(dlg, control, typed);
+        Commit(control);
+        EXPECT_EQ(std::pair(*record, Attr(dlg, widthControl, 0)), std::pair(width, width)) << control;
+    }
+    EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);  // the other window untouched, the display follows
+    Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
+    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
+        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
+    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
+}
+
+TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
+    OpenDialog();
+    WriteImage("banner.bmp", "banner.bmp");
+    g_answer = dir->file("banner.bmp");
+    Commit(PARAMS_LOGO3_LOAD);  // a loaded logo takes the image's own size
+    EXPECT_STREQ(rec.logos[2].path, "Data\\banner.bmp");
+    EXPECT_EQ(std::tuple(rec.logos[2].height, rec.logos[2].width, Attr(dlg, PARAMS_LOGO3_WIDTH, 0)),
+              std::tuple(80, 200, 200));
+    std::strcpy(rec.background, "Data\\old.jpg");  // a failed copy keeps the former path and says so
+    g_answer = dir->file("nowhere/absent.jpg");
+    Commit(PARAMS_LOAD_BACKGROUND);
+    EXPECT_STREQ(rec.background, "Data\\old.jpg");
+    EXPECT_EQ(std::pair(g_messages.size(), Attr(dlg, 0, ATTR_DIMMED)), std::pair(size_t(1), 0));
+    char types[64] = "";  // the dialogs offer only the formats this build reads
+    Q31FsdTypesImages(types, sizeof types);
+    for (const char* ext : {"jpg", "bmp", "png", "pcx"})
+        EXPECT_EQ(std::strstr(types, ("*." + std::string(ext) + ";").c_str()) != nullptr,
+                  ImageFormatReadable(ext) == 1)
+            << ext << " in " << types;
+}
+
+TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
+    OpenDialog();
+    SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
+    Commit(PARAMS_TEXT1);
+    g_answer = dir->file("race.q31fsd");
+    Commit(PARAMS_SAVE);
+    const std::string bytes = qstest::ReadFileBytes(g_answer);
+    ASSERT_EQ(bytes.size(), 2040u);
+    EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
+    rec.windows[FSD_WIN_DIAL].top = 12, std::strcpy(rec.text1, "Other");
+    SetCtrlVal(dlg, PARAMS_EDIT, 1);
+    Commit(PARAMS_LOAD);
+    EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT, 0)),
+              std::tuple("Slalom", 110, 0));
+}
+
+TEST_F(Display, HostileRecordsLayOutWithinBounds) {
+    for (const char* name : {"huge_logos.q31fsd", "extreme.q31fsd"}) {
+        SCOPED_TRACE(name);
+        Watchdog guard(60);
+        Q31FsdParamCharger(Fixture(name).c_str(), &rec);
+        Q31FsdOuvrir();
+        SetPanelSize(fsd.display, 2160, 3840);  // full screen on a large screen, in edit mode and back
+        FsdSuivreTaille();
+        for (bool edit : {true, false}) {
+            ProcessSystemEvents();
+            Q31FsdInit(true, edit);
+        }
+        ProcessSystemEvents();
+        for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
+            EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&
+                        Attr(fsd.display, logo, ATTR_HEIGHT) <= 2160);
+        for (const auto& l : rec.logos) EXPECT_TRUE(l.height >= 0 && l.height <= 720);
+        EXPECT_GT(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH), 0);  // the logos are shown
+        struct rusage u {};
+        getrusage(RUSAGE_SELF, &u);
+        EXPECT_LT(u.ru_maxrss / 1024, qstest::MemoryBound(300));
+        Q31FsdFermer();
+    }
+}
+
+TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
+    WriteImage("outside.bmp", "logo.bmp");
+    ASSERT_EQ(mkfifo(dir->file("Data/fifo").c_str(), 0600), 0);
+    fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
+    fs::create_symlink("../outside.bmp", dir->file("Data/link.bmp"));
+    for (const char* name : {"Data/my logo.bmp", "Data/a:b.bmp", "Data/a\x01.bmp", "Data/sub/logo.bmp"})
+        WriteImage(name, "logo.bmp");
+    Q31FsdOuvrir();
+    const std::tuple<std::string, bool, bool> cases[] = {
+        {"Data\\logo.bmp", true, false},         {"Data/inside.bmp", true, false},
+        {dir->file("outside.bmp"), false, true}, {"..\\outside.bmp", false, true},
+        {"Data\\..\\outside.bmp", false, true},  {"Data\\fifo", false, true},
+        {"Data\\link.bmp", false, true},         {"Data\\missing.bmp", false, false},
+        {"Data\\my logo.bmp", true, false},      {"Data\\sub\\logo.bmp", false, true},
+        {"Data\\a:b.bmp", false, true},          {"Data\\a\x01.bmp", false, true}};
+    for (const auto& [path, shown, told] : cases) {
+        SCOPED_TRACE(path);
+        Watchdog guard(20);
+        g_messages.clear();
+        rec.logos[0].visible = 1;
+        std::strcpy(rec.logos[0].path, path.c_str());
+        std::strcpy(rec.background, path.c_str());
+        rec.showBackground = 1;
+        FsdOublierImages();
+        Q31FsdInit(true, false);
+        Q31FsdInit(true, false);  // laid out again: told once
+        EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, shown);
+        EXPECT_EQ(Attr(fsd.display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH) > 0, shown);
+        EXPECT_EQ(g_messages.size(), told ? 1u : 0u);
+    }
+    // A whole record of such paths loads and lays out without waiting.
+    Watchdog guard(20);
+    Q31FsdParamCharger(Fixture("outside_paths.q31fsd").c_str(), &rec);
+    Q31FsdInit(true, false);
+    EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO3, ATTR_IMAGE_WIDTH), 0);
+}
+
+// Taking an image into "Data" never replaces another file, and never waits on a FIFO. A different
+// file of the same name: both kept, the new one under the next free name; the same file again: no copy.
+TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
+    WriteImage("in/logo.bmp", "small.bmp");
+    char field[256] = "";
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_TRUE(FsdLoadImage(dir->file("in/logo.bmp").c_str(), field));
+        EXPECT_STREQ(field, "Data\\logo-2.bmp");
+    }
+    EXPECT_EQ(qstest::ReadFileBytes(dir->file("Data/logo.bmp")), Image("logo.bmp"));
+    EXPECT_EQ(qstest::ReadFileBytes(dir->file("Data/logo-2.bmp")), Image("small.bmp"));
+    EXPECT_FALSE(fs::exists(dir->file("Data/logo-3.bmp")));
+    ASSERT_EQ(mkfifo(dir->file("in/pipe.bmp").c_str(), 0600), 0);
+    Watchdog guard(20);
+    for (const char* bad : {"in/pipe.bmp", "missing.png"}) {
+        EXPECT_FALSE(FsdLoadImage(dir->file(bad).c_str(), field));
+        EXPECT_STREQ(field, "Data\\logo-2.bmp");
+    }
+    EXPECT_EQ(g_messages.size(), 2u);
+}
+
+namespace {
+
+constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
+
+TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
+    const struct {
+        const char* name;
+        void (*note)();
+        const char* keys;  // of the change message, sorted; "": nothing to send
+    } cases[] = {
+        {"a ring light", [] { WebViewNoteDot(12, 0xFF0000); }, "dots t"},
+        {"the same again (a redraw after a reset)", [] { WebViewNoteDot(12, 0xFF0000); }, ""},
+        {"a light outside the ring", [] { WebViewNoteDot(60, 0xFF0000), WebViewNoteDot(-1, 0xFF0000); }, ""},
+        {"a hand, taken modulo 60", [] { WebViewNoteHand(true, 65); }, "hands t"},
+        {"lights and digits", [] { WebViewNoteLights(0xFF0000, kLit), WebViewNoteDigit(1, 0x86); },
+         "big digits lights t"},
+        {"the same lights again", [] { WebViewNoteLights(0xFF0000, kLit); }, ""},
+        {"a third digit does not exist", [] { WebViewNoteDigit(2, 0x06); }, ""},
+        {"the minus sign", [] { WebViewNoteMinus(5); }, "minus t"},
+        {"connection and identity", [] { WebViewNoteMain(true, true, "N\xB0 42"); }, "conn id sim t"},
+        {"the run box", [] { WebViewNoteRun("00042\nSPLIT\n3"); }, "run t"},
+        {"the language", [] { WebViewNoteTexts(); }, "t texts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.note();
+        const std::string message = WebViewTakeChanges();
+        EXPECT_EQ(message.empty() ? "" : Read(message).keys().join(' ').toStdString(), c.keys) << message;
+        EXPECT_EQ(WebViewTakeChanges(), "");  // sent once
+    }
+    const QJsonObject all = Read(WebViewWhole());  // what the steps left, as a new viewer gets it
+    EXPECT_EQ(all["t"].toString(), "all");
+    EXPECT_EQ(std::tuple(all["dots"][12].toInt(), all["hands"][0].toInt(), all["digits"][1].toInt(),
+                         all["minus"].toInt()),
+              std::tuple(0xFF0000, 5, 0x06, 1));  // hands modulo 60, digits of seven segments
+    EXPECT_EQ(all["id"].toString(), QStringLiteral("N\u00B0 42"));
+    EXPECT_EQ(all["texts"]["legend"].toArray().size(), 6);
+    // While the link is closed no identity is shown, whatever the record holds.
+    WebViewNoteMain(false, false, "N\xB0 42");
+    EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), "");
+    const std::string version = "V\"1\\2\n\t\x01\x7F\xE9</script>";  // texts from the clock cannot break it
+    WebViewNoteMain(true, false, version.c_str());
+    EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), QString::fromLatin1(version.c_str()));
+    EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
+}
+
+TEST_F(Display, WebViewShowsTheTimesTablesLastTwentyRows) {
+    MakeDir("Chronos");
+    SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
+    SbComG.params.precision = 2;
+    auto load = [](int count, char markOf7) {
+        std::string file(4 + 32 * size_t(count), '\0');
+        std::memcpy(file.data(), &count, 4);
+        for (int i = 1; i <= count; ++i) {
+            SbChronoRec r{};
+            r.Numero = i, r.Heures = 10, r.Minutes = 21, r.Secondes = i % 60, r.Fraction = 12345;
+            r.Type = 'T', r.Marque = i == 7 ? markOf7 : 'N', r.Qualif = 'M', r.Canal = '1';
+            std::memcpy(file.data() + 4 + 32 * size_t(i - 1), &r, 32);
+        }
+        qstest::WriteFileBytes("times.q31tps", file);
+        ASSERT_EQ(SbChronoCharger("times.q31tps"), 1);
+    };
+    auto rows = [] {
+        WebViewCollect();
+        return Read(WebViewTakeChanges())["rows"].toArray();
+    };
+    load(25, 'N');
+    QJsonArray shown = rows();
+    ASSERT_EQ(shown.size(), 20);
+    EXPECT_EQ(shown[0][1].toString(), "    6");  // the table's order: the oldest of the 20 first
+    EXPECT_EQ(shown[19][1].toString(), "   25");
+    EXPECT_EQ(shown[19][3].toString(), " 10 : 21 : 25.12");
+    WebViewCollect();
+    EXPECT_EQ(WebViewTakeChanges(), "");  // nothing new
+    load(25, 'X');                        // a time marked invalid on the main window
+    EXPECT_EQ(rows()[1][4].toString(), "X");
+    SbComG.params.precision = 4;  // the clock's precision changed
+    EXPECT_EQ(rows()[19][3].toString(), " 10 : 21 : 25.1234");
+    load(3, 'N');  // a shorter table (cleared, then new times)
+    EXPECT_EQ(rows().size(), 3);
+    SbChronoFermer("Chronos", "Chrono.q31tps");
+}
+
+}  // namespace

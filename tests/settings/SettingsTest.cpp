@@ -1,0 +1,420 @@
+// The settings pages: the frames they send to the clock, what they show, captions, settings files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "chrono/SbChrono.h"
+#include "link/SbComConfig.h"
+#include "link/SbComDecoder.h"
+#include "link/SbComErreur.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
+#include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbCr.h"
+#include "settings/Q31FKey.h"
+#include "settings/Q31FSet.h"
+#include "settings/Q31FSetLogique.h"
+#include "settings/Q31FSetPages.h"
+#include "tests/support/MemoryPort.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
+#include "ui/MainPanel.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+using Frames = std::vector<std::string>;
+
+namespace {
+
+std::string g_file;   // what the file dialog answers ("" = cancelled)
+int g_answer = 0;     // the button the next confirmation popup gets; -1: read and close popups
+std::string g_popup;  // the last information popup's text
+
+// Payloads of the frames sent since the last Sent() (frame marks removed).
+Frames Sent() {
+    Frames out;
+    for (const std::string& f : memport::C().frames) out.push_back(f.substr(1, f.find('\t') - 1));
+    memport::C().frames.clear();
+    return out;
+}
+int Val(int panel, int control, int attribute = 0) {
+    int v = -12345;
+    attribute ? GetCtrlAttribute(panel, control, attribute, &v) : GetCtrlVal(panel, control, &v);
+    return v;
+}
+std::string Text(int panel, int control, int attribute = 0) {
+    char text[300] = {};
+    attribute ? GetCtrlAttribute(panel, control, attribute, text, sizeof text)
+              : GetCtrlVal(panel, control, text, sizeof text);
+    return text;
+}
+void Commit(CtrlCallbackPtr fn, int panel, int control) {
+    fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
+}
+// A page filled from the records, typed in, then confirmed.
+void Confirm(int page, int ok, std::initializer_list<std::pair<int, int>> typed) {
+    Q31FSetParam(page);
+    for (auto [control, value] : typed) SetCtrlVal(Q31FSetPanel(page), control, value);
+    Commit(FQ31SetValider, Q31FSetPanel(page), ok);
+}
+
+// The pages loaded into the main window, captioned "S<n>" and "L<n>" by entry n, over the
+// memory port's clock (every frame kept, each answered "AK").
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::EnsureRuntime();
+        Reset();
+        for (int i = 0; i < 61; ++i) {
+            std::snprintf(Q31TxtLabSetG[i], sizeof Q31TxtLabSetG[i], "S%d", i);
+            std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
+        }
+        Q31FSetEnregistrerCallbacks();
+        main_ = Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FSetCharger();
+        Q31FSetTraduire();
+        SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
+            std::snprintf(out, 260, "%s", g_file.c_str());
+            return g_file.empty() ? VAL_NO_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+        });
+        // Popups are answered from the background task their loop runs.
+        SbSetTacheFond([] {
+            if (const int popup = GetPanelHandleFromTag(4); popup > 0 && g_answer > 0)
+                QueueUserEvent(popup, std::exchange(g_answer, 0));
+            else if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); p && g_answer < 0) {
+                g_popup = Text(p, fsabgen::POPUP_TEXTE);
+                QueueUserEvent(p, fsabgen::POPUP_OK);
+            }
+        });
+        g_file.clear(), g_popup.clear();
+    }
+    void Reset() {
+        memport::C() = {};
+        memport::P() = {};
+        SbComValDefaut(&SbComG);
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        Q31Defaut(&Q31G);
+        SbComInstallerPort(&ops_);
+        SbComG.linkState = 0;  // clear the error without touching a port
+        SbComDeplanter();
+        SbComG.linkState = 1;
+        // The clock already works at the record's speed: writing it never reopens a port.
+        SbComVitesseCouranteG = SbComG.params.speedCode;
+    }
+    void TearDown() override {
+        SbSetTacheFond(nullptr);
+        Q31FSetFermer();
+        SetFileSelectHook(nullptr);
+        for (int& p : Q31FSetG) {
+            if (p > 0) DiscardPanel(p);
+            p = 0;
+        }
+        DiscardPanel(main_);
+        Q31FIhmG = 0;
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComInstallerPort(nullptr);
+    }
+    static int P(int page) { return Q31FSetG[size_t(page)]; }
+
+    const SbComPortOps ops_ = memport::ClockOps();
+    qstest::TempProgramDir dir_;
+    int main_ = 0;
+};
+
+}  // namespace
+
+TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        Frames frames;     // the whole exchange, or its start when count is given
+        size_t count = 0;  // the reads made after connecting follow the first frames
+    } const cases[] = {
+        {"ethernet reads", [] { Q31FSetEnvoyerLectures(6); }, {"RP 035", "RP 031 0", "RP 031 1"}},
+        {"synchronisation off, at a preset time, from the computer",
+         [] {
+             for (int mode : {0, 2, 5}) SbComG.synchro.mode = mode, Q31FSetEnvoyerEcritures(1);
+         },
+         {"WP 009 19", "WP 009 19", "WC 007 02 08:30 23/09/10", "WP 009 19", "WC 007 05 08:30 23/09/10",
+          "WC 009 00400"}},
+        {"run opened and closed; run loads: only towards this computer is the mirrored run changed",
+         [] {
+             Q31FSetOuvrirManche(), Q31FSetFermerManche();
+             Q31FSetSetMirror(nullptr, [](int run) { Q31DerMancheChargeeG = run; });
+             Q31FSetChargerManche(3, 1), Q31FSetChargerManche(2, 0);
+             EXPECT_EQ(Q31DerMancheChargeeG, 3);
+             Q31FSetSetMirror(nullptr, nullptr);
+         },
+         {"WC 002", "WC 001", "WC 012 03 0001", "WC 012 02 0000"}},
+        {"remote keys",
+         [] {
+             Q31FKeyEnregistrerCallbacks();
+             for (int key : {KEYS_KEY1, KEYS_KEY2, KEYS_KEY4, KEYS_KEY8})
+                 Commit(FindCallback("FQ31Key"), 0, key);
+             SbComG.currentProgram = 1, SbComG.synchro.mode = 2;  // start/stop needs both
+             for (int button : {MAIN_RESET, 0}) Commit(FindCallback("FQ31BpProg"), 0, button);
+         },
+         {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000", "WC 009 01000"}},
+        {"GSM switched on and off: only a change reaches the module (status 0x01 on, 0x00 off)",
+         [] {
+             for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}})
+                 SbCrG.gsmStatus = status, SetCtrlVal(P(7), PAGE7_STATE, state),
+                 Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
+         },
+         {"WC 010 0", "WC 010 2"}},
+        {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
+        {"memory clear, then the reads", [] { Q31FSetRazMemoire(); }, {"WC 005 58203", "RP 003"}, 11},
+        {"program load, then reads", [] { Q31FSetChargerProg(8); }, {"WC 004 08", "RP 102 08"}, 12},
+        {"program 0", [] { SbComG.progs[0].p102 = 120, Q31FSetEnvoyerEcritures(3); }, {"WP 102 00 0120"}, 11},
+        {"the simulated clock (its own rules are the simulation's): the pages hand it what they do",
+         [] {
+             SbComG.linkState = 0, SbComG.simulation = 1;
+             Q31G.simu.simuSynchronised = 1, SbComG.synchro.mode = 2;
+             Q31FSetEnvoyerEcritures(1);
+             EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
+             Q31FKeyRaz();  // the reset key too: the simulated clock's falling tones
+             EXPECT_EQ(std::pair(SbQ31CrG.lightColour, SbCrG.soundRequest), std::pair(2, 3));
+             SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4;
+             Q31FSetOuvrirManche();
+             EXPECT_EQ(SbComG.run.current, 99);
+             Q31FSetFermerManche();
+             EXPECT_EQ(SbComG.run.current, 0);
+             Q31FSetRazMemoire();
+             EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
+         },
+         {}},
+        {"general page: an input switched on, one off, speed last",
+         [] {
+             SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}}, SbComG.params.inputs[1].timeBase = 10;
+             Confirm(4, PAGE4_OK, {{PAGE4_TB1, 1}, {PAGE4_TB2, 0}, {PAGE4_P7, 5}, {PAGE4_P19, 6}});
+         },
+         {"WP 001 2", "WP 004 01 0001", "WP 005 01 0", "WP 006 01 1", "WP 004 02 0000", "WP 005 02 0",
+          "WP 006 02 0", "WP 023 0 1 1 1", "WP 007 5", "WP 029 03 03", "WP 017 0", "WP 021 00", "WP 012 1",
+          "WP 016 3"}},
+        {"timing mode page",
+         [] {
+             Confirm(2, PAGE2_OK, {{PAGE2_MODE, 1}});
+         },
+         {"WC 003 01"}},
+        {"ethernet page",
+         [] {
+             Confirm(6, PAGE6_OK, {{PAGE6_A0_1, 10}, {PAGE6_A0_2, 0}, {PAGE6_A0_3, 0}, {PAGE6_A0_4, 5}});
+         },
+         {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
+        {"synchronisation page: a preset time switched off",
+         [] {
+             SbComG.synchro.mode = 2, Confirm(1, PAGE1_OK, {{PAGE1_SYNC_PRESET, 0}, {PAGE1_TIMEZONE, 20}});
+         },
+         {"WP 009 20"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        c.act();
+        Frames f = Sent();
+        if (c.count) {
+            EXPECT_EQ(f.size(), c.count);
+            f.resize(std::min(f.size(), c.frames.size()));
+        }
+        EXPECT_EQ(f, c.frames);
+    }
+    EXPECT_EQ(SbComG.synchro.mode, 0);
+}
+
+// Each page shows the records: an input the clock switched off shows "off" whatever its time base.
+TEST_F(Settings, PagesShowTheRecords) {
+    SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}};
+    SbComG.params.inputs[1].timeBase = 10, SbComG.params.field7 = 4;
+    SbComG.synchro.mode = 5, SbComG.progs[0].p111 = 7, SbComG.progs[0].p107 = 9, SbComG.progs[0].p109 = 11;
+    SbCrG.ethernetStatus = {0, 0, 0x84, 0x01};
+    SbComG.gsm.second[1].number = 77, SbCrG.gsmStatus = 0x41, SbCrG.gsmValue = 23;
+    SetCtrlVal(P(7), PAGE7_SET, 1);
+    for (int page : {1, 2, 3, 4, 6, 7}) Q31FSetParam(page);
+    const int shown[][4] = {
+        // page, control, attribute (0: the value), value
+        {4, PAGE4_TB1, 0, 0},         {4, PAGE4_TB2, 0, 10},
+        {4, PAGE4_P19, 0, 4},         {2, PAGE2_MODE, 0, 0},
+        {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1},
+        {3, PAGE3_F111, 0, 7},        {3, PAGE3_F107, 0, 9},
+        {3, PAGE3_F109, 0, 11},       {3, PAGE3_SAVE_NUM, ATTR_MAX_VALUE, 50},
+        {6, PAGE6_A0_1, 0, 192},      {6, PAGE6_ST2_0, 0, 0},
+        {6, PAGE6_ST2_7, 0, 1},       {6, PAGE6_ST3_0, 0, 1},
+        {7, PAGE7_G2_NUM, 0, 77},     {7, PAGE7_STATE, 0, 2},
+        {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},
+    };
+    for (auto [page, control, attribute, value] : shown)
+        EXPECT_EQ(Val(P(page), control, attribute), value) << page << " " << control;
+    char address[24];  // bytes beyond 0..255, which the page's controls never hold, are clamped
+    const int wild[4] = {300, -4, 255, 0};
+    Q31FSetEthernetFormer(wild, address, sizeof address);
+    EXPECT_STREQ(address, "255.000.255.000");
+}
+
+TEST_F(Settings, ExtensionOfTypeFourOpensThePageThatReadsNothing) {
+    SbComG.extensions = {4, 0, 2};
+    for (auto [button, open] : {std::pair{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}}) {
+        Commit(FQ31Set, main_, button);  // type 0 opens nothing; another page waits for the close
+        EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
+    }
+}
+
+// Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
+TEST_F(Settings, RunLoadingPageFollowsTheRunsAndTheTarget) {
+    const int cases[][7] = {
+        {0, 1, 0, 1, 1, 1, 0}, {0, 2, 0, 0, 0, 1, 0}, {4, 5, 1, 0, 1, 4, 1}, {4, 5, 0, 0, 0, 4, 1}};
+    for (auto [current, next, target, number, load, max, clear] : cases) {
+        SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target;
+        Q31FSetParam(5);
+        EXPECT_EQ(std::tuple(Val(P(5), PAGE5_RUN_NUM, ATTR_DIMMED), Val(P(5), PAGE5_LOAD, ATTR_DIMMED),
+                             Val(P(5), PAGE5_RUN_NUM, ATTR_MAX_VALUE), Val(P(5), PAGE5_RAZ, ATTR_DIMMED)),
+                  std::tuple(number, load, max, clear));
+    }
+}
+
+TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
+    Q31FSetTraduirePage(4);  // a second time: the lists must not grow
+    Q31FSetListesFixes();
+    SetCtrlVal(P(4), PAGE4_TB2, 0);
+    const std::tuple<int, int, int, const char*> captions[] = {
+        {3, PAGE3_TITLE, 0, "S3"},
+        {4, PAGE4_TB2, 0, "S41 2 : S43"},  // an input switched off
+        {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
+        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},  // the run is closed
+        {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
+        {4, PAGE4_TXT45, 0, "S45 "},
+        {3, PAGE3_PROG_NUM, ATTR_LABEL_TEXT, "S20"},
+        {3, PAGE3_HEAD_PROG, 0, "S21"},
+    };
+    for (auto [page, control, attribute, text] : captions) EXPECT_EQ(Text(P(page), control, attribute), text);
+    // The timing mode's caption follows its switch at once, before any confirm.
+    for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
+        SetCtrlVal(P(2), PAGE2_MODE, mode);
+        Commit(FQ31SetChrono, P(2), PAGE2_MODE);
+        EXPECT_EQ(Text(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
+    }
+    const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
+                            {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
+                            {7, PAGE7_STATE, 3},     {5, PAGE5_TARGET, 3}};
+    for (auto [page, control, count] : lists) {
+        int n = 0;
+        GetNumListItems(P(page), control, &n);
+        EXPECT_EQ(n, count) << control;
+    }
+}
+
+TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt) {
+    SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
+    for (int twice = 0; twice < 2; ++twice) {
+        Commit(FQ31Set, main_, MAIN_PAGE_4);
+        ASSERT_EQ(Q31FSetPageOuverte(), 4);
+        // The inputs first, the rest after a pause.
+        EXPECT_EQ(Sent(), (Frames{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02",
+                                  "RP 006 02", "RP 023", "RP 007", "RP 029", "RP 016", "RP 017", "RP 021",
+                                  "RP 012", "RP 008"}));
+        for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION})
+            EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), c == PAGE4_PRECISION) << c;  // captions on hover
+        EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
+        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
+        Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
+        EXPECT_EQ(Q31FSetPageOuverte(), -1);
+        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0x554646);
+    }
+}
+
+TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
+    // 20 accented letters in item 2 bring its frame's check value down to 0; one more
+    // would make it 0x8000 or more, which the clock can never accept.
+    Q31FSetParam(7);
+    g_answer = -1;
+    for (auto [letters, refused] : {std::pair{21, true}, {20, false}}) {
+        const std::string text(size_t(letters), '\xE9');
+        SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str());
+        Commit(FQ31SetValider, P(7), PAGE7_OK);
+        EXPECT_EQ(g_popup, refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
+        const Frames f = Sent();
+        EXPECT_EQ(f.size(), refused ? 0u : 16u);
+        EXPECT_EQ(std::count(f.begin(), f.end(), "WP 030 2 " + text), refused ? 0 : 1);
+        g_popup.clear();
+    }
+    // The selector shows and edits one set only, its fields captioned with its keys.
+    std::strcpy(SbComG.gsm.first[1].text[0], "one");
+    SetCtrlVal(P(7), PAGE7_SET, 1);
+    Commit(FQ31ChoixGsm, P(7), PAGE7_SET);
+    EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
+    for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
+        EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
+    SetCtrlVal(P(7), PAGE7_G1_T0, "edited");
+    Q31FSetParamGet(7);
+    EXPECT_STREQ(SbComG.gsm.first[1].text[0], "edited");
+}
+
+TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
+    SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE;
+    Q31FSetParam(3);
+    for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
+        SetCtrlVal(P(3), PAGE3_PROG_NUM, typed);
+        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM);
+        EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
+    }
+    EXPECT_EQ(Text(P(3), PAGE3_PROG_NAME), "FITA");
+    SetCtrlVal(P(3), PAGE3_SAVE_NUM, 12);
+    SetCtrlVal(P(3), PAGE3_SAVE_NAME, "Sprint");
+    SetCtrlVal(P(3), PAGE3_FLAG, 1);
+    SetCtrlVal(P(3), PAGE3_F102, 45);
+    Commit(FQ31SetProgSauver, P(3), PAGE3_SAVE);
+    EXPECT_EQ(SbComG.progs[12].p113, 0xFF);
+    EXPECT_STREQ(SbComG.progs[12].name, "Sprint");
+    EXPECT_EQ(Sent(), (Frames{"WP 102 12 0045", "WP 103 12 0030", "WP 104 12 60", "WP 105 12 00",
+                              "WP 107 12 246", "WP 108 12 251", "WP 109 12 000", "WP 110 12 251",
+                              "WP 111 12 246", "WP 112 12 000", "WP 113 12 ff"}));
+}
+
+TEST_F(Settings, RunsLoadedIntoThisComputerCloseThePageAndClosingTheRunAsksFirst) {
+    SbComG.run.next = 5;
+    Commit(FQ31Set, main_, MAIN_PAGE_5);
+    SetCtrlVal(P(5), PAGE5_TARGET, 1);
+    SetCtrlVal(P(5), PAGE5_RUN_NUM, 3);
+    Commit(FQ31MancheCharger, P(5), PAGE5_LOAD);
+    EXPECT_EQ(Sent(), (Frames{"WC 012 03 0001"}));
+    EXPECT_EQ(Q31FSetPageOuverte(), -1);  // the times come into the table below
+    SbComG.run.current = 3, SbComG.run.next = 4;
+    Q31FSetParam(0);
+    // Declined: only the run is read again and the switch comes back on; then confirmed.
+    for (auto [answer, frames] : {std::pair{2, Frames{"RP 003"}}, std::pair{4, Frames{"WC 001", "RP 003"}}}) {
+        g_answer = answer;
+        SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
+        Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+        EXPECT_EQ(Sent(), frames);
+        EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
+    }
+}
+
+// Short and damaged files are the bad-input suite's; here: each page's whole block, and a cancel.
+TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
+    MakeDir(dir_.file("Settings").c_str());
+    Q31FSetParam(4), Q31FSetParam(7);
+    SetCtrlVal(P(4), PAGE4_P7, 7);
+    SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");
+    const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
+    g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
+    g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
+    const std::string bytes = qstest::ReadFileBytes(set);
+    ASSERT_EQ(bytes.size(), 160u);
+    EXPECT_EQ(bytes[4], 7);  // field 1, the value of parameter 7
+    EXPECT_EQ(qstest::FileSize(gsm), 560);
+    SbComValDefaut(&SbComG);
+    g_file = set, Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
+    g_file = gsm, Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
+    EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
+    EXPECT_EQ(Text(P(7), PAGE7_G2_T2), "Finish");
+    g_file.clear();  // cancelled: nothing changes
+    SbComG.params.field1 = 2;
+    Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
+    EXPECT_EQ(SbComG.params.field1, 2);
+    EXPECT_TRUE(Sent().empty());
+}
