@@ -1,5 +1,5 @@
-// Serial ports over a pseudo-terminal as the clock's line meets them: port numbers, one callback
-// per line, line reads in pieces and with time-outs, writes, and the adapter pulled.
+// Serial ports over a pseudo-terminal as the clock's line meets them: one callback per line, reads
+// in pieces and with time-outs, writes, and the adapter pulled.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -46,12 +46,7 @@ std::string Read(int size) {
 TEST(PlatformSerial, PortNumbersNameDevicesAndBadSettingsAreRefused) {
     qstest::TempProgramDir dir(false);
     char dev[260];
-    for (auto [port, name] : {std::pair{1, "/dev/ttyS0"},
-                              {32, "/dev/ttyS31"},
-                              {33, "/dev/ttyUSB0"},
-                              {48, "/dev/ttyUSB15"},
-                              {49, "/dev/ttyACM0"},
-                              {64, "/dev/ttyACM15"}}) {
+    for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
         ComPortDevice(port, dev, sizeof dev);
         EXPECT_STREQ(dev, name);
     }
@@ -62,7 +57,6 @@ TEST(PlatformSerial, PortNumbersNameDevicesAndBadSettingsAreRefused) {
     for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {kPort, 9, 1}, {kPort, 8, 3}})
         EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
     EXPECT_LT(ComWrt(kPort, "x", 1), 0);  // not open
-    EXPECT_STRNE(GetRS232ErrorString(ReturnRS232Err()), "");
 }
 
 TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
@@ -80,7 +74,6 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     pty.Send("ME\n");
     ASSERT_TRUE(PumpUntil([] { return g_lines.size() >= 2; }));
     EXPECT_EQ(g_lines, (std::vector<std::string>{"AK\t00", "TIME"}));
-    EXPECT_EQ(GetInQLen(kPort), 0);
 
     // Outside the callback: a read waits for the rest of its line.
     InstallComCallback(kPort, 0, 0, 10, nullptr, nullptr);
@@ -97,14 +90,13 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     ASSERT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 19; }));
     for (auto [size, piece] : {std::pair{4, "0123"}, {256, "456789"}, {4, "ABCD"}, {4, ""}, {4, "EF"}})
         EXPECT_EQ(Read(size), piece);
-    EXPECT_EQ(ReturnRS232Err(), 0);
     // Nothing arrives: zero bytes after the time-out, which the read reports.
     SetComTime(kPort, 0.05);
     EXPECT_EQ(Read(256), "");
     EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
 
-    // A loop with nothing due sleeps until the clock speaks: its line ends the wait. The far
-    // deadline only turns a wait that never ends into a failure instead of a hang.
+    // A loop with nothing due sleeps until the clock speaks: its line ends the wait (the far
+    // deadline only turns a wait that never ends into a failure).
     ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
     g_lines.clear();
     std::thread speaker([&] {
@@ -123,10 +115,7 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     EXPECT_EQ(pty.Receive(4), "XY\r\n");
     pty.Send("junk");
     ASSERT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 4; }));
-    EXPECT_EQ(FlushInQ(kPort), 0);
-    EXPECT_EQ(GetInQLen(kPort), 0);
-    EXPECT_EQ(GetComStat(kPort), 0);
-    EXPECT_EQ(CloseCom(kPort), 0);
+    EXPECT_EQ(FlushInQ(kPort) + GetInQLen(kPort) + GetComStat(kPort) + CloseCom(kPort), 0);
     EXPECT_LT(ComWrt(kPort, "x", 1), 0);
 }
 
@@ -147,8 +136,7 @@ TEST(PlatformSerial, VanishedPortIsOneErrorAndComesBack) {
     EXPECT_EQ(errors, 1);
     EXPECT_LT(ComWrt(kPort, "AK\n", 3), 0);
     EXPECT_EQ(Read(16), "error");
-    EXPECT_EQ(GetInQLen(kPort), 0);
-    EXPECT_EQ(CloseCom(kPort), 0);
+    EXPECT_EQ(GetInQLen(kPort) + CloseCom(kPort), 0);
     // The operator reconnects once the adapter is back.
     pty = std::make_unique<qstest::Pty>();
     pty->LinkAsPort(dir.path(), kPort);
@@ -156,7 +144,6 @@ TEST(PlatformSerial, VanishedPortIsOneErrorAndComesBack) {
     g_lines.clear();
     InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr);
     pty->Send("OK\n");
-    EXPECT_TRUE(PumpUntil([] { return !g_lines.empty(); }));
-    EXPECT_EQ(GetComStat(kPort), 0);
-    CloseCom(kPort);
+    EXPECT_TRUE(PumpUntil([] { return g_lines == std::vector<std::string>{"OK"}; }));
+    EXPECT_EQ(GetComStat(kPort) + CloseCom(kPort), 0);
 }
