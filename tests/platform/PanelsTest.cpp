@@ -1,5 +1,5 @@
-// Panels, controls and events through the layer's operations, on a test resource with every
-// kind of control the program drives.
+// Panels, controls and events through the layer's operations, on a test resource with every kind of
+// control the program drives.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -34,7 +33,7 @@ int CountEvents(int event, int control = -1, int panel = -1) {
     return n;
 }
 
-enum { QUIT = 2, GO, RING, NUM, TABLE, TEXT, MSG, PIC, LINK, SW, EDIT, INNER, PLAIN };
+enum { QUIT = 2, GO, RING, NUM, TABLE, MSG, SW = 9, EDIT, INNER };
 
 // A Designer file, one line per widget: "Class Name control x y width height property=value...".
 // The first line is the panel and holds the others; a line starting with '>' goes inside the
@@ -78,19 +77,14 @@ protected:
         // Styled like the program's panels: a style sheet on the panel colours its buttons.
         WriteUi(
             dir_, "01-test.ui",
-            {"QWidget TEST 0 0 0 400 300 callback=PanelCb windowTitle=T "
-             "styleSheet=QPushButton{background:#202020}",
-             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit",
-             "QPushButton GO 3 100 10 80 30 text=Go", "QComboBox RING 4 10 50 120 24",
+            {"QWidget TEST 0 0 0 400 300 callback=PanelCb styleSheet=QPushButton{background:#202020}",
+             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit", "QPushButton GO 3 100 10 80 30",
              "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
              "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
-             "QPlainTextEdit TEXT 7 10 210 200 60", "QLabel MSG 8 220 210 100 20",
-             "QsPicture PIC 9 320 10 40 40",
-             "QsHyperlink LINK 10 220 240 100 20 text=site url=https://example.org/clock",
-             "QCheckBox SW 11 320 60 60 20 callback=TestCb", "QLineEdit EDIT 12 320 90 70 24 callback=TestCb",
-             "QGroupBox BOX 0 320 130 70 60", ">QPushButton INNER 13 5 20 50 24",
-             "QLabel PLAIN 14 320 200 70 20"});
-        // A child panel with its own place and a close box, one without a place (centred).
+             "QLabel MSG 7 220 210 100 20", "QCheckBox SW 9 320 60 60 20 callback=TestCb",
+             "QLineEdit EDIT 10 320 90 70 24 callback=TestCb", "QGroupBox BOX 0 320 130 70 60",
+             ">QPushButton INNER 11 5 20 50 24"});
+        // A child panel with its own place and a close box; one without a place (centred).
         WriteUi(dir_, "02-child.ui",
                 {"QWidget CHILD 0 20 30 100 80 callback=ChildPanelCb",
                  "QPushButton OK 2 5 5 60 24 callback=ChildCb",
@@ -112,38 +106,31 @@ protected:
             if (w->objectName() == QLatin1String(name) && qobject_cast<T*>(w)) return qobject_cast<T*>(w);
         return nullptr;
     }
-    // Takes every event pending without sleeping; commits that went to the queue are kept.
+    // Takes every event pending without sleeping, and counts the commits that went to the queue.
     void Pump() {
         for (int i = 0, p, c; i < 5; ++i, ProcessSystemEvents())
-            for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0)) queued_.push_back({p, c, 0, 0, 0});
+            for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0)) ++queued_;
     }
-    int Get(int control, int attribute, int panel = 0) {  // control 0: the panel's
+    int Get(int control, int attribute, int panel = 0) {  // control 0: the panel's; -9: refused
         int v = -1;
-        if (!panel) panel = panel_;
-        const int r = control ? GetCtrlAttribute(panel, control, attribute, &v)
-                              : GetPanelAttribute(panel, attribute, &v);
-        return r < 0 ? -9 : v;
+        panel = panel ? panel : panel_;
+        return (control ? GetCtrlAttribute(panel, control, attribute, &v)
+                        : GetPanelAttribute(panel, attribute, &v)) < 0
+                   ? -9
+                   : v;
     }
 
     qstest::TempProgramDir dir_{false};
-    int panel_ = 0;
-    std::vector<Call> queued_;
+    int panel_ = 0, queued_ = 0;
 };
 
 }  // namespace
 
-// Each attribute set through the layer shows on the widget (read from Qt) and reads back.
-TEST_F(PanelTest, LoadsByNumberAndAttributesShowOnTheWidget) {
+// Each attribute set through the layer shows on the widget (read from Qt) and reads back;
+// texts are Windows-1252 bytes in the program; values set by code are no commits.
+TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && LoadPanel(0, "Missing.uir", 1) < 0 &&
-                LoadPanel(12345, "Test.uir", 2) < 0);  // no such panel, file, parent
-    const int second = LoadPanel(0, "Test.uir", 1);
-    EXPECT_EQ(FindLoadedPanel("Test.uir", 1), second);  // the newest
-    int a = 0, b = 0;
-    SetCtrlVal(second, NUM, 7), SetCtrlVal(panel_, NUM, 3);  // each copy by its own handle
-    GetCtrlVal(panel_, NUM, &a), GetCtrlVal(second, NUM, &b);
-    EXPECT_EQ(a * 10 + b + DiscardPanel(second), 37);
-    EXPECT_TRUE(SetCtrlVal(second, NUM, 1) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
-    Pump();  // the discarded copy's widgets go
+                LoadPanel(12345, "Test.uir", 2) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
         QWidget* w = Find(name);
         const QPoint at = w->mapTo(w->window(), QPoint());
@@ -171,54 +158,36 @@ TEST_F(PanelTest, LoadsByNumberAndAttributesShowOnTheWidget) {
                 {"GO", GO, ATTR_CMD_BUTTON_COLOR, 0x1060C0, QPalette::Button}};
     EXPECT_EQ(Get(INNER, ATTR_LEFT) * 1000 + Get(INNER, ATTR_TOP), 325 * 1000 + 150);
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.name << " attribute " << r.attribute);
         ASSERT_EQ(SetCtrlAttribute(panel_, r.control, r.attribute, r.value), 0);
         EXPECT_EQ(Get(r.control, r.attribute) * 0x1000000LL + shown(r.name, r.attribute, r.role),
-                  r.value * 0x1000001LL);
+                  r.value * 0x1000001LL)
+            << r.name << " attribute " << r.attribute;
     }
-    SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
-    SetCtrlVal(panel_, NUM, 80);
-    GetCtrlVal(panel_, NUM, &a);
-    EXPECT_EQ(a, 50);  // held in the range
     // The panel's style sheet does not hide the colour the program gives a button.
     DisplayPanel(panel_);
     const QImage face = Find("GO")->grab().toImage();
     const QColor c = face.pixelColor(face.width() / 2, face.height() / 2);
     EXPECT_TRUE(c.blue() > 2 * c.red() && c.blue() > c.green()) << c.name().toStdString();
-}
-
-// Texts are Windows-1252 bytes in the program; a hidden caption keeps its text; values set by
-// code are no commits.
-TEST_F(PanelTest, CaptionsTextsAndRingsTakeValuesWithoutCommits) {
-    char text[64], small[4];
+    // A hidden caption keeps its text; shown, "__" marks the shortcut and "&" is no mark.
+    char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_VISIBLE, 0);
-    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
+    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");
     GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);
     EXPECT_EQ(Find<QPushButton>("QUIT")->text() + text, "__1  Sync & time");
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_VISIBLE, 1);
     EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
     SetCtrlVal(panel_, MSG, "N\xB0 12 \x80");
-    GetCtrlVal(panel_, MSG, small, sizeof small);  // cut to the buffer
-    EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + small,
+    GetCtrlVal(panel_, MSG, text, 4);  // cut to the buffer
+    EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text,
               "N\u00B0 12 \u20AC"
               "N\xB0 ");
-    ResetTextBox(panel_, TEXT, "second");
-    InsertTextBoxLine(panel_, TEXT, 0, "first");
-    GetCtrlVal(panel_, TEXT, text, sizeof text);
-    EXPECT_STREQ(text, "first\nsecond");
-    InsertListItem(panel_, RING, -1, "COM1", 1);
-    InsertListItem(panel_, RING, -1, "COM3", 3);
-    InsertListItem(panel_, RING, 0, "COM9", 9);  // at the top
-    int n = 0, v = 0, index = -1;
-    EXPECT_EQ(SetCtrlVal(panel_, RING, 3), 0);
-    GetNumListItems(panel_, RING, &n), GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index);
-    EXPECT_EQ(n * 100 + v * 10 + index, 332);
-    EXPECT_TRUE(SetCtrlVal(panel_, RING, 4) < 0 && SetCtrlIndex(panel_, RING, 3) < 0 &&
-                InsertListItem(panel_, NUM, -1, "x", 1) < 0);  // no such item; not a ring
-    SetCtrlVal(panel_, NUM, 42.6), SetCtrlVal(panel_, SW, 1);
+    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
+    int v = 0;
+    SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
+    SetCtrlVal(panel_, NUM, 80), SetCtrlVal(panel_, SW, 1);
     GetCtrlVal(panel_, NUM, &v);
     Pump();
-    EXPECT_EQ(v * 10 + int(queued_.size() + g_calls.size()), 430);
+    EXPECT_EQ(v * 100 + queued_ * 10 + CountEvents(EVENT_COMMIT), 5000);  // held in the range; no commits
 }
 
 TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
@@ -251,17 +220,8 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     GetNumTableRows(panel_, TABLE, &rows);
     EXPECT_EQ(rows * 100 + attr(3, 2), 200 + 0xFF0000);
     EXPECT_EQ(t->model()->index(1, 1).data().toString(), "1:02");  // (column 2, row 2)
-    // Column attributes hold for rows added later, before or after the others.
-    SetTableColumnAttribute(panel_, TABLE, 2, ATTR_CELL_MODE, VAL_INDICATOR);
-    SetTableColumnAttribute(panel_, TABLE, 3, ATTR_TEXT_COLOR, 0x0000FF);
-    SetTableColumnAttribute(panel_, TABLE, 1, ATTR_LABEL_TEXT, "N\xB0");
-    InsertTableRows(panel_, TABLE, -1, 500);
-    InsertTableRows(panel_, TABLE, 1, 1);
-    for (int row : {0, 1, 2, 502})
-        EXPECT_TRUE(attr(3, row + 1) == 0x0000FF && !(t->model()->flags(t->model()->index(row, 1)) & 2))
-            << row;
-    EXPECT_EQ(t->model()->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("N\u00B0"));
     // The active cell set by code is no operator's change; the operator's is (row, column).
+    InsertTableRows(panel_, TABLE, -1, 3);
     Point cell{};
     SetActiveTableCell(panel_, TABLE, MakePoint(2, 4));
     GetActiveTableCell(panel_, TABLE, &cell);
@@ -271,48 +231,27 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(g_calls.back().data1 * 10 + g_calls.back().data2, 21);
     // A row put above the last one, as a new time is, reaches the view with the next batch:
     // meanwhile the rows below it already have their new numbers, for code and operator.
-    SetActiveTableCell(panel_, TABLE, MakePoint(1, 503));
-    InsertTableRows(panel_, TABLE, 503, 1);
+    SetActiveTableCell(panel_, TABLE, MakePoint(1, 5));
+    InsertTableRows(panel_, TABLE, 5, 1);
     GetActiveTableCell(panel_, TABLE, &cell);
     t->setCurrentIndex(t->model()->index(t->model()->rowCount() - 1, 1));
-    EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 504504);
+    EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 6006);
 }
 
-TEST_F(PanelTest, PicturesFromStoredPaths) {
-    std::filesystem::create_directories(dir_.file("Data"));
-    QImage image(64, 32, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(QString::fromStdString(dir_.file("Data/logo.png"))));
-    qstest::WriteFileBytes(dir_.file("Data/bad.png"), "not a picture");
-    EXPECT_EQ(DisplayImageFile(panel_, PIC, "Data\\logo.png"), 0);
-    EXPECT_EQ(Get(PIC, ATTR_IMAGE_WIDTH) * 100 + Get(PIC, ATTR_IMAGE_HEIGHT) + Get(PIC, ATTR_WIDTH), 6472);
-    SetCtrlAttribute(panel_, PIC, ATTR_FIT_MODE, VAL_SIZE_TO_IMAGE);  // scaled into the control no longer
-    EXPECT_EQ(Get(PIC, ATTR_WIDTH) * 100 + Get(PIC, ATTR_HEIGHT), 6432);
-    EXPECT_TRUE(DisplayImageFile(panel_, PIC, "Data\\missing.png") < 0 &&
-                DisplayImageFile(panel_, PIC, "Data\\bad.png") < 0 &&
-                DisplayImageFile(panel_, NUM, "Data/logo.png") < 0);
-    EXPECT_EQ(DeleteImage(panel_, PIC) + Get(PIC, ATTR_IMAGE_WIDTH), 0);
-}
-
-// Child panels sit in the parent's coordinates; the program decides on closing; a child's
-// events stay in it; closing a window gives the activity back to the one below it.
+// Child panels sit in the parent's coordinates; the program decides on closing; closing a window
+// gives the activity back to the one below it.
 TEST_F(PanelTest, ChildPanelsWindowsAndTheActivePanel) {
     DisplayPanel(panel_);
     const int child = LoadPanel(panel_, "Test.uir", 2), centred = LoadPanel(panel_, "Test.uir", 3);
     const int dialog = LoadPanel(0, "Test.uir", 3);
     EXPECT_EQ(Get(0, ATTR_PANEL_PARENT, child) * 10 + Get(0, ATTR_VISIBLE, child), panel_ * 10);  // hidden
     EXPECT_EQ(Get(0, ATTR_LEFT, child) * 1000 + Get(0, ATTR_TOP, child), 20 * 1000 + 30);
-    EXPECT_EQ(Get(0, ATTR_LEFT, centred) * 1000 + Get(0, ATTR_TOP, centred), 150 * 1000 + 125);  // no place
-    EXPECT_FALSE(Find("TEST")->close());
-    EXPECT_TRUE(Find("TEST")->isVisible() && CountEvents(EVENT_CLOSE, 0, panel_) == 1);
+    EXPECT_EQ(Get(0, ATTR_LEFT, centred) * 1000 + Get(0, ATTR_TOP, centred), 150 * 1000 + 125);
+    EXPECT_TRUE(!Find("TEST")->close() && Find("TEST")->isVisible() &&
+                CountEvents(EVENT_CLOSE, 0, panel_) == 1);
     DisplayPanel(child);
     QTest::mouseClick(Find("CLOSEBOX"), Qt::LeftButton);
-    QTest::mouseClick(Find("OK"), Qt::LeftButton);
-    Pump();
     EXPECT_EQ(CountEvents(EVENT_CLOSE, 0, child) * 10 + CountEvents(EVENT_CLOSE), 12);
-    EXPECT_EQ(CountEvents(EVENT_COMMIT, 2, child), 1);
-    EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, 0, child) * 10 + CountEvents(EVENT_LEFT_CLICK, 0, panel_), 20);
-    EXPECT_EQ(GetActivePanel(), child);
     HidePanel(child);
     SetPanelPos(dialog, 40, 50);  // a window the program placed is not centred when shown
     DisplayPanel(dialog);
@@ -337,39 +276,25 @@ TEST_F(PanelTest, ChildPanelsWindowsAndTheActivePanel) {
     EXPECT_EQ(Find("CHILD"), nullptr);
 }
 
-TEST_F(PanelTest, ClicksKeysAndLinksReachTheNamedCallbackOrTheQueue) {
-    static std::string document;
+TEST_F(PanelTest, ClicksAndKeysReachTheNamedCallbackOrTheQueue) {
     DisplayPanel(panel_);
     // The control's callback and the panel's see the press, in the panel (data1 y, data2 x),
     // then the commit; nothing is queued.
     QTest::mouseClick(Find("QUIT"), Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
     Pump();
     EXPECT_EQ(CountEvents(EVENT_LEFT_CLICK, QUIT) * 100 + CountEvents(EVENT_LEFT_CLICK, 0) * 10 +
-                  CountEvents(EVENT_COMMIT, QUIT) + int(queued_.size()) * 1000,
+                  CountEvents(EVENT_COMMIT, QUIT) + queued_ * 1000,
               111);
     for (const Call& c : g_calls)
         EXPECT_TRUE(c.event != EVENT_LEFT_CLICK || (c.data1 == 17 && c.data2 == 15));
     // A control without a callback commits to the queue, in order.
     g_calls.clear();
     QTest::mouseClick(Find("GO"), Qt::LeftButton);
-    QueueUserEvent(panel_, RING);
+    QueueUserEvent(panel_, NUM);
     int p = 0, c = 0, event = 0;
     for (int i = 0; i < 10 && !event; ++i, SetNextWake(0)) event = GetUserEvent(0, &p, &c);
     EXPECT_EQ(event * 1000 + p * 100 + c, EVENT_COMMIT * 1000 + panel_ * 100 + GO);
-    EXPECT_EQ(GetUserEvent(0, &p, &c) * 100 + c, EVENT_COMMIT * 100 + RING);
-    // Keys go to the focused control and its panel; Return finishes the edit.
-    QTest::keyClick(Find("EDIT"), Qt::Key_A);
-    QTest::keyClick(Find("EDIT"), Qt::Key_Return);
-    Pump();
-    std::vector<int> keys;
-    for (const Call& k : g_calls)
-        if (k.event == EVENT_KEYPRESS) keys.push_back(k.control * 1000 + k.data1);
-    EXPECT_EQ(keys, (std::vector<int>{EDIT * 1000 + 'a', 'a', EDIT * 1000 + 13, 13}));
-    EXPECT_EQ(CountEvents(EVENT_COMMIT, EDIT), 1);
-    SetDocumentHook([](const char* path) { return document = path, 0; });
-    QTest::mouseClick(Find("LINK"), Qt::LeftButton);
-    SetDocumentHook(nullptr);
-    EXPECT_EQ(document, "https://example.org/clock");
+    EXPECT_EQ(GetUserEvent(0, &p, &c) * 100 + c, EVENT_COMMIT * 100 + NUM);
     // A dimmed control hears no click (its panel does); a dimmed panel none at all.
     g_calls.clear();
     SetCtrlAttribute(panel_, QUIT, ATTR_DIMMED, 1);
@@ -394,5 +319,5 @@ TEST_F(PanelTest, DiscardingThePanelFromItsOwnCallbackIsSafe) {
     QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
     EXPECT_EQ(discarded * 100 + Get(0, ATTR_VISIBLE), 100 - 9);  // the handle is dead at once
     Pump();
-    EXPECT_TRUE(button.isNull() && queued_.empty());  // the widgets go once no callback runs
+    EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
 }

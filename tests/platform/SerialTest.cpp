@@ -1,8 +1,7 @@
 // Serial ports over a pseudo-terminal as the clock's line meets them: one callback per line, reads
-// in pieces and with time-outs, writes, and the adapter pulled.
+// in pieces and with time-outs, the loop woken by the clock, writes, and the adapter pulled.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,11 +17,14 @@ namespace {
 constexpr int kPort = 7;
 std::vector<std::string> g_lines;
 
-// As the link does: the callback reads one line per line feed.
-void ReadLine(int port, int, void*) {
+std::string Read(int size) {
     char buf[257];
-    const int n = ComRdTerm(port, buf, 256, 10);
-    if (n >= 0) g_lines.emplace_back(buf, size_t(n));
+    const int n = ComRdTerm(kPort, buf, size, 10);
+    return n < 0 ? "error" : std::string(buf, size_t(n));
+}
+// As the link does: the callback reads one line per line feed.
+void ReadLine(int, int, void*) {
+    g_lines.push_back(Read(256));
 }
 
 // Turns the event loop until cond holds; the bound turns a fault into a failure, not a hang.
@@ -35,57 +37,48 @@ bool PumpUntil(Cond cond) {
     return cond();
 }
 
-std::string Read(int size) {
-    char buf[257];
-    const int n = ComRdTerm(kPort, buf, size, 10);
-    return n < 0 ? "error" : std::string(buf, size_t(n));
-}
-
 }  // namespace
 
-TEST(PlatformSerial, PortNumbersNameDevicesAndBadSettingsAreRefused) {
+TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
+    qstest::EnsureRuntime();
     qstest::TempProgramDir dir(false);
     char dev[260];
     for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
         ComPortDevice(port, dev, sizeof dev);
         EXPECT_STREQ(dev, name);
     }
+    for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {kPort, 9, 1}, {kPort, 8, 3}})
+        EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
+    EXPECT_LT(ComWrt(kPort, "x", 1), 0);  // not open
     qstest::Pty pty;
     pty.LinkAsPort(dir.path(), kPort);  // a link in the program folder wins
     ComPortDevice(kPort, dev, sizeof dev);
     EXPECT_EQ(std::filesystem::canonical(dev), std::filesystem::canonical(pty.slave));
-    for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {kPort, 9, 1}, {kPort, 8, 3}})
-        EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
-    EXPECT_LT(ComWrt(kPort, "x", 1), 0);  // not open
-}
-
-TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
-    qstest::EnsureRuntime();
-    qstest::TempProgramDir dir(false);
-    qstest::Pty pty;
-    pty.LinkAsPort(dir.path(), kPort);
     ASSERT_EQ(OpenComConfig(kPort, "", 57600, 0, 8, 1, 512, 512), 0) << GetRS232ErrorString(ReturnRS232Err());
     SetComTime(kPort, 1.0);
     ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
     g_lines.clear();
     pty.Send("AK\t00\nTI");
-    ASSERT_TRUE(
-        PumpUntil([] { return g_lines.size() == 1 && GetInQLen(kPort) == 2; }));  // the line's start waits
+    ASSERT_TRUE(PumpUntil([] { return g_lines.size() == 1 && GetInQLen(kPort) == 2; }));  // the rest waits
     pty.Send("ME\n");
     ASSERT_TRUE(PumpUntil([] { return g_lines.size() >= 2; }));
     EXPECT_EQ(g_lines, (std::vector<std::string>{"AK\t00", "TIME"}));
-
-    // Outside the callback: a read waits for the rest of its line.
-    InstallComCallback(kPort, 0, 0, 10, nullptr, nullptr);
-    pty.Send("AB");
-    std::thread late([&] {
+    // A loop with nothing due sleeps until the clock speaks: its line ends the wait (the far
+    // deadline only turns a wait that never ends into a failure).
+    std::thread speaker([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        pty.Send("CD\n");
+        pty.Send("WAKE\n");
     });
-    EXPECT_EQ(Read(256), "ABCD");
-    late.join();
-    // A line longer than the buffer comes in pieces, nothing lost; a line that just fills it
-    // has its line feed end the next read.
+    const double guard = Timer() + 60;
+    for (int p, c; g_lines.size() < 3 && Timer() < guard;) {
+        SetNextWake(guard - Timer());
+        GetUserEvent(0, &p, &c);
+    }
+    speaker.join();
+    EXPECT_EQ(g_lines.back(), "WAKE");
+    // Outside the callback, a line longer than the buffer comes in pieces, nothing lost; a line
+    // that just fills it has its line feed end the next read.
+    InstallComCallback(kPort, 0, 0, 10, nullptr, nullptr);
     pty.Send("0123456789\nABCD\nEF\n");
     ASSERT_TRUE(PumpUntil([] { return GetInQLen(kPort) == 19; }));
     for (auto [size, piece] : {std::pair{4, "0123"}, {256, "456789"}, {4, "ABCD"}, {4, ""}, {4, "EF"}})
@@ -94,23 +87,6 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     SetComTime(kPort, 0.05);
     EXPECT_EQ(Read(256), "");
     EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
-
-    // A loop with nothing due sleeps until the clock speaks: its line ends the wait (the far
-    // deadline only turns a wait that never ends into a failure).
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
-    g_lines.clear();
-    std::thread speaker([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        pty.Send("WAKE\n");
-    });
-    const double guard = Timer() + 60;
-    for (int p, c; g_lines.empty() && Timer() < guard;) {
-        SetNextWake(guard - Timer());
-        GetUserEvent(0, &p, &c);
-    }
-    speaker.join();
-    EXPECT_EQ(g_lines, (std::vector<std::string>{"WAKE"}));
-
     EXPECT_EQ(ComWrt(kPort, "XY\r\n", 4), 4);
     EXPECT_EQ(pty.Receive(4), "XY\r\n");
     pty.Send("junk");

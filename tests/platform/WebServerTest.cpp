@@ -45,7 +45,6 @@ struct Client : QTcpSocket {
             seconds);
         return got;
     }
-    bool Closed() const { return state() == UnconnectedState; }
     std::string got;
 };
 
@@ -63,30 +62,25 @@ protected:
         config_.port = 0;
         strcpy(config_.address, "127.0.0.1");
         strcpy(config_.key, "k3y");
-        config_.requestSeconds = 0.3;
         WebServerSetWelcome([] { return std::string("{\"t\":\"all\",\"id\":\"N\xB0 42\"}"); });
     }
     void TearDown() override { WebServerStop(); }
-    void Start() {
-        ASSERT_EQ(WebServerStart(config_), WEB_OK);
-        port_ = WebServerPort();
-    }
     // A viewer whose messages are collected.
     std::unique_ptr<QWebSocket> Viewer(std::vector<QString>* got) {
         auto ws = std::make_unique<QWebSocket>();
         QObject::connect(ws.get(), &QWebSocket::textMessageReceived,
                          [got](const QString& m) { got->push_back(m); });
-        ws->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/k3y/ws").arg(port_)));
+        ws->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/k3y/ws").arg(WebServerPort())));
         return ws;
     }
 
     qstest::TempProgramDir dir_;
     WebServerConfig config_;
-    int port_ = 0;
 };
 
 TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse) {
-    Start();
+    config_.requestSeconds = 0.3;
+    ASSERT_EQ(WebServerStart(config_), WEB_OK);
     const std::string big(100 * 1024, 'x'), head = " HTTP/1.1\r\nHost: h\r\n\r\n";
     const struct {
         std::string request;
@@ -95,13 +89,11 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
     } cases[] = {
         {"GET /k3y/" + head, "HTTP/1.1 200", "<svg id=\"clock\""},
         {"GET /k3y/view.js" + head, "HTTP/1.1 200", "text/javascript"},
-        {"GET /k3y/view.css" + head, "HTTP/1.1 200", "text/css"},
         {"GET /k3y" + head, "HTTP/1.1 301", "/k3y/"},
         {"GET /k3x/" + head, "HTTP/1.1 403"},
         {"GET /k3y/../../../etc/passwd" + head, "HTTP/1.1 40"},
         {"GET /k3y/%2e%2e/%2e%2e/etc/passwd" + head, "HTTP/1.1 404"},
         {"GET /k3y/README.md" + head, "HTTP/1.1 404"},  // a file of the program folder
-        {"GET /k3y//etc/passwd" + head, "HTTP/1.1 404"},
         {Upgrade("/k3y/view.js"), "HTTP/1.1 404"},
         {"POST /k3y/ HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\n\r\nabc", "HTTP/1.1 405"},
         {"HELLO THERE\r\n\r\n", ""},
@@ -110,13 +102,12 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
         {"", ""},  // silent: let go at the request deadline
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.request.substr(0, 40));
-        Client client(port_, c.request);
+        Client client(WebServerPort(), c.request);
         const std::string got = client.Read(!*c.answer);
-        EXPECT_EQ(got.substr(0, strlen(c.answer)), c.answer) << got.substr(0, 200);
-        EXPECT_TRUE(*c.answer || client.Closed());
-        EXPECT_NE(got.find(c.body), std::string::npos) << got.substr(0, 400);
-        EXPECT_EQ(got.find("root:"), std::string::npos);
+        EXPECT_TRUE(got.rfind(c.answer, 0) == 0 && got.find(c.body) != std::string::npos &&
+                    got.find("root:") == std::string::npos &&
+                    (*c.answer || client.state() == Client::UnconnectedState))
+            << c.request.substr(0, 40) << " -> " << got.substr(0, 200);
     }
 }
 
@@ -127,25 +118,26 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     config_.maxViewers = 3;
     config_.maxConnections = 5;
     config_.maxBacklog = 64 * 1024;
-    config_.requestSeconds = 30;
-    Start();
+    ASSERT_EQ(WebServerStart(config_), WEB_OK);
     std::vector<QString> got[3];
     auto a = Viewer(&got[0]), b = Viewer(&got[1]);
-    Client stuck(port_, Upgrade("/k3y/ws"), 4096);
+    Client stuck(WebServerPort(), Upgrade("/k3y/ws"), 4096);
     ASSERT_TRUE(PumpUntil([] { return WebServerViewers() == 3; }));
     // The next one gets a close frame (4001: too many, the page tries again later), one without
     // the key a 403; neither gets anything of the state.
-    Client extra(port_, Upgrade("/k3y/ws")), wrongKey(port_, Upgrade("/nokey/ws"));
+    Client extra(WebServerPort(), Upgrade("/k3y/ws")), wrongKey(WebServerPort(), Upgrade("/nokey/ws"));
     const std::string turnedAway = extra.Read();
     const size_t frame = std::min(turnedAway.find("\r\n\r\n") + 4, turnedAway.size());
     EXPECT_EQ(turnedAway.substr(frame, 4), std::string("\x88\x12\x0F\xA1", 4));
     EXPECT_TRUE(turnedAway.find("all") == std::string::npos && wrongKey.Read().find("HTTP/1.1 403") == 0);
     // Connections of any kind are bounded: 3 viewers and 2 idle ones fill the 5 places, and the
     // next is closed at once, long before its request deadline.
-    auto idle = std::make_unique<Client>(port_, ""), idle2 = std::make_unique<Client>(port_, "");
-    Client refused(port_, "");
-    EXPECT_TRUE(refused.Read(true, 2) == "" && refused.Closed());
-    EXPECT_FALSE(idle->Read(true, 0.01).size() || idle->Closed() || idle2->Closed());
+    auto idle = std::make_unique<Client>(WebServerPort(), ""),
+         idle2 = std::make_unique<Client>(WebServerPort(), "");
+    Client refused(WebServerPort(), "");
+    EXPECT_TRUE(refused.Read(true, 2) == "" && refused.state() == Client::UnconnectedState);
+    EXPECT_EQ(idle->Read(true, 0.01) + idle2->Read(true, 0.01), "");
+    EXPECT_TRUE(idle->state() == Client::ConnectedState && idle2->state() == Client::ConnectedState);
     idle.reset(), idle2.reset();
     const std::string filler(4000, 'x');
     int sent = 0;
@@ -163,8 +155,6 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
         ASSERT_TRUE(got[0][i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
     auto late = Viewer(&got[2]);  // the one dropped made room for another
     EXPECT_TRUE(PumpUntil([&] { return got[2].size() == 1 && WebServerViewers() == 3; }));
-    EXPECT_TRUE(a->state() == QAbstractSocket::ConnectedState &&
-                b->state() == QAbstractSocket::ConnectedState);
 }
 
 }  // namespace
