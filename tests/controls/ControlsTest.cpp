@@ -54,13 +54,13 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
                            {0, ATTR_HOUR_HAND, 3, -1},  // one the control leaves to the layer
                            {4, ATTR_MINUTE_HAND, 61, 1},
                            {4, ATTR_MINUTE_HAND, -1, 59},
+                           {5, ATTR_LABEL_VISIBLE, 0, 0},
                            {5, ATTR_CMD_BUTTON_COLOR, 0x2E7D4F, 0x2E7D4F}};
     for (auto [index, attribute, value, expected] : rows) {
-        qs::CustomControl* control = controls[index];
         int v = -1;
-        if (attribute == 0) control->setIntValue(value), v = control->intValue();
-        if (attribute != 0) EXPECT_EQ(control->setIntAttribute(attribute, value), expected != -1);
-        EXPECT_TRUE(attribute == 0 || control->intAttribute(attribute, &v) == (expected != -1));
+        if (attribute == 0) controls[index]->setIntValue(value), v = controls[index]->intValue();
+        if (attribute != 0) EXPECT_EQ(controls[index]->setIntAttribute(attribute, value), expected != -1);
+        EXPECT_TRUE(attribute == 0 || controls[index]->intAttribute(attribute, &v) == (expected != -1));
         EXPECT_EQ(v, expected) << index << " " << attribute << " " << value;
     }
     for (int i : {0, 59, 60, -1}) dial.setIndexValue(i, 0xFF0000 + i);  // lights out of range ignored
