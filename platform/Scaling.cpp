@@ -22,6 +22,10 @@ const char* const kDesignColumns = "qsDesignCols";    // QVariantList: a table's
 const char* const kDesignRow = "qsDesignRow";         // int: a table's row height
 const char* const kColumnsProperty = "columnWidths";  // resource: a table's column widths, "30,52,30"
 
+// Counts the changes of any table's design row height or of a window's scale: a caller
+// that keeps a row height read from a table knows when to read it again.
+unsigned rowHeightChangesG = 0;
+
 // Where a widget's place in its parent is laid out: the window's scale, and the margin
 // that centres the resource in a window of another shape (direct children of the root only).
 struct Frame {
@@ -88,6 +92,7 @@ void RecordTable(QTableView* t) {
     for (int c = 0; c < ColumnCount(t); ++c) columns << t->columnWidth(c);
     t->setProperty(kDesignColumns, columns);
     t->setProperty(kDesignRow, t->verticalHeader()->defaultSectionSize());
+    ++rowHeightChangesG;
 }
 
 void ScaleTable(QTableView* t, double s) {
@@ -98,6 +103,7 @@ void ScaleTable(QTableView* t, double s) {
     // Rows left at the default height follow it in one pass.
     const QVariant row = t->property(kDesignRow);
     if (row.isValid()) t->verticalHeader()->setDefaultSectionSize(std::max(1, Scaled(row.toInt(), s)));
+    ++rowHeightChangesG;
 }
 
 // The parts a control is made of (a table's headers, a number field's editor) take its
@@ -247,8 +253,13 @@ void SetDesignRowHeight(QTableView* t, int row, int height) {
     if (t->property(kDesignRow).toInt() != height) {
         t->setProperty(kDesignRow, height);
         t->verticalHeader()->setDefaultSectionSize(std::max(1, Scaled(height, s)));
+        ++rowHeightChangesG;
     }
     if (row >= 0) t->setRowHeight(row, std::max(1, Scaled(height, s)));
+}
+
+unsigned RowHeightChanges() {
+    return rowHeightChangesG;
 }
 
 int DesignRowHeight(const QTableView* t) {
@@ -259,6 +270,7 @@ int DesignRowHeight(const QTableView* t) {
 void LayOutWindow(QWidget* win, double scale) {
     const QSize design = DesignSize(win);
     win->setProperty(kScale, scale);
+    ++rowHeightChangesG;
     win->setProperty(kOffset, QPoint(std::max(0, (win->width() - Scaled(design.width(), scale)) / 2),
                                      std::max(0, (win->height() - Scaled(design.height(), scale)) / 2)));
     for (QWidget* w : win->findChildren<QWidget*>()) {
@@ -281,6 +293,7 @@ void FollowWindowSize(QWidget* win) {
 
 void StartScaling(QWidget* win, double scale) {
     win->setProperty(kScale, scale);
+    ++rowHeightChangesG;
     const QSize design = DesignSize(win);
     win->resize(Scaled(design.width(), scale), Scaled(design.height(), scale));
     // Any smaller and nothing can be read: the window keeps to a third of the resource's size.

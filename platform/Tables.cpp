@@ -354,6 +354,16 @@ public:
 
     std::function<void(int row, int column)> edited;  // the operator changed a cell (0-based)
 
+    // The table's design row height, read from the view again only when some table's row
+    // height or a window's scale changed: a table filled row by row asks for it every row.
+    int DesignRow(const QTableView* view) {
+        if (designRowRead_ != RowHeightChanges() || designRow_ < 0) {
+            designRow_ = DesignRowHeight(view);
+            designRowRead_ = RowHeightChanges();
+        }
+        return designRow_;
+    }
+
 private:
     bool Shown(const QModelIndex& index) const {
         return index.isValid() && index.row() < rowCount() && index.column() < columns_;
@@ -371,6 +381,8 @@ private:
     std::vector<std::vector<std::pair<int, QVariant>>> header_;
     std::optional<QRect> changed_;  // cells changed and not yet told (rows, columns)
     bool noticePosted_ = false;
+    int designRow_ = -1;
+    unsigned designRowRead_ = 0;
 };
 
 // A cell's text never changes a header's size, yet Qt's header forgets its size hint for
@@ -866,8 +878,12 @@ int SetTableRowAttribute(int panel, int control, int row, int attribute, int val
     if (attribute == ATTR_ROW_HEIGHT) {
         // A waiting row has the table's row height: only another one makes the view hear
         // of the row at once.
-        if (!m->IsShown(row - 1) && value == DesignRowHeight(view)) return 0;
+        const bool designHeight = value == m->DesignRow(view);
+        if (!m->IsShown(row - 1) && designHeight) return 0;
         m->ShowRows();
+        // A row at the table's row height already (a table rebuilt row by row) stays so.
+        const QHeaderView* rows = view->verticalHeader();
+        if (designHeight && rows->sectionSize(row - 1) == rows->defaultSectionSize()) return 0;
         SetDesignRowHeight(view, row - 1, value);
         return 0;
     }
