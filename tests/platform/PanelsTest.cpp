@@ -202,6 +202,16 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     GetActiveTableCell(panel_, TABLE, &cell);
     t->setCurrentIndex(t->model()->index(t->model()->rowCount() - 1, 1));
     EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 6006);
+    // A row's height is the table's too (rows left at it follow), read again after the table's
+    // own changed.
+    int design = 0;
+    GetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, &design);
+    auto heights = [&] { return std::vector<int>{t->rowHeight(0), t->rowHeight(1)}; };
+    SetTableRowAttribute(panel_, TABLE, 2, ATTR_ROW_HEIGHT, design);
+    SetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, design + 2);
+    EXPECT_EQ(heights(), (std::vector<int>{design + 2, design + 2}));
+    SetTableRowAttribute(panel_, TABLE, 1, ATTR_ROW_HEIGHT, design);
+    EXPECT_EQ(heights(), (std::vector<int>{design, design}));
 }
 
 // A window without a place of its own opens centred; the activity goes back to the window below

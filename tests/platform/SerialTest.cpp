@@ -2,8 +2,10 @@
 // in pieces and with time-outs, writes, and the adapter pulled.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/cvi.h"
@@ -65,6 +67,17 @@ TEST(PlatformSerial, LinesThroughAPseudoTerminal) {
     SetComTime(kPort, 0.05);
     EXPECT_EQ(Read(256), "");
     EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
+    // A loop with nothing due sleeps until the clock speaks: its line ends the wait (the far
+    // deadline only turns a wait that never ends into a failure instead of a hang).
+    ASSERT_EQ(InstallComCallback(kPort, LWRS_RXFLAG, 0, 10, ReadLine, nullptr), 0);
+    g_lines.clear();
+    std::thread speaker(
+        [&] { std::this_thread::sleep_for(std::chrono::milliseconds(30)), pty.Send("WAKE\n"); });
+    int p, c;
+    for (const double guard = Timer() + 60; g_lines.empty() && Timer() < guard;)
+        SetNextWake(guard - Timer()), GetUserEvent(0, &p, &c);
+    speaker.join();
+    EXPECT_EQ(g_lines, (std::vector<std::string>{"WAKE"}));
     ASSERT_EQ(ComWrt(kPort, "XY\r\n", 4), 4);
     EXPECT_EQ(pty.Receive(4), "XY\r\n");
     pty.Send("junk");

@@ -139,4 +139,18 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
         ASSERT_TRUE(got[0][i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
 }
 
+// Connections of any kind are bounded: idle ones fill the places and the next is closed at once,
+// long before its request deadline.
+TEST_F(WebServerTest, IdleConnectionsAreBounded) {
+    config_.maxConnections = 4;
+    config_.requestSeconds = 30;
+    ASSERT_EQ(WebServerStart(config_), WEB_OK);
+    std::vector<std::unique_ptr<Client>> idle;
+    for (int i = 0; i < 4; ++i) idle.push_back(std::make_unique<Client>(WebServerPort(), ""));
+    Client refused(WebServerPort(), "");
+    EXPECT_TRUE(refused.Read(true, 2).empty() && refused.state() == QAbstractSocket::UnconnectedState);
+    for (auto& c : idle)
+        EXPECT_TRUE(c->Read(true, 0.01).empty() && c->state() == QAbstractSocket::ConnectedState);
+}
+
 }  // namespace
