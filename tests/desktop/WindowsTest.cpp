@@ -306,8 +306,9 @@ TEST(Desktop, MainWindowComesBackWhereItWas) {
     RunProgram(0, {MainShown,
                    [] {
                        QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
+                       if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
                        if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
-                       return QRect(w->pos(), w->size()) == placed;
+                       return false;
                    },
                    Do([] { Q31QuitG = 1; })});
     passes = 0;
