@@ -166,8 +166,11 @@ Steps RaceDay(Clock c, int tcpPort) {
                      return qstest::FileSize("Chronos/Course1.q31tps") > 0 &&
                             !QApplication::activeModalWidget();
                  })});
-    if (sim)  // printed: no printer here, so a PDF
-        Then(steps, {Press(MainPanel, MAIN_TIMES_PRINT), Confirm(),
+    if (sim)  // the announcer wants French: the printed text follows; no printer here, so a PDF
+        Then(steps, {Press(MainPanel, MAIN_PARAMS), Fill(Loaded("FQ31.uir", PARAMS), {{PARAMS_LANGUAGE, 1}}),
+                     Press(Loaded("FQ31.uir", PARAMS), PARAMS_OK),
+                     Until([] { return !FindLoadedPanel("FQ31.uir", PARAMS) && Q31G.language == 1; }),
+                     Press(MainPanel, MAIN_TIMES_PRINT), Confirm(),
                      Until([] { return qstest::FileSize("Times.pdf") > 0; })});
     else  // the run asked for again: the table holds what the clock sends back
         Then(steps, {Press(MainPanel, MAIN_TIMES_REFRESH), Confirm(),
@@ -263,7 +266,12 @@ void ExpectSimulatedRace(const std::string& times) {
         "|  X |  102 | M2 |  10:21:33.25000 |\n"
         "|----------------------------------|\n";
     EXPECT_EQ(qstest::ReadFileBytes("Chronos/Course1.txt"), header + table);
-    EXPECT_EQ(qstest::ReadFileBytes("Chronos/Chrono.txt"), header + table);  // the text printed
+    const std::string enTete =
+        "     N\xB0 de s\xE9rie 00000 \n            Mode SPLIT \n          Manche 1 \n       Pr\xE9"
+        "cision 1/100 \n            Date 01/01/00 \n    Heure d\xE9part 10:20:40 \n\n";
+    std::string tableau = table;
+    tableau.replace(tableau.find("            Time"), 16, "           Temps");
+    EXPECT_EQ(qstest::ReadFileBytes("Chronos/Chrono.txt"), enTete + tableau);  // printed in French
     EXPECT_EQ(qstest::ReadFileBytes("Times.pdf").rfind("%PDF", 0), 0u);
     ASSERT_EQ(times.size(), 4u + 7 * sizeof(SbChronoRec));
     EXPECT_EQ(At<int32_t>(times, 0), 7);
@@ -275,6 +283,7 @@ void ExpectSimulatedRace(const std::string& times) {
     ExpectTime(times, 7, {102, 1, 10, 21, 33, 25000, 0, 'T', 'X', 'M', '2'});
     const std::string cnf = qstest::ReadFileBytes("QS-310_V1-1.q31cnf");
     ASSERT_EQ(cnf.size(), 2096u);
+    EXPECT_EQ(At<uint8_t>(cnf, 0), 1);       // French
     EXPECT_EQ(At<int32_t>(cnf, 2076), 102);  // the competitor last sent
     EXPECT_EQ(At<int32_t>(cnf, 2080), 2);    // times counted on input 1
     EXPECT_EQ(At<int32_t>(cnf, 2084), 1);    // and on input 2
@@ -400,7 +409,7 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(seen.table, table);
     EXPECT_EQ(seen.waiting, waiting);
     EXPECT_EQ(seen.sent, sent);
-    if (sim) EXPECT_EQ(seen.kept, (std::vector<int>{30, 1, 0}));
+    if (sim) EXPECT_EQ(seen.kept, (std::vector<int>{30, 1, 1}));
     EXPECT_EQ(qstest::ReadFileBytes("Courant.q12ct"), lists);
     EXPECT_EQ(qstest::ReadFileBytes("QS-120_V1-0.q12cnf"), q12cnf);
     if (!sim) {  // connected again the same way, the link record kept; the day's wire journal
@@ -420,31 +429,53 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
 INSTANTIATE_TEST_SUITE_P(Clocks, RaceOnEveryClock,
                          ::testing::Values(Clock::Simulated, Clock::Serial, Clock::Network));
 
-// Five hundred times in a burst, the first twenty while the operator is asked whether to close
-// the run: none is lost on the way to the table and "Chronos", each comes once, in the clock's
-// order, on its channel, and downloading the closed run brings back the same times.
-TEST(BusyLine, ABurstOfTimesDuringAQuestionLosesNone) {
+// The clock's speed changed from the general parameters page: the port is reopened at the new
+// speed and the next page read there. Then five hundred times in a burst, the first twenty while
+// the operator is asked whether to close the run: none is lost on the way to the table and
+// "Chronos", each comes once, in the clock's order, on its channel, and downloading the closed run
+// brings back the same times.
+TEST(BusyLine, ASpeedChangeAndABurstLoseNoTime) {
     constexpr int kTimes = 500;
     qstest::TempProgramDir dir;
     qstest::StandinClock clock(dir);
     ASSERT_TRUE(clock.Running());
     InstallHooks();
     static std::string afterBurst, afterDownload;
-    static int linkErrors = -1;
+    static int linkErrors = -1, errorBoxes = 0;
+    static size_t wireBefore = 0;
+    static Strings speedWire;
     auto burst = [](int count, int channel) {
         std::string lines = "impulse " + std::to_string(channel);
         for (int i = 1; i < count; ++i) lines += "\nimpulse " + std::to_string(channel);
         return Tell(lines);
     };
     Steps steps = ConnectToCom5();
-    Then(steps, {Tell("messages off"), Tell("send &E 00"), Press(MainPanel, MAIN_PAGE_0),
+    Then(steps, {Tell("messages off"),
+                 Tell("send &E 00"),
+                 Press(MainPanel, MAIN_PAGE_4),
+                 Fill(Page(4), {{PAGE4_SPEED, 3}}),  // 38,400 bit/s
+                 Do([&clock] { wireBefore = clock.Wire().size(); }),
+                 Press(Page(4), PAGE4_OK),
+                 Until([] {
+                     errorBoxes += FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR) > 0;
+                     return SbComG.speed == 38400 && !SbWaitOuvert();
+                 }),
+                 Press(Page(4), PAGE4_QUIT),
+                 Press(MainPanel, MAIN_PAGE_2),  // another exchange at the new speed
+                 Press(Page(2), PAGE2_QUIT),
+                 Until(Idle),
+                 Do([&clock] { speedWire = Slice(clock.Wire(), wireBefore, 100); }),
+                 Press(MainPanel, MAIN_PAGE_0),
                  SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
                  Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
                  SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
-                 Until([] { return FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0; }), burst(20, 2),
+                 Until([] { return FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0; }),
+                 burst(20, 2),
                  Until([] { return SbChronoNombre() == 20; }),
                  Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_ANNULER),  // the run stays open
-                 NoQuestion([] { return true; }), burst(kTimes - 20, 1), Until([] {
+                 NoQuestion([] { return true; }),
+                 burst(kTimes - 20, 1),
+                 Until([] {
                      return SbChronoNombre() == kTimes &&
                             qstest::ReadFileBytes("Chronos/Chrono.q31tps") == StoreImage();
                  }),
@@ -456,8 +487,15 @@ TEST(BusyLine, ABurstOfTimesDuringAQuestionLosesNone) {
                  }),
                  Press(MainPanel, MAIN_QUIT), Confirm()});
     ASSERT_EQ(RunProgram(steps), steps.size());
-    EXPECT_EQ(linkErrors, 0);
+    EXPECT_EQ(linkErrors + errorBoxes, 0);
+    ASSERT_GE(speedWire.size(), 3u);
+    EXPECT_EQ(speedWire[0], "WP 001 2");
+    // The speed written last, then the port reopened and the next page read at the new speed.
+    EXPECT_EQ(Strings(speedWire.end() - 3, speedWire.end()), (Strings{"WP 016 3", "SN", "RP 002"}));
     EXPECT_EQ(clock.Wire().back(), "WC 012 01 0001");
+    const std::string link = qstest::ReadFileBytes("QS-310_V1-1.sbcnf");
+    EXPECT_EQ(At<int32_t>(link, 12), 38400);
+    EXPECT_EQ(At<int32_t>(link, 460 + 16), 3);  // the clock's speed code
     ASSERT_EQ(afterBurst.size(), 4 + kTimes * sizeof(SbChronoRec));
     const int first = At<SbChronoRec>(afterBurst, 4).Numero;
     for (int i = 1; i <= kTimes; ++i) {
