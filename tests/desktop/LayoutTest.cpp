@@ -3,7 +3,6 @@
 // time at 1/100,000 included) that does not fit its control at its font, every window on the
 // screen. ctest runs it at QT_SCALE_FACTOR 1 and 1.5.
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -44,28 +43,19 @@ namespace {
 std::vector<std::string> faults;
 int hoverCaptions = 0;
 
-QString Plain(QString text) {
+QString Plain(QString text) {  // as shown: "&&" is an ampersand, "&x" underlines x
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
     text.remove(QLatin1Char('&'));
-    text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
-    return text;
+    return text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
 }
 
-void Fault(const QWidget* w, const QString& what, const QString& text, QSizeF need, QSizeF room) {
-    faults.push_back(QStringLiteral("%1 %2 '%3': needs %4x%5, has %6x%7")
-                         .arg(w->objectName(), what, text)
-                         .arg(need.width(), 0, 'f', 1)
-                         .arg(need.height(), 0, 'f', 1)
-                         .arg(room.width(), 0, 'f', 1)
-                         .arg(room.height(), 0, 'f', 1)
-                         .toStdString());
-}
-
-// A text in a box at the widget's font, on one line or wrapped.
-void NeedsRoom(const QWidget* w, const QString& what, const QString& text, const QRectF& room,
-               bool wrap = false, const QFont* font = nullptr) {
-    if (text.trimmed().isEmpty()) return;
-    QSizeF need;
+// A text at the widget's font (or the one given) in a box, on one line or wrapped.
+void NeedsRoom(const QWidget* w, const char* what, const QString& text, const QRectF& room, bool wrap = false,
+               const QFont* font = nullptr) {
+    QSizeF need =
+        QFontMetricsF(font ? *font : w->font())
+            .boundingRect(room, Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0), Plain(text))
+            .size();
     if (Qt::mightBeRichText(text)) {
         QTextDocument doc;
         doc.setDefaultFont(font ? *font : w->font());
@@ -73,87 +63,70 @@ void NeedsRoom(const QWidget* w, const QString& what, const QString& text, const
         doc.setHtml(text);
         if (wrap) doc.setTextWidth(room.width());
         need = QSizeF(wrap ? doc.size().width() : doc.idealWidth(), doc.size().height());
-    } else {
-        const QFontMetricsF fm(font ? *font : w->font());
-        need =
-            fm.boundingRect(room, Qt::AlignLeft | Qt::AlignTop | (wrap ? Qt::TextWordWrap : 0), Plain(text))
-                .size();
     }
-    if (need.width() > room.width() + 0.5 || need.height() > room.height() + 0.5)
-        Fault(w, what, text, need, room.size());
+    if (!text.trimmed().isEmpty() &&
+        (need.width() > room.width() + 0.5 || need.height() > room.height() + 0.5))
+        faults.push_back(QStringLiteral("%1 %2 '%3': needs %4x%5, has %6x%7")
+                             .arg(w->objectName(), QLatin1String(what), text)
+                             .arg(need.width())
+                             .arg(need.height())
+                             .arg(room.width())
+                             .arg(room.height())
+                             .toStdString());
 }
 
-void CheckLabel(QLabel* l) {
-    if (!l->pixmap().isNull()) return;
-    const int m = l->margin();
-    NeedsRoom(l, QStringLiteral("label"), l->text(), QRectF(l->contentsRect().adjusted(m, m, -m, -m)),
-              l->wordWrap());
-}
-
-void CheckButton(QWidget* w) {
-    if (auto* g = dynamic_cast<QsGlyphButton*>(w)) {
-        // A caption shown only under the mouse (and as tooltip) takes the whole face in a
-        // smaller font when it must; it stays readable down to three quarters of the font.
-        const bool hover = g->property("qsHoverCaption").toBool();
-        if (!g->captionFits(hover ? 0.75 : 1.0))
-            Fault(w, QStringLiteral("caption"), g->text(), {}, g->size());
+// Every kind of control with a text: the text fits the room its style gives it.
+void CheckControl(QWidget* w) {
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->pixmap().isNull()) {
+        const int m = l->margin();
+        NeedsRoom(l, "label", l->text(), QRectF(l->contentsRect().adjusted(m, m, -m, -m)), l->wordWrap());
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(c);
+        const QRect room =
+            c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+        for (int i = 0; i < c->count(); ++i) NeedsRoom(c, "ring item", c->itemText(i), room);
+    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+        const int margin = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
+        const QHeaderView* header = t->horizontalHeader();
+        QFont bold = header->font();
+        bold.setBold(true);
+        for (int c = 0; c < t->columnCount(); ++c) {
+            // Only the viewport shows: a column under the scroll bar is cut.
+            const int x = header->sectionViewportPosition(c),
+                      width = std::min(header->sectionSize(c), t->viewport()->width() - x);
+            if (QTableWidgetItem* h = t->isColumnHidden(c) ? nullptr : t->horizontalHeaderItem(c))
+                NeedsRoom(t, "column title", h->text(), QRectF(0, 0, width - 6, header->height()), false,
+                          &bold);
+            for (int r = 0; r < std::min(t->rowCount(), 20) && !t->isColumnHidden(c); ++r)
+                if (QTableWidgetItem* item = t->item(r, c))
+                    NeedsRoom(t, "cell", item->text(), QRectF(0, 0, width - margin, t->rowHeight(r) + 2));
+        }
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        NeedsRoom(g, "frame title", g->title(), QRectF(0, 0, g->width() - 20, g->height()));
+    } else if (auto* n = qobject_cast<QSpinBox*>(w)) {  // its largest value whole
+        QStyleOptionSpinBox opt;
+        opt.initFrom(n);
+        opt.buttonSymbols = n->buttonSymbols();
+        const QRect room =
+            n->style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxEditField, n);
+        NeedsRoom(n, "number",
+                  n->prefix() + QString::number(n->maximum(), n->displayIntegerBase()) + n->suffix(),
+                  QRectF(room).adjusted(2, 0, -2, 0));
+    } else if (auto* g = dynamic_cast<QsGlyphButton*>(w)) {
+        // A caption shown only under the mouse (and as tooltip) takes the whole face in a smaller
+        // font when it must; it stays readable down to three quarters of the font.
+        if (!g->captionFits(g->property("qsHoverCaption").toBool() ? 0.75 : 1.0))
+            faults.push_back(w->objectName().toStdString() + " caption '" + g->text().toStdString() +
+                             "' is cut");
     } else if (auto* s = dynamic_cast<QsSwitch*>(w)) {
-        NeedsRoom(s, QStringLiteral("switch"), s->text(), s->captionRect());
+        NeedsRoom(s, "switch", s->text(), s->captionRect());
     } else if (auto* b = qobject_cast<QPushButton*>(w)) {
         QStyleOptionButton opt;
         opt.initFrom(b);
         opt.text = b->text();
-        NeedsRoom(b, QStringLiteral("button"), b->text(),
-                  b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b));
-    } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
-        QStyleOptionButton opt;
-        opt.initFrom(c);
-        opt.text = c->text();
-        NeedsRoom(c, QStringLiteral("check box"), c->text(),
-                  c->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, c));
+        NeedsRoom(b, "button", b->text(), b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b));
     }
-}
-
-void CheckRing(QComboBox* c) {
-    QStyleOptionComboBox opt;
-    opt.initFrom(c);
-    const QRect room = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
-    for (int i = 0; i < c->count(); ++i) NeedsRoom(c, QStringLiteral("ring item"), c->itemText(i), room);
-}
-
-void CheckTable(QTableWidget* t) {
-    const int margin = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
-    const QHeaderView* header = t->horizontalHeader();
-    for (int c = 0; c < t->columnCount(); ++c) {
-        if (t->isColumnHidden(c)) continue;
-        const int right = header->sectionViewportPosition(c) + header->sectionSize(c);
-        // Only the viewport shows: a column under the scroll bar is cut.
-        const int width =
-            std::min(header->sectionSize(c), t->viewport()->width() - header->sectionViewportPosition(c));
-        if (QTableWidgetItem* h = t->horizontalHeaderItem(c)) {
-            QFont bold = header->font();
-            bold.setBold(true);
-            NeedsRoom(t, QStringLiteral("column title"), h->text(), QRectF(0, 0, width - 6, header->height()),
-                      false, &bold);
-        }
-        for (int r = 0; r < std::min(t->rowCount(), 20); ++r)
-            if (QTableWidgetItem* item = t->item(r, c))
-                NeedsRoom(t, QStringLiteral("cell"), item->text(),
-                          QRectF(0, 0, width - margin, t->rowHeight(r) + 2));
-        (void)right;
-    }
-}
-
-// A number field shows its largest value whole.
-void CheckNumber(QSpinBox* s) {
-    QStyleOptionSpinBox opt;
-    opt.initFrom(s);
-    opt.buttonSymbols = s->buttonSymbols();
-    opt.subControls = QStyle::SC_SpinBoxEditField;
-    const QRect room = s->style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxEditField, s);
-    NeedsRoom(s, QStringLiteral("number"),
-              s->prefix() + QString::number(s->maximum(), s->displayIntegerBase()) + s->suffix(),
-              QRectF(room).adjusted(2, 0, -2, 0));
 }
 
 // Faults of one panel, hidden or shown, at the scale its window has now.
@@ -188,42 +161,29 @@ void CheckPanel(int panel) {
                 faults.push_back(w->objectName().toStdString() + " hover caption '" +
                                  w->toolTip().toStdString() + "' is not its tooltip and accessible name");
         }
-        if (auto* l = qobject_cast<QLabel*>(w))
-            CheckLabel(l);
-        else if (auto* c = qobject_cast<QComboBox*>(w))
-            CheckRing(c);
-        else if (auto* t = qobject_cast<QTableWidget*>(w))
-            CheckTable(t);
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            NeedsRoom(g, QStringLiteral("frame title"), g->title(),
-                      QRectF(0, 0, g->width() - 20, g->height()));
-        else if (auto* s = qobject_cast<QSpinBox*>(w))
-            CheckNumber(s);
-        else
-            CheckButton(w);
+        CheckControl(w);
     }
     for (size_t i = before; i < faults.size(); ++i)
         faults[i] = qs::rt::PanelWidget(panel)->objectName().toStdString() + ": " + faults[i];
 }
 
+// Waits until a panel of the resource is loaded and shown (its window mapped and laid out),
+// checks it, then acts on it.
 Step CheckThen(const char* resource, int panelId, std::function<void(int)> then) {
-    return When(resource, panelId, [then](int panel) {
+    return [=] {
+        const int panel = FindLoadedPanel(resource, panelId);
+        QWidget* w = qs::rt::PanelWidget(panel);
+        if (!w || !w->isVisible()) return false;
+        QApplication::processEvents();
         CheckPanel(panel);
         then(panel);
-    });
+        return true;
+    };
 }
 
-// The longest texts the error box, the wait box and the ports ring get.
-void LongestError() {
-    char text[200];
-    StrFormat(text, sizeof text, "%s COM64 (/dev/ttyACM15).\n%s", GMesComG[kMesComPortDenied],
-              GMesComG[kMesComPortDeniedFix]);
-    Q31FormerErreur(GMesComG[3], text);
-}
-
-const char* LongestWait() {
+const char* Longest(std::initializer_list<const char*> texts) {
     const char* longest = "";
-    for (const char* t : {GMesComG[0], GMesComG[1], GMesComG[14], Q31TxtMesG[0], Q31TxtMesG[1]})
+    for (const char* t : texts)
         if (strlen(t) > strlen(longest)) longest = t;
     return longest;
 }
@@ -274,12 +234,11 @@ Steps EveryPanel(int language) {
                       QueueUserEvent(panel, PARAMS_LIVE_VIEW);
                   }),
         CheckThen("FQ31.uir", LIVE,
-                  [](int panel) {
-                      // The longest reason the live view could not start, where the dialog tells it.
-                      const char* longest = "";
-                      for (int m = kMesLiveInUse; m <= kMesLiveOther; ++m)
-                          if (strlen(Q31TxtMesG[m]) > strlen(longest)) longest = Q31TxtMesG[m];
-                      SetCtrlVal(panel, LIVE_STATUS, longest);
+                  [](int panel) {  // the longest reason the live view could not start, where it is told
+                      SetCtrlVal(panel, LIVE_STATUS,
+                                 Longest({Q31TxtMesG[kMesLiveInUse], Q31TxtMesG[kMesLiveAccess],
+                                          Q31TxtMesG[kMesLiveAddress], Q31TxtMesG[kMesLivePage],
+                                          Q31TxtMesG[kMesLiveOther]}));
                       CheckPanel(panel);
                       QueueUserEvent(panel, LIVE_CANCEL);
                   }),
@@ -305,17 +264,21 @@ Steps EveryPanel(int language) {
         Do([] { QueueUserEvent(Q31FIhmG, MAIN_QUIT); }),
         CheckThen("FSabGen.uir", fsabgen::POPUP,
                   [](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); }),
-        Do(LongestError),
+        Do([] {  // the longest error the box gets, both ways out shown as when the link is open
+            char text[200];
+            StrFormat(text, sizeof text, "%s COM64 (/dev/ttyACM15).\n%s", GMesComG[kMesComPortDenied],
+                      GMesComG[kMesComPortDeniedFix]);
+            Q31FormerErreur(GMesComG[3], text);
+        }),
         CheckThen("FSabGen.uir", fsabgen::ERREUR,
                   [](int panel) {
-                      // Both ways out shown, as when the link is open.
                       SetCtrlAttribute(panel, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, 1);
                       SetCtrlAttribute(panel, fsabgen::ERREUR_BOUTON2, ATTR_LABEL_TEXT, GLabelBpG[6]);
                       CheckPanel(panel);
                       QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
                   }),
         Do([] {
-            SbWait(Q31FIhmG, LongestWait());
+            SbWait(Q31FIhmG, Longest({GMesComG[0], GMesComG[1], GMesComG[14], Q31TxtMesG[0], Q31TxtMesG[1]}));
             CheckPanel(FindLoadedPanel("FSabGen.uir", fsabgen::WAIT));
             SbFermerWait(true, 0);
             nested = 0;
@@ -328,8 +291,7 @@ Steps EveryPanel(int language) {
             SbChoixLangue(Q31FIhmG);
             SbSetTourModal(nullptr);
             Q31QuitG = 1;
-        }),
-    };
+        })};
 }
 
 }  // namespace

@@ -1,0 +1,508 @@
+// Whole races driven through the panels as an operator would, on the simulated clock and against
+// the stand-in clock over a pseudo-terminal and over TCP, with one script: the timing mode, the
+// synchronisation, the start program, a run, competitors imported from a spreadsheet and sent, a
+// countdown with input times, marks, the times saved through the real file dialog, the run closed
+// and brought back; then a restart in the same folder that finds everything kept. On the simulated
+// clock time is driven by hand, so the table and the exported text are the same on every run.
+#include "tests/runner/Race.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "app/Q31Ihm.h"
+#include "chrono/SbChrono.h"
+#include "link/SbComErreur.h"
+#include "panels/FQ12.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
+#include "platform/cvi.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "settings/Q31FSet.h"
+#include "tests/runner/Operator.h"
+#include "tests/support/Standin.h"
+#include "tests/support/TestSupport.h"
+#include "ui/Dialogs.h"
+
+using namespace fq31;
+using namespace fq12;
+using namespace e2e;
+
+namespace {
+
+Step Confirm() {
+    return Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_VALIDER);
+}
+Step NoQuestion(std::function<bool()> also) {
+    return [also] { return also() && !FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) && !SbWaitOuvert(); };
+}
+bool Idle() {
+    return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert();
+}
+Steps Send(const char* number, int sent) {
+    return {TypeNumber(number), Press(CompetitorPanel, COMPET_CONFIRM),
+            NoQuestion([sent] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == sent; })};
+}
+// Closes the run (confirmed), then downloads run 1 into the table.
+Steps CloseAndDownload(int times) {
+    return {SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
+            Confirm(),
+            NoQuestion([] { return SbComG.run.current == 0; }),
+            Press(Page(0), PAGE0_QUIT),
+            Press(MainPanel, MAIN_PAGE_5),
+            Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
+            Press(Page(5), PAGE5_LOAD),
+            Until([times] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == times; }),
+            Passes(5)};
+}
+Strings Slice(const Strings& wire, size_t from, size_t count) {
+    return from >= wire.size()
+               ? Strings{}
+               : Strings(wire.begin() + long(from), wire.begin() + long(std::min(wire.size(), from + count)));
+}
+int Digit(int control) {
+    for (int d = 0; d <= 9; ++d)
+        if ((Gen7Segments[size_t(d)] & 0x7F) == (Value(MainPanel(), control) & 0x7F)) return d;
+    return -1;
+}
+
+enum class Clock { Simulated, Serial, Network };
+void PrintTo(Clock c, std::ostream* os) {
+    *os << (c == Clock::Simulated ? "Simulated" : c == Clock::Serial ? "Serial" : "Network");
+}
+
+std::unique_ptr<qstest::StandinClock> standin;
+
+// What the operator saw along the way.
+struct Seen {
+    Strings wireAfterConnect, afterTimes, afterRefresh, table, waiting, sent, chronos;
+    std::set<int> digitsShown;
+    int competitor = -1, countdown = -1, linkErrors = -1;
+    std::vector<int> kept;  // day two: the countdown, the timing mode, the language
+} seen;
+
+Steps Connect(Clock c, int tcpPort) {
+    return c == Clock::Serial    ? ConnectToCom5()
+           : c == Clock::Network ? ConnectOverNetwork(tcpPort)
+                                 : Steps{SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+                                         Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+                                         Until([] { return SbComG.simulation == 1 && Idle(); })};
+}
+
+// The clock's own part of the race: the countdown with its input times and the marks; the table
+// as the inputs left it goes to seen.afterTimes.
+Steps Countdown(Clock c) {
+    Steps steps;
+    auto after = Do([] { seen.afterTimes = TableRows(MainPanel(), MAIN_TIMES_TABLE); });
+    if (c != Clock::Simulated) {
+        Then(steps, {Passes(3), Tell("messages on"), Until([] {
+                         seen.digitsShown.insert(Value(MainPanel(), MAIN_DIGIT_RIGHT));
+                         return SbChronoQ31ItG.Type == 'I' && SbQ31CrG.status1 &&
+                                seen.digitsShown.size() >= 3;
+                     }),
+                     Tell("impulse 1"), Until([] { return SbChronoNombre() == 3; })});
+        Then(steps, Send("102", 2));
+        Then(steps, {Tell("impulse 2"), Until([] { return SbChronoNombre() == 4; }), Tell("messages off"),
+                     Tell("send &E 00"), Until(Idle), after,
+                     // The time on input 2 is marked invalid.
+                     ClickCell(MainPanel, MAIN_TIMES_TABLE, 4), Press(MainPanel, MAIN_TIMES_INVALID),
+                     Until([] { return SbChronoLire(4)->Marque == 'X'; })});
+        return steps;
+    }
+    // Armed at 10:20:40, counting from 10:21:00, zero at 10:21:30: a false start ten seconds early.
+    Then(steps, {ManualTime::AdvanceTo(10, 21, 20), Passes(2),
+                 Do([] { seen.countdown = Digit(MAIN_DIGIT_LEFT) * 10 + Digit(MAIN_DIGIT_RIGHT); }),
+                 Press(MainPanel, MAIN_INPUT_1), Until([] { return SbChronoNombre() == 3; })});
+    Then(steps, Send("102", 2));
+    Then(steps, {ManualTime::AdvanceTo(10, 21, 31.5), Passes(2), Press(MainPanel, MAIN_INPUT_1),
+                 Until([] { return SbChronoNombre() == 6; }), ManualTime::AdvanceTo(10, 21, 33.25), Passes(2),
+                 Press(MainPanel, MAIN_INPUT_2), Until([] { return SbChronoNombre() == 7; }), after,
+                 Press(MainPanel, MAIN_STOP),  // armed for the next minute: stopping disarms
+                 Until([] { return SbQ31CrG.status1 == 0; }),
+                 // The finish on input 2 invalid, the false start doubtful; a difference takes no mark.
+                 ClickCell(MainPanel, MAIN_TIMES_TABLE, 7), Press(MainPanel, MAIN_TIMES_INVALID),
+                 ClickCell(MainPanel, MAIN_TIMES_TABLE, 1), Press(MainPanel, MAIN_TIMES_DOUBTFUL),
+                 ClickCell(MainPanel, MAIN_TIMES_TABLE, 3), Press(MainPanel, MAIN_TIMES_INVALID), Passes(2)});
+    return steps;
+}
+
+Steps RaceDay(Clock c, int tcpPort) {
+    const bool sim = c == Clock::Simulated;
+    Steps steps = Connect(c, tcpPort);
+    if (!sim)  // the clock streams its running program: have it stop, so the pages are offered
+        Then(steps, {Do([] { seen.wireAfterConnect = standin->Wire(); }), Tell("messages off"),
+                     Tell("send &E 00"), Until(Idle)});
+    // Timing mode SPLIT, so the numbers reach the clock; synchronised on the computer or at a preset
+    // time; program 0 aligned on the minute; the general parameters read only; a new run.
+    Then(steps, {Press(MainPanel, MAIN_PAGE_2), SetAndPress(Page(2), PAGE2_MODE, 1), Press(Page(2), PAGE2_OK),
+                 Press(Page(2), PAGE2_QUIT)});
+    Then(steps, {Press(MainPanel, MAIN_PAGE_1),
+                 SetAndPress(Page(1), sim ? PAGE1_SYNC_COMPUTER : PAGE1_SYNC_PRESET, 1),
+                 Fill(Page(1), {{PAGE1_HOUR, 9}, {PAGE1_MINUTE, 30}, {PAGE1_DAY, 6}, {PAGE1_MONTH, 12}}),
+                 Fill(Page(1), {{PAGE1_YEAR, 26}, {PAGE1_TIMEZONE, 19}}), Press(Page(1), PAGE1_OK),
+                 Press(Page(1), PAGE1_QUIT)});
+    Then(steps,
+         {Press(MainPanel, MAIN_PAGE_3), Fill(Page(3), sim ? RaceProgram(60, 30) : RaceProgram(30, 20)),
+          Press(Page(3), PAGE3_OK), Press(Page(3), PAGE3_QUIT)});
+    Then(steps,
+         {Press(MainPanel, MAIN_PAGE_4), Press(Page(4), PAGE4_QUIT), Press(MainPanel, MAIN_PAGE_0),
+          SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
+          Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }), Press(Page(0), PAGE0_QUIT)});
+    // Competitors from the spreadsheet, the nation in column D; the first one sent.
+    Then(steps, {SetAndPress(MainPanel, MAIN_Q12_SWITCH, 1), Press(CompetitorPanel, COMPET_IMPORT),
+                 Fill(Loaded("FQ12.uir", IMPORT), {{IMPORT_COL_TEXT3, 'D'}}),
+                 Answer("FQ12.uir", IMPORT, IMPORT_CONFIRM),
+                 Until([] { return TableRowCount(CompetitorPanel(), COMPET_WAITING) == 3; })});
+    Then(steps, Send("101", 1));
+    Then(steps, {Do([] { seen.competitor = Q31G.simu.simuCompetitor; }), Press(MainPanel, MAIN_START)});
+    Then(steps, Countdown(c));
+    // Saved (text and binary) under a name typed without extension in the real file dialog.
+    Then(steps, {TypeInFileDialog("Course1"), Press(MainPanel, MAIN_TIMES_SAVE), Until([] {
+                     return qstest::FileSize("Chronos/Course1.q31tps") > 0 &&
+                            !QApplication::activeModalWidget();
+                 })});
+    if (sim)  // the announcer wants French: the printed text follows; no printer here, so a PDF
+        Then(steps, {Press(MainPanel, MAIN_PARAMS), Fill(Loaded("FQ31.uir", PARAMS), {{PARAMS_LANGUAGE, 1}}),
+                     Press(Loaded("FQ31.uir", PARAMS), PARAMS_OK),
+                     Until([] { return !FindLoadedPanel("FQ31.uir", PARAMS) && Q31G.language == 1; }),
+                     Press(MainPanel, MAIN_TIMES_PRINT), Confirm(),
+                     Until([] { return qstest::FileSize("Times.pdf") > 0; })});
+    else  // the run asked for again: the table holds what the clock sends back
+        Then(steps, {Press(MainPanel, MAIN_TIMES_REFRESH), Confirm(),
+                     NoQuestion([] { return SbChronoNombre() == 2; }), Passes(5),
+                     Do([] { seen.afterRefresh = TableRows(MainPanel(), MAIN_TIMES_TABLE); })});
+    // The run closed and downloaded: the simulated clock has no memory, its times come back from
+    // the file saved.
+    Then(steps, {Press(MainPanel, MAIN_PAGE_0)});
+    Then(steps, CloseAndDownload(sim ? 0 : 2));
+    if (sim) Then(steps, {Press(MainPanel, MAIN_TIMES_LOAD), Until([] { return SbChronoNombre() == 7; })});
+    Then(steps, {Do([] {
+                     seen.table = TableRows(MainPanel(), MAIN_TIMES_TABLE);
+                     seen.waiting = TableRows(CompetitorPanel(), COMPET_WAITING);
+                     seen.sent = TableRows(CompetitorPanel(), COMPET_SENT);
+                     seen.linkErrors = SbComErreur();
+                 }),
+                 SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Confirm(),
+                 NoQuestion([] { return SbComG.linkState == 0 && SbComG.simulation == 0; }),
+                 Press(MainPanel, MAIN_QUIT), Confirm()});
+    return steps;
+}
+
+// Day two: the program starts again in the same folder, connects the same way, and finds the
+// competitors, the program and (in a file of their own) the times of the day before.
+Steps DayTwo(Clock c, int tcpPort) {
+    Steps steps = {Until([] { return MainPanel() > 0; }), Do([] {
+                       seen.chronos = FilesIn("Chronos");
+                       for (const std::string& f : seen.chronos)
+                           if (f.rfind("Chrono_", 0) == 0) PickFiles({"Chronos/" + f});
+                   })};
+    if (c == Clock::Simulated)
+        Then(steps, Connect(c, tcpPort));
+    else  // the link record remembers the port or the address
+        Then(steps,
+             {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+              Press(Loaded("FQ31.uir", CONNECT), c == Clock::Serial ? CONNECT_CONNECT : CONNECT_CONNECT2),
+              Until([] { return SbComG.linkState != 0 && Idle(); })});
+    Then(steps, {SetAndPress(MainPanel, MAIN_Q12_SWITCH, 1),
+                 Until([] { return Usable(CompetitorPanel(), COMPET_KEY_ENTER); }), Do([] {
+                     seen.waiting = TableRows(CompetitorPanel(), COMPET_WAITING);
+                     seen.sent = TableRows(CompetitorPanel(), COMPET_SENT);
+                 })});
+    if (c == Clock::Simulated)  // the program as this computer keeps it
+        Then(steps, {Press(MainPanel, MAIN_PAGE_3), Do([] {
+                         seen.kept = {Value(Q31FSetG[3], PAGE3_F103), SbComG.mode, Q31G.language};
+                     }),
+                     Press(Page(3), PAGE3_QUIT)});
+    Then(steps, {Press(MainPanel, MAIN_TIMES_LOAD), Until([] { return SbChronoNombre() > 0; }), Passes(5),
+                 Do([] { seen.table = TableRows(MainPanel(), MAIN_TIMES_TABLE); }),
+                 Press(MainPanel, MAIN_QUIT),  // while connected: the link closes before the record is saved
+                 Confirm()});
+    return steps;
+}
+
+class RaceOnEveryClock : public ::testing::TestWithParam<Clock> {};
+
+}  // namespace
+
+namespace {
+
+// The simulated race to the byte: the table, the text exported and printed, the times file.
+void ExpectSimulatedRace(const std::string& times) {
+    EXPECT_EQ(seen.competitor, 101);  // SPLIT: the number went to the clock
+    EXPECT_EQ(seen.countdown, 10);    // counting, ten seconds to go at 10:21:20
+    // Each channel-1 time with the reference start and its difference.
+    const Strings impulses = {"  |  101|M1| 10 : 21 : 20.00",
+                              "IT| |  | 10 : 21 : 30.00",
+                              "DT| | -| 00 : 00 : 10.00",
+                              "  |  102|M1| 10 : 21 : 31.50",
+                              "IT| |  | 10 : 21 : 30.00",
+                              "DT| | +| 00 : 00 : 01.50",
+                              "  |  102|M2| 10 : 21 : 33.25",
+                              "|||",
+                              "|||"};
+    EXPECT_EQ(seen.afterTimes, impulses);
+    Strings marked = impulses;
+    marked[0].replace(0, 2, " !");
+    marked[6].replace(0, 2, " X");
+    EXPECT_EQ(seen.table, marked);
+    const std::string header = Right16("Serial number") + " 00000 \n" + Right16("Mode") + " SPLIT \n" +
+                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" +
+                               Right16("Date") + " 01/01/00 \n" + Right16("Start time") + " 10:20:40 \n\n";
+    const std::string table =
+        "|----------------------------------|\n"
+        "|    |  N\xB0  |  C |            Time |\n"
+        "|----------------------------------|\n"
+        "|  ! |  101 | M1 |  10:21:20.00000 |\n"
+        "| IT |      |    |  10:21:30.00000 |\n"
+        "| DT |      |  - |  00:00:10.00000 |\n"
+        "|    |  102 | M1 |  10:21:31.50000 |\n"
+        "| IT |      |    |  10:21:30.00000 |\n"
+        "| DT |      |  + |  00:00:01.50000 |\n"
+        "|  X |  102 | M2 |  10:21:33.25000 |\n"
+        "|----------------------------------|\n";
+    EXPECT_EQ(qstest::ReadFileBytes("Chronos/Course1.txt"), header + table);
+    const std::string enTete =
+        "     N\xB0 de s\xE9rie 00000 \n            Mode SPLIT \n          Manche 1 \n       Pr\xE9"
+        "cision 1/100 \n            Date 01/01/00 \n    Heure d\xE9part 10:20:40 \n\n";
+    std::string tableau = table;
+    tableau.replace(tableau.find("            Time"), 16, "           Temps");
+    EXPECT_EQ(qstest::ReadFileBytes("Chronos/Chrono.txt"), enTete + tableau);  // printed in French
+    EXPECT_EQ(qstest::ReadFileBytes("Times.pdf").rfind("%PDF", 0), 0u);
+    ASSERT_EQ(times.size(), 4u + 7 * sizeof(SbChronoRec));
+    EXPECT_EQ(At<int32_t>(times, 0), 7);
+    ExpectTime(times, 1, {101, 1, 10, 21, 20, 0, 0, 'T', '!', 'M', '1'});
+    ExpectTime(times, 2, {0, 0, 10, 21, 30, 0, 0, 'I', 'T', ' ', ' '});
+    ExpectTime(times, 3, {0, 0, 0, 0, 10, 0, 0, 'D', 'T', ' ', '-'});
+    ExpectTime(times, 4, {102, 2, 10, 21, 31, 50000, 0, 'T', 'N', 'M', '1'});
+    ExpectTime(times, 6, {0, 0, 0, 0, 1, 50000, 0, 'D', 'T', ' ', '+'});
+    ExpectTime(times, 7, {102, 1, 10, 21, 33, 25000, 0, 'T', 'X', 'M', '2'});
+    const std::string cnf = qstest::ReadFileBytes("QS-310_V1-1.q31cnf");
+    ASSERT_EQ(cnf.size(), 2096u);
+    EXPECT_EQ(At<uint8_t>(cnf, 0), 1);       // French
+    EXPECT_EQ(At<int32_t>(cnf, 2076), 102);  // the competitor last sent
+    EXPECT_EQ(At<int32_t>(cnf, 2080), 2);    // times counted on input 1
+    EXPECT_EQ(At<int32_t>(cnf, 2084), 1);    // and on input 2
+}
+
+// The race against the stand-in: every command on the wire in order, with its payload; the
+// times as the clock sent them; the link record.
+void ExpectRaceOnTheWire(const std::string& times, const std::string& link, bool serial) {
+    const Strings connect = {"SN",     "RP 003", "RP 002",   "RP 010",   "RP 101",   "RP 105 00",
+                             "RP 001", "RP 008", "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"};
+    EXPECT_EQ(seen.wireAfterConnect, connect);
+    const Strings settings = {
+        // timing mode: read, then SPLIT
+        "RP 002", "WC 003 01",
+        // synchronisation: read, then the time zone and the preset time and date
+        "RP 010", "RP 009", "WP 009 19", "WC 007 02 09:30 06/12/26",
+        // programs: the current number and program 0, then program 0 written
+        "RP 101", "RP 102 00", "RP 103 00", "RP 104 00", "RP 105 00", "RP 107 00", "RP 108 00", "RP 109 00",
+        "RP 110 00", "RP 111 00", "RP 112 00", "RP 113 00", "WP 102 00 0030", "WP 103 00 0020",
+        "WP 104 00 60", "WP 105 00 00", "WP 107 00 246", "WP 108 00 251", "WP 109 00 000", "WP 110 00 251",
+        "WP 111 00 246", "WP 112 00 000", "WP 113 00 00",
+        // general parameters: read only
+        "RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02", "RP 006 02", "RP 023",
+        "RP 007", "RP 029", "RP 016", "RP 017", "RP 021", "RP 012", "RP 008",
+        // a new run, read back
+        "RP 003", "WC 002", "RP 003",
+        // the first competitor sent, the start key, the second competitor
+        "WP 026 01  101", "WC 009 01000", "WP 026 01  102",
+        // the run asked for again
+        "DL 01",
+        // closing the run, read back; downloading it
+        "RP 003", "WC 001", "RP 003", "WC 012 01 0001"};
+    EXPECT_EQ(Slice(standin->Wire(), connect.size(), settings.size() + 1), settings);  // nothing after
+    // The channel-1 start with the reference and the difference from it, the input-2 time alone,
+    // saved with its mark; the clock numbers its times.
+    ASSERT_EQ(seen.afterTimes.size(), 6u);
+    ASSERT_EQ(times.size(), 4u + 4 * sizeof(SbChronoRec));
+    const SbChronoRec start = At<SbChronoRec>(times, 4), ref = At<SbChronoRec>(times, 36),
+                      diff = At<SbChronoRec>(times, 68), finish = At<SbChronoRec>(times, 100);
+    EXPECT_EQ(std::string({start.Type, start.Marque, start.Canal, ref.Type, diff.Type, finish.Type,
+                           finish.Marque, finish.Canal}),
+              "T=1IDTX2");
+    EXPECT_GT(finish.Numero, start.Numero);
+    // Exported under the clock's run information.
+    const std::string header = Right16("Serial number") + " 01234 \n" + Right16("Mode") + " SPLIT \n" +
+                               Right16("Run") + " 1 \n" + Right16("Precision") + " 1/100 \n" +
+                               Right16("Date") + " 07/10/11 \n" + Right16("Start time") + " 09:05:00 \n\n";
+    EXPECT_EQ(qstest::ReadFileBytes("Chronos/Course1.txt").substr(0, header.size()), header);
+    // The run as the clock keeps it (the mark was this program's): with no program running now,
+    // the start comes alone; asked again or downloaded, the same.
+    EXPECT_EQ(seen.table, (Strings{seen.afterTimes[0], seen.afterTimes[3], "|||", "|||"}));
+    EXPECT_EQ(seen.afterRefresh, seen.table);
+    EXPECT_EQ(At<int32_t>(link, serial ? 8 : 296), serial ? 5 : standin->TcpPort());  // COM5 or the TCP port
+    if (!serial) EXPECT_EQ(CString(link, 312, 16), "127.0.0.1");
+    EXPECT_EQ(At<int32_t>(link, 328), 1234);  // the clock's serial number
+    EXPECT_EQ(CString(link, 332, 8) + CString(link, 340, 8), "QS310V110");
+    for (auto [offset, value] : {std::pair{8, 9}, {12, 30}, {16, 6}, {20, 12}, {24, 26}})  // 09:30 06/12/26
+        EXPECT_EQ(At<int32_t>(link, size_t(412 + offset)), value);
+    EXPECT_EQ(At<int32_t>(link, 620), 1);  // download target: this program
+}
+
+}  // namespace
+
+TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
+    const Clock c = GetParam();
+    const bool sim = c == Clock::Simulated, serial = c == Clock::Serial;
+    qstest::TempProgramDir dir;
+    std::optional<ManualTime> time;
+    if (sim) time.emplace(10, 20, 40);
+    if (!sim)
+        standin = std::make_unique<qstest::StandinClock>(dir, Strings{"--time-scale", "8", "--tcp", "0"});
+    ASSERT_TRUE(sim || standin->Running());
+    const int tcpPort = sim ? 0 : standin->TcpPort();
+    InstallHooks();
+    WriteEntries("Entries.csv");
+    PickFiles({"Entries.csv", "Times.pdf", "Chronos/Course1.q31tps"});
+    seen = {};
+    Steps day = RaceDay(c, tcpPort);
+    const size_t count = day.size();
+    ASSERT_EQ(RunProgram(std::move(day), 8000), count);
+    EXPECT_TRUE(MessagesSeen().empty()) << MessagesSeen().front();
+    EXPECT_EQ(seen.linkErrors, 0);
+    const Strings table = seen.table, waiting = seen.waiting, sent = seen.sent;
+    EXPECT_EQ(waiting, Strings{"103|Luca Rossi|SC Gardena|ITA"});
+    EXPECT_EQ(sent, (Strings{"101|Anna Berg|SC Nord|NOR",
+                             "102|Zo\xEB \xC9"
+                             "brard|CS Vercors|FRA"}));
+    // The files a race leaves, whatever the clock.
+    const std::string times = qstest::ReadFileBytes("Chronos/Course1.q31tps"),
+                      store = qstest::ReadFileBytes("Chronos/Chrono.q31tps"),
+                      lists = qstest::ReadFileBytes("Courant.q12ct"),
+                      q12cnf = qstest::ReadFileBytes("QS-120_V1-0.q12cnf"),
+                      link = qstest::ReadFileBytes("QS-310_V1-1.sbcnf");
+    ExpectCompetitorLists(lists, {{101, 1}, {102, 1}, {103, 0}}, {101, 102});
+    ASSERT_EQ(q12cnf.size(), 284u);
+    EXPECT_EQ(q12cnf[20], 'D');  // the third text's column chosen in the dialog
+    ASSERT_EQ(link.size(), 6216u);
+    EXPECT_EQ(At<uint16_t>(link, 0), 0);         // closed, and out of simulation
+    EXPECT_EQ(At<int32_t>(link, 348), 0);        // no run open
+    EXPECT_EQ(At<int32_t>(link, 384), 1);        // SPLIT
+    EXPECT_EQ(At<int32_t>(link, 412 + 28), 19);  // the time zone of the synchronisation
+    ExpectRaceProgram(link, sim ? 60 : 30, sim ? 30 : 20);
+    if (sim) {
+        ExpectSimulatedRace(times);
+        EXPECT_EQ(store, times);  // the store kept current in Chronos, and the same at exit
+    } else {
+        ExpectRaceOnTheWire(times, link, serial);
+    }
+
+    ForgetEverything();
+    const size_t wireBefore = sim ? 0 : standin->Wire().size();
+    Steps again = DayTwo(c, tcpPort);
+    const size_t count2 = again.size();
+    ASSERT_EQ(RunProgram(std::move(again), 8000), count2);
+    // The times of the day before are kept under a name of their own; the store starts empty.
+    const auto old = std::find_if(seen.chronos.begin(), seen.chronos.end(),
+                                  [](const std::string& f) { return f.rfind("Chrono_", 0) == 0; });
+    ASSERT_NE(old, seen.chronos.end()) << ::testing::PrintToString(seen.chronos);
+    Strings files = {"Chrono.q31tps", "Chrono.txt", *old, "Course1.q31tps", "Course1.txt"};
+    if (!sim) files.erase(files.begin() + 1);  // printed only on the simulated clock
+    EXPECT_EQ(seen.chronos, files);
+    EXPECT_EQ(qstest::ReadFileBytes("Chronos/" + *old), store);
+    EXPECT_EQ(seen.table, table);
+    EXPECT_EQ(seen.waiting, waiting);
+    EXPECT_EQ(seen.sent, sent);
+    if (sim) EXPECT_EQ(seen.kept, (std::vector<int>{30, 1, 1}));
+    EXPECT_EQ(qstest::ReadFileBytes("Courant.q12ct"), lists);
+    EXPECT_EQ(qstest::ReadFileBytes("QS-120_V1-0.q12cnf"), q12cnf);
+    if (!sim) {  // connected again the same way, the link record kept; the day's wire journal
+        EXPECT_EQ(Slice(standin->Wire(), wireBefore, seen.wireAfterConnect.size()), seen.wireAfterConnect);
+        EXPECT_EQ(qstest::ReadFileBytes("QS-310_V1-1.sbcnf"), link);
+        const Strings journal = FilesIn("Logs");
+        ASSERT_EQ(journal.size(), 1u);
+        const std::string wire = qstest::ReadFileBytes("Logs/" + journal[0]);
+        const std::string opened = serial ? "* COM5 opened at 9600 bit/s\n" : "* connected to 127.0.0.1:";
+        EXPECT_NE(wire.find(opened), wire.rfind(opened)) << wire.substr(0, 400);  // on both days
+        EXPECT_NE(wire.find(" > #WC 012 01 0001\\t"), std::string::npos);         // the download asked
+    }
+    standin.reset();
+    RemoveHooks();
+}
+
+INSTANTIATE_TEST_SUITE_P(Clocks, RaceOnEveryClock,
+                         ::testing::Values(Clock::Simulated, Clock::Serial, Clock::Network));
+
+// The clock's speed changed from the general parameters page: the port is reopened at the new
+// speed and the next page read there. Then five hundred times in a burst, the first twenty while
+// the operator is asked whether to close the run: none is lost on the way to the table and
+// "Chronos", each comes once, in the clock's order, on its channel, and downloading the closed run
+// brings back the same times.
+TEST(BusyLine, ASpeedChangeAndABurstLoseNoTime) {
+    constexpr int kTimes = 500;
+    qstest::TempProgramDir dir;
+    qstest::StandinClock clock(dir);
+    ASSERT_TRUE(clock.Running());
+    InstallHooks();
+    static std::string afterBurst, afterDownload;
+    static int linkErrors = -1, errorBoxes = 0;
+    static size_t wireBefore = 0;
+    static Strings speedWire;
+    auto burst = [](int count, int channel) {
+        std::string lines = "impulse " + std::to_string(channel);
+        for (int i = 1; i < count; ++i) lines += "\nimpulse " + std::to_string(channel);
+        return Tell(lines);
+    };
+    Steps steps = ConnectToCom5();
+    Then(steps, {Tell("messages off"),
+                 Tell("send &E 00"),
+                 Press(MainPanel, MAIN_PAGE_4),
+                 Fill(Page(4), {{PAGE4_SPEED, 3}}),  // 38,400 bit/s
+                 Do([&clock] { wireBefore = clock.Wire().size(); }),
+                 Press(Page(4), PAGE4_OK),
+                 Until([] {
+                     errorBoxes += FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR) > 0;
+                     return SbComG.speed == 38400 && !SbWaitOuvert();
+                 }),
+                 Press(Page(4), PAGE4_QUIT),
+                 Press(MainPanel, MAIN_PAGE_2),  // another exchange at the new speed
+                 Press(Page(2), PAGE2_QUIT),
+                 Until(Idle),
+                 Do([&clock] { speedWire = Slice(clock.Wire(), wireBefore, 100); }),
+                 Press(MainPanel, MAIN_PAGE_0),
+                 SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
+                 Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }),
+                 SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
+                 Until([] { return FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0; }),
+                 burst(20, 2),
+                 Until([] { return SbChronoNombre() == 20; }),
+                 Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_ANNULER),  // the run stays open
+                 NoQuestion([] { return true; }),
+                 burst(kTimes - 20, 1),
+                 Until([] {
+                     return SbChronoNombre() == kTimes &&
+                            qstest::ReadFileBytes("Chronos/Chrono.q31tps") == StoreImage();
+                 }),
+                 Do([] { afterBurst = StoreImage(); })});
+    Then(steps, CloseAndDownload(kTimes));
+    Then(steps, {Do([] {
+                     afterDownload = StoreImage();
+                     linkErrors = SbComErreur();
+                 }),
+                 Press(MainPanel, MAIN_QUIT), Confirm()});
+    ASSERT_EQ(RunProgram(steps), steps.size());
+    EXPECT_EQ(linkErrors + errorBoxes, 0);
+    ASSERT_GE(speedWire.size(), 3u);
+    EXPECT_EQ(speedWire[0], "WP 001 2");
+    // The speed written last, then the port reopened and the next page read at the new speed.
+    EXPECT_EQ(Strings(speedWire.end() - 3, speedWire.end()), (Strings{"WP 016 3", "SN", "RP 002"}));
+    EXPECT_EQ(clock.Wire().back(), "WC 012 01 0001");
+    const std::string link = qstest::ReadFileBytes("QS-310_V1-1.sbcnf");
+    EXPECT_EQ(At<int32_t>(link, 12), 38400);
+    EXPECT_EQ(At<int32_t>(link, 460 + 16), 3);  // the clock's speed code
+    ASSERT_EQ(afterBurst.size(), 4 + kTimes * sizeof(SbChronoRec));
+    const int first = At<SbChronoRec>(afterBurst, 4).Numero;
+    for (int i = 1; i <= kTimes; ++i) {
+        const SbChronoRec r = At<SbChronoRec>(afterBurst, 4 + sizeof(SbChronoRec) * size_t(i - 1));
+        ASSERT_EQ(std::string({r.Type, r.Canal}), i <= 20 ? "T2" : "T1") << "time " << i;
+        ASSERT_EQ(r.Numero, first + i - 1);
+    }
+    EXPECT_EQ(afterDownload, afterBurst);
+    RemoveHooks();
+}
