@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "app/LiveView.h"
 #include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
 #include "link/SbComConfig.h"
+#include "platform/LocalSettings.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "tests/runner/Operator.h"
@@ -86,33 +88,23 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     EXPECT_EQ(std::string(a.data(), 4), std::string("\xFF\x01\x01\x00", 4));  // language not chosen yet
     Expect(a, {{792, 0x554646}, {796, 0x202020}, {800, 0xFFFFFF}, {804, 0xFFFFFF}, {808, 0}, {812, 0}},
            {{24, "QS-310"}, {280, "Sabreline Timing"}, {536, ""}});
-    const int lights[4][2] = {{100, 40}, {570, 40}, {100, 800}, {570, 800}};
-    for (size_t k = 0; k < 4; ++k)
-        Expect(a, {{824 + 24 * k, 1},
-                   {828 + 24 * k, lights[k][0]},
-                   {832 + 24 * k, lights[k][1]},
-                   {836 + 24 * k, 120},
-                   {840 + 24 * k, 120},
-                   {844 + 24 * k, 0}});
-    const int logos[4][2] = {{6, 6}, {6, 906}, {366, 16}, {366, 906}};
-    for (size_t k = 0; k < 4; ++k)
-        Expect(a,
-               {{920 + 276 * k, 0},
-                {924 + 276 * k, logos[k][0]},
-                {928 + 276 * k, logos[k][1]},
-                {932 + 276 * k, 48},
-                {936 + 276 * k, 48}},
-               {{940 + 276 * k, ""}});
-    Expect(a, {{2024, 1},
-               {2028, 504},
-               {2032, 354},
-               {2036, 160},
-               {2040, 240},  // the two windows
-               {2044, 1},
-               {2048, 110},
-               {2052, 300},
-               {2056, 360},
-               {2060, 360}});
+    // Runs of fields: the four lights, the four logos, the two windows.
+    const struct {
+        size_t at, stride;
+        std::vector<int> v;
+    } runs[] = {{824, 24, {1, 100, 40, 120, 120, 0}},
+                {848, 24, {1, 570, 40, 120, 120, 0}},
+                {872, 24, {1, 100, 800, 120, 120, 0}},
+                {896, 24, {1, 570, 800, 120, 120, 0}},
+                {920, 276, {0, 6, 6, 48, 48}},
+                {1196, 276, {0, 6, 906, 48, 48}},
+                {1472, 276, {0, 366, 16, 48, 48}},
+                {1748, 276, {0, 366, 906, 48, 48}},
+                {2024, 0, {1, 504, 354, 160, 240, 1, 110, 300, 360, 360}}};
+    for (const auto& r : runs)
+        for (size_t f = 0; f < r.v.size(); ++f)
+            EXPECT_EQ(At<int32_t>(a, r.at + 4 * f), r.v[f]) << r.at << "/" << f;
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(CString(a, 940 + 276 * k, 32), "");  // no logo file
     EXPECT_EQ(a.substr(2064), std::string(32, '\0'));
 }
 
@@ -164,4 +156,15 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     EXPECT_EQ(std::vector<int>({SbComG.linkState, SbComG.simulation, SbComG.run.current, SbComG.run.next,
                                 SbComG.synchro.mode, SbComG.currentProgram, SbComG.port}),
               std::vector<int>({0, 0, 0, 1, 0, 1, 3}));
+}
+
+// The live view's port as kept in the local settings: outside 1..65535 it falls back to 8310.
+TEST(ConfigFiles, LiveViewPortOutsideItsRangeFallsBack) {
+    qstest::TempProgramDir dir(false);
+    for (auto [kept, read] : {std::pair{0, 8310}, {1, 1}, {65535, 65535}, {65536, 8310}}) {
+        LocalSettingsSetInt("LiveView/port", kept);
+        LiveViewSettings s;
+        LiveViewLoad(&s);
+        EXPECT_EQ(s.port, read) << kept;
+    }
 }
