@@ -1,5 +1,5 @@
-// An operator's hands for whole-race flows: panel lookup, script steps, dialog
-// hooks, table reading and the hand-driven time.
+// An operator's hands for whole-race flows: panel lookup, script steps, dialog hooks, table
+// reading, the hand-driven time and the fault watcher.
 #include "tests/runner/Operator.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +13,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Q31Ihm.h"
 #include "app/Q31Main.h"
 #include "competitor/Q12Panneau.h"
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
-#include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "records/SbChronoRec.h"
 #include "records/SbComRecord.h"
@@ -28,13 +26,22 @@
 
 namespace fs = std::filesystem;
 
+namespace qstest {
+
+Script& CurrentScript() {
+    static Script s;
+    return s;
+}
+
+}  // namespace qstest
+
 namespace e2e {
 
 namespace {
 
 std::deque<std::string> filesToPick;
 std::vector<FileDialog> fileDialogs;
-Strings messages, documents;
+Strings messages;
 
 int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char* title, int,
                      char pathOut[260]) {
@@ -47,18 +54,9 @@ int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char
     return fs::exists(path) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 
-void CatchMessage(const char* title, const char* text) {
-    messages.push_back(std::string(title ? title : "") + "|" + (text ? text : ""));
-}
-
-int CatchDocument(const char* path) {
-    documents.push_back(path ? path : "");
-    return 0;
-}
-
 bool Attribute(int panel, int control, int attribute) {
     int v = 0;
-    GetCtrlAttribute(panel, control, attribute, &v);
+    control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
     return v != 0;
 }
 
@@ -78,12 +76,8 @@ PanelFn Loaded(const char* resource, int panelId) {
 }
 
 bool Usable(int panel, int control) {
-    if (panel <= 0) return false;
-    int shown = 0, dimmed = 0;
-    GetPanelAttribute(panel, ATTR_VISIBLE, &shown);
-    GetPanelAttribute(panel, ATTR_DIMMED, &dimmed);
-    return shown && !dimmed && Attribute(panel, control, ATTR_VISIBLE) &&
-           !Attribute(panel, control, ATTR_DIMMED);
+    return panel > 0 && Attribute(panel, 0, ATTR_VISIBLE) && !Attribute(panel, 0, ATTR_DIMMED) &&
+           Attribute(panel, control, ATTR_VISIBLE) && !Attribute(panel, control, ATTR_DIMMED);
 }
 
 Step Press(PanelFn panel, int control) {
@@ -99,17 +93,16 @@ Step SetAndPress(PanelFn panel, int control, int value) {
 
 Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values) {
     return [=] {
-        const int p = panel();
-        if (p <= 0) return false;
-        for (auto [control, value] : values) SetCtrlVal(p, control, value);
-        return true;
+        for (auto [control, value] : values)
+            if (panel() > 0) SetCtrlVal(panel(), control, value);
+        return panel() > 0;
     };
 }
 
 Step Answer(const char* resource, int panelId, int button) {
     return [=] {
-        return FindLoadedPanel(resource, panelId) > 0 &&
-               QueueUserEvent(FindLoadedPanel(resource, panelId), button) == 0;
+        const int p = FindLoadedPanel(resource, panelId);
+        return p > 0 && QueueUserEvent(p, button) == 0;
     };
 }
 
@@ -118,15 +111,11 @@ Step Until(std::function<bool()> condition) {
 }
 
 Step Do(std::function<void()> action) {
-    return [action] {
-        action();
-        return true;
-    };
+    return [action] { return action(), true; };
 }
 
 Step Passes(int count) {
-    auto left = std::make_shared<int>(count);
-    return [left] { return --*left <= 0; };
+    return [left = std::make_shared<int>(count)] { return --*left <= 0; };
 }
 
 Step ClickCell(PanelFn panel, int control, int row, int column) {
@@ -141,9 +130,52 @@ Step ClickCell(PanelFn panel, int control, int row, int column) {
     };
 }
 
+Step TypeInFileDialog(std::string name) {
+    return Do([name] {
+        SetFileSelectHook(nullptr);
+        auto* poll = new QTimer(qApp);  // owned by the application, gone once the dialog is answered
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll->stop();
+            poll->deleteLater();
+            fileDialogs.push_back(
+                {dialog->directory().path().toStdString(), name, dialog->windowTitle().toStdString()});
+            dialog->selectFile(QString::fromStdString(name));
+            static_cast<QDialog*>(dialog)->accept();  // as its Save or Open button does
+            SetFileSelectHook(AnswerFileDialog);
+        });
+        poll->start(20);
+    });
+}
+
 size_t RunProgram(Steps steps, long maxPasses) {
     if (qstest::FileSize(kQ31ConfigFile) < 0) WriteApplicationRecord(0);
     return RunProgramAsFound(std::move(steps), maxPasses);
+}
+
+size_t RunProgramAsFound(Steps steps, long maxPasses) {
+    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
+    SetIdleHook([] {
+        qstest::Script& s = qstest::CurrentScript();
+        if (++s.passes > s.maxPasses) Q31QuitG = 1;
+        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
+    });
+    static char arg0[] = "QS310Manager";
+    static char* argv[] = {arg0, nullptr};
+    Q31Main(1, argv);
+    SetIdleHook(nullptr);
+    const qstest::Script& s = qstest::CurrentScript();
+    EXPECT_LT(s.passes, maxPasses) << "the script got stuck at step " << s.step;
+    return s.step;
+}
+
+void WriteApplicationRecord(int language) {
+    Q31Config c{};
+    Q31Defaut(&c);
+    c.language = uint8_t(language);
+    c.soundOn = 0;
+    FileWriteAtomic(kQ31ConfigFile, &c, sizeof c);
 }
 
 void ForgetEverything() {
@@ -163,18 +195,16 @@ const std::vector<FileDialog>& FileDialogsSeen() {
 const Strings& MessagesSeen() {
     return messages;
 }
-const Strings& DocumentsOpened() {
-    return documents;
-}
 
 void InstallHooks() {
     filesToPick.clear();
     fileDialogs.clear();
     messages.clear();
-    documents.clear();
     SetFileSelectHook(AnswerFileDialog);
-    SetMessageHook(CatchMessage);
-    SetDocumentHook(CatchDocument);
+    SetMessageHook([](const char* title, const char* text) {
+        messages.push_back(std::string(title ? title : "") + "|" + (text ? text : ""));
+    });
+    SetDocumentHook([](const char*) { return 0; });  // no viewer opens during a test
 }
 
 void RemoveHooks() {
@@ -185,8 +215,7 @@ void RemoveHooks() {
 
 Strings TableRows(int panel, int control, int columns) {
     Strings rows;
-    const int n = TableRowCount(panel, control);
-    for (int r = 1; r <= n; ++r) {
+    for (int r = 1; r <= TableRowCount(panel, control); ++r) {
         std::string row;
         for (int c = 1; c <= columns; ++c) {
             char cell[128] = {};
@@ -216,6 +245,11 @@ int Value(int panel, int control) {
     return v;
 }
 
+std::string Title(int panel) {
+    const QWidget* w = qs::rt::PanelWidget(panel);
+    return w ? w->windowTitle().toStdString() : std::string();
+}
+
 Strings FilesIn(const std::string& folder) {
     Strings names;
     std::error_code ec;
@@ -225,16 +259,13 @@ Strings FilesIn(const std::string& folder) {
 }
 
 std::string CString(const std::string& bytes, size_t offset, size_t size) {
-    if (offset >= bytes.size()) return {};
-    std::string s = bytes.substr(offset, size);
+    const std::string s = offset < bytes.size() ? bytes.substr(offset, size) : "";
     return s.substr(0, s.find('\0'));
 }
 
 std::string Right16(const std::string& label) {
-    return label.size() >= 16 ? label : std::string(16 - label.size(), ' ') + label;
+    return std::string(16 - std::min<size_t>(16, label.size()), ' ') + label;
 }
-
-// ---- hand-driven time -------------------------------------------------------
 
 namespace {
 
@@ -242,23 +273,16 @@ constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
 double now = kOrigin;
 int startOfDay = 0;  // local time at the origin, seconds
 
-double ManualTimer() {
-    return now;
-}
-
-void ManualLocal(int* h, int* m, int* s) {
-    const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
-    *h = int(t / 3600);
-    *m = int(t / 60 % 60);
-    *s = int(t % 60);
-}
-
 }  // namespace
 
 ManualTime::ManualTime(int hour, int minute, int second) {
     now = kOrigin;
     startOfDay = hour * 3600 + minute * 60 + second;
-    SetTimeSource(ManualTimer, ManualLocal);
+    SetTimeSource([] { return now; },
+                  [](int* h, int* m, int* s) {
+                      const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
+                      *h = int(t / 3600), *m = int(t / 60 % 60), *s = int(t % 60);
+                  });
 }
 
 ManualTime::~ManualTime() {
@@ -267,42 +291,13 @@ ManualTime::~ManualTime() {
 
 Step ManualTime::AdvanceTo(int hour, int minute, double second) {
     const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
-    return [target] {
-        if (now + 1e-9 >= target) return true;
-        now = std::min(now + 0.25, target);
-        return false;
-    };
+    return [target] { return now + 1e-9 >= target || (now = std::min(now + 0.25, target), false); };
 }
-
-Step TypeInFileDialog(std::string name) {
-    return Do([name] {
-        SetFileSelectHook(nullptr);
-        auto* poll = new QTimer(qApp);  // owned by the application, gone once the dialog is answered
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, name] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            poll->stop();
-            poll->deleteLater();
-            fileDialogs.push_back(
-                {dialog->directory().path().toStdString(), name, dialog->windowTitle().toStdString()});
-            dialog->selectFile(QString::fromStdString(name));
-            static_cast<QDialog*>(dialog)->accept();  // as its Save or Open button does
-            SetFileSelectHook(AnswerFileDialog);
-        });
-        poll->start(20);
-    });
-}
-
-}  // namespace e2e
-
-// ---- the fault watcher ------------------------------------------------------
-
-namespace e2e {
 
 namespace {
 
-// Marks a box or popup once noted and once answered, so a new one is told from one
-// still open or closing.
+// Marks a box or popup once noted and once answered, so a new one is told from one still
+// open or closing.
 constexpr const char* kNoted = "\x01noted";
 constexpr const char* kAnswered = "\x01answered";
 
@@ -348,38 +343,8 @@ BoxWatch& Watching() {
 Steps WithBoxWatch(Steps steps, BoxWatch start) {
     Watching() = std::move(start);
     steps.push_back([] { return false; });  // boxes at shutdown are answered too
-    for (Step& s : steps)
-        s = [inner = std::move(s)] {
-            WatchOnce();
-            return inner();
-        };
+    for (Step& s : steps) s = [inner = std::move(s)] { return WatchOnce(), inner(); };
     return steps;
-}
-
-}  // namespace e2e
-
-namespace e2e {
-
-size_t RunProgramAsFound(Steps steps, long maxPasses) {
-    qstest::Scripted script(std::move(steps), maxPasses);
-    static char arg0[] = "QS310Manager";
-    static char* argv[] = {arg0, nullptr};
-    Q31Main(1, argv);
-    EXPECT_LT(script.Passes(), maxPasses) << "the script got stuck at step " << script.Done();
-    return script.Done();
-}
-
-void WriteApplicationRecord(int language) {
-    Q31Config c{};
-    Q31Defaut(&c);
-    c.language = uint8_t(language);
-    c.soundOn = 0;
-    FileWriteAtomic(kQ31ConfigFile, &c, sizeof c);
-}
-
-std::string Title(int panel) {
-    const QWidget* w = qs::rt::PanelWidget(panel);
-    return w ? w->windowTitle().toStdString() : std::string();
 }
 
 }  // namespace e2e

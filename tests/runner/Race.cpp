@@ -1,4 +1,4 @@
-// The pieces both whole-race flows share: start program, entry list, keypad, file checks.
+// The pieces the whole-race flows share: start program, entry list, connection, keypad, files.
 #include "tests/runner/Race.h"
 
 #include <gtest/gtest.h>
@@ -45,38 +45,36 @@ void WriteEntries(const std::string& path) {
                            "103,Luca Rossi,SC Gardena,ITA\n");
 }
 
+namespace {
+
+const PanelFn kConnect = Loaded("FQ31.uir", CONNECT);
+Step Connected(int linkState) {
+    return [=] { return SbComG.linkState == linkState && !kConnect() && !SbWaitOuvert(); };
+}
+
+}  // namespace
+
 Steps ConnectToCom5() {
-    auto dialog = Loaded("FQ31.uir", CONNECT);
-    return {
-        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-        Press(dialog, CONNECT_REFRESH),
-        Until([dialog] {
-            int items = 0;
-            GetNumListItems(dialog(), CONNECT_PORT, &items);
-            return items > 0 && !SbWaitOuvert();
-        }),
-        Fill(dialog, {{CONNECT_PORT, 5}}),
-        Press(dialog, CONNECT_CONNECT),
-        Until(
-            [] { return SbComG.linkState == 1 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
-    };
+    return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+            Press(kConnect, CONNECT_REFRESH),
+            Until([] {
+                int items = 0;
+                GetNumListItems(kConnect(), CONNECT_PORT, &items);
+                return items > 0 && !SbWaitOuvert();
+            }),
+            Fill(kConnect, {{CONNECT_PORT, 5}}),
+            Press(kConnect, CONNECT_CONNECT),
+            Connected(1)};
 }
 
 Steps ConnectOverNetwork(int tcpPort) {
-    auto dialog = Loaded("FQ31.uir", CONNECT);
-    return {
-        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-        [dialog, tcpPort] {
-            const int d = dialog();
-            if (!Usable(d, CONNECT_NET_ADDRESS)) return false;
-            SetCtrlVal(d, CONNECT_NET_ADDRESS, "127.0.0.1");
-            SetCtrlVal(d, CONNECT_NET_PORT, tcpPort);
-            return true;
-        },
-        Press(dialog, CONNECT_CONNECT2),
-        Until(
-            [] { return SbComG.linkState == 2 && !FindLoadedPanel("FQ31.uir", CONNECT) && !SbWaitOuvert(); }),
-    };
+    return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+            [tcpPort] {
+                if (!Usable(kConnect(), CONNECT_NET_ADDRESS)) return false;
+                SetCtrlVal(kConnect(), CONNECT_NET_ADDRESS, "127.0.0.1");
+                return SetCtrlVal(kConnect(), CONNECT_NET_PORT, tcpPort), true;
+            },
+            Press(kConnect, CONNECT_CONNECT2), Connected(2)};
 }
 
 Step Tell(std::string command) {
@@ -107,12 +105,11 @@ Step TypeNumber(const std::string& digits) {
 void ExpectTime(const std::string& file, int index, const SbChronoRec& e) {
     const size_t at = 4 + sizeof(SbChronoRec) * size_t(index - 1);
     ASSERT_LE(at + sizeof(SbChronoRec), file.size()) << "time " << index;
-    const SbChronoRec r = At<SbChronoRec>(file, at);
     auto fields = [](const SbChronoRec& t) {
         return std::vector<int>{t.Concurrent, t.Numero, t.Heures, t.Minutes, t.Secondes, t.Fraction,
                                 t.Complement, t.Type,   t.Marque, t.Qualif,  t.Canal};
     };
-    EXPECT_EQ(fields(r), fields(e)) << "time " << index;
+    EXPECT_EQ(fields(At<SbChronoRec>(file, at)), fields(e)) << "time " << index;
 }
 
 void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
@@ -172,10 +169,6 @@ Strings Lines(const std::string& path) {
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     return lines;
 }
-
-}  // namespace e2e
-
-namespace e2e {
 
 std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     const std::string bytes = qstest::ReadFileBytes(path);
