@@ -8,6 +8,7 @@
 #include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
 #include "link/SbComConfig.h"
+#include "panels/FSabGen.h"
 #include "platform/LocalSettings.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
@@ -35,10 +36,21 @@ void Expect(const std::string& b, std::initializer_list<Field> ints,
 
 }  // namespace
 
+// The program's first start: both records are written with every default before the language
+// is asked (none chosen yet), then the language chosen is kept and the link record saved after
+// the link's reset (next run 1).
 TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
-    qstest::TempProgramDir dir(false);
-    e2e::ForgetEverything();
-    Q31Preparer();
+    qstest::TempProgramDir dir;
+    int languageByte = -1;
+    EXPECT_EQ(e2e::RunProgramAsFound({e2e::Until([&] {
+                                          if (!FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE)) return false;
+                                          languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
+                                          return true;
+                                      }),
+                                      e2e::Answer("FSabGen.uir", fsabgen::LANGUE, fsabgen::LANGUE_FR),
+                                      e2e::Until([] { return Q31FIhmG > 0 && (Q31QuitG = 1); })}),
+              3u);
+    EXPECT_EQ(languageByte, 255);
     for (const char* f : {"Chronos", "Settings", "Data"})
         EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
 
@@ -46,7 +58,7 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     ASSERT_EQ(b.size(), 6216u);
     EXPECT_EQ(b[0], 0);
     Expect(b,
-           {{8, 1},    {12, 9600}, {16, 10},   {296, 7000},   {328, 0},     {348, 0},    {352, 0}, {356, 0},
+           {{8, 1},    {12, 9600}, {16, 10},   {296, 7000},   {328, 0},     {348, 0},    {352, 1}, {356, 0},
             {360, 0},  {364, 0},   {368, 0},   {372, 1},      {376, 1},     {380, 2001}, {384, 0}, {388, 1},
             {392, 10}, {412, 0},   {416, 0},   {420, 8},      {424, 30},    {428, 23},   {432, 9}, {436, 10},
             {440, 19}, {460, 2},   {464, 2},   {468, 3},      {472, 3},     {476, 3},    {480, 0}, {484, 1},
@@ -85,7 +97,7 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
 
     const std::string a = qstest::ReadFileBytes(dir.file(kQ31ConfigFile));
     ASSERT_EQ(a.size(), 2096u);
-    EXPECT_EQ(std::string(a.data(), 4), std::string("\xFF\x01\x01\x00", 4));  // language not chosen yet
+    EXPECT_EQ(std::string(a.data(), 4), std::string("\x01\x01\x01\x00", 4));  // French
     Expect(a, {{792, 0x554646}, {796, 0x202020}, {800, 0xFFFFFF}, {804, 0xFFFFFF}, {808, 0}, {812, 0}},
            {{24, "QS-310"}, {280, "Sabreline Timing"}, {536, ""}});
     // Runs of fields: the four lights, the four logos, the two windows.

@@ -251,7 +251,7 @@ TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
 
 // Held three seconds, start/stop arms with rising tones; held again, it only resets (falling
 // tones). A start without a program, then without synchronisation, explains and sends nothing.
-TEST_F(MainWindow, LongPressResetsAndAStartIsCheckedFirst) {
+TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
     Simulating();
     PressStartStopFor(3.0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
@@ -273,12 +273,10 @@ TEST_F(MainWindow, LongPressResetsAndAStartIsCheckedFirst) {
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[13]);
     EXPECT_EQ(SbQ31CrG.status1, 0);
-}
 
-// The main window's buttons, and the switch and close box that show and hide the key panel.
-TEST_F(MainWindow, MainWindowButtonsStartAndResetWithoutTheLongPressRule) {
+    // The main window's buttons know no long press; the switch shows and hides the key panel.
     Simulating();
-    Q31TopBpG = fakeNow - 10;  // a long-ago press must not turn start into reset
+    Q31TopBpG = fakeNow - 10;
     FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
     FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);

@@ -69,25 +69,6 @@ Step ReadErrorBox(std::string* seen) {
 
 }  // namespace
 
-TEST(ProgramFlow, FirstStartWritesTheRecordsThenAsksTheLanguage) {
-    qstest::TempProgramDir dir;
-    int languageByte = -1;
-    EXPECT_EQ(RunProgramAsFound({Until([&] {
-                                     if (!Open("FSabGen.uir", gen::LANGUE)) return false;
-                                     languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
-                                     return true;
-                                 }),
-                                 Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR), kMainUp, kQuit}),
-              4u);
-    EXPECT_EQ(languageByte, 255);  // written before the question
-    const std::string record = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
-    ASSERT_EQ(record.size(), 2096u);
-    EXPECT_EQ(record[0], 1);  // French
-    const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
-    ASSERT_EQ(link.size(), 6216u);
-    EXPECT_EQ(At<int32_t>(link, 352), 1);  // saved after the link's reset: next run 1
-}
-
 // Texts that cannot be read: the error box in English, no main window, the records kept.
 TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
     const struct {
