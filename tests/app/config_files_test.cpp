@@ -100,22 +100,17 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     EXPECT_EQ(std::string(a.data(), 4), std::string("\x01\x01\x01\x00", 4));  // French
     Expect(a, {{792, 0x554646}, {796, 0x202020}, {800, 0xFFFFFF}, {804, 0xFFFFFF}, {808, 0}, {812, 0}},
            {{24, "QS-310"}, {280, "Sabreline Timing"}, {536, ""}});
-    // Runs of fields: the four lights, the four logos, the two windows.
-    const struct {
-        size_t at, stride;
-        std::vector<int> v;
-    } runs[] = {{824, 24, {1, 100, 40, 120, 120, 0}},
-                {848, 24, {1, 570, 40, 120, 120, 0}},
-                {872, 24, {1, 100, 800, 120, 120, 0}},
-                {896, 24, {1, 570, 800, 120, 120, 0}},
-                {920, 276, {0, 6, 6, 48, 48}},
-                {1196, 276, {0, 6, 906, 48, 48}},
-                {1472, 276, {0, 366, 16, 48, 48}},
-                {1748, 276, {0, 366, 906, 48, 48}},
-                {2024, 0, {1, 504, 354, 160, 240, 1, 110, 300, 360, 360}}};
-    for (const auto& r : runs)
-        for (size_t f = 0; f < r.v.size(); ++f)
-            EXPECT_EQ(At<int32_t>(a, r.at + 4 * f), r.v[f]) << r.at << "/" << f;
+    // Runs of fields: the four lights and the two windows, each a run; the four logos.
+    const std::pair<size_t, std::vector<int>> runs[] = {
+        {824, {1, 100, 40,  120, 120, 0, 1, 570, 40,  120, 120, 0,
+               1, 100, 800, 120, 120, 0, 1, 570, 800, 120, 120, 0}},
+        {2024, {1, 504, 354, 160, 240, 1, 110, 300, 360, 360}},
+        {920, {0, 6, 6, 48, 48}},
+        {1196, {0, 6, 906, 48, 48}},
+        {1472, {0, 366, 16, 48, 48}},
+        {1748, {0, 366, 906, 48, 48}}};
+    for (const auto& [at, v] : runs)
+        for (size_t f = 0; f < v.size(); ++f) EXPECT_EQ(At<int32_t>(a, at + 4 * f), v[f]) << at << "/" << f;
     for (size_t k = 0; k < 4; ++k) EXPECT_EQ(CString(a, 940 + 276 * k, 32), "");  // no logo file
     EXPECT_EQ(a.substr(2064), std::string(32, '\0'));
 }

@@ -100,18 +100,6 @@ TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
     }
 }
 
-// A link record that asks for it opens the connection dialog as the program starts.
-TEST(ProgramFlow, ConnectAtStartOpensTheConnectionDialog) {
-    qstest::TempProgramDir dir;
-    SbCom link{};
-    SbComValDefaut(&link);
-    link.connectAtStart = 1;
-    SbComSauver(kSbComConfigFile, &link);
-    EXPECT_EQ(RunProgram({Until([] { return Open("FQ31.uir", CONNECT); }),
-                          Answer("FQ31.uir", CONNECT, CONNECT_CANCEL), kMainUp, kQuit}),
-              4u);
-}
-
 // A search on a machine without serial ports says so and leaves Connect dimmed; a port that
 // cannot open is told in the error box with one button; the simulation connects
 // without a clock; switching the connection off and quitting ask first, and declining changes
@@ -282,6 +270,7 @@ TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
 
 // The program starts, shows its main window and quits cleanly whatever its two configuration
 // files hold: cut short, zero-filled, too long or random bytes; both are whole records after.
+// A sound link record that asks for a connection at start opens the connection dialog.
 TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
     auto random = [](size_t n, unsigned seed) {
         std::mt19937 gen(seed);
@@ -295,19 +284,25 @@ TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
         {random(sizeof(SbCom) + 5000, 1), random(sizeof(Q31Config) + 5000, 2)}};
     for (unsigned seed = 10; seed < 16; ++seed)
         files.push_back({random(sizeof(SbCom), seed), random(sizeof(Q31Config), seed + 100)});
+    SbCom connectAtStart{};
+    SbComValDefaut(&connectAtStart);
+    connectAtStart.connectAtStart = 1;
+    files.push_back({std::string(reinterpret_cast<const char*>(&connectAtStart), sizeof connectAtStart), ""});
     qstest::TempProgramDir dir;
     for (const auto& [link, application] : files) {
         SCOPED_TRACE(&link - &files[0].first);
         qstest::WriteFileBytes(kSbComConfigFile, link);
         qstest::WriteFileBytes(kQ31ConfigFile, application);
         ForgetEverything();
+        static bool connectSeen;
+        connectSeen = false;
         // Whatever opens first is answered: the language, a connection the file asked for at
         // start, an error; the program quits once its main window is up.
         EXPECT_EQ(RunProgram({[] {
                       if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE))
                           QueueUserEvent(p, fsabgen::LANGUE_EN);
                       if (int p = FindLoadedPanel("FQ31.uir", fq31::CONNECT))
-                          QueueUserEvent(p, fq31::CONNECT_CANCEL);
+                          connectSeen = QueueUserEvent(p, fq31::CONNECT_CANCEL) == 0;
                       if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR))
                           QueueUserEvent(p, fsabgen::ERREUR_BOUTON1);
                       return Q31FIhmG > 0 && !FindLoadedPanel("FQ31.uir", fq31::CONNECT) && (Q31QuitG = 1);
@@ -315,5 +310,6 @@ TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
                   1u);
         EXPECT_EQ(qstest::FileSize(kSbComConfigFile), long(sizeof(SbCom)));
         EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), long(sizeof(Q31Config)));
+        if (application.empty()) EXPECT_TRUE(connectSeen);
     }
 }
