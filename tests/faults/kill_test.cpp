@@ -37,6 +37,7 @@ const Ints kEarly = {301, 302, 303, 304, 305, 306, 307, 308};
                  Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
                  Until([] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); })};
         for (int i = 0; i < 5; ++i) Then(steps, {Passes(5), Press(MainPanel, MAIN_INPUT_1)});
+        Then(steps, {StoreHolds(5)});  // the fifth time arrived: the second starts now
     }
     if (hold == ErrorBox) Then(steps, {Tell("garbage"), Until([] { return Watching().boxOpen; })});
     if (hold == AcknowledgementWait)
