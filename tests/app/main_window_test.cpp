@@ -92,8 +92,10 @@ protected:
 
 TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Q31InitAff(true, true);
-    Expect(ATTR_DIMMED,
-           {MAIN_DIAL, MAIN_LINK_LAMP, MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_3, MAIN_EXT_1}, 1);
+    const std::initializer_list<int> lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP,
+                                              MAIN_LAMP_AREA_3};
+    Expect(ATTR_DIMMED, lamps, 1);
+    Expect(ATTR_DIMMED, {MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}, 1);
     Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 0);
 
@@ -104,6 +106,7 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     // to reset; the key panel needs a real clock, the competitor unit the SPLIT mode.
     Expect(ATTR_DIMMED, {MAIN_KEYS_SWITCH, MAIN_RESET, MAIN_Q12_SWITCH}, 1);
     Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
+    Expect(ATTR_DIMMED, lamps, 0);
     Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
     EXPECT_EQ(Text(MAIN_IDENTITY),
               "N\xB0"
@@ -127,8 +130,9 @@ TEST_F(MainWindow, RunInformationForms) {
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);  // no run open, none loaded
     Q31AffManche(5);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
+    Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 0);
     EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\n\n5");
-    SbComG.run = SbComRun{4, 5, 9, 5, 7, 4297, 7, 10, 11};
+    SbComG.run = SbComRun{4, 5, 9, 5, 7, 4297, 7, 10, 2011};  // the year shown in two digits
     SbComG.mode = 1;
     SbComG.params.precision = 3;
     Q31AffManche(0);

@@ -229,7 +229,8 @@ TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
                     }),
                     Press(params, PARAMS_CANCEL), Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
                         after = Caption(MainPanel(), MAIN_QUIT);
-                        pageCaption = Caption(Q31FSetPanel(9), PAGE9_OK);
+                        pageCaption =
+                            Caption(Q31FSetPanel(9), PAGE9_OK) + "|" + Caption(MainPanel(), MAIN_PAGE_0);
                         displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
                         keysTitle = Title(Q31FKeyG);
                         journalAfter = JournalActive();
@@ -247,7 +248,8 @@ TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
     EXPECT_FALSE(asked);
     EXPECT_EQ(std::vector<int>({Q31G.language, languageShown, languages, journalShown, journalAfter}),
               std::vector<int>({1, 1, 4, 1, 0}));
-    EXPECT_EQ(pageCaption, Q31TxtLabelG[19]);  // the settings pages' captions too
+    EXPECT_EQ(pageCaption,
+              std::string(Q31TxtLabelG[19]) + "|__0  " + Q31TxtLabSetG[0]);  // the pages' captions too
     EXPECT_NE(before, after);
     EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables hold the French texts
     EXPECT_EQ(dialogTitle, "Options");
