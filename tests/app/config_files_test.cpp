@@ -4,9 +4,12 @@
 
 #include <filesystem>
 
+#include "app/LiveView.h"
 #include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
 #include "link/SbComConfig.h"
+#include "panels/FSabGen.h"
+#include "platform/LocalSettings.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "tests/runner/Operator.h"
@@ -33,10 +36,21 @@ void Expect(const std::string& b, std::initializer_list<Field> ints,
 
 }  // namespace
 
+// The program's first start: both records are written with every default before the language
+// is asked (none chosen yet), then the language chosen is kept and the link record saved after
+// the link's reset (next run 1).
 TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
-    qstest::TempProgramDir dir(false);
-    e2e::ForgetEverything();
-    Q31Preparer();
+    qstest::TempProgramDir dir;
+    int languageByte = -1;
+    EXPECT_EQ(e2e::RunProgramAsFound({e2e::Until([&] {
+                                          if (!FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE)) return false;
+                                          languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
+                                          return true;
+                                      }),
+                                      e2e::Answer("FSabGen.uir", fsabgen::LANGUE, fsabgen::LANGUE_FR),
+                                      e2e::Until([] { return Q31FIhmG > 0 && (Q31QuitG = 1); })}),
+              3u);
+    EXPECT_EQ(languageByte, 255);
     for (const char* f : {"Chronos", "Settings", "Data"})
         EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
 
@@ -44,7 +58,7 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     ASSERT_EQ(b.size(), 6216u);
     EXPECT_EQ(b[0], 0);
     Expect(b,
-           {{8, 1},    {12, 9600}, {16, 10},   {296, 7000},   {328, 0},     {348, 0},    {352, 0}, {356, 0},
+           {{8, 1},    {12, 9600}, {16, 10},   {296, 7000},   {328, 0},     {348, 0},    {352, 1}, {356, 0},
             {360, 0},  {364, 0},   {368, 0},   {372, 1},      {376, 1},     {380, 2001}, {384, 0}, {388, 1},
             {392, 10}, {412, 0},   {416, 0},   {420, 8},      {424, 30},    {428, 23},   {432, 9}, {436, 10},
             {440, 19}, {460, 2},   {464, 2},   {468, 3},      {472, 3},     {476, 3},    {480, 0}, {484, 1},
@@ -83,36 +97,21 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
 
     const std::string a = qstest::ReadFileBytes(dir.file(kQ31ConfigFile));
     ASSERT_EQ(a.size(), 2096u);
-    EXPECT_EQ(std::string(a.data(), 4), std::string("\xFF\x01\x01\x00", 4));  // language not chosen yet
+    EXPECT_EQ(std::string(a.data(), 4), std::string("\x01\x01\x01\x00", 4));  // French
     Expect(a, {{792, 0x554646}, {796, 0x202020}, {800, 0xFFFFFF}, {804, 0xFFFFFF}, {808, 0}, {812, 0}},
            {{24, "QS-310"}, {280, "Sabreline Timing"}, {536, ""}});
-    const int lights[4][2] = {{100, 40}, {570, 40}, {100, 800}, {570, 800}};
-    for (size_t k = 0; k < 4; ++k)
-        Expect(a, {{824 + 24 * k, 1},
-                   {828 + 24 * k, lights[k][0]},
-                   {832 + 24 * k, lights[k][1]},
-                   {836 + 24 * k, 120},
-                   {840 + 24 * k, 120},
-                   {844 + 24 * k, 0}});
-    const int logos[4][2] = {{6, 6}, {6, 906}, {366, 16}, {366, 906}};
-    for (size_t k = 0; k < 4; ++k)
-        Expect(a,
-               {{920 + 276 * k, 0},
-                {924 + 276 * k, logos[k][0]},
-                {928 + 276 * k, logos[k][1]},
-                {932 + 276 * k, 48},
-                {936 + 276 * k, 48}},
-               {{940 + 276 * k, ""}});
-    Expect(a, {{2024, 1},
-               {2028, 504},
-               {2032, 354},
-               {2036, 160},
-               {2040, 240},  // the two windows
-               {2044, 1},
-               {2048, 110},
-               {2052, 300},
-               {2056, 360},
-               {2060, 360}});
+    // Runs of fields: the four lights and the two windows, each a run; the four logos.
+    const std::pair<size_t, std::vector<int>> runs[] = {
+        {824, {1, 100, 40,  120, 120, 0, 1, 570, 40,  120, 120, 0,
+               1, 100, 800, 120, 120, 0, 1, 570, 800, 120, 120, 0}},
+        {2024, {1, 504, 354, 160, 240, 1, 110, 300, 360, 360}},
+        {920, {0, 6, 6, 48, 48}},
+        {1196, {0, 6, 906, 48, 48}},
+        {1472, {0, 366, 16, 48, 48}},
+        {1748, {0, 366, 906, 48, 48}}};
+    for (const auto& [at, v] : runs)
+        for (size_t f = 0; f < v.size(); ++f) EXPECT_EQ(At<int32_t>(a, at + 4 * f), v[f]) << at << "/" << f;
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(CString(a, 940 + 276 * k, 32), "");  // no logo file
     EXPECT_EQ(a.substr(2064), std::string(32, '\0'));
 }
 
@@ -164,4 +163,15 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     EXPECT_EQ(std::vector<int>({SbComG.linkState, SbComG.simulation, SbComG.run.current, SbComG.run.next,
                                 SbComG.synchro.mode, SbComG.currentProgram, SbComG.port}),
               std::vector<int>({0, 0, 0, 1, 0, 1, 3}));
+}
+
+// The live view's port as kept in the local settings: outside 1..65535 it falls back to 8310.
+TEST(ConfigFiles, LiveViewPortOutsideItsRangeFallsBack) {
+    qstest::TempProgramDir dir(false);
+    for (auto [kept, read] : {std::pair{0, 8310}, {1, 1}, {65535, 65535}, {65536, 8310}}) {
+        LocalSettingsSetInt("LiveView/port", kept);
+        LiveViewSettings s;
+        LiveViewLoad(&s);
+        EXPECT_EQ(s.port, read) << kept;
+    }
 }

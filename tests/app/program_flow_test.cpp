@@ -1,10 +1,11 @@
 // The whole program as an operator starts, sets up and quits it, headless: the first start's
-// language question, a start whose texts are missing or short, the connection dialog's ways
-// out, the questions before a disconnection and a quit, and the options dialog.
+// language question, a start whose texts or configuration files are damaged, the connection
+// dialog's ways out, the questions before a disconnection and a quit, and the options dialog.
 #include <gtest/gtest.h>
 
 #include <QWidget>
 #include <filesystem>
+#include <random>
 
 #include "app/Q31Ihm.h"
 #include "display/Q31Fsd.h"
@@ -16,6 +17,7 @@
 #include "platform/Journal.h"
 #include "platform/LocalSettings.h"
 #include "platform/Runtime.h"
+#include "records/FsdParam.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "settings/Q31FKey.h"
@@ -38,6 +40,9 @@ bool Open(const char* resource, int panelId) {
 }
 const Step kMainUp = Until([] { return MainPanel() > 0; });
 const Step kQuit = Do([] { Q31QuitG = 1; });
+int Display() {
+    return FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY);
+}
 Step Popup(int button) {
     return Answer("FSabGen.uir", gen::POPUP, button);
 }
@@ -45,6 +50,12 @@ std::string Caption(int panel, int control) {
     char buf[128] = {};
     GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
     return buf;
+}
+int Attribute(int panel, int control, int attribute) {
+    int v = -1;
+    panel > 0 && control ? GetCtrlAttribute(panel, control, attribute, &v)
+                         : GetPanelAttribute(panel, attribute, &v);
+    return v;
 }
 // Notes the error box's title and text and closes it.
 Step ReadErrorBox(std::string* seen) {
@@ -57,25 +68,6 @@ Step ReadErrorBox(std::string* seen) {
 }
 
 }  // namespace
-
-TEST(ProgramFlow, FirstStartWritesTheRecordsThenAsksTheLanguage) {
-    qstest::TempProgramDir dir;
-    int languageByte = -1;
-    EXPECT_EQ(RunProgramAsFound({Until([&] {
-                                     if (!Open("FSabGen.uir", gen::LANGUE)) return false;
-                                     languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
-                                     return true;
-                                 }),
-                                 Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR), kMainUp, kQuit}),
-              4u);
-    EXPECT_EQ(languageByte, 255);  // written before the question
-    const std::string record = qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"));
-    ASSERT_EQ(record.size(), 2096u);
-    EXPECT_EQ(record[0], 1);  // French
-    const std::string link = qstest::ReadFileBytes(dir.file("QS-310_V1-1.sbcnf"));
-    ASSERT_EQ(link.size(), 6216u);
-    EXPECT_EQ(At<int32_t>(link, 352), 1);  // saved after the link's reset: next run 1
-}
 
 // Texts that cannot be read: the error box in English, no main window, the records kept.
 TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
@@ -108,18 +100,6 @@ TEST(ProgramFlow, MissingOrShortTextsShowTheErrorAndNeverTheMainWindow) {
     }
 }
 
-// A link record that asks for it opens the connection dialog as the program starts.
-TEST(ProgramFlow, ConnectAtStartOpensTheConnectionDialog) {
-    qstest::TempProgramDir dir;
-    SbCom link{};
-    SbComValDefaut(&link);
-    link.connectAtStart = 1;
-    SbComSauver(kSbComConfigFile, &link);
-    EXPECT_EQ(RunProgram({Until([] { return Open("FQ31.uir", CONNECT); }),
-                          Answer("FQ31.uir", CONNECT, CONNECT_CANCEL), kMainUp, kQuit}),
-              4u);
-}
-
 // A search on a machine without serial ports says so and leaves Connect dimmed; a port that
 // cannot open is told in the error box with one button; the simulation connects
 // without a clock; switching the connection off and quitting ask first, and declining changes
@@ -133,6 +113,7 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
     std::string noPort, error, identity;
     int portItems = -1, connectDimmed = -1;
     int secondButton = -1, switchAfterDecline = -1, simulatingAfterDecline = -1, hovered = -1, journal = -1;
+    int identityShown = -1, displayHeight = -1, border = -1;
     long declinedAt = 0;
     Steps steps = {
         kMainUp, Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
@@ -144,19 +125,18 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
         Popup(gen::POPUP_OK), Until([&] {
             if (Open("FSabGen.uir", gen::POPUP) || connect() <= 0) return false;
             GetNumListItems(connect(), CONNECT_PORT, &portItems);
-            GetCtrlAttribute(connect(), CONNECT_CONNECT, ATTR_DIMMED, &connectDimmed);
-            unsetenv("QS310_DEVICE_DIR");
+            connectDimmed = Attribute(connect(), CONNECT_CONNECT, ATTR_DIMMED);
             return true;
         }),
         Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }),
-        Do([] { SbComG.freePortCount = 1, SbComG.portList[0] = 40; }),
-        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 40}}),
+        Do([] { SbComG.port = 40, SbComG.freePortCount = 1, SbComG.portList[0] = 1; }),
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 1}}),
         Press(connect, CONNECT_CONNECT), Until([&] {
             const int p = FindLoadedPanel("FSabGen.uir", gen::ERREUR);
             if (p) GetCtrlAttribute(p, gen::ERREUR_BOUTON2, ATTR_VISIBLE, &secondButton);
             return p != 0;
         }),
-        ReadErrorBox(&error),
+        ReadErrorBox(&error), Do([] { unsetenv("QS310_DEVICE_DIR"); }),
         // the simulation
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
         Until([&] {
@@ -170,16 +150,27 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
         }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Popup(gen::POPUP_VALIDER),
         Until([] { return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert(); }),
-        // the options, with the second display shown: the hover list reaches down to the
-        // dialog's last control, the fourth logo's load button
-        Do(Q31FsdOuvrir), Press(MainPanel, MAIN_PARAMS), Until([&] {
+        // the options, with the second display shown, its countdown window hidden and the
+        // display resized by hand: the options lay it out at its own size, the defaults show
+        // the window, and the hover list reaches down to the fourth logo's load button
+        Do([&] {
+            identityShown = Attribute(MainPanel(), MAIN_IDENTITY, ATTR_VISIBLE);
+            Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible = 0;
+            Q31FsdOuvrir();
+            SetPanelSize(Display(), 300, 400);
+        }),
+        Press(MainPanel, MAIN_PARAMS), Until([&] {
             if (params() <= 0) return false;
-            qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4);
+            displayHeight = Attribute(Display(), 0, ATTR_HEIGHT);
             return true;
         }),
-        Until([&, n = 0]() mutable {
+        Do([&] { qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4); }), Until([&, n = 0]() mutable {
             GetMouseCursor(&hovered);
             return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
+        }),
+        Press(params, PARAMS_DEFAULT), Until([&, n = 0]() mutable {
+            border = Attribute(Display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
+            return border == 1 || ++n > 50;
         }),
         Fill(params, {{PARAMS_LANGUAGE, 2}, {PARAMS_SOUND, 1}, {PARAMS_JOURNAL, 0}}),
         Press(params, PARAMS_CANCEL),
@@ -194,22 +185,21 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
     const size_t count = steps.size();
     ASSERT_EQ(RunProgram(std::move(steps)), count);
     EXPECT_EQ(noPort, GMesComG[kMesComNoPortFound]);
-    EXPECT_EQ(portItems, 0);
-    EXPECT_EQ(connectDimmed, 1);
     EXPECT_EQ(error.substr(0, error.find('|')), GMesComG[3]);
-    EXPECT_NE(error.find("40"), std::string::npos) << error;
-    EXPECT_EQ(secondButton, 0);  // the link is closed: no close-link button
-    EXPECT_EQ(SbComG.port, 40);  // kept
+    EXPECT_NE(error.find("COM1", error.find('|')), std::string::npos) << error;
     EXPECT_EQ(identity,
               "N\xB0"
               "00000 V000");
-    EXPECT_EQ(switchAfterDecline, 1);
-    EXPECT_EQ(simulatingAfterDecline, 1);
-    EXPECT_EQ(SbComG.linkState, 0);
-    EXPECT_EQ(hovered, VAL_POINTING_FINGER_CURSOR);
-    EXPECT_EQ(journal, 1);
-    EXPECT_EQ(Q31G.language, 0);
-    EXPECT_EQ(Q31G.soundOn, 0);
+    // No port listed, Connect dimmed; the closed link's box without its close-link button and
+    // the port picked kept; the declined disconnection; the window after the confirmed one
+    // without the clock's identity; the display laid out and its defaults shown, then cancelled
+    // with the rest of the options; the hover; the journal, language and sound as they were.
+    EXPECT_EQ(
+        std::vector<int>({portItems, connectDimmed, secondButton, SbComG.port, switchAfterDecline,
+                          simulatingAfterDecline, SbComG.linkState, identityShown, displayHeight, border,
+                          Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible, hovered, journal,
+                          Q31G.language, Q31G.soundOn}),
+        std::vector<int>({0, 1, 0, 1, 1, 1, 0, 0, kFsdHauteur, 1, 0, VAL_POINTING_FINGER_CURSOR, 1, 0, 0}));
 }
 
 // A language and the journal switched in the options apply at once, to every window, and
@@ -217,7 +207,7 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
 TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
     qstest::TempProgramDir dir;
     auto params = Loaded("FQ31.uir", PARAMS);
-    std::string before, after, dialogTitle, displayTitle, keysTitle, pageCaption;
+    std::string before, after, dialogTitle, displayTitle, keysTitle, pageCaption, about;
     int journalShown = -1, journalAfter = -1, journalAtRestart = -1, languageShown = -1, languages = -1;
     bool asked = false;
     ASSERT_EQ(
@@ -239,28 +229,81 @@ TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
                     }),
                     Press(params, PARAMS_CANCEL), Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
                         after = Caption(MainPanel(), MAIN_QUIT);
-                        pageCaption = Caption(Q31FSetPanel(9), PAGE9_OK);
+                        pageCaption =
+                            Caption(Q31FSetPanel(9), PAGE9_OK) + "|" + Caption(MainPanel(), MAIN_PAGE_0);
                         displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
                         keysTitle = Title(Q31FKeyG);
                         journalAfter = JournalActive();
+                    }),
+                    Press(MainPanel, MAIN_ABOUT), Until([&] {
+                        const int p = FindLoadedPanel("FSabGen.uir", gen::ABOUT);
+                        if (p <= 0) return false;
+                        about = Text(p, gen::ABOUT_TITRE) + "|" + Text(p, gen::ABOUT_VERSION);
+                        SbAboutFermer();
                         qs::rt::PanelWidget(MainPanel())->close();
+                        return true;
                     }),
                     Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })}),
-        12u);
+        14u);
     EXPECT_FALSE(asked);
-    EXPECT_EQ(Q31G.language, 1);
-    EXPECT_EQ(languageShown, 1);
-    EXPECT_EQ(languages, 4);
-    EXPECT_EQ(pageCaption, Q31TxtLabelG[19]);  // the settings pages' captions too
+    EXPECT_EQ(std::vector<int>({Q31G.language, languageShown, languages, journalShown, journalAfter}),
+              std::vector<int>({1, 1, 4, 1, 0}));
+    EXPECT_EQ(pageCaption,
+              std::string(Q31TxtLabelG[19]) + "|__0  " + Q31TxtLabSetG[0]);  // the pages' captions too
     EXPECT_NE(before, after);
     EXPECT_EQ(after, Q31TxtLabelG[7]);  // the tables hold the French texts
     EXPECT_EQ(dialogTitle, "Options");
     EXPECT_EQ(displayTitle, std::string(Q31TxtLabelG[1]) + " QS-310");
+    EXPECT_EQ(about, std::string(GMessageG[2]) + "|V 1.1.2");
     EXPECT_EQ(keysTitle, QString::fromLatin1(Q31TxtLabelG[2]).toStdString());  // the key panel's too
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
-    EXPECT_EQ(journalShown, 1);
-    EXPECT_EQ(journalAfter, 0);
     ASSERT_EQ(RunProgram({kMainUp, Do([&] { journalAtRestart = JournalActive(); }), kQuit}), 3u);
     EXPECT_EQ(journalAtRestart, 0);
     EXPECT_EQ(LocalSettingsInt(kSbComJournalReglage, 1), 0);
+}
+
+// The program starts, shows its main window and quits cleanly whatever its two configuration
+// files hold: cut short, zero-filled, too long or random bytes; both are whole records after.
+// A sound link record that asks for a connection at start opens the connection dialog.
+TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
+    auto random = [](size_t n, unsigned seed) {
+        std::mt19937 gen(seed);
+        std::string s(n, '\0');
+        for (char& c : s) c = char(gen() & 0xFF);
+        return s;
+    };
+    std::vector<std::pair<std::string, std::string>> files = {
+        {std::string(7, '\x01'), std::string(10, '\0')},
+        {std::string(sizeof(SbCom), '\0'), std::string(sizeof(Q31Config), '\0')},
+        {random(sizeof(SbCom) + 5000, 1), random(sizeof(Q31Config) + 5000, 2)}};
+    for (unsigned seed = 10; seed < 16; ++seed)
+        files.push_back({random(sizeof(SbCom), seed), random(sizeof(Q31Config), seed + 100)});
+    SbCom connectAtStart{};
+    SbComValDefaut(&connectAtStart);
+    connectAtStart.connectAtStart = 1;
+    files.push_back({std::string(reinterpret_cast<const char*>(&connectAtStart), sizeof connectAtStart), ""});
+    qstest::TempProgramDir dir;
+    for (const auto& [link, application] : files) {
+        SCOPED_TRACE(&link - &files[0].first);
+        qstest::WriteFileBytes(kSbComConfigFile, link);
+        qstest::WriteFileBytes(kQ31ConfigFile, application);
+        ForgetEverything();
+        static bool connectSeen;
+        connectSeen = false;
+        // Whatever opens first is answered: the language, a connection the file asked for at
+        // start, an error; the program quits once its main window is up.
+        EXPECT_EQ(RunProgram({[] {
+                      if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE))
+                          QueueUserEvent(p, fsabgen::LANGUE_EN);
+                      if (int p = FindLoadedPanel("FQ31.uir", fq31::CONNECT))
+                          connectSeen = QueueUserEvent(p, fq31::CONNECT_CANCEL) == 0;
+                      if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR))
+                          QueueUserEvent(p, fsabgen::ERREUR_BOUTON1);
+                      return Q31FIhmG > 0 && !FindLoadedPanel("FQ31.uir", fq31::CONNECT) && (Q31QuitG = 1);
+                  }}),
+                  1u);
+        EXPECT_EQ(qstest::FileSize(kSbComConfigFile), long(sizeof(SbCom)));
+        EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), long(sizeof(Q31Config)));
+        if (application.empty()) EXPECT_TRUE(connectSeen);
+    }
 }

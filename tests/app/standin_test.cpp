@@ -1,24 +1,20 @@
-// The main window and the settings pages against the stand-in clock: the mirror follows a
-// real countdown pass by pass; a page reads its parameters in order when it opens, writes
-// them in order on confirm, shows back what was written, and sends a value it cannot show
-// back to the clock as it came.
+// The settings pages against the stand-in clock: a page reads its parameters in order when it
+// opens, writes them in order on confirm, shows back what was written, and sends a value it
+// cannot show back to the clock as it came.
 #include "tests/support/Standin.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <set>
 
 #include "app/Q31Aff.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
-#include "link/SbComCommandes.h"
 #include "link/SbComConfig.h"
 #include "link/SbComErreur.h"
 #include "panels/FQ31.h"
 #include "records/SbComRecord.h"
-#include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "tests/runner/FreshState.h"
 #include "tests/runner/Operator.h"
@@ -69,40 +65,6 @@ protected:
     qstest::TempProgramDir dir_;
     qstest::StandinClock clock_{dir_, {"--time-scale", "8"}};
 };
-
-// After every pass of the loop the digits, big light and ring show exactly what the clock
-// last reported, and they change as its countdown runs.
-TEST_F(AgainstTheClock, MainWindowFollowsTheCountdownPassByPass) {
-    SbComActiveMsg(1);
-    std::set<std::pair<int, int>> digitsShown;
-    int mismatches = 0, passes = 0, litPositions = 0;
-    const double end = Timer() + 6.0;  // at most; done once the countdown has shown enough
-    while (Timer() < end && (digitsShown.size() < 4 || litPositions == 0 || SbQ31CrG.status1 != 1)) {
-        Q31TacheDeFond(true);
-        SetNextWake(end - Timer());  // the loop ends on time even if the clock falls silent
-        GetUserEvent(0, nullptr, nullptr);
-        ++passes;
-        Q31AffRafraichir();
-        const int left = e2e::Value(Q31FIhmG, MAIN_DIGIT_LEFT),
-                  right = e2e::Value(Q31FIhmG, MAIN_DIGIT_RIGHT);
-        int colour = -1, light = -1, lit = 0;
-        GetCtrlAttribute(Q31FIhmG, MAIN_BIG_LIGHT, ATTR_ON_COLOR, &colour);
-        mismatches += left != (SbQ31CrG.digitB & 0x7F) || right != (SbQ31CrG.digitC & 0x7F);
-        mismatches += colour != Q31CouleurLumiere(SbQ31CrG.lightColour);
-        for (int p = 0; p < 60; ++p) {
-            GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, p, &light);
-            mismatches += light != Q31CouleurLumiere(SbQ31CrG.lights[p]);
-            lit += SbQ31CrG.lights[p] != 0;
-        }
-        litPositions = std::max(litPositions, lit);
-        digitsShown.insert({left, right});
-    }
-    EXPECT_EQ(SbComErreur(), 0);
-    EXPECT_EQ(mismatches, 0) << "over " << passes << " passes";
-    EXPECT_GE(digitsShown.size(), 4u) << "the digits should change as the countdown runs";
-    EXPECT_GE(litPositions, 1);
-    EXPECT_EQ(SbQ31CrG.status1, 1);  // the clock reports its program running
-}
 
 TEST_F(AgainstTheClock, GeneralPageReadsWritesAndReadsBack) {
     EXPECT_EQ(Open(4),

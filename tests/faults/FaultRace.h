@@ -33,7 +33,6 @@ inline std::string TimeLine(int competitor, int number) {
 inline std::string Send(int competitor, int number) {
     return "send " + TimeLine(competitor, number);
 }
-
 inline Ints Competitors(const std::vector<SbChronoRec>& records) {
     Ints out;
     for (const SbChronoRec& r : records) out.push_back(r.Concurrent);
@@ -64,11 +63,11 @@ inline size_t Race(Steps steps, BoxWatch watch = {}, long maxPasses = 6000) {
     return RunProgram(WithBoxWatch(std::move(steps), std::move(watch)), maxPasses);
 }
 
-// The end of a race: once the file holds what the store holds, the store and the rows
-// of the table that show its records (number and time) are noted, then quit.
+// The end of a race: once the file holds what the store holds, the store and how many of its
+// records the table shows in order (number and time) are noted, then quit.
 struct Ending {
     Ints store;
-    int rowsShown = -1, error = -1;
+    int rowsShown = 0, error = -1;
 };
 inline Steps Finish(Ending* end) {
     return {Until([] {
@@ -81,7 +80,6 @@ inline Steps Finish(Ending* end) {
             }),
             Do([end] {
                 end->error = SbComErreur();
-                end->rowsShown = 0;
                 const Strings rows = TableRows(MainPanel(), MAIN_TIMES_TABLE);
                 for (int i = 1; i <= SbChronoNombre(); ++i) {
                     char number[16], time[64];
@@ -89,10 +87,9 @@ inline Steps Finish(Ending* end) {
                     SbChronoTexteTemps(*SbChronoLire(i), SbComG.params.precision, time);
                     end->store.push_back(SbChronoLire(i)->Concurrent);
                     const std::string row = size_t(i) <= rows.size() ? rows[size_t(i - 1)] + "|" : "";
-                    if (end->rowsShown == i - 1 &&
-                        row.find(std::string("|") + number + "|") != std::string::npos &&
-                        row.find(std::string("|") + time + "|") != std::string::npos)
-                        ++end->rowsShown;
+                    end->rowsShown += end->rowsShown == i - 1 &&
+                                      row.find("|" + std::string(number) + "|") != row.npos &&
+                                      row.find("|" + std::string(time) + "|") != row.npos;
                 }
                 Q31QuitG = 1;
             })};

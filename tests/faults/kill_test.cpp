@@ -1,14 +1,15 @@
-// The program killed while connected to the clock and receiving times: a child runs
-// the whole program against the stand-in clock and is killed with SIGKILL while times
-// keep coming. Every time received a second before is in "Chronos" (whole, never torn)
-// and in the wire journal, also while the error box, a command's wait or the
-// connection's wait box holds the main loop.
+// The program killed while receiving times: a child runs the whole program against the
+// stand-in clock and is killed with SIGKILL while times keep coming. Every time received a
+// second before is in "Chronos" (whole, never torn) and in the wire journal, also while the
+// error box, a command's wait or the connection's wait box holds the main loop. In the
+// simulation, the times of five impulses are in "Chronos" a second after the last.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "tests/faults/FaultRace.h"
 #include "tests/support/Standin.h"
@@ -18,8 +19,8 @@ using namespace faults;
 namespace {
 
 // What holds the main loop (and its background task) while the times come.
-enum Hold { Nothing, ErrorBox, AcknowledgementWait, Connecting };
-const char* const kHoldNames[] = {"Nothing", "ErrorBox", "AcknowledgementWait", "Connecting"};
+enum Hold { Nothing, ErrorBox, AcknowledgementWait, Connecting, Simulation };
+const char* const kHoldNames[] = {"Nothing", "ErrorBox", "AcknowledgementWait", "Connecting", "Simulation"};
 const Ints kEarly = {301, 302, 303, 304, 305, 306, 307, 308};
 
 // The child: connected, then held until it is killed. With the error box, garbage
@@ -31,6 +32,13 @@ const Ints kEarly = {301, 302, 303, 304, 305, 306, 307, 308};
     watch.holdBox = [] { return true; };
     Steps steps = ConnectToCom5();
     if (hold == Connecting) steps.resize(5);  // Connect pressed
+    if (hold == Simulation) {
+        steps = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+                 Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+                 Until([] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); })};
+        for (int i = 0; i < 5; ++i) Then(steps, {Passes(5), Press(MainPanel, MAIN_INPUT_1)});
+        Then(steps, {StoreHolds(5)});  // the fifth time arrived: the second starts now
+    }
     if (hold == ErrorBox) Then(steps, {Tell("garbage"), Until([] { return Watching().boxOpen; })});
     if (hold == AcknowledgementWait)
         Then(steps, {Tell("noack on\n" + Send(300, 9)), StoreHolds(1), Press(MainPanel, MAIN_INPUT_2)});
@@ -64,6 +72,18 @@ TEST_P(Kill, TimesReceivedASecondBeforeAreInChronosAndTheJournal) {
                                                (hold != AcknowledgementWait || OnWire(clock, "WC 008 02"));
     close(fds[0]);
     EXPECT_TRUE(held) << "the program was not held as wanted";
+    if (hold == Simulation) {
+        std::vector<SbChronoRec> times;
+        for (const double start = Timer(); Timer() - start < 1.5 && times.size() < 5; usleep(20000))
+            times = TimesIn(kTimesFile);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_EQ(times.size(), 5u);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(std::tuple(times[i].Type, times[i].Canal, times[i].Numero),
+                      std::tuple('T', '1', i + 1));
+        return;
+    }
     // The clock falls silent after them: nothing but the layer's timer brings them to the file.
     std::string early = "messages off";
     for (int i = 1; i <= 8; ++i) early += "\n" + Send(300 + i, i);
@@ -101,7 +121,8 @@ TEST_P(Kill, TimesReceivedASecondBeforeAreInChronosAndTheJournal) {
         EXPECT_NE(journal.find("< " + TimeLine(300 + i, i) + "\\t"), std::string::npos) << "time " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Race, Kill, ::testing::Values(Nothing, ErrorBox, AcknowledgementWait, Connecting),
+INSTANTIATE_TEST_SUITE_P(Race, Kill,
+                         ::testing::Values(Nothing, ErrorBox, AcknowledgementWait, Connecting, Simulation),
                          [](const auto& info) { return std::string(kHoldNames[info.param]); });
 
 }  // namespace

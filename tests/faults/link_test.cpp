@@ -3,6 +3,7 @@
 // line, the line pulled (serial or network), connections that fail. Each time the
 // operator is told what the fault deserves, once; no time is lost from the table or
 // from "Chronos"; the link goes on working or can be connected again.
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -14,27 +15,11 @@ using namespace faults;
 
 namespace {
 
-template <class Row>
-requires requires(Row r) {
-    r.name;
-}
-void PrintTo(const Row& row, std::ostream* os) {
-    *os << row.name;
-}
-
 class LinkRace : public ::testing::Test {
 protected:
     void Start(const Strings& args = {}) {
         clock_ = std::make_unique<qstest::StandinClock>(dir_, args);
         ASSERT_TRUE(clock_->Running());
-    }
-    // Connected on COM5 with three times received, the fault's steps, then the end.
-    bool Run(Steps fault, BoxWatch watch = {}) {
-        Steps steps = ConnectToCom5();
-        Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3)), StoreHolds(3)});
-        Then(steps, std::move(fault));
-        Then(steps, Finish(&end_));
-        return Race(steps, std::move(watch)) == steps.size();
     }
     // The store as expected, every row shown, and the file left at shutdown the same.
     void ExpectKept(const Ints& competitors) {
@@ -44,11 +29,14 @@ protected:
         EXPECT_EQ(Competitors(TimesIn(dir_.file(kTimesFile), &whole)), competitors);
         EXPECT_TRUE(whole);
     }
-    void ExpectBox(size_t i, int title, const std::string& text, int second) {
-        ASSERT_GT(Watching().boxes.size(), i);
-        EXPECT_EQ(Watching().boxes[i].title, GMesComG[title]);
-        EXPECT_EQ(Watching().boxes[i].text, text);
-        EXPECT_EQ(Watching().boxes[i].secondVisible, second);
+    // The boxes seen: their titles and texts (GMesComG numbers), the close-link button shown.
+    void ExpectBoxes(const std::vector<std::pair<int, std::string>>& boxes, int second) {
+        ASSERT_EQ(Watching().boxes.size(), boxes.size()) << "each fault is told once";
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(Watching().boxes[i].title, GMesComG[boxes[i].first]);
+            EXPECT_EQ(Watching().boxes[i].text, boxes[i].second);
+            EXPECT_EQ(Watching().boxes[i].secondVisible, second);
+        }
     }
     std::string Named(int text, const std::string& address) {  // a network text with its address
         std::string s = GMesComG[text];
@@ -66,89 +54,72 @@ Step Switch(const std::string& fault, int competitor) {
 }
 const Step kImpulse = Press(MainPanel, MAIN_INPUT_2);
 
+// The acknowledgement swallowed (the time still comes): one time-out box after the wait,
+// then the next impulse is acknowledged.
+Steps Unacknowledged() {
+    return {Switch("noack on", 104),  StoreHolds(4), kImpulse, BoxesSeen(1), StoreHolds(5),
+            Switch("noack off", 105), StoreHolds(6), kImpulse, StoreHolds(7)};
+}
+// 'AK F' and 'AK R' end the wait at once with their own box; nothing is left pending.
+Steps Refusals() {
+    return {Switch("ack F", 104), StoreHolds(4),        kImpulse,      BoxesSeen(1),
+            StoreHolds(5),        Switch("ack R", 105), StoreHolds(6), kImpulse,
+            BoxesSeen(2),         StoreHolds(7),        kImpulse,      StoreHolds(8)};
+}
+// Damaged frames, garbage and an over-long line between times: every good time in order,
+// no damaged one, one check-error box however many lines were bad.
+Steps DamagedFrames() {
+    return {Tell(Send(201, 11) + "\nbadcheck 1\n" + Send(901, 12) + "\ngarbage\n" + Send(202, 13) +
+                 "\nbadcheck 1\n" + Send(902, 14) + "\nlongline\n" + Send(203, 15) + "\ngarbage\n" +
+                 Send(204, 16) + "\nbadcheck 1\n" + Send(903, 17) + "\n" + Send(205, 18)),
+            StoreHolds(8), BoxesSeen(1), kImpulse, StoreHolds(9)};
+}
+// An answer 1.5 s late, well inside the wait, is no fault.
+Steps SlowAnswer() {
+    return {Switch("delay 1500", 104), StoreHolds(4), kImpulse, StoreHolds(5),
+            Switch("delay 0", 105),    StoreHolds(6)};
+}
+// Times sent while the clock floods the line with light messages: none dropped.
+Steps Flood() {
+    Steps s = {Tell("flood 4000 2000")};
+    for (int i = 1; i <= 10; ++i) Then(s, {Tell(Send(500 + i, 20 + i)), StoreHolds(3 + i)});
+    return s;
+}
+
 struct LinkFault {
     const char* name;
     Steps (*steps)();
-    int holdBoxUntil;           // the operator is away (the box stays open) until the store holds this many
-    std::vector<int> boxTexts;  // GMesComG texts of the boxes (the link title, or check errors')
-    int impulses;               // "WC 008 02" on the wire
-    Ints kept;                  // the clock's own times for an impulse carry no competitor
+    int holdBoxUntil;  // the operator is away (the box stays open) until the store holds this many
+    Ints boxTexts;     // GMesComG texts of the boxes (the link title, or check errors')
+    int impulses;      // "WC 008 02" on the wire
+    Ints kept;         // the clock's own times for an impulse carry no competitor
 };
-
 const LinkFault kLinkFaults[] = {
-    // The acknowledgement swallowed (the time still comes): one time-out box after the
-    // wait, then the next impulse is acknowledged.
-    {"Unacknowledged",
-     [] {
-         return Steps{Switch("noack on", 104),  StoreHolds(4), kImpulse, BoxesSeen(1), StoreHolds(5),
-                      Switch("noack off", 105), StoreHolds(6), kImpulse, StoreHolds(7)};
-     },
-     0,
-     {5},
-     2,
-     {101, 102, 103, 104, 0, 105, 0}},
-    // 'AK F' and 'AK R' end the wait at once with their own box; nothing is left pending.
-    {"Refusals",
-     [] {
-         return Steps{Switch("ack F", 104), StoreHolds(4),        kImpulse,      BoxesSeen(1),
-                      StoreHolds(5),        Switch("ack R", 105), StoreHolds(6), kImpulse,
-                      BoxesSeen(2),         StoreHolds(7),        kImpulse,      StoreHolds(8)};
-     },
-     0,
-     {6, 7},
-     3,
-     {101, 102, 103, 104, 0, 105, 0, 0}},
-    // Damaged frames, garbage and an over-long line between times: every good time in
-    // order, no damaged one, one check-error box however many lines were bad.
-    {"DamagedFrames",
-     [] {
-         return Steps{Tell(Send(201, 11) + "\nbadcheck 1\n" + Send(901, 12) + "\ngarbage\n" + Send(202, 13) +
-                           "\nbadcheck 1\n" + Send(902, 14) + "\nlongline\n" + Send(203, 15) + "\ngarbage\n" +
-                           Send(204, 16) + "\nbadcheck 1\n" + Send(903, 17) + "\n" + Send(205, 18)),
-                      StoreHolds(8), BoxesSeen(1), kImpulse, StoreHolds(9)};
-     },
-     8,
-     {13},
-     1,
-     {101, 102, 103, 201, 202, 203, 204, 205, 0}},
-    // An answer 1.5 s late, well inside the wait, is no fault.
-    {"SlowAnswer",
-     [] {
-         return Steps{Switch("delay 1500", 104), StoreHolds(4), kImpulse, StoreHolds(5),
-                      Switch("delay 0", 105),    StoreHolds(6)};
-     },
-     0,
-     {},
-     1,
-     {101, 102, 103, 104, 0, 105}},
-    // Times sent while the clock floods the line with light messages: none dropped.
-    {"Flood",
-     [] {
-         Steps s = {Tell("flood 4000 2000")};
-         for (int i = 1; i <= 10; ++i) Then(s, {Tell(Send(500 + i, 20 + i)), StoreHolds(3 + i)});
-         return s;
-     },
-     0,
-     {},
-     0,
-     {101, 102, 103, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510}},
+    {"Unacknowledged", Unacknowledged, 0, {5}, 2, {101, 102, 103, 104, 0, 105, 0}},
+    {"Refusals", Refusals, 0, {6, 7}, 3, {101, 102, 103, 104, 0, 105, 0, 0}},
+    {"DamagedFrames", DamagedFrames, 8, {13}, 1, {101, 102, 103, 201, 202, 203, 204, 205, 0}},
+    {"SlowAnswer", SlowAnswer, 0, {}, 1, {101, 102, 103, 104, 0, 105}},
+    {"Flood", Flood, 0, {}, 0, {101, 102, 103, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510}},
 };
 
 class LinkFaults : public LinkRace, public ::testing::WithParamInterface<LinkFault> {};
 
+// Connected on COM5 with three times received, the fault's steps, then the end.
 TEST_P(LinkFaults, ToldOnceTimesKeptAndTheLinkGoesOn) {
     const LinkFault& f = GetParam();
     Start();
     BoxWatch watch;
     if (f.holdBoxUntil) watch.holdBox = [n = f.holdBoxUntil] { return SbChronoNombre() < n; };
-    ASSERT_TRUE(Run(f.steps(), watch));
-    ASSERT_EQ(Watching().boxes.size(), f.boxTexts.size());
-    for (size_t i = 0; i < f.boxTexts.size(); ++i)
-        ExpectBox(i, f.boxTexts[i] == 13 ? 9 : 4, GMesComG[f.boxTexts[i]], 1);
+    Steps steps = ConnectToCom5();
+    Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3)), StoreHolds(3)});
+    Then(steps, f.steps());
+    Then(steps, Finish(&end_));
+    ASSERT_EQ(Race(steps, watch), steps.size());
+    std::vector<std::pair<int, std::string>> boxes;
+    for (int text : f.boxTexts) boxes.push_back({text == 13 ? 9 : 4, GMesComG[text]});
+    ExpectBoxes(boxes, 1);
     EXPECT_EQ(end_.error, 0);
-    int impulses = 0;
-    for (const std::string& l : clock_->Wire()) impulses += l == "WC 008 02";
-    EXPECT_EQ(impulses, f.impulses);
+    EXPECT_EQ(std::ranges::count(clock_->Wire(), "WC 008 02"), f.impulses);
     ExpectKept(f.kept);
 }
 
@@ -196,11 +167,10 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
     watch.answer = l.answer;
     ASSERT_EQ(Race(steps, watch), steps.size());
 
-    ASSERT_EQ(Watching().boxes.size(), 1u) << "the loss is told once";
-    ExpectBox(
-        0, l.network ? kMesComNetTitle : 9,
-        l.network ? Named(kMesComNetLost, "127.0.0.1:" + std::to_string(clock_->TcpPort())) : GMesComG[12],
-        1);
+    const std::string address = "127.0.0.1:" + std::to_string(clock_->TcpPort());
+    ExpectBoxes({l.network ? std::pair{kMesComNetTitle, Named(kMesComNetLost, address)}
+                           : std::pair{9, std::string(GMesComG[12])}},
+                1);
     EXPECT_EQ(linkAfterBox, l.answer == 2 ? 0 : l.network ? 2 : 1);
     EXPECT_EQ(switchAfterBox, l.answer == 2 ? 0 : 1);
     EXPECT_EQ(lampDimmed, l.answer == 2 ? 1 : 0);
@@ -236,8 +206,7 @@ TEST_P(NetFaults, ToldOnceWithTheAddressAndTheLinkLeftClosed) {
     Steps steps = ConnectTo(address, port);
     Then(steps, {BoxesSeen(1), Do([&] { linkAfterBox = SbComG.linkState; }), Finish(&end_)[1]});
     ASSERT_EQ(Race(steps), steps.size());
-    ASSERT_EQ(Watching().boxes.size(), 1u);
-    ExpectBox(0, kMesComNetTitle, Named(f.text, address + ":" + std::to_string(port)), 0);
+    ExpectBoxes({{kMesComNetTitle, Named(f.text, address + ":" + std::to_string(port))}}, 0);
     EXPECT_EQ(linkAfterBox, 0);
     EXPECT_TRUE(end_.store.empty());
 }

@@ -1,5 +1,7 @@
-// An operator's hands for whole-race flows: script steps that press buttons, fill
-// pages, answer dialogs and popups, and read the tables as they stand on screen.
+// An operator's hands for whole-race flows: script steps that press buttons, fill pages,
+// answer dialogs and popups, and read the tables as they stand on screen. The steps run on
+// every idle pass of the program's loops, each until it returns true, in order; a stuck
+// script ends the main loop instead of hanging the test.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "tests/runner/Scripted.h"
+#include "app/Q31Ihm.h"
+#include "platform/cvi.h"
+
+namespace qstest {
+
+struct Script {
+    std::vector<std::function<bool()>> steps;
+    size_t step = 0;
+    long passes = 0;
+    long maxPasses = 20000;
+};
+Script& CurrentScript();
+
+}  // namespace qstest
 
 namespace e2e {
 
@@ -18,12 +33,10 @@ using Steps = std::vector<Step>;
 using PanelFn = std::function<int()>;  // the panel as it is when the step runs
 using Strings = std::vector<std::string>;
 
-// Panels an operator works on.
 int MainPanel();
 PanelFn Page(int page);  // settings page 0..9
 int CompetitorPanel();
 PanelFn Loaded(const char* resource, int panelId);  // newest loaded panel of that number
-
 // A control an operator can reach: panel loaded and shown, control visible and not dimmed.
 bool Usable(int panel, int control);
 
@@ -36,22 +49,29 @@ Step Until(std::function<bool()> condition);
 Step Do(std::function<void()> action);                                // always done at once
 Step Passes(int count);                                               // lets the loop turn a few times
 Step ClickCell(PanelFn panel, int control, int row, int column = 1);  // a click in a table
+// The next file dialog is the real one: `name` typed in it and its button pressed (seen in
+// FileDialogsSeen with the folder it offered).
+Step TypeInFileDialog(std::string name);
 
-// The whole program run with the script; returns the steps done. Writes an English,
-// silent application record first when none is there (the first start of the day).
+// The whole program run with the script; returns the steps done. RunProgram first writes an
+// English, silent application record when none is there (the first start of the day);
+// RunProgramAsFound takes the folder as it stands (without one, a first start).
 size_t RunProgram(Steps steps, long maxPasses = 6000);
+size_t RunProgramAsFound(Steps steps, long maxPasses = 6000);
+// An application record with every default, sound off, in the given language (255: none
+// chosen yet, the first start's question comes).
+void WriteApplicationRecord(int language);
 // Forgets every shared record, as a new process starts with nothing in memory.
 void ForgetEverything();
 
-// Dialog hooks: files the operator picks, in order (relative names are taken in
-// the program folder), and what the program asked for.
+// Dialog hooks: files the operator picks, in order (relative names are taken in the program
+// folder), and what the program asked for.
 void PickFiles(std::deque<std::string> paths);
 struct FileDialog {
     std::string defaultDir, defaultFile, title;
 };
 const std::vector<FileDialog>& FileDialogsSeen();
-const Strings& MessagesSeen();     // "title|text" of every message popup
-const Strings& DocumentsOpened();  // paths handed to the system's viewer
+const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
 void RemoveHooks();
 
@@ -60,8 +80,8 @@ Strings TableRows(int panel, int control, int columns = 4);
 int TableRowCount(int panel, int control);
 std::string Text(int panel, int control);
 int Value(int panel, int control);
+std::string Title(int panel);  // as the window system shows it
 
-// Files.
 Strings FilesIn(const std::string& folder);  // names, sorted
 template <class T>
 T At(const std::string& bytes, size_t offset) {
@@ -72,29 +92,19 @@ T At(const std::string& bytes, size_t offset) {
 std::string CString(const std::string& bytes, size_t offset, size_t size);
 std::string Right16(const std::string& label);  // a header label as the export aligns it
 
-// A hand-driven time: Timer() and the computer's local time move only when a step
-// advances them, in quarter seconds, so a simulated race gives the same times on
-// every run.
+// A hand-driven time: Timer() and the computer's local time move only when a step advances
+// them, in quarter seconds, so a simulated race gives the same times on every run.
 class ManualTime {
 public:
     ManualTime(int hour, int minute, int second);
     ~ManualTime();
     ManualTime(const ManualTime&) = delete;
     ManualTime& operator=(const ManualTime&) = delete;
-    // Advances a quarter second per pass until the local time reaches h:m:s.
     static Step AdvanceTo(int hour, int minute, double second);
 };
 
-// The next file dialog is the real one: `name` typed in it as the operator types it, and
-// its button pressed (seen in FileDialogsSeen with the folder it offered).
-Step TypeInFileDialog(std::string name);
-
-}  // namespace e2e
-
-namespace e2e {
-
-// What the fault tests watch for: every error box and popup, noted as it opens and
-// answered as the operator would, on every pass of the script.
+// What the fault tests watch for: every error box and popup, noted as it opens and answered
+// as the operator would, on every pass of the script.
 struct SeenBox {
     std::string title, text, detail;
     int secondVisible = -1;
@@ -109,22 +119,8 @@ struct BoxWatch {
     bool boxOpen = false;
 };
 BoxWatch& Watching();
-// The steps with the watcher run before each of them, starting from `start` (how it
-// answers, nothing seen). Past the script's passes every box is answered, so a stuck
-// flow ends.
+// The steps with the watcher run before each of them, starting from `start`. Past the
+// script's passes every box is answered, so a stuck flow ends.
 Steps WithBoxWatch(Steps steps, BoxWatch start = {});
-
-}  // namespace e2e
-
-namespace e2e {
-
-// The whole program run with the script in its folder as it stands: no application record
-// is written first, so a folder without one is a first start.
-size_t RunProgramAsFound(Steps steps, long maxPasses = 6000);
-// An application record with every default, sound off, in the given language (255: none
-// chosen yet, the first start's question comes).
-void WriteApplicationRecord(int language);
-// The window title of a panel, as the window system shows it.
-std::string Title(int panel);
 
 }  // namespace e2e

@@ -1,0 +1,295 @@
+// The main window's mirror of the clock (which controls each state offers, the run information,
+// flashes, colours and digits, the change memory, beeps) and its start, stop and reset buttons
+// with the key panel's: the long press, the checks before a start.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/Q31Aff.h"
+#include "app/Q31Ihm.h"
+#include "app/Q31Modules.h"
+#include "panels/FQ31.h"
+#include "panels/FSabGen.h"
+#include "records/ClockTables.h"
+#include "records/Q31Config.h"
+#include "records/SbComRecord.h"
+#include "records/SbCr.h"
+#include "settings/Q31FKey.h"
+#include "settings/Q31FSet.h"
+#include "simulation/Q31Simu.h"
+#include "tests/runner/FreshState.h"
+#include "tests/runner/Operator.h"
+#include "ui/Texts.h"
+
+using namespace fq31;
+
+extern int Q31FKeyG;
+int FQ31Key(int panel, int control, int event, void* data, int d1, int d2);
+int FQ31BpProg(int panel, int control, int event, void* data, int d1, int d2);
+
+namespace {
+
+double fakeNow = 100.0;
+std::vector<std::string> played;
+std::string popupText;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qstest::FreshRecords();
+        Q31EnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FKeyCharger();
+        ASSERT_GT(Q31FKeyG, 0);
+        SetTimeSource([] { return fakeNow; }, nullptr);
+        SetSoundHook([](const char* file) { played.push_back(file); });
+        popupText.clear();
+        SetIdleHook([] {  // notes and closes the information a start may give
+            if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) {
+                popupText = e2e::Text(p, fsabgen::POPUP_TEXTE);
+                QueueUserEvent(p, fsabgen::POPUP_OK);
+            }
+        });
+    }
+    void TearDown() override {
+        SetIdleHook(nullptr);
+        SetTimeSource(nullptr, nullptr);
+        SetSoundHook(nullptr);
+        Q31FKeyQuitter();
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+    }
+    void Simulating() {  // program 1, synchronised
+        Q31SimuInit();
+        SbComG.simulation = 1;
+        SbComG.synchro.mode = 5;
+        SbComG.currentProgram = 1;
+    }
+    void PressStartStopFor(double seconds) {
+        Q31TopBpG = fakeNow;  // the press, as the panel callback notes it
+        fakeNow += seconds;
+        FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
+    }
+    int Attr(int ctrl, int attr) {
+        int v = -1;
+        GetCtrlAttribute(Q31FIhmG, ctrl, attr, &v);
+        return v;
+    }
+    int Light(int position) {
+        int v = -1;
+        GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, position, &v);
+        return v;
+    }
+    std::string Text(int ctrl) { return e2e::Text(Q31FIhmG, ctrl); }
+    int Val(int ctrl) { return e2e::Value(Q31FIhmG, ctrl); }
+    void Expect(int attribute, std::initializer_list<int> controls, int value) {
+        for (int c : controls) EXPECT_EQ(Attr(c, attribute), value) << "control " << c << ", " << attribute;
+    }
+    qstest::TempProgramDir dir_;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
+    Q31InitAff(true, true);
+    const std::initializer_list<int> lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP,
+                                              MAIN_LAMP_AREA_3};
+    Expect(ATTR_DIMMED, lamps, 1);
+    Expect(ATTR_DIMMED, {MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}, 1);
+    Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
+    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 0);
+
+    SbComG.simulation = 1;
+    strcpy(SbComG.version, "V000");
+    Q31InitAff(true, true);
+    // Program 1 is selected by default: its box and the start button show; no countdown
+    // to reset; the key panel needs a real clock, the competitor unit the SPLIT mode.
+    Expect(ATTR_DIMMED, {MAIN_KEYS_SWITCH, MAIN_RESET, MAIN_Q12_SWITCH}, 1);
+    Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
+    Expect(ATTR_DIMMED, lamps, 0);
+    Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
+    EXPECT_EQ(Text(MAIN_IDENTITY),
+              "N\xB0"
+              "00000 V000");
+    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
+    EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
+    SbComG.mode = 1;
+    Q31G.inputButtonsShown = 0;  // the operator's preference
+    SbComG.extensions = {2, 0, 1};
+    Q31InitAff(false, false);
+    EXPECT_EQ(std::vector<int>({Val(MAIN_EXT_VAL_1), Val(MAIN_EXT_VAL_2), Val(MAIN_EXT_VAL_3)}),
+              std::vector<int>({2, 0, 1}));
+    Expect(ATTR_DIMMED, {MAIN_Q12_SWITCH}, 0);
+    Expect(ATTR_VISIBLE, {MAIN_INPUT_1}, 0);
+}
+
+TEST_F(MainWindow, RunInformationForms) {
+    SbComG.linkState = 2;
+    SbComG.serialNumber = 123;
+    Q31InitAff(true, true);
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);  // no run open, none loaded
+    Q31AffManche(5);
+    EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
+    Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 0);
+    EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\n\n5");
+    SbComG.run = SbComRun{4, 5, 9, 5, 7, 4297, 7, 10, 2011};  // the year shown in two digits
+    SbComG.mode = 1;
+    SbComG.params.precision = 3;
+    Q31AffManche(0);
+    EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\nSPLIT\n4\n1/1.000\n07/10/11\n09:05:07");
+}
+
+// Colours, digits and hands as drawn; a colour index outside the table draws unlit, hand
+// positions are taken modulo 60. Then the change memory: an unchanged record rewrites no
+// control (they are drawn over behind the mirror's back), a changed one or a reset memory does.
+TEST_F(MainWindow, ColoursDigitsHandsAndTheChangeMemory) {
+    SbComG.simulation = 1;
+    Q31InitAff(true, true);
+    SbQ31CrG.lightColour = 2;
+    SbQ31CrG.digitC = 0x06;
+    SbQ31CrG.digitB = 0x5B;
+    SbQ31CrG.valueA = 1;
+    SbQ31CrG.lights[0] = SbQ31CrG.lights[59] = 3;
+    SbQ31CrG.lights[58] = 99;
+    SbComG.p8Digit1 = 1;
+    SbQ31CrG.hourHand = 61;
+    SbQ31CrG.minuteHand = 15;
+    Q31AffRafraichir();
+    EXPECT_EQ(
+        std::vector<int>({Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), Val(MAIN_DIGIT_RIGHT), Val(MAIN_DIGIT_LEFT),
+                          Val(MAIN_MINUS), Light(0), Light(58), Light(59), Val(MAIN_P8_LAMP),
+                          Attr(MAIN_DIAL, ATTR_HOUR_HAND), Attr(MAIN_DIAL, ATTR_MINUTE_HAND)}),
+        std::vector<int>({0x00FF00, 0x06, 0x5B, 1, 0xFFE500, kCouleurEteinte, 0xFFE500, 1, 1, 15}));
+    SbQ31CrG.lightColour = 12;
+    Q31AffChiffres();
+    EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), kCouleurEteinte);
+
+    SbQ31CrG.lights[7] = 1;
+    Q31AffRafraichir();
+    SetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, 0x123456);
+    SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
+    Q31AffRafraichir();
+    EXPECT_EQ(Light(7), 0x123456);
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x01);
+    SbQ31CrG.digitB = 0x06;
+    Q31AffRafraichir();
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
+    SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
+    Q31InitAff(false, true);
+    EXPECT_EQ(Light(7), 0xFF0000);
+    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
+}
+
+// A flash lasts half a second; a second event while the lamp is lit waits for it to go out.
+TEST_F(MainWindow, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) {
+    SbComG.simulation = 1;
+    Q31InitAff(true, true);
+    const struct {
+        double now;
+        int raise;  // 1: light 0's flag, 2: input 2's channel
+        int light0Shown, flag, input2Shown;
+    } rows[] = {{100.0, 1, 1, 0, 0}, {100.2, 1, 1, 1, 0}, {100.6, 0, 0, 1, 0},
+                {100.6, 0, 1, 0, 0}, {100.6, 2, 1, 0, 1}, {101.2, 0, 0, 0, 0}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        fakeNow = r.now;
+        if (r.raise == 1) SbQ31CrG.light0Flag = 1;
+        if (r.raise == 2) SbCrG.channel[1] = 1;
+        Q31AffVoyants();
+        EXPECT_EQ(Attr(MAIN_FLASH_LIGHT0, ATTR_VISIBLE), r.light0Shown);
+        EXPECT_EQ(SbQ31CrG.light0Flag, r.flag);
+        EXPECT_EQ(Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE), r.input2Shown);
+        EXPECT_EQ(SbCrG.channel[1], 0);
+    }
+}
+
+// The simulation plays its rising and falling tones; a real clock asks for one tone by its
+// number. Every request is consumed, also one out of the table or with the sound off.
+TEST_F(MainWindow, BeepsFollowTheRequestAndTheSoundSwitch) {
+    using Tones = std::vector<std::string>;
+    const struct {
+        int simulation, soundOn, request, number;
+        Tones played;
+    } rows[] = {
+        {1, 1, 2, 0, {"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}},
+        {1, 1, 3, 0, {"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}},
+        {0, 1, 2, 0, {"Bip444Hz.wav"}},
+        {0, 1, 1, 3, {"Bip888Hz.wav"}},
+        {0, 1, 1, 4, {}},
+        {0, 0, 1, 0, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        played.clear();
+        SbComG.simulation = uint8_t(row.simulation);
+        SbComG.linkState = uint8_t(!row.simulation);
+        Q31G.soundOn = uint8_t(row.soundOn);
+        SbCrG.soundRequest = row.request;
+        SbCrG.soundNumber = row.number;
+        Q31GererBip();
+        EXPECT_EQ(played, row.played);
+        EXPECT_EQ(SbCrG.soundRequest, 0);
+    }
+}
+
+// A reset memory refreshes the extension pages on the next pass; while disconnected and not
+// simulating, no simulated clock runs behind the window.
+TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
+    Q31FSetCharger();
+    const int eth = Q31FSetG[6], gsm = Q31FSetG[7];
+    SbCrG.ethernetStatus = {0x01, 0, 0, 0};
+    SbCrG.gsmStatus = 0x01;
+    SbCrG.second = 77;
+    Q31TacheDeFond(false);            // both pages filled, both statuses remembered
+    SetCtrlVal(eth, PAGE6_ST0_0, 0);  // drawn over behind the mirror's back
+    SetCtrlVal(gsm, PAGE7_B0, 0);
+    Q31TacheDeFond(false);
+    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 0);
+    Q31InitAff(false, true);
+    Q31TacheDeFond(false);
+    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 1);
+    EXPECT_EQ(e2e::Value(gsm, PAGE7_B0), 1);
+    EXPECT_EQ(SbCrG.second, 77);
+    Q31FSetG.fill(0);  // the pages go with the main window
+}
+
+// Held three seconds, start/stop arms with rising tones; held again, it only resets (falling
+// tones). A start without a program, then without synchronisation, explains and sends nothing.
+TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
+    Simulating();
+    PressStartStopFor(3.0);
+    EXPECT_EQ(SbQ31CrG.status1, 1);
+    EXPECT_EQ(SbCrG.soundRequest, 2);
+    PressStartStopFor(3.5);
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+    EXPECT_EQ(SbCrG.soundRequest, 3);
+    EXPECT_TRUE(popupText.empty());
+
+    SbComG.currentProgram = 0;
+    SbComG.synchro.mode = 0;
+    PressStartStopFor(0.2);
+    EXPECT_EQ(popupText, Q31TxtMesG[14]);  // the program check comes first
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+    int dimmed = -1;
+    GetPanelAttribute(Q31FKeyG, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 0);
+    SbComG.currentProgram = 2;
+    PressStartStopFor(0.2);
+    EXPECT_EQ(popupText, Q31TxtMesG[13]);
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+
+    // The main window's buttons know no long press; the switch shows and hides the key panel.
+    Simulating();
+    Q31TopBpG = fakeNow - 10;
+    FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(SbQ31CrG.status1, 1);
+    FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(SbQ31CrG.status1, 0);
+    for (int on : {1, 0}) {
+        on ? Q31FKeyOuvrir() : Q31FKeyFermer();
+        int shown = -1;
+        GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &shown);
+        EXPECT_EQ(shown, on);
+        EXPECT_EQ(Val(MAIN_KEYS_SWITCH), on);
+    }
+}
