@@ -7,6 +7,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#define Display QtX11Display  // the toolkit's X11 name, not this suite's fixture
+#include <QtTest/qtestmouse.h>
+#undef Display
+#include <QTimer>
+#include <QWidget>
 #include <cstring>
 #include <filesystem>
 
@@ -18,6 +23,7 @@
 #include "display/Q31FsdParamDlg.h"
 #include "display/WebView.h"
 #include "panels/FQ31_SD.h"
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
@@ -179,6 +185,16 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
         for (auto [situation, panel, ctrl, attr, value] : expected)
             if (situation == s) EXPECT_EQ(Attr(panels[panel], ctrl, attr), value) << ctrl << " " << attr;
     }
+    // The frames and simulation marks stand where the layout puts them, here at twice its size.
+    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 16, 6, 1888},
+                                                  {DISPLAY_SIM_MARK1, 1368, 1220, 52, 360},
+                                                  {DISPLAY_SIM_MARK2, 152, 340, 52, 360}})
+        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, ATTR_TOP), Attr(fsd.display, ctrl, ATTR_LEFT),
+                             Attr(fsd.display, ctrl, ATTR_HEIGHT), Attr(fsd.display, ctrl, ATTR_WIDTH)),
+                  std::tuple(top, left, height, width));
+    // Edit mode works on the plain panel: it cannot be maximized then.
+    Q31FsdInit(true, true);
+    EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
@@ -188,8 +204,13 @@ TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
     const FsdParam before = rec;
     Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
     EXPECT_EQ(std::memcmp(&before, &rec, sizeof before), 0);
+    DisplayPanel(fsd.display);
     Q31FsdInit(true, true);
-    SetPanelPos(fsd.countdown, 400, 200);
+    QWindow* win = qs::rt::PanelWidget(fsd.display)->windowHandle();  // dragged to 400, 200 with the mouse
+    const QPoint to(3 + 200 - Attr(fsd.countdown, 0, ATTR_LEFT), 3 + 400 - Attr(fsd.countdown, 0, ATTR_TOP));
+    QTest::mousePress(win, Qt::LeftButton, {}, {3, 3});
+    QTimer::singleShot(0, [&] { QTest::mouseRelease(win, Qt::LeftButton, {}, to); });
+    FQ31_FsdFenGere(fsd.countdown, 0, EVENT_LEFT_CLICK, nullptr, 5, 5);
     SetPanelSize(fsd.countdown, 200, 333);                            // as dragged by the operator
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);  // a light stays round
     Q31FsdGetTaille();
@@ -229,18 +250,25 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     const QJsonObject web = Read(WebViewWhole());
     EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
               std::tuple(Q31CouleurLumiere(2), 42, 1));
+    FQ31_FsdGere(fsd.display, 0, EVENT_LEFT_DOUBLE_CLICK, nullptr, 0, 0);  // full screen; Escape leaves it
+    EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_FULLSCREEN);
+    FQ31_FsdGere(fsd.display, 0, EVENT_KEYPRESS, nullptr, 27, 0);
+    EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_NO_ZOOM);
     FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
 TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
+    rec.backColour = 0x123456;
     OpenDialog();
+    EXPECT_EQ(Attr(dlg, PARAMS_BACK_COLOR, 0), 0x123456);
     const std::tuple<int, int, int, int, int*> cases[] = {
         // control, typed, width control, width, record
         {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &rec.windows[FSD_WIN_COUNTDOWN].width},
         {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &rec.windows[FSD_WIN_DIAL].width},  // square
         {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &rec.lights[2].width},            // round
         {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &rec.logos[1].width},               // free: kept
+        {PARAMS_LOGO4_TOP, 77, PARAMS_LOGO4_TOP, 77, &rec.logos[3].top},                      // a position
     };
     for (auto [control, typed, widthControl, width, record] : cases) {
         SetCtrlVal(dlg, control, typed);
@@ -252,6 +280,17 @@ TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
     for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
         EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
     EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
+}
+
+// The countdown digits stay inside their window's margins; a narrow window fits the width.
+TEST(DisplayGeometry, CountdownDigitsStayInsideTheirWindow) {
+    for (auto [h, w] : {std::pair{160, 240}, {200, 250}}) {
+        const FsdPlacesDecompte p = FsdPlacerDecompte(h, w);
+        const int m = h / 12;
+        EXPECT_TRUE(p.minus.left >= m && p.digit2.left + p.digit2.width <= w - m && p.digit2.top >= m &&
+                    p.digit2.top + p.digit2.height <= h - m)
+            << h << "x" << w;
+    }
 }
 
 TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
