@@ -1,4 +1,5 @@
 // The second display: layout, live lights, parameters dialog, hostile records and images, live view.
+#include <QtTest/qtestmouse.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,9 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#define Display QtX11Display  // the toolkit's X11 name, not this suite's fixture
-#include <QtTest/qtestmouse.h>
-#undef Display
 #include <QTimer>
 #include <QWidget>
 #include <cstring>
@@ -65,7 +63,7 @@ struct Watchdog {
     ~Watchdog() { alarm(0); }
 };
 
-class Display : public ::testing::Test {
+class SecondDisplay : public ::testing::Test {
 public:
     void SetUp() override {
         qstest::EnsureRuntime();
@@ -126,28 +124,28 @@ public:
 
 }  // namespace
 
-TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
+TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
     // mode left; 3: the countdown window hidden (no border), a back colour; 4: simulated (the mark avoids
     // the dial window); 5: the background, aligned in the dial window; 6: enlarged, seen by the live
     // refresh. Rows: situation, panel (display, countdown, dial), control (0: the panel), attribute, value.
-    void (*const situations[])(Display*) = {
-        [](Display*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
-        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
-        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
-        [](Display*) {
+    void (*const situations[])(SecondDisplay*) = {
+        [](SecondDisplay*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
+        [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
+        [](SecondDisplay*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
+        [](SecondDisplay*) {
             rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456, Q31FsdInit(true, false);
         },
-        [](Display*) {
+        [](SecondDisplay*) {
             SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
             Q31FsdInit(true, false);
         },
-        [](Display* t) {
+        [](SecondDisplay* t) {
             t->WriteImage("Data/snow.bmp", "snow.bmp");
             std::strcpy(rec.background, "Data\\snow.bmp");
             rec.showBackground = 1, Q31FsdInit(true, false);
         },
-        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
+        [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
     };
     const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
                                {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
@@ -197,7 +195,7 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
     EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
+TEST_F(SecondDisplay, DraggedWindowsReadBackWithTheirProportions) {
     SetPanelSize(fsd.display, 1080, 1920);  // a wide screen: height decides, centred across
     Q31FsdAffLumiere(1);
     EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_LEFT), 771);
@@ -219,7 +217,7 @@ TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
               std::tuple(400, 200, 200, 300, 150));
 }
 
-TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
     rec.lights[1].mode = 3;
@@ -258,7 +256,7 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
-TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
+TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
     rec.backColour = 0x123456;
     OpenDialog();
     EXPECT_EQ(Attr(dlg, PARAMS_BACK_COLOR, 0), 0x123456);
@@ -293,7 +291,7 @@ TEST(DisplayGeometry, CountdownDigitsStayInsideTheirWindow) {
     }
 }
 
-TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
+TEST_F(SecondDisplay, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
     OpenDialog();
     WriteImage("banner.bmp", "banner.bmp");
     g_answer = dir->file("banner.bmp");
@@ -314,7 +312,7 @@ TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
             << ext << " in " << types;
 }
 
-TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
+TEST_F(SecondDisplay, SavedFileIsTheWholeRecordAndLoadsBack) {
     OpenDialog();
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
@@ -330,7 +328,7 @@ TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
               std::tuple("Slalom", 110, 0));
 }
 
-TEST_F(Display, HostileRecordsLayOutWithinBounds) {
+TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
     for (const char* name : {"huge_logos.q31fsd", "extreme.q31fsd"}) {
         SCOPED_TRACE(name);
         Watchdog guard(60);
@@ -355,7 +353,7 @@ TEST_F(Display, HostileRecordsLayOutWithinBounds) {
     }
 }
 
-TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
+TEST_F(SecondDisplay, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     WriteImage("outside.bmp", "logo.bmp");
     ASSERT_EQ(mkfifo(dir->file("Data/fifo").c_str(), 0600), 0);
     fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
@@ -394,7 +392,7 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
 
 // Taking an image into "Data" never replaces another file, and never waits on a FIFO. A different
 // file of the same name: both kept, the new one under the next free name; the same file again: no copy.
-TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
+TEST_F(SecondDisplay, TakingAnImageIntoDataNeverReplacesAnotherFile) {
     WriteImage("in/logo.bmp", "small.bmp");
     char field[256] = "";
     for (int twice = 0; twice < 2; ++twice) {
@@ -417,7 +415,7 @@ namespace {
 
 constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
 
-TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
+TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     const struct {
         const char* name;
         void (*note)();
@@ -459,7 +457,7 @@ TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
 }
 
-TEST_F(Display, WebViewShowsTheTimesTablesLastTwentyRows) {
+TEST_F(SecondDisplay, WebViewShowsTheTimesTablesLastTwentyRows) {
     MakeDir("Chronos");
     SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
     SbComG.params.precision = 2;
