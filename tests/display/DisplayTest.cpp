@@ -1,4 +1,5 @@
 // The second display: layout, live lights, parameters dialog, hostile records and images, live view.
+#include <QtTest/qtestmouse.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
+#include <QWidget>
 #include <cstring>
 #include <filesystem>
 
@@ -18,6 +21,7 @@
 #include "display/Q31FsdParamDlg.h"
 #include "display/WebView.h"
 #include "panels/FQ31_SD.h"
+#include "platform/Runtime.h"
 #include "platform/cvi.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
@@ -59,7 +63,7 @@ struct Watchdog {
     ~Watchdog() { alarm(0); }
 };
 
-class Display : public ::testing::Test {
+class SecondDisplay : public ::testing::Test {
 public:
     void SetUp() override {
         qstest::EnsureRuntime();
@@ -120,28 +124,28 @@ public:
 
 }  // namespace
 
-TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
+TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
     // mode left; 3: the countdown window hidden (no border), a back colour; 4: simulated (the mark avoids
     // the dial window); 5: the background, aligned in the dial window; 6: enlarged, seen by the live
     // refresh. Rows: situation, panel (display, countdown, dial), control (0: the panel), attribute, value.
-    void (*const situations[])(Display*) = {
-        [](Display*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
-        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
-        [](Display*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
-        [](Display*) {
+    void (*const situations[])(SecondDisplay*) = {
+        [](SecondDisplay*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
+        [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
+        [](SecondDisplay*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
+        [](SecondDisplay*) {
             rec.windows[FSD_WIN_COUNTDOWN].visible = 0, rec.backColour = 0x123456, Q31FsdInit(true, false);
         },
-        [](Display*) {
+        [](SecondDisplay*) {
             SbComG.simulation = 1, rec.windows[FSD_WIN_DIAL].top = rec.windows[FSD_WIN_DIAL].left = 100;
             Q31FsdInit(true, false);
         },
-        [](Display* t) {
+        [](SecondDisplay* t) {
             t->WriteImage("Data/snow.bmp", "snow.bmp");
             std::strcpy(rec.background, "Data\\snow.bmp");
             rec.showBackground = 1, Q31FsdInit(true, false);
         },
-        [](Display*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
+        [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdAffLumiere(1); },
     };
     const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
                                {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
@@ -179,17 +183,32 @@ TEST_F(Display, LayoutFollowsTheRecordEditModeAndScreen) {
         for (auto [situation, panel, ctrl, attr, value] : expected)
             if (situation == s) EXPECT_EQ(Attr(panels[panel], ctrl, attr), value) << ctrl << " " << attr;
     }
+    // The frames and simulation marks stand where the layout puts them, here at twice its size.
+    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 16, 6, 1888},
+                                                  {DISPLAY_SIM_MARK1, 1368, 1220, 52, 360},
+                                                  {DISPLAY_SIM_MARK2, 152, 340, 52, 360}})
+        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, ATTR_TOP), Attr(fsd.display, ctrl, ATTR_LEFT),
+                             Attr(fsd.display, ctrl, ATTR_HEIGHT), Attr(fsd.display, ctrl, ATTR_WIDTH)),
+                  std::tuple(top, left, height, width));
+    // Edit mode works on the plain panel: it cannot be maximized then.
+    Q31FsdInit(true, true);
+    EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
+TEST_F(SecondDisplay, DraggedWindowsReadBackWithTheirProportions) {
     SetPanelSize(fsd.display, 1080, 1920);  // a wide screen: height decides, centred across
     Q31FsdAffLumiere(1);
     EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_LEFT), 771);
     const FsdParam before = rec;
     Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
     EXPECT_EQ(std::memcmp(&before, &rec, sizeof before), 0);
+    DisplayPanel(fsd.display);
     Q31FsdInit(true, true);
-    SetPanelPos(fsd.countdown, 400, 200);
+    QWindow* win = qs::rt::PanelWidget(fsd.display)->windowHandle();  // dragged to 400, 200 with the mouse
+    const QPoint to(3 + 200 - Attr(fsd.countdown, 0, ATTR_LEFT), 3 + 400 - Attr(fsd.countdown, 0, ATTR_TOP));
+    QTest::mousePress(win, Qt::LeftButton, {}, {3, 3});
+    QTimer::singleShot(0, [&] { QTest::mouseRelease(win, Qt::LeftButton, {}, to); });
+    FQ31_FsdFenGere(fsd.countdown, 0, EVENT_LEFT_CLICK, nullptr, 5, 5);
     SetPanelSize(fsd.countdown, 200, 333);                            // as dragged by the operator
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);  // a light stays round
     Q31FsdGetTaille();
@@ -198,7 +217,7 @@ TEST_F(Display, DraggedWindowsReadBackWithTheirProportions) {
               std::tuple(400, 200, 200, 300, 150));
 }
 
-TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
     rec.lights[1].mode = 3;
@@ -229,18 +248,25 @@ TEST_F(Display, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) 
     const QJsonObject web = Read(WebViewWhole());
     EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
               std::tuple(Q31CouleurLumiere(2), 42, 1));
+    FQ31_FsdGere(fsd.display, 0, EVENT_LEFT_DOUBLE_CLICK, nullptr, 0, 0);  // full screen; Escape leaves it
+    EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_FULLSCREEN);
+    FQ31_FsdGere(fsd.display, 0, EVENT_KEYPRESS, nullptr, 27, 0);
+    EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_NO_ZOOM);
     FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
-TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
+TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
+    rec.backColour = 0x123456;
     OpenDialog();
+    EXPECT_EQ(Attr(dlg, PARAMS_BACK_COLOR, 0), 0x123456);
     const std::tuple<int, int, int, int, int*> cases[] = {
         // control, typed, width control, width, record
         {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &rec.windows[FSD_WIN_COUNTDOWN].width},
         {PARAMS_WIN2_HEIGHT, 250, PARAMS_WIN2_WIDTH, 250, &rec.windows[FSD_WIN_DIAL].width},  // square
         {PARAMS_LIGHT3_HEIGHT, 90, PARAMS_LIGHT3_WIDTH, 90, &rec.lights[2].width},            // round
         {PARAMS_LOGO2_HEIGHT, 30, PARAMS_LOGO2_WIDTH, 48, &rec.logos[1].width},               // free: kept
+        {PARAMS_LOGO4_TOP, 77, PARAMS_LOGO4_TOP, 77, &rec.logos[3].top},                      // a position
     };
     for (auto [control, typed, widthControl, width, record] : cases) {
         SetCtrlVal(dlg, control, typed);
@@ -254,7 +280,18 @@ TEST_F(Display, DialogSizesKeepTheirWindowsProportions) {
     EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
 }
 
-TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
+// The countdown digits stay inside their window's margins; a narrow window fits the width.
+TEST(DisplayGeometry, CountdownDigitsStayInsideTheirWindow) {
+    for (auto [h, w] : {std::pair{160, 240}, {200, 250}}) {
+        const FsdPlacesDecompte p = FsdPlacerDecompte(h, w);
+        const int m = h / 12;
+        EXPECT_TRUE(p.minus.left >= m && p.digit2.left + p.digit2.width <= w - m && p.digit2.top >= m &&
+                    p.digit2.top + p.digit2.height <= h - m)
+            << h << "x" << w;
+    }
+}
+
+TEST_F(SecondDisplay, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
     OpenDialog();
     WriteImage("banner.bmp", "banner.bmp");
     g_answer = dir->file("banner.bmp");
@@ -275,7 +312,7 @@ TEST_F(Display, DialogTakesImagesIntoDataOrKeepsTheFormerPath) {
             << ext << " in " << types;
 }
 
-TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
+TEST_F(SecondDisplay, SavedFileIsTheWholeRecordAndLoadsBack) {
     OpenDialog();
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
@@ -291,7 +328,7 @@ TEST_F(Display, SavedFileIsTheWholeRecordAndLoadsBack) {
               std::tuple("Slalom", 110, 0));
 }
 
-TEST_F(Display, HostileRecordsLayOutWithinBounds) {
+TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
     for (const char* name : {"huge_logos.q31fsd", "extreme.q31fsd"}) {
         SCOPED_TRACE(name);
         Watchdog guard(60);
@@ -316,7 +353,7 @@ TEST_F(Display, HostileRecordsLayOutWithinBounds) {
     }
 }
 
-TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
+TEST_F(SecondDisplay, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
     WriteImage("outside.bmp", "logo.bmp");
     ASSERT_EQ(mkfifo(dir->file("Data/fifo").c_str(), 0600), 0);
     fs::create_symlink("logo.bmp", dir->file("Data/inside.bmp"));
@@ -355,7 +392,7 @@ TEST_F(Display, ImagePathsOutsideDataAreRefusedOnceAndNeverWaitedOn) {
 
 // Taking an image into "Data" never replaces another file, and never waits on a FIFO. A different
 // file of the same name: both kept, the new one under the next free name; the same file again: no copy.
-TEST_F(Display, TakingAnImageIntoDataNeverReplacesAnotherFile) {
+TEST_F(SecondDisplay, TakingAnImageIntoDataNeverReplacesAnotherFile) {
     WriteImage("in/logo.bmp", "small.bmp");
     char field[256] = "";
     for (int twice = 0; twice < 2; ++twice) {
@@ -378,7 +415,7 @@ namespace {
 
 constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
 
-TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
+TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     const struct {
         const char* name;
         void (*note)();
@@ -420,7 +457,7 @@ TEST_F(Display, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
 }
 
-TEST_F(Display, WebViewShowsTheTimesTablesLastTwentyRows) {
+TEST_F(SecondDisplay, WebViewShowsTheTimesTablesLastTwentyRows) {
     MakeDir("Chronos");
     SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
     SbComG.params.precision = 2;
