@@ -230,11 +230,15 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
         EXPECT_EQ(SbComG.linkState + SbComG.simulation, 0);
         EXPECT_EQ(Error(), text) << port;
     }
-    // A frame still in the port's queue when the error is cleared does not go; closing the link
-    // closes its port.
+    // A frame still in the port's queue (the line held) when the error is cleared does not go
+    // once the line is free; closing the link closes its port.
     SbComG.port = 61, SbComG.linkState = 1;
+    SetComTime(61, 0.05);
+    tcflow(slave, TCOOFF);
     SbComEmission("RP 001");
     SbComDeplanter();
+    tcflow(slave, TCOON);
+    ProcessSystemEvents();
     pollfd ready{master, POLLIN, 0};
     EXPECT_EQ(poll(&ready, 1, 50), 0);
     SbComQuitter();
