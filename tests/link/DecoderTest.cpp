@@ -44,8 +44,6 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&D 80000102", {{&cr.valueA, 0}, {&cr.digitB, 0x06}, {&cr.digitC, 0x5B}}},
         {"&D 8A013F06", {{&cr.valueA, 1}, {&cr.digitB, 0x3F}, {&cr.digitC, 0x06}}},
         {"&D 80001011", {{&cr.digitB, 0x01}, {&cr.digitC, 0}}},
-        {"&D F7640000", {{&cr.lightColour, 1}}},
-        {"&D F71E1E64", {{&cr.lightColour, 11}}},
         {"&D 8105", {{&cr.lightColour, 5}}},
         {"&D 90070707", {{&cr.lightColour, 5}}},
         {"&S 10D05", {{&SbCrG.soundRequest, 1}, {&SbCrG.soundNumber, 3}, {&SbCrG.soundMode, 1}}},
@@ -72,6 +70,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 005 2 1", {{&p.inputs[1].choice2, 1}}},
         {"&P 006 2 0", {{&p.inputs[1].enabled, 0}}},
         {"&P 023 2 0 1 2", {{&p.inputs[0].choice3, 2}, {&p.inputs[1].choice3, 0}, {&p.inputs[3].choice3, 2}}},
+        {"&P 023 1", {{&p.inputs[0].choice3, 1}, {&p.inputs[3].choice3, 2}}},
         {"&P 004 0 55", {{&p.inputs[0].timeBase, 0}}},
         {"&P 005 5 1", {{&p.inputs[3].choice2, 0}}},
         {"&P 008 12 345", {{&SbComG.p8Digit1, 1}, {&SbComG.p8Digit2, 2}, {&SbComG.p8Number, 345}}},
@@ -92,6 +91,13 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         for (auto [field, value] : r.fields) EXPECT_EQ(*field, value) << (r.message ? r.message : "(before)");
     }
     SbComVitesseCouranteG = 0;
+    // The light's colours, by their levels of red, green and blue in per cent.
+    const char* const colours[] = {"000000", "640000", "006400", "645A00", "000064", "640064",
+                                   "006464", "646464", "640F00", "00640F", "640A14", "1E1E64"};
+    for (int i = 0; i < 12; ++i) {
+        SbComDecoderMessage(("&D F7" + std::string(colours[i])).c_str());
+        EXPECT_EQ(cr.lightColour, i) << colours[i];
+    }
 
     struct Str {
         const char* message;

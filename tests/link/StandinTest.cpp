@@ -147,6 +147,10 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     EXPECT_EQ(SbComOuvrir(1), 1);
     EXPECT_EQ(SbComG.linkState, 0);
     EXPECT_EQ(Error(), "E3|No answer on COM5");
+    SbComDeplanter();
+    EXPECT_EQ(SbComOuvrir(2), 1);
+    EXPECT_EQ(Error(), "E" + std::to_string(kMesComNetTitle) + "|E" + std::to_string(kMesComNetSilent) +
+                           " 127.0.0.1:" + std::to_string(clock.TcpPort()));
     clock.Control("noack off");
     SbComDeplanter();
     ASSERT_EQ(SbComOuvrir(1), 0) << Error();
@@ -226,8 +230,19 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
         EXPECT_EQ(SbComG.linkState + SbComG.simulation, 0);
         EXPECT_EQ(Error(), text) << port;
     }
-    CloseCom(61);
+    // A frame still in the port's queue (the line held) when the error is cleared does not go
+    // once the line is free; closing the link closes its port.
+    SbComG.port = 61, SbComG.linkState = 1;
+    SetComTime(61, 0.05);
+    tcflow(slave, TCOOFF);
+    SbComEmission("RP 001");
     SbComDeplanter();
+    tcflow(slave, TCOON);
+    ProcessSystemEvents();
+    pollfd ready{master, POLLIN, 0};
+    EXPECT_EQ(poll(&ready, 1, 50), 0);
+    SbComQuitter();
+    EXPECT_LT(CloseCom(61), 0);
     EXPECT_EQ(SbComOuvrir(7), 1);
     EXPECT_EQ(SbComG.linkState + SbComErreur(), 0);
     close(master);
@@ -246,6 +261,8 @@ TEST_F(LinkStandin, SettingsFiles) {
     EXPECT_STREQ(r.netAddress, "192.168.0.0");
     EXPECT_STREQ(r.ethernet.address0, "192.168.1.1");
     EXPECT_EQ(r.synchro.hour * 100 + r.synchro.minute, 830);
+    const SbComRun run{0, 0, 0, 0, 0, 0, 1, 1, 2001};
+    EXPECT_EQ(memcmp(&r.run, &run, sizeof run), 0);
     qstest::WriteFileBytes(dir_->file("Com.cfg"), std::string(sizeof r, 'x'));
     SbComCharger("Com.cfg", &r);
     EXPECT_EQ(strlen(r.netAddress) + strlen(r.family) + strlen(r.version), sizeof r.netAddress + 14 - 1);
