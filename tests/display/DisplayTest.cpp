@@ -252,14 +252,21 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
     EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_FULLSCREEN);
     FQ31_FsdGere(fsd.display, 0, EVENT_KEYPRESS, nullptr, 27, 0);
     EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), VAL_NO_ZOOM);
+    for (auto [key, zoom] :
+         {std::pair{0x0100003A, VAL_FULLSCREEN}, {'a', VAL_FULLSCREEN}, {27, VAL_NO_ZOOM}}) {
+        FQ31_FsdGere(fsd.display, 0, EVENT_KEYPRESS, nullptr, key, 0);  // F11, another key, Escape
+        EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
+    }
     FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
 TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
-    rec.backColour = 0x123456;
+    rec.backColour = 0x123456, rec.textColour = 0x654321, rec.text2BackColour = 0x0000AB;
     OpenDialog();
-    EXPECT_EQ(Attr(dlg, PARAMS_BACK_COLOR, 0), 0x123456);
+    EXPECT_EQ(std::tuple(Attr(dlg, PARAMS_BACK_COLOR, 0), Attr(dlg, PARAMS_TEXT_COLOR, 0),
+                         Attr(dlg, PARAMS_TEXT2_BACK, 0)),
+              std::tuple(0x123456, 0x654321, 0x0000AB));
     const std::tuple<int, int, int, int, int*> cases[] = {
         // control, typed, width control, width, record
         {PARAMS_WIN1_HEIGHT, 161, PARAMS_WIN1_WIDTH, 241, &rec.windows[FSD_WIN_COUNTDOWN].width},
