@@ -145,6 +145,8 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
     EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
+    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);  // read back as the program wrote it
+    EXPECT_STREQ(text, "__1  Sync & time");
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
