@@ -139,7 +139,7 @@ void SetDesignFontSize(QWidget* widget, int points);
 void SetDesignColumnWidth(QTableView* table, int column, int width);
 void SetDesignRowHeight(QTableView* table, int row, int height);  // row -1: the default only
 int DesignRowHeight(const QTableView* table);
-unsigned RowHeightChanges();  // grows with every change of a design row height or a window's scale
+unsigned RowHeightChanges();  // grows with every change of a table's design row height
 void StartScaling(QWidget* window, double scale);
 void LayOutWindow(QWidget* window, double scale);
 void FollowWindowSize(QWidget* window);  // the window was resized: lay it out again

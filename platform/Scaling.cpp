@@ -22,8 +22,8 @@ const char* const kDesignColumns = "qsDesignCols";    // QVariantList: a table's
 const char* const kDesignRow = "qsDesignRow";         // int: a table's row height
 const char* const kColumnsProperty = "columnWidths";  // resource: a table's column widths, "30,52,30"
 
-// Counts the changes of any table's design row height or of a window's scale: a caller
-// that keeps a row height read from a table knows when to read it again.
+// Counts the changes of any table's design row height: a caller that keeps a design row
+// height read from a table knows when to read it again (the scale does not change it).
 unsigned rowHeightChangesG = 0;
 
 // Where a widget's place in its parent is laid out: the window's scale, and the margin
@@ -103,7 +103,6 @@ void ScaleTable(QTableView* t, double s) {
     // Rows left at the default height follow it in one pass.
     const QVariant row = t->property(kDesignRow);
     if (row.isValid()) t->verticalHeader()->setDefaultSectionSize(std::max(1, Scaled(row.toInt(), s)));
-    ++rowHeightChangesG;
 }
 
 // The parts a control is made of (a table's headers, a number field's editor) take its
@@ -270,7 +269,6 @@ int DesignRowHeight(const QTableView* t) {
 void LayOutWindow(QWidget* win, double scale) {
     const QSize design = DesignSize(win);
     win->setProperty(kScale, scale);
-    ++rowHeightChangesG;
     win->setProperty(kOffset, QPoint(std::max(0, (win->width() - Scaled(design.width(), scale)) / 2),
                                      std::max(0, (win->height() - Scaled(design.height(), scale)) / 2)));
     for (QWidget* w : win->findChildren<QWidget*>()) {
@@ -293,7 +291,6 @@ void FollowWindowSize(QWidget* win) {
 
 void StartScaling(QWidget* win, double scale) {
     win->setProperty(kScale, scale);
-    ++rowHeightChangesG;
     const QSize design = DesignSize(win);
     win->resize(Scaled(design.width(), scale), Scaled(design.height(), scale));
     // Any smaller and nothing can be read: the window keeps to a third of the resource's size.

@@ -354,8 +354,8 @@ public:
 
     std::function<void(int row, int column)> edited;  // the operator changed a cell (0-based)
 
-    // The table's design row height, read from the view again only when some table's row
-    // height or a window's scale changed: a table filled row by row asks for it every row.
+    // The table's design row height, read from the view again only when some table's design
+    // row height changed: a table filled row by row asks for it every row.
     int DesignRow(const QTableView* view) {
         if (designRowRead_ != RowHeightChanges() || designRow_ < 0) {
             designRow_ = DesignRowHeight(view);
