@@ -18,9 +18,6 @@
 #include "competitor/Q12Listes.h"
 #include "competitor/Q12Panneau.h"
 #include "display/Q31Fsd.h"
-#include "display/Q31FsdParamDlg.h"
-#include "lib/StrBuf.h"
-#include "link/SbComConfig.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
@@ -29,6 +26,8 @@
 #include "records/SbComRecord.h"
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetPages.h"
+#include "tests/runner/FreshState.h"
+#include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
@@ -56,26 +55,16 @@ template <size_t N>
 bool Terminated(const char (&text)[N]) {  // the text ends within its field
     return std::memchr(text, 0, N) != nullptr;
 }
-std::string pickedG, shownG;  // what the file dialog answers, what the error box said
-int messagesG = 0;            // messages shown to the operator
+std::string shownG;  // what the error box said
 
 // The texts loaded and the main window's panels as the program loads them: the times
 // table, the second display, the competitor unit from "Courant.q12ct", the settings pages.
 class BadFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
+        qstest::FreshRecords();
         for (const char* d : {"Chronos", "Settings", "Data"}) MakeDir(d);
-        pickedG.clear();
-        SetFileSelectHook([](const char*, const char*, const char*, int, char pathOut[260]) -> int {
-            StrCopy(pathOut, 260, pickedG.c_str());
-            return pickedG.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
-        });
-        SetMessageHook([](const char*, const char*) { ++messagesG; });
-        SbComValDefaut(&SbComG);
-        Q31Defaut(&Q31G);
-        Q31G.language = 0;
-        Q31ChargerTextes();
+        e2e::InstallHooks();
         Q31EnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
         ASSERT_GT(Q31FIhmG, 0);
@@ -90,8 +79,7 @@ protected:
         Q12Quitter("Courant.q12ct");
         SbChronoFermer("Chronos", "Chrono.q31tps");
         DiscardPanel(Q31FIhmG);
-        SetFileSelectHook(nullptr);
-        SetMessageHook(nullptr);
+        e2e::RemoveHooks();
         SbSetTourModal(nullptr);
         Q12SetDialogue(nullptr);
         ProcessSystemEvents();
@@ -104,14 +92,14 @@ protected:
     static void ExpectSoundLists() {
         ASSERT_TRUE(Q12ListesAllouees() && Q12NbListeG >= 0 && Q12NbListeG <= kQ12Max && Q12NbHistoG >= 0 &&
                     Q12NbHistoG <= kQ12Max);
-        int waiting = 0, rows = -1, sent = -1;
+        int waiting = 0;
         for (int i = 0; i < Q12NbListeG; ++i) waiting += (*Q12ListeG)[size_t(i)].Envoye == 0;
         for (const Q12Bloc* b : {Q12ListeG, Q12HistoG})
             for (const auto& r : *b)
                 EXPECT_TRUE(Terminated(r.Texte1) && Terminated(r.Texte2) && Terminated(r.Texte3));
-        GetNumTableRows(Q12PanneauG, fq12::COMPET_WAITING, &rows);
-        GetNumTableRows(Q12PanneauG, fq12::COMPET_SENT, &sent);
-        EXPECT_EQ(std::pair(rows, sent), std::pair(waiting, Q12NbHistoG));
+        EXPECT_EQ(std::pair(e2e::TableRowCount(Q12PanneauG, fq12::COMPET_WAITING),
+                            e2e::TableRowCount(Q12PanneauG, fq12::COMPET_SENT)),
+                  std::pair(waiting, Q12NbHistoG));
     }
     qstest::TempProgramDir dir_;
 };
@@ -147,18 +135,17 @@ TEST_F(BadFiles, SpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     Q12SetDialogue([](Q12Cnf*) { return true; });
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); });  // keep the lists
     const auto import = [](const std::string& path) {  // false when reported unreadable
-        pickedG = path;
-        const int before = messagesG;
+        e2e::PickFiles({path});
+        const size_t before = e2e::MessagesSeen().size();
         QueueUserEvent(Q12PanneauG, fq12::COMPET_IMPORT);
         ProcessSystemEvents();
-        return messagesG == before;
+        return e2e::MessagesSeen().size() == before;
     };
     for (const std::string ext : {".xlsx", ".ods", ".xls", ".csv"}) {
         const std::string good = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors" + ext);
         for (const Damage& d : Damaged(good, unsigned(ext.size() + ext[1]))) {
             SCOPED_TRACE(ext + " " + d.name);
-            ASSERT_TRUE(import(Write("good" + ext, good)));
-            ASSERT_GT(Q12NbListeG, 0);
+            ASSERT_TRUE(import(Write("good" + ext, good)) && Q12NbListeG > 0);
             const int before = Q12NbListeG, first = (*Q12ListeG)[0].Numero;
             const bool read = import(Write("damaged" + ext, d.bytes));
             ExpectSoundLists();
@@ -177,14 +164,10 @@ TEST_F(BadFiles, SpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
 // hostile records out: the display's own tests.)
 TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated) {
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::PARAMS);
-    ASSERT_GT(dialog, 0);
-    // Each file holds the defaults; what was held before differs from them before and after its half.
-    SbComParams params;
-    SbComGsm gsm;
-    FsdParam display;
-    SbComValDefParam(&params);
-    SbComValDefGsm(&gsm);
-    Q31FsdParamDefaut(&display, true);
+    // Each file holds the blocks as loaded; what was held before differs from them before and after its half.
+    SbComParams params = SbComG.params;
+    SbComGsm gsm = SbComG.gsm;
+    FsdParam display = Q31G.secondDisplay;
     const std::string defaults[] = {Bytes(params), Bytes(gsm), Bytes(display)};
     params.precision = 3;
     params.inputs[3].choice3 = 2;
@@ -192,40 +175,36 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
     std::strcpy(gsm.second[1].text[2], "Previous");
     std::strcpy(display.text1, "Giant slalom");
     std::strcpy(display.logos[3].path, "Former");
-    const auto gsmTexts = [] {
-        bool all = Terminated(SbComG.gsm.common);
-        for (int g = 0; g < 2; ++g)
-            for (int t = 0; t < 3; ++t)
-                all &= Terminated(SbComG.gsm.first[g].text[t]) && Terminated(SbComG.gsm.second[g].text[t]);
-        return all;
-    };
-    const auto displayTexts = [] {
+    const auto textsTerminated = [] {
+        const SbComGsm& g = SbComG.gsm;
         const FsdParam& p = Q31G.secondDisplay;
-        bool all = Terminated(p.text1) && Terminated(p.text2) && Terminated(p.background);
+        bool all =
+            Terminated(g.common) && Terminated(p.text1) && Terminated(p.text2) && Terminated(p.background);
+        for (int i = 0; i < 2; ++i)
+            for (int t = 0; t < 3; ++t)
+                all &= Terminated(g.first[i].text[t]) && Terminated(g.second[i].text[t]);
         for (const FsdLogo& l : p.logos) all &= Terminated(l.path);
         return all;
     };
-    // The file, the block it fills, the good and the former bytes, its load button, its texts terminated.
-    using Kind = std::tuple<const char*, void*, std::string, std::string, std::function<void()>,
-                            std::function<bool()>>;
-    for (const auto& [file, block, good, before, load, terminated] :
+    // The file, the block it fills, the good and the former bytes, its load button.
+    using Kind = std::tuple<const char*, void*, std::string, std::string, std::function<void()>>;
+    for (const auto& [file, block, good, before, load] :
          {Kind{"damaged.q31set", &SbComG.params, defaults[0], Bytes(params),
-               [] { FQ31SetParamCharger(Q31FSetPanel(4), 0, EVENT_COMMIT, nullptr, 0, 0); },
-               [] { return true; }},
+               [] { FQ31SetParamCharger(Q31FSetPanel(4), 0, EVENT_COMMIT, nullptr, 0, 0); }},
           Kind{"damaged.q31gsm", &SbComG.gsm, defaults[1], Bytes(gsm),
-               [] { FQ31SetGsmCharger(Q31FSetPanel(7), 0, EVENT_COMMIT, nullptr, 0, 0); }, gsmTexts},
+               [] { FQ31SetGsmCharger(Q31FSetPanel(7), 0, EVENT_COMMIT, nullptr, 0, 0); }},
           Kind{"damaged.q31fsd", &Q31G.secondDisplay, defaults[2], Bytes(display),
-               [&] { QueueUserEvent(dialog, fq31::PARAMS_LOAD), ProcessSystemEvents(); }, displayTexts}}) {
+               [&] { QueueUserEvent(dialog, fq31::PARAMS_LOAD), ProcessSystemEvents(); }}}) {
         const size_t size = good.size();
         for (const Damage& d : Damaged(good, 21)) {
             SCOPED_TRACE(std::string(file) + " " + d.name);
             std::memcpy(block, before.data(), size);
-            pickedG = Write(std::string("Settings/") + file, d.bytes);
+            e2e::PickFiles({Write(std::string("Settings/") + file, d.bytes)});
             load();
             const std::string got(static_cast<const char*>(block), size);
             if (d.name != "random")  // the file's bytes, then what was held
                 EXPECT_TRUE(got == (d.bytes + before.substr(std::min(size, d.bytes.size()))).substr(0, size));
-            EXPECT_TRUE(terminated());
+            EXPECT_TRUE(textsTerminated());
         }
     }
     DiscardPanel(dialog);
@@ -240,9 +219,7 @@ bool AllTerminated(const char (&table)[N][S]) {
 // terminated text, and a file holding too few entries is the interface failure shown.
 TEST_F(BadFiles, LabelAndMessageFilesKeepEveryEntryTerminated) {
     SbSetTourModal([](int panel) {
-        char text[256] = "";
-        GetCtrlVal(panel, fsabgen::ERREUR_TEXTE, text, sizeof text);
-        shownG = text;
+        shownG = e2e::Text(panel, fsabgen::ERREUR_TEXTE);
         QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
     });
     const auto load = [] {  // the failure shown to the operator ("" when none)
