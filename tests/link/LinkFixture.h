@@ -1,6 +1,5 @@
-// The link's tests: the link's texts as "E<entry>", every time the decoder hands over (to
-// the times store, in the program) kept in order, and the fixture of the tests over the
-// memory port's clock (link in state 1, no error, no acknowledgement pending).
+// The link's texts as "E<entry>", the times the decoder hands over (to the store, in the program)
+// in order, and the tests over the memory port's clock (link up, no error, nothing pending).
 #pragma once
 
 #include <gtest/gtest.h>
