@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "LinkFixture.h"
-#include "link/SbComGsmEth.h"
-#include "link/SbComProg.h"
 
 using namespace linktest;
 
@@ -33,7 +31,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     // Lights: 0x80 + light, F0 all, light 0 flagged. Hands: 45 / 3, 30, wrapped on 60. Digits: codes
     // to 7-segment patterns (16 the bar) or patterns. Sound 0x0D: tone 3, mode 1; duration 5 is 50.
     // Each parameter into its field (16 also the speed in use); day 4297 is 7 October 2011; inputs
-    // 0 and 5 do not exist; program parameters are signed bytes; short messages keep the rest.
+    // are 1 to 4; program parameters are signed bytes; short messages keep the rest.
     const Row rows[] = {
         {"SN 1234 QS310 V110", {{&SbComG.serialNumber, 1234}}},
         {"ID 99", {{&SbComG.serialNumber, 99}}},
@@ -43,7 +41,6 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&C F001", {{&cr.lights[30], 1}, {&cr.lights[59], 1}, {&cr.light0Flag, 0}}},
         {"&C 8001", {{&cr.lights[0], 1}, {&cr.light0Flag, 1}}},
         {"&C BB05", {{&cr.lights[59], 5}}},
-        {"&C BC07", {{&cr.lights[59], 5}}},
         {"&N 2D1E", {{&cr.hourHand, 15}, {&cr.minuteHand, 30}}},
         {"&N FFFF", {{&cr.hourHand, 25}, {&cr.minuteHand, 15}}},
         {"&D 80000102", {{&cr.valueA, 0}, {&cr.digitB, 0x06}, {&cr.digitC, 0x5B}}},
@@ -75,12 +72,14 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 006 2 0", {{&p.inputs[1].enabled, 0}}},
         {"&P 023 2 0 1 2", {{&p.inputs[0].choice3, 2}, {&p.inputs[1].choice3, 0}, {&p.inputs[3].choice3, 2}}},
         {"&P 023 1", {{&p.inputs[0].choice3, 1}, {&p.inputs[3].choice3, 2}}},
-        {"&P 004 0 55", {{&p.inputs[0].timeBase, 0}}},
-        {"&P 005 5 1", {{&p.inputs[3].choice2, 0}}},
+        {"&P 004 1 55", {{&p.inputs[0].timeBase, 55}}},
+        {"&P 005 4 1", {{&p.inputs[3].choice2, 1}}},
         {"&P 008 12 345", {{&SbComG.p8Digit1, 1}, {&SbComG.p8Digit2, 2}, {&SbComG.p8Number, 345}}},
         {"&P 010 5 1A 12:34 25/12/24", {{&sy.mode, 5}, {&sy.status, 0x1A}, {&sy.hour, 12}, {&sy.minute, 34}}},
         {nullptr, {{&sy.day, 25}, {&sy.month, 12}, {&sy.year, 24}}},
+        {"&P 010 2 0 7", {{&sy.mode, 2}, {&sy.hour, 7}, {&sy.minute, 34}}},
         {"&P 028 3 4", {{&SbComG.extensions[2], 4}}},
+        {"&P 030 5 250", {{&SbComG.gsm.second[0].number, 250}}},
         {"&P 029 07 09", {{&p.field3, 7}, {&p.field2, 9}}},
         {"&P 034 4B 17", {{&SbCrG.gsmStatus, 0x4B}, {&SbCrG.gsmValue, 17}}},
         {"&P 035 1 84 ff 0", {{&SbCrG.ethernetStatus[1], 0x84}, {&SbCrG.ethernetStatus[2], 0xFF}}},

@@ -82,11 +82,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     SbComSurveiller();
     SbComQuitter();
     SbComJournalArreter();
-    int month = 0, day = 0, year = 0;
-    GetSystemDate(&month, &day, &year);
-    char name[32];
-    snprintf(name, sizeof name, "Logs/link-%04d%02d%02d.log", year, month, day);
-    std::ifstream in(dir_->file(name));
+    std::ifstream in(fs::directory_iterator(dir_->file("Logs"))->path());  // the day's file, alone
     std::string line, last;
     std::getline(in, line);
     EXPECT_EQ(line.rfind("# QS-310 Manager wire journal: > sent, < received, x rejected", 0), 0u) << line;
@@ -115,8 +111,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
                            address);
 }
 
-// A journal that cannot write (here "Logs" is a file, not a folder) is told to the
-// operator once, with the file and the reason, and writes again once it can.
+// A journal that cannot write ("Logs" a file) is told once, with file and reason; it writes again.
 TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
     qstest::WriteFileBytes(dir_->file("Logs"), "not a folder");
     SbForgetFileNotices();
@@ -137,9 +132,7 @@ TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
     EXPECT_EQ(JournalSync(10), 0);
     SbComJournalArreter();
     EXPECT_TRUE(SbFileNotes().empty());
-    std::string all;
-    for (const auto& e : fs::directory_iterator(dir_->file("Logs")))
-        all += qstest::ReadFileBytes(e.path().string());
+    const std::string all = qstest::ReadFileBytes(fs::directory_iterator(dir_->file("Logs"))->path());
     EXPECT_NE(all.find(" * third\n"), std::string::npos) << all;
 }
 
