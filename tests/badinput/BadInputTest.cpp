@@ -1,6 +1,5 @@
-// Hostile files of every kind through the buttons and loaders that read them, each damaged the
-// four ways a file arrives damaged: nothing crashes, what cannot be read is reported, what was
-// held is kept, and every text stays within its field.
+// Hostile files through the buttons and loaders that read them, damaged four ways: nothing crashes,
+// what cannot be read is reported, what was held is kept, and every text stays within its field.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,10 +54,13 @@ template <size_t N>
 bool Terminated(const char (&text)[N]) {  // the text ends within its field
     return std::memchr(text, 0, N) != nullptr;
 }
+template <size_t N, size_t S>
+bool AllTerminated(const char (&table)[N][S]) {
+    return std::all_of(std::begin(table), std::end(table), [](const char(&t)[S]) { return Terminated(t); });
+}
 std::string shownG;  // what the error box said
 
-// The texts loaded and the main window's panels as the program loads them: the times
-// table, the second display, the competitor unit from "Courant.q12ct", the settings pages.
+// The main window's panels loaded as the program loads them, over fresh records and texts.
 class BadFiles : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -104,7 +106,10 @@ protected:
     qstest::TempProgramDir dir_;
 };
 
-TEST_F(BadFiles, CompetitorListsLoadBoundedAndTheUnitStaysUsable) {
+// The competitor unit's file and the spreadsheets of the import button load bounded; quitting
+// writes a whole file; a spreadsheet that cannot be read is reported and leaves the lists of the
+// good import before it.
+TEST_F(BadFiles, CompetitorFilesLoadBoundedAndTheUnitStaysUsable) {
     for (int n : {11, 12, 13}) (*Q12ListeG)[size_t(Q12NbListeG++)].Numero = n;
     (*Q12HistoG)[size_t(Q12NbHistoG++)] = (*Q12ListeG)[1];
     std::strcpy((*Q12HistoG)[0].Texte1, "Name 12");
@@ -120,18 +125,13 @@ TEST_F(BadFiles, CompetitorListsLoadBoundedAndTheUnitStaysUsable) {
         if (d.name == "over-long")  // what the file held is read, what follows it not
             EXPECT_EQ(std::tuple(Q12NbListeG, Q12NbHistoG, std::string((*Q12HistoG)[0].Texte1)),
                       std::tuple(3, 1, "Name 12"));
-        // Quitting writes a whole file that loads back to the same lists.
+        // A whole file that loads back to the same lists.
         const auto held = std::pair(Q12NbListeG, Q12NbHistoG);
         Q12Quitter("Courant.q12ct");
         EXPECT_EQ(qstest::FileSize(dir_.file("Courant.q12ct")), long(good.size()));
         Q12Charger("Courant.q12ct", 3);
         EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), held);
     }
-}
-
-// Spreadsheets through the import button: one that cannot be read is reported and leaves the
-// lists of the good import before it.
-TEST_F(BadFiles, SpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     Q12SetDialogue([](Q12Cnf*) { return true; });
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); });  // keep the lists
     const auto import = [](const std::string& path) {  // false when reported unreadable
@@ -158,17 +158,15 @@ TEST_F(BadFiles, SpreadsheetsOfEveryKindLeaveTheListsAsTheyWere) {
     }
 }
 
-// Fixed-layout files through the buttons that load them: ".q31set" and ".q31gsm" settings,
-// ".q31fsd" second-display records. The bytes a file holds replace the start of the block and
-// the rest keeps what it held; random bytes leave every text terminated. (How the display lays
-// hostile records out: the display's own tests.)
+// Settings (".q31set", ".q31gsm") and second-display (".q31fsd") files through their load buttons:
+// the bytes a file holds replace the start of its block, the rest keeps what it held, every text
+// stays terminated. (How the display lays hostile records out: the display's own tests.)
 TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminated) {
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::PARAMS);
-    // Each file holds the blocks as loaded; what was held before differs from them before and after its half.
+    // Each file holds its block as loaded; what is held before a load differs in both halves.
     SbComParams params = SbComG.params;
     SbComGsm gsm = SbComG.gsm;
     FsdParam display = Q31G.secondDisplay;
-    const std::string defaults[] = {Bytes(params), Bytes(gsm), Bytes(display)};
     params.precision = 3;
     params.inputs[3].choice3 = 2;
     std::strcpy(gsm.first[0].text[1], "Start open");
@@ -180,20 +178,18 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
         const FsdParam& p = Q31G.secondDisplay;
         bool all =
             Terminated(g.common) && Terminated(p.text1) && Terminated(p.text2) && Terminated(p.background);
-        for (int i = 0; i < 2; ++i)
-            for (int t = 0; t < 3; ++t)
-                all &= Terminated(g.first[i].text[t]) && Terminated(g.second[i].text[t]);
+        for (int i = 0; i < 2; ++i) all &= AllTerminated(g.first[i].text) && AllTerminated(g.second[i].text);
         for (const FsdLogo& l : p.logos) all &= Terminated(l.path);
         return all;
     };
     // The file, the block it fills, the good and the former bytes, its load button.
     using Kind = std::tuple<const char*, void*, std::string, std::string, std::function<void()>>;
     for (const auto& [file, block, good, before, load] :
-         {Kind{"damaged.q31set", &SbComG.params, defaults[0], Bytes(params),
+         {Kind{"damaged.q31set", &SbComG.params, Bytes(SbComG.params), Bytes(params),
                [] { FQ31SetParamCharger(Q31FSetPanel(4), 0, EVENT_COMMIT, nullptr, 0, 0); }},
-          Kind{"damaged.q31gsm", &SbComG.gsm, defaults[1], Bytes(gsm),
+          Kind{"damaged.q31gsm", &SbComG.gsm, Bytes(SbComG.gsm), Bytes(gsm),
                [] { FQ31SetGsmCharger(Q31FSetPanel(7), 0, EVENT_COMMIT, nullptr, 0, 0); }},
-          Kind{"damaged.q31fsd", &Q31G.secondDisplay, defaults[2], Bytes(display),
+          Kind{"damaged.q31fsd", &Q31G.secondDisplay, Bytes(Q31G.secondDisplay), Bytes(display),
                [&] { QueueUserEvent(dialog, fq31::PARAMS_LOAD), ProcessSystemEvents(); }}}) {
         const size_t size = good.size();
         for (const Damage& d : Damaged(good, 21)) {
@@ -208,11 +204,6 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
         }
     }
     DiscardPanel(dialog);
-}
-
-template <size_t N, size_t S>
-bool AllTerminated(const char (&table)[N][S]) {
-    return std::all_of(std::begin(table), std::end(table), [](const char(&t)[S]) { return Terminated(t); });
 }
 
 // Text tables through the loader of start-up and of a change of language: every entry stays a

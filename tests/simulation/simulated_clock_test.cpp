@@ -35,12 +35,10 @@ SbComProg Prog(int p103, int p104, int p102, int p107 = 0, int p108 = 0, int p10
     p.p110 = p110, p.p111 = p111, p.p112 = p112, p.p113 = p113;
     return p;
 }
-// The reference program: 30 s every minute on the whole minute, warning beep at 10,
-// beeps 5..1, amber from 10, green from 5.
+// The reference program: 30 s each whole minute, beeps at 10 and 5..1, amber from 10, green from 5.
 const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
 
-// Every test starts simulating on the computer's time of day (mode 5, no offset) with the
-// reference program. The helpers move the computer's clock on and read the clock's face.
+// Each test simulates on the computer's time of day (mode 5, no offset) with the reference program.
 class Simu : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,10 +83,6 @@ protected:
                 if (nowG < debut + f) Pas(debut + f - nowG);
         }
     }
-    static void Armer(int h, int m, int s) {
-        Regler(h, m, s);
-        Q31SimuStartStop();
-    }
     // Steps until a countdown runs (at most 90 s); returns the second of the day it began in.
     static long long AttendreDecompte() {
         for (int i = 0; i < 90 && !SbQ31CrG.status2; ++i) Secondes(1);
@@ -121,9 +115,9 @@ protected:
     }
 };
 
-// One program from arming to the end of its countdown and the start of the next. At given
-// seconds the test looks at the digits ("-" past zero), the big light (3: amber, blinking)
-// and the ring; every beep is noted with the digits it came with ("!" high tone, "z" zero).
+// A program from arming to the end of its countdown and the next start: at given seconds the digits
+// ("-" past zero), the big light (3: amber, blinking), the ring; each beep with its digits ("!" high, "z"
+// zero).
 TEST_F(Simu, CountdownsSecondBySecond) {
     struct Point {
         int at, digits, colour;  // seconds since counting began; colour -1 not looked at
@@ -167,7 +161,8 @@ TEST_F(Simu, CountdownsSecondBySecond) {
         SCOPED_TRACE(c.name);
         SetUp();
         SbComG.progs[0] = c.prog;
-        Armer(c.h, c.m, c.s);
+        Regler(c.h, c.m, c.s);
+        Q31SimuStartStop();
         EXPECT_EQ(PrendreSon(), 2) << "start plays the rising tones";
         ASSERT_EQ(AttendreDecompte(), c.debut);
         const auto& it = SbChronoQ31ItG;  // the start reference: zero's time of day
@@ -201,11 +196,11 @@ TEST_F(Simu, CountdownsSecondBySecond) {
     }
 }
 
-// Start/stop pauses a countdown (the digits stand) and resumes it with the start reference
-// moved on; with pausing forbidden it resets: falling tones, a dark ring. A start on input 1
-// while armed lights the whole ring.
+// Start/stop pauses a countdown (the digits stand), resumes it with the start reference moved on, or
+// resets it when pausing is forbidden (falling tones, dark ring). Input 1 while armed lights the ring.
 TEST_F(Simu, StartStopPausesOrResets) {
-    Armer(10, 20, 40);
+    Regler(10, 20, 40);
+    Q31SimuStartStop();
     Secondes(20 + 5);  // 10:21:05, 25 shown
     Q31SimuStartStop();
     Secondes(10);
@@ -225,9 +220,11 @@ TEST_F(Simu, StartStopPausesOrResets) {
     EXPECT_EQ(Anneau(), std::string(60, 'R'));
 }
 
-// Without a time of day the clock blinks a zero on a red light; a time-zone index shifts
-// the computer's time (one outside the table shifts nothing).
-TEST_F(Simu, TimeOfDayNoneOrByZone) {
+// The time of day by synchronisation mode. None: a zero blinking on a red light. The computer's:
+// shifted by the time-zone index (one outside the table shifts nothing). Preset (mode 2): the time
+// stands, no running light, until the synchronising impulse (a high beep, no time); seconds go on
+// from it; in SPLIT the competitor's last two digits blink. (Confirming it again: the settings table.)
+TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     SbComG.synchro.mode = 0;
     std::vector<int> seen;  // time, fraction and time-of-day flag (all 0), the digits, the big light
     for (int i = 0; i < 4; ++i) {
@@ -245,12 +242,7 @@ TEST_F(Simu, TimeOfDayNoneOrByZone) {
         Regler(local / 100, local % 100, 17);
         EXPECT_EQ(Hhmmss(), shown * 100 + 17) << zone;
     }
-}
-
-// Mode 2: the preset time stands, without a running light, until the synchronising impulse
-// (a high beep, no time); the computer's seconds then go on from it and, in mode SPLIT, the
-// competitor number's last two digits blink. Confirming mode 2 again waits for an impulse.
-TEST_F(Simu, PresetTimeWaitsForTheSynchronisingImpulse) {
+    SetUp();
     SbComG.mode = 1;
     SbComG.synchro.mode = 2;
     SbComG.synchro.hour = 9;
@@ -263,27 +255,21 @@ TEST_F(Simu, PresetTimeWaitsForTheSynchronisingImpulse) {
     Q31SimuImpulsion(1);  // 14:37:28
     EXPECT_EQ(PrendreSon() * 10 + SbCrG.soundNumber, 13);
     EXPECT_EQ(tempsG.size() + size_t(Q31G.simu.simuCountInput1), 0u);
-    std::string seen;
+    std::string blinks;
     for (int i = 0; i < 12; ++i) {
         Pas(0.35);
         const int pair = SbQ31CrG.digitB * 256 + SbQ31CrG.digitC;
-        seen += pair == 0 ? ' ' : pair == Gen7Segments[2] * 256 + Gen7Segments[3] ? 'n' : '?';
+        blinks += pair == 0 ? ' ' : pair == Gen7Segments[2] * 256 + Gen7Segments[3] ? 'n' : '?';
     }
-    EXPECT_EQ(seen, "      nn  n ");
+    EXPECT_EQ(blinks, "      nn  n ");
     Secondes(28);  // 14:38:00
     EXPECT_EQ(Hhmmss(), 90100);
     EXPECT_EQ(SbQ31CrG.lights[0] * 100 + SbQ31CrG.light0Flag * 10 + SbComG.p8Digit1, 110);
-    SbQ31CrG.digitB = SbQ31CrG.digitC = Gen7Segments[8];
-    Q31SimuSynchroMode2();
-    EXPECT_EQ(SbQ31CrG.digitB + SbQ31CrG.digitC + SbQ31CrG.lightColour, 2);
-    Secondes(1);
-    EXPECT_EQ(SbCrG.minute * 100 + SbCrG.second, 0);
 }
 
-// The input buttons hand a time per impulse with its channel and count (a damaged count
-// starts again at 1; PTB has no competitor; a pass held up 1.5 s in one second never gives a
-// second more). A run opens on that time with the next number (1 after 99 or a damaged one)
-// and fresh counters. Ten impulses are simulated in all; the next ones are asked of the clock.
+// The input buttons hand a time per impulse with its channel and count (a damaged count starts again
+// at 1; PTB has no competitor; a pass held 1.5 s in one second gives no second more). A run opens on
+// that time with the next number (1 after 99) and fresh counters. Ten impulses are simulated in all.
 TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
     SbComG.mode = 1;
     Q31G.simu.simuCompetitor = 42;
