@@ -115,9 +115,8 @@ protected:
     }
 };
 
-// A program from arming to the end of its countdown and the next start: at given seconds the digits
-// ("-" past zero), the big light (3: amber, blinking), the ring; each beep with its digits ("!" high, "z"
-// zero).
+// A program from arming to the next start: at given seconds the digits ("-" past zero), the big
+// light (3: amber, blinking), the ring; each beep with its digits ("!" high tone, "z" zero).
 TEST_F(Simu, CountdownsSecondBySecond) {
     struct Point {
         int at, digits, colour;  // seconds since counting began; colour -1 not looked at
@@ -220,10 +219,9 @@ TEST_F(Simu, StartStopPausesOrResets) {
     EXPECT_EQ(Anneau(), std::string(60, 'R'));
 }
 
-// The time of day by synchronisation mode. None: a zero blinking on a red light. The computer's:
-// shifted by the time-zone index (one outside the table shifts nothing). Preset (mode 2): the time
-// stands, no running light, until the synchronising impulse (a high beep, no time); seconds go on
-// from it; in SPLIT the competitor's last two digits blink. (Confirming it again: the settings table.)
+// The time of day: none (a zero blinking on red); the computer's, shifted by the zone (one outside the
+// table shifts nothing); preset (mode 2), standing without a running light until the synchronising
+// impulse (a high beep, no time), then going on, in SPLIT the competitor's last two digits blinking.
 TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     SbComG.synchro.mode = 0;
     std::vector<int> seen;  // time, fraction and time-of-day flag (all 0), the digits, the big light
