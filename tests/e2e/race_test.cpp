@@ -44,20 +44,20 @@ bool Idle() {
     return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert();
 }
 Steps Send(const char* number, int sent) {
-    return {TypeNumber(number), Press(CompetitorPanel, COMPET_CONFIRM),
-            NoQuestion([sent] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == sent; })};
+    Steps steps = TypeNumber(number);
+    Then(steps, {Press(CompetitorPanel, COMPET_CONFIRM),
+                 NoQuestion([sent] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == sent; })});
+    return steps;
 }
 // Closes the run (confirmed), then downloads run 1 into the table.
 Steps CloseAndDownload(int times) {
-    return {SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0),
-            Confirm(),
-            NoQuestion([] { return SbComG.run.current == 0; }),
-            Press(Page(0), PAGE0_QUIT),
-            Press(MainPanel, MAIN_PAGE_5),
-            Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
-            Press(Page(5), PAGE5_LOAD),
-            Until([times] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == times; }),
-            Passes(5)};
+    Steps steps = {SetAndPress(Page(0), PAGE0_RUN_SWITCH, 0), Confirm()};
+    Then(steps,
+         {NoQuestion([] { return SbComG.run.current == 0; }), Press(Page(0), PAGE0_QUIT),
+          Press(MainPanel, MAIN_PAGE_5), Fill(Page(5), {{PAGE5_RUN_NUM, 1}, {PAGE5_TARGET, 1}}),
+          Press(Page(5), PAGE5_LOAD),
+          Until([times] { return Q31FSetPageOuverte() == -1 && SbChronoNombre() == times; }), Passes(5)});
+    return steps;
 }
 Strings Slice(const Strings& wire, size_t from, size_t count) {
     return from >= wire.size()

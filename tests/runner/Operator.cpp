@@ -391,21 +391,14 @@ void Then(Steps& steps, Steps more) {
     for (Step& s : more) steps.push_back(std::move(s));
 }
 
-Step TypeNumber(const std::string& digits) {
+Steps TypeNumber(const std::string& digits) {
     static constexpr int kKeys[10] = {COMPET_KEY_0, COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4,
                                       COMPET_KEY_5, COMPET_KEY_6, COMPET_KEY_7, COMPET_KEY_8, COMPET_KEY_9};
-    auto typed = std::make_shared<bool>(false);
-    return [digits, typed] {
-        const int panel = CompetitorPanel();
-        if (!*typed) {
-            if (!Usable(panel, COMPET_KEY_ENTER)) return false;
-            for (char d : digits) QueueUserEvent(panel, kKeys[d - '0']);
-            QueueUserEvent(panel, COMPET_KEY_ENTER);
-            *typed = true;
-            return false;
-        }
-        return Usable(panel, COMPET_CONFIRM);
-    };
+    Steps steps;
+    for (char d : digits) steps.push_back(Press(CompetitorPanel, kKeys[d - '0']));
+    steps.push_back(Press(CompetitorPanel, COMPET_KEY_ENTER));
+    steps.push_back(Until([] { return Usable(CompetitorPanel(), COMPET_CONFIRM); }));
+    return steps;
 }
 
 std::string StoreImage() {

@@ -25,7 +25,7 @@ Steps ConnectOverNetwork(int tcpPort);
 Step Tell(std::string command);
 void Then(Steps& steps, Steps more);  // appends more steps
 // Types a number on the competitor keypad and presses enter; done when confirm is offered.
-Step TypeNumber(const std::string& digits);
+Steps TypeNumber(const std::string& digits);
 
 // The records of a ".q31tps" file; none when it is missing or torn (count and size
 // disagree), `whole` saying which.
