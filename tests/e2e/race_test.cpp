@@ -97,7 +97,7 @@ std::unique_ptr<qstest::StandinClock> standin;
 // The live view: the port another program holds, the one it gets, and what the page showed.
 struct LiveView {
     int busy = 0, port = 0;
-    std::string keyless, lastRow;
+    std::string url, keyless, lastRow;
 } view;
 
 // Switched on from the options, first on the busy port: refused, and told why. A client without
@@ -105,19 +105,17 @@ struct LiveView {
 Steps LiveViewOn() {
     const PanelFn live = Loaded("FQ31.uir", LIVE), params = Loaded("FQ31.uir", PARAMS);
     static QTcpSocket intruder;
-    return {Press(MainPanel, MAIN_PARAMS),
-            Press(params, PARAMS_LIVE_VIEW),
-            Fill(live, {{LIVE_ENABLE, 1}, {LIVE_PORT, view.busy}}),
-            Do([live] { SetCtrlVal(live(), LIVE_KEY, "r@ce 1"); }),
-            Press(live, LIVE_OK),
-            Until([live] { return Text(live(), LIVE_STATUS) == Q31TxtMesG[kMesLiveInUse]; }),
-            Fill(live, {{LIVE_PORT, view.port}}),
-            Press(live, LIVE_OK),
-            Until([live] { return live() == 0 && WebServerPort() != 0; }),
-            Press(params, PARAMS_OK),
-            Do([] { intruder.connectToHost(Q("127.0.0.1"), quint16(view.port)); }),
-            Do([] { intruder.write("GET / HTTP/1.1\r\nHost: h\r\n\r\n"); }),
-            Until([] { return !(view.keyless += intruder.readAll().toStdString()).empty(); })};
+    Steps steps;
+    Then(steps, {Press(MainPanel, MAIN_PARAMS), Press(params, PARAMS_LIVE_VIEW),
+                 Fill(live, {{LIVE_ENABLE, 1}, {LIVE_PORT, view.busy}}),
+                 Do([live] { SetCtrlVal(live(), LIVE_KEY, "r@ce 1"); }), Press(live, LIVE_OK),
+                 Until([live] { return Text(live(), LIVE_STATUS) == Q31TxtMesG[kMesLiveInUse]; }),
+                 Fill(live, {{LIVE_PORT, view.port}}), Press(live, LIVE_OK),
+                 Until([live] { return live() == 0 && WebServerPort() != 0; }), Press(params, PARAMS_OK),
+                 Do([] { intruder.connectToHost(Q("127.0.0.1"), quint16(view.port)); }),
+                 Do([] { intruder.write("GET / HTTP/1.1\r\nHost: h\r\n\r\n"); }),
+                 Until([] { return !(view.keyless += intruder.readAll().toStdString()).empty(); })});
+    return steps;
 }
 
 // What the operator saw along the way.
@@ -165,12 +163,9 @@ Steps Countdown(Clock c) {
     }
     // Armed at 10:20:40, counting from 10:21:00, zero at 10:21:30. The browser opens while the
     // clock is armed and follows the countdown's first seconds.
-    Then(steps,
-         {Do([] {
-              browser = std::make_unique<Browser>("http://127.0.0.1:" + std::to_string(view.port) + "/rce1/");
-          }),
-          PageShows([](const std::string& clock, const std::string&) { return clock != "lost"; }, 30,
-                    "opened")});
+    Then(steps, {Do([] { browser = std::make_unique<Browser>(view.url); }),
+                 PageShows([](const std::string& clock, const std::string&) { return clock != "lost"; }, 30,
+                           "opened")});
     for (int second = 0; second < 4; ++second) {
         auto expected = std::make_shared<std::string>();
         Then(steps, {ManualTime::AdvanceTo(10, 21, second), Passes(2),
@@ -216,19 +211,16 @@ Steps RaceDay(Clock c, int tcpPort) {
     // Timing mode SPLIT, so the numbers reach the clock; synchronised on the computer or at a preset
     // time; program 0 aligned on the minute; the general parameters read only; a new run.
     Then(steps, {Press(MainPanel, MAIN_PAGE_2), SetAndPress(Page(2), PAGE2_MODE, 1), Press(Page(2), PAGE2_OK),
-                 Press(Page(2), PAGE2_QUIT)});
-    Then(steps, {Press(MainPanel, MAIN_PAGE_1),
+                 Press(Page(2), PAGE2_QUIT), Press(MainPanel, MAIN_PAGE_1),
                  SetAndPress(Page(1), sim ? PAGE1_SYNC_COMPUTER : PAGE1_SYNC_PRESET, 1),
                  Fill(Page(1), {{PAGE1_HOUR, 9}, {PAGE1_MINUTE, 30}, {PAGE1_DAY, 6}, {PAGE1_MONTH, 12}}),
-                 Fill(Page(1), {{PAGE1_YEAR, 26}, {PAGE1_TIMEZONE, 19}}), Press(Page(1), PAGE1_OK),
-                 Press(Page(1), PAGE1_QUIT)});
+                 Fill(Page(1), {{PAGE1_YEAR, 26}, {PAGE1_TIMEZONE, 19}}), Press(Page(1), PAGE1_OK)});
+    Then(steps, {Press(Page(1), PAGE1_QUIT), Press(MainPanel, MAIN_PAGE_3),
+                 Fill(Page(3), sim ? RaceProgram(60, 30) : RaceProgram(30, 20)), Press(Page(3), PAGE3_OK),
+                 Press(Page(3), PAGE3_QUIT), Press(MainPanel, MAIN_PAGE_4), Press(Page(4), PAGE4_QUIT),
+                 Press(MainPanel, MAIN_PAGE_0), SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1)});
     Then(steps,
-         {Press(MainPanel, MAIN_PAGE_3), Fill(Page(3), sim ? RaceProgram(60, 30) : RaceProgram(30, 20)),
-          Press(Page(3), PAGE3_OK), Press(Page(3), PAGE3_QUIT)});
-    Then(steps,
-         {Press(MainPanel, MAIN_PAGE_4), Press(Page(4), PAGE4_QUIT), Press(MainPanel, MAIN_PAGE_0),
-          SetAndPress(Page(0), PAGE0_RUN_SWITCH, 1),
-          Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }), Press(Page(0), PAGE0_QUIT)});
+         {Until([] { return SbComG.run.current == 1 && !SbWaitOuvert(); }), Press(Page(0), PAGE0_QUIT)});
     // Competitors from the spreadsheet, the nation in column D; the first one sent.
     Then(steps, {SetAndPress(MainPanel, MAIN_Q12_SWITCH, 1), Press(CompetitorPanel, COMPET_IMPORT),
                  Fill(Loaded("FQ12.uir", IMPORT), {{IMPORT_COL_TEXT3, 'D'}}),
@@ -418,6 +410,7 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     QTcpServer holder, probe;  // another program on the port the operator tries first; a free port
     ASSERT_TRUE(holder.listen(QHostAddress::Any) && probe.listen(QHostAddress::LocalHost));
     view = {int(holder.serverPort()), int(probe.serverPort())};
+    view.url = "http://127.0.0.1:" + std::to_string(view.port) + "/rce1/";
     probe.close();
     const int tcpPort = sim ? 0 : standin->TcpPort();
     InstallHooks();
