@@ -1,6 +1,4 @@
-// An operator's hands for whole-race flows (panel lookup, script steps, dialog hooks, table
-// reading, the hand-driven time, the fault watcher) and the pieces the races share (start
-// program, entry list, connection, keypad, the reader of each file a race leaves).
+// An operator's hands for whole-race flows and the pieces the races share.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -22,7 +20,6 @@
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
-#include "records/Q12Rec.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
@@ -48,12 +45,9 @@ namespace e2e {
 namespace {
 
 std::deque<std::string> filesToPick;
-std::vector<FileDialog> fileDialogs;
 Strings messages;
 
-int AnswerFileDialog(const char* defaultDir, const char* defaultFile, const char* title, int,
-                     char pathOut[260]) {
-    fileDialogs.push_back({defaultDir ? defaultDir : "", defaultFile ? defaultFile : "", title ? title : ""});
+int AnswerFileDialog(const char*, const char*, const char*, int, char pathOut[260]) {
     if (filesToPick.empty()) return VAL_NO_FILE_SELECTED;
     std::string path = filesToPick.front();
     filesToPick.pop_front();
@@ -147,8 +141,6 @@ Step TypeInFileDialog(std::string name) {
             if (!dialog) return;
             poll->stop();
             poll->deleteLater();
-            fileDialogs.push_back(
-                {dialog->directory().path().toStdString(), name, dialog->windowTitle().toStdString()});
             dialog->selectFile(QString::fromStdString(name));
             static_cast<QDialog*>(dialog)->accept();  // as its Save or Open button does
             SetFileSelectHook(AnswerFileDialog);
@@ -198,16 +190,12 @@ void ForgetEverything() {
 void PickFiles(std::deque<std::string> paths) {
     filesToPick = std::move(paths);
 }
-const std::vector<FileDialog>& FileDialogsSeen() {
-    return fileDialogs;
-}
 const Strings& MessagesSeen() {
     return messages;
 }
 
 void InstallHooks() {
     filesToPick.clear();
-    fileDialogs.clear();
     messages.clear();
     SetFileSelectHook(AnswerFileDialog);
     SetMessageHook([](const char* title, const char* text) {
@@ -270,10 +258,6 @@ Strings FilesIn(const std::string& folder) {
 std::string CString(const std::string& bytes, size_t offset, size_t size) {
     const std::string s = offset < bytes.size() ? bytes.substr(offset, size) : "";
     return s.substr(0, s.find('\0'));
-}
-
-std::string Right16(const std::string& label) {
-    return std::string(16 - std::min<size_t>(16, label.size()), ' ') + label;
 }
 
 namespace {
@@ -367,23 +351,6 @@ std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
             {PAGE3_F111, -10},      {PAGE3_F112, 0},         {PAGE3_FLAG, 0}};
 }
 
-void ExpectRaceProgram(const std::string& linkFile, int interval, int countdown) {
-    // Program 0 of the link record: parameters 102, 104, 105, 103, 112, 110, 111, 107, 108, 109.
-    const std::pair<size_t, int> fields[] = {{0, interval}, {4, 60},   {8, 0},    {16, countdown}, {20, 0},
-                                             {24, -5},      {28, -10}, {32, -10}, {36, -5},        {40, 0}};
-    for (auto [offset, value] : fields)
-        EXPECT_EQ(At<int32_t>(linkFile, 652 + offset), value) << "at " << offset;
-}
-
-void WriteEntries(const std::string& path) {
-    qstest::WriteFileBytes(path,
-                           "Bib,Name,Club,Nation\n"
-                           "101,Anna Berg,SC Nord,NOR\n"
-                           "102,Zo\xC3\xAB \xC3\x89"
-                           "brard,CS Vercors,FRA\n"
-                           "103,Luca Rossi,SC Gardena,ITA\n");
-}
-
 namespace {
 
 const PanelFn kConnect = Loaded("FQ31.uir", CONNECT);
@@ -424,48 +391,14 @@ void Then(Steps& steps, Steps more) {
     for (Step& s : more) steps.push_back(std::move(s));
 }
 
-Step TypeNumber(const std::string& digits) {
+Steps TypeNumber(const std::string& digits) {
     static constexpr int kKeys[10] = {COMPET_KEY_0, COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4,
                                       COMPET_KEY_5, COMPET_KEY_6, COMPET_KEY_7, COMPET_KEY_8, COMPET_KEY_9};
-    auto typed = std::make_shared<bool>(false);
-    return [digits, typed] {
-        const int panel = CompetitorPanel();
-        if (!*typed) {
-            if (!Usable(panel, COMPET_KEY_ENTER)) return false;
-            for (char d : digits) QueueUserEvent(panel, kKeys[d - '0']);
-            QueueUserEvent(panel, COMPET_KEY_ENTER);
-            *typed = true;
-            return false;
-        }
-        return Usable(panel, COMPET_CONFIRM);
-    };
-}
-
-void ExpectTime(const std::string& file, int index, const SbChronoRec& e) {
-    const size_t at = 4 + sizeof(SbChronoRec) * size_t(index - 1);
-    ASSERT_LE(at + sizeof(SbChronoRec), file.size()) << "time " << index;
-    auto fields = [](const SbChronoRec& t) {
-        return std::vector<int>{t.Concurrent, t.Numero, t.Heures, t.Minutes, t.Secondes, t.Fraction,
-                                t.Complement, t.Type,   t.Marque, t.Qualif,  t.Canal};
-    };
-    EXPECT_EQ(fields(At<SbChronoRec>(file, at)), fields(e)) << "time " << index;
-}
-
-void ExpectCompetitorLists(const std::string& file, const std::vector<std::pair<int, int>>& list,
-                           const std::vector<int>& sent) {
-    constexpr size_t kRec = sizeof(Q12ConcurrentRec);
-    constexpr size_t kSentList = 4 + 1000 * kRec;
-    ASSERT_EQ(file.size(), 360008u);
-    ASSERT_EQ(At<int32_t>(file, 0), int32_t(list.size()));
-    for (size_t i = 0; i < list.size(); ++i) {
-        EXPECT_EQ(At<int32_t>(file, 4 + i * kRec), list[i].first) << "list entry " << i;
-        EXPECT_EQ(At<uint8_t>(file, 4 + i * kRec + 8), list[i].second) << "sent flag of " << list[i].first;
-    }
-    ASSERT_EQ(At<int32_t>(file, kSentList), int32_t(sent.size()));
-    for (size_t i = 0; i < sent.size(); ++i) {
-        EXPECT_EQ(At<int32_t>(file, kSentList + 4 + i * kRec), sent[i]) << "sent entry " << i;
-        EXPECT_EQ(At<uint8_t>(file, kSentList + 4 + i * kRec + 8), 1);
-    }
+    Steps steps;
+    for (char d : digits) steps.push_back(Press(CompetitorPanel, kKeys[d - '0']));
+    steps.push_back(Press(CompetitorPanel, COMPET_KEY_ENTER));
+    steps.push_back(Until([] { return Usable(CompetitorPanel(), COMPET_CONFIRM); }));
+    return steps;
 }
 
 std::string StoreImage() {
@@ -476,37 +409,36 @@ std::string StoreImage() {
     return image;
 }
 
-bool ParseTimeMessage(const std::string& p, SbChronoRec* out) {
-    if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CNI", p[1])) return false;
-    SbChronoRec r{};
-    r.Type = p[0];
-    r.Marque = p[1];
-    r.Qualif = p[13];
-    r.Canal = p[14];
-    // Numeric columns; blanks read as 0.
-    const std::pair<int32_t*, std::pair<size_t, size_t>> columns[] = {
-        {&r.Concurrent, {3, 4}}, {&r.Numero, {8, 4}},    {&r.Heures, {16, 2}},    {&r.Minutes, {19, 2}},
-        {&r.Secondes, {22, 2}},  {&r.Fraction, {25, 5}}, {&r.Complement, {31, 5}}};
-    for (auto [field, at] : columns) {
-        const std::string f = p.substr(at.first, at.second);
-        char* end = nullptr;
-        *field = int32_t(strtol(f.c_str(), &end, 10));
-        if (end == f.c_str() && f.find_first_not_of(' ') != std::string::npos) return false;
+std::vector<SbChronoRec> TimesSent(const std::string& path) {
+    std::vector<SbChronoRec> times;
+    std::ifstream in(path);
+    for (std::string p; std::getline(in, p);) {
+        if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CNI", p[1]) || p[1] == 'I')
+            continue;
+        SbChronoRec r{};
+        r.Type = p[0];
+        r.Marque = p[1];
+        r.Qualif = p[13];
+        r.Canal = p[14];
+        // Numeric columns; blanks read as 0.
+        const std::pair<int32_t*, std::pair<size_t, size_t>> columns[] = {
+            {&r.Concurrent, {3, 4}}, {&r.Numero, {8, 4}},    {&r.Heures, {16, 2}},    {&r.Minutes, {19, 2}},
+            {&r.Secondes, {22, 2}},  {&r.Fraction, {25, 5}}, {&r.Complement, {31, 5}}};
+        bool numbers = true;
+        for (auto [field, at] : columns) {
+            const std::string f = p.substr(at.first, at.second);
+            char* end = nullptr;
+            *field = int32_t(strtol(f.c_str(), &end, 10));
+            numbers = numbers && (end != f.c_str() || f.find_first_not_of(' ') == std::string::npos);
+        }
+        if (numbers) times.push_back(r);
     }
-    *out = r;
-    return true;
+    return times;
 }
 
 long HeapKb() {
     const struct mallinfo2 mi = mallinfo2();
     return long((mi.uordblks + mi.hblkhd) / 1024);
-}
-
-Strings Lines(const std::string& path) {
-    Strings lines;
-    std::ifstream in(path);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-    return lines;
 }
 
 std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {

@@ -49,8 +49,7 @@ Step Until(std::function<bool()> condition);
 Step Do(std::function<void()> action);                                // always done at once
 Step Passes(int count);                                               // lets the loop turn a few times
 Step ClickCell(PanelFn panel, int control, int row, int column = 1);  // a click in a table
-// The next file dialog is the real one: `name` typed in it and its button pressed (seen in
-// FileDialogsSeen with the folder it offered).
+// The next file dialog is the real one: `name` typed in it and its button pressed.
 Step TypeInFileDialog(std::string name);
 
 // The whole program run with the script; returns the steps done. RunProgram first writes an
@@ -65,12 +64,8 @@ void WriteApplicationRecord(int language);
 void ForgetEverything();
 
 // Dialog hooks: files the operator picks, in order (relative names are taken in the program
-// folder), and what the program asked for.
+// folder), and the messages shown.
 void PickFiles(std::deque<std::string> paths);
-struct FileDialog {
-    std::string defaultDir, defaultFile, title;
-};
-const std::vector<FileDialog>& FileDialogsSeen();
 const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
 void RemoveHooks();
@@ -90,7 +85,6 @@ T At(const std::string& bytes, size_t offset) {
     return v;
 }
 std::string CString(const std::string& bytes, size_t offset, size_t size);
-std::string Right16(const std::string& label);  // a header label as the export aligns it
 
 // A hand-driven time: Timer() and the computer's local time move only when a step advances
 // them, in quarter seconds, so a simulated race gives the same times on every run.

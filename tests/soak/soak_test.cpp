@@ -9,8 +9,6 @@
 
 #include "chrono/SbChrono.h"
 #include "panels/FQ31.h"
-#include "platform/cvi.h"
-#include "tests/runner/Operator.h"
 #include "tests/runner/Race.h"
 #include "tests/support/Standin.h"
 
@@ -36,14 +34,6 @@ std::vector<SbChronoRec> WithStore(std::vector<SbChronoRec> times) {
     for (int i = 1, n = SbChronoNombre(); i <= n; ++i)
         if (SbChronoLire(i)->Type != 'D' && (i == n || SbChronoLire(i + 1)->Type != 'D'))
             times.push_back(*SbChronoLire(i));
-    return times;
-}
-
-std::vector<SbChronoRec> Sent() {
-    std::vector<SbChronoRec> times;
-    SbChronoRec r;
-    for (const std::string& p : Lines("sent.log"))  // the clock's times, not its references
-        if (ParseTimeMessage(p, &r) && r.Marque != 'I') times.push_back(r);
     return times;
 }
 
@@ -85,7 +75,7 @@ TEST(Soak, RacesStreamedForClockMinutesLoseNoTimeAndKeepMemoryFlat) {
                      static double lastLook = 0;
                      if (Timer() - streamEnd < 0.5 || Timer() - lastLook < 0.25) return false;
                      lastLook = Timer();
-                     settled = WithStore(kept).size() == Sent().size() &&
+                     settled = WithStore(kept).size() == TimesSent("sent.log").size() &&
                                qstest::ReadFileBytes("Chronos/Chrono.q31tps") == StoreImage();
                      if (!settled && Timer() - streamEnd < 30) return false;
                      Look();
@@ -94,10 +84,9 @@ TEST(Soak, RacesStreamedForClockMinutesLoseNoTimeAndKeepMemoryFlat) {
                  Press(MainPanel, fq31::MAIN_QUIT)});  // the watcher confirms the question
     EXPECT_EQ(RunProgram(WithBoxWatch(steps), 1L << 40), steps.size());
     RemoveHooks();
-
     EXPECT_TRUE(Watching().boxes.empty()) << "first error box: " << Watching().boxes.front().text;
     EXPECT_TRUE(settled) << "the times sent never all reached the store and its file";
-    const std::vector<SbChronoRec> sent = Sent();  // every time, in its turn and byte for byte
+    const std::vector<SbChronoRec> sent = TimesSent("sent.log");  // every time, in its turn and byte for byte
     EXPECT_GE(sent.size(), size_t(kMinutes * 60 / kImpulses / 2)) << "the stand-in streamed too few times";
     ASSERT_EQ(kept.size(), sent.size());
     for (size_t i = 0; i < sent.size(); ++i)
