@@ -40,11 +40,8 @@ TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAl
     size_t inFileWhileFailing = 99;
     int questionsAfterNo = -1;
     double lastTry = 0;  // when the store last tried to write
-    Steps steps = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-                   Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
-                   Until([] { return SbComG.simulation == 1; }),
-                   Do([&] { full ? (disk.Fill(), broken = true) : broken = disk.ReadOnly(true); })};
-    for (int i = 1; i <= 5; ++i) Then(steps, {Press(MainPanel, MAIN_INPUT_2), StoreHolds(i)});
+    Steps steps = {Do([&] { full ? (disk.Fill(), broken = true) : broken = disk.ReadOnly(true); })};
+    Then(steps, SimulatedImpulses(5));
     // Once told, the store tries again twice (each failed try restarts its wait), and says nothing more.
     Then(
         steps,
