@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"

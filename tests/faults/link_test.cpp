@@ -151,8 +151,8 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
     EXPECT_EQ(afterBox, l.afterBox);
     EXPECT_EQ(Watching().popups, l.answer == 2 ? 0 : 1);  // closing from the box asks nothing more
     ExpectKept(end_, dir_.file(kTimesFile), {101, 102, 103, 104, 105});
-    ASSERT_FALSE(clock_->Wire().empty());
-    EXPECT_EQ(clock_->Wire().back(), "EE 1");  // the clock plugged back answered the connection whole
+    // The clock plugged back answered the connection whole.
+    EXPECT_EQ(clock_->Wire().empty() ? "" : clock_->Wire().back(), "EE 1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Race, LineLosts,
