@@ -66,12 +66,9 @@ void NeedsRoom(const QWidget* w, const char* what, const QString& text, const QR
     }
     if (!text.trimmed().isEmpty() &&
         (need.width() > room.width() + 0.5 || need.height() > room.height() + 0.5))
-        faults.push_back(QStringLiteral("%1 %2 '%3': needs %4x%5, has %6x%7")
-                             .arg(w->objectName(), QLatin1String(what), text)
-                             .arg(need.width())
-                             .arg(need.height())
-                             .arg(room.width())
-                             .arg(room.height())
+        faults.push_back(QString::asprintf("%s %s '%s': needs %.1fx%.1f, has %.1fx%.1f",
+                                           qPrintable(w->objectName()), what, qPrintable(text), need.width(),
+                                           need.height(), room.width(), room.height())
                              .toStdString());
 }
 
@@ -182,10 +179,7 @@ Step CheckThen(const char* resource, int panelId, std::function<void(int)> then)
 }
 
 const char* Longest(std::initializer_list<const char*> texts) {
-    const char* longest = "";
-    for (const char* t : texts)
-        if (strlen(t) > strlen(longest)) longest = t;
-    return longest;
+    return std::ranges::max(texts, {}, [](const char* t) { return strlen(t); });
 }
 
 int nested = 0;  // modal dialogs the script opened itself and answers from their turns

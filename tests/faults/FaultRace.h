@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoFormat.h"
@@ -14,6 +13,7 @@
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 #include "tests/runner/Race.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
 
 namespace faults {
@@ -56,6 +56,14 @@ inline Steps ConnectTo(const std::string& address, int port) {  // over the netw
             Press(dialog, CONNECT_CONNECT2)};
 }
 
+// Connected to the simulated clock, then `count` impulses on input 2, each stored before the next.
+inline Steps SimulatedImpulses(int count) {
+    Steps s = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
+               Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
+               Until([] { return SbComG.simulation == 1 && !FindLoadedPanel("FQ31.uir", CONNECT); })};
+    for (int i = 1; i <= count; ++i) Then(s, {Press(MainPanel, MAIN_INPUT_2), StoreHolds(i)});
+    return s;
+}
 // The whole program from a clean memory, the watcher answering as `watch` says.
 inline size_t Race(Steps steps, BoxWatch watch = {}, long maxPasses = 6000) {
     ForgetEverything();
@@ -63,21 +71,14 @@ inline size_t Race(Steps steps, BoxWatch watch = {}, long maxPasses = 6000) {
     return RunProgram(WithBoxWatch(std::move(steps), std::move(watch)), maxPasses);
 }
 
-// The end of a race: once the file holds what the store holds, the store and how many of its
-// records the table shows in order (number and time) are noted, then quit.
+// The end of a race: once the file holds the store's image, the store and how many of its records
+// the table shows in order (number and time) are noted, then quit.
 struct Ending {
     Ints store;
     int rowsShown = 0, error = -1;
 };
 inline Steps Finish(Ending* end) {
-    return {Until([] {
-                bool whole = false;
-                const std::vector<SbChronoRec> file = TimesIn(kTimesFile, &whole);
-                bool same = whole && int(file.size()) == SbChronoNombre() && !SbComAckPendingG;
-                for (size_t i = 0; same && i < file.size(); ++i)
-                    same = !memcmp(&file[i], SbChronoLire(int(i + 1)), sizeof(SbChronoRec));
-                return same;
-            }),
+    return {Until([] { return !SbComAckPendingG && qstest::ReadFileBytes(kTimesFile) == StoreImage(); }),
             Do([end] {
                 end->error = SbComErreur();
                 const Strings rows = TableRows(MainPanel(), MAIN_TIMES_TABLE);
@@ -93,6 +94,12 @@ inline Steps Finish(Ending* end) {
                 }
                 Q31QuitG = 1;
             })};
+}
+// The store as expected, every row shown, and the file left at shutdown whole and the same.
+inline void ExpectKept(const Ending& end, const std::string& file, const Ints& competitors) {
+    EXPECT_EQ(end.store, competitors);
+    EXPECT_EQ(end.rowsShown, int(competitors.size()));
+    EXPECT_EQ(Competitors(TimesIn(file)), competitors) << "the file torn, or other times in it";
 }
 
 }  // namespace faults

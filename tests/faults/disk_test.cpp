@@ -36,15 +36,11 @@ TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAl
     const int reason = full             ? FILE_WRITE_DISK_FULL
                        : disk.Mounted() ? FILE_WRITE_READ_ONLY
                                         : FILE_WRITE_DENIED;
-    bool broken = false;
     size_t inFileWhileFailing = 99;
     int questionsAfterNo = -1;
     double lastTry = 0;  // when the store last tried to write
-    Steps steps = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-                   Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
-                   Until([] { return SbComG.simulation == 1; }),
-                   Do([&] { full ? (disk.Fill(), broken = true) : broken = disk.ReadOnly(true); })};
-    for (int i = 1; i <= 5; ++i) Then(steps, {Press(MainPanel, MAIN_INPUT_2), StoreHolds(i)});
+    ASSERT_TRUE(full ? (disk.Fill(), true) : disk.ReadOnly(true)) << "the folder could not be made read-only";
+    Steps steps = SimulatedImpulses(5);
     // Once told, the store tries again twice (each failed try restarts its wait), and says nothing more.
     Then(
         steps,
@@ -62,22 +58,20 @@ TEST_P(DiskFault, TimesStayInMemoryTheOperatorIsToldAndTheyAreSavedWhenTheDiskAl
     BoxWatch watch;
     watch.cancels = 1;  // "quit anyway?": not yet
     ASSERT_EQ(Race(steps, watch), steps.size());
-    ASSERT_TRUE(broken) << "the folder could not be made read-only";
 
     char where[600];
     SbFileNoticeDetail("Chronos\\Chrono.q31tps", reason, where, sizeof where);
     ASSERT_EQ(Watching().boxes.size(), 1u) << "told once, however often the store tries again";
-    EXPECT_EQ(Watching().boxes[0].title, Q31TxtMesG[kMesFileNotSavedTitle]);
-    EXPECT_EQ(Watching().boxes[0].text, Q31TxtMesG[kMesTimesNotSaved]);
-    EXPECT_EQ(Watching().boxes[0].detail, where);
+    const SeenBox& box = Watching().boxes[0];
+    EXPECT_EQ(std::tie(box.title, box.text, box.detail),
+              std::tuple(Q31TxtMesG[kMesFileNotSavedTitle], Q31TxtMesG[kMesTimesNotSaved], where));
     EXPECT_EQ(inFileWhileFailing, 0u);
     EXPECT_EQ(questionsAfterNo, 1);
     ASSERT_EQ(Watching().popupTexts.size(), 2u) << "no question at the second quit";
     EXPECT_NE(Watching().popupTexts[0].find(Q31TxtMesG[kMesQuitWithTimesUnsaved]), std::string::npos);
     EXPECT_NE(Watching().popupTexts[0].find(where), std::string::npos);
     EXPECT_NE(Watching().popupTexts[1].find(Q31TxtMesG[kMesTimesSavedAgain]), std::string::npos);
-    EXPECT_EQ(end.store.size(), 5u);
-    EXPECT_EQ(TimesIn(dir.file(kTimesFile)).size(), 5u);
+    ExpectKept(end, dir.file(kTimesFile), Ints(5, 0));  // the simulated impulses carry no competitor
 }
 
 INSTANTIATE_TEST_SUITE_P(Disk, DiskFault, ::testing::Values(true, false),
