@@ -135,12 +135,6 @@ TEST_F(ChronoTableTest, RowsBandsSelectionAndMarks) {
     EXPECT_EQ(SbChronoLire(4)->Marque, 'N');
     Choisir(5);  // an empty row
     EXPECT_EQ(SbChronoSelection(), 0);
-    Choisir(1);
-    FSbChronoInvalider(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only commits act
-    EXPECT_EQ(SbChronoLire(1)->Marque, 'N');
-    SbComG.params.precision = 0;
-    SbChronoAfficher();
-    EXPECT_EQ(Ligne(1), "|  |   12|M1| 10 : 00 : 01|");
 }
 
 // The export with the header of an open run, of no run, and of values no clock sends
@@ -185,8 +179,7 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
 
 // Cancelled dialogs and other events than a commit change nothing; clear and refresh empty
 // the store and the table only when confirmed; with the clock connected, refresh asks it for
-// the run's times again. Without a printer (as on the test machines) print offers a PDF file
-// and names the text file; declining, or cancelling the file dialog, writes no PDF.
+// the run's times again (printing is the race's).
 TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     choixG.clear();
     Appuyer(MAIN_TIMES_SAVE);
@@ -195,20 +188,6 @@ TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     FQ31ChronosSauver(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
     EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Autre.txt")), -1);
     EXPECT_EQ(SbChronoNombre(), 4);
-    ASSERT_EQ(GetPrinterCount(), 0) << "the print dialog would wait for an operator";
-    StrCopy(Q31TxtMesG[kQ31MesNoPrinter], "No printer. PDF?");
-    for (auto [button, file, pdf] : {std::tuple{fsabgen::POPUP_ANNULER, "Chronos\\Non.pdf", false},
-                                     {fsabgen::POPUP_VALIDER, "", false},
-                                     {fsabgen::POPUP_VALIDER, "Chronos\\Essai.pdf", true}}) {
-        qstest::WriteFileBytes(Fichier("Chronos/Chrono.txt"), "old");
-        boutonG = button, choixG = file;
-        Appuyer(MAIN_TIMES_PRINT);
-        EXPECT_EQ(questionG, "No printer. PDF?\n" + dir_->path() + "/Chronos/Chrono.txt");
-        EXPECT_NE(qstest::ReadFileBytes(Fichier("Chronos/Chrono.txt")).find("|    |    7 | M2 |"),
-                  std::string::npos);
-        EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Essai.pdf")).rfind("%PDF", 0) == 0, pdf) << file;
-        EXPECT_EQ(qstest::FileSize(Fichier("Chronos/Non.pdf")), -1);
-    }
     SbComG.linkState = 0;  // the simulated clock: nothing to ask of a clock
     for (int button : {MAIN_TIMES_CLEAR, MAIN_TIMES_REFRESH}) {
         boutonG = fsabgen::POPUP_ANNULER;

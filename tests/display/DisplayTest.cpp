@@ -172,13 +172,14 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
         for (auto [situation, panel, ctrl, attr, value] : expected)
             if (situation == s) EXPECT_EQ(Attr(panels[panel], ctrl, attr), value) << ctrl << " " << attr;
     }
-    // The texts, frames and simulation marks stand where the layout puts them, here at twice its size, 40
-    // pixels across.
-    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 56, 6, 1888},
-                                                  {DISPLAY_SIM_MARK1, 1368, 1260, 52, 360},
-                                                  {DISPLAY_FRAME3, 16, 996, 104, 8},
-                                                  {DISPLAY_TEXT2, 12, 1016, 108, 820},
-                                                  {DISPLAY_SIM_MARK2, 152, 380, 52, 360}})
+    // The texts, frames and simulation marks stand where the layout puts them, here at twice its size on a
+    // screen then made wider only: 240 pixels across.
+    SetPanelSize(fsd.display, 1440, 2400), Q31FsdAffLumiere(1);
+    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
+                                                  {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
+                                                  {DISPLAY_FRAME3, 16, 1196, 104, 8},
+                                                  {DISPLAY_TEXT2, 12, 1216, 108, 820},
+                                                  {DISPLAY_SIM_MARK2, 152, 580, 52, 360}})
         EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, ATTR_TOP), Attr(fsd.display, ctrl, ATTR_LEFT),
                              Attr(fsd.display, ctrl, ATTR_HEIGHT), Attr(fsd.display, ctrl, ATTR_WIDTH)),
                   std::tuple(top, left, height, width));
