@@ -120,12 +120,11 @@ TEST_F(ChronoTableTest, RowsBandsSelectionAndMarks) {
     Choisir(2);
     EXPECT_EQ(SbChronoSelection(), 2);
     EXPECT_EQ(Fond(2), kJaune);
-    // Marks act on the time chosen, never on a reference or difference row; the highlight stays.
-    const std::tuple<int, int, const char*> marks[] = {{4, MAIN_TIMES_INVALID, "| X|"},
-                                                       {4, MAIN_TIMES_DOUBTFUL, "| !|"},
-                                                       {4, MAIN_TIMES_NORMAL, "|  |"},
-                                                       {3, MAIN_TIMES_INVALID, "|DT|"}};
-    for (auto [row, button, mark] : marks) {
+    // Marks act on the time chosen, never on a difference row (the race marks times and a reference
+    // row); the highlight stays.
+    for (auto [row, button, mark] : {std::tuple{4, MAIN_TIMES_DOUBTFUL, "| !|"},
+                                     {4, MAIN_TIMES_NORMAL, "|  |"},
+                                     {3, MAIN_TIMES_INVALID, "|DT|"}}) {
         Choisir(row);
         Appuyer(button);
         EXPECT_EQ(Ligne(row).substr(0, 4), mark);
