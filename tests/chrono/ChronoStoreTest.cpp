@@ -35,8 +35,7 @@ TEST_F(ChronoTest, TimesFileImageAndBadCounts) {
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x02\0\0\0", 4));
     EXPECT_EQ(bytes.substr(36, 8), std::string("\0\0\0\0\x07\0\0\0", 8));
     EXPECT_EQ(bytes.substr(36 + 28, 4), "TNM2");
-    EXPECT_EQ(SbChronoLire(3), nullptr);
-    EXPECT_EQ(SbChronoLire(0), nullptr);
+    EXPECT_TRUE(SbChronoLire(0) == nullptr && SbChronoLire(3) == nullptr);
     std::vector<SbChronoRec> many(10001, a);
     many[1] = b;
     const SbChronoRec before = Temps(11, 11, 11, 11, '2');
@@ -45,7 +44,6 @@ TEST_F(ChronoTest, TimesFileImageAndBadCounts) {
         int loaded;  // -1: refused
     } rows[] = {{bytes, 2},
                 {Image(-1, {a, b}), 0},
-                {Image(20000, {a, b}), 2},
                 {Image(5, {a, b}) + "xxxxxxxxxx", 2},
                 {Image(20000, many), 9999},
                 {Image(1, {a, b}), 1},
@@ -100,21 +98,16 @@ TEST_F(ChronoTest, WhatIsKeptOfEachTime) {
     EXPECT_EQ(SbChronoRecus().size(), 7u);
 }
 
-// The previous run's file is kept beside the store under a dated name (the store starts
-// over empty) and loads back; an empty store file is nothing to keep. Last run's 8,000 times
-// (256 KB) on a small disk with 132 KB free: their copy cannot be made, so their file is
-// left as it was, the store goes to a new file and the operator is told where; closing
-// writes the new file, never the old one.
+// The previous run's file is kept beside the store under a dated name (the race checks the name
+// and the contents), a second one at once under another free name; an empty store file is nothing to keep.
+// Last run's 8,000 times (256 KB) on a small disk with 132 KB free: their copy cannot be made, so their file
+// is left as it was, the store goes to a new file and the operator is told where; closing writes the new
+// file, never the old one.
 TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
-    const std::string previous = Image(2, {Temps(6, 0, 0, 1), Temps(6, 0, 1, 2)});
-    qstest::WriteFileBytes(Fichier("Chronos/Chrono.q31tps"), previous);
+    qstest::WriteFileBytes(Fichier("Chronos/Chrono.q31tps"), Image(1, {Temps(6, 0, 0, 1)}));
     Ouvrir();
     EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Chrono.q31tps")), std::string(4, '\0'));
-    const auto kept = Conserves(Fichier("Chronos"));
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept.begin()->size(), std::string("Chrono_20261206-075900.q31tps").size()) << *kept.begin();
-    ASSERT_EQ(SbChronoCharger(("Chronos\\" + *kept.begin()).c_str()), 1);
-    EXPECT_EQ(Stored(), previous);
+    Ajouter({Temps(6, 0, 1, 2)});
     SbChronoFermer("Chronos", "Chrono.q31tps");  // reopened at once: another free name
     Ouvrir();
     SbChronoFermer("Chronos", "Chrono.q31tps");  // empty
@@ -135,9 +128,9 @@ TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
     EXPECT_EQ(name.substr(name.size() - 11), "-new.q31tps") << name;
     EXPECT_EQ(std::string(SbChronoStorePath()), "Small\\" + name);
     ASSERT_EQ(SbFileNotes().size(), 1u);
-    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::PreviousRunKept);
-    EXPECT_EQ(SbFileNotes()[0].path, SbChronoStorePath());
-    EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_DISK_FULL);
+    EXPECT_EQ(
+        std::tuple(SbFileNotes()[0].kind, SbFileNotes()[0].path, SbFileNotes()[0].reason),
+        std::tuple(SbFileNotice::PreviousRunKept, std::string(SbChronoStorePath()), FILE_WRITE_DISK_FULL));
     Ajouter(std::vector(5, Temps(12, 0, 0, 0, '2')));
     SbChronoFermer("Small", "Chrono.q31tps");
     EXPECT_EQ(qstest::ReadFileBytes(Fichier("Small/Chrono.q31tps")), last);
@@ -145,9 +138,8 @@ TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
     EXPECT_EQ(SbFileNotes().size(), 1u);  // the new file was written: nothing more to tell
 }
 
-// The store file follows the times within half a second; a store
-// file that cannot be written is told once, the times stay, and it is told when it is
-// written again. Closing writes the store, and a closed store takes nothing.
+// The store file follows the times within half a second (a store file that cannot be written is
+// the disk fault race's); closing writes the store, and a closed store takes nothing.
 TEST_F(ChronoTest, StoreFileFollowsTheTimes) {
     Ouvrir();
     const std::string store = Fichier("Chronos/Chrono.q31tps");
@@ -162,17 +154,8 @@ TEST_F(ChronoTest, StoreFileFollowsTheTimes) {
     EXPECT_EQ(after(0.4), 36);
     SbChronoEffacer();
     EXPECT_EQ(after(1.0), 4);
-    SbForgetFileNotices();
-    fs::remove(store);
-    fs::create_directory(store);  // the file cannot be replaced
     Ajouter({t, t});
-    after(1.0);
-    after(1.0);
-    ASSERT_EQ(SbFileNotes().size(), 1u);
-    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::TimesNotSaved);
-    fs::remove(store);
     EXPECT_EQ(after(1.0), 4 + 2 * 32);
-    EXPECT_EQ(SbFileNotes().back().kind, SbFileNotice::TimesSavedAgain);
     SbChronoFermer("Chronos", "Fin.q31tps");
     EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Fin.q31tps")), Image(2, {t, t}));
     Ajouter({t});

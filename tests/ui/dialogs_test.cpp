@@ -9,9 +9,6 @@
 #include <QAbstractButton>
 #include <QWidget>
 #include <filesystem>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
@@ -68,6 +65,8 @@ protected:
     void TearDown() override {
         SbSetTacheFond(nullptr);
         SbSetTourModal(nullptr);
+        SetMessageHook(nullptr);
+        SetDocumentHook(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
     // The parent dimmed (1) or not, and the mouse cursor.
@@ -285,8 +284,6 @@ TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
                   entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
         EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
     }
-    SetMessageHook(nullptr);
-    SetDocumentHook(nullptr);
 }
 
 // Free ports are listed in order (a broken link is not free) and closed again; the

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-#include <utility>
-
 namespace {
 
 // Day counts from 1 January 2000 and dates are inverse up to the end of 2063 (beyond, the
@@ -22,12 +19,8 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
         GenGregorienDate(count, &d, &m, &y);
         EXPECT_EQ(d * 10000 + m * 100 + y, date) << count;
     }
-    for (auto [month, year, days] : {std::tuple{2, 1900, 28},
-                                     {2, 2000, 29},
-                                     {2, 2011, 28},
-                                     {2, 2012, 29},
-                                     {9, 2011, 30},
-                                     {13, 2011, 31}})
+    // The days of a month outside the round trip's years: a century that is not a leap year, a bad month.
+    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {13, 2011, 31}})
         EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
     for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
         EXPECT_EQ(GenArrondir(value), rounded) << value;

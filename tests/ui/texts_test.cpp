@@ -5,9 +5,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
@@ -112,7 +109,6 @@ TEST(Texts, DamagedFiles) {
         {"four communication messages and the empty one after them are enough", {{"Gen_MesCom_EN", Messages(4)}},
          GenChargerTextesCom, 0, {{GMesComG[3], "message 3"}, {GMesComG[4], ""}}},
         {"three are short", {{"Gen_MesCom_EN", Messages(3)}}, GenChargerTextesCom, 2, {}},
-        {"an empty file is short", {{"Gen_MesCom_EN", ""}}, GenChargerTextesCom, 2, {}},
         {"second file short: its status wins", {{"Gen_LabelsBp_EN", Lines(9)}, {"Gen_Messages_EN", Messages(2)}},
          GenChargerTextes, 2, {}},
         {"first file missing: its status stays, its table empty", {{"Gen_Messages_EN", Messages(5)}},
