@@ -217,11 +217,12 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
 
 TEST(CompetitorText, Utf8ToWindows1252) {
     // Malformed: lone lead, stray continuation, overlong, surrogates; beyond the code page; cut short.
-    EXPECT_EQ(Q12Utf8VersCp1252(
-                  "caf\xC3\xA9 \xE2\x82\xAC \xC5\x92|a\xC3z|a\x80z|\xC0\xAF|\xED\xA0\x80|\xED\xBF\xBF|"
-                  "\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82",
-                  1000),
-              "caf\xE9 \x80 \x8C|a?z|a?z|?|?|?|?!|?|line  next x|ab??");
+    EXPECT_EQ(
+        Q12Utf8VersCp1252(
+            "caf\xC3\xA9 \xE2\x82\xAC \xC5\x92|a\xC3z|a\x80z|\xC0\xAF|\xE0\x80\xAF|\xED\xA0\x80|\xED\xBF\xBF|"
+            "\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82",
+            1000),
+        "caf\xE9 \x80 \x8C|a?z|a?z|?|?|?|?|?!|?|line  next x|ab??");
     EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");  // cut by bytes written
     std::string all;  // every Windows-1252 byte survives the trip through UTF-8
     for (int c = 0x20; c <= 0xFF; ++c) all += char(c);

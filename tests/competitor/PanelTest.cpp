@@ -85,6 +85,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             (*Q12ListeG)[size_t(i)].Numero = 101 + i;
             StrFormat((*Q12ListeG)[size_t(i)].Texte1, 64, "Name%d", 101 + i);
+            StrFormat((*Q12ListeG)[size_t(i)].Texte2, 64, "Club%d", 101 + i);
         }
         Q12NbListeG = count;
         RemplirTables();
@@ -143,6 +144,9 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"a digit typed in the waiting table goes to the number", "12T", {}, 125, 0, 1, 5},
         {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
+    int shown = 0;  // the unit's window is on screen once opened
+    GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &shown);
+    EXPECT_EQ(shown, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
@@ -164,6 +168,9 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
     EXPECT_EQ(sentG, (Numbers{77, 103}));
     EXPECT_EQ(std::string((*Q12HistoG)[0].Texte1) + "/" + (*Q12HistoG)[1].Texte1, "Late entry/Name103");
     EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_CELL_MODE, 2), VAL_INDICATOR);
+    char club[64] = "";  // each text of a record in its column
+    GetTableCellVal(Q12PanneauG, COMPET_WAITING, MakePoint(3, 1), club, sizeof club);
+    EXPECT_STREQ(club, "Club101");
     Keys("X");  // the clear button empties both lists
     EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
               std::tuple(0, 0, 0, 0));
@@ -185,7 +192,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     // Numbers the file gives as formulas without their results: where the reading stopped, the rows.
     const std::vector<std::string> formulaRows = {Q12TxtG[19] + std::string(" 3"),
-                                                  Q12TxtG[21] + std::string(" 3 4 5"), Q12TxtG[22]};
+                                                  Q12TxtG[21] + std::string(" 3 4 5\n") + Q12TxtG[22]};
     enum Dialog { Cancel, Change, Keep };
     struct Case {
         std::string file;
@@ -198,7 +205,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     } const cases[] = {
         {good, Cancel, false, 1, {}, 3},
         {broken, Keep, false, 1, {"broken.xlsx"}, 3},
-        {good, Keep, false, 4, {"good.csv"}, 3},  // a sheet the workbook lacks
+        {good, Keep, false, 4, {Q12TxtG[25] + std::string(" 4\n") + good}, 3},  // a sheet the workbook lacks
         {title, Keep, false, 1, {Q12TxtG[17]}, 3},
         {title, Keep, true, 1, {Q12TxtG[17]}, 0},
         {formulas, Keep, false, 1, formulaRows, 3},
