@@ -23,11 +23,16 @@ using Numbers = std::vector<int>;
 namespace {
 
 Numbers sentG, dialogShownG;
-std::string fileChoiceG, questionG;  // what the file dialog answers ("": cancelled), what was asked
 std::vector<std::string> messagesG;
-int dialogTurnsG = 0, waitShownG = 0;
+// What the operator answers: the file dialog ("": cancelled), the settings dialog (confirmed with
+// its changes or cancelled), the question on a doubtful list; what was asked, the dialog's turns.
+struct Answers {
+    std::string file, question;
+    bool confirm = true, accept = false;
+    int turns = 0;
+} answersG;
+int waitShownG = 0;
 double slowClockG = 0;
-bool confirmDialogG = true, acceptListG = false;  // the settings dialog, the question on a doubtful list
 
 class CompetitorPanel : public ::testing::Test {
 protected:
@@ -36,17 +41,16 @@ protected:
         Q12EnregistrerCallbacks();
         Q12ChargerTxt(0);
         sentG.clear();
-        messagesG.clear();
         Q12SetEnvoi([](int n) { sentG.push_back(n); });
         SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
-            StrCopy(out, 260, fileChoiceG.c_str());
-            return fileChoiceG.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
+            StrCopy(out, 260, answersG.file.c_str());
+            return answersG.file.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
         });
         SetMessageHook([](const char*, const char* text) { messagesG.push_back(text); });
         // The settings dialog: what it shows, then first row 3, second text column "--", third Z,
         // and confirm or cancel.
         Q12SetTourDialogue([](int panel) {
-            if (dialogTurnsG++ > 0) return;
+            if (answersG.turns++ > 0) return;
             dialogShownG.clear();
             for (int control : {IMPORT_SHEET, IMPORT_FIRST_ROW, IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
                                 IMPORT_COL_TEXT2, IMPORT_COL_TEXT3})
@@ -55,13 +59,13 @@ protected:
             SetCtrlVal(panel, IMPORT_COL_TEXT2, 0);
             SetCtrlVal(panel, IMPORT_COL_TEXT3, int('Z'));
             SetCtrlVal(panel, IMPORT_SHOW_APP, 1);
-            QueueUserEvent(panel, confirmDialogG ? IMPORT_CONFIRM : IMPORT_CANCEL);
+            QueueUserEvent(panel, answersG.confirm ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {
             char text[1024] = "";
             GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
-            questionG = text;
-            QueueUserEvent(panel, acceptListG ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_ANNULER);
+            answersG.question = text;
+            QueueUserEvent(panel, answersG.accept ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_ANNULER);
         });
         Q12Charger("Courant.q12ct", 3);
         ASSERT_GT(Q12PanneauG, 0);
@@ -81,6 +85,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             (*Q12ListeG)[size_t(i)].Numero = 101 + i;
             StrFormat((*Q12ListeG)[size_t(i)].Texte1, 64, "Name%d", 101 + i);
+            StrFormat((*Q12ListeG)[size_t(i)].Texte2, 64, "Club%d", 101 + i);
         }
         Q12NbListeG = count;
         RemplirTables();
@@ -139,18 +144,21 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"a digit typed in the waiting table goes to the number", "12T", {}, 125, 0, 1, 5},
         {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
+    int shown = 0;  // the unit's window is on screen once opened
+    GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &shown);
+    EXPECT_EQ(shown, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         Waiting(5);
         Keys(c.keys);
-        EXPECT_EQ(sentG, c.sent);
-        EXPECT_EQ(std::tuple(Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)),
-                  std::tuple(c.field, c.current, c.confirmDimmed));
+        EXPECT_EQ(
+            std::tuple(sentG, Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)),
+            std::tuple(c.sent, c.field, c.current, c.confirmDimmed));
         EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_TEXT_BGCOLOR, 2), c.confirmDimmed ? 0xFFFFFF : 0xFFFF00);
-        EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbHistoG),
-                  std::tuple(c.waiting, int(c.sent.size()), int(c.sent.size())));
+        EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Rows(COMPET_SENT)),
+                  std::pair(c.waiting, int(c.sent.size())));
     }
     // The record sent keeps its texts; a number in neither list may be given some.
     Keys("D77E");
@@ -160,6 +168,9 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
     EXPECT_EQ(sentG, (Numbers{77, 103}));
     EXPECT_EQ(std::string((*Q12HistoG)[0].Texte1) + "/" + (*Q12HistoG)[1].Texte1, "Late entry/Name103");
     EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_CELL_MODE, 2), VAL_INDICATOR);
+    char club[64] = "";  // each text of a record in its column
+    GetTableCellVal(Q12PanneauG, COMPET_WAITING, MakePoint(3, 1), club, sizeof club);
+    EXPECT_STREQ(club, "Club101");
     Keys("X");  // the clear button empties both lists
     EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
               std::tuple(0, 0, 0, 0));
@@ -168,19 +179,20 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
 // The import button: the settings dialog cancelled, confirmed with changes (first row 3,
 // second text "--", third Z) or answered without them; files unreadable, empty or cut short.
 TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
-    const std::string title = dir.file("title.csv"), good = dir.file("good.csv"), list = dir.file("list.csv"),
-                      broken = dir.file("broken.xlsx"), formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
-    qstest::WriteFileBytes(title, "Bib\n");
-    qstest::WriteFileBytes(good, "Bib\n40\n40\n");
-    qstest::WriteFileBytes(list, "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n");
-    qstest::WriteFileBytes(broken, "PK\x03\x04 not really a workbook");
+    const auto write = [this](const char* name, const std::string& bytes) {
+        qstest::WriteFileBytes(dir.file(name), bytes);
+        return dir.file(name);
+    };
     std::string slow;  // read slowly
     for (int r = 1; r <= 1200; ++r) slow += std::to_string(r) + "\n";
-    qstest::WriteFileBytes(dir.file("long.csv"), slow);
+    const std::string title = write("title.csv", "Bib\n"), good = write("good.csv", "Bib\n40\n40\n"),
+                      list = write("list.csv", "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n"),
+                      broken = write("broken.xlsx", "PK\x03\x04 not really a workbook"),
+                      formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     // Numbers the file gives as formulas without their results: where the reading stopped, the rows.
     const std::vector<std::string> formulaRows = {Q12TxtG[19] + std::string(" 3"),
-                                                  Q12TxtG[21] + std::string(" 3 4 5"), Q12TxtG[22]};
+                                                  Q12TxtG[21] + std::string(" 3 4 5\n") + Q12TxtG[22]};
     enum Dialog { Cancel, Change, Keep };
     struct Case {
         std::string file;
@@ -193,25 +205,21 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     } const cases[] = {
         {good, Cancel, false, 1, {}, 3},
         {broken, Keep, false, 1, {"broken.xlsx"}, 3},
-        {good, Keep, false, 4, {"good.csv"}, 3},  // a sheet the workbook lacks
+        {good, Keep, false, 4, {Q12TxtG[25] + std::string(" 4\n") + good}, 3},  // a sheet the workbook lacks
         {title, Keep, false, 1, {Q12TxtG[17]}, 3},
         {title, Keep, true, 1, {Q12TxtG[17]}, 0},
         {formulas, Keep, false, 1, formulaRows, 3},
         {formulas, Keep, true, 1, {std::string(Q12TxtG[18]) + " 1"}, 1},
         {good, Keep, false, 1, {}, 2},
-        {dir.file("long.csv"), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
+        {write("long.csv", slow), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
         {list, Change, false, 1, {}, 3},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.accept ? " accepted" : ""));
         Waiting(3);
         Keys("101E");
-        questionG.clear();
         messagesG.clear();
-        confirmDialogG = k.dialog == Change;
-        dialogTurnsG = 0;
-        acceptListG = k.accept;
-        fileChoiceG = k.file;
+        answersG = {k.file, "", k.dialog == Change, k.accept};
         Q12CnfG.Feuille = k.sheet;
         Q12SetDialogue(k.dialog == Keep ? +[](Q12Cnf*) { return true; } : nullptr);
         waitShownG = 0;
@@ -224,7 +232,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         SetTimeSource(nullptr, nullptr);
         EXPECT_EQ(waitShownG > 0, k.slow);
         EXPECT_FALSE(SbWaitOuvert());
-        const std::string said = questionG + (messagesG.empty() ? "" : messagesG[0]);
+        const std::string said = answersG.question + (messagesG.empty() ? "" : messagesG[0]);
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
         EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));

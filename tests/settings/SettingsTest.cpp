@@ -151,6 +151,15 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              Q31FSetSetMirror(nullptr, nullptr);
          },
          {"WC 002", "WC 001", "WC 012 03 0001", "WC 012 02 0000"}},
+        {"closing the run declined on its question: the run read again, the switch back on",
+         [] {
+             SbComG.run.current = 3, g_answer = 2;
+             Q31FSetParam(0);
+             SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
+             Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+             EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
+         },
+         {"RP 003"}},
         {"remote keys",
          [] {
              Q31FKeyEnregistrerCallbacks();
@@ -253,21 +262,10 @@ TEST_F(Settings, PagesShowTheRecords) {
     const int wild[4] = {300, -4, 255, 0};
     Q31FSetEthernetFormer(wild, address, sizeof address);
     EXPECT_STREQ(address, "255.000.255.000");
-}
-
-TEST_F(Settings, ExtensionOfTypeFourOpensThePageThatReadsNothing) {
-    SbComG.extensions = {4, 0, 2};
-    for (auto [button, open] : {std::pair{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}}) {
-        Commit(FQ31Set, main_, button);  // type 0 opens nothing; another page waits for the close
-        EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
-    }
-}
-
-// Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
-TEST_F(Settings, RunLoadingPageFollowsTheRunsAndTheTarget) {
-    const int cases[][7] = {
+    // Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
+    const int runs[][7] = {
         {0, 1, 0, 1, 1, 1, 0}, {0, 2, 0, 0, 0, 1, 0}, {4, 5, 1, 0, 1, 4, 1}, {4, 5, 0, 0, 0, 4, 1}};
-    for (auto [current, next, target, number, load, max, clear] : cases) {
+    for (auto [current, next, target, number, load, max, clear] : runs) {
         SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target;
         Q31FSetParam(5);
         EXPECT_EQ(std::tuple(Val(P(5), PAGE5_RUN_NUM, ATTR_DIMMED), Val(P(5), PAGE5_LOAD, ATTR_DIMMED),
@@ -308,6 +306,12 @@ TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
 }
 
 TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt) {
+    SbComG.extensions = {4, 0, 2};  // an extension of type 4 opens the page that reads nothing, type 0 none
+    for (auto [button, open] : {std::pair{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}}) {
+        Commit(FQ31Set, main_, button);  // another page waits for the close
+        EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
+    }
+    Commit(FQ31SetQuit, P(9), PAGE9_QUIT);
     SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
     for (int twice = 0; twice < 2; ++twice) {
         Commit(FQ31Set, main_, MAIN_PAGE_4);
@@ -372,26 +376,6 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
     EXPECT_EQ(Sent(), (Frames{"WP 102 12 0045", "WP 103 12 0030", "WP 104 12 60", "WP 105 12 00",
                               "WP 107 12 246", "WP 108 12 251", "WP 109 12 000", "WP 110 12 251",
                               "WP 111 12 246", "WP 112 12 000", "WP 113 12 ff"}));
-}
-
-TEST_F(Settings, RunsLoadedIntoThisComputerCloseThePageAndClosingTheRunAsksFirst) {
-    SbComG.run.next = 5;
-    Commit(FQ31Set, main_, MAIN_PAGE_5);
-    SetCtrlVal(P(5), PAGE5_TARGET, 1);
-    SetCtrlVal(P(5), PAGE5_RUN_NUM, 3);
-    Commit(FQ31MancheCharger, P(5), PAGE5_LOAD);
-    EXPECT_EQ(Sent(), (Frames{"WC 012 03 0001"}));
-    EXPECT_EQ(Q31FSetPageOuverte(), -1);  // the times come into the table below
-    SbComG.run.current = 3, SbComG.run.next = 4;
-    Q31FSetParam(0);
-    // Declined: only the run is read again and the switch comes back on; then confirmed.
-    for (auto [answer, frames] : {std::pair{2, Frames{"RP 003"}}, std::pair{4, Frames{"WC 001", "RP 003"}}}) {
-        g_answer = answer;
-        SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
-        Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
-        EXPECT_EQ(Sent(), frames);
-        EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
-    }
 }
 
 // Short and damaged files are the bad-input suite's; here: each page's whole block, and a cancel.

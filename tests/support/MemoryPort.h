@@ -1,8 +1,6 @@
-// A serial port over bytes in memory, read the way the run-time reads a port with
-// ComRdTerm (up to a line feed, which is removed, or a full buffer): the link tests,
-// the fuzzer and the benchmark of reception feed bytes to the serial callback the
-// program installs, RsDetectFlag, so what they check is the program's own path.
-// Header only: the fuzz targets include it without the test library.
+// A serial port over bytes in memory, read as ComRdTerm reads a port (up to a line feed, which is
+// removed, or a full buffer), feeding the program's own serial callback, RsDetectFlag: the link
+// tests, the fuzzer and the reception benchmark. Header only: the fuzz targets have no test library.
 #pragma once
 
 #include <algorithm>
@@ -23,13 +21,12 @@ struct Port {
     std::string input;
     size_t piece = 0;  // most bytes one read returns (0: the reader's buffer), as a time-out cuts a line
 };
+inline Port portG;
 inline Port& P() {
-    static Port port;
-    return port;
+    return portG;
 }
 
-// The caller's port operations with reading from memory (and a port status always
-// clear when the caller has none).
+// The caller's port operations reading from memory (a port status always clear if it has none).
 inline SbComPortOps Ops(SbComPortOps base = {}) {
     if (!base.status) base.status = [] { return 0; };
     base.read = [](char* buffer, int maxCount, bool* lineEnded) {
@@ -65,9 +62,9 @@ struct Clock {
     int waitPasses = 0;               // event passes made by the acknowledgement wait
     bool replyDue = false;
 };
+inline Clock clockG;
 inline Clock& C() {
-    static Clock clock;
-    return clock;
+    return clockG;
 }
 
 // A frame as the clock sends it: payload, TAB, check value, CR, LF.
@@ -91,11 +88,8 @@ inline SbComPortOps ClockOps() {
         ++c.waitPasses;
         c.now += 0.25;
         if (!std::exchange(c.replyDue, false)) return;
-        std::string bytes = c.autoAck ? Line("AK") : "";
-        if (!c.replies.empty()) {
-            bytes = c.replies.front();
-            c.replies.pop_front();
-        }
+        const std::string bytes = c.replies.empty() ? (c.autoAck ? Line("AK") : "") : c.replies.front();
+        if (!c.replies.empty()) c.replies.pop_front();
         if (!bytes.empty()) Deliver(bytes.data(), bytes.size());
     };
     ops.clock = [] { return C().now += 0.001; };

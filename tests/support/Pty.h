@@ -1,5 +1,5 @@
-// A pseudo-terminal for serial tests: the port under test opens its slave side, the test
-// writes and reads the master side as the clock would.
+// A pseudo-terminal for serial tests: the port under test opens its slave side, the test writes
+// and reads the master side as the clock would.
 #pragma once
 
 #include <fcntl.h>

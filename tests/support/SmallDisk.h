@@ -1,7 +1,6 @@
-// A small file system over a test's folder, to see the program on a full disk or a
-// read-only folder with its real writes: a tmpfs mounted in a mount namespace of the
-// test process's own (root only: developers' machines and CI run as root). Without root
-// the folder is only made read-only by its permissions.
+// A small file system over a test's folder, to see the program's real writes on a full disk or a
+// read-only folder: a tmpfs in the test process's own mount namespace (root only, as developers'
+// machines and CI run); without root the folder is only made read-only by its permissions.
 #pragma once
 
 #include <sched.h>
@@ -51,8 +50,7 @@ public:
             out.write(block.data(), std::streamsize(block.size()));
     }
     void Free() { std::filesystem::remove(folder_ + "/.filler"); }
-    // The folder read-only: the disk remounted, or without one (not root) the folder's write
-    // permission taken away. False when neither is possible.
+    // The folder read-only: the disk remounted, or (not root) its write permission taken away.
     bool ReadOnly(bool on) {
         if (mounted_)
             return mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | (on ? MS_RDONLY : 0),

@@ -1,6 +1,6 @@
-// The stand-in clock for tests: started with its pseudo-terminal linked as "Ports/COM5" of
-// a test's program folder, with its wire log and control channel; with "--tcp" among the
-// arguments it listens on a free port of the loopback too.
+// The stand-in clock for tests (its code in TestSupport.cpp): started with its pseudo-terminal linked
+// as "Ports/COM5" of a test's program folder, with its wire log and control channel; with "--tcp"
+// among the arguments it listens on a free port of the loopback too.
 #pragma once
 
 #include <sys/types.h>

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,42 +11,57 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QWidget>
-#include <chrono>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "tests/support/Standin.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace qstest {
+namespace {
 
-TempProgramDir::TempProgramDir(bool withProgramFiles) {
-    previous_ = fs::current_path().string();
+// Starts a program with these arguments, its output to `out` when given: its process id, or -1.
+pid_t Spawn(std::vector<std::string> args, int out = -1) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, 1);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+}  // namespace
+
+TempProgramDir::TempProgramDir(bool withProgramFiles) : previous_(fs::current_path().string()) {
     std::error_code ec;
     const fs::path base = fs::temp_directory_path(ec);  // $TMPDIR, else /tmp
     std::string name = ((ec ? "/tmp" : base) / "qs310-test-XXXXXX").string();
     path_ = mkdtemp(name.data());
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
-    // A file the build puts in the program folder and that is missing there is the
-    // build's fault: the test fails rather than run without it.
-    if (withProgramFiles) {
-        for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
-                                 "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
-            fs::path src = fs::path(built ? built : "") / item;
-            if (built && fs::exists(src))
-                fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
-            else
-                ADD_FAILURE() << "the built program folder (" << (built ? built : "not set") << ") lacks "
-                              << item;
-        }
+    // A file the build puts in the program folder and that is missing there is the build's
+    // fault: the test fails rather than run without it.
+    for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
+                             "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
+        const fs::path src = fs::path(built ? built : "") / item;
+        if (withProgramFiles && built && fs::exists(src))
+            fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
+        else if (withProgramFiles)
+            ADD_FAILURE() << "the built program folder (" << (built ? built : "not set") << ") lacks "
+                          << item;
     }
     // Keep the built folder reachable for later copies, then point the layer here.
     if (built && !getenv("QS_BUILT_PROGRAM_DIR")) setenv("QS_BUILT_PROGRAM_DIR", built, 1);
@@ -66,19 +82,17 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 long FileSize(const std::string& path) {
     std::error_code ec;
-    auto n = fs::file_size(path, ec);
+    const auto n = fs::file_size(path, ec);
     return ec ? -1 : long(n);
 }
 
 void EnsureRuntime() {
-    // A whole-program run ends by closing the layer: start it again when needed
-    // (starting an already running layer does nothing).
+    // A whole-program run ends by closing the layer: start it again (a running layer stays as is).
     static char arg0[] = "qs310-tests";
     static char* argv[] = {arg0, nullptr};
     InitCVIRTE(1, argv);
@@ -87,18 +101,14 @@ void EnsureRuntime() {
 bool RanInOwnProcess() {
     if (!QCoreApplication::instance()) return false;
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string exe = fs::read_symlink("/proc/self/exe").string();
-    std::string filter = std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
-    char* argv[] = {exe.data(), filter.data(), nullptr};
-    pid_t child = -1;
-    if (posix_spawn(&child, exe.c_str(), nullptr, nullptr, argv, environ) != 0) {
-        ADD_FAILURE() << "cannot start " << exe << " to run the test in a process of its own";
-        return true;
-    }
+    const std::string exe = fs::read_symlink("/proc/self/exe").string();
+    const pid_t child =
+        Spawn({exe, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()});
     int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the test failed in a process of its own (status " << status << ")";
+    if (child > 0) waitpid(child, &status, 0);
+    EXPECT_TRUE(child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the test failed in a process of its own, or " << exe << " could not start (status " << status
+        << ")";
     return true;
 }
 
@@ -114,34 +124,75 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
     Bounded b;
     int fds[2];
     if (pipe(fds) != 0) return b;
-    const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
+        alarm(unsigned(std::ceil(limitSeconds)));  // the wall-clock limit: the alarm ends the child
         const std::string out = work();
-        if (write(fds[1], out.data(), out.size()) < 0) _exit(2);
-        _exit(0);
+        _exit(write(fds[1], out.data(), out.size()) == ssize_t(out.size()) ? 0 : 2);
     }
     close(fds[1]);
-    int status = 0;
-    struct rusage usage {};
-    while (wait4(child, &status, WNOHANG, &usage) == 0) {
-        b.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (b.seconds > limitSeconds) {
-            kill(child, SIGKILL);
-            wait4(child, &status, 0, &usage);
-            close(fds[0]);
-            return b;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    b.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     char buf[4096];
     for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) b.result.append(buf, size_t(n));
     close(fds[0]);
+    int status = 0;
+    struct rusage usage {};
+    wait4(child, &status, 0, &usage);
     b.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     b.peakMegabytes = usage.ru_maxrss / 1024;
     return b;
+}
+
+StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs)
+    : log_(dir.file("wire.log")), control_(dir.file("control")) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    Strings args = {QS_STANDIN_PATH, "--link", dir.file("Ports/COM5"), "--log", log_, "--control", control_};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    tcp_ = std::find(args.begin(), args.end(), "--tcp") != args.end();
+    pid_ = Spawn(args, out[1]);
+    close(out[1]);
+    // The first line tells the pty is ready (and linked), the next one the TCP port.
+    auto line = [&out] {
+        std::string l;
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') l += c;
+        return l;
+    };
+    first_ = line();
+    if (const std::string l = tcp_ ? line() : ""; l.rfind("tcp ", 0) == 0) tcpPort_ = atoi(l.c_str() + 4);
+    out_ = out[0];
+}
+
+StandinClock::~StandinClock() {
+    Stop(SIGTERM);
+    if (out_ >= 0) close(out_);
+}
+
+void StandinClock::Stop(int signal) {
+    if (pid_ <= 0) return;
+    kill(pid_, signal);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+void StandinClock::Control(const std::string& command) {
+    std::ofstream(control_) << command << "\n";
+    Pause(0.2);
+}
+
+StandinClock::Strings StandinClock::Wire() const {
+    Strings lines;
+    std::ifstream in(log_);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+void StandinClock::Pause(double seconds) {
+    for (double end = Timer() + seconds; Timer() < end;) {
+        SetNextWake(end - Timer());  // sleeps until the clock's bytes or another event come
+        ProcessSystemEvents();
+    }
 }
 
 }  // namespace qstest

@@ -1,5 +1,5 @@
-// Shared test runner: headless, in the built program folder, and the run-time
-// layer closed before static destruction.
+// The shared test runner: headless, in the built program folder, the run-time layer closed
+// before static destruction.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QS_PROGRAM_DIR", QS_TEST_PROGRAM_DIR, 0);
     ::testing::InitGoogleTest(&argc, argv);
-    int result = RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
     CloseCVIRTE();
     return result;
 }
