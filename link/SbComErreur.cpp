@@ -32,6 +32,10 @@ void SbComTexteErreur(char title[200], char text[200]) {
 }
 
 void SbComDeplanter() {
+    // The whole lines already received are read first: a time the clock sent while the
+    // operator read the error box must not go with the queues. A line failing its check is
+    // dropped as the flush would drop it; a port failing meanwhile is seen by the next watch.
+    if (SbComG.linkState != 0) RsDetectFlag(SbComLinkPort(), 0, nullptr);
     errorFlag = 0;
     SbComAckPendingG = 0;
     RsDropPartialLine();

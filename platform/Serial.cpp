@@ -405,6 +405,9 @@ int GetInQLen(int port) {
     if (!ValidPort(port)) return Fail(kErrPortNumber);
     Port& p = g_ports[port];
     if (!p.open) return 0;
+    // What the system already holds counts too: a caller about to empty the queue reads the
+    // whole lines first, and the system's buffer goes with the queue.
+    p.device->waitForReadyRead(0);
     Pull(port);
     NotifyLater(port);
     return int(p.input.size());

@@ -216,12 +216,16 @@ TEST_F(LinkTest, ReceivedLinesAreCheckedHoweverTheyArrive) {
         memport::Deliver(bytes.data(), bytes.size());
         EXPECT_EQ(Competitors(), (std::vector<int>{1, 3}));
     }
-    // Clearing the link's error drops a line half received, which would spoil the next.
+    // Clearing the link's error drops a line half received, which would spoil the next, but
+    // keeps a time received whole while the error was shown.
     Times().clear();
     memport::Deliver("TN 0009 00", 10);
     ClearError();
+    SbComPoserErreur("E9", "E13");
+    memport::P().input = Time(6) + "TN 0009 00";  // not read yet: the error box was open
+    SbComDeplanter();
     const std::string next = Time(5);
     memport::Deliver(next.data(), next.size());
-    EXPECT_EQ(Competitors(), std::vector<int>{5});
+    EXPECT_EQ(Competitors(), (std::vector<int>{6, 5}));
     EXPECT_EQ(Error(), "");
 }
