@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 using qstest::ReadFileBytes;
 using qstest::WriteFileBytes;
 
-TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolder) {
+TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBounded) {
     qstest::EnsureRuntime();
     qstest::TempProgramDir dir(false);
     fs::create_directories(dir.file("Settings"));
@@ -46,24 +46,17 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolder) {
     for (const char* sub : {"Data/sub", "Data2"}) fs::create_directories(dir.file(sub));
     for (const char* name : {"Data/logo.png", "Data2/x.png"}) WriteFileBytes(dir.file(name), "x");
     fs::create_symlink(dir.file("f.bin"), dir.file("Data/out.png"));
-    const struct {
-        const char* path;
-        bool plain, inside;
-    } cases[] = {{"Data/logo.png", true, true},     {"Data\\logo.png", true, true},
-                 {"Data/../f.bin", true, false},    {"Data2/x.png", true, false},
-                 {"Data/out.png", true, false},     {"Data/sub", false, false},
-                 {"Data/missing.png", false, false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FileIsPlain(c.path) * 10 + FileInsideFolder("Data", c.path), c.plain * 10 + c.inside)
-            << c.path;
-}
-
-// The journal's folder stays under its size however much is written: a day's file past a
-// quarter of it is set aside and the oldest files go first, the newest lines kept; files that
-// are not the journal's are left alone.
-TEST(PlatformFiles, JournalFolderStaysUnderItsSizeOldestFilesFirst) {
-    qstest::EnsureRuntime();
-    qstest::TempProgramDir dir(false);
+    for (auto [path, plain, inside] : {std::tuple{"Data/logo.png", 1, 1},
+                                       {"Data\\logo.png", 1, 1},
+                                       {"Data/../f.bin", 1, 0},
+                                       {"Data2/x.png", 1, 0},
+                                       {"Data/out.png", 1, 0},
+                                       {"Data/sub", 0, 0},
+                                       {"Data/missing.png", 0, 0}})
+        EXPECT_EQ(FileIsPlain(path) * 10 + FileInsideFolder("Data", path), plain * 10 + inside) << path;
+    // The journal's folder stays under its size however much is written: a day's file past a
+    // quarter of it is set aside and the oldest files go first, the newest lines kept; files that
+    // are not the journal's are left alone.
     fs::create_directories(dir.file("Logs"));
     for (const char* name : {"Logs/link-20200101.log", "Logs/link-20200102.log", "Logs/notes.txt"}) {
         WriteFileBytes(dir.file(name), std::string(1500, 'o') + "\n");

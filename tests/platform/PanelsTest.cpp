@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <sstream>
@@ -34,31 +36,30 @@ int CountEvents(int event, int control = -1, int panel = -1) {
     return n;
 }
 
-enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER };
+enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING };
 
 // A Designer file, one line per widget: "Class Name control x y width height property=value...";
 // the first line is the panel, a line starting with '>' goes inside the one before it.
-void WriteUi(const qstest::TempProgramDir& dir, const char* file, std::vector<std::string> lines) {
+void WriteUi(const qstest::TempProgramDir& dir, std::vector<std::string> lines) {
     std::vector<std::string> xml;
     for (const std::string& line : lines) {
         std::istringstream in(line.substr(line[0] == '>'));
-        std::string cls, name, ctrl, x, y, w, h;
-        in >> cls >> name >> ctrl >> x >> y >> w >> h;
+        std::string cls, name, kv, x, y, w, h;
+        in >> cls >> name >> kv >> x >> y >> w >> h;
         std::string s = "<widget class=\"" + cls + "\" name=\"" + name +
                         "\"><property name=\"geometry\"><rect><x>" + x + "</x><y>" + y + "</y><width>" + w +
                         "</width><height>" + h + "</height></rect></property>";
-        std::string kv = "ctrl=" + ctrl;
-        do {
+        for (kv = "ctrl=" + kv; !kv.empty(); kv.clear(), in >> kv) {
             const std::string key = kv.substr(0, kv.find('=')), value = kv.substr(kv.find('=') + 1);
-            const char* type = key == "buddy"                                               ? "cstring"
-                               : value == "true"                                            ? "bool"
-                               : value.find_first_not_of("0123456789") == std::string::npos ? "number"
-                                                                                            : "string";
-            const bool dynamic = key == "ctrl" || key == "callback" || key == "closeBox";
+            const char* type = key == "buddy"      ? "cstring"
+                               : value == "true"   ? "bool"
+                               : isdigit(value[0]) ? "number"
+                                                   : "string";
+            const bool dynamic = key == "ctrl" || key == "callback" || key == "keepsUnlistedValues";
             if (value != "0")
                 s += "<property name=\"" + key + (dynamic ? "\" stdset=\"0\"><" : "\"><") + type + ">" +
                      value + "</" + type + "></property>";
-        } while (in >> kv);
+        }
         if (line[0] == '>')
             xml.back().insert(xml.back().size() - 9, s + "</widget>");
         else
@@ -66,7 +67,7 @@ void WriteUi(const qstest::TempProgramDir& dir, const char* file, std::vector<st
     }
     for (size_t i = 1; i < xml.size(); ++i) xml[0].insert(xml[0].size() - 9, xml[i]);
     std::filesystem::create_directories(dir.file("Test.uir"));
-    qstest::WriteFileBytes(dir.file(std::string("Test.uir/") + file),
+    qstest::WriteFileBytes(dir.file("Test.uir/01-test.ui"),
                            "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>P</class>" + xml[0] + "</ui>");
 }
 
@@ -75,14 +76,14 @@ protected:
     void SetUp() override {
         qstest::EnsureRuntime();
         WriteUi(
-            dir_, "01-test.ui",
-            {"QWidget TEST 0 0 0 400 300 callback=PanelCb",
+            dir_,
+            {"QWidget TEST 0 0 0 400 300 callback=PanelCb keepsUnlistedValues=true",
              "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit", "QPushButton GO 3 100 10 80 30",
              "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
              "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
              "QLabel MSG 7 220 210 100 20", "QCheckBox SW 9 320 60 60 20 callback=TestCb",
              "QLineEdit EDIT 10 320 90 70 24 callback=TestCb", "QGroupBox BOX 0 320 130 70 60",
-             ">QPushButton INNER 11 5 20 50 24"});
+             ">QPushButton INNER 11 5 20 50 24", "QComboBox RING 12 10 240 100 24 callback=TestCb"});
         g_calls.clear();
         for (const char* name : {"TestCb", "TableCb", "PanelCb"}) RegisterCallback(name, Record);
         panel_ = LoadPanel(0, "Test.uir", 1);
@@ -151,6 +152,20 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
     EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
+    // A ring shows the item carrying the value set. On a settings page a value none carries stays,
+    // shown as its number after the items, until another is set: a setting of the clock is never
+    // changed behind the operator's back.
+    for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
+        InsertListItem(panel_, RING, at, label, value);
+    auto* ring = Find<QComboBox>("RING");
+    for (auto [value, shown] :
+         {std::pair{20, "B 20 1 3"}, {99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
+        int v = 0, index = 0, count = 0;
+        value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
+        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index),
+            GetNumListItems(panel_, RING, &count);
+        EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(index).arg(count), shown);
+    }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
     SetCtrlVal(panel_, NUM, 80), SetCtrlVal(panel_, SW, 1);
@@ -182,6 +197,19 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
         for (int col = 1; col <= 3; ++col)
             EXPECT_EQ(attr(col, row) + (attr(col, row, ATTR_TEXT_BGCOLOR) == 0xFFFF00),
                       fg[row - 1][col - 1] + (row == 2));
+    // A range selected by code is the cells named, cut at the table's edge; a cell's new text
+    // reaches the view.
+    SetTableSelection(panel_, TABLE, MakeRect(2, 3, 5, 1));
+    QStringList picked;
+    for (const QModelIndex& i : t->selectionModel()->selectedIndexes())
+        picked << QString("%1,%2").arg(i.row()).arg(i.column());
+    Pump();
+    QSignalSpy changed(t->model(), &QAbstractItemModel::dataChanged);
+    SetTableCellVal(panel_, TABLE, MakePoint(1, 2), "x");
+    Pump();
+    for (const auto& args : changed)
+        picked << QString("%1,%2").arg(args[0].toModelIndex().row()).arg(args[1].toModelIndex().column());
+    EXPECT_EQ(picked.join(' ').toStdString(), "1,2 2,2 1,0");
     InsertTableRows(panel_, TABLE, 1, 1);  // at row 1: the others move down
     DeleteTableRows(panel_, TABLE, 2, 2);
     int rows = 0;
@@ -239,6 +267,12 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
               111);
     EXPECT_EQ(g_calls.front().event * 10000 + g_calls.front().data1 * 100 + g_calls.front().data2,
               EVENT_LEFT_CLICK * 10000 + 1715);
+    // A key reaches the callbacks as its Windows-1252 character.
+    for (auto [text, character] : {std::pair{"\u00E9", 0xE9}, {"\u20AC", 0x80}}) {
+        QTest::sendKeyEvent(QTest::Press, Find("EDIT"), Qt::Key_unknown, QString::fromUtf8(text), {});
+        EXPECT_EQ(CountEvents(EVENT_KEYPRESS, EDIT) * 1000 + g_calls.back().data1, 1000 + character);
+        g_calls.clear();
+    }
     // Discarding the panel from its own control's callback is safe.
     static int discarded = 0;
     InstallCtrlCallback(
