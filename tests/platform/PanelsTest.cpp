@@ -1,5 +1,5 @@
-// Panels, controls and events through the layer's operations, on a test resource with every kind of
-// control the program drives.
+// Panels, controls and events through the layer's operations, on a test resource (fixtures/01-test.ui)
+// with every kind of control the program drives.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,7 +11,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -38,52 +38,12 @@ int CountEvents(int event, int control = -1, int panel = -1) {
 
 enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING };
 
-// A Designer file, one line per widget: "Class Name control x y width height property=value...";
-// the first line is the panel, a line starting with '>' goes inside the one before it.
-void WriteUi(const qstest::TempProgramDir& dir, std::vector<std::string> lines) {
-    std::vector<std::string> xml;
-    for (const std::string& line : lines) {
-        std::istringstream in(line.substr(line[0] == '>'));
-        std::string cls, name, kv, x, y, w, h;
-        in >> cls >> name >> kv >> x >> y >> w >> h;
-        std::string s = "<widget class=\"" + cls + "\" name=\"" + name +
-                        "\"><property name=\"geometry\"><rect><x>" + x + "</x><y>" + y + "</y><width>" + w +
-                        "</width><height>" + h + "</height></rect></property>";
-        for (kv = "ctrl=" + kv; !kv.empty(); kv.clear(), in >> kv) {
-            const std::string key = kv.substr(0, kv.find('=')), value = kv.substr(kv.find('=') + 1);
-            const char* type = key == "buddy"      ? "cstring"
-                               : value == "true"   ? "bool"
-                               : isdigit(value[0]) ? "number"
-                                                   : "string";
-            const bool dynamic = key == "ctrl" || key == "callback" || key == "keepsUnlistedValues";
-            if (value != "0")
-                s += "<property name=\"" + key + (dynamic ? "\" stdset=\"0\"><" : "\"><") + type + ">" +
-                     value + "</" + type + "></property>";
-        }
-        if (line[0] == '>')
-            xml.back().insert(xml.back().size() - 9, s + "</widget>");
-        else
-            xml.push_back(s + "</widget>");
-    }
-    for (size_t i = 1; i < xml.size(); ++i) xml[0].insert(xml[0].size() - 9, xml[i]);
-    std::filesystem::create_directories(dir.file("Test.uir"));
-    qstest::WriteFileBytes(dir.file("Test.uir/01-test.ui"),
-                           "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>P</class>" + xml[0] + "</ui>");
-}
-
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        WriteUi(
-            dir_,
-            {"QWidget TEST 0 0 0 400 300 callback=PanelCb keepsUnlistedValues=true",
-             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit", "QPushButton GO 3 100 10 80 30",
-             "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
-             "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
-             "QLabel MSG 7 220 210 100 20", "QCheckBox SW 9 320 60 60 20 callback=TestCb",
-             "QLineEdit EDIT 10 320 90 70 24 callback=TestCb", "QGroupBox BOX 0 320 130 70 60",
-             ">QPushButton INNER 11 5 20 50 24", "QComboBox RING 12 10 240 100 24 callback=TestCb"});
+        std::filesystem::create_directories(dir_.file("Test.uir"));
+        std::filesystem::copy_file(QS_PLATFORM_FIXTURES "/01-test.ui", dir_.file("Test.uir/01-test.ui"));
         g_calls.clear();
         for (const char* name : {"TestCb", "TableCb", "PanelCb"}) RegisterCallback(name, Record);
         panel_ = LoadPanel(0, "Test.uir", 1);
