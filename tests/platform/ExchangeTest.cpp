@@ -77,10 +77,10 @@ struct FarEnd : qstest::Pty {
 // A plain client: sends its request, then reads until the server closes the connection, or the
 // answer is whole (its head and as many body bytes as it announces).
 struct Client : QTcpSocket {
-    Client(int port, const std::string& request, int readBuffer = 0) {
+    explicit Client(const std::string& request, int readBuffer = 0) {
         setReadBufferSize(readBuffer);  // a client that never reads takes no more than this
         if (readBuffer) setSocketOption(ReceiveBufferSizeSocketOption, readBuffer);
-        connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
+        connectToHost(QStringLiteral("127.0.0.1"), quint16(WebServerPort()));
         waitForConnected(2000);
         write(request.data(), qint64(request.size()));
     }
@@ -197,7 +197,9 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
                 all.find(" line 0......") == std::string::npos);
 }
 
-TEST(PlatformSerial, PortNamesAndSettingsRefused) {
+TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
+    qstest::EnsureRuntime();
+    qstest::TempProgramDir dir(false);
     char dev[260];
     for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
         ComPortDevice(port, dev, sizeof dev);
@@ -205,11 +207,6 @@ TEST(PlatformSerial, PortNamesAndSettingsRefused) {
     }
     for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {7, 9, 1}, {7, 8, 3}})
         EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
-}
-
-TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
-    qstest::EnsureRuntime();
-    qstest::TempProgramDir dir(false);
     for (bool network : {false, true}) {
         SCOPED_TRACE(network ? "network" : "serial");
         auto far = std::make_unique<FarEnd>(dir.path(), network);
@@ -268,7 +265,19 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     }
 }
 
-TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse) {
+// Connections of any kind are bounded: idle ones fill the places and the next is closed at once,
+// long before its request deadline. The page's files are served by name with the key, nothing else.
+TEST_F(WebServerTest, ConnectionsAreBoundedPageFilesServedByNameWithTheKey) {
+    config_.maxConnections = 4;
+    config_.requestSeconds = 30;
+    ASSERT_EQ(WebServerStart(config_), WEB_OK);
+    std::vector<std::unique_ptr<Client>> idle;
+    for (int i = 0; i < 4; ++i) idle.push_back(std::make_unique<Client>(""));
+    Client refused("");
+    EXPECT_TRUE(refused.Read(true, 2).empty() && refused.state() == QAbstractSocket::UnconnectedState);
+    for (auto& c : idle)
+        EXPECT_TRUE(c->Read(true, 0.01).empty() && c->state() == QAbstractSocket::ConnectedState);
+    config_.maxConnections = 96;
     config_.requestSeconds = 0.3;
     ASSERT_EQ(WebServerStart(config_), WEB_OK);
     const std::string big(100 * 1024, 'x'), head = " HTTP/1.1\r\nHost: h\r\n\r\n";
@@ -278,6 +287,9 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
         const char* body = "";
     } cases[] = {
         {"GET /k3y/view.js" + head, "HTTP/1.1 200", "text/javascript"},
+        {"GET /k3y/" + head, "HTTP/1.1 200", "text/html"},
+        {"GET /k3y" + head, "HTTP/1.1 301", "Location: /k3y/"},
+        {"GET /k3y/view.js" + kUpgrade, "HTTP/1.1 404"},  // a viewer only at its own address
         {"GET /k3x/" + head, "HTTP/1.1 403"},
         {"GET /k3y/../../../etc/passwd" + head, "HTTP/1.1 40"},
         {"GET /k3y/%2e%2e/%2e%2e/etc/passwd" + head, "HTTP/1.1 404"},
@@ -289,7 +301,7 @@ TEST_F(WebServerTest, ServesThePageFilesByNameWithTheKeyAndRefusesEverythingElse
         {"", ""},  // silent: let go at the request deadline
     };
     for (const auto& c : cases) {
-        Client client(WebServerPort(), c.request);
+        Client client(c.request);
         const std::string got = client.Read(!*c.answer);
         EXPECT_TRUE(got.rfind(c.answer, 0) == 0 && got.find(c.body) != std::string::npos &&
                     got.find("root:") == std::string::npos &&
@@ -306,12 +318,11 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     ASSERT_EQ(WebServerStart(config_), WEB_OK);
     std::vector<QString> got[2];
     auto a = Viewer(&got[0]), b = Viewer(&got[1]);
-    Client stuck(WebServerPort(), "GET /k3y/ws" + kUpgrade, 4096);
+    Client stuck("GET /k3y/ws" + kUpgrade, 4096);
     ASSERT_TRUE(PumpUntil([] { return WebServerViewers() == 3; }));
     // The next one gets a close frame (4001: too many, the page tries again later), one without
     // the key a 403; neither gets anything of the state.
-    Client extra(WebServerPort(), "GET /k3y/ws" + kUpgrade),
-        wrongKey(WebServerPort(), "GET /nokey/ws" + kUpgrade);
+    Client extra("GET /k3y/ws" + kUpgrade), wrongKey("GET /nokey/ws" + kUpgrade);
     const std::string turnedAway = extra.Read();
     EXPECT_EQ(turnedAway.substr(turnedAway.find("\r\n\r\n") + 4, 4), std::string("\x88\x12\x0F\xA1", 4));
     EXPECT_TRUE(turnedAway.find("all") == std::string::npos && wrongKey.Read().find("HTTP/1.1 403") == 0);
@@ -329,18 +340,4 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
               QStringLiteral("{\"t\":\"all\",\"id\":\"N\u00B0 42\"}{\"id\":\"\u00E9t\u00E9\"}"));
     for (int i = 0; i < sent; ++i)
         ASSERT_TRUE(got[0][i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
-}
-
-// Connections of any kind are bounded: idle ones fill the places and the next is closed at once,
-// long before its request deadline.
-TEST_F(WebServerTest, IdleConnectionsAreBounded) {
-    config_.maxConnections = 4;
-    config_.requestSeconds = 30;
-    ASSERT_EQ(WebServerStart(config_), WEB_OK);
-    std::vector<std::unique_ptr<Client>> idle;
-    for (int i = 0; i < 4; ++i) idle.push_back(std::make_unique<Client>(WebServerPort(), ""));
-    Client refused(WebServerPort(), "");
-    EXPECT_TRUE(refused.Read(true, 2).empty() && refused.state() == QAbstractSocket::UnconnectedState);
-    for (auto& c : idle)
-        EXPECT_TRUE(c->Read(true, 0.01).empty() && c->state() == QAbstractSocket::ConnectedState);
 }

@@ -103,9 +103,9 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     }
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
-    EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
-    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);  // read back as the program wrote it
-    EXPECT_STREQ(text, "__1  Sync & time");
+    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);   // read back as the program wrote it
+    EXPECT_EQ(Find<QPushButton>("QUIT")->text().toStdString() + "|" + text,
+              "&1  Sync && time|__1  Sync & time");
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
@@ -155,19 +155,15 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
         for (int col = 1; col <= 3; ++col)
             EXPECT_EQ(attr(col, row) + (attr(col, row, ATTR_TEXT_BGCOLOR) == 0xFFFF00),
                       fg[row - 1][col - 1] + (row == 2));
-    // A range selected by code is the cells named, cut at the table's edge; a cell's new text
-    // reaches the view.
+    // A range selected by code is the cells named, cut at the table's edge.
     SetTableSelection(panel_, TABLE, MakeRect(2, 3, 5, 1));
-    QStringList picked;
-    for (const QModelIndex& i : t->selectionModel()->selectedIndexes())
-        picked << QString("%1,%2").arg(i.row()).arg(i.column());
+    EXPECT_EQ(t->selectionModel()->selectedIndexes(),
+              (QModelIndexList{t->model()->index(1, 2), t->model()->index(2, 2)}));
     Pump();
     QSignalSpy changed(t->model(), &QAbstractItemModel::dataChanged);
-    SetTableCellVal(panel_, TABLE, MakePoint(1, 2), "x");
+    SetTableCellVal(panel_, TABLE, MakePoint(1, 2), "x");  // the view hears of a cell's new text
     Pump();
-    for (const auto& args : changed)
-        picked << QString("%1,%2").arg(args[0].toModelIndex().row()).arg(args[1].toModelIndex().column());
-    EXPECT_EQ(picked.join(' ').toStdString(), "1,2 2,2 1,0");
+    EXPECT_TRUE(changed.size() == 1 && changed[0][0].toModelIndex() == t->model()->index(1, 0));
     InsertTableRows(panel_, TABLE, 1, 1);  // at row 1: the others move down
     DeleteTableRows(panel_, TABLE, 2, 2);
     int rows = 0;
@@ -193,14 +189,12 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 6006);
     // A row's height is the table's too (rows left at it follow), read again after the table's
     // own changed.
-    int design = 0;
-    GetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, &design);
-    auto heights = [&] { return std::vector<int>{t->rowHeight(0), t->rowHeight(1)}; };
+    const int design = Get(TABLE, ATTR_ROW_HEIGHT);
     SetTableRowAttribute(panel_, TABLE, 2, ATTR_ROW_HEIGHT, design);
     SetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, design + 2);
-    EXPECT_EQ(heights(), (std::vector<int>{design + 2, design + 2}));
+    EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), (design + 2) * 1001);
     SetTableRowAttribute(panel_, TABLE, 1, ATTR_ROW_HEIGHT, design);
-    EXPECT_EQ(heights(), (std::vector<int>{design, design}));
+    EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), design * 1001);
 }
 
 // A window without a place of its own opens centred; the activity goes back to the window below
@@ -226,12 +220,6 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
               111);
     EXPECT_EQ(g_calls.front().event * 10000 + g_calls.front().data1 * 100 + g_calls.front().data2,
               EVENT_LEFT_CLICK * 10000 + 1715);
-    // A key reaches the callbacks as its Windows-1252 character.
-    for (auto [text, character] : {std::pair{"\u00E9", 0xE9}, {"\u20AC", 0x80}}) {
-        QTest::sendKeyEvent(QTest::Press, Find("EDIT"), Qt::Key_unknown, QString::fromUtf8(text), {});
-        EXPECT_EQ(CountEvents(EVENT_KEYPRESS, EDIT) * 1000 + g_calls.back().data1, 1000 + character);
-        g_calls.clear();
-    }
     // Discarding the panel from its own control's callback is safe.
     static int discarded = 0;
     InstallCtrlCallback(
