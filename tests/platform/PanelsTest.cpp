@@ -110,19 +110,19 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
     EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
-    // A ring shows the item carrying the value set. On a settings page a value none carries stays,
-    // shown as its number after the items, until another is set: a setting of the clock is never
-    // changed behind the operator's back.
+    // A ring shows the item carrying the value set; on a settings page a value none carries stays,
+    // shown after the items, until another is set: a clock's setting never changes unseen.
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
-    auto* ring = Find<QComboBox>("RING");
     for (auto [value, shown] :
          {std::pair{20, "B 20 1 3"}, {99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
         int v = 0, index = 0, count = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
         GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index),
             GetNumListItems(panel_, RING, &count);
-        EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(index).arg(count), shown);
+        EXPECT_EQ(
+            QString("%1 %2 %3 %4").arg(Find<QComboBox>("RING")->currentText()).arg(v).arg(index).arg(count),
+            shown);
     }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
