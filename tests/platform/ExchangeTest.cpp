@@ -1,5 +1,4 @@
-// What the layer exchanges with the world outside the program: files and the journal on disk, the
-// clock's line over a serial port (a pseudo-terminal) and over the network, the live view's server.
+// What the layer exchanges with the outside: files, the journal, the clock's line, the live view.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,8 +26,7 @@ using qstest::WriteFileBytes;
 
 namespace {
 
-// Turns the event loop until done holds (an event ends each wait at once); the bound turns a fault
-// into a failure, not a hang.
+// Turns the event loop until done holds; the bound turns a fault into a failure, not a hang.
 template <class F>
 bool PumpUntil(F done, double seconds = 5) {
     int p, c;
@@ -52,8 +50,7 @@ int Listen() {
         g_port, LWRS_RXFLAG, 0, 10, [](int, int, void*) { g_lines.push_back(Read(256)); }, nullptr);
 }
 
-// The clock's end, a plain descriptor either way: the master side of a pseudo-terminal linked as
-// serial port 7, or, for the network, the accepted end of the connection the program opened.
+// The clock's end of the line: a pseudo-terminal behind COM7, or the network connection's far side.
 struct FarEnd : qstest::Pty {
     FarEnd(const std::string& folder, bool network) {
         if (!network) {
@@ -70,8 +67,7 @@ struct FarEnd : qstest::Pty {
     }
 };
 
-// A plain client: sends its request, then reads until the server closes the connection, or the
-// answer is whole (its head and as many body bytes as it announces).
+// Sends its request, reads until the server closes or the answer is whole (head and body announced).
 struct Client : QTcpSocket {
     explicit Client(const std::string& request, int readBuffer = 0) {
         setReadBufferSize(readBuffer);  // a client that never reads takes no more than this
@@ -151,8 +147,7 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
     EXPECT_TRUE(CopyFile("none.bin", "x.bin") != 0 && !fs::exists(dir.file("x.bin")));
     SplitPath("C:\\Clock\\Data\\logo.png", drive, folder, file);  // a path stored on Windows
     EXPECT_EQ(std::string(drive) + "|" + folder + "|" + file, "C:|\\Clock\\Data\\|logo.png");
-    // Files the program only reads where they are (pictures, pages): plain files inside their
-    // folder, whatever a stored or hostile path says.
+    // Pictures and pages are read only as plain files inside their folder, whatever a path says.
     for (const char* sub : {"Data/sub", "Data2"}) fs::create_directories(dir.file(sub));
     for (const char* name : {"Data/logo.png", "Data2/x.png"}) WriteFileBytes(dir.file(name), "x");
     fs::create_symlink(dir.file("f.bin"), dir.file("Data/out.png"));
@@ -164,9 +159,7 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
                                        {"Data/sub", 0, 0},
                                        {"Data/missing.png", 0, 0}})
         EXPECT_EQ(FileIsPlain(path) * 10 + FileInsideFolder("Data", path), plain * 10 + inside) << path;
-    // The journal's folder stays under its size however much is written: a day's file past a
-    // quarter of it is set aside and the oldest files go first, the newest lines kept; files that
-    // are not the journal's are left alone.
+    // The journal's folder stays under its size, the oldest files going first; others are left alone.
     fs::create_directories(dir.file("Logs"));
     for (const char* name : {"Logs/link-20200101.log", "Logs/link-20200102.log", "Logs/notes.txt"}) {
         WriteFileBytes(dir.file(name), std::string(1500, 'o') + "\n");
@@ -198,6 +191,7 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     }
     for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {7, 9, 1}, {7, 8, 3}})
         EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
+    EXPECT_EQ(OpenComNetwork("127.0.0.1", 1, 5), NET_REFUSED);  // nothing listens: told so at once
     for (bool network : {false, true}) {
         SCOPED_TRACE(network ? "network" : "serial");
         auto far = std::make_unique<FarEnd>(dir.path(), network);
@@ -208,8 +202,7 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
             PumpUntil([] { return g_lines.size() == 1 && GetInQLen(g_port) == 2; }));  // the rest waits
         far->Send("ME\n");
         EXPECT_TRUE(PumpUntil([] { return g_lines == std::vector<std::string>{"AK\t00", "TIME"}; }));
-        // Outside the callback, a line longer than the buffer comes in pieces, nothing lost; a
-        // line that just fills it has its line feed end the next read.
+        // A line longer than the buffer comes in pieces; a full buffer's line feed ends the next read.
         InstallComCallback(g_port, 0, 0, 10, nullptr, nullptr);
         far->Send("0123456789\nABCD\nEF\n");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 19; }));
@@ -219,8 +212,7 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         SetComTime(g_port, 0.05);
         EXPECT_EQ(Read(256), "");
         EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
-        // A loop with nothing due sleeps until the clock speaks: its line ends the wait (the far
-        // deadline only turns a wait that never ends into a failure instead of a hang).
+        // A loop with nothing due sleeps until the clock speaks (the guard only ends a hang).
         ASSERT_EQ(Listen(), 0);
         std::thread speaker(
             [&] { std::this_thread::sleep_for(std::chrono::milliseconds(30)), far->Send("WAKE\n"); });
@@ -234,8 +226,7 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         far->Send("junk");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 4; }));
         EXPECT_EQ(FlushInQ(g_port) + GetInQLen(g_port) + GetComStat(g_port), 0);
-        // The line is lost (the adapter pulled, the clock's module gone): one error; over the
-        // network a line sent just before still comes first (a pseudo-terminal drops it).
+        // The line lost: one error, after a last line over the network (a pseudo-terminal drops it).
         g_lines.clear();
         far->Send(network ? "LAST\n" : "");
         far->Hangup();
@@ -256,8 +247,7 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     }
 }
 
-// Connections of any kind are bounded: idle ones fill the places and the next is closed at once,
-// long before its request deadline. The page's files are served by name with the key, nothing else.
+// Idle connections fill the places and the next is closed at once; pages by name with the key only.
 TEST_F(WebServerTest, ConnectionsAreBoundedPageFilesServedByNameWithTheKey) {
     config_.maxConnections = 4;
     config_.requestSeconds = 30;
@@ -298,8 +288,7 @@ TEST_F(WebServerTest, ConnectionsAreBoundedPageFilesServedByNameWithTheKey) {
     }
 }
 
-// Bounded viewers, the close frame the page understands, Windows-1252 as UTF-8 on
-// the wire, and a viewer that never reads dropped while the others get every message.
+// Bounded viewers; a viewer that never reads is dropped while the others get every message.
 TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     config_.maxViewers = 3;
     config_.maxBacklog = 64 * 1024;
@@ -308,8 +297,7 @@ TEST_F(WebServerTest, ViewersAreBoundedAndOneThatNeverReadsIsDropped) {
     auto a = Viewer(&got[0]), b = Viewer(&got[1]);
     Client stuck("GET /k3y/ws" + kUpgrade, 4096);
     ASSERT_TRUE(PumpUntil([] { return WebServerViewers() == 3; }));
-    // The next one gets a close frame (4001: too many, the page tries again later), one without
-    // the key a 403; neither gets anything of the state.
+    // The next gets a close frame (4001: the page tries again later), one without the key a 403.
     Client extra("GET /k3y/ws" + kUpgrade), wrongKey("GET /nokey/ws" + kUpgrade);
     const std::string turnedAway = extra.Read();
     EXPECT_EQ(turnedAway.substr(turnedAway.find("\r\n\r\n") + 4, 4), std::string("\x88\x12\x0F\xA1", 4));

@@ -1,5 +1,4 @@
-// Panels, controls and events through the layer's operations, on a test resource (fixtures/01-test.ui)
-// with every kind of control the program drives.
+// Panels, controls and events through the layer, on fixtures/01-test.ui (every kind of control).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -31,7 +30,7 @@ int CountEvents(int event, int control = -1) {
     return n;
 }
 
-enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING };
+enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING, PLAIN };
 
 class PanelTest : public ::testing::Test {
 protected:
@@ -72,8 +71,7 @@ protected:
 
 }  // namespace
 
-// Each attribute set through the layer shows on the widget (read from Qt) and reads back;
-// texts are Windows-1252 bytes in the program; values set by code are no commits.
+// Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
@@ -109,9 +107,9 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
-    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
-    // A ring shows the item carrying the value set; on a settings page a value none carries stays,
-    // shown after the items, until another is set: a clock's setting never changes unseen.
+    EXPECT_TRUE(InsertListItem(panel_, NUM, -1, "x", 1) < 0 &&
+                SetCtrlVal(panel_, PLAIN, 9) < 0);  // no such item
+    // A ring shows the value set; on a settings page a value no item carries stays, never changed.
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
     for (auto [value, shown] :
@@ -180,15 +178,13 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(
         CountEvents(EVENT_ACTIVE_CELL_CHANGE, TABLE) * 100 + g_calls.back().data1 * 10 + g_calls.back().data2,
         121);
-    // A row put above the last one, as a new time is, reaches the view with the next batch:
-    // meanwhile the rows below it already have their new numbers, for code and operator.
+    // A row put above the last (a new time) waits for the next batch; the rows below are renumbered.
     SetActiveTableCell(panel_, TABLE, MakePoint(1, 5));
     InsertTableRows(panel_, TABLE, 5, 1);
     GetActiveTableCell(panel_, TABLE, &cell);
     t->setCurrentIndex(t->model()->index(t->model()->rowCount() - 1, 1));
     EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 6006);
-    // A row's height is the table's too (rows left at it follow), read again after the table's
-    // own changed.
+    // Rows left at the table's row height follow it when it changes.
     const int design = Get(TABLE, ATTR_ROW_HEIGHT);
     SetTableRowAttribute(panel_, TABLE, 2, ATTR_ROW_HEIGHT, design);
     SetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, design + 2);
@@ -197,8 +193,7 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), design * 1001);
 }
 
-// A window without a place of its own opens centred; the activity goes back to the window below
-// when one closes; clicks reach the control's and the panel's callbacks.
+// A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
 TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     DisplayPanel(panel_);
     const int dialog = LoadPanel(0, "Test.uir", 1);
@@ -220,6 +215,16 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
               111);
     EXPECT_EQ(g_calls.front().event * 10000 + g_calls.front().data1 * 100 + g_calls.front().data2,
               EVENT_LEFT_CLICK * 10000 + 1715);
+    // The focus put by code reaches the field; a key reaches its callback as its Windows-1252 byte.
+    SetActiveCtrl(panel_, EDIT);
+    for (auto [key, text, character] : {std::tuple{Qt::Key_unknown, "\u00E9", 0xE9},
+                                        {Qt::Key_unknown, "\u20AC", 0x80},
+                                        {Qt::Key_Delete, "\x7F", int(Qt::Key_Delete)}}) {
+        QTest::sendKeyEvent(QTest::Press, Find("EDIT"), key, QString::fromUtf8(text), {});
+        EXPECT_EQ(g_calls.back().data1, character);
+    }
+    EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
+                Find("EDIT")->window()->focusWidget() == Find("EDIT"));
     // Discarding the panel from its own control's callback is safe.
     static int discarded = 0;
     InstallCtrlCallback(
