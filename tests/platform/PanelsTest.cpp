@@ -1,15 +1,16 @@
-// Panels, controls and events through the layer's operations, on a test resource with every kind of
-// control the program drives.
+// Panels, controls and events through the layer, on fixtures/01-test.ui (every kind of control).
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,68 +24,26 @@ struct Call {
     int panel, control, event, data1, data2;
 };
 std::vector<Call> g_calls;
-int Record(int panel, int control, int event, void*, int d1, int d2) {
-    g_calls.push_back({panel, control, event, d1, d2});
-    return 0;
-}
-int CountEvents(int event, int control = -1, int panel = -1) {
+int CountEvents(int event, int control = -1) {
     int n = 0;
-    for (const Call& c : g_calls)
-        n += c.event == event && (control < 0 || c.control == control) && (panel < 0 || c.panel == panel);
+    for (const Call& c : g_calls) n += c.event == event && (control < 0 || c.control == control);
     return n;
 }
 
-enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER };
-
-// A Designer file, one line per widget: "Class Name control x y width height property=value...";
-// the first line is the panel, a line starting with '>' goes inside the one before it.
-void WriteUi(const qstest::TempProgramDir& dir, const char* file, std::vector<std::string> lines) {
-    std::vector<std::string> xml;
-    for (const std::string& line : lines) {
-        std::istringstream in(line.substr(line[0] == '>'));
-        std::string cls, name, ctrl, x, y, w, h;
-        in >> cls >> name >> ctrl >> x >> y >> w >> h;
-        std::string s = "<widget class=\"" + cls + "\" name=\"" + name +
-                        "\"><property name=\"geometry\"><rect><x>" + x + "</x><y>" + y + "</y><width>" + w +
-                        "</width><height>" + h + "</height></rect></property>";
-        std::string kv = "ctrl=" + ctrl;
-        do {
-            const std::string key = kv.substr(0, kv.find('=')), value = kv.substr(kv.find('=') + 1);
-            const char* type = key == "buddy"                                               ? "cstring"
-                               : value == "true"                                            ? "bool"
-                               : value.find_first_not_of("0123456789") == std::string::npos ? "number"
-                                                                                            : "string";
-            const bool dynamic = key == "ctrl" || key == "callback" || key == "closeBox";
-            if (value != "0")
-                s += "<property name=\"" + key + (dynamic ? "\" stdset=\"0\"><" : "\"><") + type + ">" +
-                     value + "</" + type + "></property>";
-        } while (in >> kv);
-        if (line[0] == '>')
-            xml.back().insert(xml.back().size() - 9, s + "</widget>");
-        else
-            xml.push_back(s + "</widget>");
-    }
-    for (size_t i = 1; i < xml.size(); ++i) xml[0].insert(xml[0].size() - 9, xml[i]);
-    std::filesystem::create_directories(dir.file("Test.uir"));
-    qstest::WriteFileBytes(dir.file(std::string("Test.uir/") + file),
-                           "<?xml version=\"1.0\"?><ui version=\"4.0\"><class>P</class>" + xml[0] + "</ui>");
-}
+enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING, PLAIN };
 
 class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        WriteUi(
-            dir_, "01-test.ui",
-            {"QWidget TEST 0 0 0 400 300 callback=PanelCb",
-             "QPushButton QUIT 2 10 10 80 30 callback=TestCb text=Quit", "QPushButton GO 3 100 10 80 30",
-             "QLabel NUMLABEL 0 140 50 60 20 text=Count buddy=NUM", "QSpinBox NUM 5 200 50 60 24 maximum=999",
-             "QTableWidget TABLE 6 10 80 300 120 callback=TableCb columnCount=3",
-             "QLabel MSG 7 220 210 100 20", "QCheckBox SW 9 320 60 60 20 callback=TestCb",
-             "QLineEdit EDIT 10 320 90 70 24 callback=TestCb", "QGroupBox BOX 0 320 130 70 60",
-             ">QPushButton INNER 11 5 20 50 24"});
+        std::filesystem::create_directories(dir_.file("Test.uir"));
+        std::filesystem::copy_file(QS_PLATFORM_FIXTURES "/01-test.ui", dir_.file("Test.uir/01-test.ui"));
         g_calls.clear();
-        for (const char* name : {"TestCb", "TableCb", "PanelCb"}) RegisterCallback(name, Record);
+        for (const char* name : {"TestCb", "TableCb", "PanelCb"})
+            RegisterCallback(name, [](int panel, int control, int event, void*, int d1, int d2) {
+                g_calls.push_back({panel, control, event, d1, d2});
+                return 0;
+            });
         panel_ = LoadPanel(0, "Test.uir", 1);
         ASSERT_GT(panel_, 0);
     }
@@ -101,10 +60,9 @@ protected:
             for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0)) ++queued_;
     }
     int Get(int control, int attribute, int panel = 0) {  // control 0: the panel's; -9: refused
-        int v = -1, p = panel ? panel : panel_;
-        const int r =
-            control ? GetCtrlAttribute(p, control, attribute, &v) : GetPanelAttribute(p, attribute, &v);
-        return r < 0 ? -9 : v;
+        int v = -1;
+        if (control) return GetCtrlAttribute(panel_, control, attribute, &v) < 0 ? -9 : v;
+        return GetPanelAttribute(panel ? panel : panel_, attribute, &v) < 0 ? -9 : v;
     }
 
     qstest::TempProgramDir dir_{false};
@@ -113,8 +71,7 @@ protected:
 
 }  // namespace
 
-// Each attribute set through the layer shows on the widget (read from Qt) and reads back;
-// texts are Windows-1252 bytes in the program; values set by code are no commits.
+// Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
@@ -144,13 +101,27 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     }
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
-    EXPECT_EQ(Find<QPushButton>("QUIT")->text(), "&1  Sync && time");
-    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);  // read back as the program wrote it
-    EXPECT_STREQ(text, "__1  Sync & time");
+    GetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, text, sizeof text);   // read back as the program wrote it
+    EXPECT_EQ(Find<QPushButton>("QUIT")->text().toStdString() + "|" + text,
+              "&1  Sync && time|__1  Sync & time");
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
-    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);  // not a ring
+    EXPECT_TRUE(InsertListItem(panel_, NUM, -1, "x", 1) < 0 &&
+                SetCtrlVal(panel_, PLAIN, 9) < 0);  // no such item
+    // A ring shows the value set; on a settings page a value no item carries stays, never changed.
+    for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
+        InsertListItem(panel_, RING, at, label, value);
+    for (auto [value, shown] :
+         {std::pair{20, "B 20 1 3"}, {99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
+        int v = 0, index = 0, count = 0;
+        value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
+        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index),
+            GetNumListItems(panel_, RING, &count);
+        EXPECT_EQ(
+            QString("%1 %2 %3 %4").arg(Find<QComboBox>("RING")->currentText()).arg(v).arg(index).arg(count),
+            shown);
+    }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
     SetCtrlVal(panel_, NUM, 80), SetCtrlVal(panel_, SW, 1);
@@ -166,8 +137,8 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
         return v;
     };
     auto* t = Find<QTableView>("TABLE");
-    EXPECT_EQ(InsertTableRows(panel_, TABLE, -1, 3) + SetTableCellVal(panel_, TABLE, MakePoint(2, 3), "7"),
-              0);
+    InsertTableRows(panel_, TABLE, -1, 3);
+    EXPECT_EQ(SetTableCellVal(panel_, TABLE, MakePoint(2, 3), "7"), 0);
     for (Point bad : {MakePoint(4, 1), MakePoint(1, 4), MakePoint(0, 1), MakePoint(1, 0)})
         EXPECT_TRUE(SetTableCellVal(panel_, TABLE, bad, "x") < 0 &&
                     SetTableCellAttribute(panel_, TABLE, bad, ATTR_TEXT_COLOR, 1) < 0);
@@ -182,6 +153,15 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
         for (int col = 1; col <= 3; ++col)
             EXPECT_EQ(attr(col, row) + (attr(col, row, ATTR_TEXT_BGCOLOR) == 0xFFFF00),
                       fg[row - 1][col - 1] + (row == 2));
+    // A range selected by code is the cells named, cut at the table's edge.
+    SetTableSelection(panel_, TABLE, MakeRect(2, 3, 5, 1));
+    EXPECT_EQ(t->selectionModel()->selectedIndexes(),
+              (QModelIndexList{t->model()->index(1, 2), t->model()->index(2, 2)}));
+    Pump();
+    QSignalSpy changed(t->model(), &QAbstractItemModel::dataChanged);
+    SetTableCellVal(panel_, TABLE, MakePoint(1, 2), "x");  // the view hears of a cell's new text
+    Pump();
+    EXPECT_TRUE(changed.size() == 1 && changed[0][0].toModelIndex() == t->model()->index(1, 0));
     InsertTableRows(panel_, TABLE, 1, 1);  // at row 1: the others move down
     DeleteTableRows(panel_, TABLE, 2, 2);
     int rows = 0;
@@ -195,29 +175,25 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     GetActiveTableCell(panel_, TABLE, &cell);
     EXPECT_EQ(cell.x * 10 + cell.y + CountEvents(EVENT_ACTIVE_CELL_CHANGE), 24);
     t->setCurrentIndex(t->model()->index(1, 0));  // as a click would
-    ASSERT_EQ(CountEvents(EVENT_ACTIVE_CELL_CHANGE, TABLE, panel_), 1);
-    EXPECT_EQ(g_calls.back().data1 * 10 + g_calls.back().data2, 21);
-    // A row put above the last one, as a new time is, reaches the view with the next batch:
-    // meanwhile the rows below it already have their new numbers, for code and operator.
+    EXPECT_EQ(
+        CountEvents(EVENT_ACTIVE_CELL_CHANGE, TABLE) * 100 + g_calls.back().data1 * 10 + g_calls.back().data2,
+        121);
+    // A row put above the last (a new time) waits for the next batch; the rows below are renumbered.
     SetActiveTableCell(panel_, TABLE, MakePoint(1, 5));
     InsertTableRows(panel_, TABLE, 5, 1);
     GetActiveTableCell(panel_, TABLE, &cell);
     t->setCurrentIndex(t->model()->index(t->model()->rowCount() - 1, 1));
     EXPECT_EQ(cell.y * 1000 + g_calls.back().data1, 6006);
-    // A row's height is the table's too (rows left at it follow), read again after the table's
-    // own changed.
-    int design = 0;
-    GetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, &design);
-    auto heights = [&] { return std::vector<int>{t->rowHeight(0), t->rowHeight(1)}; };
+    // Rows left at the table's row height follow it when it changes.
+    const int design = Get(TABLE, ATTR_ROW_HEIGHT);
     SetTableRowAttribute(panel_, TABLE, 2, ATTR_ROW_HEIGHT, design);
     SetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, design + 2);
-    EXPECT_EQ(heights(), (std::vector<int>{design + 2, design + 2}));
+    EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), (design + 2) * 1001);
     SetTableRowAttribute(panel_, TABLE, 1, ATTR_ROW_HEIGHT, design);
-    EXPECT_EQ(heights(), (std::vector<int>{design, design}));
+    EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), design * 1001);
 }
 
-// A window without a place of its own opens centred; the activity goes back to the window below
-// when one closes; clicks reach the control's and the panel's callbacks.
+// A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
 TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     DisplayPanel(panel_);
     const int dialog = LoadPanel(0, "Test.uir", 1);
@@ -239,6 +215,16 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
               111);
     EXPECT_EQ(g_calls.front().event * 10000 + g_calls.front().data1 * 100 + g_calls.front().data2,
               EVENT_LEFT_CLICK * 10000 + 1715);
+    // The focus put by code reaches the field; a key reaches its callback as its Windows-1252 byte.
+    SetActiveCtrl(panel_, EDIT);
+    for (auto [key, text, character] : {std::tuple{Qt::Key_unknown, "\u00E9", 0xE9},
+                                        {Qt::Key_unknown, "\u20AC", 0x80},
+                                        {Qt::Key_Delete, "\x7F", int(Qt::Key_Delete)}}) {
+        QTest::sendKeyEvent(QTest::Press, Find("EDIT"), key, QString::fromUtf8(text), {});
+        EXPECT_EQ(g_calls.back().data1, character);
+    }
+    EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
+                Find("EDIT")->window()->focusWidget() == Find("EDIT"));
     // Discarding the panel from its own control's callback is safe.
     static int discarded = 0;
     InstallCtrlCallback(
