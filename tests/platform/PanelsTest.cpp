@@ -214,6 +214,9 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(heights(), (std::vector<int>{design + 2, design + 2}));
     SetTableRowAttribute(panel_, TABLE, 1, ATTR_ROW_HEIGHT, design);
     EXPECT_EQ(heights(), (std::vector<int>{design, design}));
+    // The table just written dies with its panel at once, though its widgets go later.
+    DiscardPanel(panel_);
+    EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(1, 1), "x"), 0);
 }
 
 // A window without a place of its own opens centred; the activity goes back to the window below
