@@ -7,6 +7,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -146,6 +149,70 @@ void BM_NouveauTempsSousTablePleine(benchmark::State& state) {
 }
 BENCHMARK(BM_NouveauTempsSousTablePleine)->Args({0, 1})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NouveauTempsSousTablePleine)
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->Args({2, 1})
+    ->Args({2, 0})
+    ->Iterations(100)
+    ->Unit(benchmark::kMicrosecond);
+
+// The reference: Qt's own table view over the plainest model of four text columns, in a
+// window of the main table's size, with 99 or 9,998 rows already (second argument 0 or 1).
+// One row appended after a quiet moment, its four cells written, scrolled to and laid out
+// at once (first argument 1), or also drawn (2): what any Qt table pays for a new row.
+class PlainTable final : public QAbstractTableModel {
+public:
+    explicit PlainTable(int rows) : rows_(size_t(rows), Row{"T", "12345", "M1", " 12 : 34 : 56.78912"}) {}
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex& i, int role) const override {
+        return role == Qt::DisplayRole ? QVariant(rows_[size_t(i.row())][size_t(i.column())]) : QVariant();
+    }
+    void Append(const char* number, const char* time) {
+        const int row = int(rows_.size());
+        beginInsertRows({}, row, row);
+        rows_.push_back(Row{});
+        endInsertRows();
+        Row& r = rows_.back();
+        r = {" ", number, "M1", time};
+        Q_EMIT dataChanged(index(row, 0), index(row, 3));
+    }
+    void RemoveLast() {
+        const int row = int(rows_.size()) - 1;
+        beginRemoveRows({}, row, row);
+        rows_.pop_back();
+        endRemoveRows();
+    }
+
+private:
+    using Row = std::array<QString, 4>;
+    std::vector<Row> rows_;
+};
+
+void BM_ReferenceQtNouvelleLigne(benchmark::State& state) {
+    PlainTable model(state.range(1) ? SB_CHRONO_MAX - 1 : 99);
+    QTableView view;
+    view.setModel(&model);
+    int w = 0, h = 0;
+    GetCtrlAttribute(panelG, kTable, ATTR_WIDTH, &w);
+    GetCtrlAttribute(panelG, kTable, ATTR_HEIGHT, &h);
+    view.resize(w, h);
+    view.show();
+    Settle();
+    for (auto _ : state) {
+        model.Append("    5", " 00 : 00 : 05.35");
+        view.scrollToBottom();
+        view.doItemsLayout();
+        if (state.range(0) == 2) Settle();
+        state.PauseTiming();
+        model.RemoveLast();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReferenceQtNouvelleLigne)
     ->Args({1, 1})
     ->Args({1, 0})
     ->Args({2, 1})

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "lib/StrBuf.h"
@@ -13,6 +14,27 @@ namespace {
 // A zero byte (a record read from a damaged file) would end the text early.
 char Visible(char c) {
     return c == 0 ? ' ' : c;
+}
+
+// One number as printf's "%<width>d" (pad ' ') or "%0<width>d" (pad '0') writes it, at `p`;
+// returns the end. A full table's rebuild writes 20,000 of them, and parsing the format
+// for each was half the rebuild's work.
+char* PutInt(char* p, int32_t value, int width, char pad) {
+    char digits[10];
+    int n = 0;
+    uint32_t u = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
+    do {
+        digits[n++] = char('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    const int length = n + (value < 0 ? 1 : 0);
+    if (pad == ' ')
+        for (int i = length; i < width; ++i) *p++ = ' ';
+    if (value < 0) *p++ = '-';
+    if (pad == '0')
+        for (int i = length; i < width; ++i) *p++ = '0';
+    while (n > 0) *p++ = digits[--n];
+    return p;
 }
 
 double Seconds(const SbChronoRec& r) {
@@ -28,10 +50,8 @@ void SbChronoTexteGenre(const SbChronoRec& rec, char out[3]) {
 }
 
 void SbChronoTexteNumero(const SbChronoRec& rec, char out[16]) {
-    if (rec.Concurrent > 0)
-        StrFormat(out, 16, "%5d", rec.Concurrent);
-    else if (rec.Numero > 0)
-        StrFormat(out, 16, "%5d", rec.Numero);
+    if (rec.Concurrent > 0 || rec.Numero > 0)
+        *PutInt(out, rec.Concurrent > 0 ? rec.Concurrent : rec.Numero, 5, ' ') = 0;
     else
         StrCopy(out, 16, " ");
 }
@@ -43,14 +63,23 @@ void SbChronoTexteCanal(const SbChronoRec& rec, char out[3]) {
 }
 
 void SbChronoTexteTemps(const SbChronoRec& rec, int precision, char out[64]) {
+    // " hh : mm : ss" and the fraction's first `precision` characters of ".%05d"; at most
+    // 3 x 11 + 6 + 6 characters for any record.
     precision = std::clamp(precision, 0, 5);
-    char fraction[16] = "";
+    char* p = out;
+    *p++ = ' ';
+    p = PutInt(p, rec.Heures, 2, '0');
+    p = std::copy_n(" : ", 3, p);
+    p = PutInt(p, rec.Minutes, 2, '0');
+    p = std::copy_n(" : ", 3, p);
+    p = PutInt(p, rec.Secondes, 2, '0');
     if (precision > 0) {
-        char all[16];
-        StrFormat(all, sizeof all, ".%05d", rec.Fraction);
-        StrCopy(fraction, size_t(precision) + 2, all);  // the point and `precision` digits
+        char fraction[16];
+        fraction[0] = '.';
+        char* end = PutInt(fraction + 1, rec.Fraction, 5, '0');
+        p = std::copy(fraction, std::min(end, fraction + 1 + precision), p);
     }
-    StrFormat(out, 64, " %02d : %02d : %02d%s", rec.Heures, rec.Minutes, rec.Secondes, fraction);
+    *p = 0;
 }
 
 void SbChronoLigneAscii(const SbChronoRec& rec, char* out, size_t size) {

@@ -156,9 +156,12 @@ void ForgetChildren(int handle) {
     for (int h : children) ForgetPanel(h);
 }
 
+unsigned g_panelsForgotten = 0;
+
 void ForgetPanel(int handle) {
     auto it = g_panels.find(handle);
     if (it == g_panels.end()) return;
+    ++g_panelsForgotten;
     ForgetChildren(handle);
     for (auto& [id, c] : it->second.controls) g_widgetToControl.erase(c.widget.data());
     g_rootToPanel.erase(it->second.root.data());
@@ -167,6 +170,10 @@ void ForgetPanel(int handle) {
 }
 
 }  // namespace
+
+unsigned PanelsForgotten() {
+    return g_panelsForgotten;
+}
 
 PanelRec* FindPanel(int handle) {
     auto it = g_panels.find(handle);

@@ -60,6 +60,8 @@ void KeepLocalSetting(const char* key, const QVariant& value);
 
 // Panel registry (Panels.cpp).
 PanelRec* FindPanel(int handle);
+// Counts the panels forgotten so far: what was found in a panel before is stale once it moves.
+unsigned PanelsForgotten();
 QWidget* PanelWidget(int handle);
 ControlRec* FindControl(int panel, int control);
 QWidget* ControlWidget(int panel, int control);

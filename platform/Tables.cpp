@@ -523,7 +523,22 @@ TableModel* ModelOf(const QTableView* view) {
 }
 
 // Called for every cell a rebuild writes: one look-up of the panel and one of the control.
+// The table found last: a rebuild writes its cells one call at a time, and the look-up
+// through the panels and their controls was a third of a full rebuild's work. The entry is
+// stale once any panel is discarded (its handle is dead at once, its widgets go later) or
+// the view is deleted (the control replaced).
+struct LastTable {
+    int panel = 0;
+    int control = 0;
+    unsigned forgotten = 0;
+    QPointer<QTableView> view;
+};
+LastTable lastTableG;
+
 TableRef Table(int panel, int control) {
+    const LastTable& last = lastTableG;
+    if (panel == last.panel && control == last.control && last.forgotten == PanelsForgotten() && last.view)
+        if (TableModel* model = ModelOf(last.view)) return {last.view, model, 0};
     PanelRec* p = FindPanel(panel);
     if (!p) return {nullptr, nullptr, kErrPanel};
     auto it = p->controls.find(control);
@@ -531,6 +546,7 @@ TableRef Table(int panel, int control) {
     if (!w) return {nullptr, nullptr, kErrControl};
     auto* view = qobject_cast<QTableView*>(w);
     TableModel* model = ModelOf(view);
+    if (model) lastTableG = {panel, control, PanelsForgotten(), view};
     return {view, model, model ? 0 : kErrType};
 }
 

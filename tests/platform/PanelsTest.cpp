@@ -191,6 +191,9 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), (design + 2) * 1001);
     SetTableRowAttribute(panel_, TABLE, 1, ATTR_ROW_HEIGHT, design);
     EXPECT_EQ(t->rowHeight(0) * 1000 + t->rowHeight(1), design * 1001);
+    // The table just written dies with its panel at once, though its widgets go later.
+    DiscardPanel(panel_);
+    EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(1, 1), "x"), 0);
 }
 
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
