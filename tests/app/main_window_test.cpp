@@ -3,13 +3,19 @@
 // with the key panel's: the long press, the checks before a start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "app/LiveView.h"
 #include "app/Q31Aff.h"
+#include "app/Q31Connexion.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "app/Q31Param.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/LocalSettings.h"
+#include "platform/WebServer.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
@@ -292,4 +298,73 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
         EXPECT_EQ(shown, on);
         EXPECT_EQ(Val(MAIN_KEYS_SWITCH), on);
     }
+}
+
+// The dialogs the races only pass through, opened on their own: captions from the text tables
+// (marked, since the panel files hold the English ones), lists filled once, the window below
+// dimmed; the live view's server state, kept address and new key, a click meant for another
+// window ignored.
+TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
+    for (char* t : {GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[33]}) std::strcat(t, "#");
+    LocalSettingsSetText("LiveView/address", "10.9.8.7");  // kept, though not up on this machine
+    ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);      // serving already, on any free port
+    char up[16][64];
+    const int addresses = WebServerAddresses(up, 15);
+    auto live = e2e::Loaded("FQ31.uir", LIVE), connect = e2e::Loaded("FQ31.uir", CONNECT),
+         params = e2e::Loaded("FQ31.uir", PARAMS);
+    auto at = [](int panel, int control, int attribute) {
+        int v = -1;
+        control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
+        return v;
+    };
+    auto items = [](int panel, int control) {
+        int n = -1;
+        GetNumListItems(panel, control, &n);
+        return n;
+    };
+    std::string status, key;
+    e2e::Strings captions;
+    std::vector<int> seen;
+    EXPECT_EQ(e2e::RunDialog([] { LiveViewDialog(Q31FIhmG); },
+                             {e2e::Until([&] {
+                                  if (live() <= 0) return false;
+                                  status = e2e::Text(live(), LIVE_STATUS);
+                                  captions.push_back(e2e::Caption(live(), LIVE_CANCEL));
+                                  seen = {items(live(), LIVE_ADDRESS), e2e::Value(live(), LIVE_ADDRESS),
+                                          at(live(), LIVE_QR, ATTR_VISIBLE)};
+                                  QueueUserEvent(Q31FIhmG, LIVE_CANCEL);  // meant for the main window
+                                  return true;
+                              }),
+                              e2e::Press(live, LIVE_NEW_KEY),
+                              e2e::Until([&] { return !(key = e2e::Text(live(), LIVE_KEY)).empty(); }),
+                              e2e::Press(live, LIVE_CANCEL)}),
+              4u);
+    LiveViewClose();
+    EXPECT_EQ(e2e::RunDialog([] { Q31Connexion(Q31FIhmG); },
+                             {e2e::Until([&] {
+                                  if (connect() <= 0) return false;
+                                  captions.push_back(e2e::Caption(connect(), CONNECT_REFRESH));
+                                  captions.push_back(e2e::Caption(connect(), CONNECT_CANCEL));
+                                  seen.push_back(items(connect(), CONNECT_SPEED));
+                                  seen.push_back(at(Q31FIhmG, 0, ATTR_DIMMED));
+                                  return true;
+                              }),
+                              e2e::Press(connect, CONNECT_CANCEL)}),
+              2u);
+    EXPECT_EQ(e2e::RunDialog([] { Q31ParamIhm(Q31FIhmG); }, {e2e::Until([&] {
+                                                                 if (params() <= 0) return false;
+                                                                 captions.push_back(
+                                                                     e2e::Caption(params(), PARAMS_INPUTS));
+                                                                 seen.push_back(at(params(), 0, ATTR_WIDTH));
+                                                                 seen.push_back(at(params(), 0, ATTR_HEIGHT));
+                                                                 return true;
+                                                             }),
+                                                             e2e::Press(params, PARAMS_CANCEL)}),
+              2u);
+    EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0");
+    EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
+    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], GLabelBpG[3], Q31TxtLabelG[33]}));
+    // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
+    // four speeds; the options cut to their corner without the second display.
+    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130}));
 }

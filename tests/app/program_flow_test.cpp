@@ -46,11 +46,6 @@ int Display() {
 Step Popup(int button) {
     return Answer("FSabGen.uir", gen::POPUP, button);
 }
-std::string Caption(int panel, int control) {
-    char buf[128] = {};
-    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
-    return buf;
-}
 int Attribute(int panel, int control, int attribute) {
     int v = -1;
     panel > 0 && control ? GetCtrlAttribute(panel, control, attribute, &v)
