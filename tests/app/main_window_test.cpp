@@ -284,34 +284,26 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
     EXPECT_EQ(popupText, Q31TxtMesG[13]);
     EXPECT_EQ(SbQ31CrG.status1, 0);
 
-    // The main window's buttons know no long press; the switch shows and hides the key panel.
+    // The main window's buttons know no long press.
     Simulating();
     Q31TopBpG = fakeNow - 10;
     FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
     FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 0);
-    for (int on : {1, 0}) {
-        on ? Q31FKeyOuvrir() : Q31FKeyFermer();
-        int shown = -1;
-        GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &shown);
-        EXPECT_EQ(shown, on);
-        EXPECT_EQ(Val(MAIN_KEYS_SWITCH), on);
-    }
 }
 
 // The dialogs the races only pass through, opened on their own: captions from the text tables
 // (marked, since the panel files hold the English ones), lists filled once, the window below
-// dimmed; the live view's server state, kept address and new key, a click meant for another
-// window ignored.
+// dimmed; the live view's server state, kept address and new key; the options cancelled.
 TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     for (char* t : {GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[33]}) std::strcat(t, "#");
     LocalSettingsSetText("LiveView/address", "10.9.8.7");  // kept, though not up on this machine
     ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);      // serving already, on any free port
+    Q31G.language = 2;
     char up[16][64];
     const int addresses = WebServerAddresses(up, 15);
-    auto live = e2e::Loaded("FQ31.uir", LIVE), connect = e2e::Loaded("FQ31.uir", CONNECT),
-         params = e2e::Loaded("FQ31.uir", PARAMS);
+    auto live = e2e::Loaded("FQ31.uir", LIVE), params = e2e::Loaded("FQ31.uir", PARAMS);
     auto at = [](int panel, int control, int attribute) {
         int v = -1;
         control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
@@ -325,46 +317,56 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     std::string status, key;
     e2e::Strings captions;
     std::vector<int> seen;
-    EXPECT_EQ(e2e::RunDialog([] { LiveViewDialog(Q31FIhmG); },
-                             {e2e::Until([&] {
-                                  if (live() <= 0) return false;
-                                  status = e2e::Text(live(), LIVE_STATUS);
-                                  captions.push_back(e2e::Caption(live(), LIVE_CANCEL));
-                                  seen = {items(live(), LIVE_ADDRESS), e2e::Value(live(), LIVE_ADDRESS),
-                                          at(live(), LIVE_QR, ATTR_VISIBLE)};
-                                  QueueUserEvent(Q31FIhmG, LIVE_CANCEL);  // meant for the main window
-                                  return true;
-                              }),
-                              e2e::Press(live, LIVE_NEW_KEY),
-                              e2e::Until([&] { return !(key = e2e::Text(live(), LIVE_KEY)).empty(); }),
-                              e2e::Press(live, LIVE_CANCEL)}),
-              4u);
+    const struct {
+        void (*open)();
+        e2e::PanelFn panel;
+        std::function<void(int)> note;  // once it shows
+        e2e::Steps steps;               // then the operator's, before Cancel
+        int cancel;
+    } dialogs[] = {
+        {[] { LiveViewDialog(Q31FIhmG); },
+         live,
+         [&](int p) {
+             status = e2e::Text(p, LIVE_STATUS);
+             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
+             seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), at(p, LIVE_QR, ATTR_VISIBLE)};
+         },
+         {e2e::Press(live, LIVE_NEW_KEY),
+          e2e::Until([&] { return !(key = e2e::Text(live(), LIVE_KEY)).empty(); })},
+         LIVE_CANCEL},
+        {[] { Q31Connexion(Q31FIhmG); },
+         e2e::Loaded("FQ31.uir", CONNECT),
+         [&](int p) {
+             captions.insert(captions.end(),
+                             {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_CANCEL)});
+             seen.insert(seen.end(), {items(p, CONNECT_SPEED), at(Q31FIhmG, 0, ATTR_DIMMED)});
+         },
+         {},
+         CONNECT_CANCEL},
+        {[] { Q31ParamIhm(Q31FIhmG); },
+         params,
+         [&](int p) {
+             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
+             seen.insert(seen.end(), {at(p, 0, ATTR_WIDTH), at(p, 0, ATTR_HEIGHT), items(p, PARAMS_LANGUAGE),
+                                      e2e::Value(p, PARAMS_LANGUAGE)});
+         },
+         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
+         PARAMS_CANCEL},
+    };
+    for (const auto& d : dialogs) {
+        e2e::Steps steps = {e2e::Until([&] { return d.panel() > 0 && (d.note(d.panel()), true); })};
+        steps.insert(steps.end(), d.steps.begin(), d.steps.end());
+        steps.push_back(e2e::Press(d.panel, d.cancel));
+        EXPECT_EQ(e2e::RunDialog(d.open, steps), steps.size()) << d.cancel;
+    }
     LiveViewClose();
-    EXPECT_EQ(e2e::RunDialog([] { Q31Connexion(Q31FIhmG); },
-                             {e2e::Until([&] {
-                                  if (connect() <= 0) return false;
-                                  captions.push_back(e2e::Caption(connect(), CONNECT_REFRESH));
-                                  captions.push_back(e2e::Caption(connect(), CONNECT_CANCEL));
-                                  seen.push_back(items(connect(), CONNECT_SPEED));
-                                  seen.push_back(at(Q31FIhmG, 0, ATTR_DIMMED));
-                                  return true;
-                              }),
-                              e2e::Press(connect, CONNECT_CANCEL)}),
-              2u);
-    EXPECT_EQ(e2e::RunDialog([] { Q31ParamIhm(Q31FIhmG); }, {e2e::Until([&] {
-                                                                 if (params() <= 0) return false;
-                                                                 captions.push_back(
-                                                                     e2e::Caption(params(), PARAMS_INPUTS));
-                                                                 seen.push_back(at(params(), 0, ATTR_WIDTH));
-                                                                 seen.push_back(at(params(), 0, ATTR_HEIGHT));
-                                                                 return true;
-                                                             }),
-                                                             e2e::Press(params, PARAMS_CANCEL)}),
-              2u);
     EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0");
     EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
     EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
-    // four speeds; the options cut to their corner without the second display.
-    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130}));
+    // four speeds; the options cut to their corner without the second display, the four languages
+    // with the one in force shown, and nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
+    EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown}),
+              std::vector<int>({2, 1, 1}));
 }

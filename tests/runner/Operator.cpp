@@ -523,6 +523,7 @@ std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
 
 size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
     qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
+    Q31QuitG = 0;  // a program run before may have left its quit request
     SetIdleHook([] {
         qstest::Script& s = qstest::CurrentScript();
         if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the dialog's loop
