@@ -349,6 +349,15 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
              captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
              seen.insert(seen.end(), {at(p, 0, ATTR_WIDTH), at(p, 0, ATTR_HEIGHT), items(p, PARAMS_LANGUAGE),
                                       e2e::Value(p, PARAMS_LANGUAGE)});
+             for (int c : {PARAMS_TITLE, PARAMS_LANGUAGE, PARAMS_OK, PARAMS_CANCEL, PARAMS_FSD_TITLE,
+                           PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2}) {
+                 const int left = at(p, c, ATTR_LEFT),
+                           top = at(p, c, ATTR_TOP);  // whole in the corner or out
+                 seen.push_back(
+                     left + at(p, c, ATTR_WIDTH) <= 530 && top + at(p, c, ATTR_HEIGHT) <= 130 && left >= 0 ? 1
+                     : left >= 530 || top >= 130                                                           ? 0
+                                                 : -1);
+             }
          },
          {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
          PARAMS_CANCEL},
@@ -364,9 +373,11 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
     EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
-    // four speeds; the options cut to their corner without the second display, the four languages
-    // with the one in force shown, and nothing changed by a cancel.
-    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
+    // four speeds; the options cut to their corner without the second display (what remains whole,
+    // nothing of the display's part in it), the four languages with the one in force shown, and
+    // nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>(
+                        {addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown}),
               std::vector<int>({2, 1, 1}));
 }

@@ -83,25 +83,29 @@ TEST(ProgramFlow, MissingTextsShowTheErrorAndNeverTheMainWindow) {
 }
 
 // A search on a machine without serial ports says so and leaves Connect dimmed; a port that
-// cannot open is told in the error box with one button; the simulation connects
-// without a clock; switching the connection off and quitting ask first, and declining changes
-// nothing; cancelling the options keeps every value.
-TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
+// cannot open is told in the error box with one button; the simulation connects without a
+// clock; switching the connection off and quitting ask first, and declining changes nothing;
+// cancelling the options keeps the display's values. Then a language and the journal switched
+// in the options apply at once, to every window, and are kept; the close box ends the program
+// without a question.
+TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     qstest::TempProgramDir dir;
     auto connect = Loaded("FQ31.uir", CONNECT);
     auto params = Loaded("FQ31.uir", PARAMS);
     // An empty device folder leaves this machine's own ports out.
     std::filesystem::create_directories(dir.file("no-devices"));
-    std::string noPort, error, identity;
+    std::string noPort, error, identity, before, after, dialogTitle, displayTitle, keysTitle, pageCaption,
+        about;
     int portItems = -1, connectDimmed = -1;
     int secondButton = -1, switchAfterDecline = -1, simulatingAfterDecline = -1, hovered = -1, journal = -1;
     int identityShown = -1, displayHeight = -1, border = -1;
     long declinedAt = 0;
+    bool asked = false;
     Steps steps = {
         kMainUp, Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH), Until([&] {
             const int p = FindLoadedPanel("FSabGen.uir", gen::POPUP);
-            if (p) noPort = Text(p, gen::POPUP_TEXTE);
+            if (p) noPort = Text(p, gen::POPUP_TEXTE) + "|" + GMesComG[kMesComNoPortFound];  // told, expected
             return p != 0;
         }),
         Popup(gen::POPUP_OK), Until([&] {
@@ -118,7 +122,10 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
             if (p) GetCtrlAttribute(p, gen::ERREUR_BOUTON2, ATTR_VISIBLE, &secondButton);
             return p != 0;
         }),
-        ReadErrorBox(&error), Do([] { unsetenv("QS310_DEVICE_DIR"); }),
+        ReadErrorBox(&error), Do([&] {
+            error += std::string("|") + GMesComG[3];  // the title expected, in the language then
+            unsetenv("QS310_DEVICE_DIR");
+        }),
         // the simulation
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
         Until([&] {
@@ -154,8 +161,7 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
             border = Attribute(Display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
             return border == 1 || ++n > 50;
         }),
-        Fill(params, {{PARAMS_LANGUAGE, 2}, {PARAMS_SOUND, 1}, {PARAMS_JOURNAL, 0}}),
-        Press(params, PARAMS_CANCEL),
+        Fill(params, {{PARAMS_JOURNAL, 0}}), Press(params, PARAMS_CANCEL),
         // quitting, declined then confirmed
         Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_ANNULER), Until([&] {
             journal = JournalActive();
@@ -163,11 +169,29 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
             return !Open("FSabGen.uir", gen::POPUP);
         }),
         Until([&] { return qstest::CurrentScript().passes > declinedAt + 20 && !Q31QuitG; }),
-        Press(MainPanel, MAIN_QUIT), Popup(gen::POPUP_VALIDER)};
+        // the language and the journal
+        Do([&] { before = Caption(MainPanel(), MAIN_QUIT); }), Press(MainPanel, MAIN_PARAMS),
+        Until([&] { return params() > 0 && !(dialogTitle = Title(params())).empty(); }),
+        Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
+        Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
+            after = Caption(MainPanel(), MAIN_QUIT);
+            pageCaption = Caption(Q31FSetPanel(9), PAGE9_OK) + "|" + Caption(MainPanel(), MAIN_PAGE_0);
+            displayTitle = Title(Display());
+            keysTitle = Title(Q31FKeyG);
+        }),
+        Press(MainPanel, MAIN_ABOUT), Until([&] {
+            const int p = FindLoadedPanel("FSabGen.uir", gen::ABOUT);
+            if (p <= 0) return false;
+            about = Text(p, gen::ABOUT_TITRE) + "|" + Text(p, gen::ABOUT_VERSION);
+            SbAboutFermer();
+            qs::rt::PanelWidget(MainPanel())->close();
+            return true;
+        }),
+        Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })};
     const size_t count = steps.size();
-    ASSERT_EQ(RunProgram(std::move(steps)), count);
-    EXPECT_EQ(noPort, GMesComG[kMesComNoPortFound]);
-    EXPECT_EQ(error.substr(0, error.find('|')), GMesComG[3]);
+    ASSERT_EQ(RunProgram(std::move(steps)), count - 1);
+    EXPECT_EQ(noPort.substr(0, noPort.find('|')), noPort.substr(noPort.find('|') + 1));
+    EXPECT_EQ(error.substr(0, error.find('|')), error.substr(error.rfind('|') + 1));
     EXPECT_NE(error.find("COM1", error.find('|')), std::string::npos) << error;
     EXPECT_EQ(identity,
               "N\xB0"
@@ -175,51 +199,14 @@ TEST(ProgramFlow, ConnectionQuestionsAndCancelledOptions) {
     // No port listed, Connect dimmed; the closed link's box without its close-link button and
     // the port picked kept; the declined disconnection; the window after the confirmed one
     // without the clock's identity; the display laid out and its defaults shown, then cancelled
-    // with the rest of the options; the hover; the journal, language and sound as they were.
+    // with the rest of the options; the hover; the journal as it was; the language in force.
     EXPECT_EQ(
         std::vector<int>({portItems, connectDimmed, secondButton, SbComG.port, switchAfterDecline,
                           simulatingAfterDecline, SbComG.linkState, identityShown, displayHeight, border,
                           Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible, hovered, journal,
-                          Q31G.language, Q31G.soundOn}),
-        std::vector<int>({0, 1, 0, 1, 1, 1, 0, 0, kFsdHauteur, 1, 0, VAL_POINTING_FINGER_CURSOR, 1, 0, 0}));
-}
-
-// A language and the journal switched in the options apply at once, to every window, and
-// are kept; the close box then ends the program without a question.
-TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
-    qstest::TempProgramDir dir;
-    auto params = Loaded("FQ31.uir", PARAMS);
-    std::string before, after, dialogTitle, displayTitle, keysTitle, pageCaption, about;
-    int journalShown = -1, journalAfter = -1;
-    bool asked = false;
-    ASSERT_EQ(RunProgram({kMainUp, Do([&] { before = Caption(MainPanel(), MAIN_QUIT); }),
-                          Press(MainPanel, MAIN_PARAMS), Until([&] {
-                              if (params() <= 0) return false;
-                              journalShown = Value(params(), PARAMS_JOURNAL);
-                              dialogTitle = Title(params());
-                              return true;
-                          }),
-                          Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
-                          Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
-                              after = Caption(MainPanel(), MAIN_QUIT);
-                              pageCaption = Caption(Q31FSetPanel(9), PAGE9_OK) + "|" +
-                                            Caption(MainPanel(), MAIN_PAGE_0);
-                              displayTitle = Title(FindLoadedPanel("FQ31_SD.uir", fq31_sd::DISPLAY));
-                              keysTitle = Title(Q31FKeyG);
-                              journalAfter = JournalActive();
-                          }),
-                          Press(MainPanel, MAIN_ABOUT), Until([&] {
-                              const int p = FindLoadedPanel("FSabGen.uir", gen::ABOUT);
-                              if (p <= 0) return false;
-                              about = Text(p, gen::ABOUT_TITRE) + "|" + Text(p, gen::ABOUT_VERSION);
-                              SbAboutFermer();
-                              qs::rt::PanelWidget(MainPanel())->close();
-                              return true;
-                          }),
-                          Until([&] { return asked |= Open("FSabGen.uir", gen::POPUP); })}),
-              10u);
+                          Q31G.language}),
+        std::vector<int>({0, 1, 0, 1, 1, 1, 0, 0, kFsdHauteur, 1, 0, VAL_POINTING_FINGER_CURSOR, 1, 1}));
     EXPECT_FALSE(asked);
-    EXPECT_EQ(std::vector<int>({Q31G.language, journalShown, journalAfter}), std::vector<int>({1, 1, 0}));
     EXPECT_EQ(pageCaption,
               std::string(Q31TxtLabelG[19]) + "|__0  " + Q31TxtLabSetG[0]);  // the pages' captions too
     EXPECT_NE(before, after);
@@ -229,6 +216,7 @@ TEST(ProgramFlow, LanguageAndJournalChangedInTheOptionsApplyAtOnceAndAreKept) {
     EXPECT_EQ(about, std::string(GMessageG[2]) + "|V 1.1.2");
     EXPECT_EQ(keysTitle, QString::fromLatin1(Q31TxtLabelG[2]).toStdString());  // the key panel's too
     EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-310_V1-1.q31cnf"))[0], 1);
+    EXPECT_EQ(JournalActive(), 0);
     EXPECT_EQ(LocalSettingsInt(kSbComJournalReglage, 1), 0);
 }
 
