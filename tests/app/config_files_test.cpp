@@ -128,14 +128,6 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
                                 Q31G.secondDisplay.windows[0].height}),
               std::vector<int>({1, 0, 1, 1, 7, 0, 0}));  // no defaults applied
     EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), 10);     // an existing file is not rewritten
-
-    qstest::WriteFileBytes("big.sbcnf", std::string(9000, '\x05'));
-    SbComCharger("big.sbcnf", &SbComG);
-    EXPECT_EQ(SbComG.linkState, 5);
-    EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);  // read up to the record's end
-    EXPECT_EQ(SbComG.gsm.common[30], 5);
-    EXPECT_EQ(SbComG.gsm.common[31], 0);  // every text field ends terminated
-    EXPECT_EQ(SbComG.progs[50].name[31], 0);
 }
 
 // At a restart, also from another folder, the link starts closed and the simulation's per-run

@@ -76,9 +76,9 @@ protected:
         fakeNow += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
-    int Attr(int ctrl, int attr) {
+    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) {  // control 0: the panel's
         int v = -1;
-        GetCtrlAttribute(Q31FIhmG, ctrl, attr, &v);
+        ctrl ? GetCtrlAttribute(panel, ctrl, attr, &v) : GetPanelAttribute(panel, attr, &v);
         return v;
     }
     int Light(int position) {
@@ -276,9 +276,7 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[14]);  // the program check comes first
     EXPECT_EQ(SbQ31CrG.status1, 0);
-    int dimmed = -1;
-    GetPanelAttribute(Q31FKeyG, ATTR_DIMMED, &dimmed);
-    EXPECT_EQ(dimmed, 0);
+    EXPECT_EQ(Attr(0, ATTR_DIMMED, Q31FKeyG), 0);
     SbComG.currentProgram = 2;
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[13]);
@@ -304,11 +302,6 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     char up[16][64];
     const int addresses = WebServerAddresses(up, 15);
     auto live = e2e::Loaded("FQ31.uir", LIVE), params = e2e::Loaded("FQ31.uir", PARAMS);
-    auto at = [](int panel, int control, int attribute) {
-        int v = -1;
-        control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
-        return v;
-    };
     auto items = [](int panel, int control) {
         int n = -1;
         GetNumListItems(panel, control, &n);
@@ -329,7 +322,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
          [&](int p) {
              status = e2e::Text(p, LIVE_STATUS);
              captions.push_back(e2e::Caption(p, LIVE_CANCEL));
-             seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), at(p, LIVE_QR, ATTR_VISIBLE)};
+             seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
          },
          {e2e::Press(live, LIVE_NEW_KEY),
           e2e::Until([&] { return !(key = e2e::Text(live(), LIVE_KEY)).empty(); })},
@@ -339,7 +332,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
          [&](int p) {
              captions.insert(captions.end(),
                              {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_CANCEL)});
-             seen.insert(seen.end(), {items(p, CONNECT_SPEED), at(Q31FIhmG, 0, ATTR_DIMMED)});
+             seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
          },
          {},
          CONNECT_CANCEL},
@@ -347,16 +340,17 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
          params,
          [&](int p) {
              captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
-             seen.insert(seen.end(), {at(p, 0, ATTR_WIDTH), at(p, 0, ATTR_HEIGHT), items(p, PARAMS_LANGUAGE),
-                                      e2e::Value(p, PARAMS_LANGUAGE)});
+             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
+                                      items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
              for (int c : {PARAMS_TITLE, PARAMS_LANGUAGE, PARAMS_OK, PARAMS_CANCEL, PARAMS_FSD_TITLE,
                            PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2}) {
-                 const int left = at(p, c, ATTR_LEFT),
-                           top = at(p, c, ATTR_TOP);  // whole in the corner or out
-                 seen.push_back(
-                     left + at(p, c, ATTR_WIDTH) <= 530 && top + at(p, c, ATTR_HEIGHT) <= 130 && left >= 0 ? 1
-                     : left >= 530 || top >= 130                                                           ? 0
-                                                 : -1);
+                 const int left = Attr(c, ATTR_LEFT, p),
+                           top = Attr(c, ATTR_TOP, p);  // whole in the corner or out
+                 seen.push_back(left + Attr(c, ATTR_WIDTH, p) <= 530 &&
+                                        top + Attr(c, ATTR_HEIGHT, p) <= 130 && left >= 0
+                                    ? 1
+                                : left >= 530 || top >= 130 ? 0
+                                                            : -1);
              }
          },
          {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
