@@ -51,16 +51,6 @@ protected:
         const Strings wire = clock_.Wire();
         return Strings(wire.begin() + long(mark), wire.end());
     }
-    Strings Open(int page) {
-        static constexpr int kButtons[] = {MAIN_PAGE_0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
-        Strings read = Press(Q31FIhmG, kButtons[page]);
-        EXPECT_EQ(Q31FSetPageOuverte(), page);
-        return read;
-    }
-    Strings Confirm(int page) {
-        static constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
-        return Press(Q31FSetG[size_t(page)], kConfirm[page]);
-    }
     qstest::TempProgramDir dir_;
     qstest::StandinClock clock_{dir_, {"--time-scale", "8"}};
 };
@@ -88,8 +78,11 @@ TEST_F(AgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
     };
     for (const auto& row : rows) {
         for (const std::string& s : row.set) clock_.Control("set " + s);
-        Open(row.page);
-        const Strings writes = Confirm(row.page);
+        static constexpr int kOpen[] = {0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
+        static constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
+        Press(Q31FIhmG, kOpen[row.page]);
+        ASSERT_EQ(Q31FSetPageOuverte(), row.page);
+        const Strings writes = Press(Q31FSetG[size_t(row.page)], kConfirm[row.page]);
         for (const std::string& frame : row.sent)
             EXPECT_TRUE(std::find(writes.begin(), writes.end(), frame) != writes.end())
                 << "page " << row.page << ": " << frame << " not sent";
