@@ -295,9 +295,12 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
 // (marked, since the panel files hold the English ones), lists filled once, the window below
 // dimmed; the live view's server state, kept address and new key; the options cancelled.
 TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
-    for (char* t : {GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[33]}) std::strcat(t, "#");
+    for (char* t : {GLabelBpG[3], GLabelBpG[5], GLabelBpG[7], Q31TxtLabelG[27], Q31TxtLabelG[28],
+                    Q31TxtLabelG[29], Q31TxtLabelG[33]})
+        std::strcat(t, "#");
     LocalSettingsSetText("LiveView/address", "10.9.8.7");  // kept, though not up on this machine
-    ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);      // serving already, on any free port
+    LocalSettingsSetText("LiveView/key", "Race1");
+    ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);  // serving already, on any free port
     Q31G.language = 2;
     char up[16][64];
     const int addresses = WebServerAddresses(up, 15);
@@ -320,18 +323,20 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         {[] { LiveViewDialog(Q31FIhmG); },
          live,
          [&](int p) {
-             status = e2e::Text(p, LIVE_STATUS);
+             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
              captions.push_back(e2e::Caption(p, LIVE_CANCEL));
              seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
          },
          {e2e::Press(live, LIVE_NEW_KEY),
-          e2e::Until([&] { return !(key = e2e::Text(live(), LIVE_KEY)).empty(); })},
+          e2e::Until([&] { return (key = e2e::Text(live(), LIVE_KEY)) != "Race1"; })},
          LIVE_CANCEL},
         {[] { Q31Connexion(Q31FIhmG); },
          e2e::Loaded("FQ31.uir", CONNECT),
          [&](int p) {
              captions.insert(captions.end(),
-                             {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_CANCEL)});
+                             {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_NET_ADDRESS),
+                              e2e::Caption(p, CONNECT_NET_PORT), e2e::Caption(p, CONNECT_CONNECT),
+                              e2e::Caption(p, CONNECT_SIMULATION), e2e::Caption(p, CONNECT_CANCEL)});
              seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
          },
          {},
@@ -363,9 +368,10 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         EXPECT_EQ(e2e::RunDialog(d.open, steps), steps.size()) << d.cancel;
     }
     LiveViewClose();
-    EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0");
+    EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0|Race1");
     EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
-    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], GLabelBpG[3], Q31TxtLabelG[33]}));
+    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
+                                      GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
     // four speeds; the options cut to their corner without the second display (what remains whole,
     // nothing of the display's part in it), the four languages with the one in force shown, and
