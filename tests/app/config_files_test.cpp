@@ -8,7 +8,9 @@
 #include "app/Q31ConfigFile.h"
 #include "app/Q31Main.h"
 #include "link/SbComConfig.h"
+#include "link/SbComJournal.h"
 #include "panels/FSabGen.h"
+#include "platform/Journal.h"
 #include "platform/LocalSettings.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
@@ -126,22 +128,16 @@ TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
                                 Q31G.secondDisplay.windows[0].height}),
               std::vector<int>({1, 0, 1, 1, 7, 0, 0}));  // no defaults applied
     EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), 10);     // an existing file is not rewritten
-
-    qstest::WriteFileBytes("big.sbcnf", std::string(9000, '\x05'));
-    SbComCharger("big.sbcnf", &SbComG);
-    EXPECT_EQ(SbComG.linkState, 5);
-    EXPECT_EQ(SbComG.gsm.second[1].number, 0x05050505);  // read up to the record's end
-    EXPECT_EQ(SbComG.gsm.common[30], 5);
-    EXPECT_EQ(SbComG.gsm.common[31], 0);  // every text field ends terminated
-    EXPECT_EQ(SbComG.progs[50].name[31], 0);
 }
 
-// At a restart the link starts closed and the simulation's per-run fields are cleared; the
-// clock's settings, the port and the rest are kept.
+// At a restart, also from another folder, the link starts closed and the simulation's per-run
+// fields are cleared; the clock's settings, the port, the journal switched off and the rest are kept.
 TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     qstest::TempProgramDir dir(false);
     e2e::ForgetEverything();
     Q31Preparer();
+    LocalSettingsSetInt(kSbComJournalReglage, 0);
+    SbComJournalArreter();
     Q31G.language = 2;
     Q31G.simu.simuCompetitor = 42;
     Q31G.simu.simuSynchronised = 1;
@@ -156,7 +152,9 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     SbComG.port = 3;
     SbComSauver(kSbComConfigFile, &SbComG);
     e2e::ForgetEverything();
+    std::filesystem::current_path(dir.file("Data"));
     Q31Preparer();
+    EXPECT_EQ(JournalActive(), 0);
     EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.simu.simuCompetitor, Q31G.simu.simuSynchronised,
                                 Q31G.simu.simuCountInput1, Q31G.simu.simuOffsetHours}),
               std::vector<int>({2, 0, 0, 7, -3}));

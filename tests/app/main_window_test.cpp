@@ -3,13 +3,19 @@
 // with the key panel's: the long press, the checks before a start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "app/LiveView.h"
 #include "app/Q31Aff.h"
+#include "app/Q31Connexion.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "app/Q31Param.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/LocalSettings.h"
+#include "platform/WebServer.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
@@ -70,9 +76,9 @@ protected:
         fakeNow += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
-    int Attr(int ctrl, int attr) {
+    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) {  // control 0: the panel's
         int v = -1;
-        GetCtrlAttribute(Q31FIhmG, ctrl, attr, &v);
+        ctrl ? GetCtrlAttribute(panel, ctrl, attr, &v) : GetPanelAttribute(panel, attr, &v);
         return v;
     }
     int Light(int position) {
@@ -270,26 +276,108 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[14]);  // the program check comes first
     EXPECT_EQ(SbQ31CrG.status1, 0);
-    int dimmed = -1;
-    GetPanelAttribute(Q31FKeyG, ATTR_DIMMED, &dimmed);
-    EXPECT_EQ(dimmed, 0);
+    EXPECT_EQ(Attr(0, ATTR_DIMMED, Q31FKeyG), 0);
     SbComG.currentProgram = 2;
     PressStartStopFor(0.2);
     EXPECT_EQ(popupText, Q31TxtMesG[13]);
     EXPECT_EQ(SbQ31CrG.status1, 0);
 
-    // The main window's buttons know no long press; the switch shows and hides the key panel.
+    // The main window's buttons know no long press.
     Simulating();
     Q31TopBpG = fakeNow - 10;
     FQ31BpProg(Q31FIhmG, MAIN_START, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 1);
     FQ31BpProg(Q31FIhmG, MAIN_RESET, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(SbQ31CrG.status1, 0);
-    for (int on : {1, 0}) {
-        on ? Q31FKeyOuvrir() : Q31FKeyFermer();
-        int shown = -1;
-        GetPanelAttribute(Q31FKeyG, ATTR_VISIBLE, &shown);
-        EXPECT_EQ(shown, on);
-        EXPECT_EQ(Val(MAIN_KEYS_SWITCH), on);
+}
+
+// The dialogs the races only pass through, opened on their own: captions from the text tables
+// (marked, since the panel files hold the English ones), lists filled once, the window below
+// dimmed; the live view's server state, kept address and new key; the options cancelled.
+TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
+    for (char* t : {GLabelBpG[3], GLabelBpG[5], GLabelBpG[7], Q31TxtLabelG[27], Q31TxtLabelG[28],
+                    Q31TxtLabelG[29], Q31TxtLabelG[33]})
+        std::strcat(t, "#");
+    LocalSettingsSetText("LiveView/address", "10.9.8.7");  // kept, though not up on this machine
+    LocalSettingsSetText("LiveView/key", "Race1");
+    ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);  // serving already, on any free port
+    Q31G.language = 2;
+    char up[16][64];
+    const int addresses = WebServerAddresses(up, 15);
+    auto live = e2e::Loaded("FQ31.uir", LIVE), params = e2e::Loaded("FQ31.uir", PARAMS);
+    auto items = [](int panel, int control) {
+        int n = -1;
+        GetNumListItems(panel, control, &n);
+        return n;
+    };
+    std::string status, key;
+    e2e::Strings captions;
+    std::vector<int> seen;
+    const struct {
+        void (*open)();
+        e2e::PanelFn panel;
+        std::function<void(int)> note;  // once it shows
+        e2e::Steps steps;               // then the operator's, before Cancel
+        int cancel;
+    } dialogs[] = {
+        {[] { LiveViewDialog(Q31FIhmG); },
+         live,
+         [&](int p) {
+             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
+             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
+             seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
+         },
+         {e2e::Press(live, LIVE_NEW_KEY),
+          e2e::Until([&] { return (key = e2e::Text(live(), LIVE_KEY)) != "Race1"; })},
+         LIVE_CANCEL},
+        {[] { Q31Connexion(Q31FIhmG); },
+         e2e::Loaded("FQ31.uir", CONNECT),
+         [&](int p) {
+             captions.insert(captions.end(),
+                             {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_NET_ADDRESS),
+                              e2e::Caption(p, CONNECT_NET_PORT), e2e::Caption(p, CONNECT_CONNECT),
+                              e2e::Caption(p, CONNECT_SIMULATION), e2e::Caption(p, CONNECT_CANCEL)});
+             seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
+         },
+         {},
+         CONNECT_CANCEL},
+        {[] { Q31ParamIhm(Q31FIhmG); },
+         params,
+         [&](int p) {
+             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
+             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
+                                      items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
+             for (int c : {PARAMS_TITLE, PARAMS_LANGUAGE, PARAMS_OK, PARAMS_CANCEL, PARAMS_FSD_TITLE,
+                           PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2}) {
+                 const int left = Attr(c, ATTR_LEFT, p),
+                           top = Attr(c, ATTR_TOP, p);  // whole in the corner or out
+                 seen.push_back(left + Attr(c, ATTR_WIDTH, p) <= 530 &&
+                                        top + Attr(c, ATTR_HEIGHT, p) <= 130 && left >= 0
+                                    ? 1
+                                : left >= 530 || top >= 130 ? 0
+                                                            : -1);
+             }
+         },
+         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
+         PARAMS_CANCEL},
+    };
+    for (const auto& d : dialogs) {
+        e2e::Steps steps = {e2e::Until([&] { return d.panel() > 0 && (d.note(d.panel()), true); })};
+        steps.insert(steps.end(), d.steps.begin(), d.steps.end());
+        steps.push_back(e2e::Press(d.panel, d.cancel));
+        EXPECT_EQ(e2e::RunDialog(d.open, steps), steps.size()) << d.cancel;
     }
+    LiveViewClose();
+    EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0|Race1");
+    EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
+    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
+                                      GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
+    // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
+    // four speeds; the options cut to their corner without the second display (what remains whole,
+    // nothing of the display's part in it), the four languages with the one in force shown, and
+    // nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>(
+                        {addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown}),
+              std::vector<int>({2, 1, 1}));
 }

@@ -1,13 +1,11 @@
 // The clock's own controls: the values and attributes the layer gives them, what their painting
-// then shows, the pictograms, and the program's panels loaded with them.
+// then shows, and the pictograms. (The program's panels laid out with them: the app tests.)
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QPainter>
 #include <cstdlib>
-#include <iterator>
 
-#include "panels/FQ31.h"
 #include "platform/controls/Glyphs.h"
 #include "platform/controls/QsDial.h"
 #include "platform/controls/QsGlyphButton.h"
@@ -135,26 +133,4 @@ TEST(Glyphs, EachDrawsItsOwnPicture) {
             for (int x = 0; x < 24; ++x) hash = (hash ^ img.constScanLine(y)[x]) * 16777619u;
         EXPECT_EQ(hash, r.hash) << r.name;
     }
-}
-
-// Without the second display the settings dialog is cut to 530 x 130: what remains is whole, and
-// nothing of the second display's part shows in that corner.
-TEST(ProgramPanels, TheSettingsDialogCutForOneDisplayKeepsItsCorner) {
-    using namespace fq31;
-    qstest::EnsureRuntime();
-    qstest::TempProgramDir dir;
-    const int params = LoadPanel(0, "FQ31.uir", PARAMS);
-    const int kept = 4,
-              cut[] = {PARAMS_TITLE,      PARAMS_LANGUAGE,   PARAMS_OK,   PARAMS_CANCEL, PARAMS_FSD_TITLE,
-                       PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2};
-    auto at = [params](int control, int attribute) {
-        int v = 0;
-        return GetCtrlAttribute(params, control, attribute, &v) < 0 ? -1000 : v;
-    };
-    for (int i = 0; i < int(std::size(cut)); ++i) {
-        const int left = at(cut[i], ATTR_LEFT), top = at(cut[i], ATTR_TOP);
-        const bool inCorner = left + at(cut[i], ATTR_WIDTH) <= 530 && top + at(cut[i], ATTR_HEIGHT) <= 130;
-        EXPECT_TRUE(i < kept ? inCorner && left >= 0 : left >= 530 || top >= 130) << cut[i];
-    }
-    DiscardPanel(params);
 }

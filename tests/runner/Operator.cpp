@@ -453,4 +453,24 @@ std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     return records;
 }
 
+size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
+    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
+    Q31QuitG = 0;  // a program run before may have left its quit request
+    SetIdleHook([] {
+        qstest::Script& s = qstest::CurrentScript();
+        if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the dialog's loop
+        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
+    });
+    open();
+    SetIdleHook(nullptr);
+    Q31QuitG = 0;
+    return qstest::CurrentScript().step;
+}
+
+std::string Caption(int panel, int control) {
+    char buf[128] = {};
+    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
+    return buf;
+}
+
 }  // namespace e2e

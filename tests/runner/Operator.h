@@ -117,4 +117,9 @@ BoxWatch& Watching();
 // script's passes every box is answered, so a stuck flow ends.
 Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 
+// One dialog of the program run on its own (`open` returns when it closes), the steps taken on
+// each pass of its loop as RunProgram takes them; returns the steps done.
+size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses = 2000);
+std::string Caption(int panel, int control);  // a button's or a switch's caption
+
 }  // namespace e2e
