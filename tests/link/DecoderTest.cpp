@@ -137,7 +137,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
 TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
     //                    0         1         2         3
     //                    0123456789012345678901234567890123456
-    SbComDecoderMessage("T= 0042 1237 M1 10:23:45.12345 00099");
+    SbComDecoderMessage("T= 0042 1237 M1 10:23:45.12345 10099");
     SbComDecoderMessage("A+      0008  5 01:02:03.00001      ");
     SbComDecoderMessage("T* 0012");  // a short one fills what it has
     ASSERT_EQ(Times().size(), 3u);
@@ -145,10 +145,14 @@ TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
     EXPECT_EQ(std::string({t.Type, t.Marque, t.Qualif, t.Canal}), "T=M1");
     EXPECT_EQ(t.Concurrent * 10000 + t.Numero, 421237);
     EXPECT_EQ(t.Heures * 10000 + t.Minutes * 100 + t.Secondes, 102345);
-    EXPECT_EQ(t.Fraction * 1000 + t.Complement, 12345099);
+    EXPECT_EQ(t.Fraction * 100000 + t.Complement, 1234510099);
     EXPECT_EQ(Times()[1].Concurrent * 1000 + Times()[1].Canal, '5');  // a blank column is 0
     EXPECT_EQ(Times()[1].Fraction * 10 + Times()[1].Complement, 10);
     EXPECT_EQ(Times()[2].Concurrent * 1000 + Times()[2].Numero + Times()[2].Heures + Times()[2].Canal, 12000);
+    SbComDecoderMessage("TI 0000 0007  1 11:21:59.06834 00000");  // the clock's own time of an impulse
+    const SbChronoRec& it = SbChronoQ31ItG;
+    EXPECT_EQ(std::string({it.Type, it.Marque, it.Canal}) + std::to_string(it.Numero * 100 + it.Secondes),
+              "IT1759");
     SbComDecoderMessage("T- 0001 0010  4 00:00:01.00000 00000");
     EXPECT_EQ(SbCrG.channel, (decltype(SbCrG.channel){1, 0, 0, 1}));  // channels 1 to 4 only: "5" flags none
 }
