@@ -147,14 +147,13 @@ void BM_NouveauTempsSousTablePleine(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
+// The cases after a quiet moment, for the times table and Qt's own beside it: laid out (1)
+// or also drawn (2), under 9,998 rows (1) or 99 (0).
+void AfterAQuietMoment(benchmark::internal::Benchmark* b) {
+    b->Args({1, 1})->Args({1, 0})->Args({2, 1})->Args({2, 0})->Iterations(100)->Unit(benchmark::kMicrosecond);
+}
 BENCHMARK(BM_NouveauTempsSousTablePleine)->Args({0, 1})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_NouveauTempsSousTablePleine)
-    ->Args({1, 1})
-    ->Args({1, 0})
-    ->Args({2, 1})
-    ->Args({2, 0})
-    ->Iterations(100)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NouveauTempsSousTablePleine)->Apply(AfterAQuietMoment);
 
 // The reference: Qt's own table view over the plainest model of four text columns, in a
 // window of the main table's size, with 99 or 9,998 rows already (second argument 0 or 1).
@@ -212,13 +211,7 @@ void BM_ReferenceQtNouvelleLigne(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_ReferenceQtNouvelleLigne)
-    ->Args({1, 1})
-    ->Args({1, 0})
-    ->Args({2, 1})
-    ->Args({2, 0})
-    ->Iterations(100)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReferenceQtNouvelleLigne)->Apply(AfterAQuietMoment);
 
 // 300 times arriving 10 ms apart (a run download), the background task turning
 // after each: with the store file kept current (arg 1) or not (arg 0).
