@@ -406,8 +406,12 @@ int GetInQLen(int port) {
     Port& p = g_ports[port];
     if (!p.open) return 0;
     // What the system already holds counts too: a caller about to empty the queue reads the
-    // whole lines first, and the system's buffer goes with the queue.
-    p.device->waitForReadyRead(0);
+    // whole lines first, and the system's buffer goes with the queue. The notification this
+    // fetch may raise waits for the event processing, as for our own reads.
+    {
+        BusyScope busy(port);
+        p.device->waitForReadyRead(0);
+    }
     Pull(port);
     NotifyLater(port);
     return int(p.input.size());
