@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStaticText>
 #include <QStyle>
 #include <QStyleOption>
@@ -110,6 +111,47 @@ protected:
         vp->setAttribute(Qt::WA_UpdatesDisabled, false);
     }
 
+    // After any scroll Qt's view asks the window system where the pointer is, to move its
+    // hover to the cell now under it: on X11 a round trip, waited for at every new time the
+    // table scrolls to (half a millisecond and more while the X server is busy). Where the
+    // program's windows last heard the pointer is as good. (The layer's model has nothing
+    // more to fetch at the end, the other thing Qt does here.)
+    void verticalScrollbarValueChanged(int) override { HoverAfterScroll(); }
+    void horizontalScrollbarValueChanged(int) override { HoverAfterScroll(); }
+
+    // Rows inserted into a table that already scrolls change only the vertical scroll bar's
+    // range and the rows' offset: everything else Qt's layout does (the margins, the scroll
+    // area's children, the headers' sizes, the horizontal scroll bar) came out the same at
+    // the last full layout, for the same size. That was most of the cost of a new time
+    // after a quiet moment. Any other case, or anything changed since, takes the full layout.
+    void updateGeometries() override {
+        if (!inserting_ || !OnlyRowsChanged()) {
+            QTableView::updateGeometries();
+            KeepShape();
+            return;
+        }
+        // As Qt counts them: the rows that fit from the last one up, at least one.
+        QHeaderView* rows = verticalHeader();
+        const int height = viewport()->height();
+        int fit = 0;
+        for (int used = 0, v = rows->count() - 1; v >= 0; --v) {
+            const int logical = rows->logicalIndex(v);
+            if (rows->isSectionHidden(logical)) continue;
+            used += rows->sectionSize(logical);
+            if (used > height) break;
+            ++fit;
+        }
+        fit = std::max(fit, 1);
+        QScrollBar* bar = verticalScrollBar();
+        bar->setRange(0, rows->count() - rows->hiddenSectionCount() - fit);
+        bar->setPageStep(fit);
+        if (bar->value() == bar->maximum())
+            rows->setOffsetToLastSection();
+        else
+            rows->setOffsetToSectionPosition(bar->value());
+        QAbstractItemView::updateGeometries();
+    }
+
     bool viewportEvent(QEvent* e) override {
         const bool done = QTableView::viewportEvent(e);
         switch (e->type()) {
@@ -144,6 +186,40 @@ protected:
     }
 
 private:
+    // What the last full layout depended on besides the number of rows.
+    struct Shape {
+        QSize viewport;
+        int columns = -1;  // the horizontal header's length
+        bool scrolling = false;
+    };
+
+    void KeepShape() {
+        const QScrollBar* bar = verticalScrollBar();
+        // Scrolling whatever the size Qt would give the cells without scroll bars: a row
+        // added keeps it so (the range only grows), so the scroll bars stay as they are.
+        const QSize max = maximumViewportSize();
+        const bool fitsUnscrolled =
+            max.width() >= horizontalHeader()->length() && max.height() >= verticalHeader()->length();
+        shape_ = {viewport()->size(), horizontalHeader()->length(), bar->maximum() > 0 && !fitsUnscrolled};
+    }
+
+    bool OnlyRowsChanged() const {
+        const QHeaderView* rows = verticalHeader();
+        const QHeaderView::ResizeMode mode =
+            rows->count() > 0 ? rows->sectionResizeMode(0) : QHeaderView::Fixed;
+        return shape_.scrolling && rows->isHidden() && verticalScrollMode() == ScrollPerItem &&
+               (mode == QHeaderView::Interactive || mode == QHeaderView::Fixed) &&
+               viewport()->size() == shape_.viewport && horizontalHeader()->length() == shape_.columns;
+    }
+
+    void HoverAfterScroll() {
+        QWidget* vp = viewport();
+        const QPoint at = vp->mapFromGlobal(PointerPosition());
+        if (!vp->rect().contains(at)) return;
+        QHoverEvent move(QEvent::HoverMove, at, at);
+        QCoreApplication::sendEvent(vp, &move);
+    }
+
     // Opaque when the background drawn under the cells is: the palette's brush for it (a
     // style sheet's background colour is put there too) fills the whole area.
     void UpdateOpaque() {
@@ -156,6 +232,7 @@ private:
     }
 
     bool inserting_ = false;
+    Shape shape_;
 };
 
 // The rows of a table. Rows added one after the other at the same place (at the end, or

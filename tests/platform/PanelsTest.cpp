@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -242,4 +244,47 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     EXPECT_EQ(discarded * 100 + Get(0, ATTR_VISIBLE), 100 - 9);  // the handle is dead at once
     Pump();
     EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
+}
+
+// Rows added to a table that already scrolls skip most of Qt's layout: the scroll bars and the
+// rows shown must come out as Qt's full layout puts them, whatever the rows' heights, a horizontal
+// scroll bar, rows added in a batch or above the last, the table scrolled to its end or not, the
+// cells' area a whole number of rows high.
+TEST_F(PanelTest, RowsAddedLayTheTableOutAsAFullLayoutDoes) {
+    auto* t = Find<QTableView>("TABLE");
+    t->verticalHeader()->hide();  // as the times table's
+    DisplayPanel(panel_);
+    const QScrollBar* v = t->verticalScrollBar();
+    auto layout = [&] {
+        Pump();
+        const int height = t->viewport()->height();
+        return std::vector{v->maximum(), v->pageStep(),        v->value(),
+                           t->rowAt(0),  t->rowAt(height - 1), height};
+    };
+    const int design = Get(TABLE, ATTR_ROW_HEIGHT);
+    struct {
+        int width, tallEvery, at, count;
+        bool toEnd, whole;
+    } cases[] = {{80, 0, -1, 1, true, false}, {80, 0, -1, 1, false, true}, {400, 0, -1, 1, true, false},
+                 {80, 3, -1, 1, true, false}, {80, 0, -1, 3, true, false}, {400, 4, 2, 2, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "width " << c.width << ", tall " << c.tallEvery << ", at " << c.at);
+        DeleteTableRows(panel_, TABLE, 1, -1);
+        SetTableColumnAttribute(panel_, TABLE, 1, ATTR_WIDTH, c.width);
+        if (c.whole) t->resize(t->width(), t->height() + design - layout()[5] % design);
+        for (int n = 0; n < 16; n += c.count) {
+            if (c.toEnd && n > 0) {
+                SetCtrlAttribute(panel_, TABLE, ATTR_FIRST_VISIBLE_ROW, n);
+                Pump();
+            }
+            InsertTableRows(panel_, TABLE, n > 0 ? c.at : -1, c.count);
+            if (c.tallEvery && n % c.tallEvery == 0)
+                SetTableRowAttribute(panel_, TABLE, n + 1, ATTR_ROW_HEIGHT, design * 2);
+            SetTableSelection(panel_, TABLE, MakeRect(1, 1, 1, 1));  // shown now, not with the next batch
+            const std::vector<int> added = layout();
+            t->doItemsLayout();
+            EXPECT_EQ(added, layout()) << n + c.count << " rows";
+        }
+    }
 }
