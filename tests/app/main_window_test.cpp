@@ -1,6 +1,7 @@
 // The main window's mirror of the clock (which controls each state offers, the run information,
-// flashes, colours and digits, the change memory, beeps) and its start, stop and reset buttons
-// with the key panel's: the long press, the checks before a start.
+// flashes, colours and digits, the change memory, beeps), its start, stop and reset buttons with
+// the key panel's (the long press, the checks before a start), the dialogs the races only pass
+// through, and the settings pages against the stand-in clock.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "app/Q31Param.h"
+#include "link/SbComErreur.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/LocalSettings.h"
@@ -25,9 +27,11 @@
 #include "simulation/Q31Simu.h"
 #include "tests/runner/FreshState.h"
 #include "tests/runner/Operator.h"
+#include "tests/support/Standin.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
+using e2e::Strings;
 
 extern int Q31FKeyG;
 int FQ31Key(int panel, int control, int event, void* data, int d1, int d2);
@@ -114,9 +118,7 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
     Expect(ATTR_DIMMED, lamps, 0);
     Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
-    EXPECT_EQ(Text(MAIN_IDENTITY),
-              "N\xB0"
-              "00000 V000");
+    EXPECT_EQ(Text(MAIN_IDENTITY), std::string("N\xB0") + "00000 V000");
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
     EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
     SbComG.mode = 1;
@@ -311,7 +313,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         return n;
     };
     std::string status, key;
-    e2e::Strings captions;
+    Strings captions;
     std::vector<int> seen;
     const struct {
         void (*open)();
@@ -347,16 +349,6 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
              captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
              seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
                                       items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
-             for (int c : {PARAMS_TITLE, PARAMS_LANGUAGE, PARAMS_OK, PARAMS_CANCEL, PARAMS_FSD_TITLE,
-                           PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2}) {
-                 const int left = Attr(c, ATTR_LEFT, p),
-                           top = Attr(c, ATTR_TOP, p);  // whole in the corner or out
-                 seen.push_back(left + Attr(c, ATTR_WIDTH, p) <= 530 &&
-                                        top + Attr(c, ATTR_HEIGHT, p) <= 130 && left >= 0
-                                    ? 1
-                                : left >= 530 || top >= 130 ? 0
-                                                            : -1);
-             }
          },
          {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
          PARAMS_CANCEL},
@@ -370,14 +362,85 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     LiveViewClose();
     EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0|Race1");
     EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
-    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
-                                      GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
+    EXPECT_EQ(captions, Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
+                                 GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
-    // four speeds; the options cut to their corner without the second display (what remains whole,
-    // nothing of the display's part in it), the four languages with the one in force shown, and
-    // nothing changed by a cancel.
-    EXPECT_EQ(seen, std::vector<int>(
-                        {addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
+    // four speeds; the options cut to their corner without the second display, the four languages
+    // with the one in force shown, and nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
     EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown}),
               std::vector<int>({2, 1, 1}));
+}
+
+// The settings pages against the stand-in clock: a value a page cannot show goes back to the
+// clock as it came. (The frames a page reads and writes: the settings tests.)
+class AgainstTheClock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(clock_.Running());
+        qstest::FreshRecords();
+        SbComDeplanter();
+        Q31EnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FSetCharger();
+        Q31FSetTraduire();
+        SbComG.port = 5;
+        ASSERT_EQ(SbComOuvrir(1), 0);
+        Q31ComInitLireParam();
+        Q31InitAff(false, true);
+    }
+    void TearDown() override {
+        Q31FSetFermer();
+        SbComQuitter();
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+    }
+    // Presses a button; returns what the clock received meanwhile. The reads and writes run
+    // in the button's callback, each acknowledged before the next: done once it returns.
+    Strings Press(int panel, int control) {
+        const size_t mark = clock_.Wire().size();
+        QueueUserEvent(panel, control);
+        ProcessSystemEvents();
+        const Strings wire = clock_.Wire();
+        return Strings(wire.begin() + long(mark), wire.end());
+    }
+    qstest::TempProgramDir dir_;
+    qstest::StandinClock clock_{dir_, {"--time-scale", "8"}};
+};
+
+// The clock holds values the pages' lists and switches do not offer; opened and confirmed
+// untouched, each page sends them back as they were. The rows run in turn on one clock, so
+// a page is filled again after an earlier fill with values its lists do show.
+TEST_F(AgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
+    const struct {
+        int page;
+        Strings set;   // the clock's own values before the page opens
+        Strings sent;  // among the writes on confirm
+        std::function<bool()> record = nullptr;
+    } rows[] = {
+        {1, {"WP 009 40"}, {"WP 009 40"}},  // a time zone beyond the 36 of the list
+        {2, {"WC 003 3"}, {"WC 003 03"}},   // a mode the PTB/SPLIT switch cannot show
+        {3, {"WC 004 0"}, {"WP 102 00 0060"}, [] { return SbComG.currentProgram == 0; }},  // no program
+        {4, {"WP 004 02 0100", "WP 006 02 1"}, {"WP 004 02 0100", "WP 006 02 1"}},         // listed: 1 s
+        {4,
+         {"WP 001 7", "WP 004 01 0005", "WP 006 01 1", "WP 005 01 3", "WP 004 02 0007", "WP 023 1 5 1 1",
+          "WP 021 9", "WP 016 7"},
+         {"WP 001 7", "WP 004 01 0005", "WP 005 01 3", "WP 006 01 1", "WP 004 02 0007", "WP 006 02 1",
+          "WP 023 1 5 1 1", "WP 021 09", "WP 016 7"}},
+        {4, {"WP 006 01 0"}, {"WP 004 01 0005", "WP 006 01 0"}},  // off, its time base kept
+    };
+    for (const auto& row : rows) {
+        for (const std::string& s : row.set) clock_.Control("set " + s);
+        static constexpr int kOpen[] = {0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
+        static constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
+        Press(Q31FIhmG, kOpen[row.page]);
+        ASSERT_EQ(Q31FSetPageOuverte(), row.page);
+        const Strings writes = Press(Q31FSetG[size_t(row.page)], kConfirm[row.page]);
+        for (const std::string& frame : row.sent)
+            EXPECT_TRUE(std::find(writes.begin(), writes.end(), frame) != writes.end())
+                << "page " << row.page << ": " << frame << " not sent";
+        if (row.record) EXPECT_TRUE(row.record()) << "page " << row.page;
+        EXPECT_EQ(SbComErreur(), 0) << "page " << row.page;
+        Q31FSetFermer();
+    }
 }
