@@ -1,7 +1,6 @@
-// The main window's mirror of the clock (which controls each state offers, the run information,
-// flashes, colours and digits, the change memory, beeps), its start, stop and reset buttons with
-// the key panel's (the long press, the checks before a start), the dialogs the races only pass
-// through, and the settings pages against the stand-in clock.
+// The main window's mirror of the clock (the controls each state offers, run information, flashes, colours
+// and digits, the change memory, beeps), its start, stop and reset buttons with the key panel's (the long
+// press, the checks before a start), the dialogs the races pass through, the pages against the stand-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -136,6 +135,7 @@ TEST_F(MainWindow, RunInformationForms) {
     SbComG.serialNumber = 123;
     Q31InitAff(true, true);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);  // no run open, none loaded
+    Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 1);
     Q31AffManche(5);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
     Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 0);

@@ -1,7 +1,6 @@
-// The whole program as an operator starts, sets up and quits it, headless, and the two configuration
-// files it keeps: the first start's records byte by byte at their documented offsets, a short, stale
-// or damaged record read back, texts that cannot be read, the connection dialog's ways out, the
-// questions before a disconnection and a quit, and the options dialog.
+// The whole program as an operator starts, sets up and quits it, headless, and its two configuration files:
+// the first start's records byte by byte at their documented offsets, a short, stale or damaged record read
+// back, missing texts, the connection and options dialogs, the questions before a disconnection and a quit.
 #include <gtest/gtest.h>
 
 #include <QWidget>
