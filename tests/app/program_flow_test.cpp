@@ -203,7 +203,7 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     auto connect = Loaded("FQ31.uir", CONNECT), params = Loaded("FQ31.uir", PARAMS);
     auto display = Loaded("FQ31_SD.uir", fq31_sd::DISPLAY);
     std::filesystem::create_directories(dir.file("no-devices"));  // leaves this machine's own ports out
-    const BoxWatch& told = Watching();  // boxes and popups answered, questions confirmed
+    const BoxWatch& told = Watching();  // boxes and popups answered; a question confirmed unless declined
     std::string expected, dialogTitle;
     Strings shown;  // once French is chosen
     std::vector<int> seen;
