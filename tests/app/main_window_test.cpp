@@ -1,6 +1,6 @@
-// The main window's mirror of the clock (which controls each state offers, the run information,
-// flashes, colours and digits, the change memory, beeps) and its start, stop and reset buttons
-// with the key panel's: the long press, the checks before a start.
+// The main window's mirror of the clock (the controls each state offers, run information, flashes, colours
+// and digits, the change memory, beeps), its start, stop and reset buttons with the key panel's (the long
+// press, the checks before a start), the dialogs the races pass through, the pages against the stand-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
 #include "app/Q31Param.h"
+#include "link/SbComErreur.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/LocalSettings.h"
@@ -25,9 +26,11 @@
 #include "simulation/Q31Simu.h"
 #include "tests/runner/FreshState.h"
 #include "tests/runner/Operator.h"
+#include "tests/support/Standin.h"
 #include "ui/Texts.h"
 
 using namespace fq31;
+using e2e::Strings;
 
 extern int Q31FKeyG;
 int FQ31Key(int panel, int control, int event, void* data, int d1, int d2);
@@ -114,9 +117,7 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
     Expect(ATTR_DIMMED, lamps, 0);
     Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
-    EXPECT_EQ(Text(MAIN_IDENTITY),
-              "N\xB0"
-              "00000 V000");
+    EXPECT_EQ(Text(MAIN_IDENTITY), std::string("N\xB0") + "00000 V000");
     EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
     EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
     SbComG.mode = 1;
@@ -134,6 +135,7 @@ TEST_F(MainWindow, RunInformationForms) {
     SbComG.serialNumber = 123;
     Q31InitAff(true, true);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 0);  // no run open, none loaded
+    Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 1);
     Q31AffManche(5);
     EXPECT_EQ(Attr(MAIN_RUN_INFO, ATTR_VISIBLE), 1);
     Expect(ATTR_DIMMED, {MAIN_RUN_FRAME, MAIN_RUN_LEGEND}, 0);
@@ -175,15 +177,13 @@ TEST_F(MainWindow, ColoursDigitsHandsAndTheChangeMemory) {
     SetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, 7, 0x123456);
     SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
     Q31AffRafraichir();
-    EXPECT_EQ(Light(7), 0x123456);
-    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x01);
+    EXPECT_EQ(std::pair(Light(7), Val(MAIN_DIGIT_LEFT)), std::pair(0x123456, 0x01));
     SbQ31CrG.digitB = 0x06;
     Q31AffRafraichir();
     EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
     SetCtrlVal(Q31FIhmG, MAIN_DIGIT_LEFT, 0x01);
     Q31InitAff(false, true);
-    EXPECT_EQ(Light(7), 0xFF0000);
-    EXPECT_EQ(Val(MAIN_DIGIT_LEFT), 0x06);
+    EXPECT_EQ(std::pair(Light(7), Val(MAIN_DIGIT_LEFT)), std::pair(0xFF0000, 0x06));
 }
 
 // A flash lasts half a second; a second event while the lamp is lit waits for it to go out.
@@ -192,8 +192,7 @@ TEST_F(MainWindow, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) 
     Q31InitAff(true, true);
     const struct {
         double now;
-        int raise;  // 1: light 0's flag, 2: input 2's channel
-        int light0Shown, flag, input2Shown;
+        int raise, light0Shown, flag, input2Shown;  // raise 1: light 0's flag, 2: input 2's channel
     } rows[] = {{100.0, 1, 1, 0, 0}, {100.2, 1, 1, 1, 0}, {100.6, 0, 0, 1, 0},
                 {100.6, 0, 1, 0, 0}, {100.6, 2, 1, 0, 1}, {101.2, 0, 0, 0, 0}};
     for (const auto& r : rows) {
@@ -212,10 +211,9 @@ TEST_F(MainWindow, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) 
 // The simulation plays its rising and falling tones; a real clock asks for one tone by its
 // number. Every request is consumed, also one out of the table or with the sound off.
 TEST_F(MainWindow, BeepsFollowTheRequestAndTheSoundSwitch) {
-    using Tones = std::vector<std::string>;
     const struct {
         int simulation, soundOn, request, number;
-        Tones played;
+        Strings played;
     } rows[] = {
         {1, 1, 2, 0, {"Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}},
         {1, 1, 3, 0, {"Bip888Hz.wav", "Bip695Hz.wav", "Bip533Hz.wav", "Bip444Hz.wav"}},
@@ -253,9 +251,8 @@ TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
     EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 0);
     Q31InitAff(false, true);
     Q31TacheDeFond(false);
-    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 1);
-    EXPECT_EQ(e2e::Value(gsm, PAGE7_B0), 1);
-    EXPECT_EQ(SbCrG.second, 77);
+    EXPECT_EQ(std::vector<int>({e2e::Value(eth, PAGE6_ST0_0), e2e::Value(gsm, PAGE7_B0), SbCrG.second}),
+              std::vector<int>({1, 1, 77}));
     Q31FSetG.fill(0);  // the pages go with the main window
 }
 
@@ -264,23 +261,19 @@ TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
 TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
     Simulating();
     PressStartStopFor(3.0);
-    EXPECT_EQ(SbQ31CrG.status1, 1);
-    EXPECT_EQ(SbCrG.soundRequest, 2);
+    EXPECT_EQ(std::pair(int(SbQ31CrG.status1), SbCrG.soundRequest), std::pair(1, 2));
     PressStartStopFor(3.5);
-    EXPECT_EQ(SbQ31CrG.status1, 0);
-    EXPECT_EQ(SbCrG.soundRequest, 3);
+    EXPECT_EQ(std::pair(int(SbQ31CrG.status1), SbCrG.soundRequest), std::pair(0, 3));
     EXPECT_TRUE(popupText.empty());
 
     SbComG.currentProgram = 0;
-    SbComG.synchro.mode = 0;
+    SbComG.synchro.mode = 0;  // neither: the program check comes first
     PressStartStopFor(0.2);
-    EXPECT_EQ(popupText, Q31TxtMesG[14]);  // the program check comes first
-    EXPECT_EQ(SbQ31CrG.status1, 0);
+    EXPECT_EQ(std::pair(popupText, int(SbQ31CrG.status1)), std::pair(std::string(Q31TxtMesG[14]), 0));
     EXPECT_EQ(Attr(0, ATTR_DIMMED, Q31FKeyG), 0);
     SbComG.currentProgram = 2;
     PressStartStopFor(0.2);
-    EXPECT_EQ(popupText, Q31TxtMesG[13]);
-    EXPECT_EQ(SbQ31CrG.status1, 0);
+    EXPECT_EQ(std::pair(popupText, int(SbQ31CrG.status1)), std::pair(std::string(Q31TxtMesG[13]), 0));
 
     // The main window's buttons know no long press.
     Simulating();
@@ -293,13 +286,19 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
 
 // The dialogs the races only pass through, opened on their own: captions from the text tables
 // (marked, since the panel files hold the English ones), lists filled once, the window below
-// dimmed; the live view's server state, kept address and new key; the options cancelled.
+// dimmed; the live view's kept port, server state, kept address and new key; the options cancelled.
 TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     for (char* t : {GLabelBpG[3], GLabelBpG[5], GLabelBpG[7], Q31TxtLabelG[27], Q31TxtLabelG[28],
                     Q31TxtLabelG[29], Q31TxtLabelG[33]})
         std::strcat(t, "#");
     LocalSettingsSetText("LiveView/address", "10.9.8.7");  // kept, though not up on this machine
     LocalSettingsSetText("LiveView/key", "Race1");
+    for (auto [kept, read] : {std::pair{0, 8310}, {1, 1}, {65535, 65535}, {65536, 8310}}) {
+        LocalSettingsSetInt("LiveView/port", kept);  // outside 1..65535 it falls back to 8310
+        LiveViewSettings s;
+        LiveViewLoad(&s);
+        EXPECT_EQ(s.port, read) << kept;
+    }
     ASSERT_EQ(LiveViewApply({1, 0, "", ""}), WEB_OK);  // serving already, on any free port
     Q31G.language = 2;
     char up[16][64];
@@ -311,73 +310,120 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         return n;
     };
     std::string status, key;
-    e2e::Strings captions;
+    Strings captions;
     std::vector<int> seen;
-    const struct {
-        void (*open)();
-        e2e::PanelFn panel;
-        std::function<void(int)> note;  // once it shows
-        e2e::Steps steps;               // then the operator's, before Cancel
-        int cancel;
-    } dialogs[] = {
-        {[] { LiveViewDialog(Q31FIhmG); },
-         live,
-         [&](int p) {
-             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
-             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
-             seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
-         },
-         {e2e::Press(live, LIVE_NEW_KEY),
-          e2e::Until([&] { return (key = e2e::Text(live(), LIVE_KEY)) != "Race1"; })},
-         LIVE_CANCEL},
-        {[] { Q31Connexion(Q31FIhmG); },
-         e2e::Loaded("FQ31.uir", CONNECT),
-         [&](int p) {
-             captions.insert(captions.end(),
-                             {e2e::Caption(p, CONNECT_REFRESH), e2e::Caption(p, CONNECT_NET_ADDRESS),
-                              e2e::Caption(p, CONNECT_NET_PORT), e2e::Caption(p, CONNECT_CONNECT),
-                              e2e::Caption(p, CONNECT_SIMULATION), e2e::Caption(p, CONNECT_CANCEL)});
-             seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
-         },
-         {},
-         CONNECT_CANCEL},
-        {[] { Q31ParamIhm(Q31FIhmG); },
-         params,
-         [&](int p) {
-             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
-             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
-                                      items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
-             for (int c : {PARAMS_TITLE, PARAMS_LANGUAGE, PARAMS_OK, PARAMS_CANCEL, PARAMS_FSD_TITLE,
-                           PARAMS_SEC_LIGHTS, PARAMS_LOGO1_LOAD, PARAMS_SAVE, PARAMS_HELP_2}) {
-                 const int left = Attr(c, ATTR_LEFT, p),
-                           top = Attr(c, ATTR_TOP, p);  // whole in the corner or out
-                 seen.push_back(left + Attr(c, ATTR_WIDTH, p) <= 530 &&
-                                        top + Attr(c, ATTR_HEIGHT, p) <= 130 && left >= 0
-                                    ? 1
-                                : left >= 530 || top >= 130 ? 0
-                                                            : -1);
-             }
-         },
-         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})},
-         PARAMS_CANCEL},
+    // Each dialog: noted once it shows, then the operator's steps, then Cancel.
+    const auto run = [](void (*open)(), e2e::PanelFn panel, std::function<void(int)> note, e2e::Steps steps,
+                        int cancel) {
+        steps.insert(steps.begin(), e2e::Until([=] { return panel() > 0 && (note(panel()), true); }));
+        steps.push_back(e2e::Press(panel, cancel));
+        EXPECT_EQ(e2e::RunDialog(open, steps), steps.size()) << cancel;
     };
-    for (const auto& d : dialogs) {
-        e2e::Steps steps = {e2e::Until([&] { return d.panel() > 0 && (d.note(d.panel()), true); })};
-        steps.insert(steps.end(), d.steps.begin(), d.steps.end());
-        steps.push_back(e2e::Press(d.panel, d.cancel));
-        EXPECT_EQ(e2e::RunDialog(d.open, steps), steps.size()) << d.cancel;
-    }
+    run([] { LiveViewDialog(Q31FIhmG); }, live,
+        [&](int p) {
+            status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
+            captions.push_back(e2e::Caption(p, LIVE_CANCEL));
+            seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
+        },
+        {e2e::Press(live, LIVE_NEW_KEY),
+         e2e::Until([&] { return (key = e2e::Text(live(), LIVE_KEY)) != "Race1"; })},
+        LIVE_CANCEL);
+    run([] { Q31Connexion(Q31FIhmG); }, e2e::Loaded("FQ31.uir", CONNECT),
+        [&](int p) {
+            for (int c : {CONNECT_REFRESH, CONNECT_NET_ADDRESS, CONNECT_NET_PORT, CONNECT_CONNECT,
+                          CONNECT_SIMULATION, CONNECT_CANCEL})
+                captions.push_back(e2e::Caption(p, c));
+            seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
+        },
+        {}, CONNECT_CANCEL);
+    run([] { Q31ParamIhm(Q31FIhmG); }, params,
+        [&](int p) {
+            captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
+            seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
+                                     items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
+        },
+        {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_CANCEL);
     LiveViewClose();
     EXPECT_EQ(status, std::string(Q31TxtLabelG[kLabLiveViewers]) + " 0|Race1");
     EXPECT_TRUE(key.size() == 10 && std::all_of(key.begin(), key.end(), ::isalnum)) << key;
-    EXPECT_EQ(captions, e2e::Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
-                                      GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
+    EXPECT_EQ(captions, Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
+                                 GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
-    // four speeds; the options cut to their corner without the second display (what remains whole,
-    // nothing of the display's part in it), the four languages with the one in force shown, and
-    // nothing changed by a cancel.
-    EXPECT_EQ(seen, std::vector<int>(
-                        {addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
+    // four speeds; the options cut to their corner without the second display, the four languages
+    // with the one in force shown, and nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
     EXPECT_EQ(std::vector<int>({Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown}),
               std::vector<int>({2, 1, 1}));
+}
+
+// The main window and its settings pages over COM5 to the stand-in clock.
+class AgainstTheClock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(clock_.Running());
+        qstest::FreshRecords();
+        SbComDeplanter();
+        Q31EnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FSetCharger();
+        Q31FSetTraduire();
+        SbComG.port = 5;
+        ASSERT_EQ(SbComOuvrir(1), 0);
+        Q31ComInitLireParam();
+        Q31InitAff(false, true);
+    }
+    void TearDown() override {
+        Q31FSetFermer();
+        SbComQuitter();
+        DiscardPanel(Q31FIhmG);
+        Q31FIhmG = 0;
+    }
+    // Presses a button; returns what the clock received meanwhile. The reads and writes run
+    // in the button's callback, each acknowledged before the next: done once it returns.
+    Strings Press(int panel, int control) {
+        const size_t mark = clock_.Wire().size();
+        QueueUserEvent(panel, control);
+        ProcessSystemEvents();
+        const Strings wire = clock_.Wire();
+        return Strings(wire.begin() + long(mark), wire.end());
+    }
+    qstest::TempProgramDir dir_;
+    qstest::StandinClock clock_{dir_, {"--time-scale", "8"}};
+};
+
+// The clock holds values the pages' lists and switches do not offer; opened and confirmed
+// untouched, each page sends them back as they were. The rows run in turn on one clock, so
+// a page is filled again after an earlier fill with values its lists do show.
+TEST_F(AgainstTheClock, ValuesAPageCannotShowGoBackUnchanged) {
+    const struct {
+        int page;
+        Strings set;   // the clock's own values before the page opens
+        Strings sent;  // among the writes on confirm
+        std::function<bool()> record = nullptr;
+    } rows[] = {
+        {1, {"WP 009 40"}, {"WP 009 40"}},  // a time zone beyond the 36 of the list
+        {2, {"WC 003 3"}, {"WC 003 03"}},   // a mode the PTB/SPLIT switch cannot show
+        {3, {"WC 004 0"}, {"WP 102 00 0060"}, [] { return SbComG.currentProgram == 0; }},  // no program
+        {4, {"WP 004 02 0100", "WP 006 02 1"}, {"WP 004 02 0100", "WP 006 02 1"}},         // listed: 1 s
+        {4,
+         {"WP 001 7", "WP 004 01 0005", "WP 006 01 1", "WP 005 01 3", "WP 004 02 0007", "WP 023 1 5 1 1",
+          "WP 021 9", "WP 016 7"},
+         {"WP 001 7", "WP 004 01 0005", "WP 005 01 3", "WP 006 01 1", "WP 004 02 0007", "WP 006 02 1",
+          "WP 023 1 5 1 1", "WP 021 09", "WP 016 7"}},
+        {4, {"WP 006 01 0"}, {"WP 004 01 0005", "WP 006 01 0"}},  // off, its time base kept
+    };
+    for (const auto& row : rows) {
+        for (const std::string& s : row.set) clock_.Control("set " + s);
+        static constexpr int kOpen[] = {0, MAIN_PAGE_1, MAIN_PAGE_2, MAIN_PAGE_3, MAIN_PAGE_4};
+        static constexpr int kConfirm[] = {0, PAGE1_OK, PAGE2_OK, PAGE3_OK, PAGE4_OK};
+        Press(Q31FIhmG, kOpen[row.page]);
+        ASSERT_EQ(Q31FSetPageOuverte(), row.page);
+        const Strings writes = Press(Q31FSetG[size_t(row.page)], kConfirm[row.page]);
+        for (const std::string& frame : row.sent)
+            EXPECT_TRUE(std::find(writes.begin(), writes.end(), frame) != writes.end())
+                << "page " << row.page << ": " << frame << " not sent";
+        EXPECT_TRUE(!row.record || row.record()) << "page " << row.page;
+        EXPECT_EQ(SbComErreur(), 0) << "page " << row.page;
+        Q31FSetFermer();
+    }
 }
