@@ -1,10 +1,8 @@
-// One race script driven through the panels on the simulated clock (time driven by hand, so every
-// run gives the same bytes) and on the stand-in clock over a pseudo-terminal and over TCP: mode,
-// synchronisation, program, run, competitors imported and sent, countdown, input times, marks, the
-// times saved through the real file dialog, the run closed and brought back; then a second day in
-// the same folder that finds everything kept. On the simulated clock the live view is switched on
-// and a real browser (headless chromium, Debian's, driven over its DevTools protocol) follows the
-// countdown second by second and shows the new time.
+// One race script driven through the panels on the simulated clock (time driven by hand: the same
+// bytes every run) and on the stand-in clock over a pseudo-terminal and over TCP, from the settings
+// to the times saved, the run closed and brought back; then a second day in the same folder finds
+// everything kept. On the simulated clock a real browser (Debian's headless chromium, over its
+// DevTools protocol) follows the live view's countdown second by second and shows the new time.
 #include "tests/runner/Race.h"
 
 #include <fcntl.h>
@@ -57,8 +55,7 @@ QString Q(const char* s) {
     return QString::fromLatin1(s);
 }
 
-// Processes the program's events (its live view serves the page meanwhile) until `done`, for at
-// most `ms`; the tick wakes the wait when nothing comes.
+// The program's events processed (its live view serving the page) until `done`, for at most `ms`.
 bool Await(const std::function<bool()>& done, int ms) {
     const QDeadlineTimer end(ms);
     QTimer tick;
@@ -89,8 +86,7 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(profile_, ec);
     }
-    // The answer to a call on the page (a JavaScript value, or a picture's data); empty when the
-    // page is not reached within 30 s or does not answer within 5 s.
+    // The answer to a call on the page (a JavaScript value, or a picture's data); empty if none came.
     std::string Call(const char* method, const QJsonObject& params) {
         if (!Await([this] { return Open(); }, 30000)) return "";
         const QJsonObject call{{Q("id"), ++asked_}, {Q("method"), Q(method)}, {Q("params"), params}};
@@ -111,8 +107,7 @@ public:
     }
 
 private:
-    // True once the page's DevTools link is open. Its address comes from a GET on chromium's
-    // DevTools port (another process: a short blocking read is fine), named after the Host given.
+    // True once the page's DevTools link, named by chromium's DevTools port (a blocking GET), is open.
     bool Open() {
         int port = 0;
         if (devtools_) return devtools_->state() == QAbstractSocket::ConnectedState;
@@ -165,8 +160,7 @@ std::string ProgramClock() {
 std::unique_ptr<Browser> browser;
 std::string late;  // what the page did not show in time
 
-// Reads the page with `read` until it shows what the program `expected` at this moment, for at
-// most `ms` of real time; past it, `what` is noted as late.
+// Reads the page until it shows what the program `expected`, for at most `ms`; else notes `what` late.
 Step PageShows(const char* read, std::function<std::string()> expected, int ms, std::string what) {
     return Do([=] {
         const QJsonObject evaluate{{Q("expression"), Q(read)}, {Q("returnByValue"), true}};
@@ -239,32 +233,25 @@ std::string Header(const char* serial, const char* date, const char* start) {
 }
 
 enum class Clock { Simulated, Serial, Network };
-constexpr const char* kClockNames[] = {"Simulated", "Serial", "Network"};
 
 std::unique_ptr<qstest::StandinClock> standin;
 
-// The live view: the port another program holds, the one it gets, the browser's address.
-struct LiveView {
-    int busy = 0, port = 0;
-    std::string url;
-} view;
+int busyPort = 0, livePort = 0;  // another program's port, tried first; the one the live view gets
 
-// Switched on from the options, first on the busy port: refused, and told why. The key typed is
-// cleaned to the one in the browser's address.
+// The live view switched on, first on the busy port: refused, and told why; its key typed cleaned.
 Steps LiveViewOn() {
     const PanelFn live = Loaded("FQ31.uir", LIVE), params = Loaded("FQ31.uir", PARAMS);
     Steps steps;
     Then(steps, {Press(MainPanel, MAIN_PARAMS), Press(params, PARAMS_LIVE_VIEW),
-                 Fill(live, {{LIVE_ENABLE, 1}, {LIVE_PORT, view.busy}}),
+                 Fill(live, {{LIVE_ENABLE, 1}, {LIVE_PORT, busyPort}}),
                  Do([live] { SetCtrlVal(live(), LIVE_KEY, "r@ce 1"); }), Press(live, LIVE_OK),
                  Until([live] { return Text(live(), LIVE_STATUS) == Q31TxtMesG[kMesLiveInUse]; }),
-                 Fill(live, {{LIVE_PORT, view.port}}), Press(live, LIVE_OK),
+                 Fill(live, {{LIVE_PORT, livePort}}), Press(live, LIVE_OK),
                  Until([live] { return live() == 0 && WebServerPort() != 0; }), Press(params, PARAMS_OK)});
     return steps;
 }
 
-// What the operator saw along the way.
-struct Seen {
+struct Seen {  // what the operator saw along the way
     Strings wireAfterConnect, afterTimes, afterRefresh, table, waiting, sent, chronos;
     std::set<int> digitsShown;
     int competitor = -1, countdown = -1, linkErrors = -1;
@@ -286,8 +273,7 @@ Steps Connect(Clock c) {
                                          Until([] { return SbComG.simulation == 1 && Idle(); })};
 }
 
-// The clock's own part of the race: the countdown with its input times and the marks; on the
-// stand-in, the table as the inputs left it goes to seen.afterTimes.
+// The clock's own part of the race: the countdown with its input times and the marks.
 Steps Countdown(Clock c) {
     Steps steps;
     if (c != Clock::Simulated) {
@@ -306,9 +292,11 @@ Steps Countdown(Clock c) {
                      Until([] { return SbChronoLire(4)->Marque == 'X'; })});
         return steps;
     }
-    // Armed at 10:20:40, counting from 10:21:00, zero at 10:21:30. The browser opens while the
-    // clock is armed and follows the countdown's first seconds.
-    Then(steps, {Do([] { browser = std::make_unique<Browser>(view.url); }),
+    // Armed at 10:20:40, counting from 10:21:00, zero at 10:21:30; the page followed from the start.
+    Then(steps, {Do([] {
+                     browser =
+                         std::make_unique<Browser>("http://127.0.0.1:" + std::to_string(livePort) + "/rce1/");
+                 }),
                  PageShows(kReadClock, ProgramClock, 10000, "opened")});
     for (int second = 0; second < 4; ++second)
         Then(steps, {ManualTime::AdvanceTo(10, 21, second), Passes(2),
@@ -347,8 +335,7 @@ Steps RaceDay(Clock c) {
     if (!sim)  // the clock streams its running program: have it stop, so the pages are offered
         Then(steps, {Do([] { seen.wireAfterConnect = standin->Wire(); }), Tell("messages off"),
                      Tell("send &E 00"), Until(Idle)});
-    // Timing mode SPLIT, so the numbers reach the clock; synchronised on the computer or at a preset
-    // time; program 0 aligned on the minute; the general parameters read only; a new run.
+    // SPLIT (the numbers reach the clock), synchronised, program 0 on the minute, general page read, a run.
     Then(steps, {Press(MainPanel, MAIN_PAGE_2), SetAndPress(Page(2), PAGE2_MODE, 1), Press(Page(2), PAGE2_OK),
                  Press(Page(2), PAGE2_QUIT), Press(MainPanel, MAIN_PAGE_1),
                  SetAndPress(Page(1), sim ? PAGE1_SYNC_COMPUTER : PAGE1_SYNC_PRESET, 1),
@@ -382,8 +369,7 @@ Steps RaceDay(Clock c) {
         Then(steps, {Press(MainPanel, MAIN_TIMES_REFRESH), Confirm(),
                      NoQuestion([] { return SbChronoNombre() == 2; }), Passes(5),
                      Do([] { seen.afterRefresh = TableRows(MainPanel(), MAIN_TIMES_TABLE); })});
-    // The run closed and downloaded: the simulated clock has no memory, its times come back from
-    // the file saved.
+    // The run closed and downloaded; the simulated clock has no memory: its times come from the file.
     Then(steps, {Press(MainPanel, MAIN_PAGE_0)});
     Then(steps, CloseAndDownload(sim ? 0 : 2));
     if (sim) Then(steps, {Press(MainPanel, MAIN_TIMES_LOAD), Until([] { return SbChronoNombre() == 7; })});
@@ -394,8 +380,7 @@ Steps RaceDay(Clock c) {
     return steps;
 }
 
-// Day two: the program starts again in the same folder, connects the same way, and finds the
-// competitors, the program and (in a file of their own) the times of the day before.
+// Day two: started again in the same folder, connected the same way; yesterday's lists, program, times.
 Steps DayTwo(Clock c) {
     Steps steps = {Until([] { return MainPanel() > 0; }), Do([] {
                        seen.chronos = FilesIn("Chronos");
@@ -466,8 +451,7 @@ void ExpectSimulatedRace(const std::string& times, const std::string& cnf) {
     ExpectAt<int32_t>(cnf, {{2076, 102}, {2080, 2}, {2084, 1}});
 }
 
-// The race against the stand-in: every command on the wire in order, with its payload; the
-// times as the clock sent them; the link record.
+// The race against the stand-in: every command on the wire in order; the times; the link record.
 void ExpectRaceOnTheWire(const std::string& times, const std::string& link, bool serial) {
     const Strings connect = {"SN",     "RP 003", "RP 002",   "RP 010",   "RP 101",   "RP 105 00",
                              "RP 001", "RP 008", "RP 028 1", "RP 028 2", "RP 028 3", "EE 1"};
@@ -488,8 +472,7 @@ void ExpectRaceOnTheWire(const std::string& times, const std::string& link, bool
         "RP 003", "WC 002", "RP 003", "WP 026 01  101", "WC 009 01000", "WP 026 01  102", "DL 01", "RP 003",
         "WC 001", "RP 003", "WC 012 01 0001"};
     EXPECT_EQ(Slice(standin->Wire(), connect.size(), settings.size() + 1), settings);  // nothing after
-    // The channel-1 start with the reference and the difference from it, the input-2 time alone,
-    // saved with its mark; the clock numbers its times.
+    // The start with its reference and difference, the input-2 time alone with its mark, numbered.
     ASSERT_EQ(seen.afterTimes.size(), 6u);
     ASSERT_EQ(times.size(), 4u + 4 * sizeof(SbChronoRec));
     const std::vector<SbChronoRec> t = TimesIn("Chronos/Course1.q31tps");
@@ -524,12 +507,11 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     if (!sim)
         standin = std::make_unique<qstest::StandinClock>(dir, Strings{"--time-scale", "8", "--tcp", "0"});
     ASSERT_TRUE(sim || standin->Running());
-    ASSERT_TRUE(!sim || access(kChromium, X_OK) == 0)
-        << "chromium is missing: scripts/setup-deps.sh installs it";
+    ASSERT_TRUE(!sim || access(kChromium, X_OK) == 0) << "no chromium: scripts/setup-deps.sh installs it";
     QTcpServer holder, probe;  // another program on the port the operator tries first; a free port
     ASSERT_TRUE(holder.listen(QHostAddress::Any) && probe.listen(QHostAddress::LocalHost));
-    view = {int(holder.serverPort()), int(probe.serverPort())};
-    view.url = "http://127.0.0.1:" + std::to_string(view.port) + "/rce1/";
+    busyPort = holder.serverPort();
+    livePort = probe.serverPort();
     probe.close();
     InstallHooks();
     qstest::WriteFileBytes("Entries.csv",  // as spreadsheet programs save it, in UTF-8
@@ -543,7 +525,7 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     browser.reset();
     EXPECT_TRUE(MessagesSeen().empty()) << MessagesSeen().front();
     EXPECT_EQ(seen.linkErrors, 0);
-    const Seen first = seen;
+    const Seen day1 = seen;
     EXPECT_EQ(seen.waiting, Strings{"103|Luca Rossi|SC Gardena|ITA"});
     EXPECT_EQ(seen.sent, (Strings{"101|Anna Berg|SC Nord|NOR",
                                   "102|Zo\xEB \xC9"
@@ -589,8 +571,7 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     if (!sim) files.erase(files.begin() + 1);  // printed only on the simulated clock
     EXPECT_EQ(seen.chronos, files);
     EXPECT_EQ(qstest::ReadFileBytes("Chronos/" + *old), store);
-    EXPECT_EQ(std::tie(seen.table, seen.waiting, seen.sent),
-              std::tie(first.table, first.waiting, first.sent));
+    EXPECT_EQ(std::tie(seen.table, seen.waiting, seen.sent), std::tie(day1.table, day1.waiting, day1.sent));
     if (sim) EXPECT_EQ(seen.kept, (std::vector<int>{30, 1, 1}));
     EXPECT_EQ(qstest::ReadFileBytes("Courant.q12ct"), lists);
     EXPECT_EQ(qstest::ReadFileBytes("QS-120_V1-0.q12cnf"), q12cnf);
@@ -610,13 +591,13 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
 
 INSTANTIATE_TEST_SUITE_P(Clocks, RaceOnEveryClock,
                          ::testing::Values(Clock::Simulated, Clock::Serial, Clock::Network),
-                         [](const auto& p) { return std::string(kClockNames[p.index]); });
+                         [](const auto& p) {
+                             return std::string(std::array{"Simulated", "Serial", "Network"}[p.index]);
+                         });
 
-// The clock's speed changed from the general parameters page: the port is reopened at the new
-// speed and the next page read there. Then five hundred times in a burst, the first twenty while
-// the operator is asked whether to close the run: none is lost on the way to the table and
-// "Chronos", each comes once, in the clock's order, on its channel, and downloading the closed run
-// brings back the same times.
+// The clock's speed changed from the general page: the port reopened at the new speed. Then 500 times
+// in a burst, the first twenty while the operator is asked whether to close the run: none lost on the
+// way to the table and "Chronos", each once, in order, on its channel; downloaded again, the same.
 TEST(BusyLine, ASpeedChangeAndABurstLoseNoTime) {
     constexpr int kTimes = 500;
     qstest::TempProgramDir dir;
@@ -654,8 +635,7 @@ TEST(BusyLine, ASpeedChangeAndABurstLoseNoTime) {
     Then(steps, {Do([] { linkErrors = SbComErreur(); }), Press(MainPanel, MAIN_QUIT), Confirm()});
     ASSERT_EQ(RunProgram(steps), steps.size());
     EXPECT_EQ(linkErrors + errorBoxes, 0);
-    // The speed written last, then the port reopened and the next page read at the new speed; the
-    // speed and its code kept.
+    // The speed written last, the port reopened, the next page read at the new speed; the speed kept.
     ASSERT_GE(speedWire.size(), 3u);
     EXPECT_EQ(speedWire[0], "WP 001 2");
     EXPECT_EQ(Strings(speedWire.end() - 3, speedWire.end()), (Strings{"WP 016 3", "SN", "RP 002"}));
