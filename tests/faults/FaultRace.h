@@ -30,8 +30,11 @@ inline std::string TimeLine(int competitor, int number) {
              competitor % 60, (number * 3917) % 100000);
     return line;
 }
-inline std::string Send(int competitor, int number) {
-    return "send " + TimeLine(competitor, number);
+// The stand-in told to send `count` such times, one a line, from these on.
+inline std::string Send(int competitor, int number, int count = 1) {
+    std::string s = "send " + TimeLine(competitor, number);
+    for (int i = 1; i < count; ++i) s += "\nsend " + TimeLine(competitor + i, number + i);
+    return s;
 }
 inline Ints Competitors(const std::vector<SbChronoRec>& records) {
     Ints out;

@@ -1,7 +1,5 @@
-// Link faults in the middle of a race, the whole program against the stand-in clock: a command
-// left unacknowledged or refused, damaged frames, a slow answer, a flooded line, the line pulled
-// (serial or network), connections that fail. Each time the operator is told once, no time is
-// lost from the table or from "Chronos", and the link goes on or can be connected again.
+// Link faults in a race against the stand-in clock: the operator is told once, no time is lost
+// from the table or from "Chronos", and the link goes on or can be connected again.
 #include <algorithm>
 #include <csignal>
 #include <memory>
@@ -22,12 +20,10 @@ protected:
     }
     // Each box: its title (a GMesComG number) and text, the close-link button shown or not.
     void ExpectBoxes(const std::vector<std::pair<int, std::string>>& boxes, int second) {
-        ASSERT_EQ(Watching().boxes.size(), boxes.size()) << "each fault is told once";
-        for (size_t i = 0; i < boxes.size(); ++i) {
-            const SeenBox& seen = Watching().boxes[i];
-            EXPECT_EQ(std::tie(seen.title, seen.text, seen.secondVisible),
-                      std::tuple(std::string(GMesComG[boxes[i].first]), boxes[i].second, second));
-        }
+        std::vector<std::tuple<std::string, std::string, int>> seen, told;
+        for (const SeenBox& b : Watching().boxes) seen.emplace_back(b.title, b.text, b.secondVisible);
+        for (const auto& [title, text] : boxes) told.emplace_back(GMesComG[title], text, second);
+        EXPECT_EQ(seen, told) << "each fault told once";
     }
     std::string Named(int text, const std::string& address) {  // a network text with its address
         std::string s = GMesComG[text];
@@ -40,43 +36,27 @@ protected:
 
 struct LinkFault {
     const char* name;
-    std::string between;  // what the clock sends after the first three times, and the good times in it
-    int timesBetween;
     // Each impulse: the fault the clock takes first (a time sent after it is stored), then the
     // operator's impulse meets it; the boxes told by the time its own time is stored.
     std::vector<std::pair<std::string, size_t>> impulses;
-    int holdBoxUntil;  // the operator is away (the box stays open) until the store holds this many
-    Ints boxTexts;     // GMesComG texts of the boxes
-    Ints kept;         // the clock's own time for an impulse carries no competitor
+    Ints boxTexts;             // GMesComG texts of the boxes
+    Ints kept;                 // the clock's own time for an impulse carries no competitor
+    std::string between = "";  // what the clock sends after the first three times
+    int holdBoxUntil = 0;      // the operator is away (the box stays open) until the store holds this many
+    int Between() const { return int(kept.size() - 3 - 2 * impulses.size()); }  // good times in `between`
 };
 const std::string kDamaged = "\n" + Send(201, 11) + "\nbadcheck 1\n" + Send(901, 12) + "\ngarbage\n" +
                              Send(202, 13) + "\nbadcheck 1\n" + Send(902, 14) + "\nlongline\n" +
                              Send(203, 15) + "\ngarbage\n" + Send(204, 16) + "\nbadcheck 1\n" +
                              Send(903, 17) + "\n" + Send(205, 18);
-std::string Flooded() {
-    std::string s = "\nflood 4000 2000";
-    for (int i = 1; i <= 10; ++i) s += "\n" + Send(500 + i, 20 + i);
-    return s;
-}
+const std::string kFlood = "\nflood 4000 2000\n" + Send(501, 21, 10);
 // 'AK F' and 'AK R' end the wait at once with their own box; an answer 1.5 s late is no fault.
 const LinkFault kLinkFaults[] = {
-    {"Unacknowledged", "", 0, {{"noack on", 1}, {"noack off", 1}}, 0, {5}, {101, 102, 103, 104, 0, 106, 0}},
-    {"Refusals",
-     "",
-     0,
-     {{"ack F", 1}, {"ack R", 2}, {"ack OK", 2}},
-     0,
-     {6, 7},
-     {101, 102, 103, 104, 0, 106, 0, 108, 0}},
-    {"DamagedFrames",
-     kDamaged,
-     5,
-     {{"ack OK", 1}},
-     8,
-     {13},
-     {101, 102, 103, 201, 202, 203, 204, 205, 109, 0}},
-    {"SlowAnswer", "", 0, {{"delay 1500", 0}}, 0, {}, {101, 102, 103, 104, 0}},
-    {"Flood", Flooded(), 10, {}, 0, {}, {101, 102, 103, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510}},
+    {"Unacknowledged", {{"noack on", 1}, {"noack off", 1}}, {5}, {101, 102, 103, 104, 0, 106, 0}},
+    {"Refused", {{"ack F", 1}, {"ack R", 2}, {"ack OK", 2}}, {6, 7}, {101, 102, 103, 104, 0, 106, 0, 108, 0}},
+    {"DamagedFrames", {{"ack OK", 1}}, {13}, {101, 102, 103, 201, 202, 203, 204, 205, 109, 0}, kDamaged, 8},
+    {"SlowAnswer", {{"delay 1500", 0}}, {}, {101, 102, 103, 104, 0}},
+    {"Flood", {}, {}, {101, 102, 103, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510}, kFlood},
 };
 
 class LinkFaults : public LinkRace, public ::testing::WithParamInterface<LinkFault> {};
@@ -84,17 +64,16 @@ class LinkFaults : public LinkRace, public ::testing::WithParamInterface<LinkFau
 TEST_P(LinkFaults, ToldOnceTimesKeptAndTheLinkGoesOn) {
     const LinkFault& f = GetParam();
     Start();
-    BoxWatch watch;
-    if (f.holdBoxUntil) watch.holdBox = [n = f.holdBoxUntil] { return SbChronoNombre() < n; };
-    int stored = 3 + f.timesBetween;
+    int stored = 3 + f.Between();
     Steps steps = ConnectToCom5();
     // The next time may come as the damaged frames' box closes: closing it keeps whole lines.
-    Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2) + "\n" + Send(103, 3) + f.between),
-                 StoreHolds(stored)});
+    Then(steps, {Ready(), Tell(Send(101, 1, 3) + f.between), StoreHolds(stored)});
     for (const auto& [fault, boxes] : f.impulses)
         Then(steps, {Tell(fault + "\n" + Send(101 + stored, 4)), StoreHolds(++stored),
                      Press(MainPanel, MAIN_INPUT_2), BoxesSeen(boxes), StoreHolds(++stored)});
     Then(steps, Finish(&end_));
+    BoxWatch watch;
+    watch.holdBox = [n = f.holdBoxUntil] { return SbChronoNombre() < n; };
     ASSERT_EQ(Race(steps, watch), steps.size());
     std::vector<std::pair<int, std::string>> boxes;
     for (int text : f.boxTexts) boxes.push_back({text == 13 ? 9 : 4, GMesComG[text]});
@@ -114,7 +93,7 @@ struct LineLost {
     const char* name;
     bool network;
     int answer;     // the error box's button
-    Ints afterBox;  // the link's state, the connect switch, the link lamp dimmed
+    Ints afterBox;  // the link's state, the connect switch, the link lamp dimmed (or hidden)
 };
 class LineLosts : public LinkRace, public ::testing::WithParamInterface<LineLost> {};
 
@@ -126,25 +105,24 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
     Steps steps = connect();
     // Over the network the last time leaves the clock right before the line goes (a
     // pseudo-terminal hung up drops what it still holds).
-    Then(steps, {Ready(), Tell(Send(101, 1) + "\n" + Send(102, 2)), StoreHolds(2)});
+    Then(steps, {Ready(), Tell(Send(101, 1, 2)), StoreHolds(2)});
     Then(steps, l.network ? Steps{Tell(Send(103, 3) + "\nhangup")}
                           : Steps{Tell(Send(103, 3)), StoreHolds(3), Tell("hangup")});
-    Then(steps, {BoxesSeen(1), Until([&] { return l.answer == 1 || SbComG.linkState == 0; }), Do([&] {
-                     int dimmed = -1;
-                     GetCtrlAttribute(MainPanel(), MAIN_LINK_LAMP, ATTR_DIMMED, &dimmed);
-                     afterBox = {SbComG.linkState, Value(MainPanel(), MAIN_CONNECT_SWITCH), dimmed};
-                 })});
+    Then(steps,
+         {BoxesSeen(1), Until([&] { return l.answer == 1 || SbComG.linkState == 0; }), Do([&] {
+              const int main = MainPanel();
+              afterBox = {SbComG.linkState, Value(main, MAIN_CONNECT_SWITCH), !Usable(main, MAIN_LINK_LAMP)};
+          })});
     if (l.answer == 1)
         Then(steps, {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
                      Until([] { return SbComG.linkState == 0 && Watching().popups == 1; })});
     if (!l.network) steps.push_back(Do([&] { Start(); }));  // a network clock kept listening
     Then(steps, connect());
-    Then(steps, {Ready(), Tell(Send(104, 4) + "\n" + Send(105, 5)), StoreHolds(5)});
+    Then(steps, {Ready(), Tell(Send(104, 4, 2)), StoreHolds(5)});
     Then(steps, Finish(&end_));
     BoxWatch watch;
     watch.answer = l.answer;
     ASSERT_EQ(Race(steps, watch), steps.size());
-
     ExpectBoxes({l.network ? std::pair{kMesComNetTitle, Named(kMesComNetLost, "127.0.0.1")}
                            : std::pair{9, std::string(GMesComG[12])}},
                 1);
