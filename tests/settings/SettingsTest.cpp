@@ -18,6 +18,7 @@
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
+#include "tests/runner/FreshState.h"
 #include "tests/support/MemoryPort.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -45,19 +46,20 @@ int Val(int panel, int control, int attribute = 0) {
     attribute ? GetCtrlAttribute(panel, control, attribute, &v) : GetCtrlVal(panel, control, &v);
     return v;
 }
-std::string Text(int panel, int control, int attribute = 0) {
+std::string Text(int p, int c, int a = 0) {
     char text[300] = {};
-    attribute ? GetCtrlAttribute(panel, control, attribute, text, sizeof text)
-              : GetCtrlVal(panel, control, text, sizeof text);
+    a ? GetCtrlAttribute(p, c, a, text, sizeof text) : GetCtrlVal(p, c, text, sizeof text);
     return text;
 }
 void Commit(CtrlCallbackPtr fn, int panel, int control) {
     fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
 }
-// A page filled from the records, typed in, then confirmed.
-void Confirm(int page, int ok, std::initializer_list<std::pair<int, int>> typed) {
+// A page filled from the records, typed in (control, value, control, value...), then confirmed.
+template <class... Typed>
+void Confirm(int page, int ok, Typed... typed) {
     Q31FSetParam(page);
-    for (auto [control, value] : typed) SetCtrlVal(Q31FSetPanel(page), control, value);
+    const int v[] = {typed...};
+    for (size_t i = 0; i < sizeof v / sizeof *v; i += 2) SetCtrlVal(Q31FSetPanel(page), v[i], v[i + 1]);
     Commit(FQ31SetValider, Q31FSetPanel(page), ok);
 }
 
@@ -66,13 +68,12 @@ void Confirm(int page, int ok, std::initializer_list<std::pair<int, int>> typed)
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
         Reset();
         for (int i = 0; i < 61; ++i) {
             std::snprintf(Q31TxtLabSetG[i], sizeof Q31TxtLabSetG[i], "S%d", i);
             std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
         }
-        Q31FSetEnregistrerCallbacks();
+        Q31FSetEnregistrerCallbacks(), Q31FKeyEnregistrerCallbacks();
         main_ = Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FSetCharger();
         Q31FSetTraduire();
@@ -92,12 +93,9 @@ protected:
         g_file.clear(), g_popup.clear();
     }
     void Reset() {
+        qstest::FreshRecords();
         memport::C() = {};
         memport::P() = {};
-        SbComValDefaut(&SbComG);
-        SbCrG = SbCr{};
-        SbQ31CrG = SbQ31Cr{};
-        Q31Defaut(&Q31G);
         SbComInstallerPort(&ops_);
         SbComG.linkState = 0;  // clear the error without touching a port
         SbComDeplanter();
@@ -109,10 +107,8 @@ protected:
         SbSetTacheFond(nullptr);
         Q31FSetFermer();
         SetFileSelectHook(nullptr);
-        for (int& p : Q31FSetG) {
-            if (p > 0) DiscardPanel(p);
-            p = 0;
-        }
+        for (int& p : Q31FSetG)
+            if (p > 0) DiscardPanel(std::exchange(p, 0));
         DiscardPanel(main_);
         Q31FIhmG = 0;
         SbComG.linkState = 0;
@@ -153,8 +149,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"WC 002", "WC 001", "WC 012 03 0001", "WC 012 02 0000"}},
         {"closing the run declined on its question: the run read again, the switch back on",
          [] {
-             SbComG.run.current = 3, g_answer = 2;
-             Q31FSetParam(0);
+             SbComG.run.current = 3, g_answer = 2, Q31FSetParam(0);
              SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
              Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
              EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
@@ -162,7 +157,6 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"RP 003"}},
         {"remote keys",
          [] {
-             Q31FKeyEnregistrerCallbacks();
              for (int key : {KEYS_KEY1, KEYS_KEY2, KEYS_KEY4, KEYS_KEY8})
                  Commit(FindCallback("FQ31Key"), 0, key);
              SbComG.currentProgram = 1, SbComG.synchro.mode = 2;  // start/stop needs both
@@ -182,8 +176,8 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"program 0", [] { SbComG.progs[0].p102 = 120, Q31FSetEnvoyerEcritures(3); }, {"WP 102 00 0120"}, 11},
         {"the simulated clock (its own rules are the simulation's): the pages hand it what they do",
          [] {
-             SbComG.linkState = 0, SbComG.simulation = 1;
-             Q31G.simu.simuSynchronised = 1, SbComG.synchro.mode = 2;
+             SbComG.linkState = 0, SbComG.simulation = 1, Q31G.simu.simuSynchronised = 1,
+             SbComG.synchro.mode = 2;
              Q31FSetEnvoyerEcritures(1);
              EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
              Q31FKeyRaz();  // the reset key too: the simulated clock's falling tones
@@ -200,25 +194,17 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"general page: an input switched on, one off, speed last",
          [] {
              SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}}, SbComG.params.inputs[1].timeBase = 10;
-             Confirm(4, PAGE4_OK, {{PAGE4_TB1, 1}, {PAGE4_TB2, 0}, {PAGE4_P7, 5}, {PAGE4_P19, 6}});
+             Confirm(4, PAGE4_OK, PAGE4_TB1, 1, PAGE4_TB2, 0, PAGE4_P7, 5, PAGE4_P19, 6);
          },
          {"WP 001 2", "WP 004 01 0001", "WP 005 01 0", "WP 006 01 1", "WP 004 02 0000", "WP 005 02 0",
           "WP 006 02 0", "WP 023 0 1 1 1", "WP 007 5", "WP 029 03 03", "WP 017 0", "WP 021 00", "WP 012 1",
           "WP 016 3"}},
-        {"timing mode page",
-         [] {
-             Confirm(2, PAGE2_OK, {{PAGE2_MODE, 1}});
-         },
-         {"WC 003 01"}},
+        {"timing mode page", [] { Confirm(2, PAGE2_OK, PAGE2_MODE, 1); }, {"WC 003 01"}},
         {"ethernet page",
-         [] {
-             Confirm(6, PAGE6_OK, {{PAGE6_A0_1, 10}, {PAGE6_A0_2, 0}, {PAGE6_A0_3, 0}, {PAGE6_A0_4, 5}});
-         },
+         [] { Confirm(6, PAGE6_OK, PAGE6_A0_1, 10, PAGE6_A0_2, 0, PAGE6_A0_3, 0, PAGE6_A0_4, 5); },
          {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
         {"synchronisation page: a preset time switched off",
-         [] {
-             SbComG.synchro.mode = 2, Confirm(1, PAGE1_OK, {{PAGE1_SYNC_PRESET, 0}, {PAGE1_TIMEZONE, 20}});
-         },
+         [] { SbComG.synchro.mode = 2, Confirm(1, PAGE1_OK, PAGE1_SYNC_PRESET, 0, PAGE1_TIMEZONE, 20); },
          {"WP 009 20"}},
     };
     for (const Case& c : cases) {
@@ -258,31 +244,25 @@ TEST_F(Settings, PagesShowTheRecords) {
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Val(P(page), control, attribute), value) << page << " " << control;
-    char address[24];  // bytes beyond 0..255, which the page's controls never hold, are clamped
-    const int wild[4] = {300, -4, 255, 0};
-    Q31FSetEthernetFormer(wild, address, sizeof address);
-    EXPECT_STREQ(address, "255.000.255.000");
     // Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
     const int runs[][7] = {
         {0, 1, 0, 1, 1, 1, 0}, {0, 2, 0, 0, 0, 1, 0}, {4, 5, 1, 0, 1, 4, 1}, {4, 5, 0, 0, 0, 4, 1}};
     for (auto [current, next, target, number, load, max, clear] : runs) {
-        SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target;
-        Q31FSetParam(5);
+        SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target, Q31FSetParam(5);
         EXPECT_EQ(std::tuple(Val(P(5), PAGE5_RUN_NUM, ATTR_DIMMED), Val(P(5), PAGE5_LOAD, ATTR_DIMMED),
                              Val(P(5), PAGE5_RUN_NUM, ATTR_MAX_VALUE), Val(P(5), PAGE5_RAZ, ATTR_DIMMED)),
                   std::tuple(number, load, max, clear));
     }
-}
-
-TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
-    Q31FSetTraduirePage(4);  // a second time: the lists must not grow
+    // The captions and lists after a second translation (the lists must not grow).
+    Q31FSetTraduirePage(4);
     Q31FSetListesFixes();
     SetCtrlVal(P(4), PAGE4_TB2, 0);
     const std::tuple<int, int, int, const char*> captions[] = {
+        // page, control, attribute (0: the value), text; S43: an input switched off, S8: the run closed
         {3, PAGE3_TITLE, 0, "S3"},
-        {4, PAGE4_TB2, 0, "S41 2 : S43"},  // an input switched off
+        {4, PAGE4_TB2, 0, "S41 2 : S43"},
         {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
-        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},  // the run is closed
+        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},
         {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
         {4, PAGE4_TXT45, 0, "S45 "},
         {3, PAGE3_PROG_NUM, ATTR_LABEL_TEXT, "S20"},
@@ -339,11 +319,11 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
         const std::string text(size_t(letters), '\xE9');
         SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str());
         Commit(FQ31SetValider, P(7), PAGE7_OK);
-        EXPECT_EQ(g_popup, refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
+        EXPECT_EQ(std::exchange(g_popup, ""),
+                  refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
         const Frames f = Sent();
-        EXPECT_EQ(f.size(), refused ? 0u : 16u);
-        EXPECT_EQ(std::count(f.begin(), f.end(), "WP 030 2 " + text), refused ? 0 : 1);
-        g_popup.clear();
+        EXPECT_EQ(std::pair(f.size(), std::count(f.begin(), f.end(), "WP 030 2 " + text)),
+                  refused ? std::pair(0ul, 0l) : std::pair(16ul, 1l));
     }
     // The selector shows and edits one set only, its fields captioned with its keys.
     std::strcpy(SbComG.gsm.first[1].text[0], "one");
