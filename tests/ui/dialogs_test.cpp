@@ -3,8 +3,6 @@
 #include "ui/Dialogs.h"
 
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -14,6 +12,7 @@
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "tests/support/Pty.h"
 #include "tests/support/TestSupport.h"
 #include "ui/FileNotices.h"
 #include "ui/Survol.h"
@@ -239,8 +238,7 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
                        {POPUP_VALIDER, 0, 0, 1, 0, 0, "off00"},
                        {POPUP_VALIDER, 0, 0, 0, 1, 0, "off00"},
                        {POPUP_VALIDER, 0, 0, 0, 0, 1, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
-                       {0, 0, 0, 0, 0, 0, "off00"}};
+                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"}};
     for (const Step& s : steps) {
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
@@ -249,11 +247,9 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
         s.over ? qstest::PointAt(panel, s.over, s.corner ? w : 6, s.corner ? h : 6)
                : qstest::PointAt(0, 0, 0, 0);
         GenSurvolBp(panel, 2, 2, buttons);
-        const int cursor = Cursor();
-        EXPECT_EQ((cursor == VAL_POINTING_FINGER_CURSOR ? "on"
-                   : cursor == VAL_DEFAULT_CURSOR       ? "off"
-                                                        : "?") +
-                      std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
+        const int c = Cursor();
+        const char* cursor = c == VAL_POINTING_FINGER_CURSOR ? "on" : c == VAL_DEFAULT_CURSOR ? "off" : "?";
+        EXPECT_EQ(cursor + std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
                       std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE)),
                   s.shown)
             << &s - steps;
@@ -289,21 +285,13 @@ TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
 // Free ports are listed in order (a broken link is not free) and closed again; the
 // connection dialog's ring then holds one item per port, named by number and device.
 TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
-    int masters[2], slaves[2];
-    char names[2][128];
-    std::filesystem::create_directory(dir_.file("Ports"));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(openpty(&masters[i], &slaves[i], names[i], nullptr, nullptr), 0);
-        std::filesystem::create_symlink(names[i], dir_.file(i ? "Ports/COM64" : "Ports/COM1"));
-    }
+    qstest::Pty ptys[2];
+    ptys[0].LinkAsPort(dir_.path(), 1), ptys[1].LinkAsPort(dir_.path(), 64);
     std::filesystem::create_symlink("/nonexistent/tty", dir_.file("Ports/COM2"));
     int ports[64] = {};
     EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
-    CloseCom(1);
-    CloseCom(64);
-    for (int i = 0; i < 2; ++i) close(masters[i]), close(slaves[i]);
-
+    CloseCom(1), CloseCom(64);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT);
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};

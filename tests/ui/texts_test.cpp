@@ -1,4 +1,5 @@
-// Text tables: the shipped files of the four languages, and damaged or odd files.
+// Text tables (the shipped files of the four languages, damaged or odd files) and the date, rounding
+// and time-text helpers.
 #include "ui/Texts.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "tests/support/TestSupport.h"
+#include "ui/GenDate.h"
 
 namespace {
 
@@ -116,8 +118,6 @@ TEST(Texts, DamagedFiles) {
         {"a sign opening an entry writes nothing outside it", {{"Gen_LabelsBp_EN", Lines(9)}, {"Gen_Messages_EN",
          kSign + "\nafter\n" + kSign + "\n" + Messages(3)}}, GenChargerTextes, 0, {{GMessageG[0], ""},
          {GMessageG[1], "after"}, {GLabelBpG[8], "label8"}}},
-        {"messages", {{"Q31_Messages_EN", "first line\nsecond line\n" + kSign + "\n" + Messages(16)}},
-         Q31ChargerMessages, 0, {{Q31TxtMesG[0], "first line\nsecond line"}, {Q31TxtMesG[16], "message 15"}}},
         {"no folder", {}, Q12ChargerTxt, 1, {{Q12TxtG[0], ""}}},
     };
     // clang-format on
@@ -130,6 +130,35 @@ TEST(Texts, DamagedFiles) {
         for (auto& [entry, text] : c.entries) std::strcpy(const_cast<char*>(entry), "stale");
         EXPECT_EQ(c.load(0), c.status);
         for (auto& [entry, text] : c.entries) EXPECT_EQ(entry, text);
+    }
+}
+
+// Day counts from 1 January 2000 and dates are inverse up to the end of 2063 (beyond, the
+// outputs are left as they were); halves round toward zero; times show as "h:mm:ss.d".
+TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
+    const int last = GenGregorienNbJours(31, 12, 63);
+    int d = 0, m = 0, y = 0;
+    for (int count = 0; count <= last + 1; ++count) {
+        GenGregorienDate(count, &d, &m, &y);
+        ASSERT_EQ(GenGregorienNbJours(d, m, y), count > last ? last : count);
+    }
+    EXPECT_EQ(d * 10000 + m * 100 + y, 311263);
+    for (auto [count, date] : {std::pair{0, 10100}, {59, 290200}, {366, 10101}, {4297, 71011}}) {
+        GenGregorienDate(count, &d, &m, &y);
+        EXPECT_EQ(d * 10000 + m * 100 + y, date) << count;
+    }
+    // The days of a month outside the round trip's years: a century that is not a leap year, a bad month.
+    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {13, 2011, 31}})
+        EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
+    for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
+        EXPECT_EQ(GenArrondir(value), rounded) << value;
+    char text[32];
+    for (auto [seconds, decimals, shown] : {std::tuple{3725.5, 1, " 1: 2: 5.5"},
+                                            {3725.5, 2, " 1: 2: 5.50"},
+                                            {45296.25, 3, "12:34:56.250"},
+                                            {36065.0, 0, "10: 1: 5"}}) {
+        GenSecondesHMS(seconds, text, decimals);
+        EXPECT_STREQ(text, shown);
     }
 }
 
