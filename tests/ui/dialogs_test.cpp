@@ -78,12 +78,12 @@ protected:
 // its buffer) and closed once leaves nothing behind; the connection dialog keeps it dimmed.
 TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     SbWaitAnnulable(parent_, "loading", "Stop");
-    const int stoppable = GetPanelHandleFromTag(WAIT);
-    EXPECT_EQ(Text(stoppable, WAIT_ANNULER, ATTR_LABEL_TEXT) +
-                  std::to_string(Attr(stoppable, WAIT_ANNULER, ATTR_VISIBLE)),
-              "Stop1");
+    const int stop = GetPanelHandleFromTag(WAIT);
+    EXPECT_EQ(
+        Text(stop, WAIT_ANNULER, ATTR_LABEL_TEXT) + std::to_string(Attr(stop, WAIT_ANNULER, ATTR_VISIBLE)),
+        "Stop1");
     EXPECT_FALSE(SbWaitAnnule());
-    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stoppable, WAIT_ANNULER))->click();
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stop, WAIT_ANNULER))->click();
     EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
     for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
@@ -108,20 +108,17 @@ TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
     });
     for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}}) {
-        seenG.clear();
-        answerG = answer;
+        seenG.clear(), answerG = answer;
         EXPECT_EQ(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"), result);
         EXPECT_EQ(seenG, "dimmed|QS-310 Manager|Close the connection?|Yes|No|-");
         EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) + GetPanelHandleFromTag(POPUP), 0);
     }
-    seenG.clear();
-    answerG = POPUP_OK;
+    seenG.clear(), answerG = POPUP_OK;
     SbPopup(parent_, "QS-310 Manager", "No start program is selected.", "OK");
     EXPECT_EQ(seenG, "dimmed|QS-310 Manager|No start program is selected.|-|-|OK");
     SbSetTourModal([](int p) { Answer(p, {}, {}); });
     for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
-        seenG.clear();
-        answerG = button;
+        seenG.clear(), answerG = button;
         EXPECT_EQ(SbChoixLangue(parent_), index);
         EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
                   "dimmed-1");
@@ -146,21 +143,15 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
     SetWaitCursor(1);
     answerG = ERREUR_BOUTON1;
-    const std::string t = "Start Clock QS-310 INTERFACE FAILURE";
-    EXPECT_EQ(
-        SbAfficherErreur(parent_, t.c_str(), std::string(250, 't').c_str(), "", "OK", false, "Disconnect"),
-        1);
-    EXPECT_EQ(seenG, "dimmed|" + t + "|" + std::string(199, 't') + "||OK|-|short|" + t);
+    const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
+    EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
+    EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
     EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
-    seenG.clear();
-    answerG = ERREUR_BOUTON2;
-    EXPECT_EQ(SbAfficherErreur(parent_, "Serial port error", "No clock on COM3.", "l1\nl2", "OK", true,
-                               "Disconnect"),
-              2);
-    EXPECT_EQ(seenG,
-              "dimmed|Serial port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Serial port error");
-    seenG.clear();
-    answerG = ERREUR_DETAIL;
+    seenG.clear(), answerG = ERREUR_BOUTON2;
+    EXPECT_EQ(
+        SbAfficherErreur(parent_, "Port error", "No clock on COM3.", "l1\nl2", "OK", true, "Disconnect"), 2);
+    EXPECT_EQ(seenG, "dimmed|Port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Port error");
+    seenG.clear(), answerG = ERREUR_DETAIL;
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
@@ -171,8 +162,8 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
     for (auto [path, detail] :
          {std::pair{"Chronos\\Chrono.q31tps", dir_.path() + "/Chronos/Chrono.q31tps" + why},
-          {"/media/usb/times.txt", "/media/usb/times.txt" + why},
-          {"\\\\server\\times.txt", "//server/times.txt" + why},
+          {"/media/usb/t.txt", "/media/usb/t.txt" + why},
+          {"\\\\server\\t.txt", "//server/t.txt" + why},
           {"C:x.txt", "C:x.txt" + why}}) {
         char text[600];
         SbFileNoticeDetail(path, FILE_WRITE_DISK_FULL, text, sizeof text);
