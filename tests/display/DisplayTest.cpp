@@ -68,11 +68,9 @@ public:
         alarm(0);
         SetFileSelectHook(nullptr);
         SetMessageHook(nullptr);
-        if (dlg > 0) DiscardPanel(dlg);
-        dlg = 0;
+        if (dlg > 0) DiscardPanel(std::exchange(dlg, 0));
         Q31FsdQuitter();
-        DiscardPanel(Q31FIhmG);
-        Q31FIhmG = 0;
+        DiscardPanel(std::exchange(Q31FIhmG, 0));
         ProcessSystemEvents();
         dir.reset();
     }
@@ -128,8 +126,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
             Q31FsdInit(true, false);
         },
         [](SecondDisplay* t) {
-            t->WriteImage("Data/snow.bmp", "snow.bmp");
-            std::strcpy(rec.background, "Data\\snow.bmp");
+            t->WriteImage("Data/snow.bmp", "snow.bmp"), std::strcpy(rec.background, "Data\\snow.bmp");
             rec.showBackground = 1, Q31FsdInit(true, false);
         },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 960), Q31FsdAffLumiere(1); },
@@ -191,8 +188,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // read back with its proportions, a light stays round.
     Q31FsdInit(true, true);
     EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
-    SetPanelPos(fsd.countdown, 400, 200);
-    SetPanelSize(fsd.countdown, 200, 333);
+    SetPanelPos(fsd.countdown, 400, 200), SetPanelSize(fsd.countdown, 200, 333);
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);
     Q31FsdGetTaille();
     const FsdWindow& w = rec.windows[FSD_WIN_COUNTDOWN];
@@ -203,25 +199,22 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
 TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
-    rec.lights[1].mode = 3;
-    Q31FsdAffLumiere(1);
+    rec.lights[1].mode = 3, Q31FsdAffLumiere(1);
     EXPECT_EQ(
         std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
                    Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
         std::tuple(0xFF0000, 1, 0x303030));
-    rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
-    Q31FsdInit(true, false);
+    rec.showDigital = 1,
+    Q31FsdInit(true, false);  // the dial's digits too, blanked by a new layout until changed
     Q31FsdAffChiffre(1, 0xFF);
     EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
               std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
     EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
               std::pair(0x7F, 0));
-    Q31FsdAffMoins(1);
-    Q31FsdAffPoint(59, 2);
+    Q31FsdAffMoins(1), Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
-    Q31FsdAffAiguille(true, 61);
-    Q31FsdAffAiguille(false, 42);
+    Q31FsdAffAiguille(true, 61), Q31FsdAffAiguille(false, 42);
     int dot = 0;
     GetCtrlIndexVal(fsd.dial, DIAL_WIN_DIAL, 59, &dot);
     EXPECT_EQ(std::tuple(dot, Attr(fsd.countdown, COUNTDOWN_MINUS, 0),
@@ -245,7 +238,7 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
-TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
+TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesTheWholeRecord) {
     rec.backColour = 0x123456, rec.textColour = 0x654321, rec.text2BackColour = 0x0000AB;
     std::strcpy(rec.text2, "Finish"), rec.logos[0].visible = 0;
     OpenDialog();
@@ -272,36 +265,24 @@ TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
                          Text(dlg, PARAMS_LIGHT2_VISIBLE, ATTR_LABEL_TEXT)),
               std::tuple("Finish", 0, 0, Q31TxtLabelG[47] + std::string(" 1 :"),
                          Q31TxtLabelG[46] + std::string(" 2 :")));
-    Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
-    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
-        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
-    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
-}
-
-TEST_F(SecondDisplay, DialogTakesImagesIntoDataAndSavesTheWholeRecord) {
-    OpenDialog();
     WriteImage("banner.bmp", "banner.bmp");
-    g_answer = dir->file("banner.bmp");
+    g_answer = dir->file("banner.bmp"),
     Commit(PARAMS_LOGO1_LOAD);  // a loaded logo takes the image's own size
     EXPECT_STREQ(rec.logos[0].path, "Data\\banner.bmp");
     EXPECT_EQ(std::tuple(rec.logos[0].height, rec.logos[0].width, Attr(dlg, PARAMS_LOGO1_WIDTH, 0)),
               std::tuple(80, 200, 200));
     std::strcpy(rec.background, "Data\\old.jpg");  // a failed copy keeps the former path and says so
-    g_answer = dir->file("nowhere/absent.jpg");
-    Commit(PARAMS_LOAD_BACKGROUND);
+    g_answer = dir->file("nowhere/absent.jpg"), Commit(PARAMS_LOAD_BACKGROUND);
     EXPECT_STREQ(rec.background, "Data\\old.jpg");
     EXPECT_EQ(std::pair(g_messages.size(), Attr(dlg, 0, ATTR_DIMMED)), std::pair(size_t(1), 0));
-    char types[64] = "";
+    char types[64] = "";  // the dialogs offer only the formats this build reads
     Q31FsdTypesImages(types, sizeof types);
-    for (const char* ext :
-         {"jpg", "bmp", "png", "pcx"})  // the dialogs offer only the formats this build reads
-        EXPECT_EQ(!!std::strstr(types, ("*." + std::string(ext) + ";").c_str()),
-                  ImageFormatReadable(ext) == 1);
+    for (const std::string ext : {"jpg", "bmp", "png", "pcx"})
+        EXPECT_EQ(!!std::strstr(types, ("*." + ext + ";").c_str()), ImageFormatReadable(ext.c_str()) == 1);
     // The parameters saved are the whole record, and load back.
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
-    g_answer = dir->file("race.q31fsd");
-    Commit(PARAMS_SAVE);
+    g_answer = dir->file("race.q31fsd"), Commit(PARAMS_SAVE);
     const std::string bytes = qstest::ReadFileBytes(g_answer);
     ASSERT_EQ(bytes.size(), 2040u);
     EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
@@ -310,6 +291,10 @@ TEST_F(SecondDisplay, DialogTakesImagesIntoDataAndSavesTheWholeRecord) {
     Commit(PARAMS_LOAD);
     EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT, 0)),
               std::tuple("Slalom", 110, 0));
+    Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
+    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
+        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
+    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
 }
 
 TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
@@ -320,10 +305,7 @@ TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
         Q31FsdOuvrir();
         SetPanelSize(fsd.display, 2160, 3840);  // full screen on a large screen, in edit mode and back
         FsdSuivreTaille();
-        for (bool edit : {true, false}) {
-            ProcessSystemEvents();
-            Q31FsdInit(true, edit);
-        }
+        for (bool edit : {true, false}) ProcessSystemEvents(), Q31FsdInit(true, edit);
         ProcessSystemEvents();
         for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
             EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&
@@ -355,12 +337,9 @@ TEST_F(SecondDisplay, ImagesOutsideDataAreRefusedAndTakingOneInNeverReplacesAFil
     for (const auto& [path, shown, told] : cases) {
         SCOPED_TRACE(path);
         alarm(20);
-        g_messages.clear();
-        rec.logos[0].visible = 1;
-        std::strcpy(rec.logos[0].path, path.c_str());
-        std::strcpy(rec.background, path.c_str());
-        rec.showBackground = 1;
-        FsdOublierImages();
+        g_messages.clear(), FsdOublierImages();
+        std::strcpy(rec.logos[0].path, path.c_str()), std::strcpy(rec.background, path.c_str());
+        rec.logos[0].visible = rec.showBackground = 1;
         Q31FsdInit(true, false);
         Q31FsdInit(true, false);  // laid out again: told once
         EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, shown);
@@ -388,7 +367,7 @@ TEST_F(SecondDisplay, ImagesOutsideDataAreRefusedAndTakingOneInNeverReplacesAFil
     EXPECT_EQ(g_messages.size(), 2u);
 }
 
-TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
+TEST_F(SecondDisplay, WebViewCarriesOnlyWhatChangedOnceAndTheTimesTablesLastTwentyRows) {
     static constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
     const std::tuple<const char*, void (*)(), const char*> cases[] = {
         // the keys sent, sorted; "": none
@@ -427,9 +406,7 @@ TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     WebViewNoteMain(true, false, version.c_str());
     EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), QString::fromLatin1(version.c_str()));
     EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
-}
-
-TEST_F(SecondDisplay, WebViewShowsTheTimesTablesLastTwentyRows) {
+    // The times table's last twenty rows.
     MakeDir("Chronos");
     SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
     SbComG.params.precision = 2;

@@ -59,6 +59,7 @@ protected:
         parentG = parent_ = LoadPanel(0, "FSabGen.uir", LANGUE);
         ASSERT_GT(parent_, 0) << "the shared panels (FSabGen.uir) of the build do not load";
         DisplayPanel(parent_);
+        SetMouseCursor(VAL_DEFAULT_CURSOR);
         seenG.clear();
     }
     void TearDown() override {
@@ -214,7 +215,6 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
     DisplayPanel(panel);
     ProcessSystemEvents();
-    SetMouseCursor(VAL_DEFAULT_CURSOR);
     const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
     struct Step {
         int over;  // 0: away from every window
