@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "chrono/SbChrono.h"
 #include "link/SbComConfig.h"
@@ -51,7 +52,9 @@ std::string Text(int p, int c, int a = 0) {
     a ? GetCtrlAttribute(p, c, a, text, sizeof text) : GetCtrlVal(p, c, text, sizeof text);
     return text;
 }
-void Commit(CtrlCallbackPtr fn, int panel, int control) {
+// A control committed as the operator does, after typing `typed` into it if given.
+void Commit(CtrlCallbackPtr fn, int panel, int control, std::optional<int> typed = {}) {
+    if (typed) SetCtrlVal(panel, control, *typed);
     fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
 }
 // A page filled from the records, typed in (control, value, control, value...), then confirmed.
@@ -150,8 +153,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"closing the run declined on its question: the run read again, the switch back on",
          [] {
              SbComG.run.current = 3, g_answer = 2, Q31FSetParam(0);
-             SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
-             Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+             Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH, 0);
              EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
          },
          {"RP 003"}},
@@ -166,8 +168,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"GSM switched on and off: only a change reaches the module (status 0x01 on, 0x00 off)",
          [] {
              for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}})
-                 SbCrG.gsmStatus = status, SetCtrlVal(P(7), PAGE7_STATE, state),
-                 Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
+                 SbCrG.gsmStatus = status, Commit(FQ31CmdGsm, P(7), PAGE7_STATE, state);
          },
          {"WC 010 0", "WC 010 2"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
@@ -271,8 +272,7 @@ TEST_F(Settings, PagesShowTheRecords) {
     for (auto [page, control, attribute, text] : captions) EXPECT_EQ(Text(P(page), control, attribute), text);
     // The timing mode's caption follows its switch at once, before any confirm.
     for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
-        SetCtrlVal(P(2), PAGE2_MODE, mode);
-        Commit(FQ31SetChrono, P(2), PAGE2_MODE);
+        Commit(FQ31SetChrono, P(2), PAGE2_MODE, mode);
         EXPECT_EQ(Text(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
     }
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
@@ -305,8 +305,8 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
         EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
         EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
         Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
-        EXPECT_EQ(Q31FSetPageOuverte(), -1);
-        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0x554646);
+        EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
+                  std::pair(-1, 0x554646));
     }
 }
 
@@ -327,8 +327,7 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
     }
     // The selector shows and edits one set only, its fields captioned with its keys.
     std::strcpy(SbComG.gsm.first[1].text[0], "one");
-    SetCtrlVal(P(7), PAGE7_SET, 1);
-    Commit(FQ31ChoixGsm, P(7), PAGE7_SET);
+    Commit(FQ31ChoixGsm, P(7), PAGE7_SET, 1);
     EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
     for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
         EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
@@ -341,15 +340,13 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
     SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE;
     Q31FSetParam(3);
     for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
-        SetCtrlVal(P(3), PAGE3_PROG_NUM, typed);
-        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM);
+        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM, typed);
         EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
     }
     EXPECT_EQ(Text(P(3), PAGE3_PROG_NAME), "FITA");
-    SetCtrlVal(P(3), PAGE3_SAVE_NUM, 12);
     SetCtrlVal(P(3), PAGE3_SAVE_NAME, "Sprint");
-    SetCtrlVal(P(3), PAGE3_FLAG, 1);
-    SetCtrlVal(P(3), PAGE3_F102, 45);
+    for (auto [control, value] : {std::pair{PAGE3_SAVE_NUM, 12}, {PAGE3_FLAG, 1}, {PAGE3_F102, 45}})
+        SetCtrlVal(P(3), control, value);
     Commit(FQ31SetProgSauver, P(3), PAGE3_SAVE);
     EXPECT_EQ(SbComG.progs[12].p113, 0xFF);
     EXPECT_STREQ(SbComG.progs[12].name, "Sprint");
@@ -367,17 +364,15 @@ TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
     g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
     g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
-    const std::string bytes = qstest::ReadFileBytes(set);
-    ASSERT_EQ(bytes.size(), 160u);
-    EXPECT_EQ(bytes[4], 7);  // field 1, the value of parameter 7
-    EXPECT_EQ(qstest::FileSize(gsm), 560);
+    const std::string bytes = qstest::ReadFileBytes(set);  // byte 4: field 1, the value of parameter 7
+    EXPECT_EQ(std::tuple(bytes.size(), bytes.substr(4, 1), qstest::FileSize(gsm)),
+              std::tuple(160u, "\x07", 560));
     SbComValDefaut(&SbComG);
     g_file = set, Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     g_file = gsm, Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
     EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
     EXPECT_EQ(Text(P(7), PAGE7_G2_T2), "Finish");
-    g_file.clear();  // cancelled: nothing changes
-    SbComG.params.field1 = 2;
+    g_file.clear(), SbComG.params.field1 = 2;  // cancelled: nothing changes
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     EXPECT_EQ(SbComG.params.field1, 2);
     EXPECT_TRUE(Sent().empty());

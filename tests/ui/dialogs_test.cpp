@@ -93,8 +93,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     ASSERT_TRUE(SbWaitOuvert() && box > 0);
     EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));
     EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
-    SbFermerWait(true, 0);
-    SbFermerWait(true, 0);  // closing a closed box does nothing
+    for (int twice = 0; twice < 2; ++twice) SbFermerWait(true, 0);  // closing a closed box does nothing
     EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
     SbWait(parent_, "searching");
     SbFermerWait(false, 0);
@@ -141,9 +140,7 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
         Answer(p, {ERREUR_TITRE, ERREUR_TEXTE, ERREUR_DETAIL}, {ERREUR_BOUTON1, ERREUR_BOUTON2});
         seenG += std::string("|") + (shortBox ? "short" : fullBox ? "full" : "cut") + "|" + title;
     });
-    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
-    SetWaitCursor(1);
-    answerG = ERREUR_BOUTON1;
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR), SetWaitCursor(1), answerG = ERREUR_BOUTON1;
     const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
     EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
@@ -256,15 +253,13 @@ int documentResultG, cursorWhileOpeningG;
 TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
     SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
     SetDocumentHook([](const char* path) {
-        documentG = path;
-        cursorWhileOpeningG = Cursor();
+        documentG = path, cursorWhileOpeningG = Cursor();
         return documentResultG;
     });
     ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
     const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
     for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
-        documentResultG = result;
-        titleG = messageG = "";
+        documentResultG = result, titleG = messageG = "";
         GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
         EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
         EXPECT_EQ(titleG + "|" + messageG,

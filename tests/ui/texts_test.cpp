@@ -25,11 +25,7 @@ std::string Messages(int n) {
     for (int i = 0; i < n; ++i) s += "message " + std::to_string(i) + "\n" + kSign + "\n";
     return s;
 }
-// What the loader reported, as the application's error state would record it.
-std::string reported;
-void Report(const char* title, const char* text) {
-    reported += std::string(title) + ": " + text + "\n";
-}
+std::string reported;  // what the loader reported, as the application's error state would record it
 
 // Every language (255, not chosen yet, reads English) loads whole through the start-up
 // loader, each entry worded and loaded as its file holds it, within the bytes the loader
@@ -47,7 +43,8 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
                         {"Q31_LabSet_", Q31TxtLabSetG[0], 61, 64, 63, false},
                         {"Q31_Messages_", Q31TxtMesG[0], kQ31TxtMesCount, 256, 254, true},
                         {"Q12_Labels_", Q12TxtG[0], kQ12TxtEntrees, 64, 63, false}};
-    Q31SetTextsFailure(Report);
+    Q31SetTextsFailure(
+        [](const char* title, const char* text) { reported += title + (": " + std::string(text)) + "\n"; });
     for (auto [language, code] : {std::pair{0, "EN"}, {255, "EN"}, {1, "FR"}, {2, "DT"}, {3, "IT"}}) {
         SCOPED_TRACE(language);
         reported.clear();
