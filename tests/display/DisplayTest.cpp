@@ -108,10 +108,10 @@ public:
 }  // namespace
 
 TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
-    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
-    // mode left; 3: the countdown window and a logo hidden (no border), a back colour; 4: simulated (the
-    // mark avoids the dial window); 5: the background, aligned in the dial window; 6: taller only, centred
-    // down, and 7: enlarged, centred across, both seen by the live refresh. Rows: situation, panel (display,
+    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit mode
+    // left; 3: the countdown window and a logo hidden (no border), a back colour; 4: simulated (the mark
+    // avoids the dial window); 5: the background, aligned in the dial window; 6: taller only, centred down,
+    // and 7: enlarged, centred across, both seen by the live refresh. Rows: situation, panel (display,
     // countdown, dial), control (0: the panel), attribute, value.
     void (*const situations[])(SecondDisplay*) = {
         [](SecondDisplay*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
@@ -204,8 +204,7 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
         std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
                    Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
         std::tuple(0xFF0000, 1, 0x303030));
-    rec.showDigital = 1,
-    Q31FsdInit(true, false);  // the dial's digits too, blanked by a new layout until changed
+    rec.showDigital = 1, Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
     Q31FsdAffChiffre(1, 0xFF);
     EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
               std::pair(0x7F, 0x7F));
@@ -303,9 +302,8 @@ TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
         alarm(60);  // a layout that waits ends the suite
         Q31FsdParamCharger(Fixture(name).c_str(), &rec);
         Q31FsdOuvrir();
-        SetPanelSize(fsd.display, 2160, 3840);  // full screen on a large screen, in edit mode and back
-        FsdSuivreTaille();
-        for (bool edit : {true, false}) ProcessSystemEvents(), Q31FsdInit(true, edit);
+        SetPanelSize(fsd.display, 2160, 3840), FsdSuivreTaille();  // full screen on a large screen
+        for (bool edit : {true, false}) ProcessSystemEvents(), Q31FsdInit(true, edit);  // edit mode and back
         ProcessSystemEvents();
         for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
             EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&

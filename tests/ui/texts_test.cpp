@@ -115,6 +115,8 @@ TEST(Texts, DamagedFiles) {
         {"a sign opening an entry writes nothing outside it", {{"Gen_LabelsBp_EN", Lines(9)}, {"Gen_Messages_EN",
          kSign + "\nafter\n" + kSign + "\n" + Messages(3)}}, GenChargerTextes, 0, {{GMessageG[0], ""},
          {GMessageG[1], "after"}, {GLabelBpG[8], "label8"}}},
+        {"messages", {{"Q31_Messages_EN", "first line\nsecond line\n" + kSign + "\n" + Messages(16)}},
+         Q31ChargerMessages, 0, {{Q31TxtMesG[0], "first line\nsecond line"}, {Q31TxtMesG[16], "message 15"}}},
         {"no folder", {}, Q12ChargerTxt, 1, {{Q12TxtG[0], ""}}},
     };
     // clang-format on
