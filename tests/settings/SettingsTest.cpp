@@ -77,7 +77,7 @@ protected:
             std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
         }
         Q31FSetEnregistrerCallbacks(), Q31FKeyEnregistrerCallbacks();
-        main_ = Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FSetCharger();
         Q31FSetTraduire();
         SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
@@ -112,8 +112,7 @@ protected:
         SetFileSelectHook(nullptr);
         for (int& p : Q31FSetG)
             if (p > 0) DiscardPanel(std::exchange(p, 0));
-        DiscardPanel(main_);
-        Q31FIhmG = 0;
+        DiscardPanel(std::exchange(Q31FIhmG, 0));
         SbComG.linkState = 0;
         SbComDeplanter();
         SbComInstallerPort(nullptr);
@@ -122,7 +121,6 @@ protected:
 
     const SbComPortOps ops_ = memport::ClockOps();
     qstest::TempProgramDir dir_;
-    int main_ = 0;
 };
 
 }  // namespace
@@ -288,13 +286,13 @@ TEST_F(Settings, PagesShowTheRecords) {
 TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt) {
     SbComG.extensions = {4, 0, 2};  // an extension of type 4 opens the page that reads nothing, type 0 none
     for (auto [button, open] : {std::pair{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}}) {
-        Commit(FQ31Set, main_, button);  // another page waits for the close
+        Commit(FQ31Set, Q31FIhmG, button);  // another page waits for the close
         EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
     }
     Commit(FQ31SetQuit, P(9), PAGE9_QUIT);
     SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
     for (int twice = 0; twice < 2; ++twice) {
-        Commit(FQ31Set, main_, MAIN_PAGE_4);
+        Commit(FQ31Set, Q31FIhmG, MAIN_PAGE_4);
         ASSERT_EQ(Q31FSetPageOuverte(), 4);
         // The inputs first, the rest after a pause.
         EXPECT_EQ(Sent(), (Frames{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02",
@@ -303,9 +301,9 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
         for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION})
             EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), c == PAGE4_PRECISION) << c;  // captions on hover
         EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
-        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
+        EXPECT_EQ(Val(Q31FIhmG, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
         Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
-        EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
+        EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(Q31FIhmG, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
                   std::pair(-1, 0x554646));
     }
 }
