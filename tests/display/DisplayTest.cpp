@@ -415,10 +415,7 @@ TEST_F(SecondDisplay, WebViewCarriesOnlyWhatChangedOnceAndTheTimesTablesLastTwen
         qstest::WriteFileBytes("times.q31tps", chronotest::Image(count, times));
         ASSERT_EQ(SbChronoCharger("times.q31tps"), 1);
     };
-    auto rows = [] {
-        WebViewCollect();
-        return Read(WebViewTakeChanges())["rows"].toArray();
-    };
+    auto rows = [] { return WebViewCollect(), Read(WebViewTakeChanges())["rows"].toArray(); };
     load(25, 'N');
     const QJsonArray shown = rows();  // in the table's order: the oldest of the 20 first
     EXPECT_EQ(
