@@ -66,8 +66,7 @@ public:
     }
     void TearDown() override {
         alarm(0);
-        SetFileSelectHook(nullptr);
-        SetMessageHook(nullptr);
+        SetFileSelectHook(nullptr), SetMessageHook(nullptr);
         if (dlg > 0) DiscardPanel(std::exchange(dlg, 0));
         Q31FsdQuitter();
         DiscardPanel(std::exchange(Q31FIhmG, 0));

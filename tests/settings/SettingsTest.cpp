@@ -107,9 +107,8 @@ protected:
         SbComVitesseCouranteG = SbComG.params.speedCode;
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr);
+        SbSetTacheFond(nullptr), SetFileSelectHook(nullptr);
         Q31FSetFermer();
-        SetFileSelectHook(nullptr);
         for (int& p : Q31FSetG)
             if (p > 0) DiscardPanel(std::exchange(p, 0));
         DiscardPanel(std::exchange(Q31FIhmG, 0));
@@ -177,17 +176,16 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          [] {
              SbComG.linkState = 0, SbComG.simulation = 1, Q31G.simu.simuSynchronised = 1,
              SbComG.synchro.mode = 2;
-             Q31FSetEnvoyerEcritures(1);
-             EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
-             Q31FKeyRaz();  // the reset key too: the simulated clock's falling tones
-             EXPECT_EQ(std::pair(SbQ31CrG.lightColour, SbCrG.soundRequest), std::pair(2, 3));
+             Q31FSetEnvoyerEcritures(1);  // a preset time waits for an impulse
+             Q31FKeyRaz();                // the reset key too: the simulated clock's falling tones
+             EXPECT_EQ(std::tuple(Q31G.simu.simuSynchronised, SbQ31CrG.lightColour, SbCrG.soundRequest),
+                       std::tuple(0, 2, 3));
              SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
-             EXPECT_EQ(SbComG.run.current, 99);
-             Q31FSetFermerManche();
-             EXPECT_EQ(SbComG.run.current, 0);
-             Q31FSetRazMemoire();
-             EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
+             const int opened = SbComG.run.current;
+             Q31FSetFermerManche(), Q31FSetRazMemoire();
+             EXPECT_EQ(std::tuple(opened, SbComG.run.current, Q31G.simu.simuCountInput1),
+                       std::tuple(99, 0, 0));
          },
          {}},
         {"general page: an input switched on, one off, speed last",

@@ -63,10 +63,8 @@ protected:
         seenG.clear();
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr);
-        SbSetTourModal(nullptr);
-        SetMessageHook(nullptr);
-        SetDocumentHook(nullptr);
+        SbSetTacheFond(nullptr), SbSetTourModal(nullptr);  // the hooks a test set
+        SetMessageHook(nullptr), SetDocumentHook(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
     // The parent dimmed (1) or not, and the mouse cursor.
