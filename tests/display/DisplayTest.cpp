@@ -113,7 +113,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // and 7: enlarged, centred across, both seen by the live refresh. Rows: situation, panel (display,
     // countdown, dial), control (0: the panel), attribute, value.
     void (*const situations[])(SecondDisplay*) = {
-        [](SecondDisplay*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
+        [](SecondDisplay*) { rec.text2BackColour = 0xFF, Q31FsdInit(true, false); },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
         [](SecondDisplay*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
         [](SecondDisplay*) {
@@ -131,35 +131,27 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 960), Q31FsdAffLumiere(1); },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 2000), Q31FsdAffLumiere(1); },
     };
-    const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
-                               {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
-                               {0, 1, 0, ATTR_TOP, 504},
-                               {0, 0, DISPLAY_BORDER, ATTR_WIDTH, 248},
-                               {0, 0, DISPLAY_TEXT2, ATTR_TEXT_BGCOLOR, 0x0000FF},
-                               {0, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 0},
-                               {0, 1, COUNTDOWN_MINUS, ATTR_LEFT, 20},
-                               {0, 1, COUNTDOWN_DIGIT2, ATTR_LEFT, 140},
-                               {0, 1, COUNTDOWN_DIGIT2, ATTR_WIDTH, 80},
-                               {7, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 360},
-                               {1, 0, 0, ATTR_SIZABLE, 0},
-                               {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
-                               {1, 2, DIAL_WIN_GRIP, ATTR_VISIBLE, 1},
-                               {1, 0, 0, ATTR_WIDTH, 960},
-                               {2, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 0},
-                               {2, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
-                               {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
-                               {3, 1, 0, ATTR_VISIBLE, 0},
-                               {3, 0, 0, ATTR_BACKCOLOR, 0x123456},
-                               {3, 0, DISPLAY_LOGO2, ATTR_VISIBLE, 0},
-                               {3, 2, 0, ATTR_BACKCOLOR, 0x123456},
-                               {4, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 1},
-                               {4, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
-                               {5, 0, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH, 94},
-                               {5, 2, DIAL_WIN_BACK_COPY, ATTR_TOP, 68 - 110},
-                               {7, 0, DISPLAY_LIGHT1, ATTR_HEIGHT, 240},
-                               {7, 1, 0, ATTR_HEIGHT, 320},
-                               {7, 1, 0, ATTR_TOP, 1008},
-                               {6, 0, DISPLAY_LIGHT1, ATTR_TOP, 460}};
+    const int top = ATTR_TOP, left = ATTR_LEFT, height = ATTR_HEIGHT, width = ATTR_WIDTH;
+    const int shown = ATTR_VISIBLE, edit = ATTR_MOUSE_EDIT, back = ATTR_BACKCOLOR, image = ATTR_IMAGE_WIDTH;
+    const int textBg = ATTR_TEXT_BGCOLOR, sizable = ATTR_SIZABLE;
+    const int expected[][5] = {
+        // situation, panel, control, attribute, value
+        {0, 1, COUNTDOWN_DIGIT2, left, 140},  {0, 0, DISPLAY_LIGHT2, top, 570},
+        {0, 0, DISPLAY_LOGO3, edit, 1},       {0, 1, COUNTDOWN_DIGIT2, width, 80},
+        {0, 0, DISPLAY_BORDER, width, 248},   {0, 1, COUNTDOWN_MINUS, left, 20},
+        {0, 0, DISPLAY_SIM_MARK1, shown, 0},  {0, 1, 0, top, 504},
+        {0, 0, DISPLAY_TEXT2, textBg, 0xFF},  {1, 0, 0, sizable, 0},
+        {1, 1, COUNTDOWN_EDIT_BAR, shown, 1}, {1, 0, 0, width, 960},
+        {1, 2, DIAL_WIN_GRIP, shown, 1},      {2, 1, COUNTDOWN_EDIT_BAR, shown, 0},
+        {2, 0, DISPLAY_LIGHT1, edit, 0},      {3, 0, 0, back, 0x123456},
+        {3, 0, DISPLAY_BORDER, shown, 0},     {3, 1, 0, shown, 0},
+        {3, 0, DISPLAY_LOGO2, shown, 0},      {3, 2, 0, back, 0x123456},
+        {4, 0, DISPLAY_SIM_MARK1, shown, 1},  {4, 0, DISPLAY_SIM_MARK2, shown, 0},
+        {5, 2, DIAL_WIN_BACK_COPY, top, -42}, {5, 0, DISPLAY_BACKGROUND, image, 94},
+        {6, 0, DISPLAY_LIGHT1, top, 460},     {7, 1, 0, height, 320},
+        {7, 0, DISPLAY_LIGHT1, height, 240},  {7, 1, 0, top, 1008},
+        {7, 2, DIAL_WIN_DIGIT2, left, 360},
+    };
     for (int s = 0; s < int(std::size(situations)); ++s) {
         SCOPED_TRACE(s);
         TearDown();
@@ -172,14 +164,14 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // The texts, frames and simulation marks stand where the layout puts them, here at twice its size on a
     // screen then made wider only: 240 pixels across.
     SetPanelSize(fsd.display, 1440, 2400), Q31FsdAffLumiere(1);
-    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
-                                                  {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
-                                                  {DISPLAY_FRAME3, 16, 1196, 104, 8},
-                                                  {DISPLAY_TEXT2, 12, 1216, 108, 820},
-                                                  {DISPLAY_SIM_MARK2, 152, 580, 52, 360}})
-        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, ATTR_TOP), Attr(fsd.display, ctrl, ATTR_LEFT),
-                             Attr(fsd.display, ctrl, ATTR_HEIGHT), Attr(fsd.display, ctrl, ATTR_WIDTH)),
-                  std::tuple(top, left, height, width));
+    for (auto [ctrl, t, l, h, w] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
+                                    {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
+                                    {DISPLAY_FRAME3, 16, 1196, 104, 8},
+                                    {DISPLAY_TEXT2, 12, 1216, 108, 820},
+                                    {DISPLAY_SIM_MARK2, 152, 580, 52, 360}})
+        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, top), Attr(fsd.display, ctrl, left),
+                             Attr(fsd.display, ctrl, height), Attr(fsd.display, ctrl, width)),
+                  std::tuple(t, l, h, w));
     const FsdParam before = rec;
     Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
     EXPECT_EQ(std::memcmp(&before, &rec, sizeof before), 0);

@@ -211,20 +211,18 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     DisplayPanel(panel);
     ProcessSystemEvents();
     const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
+    const int ok = POPUP_VALIDER, no = POPUP_ANNULER;
     struct Step {
         int over;  // 0: away from every window
         bool corner, dimmed, hidden, inactive, off;
         const char* shown;  // the cursor, then the two captions
-    } const steps[] = {{0, 0, 0, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
-                       {POPUP_ANNULER, 0, 0, 0, 0, 0, "on01"},
-                       {POPUP_VALIDER, 1, 0, 0, 0, 0, "on10"},
-                       {0, 0, 0, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 1, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 1, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 1, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 1, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"}};
+    } const steps[] = {
+        // over, corner, dimmed, hidden, inactive, hover off: shown
+        {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 0, 0, 0, 0, "on10"},  {no, 0, 0, 0, 0, 0, "on01"},
+        {ok, 1, 0, 0, 0, 0, "on10"},  {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 1, 0, 0, 0, "off00"},
+        {ok, 0, 0, 1, 0, 0, "off00"}, {ok, 0, 0, 0, 1, 0, "off00"}, {ok, 0, 0, 0, 0, 1, "off00"},
+        {ok, 0, 0, 0, 0, 0, "on10"},
+    };
     for (const Step& s : steps) {
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
