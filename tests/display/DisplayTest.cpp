@@ -188,28 +188,28 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
 }
 
 TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+    const int display = fsd.display, countdown = fsd.countdown, dial = fsd.dial;
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
     rec.lights[1].mode = 3, Q31FsdAffLumiere(1);
-    EXPECT_EQ(
-        std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
-                   Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
-        std::tuple(0xFF0000, 1, 0x303030));
+    EXPECT_EQ(std::tuple(Attr(display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(display, DISPLAY_LIGHT1, 0),
+                         Attr(display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
+              std::tuple(0xFF0000, 1, 0x303030));
     rec.showDigital = 1, Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
+    auto digits = [&] {
+        return std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0));
+    };
     Q31FsdAffChiffre(1, 0xFF);
-    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
-              std::pair(0x7F, 0x7F));
+    EXPECT_EQ(digits(), std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
-    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
-              std::pair(0x7F, 0));
+    EXPECT_EQ(digits(), std::pair(0x7F, 0));
     Q31FsdAffMoins(1), Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
     Q31FsdAffAiguille(true, 61), Q31FsdAffAiguille(false, 42);
     int dot = 0;
-    GetCtrlIndexVal(fsd.dial, DIAL_WIN_DIAL, 59, &dot);
-    EXPECT_EQ(std::tuple(dot, Attr(fsd.countdown, COUNTDOWN_MINUS, 0),
-                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
-                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
+    GetCtrlIndexVal(dial, DIAL_WIN_DIAL, 59, &dot);
+    EXPECT_EQ(std::tuple(dot, Attr(countdown, COUNTDOWN_MINUS, 0), Attr(dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
+                         Attr(dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
               std::tuple(Q31CouleurLumiere(2), 1, 1, 42));
     const QJsonObject web = Read(WebViewWhole());
     EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
@@ -221,10 +221,10 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
                                     {EVENT_KEYPRESS, 0x0100003A, VAL_FULLSCREEN},
                                     {EVENT_KEYPRESS, 'a', VAL_FULLSCREEN},
                                     {EVENT_KEYPRESS, 27, VAL_NO_ZOOM}}) {
-        FQ31_FsdGere(fsd.display, 0, event, nullptr, key, 0);
-        EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
+        FQ31_FsdGere(display, 0, event, nullptr, key, 0);
+        EXPECT_EQ(Attr(display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
     }
-    FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
+    FQ31_FsdGere(display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 

@@ -254,22 +254,19 @@ TEST_F(Settings, PagesShowTheRecords) {
     Q31FSetTraduirePage(4);
     Q31FSetListesFixes();
     SetCtrlVal(P(4), PAGE4_TB2, 0);
+    const int label = ATTR_LABEL_TEXT;
     const std::tuple<int, int, int, const char*> captions[] = {
         // page, control, attribute (0: the value), text; S43: an input switched off, S8: the run closed
-        {3, PAGE3_TITLE, 0, "S3"},
-        {4, PAGE4_TB2, 0, "S41 2 : S43"},
-        {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
-        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},
-        {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
-        {4, PAGE4_TXT45, 0, "S45 "},
-        {3, PAGE3_PROG_NUM, ATTR_LABEL_TEXT, "S20"},
-        {3, PAGE3_HEAD_PROG, 0, "S21"},
+        {4, PAGE4_TXT45, 0, "S45 "},       {0, PAGE0_RUN_SWITCH, label, "S8"},
+        {9, PAGE9_OK, label, "L19"},       {3, PAGE3_TITLE, 0, "S3"},
+        {3, PAGE3_PROG_NUM, label, "S20"}, {4, PAGE4_TB2, 0, "S41 2 : S43"},
+        {3, PAGE3_HEAD_PROG, 0, "S21"},    {1, PAGE1_SYNC_COMPUTER, label, " S15 "},
     };
     for (auto [page, control, attribute, text] : captions) EXPECT_EQ(Text(P(page), control, attribute), text);
     // The timing mode's caption follows its switch at once, before any confirm.
     for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
         Commit(FQ31SetChrono, P(2), PAGE2_MODE, mode);
-        EXPECT_EQ(Text(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
+        EXPECT_EQ(Text(P(2), PAGE2_MODE, label), text);
     }
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
                             {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
