@@ -196,13 +196,12 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
                          Attr(display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
               std::tuple(0xFF0000, 1, 0x303030));
     rec.showDigital = 1, Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
-    auto digits = [&] {
-        return std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0));
-    };
     Q31FsdAffChiffre(1, 0xFF);
-    EXPECT_EQ(digits(), std::pair(0x7F, 0x7F));
+    EXPECT_EQ(std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
-    EXPECT_EQ(digits(), std::pair(0x7F, 0));
+    EXPECT_EQ(std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0)),
+              std::pair(0x7F, 0));
     Q31FsdAffMoins(1), Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
     Q31FsdAffAiguille(true, 61), Q31FsdAffAiguille(false, 42);
