@@ -100,7 +100,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
 
 // Popups show their title, text and buttons over a dimmed parent and return the answer;
 // the language box returns the index of the chosen button.
-TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
+TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswer) {
     SbSetTacheFond([] {  // the popups run the background task on every turn
         Answer(GetPanelHandleFromTag(POPUP), {POPUP_TITRE, POPUP_TEXTE},
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
@@ -121,12 +121,9 @@ TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
         EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
                   "dimmed-1");
     }
-}
-
-// The error box is short without a detail (it ends below its buttons, above the detail)
-// and hides a second button it was not asked for; its window bears the title; any other
-// control ends it with 0.
-TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
+    // The error box is short without a detail (it ends below its buttons, above the detail)
+    // and hides a second button it was not asked for; its window bears the title; any other
+    // control ends it with 0.
     SbSetTourModal([](int p) {
         if (!seenG.empty()) return Answer(p, {}, {});
         const int height = Attr(p, 0, ATTR_HEIGHT), area = Attr(p, ERREUR_ZONE, ATTR_HEIGHT);
@@ -138,7 +135,8 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
         Answer(p, {ERREUR_TITRE, ERREUR_TEXTE, ERREUR_DETAIL}, {ERREUR_BOUTON1, ERREUR_BOUTON2});
         seenG += std::string("|") + (shortBox ? "short" : fullBox ? "full" : "cut") + "|" + title;
     });
-    SetMouseCursor(VAL_POINTING_FINGER_CURSOR), SetWaitCursor(1), answerG = ERREUR_BOUTON1;
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR), SetWaitCursor(1);
+    seenG.clear(), answerG = ERREUR_BOUTON1;
     const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
     EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
@@ -151,9 +149,12 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
+std::string titleG, messageG, documentG;
+int documentResultG, cursorWhileOpeningG;
+
 // A failed write is told once per file, in order, with its path from the program folder in
 // the system's separators and the reason in words, in an error box over the parent.
-TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
+TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
     ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
     for (auto [path, detail] :
@@ -179,6 +180,23 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
                          "/Chronos/Chrono.q31tps" + why + "\n" + Q31TxtMesG[kMesFileNotWritten] + "|" +
                          dir_.path() + "/export.txt\n");
     EXPECT_TRUE(SbFileNotes().empty());
+    // A guide that cannot be shown names its real place on this computer, in the operator's
+    // language, and says why (missing file, no program for PDF); an opened one says nothing.
+    SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
+    SetDocumentHook([](const char* path) {
+        documentG = path, cursorWhileOpeningG = Cursor();
+        return documentResultG;
+    });
+    ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
+    const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
+    for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
+        documentResultG = result, titleG = messageG = "";
+        GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(titleG + "|" + messageG,
+                  entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
+        EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
+    }
 }
 
 // The about box stays until closed: short, or full; a click on a link (or with the cursor
@@ -239,29 +257,6 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
             << &s - steps;
     }
     DiscardPanel(panel);
-}
-
-std::string titleG, messageG, documentG;
-int documentResultG, cursorWhileOpeningG;
-
-// A guide that cannot be shown names its real place on this computer, in the operator's
-// language, and says why (missing file, no program for PDF); an opened one says nothing.
-TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
-    SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
-    SetDocumentHook([](const char* path) {
-        documentG = path, cursorWhileOpeningG = Cursor();
-        return documentResultG;
-    });
-    ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
-    const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
-    for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
-        documentResultG = result, titleG = messageG = "";
-        GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
-        EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
-        EXPECT_EQ(titleG + "|" + messageG,
-                  entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
-        EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
-    }
 }
 
 // Free ports are listed in order (a broken link is not free) and closed again; the
