@@ -85,12 +85,6 @@ public:
         attr ? GetCtrlAttribute(panel, ctrl, attr, b, sizeof b) : GetCtrlVal(panel, ctrl, b, sizeof b);
         return b;
     }
-    void OpenDialog() {  // the parameters dialog, filled from the record
-        dlg = LoadPanel(0, "FQ31.uir", PARAMS);
-        ASSERT_GT(dlg, 0);
-        Q31FsdParamTraduire(dlg);
-        Q31FsdParamSet(dlg, false);
-    }
     void Commit(int ctrl) {
         QueueUserEvent(dlg, ctrl);
         ProcessSystemEvents();
@@ -230,7 +224,8 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
 TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesTheWholeRecord) {
     rec.backColour = 0x123456, rec.textColour = 0x654321, rec.text2BackColour = 0x0000AB;
     std::strcpy(rec.text2, "Finish"), rec.logos[0].visible = 0;
-    OpenDialog();
+    ASSERT_GT(dlg = LoadPanel(0, "FQ31.uir", PARAMS), 0);  // the parameters dialog, filled from the record
+    Q31FsdParamTraduire(dlg), Q31FsdParamSet(dlg, false);
     EXPECT_EQ(std::tuple(Attr(dlg, PARAMS_BACK_COLOR, 0), Attr(dlg, PARAMS_TEXT_COLOR, 0),
                          Attr(dlg, PARAMS_TEXT2_BACK, 0)),
               std::tuple(0x123456, 0x654321, 0x0000AB));
