@@ -66,13 +66,10 @@ public:
     }
     void TearDown() override {
         alarm(0);
-        SetFileSelectHook(nullptr);
-        SetMessageHook(nullptr);
-        if (dlg > 0) DiscardPanel(dlg);
-        dlg = 0;
+        SetFileSelectHook(nullptr), SetMessageHook(nullptr);
+        if (dlg > 0) DiscardPanel(std::exchange(dlg, 0));
         Q31FsdQuitter();
-        DiscardPanel(Q31FIhmG);
-        Q31FIhmG = 0;
+        DiscardPanel(std::exchange(Q31FIhmG, 0));
         ProcessSystemEvents();
         dir.reset();
     }
@@ -87,12 +84,6 @@ public:
         char b[256] = "";
         attr ? GetCtrlAttribute(panel, ctrl, attr, b, sizeof b) : GetCtrlVal(panel, ctrl, b, sizeof b);
         return b;
-    }
-    void OpenDialog() {  // the parameters dialog, filled from the record
-        dlg = LoadPanel(0, "FQ31.uir", PARAMS);
-        ASSERT_GT(dlg, 0);
-        Q31FsdParamTraduire(dlg);
-        Q31FsdParamSet(dlg, false);
     }
     void Commit(int ctrl) {
         QueueUserEvent(dlg, ctrl);
@@ -110,13 +101,13 @@ public:
 }  // namespace
 
 TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
-    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit
-    // mode left; 3: the countdown window and a logo hidden (no border), a back colour; 4: simulated (the
-    // mark avoids the dial window); 5: the background, aligned in the dial window; 6: taller only, centred
-    // down, and 7: enlarged, centred across, both seen by the live refresh. Rows: situation, panel (display,
+    // 0: as loaded (the border 4 pixels out); 1: edit mode (fixed, plain 960 x 720, no border); 2: edit mode
+    // left; 3: the countdown window and a logo hidden (no border), a back colour; 4: simulated (the mark
+    // avoids the dial window); 5: the background, aligned in the dial window; 6: taller only, centred down,
+    // and 7: enlarged, centred across, both seen by the live refresh. Rows: situation, panel (display,
     // countdown, dial), control (0: the panel), attribute, value.
     void (*const situations[])(SecondDisplay*) = {
-        [](SecondDisplay*) { rec.text2BackColour = 0x0000FF, Q31FsdInit(true, false); },
+        [](SecondDisplay*) { rec.text2BackColour = 0xFF, Q31FsdInit(true, false); },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920), Q31FsdInit(true, true); },
         [](SecondDisplay*) { Q31FsdInit(true, true), Q31FsdInit(false, false); },
         [](SecondDisplay*) {
@@ -128,42 +119,33 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
             Q31FsdInit(true, false);
         },
         [](SecondDisplay* t) {
-            t->WriteImage("Data/snow.bmp", "snow.bmp");
-            std::strcpy(rec.background, "Data\\snow.bmp");
+            t->WriteImage("Data/snow.bmp", "snow.bmp"), std::strcpy(rec.background, "Data\\snow.bmp");
             rec.showBackground = 1, Q31FsdInit(true, false);
         },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 960), Q31FsdAffLumiere(1); },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 2000), Q31FsdAffLumiere(1); },
     };
-    const int expected[][5] = {{0, 0, DISPLAY_LIGHT2, ATTR_TOP, 570},
-                               {0, 0, DISPLAY_LOGO3, ATTR_MOUSE_EDIT, 1},
-                               {0, 1, 0, ATTR_TOP, 504},
-                               {0, 0, DISPLAY_BORDER, ATTR_WIDTH, 248},
-                               {0, 0, DISPLAY_TEXT2, ATTR_TEXT_BGCOLOR, 0x0000FF},
-                               {0, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 0},
-                               {0, 1, COUNTDOWN_MINUS, ATTR_LEFT, 20},
-                               {0, 1, COUNTDOWN_DIGIT2, ATTR_LEFT, 140},
-                               {0, 1, COUNTDOWN_DIGIT2, ATTR_WIDTH, 80},
-                               {7, 2, DIAL_WIN_DIGIT2, ATTR_LEFT, 360},
-                               {1, 0, 0, ATTR_SIZABLE, 0},
-                               {1, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 1},
-                               {1, 2, DIAL_WIN_GRIP, ATTR_VISIBLE, 1},
-                               {1, 0, 0, ATTR_WIDTH, 960},
-                               {2, 1, COUNTDOWN_EDIT_BAR, ATTR_VISIBLE, 0},
-                               {2, 0, DISPLAY_LIGHT1, ATTR_MOUSE_EDIT, 0},
-                               {3, 0, DISPLAY_BORDER, ATTR_VISIBLE, 0},
-                               {3, 1, 0, ATTR_VISIBLE, 0},
-                               {3, 0, 0, ATTR_BACKCOLOR, 0x123456},
-                               {3, 0, DISPLAY_LOGO2, ATTR_VISIBLE, 0},
-                               {3, 2, 0, ATTR_BACKCOLOR, 0x123456},
-                               {4, 0, DISPLAY_SIM_MARK1, ATTR_VISIBLE, 1},
-                               {4, 0, DISPLAY_SIM_MARK2, ATTR_VISIBLE, 0},
-                               {5, 0, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH, 94},
-                               {5, 2, DIAL_WIN_BACK_COPY, ATTR_TOP, 68 - 110},
-                               {7, 0, DISPLAY_LIGHT1, ATTR_HEIGHT, 240},
-                               {7, 1, 0, ATTR_HEIGHT, 320},
-                               {7, 1, 0, ATTR_TOP, 1008},
-                               {6, 0, DISPLAY_LIGHT1, ATTR_TOP, 460}};
+    const int top = ATTR_TOP, left = ATTR_LEFT, height = ATTR_HEIGHT, width = ATTR_WIDTH;
+    const int shown = ATTR_VISIBLE, edit = ATTR_MOUSE_EDIT, back = ATTR_BACKCOLOR, image = ATTR_IMAGE_WIDTH;
+    const int textBg = ATTR_TEXT_BGCOLOR, sizable = ATTR_SIZABLE;
+    const int expected[][5] = {
+        // situation, panel, control, attribute, value
+        {0, 1, COUNTDOWN_DIGIT2, left, 140},  {0, 0, DISPLAY_LIGHT2, top, 570},
+        {0, 0, DISPLAY_LOGO3, edit, 1},       {0, 1, COUNTDOWN_DIGIT2, width, 80},
+        {0, 0, DISPLAY_BORDER, width, 248},   {0, 1, COUNTDOWN_MINUS, left, 20},
+        {0, 0, DISPLAY_SIM_MARK1, shown, 0},  {0, 1, 0, top, 504},
+        {0, 0, DISPLAY_TEXT2, textBg, 0xFF},  {1, 0, 0, sizable, 0},
+        {1, 1, COUNTDOWN_EDIT_BAR, shown, 1}, {1, 0, 0, width, 960},
+        {1, 2, DIAL_WIN_GRIP, shown, 1},      {2, 1, COUNTDOWN_EDIT_BAR, shown, 0},
+        {2, 0, DISPLAY_LIGHT1, edit, 0},      {3, 0, 0, back, 0x123456},
+        {3, 0, DISPLAY_BORDER, shown, 0},     {3, 1, 0, shown, 0},
+        {3, 0, DISPLAY_LOGO2, shown, 0},      {3, 2, 0, back, 0x123456},
+        {4, 0, DISPLAY_SIM_MARK1, shown, 1},  {4, 0, DISPLAY_SIM_MARK2, shown, 0},
+        {5, 2, DIAL_WIN_BACK_COPY, top, -42}, {5, 0, DISPLAY_BACKGROUND, image, 94},
+        {6, 0, DISPLAY_LIGHT1, top, 460},     {7, 1, 0, height, 320},
+        {7, 0, DISPLAY_LIGHT1, height, 240},  {7, 1, 0, top, 1008},
+        {7, 2, DIAL_WIN_DIGIT2, left, 360},
+    };
     for (int s = 0; s < int(std::size(situations)); ++s) {
         SCOPED_TRACE(s);
         TearDown();
@@ -176,14 +158,14 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // The texts, frames and simulation marks stand where the layout puts them, here at twice its size on a
     // screen then made wider only: 240 pixels across.
     SetPanelSize(fsd.display, 1440, 2400), Q31FsdAffLumiere(1);
-    for (auto [ctrl, top, left, height, width] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
-                                                  {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
-                                                  {DISPLAY_FRAME3, 16, 1196, 104, 8},
-                                                  {DISPLAY_TEXT2, 12, 1216, 108, 820},
-                                                  {DISPLAY_SIM_MARK2, 152, 580, 52, 360}})
-        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, ATTR_TOP), Attr(fsd.display, ctrl, ATTR_LEFT),
-                             Attr(fsd.display, ctrl, ATTR_HEIGHT), Attr(fsd.display, ctrl, ATTR_WIDTH)),
-                  std::tuple(top, left, height, width));
+    for (auto [ctrl, t, l, h, w] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
+                                    {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
+                                    {DISPLAY_FRAME3, 16, 1196, 104, 8},
+                                    {DISPLAY_TEXT2, 12, 1216, 108, 820},
+                                    {DISPLAY_SIM_MARK2, 152, 580, 52, 360}})
+        EXPECT_EQ(std::tuple(Attr(fsd.display, ctrl, top), Attr(fsd.display, ctrl, left),
+                             Attr(fsd.display, ctrl, height), Attr(fsd.display, ctrl, width)),
+                  std::tuple(t, l, h, w));
     const FsdParam before = rec;
     Q31FsdGetTaille();  // an enlarged display reads back the record unchanged
     EXPECT_EQ(std::memcmp(&before, &rec, sizeof before), 0);
@@ -191,8 +173,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // read back with its proportions, a light stays round.
     Q31FsdInit(true, true);
     EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
-    SetPanelPos(fsd.countdown, 400, 200);
-    SetPanelSize(fsd.countdown, 200, 333);
+    SetPanelPos(fsd.countdown, 400, 200), SetPanelSize(fsd.countdown, 200, 333);
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);
     Q31FsdGetTaille();
     const FsdWindow& w = rec.windows[FSD_WIN_COUNTDOWN];
@@ -201,32 +182,27 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
 }
 
 TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
+    const int display = fsd.display, countdown = fsd.countdown, dial = fsd.dial;
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(true, 1));
-    rec.lights[1].mode = 3;
-    Q31FsdAffLumiere(1);
-    EXPECT_EQ(
-        std::tuple(Attr(fsd.display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(fsd.display, DISPLAY_LIGHT1, 0),
-                   Attr(fsd.display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
-        std::tuple(0xFF0000, 1, 0x303030));
-    rec.showDigital = 1;  // the dial window's digits too, blanked by a new layout until they change
-    Q31FsdInit(true, false);
+    rec.lights[1].mode = 3, Q31FsdAffLumiere(1);
+    EXPECT_EQ(std::tuple(Attr(display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(display, DISPLAY_LIGHT1, 0),
+                         Attr(display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
+              std::tuple(0xFF0000, 1, 0x303030));
+    rec.showDigital = 1, Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
     Q31FsdAffChiffre(1, 0xFF);
-    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+    EXPECT_EQ(std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0)),
               std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
-    EXPECT_EQ(std::pair(Attr(fsd.countdown, COUNTDOWN_DIGIT2, 0), Attr(fsd.dial, DIAL_WIN_DIGIT2, 0)),
+    EXPECT_EQ(std::pair(Attr(countdown, COUNTDOWN_DIGIT2, 0), Attr(dial, DIAL_WIN_DIGIT2, 0)),
               std::pair(0x7F, 0));
-    Q31FsdAffMoins(1);
-    Q31FsdAffPoint(59, 2);
+    Q31FsdAffMoins(1), Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
-    Q31FsdAffAiguille(true, 61);
-    Q31FsdAffAiguille(false, 42);
+    Q31FsdAffAiguille(true, 61), Q31FsdAffAiguille(false, 42);
     int dot = 0;
-    GetCtrlIndexVal(fsd.dial, DIAL_WIN_DIAL, 59, &dot);
-    EXPECT_EQ(std::tuple(dot, Attr(fsd.countdown, COUNTDOWN_MINUS, 0),
-                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
-                         Attr(fsd.dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
+    GetCtrlIndexVal(dial, DIAL_WIN_DIAL, 59, &dot);
+    EXPECT_EQ(std::tuple(dot, Attr(countdown, COUNTDOWN_MINUS, 0), Attr(dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
+                         Attr(dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
               std::tuple(Q31CouleurLumiere(2), 1, 1, 42));
     const QJsonObject web = Read(WebViewWhole());
     EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
@@ -238,17 +214,18 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
                                     {EVENT_KEYPRESS, 0x0100003A, VAL_FULLSCREEN},
                                     {EVENT_KEYPRESS, 'a', VAL_FULLSCREEN},
                                     {EVENT_KEYPRESS, 27, VAL_NO_ZOOM}}) {
-        FQ31_FsdGere(fsd.display, 0, event, nullptr, key, 0);
-        EXPECT_EQ(Attr(fsd.display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
+        FQ31_FsdGere(display, 0, event, nullptr, key, 0);
+        EXPECT_EQ(Attr(display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
     }
-    FQ31_FsdGere(fsd.display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
+    FQ31_FsdGere(display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH, 0)), std::pair(false, 0));
 }
 
-TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
+TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesTheWholeRecord) {
     rec.backColour = 0x123456, rec.textColour = 0x654321, rec.text2BackColour = 0x0000AB;
     std::strcpy(rec.text2, "Finish"), rec.logos[0].visible = 0;
-    OpenDialog();
+    ASSERT_GT(dlg = LoadPanel(0, "FQ31.uir", PARAMS), 0);  // the parameters dialog, filled from the record
+    Q31FsdParamTraduire(dlg), Q31FsdParamSet(dlg, false);
     EXPECT_EQ(std::tuple(Attr(dlg, PARAMS_BACK_COLOR, 0), Attr(dlg, PARAMS_TEXT_COLOR, 0),
                          Attr(dlg, PARAMS_TEXT2_BACK, 0)),
               std::tuple(0x123456, 0x654321, 0x0000AB));
@@ -272,36 +249,24 @@ TEST_F(SecondDisplay, DialogSizesKeepTheirWindowsProportions) {
                          Text(dlg, PARAMS_LIGHT2_VISIBLE, ATTR_LABEL_TEXT)),
               std::tuple("Finish", 0, 0, Q31TxtLabelG[47] + std::string(" 1 :"),
                          Q31TxtLabelG[46] + std::string(" 2 :")));
-    Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
-    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
-        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
-    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
-}
-
-TEST_F(SecondDisplay, DialogTakesImagesIntoDataAndSavesTheWholeRecord) {
-    OpenDialog();
     WriteImage("banner.bmp", "banner.bmp");
-    g_answer = dir->file("banner.bmp");
+    g_answer = dir->file("banner.bmp"),
     Commit(PARAMS_LOGO1_LOAD);  // a loaded logo takes the image's own size
     EXPECT_STREQ(rec.logos[0].path, "Data\\banner.bmp");
     EXPECT_EQ(std::tuple(rec.logos[0].height, rec.logos[0].width, Attr(dlg, PARAMS_LOGO1_WIDTH, 0)),
               std::tuple(80, 200, 200));
     std::strcpy(rec.background, "Data\\old.jpg");  // a failed copy keeps the former path and says so
-    g_answer = dir->file("nowhere/absent.jpg");
-    Commit(PARAMS_LOAD_BACKGROUND);
+    g_answer = dir->file("nowhere/absent.jpg"), Commit(PARAMS_LOAD_BACKGROUND);
     EXPECT_STREQ(rec.background, "Data\\old.jpg");
     EXPECT_EQ(std::pair(g_messages.size(), Attr(dlg, 0, ATTR_DIMMED)), std::pair(size_t(1), 0));
-    char types[64] = "";
+    char types[64] = "";  // the dialogs offer only the formats this build reads
     Q31FsdTypesImages(types, sizeof types);
-    for (const char* ext :
-         {"jpg", "bmp", "png", "pcx"})  // the dialogs offer only the formats this build reads
-        EXPECT_EQ(!!std::strstr(types, ("*." + std::string(ext) + ";").c_str()),
-                  ImageFormatReadable(ext) == 1);
+    for (const std::string ext : {"jpg", "bmp", "png", "pcx"})
+        EXPECT_EQ(!!std::strstr(types, ("*." + ext + ";").c_str()), ImageFormatReadable(ext.c_str()) == 1);
     // The parameters saved are the whole record, and load back.
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
-    g_answer = dir->file("race.q31fsd");
-    Commit(PARAMS_SAVE);
+    g_answer = dir->file("race.q31fsd"), Commit(PARAMS_SAVE);
     const std::string bytes = qstest::ReadFileBytes(g_answer);
     ASSERT_EQ(bytes.size(), 2040u);
     EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
@@ -310,6 +275,10 @@ TEST_F(SecondDisplay, DialogTakesImagesIntoDataAndSavesTheWholeRecord) {
     Commit(PARAMS_LOAD);
     EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT, 0)),
               std::tuple("Slalom", 110, 0));
+    Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help
+    for (int ctrl : {PARAMS_WIN1_TOP, PARAMS_LOGO2_WIDTH, PARAMS_LOGO1_LOAD, PARAMS_OK, PARAMS_TEXT1})
+        EXPECT_EQ(Attr(dlg, ctrl, ATTR_DIMMED), ctrl != PARAMS_TEXT1) << ctrl;
+    EXPECT_EQ(Attr(dlg, PARAMS_HELP_1, ATTR_VISIBLE), 1);
 }
 
 TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
@@ -318,12 +287,8 @@ TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
         alarm(60);  // a layout that waits ends the suite
         Q31FsdParamCharger(Fixture(name).c_str(), &rec);
         Q31FsdOuvrir();
-        SetPanelSize(fsd.display, 2160, 3840);  // full screen on a large screen, in edit mode and back
-        FsdSuivreTaille();
-        for (bool edit : {true, false}) {
-            ProcessSystemEvents();
-            Q31FsdInit(true, edit);
-        }
+        SetPanelSize(fsd.display, 2160, 3840), FsdSuivreTaille();  // full screen on a large screen
+        for (bool edit : {true, false}) ProcessSystemEvents(), Q31FsdInit(true, edit);  // edit mode and back
         ProcessSystemEvents();
         for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
             EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&
@@ -355,14 +320,10 @@ TEST_F(SecondDisplay, ImagesOutsideDataAreRefusedAndTakingOneInNeverReplacesAFil
     for (const auto& [path, shown, told] : cases) {
         SCOPED_TRACE(path);
         alarm(20);
-        g_messages.clear();
-        rec.logos[0].visible = 1;
-        std::strcpy(rec.logos[0].path, path.c_str());
-        std::strcpy(rec.background, path.c_str());
-        rec.showBackground = 1;
-        FsdOublierImages();
-        Q31FsdInit(true, false);
-        Q31FsdInit(true, false);  // laid out again: told once
+        g_messages.clear(), FsdOublierImages();
+        std::strcpy(rec.logos[0].path, path.c_str()), std::strcpy(rec.background, path.c_str());
+        rec.logos[0].visible = rec.showBackground = 1;
+        for (int twice = 0; twice < 2; ++twice) Q31FsdInit(true, false);  // laid out again: told once
         EXPECT_EQ(Attr(fsd.display, DISPLAY_LOGO1, ATTR_IMAGE_WIDTH) > 0, shown);
         EXPECT_EQ(Attr(fsd.display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH) > 0, shown);
         EXPECT_EQ(g_messages.size() == 1 && g_messages[0].find(path) != std::string::npos, told);
@@ -388,7 +349,7 @@ TEST_F(SecondDisplay, ImagesOutsideDataAreRefusedAndTakingOneInNeverReplacesAFil
     EXPECT_EQ(g_messages.size(), 2u);
 }
 
-TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
+TEST_F(SecondDisplay, WebViewCarriesOnlyWhatChangedOnceAndTheTimesTablesLastTwentyRows) {
     static constexpr std::array<int, 4> kLit = {0xFF0000, 0, 0, 0};
     const std::tuple<const char*, void (*)(), const char*> cases[] = {
         // the keys sent, sorted; "": none
@@ -427,9 +388,7 @@ TEST_F(SecondDisplay, WebViewChangesCarryOnlyWhatChangedAndOnlyOnce) {
     WebViewNoteMain(true, false, version.c_str());
     EXPECT_EQ(Read(WebViewTakeChanges())["id"].toString(), QString::fromLatin1(version.c_str()));
     EXPECT_EQ(Read(WebViewWhole())["id"].toString(), QString::fromLatin1(version.c_str()));
-}
-
-TEST_F(SecondDisplay, WebViewShowsTheTimesTablesLastTwentyRows) {
+    // The times table's last twenty rows.
     MakeDir("Chronos");
     SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0);
     SbComG.params.precision = 2;
@@ -440,10 +399,7 @@ TEST_F(SecondDisplay, WebViewShowsTheTimesTablesLastTwentyRows) {
         qstest::WriteFileBytes("times.q31tps", chronotest::Image(count, times));
         ASSERT_EQ(SbChronoCharger("times.q31tps"), 1);
     };
-    auto rows = [] {
-        WebViewCollect();
-        return Read(WebViewTakeChanges())["rows"].toArray();
-    };
+    auto rows = [] { return WebViewCollect(), Read(WebViewTakeChanges())["rows"].toArray(); };
     load(25, 'N');
     const QJsonArray shown = rows();  // in the table's order: the oldest of the 20 first
     EXPECT_EQ(

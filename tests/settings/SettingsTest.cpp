@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "chrono/SbChrono.h"
 #include "link/SbComConfig.h"
@@ -18,6 +19,7 @@
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
+#include "tests/runner/FreshState.h"
 #include "tests/support/MemoryPort.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -45,19 +47,22 @@ int Val(int panel, int control, int attribute = 0) {
     attribute ? GetCtrlAttribute(panel, control, attribute, &v) : GetCtrlVal(panel, control, &v);
     return v;
 }
-std::string Text(int panel, int control, int attribute = 0) {
+std::string Text(int p, int c, int a = 0) {
     char text[300] = {};
-    attribute ? GetCtrlAttribute(panel, control, attribute, text, sizeof text)
-              : GetCtrlVal(panel, control, text, sizeof text);
+    a ? GetCtrlAttribute(p, c, a, text, sizeof text) : GetCtrlVal(p, c, text, sizeof text);
     return text;
 }
-void Commit(CtrlCallbackPtr fn, int panel, int control) {
+// A control committed as the operator does, after typing `typed` into it if given.
+void Commit(CtrlCallbackPtr fn, int panel, int control, std::optional<int> typed = {}) {
+    if (typed) SetCtrlVal(panel, control, *typed);
     fn(panel, control, EVENT_COMMIT, nullptr, 0, 0);
 }
-// A page filled from the records, typed in, then confirmed.
-void Confirm(int page, int ok, std::initializer_list<std::pair<int, int>> typed) {
+// A page filled from the records, typed in (control, value, control, value...), then confirmed.
+template <class... Typed>
+void Confirm(int page, int ok, Typed... typed) {
     Q31FSetParam(page);
-    for (auto [control, value] : typed) SetCtrlVal(Q31FSetPanel(page), control, value);
+    const int v[] = {typed...};
+    for (size_t i = 0; i < sizeof v / sizeof *v; i += 2) SetCtrlVal(Q31FSetPanel(page), v[i], v[i + 1]);
     Commit(FQ31SetValider, Q31FSetPanel(page), ok);
 }
 
@@ -66,14 +71,13 @@ void Confirm(int page, int ok, std::initializer_list<std::pair<int, int>> typed)
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        qstest::EnsureRuntime();
         Reset();
         for (int i = 0; i < 61; ++i) {
             std::snprintf(Q31TxtLabSetG[i], sizeof Q31TxtLabSetG[i], "S%d", i);
             std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
         }
-        Q31FSetEnregistrerCallbacks();
-        main_ = Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
+        Q31FSetEnregistrerCallbacks(), Q31FKeyEnregistrerCallbacks();
+        Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FSetCharger();
         Q31FSetTraduire();
         SetFileSelectHook([](const char*, const char*, const char*, int, char out[260]) -> int {
@@ -92,12 +96,9 @@ protected:
         g_file.clear(), g_popup.clear();
     }
     void Reset() {
+        qstest::FreshRecords();
         memport::C() = {};
         memport::P() = {};
-        SbComValDefaut(&SbComG);
-        SbCrG = SbCr{};
-        SbQ31CrG = SbQ31Cr{};
-        Q31Defaut(&Q31G);
         SbComInstallerPort(&ops_);
         SbComG.linkState = 0;  // clear the error without touching a port
         SbComDeplanter();
@@ -106,15 +107,11 @@ protected:
         SbComVitesseCouranteG = SbComG.params.speedCode;
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr);
+        SbSetTacheFond(nullptr), SetFileSelectHook(nullptr);
         Q31FSetFermer();
-        SetFileSelectHook(nullptr);
-        for (int& p : Q31FSetG) {
-            if (p > 0) DiscardPanel(p);
-            p = 0;
-        }
-        DiscardPanel(main_);
-        Q31FIhmG = 0;
+        for (int& p : Q31FSetG)
+            if (p > 0) DiscardPanel(std::exchange(p, 0));
+        DiscardPanel(std::exchange(Q31FIhmG, 0));
         SbComG.linkState = 0;
         SbComDeplanter();
         SbComInstallerPort(nullptr);
@@ -123,7 +120,6 @@ protected:
 
     const SbComPortOps ops_ = memport::ClockOps();
     qstest::TempProgramDir dir_;
-    int main_ = 0;
 };
 
 }  // namespace
@@ -153,16 +149,13 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"WC 002", "WC 001", "WC 012 03 0001", "WC 012 02 0000"}},
         {"closing the run declined on its question: the run read again, the switch back on",
          [] {
-             SbComG.run.current = 3, g_answer = 2;
-             Q31FSetParam(0);
-             SetCtrlVal(P(0), PAGE0_RUN_SWITCH, 0);
-             Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH);
+             SbComG.run.current = 3, g_answer = 2, Q31FSetParam(0);
+             Commit(FQ31SetManche, P(0), PAGE0_RUN_SWITCH, 0);
              EXPECT_EQ(Val(P(0), PAGE0_RUN_SWITCH), 1);
          },
          {"RP 003"}},
         {"remote keys",
          [] {
-             Q31FKeyEnregistrerCallbacks();
              for (int key : {KEYS_KEY1, KEYS_KEY2, KEYS_KEY4, KEYS_KEY8})
                  Commit(FindCallback("FQ31Key"), 0, key);
              SbComG.currentProgram = 1, SbComG.synchro.mode = 2;  // start/stop needs both
@@ -172,8 +165,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"GSM switched on and off: only a change reaches the module (status 0x01 on, 0x00 off)",
          [] {
              for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}})
-                 SbCrG.gsmStatus = status, SetCtrlVal(P(7), PAGE7_STATE, state),
-                 Commit(FQ31CmdGsm, P(7), PAGE7_STATE);
+                 SbCrG.gsmStatus = status, Commit(FQ31CmdGsm, P(7), PAGE7_STATE, state);
          },
          {"WC 010 0", "WC 010 2"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
@@ -182,43 +174,34 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"program 0", [] { SbComG.progs[0].p102 = 120, Q31FSetEnvoyerEcritures(3); }, {"WP 102 00 0120"}, 11},
         {"the simulated clock (its own rules are the simulation's): the pages hand it what they do",
          [] {
-             SbComG.linkState = 0, SbComG.simulation = 1;
-             Q31G.simu.simuSynchronised = 1, SbComG.synchro.mode = 2;
-             Q31FSetEnvoyerEcritures(1);
-             EXPECT_EQ(Q31G.simu.simuSynchronised, 0);  // a preset time waits for an impulse
-             Q31FKeyRaz();  // the reset key too: the simulated clock's falling tones
-             EXPECT_EQ(std::pair(SbQ31CrG.lightColour, SbCrG.soundRequest), std::pair(2, 3));
+             SbComG.linkState = 0, SbComG.simulation = 1, Q31G.simu.simuSynchronised = 1,
+             SbComG.synchro.mode = 2;
+             Q31FSetEnvoyerEcritures(1);  // a preset time waits for an impulse
+             Q31FKeyRaz();                // the reset key too: the simulated clock's falling tones
+             EXPECT_EQ(std::tuple(Q31G.simu.simuSynchronised, SbQ31CrG.lightColour, SbCrG.soundRequest),
+                       std::tuple(0, 2, 3));
              SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
-             EXPECT_EQ(SbComG.run.current, 99);
-             Q31FSetFermerManche();
-             EXPECT_EQ(SbComG.run.current, 0);
-             Q31FSetRazMemoire();
-             EXPECT_EQ(Q31G.simu.simuCountInput1, 0);
+             const int opened = SbComG.run.current;
+             Q31FSetFermerManche(), Q31FSetRazMemoire();
+             EXPECT_EQ(std::tuple(opened, SbComG.run.current, Q31G.simu.simuCountInput1),
+                       std::tuple(99, 0, 0));
          },
          {}},
         {"general page: an input switched on, one off, speed last",
          [] {
              SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}}, SbComG.params.inputs[1].timeBase = 10;
-             Confirm(4, PAGE4_OK, {{PAGE4_TB1, 1}, {PAGE4_TB2, 0}, {PAGE4_P7, 5}, {PAGE4_P19, 6}});
+             Confirm(4, PAGE4_OK, PAGE4_TB1, 1, PAGE4_TB2, 0, PAGE4_P7, 5, PAGE4_P19, 6);
          },
          {"WP 001 2", "WP 004 01 0001", "WP 005 01 0", "WP 006 01 1", "WP 004 02 0000", "WP 005 02 0",
           "WP 006 02 0", "WP 023 0 1 1 1", "WP 007 5", "WP 029 03 03", "WP 017 0", "WP 021 00", "WP 012 1",
           "WP 016 3"}},
-        {"timing mode page",
-         [] {
-             Confirm(2, PAGE2_OK, {{PAGE2_MODE, 1}});
-         },
-         {"WC 003 01"}},
+        {"timing mode page", [] { Confirm(2, PAGE2_OK, PAGE2_MODE, 1); }, {"WC 003 01"}},
         {"ethernet page",
-         [] {
-             Confirm(6, PAGE6_OK, {{PAGE6_A0_1, 10}, {PAGE6_A0_2, 0}, {PAGE6_A0_3, 0}, {PAGE6_A0_4, 5}});
-         },
+         [] { Confirm(6, PAGE6_OK, PAGE6_A0_1, 10, PAGE6_A0_2, 0, PAGE6_A0_3, 0, PAGE6_A0_4, 5); },
          {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
         {"synchronisation page: a preset time switched off",
-         [] {
-             SbComG.synchro.mode = 2, Confirm(1, PAGE1_OK, {{PAGE1_SYNC_PRESET, 0}, {PAGE1_TIMEZONE, 20}});
-         },
+         [] { SbComG.synchro.mode = 2, Confirm(1, PAGE1_OK, PAGE1_SYNC_PRESET, 0, PAGE1_TIMEZONE, 20); },
          {"WP 009 20"}},
     };
     for (const Case& c : cases) {
@@ -226,10 +209,8 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         Reset();
         c.act();
         Frames f = Sent();
-        if (c.count) {
-            EXPECT_EQ(f.size(), c.count);
-            f.resize(std::min(f.size(), c.frames.size()));
-        }
+        EXPECT_EQ(f.size(), c.count ? c.count : c.frames.size());
+        f.resize(std::min(f.size(), c.frames.size()));
         EXPECT_EQ(f, c.frames);
     }
     EXPECT_EQ(SbComG.synchro.mode, 0);
@@ -258,42 +239,32 @@ TEST_F(Settings, PagesShowTheRecords) {
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Val(P(page), control, attribute), value) << page << " " << control;
-    char address[24];  // bytes beyond 0..255, which the page's controls never hold, are clamped
-    const int wild[4] = {300, -4, 255, 0};
-    Q31FSetEthernetFormer(wild, address, sizeof address);
-    EXPECT_STREQ(address, "255.000.255.000");
     // Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
     const int runs[][7] = {
         {0, 1, 0, 1, 1, 1, 0}, {0, 2, 0, 0, 0, 1, 0}, {4, 5, 1, 0, 1, 4, 1}, {4, 5, 0, 0, 0, 4, 1}};
     for (auto [current, next, target, number, load, max, clear] : runs) {
-        SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target;
-        Q31FSetParam(5);
+        SbComG.run.current = current, SbComG.run.next = next, SbComG.downloadTarget = target, Q31FSetParam(5);
         EXPECT_EQ(std::tuple(Val(P(5), PAGE5_RUN_NUM, ATTR_DIMMED), Val(P(5), PAGE5_LOAD, ATTR_DIMMED),
                              Val(P(5), PAGE5_RUN_NUM, ATTR_MAX_VALUE), Val(P(5), PAGE5_RAZ, ATTR_DIMMED)),
                   std::tuple(number, load, max, clear));
     }
-}
-
-TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
-    Q31FSetTraduirePage(4);  // a second time: the lists must not grow
+    // The captions and lists after a second translation (the lists must not grow).
+    Q31FSetTraduirePage(4);
     Q31FSetListesFixes();
     SetCtrlVal(P(4), PAGE4_TB2, 0);
+    const int label = ATTR_LABEL_TEXT;
     const std::tuple<int, int, int, const char*> captions[] = {
-        {3, PAGE3_TITLE, 0, "S3"},
-        {4, PAGE4_TB2, 0, "S41 2 : S43"},  // an input switched off
-        {9, PAGE9_OK, ATTR_LABEL_TEXT, "L19"},
-        {0, PAGE0_RUN_SWITCH, ATTR_LABEL_TEXT, "S8"},  // the run is closed
-        {1, PAGE1_SYNC_COMPUTER, ATTR_LABEL_TEXT, " S15 "},
-        {4, PAGE4_TXT45, 0, "S45 "},
-        {3, PAGE3_PROG_NUM, ATTR_LABEL_TEXT, "S20"},
-        {3, PAGE3_HEAD_PROG, 0, "S21"},
+        // page, control, attribute (0: the value), text; S43: an input switched off, S8: the run closed
+        {4, PAGE4_TXT45, 0, "S45 "},       {0, PAGE0_RUN_SWITCH, label, "S8"},
+        {9, PAGE9_OK, label, "L19"},       {3, PAGE3_TITLE, 0, "S3"},
+        {3, PAGE3_PROG_NUM, label, "S20"}, {4, PAGE4_TB2, 0, "S41 2 : S43"},
+        {3, PAGE3_HEAD_PROG, 0, "S21"},    {1, PAGE1_SYNC_COMPUTER, label, " S15 "},
     };
     for (auto [page, control, attribute, text] : captions) EXPECT_EQ(Text(P(page), control, attribute), text);
     // The timing mode's caption follows its switch at once, before any confirm.
     for (auto [mode, text] : {std::pair{1, "S17"}, std::pair{0, "S18"}}) {
-        SetCtrlVal(P(2), PAGE2_MODE, mode);
-        Commit(FQ31SetChrono, P(2), PAGE2_MODE);
-        EXPECT_EQ(Text(P(2), PAGE2_MODE, ATTR_LABEL_TEXT), text);
+        Commit(FQ31SetChrono, P(2), PAGE2_MODE, mode);
+        EXPECT_EQ(Text(P(2), PAGE2_MODE, label), text);
     }
     const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
                             {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
@@ -308,13 +279,13 @@ TEST_F(Settings, CaptionsAndListsAfterEachTranslation) {
 TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt) {
     SbComG.extensions = {4, 0, 2};  // an extension of type 4 opens the page that reads nothing, type 0 none
     for (auto [button, open] : {std::pair{MAIN_EXT_2, -1}, {MAIN_EXT_1, 9}, {MAIN_PAGE_0, 9}}) {
-        Commit(FQ31Set, main_, button);  // another page waits for the close
+        Commit(FQ31Set, Q31FIhmG, button);  // another page waits for the close
         EXPECT_EQ(Q31FSetPageOuverte(), open) << button;
     }
     Commit(FQ31SetQuit, P(9), PAGE9_QUIT);
     SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
     for (int twice = 0; twice < 2; ++twice) {
-        Commit(FQ31Set, main_, MAIN_PAGE_4);
+        Commit(FQ31Set, Q31FIhmG, MAIN_PAGE_4);
         ASSERT_EQ(Q31FSetPageOuverte(), 4);
         // The inputs first, the rest after a pause.
         EXPECT_EQ(Sent(), (Frames{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02",
@@ -323,10 +294,10 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
         for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION})
             EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), c == PAGE4_PRECISION) << c;  // captions on hover
         EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
-        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
+        EXPECT_EQ(Val(Q31FIhmG, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
         Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
-        EXPECT_EQ(Q31FSetPageOuverte(), -1);
-        EXPECT_EQ(Val(main_, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR), 0x554646);
+        EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(Q31FIhmG, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
+                  std::pair(-1, 0x554646));
     }
 }
 
@@ -339,16 +310,15 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
         const std::string text(size_t(letters), '\xE9');
         SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str());
         Commit(FQ31SetValider, P(7), PAGE7_OK);
-        EXPECT_EQ(g_popup, refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
+        EXPECT_EQ(std::exchange(g_popup, ""),
+                  refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
         const Frames f = Sent();
-        EXPECT_EQ(f.size(), refused ? 0u : 16u);
-        EXPECT_EQ(std::count(f.begin(), f.end(), "WP 030 2 " + text), refused ? 0 : 1);
-        g_popup.clear();
+        EXPECT_EQ(std::pair(f.size(), std::count(f.begin(), f.end(), "WP 030 2 " + text)),
+                  refused ? std::pair(0ul, 0l) : std::pair(16ul, 1l));
     }
     // The selector shows and edits one set only, its fields captioned with its keys.
     std::strcpy(SbComG.gsm.first[1].text[0], "one");
-    SetCtrlVal(P(7), PAGE7_SET, 1);
-    Commit(FQ31ChoixGsm, P(7), PAGE7_SET);
+    Commit(FQ31ChoixGsm, P(7), PAGE7_SET, 1);
     EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
     for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
         EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
@@ -361,15 +331,13 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
     SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE;
     Q31FSetParam(3);
     for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
-        SetCtrlVal(P(3), PAGE3_PROG_NUM, typed);
-        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM);
+        Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM, typed);
         EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
     }
     EXPECT_EQ(Text(P(3), PAGE3_PROG_NAME), "FITA");
-    SetCtrlVal(P(3), PAGE3_SAVE_NUM, 12);
     SetCtrlVal(P(3), PAGE3_SAVE_NAME, "Sprint");
-    SetCtrlVal(P(3), PAGE3_FLAG, 1);
-    SetCtrlVal(P(3), PAGE3_F102, 45);
+    for (auto [control, value] : {std::pair{PAGE3_SAVE_NUM, 12}, {PAGE3_FLAG, 1}, {PAGE3_F102, 45}})
+        SetCtrlVal(P(3), control, value);
     Commit(FQ31SetProgSauver, P(3), PAGE3_SAVE);
     EXPECT_EQ(SbComG.progs[12].p113, 0xFF);
     EXPECT_STREQ(SbComG.progs[12].name, "Sprint");
@@ -387,17 +355,15 @@ TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
     g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
     g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
-    const std::string bytes = qstest::ReadFileBytes(set);
-    ASSERT_EQ(bytes.size(), 160u);
-    EXPECT_EQ(bytes[4], 7);  // field 1, the value of parameter 7
-    EXPECT_EQ(qstest::FileSize(gsm), 560);
+    const std::string bytes = qstest::ReadFileBytes(set);  // byte 4: field 1, the value of parameter 7
+    EXPECT_EQ(std::tuple(bytes.size(), bytes.substr(4, 1), qstest::FileSize(gsm)),
+              std::tuple(160u, "\x07", 560));
     SbComValDefaut(&SbComG);
     g_file = set, Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     g_file = gsm, Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
     EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
     EXPECT_EQ(Text(P(7), PAGE7_G2_T2), "Finish");
-    g_file.clear();  // cancelled: nothing changes
-    SbComG.params.field1 = 2;
+    g_file.clear(), SbComG.params.field1 = 2;  // cancelled: nothing changes
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     EXPECT_EQ(SbComG.params.field1, 2);
     EXPECT_TRUE(Sent().empty());

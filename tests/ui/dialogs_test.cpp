@@ -3,8 +3,6 @@
 #include "ui/Dialogs.h"
 
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -14,6 +12,7 @@
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
+#include "tests/support/Pty.h"
 #include "tests/support/TestSupport.h"
 #include "ui/FileNotices.h"
 #include "ui/Survol.h"
@@ -60,13 +59,12 @@ protected:
         parentG = parent_ = LoadPanel(0, "FSabGen.uir", LANGUE);
         ASSERT_GT(parent_, 0) << "the shared panels (FSabGen.uir) of the build do not load";
         DisplayPanel(parent_);
+        SetMouseCursor(VAL_DEFAULT_CURSOR);
         seenG.clear();
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr);
-        SbSetTourModal(nullptr);
-        SetMessageHook(nullptr);
-        SetDocumentHook(nullptr);
+        SbSetTacheFond(nullptr), SbSetTourModal(nullptr);  // the hooks a test set
+        SetMessageHook(nullptr), SetDocumentHook(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
     // The parent dimmed (1) or not, and the mouse cursor.
@@ -79,12 +77,12 @@ protected:
 // its buffer) and closed once leaves nothing behind; the connection dialog keeps it dimmed.
 TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     SbWaitAnnulable(parent_, "loading", "Stop");
-    const int stoppable = GetPanelHandleFromTag(WAIT);
-    EXPECT_EQ(Text(stoppable, WAIT_ANNULER, ATTR_LABEL_TEXT) +
-                  std::to_string(Attr(stoppable, WAIT_ANNULER, ATTR_VISIBLE)),
-              "Stop1");
+    const int stop = GetPanelHandleFromTag(WAIT);
+    EXPECT_EQ(
+        Text(stop, WAIT_ANNULER, ATTR_LABEL_TEXT) + std::to_string(Attr(stop, WAIT_ANNULER, ATTR_VISIBLE)),
+        "Stop1");
     EXPECT_FALSE(SbWaitAnnule());
-    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stoppable, WAIT_ANNULER))->click();
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stop, WAIT_ANNULER))->click();
     EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
     for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
@@ -93,8 +91,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     ASSERT_TRUE(SbWaitOuvert() && box > 0);
     EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));
     EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
-    SbFermerWait(true, 0);
-    SbFermerWait(true, 0);  // closing a closed box does nothing
+    for (int twice = 0; twice < 2; ++twice) SbFermerWait(true, 0);  // closing a closed box does nothing
     EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
     SbWait(parent_, "searching");
     SbFermerWait(false, 0);
@@ -103,36 +100,30 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
 
 // Popups show their title, text and buttons over a dimmed parent and return the answer;
 // the language box returns the index of the chosen button.
-TEST_F(Dialogs, PopupsAndLanguageChoiceShowTheirButtonsAndReturnTheAnswer) {
+TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswer) {
     SbSetTacheFond([] {  // the popups run the background task on every turn
         Answer(GetPanelHandleFromTag(POPUP), {POPUP_TITRE, POPUP_TEXTE},
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
     });
     for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}}) {
-        seenG.clear();
-        answerG = answer;
+        seenG.clear(), answerG = answer;
         EXPECT_EQ(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"), result);
         EXPECT_EQ(seenG, "dimmed|QS-310 Manager|Close the connection?|Yes|No|-");
         EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) + GetPanelHandleFromTag(POPUP), 0);
     }
-    seenG.clear();
-    answerG = POPUP_OK;
+    seenG.clear(), answerG = POPUP_OK;
     SbPopup(parent_, "QS-310 Manager", "No start program is selected.", "OK");
     EXPECT_EQ(seenG, "dimmed|QS-310 Manager|No start program is selected.|-|-|OK");
     SbSetTourModal([](int p) { Answer(p, {}, {}); });
     for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
-        seenG.clear();
-        answerG = button;
+        seenG.clear(), answerG = button;
         EXPECT_EQ(SbChoixLangue(parent_), index);
         EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
                   "dimmed-1");
     }
-}
-
-// The error box is short without a detail (it ends below its buttons, above the detail)
-// and hides a second button it was not asked for; its window bears the title; any other
-// control ends it with 0.
-TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
+    // The error box is short without a detail (it ends below its buttons, above the detail)
+    // and hides a second button it was not asked for; its window bears the title; any other
+    // control ends it with 0.
     SbSetTourModal([](int p) {
         if (!seenG.empty()) return Answer(p, {}, {});
         const int height = Attr(p, 0, ATTR_HEIGHT), area = Attr(p, ERREUR_ZONE, ATTR_HEIGHT);
@@ -144,36 +135,32 @@ TEST_F(Dialogs, ErrorBoxFitsItsDetailAndReturnsTheButton) {
         Answer(p, {ERREUR_TITRE, ERREUR_TEXTE, ERREUR_DETAIL}, {ERREUR_BOUTON1, ERREUR_BOUTON2});
         seenG += std::string("|") + (shortBox ? "short" : fullBox ? "full" : "cut") + "|" + title;
     });
-    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
-    SetWaitCursor(1);
-    answerG = ERREUR_BOUTON1;
-    const std::string t = "Start Clock QS-310 INTERFACE FAILURE";
-    EXPECT_EQ(
-        SbAfficherErreur(parent_, t.c_str(), std::string(250, 't').c_str(), "", "OK", false, "Disconnect"),
-        1);
-    EXPECT_EQ(seenG, "dimmed|" + t + "|" + std::string(199, 't') + "||OK|-|short|" + t);
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR), SetWaitCursor(1);
+    seenG.clear(), answerG = ERREUR_BOUTON1;
+    const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
+    EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
+    EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
     EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
-    seenG.clear();
-    answerG = ERREUR_BOUTON2;
-    EXPECT_EQ(SbAfficherErreur(parent_, "Serial port error", "No clock on COM3.", "l1\nl2", "OK", true,
-                               "Disconnect"),
-              2);
-    EXPECT_EQ(seenG,
-              "dimmed|Serial port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Serial port error");
-    seenG.clear();
-    answerG = ERREUR_DETAIL;
+    seenG.clear(), answerG = ERREUR_BOUTON2;
+    EXPECT_EQ(
+        SbAfficherErreur(parent_, "Port error", "No clock on COM3.", "l1\nl2", "OK", true, "Disconnect"), 2);
+    EXPECT_EQ(seenG, "dimmed|Port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Port error");
+    seenG.clear(), answerG = ERREUR_DETAIL;
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
+std::string titleG, messageG, documentG;
+int documentResultG, cursorWhileOpeningG;
+
 // A failed write is told once per file, in order, with its path from the program folder in
 // the system's separators and the reason in words, in an error box over the parent.
-TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
+TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
     ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
     for (auto [path, detail] :
          {std::pair{"Chronos\\Chrono.q31tps", dir_.path() + "/Chronos/Chrono.q31tps" + why},
-          {"/media/usb/times.txt", "/media/usb/times.txt" + why},
-          {"\\\\server\\times.txt", "//server/times.txt" + why},
+          {"/media/usb/t.txt", "/media/usb/t.txt" + why},
+          {"\\\\server\\t.txt", "//server/t.txt" + why},
           {"C:x.txt", "C:x.txt" + why}}) {
         char text[600];
         SbFileNoticeDetail(path, FILE_WRITE_DISK_FULL, text, sizeof text);
@@ -193,6 +180,23 @@ TEST_F(Dialogs, FileNoticesTellEachFailedWriteOnceWithPathAndReason) {
                          "/Chronos/Chrono.q31tps" + why + "\n" + Q31TxtMesG[kMesFileNotWritten] + "|" +
                          dir_.path() + "/export.txt\n");
     EXPECT_TRUE(SbFileNotes().empty());
+    // A guide that cannot be shown names its real place on this computer, in the operator's
+    // language, and says why (missing file, no program for PDF); an opened one says nothing.
+    SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
+    SetDocumentHook([](const char* path) {
+        documentG = path, cursorWhileOpeningG = Cursor();
+        return documentResultG;
+    });
+    ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
+    const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
+    for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
+        documentResultG = result, titleG = messageG = "";
+        GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
+        EXPECT_EQ(titleG + "|" + messageG,
+                  entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
+        EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
+    }
 }
 
 // The about box stays until closed: short, or full; a click on a link (or with the cursor
@@ -224,23 +228,19 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
     DisplayPanel(panel);
     ProcessSystemEvents();
-    SetMouseCursor(VAL_DEFAULT_CURSOR);
     const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
+    const int ok = POPUP_VALIDER, no = POPUP_ANNULER;
     struct Step {
         int over;  // 0: away from every window
         bool corner, dimmed, hidden, inactive, off;
         const char* shown;  // the cursor, then the two captions
-    } const steps[] = {{0, 0, 0, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
-                       {POPUP_ANNULER, 0, 0, 0, 0, 0, "on01"},
-                       {POPUP_VALIDER, 1, 0, 0, 0, 0, "on10"},
-                       {0, 0, 0, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 1, 0, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 1, 0, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 1, 0, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 1, "off00"},
-                       {POPUP_VALIDER, 0, 0, 0, 0, 0, "on10"},
-                       {0, 0, 0, 0, 0, 0, "off00"}};
+    } const steps[] = {
+        // over, corner, dimmed, hidden, inactive, hover off: shown
+        {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 0, 0, 0, 0, "on10"},  {no, 0, 0, 0, 0, 0, "on01"},
+        {ok, 1, 0, 0, 0, 0, "on10"},  {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 1, 0, 0, 0, "off00"},
+        {ok, 0, 0, 1, 0, 0, "off00"}, {ok, 0, 0, 0, 1, 0, "off00"}, {ok, 0, 0, 0, 0, 1, "off00"},
+        {ok, 0, 0, 0, 0, 0, "on10"},
+    };
     for (const Step& s : steps) {
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
         SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
@@ -249,11 +249,9 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
         s.over ? qstest::PointAt(panel, s.over, s.corner ? w : 6, s.corner ? h : 6)
                : qstest::PointAt(0, 0, 0, 0);
         GenSurvolBp(panel, 2, 2, buttons);
-        const int cursor = Cursor();
-        EXPECT_EQ((cursor == VAL_POINTING_FINGER_CURSOR ? "on"
-                   : cursor == VAL_DEFAULT_CURSOR       ? "off"
-                                                        : "?") +
-                      std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
+        const int c = Cursor();
+        const char* cursor = c == VAL_POINTING_FINGER_CURSOR ? "on" : c == VAL_DEFAULT_CURSOR ? "off" : "?";
+        EXPECT_EQ(cursor + std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
                       std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE)),
                   s.shown)
             << &s - steps;
@@ -261,49 +259,16 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     DiscardPanel(panel);
 }
 
-std::string titleG, messageG, documentG;
-int documentResultG, cursorWhileOpeningG;
-
-// A guide that cannot be shown names its real place on this computer, in the operator's
-// language, and says why (missing file, no program for PDF); an opened one says nothing.
-TEST_F(Dialogs, GuideThatCannotBeShownSaysWhyAndWhereItIs) {
-    SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
-    SetDocumentHook([](const char* path) {
-        documentG = path;
-        cursorWhileOpeningG = Cursor();
-        return documentResultG;
-    });
-    ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
-    const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
-    for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
-        documentResultG = result;
-        titleG = messageG = "";
-        GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
-        EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
-        EXPECT_EQ(titleG + "|" + messageG,
-                  entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
-        EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
-    }
-}
-
 // Free ports are listed in order (a broken link is not free) and closed again; the
 // connection dialog's ring then holds one item per port, named by number and device.
 TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
-    int masters[2], slaves[2];
-    char names[2][128];
-    std::filesystem::create_directory(dir_.file("Ports"));
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(openpty(&masters[i], &slaves[i], names[i], nullptr, nullptr), 0);
-        std::filesystem::create_symlink(names[i], dir_.file(i ? "Ports/COM64" : "Ports/COM1"));
-    }
+    qstest::Pty ptys[2];
+    ptys[0].LinkAsPort(dir_.path(), 1), ptys[1].LinkAsPort(dir_.path(), 64);
     std::filesystem::create_symlink("/nonexistent/tty", dir_.file("Ports/COM2"));
     int ports[64] = {};
     EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
-    CloseCom(1);
-    CloseCom(64);
-    for (int i = 0; i < 2; ++i) close(masters[i]), close(slaves[i]);
-
+    CloseCom(1), CloseCom(64);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT);
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};

@@ -1,4 +1,5 @@
-// Text tables: the shipped files of the four languages, and damaged or odd files.
+// Text tables (the shipped files of the four languages, damaged or odd files) and the date, rounding
+// and time-text helpers.
 #include "ui/Texts.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "tests/support/TestSupport.h"
+#include "ui/GenDate.h"
 
 namespace {
 
@@ -23,11 +25,7 @@ std::string Messages(int n) {
     for (int i = 0; i < n; ++i) s += "message " + std::to_string(i) + "\n" + kSign + "\n";
     return s;
 }
-// What the loader reported, as the application's error state would record it.
-std::string reported;
-void Report(const char* title, const char* text) {
-    reported += std::string(title) + ": " + text + "\n";
-}
+std::string reported;  // what the loader reported, as the application's error state would record it
 
 // Every language (255, not chosen yet, reads English) loads whole through the start-up
 // loader, each entry worded and loaded as its file holds it, within the bytes the loader
@@ -45,12 +43,11 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
                         {"Q31_LabSet_", Q31TxtLabSetG[0], 61, 64, 63, false},
                         {"Q31_Messages_", Q31TxtMesG[0], kQ31TxtMesCount, 256, 254, true},
                         {"Q12_Labels_", Q12TxtG[0], kQ12TxtEntrees, 64, 63, false}};
-    Q31SetTextsFailure(Report);
+    Q31SetTextsFailure(
+        [](const char* title, const char* text) { reported += title + (": " + std::string(text)) + "\n"; });
     for (auto [language, code] : {std::pair{0, "EN"}, {255, "EN"}, {1, "FR"}, {2, "DT"}, {3, "IT"}}) {
         SCOPED_TRACE(language);
-        reported.clear();
-        Q31G.language = uint8_t(language);
-        Q31ChargerTextes();
+        reported.clear(), Q31G.language = uint8_t(language), Q31ChargerTextes();
         EXPECT_EQ(reported, "");
         for (const Shape& s : shapes) {
             const std::string name = s.prefix + std::string(code) + ".gentxt";
@@ -70,15 +67,13 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
     // The first table that cannot be read whole or opened is reported and loading stops there.
     const std::string italian = Q12TxtG[0];
     qstest::WriteFileBytes(dir.file("Texts/Q31_Messages_FR.gentxt"), "seul message\n\xA7\n");
-    Q31G.language = 1;
-    Q31ChargerTextes();
+    Q31G.language = 1, Q31ChargerTextes();
     EXPECT_EQ(reported, "Start Clock QS-310 INTERFACE FAILURE: Reading text files incomplete !\n");
-    EXPECT_STREQ(Q31TxtMesG[0], "seul message");
-    EXPECT_STREQ(Q31TxtLabelG[0], "Connexion");   // the tables before it are French
-    EXPECT_EQ(std::string(Q12TxtG[0]), italian);  // the one after it was not reloaded
+    // The tables before it are French, the one after it was not reloaded.
+    EXPECT_EQ(std::tuple(std::string(Q31TxtMesG[0]), std::string(Q31TxtLabelG[0]), std::string(Q12TxtG[0])),
+              std::tuple("seul message", "Connexion", italian));
     std::filesystem::remove(dir.file("Texts/Q31_Labels_FR.gentxt"));
-    reported.clear();
-    Q31ChargerTextes();
+    reported.clear(), Q31ChargerTextes();
     EXPECT_EQ(reported, "Start Clock QS-310 INTERFACE FAILURE: Opening text files is impossible !\n");
 }
 
@@ -130,6 +125,35 @@ TEST(Texts, DamagedFiles) {
         for (auto& [entry, text] : c.entries) std::strcpy(const_cast<char*>(entry), "stale");
         EXPECT_EQ(c.load(0), c.status);
         for (auto& [entry, text] : c.entries) EXPECT_EQ(entry, text);
+    }
+}
+
+// Day counts from 1 January 2000 and dates are inverse up to the end of 2063 (beyond, the
+// outputs are left as they were); halves round toward zero; times show as "h:mm:ss.d".
+TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
+    const int last = GenGregorienNbJours(31, 12, 63);
+    int d = 0, m = 0, y = 0;
+    for (int count = 0; count <= last + 1; ++count) {
+        GenGregorienDate(count, &d, &m, &y);
+        ASSERT_EQ(GenGregorienNbJours(d, m, y), count > last ? last : count);
+    }
+    EXPECT_EQ(d * 10000 + m * 100 + y, 311263);
+    for (auto [count, date] : {std::pair{0, 10100}, {59, 290200}, {366, 10101}, {4297, 71011}}) {
+        GenGregorienDate(count, &d, &m, &y);
+        EXPECT_EQ(d * 10000 + m * 100 + y, date) << count;
+    }
+    // The days of a month outside the round trip's years: a century that is not a leap year, a bad month.
+    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {13, 2011, 31}})
+        EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
+    for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
+        EXPECT_EQ(GenArrondir(value), rounded) << value;
+    char text[32];
+    for (auto [seconds, decimals, shown] : {std::tuple{3725.5, 1, " 1: 2: 5.5"},
+                                            {3725.5, 2, " 1: 2: 5.50"},
+                                            {45296.25, 3, "12:34:56.250"},
+                                            {36065.0, 0, "10: 1: 5"}}) {
+        GenSecondesHMS(seconds, text, decimals);
+        EXPECT_STREQ(text, shown);
     }
 }
 
