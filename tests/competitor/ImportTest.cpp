@@ -165,14 +165,12 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         {"title.xlsx", Xlsx("A1=Bib"), "0 end at 2"},
         // The number column ends the list at a text, a zero or less; digits as a text are read.
         {"numbers.xlsx",
-         Xlsx("A2=5|A3=abc|A4=6#A2=5|A3= 12 "
-              "|A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3='7|A4=6#A2=5|A3=12a|A4=6"),
-         "1 end at 3 | 5 //"},
-        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 12 // | 6 //", 2},
-        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 3},
-        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 3 // | 6 //", 4},
-        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 7 // | 6 //", 5},
-        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 6},
+         Xlsx("A2=5|A3= 12 |A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3='7|A4=6#A2=5|A3=12a|A4=6"),
+         "3 end at 5 | 5 // | 12 // | 6 //"},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 2},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 3 // | 6 //", 3},
+        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 7 // | 6 //", 4},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 5},
         {"competitors.xls", nullptr,
          "10 end at 12 | 101 Name0/First0/Club0 | 102 M\xFCller/Zo\xEB/Club1 | 103 Name2/First2/Club2 | 104 "
          "Name3/First3/42 | 105 Name4/First4/3.5 | 106 " +
@@ -189,8 +187,8 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         {"competitors.ods", nullptr, "4 end at 6 | 9 a b   c d// | 5 // | 5 // | 10 //", 2},
         {"repeats.ods", nullptr, "1000 limit at 1002 | 7 Ann  Lee// | 7 Ann  Lee//"},
         {"list.csv",
-         Text("Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club "
-              "\"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n\r\n3,X,Y,Z,W\r\n"),
+         Text("Bib,Name,First,Cat,Club\r\n1,\"Doe, Jr\",John,M,\"Club \"\"A\"\"\"\r\n2,Roe,Ann,F,B\r\n"
+              "\r\n3,X,Y,Z,W\r\n"),
          "2 end at 4 | 1 Doe, Jr/John/Club \"A\" | 2 Roe/Ann/B"},
         // A list saved by a French spreadsheet: ';' and Windows-1252 bytes.
         {"liste.csv",
@@ -280,10 +278,7 @@ TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHel
 // Settings outside what the import dialog shows are repaired as they are read.
 TEST_F(CompetitorImport, SettingsFileOutsideTheDialogsChoicesIsRepaired) {
     Q12Cnf set = Q12CnfG;
-    set.Feuille = -2;
-    set.PremiereLigne = 0;
-    set.ColNumero = '%';
-    set.ColTexte1 = 'z';
+    set.Feuille = -2, set.PremiereLigne = 0, set.ColNumero = '%', set.ColTexte1 = 'z';
     std::memset(set.Chemin, 'p', sizeof set.Chemin);
     qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"),
                            std::string(reinterpret_cast<char*>(&set), sizeof set));

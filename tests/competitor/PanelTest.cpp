@@ -55,10 +55,11 @@ protected:
             for (int control : {IMPORT_SHEET, IMPORT_FIRST_ROW, IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
                                 IMPORT_COL_TEXT2, IMPORT_COL_TEXT3})
                 GetCtrlVal(panel, control, &dialogShownG.emplace_back());
-            SetCtrlVal(panel, IMPORT_FIRST_ROW, 3);
-            SetCtrlVal(panel, IMPORT_COL_TEXT2, 0);
-            SetCtrlVal(panel, IMPORT_COL_TEXT3, int('Z'));
-            SetCtrlVal(panel, IMPORT_SHOW_APP, 1);
+            for (auto [control, value] : {std::pair{IMPORT_FIRST_ROW, 3},
+                                          {IMPORT_COL_TEXT2, 0},
+                                          {IMPORT_COL_TEXT3, int('Z')},
+                                          {IMPORT_SHOW_APP, 1}})
+                SetCtrlVal(panel, control, value);
             QueueUserEvent(panel, answersG.confirm ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {

@@ -122,9 +122,9 @@ TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
         SbComJournalSurveiller();
     }
     ASSERT_EQ(SbFileNotes().size(), 1u);
-    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::FileNotWritten);
-    EXPECT_EQ(SbFileNotes()[0].path.rfind("Logs\\link-", 0), 0u) << SbFileNotes()[0].path;
-    EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_OTHER);
+    const SbFileNote& note = SbFileNotes()[0];
+    EXPECT_EQ(std::tuple(note.kind, note.path.substr(0, 10), note.reason),
+              std::tuple(SbFileNotice::FileNotWritten, "Logs\\link-", FILE_WRITE_OTHER));
     SbForgetFileNotices();
     fs::remove(dir_->file("Logs"));
     Delay(1.1);  // the journal tries again a second after a failure

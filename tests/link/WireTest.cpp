@@ -57,8 +57,7 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
     // Input 9, program 51 and parameter 114 do not exist; the GSM switch follows the module. (More
     // commands the pages and races send, with their literal frames: the settings table, the races.)
     const std::pair<void (*)(), Strings> rows[] = {
-        {SbComLireID, {"ID"}},
-        {[] { SbComActiveMsg(1); }, {"EE 1"}},
+        {[] { SbComLireID(), SbComActiveMsg(1), SbComCommandeEthernet(2); }, {"ID", "EE 1", "WC 011 2"}},
         {[] {
              for (int no = 0; no <= 13; ++no) SbComCommande(no);
          },
@@ -69,11 +68,10 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
          },
          {"WP 001 3", "WP 007 2", "WP 009 19", "WP 012 1", "WP 017 0", "WP 018 1", "WP 019 1", "WP 020 0",
           "WP 021 04", "WP 023 1 0 1 1", "WP 029 03 12"}},
-        {[] { Q31ComEcrireProgParam(113, 4); }, {"WP 113 04 fb"}},
-        {[] { Q31ComEcrireProgParam(106, 4); }, {"WP 106 04 00"}},
+        {[] { Q31ComEcrireProgParam(113, 4), Q31ComEcrireProgParam(106, 4); },
+         {"WP 113 04 fb", "WP 106 04 00"}},
         {[] { SbComEcrireInputParam(4, 9), Q31ComEcrireProgParam(102, 51), Q31ComEcrireProgParam(114, 4); },
          {}},
-        {[] { SbComCommandeEthernet(2); }, {"WC 011 2"}},
         {SbComEcrireParamsGSM,
          {"WP 030 C", "WP 030 6 ", "WP 030 1 +41 79", "WP 030 2 ", "WP 030 3 ", "WP 030 4 ", "WP 030 5 13001",
           "WP 030 7 ", "WP 030 8 ", "WP 030 a ", "WP 030 b ", "WP 030 c ", "WP 030 d ", "WP 030 e 13001",
