@@ -1,7 +1,6 @@
 // The link's bytes on the wire: literal frames and payloads, the single command in flight and
 // its acknowledgement, and received lines cut and checked as the serial callback receives them.
 #include <cstdlib>
-#include <string>
 #include <tuple>
 #include <utility>
 
@@ -17,11 +16,8 @@ using memport::C;
 using memport::Line;
 
 namespace {
-// A time on channel 2 from competitor c, framed as the clock sends it.
-std::string Time(int c) {
-    char payload[64];
-    snprintf(payload, sizeof payload, "TN %04d 0001  2 10:00:00.00000 00000", c);
-    return Line(payload);
+std::string Time(int c) {  // a time on channel 2 from competitor c (1 to 9), framed as the clock sends it
+    return Line("TN 000" + std::to_string(c) + " 0001  2 10:00:00.00000 00000");
 }
 
 TEST(LinkFrame, FramesOfKnownPayloads) {

@@ -30,10 +30,8 @@ long long SecondOfDay() {
 // A program by its parameters in the order of the settings page.
 SbComProg Prog(int p103, int p104, int p102, int p107 = 0, int p108 = 0, int p109 = 0, int p110 = 0,
                int p111 = 0, int p112 = 0, int p113 = 0) {
-    SbComProg p{};
-    p.p103 = p103, p.p104 = p104, p.p102 = p102, p.p107 = p107, p.p108 = p108, p.p109 = p109;
-    p.p110 = p110, p.p111 = p111, p.p112 = p112, p.p113 = p113;
-    return p;
+    return {p102, p104, 0,    0,    p103, p112, p110,
+            p111, p107, p108, p109, p113, {},   {}};  // in the record's order
 }
 // The reference program: 30 s each whole minute, beeps at 10 and 5..1, amber from 10, green from 5.
 const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
