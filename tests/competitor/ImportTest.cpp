@@ -99,8 +99,7 @@ protected:
                 made ? dir.file(k.name) : std::string(QS_COMPETITOR_FIXTURES "/") + k.name;
             if (k.make) k.make(path);
             Q12Cnf cnf = Q12CnfG;
-            cnf.Feuille = k.sheet;
-            cnf.PremiereLigne = k.first;
+            cnf.Feuille = k.sheet, cnf.PremiereLigne = k.first;
             const auto column = [&](int i) { return k.columns[i] == '-' ? '\0' : k.columns[i]; };
             std::tie(cnf.ColNumero, cnf.ColTexte1, cnf.ColTexte2, cnf.ColTexte3) =
                 std::tuple(column(0), column(1), column(2), column(3));
@@ -230,8 +229,7 @@ TEST(CompetitorText, Utf8ToWindows1252) {
 
 Q12ConcurrentRec Rec(int n, const char* t1 = "", uint8_t sent = 0) {
     Q12ConcurrentRec r{};
-    r.Numero = n;
-    r.Envoye = sent;
+    r.Numero = n, r.Envoye = sent;
     std::strcpy(r.Texte1, t1);
     return r;
 }

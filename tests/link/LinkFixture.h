@@ -21,16 +21,13 @@ namespace linktest {
 
 using Strings = std::vector<std::string>;
 
-inline std::vector<SbChronoRec>& Times() {
-    static std::vector<SbChronoRec> times;
-    return times;
-}
+inline std::vector<SbChronoRec> timesG;  // in the order handed over
 inline const bool kReceiver =
-    (SbComSetTimeReceiver([](const SbChronoRec* r) { Times().push_back(*r); }), true);
+    (SbComSetTimeReceiver([](const SbChronoRec* r) { timesG.push_back(*r); }), true);
 
 inline std::vector<int> Competitors() {
     std::vector<int> out;
-    for (const SbChronoRec& r : Times()) out.push_back(r.Concurrent);
+    for (const SbChronoRec& r : timesG) out.push_back(r.Concurrent);
     return out;
 }
 
@@ -75,7 +72,7 @@ protected:
         ops_ = memport::ClockOps();
         SbComInstallerPort(&ops_);
         ClearError();
-        Times().clear();
+        timesG.clear();
     }
     void TearDown() override {
         SbComG.linkState = 0;

@@ -147,9 +147,8 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     int master = -1, slave = -1;
     char pty[128];
     ASSERT_EQ(openpty(&master, &slave, pty, nullptr, nullptr), 0);
-    fs::create_symlink(pty, dir_->file("Ports/COM60"));
-    fs::create_symlink(pty, dir_->file("Ports/COM61"));
-    fs::create_symlink("/dev/null", dir_->file("Ports/COM62"));
+    for (auto [port, device] : {std::pair<int, const char*>{60, pty}, {61, pty}, {62, "/dev/null"}})
+        fs::create_symlink(device, dir_->file("Ports/COM" + std::to_string(port)));
     ASSERT_EQ(OpenCom(61, ""), 0);  // another user of the same device holds it
     SbComG.simulation = 1;
     for (const auto& [port, text] : {std::pair{64, expected(kMesComPortMissing, 64, "/dev/ttyACM15")},
