@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/SbComConfig.h"
@@ -46,8 +47,7 @@ inline std::string Error() {
 
 // Clears the link's error without touching a port.
 inline void ClearError() {
-    const uint8_t state = SbComG.linkState;
-    SbComG.linkState = 0;
+    const uint8_t state = std::exchange(SbComG.linkState, 0);
     SbComDeplanter();
     SbComG.linkState = state;
 }
@@ -66,8 +66,7 @@ protected:
         memport::P() = {};
         Texts();
         SbComValDefaut(&SbComG);
-        SbCrG = SbCr{};
-        SbQ31CrG = SbQ31Cr{};
+        SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{};
         SbComG.linkState = 1;
         ops_ = memport::ClockOps();
         SbComInstallerPort(&ops_);

@@ -37,8 +37,7 @@ protected:
         dir_ = std::make_unique<qstest::TempProgramDir>(false);
         Texts();
         SbComValDefaut(&SbComG);
-        SbComG.port = 5;
-        SbComG.speed = 9600;
+        SbComG.port = 5, SbComG.speed = 9600;
         SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
     }
     void TearDown() override {
