@@ -228,11 +228,6 @@ Q12ConcurrentRec Rec(int n, const char* t1 = "", uint8_t sent = 0) {
     std::strcpy(r.Texte1, t1);
     return r;
 }
-int32_t IntAt(const std::string& bytes, size_t offset) {
-    int32_t v = 0;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-}
 std::string WithInt(std::string bytes, size_t offset, int32_t v) {
     std::memcpy(bytes.data() + offset, &v, 4);
     return bytes;
@@ -241,13 +236,12 @@ std::string WithInt(std::string bytes, size_t offset, int32_t v) {
 TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHeldToTheLists) {
     (*Q12ListeG)[0] = Rec(5, "Alpha");
     (*Q12ListeG)[1] = (*Q12HistoG)[0] = Rec(6, "Beta", 1);
-    Q12NbListeG = 2;
-    Q12NbHistoG = 1;
+    Q12NbListeG = 2, Q12NbHistoG = 1;
     ASSERT_TRUE(Q12CourantSauver("Courant.q12ct"));
     const std::string good = qstest::ReadFileBytes(dir.file("Courant.q12ct"));
     ASSERT_EQ(good.size(), 360008u);
     for (auto [offset, value] : {std::pair{0, 2}, {4, 5}, {184, 6}, {180004, 1}, {180008, 6}})
-        EXPECT_EQ(IntAt(good, size_t(offset)), value) << offset;
+        EXPECT_EQ(good.substr(size_t(offset), 4), std::string({char(value), 0, 0, 0})) << offset;
     EXPECT_EQ(std::string(good.data() + 4 + 10), "Alpha");
     EXPECT_EQ(good[4 + 180 + 8], 1);  // sent flag
     EXPECT_EQ(std::string(good.data() + 180008 + 10), "Beta");
