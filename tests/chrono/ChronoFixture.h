@@ -47,10 +47,8 @@ protected:
         Maintenant = 1000.0;
         SetTimeSource([] { return Maintenant; }, nullptr);
         std::memset(&SbComG, 0, sizeof SbComG);
-        SbComG.linkState = 1;
-        SbComG.params.precision = 2;
-        std::memset(&SbQ31CrG, 0, sizeof SbQ31CrG);
-        SbChronoQ31ItG = SbChronoRec{};
+        SbComG.linkState = 1, SbComG.params.precision = 2;
+        SbQ31CrG = SbQ31Cr{}, SbChronoQ31ItG = SbChronoRec{};
     }
     void TearDown() override {
         SbChronoFermer("Chronos", "Chrono.q31tps");
