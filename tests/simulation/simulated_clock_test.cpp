@@ -40,10 +40,7 @@ const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
 class Simu : public ::testing::Test {
 protected:
     void SetUp() override {
-        SbComG = SbCom{};
-        SbCrG = SbCr{};
-        SbQ31CrG = SbQ31Cr{};
-        Q31G.simu = Q31SimuBlock{};
+        SbComG = SbCom{}, SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{}, Q31G.simu = Q31SimuBlock{};
         SbComG.simulation = 1, SbComG.synchro.mode = 5, SbComG.synchro.timeZone = 19;
         SbComG.progs[0] = kTrente;
         tempsG.clear();
@@ -236,8 +233,7 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
         EXPECT_EQ(Hhmmss(), shown * 100 + 17) << zone;
     }
     SetUp();
-    SbComG.mode = 1, SbComG.synchro.mode = 2, SbComG.synchro.hour = 9;
-    Q31G.simu.simuCompetitor = 123;
+    SbComG.mode = 1, SbComG.synchro.mode = 2, SbComG.synchro.hour = 9, Q31G.simu.simuCompetitor = 123;
     Regler(14, 37, 25);
     Secondes(3);
     EXPECT_EQ(Hhmmss() * 100 + SbQ31CrG.hourHand, 9000045);
@@ -262,8 +258,7 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
 // at 1; PTB has no competitor; a pass held 1.5 s in one second gives no second more). A run opens on
 // that time with the next number (1 after 99) and fresh counters. Ten impulses are simulated in all.
 TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
-    SbComG.mode = 1;
-    Q31G.simu.simuCompetitor = 42;
+    SbComG.mode = 1, Q31G.simu.simuCompetitor = 42;
     Regler(11, 5, 7);
     Pas(0.25);
     const std::string at = std::to_string(Hms(11, 5, 7)) + "." + std::to_string(SbCrG.fraction);
