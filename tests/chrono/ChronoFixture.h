@@ -19,11 +19,7 @@ namespace chronotest {
 
 inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0,
                          int numero = 0) {
-    SbChronoRec r{};
-    r.Concurrent = concurrent, r.Numero = numero, r.Complement = 4242;
-    r.Heures = h, r.Minutes = m, r.Secondes = s, r.Fraction = fraction;
-    r.Type = 'T', r.Marque = 'N', r.Qualif = 'M', r.Canal = canal;
-    return r;
+    return {concurrent, numero, h, m, s, fraction, 4242, 'T', 'N', 'M', canal};
 }
 
 // A ".q31tps" image: the count field as given, then the records.
@@ -51,10 +47,8 @@ protected:
         Maintenant = 1000.0;
         SetTimeSource([] { return Maintenant; }, nullptr);
         std::memset(&SbComG, 0, sizeof SbComG);
-        SbComG.linkState = 1;
-        SbComG.params.precision = 2;
-        std::memset(&SbQ31CrG, 0, sizeof SbQ31CrG);
-        SbChronoQ31ItG = SbChronoRec{};
+        SbComG.linkState = 1, SbComG.params.precision = 2;
+        SbQ31CrG = SbQ31Cr{}, SbChronoQ31ItG = SbChronoRec{};
     }
     void TearDown() override {
         SbChronoFermer("Chronos", "Chrono.q31tps");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/SbComConfig.h"
@@ -21,16 +22,13 @@ namespace linktest {
 
 using Strings = std::vector<std::string>;
 
-inline std::vector<SbChronoRec>& Times() {
-    static std::vector<SbChronoRec> times;
-    return times;
-}
+inline std::vector<SbChronoRec> timesG;  // in the order handed over
 inline const bool kReceiver =
-    (SbComSetTimeReceiver([](const SbChronoRec* r) { Times().push_back(*r); }), true);
+    (SbComSetTimeReceiver([](const SbChronoRec* r) { timesG.push_back(*r); }), true);
 
 inline std::vector<int> Competitors() {
     std::vector<int> out;
-    for (const SbChronoRec& r : Times()) out.push_back(r.Concurrent);
+    for (const SbChronoRec& r : timesG) out.push_back(r.Concurrent);
     return out;
 }
 
@@ -49,8 +47,7 @@ inline std::string Error() {
 
 // Clears the link's error without touching a port.
 inline void ClearError() {
-    const uint8_t state = SbComG.linkState;
-    SbComG.linkState = 0;
+    const uint8_t state = std::exchange(SbComG.linkState, 0);
     SbComDeplanter();
     SbComG.linkState = state;
 }
@@ -69,13 +66,12 @@ protected:
         memport::P() = {};
         Texts();
         SbComValDefaut(&SbComG);
-        SbCrG = SbCr{};
-        SbQ31CrG = SbQ31Cr{};
+        SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{};
         SbComG.linkState = 1;
         ops_ = memport::ClockOps();
         SbComInstallerPort(&ops_);
         ClearError();
-        Times().clear();
+        timesG.clear();
     }
     void TearDown() override {
         SbComG.linkState = 0;

@@ -37,8 +37,7 @@ protected:
         dir_ = std::make_unique<qstest::TempProgramDir>(false);
         Texts();
         SbComValDefaut(&SbComG);
-        SbComG.port = 5;
-        SbComG.speed = 9600;
+        SbComG.port = 5, SbComG.speed = 9600;
         SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
     }
     void TearDown() override {
@@ -122,9 +121,9 @@ TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
         SbComJournalSurveiller();
     }
     ASSERT_EQ(SbFileNotes().size(), 1u);
-    EXPECT_EQ(SbFileNotes()[0].kind, SbFileNotice::FileNotWritten);
-    EXPECT_EQ(SbFileNotes()[0].path.rfind("Logs\\link-", 0), 0u) << SbFileNotes()[0].path;
-    EXPECT_EQ(SbFileNotes()[0].reason, FILE_WRITE_OTHER);
+    const SbFileNote& note = SbFileNotes()[0];
+    EXPECT_EQ(std::tuple(note.kind, note.path.substr(0, 10), note.reason),
+              std::tuple(SbFileNotice::FileNotWritten, "Logs\\link-", FILE_WRITE_OTHER));
     SbForgetFileNotices();
     fs::remove(dir_->file("Logs"));
     Delay(1.1);  // the journal tries again a second after a failure
@@ -147,9 +146,8 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     int master = -1, slave = -1;
     char pty[128];
     ASSERT_EQ(openpty(&master, &slave, pty, nullptr, nullptr), 0);
-    fs::create_symlink(pty, dir_->file("Ports/COM60"));
-    fs::create_symlink(pty, dir_->file("Ports/COM61"));
-    fs::create_symlink("/dev/null", dir_->file("Ports/COM62"));
+    for (auto [port, device] : {std::pair<int, const char*>{60, pty}, {61, pty}, {62, "/dev/null"}})
+        fs::create_symlink(device, dir_->file("Ports/COM" + std::to_string(port)));
     ASSERT_EQ(OpenCom(61, ""), 0);  // another user of the same device holds it
     SbComG.simulation = 1;
     for (const auto& [port, text] : {std::pair{64, expected(kMesComPortMissing, 64, "/dev/ttyACM15")},
