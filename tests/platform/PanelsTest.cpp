@@ -1,7 +1,6 @@
 // Panels, controls and events through the layer, on fixtures/01-test.ui (every kind of control).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -50,9 +49,7 @@ protected:
     void TearDown() override { DiscardPanel(panel_), Pump(); }  // the panel may already be gone
     template <class T = QWidget>
     T* Find(const char* name) {
-        for (QWidget* w : QApplication::allWidgets())
-            if (w->objectName() == QLatin1String(name) && qobject_cast<T*>(w)) return qobject_cast<T*>(w);
-        return nullptr;
+        return qs::rt::PanelWidget(panel_)->findChild<T*>(name);
     }
     // Takes every event pending without sleeping, and counts the commits that went to the queue.
     void Pump() {
@@ -73,7 +70,9 @@ protected:
 
 // Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
-    EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
+    // Refused: no such panel, no such control, an item on a control without items, a value no item has.
+    EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0 &&
+                InsertListItem(panel_, NUM, -1, "x", 1) < 0 && SetCtrlVal(panel_, PLAIN, 9) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
         QWidget* w = Find(name);
         if (role >= 0) return int(w->palette().color(QPalette::ColorRole(role)).rgb() & 0xFFFFFF);
@@ -81,16 +80,17 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
         if (attribute == ATTR_DIMMED) return int(!w->isEnabled());
         return w->mapTo(w->window(), QPoint()).x();  // ATTR_LEFT
     };
+    // Where a widget lies in the panel, whatever holds it; a caption's colour on its own widget.
     const struct {
         const char* name;
-        int control, attribute, value, role = -1;
-    } rows[] = {{"INNER", INNER, ATTR_LEFT, 330},  // in the panel, whatever holds it
-                {"GO", GO, ATTR_VISIBLE, 0},
-                {"GO", GO, ATTR_DIMMED, 1},
-                {"NUMLABEL", NUM, ATTR_LABEL_VISIBLE, 0},
+        int control, attribute, value, role;
+    } rows[] = {{"INNER", INNER, ATTR_LEFT, 330, -1},
+                {"GO", GO, ATTR_VISIBLE, 0, -1},
+                {"GO", GO, ATTR_DIMMED, 1, -1},
+                {"NUMLABEL", NUM, ATTR_LABEL_VISIBLE, 0, -1},
                 {"EDIT", EDIT, ATTR_TEXT_BGCOLOR, 0x102030, QPalette::Base},
                 {"MSG", MSG, ATTR_TEXT_COLOR, 0x102030, QPalette::WindowText},
-                {"NUMLABEL", NUM, ATTR_LABEL_COLOR, 0x405060, QPalette::WindowText},  // its caption's
+                {"NUMLABEL", NUM, ATTR_LABEL_COLOR, 0x405060, QPalette::WindowText},
                 {"SW", SW, ATTR_LABEL_COLOR, 0x102030, QPalette::ButtonText},
                 {"GO", GO, ATTR_CMD_BUTTON_COLOR, 0x1060C0, QPalette::Button}};
     for (const auto& r : rows) {
@@ -107,20 +107,16 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
-    EXPECT_TRUE(InsertListItem(panel_, NUM, -1, "x", 1) < 0 &&
-                SetCtrlVal(panel_, PLAIN, 9) < 0);  // no such item
     // A ring shows the value set; on a settings page a value no item carries stays, never changed.
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
-    for (auto [value, shown] :
+    auto* ring = Find<QComboBox>("RING");
+    for (auto [value, want] :
          {std::pair{20, "B 20 1 3"}, {99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
-        int v = 0, index = 0, count = 0;
+        int v = 0, i = 0, n = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
-        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index),
-            GetNumListItems(panel_, RING, &count);
-        EXPECT_EQ(
-            QString("%1 %2 %3 %4").arg(Find<QComboBox>("RING")->currentText()).arg(v).arg(index).arg(count),
-            shown);
+        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &i), GetNumListItems(panel_, RING, &n);
+        EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
     }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
