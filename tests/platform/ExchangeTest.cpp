@@ -10,7 +10,6 @@
 #include <QWebSocket>
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -115,14 +114,14 @@ const std::string kUpgrade =
     " HTTP/1.1\r\nHost: h\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
 
-// A viewer of the live view, its messages kept in `got`.
-std::unique_ptr<QWebSocket> Viewer(std::vector<QString>* got) {
-    auto ws = std::make_unique<QWebSocket>();
-    QObject::connect(ws.get(), &QWebSocket::textMessageReceived,
-                     [got](const QString& m) { got->push_back(m); });
-    ws->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/k3y/ws").arg(WebServerPort())));
-    return ws;
-}
+// A viewer of the live view, its messages kept in order.
+struct Viewer : QWebSocket {
+    Viewer() {
+        connect(this, &QWebSocket::textMessageReceived, [this](const QString& m) { got.push_back(m); });
+        open(QUrl(QStringLiteral("ws://127.0.0.1:%1/k3y/ws").arg(WebServerPort())));
+    }
+    std::vector<QString> got;
+};
 
 }  // namespace
 
@@ -193,16 +192,16 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     // Each transport twice: a port opened again after its line was lost works as the first time.
     for (bool network : {false, true, false, true}) {
         SCOPED_TRACE(network ? "network" : "serial");
-        auto far = std::make_unique<FarEnd>(dir.path(), network);
+        FarEnd far(dir.path(), network);
         ASSERT_GT(g_port, 0) << GetRS232ErrorString(ReturnRS232Err());
         ASSERT_EQ(Listen(), 0);
-        far->Send("AK\t00\nTI");  // a line, and the start of the next, which waits for its end
+        far.Send("AK\t00\nTI");  // a line, and the start of the next, which waits for its end
         ASSERT_TRUE(PumpUntil([] { return g_lines.size() == 1 && GetInQLen(g_port) == 2; }));
-        far->Send("ME\n");
+        far.Send("ME\n");
         EXPECT_TRUE(PumpUntil([] { return g_lines == std::vector<std::string>{"AK\t00", "TIME"}; }));
         // A line longer than the buffer comes in pieces; a full buffer's line feed ends the next read.
         InstallComCallback(g_port, 0, 0, 10, nullptr, nullptr);
-        far->Send("0123456789\nABCD\nEF\n");
+        far.Send("0123456789\nABCD\nEF\n");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 19; }));
         for (auto [size, piece] : {std::pair{4, "0123"}, {256, "456789"}, {4, "ABCD"}, {4, ""}, {4, "EF"}})
             EXPECT_EQ(Read(size), piece);
@@ -212,21 +211,21 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         EXPECT_EQ(ReturnRS232Err(), RS232_TIMEOUT);
         // A loop with nothing due sleeps until the clock speaks (the guard only ends a hang).
         ASSERT_EQ(Listen(), 0);
-        std::thread speaker([&] { usleep(30000), far->Send("WAKE\n"); });
+        std::thread speaker([&] { usleep(30000), far.Send("WAKE\n"); });
         int p, c;
         for (const double guard = Timer() + 60; g_lines.empty() && Timer() < guard;)
             SetNextWake(guard - Timer()), GetUserEvent(0, &p, &c);
         speaker.join();
         EXPECT_EQ(g_lines, (std::vector<std::string>{"WAKE"}));
         ASSERT_EQ(ComWrt(g_port, "XY\r\n", 4), 4);
-        EXPECT_EQ(far->Receive(4), "XY\r\n");
-        far->Send("junk");
+        EXPECT_EQ(far.Receive(4), "XY\r\n");
+        far.Send("junk");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 4; }));
         EXPECT_EQ(FlushInQ(g_port) + GetInQLen(g_port) + GetComStat(g_port), 0);
         // The line lost: one error, after a last line over the network (a pseudo-terminal drops it).
         g_lines.clear();
-        far->Send(network ? "LAST\n" : "");
-        far->Hangup();
+        far.Send(network ? "LAST\n" : "");
+        far.Hangup();
         int errors = 0;
         for (int i = 0; i < 20; ++i)
             SetNextWake(0.01), GetUserEvent(0, &p, &c), errors += GetComStat(g_port) != 0;
@@ -274,33 +273,31 @@ TEST(PlatformWebServer, ConnectionsAndViewersAreBoundedPagesServedByNameWithTheK
     for (const auto& c : cases) {
         Client client(c.request);
         const std::string got = client.Read(!*c.answer);
-        EXPECT_TRUE(got.rfind(c.answer, 0) == 0 && got.find(c.body) != std::string::npos &&
-                    got.find("root:") == std::string::npos &&
+        EXPECT_TRUE(got.rfind(c.answer, 0) == 0 && got.find(c.body) != got.npos &&
+                    got.find("root:") == got.npos &&
                     (*c.answer || client.state() == Client::UnconnectedState))
             << c.request.substr(0, 40) << " -> " << got.substr(0, 200);
     }
-    std::vector<QString> got[2];
-    auto a = Viewer(&got[0]), b = Viewer(&got[1]);
+    Viewer a, b;
     Client stuck("GET /k3y/ws" + kUpgrade, 4096);
     ASSERT_TRUE(PumpUntil([] { return WebServerViewers() == 3; }));
     // The next gets a close frame (4001: the page tries again later), one without the key a 403.
     Client extra("GET /k3y/ws" + kUpgrade), wrongKey("GET /nokey/ws" + kUpgrade);
     const std::string turnedAway = extra.Read();
     EXPECT_EQ(turnedAway.substr(turnedAway.find("\r\n\r\n") + 4, 4), std::string("\x88\x12\x0F\xA1", 4));
-    EXPECT_TRUE(turnedAway.find("all") == std::string::npos && wrongKey.Read().find("HTTP/1.1 403") == 0);
+    EXPECT_TRUE(turnedAway.find("all") == turnedAway.npos && wrongKey.Read().find("HTTP/1.1 403") == 0);
     int sent = 0;
     WebServerBroadcast("{\"id\":\"\xE9t\xE9\"}", 12);
     for (; WebServerViewers() == 3 && sent < 20000; ProcessSystemEvents()) {
-        const std::string m =
-            "{\"n\":" + std::to_string(sent++) + ",\"f\":\"" + std::string(4000, 'x') + "\"}";
+        const std::string m = "{\"n\":" + std::to_string(sent++) + ",\"f\":\"" + big.substr(0, 4000) + "\"}";
         WebServerBroadcast(m.data(), m.size());
     }
     EXPECT_EQ(WebServerViewers(), 2);
-    ASSERT_TRUE(PumpUntil([&] { return int(got[0].size() + got[1].size()) == 2 * (sent + 2); }));
-    EXPECT_EQ(got[0], got[1]);
-    EXPECT_EQ(got[0][0] + got[0][1],
+    ASSERT_TRUE(PumpUntil([&] { return int(a.got.size() + b.got.size()) == 2 * (sent + 2); }));
+    EXPECT_EQ(a.got, b.got);
+    EXPECT_EQ(a.got[0] + a.got[1],
               QStringLiteral("{\"t\":\"all\",\"id\":\"N\u00B0 42\"}{\"id\":\"\u00E9t\u00E9\"}"));
     for (int i = 0; i < sent; ++i)
-        ASSERT_TRUE(got[0][i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
+        ASSERT_TRUE(a.got[i + 2].startsWith(QStringLiteral("{\"n\":%1,").arg(i))) << i;
     WebServerStop();
 }

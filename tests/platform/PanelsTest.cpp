@@ -23,6 +23,7 @@ struct Call {
     int panel, control, event, data1, data2;
 };
 std::vector<Call> g_calls;
+int g_discard = 0;  // 1: the next commit discards its panel from its own callback; then 2 done, -1 refused
 int CountEvents(int event, int control = -1) {
     int n = 0;
     for (const Call& c : g_calls) n += c.event == event && (control < 0 || c.control == control);
@@ -41,6 +42,7 @@ protected:
         for (const char* name : {"TestCb", "TableCb", "PanelCb"})
             RegisterCallback(name, [](int panel, int control, int event, void*, int d1, int d2) {
                 g_calls.push_back({panel, control, event, d1, d2});
+                if (g_discard == 1 && event == EVENT_COMMIT) g_discard = DiscardPanel(panel) == 0 ? 2 : -1;
                 return 0;
             });
         panel_ = LoadPanel(0, "Test.uir", 1);
@@ -93,11 +95,10 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
                 {"NUMLABEL", NUM, ATTR_LABEL_COLOR, 0x405060, QPalette::WindowText},
                 {"SW", SW, ATTR_LABEL_COLOR, 0x102030, QPalette::ButtonText},
                 {"GO", GO, ATTR_CMD_BUTTON_COLOR, 0x1060C0, QPalette::Button}};
-    for (const auto& r : rows) {
-        ASSERT_EQ(SetCtrlAttribute(panel_, r.control, r.attribute, r.value), 0);
-        EXPECT_EQ(Get(r.control, r.attribute) * 0x1000000LL + shown(r.name, r.attribute, r.role),
-                  r.value * 0x1000001LL)
-            << r.name << " attribute " << r.attribute;
+    for (auto [name, control, attribute, value, role] : rows) {
+        ASSERT_EQ(SetCtrlAttribute(panel_, control, attribute, value), 0);
+        EXPECT_EQ(Get(control, attribute) * 0x1000000LL + shown(name, attribute, role), value * 0x1000001LL)
+            << name << " attribute " << attribute;
     }
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
@@ -225,17 +226,10 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
                 Find("EDIT")->window()->focusWidget() == Find("EDIT"));
     // Discarding the panel from its own control's callback is safe.
-    static int discarded = 0;
-    InstallCtrlCallback(
-        panel_, QUIT,
-        [](int panel, int, int event, void*, int, int) {
-            if (event == EVENT_COMMIT) discarded = DiscardPanel(panel) == 0 ? 1 : -1;
-            return 0;
-        },
-        nullptr);
+    g_discard = 1;
     QPointer<QWidget> button = Find("QUIT");
     QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
-    EXPECT_EQ(discarded * 100 + Get(0, ATTR_VISIBLE), 100 - 9);  // the handle is dead at once
+    EXPECT_EQ(g_discard * 100 + Get(0, ATTR_VISIBLE), 200 - 9);  // the handle is dead at once
     Pump();
     EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
 }
