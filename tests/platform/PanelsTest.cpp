@@ -9,7 +9,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,8 +35,6 @@ class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        std::filesystem::create_directories(dir_.file("Test.uir"));
-        std::filesystem::copy_file(QS_PLATFORM_FIXTURES "/01-test.ui", dir_.file("Test.uir/01-test.ui"));
         g_calls.clear();
         for (const char* name : {"TestCb", "TableCb", "PanelCb"})
             RegisterCallback(name, [](int panel, int control, int event, void*, int d1, int d2) {
@@ -45,7 +42,7 @@ protected:
                 if (g_discard == 1 && event == EVENT_COMMIT) g_discard = DiscardPanel(panel) == 0 ? 2 : -1;
                 return 0;
             });
-        panel_ = LoadPanel(0, "Test.uir", 1);
+        panel_ = LoadPanel(0, QS_PLATFORM_FIXTURES, 1);
         ASSERT_GT(panel_, 0);
     }
     void TearDown() override { DiscardPanel(panel_), Pump(); }  // the panel may already be gone
@@ -64,7 +61,6 @@ protected:
         return GetPanelAttribute(panel ? panel : panel_, attribute, &v) < 0 ? -9 : v;
     }
 
-    qstest::TempProgramDir dir_{false};
     int panel_ = 0, queued_ = 0;
 };
 
@@ -73,7 +69,7 @@ protected:
 // Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     // Refused: no such panel, no such control, an item on a control without items, a value no item has.
-    EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0 &&
+    EXPECT_TRUE(LoadPanel(0, QS_PLATFORM_FIXTURES, 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0 &&
                 InsertListItem(panel_, NUM, -1, "x", 1) < 0 && SetCtrlVal(panel_, PLAIN, 9) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
         QWidget* w = Find(name);
@@ -196,11 +192,10 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
 TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     DisplayPanel(panel_);
-    const int dialog = LoadPanel(0, "Test.uir", 1);
-    const QRect at = qs::rt::PanelWidget(dialog)->geometry(),
-                screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((at.center() - screen.center()).manhattanLength(), 1);  // no place of its own: centred
-    SetPanelPos(dialog, 40, 50);                                      // shown where the program placed it
+    const int dialog = LoadPanel(0, QS_PLATFORM_FIXTURES, 1);
+    const QPoint mid = QGuiApplication::primaryScreen()->availableGeometry().center();  // no place: centred
+    EXPECT_LE((qs::rt::PanelWidget(dialog)->geometry().center() - mid).manhattanLength(), 1);
+    SetPanelPos(dialog, 40, 50);  // shown where the program placed it
     DisplayPanel(dialog);
     EXPECT_EQ(GetActivePanel() * 1000 + Get(0, ATTR_TOP, dialog), dialog * 1000 + 40);
     DiscardPanel(dialog);
