@@ -28,12 +28,7 @@ public:
         mounted_ = own && mount("tmpfs", folder.c_str(), "tmpfs", 0, options_.c_str()) == 0;
         if (!mounted_) why_ = geteuid() != 0 ? "not root" : std::string("no tmpfs: ") + strerror(errno);
     }
-    ~SmallDisk() {
-        if (mounted_)
-            umount2(folder_.c_str(), MNT_DETACH);
-        else
-            chmod(folder_.c_str(), 0755);
-    }
+    ~SmallDisk() { mounted_ ? umount2(folder_.c_str(), MNT_DETACH) : chmod(folder_.c_str(), 0755); }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
