@@ -1,7 +1,6 @@
 // Panels, controls and events through the layer, on fixtures/01-test.ui (every kind of control).
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,6 +24,7 @@ struct Call {
     int panel, control, event, data1, data2;
 };
 std::vector<Call> g_calls;
+int g_discard = 0;  // 1: the next commit discards its panel from its own callback; then 2 done, -1 refused
 int CountEvents(int event, int control = -1) {
     int n = 0;
     for (const Call& c : g_calls) n += c.event == event && (control < 0 || c.control == control);
@@ -38,23 +37,20 @@ class PanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         qstest::EnsureRuntime();
-        std::filesystem::create_directories(dir_.file("Test.uir"));
-        std::filesystem::copy_file(QS_PLATFORM_FIXTURES "/01-test.ui", dir_.file("Test.uir/01-test.ui"));
         g_calls.clear();
         for (const char* name : {"TestCb", "TableCb", "PanelCb"})
             RegisterCallback(name, [](int panel, int control, int event, void*, int d1, int d2) {
                 g_calls.push_back({panel, control, event, d1, d2});
+                if (g_discard == 1 && event == EVENT_COMMIT) g_discard = DiscardPanel(panel) == 0 ? 2 : -1;
                 return 0;
             });
-        panel_ = LoadPanel(0, "Test.uir", 1);
+        panel_ = LoadPanel(0, QS_PLATFORM_FIXTURES, 1);
         ASSERT_GT(panel_, 0);
     }
     void TearDown() override { DiscardPanel(panel_), Pump(); }  // the panel may already be gone
     template <class T = QWidget>
     T* Find(const char* name) {
-        for (QWidget* w : QApplication::allWidgets())
-            if (w->objectName() == QLatin1String(name) && qobject_cast<T*>(w)) return qobject_cast<T*>(w);
-        return nullptr;
+        return qs::rt::PanelWidget(panel_)->findChild<T*>(name);
     }
     // Takes every event pending without sleeping, and counts the commits that went to the queue.
     void Pump() {
@@ -67,7 +63,6 @@ protected:
         return GetPanelAttribute(panel ? panel : panel_, attribute, &v) < 0 ? -9 : v;
     }
 
-    qstest::TempProgramDir dir_{false};
     int panel_ = 0, queued_ = 0;
 };
 
@@ -75,7 +70,9 @@ protected:
 
 // Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
-    EXPECT_TRUE(LoadPanel(0, "Test.uir", 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0);
+    // Refused: no such panel, no such control, an item on a control without items, a value no item has.
+    EXPECT_TRUE(LoadPanel(0, QS_PLATFORM_FIXTURES, 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0 &&
+                InsertListItem(panel_, NUM, -1, "x", 1) < 0 && SetCtrlVal(panel_, PLAIN, 9) < 0);
     auto shown = [this](const char* name, int attribute, int role) {
         QWidget* w = Find(name);
         if (role >= 0) return int(w->palette().color(QPalette::ColorRole(role)).rgb() & 0xFFFFFF);
@@ -83,23 +80,23 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
         if (attribute == ATTR_DIMMED) return int(!w->isEnabled());
         return w->mapTo(w->window(), QPoint()).x();  // ATTR_LEFT
     };
+    // Where a widget lies in the panel, whatever holds it; a caption's colour on its own widget.
     const struct {
         const char* name;
-        int control, attribute, value, role = -1;
-    } rows[] = {{"INNER", INNER, ATTR_LEFT, 330},  // in the panel, whatever holds it
-                {"GO", GO, ATTR_VISIBLE, 0},
-                {"GO", GO, ATTR_DIMMED, 1},
-                {"NUMLABEL", NUM, ATTR_LABEL_VISIBLE, 0},
+        int control, attribute, value, role;
+    } rows[] = {{"INNER", INNER, ATTR_LEFT, 330, -1},
+                {"GO", GO, ATTR_VISIBLE, 0, -1},
+                {"GO", GO, ATTR_DIMMED, 1, -1},
+                {"NUMLABEL", NUM, ATTR_LABEL_VISIBLE, 0, -1},
                 {"EDIT", EDIT, ATTR_TEXT_BGCOLOR, 0x102030, QPalette::Base},
                 {"MSG", MSG, ATTR_TEXT_COLOR, 0x102030, QPalette::WindowText},
-                {"NUMLABEL", NUM, ATTR_LABEL_COLOR, 0x405060, QPalette::WindowText},  // its caption's
+                {"NUMLABEL", NUM, ATTR_LABEL_COLOR, 0x405060, QPalette::WindowText},
                 {"SW", SW, ATTR_LABEL_COLOR, 0x102030, QPalette::ButtonText},
                 {"GO", GO, ATTR_CMD_BUTTON_COLOR, 0x1060C0, QPalette::Button}};
-    for (const auto& r : rows) {
-        ASSERT_EQ(SetCtrlAttribute(panel_, r.control, r.attribute, r.value), 0);
-        EXPECT_EQ(Get(r.control, r.attribute) * 0x1000000LL + shown(r.name, r.attribute, r.role),
-                  r.value * 0x1000001LL)
-            << r.name << " attribute " << r.attribute;
+    for (auto [name, control, attribute, value, role] : rows) {
+        ASSERT_EQ(SetCtrlAttribute(panel_, control, attribute, value), 0);
+        EXPECT_EQ(Get(control, attribute) * 0x1000000LL + shown(name, attribute, role), value * 0x1000001LL)
+            << name << " attribute " << attribute;
     }
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
@@ -109,20 +106,16 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     EXPECT_EQ(SetCtrlVal(panel_, MSG, "N\xB0 12 \x80") + SetCtrlVal(panel_, EDIT, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
-    EXPECT_TRUE(InsertListItem(panel_, NUM, -1, "x", 1) < 0 &&
-                SetCtrlVal(panel_, PLAIN, 9) < 0);  // no such item
     // A ring shows the value set; on a settings page a value no item carries stays, never changed.
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
-    for (auto [value, shown] :
+    auto* ring = Find<QComboBox>("RING");
+    for (auto [value, want] :
          {std::pair{20, "B 20 1 3"}, {99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
-        int v = 0, index = 0, count = 0;
+        int v = 0, i = 0, n = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
-        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &index),
-            GetNumListItems(panel_, RING, &count);
-        EXPECT_EQ(
-            QString("%1 %2 %3 %4").arg(Find<QComboBox>("RING")->currentText()).arg(v).arg(index).arg(count),
-            shown);
+        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &i), GetNumListItems(panel_, RING, &n);
+        EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
     }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
@@ -201,11 +194,10 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
 TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     DisplayPanel(panel_);
-    const int dialog = LoadPanel(0, "Test.uir", 1);
-    const QRect at = qs::rt::PanelWidget(dialog)->geometry(),
-                screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((at.center() - screen.center()).manhattanLength(), 1);  // no place of its own: centred
-    SetPanelPos(dialog, 40, 50);                                      // shown where the program placed it
+    const int dialog = LoadPanel(0, QS_PLATFORM_FIXTURES, 1);
+    const QPoint mid = QGuiApplication::primaryScreen()->availableGeometry().center();  // no place: centred
+    EXPECT_LE((qs::rt::PanelWidget(dialog)->geometry().center() - mid).manhattanLength(), 1);
+    SetPanelPos(dialog, 40, 50);  // shown where the program placed it
     DisplayPanel(dialog);
     EXPECT_EQ(GetActivePanel() * 1000 + Get(0, ATTR_TOP, dialog), dialog * 1000 + 40);
     DiscardPanel(dialog);
@@ -231,17 +223,10 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
                 Find("EDIT")->window()->focusWidget() == Find("EDIT"));
     // Discarding the panel from its own control's callback is safe.
-    static int discarded = 0;
-    InstallCtrlCallback(
-        panel_, QUIT,
-        [](int panel, int, int event, void*, int, int) {
-            if (event == EVENT_COMMIT) discarded = DiscardPanel(panel) == 0 ? 1 : -1;
-            return 0;
-        },
-        nullptr);
+    g_discard = 1;
     QPointer<QWidget> button = Find("QUIT");
     QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
-    EXPECT_EQ(discarded * 100 + Get(0, ATTR_VISIBLE), 100 - 9);  // the handle is dead at once
+    EXPECT_EQ(g_discard * 100 + Get(0, ATTR_VISIBLE), 200 - 9);  // the handle is dead at once
     Pump();
     EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
 }

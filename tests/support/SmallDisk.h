@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace qstest {
 
@@ -29,12 +28,7 @@ public:
         mounted_ = own && mount("tmpfs", folder.c_str(), "tmpfs", 0, options_.c_str()) == 0;
         if (!mounted_) why_ = geteuid() != 0 ? "not root" : std::string("no tmpfs: ") + strerror(errno);
     }
-    ~SmallDisk() {
-        if (mounted_)
-            umount2(folder_.c_str(), MNT_DETACH);
-        else
-            chmod(folder_.c_str(), 0755);
-    }
+    ~SmallDisk() { mounted_ ? umount2(folder_.c_str(), MNT_DETACH) : chmod(folder_.c_str(), 0755); }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
@@ -43,11 +37,8 @@ public:
     void Fill(size_t leave = 0) {
         struct statvfs st {};
         if (!mounted_ || statvfs(folder_.c_str(), &st) != 0) return;
-        const size_t free = size_t(st.f_bavail) * st.f_frsize;
-        std::ofstream out(folder_ + "/.filler", std::ios::binary | std::ios::app);
-        const std::vector<char> block(4096, 'f');
-        for (size_t written = 0; written + block.size() + leave <= free && out; written += block.size())
-            out.write(block.data(), std::streamsize(block.size()));
+        const size_t free = size_t(st.f_bavail) * st.f_frsize, fill = free > leave ? free - leave : 0;
+        std::ofstream(folder_ + "/.filler", std::ios::binary | std::ios::app) << std::string(fill, 'f');
     }
     void Free() { std::filesystem::remove(folder_ + "/.filler"); }
     // The folder read-only: the disk remounted, or (not root) its write permission taken away.

@@ -54,14 +54,12 @@ TempProgramDir::TempProgramDir(bool withProgramFiles) : previous_(fs::current_pa
     if (!built) built = getenv("QS_PROGRAM_DIR");
     // A file the build puts in the program folder and that is missing there is the build's
     // fault: the test fails rather than run without it.
+    const std::string from = built ? built : "(not set)";
     for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                              "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
-        const fs::path src = fs::path(built ? built : "") / item;
-        if (withProgramFiles && built && fs::exists(src))
-            fs::copy(src, fs::path(path_) / item, fs::copy_options::recursive);
-        else if (withProgramFiles)
-            ADD_FAILURE() << "the built program folder (" << (built ? built : "not set") << ") lacks "
-                          << item;
+        if (withProgramFiles)
+            fs::copy(from + "/" + item, path_ + "/" + item, fs::copy_options::recursive, ec);
+        EXPECT_FALSE(withProgramFiles && ec) << "the built program folder (" << from << ") lacks " << item;
     }
     // Keep the built folder reachable for later copies, then point the layer here.
     if (built && !getenv("QS_BUILT_PROGRAM_DIR")) setenv("QS_BUILT_PROGRAM_DIR", built, 1);
@@ -153,14 +151,9 @@ StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs)
     pid_ = Spawn(args, out[1]);
     close(out[1]);
     // The first line tells the pty is ready (and linked), the next one the TCP port.
-    auto line = [&out] {
-        std::string l;
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n') l += c;
-        return l;
-    };
-    first_ = line();
-    if (const std::string l = tcp_ ? line() : ""; l.rfind("tcp ", 0) == 0) tcpPort_ = atoi(l.c_str() + 4);
+    for (char c; std::count(first_.begin(), first_.end(), '\n') < 1 + tcp_ && read(out[0], &c, 1) == 1;)
+        first_ += c;
+    if (const size_t at = first_.find("\ntcp "); at != std::string::npos) tcpPort_ = atoi(&first_[at + 5]);
     out_ = out[0];
 }
 

@@ -48,10 +48,9 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
 // a few hundred megabytes and double the work's own, still far below a runaway's gigabytes.
 constexpr long MemoryBound(long megabytes) {
 #if defined(__SANITIZE_ADDRESS__)
-    return 2 * megabytes + 400;
-#else
-    return megabytes;
+    megabytes = 2 * megabytes + 400;
 #endif
+    return megabytes;
 }
 
 }  // namespace qstest
