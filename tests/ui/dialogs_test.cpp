@@ -3,6 +3,8 @@
 #include "ui/Dialogs.h"
 
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -12,7 +14,6 @@
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
 #include "platform/cvi.h"
-#include "tests/support/Pty.h"
 #include "tests/support/TestSupport.h"
 #include "ui/FileNotices.h"
 #include "ui/Survol.h"
@@ -262,13 +263,19 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
 // Free ports are listed in order (a broken link is not free) and closed again; the
 // connection dialog's ring then holds one item per port, named by number and device.
 TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
-    qstest::Pty ptys[2];
-    ptys[0].LinkAsPort(dir_.path(), 1), ptys[1].LinkAsPort(dir_.path(), 64);
+    int masters[2], slaves[2];
+    char names[2][128];
+    std::filesystem::create_directory(dir_.file("Ports"));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(openpty(&masters[i], &slaves[i], names[i], nullptr, nullptr), 0);
+        std::filesystem::create_symlink(names[i], dir_.file(i ? "Ports/COM64" : "Ports/COM1"));
+    }
     std::filesystem::create_symlink("/nonexistent/tty", dir_.file("Ports/COM2"));
     int ports[64] = {};
     EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
     CloseCom(1), CloseCom(64);
+    for (int fd : {masters[0], masters[1], slaves[0], slaves[1]}) close(fd);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT);
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
