@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "app/Q31Connexion.h"
-#include "app/Q31Modules.h"
 #include "app/Q31Param.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
@@ -22,10 +21,9 @@
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "records/Q31Config.h"
 #include "settings/Q31FKey.h"
-#include "settings/Q31FSet.h"
 #include "tests/desktop/Desktop.h"
-#include "tests/runner/FreshState.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
@@ -116,93 +114,65 @@ const Dialog kDialogs[] = {
      }},
 };
 
-// What the row saw, from the dialog's own loop: the key sent once the dialog shows.
-const KeyPress* pressing = nullptr;
-const Dialog* showing = nullptr;
-bool pressed = false, unanswered = false;
-std::optional<bool> belongs;  // transient for the main window
-std::optional<QAccessible::Role> role;
-
-void PressWhenShown() {
-    if (int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
-        box && std::string(showing->name) != "error box") {
-        ++errorBoxes;  // the dialog led to an error box: noted and closed
-        char title[200], text[200];
-        SbComTexteErreur(title, text);
-        errorTitle = title;
-        QTest::keyClick(qs::rt::PanelWidget(box), Qt::Key_Escape);
-        return;
-    }
-    const int panel = FindLoadedPanel(showing->resource, showing->panelId);
-    QWidget* root = qs::rt::PanelWidget(panel);
-    if (!root || !root->isVisible()) return;
-    static int waited = 0;
-    if (pressed) {
-        if (++waited % 100 == 0 && showing->wayOut) unanswered = true, QueueUserEvent(panel, showing->wayOut);
-        return;
-    }
-    QApplication::processEvents();
-    pressed = true;
-    if (showing->window)
-        belongs = root->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle();
-    role = QAccessible::queryAccessibleInterface(root)->role();
-    QWidget* focus = root->window()->focusWidget();
-    QWidget* target = *pressing->target ? root->findChild<QWidget*>(QLatin1String(pressing->target))
-                      : focus && root->isAncestorOf(focus) ? focus
-                                                           : root;
-    target->setFocus(Qt::MouseFocusReason);  // as when the operator clicked into it first
-    QTest::keyClick(target, pressing->key);
-}
-
-class Windows : public ::testing::Test {
-protected:
-    void SetUp() override {
-        qstest::FreshRecords();
-        Q31EnregistrerCallbacks();
-        Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
-        ASSERT_GT(Q31FIhmG, 0);
-        Q31FKeyCharger();
-        Q31FSetCharger();
-        DisplayPanel(Q31FIhmG);
-        QWidget* main = qs::rt::PanelWidget(Q31FIhmG);
-        Pump([main] { return main->isActiveWindow(); });
-        ASSERT_TRUE(main->isActiveWindow()) << "the window manager gave the main window no focus";
-    }
-    void TearDown() override {
-        SetIdleHook(nullptr);
-        SbComQuitter();
-        SbComDeplanter();
-        Q31FKeyQuitter();
-        DiscardPanel(Q31FIhmG);
-        Q31FIhmG = 0;
-    }
-    qstest::TempProgramDir dir_;
+// What a row saw from the dialog's own loop: the key sent once the dialog shows, it then transient
+// for the main window and of its role; a key that left it open is found out and the dialog ended.
+struct Seen {
+    bool pressed = false, unanswered = false;
+    std::optional<bool> belongs;
+    std::optional<QAccessible::Role> role;
 };
 
-}  // namespace
+Step PressWhenShown(const Dialog& showing, const KeyPress& pressing, Seen& seen) {
+    return [&showing, &pressing, &seen, waited = 0]() mutable {
+        if (int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
+            box && std::string(showing.name) != "error box") {
+            ++errorBoxes;  // the dialog led to an error box: noted and closed
+            char title[200], text[200];
+            SbComTexteErreur(title, text);
+            errorTitle = title;
+            QTest::keyClick(qs::rt::PanelWidget(box), Qt::Key_Escape);
+            return false;
+        }
+        const int panel = FindLoadedPanel(showing.resource, showing.panelId);
+        QWidget* root = qs::rt::PanelWidget(panel);
+        if (!root || !root->isVisible()) return false;
+        if (seen.pressed) {
+            if (++waited % 100 == 0 && showing.wayOut)
+                seen.unanswered = true, QueueUserEvent(panel, showing.wayOut);
+            return false;
+        }
+        QApplication::processEvents();
+        seen.pressed = true;
+        if (showing.window)
+            seen.belongs =
+                root->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle();
+        seen.role = QAccessible::queryAccessibleInterface(root)->role();
+        QWidget* focus = root->window()->focusWidget();
+        QWidget* target = *pressing.target ? root->findChild<QWidget*>(QLatin1String(pressing.target))
+                          : focus && root->isAncestorOf(focus) ? focus
+                                                               : root;
+        target->setFocus(Qt::MouseFocusReason);  // as when the operator clicked into it first
+        QTest::keyClick(target, pressing.key);
+        return false;
+    };
+}
 
-TEST_F(Windows, EnterAndEscapeActLikeTheDefaultAndCancelButtons) {
-    SetIdleHook(PressWhenShown);
+void TryEveryKey() {
     for (const Dialog& dialog : kDialogs)
         for (const KeyPress& press : dialog.presses) {
-            pressing = &press;
-            showing = &dialog;
-            pressed = unanswered = false;
+            Seen seen;
+            int result = -9;
             errorBoxes = 0;
-            belongs.reset();
-            role.reset();
-            const int result = dialog.run();
+            RunDialog([&] { result = dialog.run(); }, {PressWhenShown(dialog, press, seen)});
             SCOPED_TRACE(std::string(dialog.name) + (press.key == Qt::Key_Escape ? " Escape" : " Enter"));
-            EXPECT_TRUE(pressed && !unanswered) << "never shown, or the key left it open";
+            EXPECT_TRUE(seen.pressed && !seen.unanswered) << "never shown, or the key left it open";
             EXPECT_EQ(result, press.expected);
-            if (dialog.window) EXPECT_EQ(belongs, true) << "not transient for the main window";
-            EXPECT_EQ(role, dialog.role);
+            EXPECT_TRUE(!dialog.window || seen.belongs == true) << "not transient for the main window";
+            EXPECT_EQ(seen.role, dialog.role);
             EXPECT_FALSE(Shown(dialog.resource, dialog.panelId)) << "still open";
             SbComDeplanter();
         }
 }
-
-namespace {
 
 // A system dialog looked at from inside its own loop, then answered: `ok` when it is transient for
 // the main window and readable (none of its style sheet, dark text on a light ground).
@@ -230,45 +200,43 @@ void Inspect(bool* ok, std::function<void(D*)> answer) {
 
 }  // namespace
 
-TEST_F(Windows, FileDialogsAndMessagesAreReadableAndStayAboveTheirWindow) {
-    char path[260] = "";
-    bool save = false, message = false;
-    Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
-    FileSelectPopup("Chronos", "*.txt", "*.txt", "Save the times", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
-    Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
-    MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
-    EXPECT_TRUE(save);
-    EXPECT_TRUE(message);
-}
-
 // The first start asks for the language: Tab moves the focus, Enter takes the focused one. The main
 // window comes back at the place and size it had, its content at the scale of that size. The window
 // manager places a window it has just mapped as it likes: it is asked again until the window is where
-// the operator put it, and given a moment on the way back.
-TEST(Desktop, LanguageTakenByTheKeysAndTheMainWindowComeBack) {
+// the operator put it, and given a moment on the way back. In between, every dialog is tried.
+TEST(Windows, LanguageAndDialogsTakenByTheKeysAndTheMainWindowComesBack) {
     qstest::TempProgramDir dir;
     const QRect placed(120, 90, 880, 576);  // four fifths of the resource's 1100 x 720
     int passes = 0;
-    RunProgram(255, {[] {  // once the window manager has given the dialog the keyboard
-                         QWidget* root = qs::rt::PanelWidget(FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE));
-                         if (!root || !root->isActiveWindow() || !root->focusWidget()) return false;
-                         QTest::keyClick(root->focusWidget(), Qt::Key_Tab);
-                         QTest::keyClick(root->focusWidget(), Qt::Key_Return);
-                         return true;
-                     },
-                     [&] {  // a choice the keys did not make is made with the mouse, in English
-                         const int panel = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE);
-                         if (panel && ++passes == 50) QueueUserEvent(panel, fsabgen::LANGUE_EN);
-                         return panel == 0;
-                     },
-                     MainShown,
-                     [&] {
-                         QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
-                         if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
-                         if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
-                         return false;
-                     },
-                     Do([] { Q31QuitG = 1; })});
+    bool save = false, message = false;
+    char path[260] = "";
+    RunProgram(
+        255, {[] {  // once the window manager has given the dialog the keyboard
+                  QWidget* root = qs::rt::PanelWidget(FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE));
+                  if (!root || !root->isActiveWindow() || !root->focusWidget()) return false;
+                  QTest::keyClick(root->focusWidget(), Qt::Key_Tab);
+                  QTest::keyClick(root->focusWidget(), Qt::Key_Return);
+                  return true;
+              },
+              [&] {  // a choice the keys did not make is made with the mouse, in English
+                  const int panel = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE);
+                  if (panel && ++passes == 50) QueueUserEvent(panel, fsabgen::LANGUE_EN);
+                  return panel == 0;
+              },
+              MainShown,
+              [&] {
+                  QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
+                  if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
+                  if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
+                  return false;
+              },
+              Until([] { return qs::rt::PanelWidget(Q31FIhmG)->isActiveWindow(); }), Do(TryEveryKey), Do([&] {
+                  Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
+                  FileSelectPopup("Chronos", "*.txt", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
+                  Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
+                  MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
+                  Q31QuitG = 1;
+              })});
     QRect again;
     double scale = 0;
     passes = 0;
@@ -285,4 +253,6 @@ TEST(Desktop, LanguageTakenByTheKeysAndTheMainWindowComeBack) {
     EXPECT_EQ(Q31G.language, 1);  // French: the second language, one Tab away, kept for the next start
     EXPECT_EQ(again, placed);
     EXPECT_NEAR(scale, 0.8, 0.01);
+    EXPECT_TRUE(save);
+    EXPECT_TRUE(message);
 }

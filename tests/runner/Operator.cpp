@@ -33,14 +33,17 @@ namespace fs = std::filesystem;
 
 namespace qstest {
 
+static Script* running = nullptr;  // the innermost of the scripts run in nested loops
+
 Script& CurrentScript() {
-    static Script s;
-    return s;
+    return *running;
 }
 
 }  // namespace qstest
 
 namespace e2e {
+
+using qstest::running;
 
 namespace {
 
@@ -154,20 +157,39 @@ size_t RunProgram(Steps steps, long maxPasses) {
     return RunProgramAsFound(std::move(steps), maxPasses);
 }
 
-size_t RunProgramAsFound(Steps steps, long maxPasses) {
-    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
+namespace {
+
+// Runs `loop` with the script's steps taken on each of its idle passes; a script run from a step
+// of another is taken alone until its loop returns, then the outer one goes on.
+qstest::Script RunScript(Steps steps, long maxPasses, const std::function<void()>& loop) {
+    qstest::Script script{std::move(steps), 0, 0, maxPasses};
+    qstest::Script* outer = std::exchange(running, &script);
     SetIdleHook([] {
-        qstest::Script& s = qstest::CurrentScript();
-        if (++s.passes > s.maxPasses) Q31QuitG = 1;
+        qstest::Script& s = *running;
+        if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the loop it runs in
         if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
     });
+    loop();
+    running = outer;
+    if (!outer) SetIdleHook(nullptr);
+    return script;
+}
+
+}  // namespace
+
+size_t RunProgramAsFound(Steps steps, long maxPasses) {
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
-    Q31Main(1, argv);
-    SetIdleHook(nullptr);
-    const qstest::Script& s = qstest::CurrentScript();
+    const qstest::Script s = RunScript(std::move(steps), maxPasses, [] { Q31Main(1, argv); });
     EXPECT_LT(s.passes, maxPasses) << "the script got stuck at step " << s.step;
     return s.step;
+}
+
+size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
+    Q31QuitG = 0;  // a program run before may have left its quit request
+    const size_t done = RunScript(std::move(steps), maxPasses, open).step;
+    Q31QuitG = 0;
+    return done;
 }
 
 void WriteApplicationRecord(int language) {
@@ -451,20 +473,6 @@ std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     for (int32_t i = 0; sound && i < count; ++i)
         records.push_back(At<SbChronoRec>(bytes, 4 + size_t(i) * sizeof(SbChronoRec)));
     return records;
-}
-
-size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
-    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
-    Q31QuitG = 0;  // a program run before may have left its quit request
-    SetIdleHook([] {
-        qstest::Script& s = qstest::CurrentScript();
-        if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the dialog's loop
-        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
-    });
-    open();
-    SetIdleHook(nullptr);
-    Q31QuitG = 0;
-    return qstest::CurrentScript().step;
 }
 
 std::string Caption(int panel, int control) {
