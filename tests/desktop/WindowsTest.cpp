@@ -175,17 +175,15 @@ void TryEveryKey() {
 }
 
 // A system dialog looked at from inside its own loop, then answered: `ok` when it is transient for
-// the main window and readable (none of its style sheet, dark text on a light ground).
+// the main window and readable (none of its style sheet, dark text on a light ground). The look
+// lasts while the timer returned lives.
 template <class D>
-void Inspect(bool* ok, std::function<void(D*)> answer) {
-    auto* poll = new QTimer;  // until the dialog shows, at most 10 s
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, ok, answer] {
-        if (++*tries > 200) poll->deleteLater();
+std::unique_ptr<QTimer> Inspect(bool* ok, std::function<void(D*)> answer) {
+    auto poll = std::make_unique<QTimer>();
+    QObject::connect(poll.get(), &QTimer::timeout, [poll = poll.get(), ok, answer] {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<D*>(top); d && d->isVisible()) {
                 poll->stop();
-                poll->deleteLater();
                 const QPalette p = d->palette();
                 *ok =
                     d->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle() &&
@@ -196,6 +194,7 @@ void Inspect(bool* ok, std::function<void(D*)> answer) {
             }
     });
     poll->start(50);
+    return poll;
 }
 
 }  // namespace
@@ -210,33 +209,37 @@ TEST(Windows, LanguageAndDialogsTakenByTheKeysAndTheMainWindowComesBack) {
     int passes = 0;
     bool save = false, message = false;
     char path[260] = "";
-    RunProgram(
-        255, {[] {  // once the window manager has given the dialog the keyboard
-                  QWidget* root = qs::rt::PanelWidget(FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE));
-                  if (!root || !root->isActiveWindow() || !root->focusWidget()) return false;
-                  QTest::keyClick(root->focusWidget(), Qt::Key_Tab);
-                  QTest::keyClick(root->focusWidget(), Qt::Key_Return);
-                  return true;
-              },
-              [&] {  // a choice the keys did not make is made with the mouse, in English
-                  const int panel = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE);
-                  if (panel && ++passes == 50) QueueUserEvent(panel, fsabgen::LANGUE_EN);
-                  return panel == 0;
-              },
-              MainShown,
-              [&] {
-                  QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
-                  if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
-                  if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
-                  return false;
-              },
-              Until([] { return qs::rt::PanelWidget(Q31FIhmG)->isActiveWindow(); }), Do(TryEveryKey), Do([&] {
-                  Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
-                  FileSelectPopup("Chronos", "*.txt", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
-                  Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
-                  MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
-                  Q31QuitG = 1;
-              })});
+    const Step active = [] {  // the main window that dialogs open over, clicked into when it lost the focus
+        QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
+        return w->isActiveWindow() || (w->activateWindow(), false);
+    };
+    RunProgram(255, {[] {  // once the window manager has given the dialog the keyboard
+                         QWidget* root = qs::rt::PanelWidget(FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE));
+                         if (!root || !root->isActiveWindow() || !root->focusWidget()) return false;
+                         QTest::keyClick(root->focusWidget(), Qt::Key_Tab);
+                         QTest::keyClick(root->focusWidget(), Qt::Key_Return);
+                         return true;
+                     },
+                     [&] {  // a choice the keys did not make is made with the mouse, in English
+                         const int panel = FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE);
+                         if (panel && ++passes == 50) QueueUserEvent(panel, fsabgen::LANGUE_EN);
+                         return panel == 0;
+                     },
+                     MainShown,
+                     [&] {
+                         QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
+                         if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
+                         if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
+                         return false;
+                     },
+                     active, Do(TryEveryKey), active, Do([&] {
+                         const auto files = Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
+                         FileSelectPopup("Chronos", "*.txt", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0,
+                                         path);
+                         const auto box = Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
+                         MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
+                         Q31QuitG = 1;
+                     })});
     QRect again;
     double scale = 0;
     passes = 0;
