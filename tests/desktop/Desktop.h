@@ -6,9 +6,7 @@
 
 #include <QApplication>
 
-#include "app/Q31Ihm.h"
 #include "platform/Runtime.h"
-#include "platform/cvi.h"
 #include "records/SbComRecord.h"
 #include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"

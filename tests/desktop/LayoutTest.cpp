@@ -2,7 +2,6 @@
 // no control cut by its panel's edge, no caption, label, ring item or table cell (the longest
 // time at 1/100,000 included) that does not fit its control at its font, every window on the
 // screen. ctest runs it at QT_SCALE_FACTOR 1 and 1.5.
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -10,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
-#include <QStyleOption>
 #include <QTableWidget>
 #include <QTextDocument>
 
@@ -20,7 +18,6 @@
 #include "competitor/Q12.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
-#include "competitor/Q12Panneau.h"
 #include "display/Q31Fsd.h"
 #include "lib/StrBuf.h"
 #include "panels/FQ12.h"
@@ -212,10 +209,7 @@ Steps EveryPanel(int language) {
             Q31FKeyFermer();
             Q31FsdOuvrir();
         }),
-        [] {  // the second display lays itself out again once its window has its size
-            static int passes = 0;
-            return ++passes % 20 == 0;
-        },
+        Passes(20),  // the second display lays itself out again once its window has its size
         CheckThen("FQ31_SD.uir", fq31_sd::DISPLAY,
                   [](int panel) {
                       CheckPanel(FindLoadedPanel("FQ31_SD.uir", fq31_sd::COUNTDOWN));
@@ -236,11 +230,8 @@ Steps EveryPanel(int language) {
                       CheckPanel(panel);
                       QueueUserEvent(panel, LIVE_CANCEL);
                   }),
-        [] {  // back in the parameters dialog once the live view's is gone
-            if (FindLoadedPanel("FQ31.uir", LIVE)) return false;
-            QueueUserEvent(FindLoadedPanel("FQ31.uir", PARAMS), PARAMS_CANCEL);
-            return true;
-        },
+        Until([] { return !FindLoadedPanel("FQ31.uir", LIVE); }),  // back in the parameters dialog
+        Answer("FQ31.uir", PARAMS, PARAMS_CANCEL),
         Do([] { Q12Ouvrir(Q31FIhmG, MAIN_Q12_SWITCH); }),
         CheckThen("FQ12.uir", fq12::COMPET, [](int) { Q12Fermer(); }),
         Do([language] {

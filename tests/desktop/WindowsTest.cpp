@@ -2,39 +2,32 @@
 // callback of the default or cancel button; each dialog opened from the main window is transient
 // for it (it cannot be lost behind it) and shows assistive tools its role; the system's file dialog
 // and message box are readable whatever the main window's colours; the first start's language
-// question takes Tab and Enter; the main window comes back where it was.
+// question takes Tab and Enter; the main window comes back where it was, at the scale of its size.
 #include <QAccessible>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QWindow>
 #include <optional>
 
 #include "app/Q31Connexion.h"
-#include "app/Q31Modules.h"
 #include "app/Q31Param.h"
 #include "competitor/Q12Import.h"
 #include "competitor/Q12Listes.h"
 #include "lib/StrBuf.h"
 #include "link/SbComErreur.h"
-#include "link/SbComLink.h"
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "records/Q31Config.h"
 #include "settings/Q31FKey.h"
-#include "settings/Q31FSet.h"
 #include "tests/desktop/Desktop.h"
-#include "tests/runner/FreshState.h"
 #include "ui/Dialogs.h"
 #include "ui/Texts.h"
 
 using namespace desktop;
 
 namespace {
-
-int errorBoxes = 0;
-std::string errorTitle;  // of the link's error the last error box told
 
 // Turns the loop until `done`; 1 if it came.
 int Pump(std::function<bool()> done) {
@@ -100,8 +93,9 @@ const Dialog kDialogs[] = {
          StrCopy(GMesComG[3], "serial");
          StrCopy(GMesComG[kMesComNetTitle], "network");
          Q31Connexion(Q31FIhmG);
-         // 1: the serial Connect was pressed, 2: the network one.
-         return errorBoxes == 1 ? (errorTitle == "network" ? 2 : errorTitle == "serial" ? 1 : -1) : 0;
+         char title[200] = "", text[200];  // the error told: 1 the serial Connect pressed, 2 the network one
+         SbComTexteErreur(title, text);
+         return std::string(title) == "network" ? 2 : std::string(title) == "serial" ? 1 : *title ? -1 : 0;
      }},
     {"about box", Keys({{Qt::Key_Escape, "", 1}}), "FSabGen.uir", fsabgen::ABOUT, QAccessible::Dialog, true,
      0,
@@ -116,106 +110,72 @@ const Dialog kDialogs[] = {
      }},
 };
 
-// What the row saw, from the dialog's own loop: the key sent once the dialog shows.
-const KeyPress* pressing = nullptr;
-const Dialog* showing = nullptr;
-bool pressed = false, unanswered = false;
-std::optional<bool> belongs;  // transient for the main window
-std::optional<QAccessible::Role> role;
-
-void PressWhenShown() {
-    if (int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
-        box && std::string(showing->name) != "error box") {
-        ++errorBoxes;  // the dialog led to an error box: noted and closed
-        char title[200], text[200];
-        SbComTexteErreur(title, text);
-        errorTitle = title;
-        QTest::keyClick(qs::rt::PanelWidget(box), Qt::Key_Escape);
-        return;
-    }
-    const int panel = FindLoadedPanel(showing->resource, showing->panelId);
-    QWidget* root = qs::rt::PanelWidget(panel);
-    if (!root || !root->isVisible()) return;
-    static int waited = 0;
-    if (pressed) {
-        if (++waited % 100 == 0 && showing->wayOut) unanswered = true, QueueUserEvent(panel, showing->wayOut);
-        return;
-    }
-    QApplication::processEvents();
-    pressed = true;
-    if (showing->window)
-        belongs = root->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle();
-    role = QAccessible::queryAccessibleInterface(root)->role();
-    QWidget* focus = root->window()->focusWidget();
-    QWidget* target = *pressing->target ? root->findChild<QWidget*>(QLatin1String(pressing->target))
-                      : focus && root->isAncestorOf(focus) ? focus
-                                                           : root;
-    target->setFocus(Qt::MouseFocusReason);  // as when the operator clicked into it first
-    QTest::keyClick(target, pressing->key);
-}
-
-class Windows : public ::testing::Test {
-protected:
-    void SetUp() override {
-        qstest::FreshRecords();
-        Q31EnregistrerCallbacks();
-        Q31FIhmG = LoadPanel(0, "FQ31.uir", fq31::MAIN);
-        ASSERT_GT(Q31FIhmG, 0);
-        Q31FKeyCharger();
-        Q31FSetCharger();
-        DisplayPanel(Q31FIhmG);
-        QWidget* main = qs::rt::PanelWidget(Q31FIhmG);
-        Pump([main] { return main->isActiveWindow(); });
-        ASSERT_TRUE(main->isActiveWindow()) << "the window manager gave the main window no focus";
-    }
-    void TearDown() override {
-        SetIdleHook(nullptr);
-        SbComQuitter();
-        SbComDeplanter();
-        Q31FKeyQuitter();
-        DiscardPanel(Q31FIhmG);
-        Q31FIhmG = 0;
-    }
-    qstest::TempProgramDir dir_;
+// What a row saw from the dialog's own loop: the key sent once the dialog shows, it then transient
+// for the main window and of its role; a key that left it open is found out and the dialog ended.
+struct Seen {
+    bool pressed = false, unanswered = false;
+    std::optional<bool> belongs;
+    std::optional<QAccessible::Role> role;
 };
 
-}  // namespace
+Step PressWhenShown(const Dialog& showing, const KeyPress& pressing, Seen& seen) {
+    return [&showing, &pressing, &seen, waited = 0]() mutable {
+        if (int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
+            box && std::string(showing.name) != "error box") {
+            // the dialog led to an error box: closed
+            QTest::keyClick(qs::rt::PanelWidget(box), Qt::Key_Escape);
+            return false;
+        }
+        const int panel = FindLoadedPanel(showing.resource, showing.panelId);
+        QWidget* root = qs::rt::PanelWidget(panel);
+        if (!root || !root->isVisible()) return false;
+        if (seen.pressed) {
+            if (++waited % 100 == 0 && showing.wayOut)
+                seen.unanswered = true, QueueUserEvent(panel, showing.wayOut);
+            return false;
+        }
+        QApplication::processEvents();
+        seen.pressed = true;
+        if (showing.window)
+            seen.belongs =
+                root->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle();
+        seen.role = QAccessible::queryAccessibleInterface(root)->role();
+        QWidget* focus = root->window()->focusWidget();
+        QWidget* target = *pressing.target ? root->findChild<QWidget*>(QLatin1String(pressing.target))
+                          : focus && root->isAncestorOf(focus) ? focus
+                                                               : root;
+        target->setFocus(Qt::MouseFocusReason);  // as when the operator clicked into it first
+        QTest::keyClick(target, pressing.key);
+        return false;
+    };
+}
 
-TEST_F(Windows, EnterAndEscapeActLikeTheDefaultAndCancelButtons) {
-    SetIdleHook(PressWhenShown);
+void TryEveryKey() {
     for (const Dialog& dialog : kDialogs)
         for (const KeyPress& press : dialog.presses) {
-            pressing = &press;
-            showing = &dialog;
-            pressed = unanswered = false;
-            errorBoxes = 0;
-            belongs.reset();
-            role.reset();
-            const int result = dialog.run();
+            Seen seen;
+            int result = -9;
+            RunDialog([&] { result = dialog.run(); }, {PressWhenShown(dialog, press, seen)});
             SCOPED_TRACE(std::string(dialog.name) + (press.key == Qt::Key_Escape ? " Escape" : " Enter"));
-            EXPECT_TRUE(pressed && !unanswered) << "never shown, or the key left it open";
+            EXPECT_TRUE(seen.pressed && !seen.unanswered) << "never shown, or the key left it open";
             EXPECT_EQ(result, press.expected);
-            if (dialog.window) EXPECT_EQ(belongs, true) << "not transient for the main window";
-            EXPECT_EQ(role, dialog.role);
+            EXPECT_TRUE(!dialog.window || seen.belongs == true) << "not transient for the main window";
+            EXPECT_EQ(seen.role, dialog.role);
             EXPECT_FALSE(Shown(dialog.resource, dialog.panelId)) << "still open";
             SbComDeplanter();
         }
 }
 
-namespace {
-
 // A system dialog looked at from inside its own loop, then answered: `ok` when it is transient for
-// the main window and readable (none of its style sheet, dark text on a light ground).
+// the main window and readable (none of its style sheet, dark text on a light ground). The look
+// lasts while the timer returned lives.
 template <class D>
-void Inspect(bool* ok, std::function<void(D*)> answer) {
-    auto* poll = new QTimer;  // until the dialog shows, at most 10 s
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, ok, answer] {
-        if (++*tries > 200) poll->deleteLater();
+std::unique_ptr<QTimer> Inspect(bool* ok, std::function<void(D*)> answer) {
+    auto poll = std::make_unique<QTimer>();
+    QObject::connect(poll.get(), &QTimer::timeout, [poll = poll.get(), ok, answer] {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<D*>(top); d && d->isVisible()) {
                 poll->stop();
-                poll->deleteLater();
                 const QPalette p = d->palette();
                 *ok =
                     d->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle() &&
@@ -226,29 +186,23 @@ void Inspect(bool* ok, std::function<void(D*)> answer) {
             }
     });
     poll->start(50);
+    return poll;
 }
 
 }  // namespace
 
-TEST_F(Windows, FileDialogsAndMessagesAreReadableAndStayAboveTheirWindow) {
-    char path[260] = "";
-    bool save = false, message = false;
-    Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
-    FileSelectPopup("Chronos", "*.txt", "*.txt", "Save the times", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
-    Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
-    MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
-    EXPECT_TRUE(save);
-    EXPECT_TRUE(message);
-}
-
-// The first start asks for the language: Tab moves the focus, Enter takes the focused one. The main
-// window comes back at the place and size it had, its content at the scale of that size. The window
-// manager places a window it has just mapped as it likes: it is asked again until the window is where
-// the operator put it, and given a moment on the way back.
-TEST(Desktop, LanguageTakenByTheKeysAndTheMainWindowComeBack) {
+// The window manager places a window it has just mapped as it likes: it is asked again until the
+// main window is where the operator put it, and given a moment on the way back.
+TEST(Windows, LanguageAndDialogsTakenByTheKeysAndTheMainWindowComesBack) {
     qstest::TempProgramDir dir;
     const QRect placed(120, 90, 880, 576);  // four fifths of the resource's 1100 x 720
     int passes = 0;
+    bool save = false, message = false;
+    char path[260] = "";
+    const Step active = [] {  // the main window that dialogs open over, clicked into when it lost the focus
+        QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
+        return w->isActiveWindow() || (w->activateWindow(), false);
+    };
     RunProgram(255, {[] {  // once the window manager has given the dialog the keyboard
                          QWidget* root = qs::rt::PanelWidget(FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE));
                          if (!root || !root->isActiveWindow() || !root->focusWidget()) return false;
@@ -268,7 +222,14 @@ TEST(Desktop, LanguageTakenByTheKeysAndTheMainWindowComeBack) {
                          if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
                          return false;
                      },
-                     Do([] { Q31QuitG = 1; })});
+                     active, Do(TryEveryKey), active, Do([&] {
+                         const auto files = Inspect<QFileDialog>(&save, [](QFileDialog* d) { d->reject(); });
+                         FileSelectPopup("Chronos", "*.txt", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0,
+                                         path);
+                         const auto box = Inspect<QMessageBox>(&message, [](QMessageBox* d) { d->accept(); });
+                         MessagePopup("QS-310 Manager", "The guide is here: /opt/qs310-manager/Doc");
+                         Q31QuitG = 1;
+                     })});
     QRect again;
     double scale = 0;
     passes = 0;
@@ -285,4 +246,6 @@ TEST(Desktop, LanguageTakenByTheKeysAndTheMainWindowComeBack) {
     EXPECT_EQ(Q31G.language, 1);  // French: the second language, one Tab away, kept for the next start
     EXPECT_EQ(again, placed);
     EXPECT_NEAR(scale, 0.8, 0.01);
+    EXPECT_TRUE(save);
+    EXPECT_TRUE(message);
 }

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -33,14 +34,19 @@ namespace fs = std::filesystem;
 
 namespace qstest {
 
+static Script* running = nullptr;  // the innermost of the scripts run in nested loops
+
 Script& CurrentScript() {
-    static Script s;
-    return s;
+    return *running;
 }
 
 }  // namespace qstest
 
 namespace e2e {
+
+using namespace fq31;
+using namespace fq12;
+using qstest::running;
 
 namespace {
 
@@ -60,6 +66,68 @@ bool Attribute(int panel, int control, int attribute) {
     int v = 0;
     control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
     return v != 0;
+}
+
+constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
+double now = kOrigin;
+int startOfDay = 0;  // local time at the origin, seconds
+
+const PanelFn kConnect = Loaded("FQ31.uir", CONNECT);
+Step Connected(int linkState) {
+    return [=] { return SbComG.linkState == linkState && !kConnect() && !SbWaitOuvert(); };
+}
+
+// Runs `loop` with the script's steps taken on each of its idle passes; a script run from a step
+// of another is taken alone until its loop returns, then the outer one goes on.
+qstest::Script RunScript(Steps steps, long maxPasses, const std::function<void()>& loop) {
+    qstest::Script script{std::move(steps), 0, 0, maxPasses};
+    qstest::Script* outer = std::exchange(running, &script);
+    SetIdleHook([] {
+        qstest::Script& s = *running;
+        if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the loop it runs in
+        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
+    });
+    loop();
+    running = outer;
+    if (!outer) SetIdleHook(nullptr);
+    return script;
+}
+
+// Marks a box or popup once noted and once answered, so a new one is told from one still
+// open or closing.
+constexpr const char* kNoted = "\x01noted";
+constexpr const char* kAnswered = "\x01answered";
+
+void WatchOnce() {
+    BoxWatch& w = Watching();
+    const bool late = running->passes > running->maxPasses;
+    const int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
+    w.boxOpen = box > 0;
+    if (box > 0 && Text(box, fsabgen::ERREUR_DETAIL) != kAnswered) {
+        if (Text(box, fsabgen::ERREUR_DETAIL) != kNoted) {
+            SeenBox b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
+                      Text(box, fsabgen::ERREUR_DETAIL)};
+            GetCtrlAttribute(box, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
+            w.boxes.push_back(b);
+            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kNoted);
+        }
+        if (late || !w.holdBox || !w.holdBox()) {
+            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kAnswered);
+            const bool second = w.answer == 2 && w.boxes.back().secondVisible == 1;
+            QueueUserEvent(box, second ? fsabgen::ERREUR_BOUTON2 : fsabgen::ERREUR_BOUTON1);
+        }
+    }
+    const int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+    if (popup <= 0 || Text(popup, fsabgen::POPUP_TITRE) == kNoted) return;
+    SetCtrlVal(popup, fsabgen::POPUP_TITRE, kNoted);
+    ++w.popups;
+    w.popupTexts.push_back(Text(popup, fsabgen::POPUP_TEXTE));
+    const bool question = Attribute(popup, fsabgen::POPUP_VALIDER, ATTR_VISIBLE);
+    const bool cancel = question && w.cancels > 0;
+    w.cancels -= cancel;
+    QueueUserEvent(popup, !question ? fsabgen::POPUP_OK
+                          : cancel  ? fsabgen::POPUP_ANNULER
+                                    : fsabgen::POPUP_VALIDER);
 }
 
 }  // namespace
@@ -111,7 +179,6 @@ Step Answer(const char* resource, int panelId, int button) {
 Step Until(std::function<bool()> condition) {
     return condition;
 }
-
 Step Do(std::function<void()> action) {
     return [action] { return action(), true; };
 }
@@ -155,19 +222,18 @@ size_t RunProgram(Steps steps, long maxPasses) {
 }
 
 size_t RunProgramAsFound(Steps steps, long maxPasses) {
-    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
-    SetIdleHook([] {
-        qstest::Script& s = qstest::CurrentScript();
-        if (++s.passes > s.maxPasses) Q31QuitG = 1;
-        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
-    });
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
-    Q31Main(1, argv);
-    SetIdleHook(nullptr);
-    const qstest::Script& s = qstest::CurrentScript();
+    const qstest::Script s = RunScript(std::move(steps), maxPasses, [] { Q31Main(1, argv); });
     EXPECT_LT(s.passes, maxPasses) << "the script got stuck at step " << s.step;
     return s.step;
+}
+
+size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
+    Q31QuitG = 0;  // a program run before may have left its quit request
+    const size_t done = RunScript(std::move(steps), maxPasses, open).step;
+    Q31QuitG = 0;
+    return done;
 }
 
 void WriteApplicationRecord(int language) {
@@ -203,7 +269,6 @@ void InstallHooks() {
     });
     SetDocumentHook([](const char*) { return 0; });  // no viewer opens during a test
 }
-
 void RemoveHooks() {
     SetFileSelectHook(nullptr);
     SetMessageHook(nullptr);
@@ -223,7 +288,6 @@ Strings TableRows(int panel, int control, int columns) {
     }
     return rows;
 }
-
 int TableRowCount(int panel, int control) {
     int n = 0;
     GetNumTableRows(panel, control, &n);
@@ -235,16 +299,19 @@ std::string Text(int panel, int control) {
     GetCtrlVal(panel, control, buf, sizeof buf);
     return buf;
 }
-
 int Value(int panel, int control) {
     int v = -1;
     GetCtrlVal(panel, control, &v);
     return v;
 }
-
 std::string Title(int panel) {
     const QWidget* w = qs::rt::PanelWidget(panel);
     return w ? w->windowTitle().toStdString() : std::string();
+}
+std::string Caption(int panel, int control) {
+    char buf[128] = {};
+    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
+    return buf;
 }
 
 Strings FilesIn(const std::string& folder) {
@@ -259,14 +326,6 @@ std::string CString(const std::string& bytes, size_t offset, size_t size) {
     const std::string s = offset < bytes.size() ? bytes.substr(offset, size) : "";
     return s.substr(0, s.find('\0'));
 }
-
-namespace {
-
-constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
-double now = kOrigin;
-int startOfDay = 0;  // local time at the origin, seconds
-
-}  // namespace
 
 ManualTime::ManualTime(int hour, int minute, int second) {
     now = kOrigin;
@@ -287,47 +346,6 @@ Step ManualTime::AdvanceTo(int hour, int minute, double second) {
     return [target] { return now + 1e-9 >= target || (now = std::min(now + 0.25, target), false); };
 }
 
-namespace {
-
-// Marks a box or popup once noted and once answered, so a new one is told from one still
-// open or closing.
-constexpr const char* kNoted = "\x01noted";
-constexpr const char* kAnswered = "\x01answered";
-
-void WatchOnce() {
-    BoxWatch& w = Watching();
-    const bool late = qstest::CurrentScript().passes > qstest::CurrentScript().maxPasses;
-    const int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
-    w.boxOpen = box > 0;
-    if (box > 0 && Text(box, fsabgen::ERREUR_DETAIL) != kAnswered) {
-        if (Text(box, fsabgen::ERREUR_DETAIL) != kNoted) {
-            SeenBox b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
-                      Text(box, fsabgen::ERREUR_DETAIL)};
-            GetCtrlAttribute(box, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
-            w.boxes.push_back(b);
-            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kNoted);
-        }
-        if (late || !w.holdBox || !w.holdBox()) {
-            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kAnswered);
-            const bool second = w.answer == 2 && w.boxes.back().secondVisible == 1;
-            QueueUserEvent(box, second ? fsabgen::ERREUR_BOUTON2 : fsabgen::ERREUR_BOUTON1);
-        }
-    }
-    const int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
-    if (popup <= 0 || Text(popup, fsabgen::POPUP_TITRE) == kNoted) return;
-    SetCtrlVal(popup, fsabgen::POPUP_TITRE, kNoted);
-    ++w.popups;
-    w.popupTexts.push_back(Text(popup, fsabgen::POPUP_TEXTE));
-    const bool question = Attribute(popup, fsabgen::POPUP_VALIDER, ATTR_VISIBLE);
-    const bool cancel = question && w.cancels > 0;
-    w.cancels -= cancel;
-    QueueUserEvent(popup, !question ? fsabgen::POPUP_OK
-                          : cancel  ? fsabgen::POPUP_ANNULER
-                                    : fsabgen::POPUP_VALIDER);
-}
-
-}  // namespace
-
 BoxWatch& Watching() {
     static BoxWatch w;
     return w;
@@ -340,25 +358,11 @@ Steps WithBoxWatch(Steps steps, BoxWatch start) {
     return steps;
 }
 
-// ---- the races' pieces
-
-using namespace fq31;
-using namespace fq12;
-
 std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
     return {{PAGE3_F102, interval}, {PAGE3_F103, countdown}, {PAGE3_F104, 60}, {PAGE3_F105, 0},
             {PAGE3_F107, -10},      {PAGE3_F108, -5},        {PAGE3_F109, 0},  {PAGE3_F110, -5},
             {PAGE3_F111, -10},      {PAGE3_F112, 0},         {PAGE3_FLAG, 0}};
 }
-
-namespace {
-
-const PanelFn kConnect = Loaded("FQ31.uir", CONNECT);
-Step Connected(int linkState) {
-    return [=] { return SbComG.linkState == linkState && !kConnect() && !SbWaitOuvert(); };
-}
-
-}  // namespace
 
 Steps ConnectToCom5() {
     return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
@@ -410,28 +414,22 @@ std::string StoreImage() {
 }
 
 std::vector<SbChronoRec> TimesSent(const std::string& path) {
+    // The numbers' columns, in the record's order; blanks read as 0.
+    static constexpr std::pair<size_t, size_t> kColumns[] = {{3, 4},  {8, 4},  {16, 2}, {19, 2},
+                                                             {22, 2}, {25, 5}, {31, 5}};
     std::vector<SbChronoRec> times;
     std::ifstream in(path);
     for (std::string p; std::getline(in, p);) {
-        if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CNI", p[1]) || p[1] == 'I')
-            continue;
-        SbChronoRec r{};
-        r.Type = p[0];
-        r.Marque = p[1];
-        r.Qualif = p[13];
-        r.Canal = p[14];
-        // Numeric columns; blanks read as 0.
-        const std::pair<int32_t*, std::pair<size_t, size_t>> columns[] = {
-            {&r.Concurrent, {3, 4}}, {&r.Numero, {8, 4}},    {&r.Heures, {16, 2}},    {&r.Minutes, {19, 2}},
-            {&r.Secondes, {22, 2}},  {&r.Fraction, {25, 5}}, {&r.Complement, {31, 5}}};
+        if (p.size() < 36 || (p[0] != 'T' && p[0] != 'A') || !strchr("=+-*CN", p[1])) continue;
+        std::array<int32_t, 7> n{};
         bool numbers = true;
-        for (auto [field, at] : columns) {
-            const std::string f = p.substr(at.first, at.second);
+        for (size_t i = 0; i < n.size(); ++i) {
+            const std::string f = p.substr(kColumns[i].first, kColumns[i].second);
             char* end = nullptr;
-            *field = int32_t(strtol(f.c_str(), &end, 10));
+            n[i] = int32_t(strtol(f.c_str(), &end, 10));
             numbers = numbers && (end != f.c_str() || f.find_first_not_of(' ') == std::string::npos);
         }
-        if (numbers) times.push_back(r);
+        if (numbers) times.push_back({n[0], n[1], n[2], n[3], n[4], n[5], n[6], p[0], p[1], p[13], p[14]});
     }
     return times;
 }
@@ -451,26 +449,6 @@ std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     for (int32_t i = 0; sound && i < count; ++i)
         records.push_back(At<SbChronoRec>(bytes, 4 + size_t(i) * sizeof(SbChronoRec)));
     return records;
-}
-
-size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses) {
-    qstest::CurrentScript() = {std::move(steps), 0, 0, maxPasses};
-    Q31QuitG = 0;  // a program run before may have left its quit request
-    SetIdleHook([] {
-        qstest::Script& s = qstest::CurrentScript();
-        if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the dialog's loop
-        if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
-    });
-    open();
-    SetIdleHook(nullptr);
-    Q31QuitG = 0;
-    return qstest::CurrentScript().step;
-}
-
-std::string Caption(int panel, int control) {
-    char buf[128] = {};
-    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
-    return buf;
 }
 
 }  // namespace e2e

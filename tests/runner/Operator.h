@@ -22,7 +22,7 @@ struct Script {
     long passes = 0;
     long maxPasses = 20000;
 };
-Script& CurrentScript();
+Script& CurrentScript();  // the one whose steps are being taken
 
 }  // namespace qstest
 
@@ -117,8 +117,9 @@ BoxWatch& Watching();
 // script's passes every box is answered, so a stuck flow ends.
 Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 
-// One dialog of the program run on its own (`open` returns when it closes), the steps taken on
-// each pass of its loop as RunProgram takes them; returns the steps done.
+// One dialog of the program run on its own or from a step of a program's script (`open` returns
+// when it closes), the steps taken on each pass of its loop as RunProgram takes them; returns
+// the steps done.
 size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses = 2000);
 std::string Caption(int panel, int control);  // a button's or a switch's caption
 
