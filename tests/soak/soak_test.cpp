@@ -37,12 +37,20 @@ std::vector<SbChronoRec> WithStore(std::vector<SbChronoRec> times) {
     return times;
 }
 
-// Three looks a race: the store file is a whole image of the store's first records, never behind.
-void Look() {
+// Three looks a race: the store file is a whole image of the store's first records, and holds
+// the times of the last look once the upkeep had its time. A loaded machine may run the upkeep
+// late: a file behind is looked at again for 5 s before it counts (the stream goes on meanwhile).
+bool Look() {
+    static double behindSince = -1;
     const std::string file = qstest::ReadFileBytes("Chronos/Chrono.q31tps"), store = StoreImage();
     const int32_t n = At<int32_t>(file, 0);
-    badFiles += n > SbChronoNombre() || (n < lastRows && n < SbChronoNombre()) ||
-                file.size() != 4 + size_t(n) * sizeof(SbChronoRec) ||
+    const bool behind = n < lastRows && n < SbChronoNombre();
+    if (behind && (behindSince < 0 || Timer() - behindSince < 5)) {
+        if (behindSince < 0) behindSince = Timer();
+        return false;
+    }
+    behindSince = -1;
+    badFiles += behind || n > SbChronoNombre() || file.size() != 4 + size_t(n) * sizeof(SbChronoRec) ||
                 store.compare(4, file.size() - 4, file, 4) != 0;
     if (++looks % 3 == 0) {
         kept = WithStore(std::move(kept));
@@ -51,6 +59,7 @@ void Look() {
         heapKb.push_back(HeapKb());
     }
     lastRows = SbChronoNombre();
+    return true;
 }
 
 }  // namespace
@@ -66,7 +75,10 @@ TEST(Soak, RacesStreamedForClockMinutesLoseNoTimeAndKeepMemoryFlat) {
     Then(steps, {Do([] { start = Timer(); }),
                  [] {  // a race is a quarter of the run; the first one warms up
                      if ((Timer() - start) * kScale / 60 < kMinutes * (looks + 1) / 12) return false;
-                     if (looks < 11) return Look(), false;
+                     if (looks < 11) {
+                         Look();  // looked at again on the next pass while the file is behind
+                         return false;
+                     }
                      Tell("messages off")();
                      streamEnd = Timer();
                      return true;
@@ -78,8 +90,7 @@ TEST(Soak, RacesStreamedForClockMinutesLoseNoTimeAndKeepMemoryFlat) {
                      settled = WithStore(kept).size() == TimesSent("sent.log").size() &&
                                qstest::ReadFileBytes("Chronos/Chrono.q31tps") == StoreImage();
                      if (!settled && Timer() - streamEnd < 30) return false;
-                     Look();
-                     return true;
+                     return Look();
                  },
                  Press(MainPanel, fq31::MAIN_QUIT)});  // the watcher confirms the question
     EXPECT_EQ(RunProgram(WithBoxWatch(steps), 1L << 40), steps.size());
