@@ -48,6 +48,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {nullptr, {{&SbCrG.soundDuration, 50}}},
         {"&S 1xx", {{&SbCrG.soundNumber, 3}}},
         {"&S 104", {{&SbCrG.soundNumber, 1}, {&SbCrG.soundMode, 0}, {&SbCrG.soundDuration, 50}}},
+        {"&S 00D05", {{&SbCrG.soundNumber, 1}, {&SbCrG.soundMode, 0}}},  // no sound asked: nothing read
         {"&P 001 4", {{&p.precision, 4}}},
         {"&P 002 1", {{&SbComG.mode, 1}}},
         {"&P 007 6", {{&p.field1, 6}}},
@@ -83,6 +84,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 110 02 251", {{&pr[2].p110, -5}}},
         {"&P 113 02 ff", {{&pr[2].p113, -1}}},
         {"&P 102 50 120", {{&pr[50].p102, 120}}},
+        {"&P 102 00 77", {{&pr[0].p102, 77}}},
     };
     for (const auto& [message, fields] : rows) {
         if (message) SbComDecoderMessage(message);
