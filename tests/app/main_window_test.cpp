@@ -159,15 +159,15 @@ TEST_F(MainWindow, ColoursDigitsHandsAndTheChangeMemory) {
     SbQ31CrG.valueA = 1;
     SbQ31CrG.lights[0] = SbQ31CrG.lights[59] = 3;
     SbQ31CrG.lights[58] = 99;
-    SbComG.p8Digit1 = 1;
+    SbComG.p8Digit1 = SbQ31CrG.connected = 1;
     SbQ31CrG.hourHand = 61;
     SbQ31CrG.minuteHand = 15;
     Q31AffRafraichir();
-    EXPECT_EQ(
-        std::vector<int>({Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), Val(MAIN_DIGIT_RIGHT), Val(MAIN_DIGIT_LEFT),
-                          Val(MAIN_MINUS), Light(0), Light(58), Light(59), Val(MAIN_P8_LAMP),
-                          Attr(MAIN_DIAL, ATTR_HOUR_HAND), Attr(MAIN_DIAL, ATTR_MINUTE_HAND)}),
-        std::vector<int>({0x00FF00, 0x06, 0x5B, 1, 0xFFE500, kCouleurEteinte, 0xFFE500, 1, 1, 15}));
+    EXPECT_EQ(std::vector<int>({Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), Val(MAIN_DIGIT_RIGHT),
+                                Val(MAIN_DIGIT_LEFT), Val(MAIN_MINUS), Light(0), Light(58), Light(59),
+                                Val(MAIN_P8_LAMP), Val(MAIN_LINK_LAMP), Attr(MAIN_DIAL, ATTR_HOUR_HAND),
+                                Attr(MAIN_DIAL, ATTR_MINUTE_HAND)}),
+              std::vector<int>({0x00FF00, 0x06, 0x5B, 1, 0xFFE500, kCouleurEteinte, 0xFFE500, 1, 1, 1, 15}));
     SbQ31CrG.lightColour = 12;
     Q31AffChiffres();
     EXPECT_EQ(Attr(MAIN_BIG_LIGHT, ATTR_ON_COLOR), kCouleurEteinte);
