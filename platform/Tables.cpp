@@ -91,10 +91,14 @@ public:
     // The model told the view of rows inserted from `first` (the view's row) and of nothing
     // else since LayOut: the rows above are where they were.
     void RowsInserted(int first) {
+        const int offset = verticalOffset();
         inserting_ = true;
         executeDelayedItemsLayout();
         inserting_ = false;
         QWidget* vp = viewport();
+        // Unless the layout moved the rows: a table scrolled to its very end shows its last
+        // row at the bottom, part of a row at the top; with more rows, whole rows from the top.
+        if (verticalOffset() != offset) return vp->update();
         const int top = rowViewportPosition(first);
         if (top < vp->height()) vp->update(0, std::max(0, top), vp->width(), vp->height() - std::max(0, top));
     }

@@ -268,6 +268,15 @@ TEST_F(PanelTest, RowsAddedLayTheTableOutAsAFullLayoutDoes) {
                 SetTableRowAttribute(panel_, TABLE, n + 1, ATTR_ROW_HEIGHT, design * 2);
             SetTableSelection(panel_, TABLE, MakeRect(1, 1, 1, 1));  // shown now, not with the next batch
             const std::vector<int> added = layout();
+            // What is on screen is what the view draws anew: no row left where it was before.
+            QWidget* vp = t->viewport();
+            const QPoint at = vp->mapTo(vp->window(), QPoint());
+            const QImage shown =
+                vp->screen()
+                    ->grabWindow(vp->window()->winId(), at.x(), at.y(), vp->width(), vp->height())
+                    .toImage()
+                    .convertToFormat(QImage::Format_RGB32);
+            EXPECT_TRUE(shown == vp->grab().toImage().convertToFormat(QImage::Format_RGB32)) << n + c.count;
             t->doItemsLayout();
             EXPECT_EQ(added, layout()) << n + c.count << " rows";
         }
