@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QAbstractTableModel>
+#include <QLabel>
 #include <QTableView>
 #include <array>
 #include <cstring>
@@ -215,6 +216,28 @@ void BM_ReferenceQtNouvelleLigne(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReferenceQtNouvelleLigne)->Apply(AfterAQuietMoment);
+
+// The floor under both: the plainest change a Qt window can show, a label of the table's
+// size taking a new text after a quiet moment, told (1) or also drawn (2). Whatever a new
+// time costs after a quiet moment beyond this is the table's.
+void BM_ReferenceQtEtiquette(benchmark::State& state) {
+    QLabel label;
+    int w = 0, h = 0;
+    GetCtrlAttribute(panelG, kTable, ATTR_WIDTH, &w);
+    GetCtrlAttribute(panelG, kTable, ATTR_HEIGHT, &h);
+    label.resize(w, h);
+    label.show();
+    Settle();
+    int n = 0;
+    for (auto _ : state) {
+        label.setText(QString::asprintf("    %d  00 : 00 : 05.35", ++n % 10000));
+        if (state.range(0) == 2) Settle();
+        state.PauseTiming();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReferenceQtEtiquette)->Arg(1)->Arg(2)->Iterations(100)->Unit(benchmark::kMicrosecond);
 
 // 300 times arriving 10 ms apart (a run download), the background task turning
 // after each: with the store file kept current (arg 1) or not (arg 0).

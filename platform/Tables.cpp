@@ -96,9 +96,14 @@ public:
         executeDelayedItemsLayout();
         inserting_ = false;
         QWidget* vp = viewport();
-        // Unless the layout moved the rows: a table scrolled to its very end shows its last
-        // row at the bottom, part of a row at the top; with more rows, whole rows from the top.
-        if (verticalOffset() != offset) return vp->update();
+        // The layout may move the rows: a table scrolled to its very end shows its last row at
+        // the bottom, part of a row at the top; with more rows, whole rows from the top. What
+        // is shown moves with them, as a scroll moves it (drawing every shown row again for a
+        // part of a row cost most of a new time's drawing).
+        if (const int moved = offset - verticalOffset()) {
+            scrollDirtyRegion(0, moved);
+            vp->scroll(0, moved);
+        }
         const int top = rowViewportPosition(first);
         if (top < vp->height()) vp->update(0, std::max(0, top), vp->width(), vp->height() - std::max(0, top));
     }
