@@ -22,7 +22,6 @@
 #include "records/FsdParam.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
-#include "settings/Q31FKey.h"
 #include "settings/Q31FSetPages.h"
 #include "tests/runner/Operator.h"
 #include "tests/support/TestSupport.h"
@@ -61,11 +60,8 @@ void Expect(const std::string& b, std::vector<std::pair<size_t, int32_t>> ints,
 TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     qstest::TempProgramDir dir;
     int languageByte = -1;
-    const Steps steps = {Until([&] {
-                             if (!Open("FSabGen.uir", gen::LANGUE)) return false;
-                             languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]);
-                             return true;
-                         }),
+    const Steps steps = {Until([] { return Open("FSabGen.uir", gen::LANGUE); }),
+                         Do([&] { languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]); }),
                          Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR),
                          Until([] { return Q31FIhmG > 0 && (Q31QuitG = 1); })};
     EXPECT_EQ(RunProgramAsFound(steps), steps.size());
@@ -129,23 +125,10 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     EXPECT_EQ(a.substr(2064), std::string(32, '\0'));
 }
 
-// A short application record fills only its bytes, with no default over the rest, and stays as it is.
-TEST(ConfigFiles, ShortFileFillsOnlyItsBytesAndLongFileIsCut) {
-    qstest::TempProgramDir dir(false);
-    ForgetEverything();
-    // 10 bytes: language 1, sound 0, buttons 1, GSM set 1, then reserved bytes.
-    qstest::WriteFileBytes(kQ31ConfigFile, std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
-    Q31Charger(kQ31ConfigFile, &Q31G);
-    const Q31Config& c = Q31G;
-    EXPECT_EQ(std::vector<int>({c.language, c.soundOn, c.inputButtonsShown, c.gsmSetShown, c.reserved8[0],
-                                c.secondDisplay.text1[0], c.secondDisplay.windows[0].height}),
-              std::vector<int>({1, 0, 1, 1, 7, 0, 0}));
-    EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), 10);
-}
-
 // At a restart, also from another folder, the link starts closed and the simulation's per-run
 // fields are cleared; the clock's settings, the port, the journal switched off and the rest are kept.
-TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
+// A short application record fills only its bytes, with no default over the rest, and stays as it is.
+TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunStateAndAShortRecordOnlyItsBytes) {
     qstest::TempProgramDir dir(false);
     ForgetEverything();
     Q31Preparer();
@@ -171,6 +154,15 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunState) {
     EXPECT_EQ(std::vector<int>({SbComG.linkState, SbComG.simulation, SbComG.run.current, SbComG.run.next,
                                 SbComG.synchro.mode, SbComG.currentProgram, SbComG.port}),
               std::vector<int>({0, 0, 0, 1, 0, 1, 3}));
+    ForgetEverything();
+    // 10 bytes: language 1, sound 0, buttons 1, GSM set 1, then reserved bytes.
+    qstest::WriteFileBytes(kQ31ConfigFile, std::string("\x01\x00\x01\x01\x00\x00\x00\x00\x07\x00", 10));
+    Q31Charger(kQ31ConfigFile, &Q31G);
+    const Q31Config& c = Q31G;
+    EXPECT_EQ(std::vector<int>({c.language, c.soundOn, c.inputButtonsShown, c.gsmSetShown, c.reserved8[0],
+                                c.secondDisplay.text1[0], c.secondDisplay.windows[0].height}),
+              std::vector<int>({1, 0, 1, 1, 7, 0, 0}));
+    EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), 10);
 }
 
 // Texts that cannot be read: the error box in English, no main window, the records kept. (A
@@ -201,7 +193,7 @@ TEST(ProgramFlow, MissingTextsShowTheErrorAndNeverTheMainWindow) {
 TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     qstest::TempProgramDir dir;
     auto connect = Loaded("FQ31.uir", CONNECT), params = Loaded("FQ31.uir", PARAMS);
-    auto display = Loaded("FQ31_SD.uir", fq31_sd::DISPLAY);
+    auto display = Loaded("FQ31_SD.uir", fq31_sd::DISPLAY), about = Loaded("FSabGen.uir", gen::ABOUT);
     std::filesystem::create_directories(dir.file("no-devices"));  // leaves this machine's own ports out
     const BoxWatch& told = Watching();  // boxes and popups answered; a question confirmed unless declined
     std::string expected, dialogTitle;
@@ -211,13 +203,12 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     Steps steps = {
         Until([] { return MainPanel() > 0; }),
         Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
-        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH), Until([&] {
-            if (told.popups < 1 || Open("FSabGen.uir", gen::POPUP) || connect() <= 0) return false;
+        SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH),
+        Until([&] { return told.popups >= 1 && !Open("FSabGen.uir", gen::POPUP) && connect() > 0; }), Do([&] {
             int items = -1;
             GetNumListItems(connect(), CONNECT_PORT, &items);
             seen = {items, Attribute(connect(), CONNECT_CONNECT, ATTR_DIMMED)};
             expected = std::string(GMesComG[kMesComNoPortFound]) + "|" + GMesComG[3];  // in the language then
-            return true;
         }),
         Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }),
         Do([] { SbComG.port = 40, SbComG.freePortCount = 1, SbComG.portList[0] = 1; }),
@@ -227,10 +218,9 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         // the simulation, switched off: declined, then confirmed
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
         Until([] { return SbComG.simulation == 1 && !Open("FQ31.uir", CONNECT); }),
-        Do([] { Watching().cancels = 1; }), SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0), Until([&] {
-            if (told.popups < 2 || Open("FSabGen.uir", gen::POPUP)) return false;
+        Do([] { Watching().cancels = 1; }), SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
+        Until([&] { return told.popups >= 2 && !Open("FSabGen.uir", gen::POPUP); }), Do([&] {
             seen.insert(seen.end(), {Value(MainPanel(), MAIN_CONNECT_SWITCH), SbComG.simulation});
-            return true;
         }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
         Until([] { return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert(); }),
@@ -243,11 +233,8 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
             Q31FsdOuvrir();
             SetPanelSize(display(), 300, 400);
         }),
-        Press(MainPanel, MAIN_PARAMS), Until([&] {
-            if (params() <= 0) return false;
-            seen.push_back(Attribute(display(), 0, ATTR_HEIGHT));
-            return true;
-        }),
+        Press(MainPanel, MAIN_PARAMS), Until([&] { return params() > 0; }),
+        Do([&] { seen.push_back(Attribute(display(), 0, ATTR_HEIGHT)); }),
         Do([&] { qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4); }), Until([&, n = 0]() mutable {
             GetMouseCursor(&hovered);
             return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
@@ -271,13 +258,10 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
             shown = {dialogTitle, Caption(MainPanel(), MAIN_QUIT), Caption(Q31FSetPanel(9), PAGE9_OK)};
             shown.insert(shown.end(), {Caption(MainPanel(), MAIN_PAGE_0), Title(display()), Title(Q31FKeyG)});
         }),
-        Press(MainPanel, MAIN_ABOUT), Until([&] {
-            const int p = FindLoadedPanel("FSabGen.uir", gen::ABOUT);
-            if (p <= 0) return false;
-            shown.push_back(Text(p, gen::ABOUT_TITRE) + "|" + Text(p, gen::ABOUT_VERSION));
+        Press(MainPanel, MAIN_ABOUT), Until([&] { return about() > 0; }), Do([&] {
+            shown.push_back(Text(about(), gen::ABOUT_TITRE) + "|" + Text(about(), gen::ABOUT_VERSION));
             SbAboutFermer();
             qs::rt::PanelWidget(MainPanel())->close();
-            return true;
         })};
     ASSERT_EQ(RunProgram(WithBoxWatch(steps)), steps.size());
     ASSERT_EQ(told.boxes.size(), 1u);
@@ -309,39 +293,34 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
 // files hold: cut short, zero-filled, too long or random bytes; both are whole records after.
 // A sound link record that asks for a connection at start opens the connection dialog.
 TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
-    auto random = [](size_t n, unsigned seed) {
-        std::mt19937 gen(seed);
-        std::string s(n, '\0');
-        for (char& c : s) c = char(gen() & 0xFF);
-        return s;
-    };
+    std::mt19937 gen(1);
+    std::string noise(sizeof(SbCom) + 5000, '\0');
+    for (char& c : noise) c = char(gen());
     SbCom connectAtStart{};
     SbComValDefaut(&connectAtStart);
     connectAtStart.connectAtStart = 1;
     const std::pair<std::string, std::string> files[] = {
         {std::string(7, '\x01'), std::string(10, '\0')},
         {std::string(sizeof(SbCom), '\0'), std::string(sizeof(Q31Config), '\0')},
-        {random(sizeof(SbCom) + 5000, 1), random(sizeof(Q31Config) + 5000, 2)},
-        {random(sizeof(SbCom), 10), random(sizeof(Q31Config), 110)},
+        {noise, noise.substr(0, sizeof(Q31Config) + 5000)},
         {std::string(reinterpret_cast<const char*>(&connectAtStart), sizeof connectAtStart), ""}};
+    // Whatever opens first is answered: the language, a connection the file asked for at start, an
+    // error box (the watch); the program quits once its main window is up.
+    bool connectSeen = false;
+    const Step answerAndQuit = [&] {
+        if (int p = FindLoadedPanel("FSabGen.uir", gen::LANGUE)) QueueUserEvent(p, gen::LANGUE_EN);
+        if (int p = FindLoadedPanel("FQ31.uir", CONNECT))
+            connectSeen = QueueUserEvent(p, CONNECT_CANCEL) == 0;
+        return Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT) && (Q31QuitG = 1);
+    };
     qstest::TempProgramDir dir;
     for (const auto& [link, application] : files) {
         SCOPED_TRACE(&link - &files[0].first);
         qstest::WriteFileBytes(kSbComConfigFile, link);
         qstest::WriteFileBytes(kQ31ConfigFile, application);
         ForgetEverything();
-        static bool connectSeen;
         connectSeen = false;
-        // Whatever opens first is answered: the language, a connection the file asked for at
-        // start, an error box (the watch); the program quits once its main window is up.
-        EXPECT_EQ(RunProgram(WithBoxWatch({[] {
-                      if (int p = FindLoadedPanel("FSabGen.uir", gen::LANGUE))
-                          QueueUserEvent(p, gen::LANGUE_EN);
-                      if (int p = FindLoadedPanel("FQ31.uir", CONNECT))
-                          connectSeen = QueueUserEvent(p, CONNECT_CANCEL) == 0;
-                      return Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT) && (Q31QuitG = 1);
-                  }})),
-                  1u);
+        EXPECT_EQ(RunProgram(WithBoxWatch({answerAndQuit})), 1u);
         EXPECT_EQ(qstest::FileSize(kSbComConfigFile), long(sizeof(SbCom)));
         EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), long(sizeof(Q31Config)));
         EXPECT_TRUE(connectSeen || !application.empty());

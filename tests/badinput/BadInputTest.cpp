@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <tuple>
 
@@ -40,17 +39,14 @@ std::vector<Damage> Damaged(const std::string& good, unsigned seed) {
             {"over-long", good + noise.substr(good.size())},
             {"random", noise.substr(0, good.size())}};
 }
-template <typename T>
-std::string Bytes(const T& record) {
-    return std::string(reinterpret_cast<const char*>(&record), sizeof record);
+template <size_t... N>
+bool Terminated(const char (&... texts)[N]) {  // each text ends within its field
+    return (... && (std::memchr(texts, 0, N) != nullptr));
 }
-template <size_t N>
-bool Terminated(const char (&text)[N]) {  // the text ends within its field
-    return std::memchr(text, 0, N) != nullptr;
-}
-template <size_t N, size_t S>
-bool AllTerminated(const char (&table)[N][S]) {
-    return std::all_of(std::begin(table), std::end(table), [](const char(&t)[S]) { return Terminated(t); });
+template <size_t... N, size_t... S>
+bool AllTerminated(const char (&... tables)[N][S]) {  // every entry of each table
+    return (... &&
+            std::all_of(std::begin(tables), std::end(tables), [](const auto& t) { return Terminated(t); }));
 }
 
 // The competitor unit, the settings pages and the second display loaded over fresh records and texts.
@@ -65,7 +61,6 @@ protected:
         Q31FSetCharger();
     }
     void TearDown() override {
-        Q31FSetFermer();
         Q31FsdQuitter();
         Q12Quitter("Courant.q12ct");
         RemoveHooks();
@@ -80,10 +75,18 @@ protected:
         int waiting = 0;
         for (int i = 0; i < Q12NbListeG; ++i) waiting += (*Q12ListeG)[size_t(i)].Envoye == 0;
         for (const Q12Bloc* b : {Q12ListeG, Q12HistoG})
-            for (const auto& r : *b)
-                EXPECT_TRUE(Terminated(r.Texte1) && Terminated(r.Texte2) && Terminated(r.Texte3));
+            for (const auto& r : *b) EXPECT_TRUE(Terminated(r.Texte1, r.Texte2, r.Texte3));
         EXPECT_EQ(TableRowCount(Q12PanneauG, fq12::COMPET_WAITING), waiting);
         EXPECT_EQ(TableRowCount(Q12PanneauG, fq12::COMPET_SENT), Q12NbHistoG);
+    }
+    // The file written, then picked in the file dialog its button opens; false: told unreadable.
+    static bool LoadThrough(int panel, int button, const std::string& name, const std::string& bytes) {
+        qstest::WriteFileBytes(name, bytes);
+        PickFiles({name});
+        const size_t before = MessagesSeen().size();
+        QueueUserEvent(panel, button);
+        ProcessSystemEvents();
+        return MessagesSeen().size() == before;
     }
     qstest::TempProgramDir dir_;
 };
@@ -114,21 +117,13 @@ TEST_F(BadFiles, CompetitorFilesLoadBoundedAndTheUnitStaysUsable) {
     }
     Q12SetDialogue([](Q12Cnf*) { return true; });
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); });  // keep the lists
-    const auto import = [](const std::string& name, const std::string& bytes) {  // false: told unreadable
-        qstest::WriteFileBytes(name, bytes);
-        PickFiles({name});
-        const size_t before = MessagesSeen().size();
-        QueueUserEvent(Q12PanneauG, fq12::COMPET_IMPORT);
-        ProcessSystemEvents();
-        return MessagesSeen().size() == before;
-    };
     for (const std::string ext : {".xlsx", ".ods", ".xls", ".csv"}) {
         const std::string good = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors" + ext);
         for (const Damage& d : Damaged(good, unsigned(ext.size() + ext[1]))) {
             SCOPED_TRACE(ext + " " + d.name);
-            ASSERT_TRUE(import("good" + ext, good) && Q12NbListeG > 0);
+            ASSERT_TRUE(LoadThrough(Q12PanneauG, fq12::COMPET_IMPORT, "good" + ext, good) && Q12NbListeG > 0);
             const auto kept = std::tuple(false, Q12NbListeG, (*Q12ListeG)[0].Numero);
-            const bool read = import("damaged" + ext, d.bytes);
+            const bool read = LoadThrough(Q12PanneauG, fq12::COMPET_IMPORT, "damaged" + ext, d.bytes);
             ExpectSoundLists();
             // Zero bytes are no spreadsheet, random bytes no workbook (without a zero they are text).
             if (!read || d.name == "zero-filled" || (d.name == "random" && ext != ".csv"))
@@ -144,6 +139,7 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
     SbComParams params = SbComG.params;
     SbComGsm gsm = SbComG.gsm;
     FsdParam display = Q31G.secondDisplay;
+    const auto bytes = [](const auto& r) { return std::string(reinterpret_cast<const char*>(&r), sizeof r); };
     params.precision = 3;
     params.inputs[3].choice3 = 2;
     std::strcpy(gsm.first[0].text[1], "Start open");
@@ -151,26 +147,22 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
     std::strcpy(display.text1, "Giant slalom");
     std::strcpy(display.logos[3].path, "Former");
     const auto textsTerminated = [&g = SbComG.gsm, &p = Q31G.secondDisplay] {
-        bool ok =
-            Terminated(g.common) && Terminated(p.text1) && Terminated(p.text2) && Terminated(p.background);
-        for (int i = 0; i < 2; ++i) ok &= AllTerminated(g.first[i].text) && AllTerminated(g.second[i].text);
+        bool ok = Terminated(g.common, p.text1, p.text2, p.background);
+        for (int i = 0; i < 2; ++i) ok &= AllTerminated(g.first[i].text, g.second[i].text);
         for (const FsdLogo& l : p.logos) ok &= Terminated(l.path);
         return ok;
     };
     // The file (its block as loaded), the block, what it held (different in both halves), its load button.
     using Kind = std::tuple<const char*, void*, std::string, int, int>;
     for (const auto& [file, block, before, panel, button] :
-         {Kind{"bad.q31set", &SbComG.params, Bytes(params), Q31FSetPanel(4), fq31::PAGE4_FILE_LOAD},
-          Kind{"bad.q31gsm", &SbComG.gsm, Bytes(gsm), Q31FSetPanel(7), fq31::PAGE7_FILE_LOAD},
-          Kind{"bad.q31fsd", &Q31G.secondDisplay, Bytes(display), dialog, fq31::PARAMS_LOAD}}) {
+         {Kind{"bad.q31set", &SbComG.params, bytes(params), Q31FSetPanel(4), fq31::PAGE4_FILE_LOAD},
+          Kind{"bad.q31gsm", &SbComG.gsm, bytes(gsm), Q31FSetPanel(7), fq31::PAGE7_FILE_LOAD},
+          Kind{"bad.q31fsd", &Q31G.secondDisplay, bytes(display), dialog, fq31::PARAMS_LOAD}}) {
         const size_t size = before.size();
         for (const Damage& d : Damaged(std::string(static_cast<const char*>(block), size), 21)) {
             SCOPED_TRACE(std::string(file) + " " + d.name);
             std::memcpy(block, before.data(), size);
-            qstest::WriteFileBytes(file, d.bytes);
-            PickFiles({file});
-            QueueUserEvent(panel, button);
-            ProcessSystemEvents();
+            LoadThrough(panel, button, file, d.bytes);
             const auto want = (d.bytes + before.substr(std::min(size, d.bytes.size()))).substr(0, size);
             EXPECT_TRUE(d.name == "random" || std::memcmp(block, want.data(), size) == 0);
             EXPECT_TRUE(textsTerminated());
@@ -185,18 +177,16 @@ TEST_F(BadFiles, LabelAndMessageFilesKeepEveryEntryTerminated) {
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1); });
     const auto load = [] {  // the failure told to the operator, title|text ("" when none)
         Q31ChargerTextes();
-        EXPECT_TRUE(AllTerminated(GLabelBpG) && AllTerminated(GMessageG) && AllTerminated(GMesComG) &&
-                    AllTerminated(Q31TxtLabelG) && AllTerminated(Q31TxtLabSetG) &&
-                    AllTerminated(Q31TxtMesG) && AllTerminated(Q12TxtG));
+        EXPECT_TRUE(
+            AllTerminated(GLabelBpG, GMessageG, GMesComG, Q31TxtLabelG, Q31TxtLabSetG, Q31TxtMesG, Q12TxtG));
         const std::string told = Q31Erreur() ? std::string(Q31ErreurTitre()) + "|" + Q31ErreurTexte() : "";
         Q31GererErreur(0);
         return told;
     };
     const std::string incomplete = "Start Clock QS-310 INTERFACE FAILURE|Reading text files incomplete !";
+    const std::string label = Q31TxtLabelG[0], message = Q31TxtMesG[0];
     for (const char* name : {"Texts/Q31_Labels_EN.gentxt", "Texts/Q31_Messages_EN.gentxt"}) {
         const std::string path = dir_.file(name), good = qstest::ReadFileBytes(path);
-        ASSERT_EQ(load(), "");
-        const std::string label = Q31TxtLabelG[0], message = Q31TxtMesG[0];
         std::vector<Damage> damaged = Damaged(good, 91);
         damaged[0].bytes = good.substr(0, 200);  // within the first lines: below every table's count
         damaged.push_back({"one endless line", std::string(64 * 70, 'L')});  // each entry cut to its field
