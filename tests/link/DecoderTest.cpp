@@ -24,7 +24,6 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     const SbComRun& run = SbComG.run;
     const SbComSynchro& sy = SbComG.synchro;
     const SbQ31Cr& cr = SbQ31CrG;
-    const auto& pr = SbComG.progs;
     // Lights: 0x80 + light, F0 all, light 0 flagged. Hands: 45 / 3, 30, wrapped on 60. Digits: codes
     // to 7-segment patterns (16 the bar) or patterns. Sound 0x0D: tone 3, mode 1; duration 5 is 50.
     // Each parameter into its field (16 also the speed in use); day 4297 is 7 October 2011; inputs
@@ -81,10 +80,10 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 029 07 09", {{&p.field3, 7}, {&p.field2, 9}}},
         {"&P 034 4B 17", {{&SbCrG.gsmStatus, 0x4B}, {&SbCrG.gsmValue, 17}}},
         {"&P 035 1 84 ff 0", {{&SbCrG.ethernetStatus[1], 0x84}, {&SbCrG.ethernetStatus[2], 0xFF}}},
-        {"&P 110 02 251", {{&pr[2].p110, -5}}},
-        {"&P 113 02 ff", {{&pr[2].p113, -1}}},
-        {"&P 102 50 120", {{&pr[50].p102, 120}}},
-        {"&P 102 00 77", {{&pr[0].p102, 77}}},
+        {"&P 110 02 251", {{&SbComG.progs[2].p110, -5}}},
+        {"&P 113 02 ff", {{&SbComG.progs[2].p113, -1}}},
+        {"&P 102 50 120", {{&SbComG.progs[50].p102, 120}}},
+        {"&P 102 00 77", {{&SbComG.progs[0].p102, 77}}},
     };
     for (const auto& [message, fields] : rows) {
         if (message) SbComDecoderMessage(message);
@@ -99,9 +98,8 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         EXPECT_EQ(cr.lightColour, i) << colours[i];
     }
     // Texts are kept to their field (7, 31, 23 characters), GSM items read word by word, an item
-    // without text is empty; the GSM text comes in parts.
+    // without text is empty; the GSM text comes in parts, what does not fit its 255 bytes dropped.
     const std::tuple<const char*, const char*, const char*> texts[] = {
-        // message, field, text
         {"SN 77 FAMILYTOOLONG V1234567890", SbComG.family, "FAMILYT"},
         {nullptr, SbComG.version, "V123456"},
         {"&P 030 2 abc", SbComG.gsm.first[0].text[1], "abc"},
@@ -119,8 +117,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         EXPECT_STREQ(field, text) << (message ? message : "the message before");
     }
     for (int i = 0; i < 10; ++i) SbComDecoderMessage("&P 037 2 0123456789012345678901234567890123456789");
-    EXPECT_EQ(strlen(SbCrG.gsmText), 255u);  // what does not fit is dropped
-    EXPECT_EQ(SbCrG.gsmTextPart * 10 + SbCrG.gsmTextReady, 21);
+    EXPECT_EQ(strlen(SbCrG.gsmText) * 100 + SbCrG.gsmTextPart * 10 + SbCrG.gsmTextReady, 25521u);
     SbComDecoderMessage("&E 1E");
     EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4, 4);
     SbComDecoderMessage("&E 10");

@@ -13,8 +13,6 @@
 #include "link/SbComConfig.h"
 #include "link/SbComDecoder.h"
 #include "link/SbComErreur.h"
-#include "records/SbComRecord.h"
-#include "records/SbCr.h"
 #include "tests/support/MemoryPort.h"
 #include "ui/Texts.h"
 
@@ -23,8 +21,6 @@ namespace linktest {
 using Strings = std::vector<std::string>;
 
 inline std::vector<SbChronoRec> timesG;  // in the order handed over
-inline const bool kReceiver =
-    (SbComSetTimeReceiver([](const SbChronoRec* r) { timesG.push_back(*r); }), true);
 
 inline std::vector<int> Competitors() {
     std::vector<int> out;
@@ -62,8 +58,7 @@ inline Strings Payloads() {
 class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memport::C() = {};
-        memport::P() = {};
+        memport::C() = {}, memport::P() = {};
         Texts();
         SbComValDefaut(&SbComG);
         SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{};
@@ -72,6 +67,7 @@ protected:
         SbComInstallerPort(&ops_);
         ClearError();
         timesG.clear();
+        SbComSetTimeReceiver([](const SbChronoRec* r) { timesG.push_back(*r); });
     }
     void TearDown() override {
         SbComG.linkState = 0;

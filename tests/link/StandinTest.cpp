@@ -23,31 +23,24 @@ namespace fs = std::filesystem;
 namespace {
 
 // The acknowledgement wait's 5 s pass in 0.1 s.
-const SbComPortOps kFast = {nullptr, nullptr,
-                            [] {
-                                SetNextWake(0.01);
-                                ProcessSystemEvents();
-                            },
+const SbComPortOps kFast = {nullptr, nullptr, [] { SetNextWake(0.01), ProcessSystemEvents(); },
                             [] { return Timer() * 50; }};
 
 class LinkStandin : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { qstest::EnsureRuntime(); }
     void SetUp() override {
-        qstest::EnsureRuntime();
-        dir_ = std::make_unique<qstest::TempProgramDir>(false);
         Texts();
         SbComValDefaut(&SbComG);
-        SbComG.port = 5, SbComG.speed = 9600;
-        SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
+        SbComG.port = 5, SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
     }
     void TearDown() override {
         SbComInstallerPort(nullptr);
         SbComQuitter();
         SbComDeplanter();
-        dir_.reset();
         SbComVitesseCouranteG = 0;
     }
-    std::unique_ptr<qstest::TempProgramDir> dir_;
+    qstest::TempProgramDir dir_{false};
 };
 
 }  // namespace
@@ -57,7 +50,7 @@ protected:
 // value, a rejected line, a refusal, a time-out noted once however many commands it silences, the
 // connection lost, the link closed. Then openings it does not answer.
 TEST_F(LinkStandin, SessionWithTheStandin) {
-    qstest::StandinClock clock(*dir_, {"--tcp", "0"});
+    qstest::StandinClock clock(dir_, {"--tcp", "0"});
     ASSERT_TRUE(clock.Running()) << "the stand-in clock of the build did not start";
     const std::string address = "127.0.0.1:" + std::to_string(clock.TcpPort());
     StrCopy(SbComG.netAddress, "127.0.0.1");
@@ -81,7 +74,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     SbComSurveiller();
     SbComQuitter();
     SbComJournalArreter();
-    std::ifstream in(fs::directory_iterator(dir_->file("Logs"))->path());  // the day's file, alone
+    std::ifstream in(fs::directory_iterator(dir_.file("Logs"))->path());  // the day's file, alone
     std::string line, last;
     std::getline(in, line);
     EXPECT_EQ(line.rfind("# QS-310 Manager wire journal: > sent, < received, x rejected", 0), 0u) << line;
@@ -90,8 +83,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     while (std::getline(in, line)) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, stamped)) << line;
-        EXPECT_GE(line.substr(0, 12), last) << "in the order handed over";
-        last = line.substr(0, 12);
+        EXPECT_GE(line.substr(0, 12), std::exchange(last, line.substr(0, 12))) << "in the order handed over";
         events.push_back(m[5]);
     }
     EXPECT_EQ(events, (Strings{"* connected to " + address, "> #SN\\t00A1", "< SN 1234 QS310 V110\\t03EB",
@@ -101,8 +93,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
                                "! no acknowledgement within 5 s", "! connection lost", "* closed"}));
     SbComInstallerPort(&kFast);  // the clock still answers nothing
     SbComDeplanter();
-    EXPECT_EQ(SbComOuvrir(1), 1);
-    EXPECT_EQ(SbComG.linkState, 0);
+    EXPECT_EQ(SbComOuvrir(1) * 10 + SbComG.linkState, 10);
     EXPECT_EQ(Error(), "E3|No answer on COM5");
     SbComDeplanter();
     EXPECT_EQ(SbComOuvrir(2), 1);
@@ -112,7 +103,7 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
 
 // A journal that cannot write ("Logs" a file) is told once, with file and reason; it writes again.
 TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
-    qstest::WriteFileBytes(dir_->file("Logs"), "not a folder");
+    qstest::WriteFileBytes(dir_.file("Logs"), "not a folder");
     SbForgetFileNotices();
     SbComJournalDemarrer();
     for (const char* text : {"first", "second"}) {
@@ -125,13 +116,13 @@ TEST_F(LinkStandin, JournalThatCannotWriteIsToldOnceAndGoesOnWhenItCan) {
     EXPECT_EQ(std::tuple(note.kind, note.path.substr(0, 10), note.reason),
               std::tuple(SbFileNotice::FileNotWritten, "Logs\\link-", FILE_WRITE_OTHER));
     SbForgetFileNotices();
-    fs::remove(dir_->file("Logs"));
+    fs::remove(dir_.file("Logs"));
     Delay(1.1);  // the journal tries again a second after a failure
     SbComJournalLien("third");
     EXPECT_EQ(JournalSync(10), 0);
     SbComJournalArreter();
     EXPECT_TRUE(SbFileNotes().empty());
-    const std::string all = qstest::ReadFileBytes(fs::directory_iterator(dir_->file("Logs"))->path());
+    const std::string all = qstest::ReadFileBytes(fs::directory_iterator(dir_.file("Logs"))->path());
     EXPECT_NE(all.find(" * third\n"), std::string::npos) << all;
 }
 
@@ -142,12 +133,12 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
         return "E3|E" + std::to_string(lead) + " COM" + std::to_string(port) + " (" + device + ").\nE" +
                std::to_string(lead + 1);
     };
-    fs::create_directory(dir_->file("Ports"));
+    fs::create_directory(dir_.file("Ports"));
     int master = -1, slave = -1;
     char pty[128];
     ASSERT_EQ(openpty(&master, &slave, pty, nullptr, nullptr), 0);
     for (auto [port, device] : {std::pair<int, const char*>{60, pty}, {61, pty}, {62, "/dev/null"}})
-        fs::create_symlink(device, dir_->file("Ports/COM" + std::to_string(port)));
+        fs::create_symlink(device, dir_.file("Ports/COM" + std::to_string(port)));
     ASSERT_EQ(OpenCom(61, ""), 0);  // another user of the same device holds it
     SbComG.simulation = 1;
     for (const auto& [port, text] : {std::pair{64, expected(kMesComPortMissing, 64, "/dev/ttyACM15")},
@@ -155,8 +146,7 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
                                      {62, std::string("E3|COM62 cannot be opened")}}) {
         SbComDeplanter();
         SbComG.port = port;
-        EXPECT_EQ(SbComOuvrir(1), 1);
-        EXPECT_EQ(SbComG.linkState + SbComG.simulation, 0);
+        EXPECT_EQ(SbComOuvrir(1) * 10 + SbComG.linkState + SbComG.simulation, 10) << port;
         EXPECT_EQ(Error(), text) << port;
     }
     // A frame still in the port's queue (the line held) when the error is cleared does not go
@@ -171,9 +161,8 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     pollfd ready{master, POLLIN, 0};
     EXPECT_EQ(poll(&ready, 1, 50), 0);
     SbComQuitter();
+    EXPECT_EQ(SbComG.linkState, 0);  // commands no longer go to a port it closed
     EXPECT_LT(CloseCom(61), 0);
-    EXPECT_EQ(SbComOuvrir(7), 1);
-    EXPECT_EQ(SbComG.linkState + SbComErreur(), 0);
-    close(master);
-    close(slave);
+    EXPECT_EQ(SbComOuvrir(7) * 10 + SbComG.linkState + SbComErreur(), 10);
+    for (int fd : {master, slave}) close(fd);
 }

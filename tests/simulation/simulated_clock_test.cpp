@@ -20,18 +20,17 @@
 namespace {
 
 double nowG = 1000.0;             // the timer
-long long dayAt1000G;             // local second of the day when the timer read 1000.0
+double dayAt0G;                   // local second of the day when the timer read 0
 std::vector<SbChronoRec> tempsG;  // times handed to the store
 std::vector<int> inputsG;         // input commands asked of the clock
 
 long long SecondOfDay() {
-    return ((dayAt1000G + static_cast<long long>(std::floor(nowG - 1000.0))) % 86400 + 86400) % 86400;
+    return (static_cast<long long>(std::floor(dayAt0G + nowG)) % 86400 + 86400) % 86400;
 }
 // A program by its parameters in the order of the settings page.
 SbComProg Prog(int p103, int p104, int p102, int p107 = 0, int p108 = 0, int p109 = 0, int p110 = 0,
                int p111 = 0, int p112 = 0, int p113 = 0) {
-    return {p102, p104, 0,    0,    p103, p112, p110,
-            p111, p107, p108, p109, p113, {},   {}};  // in the record's order
+    return {p102, p104, 0, 0, p103, p112, p110, p111, p107, p108, p109, p113, {}, {}};  // the record's order
 }
 // The reference program: 30 s each whole minute, beeps at 10 and 5..1, amber from 10, green from 5.
 const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
@@ -43,8 +42,7 @@ protected:
         SbComG = SbCom{}, SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{}, Q31G.simu = Q31SimuBlock{};
         SbComG.simulation = 1, SbComG.synchro.mode = 5, SbComG.synchro.timeZone = 19;
         SbComG.progs[0] = kTrente;
-        tempsG.clear();
-        inputsG.clear();
+        tempsG.clear(), inputsG.clear();
         nowG = 1000.0;
         Q31SimuInit();
         Q31SimuSetSorties([](const SbChronoRec* r) { tempsG.push_back(*r); },
@@ -59,15 +57,9 @@ protected:
     static int Hhmmss() { return SbCrG.hour * 10000 + SbCrG.minute * 100 + SbCrG.second; }
     // Takes the pending sound request as the sound player does (0 when none).
     static int PrendreSon() { return std::exchange(SbCrG.soundRequest, 0); }
-    static void Pas(double dt) {
-        nowG += dt;
-        Q31SimuCr();
-    }
+    static void Pas(double dt) { nowG += dt, Q31SimuCr(); }
     // Sets the local time (the timer's fraction kept) and makes a pass.
-    static void Regler(int h, int m, int s) {
-        dayAt1000G = Hms(h, m, s) - static_cast<long long>(std::floor(nowG - 1000.0));
-        Pas(0.01);
-    }
+    static void Regler(int h, int m, int s) { dayAt0G = Hms(h, m, s) - std::floor(nowG), Pas(0.01); }
     // Passes every quarter second to the end of this one and makes the first pass of the next.
     static void Secondes(int n) {
         for (int i = 0; i < n; ++i) {
@@ -96,9 +88,7 @@ protected:
         for (auto v : SbQ31CrG.lights) r += v <= 3 ? ".RGA"[v] : '?';
         return r;
     }
-    static std::string Courant() {
-        return Runs((std::to_string(SbCrG.second) + ".1R60.").c_str()).substr(0, 60);
-    }
+    static std::string Courant() { return std::string(60, '.').replace(SbCrG.second, 1, "R"); }
     // The two digits as a number, -1 when they are not both decimal digits.
     static int Chiffres() {
         const auto *digits = Gen7Segments.begin(), *end = digits + 10;
@@ -118,8 +108,7 @@ TEST_F(Simu, CountdownsSecondBySecond) {
     struct Cas {
         const char* name;
         SbComProg prog;
-        int h, m, s;
-        long long debut;
+        int h, m, s, debut;
         std::vector<Point> points;
         std::string beeps;
         int fin, armed;  // the second counting stops in (-1: not run that far); armed again after it
@@ -169,8 +158,7 @@ TEST_F(Simu, CountdownsSecondBySecond) {
             const int shown = SbQ31CrG.valueA ? -Chiffres() : Chiffres();
             if (PrendreSon() == 1)
                 beeps += std::to_string(shown) + (SbCrG.soundNumber == 3 ? "!" : "") +
-                         (SbQ31CrG.status4 ? "z" : "") + " ";
-            SbQ31CrG.status4 = 0;
+                         (std::exchange(SbQ31CrG.status4, 0) ? "z" : "") + " ";
             if (next == c.points.size() || c.points[next].at != at) continue;
             const Point& p = c.points[next++];
             EXPECT_EQ(shown, p.digits);
@@ -245,8 +233,7 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     std::string blinks;
     for (int i = 0; i < 12; ++i) {
         Pas(0.35);
-        const int pair = SbQ31CrG.digitB * 256 + SbQ31CrG.digitC;
-        blinks += pair == 0 ? ' ' : pair == Gen7Segments[2] * 256 + Gen7Segments[3] ? 'n' : '?';
+        blinks += Chiffres() == 23 ? 'n' : SbQ31CrG.digitB + SbQ31CrG.digitC ? '?' : ' ';
     }
     EXPECT_EQ(blinks, "      nn  n ");
     Secondes(28);  // 14:38:00
@@ -265,8 +252,7 @@ TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
     Q31SimuSetInputControls(31, 32);  // the main window's input 1 and input 2 buttons
     for (int control : {31, 32, 31, 40}) FQ31SimuInput(1, control, EVENT_COMMIT, nullptr, 0, 0);
     FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only a commit acts
-    Q31G.simu.simuCountInput1 = INT32_MAX, Q31G.simu.simuCountInput2 = -7;
-    SbComG.mode = 0;
+    Q31G.simu.simuCountInput1 = INT32_MAX, Q31G.simu.simuCountInput2 = -7, SbComG.mode = 0;
     Q31SimuImpulsion(1);
     nowG += 1.5;
     Regler(11, 5, 7);
@@ -279,10 +265,9 @@ TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
     EXPECT_EQ(seen, "TNM11 " + at + " 42000\nTNM21 " + at + " 42000\nTNM12 " + at + " 42000\nTNM 0 " + at +
                         " 42000\nTNM11 " + at + " 0\nTNM21 39907.99999 0\n");
     EXPECT_EQ(SbCrG.channel[0] * 10 + SbCrG.channel[1], 11);
-    Q31G.simu.simuCompetitor = 12;
-    SbComG.run.next = 99;
-    Q31SimuOuvrirManche();
     auto& run = SbComG.run;
+    Q31G.simu.simuCompetitor = 12, run.next = 99;
+    Q31SimuOuvrirManche();
     EXPECT_EQ(run.current * 100 + run.next, 9901);
     EXPECT_EQ(Hms(run.hour, run.minute, run.second), Hms(11, 5, 7));
     EXPECT_EQ(Q31G.simu.simuCompetitor + Q31G.simu.simuCountInput1 + Q31G.simu.simuCountInput2, 0);
