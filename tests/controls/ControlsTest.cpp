@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QPainter>
-#include <cstdlib>
 
 #include "platform/controls/Glyphs.h"
 #include "platform/controls/QsDial.h"
@@ -71,11 +70,10 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     sw.setIntValue(1);
     sw.click();  // the operator's click still toggles and signals
     EXPECT_EQ(sw.intValue() * 10 + toggles, 1);
-    constexpr int kOrange = 0xFF3A10;  // the digits' colour
-    QImage img;
+    constexpr int kOrange = 0xFF3A10;                        // the digits' colour
     for (int bits : {1, 2, 4, 8, 16, 32, 64, 0x49, 0x7F}) {  // each bit lights exactly its segment
         digit.setIntValue(bits);
-        img = Render(digit, bits == 0x7F ? QSize(300, 200) : QSize(60, 100));
+        const QImage img = Render(digit, bits == 0x7F ? QSize(300, 200) : QSize(60, 100));
         int lit = 0;
         for (int k = 0; k < 7; ++k)
             lit |= Near(img, digit.segmentPolygon(k).boundingRect().center(), kOrange) << k;
@@ -86,17 +84,16 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     lamp.setIntAttribute(ATTR_OFF_COLOR, 0x303030);
     for (int on : {1, 0}) {
         lamp.setIntValue(on);
-        img = Render(lamp, QSize(80, 80));
+        const QImage img = Render(lamp, QSize(80, 80));
         const QPointF c = lamp.bodyCentre(), halo = c + QPointF(lamp.bodyRadius() * 1.12, 0);
-        EXPECT_TRUE(Near(img, c, on ? 0x0000FF : 0x303030) &&
-                    (img.pixelColor(halo.toPoint()).blue() > 60) == on);
+        EXPECT_TRUE(Near(img, c, on ? 0xFF : 0x303030) && (img.pixelColor(halo.toPoint()).blue() > 60) == on);
     }
     // The dial: a countdown arc lit in its colours, unlit lights dim but drawn, the hands.
     for (int i = 0; i < 20; ++i) dial.setIndexValue(i, i < 10 ? 0xFF0000 : 0x00FF00);
     dial.setIntAttribute(ATTR_ON_COLOR, 0x00FFFF);
     dial.setIntAttribute(ATTR_HOUR_HAND, 30);
     dial.setIntAttribute(ATTR_MINUTE_HAND, 75);  // 15: right, the longer hand
-    img = Render(dial, QSize(400, 400));
+    const QImage img = Render(dial, QSize(400, 400));
     const int unlit = img.pixelColor(dial.lightCentre(40).toPoint()).red();
     EXPECT_TRUE(Near(img, dial.lightCentre(0), 0xFF0000) && Near(img, dial.lightCentre(19), 0x00FF00) &&
                 unlit > 0x10 && unlit < 0x50);
@@ -110,10 +107,7 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
 // here. A deliberate redraw updates its row.
 TEST(Glyphs, EachDrawsItsOwnPicture) {
     qstest::EnsureRuntime();
-    const struct {
-        const char* name;
-        unsigned hash;
-    } rows[] = {
+    const std::pair<const char*, unsigned> rows[] = {
         {"link", 0x9366E4F2},    {"screen", 0x1023C237},  {"keys", 0xFD7710DD},      {"number", 0xAC7B5E55},
         {"gear", 0xBB0427C2},    {"doc", 0x10927160},     {"info", 0x811F4D47},      {"power", 0xBFF6E744},
         {"refresh", 0x91667E12}, {"save", 0x730887FB},    {"load", 0x5D29B193},      {"download", 0xE51F18C7},
@@ -122,15 +116,14 @@ TEST(Glyphs, EachDrawsItsOwnPicture) {
         {"reset", 0xB7FB2C93},   {"flag", 0x3774D624},    {"clock", 0x1F9D52BD},     {"split", 0xA43400AE},
         {"list", 0xC7F5A2FD},    {"sliders", 0x88E26951}, {"plug", 0x7131D273},      {"pulse", 0xB274731D},
         {"bulb", 0xE783211B}};
-    for (const auto& r : rows) {
+    for (auto [name, want] : rows) {
         QImage img(24, 24, QImage::Format_Alpha8);
         img.fill(0);
         QPainter p(&img);
-        EXPECT_TRUE(qs::controls::PaintGlyph(p, r.name, QRectF(0, 0, 24, 24), Qt::black));
+        EXPECT_TRUE(qs::controls::PaintGlyph(p, name, QRectF(0, 0, 24, 24), Qt::black));
         p.end();
         unsigned hash = 2166136261u;  // FNV-1a over the coverage of every pixel
-        for (int y = 0; y < 24; ++y)
-            for (int x = 0; x < 24; ++x) hash = (hash ^ img.constScanLine(y)[x]) * 16777619u;
-        EXPECT_EQ(hash, r.hash) << r.name;
+        for (int i = 0; i < 24 * 24; ++i) hash = (hash ^ img.constBits()[i]) * 16777619u;  // rows unpadded
+        EXPECT_EQ(hash, want) << name;
     }
 }

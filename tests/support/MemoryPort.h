@@ -32,9 +32,8 @@ inline SbComPortOps Ops(SbComPortOps base = {}) {
     base.read = [](char* buffer, int maxCount, bool* lineEnded) {
         std::string& in = P().input;
         const size_t limit = P().piece > 0 ? std::min(size_t(maxCount), P().piece) : size_t(maxCount);
-        const size_t lf = in.find('\n');
-        *lineEnded = lf != std::string::npos && lf < limit;
-        const size_t n = *lineEnded ? lf : std::min(limit, in.size());
+        const size_t n = std::min({limit, in.size(), in.find('\n')});
+        *lineEnded = n < limit && n < in.size();  // stopped short at a line feed
         memcpy(buffer, in.data(), n);
         in.erase(0, n + (*lineEnded ? 1 : 0));
         return int(n);
@@ -49,9 +48,8 @@ inline void Deliver(const char* bytes, size_t count) {
     RsDetectFlag(0, LWRS_RXFLAG, nullptr);
 }
 
-// The clock on the other side of the memory port, for the link's own tests: each frame
-// written is kept; on the next event pass of the acknowledgement wait the clock answers
-// with the next scripted reply, or "AK"; time moves with every pass and every poll.
+// The clock at the memory port's far end: each frame written is kept; on the next event pass of the
+// acknowledgement wait it answers with the next scripted reply, or "AK"; time moves with each pass and poll.
 struct Clock {
     std::vector<std::string> frames;  // literal bytes of each frame written
     std::deque<std::string> replies;  // bytes sent after the next frame, one entry per frame

@@ -1,12 +1,10 @@
-// A small file system over a test's folder, to see the program's real writes on a full disk or a
-// read-only folder: a tmpfs in the test process's own mount namespace (root only, as developers'
-// machines and CI run); without root the folder is only made read-only by its permissions.
+// A small disk over a test's folder, to see the program's real writes when it is full or read-only: a
+// tmpfs in the test process's own mount namespace (root, as developers and CI run); else permissions.
 #pragma once
 
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,18 +33,16 @@ public:
     const std::string& WhyNot() const { return why_; }  // why nothing could be mounted
     // Fills the disk (never the machine's own) with a filler file until at most `leave` bytes are free.
     void Fill(size_t leave = 0) {
-        struct statvfs st {};
-        if (!mounted_ || statvfs(folder_.c_str(), &st) != 0) return;
-        const size_t free = size_t(st.f_bavail) * st.f_frsize, fill = free > leave ? free - leave : 0;
-        std::ofstream(folder_ + "/.filler", std::ios::binary | std::ios::app) << std::string(fill, 'f');
+        const size_t free = mounted_ ? std::filesystem::space(folder_).available : 0;
+        if (free > leave)
+            std::ofstream(folder_ + "/.filler", std::ios::app) << std::string(free - leave, 'f');
     }
     void Free() { std::filesystem::remove(folder_ + "/.filler"); }
-    // The folder read-only: the disk remounted, or (not root) its write permission taken away.
+    // The folder read-only: the disk remounted, or its write permission taken away (root writes anyway).
     bool ReadOnly(bool on) {
-        if (mounted_)
-            return mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | (on ? MS_RDONLY : 0),
-                         options_.c_str()) == 0;
-        return geteuid() != 0 && chmod(folder_.c_str(), on ? 0555 : 0755) == 0;  // root writes regardless
+        if (!mounted_) return geteuid() != 0 && chmod(folder_.c_str(), on ? 0555 : 0755) == 0;
+        return mount("tmpfs", folder_.c_str(), "tmpfs", MS_REMOUNT | (on ? MS_RDONLY : 0),
+                     options_.c_str()) == 0;
     }
 
 private:

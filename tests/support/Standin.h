@@ -1,9 +1,6 @@
-// The stand-in clock for tests (its code in TestSupport.cpp): started with its pseudo-terminal linked
-// as "Ports/COM5" of a test's program folder, with its wire log and control channel; with "--tcp"
-// among the arguments it listens on a free port of the loopback too.
+// The stand-in clock for tests: its pseudo-terminal linked as "Ports/COM5" of a test's program folder,
+// with its wire log and control channel; given "--tcp" it listens on a free loopback port too.
 #pragma once
-
-#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -27,7 +24,7 @@ public:
     static void Pause(double seconds);         // processes events meanwhile
 
 private:
-    pid_t pid_ = -1;
+    int pid_ = -1;  // the stand-in's process id
     int out_ = -1;  // kept open: the stand-in reports on it until it ends
     std::string first_, log_, control_;
     bool tcp_ = false;

@@ -22,47 +22,38 @@
 #include "platform/cvi.h"
 #include "tests/support/Standin.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 
 namespace qstest {
-namespace {
 
 // Starts a program with these arguments, its output to `out` when given: its process id, or -1.
-pid_t Spawn(std::vector<std::string> args, int out = -1) {
+static pid_t Spawn(std::vector<std::string> args, int out = -1) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, 1);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv(args.size() + 1);  // ends with a null
+    std::transform(args.begin(), args.end(), argv.begin(), [](std::string& a) { return a.data(); });
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
-}  // namespace
-
 TempProgramDir::TempProgramDir(bool withProgramFiles) : previous_(fs::current_path().string()) {
-    std::error_code ec;
-    const fs::path base = fs::temp_directory_path(ec);  // $TMPDIR, else /tmp
-    std::string name = ((ec ? "/tmp" : base) / "qs310-test-XXXXXX").string();
+    std::string name = (fs::temp_directory_path() / "qs310-test-XXXXXX").string();  // $TMPDIR, else /tmp
     path_ = mkdtemp(name.data());
     const char* built = getenv("QS_BUILT_PROGRAM_DIR");
     if (!built) built = getenv("QS_PROGRAM_DIR");
-    // A file the build puts in the program folder and that is missing there is the build's
-    // fault: the test fails rather than run without it.
-    const std::string from = built ? built : "(not set)";
+    // A file missing from the built program folder is the build's fault: the test fails, not runs without.
+    const std::string from = std::string(built ? built : "(not set)") + "/";
     for (const char* item : {"Texts", "Doc", "Web", "FQ31.uir", "FQ31_SD.uir", "FQ12.uir", "FSabGen.uir",
                              "Bip444Hz.wav", "Bip533Hz.wav", "Bip695Hz.wav", "Bip888Hz.wav"}) {
-        if (withProgramFiles)
-            fs::copy(from + "/" + item, path_ + "/" + item, fs::copy_options::recursive, ec);
-        EXPECT_FALSE(withProgramFiles && ec) << "the built program folder (" << from << ") lacks " << item;
+        std::error_code ec;
+        if (withProgramFiles) fs::copy(from + item, path_ + "/" + item, fs::copy_options::recursive, ec);
+        EXPECT_FALSE(ec) << "the built program folder (" << from << ") lacks " << item;
     }
     // Keep the built folder reachable for later copies, then point the layer here.
-    if (built && !getenv("QS_BUILT_PROGRAM_DIR")) setenv("QS_BUILT_PROGRAM_DIR", built, 1);
+    if (built) setenv("QS_BUILT_PROGRAM_DIR", built, 0);
     setenv("QS_PROGRAM_DIR", path_.c_str(), 1);
     fs::current_path(path_);
 }
@@ -84,9 +75,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 long FileSize(const std::string& path) {
-    std::error_code ec;
-    const auto n = fs::file_size(path, ec);
-    return ec ? -1 : long(n);
+    std::error_code ec;  // a missing file's size is uintmax_t(-1)
+    return long(fs::file_size(path, ec));
 }
 
 void EnsureRuntime() {
@@ -111,10 +101,9 @@ bool RanInOwnProcess() {
 }
 
 void PointAt(int panel, int control, int x, int y) {
-    QPoint global(-5000, -5000);
     QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
-    if (panel > 0 && w) global = w->mapToGlobal(QPoint(x, y));
-    QCursor::setPos(global);  // the platform reports the move (enter, leave, move) to the windows
+    // The platform reports the move (enter, leave, move) to the windows.
+    QCursor::setPos(panel > 0 && w ? w->mapToGlobal(QPoint(x, y)) : QPoint(-5000, -5000));
     ProcessSystemEvents();
 }
 
@@ -124,7 +113,6 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
     if (pipe(fds) != 0) return b;
     const pid_t child = fork();
     if (child == 0) {
-        close(fds[0]);
         alarm(unsigned(std::ceil(limitSeconds)));  // the wall-clock limit: the alarm ends the child
         const std::string out = work();
         _exit(write(fds[1], out.data(), out.size()) == ssize_t(out.size()) ? 0 : 2);

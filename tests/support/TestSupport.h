@@ -26,9 +26,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 long FileSize(const std::string& path);  // -1 when missing
 void EnsureRuntime();                    // starts the run-time layer (offscreen) unless it runs
 
-// For a test that runs or forks the whole program, which needs a process where no Qt application
-// was started yet: when one was, the test runs again alone in a fresh copy of this executable, its
-// outcome becomes this test's, and the call returns true (the caller then returns at once).
+// A whole-program test needs a process where no Qt application was started: where one was, the test
+// runs again alone in a fresh copy of this executable, its outcome this test's; true: return at once.
 bool RanInOwnProcess();
 
 // Moves the pointer to (x, y) of a control (control 0: of the panel) as the window system reports

@@ -1,5 +1,4 @@
-// The shared test runner: headless, in the built program folder, the run-time layer closed
-// before static destruction.
+// The tests' main: headless, in the built program folder, the run-time layer closed before statics die.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
