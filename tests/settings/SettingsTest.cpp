@@ -32,14 +32,13 @@ using Frames = std::vector<std::string>;
 namespace {
 
 std::string g_file;   // what the file dialog answers ("" = cancelled)
-int g_answer = 0;     // the button the next confirmation popup gets; -1: read and close popups
-std::string g_popup;  // the last information popup's text
+int g_answer = 0;     // the button the next popup gets; -1: read and close every popup
+std::string g_popup;  // the last popup's text
 
 // Payloads of the frames sent since the last Sent() (frame marks removed).
 Frames Sent() {
     Frames out;
-    for (const std::string& f : memport::C().frames) out.push_back(f.substr(1, f.find('\t') - 1));
-    memport::C().frames.clear();
+    for (const auto& f : std::exchange(memport::C().frames, {})) out.push_back(f.substr(1, f.find('\t') - 1));
     return out;
 }
 int Val(int panel, int control, int attribute = 0) {
@@ -86,23 +85,18 @@ protected:
         });
         // Popups are answered from the background task their loop runs.
         SbSetTacheFond([] {
-            if (const int popup = GetPanelHandleFromTag(4); popup > 0 && g_answer > 0)
-                QueueUserEvent(popup, std::exchange(g_answer, 0));
-            else if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); p && g_answer < 0) {
-                g_popup = Text(p, fsabgen::POPUP_TEXTE);
-                QueueUserEvent(p, fsabgen::POPUP_OK);
-            }
+            const int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
+            if (p <= 0 || g_answer == 0) return;
+            g_popup = Text(p, fsabgen::POPUP_TEXTE);
+            QueueUserEvent(p, g_answer > 0 ? std::exchange(g_answer, 0) : int(fsabgen::POPUP_OK));
         });
         g_file.clear(), g_popup.clear();
     }
     void Reset() {
         qstest::FreshRecords();
-        memport::C() = {};
-        memport::P() = {};
+        memport::C() = {}, memport::P() = {};
         SbComInstallerPort(&ops_);
-        SbComG.linkState = 0;  // clear the error without touching a port
-        SbComDeplanter();
-        SbComG.linkState = 1;
+        SbComG.linkState = 0, SbComDeplanter(), SbComG.linkState = 1;  // the error cleared, no port touched
         // The clock already works at the record's speed: writing it never reopens a port.
         SbComVitesseCouranteG = SbComG.params.speedCode;
     }
@@ -112,9 +106,7 @@ protected:
         for (int& p : Q31FSetG)
             if (p > 0) DiscardPanel(std::exchange(p, 0));
         DiscardPanel(std::exchange(Q31FIhmG, 0));
-        SbComG.linkState = 0;
-        SbComDeplanter();
-        SbComInstallerPort(nullptr);
+        SbComG.linkState = 0, SbComDeplanter(), SbComInstallerPort(nullptr);
     }
     static int P(int page) { return Q31FSetG[size_t(page)]; }
 
@@ -180,8 +172,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              Q31FKeyRaz();                // the reset key too: the simulated clock's falling tones
              EXPECT_EQ(std::tuple(Q31G.simu.simuSynchronised, SbQ31CrG.lightColour, SbCrG.soundRequest),
                        std::tuple(0, 2, 3));
-             SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4;
-             Q31FSetOuvrirManche();
+             SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4, Q31FSetOuvrirManche();
              const int opened = SbComG.run.current;
              Q31FSetFermerManche(), Q31FSetRazMemoire();
              EXPECT_EQ(std::tuple(opened, SbComG.run.current, Q31G.simu.simuCountInput1),
@@ -249,8 +240,7 @@ TEST_F(Settings, PagesShowTheRecords) {
                   std::tuple(number, load, max, clear));
     }
     // The captions and lists after a second translation (the lists must not grow).
-    Q31FSetTraduirePage(4);
-    Q31FSetListesFixes();
+    Q31FSetTraduirePage(4), Q31FSetListesFixes();
     SetCtrlVal(P(4), PAGE4_TB2, 0);
     const int label = ATTR_LABEL_TEXT;
     const std::tuple<int, int, int, const char*> captions[] = {
@@ -286,14 +276,13 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
     SbComG.params.field1 = 1;  // not the default: the page shows the record, not what it held
     for (int twice = 0; twice < 2; ++twice) {
         Commit(FQ31Set, Q31FIhmG, MAIN_PAGE_4);
-        ASSERT_EQ(Q31FSetPageOuverte(), 4);
         // The inputs first, the rest after a pause.
         EXPECT_EQ(Sent(), (Frames{"RP 001", "RP 004 01", "RP 005 01", "RP 006 01", "RP 004 02", "RP 005 02",
                                   "RP 006 02", "RP 023", "RP 007", "RP 029", "RP 016", "RP 017", "RP 021",
                                   "RP 012", "RP 008"}));
         for (int c : {PAGE4_QUIT, PAGE4_OK, PAGE4_FILE_SAVE, PAGE4_FILE_LOAD, PAGE4_PRECISION})
             EXPECT_EQ(Val(P(4), c, ATTR_LABEL_VISIBLE), c == PAGE4_PRECISION) << c;  // captions on hover
-        EXPECT_EQ(Val(P(4), PAGE4_P7), 1);
+        EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(P(4), PAGE4_P7)), std::pair(4, 1));
         EXPECT_EQ(Val(Q31FIhmG, MAIN_PAGE_4, ATTR_LABEL_COLOR), 0x554646);
         Commit(FQ31SetQuit, P(4), PAGE4_QUIT);
         EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Val(Q31FIhmG, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
@@ -304,12 +293,10 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
 TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
     // 20 accented letters in item 2 bring its frame's check value down to 0; one more
     // would make it 0x8000 or more, which the clock can never accept.
-    Q31FSetParam(7);
-    g_answer = -1;
+    g_answer = -1, Q31FSetParam(7);  // every popup read and closed
     for (auto [letters, refused] : {std::pair{21, true}, {20, false}}) {
         const std::string text(size_t(letters), '\xE9');
-        SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str());
-        Commit(FQ31SetValider, P(7), PAGE7_OK);
+        SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str()), Commit(FQ31SetValider, P(7), PAGE7_OK);
         EXPECT_EQ(std::exchange(g_popup, ""),
                   refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
         const Frames f = Sent();
@@ -317,19 +304,16 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
                   refused ? std::pair(0ul, 0l) : std::pair(16ul, 1l));
     }
     // The selector shows and edits one set only, its fields captioned with its keys.
-    std::strcpy(SbComG.gsm.first[1].text[0], "one");
-    Commit(FQ31ChoixGsm, P(7), PAGE7_SET, 1);
+    std::strcpy(SbComG.gsm.first[1].text[0], "one"), Commit(FQ31ChoixGsm, P(7), PAGE7_SET, 1);
     EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
     for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
         EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
-    SetCtrlVal(P(7), PAGE7_G1_T0, "edited");
-    Q31FSetParamGet(7);
+    SetCtrlVal(P(7), PAGE7_G1_T0, "edited"), Q31FSetParamGet(7);
     EXPECT_STREQ(SbComG.gsm.first[1].text[0], "edited");
 }
 
 TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
-    SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE;
-    Q31FSetParam(3);
+    SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE, Q31FSetParam(3);
     for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
         Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM, typed);
         EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
@@ -350,8 +334,7 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
 TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     MakeDir(dir_.file("Settings").c_str());
     Q31FSetParam(4), Q31FSetParam(7);
-    SetCtrlVal(P(4), PAGE4_P7, 7);
-    SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");
+    SetCtrlVal(P(4), PAGE4_P7, 7), SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");  // typed, not confirmed
     const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
     g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
     g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
@@ -361,10 +344,8 @@ TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     SbComValDefaut(&SbComG);
     g_file = set, Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     g_file = gsm, Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
-    EXPECT_EQ(Val(P(4), PAGE4_P7), 7);
-    EXPECT_EQ(Text(P(7), PAGE7_G2_T2), "Finish");
+    EXPECT_EQ(std::tuple(Val(P(4), PAGE4_P7), Text(P(7), PAGE7_G2_T2)), std::tuple(7, "Finish"));
     g_file.clear(), SbComG.params.field1 = 2;  // cancelled: nothing changes
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
-    EXPECT_EQ(SbComG.params.field1, 2);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(std::tuple(SbComG.params.field1, Sent()), std::tuple(2, Frames{}));
 }

@@ -78,12 +78,10 @@ protected:
 // its buffer) and closed once leaves nothing behind; the connection dialog keeps it dimmed.
 TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     SbWaitAnnulable(parent_, "loading", "Stop");
-    const int stop = GetPanelHandleFromTag(WAIT);
-    EXPECT_EQ(
-        Text(stop, WAIT_ANNULER, ATTR_LABEL_TEXT) + std::to_string(Attr(stop, WAIT_ANNULER, ATTR_VISIBLE)),
-        "Stop1");
+    const int w = GetPanelHandleFromTag(WAIT), cancel = WAIT_ANNULER;
+    EXPECT_EQ(Text(w, cancel, ATTR_LABEL_TEXT) + std::to_string(Attr(w, cancel, ATTR_VISIBLE)), "Stop1");
     EXPECT_FALSE(SbWaitAnnule());
-    static_cast<QAbstractButton*>(qs::rt::ControlWidget(stop, WAIT_ANNULER))->click();
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(w, cancel))->click();
     EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
     for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
@@ -94,8 +92,7 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
     for (int twice = 0; twice < 2; ++twice) SbFermerWait(true, 0);  // closing a closed box does nothing
     EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
-    SbWait(parent_, "searching");
-    SbFermerWait(false, 0);
+    SbWait(parent_, "searching"), SbFermerWait(false, 0);
     EXPECT_EQ(Around(), 100 + VAL_DEFAULT_CURSOR);
 }
 
@@ -158,14 +155,13 @@ int documentResultG, cursorWhileOpeningG;
 TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
     ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
-    for (auto [path, detail] :
-         {std::pair{"Chronos\\Chrono.q31tps", dir_.path() + "/Chronos/Chrono.q31tps" + why},
-          {"/media/usb/t.txt", "/media/usb/t.txt" + why},
-          {"\\\\server\\t.txt", "//server/t.txt" + why},
-          {"C:x.txt", "C:x.txt" + why}}) {
+    for (auto [path, shown] :  // a path in the program folder: the notices below
+         {std::pair{"/media/usb/t.txt", "/media/usb/t.txt"},
+          {"\\\\server\\t.txt", "//server/t.txt"},
+          {"C:x.txt", "C:x.txt"}}) {
         char text[600];
         SbFileNoticeDetail(path, FILE_WRITE_DISK_FULL, text, sizeof text);
-        EXPECT_EQ(text, detail);
+        EXPECT_EQ(text, shown + why);
     }
     SbForgetFileNotices();
     for (int i = 0; i < 2; ++i)
@@ -209,13 +205,11 @@ TEST_F(Dialogs, AboutBoxShortAndFull) {
                   std::to_string(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT)),
               "About QS-310 ManagerV 9.8.711280");
     SbAboutOuvrir(parent_, "About", "V 1.1.2", 1, true);  // the first is closed
-    ASSERT_GT(about = GetPanelHandleFromTag(ABOUT), 0);
-    EXPECT_GT(Attr(about, 0, ATTR_HEIGHT), 280);
+    ASSERT_GT(Attr(about = GetPanelHandleFromTag(ABOUT), 0, ATTR_HEIGHT), 280);
     for (auto [control, cursor, stays] : {std::tuple{ABOUT_LIEN2, VAL_DEFAULT_CURSOR, true},
                                           {ABOUT_VERSION, VAL_POINTING_FINGER_CURSOR, true},
                                           {ABOUT_VERSION, VAL_DEFAULT_CURSOR, false}}) {
-        qstest::PointAt(about, control, 4, 4);
-        SetMouseCursor(cursor);
+        qstest::PointAt(about, control, 4, 4), SetMouseCursor(cursor);
         FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
         EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), stays ? about + 1 : 0)
             << control;
@@ -227,34 +221,28 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     const int panel = LoadPanel(0, "FSabGen.uir", POPUP);
     const int buttons[2] = {POPUP_VALIDER, POPUP_ANNULER};
     GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
-    DisplayPanel(panel);
-    ProcessSystemEvents();
-    const int w = Attr(panel, POPUP_VALIDER, ATTR_WIDTH), h = Attr(panel, POPUP_VALIDER, ATTR_HEIGHT);
-    const int ok = POPUP_VALIDER, no = POPUP_ANNULER;
+    DisplayPanel(panel), ProcessSystemEvents();
+    const int ok = POPUP_VALIDER, no = POPUP_ANNULER, label = ATTR_LABEL_VISIBLE;
+    const int w = Attr(panel, ok, ATTR_WIDTH), h = Attr(panel, ok, ATTR_HEIGHT);
+    const int on = VAL_POINTING_FINGER_CURSOR, off = VAL_DEFAULT_CURSOR;
     struct Step {
         int over;  // 0: away from every window
-        bool corner, dimmed, hidden, inactive, off;
-        const char* shown;  // the cursor, then the two captions
+        bool corner, dimmed, hidden, inactive, hoverOff;
+        int cursor, okCaption, noCaption;
     } const steps[] = {
-        // over, corner, dimmed, hidden, inactive, hover off: shown
-        {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 0, 0, 0, 0, "on10"},  {no, 0, 0, 0, 0, 0, "on01"},
-        {ok, 1, 0, 0, 0, 0, "on10"},  {0, 0, 0, 0, 0, 0, "off00"},  {ok, 0, 1, 0, 0, 0, "off00"},
-        {ok, 0, 0, 1, 0, 0, "off00"}, {ok, 0, 0, 0, 1, 0, "off00"}, {ok, 0, 0, 0, 0, 1, "off00"},
-        {ok, 0, 0, 0, 0, 0, "on10"},
+        // over, corner, dimmed, hidden, inactive, hover off: cursor, the two captions
+        {ok, 0, 0, 0, 0, 0, on, 1, 0},  {no, 0, 0, 0, 0, 0, on, 0, 1},  {ok, 1, 0, 0, 0, 0, on, 1, 0},
+        {0, 0, 0, 0, 0, 0, off, 0, 0},  {ok, 0, 1, 0, 0, 0, off, 0, 0}, {ok, 0, 0, 1, 0, 0, off, 0, 0},
+        {ok, 0, 0, 0, 1, 0, off, 0, 0}, {ok, 0, 0, 0, 0, 1, off, 0, 0}, {ok, 0, 0, 0, 0, 0, on, 1, 0},
     };
     for (const Step& s : steps) {
-        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_DIMMED, s.dimmed);
-        SetCtrlAttribute(panel, POPUP_VALIDER, ATTR_VISIBLE, !s.hidden);
-        SetActivePanel(s.inactive ? parent_ : panel);
-        GenActiverSurvol(!s.off);
-        s.over ? qstest::PointAt(panel, s.over, s.corner ? w : 6, s.corner ? h : 6)
-               : qstest::PointAt(0, 0, 0, 0);
+        SetCtrlAttribute(panel, ok, ATTR_DIMMED, s.dimmed);
+        SetCtrlAttribute(panel, ok, ATTR_VISIBLE, !s.hidden);
+        SetActivePanel(s.inactive ? parent_ : panel), GenActiverSurvol(!s.hoverOff);
+        qstest::PointAt(s.over ? panel : 0, s.over, s.corner ? w : 6, s.corner ? h : 6);  // panel 0: away
         GenSurvolBp(panel, 2, 2, buttons);
-        const int c = Cursor();
-        const char* cursor = c == VAL_POINTING_FINGER_CURSOR ? "on" : c == VAL_DEFAULT_CURSOR ? "off" : "?";
-        EXPECT_EQ(cursor + std::to_string(Attr(panel, POPUP_VALIDER, ATTR_LABEL_VISIBLE)) +
-                      std::to_string(Attr(panel, POPUP_ANNULER, ATTR_LABEL_VISIBLE)),
-                  s.shown)
+        EXPECT_EQ(std::tuple(Cursor(), Attr(panel, ok, label), Attr(panel, no, label)),
+                  std::tuple(s.cursor, s.okCaption, s.noCaption))
             << &s - steps;
     }
     DiscardPanel(panel);
@@ -276,18 +264,14 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
     CloseCom(1), CloseCom(64);
     for (int fd : {masters[0], masters[1], slaves[0], slaves[1]}) close(fd);
-    const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT);
+    const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT), ring = fq31::CONNECT_PORT;
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
     int count = -1, value = 0;
-    GenPortsComCtrl(dialog, fq31::CONNECT_PORT, listed, 3);
-    GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
-    SetCtrlIndex(dialog, fq31::CONNECT_PORT, 2);
-    GetCtrlVal(dialog, fq31::CONNECT_PORT, &value);
-    EXPECT_EQ(std::to_string(count * 100 + value) + Text(dialog, fq31::CONNECT_PORT),
-              "312COM12 \xB7 /dev/ttyS11");
-    GenPortsComCtrl(dialog, fq31::CONNECT_PORT, listed, 0);
-    GetNumListItems(dialog, fq31::CONNECT_PORT, &count);
+    GenPortsComCtrl(dialog, ring, listed, 3), GetNumListItems(dialog, ring, &count);
+    SetCtrlIndex(dialog, ring, 2), GetCtrlVal(dialog, ring, &value);
+    EXPECT_EQ(std::to_string(count * 100 + value) + Text(dialog, ring), "312COM12 \xB7 /dev/ttyS11");
+    GenPortsComCtrl(dialog, ring, listed, 0), GetNumListItems(dialog, ring, &count);
     EXPECT_EQ(count, 0);  // no free port empties the ring
     DiscardPanel(dialog);
 }

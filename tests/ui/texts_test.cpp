@@ -20,11 +20,7 @@ std::string Lines(int n, const std::string& stem = "label", const std::string& e
     for (int i = 0; i < n; ++i) s += stem + std::to_string(i) + end;
     return s;
 }
-std::string Messages(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += "message " + std::to_string(i) + "\n" + kSign + "\n";
-    return s;
-}
+const auto Messages = [](int n) { return Lines(n, "message ", "\n" + kSign + "\n"); };
 std::string reported;  // what the loader reported, as the application's error state would record it
 
 // Every language (255, not chosen yet, reads English) loads whole through the start-up
@@ -72,8 +68,7 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
     // The tables before it are French, the one after it was not reloaded.
     EXPECT_EQ(std::tuple(std::string(Q31TxtMesG[0]), std::string(Q31TxtLabelG[0]), std::string(Q12TxtG[0])),
               std::tuple("seul message", "Connexion", italian));
-    std::filesystem::remove(dir.file("Texts/Q31_Labels_FR.gentxt"));
-    reported.clear(), Q31ChargerTextes();
+    std::filesystem::remove(dir.file("Texts/Q31_Labels_FR.gentxt")), reported.clear(), Q31ChargerTextes();
     EXPECT_EQ(reported, "Start Clock QS-310 INTERFACE FAILURE: Opening text files is impossible !\n");
 }
 
@@ -84,7 +79,7 @@ TEST(Texts, DamagedFiles) {
     const std::string longLine = Lines(7, "abcdefghi", "");  // 70 bytes
     struct Cas {
         const char* what;
-        std::vector<std::pair<const char*, std::string>> files;  // none: no Texts folder
+        std::vector<std::pair<std::string, std::string>> files;
         uint8_t (*load)(int);
         int status;
         std::vector<std::pair<const char*, std::string>> entries;
@@ -113,15 +108,13 @@ TEST(Texts, DamagedFiles) {
          {GMessageG[1], "after"}, {GLabelBpG[8], "label8"}}},
         {"messages", {{"Q31_Messages_EN", "first line\nsecond line\n" + kSign + "\n" + Messages(16)}},
          Q31ChargerMessages, 0, {{Q31TxtMesG[0], "first line\nsecond line"}, {Q31TxtMesG[16], "message 15"}}},
-        {"no folder", {}, Q12ChargerTxt, 1, {{Q12TxtG[0], ""}}},
     };
     // clang-format on
     for (const Cas& c : cases) {
         SCOPED_TRACE(c.what);
-        std::filesystem::remove_all(dir.file("Texts"));
-        if (!c.files.empty()) std::filesystem::create_directory(dir.file("Texts"));
+        std::filesystem::remove_all(dir.file("Texts")), std::filesystem::create_directory(dir.file("Texts"));
         for (auto& [name, bytes] : c.files)
-            qstest::WriteFileBytes(dir.file("Texts/" + std::string(name) + ".gentxt"), bytes);
+            qstest::WriteFileBytes(dir.file("Texts/" + name + ".gentxt"), bytes);
         for (auto& [entry, text] : c.entries) std::strcpy(const_cast<char*>(entry), "stale");
         EXPECT_EQ(c.load(0), c.status);
         for (auto& [entry, text] : c.entries) EXPECT_EQ(entry, text);
