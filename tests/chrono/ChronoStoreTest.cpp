@@ -18,8 +18,8 @@ static std::set<std::string> Conserves(const std::string& folder) {
 }
 
 // The file of two records, byte for byte (an empty store's: opening's); counts that disagree with
-// the file are cut to what the file and the store (9,999 times) hold; a file without a count,
-// or no file, is refused and the store stays as it was.
+// the file are cut to what the file and the store (9,999 times) hold (a count alone: no time); a
+// file without a count is refused and the store stays as it was.
 TEST_F(ChronoTest, TimesFileImageAndBadCounts) {
     Ouvrir();
     const SbChronoRec a = Temps(10, 0, 1, 25000, '1', 12), b = Temps(10, 0, 2, 5, '2', 0, 7);
@@ -38,13 +38,12 @@ TEST_F(ChronoTest, TimesFileImageAndBadCounts) {
     // The file's bytes, the times loaded (-1: refused).
     const std::pair<std::string, int> rows[] = {
         {Image(-1, {a, b}), 0}, {Image(5, {a, b}) + "xxxxxxxxxx", 2}, {Image(20000, many), 9999},
-        {Image(1, {a, b}), 1},  {std::string("\x01\0", 2), -1},       {"", -1}};
+        {Image(1, {a, b}), 1},  {std::string("\x01\0", 2), -1},       {Image(0, {}), 0}};
     for (const auto& [file, loaded] : rows) {
         SCOPED_TRACE(loaded);
         SbChronoEffacer();
         Ajouter({before});
-        fs::remove(Fichier("Chronos/bad.q31tps"));
-        if (!file.empty()) qstest::WriteFileBytes(Fichier("Chronos/bad.q31tps"), file);
+        qstest::WriteFileBytes(Fichier("Chronos/bad.q31tps"), file);
         ASSERT_EQ(SbChronoCharger("Chronos\\bad.q31tps"), loaded < 0 ? 0 : 1);
         const int n = loaded < 0 ? 1 : loaded;  // the count leads the image
         EXPECT_EQ(Stored().substr(0, 68),
@@ -113,8 +112,8 @@ TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
     EXPECT_EQ(SbFileNotes().size(), 1u);  // the new file was written: nothing more to tell
 }
 
-// The store file follows the times within half a second (a store file that cannot be written is
-// the disk fault race's); closing writes the store, and a closed store takes nothing.
+// The store file follows the times within half a second, and the times loaded (a store file that cannot
+// be written is the disk fault race's); closing writes the store, and a closed store takes nothing.
 TEST_F(ChronoTest, StoreFileFollowsTheTimes) {
     Ouvrir();
     const std::string store = Fichier("Chronos/Chrono.q31tps");
@@ -127,10 +126,13 @@ TEST_F(ChronoTest, StoreFileFollowsTheTimes) {
     };
     EXPECT_EQ(after(0.2), 4) << "written before the delay";
     EXPECT_EQ(after(0.4), 36);
+    SbChronoSauver("Chronos\\Un.q31tps");
     SbChronoEffacer();
     EXPECT_EQ(after(1.0), 4);
+    ASSERT_EQ(SbChronoCharger("Chronos\\Un.q31tps"), 1);
+    EXPECT_EQ(after(1.0), 36) << "the times loaded are kept in the store file";
     SbChronoFermer("Chronos", "Fin.q31tps");
-    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Fin.q31tps")), Image(0, {}));
+    EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Fin.q31tps")), Image(1, {t}));
     Ajouter({t});
     EXPECT_EQ(SbChronoNombre(), 0);
     EXPECT_EQ(SbChronoCharger("Chronos\\Fin.q31tps"), 0);
