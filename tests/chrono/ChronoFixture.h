@@ -17,9 +17,8 @@
 
 namespace chronotest {
 
-inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int concurrent = 0,
-                         int numero = 0) {
-    return {concurrent, numero, h, m, s, fraction, 4242, 'T', 'N', 'M', canal};
+inline SbChronoRec Temps(int h, int m, int s, int fraction, char canal = '1', int bib = 0, int n = 0) {
+    return {bib, n, h, m, s, fraction, 4242, 'T', 'N', 'M', canal};
 }
 
 // A ".q31tps" image: the count field as given, then the records.
@@ -53,7 +52,6 @@ protected:
     void TearDown() override {
         SbChronoFermer("Chronos", "Chrono.q31tps");
         SetTimeSource(nullptr, nullptr);
-        dir_.reset();
     }
     void Ouvrir() { SbChronoOuvrir("Chronos", "Chrono.q31tps", 0, 0); }
     void Ajouter(const std::vector<SbChronoRec>& times) {

@@ -1,6 +1,5 @@
-// Competitor lists: real .xlsx, .xls, .ods and .csv files read, each described in one line (refused
-// and why, or the count, why and where the reading stopped, formula rows, the competitors: the first
-// and last of a longer list than ten); the lists and settings files as laid out.
+// Competitor lists read from real .xlsx, .xls, .ods and .csv files, each described in one line
+// (Describe); the lists and settings files as laid out, and read back whatever they hold.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <xlsxwriter.h>
@@ -8,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -23,16 +21,15 @@ using Make = std::function<void(const std::string& path)>;  // none: a committed
 
 namespace {
 
-// Cells as "A1=Bib|A2=102|B2='7|A3==A2+1;103": a number, a formula and its result after the ';',
-// or else (or after an apostrophe, as spreadsheets take it) a UTF-8 text.
+// Cells as "A1=Bib|A2=102|B2= 7|A3==A2+1;103": a number, a formula and its result after the ';',
+// or else a UTF-8 text.
 void Put(lxw_worksheet* ws, const std::string& cells) {
     std::stringstream in(cells);
     for (std::string cell; std::getline(in, cell, '|');) {
         const std::string name = cell.substr(0, cell.find('='));
         std::string v = cell.substr(name.size() + 1), formula;
         if (v[0] == '=') formula = v.substr(0, v.rfind(';')), v = v.substr(v.rfind(';') + 1);
-        const lxw_row_t row = lxw_name_to_row(name.c_str());
-        const lxw_col_t col = lxw_name_to_col(name.c_str());
+        const auto [row, col] = std::pair(lxw_name_to_row(name.c_str()), lxw_name_to_col(name.c_str()));
         char* end = nullptr;
         const double n = std::strtod(v.c_str(), &end);
         const bool number = !v.empty() && v[0] != ' ' && *end == 0;
@@ -42,7 +39,7 @@ void Put(lxw_worksheet* ws, const std::string& cells) {
         else if (number)
             worksheet_write_number(ws, row, col, n, nullptr);
         else
-            worksheet_write_string(ws, row, col, v.c_str() + (v[0] == '\'' ? 1 : 0), nullptr);
+            worksheet_write_string(ws, row, col, v.c_str(), nullptr);
     }
 }
 
@@ -80,14 +77,13 @@ struct Case {
     Make make;
     std::string expected;
     int sheet = 1, first = 2;
-    const char* columns = "ABCE";  // number, texts 1 to 3; '-' for none
+    const char* columns = "ABCE";  // number, texts 1 to 3; '\0' for none
 };
 
 class CompetitorImport : public ::testing::Test {
 protected:
     void SetUp() override {
-        Q12AllouerListes();
-        Q12EffacerListes();
+        Q12AllouerListes();  // fresh and empty: the lists are freed after each test
         Q12CnfDefaut(&Q12CnfG);
     }
     void TearDown() override { Q12LibererListes(); }
@@ -109,7 +105,7 @@ std::string Patched(std::string bytes, const std::string& from, const std::strin
 }
 
 TEST_F(CompetitorImport, ListsReadOrRefused) {
-    const std::string x(100, 'x');
+    const std::string x(100, 'x'), x63(63, 'x'), x41(41, 'x');
     std::string wide;  // strings in the cells as streaming tools write them, cells beyond column Z
     for (int r = 1; r <= 1010; ++r) {
         const std::string row = std::to_string(r + 1), n = std::to_string(r);
@@ -118,9 +114,6 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
     }
     std::string big;
     for (int r = 1; r <= 1100000; ++r) big += std::to_string(r) + ",Name " + std::to_string(r) + "\n";
-    std::mt19937 rng(42);
-    std::string noise(4096, '\0');
-    for (char& c : noise) c = char(rng());
     MakeXlsx(dir.file("good.xlsx"), "A2=1");
     const std::string good = qstest::ReadFileBytes(dir.file("good.xlsx")),
                       ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods");
@@ -130,27 +123,23 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         {"list.xlsx", Xlsx("A1=Bib|A2=102|B2=b2|C2=c2|D2=d2|E2=e2|A3=103|A5=500"),  // A5 after the end
          "2 end at 4 | 102 b2/c2/e2 | 103 //"},
         {"shifted.xlsx", Xlsx("C4=99|C5=7|C6=8|A5=1|Z5=club-z|B5=name-b|D5=no"),
-         "2 end at 7 | 7 name-b//club-z | 8 //", 1, 5, "CB-Z"},
+         "2 end at 7 | 7 name-b//club-z | 8 //", 1, 5, "CB\0Z"},
         // "Müller €", two CJK characters, numbers as texts, texts cut to their fields.
         {"texts.xlsx",
          Xlsx("A2=1|B2=M\xC3\xBCller "
               "\xE2\x82\xAC|C2=\xE6\x97\xA5\xE6\x9C\xAC|E2=42|A3=2|B3=3.5|C3=-7|A4=3|B4=" +
               x + "|C4=" + x + "|E4=" + x),
-         "3 end at 5 | 1 M\xFCller \x80/\?\?/42 | 2 3.5/-7/ | 3 " + x.substr(37) + "/" + x.substr(37) + "/" +
-             x.substr(59)},
+         "3 end at 5 | 1 M\xFCller \x80/\?\?/42 | 2 3.5/-7/ | 3 " + x63 + "/" + x63 + "/" + x41},
         {"sheets.xlsx", Xlsx("A2=11|A3=12#A2=22|A3=23"), "2 end at 4 | 22 // | 23 //", 2},
         {"sheets.xlsx", nullptr, Refused(Q12Echec::Feuille), 3},
         {"formula.xlsx", Xlsx("A2=1|A3==A2+1;2|B3==\"Ab\"&\"c\";Abc"), "2 end at 4 | 1 // | 2 Abc//"},
         {"wide.xlsx", Xlsx(wide.substr(1), true), "1000 limit at 1002 | 1 Ann  1// | 1000 Ann  1000//"},
-        {"title.xlsx", Xlsx("A1=Bib"), "0 end at 2"},
         // The number column ends the list at a text, a zero or less; digits as a text are read.
-        {"numbers.xlsx",
-         Xlsx("A2=5|A3= 12 |A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3='7|A4=6#A2=5|A3=12a|A4=6"),
+        {"numbers.xlsx", Xlsx("A2=5|A3= 12 |A4=6#A2=5|A3=0|A4=6#A2=5|A3=2.6|A4=6#A2=5|A3=12a|A4=6"),
          "3 end at 5 | 5 // | 12 // | 6 //"},
         {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 2},
         {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 3 // | 6 //", 3},
-        {"numbers.xlsx", nullptr, "3 end at 5 | 5 // | 7 // | 6 //", 4},
-        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 5},
+        {"numbers.xlsx", nullptr, "1 end at 3 | 5 //", 4},
         {"competitors.xls", nullptr,
          "10 end at 12 | 101 Name0/First0/Club0 | 102 M\xFCller/Zo\xEB/Club1 | 103 Name2/First2/Club2 | 104 "
          "Name3/First3/42 | 105 Name4/First4/3.5 | 106 " +
@@ -174,18 +163,16 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         {"liste.csv",
          Text("Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9toiles\n11;Z;Z;Z;Z"),
          "2 end at 4 | 10 B\xE9rard/L\xE9o/Les \xC9toiles | 11 Z/Z/Z"},
-        {"euro.csv", Text("Bib;Prize\n1;5 \x80\n"),
-         "1 end at 3 | 1 5 \x80//"},  // Windows-1252, no other mark
+        {"euro.csv", Text("Bib;Prize\n1;5 \x80\n"), "1 end at 3 | 1 5 \x80//"},  // Windows-1252 alone
         {"big.csv", Text(big), "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//", 1, 1},
         // Corrupt, foreign and hostile files.
-        {"noise.xlsx", Text(noise), format},
         {"truncated.xlsx", Text(good.substr(0, good.size() / 2)), unreadable},
         {"empty.xlsx", Text(""), format},
         {"signature.xlsx", Text("PK\x03\x04"), unreadable},
         {"directory.xlsx", Text(Patched(good, "PK\x01\x02", "PK\x01\x07")), unreadable},
         {"member.xlsx", Text(Patched(good, "PK\x03\x04", "PK\x03\x07", 1)), unreadable},
         {"foreign.ods", Text(Patched(ods, "content.xml", "content.xmz")), format},
-        {"noise.xls", Text(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + noise), unreadable},
+        {"garbage.xls", Text(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + good), unreadable},
         {"binary.csv", Text(std::string("1,2\0,3", 6)), format},
         {"list.pdf", Text("1,2,3"), format},
         {"missing.xlsx", [](const std::string&) {}, Refused(Q12Echec::Introuvable)},
@@ -198,9 +185,8 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         if (k.make) k.make(path);
         Q12Cnf cnf = Q12CnfG;
         cnf.Feuille = k.sheet, cnf.PremiereLigne = k.first;
-        const auto column = [&](int i) { return k.columns[i] == '-' ? '\0' : k.columns[i]; };
         std::tie(cnf.ColNumero, cnf.ColTexte1, cnf.ColTexte2, cnf.ColTexte3) =
-            std::tuple(column(0), column(1), column(2), column(3));
+            std::tuple(k.columns[0], k.columns[1], k.columns[2], k.columns[3]);
         // Each in a process of its own: within its time and memory, whatever the file.
         const qstest::Bounded run = qstest::RunBounded([&] { return Describe(path, cnf); }, 60);
         ASSERT_TRUE(run.finished) << "not within a minute";
@@ -233,7 +219,13 @@ std::string WithInt(std::string bytes, size_t offset, int32_t v) {
     return bytes;
 }
 
-TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHeldToTheLists) {
+// The sent list keeps its newest thousand; the current lists' file is laid out as the records, and
+// the counts it holds are cut to the lists.
+TEST_F(CompetitorImport, ListsKeepTheirBoundsAndTheirFileIsLaidOutAsTheRecords) {
+    for (int n = 1; n <= 1001; ++n) ASSERT_LT(Q12HistoAjouter(Rec(n)), 1000);
+    const Q12ConcurrentRec &oldest = (*Q12HistoG)[0], &newest = (*Q12HistoG)[999];
+    EXPECT_EQ(std::tuple(Q12NbHistoG, oldest.Numero, newest.Numero, newest.Envoye),
+              std::tuple(1000, 2, 1001, 1));
     (*Q12ListeG)[0] = Rec(5, "Alpha");
     (*Q12ListeG)[1] = (*Q12HistoG)[0] = Rec(6, "Beta", 1);
     Q12NbListeG = 2, Q12NbHistoG = 1;
@@ -242,24 +234,21 @@ TEST_F(CompetitorImport, CurrentListsFileIsLaidOutAsTheRecordsAndItsCountsAreHel
     ASSERT_EQ(good.size(), 360008u);
     for (auto [offset, value] : {std::pair{0, 2}, {4, 5}, {184, 6}, {180004, 1}, {180008, 6}})
         EXPECT_EQ(good.substr(size_t(offset), 4), std::string({char(value), 0, 0, 0})) << offset;
-    EXPECT_EQ(std::string(good.data() + 4 + 10), "Alpha");
-    EXPECT_EQ(good[4 + 180 + 8], 1);  // sent flag
-    EXPECT_EQ(std::string(good.data() + 180008 + 10), "Beta");
+    // The first texts and the sent flag (byte 8 of a record) at their offsets.
+    EXPECT_EQ(good.substr(14, 6) + good[192] + good.substr(180018, 5), std::string("Alpha\0\1Beta\0", 12));
 
     for (auto [name, bytes, list, sent] :
          {std::tuple{"counts beyond the lists", WithInt(WithInt(good, 0, 5000), 180004, -3), 1000, 0},
-          {"a file cut short holds fewer slots than its count says",
-           WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
+          {"cut short: fewer slots than its count", WithInt(good, 0, 900).substr(0, 4 + 180 * 10 + 7), 10, 0},
           {"texts without their terminating zero", std::string(good).replace(14, 170, 170, 'x'), 2, 1}}) {
         SCOPED_TRACE(name);
         qstest::WriteFileBytes(dir.file("Courant.q12ct"), bytes);
         Q12CourantCharger("Courant.q12ct");
         EXPECT_EQ(std::pair(Q12NbListeG, Q12NbHistoG), std::pair(list, sent));
     }
-    // The texts stay within their fields.
     const Q12ConcurrentRec& r = (*Q12ListeG)[0];
     EXPECT_EQ(std::tuple(std::strlen(r.Texte1), std::strlen(r.Texte2), std::strlen(r.Texte3)),
-              std::tuple(63u, 63u, 41u));
+              std::tuple(63u, 63u, 41u));  // the last file's texts, cut within their fields
 }
 
 // Settings outside what the import dialog shows are repaired as they are read.
@@ -273,13 +262,6 @@ TEST_F(CompetitorImport, SettingsFileOutsideTheDialogsChoicesIsRepaired) {
     EXPECT_EQ(std::tuple(Q12CnfG.Feuille, Q12CnfG.PremiereLigne, Q12CnfG.ColNumero, Q12CnfG.ColTexte1),
               std::tuple(1, 1, 'A', '\0'));
     EXPECT_EQ(std::strlen(Q12CnfG.Chemin), 259u);
-}
-
-TEST_F(CompetitorImport, SentListKeepsItsNewestThousand) {
-    for (int n = 1; n <= 1001; ++n) ASSERT_LT(Q12HistoAjouter(Rec(n)), 1000);
-    const Q12ConcurrentRec &oldest = (*Q12HistoG)[0], &newest = (*Q12HistoG)[999];
-    EXPECT_EQ(std::tuple(Q12NbHistoG, oldest.Numero, newest.Numero, newest.Envoye),
-              std::tuple(1000, 2, 1001, 1));
 }
 
 }  // namespace

@@ -23,15 +23,14 @@ using Numbers = std::vector<int>;
 namespace {
 
 Numbers sentG, dialogShownG;
-std::vector<std::string> messagesG;
 // What the operator answers: the file dialog ("": cancelled), the settings dialog (confirmed with
-// its changes or cancelled), the question on a doubtful list; what was asked, the dialog's turns.
+// its changes or cancelled), the question on a doubtful list; what was asked and told.
 struct Answers {
     std::string file, question;
     bool confirm = true, accept = false;
-    int turns = 0;
+    int turns = 0, waitShown = 0;  // the dialog's turns, the wait box's showings
+    std::vector<std::string> messages;
 } answersG;
-int waitShownG = 0;
 double slowClockG = 0;
 
 class CompetitorPanel : public ::testing::Test {
@@ -46,20 +45,17 @@ protected:
             StrCopy(out, 260, answersG.file.c_str());
             return answersG.file.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
         });
-        SetMessageHook([](const char*, const char* text) { messagesG.push_back(text); });
-        // The settings dialog: what it shows, then first row 3, second text column "--", third Z,
-        // and confirm or cancel.
+        SetMessageHook([](const char*, const char* text) { answersG.messages.push_back(text); });
+        // The settings dialog: what it shows noted; first row 3, text 2 "--", text 3 Z; confirmed or not.
         Q12SetTourDialogue([](int panel) {
             if (answersG.turns++ > 0) return;
             dialogShownG.clear();
             for (int control : {IMPORT_SHEET, IMPORT_FIRST_ROW, IMPORT_COL_NUMBER, IMPORT_COL_TEXT1,
                                 IMPORT_COL_TEXT2, IMPORT_COL_TEXT3})
                 GetCtrlVal(panel, control, &dialogShownG.emplace_back());
-            for (auto [control, value] : {std::pair{IMPORT_FIRST_ROW, 3},
-                                          {IMPORT_COL_TEXT2, 0},
-                                          {IMPORT_COL_TEXT3, int('Z')},
-                                          {IMPORT_SHOW_APP, 1}})
-                SetCtrlVal(panel, control, value);
+            const std::pair<int, int> changes[] = {
+                {IMPORT_FIRST_ROW, 3}, {IMPORT_COL_TEXT2, 0}, {IMPORT_COL_TEXT3, 'Z'}, {IMPORT_SHOW_APP, 1}};
+            for (auto [control, value] : changes) SetCtrlVal(panel, control, value);
             QueueUserEvent(panel, answersG.confirm ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {
@@ -92,7 +88,7 @@ protected:
         RemplirTables();
     }
     // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport);
-    // in the waiting table: T(ype) a 5, P(ick) its third row.
+    // in the waiting table: T(ype) a 0, P(ick) its third row.
     static void Keys(const std::string& keys) {
         const int named[] = {COMPET_KEY_0, COMPET_KEY_ENTER, COMPET_CONFIRM, COMPET_KEY_DEL,
                              COMPET_PLUS,  COMPET_MINUS,     COMPET_CLEAR,   COMPET_IMPORT};
@@ -101,7 +97,7 @@ protected:
             if (k == 'T' || k == 'P')
                 FindCallback("FQ12TableIn")(Q12PanneauG, COMPET_WAITING,
                                             k == 'T' ? EVENT_KEYPRESS : EVENT_ACTIVE_CELL_CHANGE, nullptr,
-                                            k == 'T' ? '5' : 3, 2);
+                                            k == 'T' ? '0' : 3, 2);
             else
                 QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
             ProcessSystemEvents();
@@ -129,8 +125,7 @@ protected:
 
 TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
     struct Case {
-        const char* name;
-        std::string keys;
+        const char *name, *keys;
         Numbers sent;
         int field, current, confirmDimmed, waiting;
     } const cases[] = {
@@ -140,9 +135,8 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"minus to a number in neither list, offered as new", "101--", {}, 99, 99, 0, 5},
         {"never below 0", "1D-", {}, 0, 0, 0, 5},
         {"enter at zero offers competitor zero", "EC", {0}, 0, 0, 1, 5},
-        {"a number in neither list is sent", "77EC", {77}, 77, 77, 1, 5},
         {"digits beyond the number's length start it again", "1234", {}, 4, 0, 1, 5},
-        {"a digit typed in the waiting table goes to the number", "12T", {}, 125, 0, 1, 5},
+        {"a digit typed in the waiting table goes to the number", "12T", {}, 120, 0, 1, 5},
         {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
     int shown = 0;  // the unit's window is on screen once opened
@@ -192,60 +186,57 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
                       formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     // A file of numbers as formulas without their results: the count read, where it stopped, the rows.
-    const std::vector<std::string> formulaRows = {Q12TxtG[18] + std::string(" 1"),
-                                                  Q12TxtG[19] + std::string(" 3"),
-                                                  Q12TxtG[21] + std::string(" 3 4 5\n") + Q12TxtG[22]};
-    enum Dialog { Cancel, Change, Keep };
+    const auto& txt = Q12TxtG;
+    const std::vector<std::string> formulaRows = {txt[18] + std::string(" 1"), txt[19] + std::string(" 3"),
+                                                  txt[21] + std::string(" 3 4 5\n") + txt[22]};
+    enum Dialog { Cancel, Change, Keep, Accept };  // Accept: Keep, and the doubtful list accepted
     struct Case {
         std::string file;
         Dialog dialog;
-        bool accept;
         int sheet;
         std::vector<std::string> told;  // in the question or the message; empty: nothing said
         int competitors;                // in the waiting table afterwards
         bool slow = false;  // each reading takes a tenth of a second: the operator cancels the wait box
     } const cases[] = {
-        {good, Cancel, false, 1, {}, 3},
-        {broken, Keep, false, 1, {"broken.xlsx"}, 3},
-        {good, Keep, false, 4, {Q12TxtG[25] + std::string(" 4\n") + good}, 3},  // a sheet the workbook lacks
-        {title, Keep, false, 1, {Q12TxtG[17]}, 3},
-        {formulas, Keep, true, 1, formulaRows, 1},
-        {write("long.csv", slow), Keep, false, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
-        {list, Change, false, 1, {}, 3},
+        {good, Cancel, 1, {}, 3},
+        {broken, Keep, 1, {"broken.xlsx"}, 3},
+        {good, Keep, 4, {txt[25] + std::string(" 4\n") + good}, 3},  // a sheet the workbook lacks
+        {title, Keep, 1, {txt[17]}, 3},
+        {formulas, Accept, 1, formulaRows, 1},
+        {write("long.csv", slow), Keep, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
+        {list, Change, 1, {}, 3},
     };
     for (const Case& k : cases) {
-        SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.accept ? " accepted" : ""));
+        SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.dialog == Accept ? " accepted" : ""));
         Waiting(3);
         Keys("101E");
-        messagesG.clear();
-        answersG = {k.file, "", k.dialog == Change, k.accept};
+        answersG = {k.file, "", k.dialog == Change, k.dialog == Accept};
         Q12CnfG.Feuille = k.sheet;
-        Q12SetDialogue(k.dialog == Keep ? +[](Q12Cnf*) { return true; } : nullptr);
-        waitShownG = 0;
+        Q12SetDialogue(k.dialog >= Keep ? +[](Q12Cnf*) { return true; } : nullptr);
         SetTimeSource(k.slow ? +[] {
             if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT))
-                ++waitShownG, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+                ++answersG.waitShown, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
             return slowClockG += 0.1;
         } : nullptr, nullptr);
         Keys("I");
         SetTimeSource(nullptr, nullptr);
-        EXPECT_EQ(waitShownG > 0, k.slow);
+        EXPECT_EQ(answersG.waitShown > 0, k.slow);
         EXPECT_FALSE(SbWaitOuvert());
-        const std::string said = answersG.question + (messagesG.empty() ? "" : messagesG[0]);
+        const std::string said = answersG.question + (answersG.messages.empty() ? "" : answersG.messages[0]);
         EXPECT_EQ(said.empty(), k.told.empty()) << said;
         for (const std::string& t : k.told) EXPECT_NE(said.find(t), std::string::npos) << said;
         EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));
         // The current competitor is kept unless the lists were replaced.
         EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
         if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
+        char shown[260] = "";  // the file named once its list is read to its end, never a doubtful one
+        GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
+        EXPECT_EQ(shown, k.dialog == Change ? k.file : std::string());
     }
     // The last import: the dialog showed the settings held, read with its changes and saved them.
     EXPECT_EQ(dialogShownG, (Numbers{1, 2, 'A', 'B', 'C', 'E'}));
     EXPECT_EQ(Cell(COMPET_WAITING, 1), 13);
     EXPECT_EQ(std::string((*Q12ListeG)[0].Texte2) + "/" + (*Q12ListeG)[0].Texte3, "/z3");
-    char shown[260] = "";
-    GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
-    EXPECT_EQ(shown, list);
     const std::string cnf = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     ASSERT_EQ(cnf.size(), 284u);
     EXPECT_EQ(std::tuple(cnf[4], cnf[8], cnf[18], cnf[20]), std::tuple(3, 1, 0, 'Z'));
