@@ -214,8 +214,10 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         Q12CnfG.Feuille = k.sheet;
         Q12SetDialogue(k.dialog >= Keep ? +[](Q12Cnf*) { return true; } : nullptr);
         SetTimeSource(k.slow ? +[] {
-            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT))
-                ++answersG.waitShown, QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+            if (int wait = FindLoadedPanel("FSabGen.uir", fsabgen::WAIT)) {
+                ++answersG.waitShown;
+                QueueUserEvent(wait, fsabgen::WAIT_ANNULER);
+            }
             return slowClockG += 0.1;
         } : nullptr, nullptr);
         Keys("I");

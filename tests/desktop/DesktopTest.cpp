@@ -420,8 +420,10 @@ Step PressWhenShown(const Dialog& showing, const KeyPress& pressing, Seen& seen)
         QWidget* root = qs::rt::PanelWidget(panel);
         if (!root || !root->isVisible()) return false;
         if (seen.pressed) {
-            if (++waited % 100 == 0 && showing.wayOut)
-                seen.unanswered = true, QueueUserEvent(panel, showing.wayOut);
+            if (++waited % 100 == 0 && showing.wayOut) {
+                seen.unanswered = true;
+                QueueUserEvent(panel, showing.wayOut);
+            }
             return false;
         }
         QApplication::processEvents();
@@ -507,7 +509,10 @@ TEST(Windows, LanguageAndDialogsTakenByTheKeysAndTheMainWindowComesBack) {
                      [&] {
                          QWidget* w = qs::rt::PanelWidget(Q31FIhmG);
                          if (QRect(w->pos(), w->size()) == placed) return true;  // once the manager agrees
-                         if (passes++ % 100 == 0) w->move(placed.topLeft()), w->resize(placed.size());
+                         if (passes++ % 100 == 0) {
+                             w->move(placed.topLeft());
+                             w->resize(placed.size());
+                         }
                          return false;
                      },
                      active, Do(TryEveryKey), active, Do([&] {

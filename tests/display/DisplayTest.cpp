@@ -59,7 +59,8 @@ public:
         });
         SetMessageHook([](const char*, const char* text) { g_messages.push_back(text); });
         WriteImage("Data/logo.bmp", "logo.bmp");
-        WebViewForget(), WebViewTakeChanges();  // a new viewer, nothing pending
+        WebViewForget();
+        WebViewTakeChanges();  // a new viewer, nothing pending
     }
     void TearDown() override {
         alarm(0);
@@ -82,7 +83,10 @@ public:
         attr ? GetCtrlAttribute(panel, ctrl, attr, b, sizeof b) : GetCtrlVal(panel, ctrl, b, sizeof b);
         return b;
     }
-    void Commit(int ctrl) { QueueUserEvent(dlg, ctrl), ProcessSystemEvents(); }
+    void Commit(int ctrl) {
+        QueueUserEvent(dlg, ctrl);
+        ProcessSystemEvents();
+    }
     void WriteImage(const std::string& relative, const std::string& image) {
         fs::create_directories(fs::path(dir->file(relative)).parent_path());
         qstest::WriteFileBytes(dir->file(relative), qstest::ReadFileBytes(kFixtures + image));
@@ -141,7 +145,8 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     };
     for (int s = 0; s < int(std::size(situations)); ++s) {
         SCOPED_TRACE(s);
-        TearDown(), SetUp();
+        TearDown();
+        SetUp();
         situations[s](this);
         const int panels[] = {fsd.display, fsd.countdown, fsd.dial};
         for (auto [situation, panel, ctrl, attr, value] : expected)
@@ -228,7 +233,8 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
         {PARAMS_LOGO4_TOP, 77, PARAMS_LOGO4_TOP, 77, &rec.logos[3].top},  // a position
     };
     for (auto [control, typed, widthControl, width, record] : cases) {
-        SetCtrlVal(dlg, control, typed), Commit(control);
+        SetCtrlVal(dlg, control, typed);
+        Commit(control);
         EXPECT_EQ(std::pair(*record, Attr(dlg, widthControl, 0)), std::pair(width, width)) << control;
     }
     EXPECT_EQ(Attr(fsd.countdown, 0, ATTR_WIDTH), 241);  // the other window untouched, the display follows
@@ -238,7 +244,8 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
               std::tuple("Finish", 0, 0, Q31TxtLabelG[47] + std::string(" 1 :"),
                          Q31TxtLabelG[46] + std::string(" 2 :")));
     WriteImage("banner.bmp", "banner.bmp");  // a loaded logo takes the image's own size
-    g_answer = dir->file("banner.bmp"), Commit(PARAMS_LOGO1_LOAD);
+    g_answer = dir->file("banner.bmp");
+    Commit(PARAMS_LOGO1_LOAD);
     EXPECT_STREQ(rec.logos[0].path, "Data\\banner.bmp");
     EXPECT_EQ(std::tuple(rec.logos[0].height, rec.logos[0].width, Attr(dlg, PARAMS_LOGO1_WIDTH)),
               std::tuple(80, 200, 200));
@@ -251,13 +258,15 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
     for (const std::string ext : {"jpg", "bmp", "png", "pcx"})
         EXPECT_EQ(!!std::strstr(types, ("*." + ext + ";").c_str()), ImageFormatReadable(ext.c_str()) == 1);
     // The parameters saved are the whole record, and load back.
-    SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom"), Commit(PARAMS_TEXT1);
+    SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
+    Commit(PARAMS_TEXT1);
     g_answer = dir->file("race.q31fsd"), Commit(PARAMS_SAVE);
     const std::string bytes = qstest::ReadFileBytes(g_answer);
     ASSERT_EQ(bytes.size(), 2040u);
     EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
     rec.windows[FSD_WIN_DIAL].top = 12, std::strcpy(rec.text1, "Other");
-    SetCtrlVal(dlg, PARAMS_EDIT, 1), Commit(PARAMS_LOAD);
+    SetCtrlVal(dlg, PARAMS_EDIT, 1);
+    Commit(PARAMS_LOAD);
     EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT)),
               std::tuple("Slalom", 110, 0));
     Q31FsdParamSet(dlg, true);  // edit mode dims the positions, the images and OK, and shows the help

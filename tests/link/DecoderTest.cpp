@@ -117,7 +117,8 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         EXPECT_STREQ(field, text) << (message ? message : "the message before");
     }
     for (int i = 0; i < 10; ++i) SbComDecoderMessage("&P 037 2 0123456789012345678901234567890123456789");
-    EXPECT_EQ(strlen(SbCrG.gsmText) * 100 + SbCrG.gsmTextPart * 10 + SbCrG.gsmTextReady, 25521u);
+    EXPECT_EQ(std::tuple(strlen(SbCrG.gsmText), SbCrG.gsmTextPart, SbCrG.gsmTextReady),
+              std::tuple(255u, 2, 1));
     SbComDecoderMessage("&E 1E");
     EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4, 4);
     SbComDecoderMessage("&E 10");

@@ -96,7 +96,9 @@ protected:
         qstest::FreshRecords();
         memport::C() = {}, memport::P() = {};
         SbComInstallerPort(&ops_);
-        SbComG.linkState = 0, SbComDeplanter(), SbComG.linkState = 1;  // the error cleared, no port touched
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComG.linkState = 1;  // the error cleared, no port touched
         // The clock already works at the record's speed: writing it never reopens a port.
         SbComVitesseCouranteG = SbComG.params.speedCode;
     }
@@ -106,7 +108,9 @@ protected:
         for (int& p : Q31FSetG)
             if (p > 0) DiscardPanel(std::exchange(p, 0));
         DiscardPanel(std::exchange(Q31FIhmG, 0));
-        SbComG.linkState = 0, SbComDeplanter(), SbComInstallerPort(nullptr);
+        SbComG.linkState = 0;
+        SbComDeplanter();
+        SbComInstallerPort(nullptr);
     }
     static int P(int page) { return Q31FSetG[size_t(page)]; }
 
@@ -172,7 +176,9 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              Q31FKeyRaz();                // the reset key too: the simulated clock's falling tones
              EXPECT_EQ(std::tuple(Q31G.simu.simuSynchronised, SbQ31CrG.lightColour, SbCrG.soundRequest),
                        std::tuple(0, 2, 3));
-             SbComG.run.next = 99, Q31G.simu.simuCountInput1 = 4, Q31FSetOuvrirManche();
+             SbComG.run.next = 99;
+             Q31G.simu.simuCountInput1 = 4;
+             Q31FSetOuvrirManche();
              const int opened = SbComG.run.current;
              Q31FSetFermerManche(), Q31FSetRazMemoire();
              EXPECT_EQ(std::tuple(opened, SbComG.run.current, Q31G.simu.simuCountInput1),
@@ -240,7 +246,8 @@ TEST_F(Settings, PagesShowTheRecords) {
                   std::tuple(number, load, max, clear));
     }
     // The captions and lists after a second translation (the lists must not grow).
-    Q31FSetTraduirePage(4), Q31FSetListesFixes();
+    Q31FSetTraduirePage(4);
+    Q31FSetListesFixes();
     SetCtrlVal(P(4), PAGE4_TB2, 0);
     const int label = ATTR_LABEL_TEXT;
     const std::tuple<int, int, int, const char*> captions[] = {
@@ -293,10 +300,12 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
 TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
     // 20 accented letters in item 2 bring its frame's check value down to 0; one more
     // would make it 0x8000 or more, which the clock can never accept.
-    g_answer = -1, Q31FSetParam(7);  // every popup read and closed
+    g_answer = -1;
+    Q31FSetParam(7);  // every popup read and closed
     for (auto [letters, refused] : {std::pair{21, true}, {20, false}}) {
         const std::string text(size_t(letters), '\xE9');
-        SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str()), Commit(FQ31SetValider, P(7), PAGE7_OK);
+        SetCtrlVal(P(7), PAGE7_G1_T1, text.c_str());
+        Commit(FQ31SetValider, P(7), PAGE7_OK);
         EXPECT_EQ(std::exchange(g_popup, ""),
                   refused ? std::string(Q31TxtMesG[kQ31MesCheckRefused]) + " 2" : "");
         const Frames f = Sent();
@@ -308,12 +317,15 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
     EXPECT_EQ(Text(P(7), PAGE7_G1_T0), "one");
     for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
         EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
-    SetCtrlVal(P(7), PAGE7_G1_T0, "edited"), Q31FSetParamGet(7);
+    SetCtrlVal(P(7), PAGE7_G1_T0, "edited");
+    Q31FSetParamGet(7);
     EXPECT_STREQ(SbComG.gsm.first[1].text[0], "edited");
 }
 
 TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
-    SbComG.currentProgram = 4, SbComG.progs[12].p113 = 0xFE, Q31FSetParam(3);
+    SbComG.currentProgram = 4;
+    SbComG.progs[12].p113 = 0xFE;
+    Q31FSetParam(3);
     for (auto [typed, shown] : {std::pair{5, 6}, {8, 8}, {7, 6}}) {
         Commit(FQ31SetProgNumCharger, P(3), PAGE3_PROG_NUM, typed);
         EXPECT_EQ(Val(P(3), PAGE3_PROG_NUM), shown) << typed;
@@ -334,7 +346,8 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
 TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     MakeDir(dir_.file("Settings").c_str());
     Q31FSetParam(4), Q31FSetParam(7);
-    SetCtrlVal(P(4), PAGE4_P7, 7), SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");  // typed, not confirmed
+    SetCtrlVal(P(4), PAGE4_P7, 7);
+    SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");  // typed, not confirmed
     const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
     g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
     g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);

@@ -42,7 +42,8 @@ protected:
         SbComG = SbCom{}, SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{}, Q31G.simu = Q31SimuBlock{};
         SbComG.simulation = 1, SbComG.synchro.mode = 5, SbComG.synchro.timeZone = 19;
         SbComG.progs[0] = kTrente;
-        tempsG.clear(), inputsG.clear();
+        tempsG.clear();
+        inputsG.clear();
         nowG = 1000.0;
         Q31SimuInit();
         Q31SimuSetSorties([](const SbChronoRec* r) { tempsG.push_back(*r); },
@@ -57,9 +58,15 @@ protected:
     static int Hhmmss() { return SbCrG.hour * 10000 + SbCrG.minute * 100 + SbCrG.second; }
     // Takes the pending sound request as the sound player does (0 when none).
     static int PrendreSon() { return std::exchange(SbCrG.soundRequest, 0); }
-    static void Pas(double dt) { nowG += dt, Q31SimuCr(); }
+    static void Pas(double dt) {
+        nowG += dt;
+        Q31SimuCr();
+    }
     // Sets the local time (the timer's fraction kept) and makes a pass.
-    static void Regler(int h, int m, int s) { dayAt0G = Hms(h, m, s) - std::floor(nowG), Pas(0.01); }
+    static void Regler(int h, int m, int s) {
+        dayAt0G = Hms(h, m, s) - std::floor(nowG);
+        Pas(0.01);
+    }
     // Passes every quarter second to the end of this one and makes the first pass of the next.
     static void Secondes(int n) {
         for (int i = 0; i < n; ++i) {

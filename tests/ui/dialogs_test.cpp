@@ -92,7 +92,8 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
     for (int twice = 0; twice < 2; ++twice) SbFermerWait(true, 0);  // closing a closed box does nothing
     EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
-    SbWait(parent_, "searching"), SbFermerWait(false, 0);
+    SbWait(parent_, "searching");
+    SbFermerWait(false, 0);
     EXPECT_EQ(Around(), 100 + VAL_DEFAULT_CURSOR);
 }
 
@@ -205,11 +206,13 @@ TEST_F(Dialogs, AboutBoxShortAndFull) {
                   std::to_string(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT)),
               "About QS-310 ManagerV 9.8.711280");
     SbAboutOuvrir(parent_, "About", "V 1.1.2", 1, true);  // the first is closed
-    ASSERT_GT(Attr(about = GetPanelHandleFromTag(ABOUT), 0, ATTR_HEIGHT), 280);
+    about = GetPanelHandleFromTag(ABOUT);
+    ASSERT_GT(Attr(about, 0, ATTR_HEIGHT), 280);
     for (auto [control, cursor, stays] : {std::tuple{ABOUT_LIEN2, VAL_DEFAULT_CURSOR, true},
                                           {ABOUT_VERSION, VAL_POINTING_FINGER_CURSOR, true},
                                           {ABOUT_VERSION, VAL_DEFAULT_CURSOR, false}}) {
-        qstest::PointAt(about, control, 4, 4), SetMouseCursor(cursor);
+        qstest::PointAt(about, control, 4, 4);
+        SetMouseCursor(cursor);
         FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
         EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), stays ? about + 1 : 0)
             << control;
@@ -221,7 +224,8 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     const int panel = LoadPanel(0, "FSabGen.uir", POPUP);
     const int buttons[2] = {POPUP_VALIDER, POPUP_ANNULER};
     GenEffaceLabel(panel, 2, buttons);  // as every caller does before showing its panel
-    DisplayPanel(panel), ProcessSystemEvents();
+    DisplayPanel(panel);
+    ProcessSystemEvents();
     const int ok = POPUP_VALIDER, no = POPUP_ANNULER, label = ATTR_LABEL_VISIBLE;
     const int w = Attr(panel, ok, ATTR_WIDTH), h = Attr(panel, ok, ATTR_HEIGHT);
     const int on = VAL_POINTING_FINGER_CURSOR, off = VAL_DEFAULT_CURSOR;
@@ -238,7 +242,8 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
     for (const Step& s : steps) {
         SetCtrlAttribute(panel, ok, ATTR_DIMMED, s.dimmed);
         SetCtrlAttribute(panel, ok, ATTR_VISIBLE, !s.hidden);
-        SetActivePanel(s.inactive ? parent_ : panel), GenActiverSurvol(!s.hoverOff);
+        SetActivePanel(s.inactive ? parent_ : panel);
+        GenActiverSurvol(!s.hoverOff);
         qstest::PointAt(s.over ? panel : 0, s.over, s.corner ? w : 6, s.corner ? h : 6);  // panel 0: away
         GenSurvolBp(panel, 2, 2, buttons);
         EXPECT_EQ(std::tuple(Cursor(), Attr(panel, ok, label), Attr(panel, no, label)),
@@ -268,10 +273,13 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
     int count = -1, value = 0;
-    GenPortsComCtrl(dialog, ring, listed, 3), GetNumListItems(dialog, ring, &count);
-    SetCtrlIndex(dialog, ring, 2), GetCtrlVal(dialog, ring, &value);
-    EXPECT_EQ(std::to_string(count * 100 + value) + Text(dialog, ring), "312COM12 \xB7 /dev/ttyS11");
-    GenPortsComCtrl(dialog, ring, listed, 0), GetNumListItems(dialog, ring, &count);
+    GenPortsComCtrl(dialog, ring, listed, 3);
+    GetNumListItems(dialog, ring, &count);
+    SetCtrlIndex(dialog, ring, 2);
+    GetCtrlVal(dialog, ring, &value);
+    EXPECT_EQ(std::tuple(count, value, Text(dialog, ring)), std::tuple(3, 12, "COM12 \xB7 /dev/ttyS11"));
+    GenPortsComCtrl(dialog, ring, listed, 0);
+    GetNumListItems(dialog, ring, &count);
     EXPECT_EQ(count, 0);  // no free port empties the ring
     DiscardPanel(dialog);
 }
