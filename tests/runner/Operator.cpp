@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -32,24 +31,19 @@
 
 namespace fs = std::filesystem;
 
-namespace qstest {
-
-static Script* running = nullptr;  // the innermost of the scripts run in nested loops
-
-Script& CurrentScript() {
-    return *running;
-}
-
-}  // namespace qstest
-
 namespace e2e {
 
 using namespace fq31;
 using namespace fq12;
-using qstest::running;
 
 namespace {
 
+struct Script {
+    Steps steps;
+    size_t step = 0;
+    long passes = 0, maxPasses = 0;
+};
+Script* running = nullptr;  // the innermost of the scripts run in nested loops
 std::deque<std::string> filesToPick;
 Strings messages;
 
@@ -79,11 +73,11 @@ Step Connected(int linkState) {
 
 // Runs `loop` with the script's steps taken on each of its idle passes; a script run from a step
 // of another is taken alone until its loop returns, then the outer one goes on.
-qstest::Script RunScript(Steps steps, long maxPasses, const std::function<void()>& loop) {
-    qstest::Script script{std::move(steps), 0, 0, maxPasses};
-    qstest::Script* outer = std::exchange(running, &script);
+Script RunScript(Steps steps, long maxPasses, const std::function<void()>& loop) {
+    Script script{std::move(steps), 0, 0, maxPasses};
+    Script* outer = std::exchange(running, &script);
     SetIdleHook([] {
-        qstest::Script& s = *running;
+        Script& s = *running;
         if (++s.passes > s.maxPasses) Q31QuitG = 1;  // a stuck script ends the loop it runs in
         if (s.step < s.steps.size() && s.steps[s.step]()) ++s.step;
     });
@@ -93,41 +87,38 @@ qstest::Script RunScript(Steps steps, long maxPasses, const std::function<void()
     return script;
 }
 
-// Marks a box or popup once noted and once answered, so a new one is told from one still
-// open or closing.
+// Marks on a box or popup noted, then answered: a new one is told from one still open or closing.
 constexpr const char* kNoted = "\x01noted";
 constexpr const char* kAnswered = "\x01answered";
 
 void WatchOnce() {
+    using namespace fsabgen;
     BoxWatch& w = Watching();
     const bool late = running->passes > running->maxPasses;
-    const int box = FindLoadedPanel("FSabGen.uir", fsabgen::ERREUR);
+    const int box = FindLoadedPanel("FSabGen.uir", ERREUR);
     w.boxOpen = box > 0;
-    if (box > 0 && Text(box, fsabgen::ERREUR_DETAIL) != kAnswered) {
-        if (Text(box, fsabgen::ERREUR_DETAIL) != kNoted) {
-            SeenBox b{Text(box, fsabgen::ERREUR_TITRE), Text(box, fsabgen::ERREUR_TEXTE),
-                      Text(box, fsabgen::ERREUR_DETAIL)};
-            GetCtrlAttribute(box, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
+    if (box > 0 && Text(box, ERREUR_DETAIL) != kAnswered) {
+        if (Text(box, ERREUR_DETAIL) != kNoted) {
+            SeenBox b{Text(box, ERREUR_TITRE), Text(box, ERREUR_TEXTE), Text(box, ERREUR_DETAIL)};
+            GetCtrlAttribute(box, ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
             w.boxes.push_back(b);
-            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kNoted);
+            SetCtrlVal(box, ERREUR_DETAIL, kNoted);
         }
         if (late || !w.holdBox || !w.holdBox()) {
-            SetCtrlVal(box, fsabgen::ERREUR_DETAIL, kAnswered);
+            SetCtrlVal(box, ERREUR_DETAIL, kAnswered);
             const bool second = w.answer == 2 && w.boxes.back().secondVisible == 1;
-            QueueUserEvent(box, second ? fsabgen::ERREUR_BOUTON2 : fsabgen::ERREUR_BOUTON1);
+            QueueUserEvent(box, second ? ERREUR_BOUTON2 : ERREUR_BOUTON1);
         }
     }
-    const int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP);
-    if (popup <= 0 || Text(popup, fsabgen::POPUP_TITRE) == kNoted) return;
-    SetCtrlVal(popup, fsabgen::POPUP_TITRE, kNoted);
+    const int popup = FindLoadedPanel("FSabGen.uir", POPUP);
+    if (popup <= 0 || Text(popup, POPUP_TITRE) == kNoted) return;
+    SetCtrlVal(popup, POPUP_TITRE, kNoted);
     ++w.popups;
-    w.popupTexts.push_back(Text(popup, fsabgen::POPUP_TEXTE));
-    const bool question = Attribute(popup, fsabgen::POPUP_VALIDER, ATTR_VISIBLE);
+    w.popupTexts.push_back(Text(popup, POPUP_TEXTE));
+    const bool question = Attribute(popup, POPUP_VALIDER, ATTR_VISIBLE);
     const bool cancel = question && w.cancels > 0;
     w.cancels -= cancel;
-    QueueUserEvent(popup, !question ? fsabgen::POPUP_OK
-                          : cancel  ? fsabgen::POPUP_ANNULER
-                                    : fsabgen::POPUP_VALIDER);
+    QueueUserEvent(popup, !question ? POPUP_OK : cancel ? POPUP_ANNULER : POPUP_VALIDER);
 }
 
 }  // namespace
@@ -170,10 +161,7 @@ Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values) {
 }
 
 Step Answer(const char* resource, int panelId, int button) {
-    return [=] {
-        const int p = FindLoadedPanel(resource, panelId);
-        return p > 0 && QueueUserEvent(p, button) == 0;
-    };
+    return Press(Loaded(resource, panelId), button);
 }
 
 Step Until(std::function<bool()> condition) {
@@ -224,7 +212,7 @@ size_t RunProgram(Steps steps, long maxPasses) {
 size_t RunProgramAsFound(Steps steps, long maxPasses) {
     static char arg0[] = "QS310Manager";
     static char* argv[] = {arg0, nullptr};
-    const qstest::Script s = RunScript(std::move(steps), maxPasses, [] { Q31Main(1, argv); });
+    const Script s = RunScript(std::move(steps), maxPasses, [] { Q31Main(1, argv); });
     EXPECT_LT(s.passes, maxPasses) << "the script got stuck at step " << s.step;
     return s.step;
 }
@@ -337,10 +325,6 @@ ManualTime::ManualTime(int hour, int minute, int second) {
                   });
 }
 
-ManualTime::~ManualTime() {
-    SetTimeSource(nullptr, nullptr);
-}
-
 Step ManualTime::AdvanceTo(int hour, int minute, double second) {
     const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
     return [target] { return now + 1e-9 >= target || (now = std::min(now + 0.25, target), false); };
@@ -379,12 +363,11 @@ Steps ConnectToCom5() {
 
 Steps ConnectOverNetwork(int tcpPort) {
     return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-            [tcpPort] {
-                if (!Usable(kConnect(), CONNECT_NET_ADDRESS)) return false;
-                SetCtrlVal(kConnect(), CONNECT_NET_ADDRESS, "127.0.0.1");
-                return SetCtrlVal(kConnect(), CONNECT_NET_PORT, tcpPort), true;
-            },
-            Press(kConnect, CONNECT_CONNECT2), Connected(2)};
+            Until([] { return Usable(kConnect(), CONNECT_NET_ADDRESS); }),
+            Fill(kConnect, {{CONNECT_NET_PORT, tcpPort}}),
+            Do([] { SetCtrlVal(kConnect(), CONNECT_NET_ADDRESS, "127.0.0.1"); }),
+            Press(kConnect, CONNECT_CONNECT2),
+            Connected(2)};
 }
 
 Step Tell(std::string command) {
@@ -442,8 +425,7 @@ long HeapKb() {
 std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     const std::string bytes = qstest::ReadFileBytes(path);
     const int32_t count = At<int32_t>(bytes, 0);
-    const bool sound =
-        bytes.size() >= 4 && count >= 0 && bytes.size() == 4 + size_t(count) * sizeof(SbChronoRec);
+    const bool sound = count >= 0 && bytes.size() == 4 + size_t(count) * sizeof(SbChronoRec);
     if (whole) *whole = sound;
     std::vector<SbChronoRec> records;
     for (int32_t i = 0; sound && i < count; ++i)

@@ -4,7 +4,6 @@
 // script ends the main loop instead of hanging the test.
 #pragma once
 
-#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -13,18 +12,6 @@
 
 #include "app/Q31Ihm.h"
 #include "platform/cvi.h"
-
-namespace qstest {
-
-struct Script {
-    std::vector<std::function<bool()>> steps;
-    size_t step = 0;
-    long passes = 0;
-    long maxPasses = 20000;
-};
-Script& CurrentScript();  // the one whose steps are being taken
-
-}  // namespace qstest
 
 namespace e2e {
 
@@ -63,8 +50,7 @@ void WriteApplicationRecord(int language);
 // Forgets every shared record, as a new process starts with nothing in memory.
 void ForgetEverything();
 
-// Dialog hooks: files the operator picks, in order (relative names are taken in the program
-// folder), and the messages shown.
+// Dialog hooks: files the operator picks, in order (relative to the program folder), messages shown.
 void PickFiles(std::deque<std::string> paths);
 const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
@@ -91,7 +77,7 @@ std::string CString(const std::string& bytes, size_t offset, size_t size);
 class ManualTime {
 public:
     ManualTime(int hour, int minute, int second);
-    ~ManualTime();
+    ~ManualTime() { SetTimeSource(nullptr, nullptr); }
     ManualTime(const ManualTime&) = delete;
     ManualTime& operator=(const ManualTime&) = delete;
     static Step AdvanceTo(int hour, int minute, double second);
@@ -117,9 +103,8 @@ BoxWatch& Watching();
 // script's passes every box is answered, so a stuck flow ends.
 Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 
-// One dialog of the program run on its own or from a step of a program's script (`open` returns
-// when it closes), the steps taken on each pass of its loop as RunProgram takes them; returns
-// the steps done.
+// One dialog run alone or from a step of a program's script (`open` returns when it closes), its
+// steps taken on each pass of its loop as RunProgram takes them; returns the steps done.
 size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses = 2000);
 std::string Caption(int panel, int control);  // a button's or a switch's caption
 
