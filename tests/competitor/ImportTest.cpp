@@ -28,7 +28,10 @@ void Put(lxw_worksheet* ws, const std::string& cells) {
     for (std::string cell; std::getline(in, cell, '|');) {
         const std::string name = cell.substr(0, cell.find('='));
         std::string v = cell.substr(name.size() + 1), formula;
-        if (v[0] == '=') formula = v.substr(0, v.rfind(';')), v = v.substr(v.rfind(';') + 1);
+        if (v[0] == '=') {
+            formula = v.substr(0, v.rfind(';'));
+            v = v.substr(v.rfind(';') + 1);
+        }
         const auto [row, col] = std::pair(lxw_name_to_row(name.c_str()), lxw_name_to_col(name.c_str()));
         char* end = nullptr;
         const double n = std::strtod(v.c_str(), &end);

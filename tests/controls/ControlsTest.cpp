@@ -55,7 +55,10 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
                            {5, ATTR_CMD_BUTTON_COLOR, 0x2E7D4F, 0x2E7D4F}};
     for (auto [index, attribute, value, expected] : rows) {
         int v = -1;
-        if (attribute == 0) controls[index]->setIntValue(value), v = controls[index]->intValue();
+        if (attribute == 0) {
+            controls[index]->setIntValue(value);
+            v = controls[index]->intValue();
+        }
         if (attribute != 0) EXPECT_EQ(controls[index]->setIntAttribute(attribute, value), expected != -1);
         EXPECT_TRUE(attribute == 0 || controls[index]->intAttribute(attribute, &v) == (expected != -1));
         EXPECT_EQ(v, expected) << index << " " << attribute << " " << value;

@@ -52,7 +52,8 @@ public:
         Q31FsdEnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FsdCharger();
-        g_answer.clear(), g_messages.clear();
+        g_answer.clear();
+        g_messages.clear();
         SetFileSelectHook([](const char*, const char*, const char*, int, char path[260]) -> int {
             std::snprintf(path, 260, "%s", g_answer.c_str());
             return g_answer.empty() ? VAL_NO_FILE_SELECTED : VAL_EXISTING_FILE_SELECTED;
@@ -64,7 +65,8 @@ public:
     }
     void TearDown() override {
         alarm(0);
-        SetFileSelectHook(nullptr), SetMessageHook(nullptr);
+        SetFileSelectHook(nullptr);
+        SetMessageHook(nullptr);
         if (dlg > 0) DiscardPanel(std::exchange(dlg, 0));
         Q31FsdQuitter();
         DiscardPanel(std::exchange(Q31FIhmG, 0));
@@ -116,8 +118,10 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
             Q31FsdInit(true, false);
         },
         [](SecondDisplay* t) {
-            t->WriteImage("Data/snow.bmp", "snow.bmp"), std::strcpy(rec.background, "Data\\snow.bmp");
-            rec.showBackground = 1, Q31FsdInit(true, false);
+            t->WriteImage("Data/snow.bmp", "snow.bmp");
+            std::strcpy(rec.background, "Data\\snow.bmp");
+            rec.showBackground = 1;
+            Q31FsdInit(true, false);
         },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 960), Q31FsdAffLumiere(1); },
         [](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 2000), Q31FsdAffLumiere(1); },
@@ -154,7 +158,8 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     }
     // The texts, frames and simulation marks stand where the layout puts them, here at twice its size on a
     // screen then made wider only: 240 pixels across.
-    SetPanelSize(fsd.display, 1440, 2400), Q31FsdAffLumiere(1);
+    SetPanelSize(fsd.display, 1440, 2400);
+    Q31FsdAffLumiere(1);
     const int d = fsd.display;
     for (auto [c, t, l, h, w] : {std::array{DISPLAY_FRAME1, 126, 256, 6, 1888},
                                  {DISPLAY_SIM_MARK1, 1368, 1460, 52, 360},
@@ -170,7 +175,8 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // read back with its proportions, a light stays round.
     Q31FsdInit(true, true);
     EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
-    SetPanelPos(fsd.countdown, 400, 200), SetPanelSize(fsd.countdown, 200, 333);
+    SetPanelPos(fsd.countdown, 400, 200);
+    SetPanelSize(fsd.countdown, 200, 333);
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);
     Q31FsdGetTaille();
     const FsdWindow& w = rec.windows[FSD_WIN_COUNTDOWN];
@@ -182,19 +188,23 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
     const int display = fsd.display, countdown = fsd.countdown, dial = fsd.dial;
     Q31FsdOuvrir();
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH)), std::pair(true, 1));
-    rec.lights[1].mode = 3, Q31FsdAffLumiere(1);
+    rec.lights[1].mode = 3;
+    Q31FsdAffLumiere(1);
     EXPECT_EQ(std::tuple(Attr(display, DISPLAY_LIGHT1, ATTR_ON_COLOR), Attr(display, DISPLAY_LIGHT1),
                          Attr(display, DISPLAY_LIGHT2, ATTR_ON_COLOR)),
               std::tuple(0xFF0000, 1, 0x303030));
-    rec.showDigital = 1, Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
+    rec.showDigital = 1;
+    Q31FsdInit(true, false);  // the dial's digits too; a new layout blanks them
     auto digits = [&] { return std::pair(Attr(countdown, COUNTDOWN_DIGIT2), Attr(dial, DIAL_WIN_DIGIT2)); };
     Q31FsdAffChiffre(1, 0xFF);
     EXPECT_EQ(digits(), std::pair(0x7F, 0x7F));
     Q31FsdInit(false, false);
     EXPECT_EQ(digits(), std::pair(0x7F, 0));
-    Q31FsdAffMoins(1), Q31FsdAffPoint(59, 2);
+    Q31FsdAffMoins(1);
+    Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
-    Q31FsdAffAiguille(true, 61), Q31FsdAffAiguille(false, 42);
+    Q31FsdAffAiguille(true, 61);
+    Q31FsdAffAiguille(false, 42);
     int dot = 0;
     GetCtrlIndexVal(dial, DIAL_WIN_DIAL, 59, &dot);
     EXPECT_EQ(std::tuple(dot, Attr(countdown, COUNTDOWN_MINUS), Attr(dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
@@ -219,7 +229,8 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
     rec.backColour = 0x123456, rec.textColour = 0x654321, rec.text2BackColour = 0x0000AB;
     std::strcpy(rec.text2, "Finish"), rec.logos[0].visible = 0;
     ASSERT_GT(dlg = LoadPanel(0, "FQ31.uir", PARAMS), 0);  // the parameters dialog, filled from the record
-    Q31FsdParamTraduire(dlg), Q31FsdParamSet(dlg, false);
+    Q31FsdParamTraduire(dlg);
+    Q31FsdParamSet(dlg, false);
     EXPECT_EQ(
         std::tuple(Attr(dlg, PARAMS_BACK_COLOR), Attr(dlg, PARAMS_TEXT_COLOR), Attr(dlg, PARAMS_TEXT2_BACK)),
         std::tuple(0x123456, 0x654321, 0x0000AB));
@@ -250,7 +261,8 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
     EXPECT_EQ(std::tuple(rec.logos[0].height, rec.logos[0].width, Attr(dlg, PARAMS_LOGO1_WIDTH)),
               std::tuple(80, 200, 200));
     std::strcpy(rec.background, "Data\\old.jpg");  // a failed copy keeps the former path and says so
-    g_answer = dir->file("nowhere/absent.jpg"), Commit(PARAMS_LOAD_BACKGROUND);
+    g_answer = dir->file("nowhere/absent.jpg");
+    Commit(PARAMS_LOAD_BACKGROUND);
     EXPECT_STREQ(rec.background, "Data\\old.jpg");
     EXPECT_EQ(std::pair(g_messages.size(), Attr(dlg, 0, ATTR_DIMMED)), std::pair(size_t(1), 0));
     char types[64] = "";  // the dialogs offer only the formats this build reads
@@ -260,11 +272,13 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
     // The parameters saved are the whole record, and load back.
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
-    g_answer = dir->file("race.q31fsd"), Commit(PARAMS_SAVE);
+    g_answer = dir->file("race.q31fsd");
+    Commit(PARAMS_SAVE);
     const std::string bytes = qstest::ReadFileBytes(g_answer);
     ASSERT_EQ(bytes.size(), 2040u);
     EXPECT_EQ(bytes.substr(0, 7), std::string("Slalom\0", 7));
-    rec.windows[FSD_WIN_DIAL].top = 12, std::strcpy(rec.text1, "Other");
+    rec.windows[FSD_WIN_DIAL].top = 12;
+    std::strcpy(rec.text1, "Other");
     SetCtrlVal(dlg, PARAMS_EDIT, 1);
     Commit(PARAMS_LOAD);
     EXPECT_EQ(std::tuple(std::string(rec.text1), rec.windows[FSD_WIN_DIAL].top, Attr(dlg, PARAMS_EDIT)),
@@ -281,8 +295,12 @@ TEST_F(SecondDisplay, HostileRecordsLayOutWithinBounds) {
         alarm(60);  // a layout that waits ends the suite
         Q31FsdParamCharger((kFixtures + name).c_str(), &rec);
         Q31FsdOuvrir();
-        SetPanelSize(fsd.display, 2160, 3840), FsdSuivreTaille();  // full screen on a large screen
-        for (bool edit : {true, false}) ProcessSystemEvents(), Q31FsdInit(true, edit);  // edit mode and back
+        SetPanelSize(fsd.display, 2160, 3840);
+        FsdSuivreTaille();                 // full screen on a large screen
+        for (bool edit : {true, false}) {  // edit mode and back
+            ProcessSystemEvents();
+            Q31FsdInit(true, edit);
+        }
         ProcessSystemEvents();
         for (int logo : {DISPLAY_LOGO1, DISPLAY_LOGO2, DISPLAY_LOGO3, DISPLAY_LOGO4})  // within the screen
             EXPECT_TRUE(Attr(fsd.display, logo, ATTR_WIDTH) <= 3840 &&
@@ -314,7 +332,8 @@ TEST_F(SecondDisplay, ImagesOutsideDataAreRefusedAndTakingOneInNeverReplacesAFil
     for (const auto& [path, shown, told] : cases) {
         SCOPED_TRACE(path);
         alarm(20);
-        g_messages.clear(), FsdOublierImages();
+        g_messages.clear();
+        FsdOublierImages();
         std::strcpy(rec.logos[0].path, path.c_str()), std::strcpy(rec.background, path.c_str());
         rec.logos[0].visible = rec.showBackground = 1;
         for (int twice = 0; twice < 2; ++twice) Q31FsdInit(true, false);  // laid out again: told once

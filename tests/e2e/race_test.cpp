@@ -83,7 +83,10 @@ public:
     }
     ~Browser() {
         devtools_.reset();
-        if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
     }
     // The answer to a call on the page (a JavaScript value, or a picture's data); empty if none came.
     std::string Call(const char* method, const QJsonObject& params) {

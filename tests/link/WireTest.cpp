@@ -62,7 +62,9 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
           "WP 001 3", "WP 007 2", "WP 009 19", "WP 012 1", "WP 017 0", "WP 018 1", "WP 019 1", "WP 020 0",
           "WP 021 04", "WP 023 1 0 1 1", "WP 029 03 12"}},
         {[] {
-             SbComEcrireInputParam(4, 9), Q31ComEcrireProgParam(102, 51), Q31ComEcrireProgParam(114, 4);
+             SbComEcrireInputParam(4, 9);
+             Q31ComEcrireProgParam(102, 51);
+             Q31ComEcrireProgParam(114, 4);
              SbComG.progs[4].p107 = 7;
              for (int no : {113, 106, 104, 107}) Q31ComEcrireProgParam(no, 4);
              SbComEcrireInputParam(6, 2);

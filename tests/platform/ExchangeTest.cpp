@@ -27,8 +27,10 @@ namespace {
 // Turns the event loop until done holds, each pass sleeping up to `wake` unless an event comes; bounded.
 bool PumpUntil(auto done, double seconds = 5, double wake = 0.005) {
     int p, c;
-    for (const double end = Timer() + seconds; !done() && Timer() < end;)
-        SetNextWake(wake), GetUserEvent(0, &p, &c);
+    for (const double end = Timer() + seconds; !done() && Timer() < end;) {
+        SetNextWake(wake);
+        GetUserEvent(0, &p, &c);
+    }
     return done();
 }
 
@@ -214,8 +216,11 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         far.Send(network ? "LAST\n" : "");
         far.Hangup();
         int errors = 0, p, c;
-        for (int i = 0; i < 20; ++i)
-            SetNextWake(0.01), GetUserEvent(0, &p, &c), errors += GetComStat(g_port) != 0;
+        for (int i = 0; i < 20; ++i) {
+            SetNextWake(0.01);
+            GetUserEvent(0, &p, &c);
+            errors += GetComStat(g_port) != 0;
+        }
         EXPECT_EQ(errors, 1);
         EXPECT_EQ(g_lines, std::vector<std::string>(network, "LAST"));
         EXPECT_LT(ComWrt(g_port, "AK\n", 3), 0);

@@ -103,12 +103,15 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     for (auto [value, want] : {std::pair{99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
         int v = 0, i = 0, n = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
-        GetCtrlVal(panel_, RING, &v), GetCtrlIndex(panel_, RING, &i), GetNumListItems(panel_, RING, &n);
+        GetCtrlVal(panel_, RING, &v);
+        GetCtrlIndex(panel_, RING, &i);
+        GetNumListItems(panel_, RING, &n);
         EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
     }
     int v = 0;  // held in the range the program set; values set by code are no commits
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
-    SetCtrlVal(panel_, NUM, 80), SetCtrlVal(panel_, SW, 1);
+    SetCtrlVal(panel_, NUM, 80);
+    SetCtrlVal(panel_, SW, 1);
     GetCtrlVal(panel_, NUM, &v);
     Pump();
     EXPECT_EQ(v * 100 + queued_ * 10 + CountEvents(EVENT_COMMIT), 5000);

@@ -75,7 +75,8 @@ protected:
             std::snprintf(Q31TxtLabSetG[i], sizeof Q31TxtLabSetG[i], "S%d", i);
             std::snprintf(Q31TxtLabelG[i], sizeof Q31TxtLabelG[i], "L%d", i);
         }
-        Q31FSetEnregistrerCallbacks(), Q31FKeyEnregistrerCallbacks();
+        Q31FSetEnregistrerCallbacks();
+        Q31FKeyEnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
         Q31FSetCharger();
         Q31FSetTraduire();
@@ -90,7 +91,8 @@ protected:
             g_popup = Text(p, fsabgen::POPUP_TEXTE);
             QueueUserEvent(p, g_answer > 0 ? std::exchange(g_answer, 0) : int(fsabgen::POPUP_OK));
         });
-        g_file.clear(), g_popup.clear();
+        g_file.clear();
+        g_popup.clear();
     }
     void Reset() {
         qstest::FreshRecords();
@@ -103,7 +105,8 @@ protected:
         SbComVitesseCouranteG = SbComG.params.speedCode;
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr), SetFileSelectHook(nullptr);
+        SbSetTacheFond(nullptr);
+        SetFileSelectHook(nullptr);
         Q31FSetFermer();
         for (int& p : Q31FSetG)
             if (p > 0) DiscardPanel(std::exchange(p, 0));
@@ -130,15 +133,20 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"ethernet reads", [] { Q31FSetEnvoyerLectures(6); }, {"RP 035", "RP 031 0", "RP 031 1"}},
         {"synchronisation off, at a preset time, from the computer",
          [] {
-             for (int mode : {0, 2, 5}) SbComG.synchro.mode = mode, Q31FSetEnvoyerEcritures(1);
+             for (int mode : {0, 2, 5}) {
+                 SbComG.synchro.mode = mode;
+                 Q31FSetEnvoyerEcritures(1);
+             }
          },
          {"WP 009 19", "WP 009 19", "WC 007 02 08:30 23/09/10", "WP 009 19", "WC 007 05 08:30 23/09/10",
           "WC 009 00400"}},
         {"run opened and closed; run loads: only towards this computer is the mirrored run changed",
          [] {
-             Q31FSetOuvrirManche(), Q31FSetFermerManche();
+             Q31FSetOuvrirManche();
+             Q31FSetFermerManche();
              Q31FSetSetMirror(nullptr, [](int run) { Q31DerMancheChargeeG = run; });
-             Q31FSetChargerManche(3, 1), Q31FSetChargerManche(2, 0);
+             Q31FSetChargerManche(3, 1);
+             Q31FSetChargerManche(2, 0);
              EXPECT_EQ(Q31DerMancheChargeeG, 3);
              Q31FSetSetMirror(nullptr, nullptr);
          },
@@ -160,8 +168,10 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"WC 009 00100", "WC 009 00200", "WC 009 00400", "WC 009 00800", "WC 009 02000", "WC 009 01000"}},
         {"GSM switched on and off: only a change reaches the module (status 0x01 on, 0x00 off)",
          [] {
-             for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}})
-                 SbCrG.gsmStatus = status, Commit(FQ31CmdGsm, P(7), PAGE7_STATE, state);
+             for (auto [status, state] : {std::pair{0x01, 2}, {0x01, 0}, {0x00, 2}}) {
+                 SbCrG.gsmStatus = status;
+                 Commit(FQ31CmdGsm, P(7), PAGE7_STATE, state);
+             }
          },
          {"WC 010 0", "WC 010 2"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
@@ -180,7 +190,8 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
              const int opened = SbComG.run.current;
-             Q31FSetFermerManche(), Q31FSetRazMemoire();
+             Q31FSetFermerManche();
+             Q31FSetRazMemoire();
              EXPECT_EQ(std::tuple(opened, SbComG.run.current, Q31G.simu.simuCountInput1),
                        std::tuple(99, 0, 0));
          },
@@ -345,20 +356,26 @@ TEST_F(Settings, ProgramNumberSkipsFiveAndSevenAndStoringKeepsFlagBits) {
 // Short and damaged files are the bad-input suite's; here: each page's whole block, and a cancel.
 TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     MakeDir(dir_.file("Settings").c_str());
-    Q31FSetParam(4), Q31FSetParam(7);
+    Q31FSetParam(4);
+    Q31FSetParam(7);
     SetCtrlVal(P(4), PAGE4_P7, 7);
     SetCtrlVal(P(7), PAGE7_G2_T2, "Finish");  // typed, not confirmed
     const std::string set = dir_.file("Settings/race.q31set"), gsm = dir_.file("Settings/race.q31gsm");
-    g_file = set, Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
-    g_file = gsm, Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
+    g_file = set;
+    Commit(FQ31SetParamSauver, P(4), PAGE4_FILE_SAVE);
+    g_file = gsm;
+    Commit(FQ31SetGsmSauver, P(7), PAGE7_FILE_SAVE);
     const std::string bytes = qstest::ReadFileBytes(set);  // byte 4: field 1, the value of parameter 7
     EXPECT_EQ(std::tuple(bytes.size(), bytes.substr(4, 1), qstest::FileSize(gsm)),
               std::tuple(160u, "\x07", 560));
     SbComValDefaut(&SbComG);
-    g_file = set, Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
-    g_file = gsm, Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
+    g_file = set;
+    Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
+    g_file = gsm;
+    Commit(FQ31SetGsmCharger, P(7), PAGE7_FILE_LOAD);
     EXPECT_EQ(std::tuple(Val(P(4), PAGE4_P7), Text(P(7), PAGE7_G2_T2)), std::tuple(7, "Finish"));
-    g_file.clear(), SbComG.params.field1 = 2;  // cancelled: nothing changes
+    g_file.clear();
+    SbComG.params.field1 = 2;  // cancelled: nothing changes
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     EXPECT_EQ(std::tuple(SbComG.params.field1, Sent()), std::tuple(2, Frames{}));
 }

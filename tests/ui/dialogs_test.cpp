@@ -64,8 +64,10 @@ protected:
         seenG.clear();
     }
     void TearDown() override {
-        SbSetTacheFond(nullptr), SbSetTourModal(nullptr);  // the hooks a test set
-        SetMessageHook(nullptr), SetDocumentHook(nullptr);
+        SbSetTacheFond(nullptr);
+        SbSetTourModal(nullptr);  // the hooks a test set
+        SetMessageHook(nullptr);
+        SetDocumentHook(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
     // The parent dimmed (1) or not, and the mouse cursor.
@@ -105,17 +107,20 @@ TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswe
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
     });
     for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}}) {
-        seenG.clear(), answerG = answer;
+        seenG.clear();
+        answerG = answer;
         EXPECT_EQ(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"), result);
         EXPECT_EQ(seenG, "dimmed|QS-310 Manager|Close the connection?|Yes|No|-");
         EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) + GetPanelHandleFromTag(POPUP), 0);
     }
-    seenG.clear(), answerG = POPUP_OK;
+    seenG.clear();
+    answerG = POPUP_OK;
     SbPopup(parent_, "QS-310 Manager", "No start program is selected.", "OK");
     EXPECT_EQ(seenG, "dimmed|QS-310 Manager|No start program is selected.|-|-|OK");
     SbSetTourModal([](int p) { Answer(p, {}, {}); });
     for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
-        seenG.clear(), answerG = button;
+        seenG.clear();
+        answerG = button;
         EXPECT_EQ(SbChoixLangue(parent_), index);
         EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
                   "dimmed-1");
@@ -134,17 +139,21 @@ TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswe
         Answer(p, {ERREUR_TITRE, ERREUR_TEXTE, ERREUR_DETAIL}, {ERREUR_BOUTON1, ERREUR_BOUTON2});
         seenG += std::string("|") + (shortBox ? "short" : fullBox ? "full" : "cut") + "|" + title;
     });
-    SetMouseCursor(VAL_POINTING_FINGER_CURSOR), SetWaitCursor(1);
-    seenG.clear(), answerG = ERREUR_BOUTON1;
+    SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
+    SetWaitCursor(1);
+    seenG.clear();
+    answerG = ERREUR_BOUTON1;
     const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
     EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
     EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
-    seenG.clear(), answerG = ERREUR_BOUTON2;
+    seenG.clear();
+    answerG = ERREUR_BOUTON2;
     EXPECT_EQ(
         SbAfficherErreur(parent_, "Port error", "No clock on COM3.", "l1\nl2", "OK", true, "Disconnect"), 2);
     EXPECT_EQ(seenG, "dimmed|Port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Port error");
-    seenG.clear(), answerG = ERREUR_DETAIL;
+    seenG.clear();
+    answerG = ERREUR_DETAIL;
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
@@ -267,7 +276,8 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     int ports[64] = {};
     EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
-    CloseCom(1), CloseCom(64);
+    CloseCom(1);
+    CloseCom(64);
     for (int fd : {masters[0], masters[1], slaves[0], slaves[1]}) close(fd);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT), ring = fq31::CONNECT_PORT;
     ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";

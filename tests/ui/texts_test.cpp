@@ -43,7 +43,9 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
         [](const char* title, const char* text) { reported += title + (": " + std::string(text)) + "\n"; });
     for (auto [language, code] : {std::pair{0, "EN"}, {255, "EN"}, {1, "FR"}, {2, "DT"}, {3, "IT"}}) {
         SCOPED_TRACE(language);
-        reported.clear(), Q31G.language = uint8_t(language), Q31ChargerTextes();
+        reported.clear();
+        Q31G.language = uint8_t(language);
+        Q31ChargerTextes();
         EXPECT_EQ(reported, "");
         for (const Shape& s : shapes) {
             const std::string name = s.prefix + std::string(code) + ".gentxt";
@@ -63,7 +65,8 @@ TEST(Texts, ShippedFilesOfEveryLanguage) {
     // The first table that cannot be read whole or opened is reported and loading stops there.
     const std::string italian = Q12TxtG[0];
     qstest::WriteFileBytes(dir.file("Texts/Q31_Messages_FR.gentxt"), "seul message\n\xA7\n");
-    Q31G.language = 1, Q31ChargerTextes();
+    Q31G.language = 1;
+    Q31ChargerTextes();
     EXPECT_EQ(reported, "Start Clock QS-310 INTERFACE FAILURE: Reading text files incomplete !\n");
     // The tables before it are French, the one after it was not reloaded.
     EXPECT_EQ(std::tuple(std::string(Q31TxtMesG[0]), std::string(Q31TxtLabelG[0]), std::string(Q12TxtG[0])),
