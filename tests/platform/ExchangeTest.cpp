@@ -78,8 +78,10 @@ struct FarEnd {
         std::string got;
         char buf[64];
         pollfd p{fd, POLLIN, 0};
-        for (ssize_t n; got.size() < want && poll(&p, 1, 2000) > 0 && (n = read(fd, buf, sizeof buf)) > 0;)
-            got.append(buf, size_t(n));
+        for (ssize_t n = 1; n > 0 && got.size() < want && poll(&p, 1, 2000) > 0;) {
+            n = read(fd, buf, sizeof buf);
+            got.append(buf, size_t(std::max<ssize_t>(n, 0)));
+        }
         return got;
     }
 };
@@ -140,7 +142,9 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
     long size = 0;
     WriteFileBytes("f.bin", "0123456789");
     EXPECT_EQ(FileReadUpTo("missing.bin", buf, sizeof buf), -1);
-    EXPECT_EQ(FileReadUpTo("f.bin", buf, sizeof buf) * 10 + FileExists("f.bin", &size) + size, 80 + 11);
+    // Braces: read, then the size FileExists stores.
+    EXPECT_EQ((std::tuple{FileReadUpTo("f.bin", buf, sizeof buf), FileExists("f.bin", &size), size}),
+              std::tuple(8, 1, 10L));
     EXPECT_EQ(std::string(buf, 8), "01234567");
     EXPECT_EQ(CopyFile("f.bin", "f.bin"), 0);  // onto itself: kept whole
     EXPECT_EQ(CopyFile("f.bin", "Settings\\copy.bin"), 0);
@@ -155,7 +159,8 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
         {"Data/logo.png", 1, 1}, {"Data\\logo.png", 1, 1}, {"Data/../f.bin", 1, 0},   {"Data2/x.png", 1, 0},
         {"Data/out.png", 1, 0},  {"Data/sub", 0, 0},       {"Data/missing.png", 0, 0}};
     for (auto [path, plain, inside] : paths)
-        EXPECT_EQ(FileIsPlain(path) * 10 + FileInsideFolder("Data", path), plain * 10 + inside) << path;
+        EXPECT_EQ(std::tuple(FileIsPlain(path), FileInsideFolder("Data", path)), std::tuple(plain, inside))
+            << path;
     // The journal's folder stays under its size, the oldest files going first; others are left alone.
     for (const char* name : {"Logs/link-20200101.log", "Logs/link-20200102.log", "Logs/notes.txt"}) {
         WriteFileBytes(name, std::string(1500, 'o') + "\n");
@@ -177,8 +182,10 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     EnsureRuntime();
     TempProgramDir dir(false);
     char dev[260];
-    for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}})
-        EXPECT_STREQ((ComPortDevice(port, dev, sizeof dev), dev), name);
+    for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
+        ComPortDevice(port, dev, sizeof dev);
+        EXPECT_STREQ(dev, name);
+    }
     for (auto [port, bits, stop] : {std::tuple{0, 8, 1}, {65, 8, 1}, {7, 9, 1}, {7, 8, 3}})
         EXPECT_LT(OpenComConfig(port, "", 9600, 0, bits, stop, 512, 512), 0);
     EXPECT_EQ(OpenComNetwork("127.0.0.1", 1, 5), NET_REFUSED);  // nothing listens: told so at once
@@ -203,14 +210,17 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         EXPECT_TRUE(Read(256).empty() && ReturnRS232Err() == RS232_TIMEOUT);
         // A loop with nothing due sleeps until the clock speaks (the guard only ends a hang).
         ASSERT_EQ(Listen(), 0);
-        std::thread speaker([&] { usleep(30000), far.Send("WAKE\n"); });
+        std::thread speaker([&] {
+            usleep(30000);
+            far.Send("WAKE\n");
+        });
         EXPECT_TRUE(PumpUntil([] { return !g_lines.empty(); }, 60, 60) && g_lines[0] == "WAKE");
         speaker.join();
         ASSERT_EQ(ComWrt(g_port, "XY\r\n", 4), 4);
         EXPECT_EQ(far.Receive(4), "XY\r\n");
         far.Send("junk");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 4; }));
-        EXPECT_EQ(FlushInQ(g_port) + GetInQLen(g_port) + GetComStat(g_port), 0);
+        EXPECT_EQ((std::tuple{FlushInQ(g_port), GetInQLen(g_port), GetComStat(g_port)}), std::tuple(0, 0, 0));
         // The line lost: one error, after a last line over the network (a pseudo-terminal drops it).
         g_lines.clear();
         far.Send(network ? "LAST\n" : "");
