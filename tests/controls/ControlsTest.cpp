@@ -108,7 +108,6 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
 // The pictograms as the operator sees them at their design size: a stroke moved or lost shows
 // here. A deliberate redraw updates its row.
 TEST(Glyphs, EachDrawsItsOwnPicture) {
-    qstest::EnsureRuntime();
     const std::pair<const char*, unsigned> rows[] = {
         {"link", 0x9366E4F2},    {"screen", 0x1023C237},  {"keys", 0xFD7710DD},      {"number", 0xAC7B5E55},
         {"gear", 0xBB0427C2},    {"doc", 0x10927160},     {"info", 0x811F4D47},      {"power", 0xBFF6E744},

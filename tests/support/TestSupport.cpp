@@ -95,8 +95,7 @@ bool RanInOwnProcess() {
     int status = 0;
     if (child > 0) waitpid(child, &status, 0);
     EXPECT_TRUE(child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the test failed in a process of its own, or " << exe << " could not start (status " << status
-        << ")";
+        << "failed in a process of its own, or " << exe << " did not start; status " << status;
     return true;
 }
 
