@@ -88,10 +88,9 @@ void EnsureRuntime() {
 
 bool RanInOwnProcess() {
     if (!QCoreApplication::instance()) return false;
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    const pid_t child =
-        Spawn({exe, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()});
+    const pid_t child = Spawn({exe, std::string("--gtest_filter=") + t->test_suite_name() + "." + t->name()});
     int status = 0;
     if (child > 0) waitpid(child, &status, 0);
     EXPECT_TRUE(child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
@@ -101,9 +100,8 @@ bool RanInOwnProcess() {
 
 void PointAt(int panel, int control, int x, int y) {
     QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
-    // The platform reports the move (enter, leave, move) to the windows.
     QCursor::setPos(panel > 0 && w ? w->mapToGlobal(QPoint(x, y)) : QPoint(-5000, -5000));
-    ProcessSystemEvents();
+    ProcessSystemEvents();  // the window system reports the move (enter, leave, move) to the windows
 }
 
 Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds) {
