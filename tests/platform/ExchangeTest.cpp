@@ -66,17 +66,6 @@ struct FarEnd {
     ~FarEnd() { Hangup(); }
     void Hangup() { close(std::exchange(fd, -1)); }  // once closed, closing again does nothing
     void Send(std::string_view b) const { EXPECT_EQ(write(fd, b.data(), b.size()), ssize_t(b.size())); }
-    // What the port under test wrote, until `want` bytes came or none came for two seconds.
-    std::string Receive(size_t want) const {
-        std::string got;
-        char buf[64];
-        pollfd p{fd, POLLIN, 0};
-        for (ssize_t n = 1; n > 0 && got.size() < want && poll(&p, 1, 2000) > 0;) {
-            n = read(fd, buf, sizeof buf);
-            got.append(buf, size_t(std::max<ssize_t>(n, 0)));
-        }
-        return got;
-    }
 };
 
 // Sends its request, reads until the server closes or the answer is whole (head and body announced).
@@ -203,7 +192,14 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         SetComTime(g_port, 0.05);
         EXPECT_TRUE(Read(256).empty() && ReturnRS232Err() == RS232_TIMEOUT);
         ASSERT_EQ(ComWrt(g_port, "XY\r\n", 4), 4);
-        EXPECT_EQ(far.Receive(4), "XY\r\n");
+        std::string got;  // at the far end: the four bytes, unless none come for two seconds
+        char buf[64];
+        pollfd readable{far.fd, POLLIN, 0};
+        for (ssize_t n = 1; n > 0 && got.size() < 4 && poll(&readable, 1, 2000) > 0;) {
+            n = read(far.fd, buf, sizeof buf);
+            got.append(buf, size_t(std::max<ssize_t>(n, 0)));
+        }
+        EXPECT_EQ(got, "XY\r\n");
         far.Send("junk");
         ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 4; }));
         EXPECT_EQ((std::tuple{FlushInQ(g_port), GetInQLen(g_port), GetComStat(g_port)}), std::tuple(0, 0, 0));

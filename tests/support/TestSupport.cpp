@@ -115,8 +115,7 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
         _exit(write(fds[1], out.data(), out.size()) == ssize_t(out.size()) ? 0 : 2);
     }
     close(fds[1]);
-    char buf[4096];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) b.result.append(buf, size_t(n));
+    b.result = ReadFileBytes("/proc/self/fd/" + std::to_string(fds[0]));  // until the child ends
     close(fds[0]);
     int status = 0;
     struct rusage usage {};
