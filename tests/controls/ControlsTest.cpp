@@ -47,7 +47,7 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     const int rows[][4] = {{0, 0, 7, 1},
                            {1, 0, 5, 1},
                            {2, 0, 0xFF, 0x7F},
-                           {0, ATTR_ON_COLOR, 0x12345678, 0x345678},
+                           {0, ATTR_ON_COLOR, 0x120000FF, 0x0000FF},
                            {0, ATTR_HOUR_HAND, 3, -1},  // one the control leaves to the layer
                            {4, ATTR_MINUTE_HAND, 61, 1},
                            {4, ATTR_MINUTE_HAND, -1, 59},
@@ -64,15 +64,15 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
         EXPECT_EQ(v, expected) << index << " " << attribute << " " << value;
     }
     for (int i : {0, 59, 60, -1}) dial.setIndexValue(i, 0xFF0000 + i);  // lights out of range ignored
-    EXPECT_EQ(dial.indexValue(0) + dial.indexValue(59) + dial.indexValue(1) + dial.indexValue(60),
-              0xFF0000 + 0xFF0000 + 59 + 0x303030);
+    EXPECT_EQ(std::tuple(dial.indexValue(0), dial.indexValue(59), dial.indexValue(1), dial.indexValue(60)),
+              std::tuple(0xFF0000, 0xFF003B, 0x303030, 0));
     // The layer sees a push button and a check box; values set by code do not signal.
     EXPECT_STREQ(button.metaObject()->className(), "QPushButton");
     int toggles = 0;
     QObject::connect(&sw, &QCheckBox::toggled, [&] { ++toggles; });
     sw.setIntValue(1);
     sw.click();  // the operator's click still toggles and signals
-    EXPECT_EQ(sw.intValue() * 10 + toggles, 1);
+    EXPECT_EQ(std::tuple(sw.intValue(), toggles), std::tuple(0, 1));
     constexpr int kOrange = 0xFF3A10;                        // the digits' colour
     for (int bits : {1, 2, 4, 8, 16, 32, 64, 0x49, 0x7F}) {  // each bit lights exactly its segment
         digit.setIntValue(bits);
@@ -83,7 +83,6 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
         EXPECT_EQ(lit, bits);
     }
     // A lamp lit shows its colour and a halo; unlit, its off colour and no halo.
-    lamp.setIntAttribute(ATTR_ON_COLOR, 0x0000FF);
     lamp.setIntAttribute(ATTR_OFF_COLOR, 0x303030);
     for (int on : {1, 0}) {
         lamp.setIntValue(on);
@@ -109,7 +108,6 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
 // The pictograms as the operator sees them at their design size: a stroke moved or lost shows
 // here. A deliberate redraw updates its row.
 TEST(Glyphs, EachDrawsItsOwnPicture) {
-    qstest::EnsureRuntime();
     const std::pair<const char*, unsigned> rows[] = {
         {"link", 0x9366E4F2},    {"screen", 0x1023C237},  {"keys", 0xFD7710DD},      {"number", 0xAC7B5E55},
         {"gear", 0xBB0427C2},    {"doc", 0x10927160},     {"info", 0x811F4D47},      {"power", 0xBFF6E744},

@@ -88,23 +88,20 @@ void EnsureRuntime() {
 
 bool RanInOwnProcess() {
     if (!QCoreApplication::instance()) return false;
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string exe = fs::read_symlink("/proc/self/exe").string();
-    const pid_t child =
-        Spawn({exe, std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name()});
+    const pid_t child = Spawn({exe, std::string("--gtest_filter=") + t->test_suite_name() + "." + t->name()});
     int status = 0;
     if (child > 0) waitpid(child, &status, 0);
     EXPECT_TRUE(child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the test failed in a process of its own, or " << exe << " could not start (status " << status
-        << ")";
+        << "failed in a process of its own, or " << exe << " did not start; status " << status;
     return true;
 }
 
 void PointAt(int panel, int control, int x, int y) {
     QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
-    // The platform reports the move (enter, leave, move) to the windows.
     QCursor::setPos(panel > 0 && w ? w->mapToGlobal(QPoint(x, y)) : QPoint(-5000, -5000));
-    ProcessSystemEvents();
+    ProcessSystemEvents();  // the window system reports the move (enter, leave, move) to the windows
 }
 
 Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds) {
@@ -118,8 +115,7 @@ Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds
         _exit(write(fds[1], out.data(), out.size()) == ssize_t(out.size()) ? 0 : 2);
     }
     close(fds[1]);
-    char buf[4096];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) b.result.append(buf, size_t(n));
+    b.result = ReadFileBytes("/proc/self/fd/" + std::to_string(fds[0]));  // until the child ends
     close(fds[0]);
     int status = 0;
     struct rusage usage {};
