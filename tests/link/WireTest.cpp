@@ -53,26 +53,13 @@ void Prepare() {
 }  // namespace
 
 TEST_F(LinkTest, PayloadsOfEveryCommand) {
-    // Input 9, program 51 and parameter 114 do not exist; the GSM switch follows the module. (More
+    // Input 9, program 51 and parameter 114 do not exist. (More
     // commands the pages and races send, with their literal frames: the settings table, the races.)
     const std::pair<void (*)(), Strings> rows[] = {
-        {[] {
-             SbComLireID();
-             SbComActiveMsg(1);
-             SbComCommandeEthernet(2);
-             Q31ComInitLireParam();
-         },
-         {"ID", "EE 1", "WC 011 2", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
-          "RP 028 1", "RP 028 2", "RP 028 3"}},
         {[] {
              for (int no = 0; no <= 13; ++no) SbComCommande(no);
              for (int no = 0; no <= 120; ++no)
                  if (no != 16) SbComEcrireParam(no);  // every parameter but the speed
-         },
-         {"WC 001", "WC 002", "WC 003 01", "WC 004 07", "WC 005 58203", "WC 007 02 08:05 03/09/24",
-          "WP 001 3", "WP 007 2", "WP 009 19", "WP 012 1", "WP 017 0", "WP 018 1", "WP 019 1", "WP 020 0",
-          "WP 021 04", "WP 023 1 0 1 1", "WP 029 03 12"}},
-        {[] {
              SbComEcrireInputParam(4, 9);
              Q31ComEcrireProgParam(102, 51);
              Q31ComEcrireProgParam(114, 4);
@@ -80,31 +67,39 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
              for (int no : {113, 106, 104, 107}) Q31ComEcrireProgParam(no, 4);
              SbComEcrireInputParam(6, 2);
          },
-         {"WP 113 04 fb", "WP 106 04 00", "WP 104 04 60", "WP 107 04 007", "WP 006 02 0"}},
+         {"WC 001",         "WC 002",       "WC 003 01",
+          "WC 004 07",      "WC 005 58203", "WC 007 02 08:05 03/09/24",
+          "WP 001 3",       "WP 007 2",     "WP 009 19",
+          "WP 012 1",       "WP 017 0",     "WP 018 1",
+          "WP 019 1",       "WP 020 0",     "WP 021 04",
+          "WP 023 1 0 1 1", "WP 029 03 12", "WP 113 04 fb",
+          "WP 106 04 00",   "WP 104 04 60", "WP 107 04 007",
+          "WP 006 02 0"}},
         {SbComEcrireParamsGSM,
          {"WP 030 C", "WP 030 6 ", "WP 030 1 +41 79", "WP 030 2 ", "WP 030 3 ", "WP 030 4 ", "WP 030 5 13001",
           "WP 030 7 ", "WP 030 8 ", "WP 030 a ", "WP 030 b ", "WP 030 c ", "WP 030 d ", "WP 030 e 13001",
           "WP 030 f ", "WP 030 g "}},
-        {[] {
-             SbCrG.gsmStatus = 0x01;
-             SbComBasculerGsm(0);
-             SbComBasculerGsm(2);
-         },
-         {"WC 010 0"}},
-        {[] {
-             SbComBasculerGsm(0);
-             SbComBasculerGsm(3);
-         },
-         {"WC 010 3"}},
         {SbComLireParamsGSM,
          {"RP 030 1", "RP 030 2", "RP 030 3", "RP 030 4", "RP 030 5", "RP 030 6", "RP 030 7", "RP 030 8",
           "RP 030 a", "RP 030 b", "RP 030 c", "RP 030 d", "RP 030 e", "RP 030 f", "RP 030 g"}},
-        // The speed written with the code in use keeps the port as it is (checked below).
+        // The GSM switch follows the module (on, then off); the speed written with the code in use
+        // keeps the port as it is (checked below).
         {[] {
+             SbComLireID();
+             SbComActiveMsg(1);
+             SbComCommandeEthernet(2);
+             Q31ComInitLireParam();
+             SbCrG.gsmStatus = 0x01;
+             SbComBasculerGsm(0);
+             SbComBasculerGsm(2);
+             SbCrG.gsmStatus = 0x00;
+             SbComBasculerGsm(0);
+             SbComBasculerGsm(3);
              SbComVitesseCouranteG = SbComG.params.speedCode = 3;
              SbComEcrireParam(16);
          },
-         {"WP 016 3"}},
+         {"ID", "EE 1", "WC 011 2", "RP 003", "RP 002", "RP 010", "RP 101", "RP 105 00", "RP 001", "RP 008",
+          "RP 028 1", "RP 028 2", "RP 028 3", "WC 010 0", "WC 010 3", "WP 016 3"}},
     };
     for (const auto& [run, payloads] : rows) {
         SCOPED_TRACE(payloads[0]);

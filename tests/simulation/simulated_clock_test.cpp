@@ -56,9 +56,7 @@ protected:
         SetTimeSource([] { return nowG; },
                       [](int* h, int* m, int* s) {
                           const long long t = SecondOfDay();
-                          *h = int(t / 3600);
-                          *m = int(t % 3600 / 60);
-                          *s = int(t % 60);
+                          std::tie(*h, *m, *s) = std::tuple(int(t / 3600), int(t % 3600 / 60), int(t % 60));
                       });
     }
     static constexpr long long Hms(int h, int m, int s) { return h * 3600LL + m * 60 + s; }
@@ -145,7 +143,6 @@ TEST_F(Simu, CountdownsSecondBySecond) {
          {61, 98, -1, ""}}, "", -1, 1},
         // The first target for alignments 15, 30, 60 and any other (the next second).
         {"15 at :31", Prog(30, 15, 60), 10, 20, 31, Hms(10, 20, 45), {}, "", -1, 1},
-        {"15 at :45", Prog(30, 15, 60), 10, 20, 45, Hms(10, 21, 0), {}, "", -1, 1},
         {"30 at :29", Prog(30, 30, 60), 10, 20, 29, Hms(10, 20, 30), {}, "", -1, 1},
         {"30 at :30", Prog(30, 30, 60), 10, 20, 30, Hms(10, 21, 0), {}, "", -1, 1},
         {"7 at :59 into the next hour", Prog(30, 7, 60), 10, 59, 59, Hms(11, 0, 0), {}, "", -1, 1},
