@@ -64,13 +64,11 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {nullptr,
          {{&run.second, 9}, {&run.dayNumber, 4297}, {&run.day, 7}, {&run.month, 10}, {&run.year, 11}}},
         {"&P 003 5", {{&run.current, 5}, {&run.next, 3}}},
-        {"&P 004 2 1234", {{&p.inputs[1].timeBase, 1234}}},
-        {"&P 005 2 1", {{&p.inputs[1].choice2, 1}}},
+        {"&P 004 1 1234", {{&p.inputs[0].timeBase, 1234}}},
+        {"&P 005 4 1", {{&p.inputs[3].choice2, 1}}},
         {"&P 006 2 0", {{&p.inputs[1].enabled, 0}}},
         {"&P 023 2 0 1 2", {{&p.inputs[0].choice3, 2}, {&p.inputs[1].choice3, 0}, {&p.inputs[3].choice3, 2}}},
         {"&P 023 1", {{&p.inputs[0].choice3, 1}, {&p.inputs[3].choice3, 2}}},
-        {"&P 004 1 55", {{&p.inputs[0].timeBase, 55}}},
-        {"&P 005 4 1", {{&p.inputs[3].choice2, 1}}},
         {"&P 008 12 345", {{&SbComG.p8Digit1, 1}, {&SbComG.p8Digit2, 2}, {&SbComG.p8Number, 345}}},
         {"&P 010 5 1A 12:34 25/12/24", {{&sy.mode, 5}, {&sy.status, 0x1A}, {&sy.hour, 12}, {&sy.minute, 34}}},
         {nullptr, {{&sy.day, 25}, {&sy.month, 12}, {&sy.year, 24}}},
@@ -120,14 +118,16 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     EXPECT_EQ(std::tuple(strlen(SbCrG.gsmText), SbCrG.gsmTextPart, SbCrG.gsmTextReady),
               std::tuple(255u, 2, 1));
     SbComDecoderMessage("&E 1E");
-    EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4, 4);
+    EXPECT_EQ(std::tuple(int(cr.status1), int(cr.status2), int(cr.status3), int(cr.status4)),
+              std::tuple(1, 1, 1, 1));
     SbComDecoderMessage("&E 10");
-    EXPECT_EQ(cr.status1 + cr.status2 + cr.status3 + cr.status4 * 10, 10);
+    EXPECT_EQ(std::tuple(int(cr.status1), int(cr.status2), int(cr.status3), int(cr.status4)),
+              std::tuple(0, 0, 0, 1));
     // A refusal ("AK F" in the command tests) or an unknown status ends the wait; nothing else set an error.
     for (auto [payload, text] : {std::pair{"AK X", ""}, {"AK R", "E4|E7"}}) {
         SbComAckPendingG = 1;
         SbComDecoderMessage(payload);
-        EXPECT_EQ(Error() + std::to_string(SbComAckPendingG), std::string(text) + "0") << payload;
+        EXPECT_EQ(std::tuple(Error(), SbComAckPendingG), std::tuple(text, 0)) << payload;
     }
 }
 
@@ -140,16 +140,16 @@ TEST_F(LinkTest, TimeMessagesReachTheStoreWithTheirColumns) {
     ASSERT_EQ(timesG.size(), 3u);
     const SbChronoRec& t = timesG[0];
     EXPECT_EQ(std::string({t.Type, t.Marque, t.Qualif, t.Canal}), "T=M1");
-    EXPECT_EQ(t.Concurrent * 10000 + t.Numero, 421237);
-    EXPECT_EQ(t.Heures * 10000 + t.Minutes * 100 + t.Secondes, 102345);
-    EXPECT_EQ(t.Fraction * 100000 + t.Complement, 1234510099);
-    EXPECT_EQ(timesG[1].Concurrent * 1000 + timesG[1].Canal, '5');  // a blank column is 0
-    EXPECT_EQ(timesG[1].Fraction * 10 + timesG[1].Complement, 10);
-    EXPECT_EQ(timesG[2].Concurrent * 1000 + timesG[2].Numero + timesG[2].Heures + timesG[2].Canal, 12000);
+    EXPECT_EQ(std::tuple(t.Concurrent, t.Numero, t.Heures, t.Minutes, t.Secondes),
+              std::tuple(42, 1237, 10, 23, 45));
+    EXPECT_EQ(std::tuple(t.Fraction, t.Complement), std::tuple(12345, 10099));
+    const SbChronoRec &b = timesG[1], &s = timesG[2];  // a blank column is 0
+    EXPECT_EQ(std::tuple(b.Concurrent, b.Canal, b.Fraction, b.Complement), std::tuple(0, '5', 1, 0));
+    EXPECT_EQ(std::tuple(s.Concurrent, s.Numero, s.Heures, int(s.Canal)), std::tuple(12, 0, 0, 0));
     SbComDecoderMessage("TI 0000 0007  1 11:21:59.06834 00000");  // the clock's own time of an impulse
     const SbChronoRec& it = SbChronoQ31ItG;
-    EXPECT_EQ(std::string({it.Type, it.Marque, it.Canal}) + std::to_string(it.Numero * 100 + it.Secondes),
-              "IT1759");
+    EXPECT_EQ(std::tuple(std::string({it.Type, it.Marque, it.Canal}), it.Numero, it.Secondes),
+              std::tuple("IT1", 7, 59));
     SbComDecoderMessage("T- 0001 0010  4 00:00:01.00000 00000");
     EXPECT_EQ(SbCrG.channel, (decltype(SbCrG.channel){1, 0, 0, 1}));  // channels 1 to 4 only: "5" flags none
 }

@@ -58,10 +58,12 @@ inline Strings Payloads() {
 class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memport::C() = {}, memport::P() = {};
+        memport::C() = {};
+        memport::P() = {};
         Texts();
         SbComValDefaut(&SbComG);
-        SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{};
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
         SbComG.linkState = 1;
         ops_ = memport::ClockOps();
         SbComInstallerPort(&ops_);

@@ -36,7 +36,8 @@ protected:
     void SetUp() override {
         Texts();
         SbComValDefaut(&SbComG);
-        SbComG.port = 5, SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
+        SbComG.port = 5;
+        SbComVitesseCouranteG = 1;  // the stand-in starts at code 1 (9600 bit/s)
     }
     void TearDown() override {
         SbComInstallerPort(nullptr);
@@ -156,7 +157,8 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     }
     // A frame still in the port's queue (the line held) when the error is cleared does not go
     // once the line is free; closing the link closes its port.
-    SbComG.port = 61, SbComG.linkState = 1;
+    SbComG.port = 61;
+    SbComG.linkState = 1;
     SetComTime(61, 0.05);
     tcflow(slave, TCOOFF);
     SbComEmission("RP 001");

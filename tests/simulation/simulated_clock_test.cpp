@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -39,8 +40,12 @@ const SbComProg kTrente = Prog(30, 60, 60, -10, -5, 0, -5, -10);
 class Simu : public ::testing::Test {
 protected:
     void SetUp() override {
-        SbComG = SbCom{}, SbCrG = SbCr{}, SbQ31CrG = SbQ31Cr{}, Q31G.simu = Q31SimuBlock{};
-        SbComG.simulation = 1, SbComG.synchro.mode = 5, SbComG.synchro.timeZone = 19;
+        SbComG = SbCom{};
+        SbCrG = SbCr{};
+        SbQ31CrG = SbQ31Cr{};
+        Q31G.simu = Q31SimuBlock{};
+        SbComG.simulation = 1;
+        SbComG.synchro = {.mode = 5, .timeZone = 19};
         SbComG.progs[0] = kTrente;
         tempsG.clear();
         inputsG.clear();
@@ -51,11 +56,11 @@ protected:
         SetTimeSource([] { return nowG; },
                       [](int* h, int* m, int* s) {
                           const long long t = SecondOfDay();
-                          *h = int(t / 3600), *m = int(t % 3600 / 60), *s = int(t % 60);
+                          std::tie(*h, *m, *s) = std::tuple(int(t / 3600), int(t % 3600 / 60), int(t % 60));
                       });
     }
     static constexpr long long Hms(int h, int m, int s) { return h * 3600LL + m * 60 + s; }
-    static int Hhmmss() { return SbCrG.hour * 10000 + SbCrG.minute * 100 + SbCrG.second; }
+    static std::tuple<int, int, int> Heure() { return {SbCrG.hour, SbCrG.minute, SbCrG.second}; }
     // Takes the pending sound request as the sound player does (0 when none).
     static int PrendreSon() { return std::exchange(SbCrG.soundRequest, 0); }
     static void Pas(double dt) {
@@ -138,7 +143,6 @@ TEST_F(Simu, CountdownsSecondBySecond) {
          {61, 98, -1, ""}}, "", -1, 1},
         // The first target for alignments 15, 30, 60 and any other (the next second).
         {"15 at :31", Prog(30, 15, 60), 10, 20, 31, Hms(10, 20, 45), {}, "", -1, 1},
-        {"15 at :45", Prog(30, 15, 60), 10, 20, 45, Hms(10, 21, 0), {}, "", -1, 1},
         {"30 at :29", Prog(30, 30, 60), 10, 20, 29, Hms(10, 20, 30), {}, "", -1, 1},
         {"30 at :30", Prog(30, 30, 60), 10, 20, 30, Hms(10, 21, 0), {}, "", -1, 1},
         {"7 at :59 into the next hour", Prog(30, 7, 60), 10, 59, 59, Hms(11, 0, 0), {}, "", -1, 1},
@@ -154,12 +158,13 @@ TEST_F(Simu, CountdownsSecondBySecond) {
         ASSERT_EQ(AttendreDecompte(), c.debut);
         const auto& it = SbChronoQ31ItG;  // the start reference: zero's time of day
         const long long zero = Hms(it.Heures, it.Minutes, it.Secondes);
-        EXPECT_EQ(std::string({it.Type, it.Marque, it.Canal}) + std::to_string(zero - c.prog.p103),
-                  "IT " + std::to_string(c.debut));
+        EXPECT_EQ(std::tuple(std::string({it.Type, it.Marque, it.Canal}), zero - c.prog.p103),
+                  std::tuple("IT ", c.debut));
         std::string beeps;
         size_t next = 0;
         const int steps = c.fin >= 0 ? c.fin : c.points.empty() ? 0 : c.points.back().at;
-        for (int at = 0; at <= steps; ++at, Secondes(1)) {  // ends a second after the last one looked at
+        for (int at = 0; at <= steps; ++at) {
+            if (at > 0) Secondes(1);  // one more after the last one looked at, below
             SCOPED_TRACE("second " + std::to_string(at));
             ASSERT_EQ(SbQ31CrG.status2, at == c.fin ? 0 : 1);
             const int shown = SbQ31CrG.valueA ? -Chiffres() : Chiffres();
@@ -172,12 +177,15 @@ TEST_F(Simu, CountdownsSecondBySecond) {
             EXPECT_EQ(*p.ring ? Anneau() : "", Runs(p.ring));
             const int colour = SbQ31CrG.lightColour;
             if (p.colour == 3) Pas(0.6);  // amber blinks: off and on within its second
-            EXPECT_EQ(p.colour < 0 ? -1 : colour + (p.colour == 3 ? SbQ31CrG.lightColour : 0), p.colour);
+            if (p.colour >= 0)
+                EXPECT_EQ(std::tuple(colour, SbQ31CrG.lightColour),
+                          std::tuple(p.colour == 3 ? 0 : p.colour, p.colour));
         }
+        Secondes(1);
         EXPECT_EQ(beeps, c.beeps);
         if (c.fin < 0) continue;  // over: armed for the next start (red light, blank digits) or idle
-        EXPECT_EQ(SbQ31CrG.status1 * 10 + SbQ31CrG.lightColour, c.armed * 11);
-        EXPECT_EQ(Anneau() + char('0' + SbQ31CrG.digitB), Courant() + "0");
+        EXPECT_EQ(std::tuple(int(SbQ31CrG.status1), SbQ31CrG.lightColour), std::tuple(c.armed, c.armed));
+        EXPECT_EQ(std::tuple(Anneau(), SbQ31CrG.digitB), std::tuple(Courant(), 0));
         EXPECT_EQ(c.armed ? AttendreDecompte() : 0, c.armed ? c.debut + c.prog.p102 : 0);
     }
 }
@@ -190,16 +198,18 @@ TEST_F(Simu, StartStopPausesOrResets) {
     Secondes(20 + 5);  // 10:21:05, 25 shown
     Q31SimuStartStop();
     Secondes(10);
-    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2501) << "paused";
+    EXPECT_EQ(std::tuple(Chiffres(), int(SbQ31CrG.status2), int(SbQ31CrG.status3)), std::tuple(25, 0, 1))
+        << "paused";
     EXPECT_EQ(Anneau(), Courant());
     Q31SimuStartStop();  // resumed at 10:21:15 with 24 left
-    EXPECT_EQ(SbChronoQ31ItG.Minutes * 60 + SbChronoQ31ItG.Secondes, 21 * 60 + 39);
+    EXPECT_EQ(std::tuple(SbChronoQ31ItG.Minutes, SbChronoQ31ItG.Secondes), std::tuple(21, 39));
     Secondes(1);
-    EXPECT_EQ(Chiffres() * 100 + SbQ31CrG.status2 * 10 + SbQ31CrG.status3, 2410);
+    EXPECT_EQ(std::tuple(Chiffres(), int(SbQ31CrG.status2), int(SbQ31CrG.status3)), std::tuple(24, 1, 0));
     SbComG.progs[0].p105 = 1;
     PrendreSon();
     Q31SimuStartStop();
-    EXPECT_EQ(SbQ31CrG.status1 * 100 + SbQ31CrG.status2 * 10 + PrendreSon(), 3) << "falling tones";
+    EXPECT_EQ(std::tuple(int(SbQ31CrG.status1), int(SbQ31CrG.status2), PrendreSon()), std::tuple(0, 0, 3))
+        << "falling tones";
     EXPECT_EQ(Anneau(), std::string(60, '.'));
     Q31SimuStartStop();
     Q31SimuImpulsion(1);
@@ -211,55 +221,63 @@ TEST_F(Simu, StartStopPausesOrResets) {
 // impulse (a high beep, no time), then going on, in SPLIT the competitor's last two digits blinking.
 TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     SbComG.synchro.mode = 0;
-    std::vector<int> seen;  // time, fraction and time-of-day flag (all 0), the digits, the big light
+    std::vector<std::tuple<int, int, int>> seen;  // the digits and the big light
     for (int i = 0; i < 4; ++i) {
         Pas(0.3);
-        seen.push_back((Hhmmss() + SbCrG.fraction + SbComG.p8Digit1) * 100000 + SbQ31CrG.digitB * 1000 +
-                       SbQ31CrG.digitC * 10 + SbQ31CrG.lightColour);
+        EXPECT_EQ(std::tuple(Heure(), SbCrG.fraction, SbComG.p8Digit1),
+                  std::tuple(std::tuple(0, 0, 0), 0, 0));
+        seen.emplace_back(SbQ31CrG.digitB, SbQ31CrG.digitC, SbQ31CrG.lightColour);
     }
-    EXPECT_EQ(seen, (std::vector<int>{631, 631, 1, 1})) << "a zero (0x3F) blinking on red";
+    EXPECT_EQ(seen,
+              (std::vector<std::tuple<int, int, int>>{{0, 0x3F, 1}, {0, 0x3F, 1}, {0, 0, 1}, {0, 0, 1}}))
+        << "a zero blinking on red";
     SbComG.synchro.mode = 5;
     // -3.5 across midnight, none, +12, +11.5, -12, just outside the table.
-    const int cas[][3] = {{23, 110, 2140}, {19, 1305, 1305}, {0, 1300, 100},
-                          {1, 2345, 1115}, {35, 1159, 2359}, {36, 830, 830}};
-    for (auto [zone, local, shown] : cas) {
+    const int cas[][5] = {{23, 1, 10, 21, 40}, {19, 13, 5, 13, 5},   {0, 13, 0, 1, 0},
+                          {1, 23, 45, 11, 15}, {35, 11, 59, 23, 59}, {36, 8, 30, 8, 30}};
+    for (auto [zone, h, m, hShown, mShown] : cas) {
         SbComG.synchro.timeZone = zone;
-        Regler(local / 100, local % 100, 17);
-        EXPECT_EQ(Hhmmss(), shown * 100 + 17) << zone;
+        Regler(h, m, 17);
+        EXPECT_EQ(Heure(), std::tuple(hShown, mShown, 17)) << zone;
     }
     SetUp();
-    SbComG.mode = 1, SbComG.synchro.mode = 2, SbComG.synchro.hour = 9, Q31G.simu.simuCompetitor = 123;
+    SbComG.mode = 1;
+    SbComG.synchro = {.mode = 2, .hour = 9, .timeZone = 19};
+    Q31G.simu.simuCompetitor = 123;
     Regler(14, 37, 25);
     Secondes(3);
-    EXPECT_EQ(Hhmmss() * 100 + SbQ31CrG.hourHand, 9000045);
-    EXPECT_EQ(Anneau() + std::to_string(SbQ31CrG.digitB + SbQ31CrG.digitC), std::string(60, '.') + "0");
+    EXPECT_EQ(std::tuple(Heure(), SbQ31CrG.hourHand), std::tuple(std::tuple(9, 0, 0), 45));
+    EXPECT_EQ(std::tuple(Anneau(), SbQ31CrG.digitB, SbQ31CrG.digitC), std::tuple(std::string(60, '.'), 0, 0));
     PrendreSon();
     Q31SimuImpulsion(1);  // 14:37:28
-    EXPECT_EQ(PrendreSon() * 10 + SbCrG.soundNumber, 13);
-    EXPECT_EQ(tempsG.size() + size_t(Q31G.simu.simuCountInput1), 0u);
+    EXPECT_EQ(std::tuple(PrendreSon(), SbCrG.soundNumber), std::tuple(1, 3));
+    EXPECT_EQ(std::tuple(tempsG.size(), Q31G.simu.simuCountInput1), std::tuple(0u, 0));
     std::string blinks;
     for (int i = 0; i < 12; ++i) {
         Pas(0.35);
-        blinks += Chiffres() == 23 ? 'n' : SbQ31CrG.digitB + SbQ31CrG.digitC ? '?' : ' ';
+        blinks += Chiffres() == 23 ? 'n' : SbQ31CrG.digitB || SbQ31CrG.digitC ? '?' : ' ';
     }
     EXPECT_EQ(blinks, "      nn  n ");
     Secondes(28);  // 14:38:00
-    EXPECT_EQ(Hhmmss(), 90100);
-    EXPECT_EQ(SbQ31CrG.lights[0] * 100 + SbQ31CrG.light0Flag * 10 + SbComG.p8Digit1, 110);
+    EXPECT_EQ(Heure(), std::tuple(9, 1, 0));
+    EXPECT_EQ(std::tuple(SbQ31CrG.lights[0], SbQ31CrG.light0Flag, SbComG.p8Digit1), std::tuple(1, 1, 0));
 }
 
 // The input buttons hand a time per impulse with its channel and count (a damaged count starts again
 // at 1; PTB has no competitor; a pass held 1.5 s in one second gives no second more). A run opens on
 // that time with the next number (1 after 99) and fresh counters. Ten impulses are simulated in all.
 TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
-    SbComG.mode = 1, Q31G.simu.simuCompetitor = 42;
+    SbComG.mode = 1;
+    Q31G.simu.simuCompetitor = 42;
     Regler(11, 5, 7);
     Pas(0.25);
     const std::string at = std::to_string(Hms(11, 5, 7)) + "." + std::to_string(SbCrG.fraction);
     Q31SimuSetInputControls(31, 32);  // the main window's input 1 and input 2 buttons
     for (int control : {31, 32, 31, 40}) FQ31SimuInput(1, control, EVENT_COMMIT, nullptr, 0, 0);
     FQ31SimuInput(1, 32, EVENT_LEFT_CLICK, nullptr, 0, 0);  // only a commit acts
-    Q31G.simu.simuCountInput1 = INT32_MAX, Q31G.simu.simuCountInput2 = -7, SbComG.mode = 0;
+    Q31G.simu.simuCountInput1 = INT32_MAX;
+    Q31G.simu.simuCountInput2 = -7;
+    SbComG.mode = 0;
     Q31SimuImpulsion(1);
     nowG += 1.5;
     Regler(11, 5, 7);
@@ -268,26 +286,29 @@ TEST_F(Simu, ImpulsesRunsAndTheTenSimulated) {
     for (const SbChronoRec& r : tempsG)
         seen += std::string({r.Type, r.Marque, r.Qualif, r.Canal}) + std::to_string(r.Numero) + " " +
                 std::to_string(Hms(r.Heures, r.Minutes, r.Secondes)) + "." + std::to_string(r.Fraction) +
-                " " + std::to_string(r.Concurrent * 1000 + r.Complement) + "\n";
-    EXPECT_EQ(seen, "TNM11 " + at + " 42000\nTNM21 " + at + " 42000\nTNM12 " + at + " 42000\nTNM 0 " + at +
-                        " 42000\nTNM11 " + at + " 0\nTNM21 39907.99999 0\n");
-    EXPECT_EQ(SbCrG.channel[0] * 10 + SbCrG.channel[1], 11);
+                " " + std::to_string(r.Concurrent) + " " + std::to_string(r.Complement) + "\n";
+    EXPECT_EQ(seen, "TNM11 " + at + " 42 0\nTNM21 " + at + " 42 0\nTNM12 " + at + " 42 0\nTNM 0 " + at +
+                        " 42 0\nTNM11 " + at + " 0 0\nTNM21 39907.99999 0 0\n");
+    EXPECT_EQ(std::tuple(SbCrG.channel[0], SbCrG.channel[1]), std::tuple(1, 1));
     auto& run = SbComG.run;
-    Q31G.simu.simuCompetitor = 12, run.next = 99;
+    Q31G.simu.simuCompetitor = 12;
+    run.next = 99;
     Q31SimuOuvrirManche();
-    EXPECT_EQ(run.current * 100 + run.next, 9901);
-    EXPECT_EQ(Hms(run.hour, run.minute, run.second), Hms(11, 5, 7));
-    EXPECT_EQ(Q31G.simu.simuCompetitor + Q31G.simu.simuCountInput1 + Q31G.simu.simuCountInput2, 0);
+    EXPECT_EQ(std::tuple(run.current, run.next, run.hour, run.minute, run.second),
+              std::tuple(99, 1, 11, 5, 7));
+    const Q31SimuBlock& simu = Q31G.simu;
+    EXPECT_EQ(std::tuple(simu.simuCompetitor, simu.simuCountInput1, simu.simuCountInput2),
+              std::tuple(0, 0, 0));
     for (int channel : {1, 2, 1, 2, 1, 2, 0}) Q31SimuImpulsion(channel);
     run.next = 0;
     Q31SimuOuvrirManche();  // a new run gives no ten more
-    EXPECT_EQ(run.current * 100 + run.next, 102);
+    EXPECT_EQ(std::tuple(run.current, run.next), std::tuple(1, 2));
     Q31SimuImpulsion(1);
     Q31SimuFermerManche();
     SbComG.linkState = 1;
     Q31SimuInit();
     Q31SimuImpulsion(2);
-    EXPECT_EQ(tempsG.size() * 100 + size_t(run.current), 1000u);
+    EXPECT_EQ(std::tuple(tempsG.size(), run.current), std::tuple(10u, 0));
     EXPECT_EQ(inputsG, (std::vector<int>{1, 2, 1, 2}));
 }
 
