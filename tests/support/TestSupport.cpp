@@ -176,4 +176,30 @@ void StandinClock::Pause(double seconds) {
     }
 }
 
+int onscreen::Attr(int panel, int control, int attribute) {
+    int v = -1;
+    if (control == 0)
+        GetPanelAttribute(panel, attribute, &v);
+    else if (attribute)
+        GetCtrlAttribute(panel, control, attribute, &v);
+    else
+        GetCtrlVal(panel, control, &v);
+    return v;
+}
+
+std::string onscreen::Text(int panel, int control, int attribute) {
+    char text[512] = "";
+    if (attribute)
+        GetCtrlAttribute(panel, control, attribute, text, sizeof text);
+    else
+        GetCtrlVal(panel, control, text, sizeof text);
+    return text;
+}
+
+int ListCount(int panel, int control) {
+    int count = -1;
+    GetNumListItems(panel, control, &count);
+    return count;
+}
+
 }  // namespace qstest
