@@ -240,7 +240,8 @@ TEST_F(Settings, PagesShowTheRecords) {
         {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1}, {3, PAGE3_F111, 0, 7},
         {6, PAGE6_ST2_0, 0, 0},       {3, PAGE3_SAVE_NUM, max, 50},   {6, PAGE6_ST2_7, 0, 1},
         {6, PAGE6_ST3_0, 0, 1},       {7, PAGE7_G2_NUM, 0, 77},       {7, PAGE7_STATE, 0, 2},
-        {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},
+        {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},        {2, PAGE2_MODE, 0, 0},
+        {6, PAGE6_A0_1, 0, 192},
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Attr(P(page), control, attribute), value) << page << " " << control;
