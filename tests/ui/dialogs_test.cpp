@@ -275,7 +275,6 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     for (int port : {1, 64}) CloseCom(port);
     for (int fd : {masters[0], masters[1], slaves[0], slaves[1]}) close(fd);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT), ring = fq31::CONNECT_PORT;
-    ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
     GenPortsComCtrl(dialog, ring, listed, 3);
     SetCtrlIndex(dialog, ring, 2);

@@ -135,7 +135,6 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
         GenGregorienDate(count, &d, &m, &y);
         ASSERT_EQ(GenGregorienNbJours(d, m, y), count > last ? last : count);
     }
-    EXPECT_EQ(std::tuple(d, m, y), std::tuple(31, 12, 63));
     for (auto [count, day, month, year] : {std::array{0, 1, 1, 0}, {59, 29, 2, 0}, {366, 1, 1, 1}}) {
         GenGregorienDate(count, &d, &m, &y);
         EXPECT_EQ(std::tuple(d, m, y), std::tuple(day, month, year)) << count;
@@ -146,8 +145,10 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
     for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
         EXPECT_EQ(GenArrondir(value), rounded) << value;
     char text[32];
-    for (auto [seconds, decimals, shown] :
-         {std::tuple{3725.5, 1, " 1: 2: 5.5"}, {45296.25, 3, "12:34:56.250"}, {36065.0, 0, "10: 1: 5"}}) {
+    for (auto [seconds, decimals, shown] : {std::tuple{3725.5, 1, " 1: 2: 5.5"},
+                                            {3725.5, 2, " 1: 2: 5.50"},
+                                            {45296.25, 3, "12:34:56.250"},
+                                            {36065.0, 0, "10: 1: 5"}}) {
         GenSecondesHMS(seconds, text, decimals);
         EXPECT_STREQ(text, shown);
     }
