@@ -178,22 +178,17 @@ void StandinClock::Pause(double seconds) {
 
 int onscreen::Attr(int panel, int control, int attribute) {
     int v = -1;
-    if (control == 0)
-        GetPanelAttribute(panel, attribute, &v);
-    else if (attribute)
-        GetCtrlAttribute(panel, control, attribute, &v);
-    else
-        GetCtrlVal(panel, control, &v);
+    control == 0 ? GetPanelAttribute(panel, attribute, &v)
+    : attribute  ? GetCtrlAttribute(panel, control, attribute, &v)
+                 : GetCtrlVal(panel, control, &v);
     return v;
 }
 
 std::string onscreen::Text(int panel, int control, int attribute) {
-    char text[512] = "";
-    if (attribute)
-        GetCtrlAttribute(panel, control, attribute, text, sizeof text);
-    else
-        GetCtrlVal(panel, control, text, sizeof text);
-    return text;
+    char t[512] = "";
+    attribute ? GetCtrlAttribute(panel, control, attribute, t, sizeof t)
+              : GetCtrlVal(panel, control, t, sizeof t);
+    return t;
 }
 
 int ListCount(int panel, int control) {
