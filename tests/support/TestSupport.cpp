@@ -172,4 +172,25 @@ void StandinClock::Pause(double seconds) {
     }
 }
 
+int onscreen::Attr(int panel, int control, int attribute) {
+    int v = -1;
+    control == 0 ? GetPanelAttribute(panel, attribute, &v)
+    : attribute  ? GetCtrlAttribute(panel, control, attribute, &v)
+                 : GetCtrlVal(panel, control, &v);
+    return v;
+}
+
+std::string onscreen::Text(int panel, int control, int attribute) {
+    char t[512] = "";
+    attribute ? GetCtrlAttribute(panel, control, attribute, t, sizeof t)
+              : GetCtrlVal(panel, control, t, sizeof t);
+    return t;
+}
+
+int ListCount(int panel, int control) {
+    int count = -1;
+    GetNumListItems(panel, control, &count);
+    return count;
+}
+
 }  // namespace qstest

@@ -52,4 +52,15 @@ constexpr long MemoryBound(long megabytes) {
     return megabytes;
 }
 
+// What a panel shows, read as a test asserts it.
+namespace onscreen {
+// A control's value (attribute 0) or attribute, or a panel's attribute (control 0); -1 when the
+// panel or control is gone.
+int Attr(int panel, int control, int attribute = 0);
+// A control's text value (attribute 0) or text attribute; "" when the panel or control is gone.
+std::string Text(int panel, int control, int attribute = 0);
+}  // namespace onscreen
+
+int ListCount(int panel, int control);  // the items of a list control; -1 when it is gone
+
 }  // namespace qstest

@@ -23,16 +23,7 @@ namespace {
 
 using namespace fsabgen;
 
-std::string Text(int p, int c, int attribute = 0) {  // a control's value, or a text attribute
-    char b[512] = {};
-    attribute ? GetCtrlAttribute(p, c, attribute, b, sizeof b) : GetCtrlVal(p, c, b, sizeof b);
-    return b;
-}
-int Attr(int p, int c, int attribute) {  // of the panel for control 0
-    int v = -1;
-    c ? GetCtrlAttribute(p, c, attribute, &v) : GetPanelAttribute(p, attribute, &v);
-    return v;
-}
+using qstest::onscreen::Attr, qstest::onscreen::Text;
 int Cursor() {
     int c = -1;
     GetMouseCursor(&c);
@@ -50,6 +41,10 @@ void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> 
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
     for (int c : texts) seenG += "|" + Text(p, c);
     for (int c : buttons) seenG += "|" + (Attr(p, c, ATTR_VISIBLE) ? Text(p, c, ATTR_LABEL_TEXT) : "-");
+}
+void Ask(int answer) {  // the next box is to be answered so
+    seenG.clear();
+    answerG = answer;
 }
 
 // Each test runs in a private program folder with a plain panel as the parent.
@@ -70,8 +65,8 @@ protected:
         SetDocumentHook(nullptr);
         if (parent_ > 0) DiscardPanel(parent_);
     }
-    // The parent dimmed (1) or not, and the mouse cursor.
-    int Around() const { return Attr(parent_, 0, ATTR_DIMMED) * 100 + Cursor(); }
+    // The values given, then the parent dimmed (1) or not, and the mouse cursor.
+    auto Around(auto... first) const { return std::tuple(first..., Attr(parent_, 0, ATTR_DIMMED), Cursor()); }
     qstest::TempProgramDir dir_;
     int parent_ = 0;
 };
@@ -80,10 +75,10 @@ protected:
 // its buffer) and closed once leaves nothing behind; the connection dialog keeps it dimmed.
 TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     SbWaitAnnulable(parent_, "loading", "Stop");
-    const int w = GetPanelHandleFromTag(WAIT), cancel = WAIT_ANNULER;
-    EXPECT_EQ(Text(w, cancel, ATTR_LABEL_TEXT) + std::to_string(Attr(w, cancel, ATTR_VISIBLE)), "Stop1");
+    const int w = GetPanelHandleFromTag(WAIT), c = WAIT_ANNULER;
+    EXPECT_EQ(std::tuple(Text(w, c, ATTR_LABEL_TEXT), Attr(w, c, ATTR_VISIBLE)), std::tuple("Stop", 1));
     EXPECT_FALSE(SbWaitAnnule());
-    static_cast<QAbstractButton*>(qs::rt::ControlWidget(w, cancel))->click();
+    static_cast<QAbstractButton*>(qs::rt::ControlWidget(w, c))->click();
     EXPECT_TRUE(SbWaitAnnule()) << "the operator stopped the work";
     SbFermerWait(true, 0);
     for (const std::string& text : {std::string("first"), std::string("second"), std::string(300, 'w')})
@@ -91,12 +86,13 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     const int box = GetPanelHandleFromTag(WAIT);
     ASSERT_TRUE(SbWaitOuvert() && box > 0);
     EXPECT_EQ(Text(box, WAIT_TEXTE), std::string(199, 'w'));
-    EXPECT_EQ(Attr(box, WAIT_ANNULER, ATTR_VISIBLE) * 1000 + Around(), 100 + VAL_HOUR_GLASS_CURSOR);
+    EXPECT_EQ(Around(Attr(box, WAIT_ANNULER, ATTR_VISIBLE)), std::tuple(0, 1, VAL_HOUR_GLASS_CURSOR));
     for (int twice = 0; twice < 2; ++twice) SbFermerWait(true, 0);  // closing a closed box does nothing
-    EXPECT_EQ(SbWaitOuvert() * 1000 + GetPanelHandleFromTag(WAIT) + Around(), VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(Around(SbWaitOuvert(), GetPanelHandleFromTag(WAIT)),
+              std::tuple(false, 0, 0, VAL_DEFAULT_CURSOR));
     SbWait(parent_, "searching");
     SbFermerWait(false, 0);
-    EXPECT_EQ(Around(), 100 + VAL_DEFAULT_CURSOR);
+    EXPECT_EQ(Around(), std::tuple(1, VAL_DEFAULT_CURSOR));
 }
 
 // Popups show their title, text and buttons over a dimmed parent and return the answer;
@@ -107,23 +103,20 @@ TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswe
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
     });
     for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}}) {
-        seenG.clear();
-        answerG = answer;
+        Ask(answer);
         EXPECT_EQ(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"), result);
         EXPECT_EQ(seenG, "dimmed|QS-310 Manager|Close the connection?|Yes|No|-");
-        EXPECT_EQ(Attr(parent_, 0, ATTR_DIMMED) + GetPanelHandleFromTag(POPUP), 0);
+        EXPECT_EQ(std::tuple(Attr(parent_, 0, ATTR_DIMMED), GetPanelHandleFromTag(POPUP)), std::tuple(0, 0));
     }
-    seenG.clear();
-    answerG = POPUP_OK;
+    Ask(POPUP_OK);
     SbPopup(parent_, "QS-310 Manager", "No start program is selected.", "OK");
     EXPECT_EQ(seenG, "dimmed|QS-310 Manager|No start program is selected.|-|-|OK");
     SbSetTourModal([](int p) { Answer(p, {}, {}); });
     for (auto [button, index] : {std::pair{LANGUE_EN, 0}, {LANGUE_FR, 1}, {LANGUE_DE, 2}, {LANGUE_IT, 3}}) {
-        seenG.clear();
-        answerG = button;
+        Ask(button);
         EXPECT_EQ(SbChoixLangue(parent_), index);
-        EXPECT_EQ(seenG + std::to_string(Attr(boxG, 0, ATTR_VISIBLE) + Attr(parent_, 0, ATTR_DIMMED)),
-                  "dimmed-1");
+        EXPECT_EQ(std::tuple(seenG, Attr(boxG, 0, ATTR_VISIBLE), Attr(parent_, 0, ATTR_DIMMED)),
+                  std::tuple("dimmed", -1, 0));
     }
     // The error box is short without a detail (it ends below its buttons, above the detail)
     // and hides a second button it was not asked for; its window bears the title; any other
@@ -141,19 +134,16 @@ TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswe
     });
     SetMouseCursor(VAL_POINTING_FINGER_CURSOR);
     SetWaitCursor(1);
-    seenG.clear();
-    answerG = ERREUR_BOUTON1;
+    Ask(ERREUR_BOUTON1);
     const std::string t = "Start Clock QS-310 INTERFACE FAILURE", text(250, 't');
     EXPECT_EQ(SbAfficherErreur(parent_, t.c_str(), text.c_str(), "", "OK", false, "Disconnect"), 1);
     EXPECT_EQ(seenG, "dimmed|" + t + "|" + text.substr(0, 199) + "||OK|-|short|" + t);
-    EXPECT_EQ(GetPanelHandleFromTag(ERREUR) * 1000 + Around(), VAL_DEFAULT_CURSOR) << "the box is gone";
-    seenG.clear();
-    answerG = ERREUR_BOUTON2;
+    EXPECT_EQ(Around(GetPanelHandleFromTag(ERREUR)), std::tuple(0, 0, VAL_DEFAULT_CURSOR));  // gone
+    Ask(ERREUR_BOUTON2);
     EXPECT_EQ(
         SbAfficherErreur(parent_, "Port error", "No clock on COM3.", "l1\nl2", "OK", true, "Disconnect"), 2);
     EXPECT_EQ(seenG, "dimmed|Port error|No clock on COM3.|l1\nl2|OK|Disconnect|full|Port error");
-    seenG.clear();
-    answerG = ERREUR_DETAIL;
+    Ask(ERREUR_DETAIL);
     EXPECT_EQ(SbAfficherErreur(parent_, "t", "x", "d", "OK", true, "Disconnect"), 0);
 }
 
@@ -163,7 +153,7 @@ int documentResultG, cursorWhileOpeningG;
 // A failed write is told once per file, in order, with its path from the program folder in
 // the system's separators and the reason in words, in an error box over the parent.
 TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
-    ASSERT_EQ(GenChargerTextes(0) + Q31ChargerMessages(0), 0);
+    ASSERT_EQ(std::tuple(int(GenChargerTextes(0)), int(Q31ChargerMessages(0))), std::tuple(0, 0));
     const std::string why = std::string("\n") + Q31TxtMesG[kMesReasonDiskFull];
     for (auto [path, shown] :  // a path in the program folder: the notices below
          {std::pair{"/media/usb/t.txt", "/media/usb/t.txt"},
@@ -189,20 +179,26 @@ TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
     EXPECT_TRUE(SbFileNotes().empty());
     // A guide that cannot be shown names its real place on this computer, in the operator's
     // language, and says why (missing file, no program for PDF); an opened one says nothing.
-    SetMessageHook([](const char* title, const char* message) { titleG = title, messageG = message; });
+    SetMessageHook([](const char* title, const char* message) {
+        titleG = title;
+        messageG = message;
+    });
     SetDocumentHook([](const char* path) {
-        documentG = path, cursorWhileOpeningG = Cursor();
+        documentG = path;
+        cursorWhileOpeningG = Cursor();
         return documentResultG;
     });
-    ASSERT_EQ(GenChargerTextes(1) + Q31ChargerMessages(1), 0);
+    ASSERT_EQ(std::tuple(int(GenChargerTextes(1)), int(Q31ChargerMessages(1))), std::tuple(0, 0));
     const std::string where = dir_.path() + "/Doc/Quick Start QS310 Manager EN.pdf";
     for (auto [result, entry] : {std::pair{-1, kQ31MesDocMissing}, {-2, kQ31MesDocNoViewer}, {0, -1}}) {
-        documentResultG = result, titleG = messageG = "";
+        documentResultG = result;
+        titleG = messageG = "";
         GenOuvrirPdf("Doc\\", "Quick Start QS310 Manager EN.pdf");
         EXPECT_EQ(documentG, "Doc\\Quick Start QS310 Manager EN.pdf");
         EXPECT_EQ(titleG + "|" + messageG,
                   entry < 0 ? "|" : GMessageG[1] + ("|" + std::string(Q31TxtMesG[entry])) + "\n" + where);
-        EXPECT_EQ(cursorWhileOpeningG * 10 + Cursor(), VAL_HOUR_GLASS_CURSOR * 10 + VAL_DEFAULT_CURSOR);
+        EXPECT_EQ(std::tuple(cursorWhileOpeningG, Cursor()),
+                  std::tuple(VAL_HOUR_GLASS_CURSOR, VAL_DEFAULT_CURSOR));
     }
 }
 
@@ -211,9 +207,9 @@ TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
 TEST_F(Dialogs, AboutBoxShortAndFull) {
     SbAboutOuvrir(parent_, "About QS-310 Manager", "V 9.8.7", 1, false);
     int about = GetPanelHandleFromTag(ABOUT);
-    EXPECT_EQ(Text(about, ABOUT_TITRE) + Text(about, ABOUT_VERSION) + Text(about, ABOUT_VALEUR) +
-                  std::to_string(Attr(parent_, 0, ATTR_DIMMED) * 1000 + Attr(about, 0, ATTR_HEIGHT)),
-              "About QS-310 ManagerV 9.8.711280");
+    EXPECT_EQ(std::tuple(Text(about, ABOUT_TITRE), Text(about, ABOUT_VERSION), Text(about, ABOUT_VALEUR),
+                         Attr(parent_, 0, ATTR_DIMMED), Attr(about, 0, ATTR_HEIGHT)),
+              std::tuple("About QS-310 Manager", "V 9.8.7", "1", 1, 280));
     SbAboutOuvrir(parent_, "About", "V 1.1.2", 1, true);  // the first is closed
     about = GetPanelHandleFromTag(ABOUT);
     ASSERT_GT(Attr(about, 0, ATTR_HEIGHT), 280);
@@ -223,7 +219,7 @@ TEST_F(Dialogs, AboutBoxShortAndFull) {
         qstest::PointAt(about, control, 4, 4);
         SetMouseCursor(cursor);
         FSabAbout(about, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
-        EXPECT_EQ(GetPanelHandleFromTag(ABOUT) + Attr(parent_, 0, ATTR_DIMMED), stays ? about + 1 : 0)
+        EXPECT_EQ(Around(GetPanelHandleFromTag(ABOUT)), std::tuple(stays ? about : 0, int(stays), cursor))
             << control;
     }
 }
@@ -276,21 +272,16 @@ TEST_F(Dialogs, FreeSerialPortsAndThePortRing) {
     int ports[64] = {};
     EXPECT_EQ(std::vector<int>(ports, ports + GenPortsComLibres(ports)), (std::vector<int>{1, 64}));
     EXPECT_EQ(OpenCom(1, "") >= 0 && OpenCom(64, "") >= 0, true) << "left open";
-    CloseCom(1);
-    CloseCom(64);
+    for (int port : {1, 64}) CloseCom(port);
     for (int fd : {masters[0], masters[1], slaves[0], slaves[1]}) close(fd);
     const int dialog = LoadPanel(0, "FQ31.uir", fq31::CONNECT), ring = fq31::CONNECT_PORT;
-    ASSERT_GT(dialog, 0) << "the connection dialog (FQ31.uir) of the build does not load";
     const int listed[] = {1, 3, 12};
-    int count = -1, value = 0;
     GenPortsComCtrl(dialog, ring, listed, 3);
-    GetNumListItems(dialog, ring, &count);
     SetCtrlIndex(dialog, ring, 2);
-    GetCtrlVal(dialog, ring, &value);
-    EXPECT_EQ(std::tuple(count, value, Text(dialog, ring)), std::tuple(3, 12, "COM12 \xB7 /dev/ttyS11"));
+    EXPECT_EQ(std::tuple(qstest::ListCount(dialog, ring), Attr(dialog, ring), Text(dialog, ring)),
+              std::tuple(3, 12, "COM12 \xB7 /dev/ttyS11"));
     GenPortsComCtrl(dialog, ring, listed, 0);
-    GetNumListItems(dialog, ring, &count);
-    EXPECT_EQ(count, 0);  // no free port empties the ring
+    EXPECT_EQ(qstest::ListCount(dialog, ring), 0);  // no free port empties the ring
     DiscardPanel(dialog);
 }
 
