@@ -89,8 +89,7 @@ protected:
 
 TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Q31InitAff(true, true);
-    const std::initializer_list<int> lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP,
-                                              MAIN_LAMP_AREA_3};
+    const auto lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP, MAIN_LAMP_AREA_3};
     Expect(ATTR_DIMMED, lamps, 1);
     Expect(ATTR_DIMMED, {MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}, 1);
     Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
@@ -144,7 +143,9 @@ TEST_F(MainWindow, ColoursDigitsHandsAndTheChangeMemory) {
     SbQ31CrG.digitB = 0x5B;
     SbQ31CrG.lights[0] = SbQ31CrG.lights[59] = 3;
     SbQ31CrG.lights[58] = 99;
-    SbQ31CrG.valueA = SbComG.p8Digit1 = SbQ31CrG.connected = 1;
+    SbQ31CrG.valueA = 1;
+    SbComG.p8Digit1 = 1;
+    SbQ31CrG.connected = 1;
     SbQ31CrG.hourHand = 61;
     SbQ31CrG.minuteHand = 15;
     Q31AffRafraichir();

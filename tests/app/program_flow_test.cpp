@@ -131,7 +131,8 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunStateAndAShortRecordOnlyIt
     Q31G.language = 2;
     Q31G.simu = {-3, 0, 1, 42, 7, 0};  // offset -3 h, synchronised, competitor 42, 7 times on input 1
     Q31Sauver(kQ31ConfigFile, &Q31G);
-    SbComG.linkState = SbComG.simulation = 1;
+    SbComG.linkState = 1;
+    SbComG.simulation = 1;
     SbComG.run = {4, 5, 0, 0, 0, 0, 0, 0, 0};  // run 4 open, 5 next
     SbComG.synchro.mode = 5;
     SbComG.currentProgram = 9;
