@@ -71,11 +71,7 @@ protected:
         fakeNow += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
-    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) {  // control 0: the panel's
-        int v = -1;
-        ctrl ? GetCtrlAttribute(panel, ctrl, attr, &v) : GetPanelAttribute(panel, attr, &v);
-        return v;
-    }
+    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) { return e2e::AttributeOf(panel, ctrl, attr); }
     int Light(int position) {
         int v = -1;
         GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, position, &v);
@@ -93,8 +89,7 @@ protected:
 
 TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Q31InitAff(true, true);
-    const std::initializer_list<int> lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP,
-                                              MAIN_LAMP_AREA_3};
+    const auto lamps = {MAIN_DIAL, MAIN_BIG_LIGHT, MAIN_LINK_LAMP, MAIN_P8_LAMP, MAIN_LAMP_AREA_3};
     Expect(ATTR_DIMMED, lamps, 1);
     Expect(ATTR_DIMMED, {MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}, 1);
     Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
@@ -148,7 +143,9 @@ TEST_F(MainWindow, ColoursDigitsHandsAndTheChangeMemory) {
     SbQ31CrG.digitB = 0x5B;
     SbQ31CrG.lights[0] = SbQ31CrG.lights[59] = 3;
     SbQ31CrG.lights[58] = 99;
-    SbQ31CrG.valueA = SbComG.p8Digit1 = SbQ31CrG.connected = 1;
+    SbQ31CrG.valueA = 1;
+    SbComG.p8Digit1 = 1;
+    SbQ31CrG.connected = 1;
     SbQ31CrG.hourHand = 61;
     SbQ31CrG.minuteHand = 15;
     Q31AffRafraichir();
@@ -287,18 +284,14 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     char up[16][64];
     const int addresses = WebServerAddresses(up, 15);
     auto live = e2e::Loaded("FQ31.uir", LIVE), params = e2e::Loaded("FQ31.uir", PARAMS);
-    auto items = [](int panel, int control) {
-        int n = -1;
-        GetNumListItems(panel, control, &n);
-        return n;
-    };
     std::string status, key;
     Strings captions;
     std::vector<int> seen;
     // Each dialog: noted once it shows, then the operator's steps, then Cancel.
     const auto run = [](void (*open)(), e2e::PanelFn panel, std::function<void(int)> note, e2e::Steps steps,
                         int cancel) {
-        steps.insert(steps.begin(), e2e::Until([=] { return panel() > 0 && (note(panel()), true); }));
+        steps.insert(steps.begin(),
+                     {e2e::Until([=] { return panel() > 0; }), e2e::Do([=] { note(panel()); })});
         steps.push_back(e2e::Press(panel, cancel));
         EXPECT_EQ(e2e::RunDialog(open, steps), steps.size()) << cancel;
     };
@@ -306,24 +299,25 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         [&](int p) {
             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
-            seen = {items(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS), Attr(LIVE_QR, ATTR_VISIBLE, p)};
+            seen = {e2e::ListItems(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS),
+                    Attr(LIVE_QR, ATTR_VISIBLE, p)};
         },
-        {e2e::Press(live, LIVE_NEW_KEY),
-         e2e::Until([&] { return (key = e2e::Text(live(), LIVE_KEY)) != "Race1"; })},
+        {e2e::Press(live, LIVE_NEW_KEY), e2e::Until([&] { return e2e::Text(live(), LIVE_KEY) != "Race1"; }),
+         e2e::Do([&] { key = e2e::Text(live(), LIVE_KEY); })},
         LIVE_CANCEL);
     run([] { Q31Connexion(Q31FIhmG); }, e2e::Loaded("FQ31.uir", CONNECT),
         [&](int p) {
             for (int c : {CONNECT_REFRESH, CONNECT_NET_ADDRESS, CONNECT_NET_PORT, CONNECT_CONNECT,
                           CONNECT_SIMULATION, CONNECT_CANCEL})
                 captions.push_back(e2e::Caption(p, c));
-            seen.insert(seen.end(), {items(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
+            seen.insert(seen.end(), {e2e::ListItems(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
         },
         {}, CONNECT_CANCEL);
     run([] { Q31ParamIhm(Q31FIhmG); }, params,
         [&](int p) {
             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
-                                     items(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
+                                     e2e::ListItems(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
         },
         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_CANCEL);
     LiveViewClose();

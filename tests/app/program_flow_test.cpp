@@ -39,12 +39,6 @@ namespace {
 bool Open(const char* resource, int panelId) {
     return FindLoadedPanel(resource, panelId) != 0;
 }
-int Attribute(int panel, int control, int attribute) {
-    int v = -1;
-    panel > 0 && control ? GetCtrlAttribute(panel, control, attribute, &v)
-                         : GetPanelAttribute(panel, attribute, &v);
-    return v;
-}
 // A record's integers and texts at their documented offsets.
 void Expect(const std::string& b, std::vector<std::pair<size_t, int32_t>> ints,
             std::vector<std::pair<size_t, std::string>> texts = {}) {
@@ -63,7 +57,7 @@ TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     const Steps steps = {Until([] { return Open("FSabGen.uir", gen::LANGUE); }),
                          Do([&] { languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]); }),
                          Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR),
-                         Until([] { return Q31FIhmG > 0 && (Q31QuitG = 1); })};
+                         Until([] { return Q31FIhmG > 0; }), Do([] { Q31QuitG = 1; })};
     EXPECT_EQ(RunProgramAsFound(steps), steps.size());
     EXPECT_EQ(languageByte, 255);
     for (const char* f : {"Chronos", "Settings", "Data"})
@@ -137,7 +131,8 @@ TEST(ConfigFiles, ARestartKeepsTheSettingsButNotTheRunStateAndAShortRecordOnlyIt
     Q31G.language = 2;
     Q31G.simu = {-3, 0, 1, 42, 7, 0};  // offset -3 h, synchronised, competitor 42, 7 times on input 1
     Q31Sauver(kQ31ConfigFile, &Q31G);
-    SbComG.linkState = SbComG.simulation = 1;
+    SbComG.linkState = 1;
+    SbComG.simulation = 1;
     SbComG.run = {4, 5, 0, 0, 0, 0, 0, 0, 0};  // run 4 open, 5 next
     SbComG.synchro.mode = 5;
     SbComG.currentProgram = 9;
@@ -205,13 +200,14 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH),
         Until([&] { return told.popups >= 1 && !Open("FSabGen.uir", gen::POPUP) && connect() > 0; }), Do([&] {
-            int items = -1;
-            GetNumListItems(connect(), CONNECT_PORT, &items);
-            seen = {items, Attribute(connect(), CONNECT_CONNECT, ATTR_DIMMED)};
+            seen = {ListItems(connect(), CONNECT_PORT), AttributeOf(connect(), CONNECT_CONNECT, ATTR_DIMMED)};
             expected = std::string(GMesComG[kMesComNoPortFound]) + "|" + GMesComG[3];  // in the language then
         }),
-        Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }),
-        Do([] { SbComG.port = 40, SbComG.freePortCount = 1, SbComG.portList[0] = 1; }),
+        Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }), Do([] {
+            SbComG.port = 40;
+            SbComG.freePortCount = 1;
+            SbComG.portList[0] = 1;
+        }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Fill(connect, {{CONNECT_PORT, 1}}),
         Press(connect, CONNECT_CONNECT), Until([&] { return !told.boxes.empty() && !told.boxOpen; }),
         Do([] { unsetenv("QS310_DEVICE_DIR"); }),
@@ -228,19 +224,19 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         // display resized by hand: the options lay it out at its own size, the defaults show
         // the window, and the hover list reaches down to the fourth logo's load button
         Do([&] {
-            seen.push_back(Attribute(MainPanel(), MAIN_IDENTITY, ATTR_VISIBLE));
+            seen.push_back(AttributeOf(MainPanel(), MAIN_IDENTITY, ATTR_VISIBLE));
             Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible = 0;
             Q31FsdOuvrir();
             SetPanelSize(display(), 300, 400);
         }),
         Press(MainPanel, MAIN_PARAMS), Until([&] { return params() > 0; }),
-        Do([&] { seen.push_back(Attribute(display(), 0, ATTR_HEIGHT)); }),
+        Do([&] { seen.push_back(AttributeOf(display(), 0, ATTR_HEIGHT)); }),
         Do([&] { qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4); }), Until([&, n = 0]() mutable {
             GetMouseCursor(&hovered);
             return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
         }),
         Press(params, PARAMS_DEFAULT), Until([&, n = 0]() mutable {
-            border = Attribute(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
+            border = AttributeOf(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
             return border == 1 || ++n > 50;
         }),
         Fill(params, {{PARAMS_JOURNAL, 0}}), Press(params, PARAMS_CANCEL),
@@ -251,10 +247,9 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         }),
         Passes(20),
         // the language and the journal
-        Press(MainPanel, MAIN_PARAMS),
-        Until([&] { return params() > 0 && !(dialogTitle = Title(params())).empty(); }),
-        Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}), Press(params, PARAMS_OK),
-        Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
+        Press(MainPanel, MAIN_PARAMS), Until([&] { return params() > 0 && !Title(params()).empty(); }),
+        Do([&] { dialogTitle = Title(params()); }), Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_JOURNAL, 0}}),
+        Press(params, PARAMS_OK), Until([] { return !Open("FQ31.uir", PARAMS); }), Do([&] {
             shown = {dialogTitle, Caption(MainPanel(), MAIN_QUIT), Caption(Q31FSetPanel(9), PAGE9_OK)};
             shown.insert(shown.end(), {Caption(MainPanel(), MAIN_PAGE_0), Title(display()), Title(Q31FKeyG)});
         }),
@@ -311,7 +306,8 @@ TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
         if (int p = FindLoadedPanel("FSabGen.uir", gen::LANGUE)) QueueUserEvent(p, gen::LANGUE_EN);
         if (int p = FindLoadedPanel("FQ31.uir", CONNECT))
             connectSeen = QueueUserEvent(p, CONNECT_CANCEL) == 0;
-        return Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT) && (Q31QuitG = 1);
+        if (Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT)) Q31QuitG = 1;
+        return Q31QuitG == 1;
     };
     qstest::TempProgramDir dir;
     for (const auto& [link, application] : files) {
