@@ -71,7 +71,9 @@ protected:
         fakeNow += seconds;
         FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
-    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) { return e2e::AttributeOf(panel, ctrl, attr); }
+    static int Attr(int ctrl, int attr, int panel = Q31FIhmG) {
+        return qstest::onscreen::Attr(panel, ctrl, attr);
+    }
     int Light(int position) {
         int v = -1;
         GetCtrlIndexVal(Q31FIhmG, MAIN_DIAL, position, &v);
@@ -299,7 +301,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         [&](int p) {
             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
-            seen = {e2e::ListItems(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS),
+            seen = {qstest::ListCount(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS),
                     Attr(LIVE_QR, ATTR_VISIBLE, p)};
         },
         {e2e::Press(live, LIVE_NEW_KEY), e2e::Until([&] { return e2e::Text(live(), LIVE_KEY) != "Race1"; }),
@@ -310,14 +312,14 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
             for (int c : {CONNECT_REFRESH, CONNECT_NET_ADDRESS, CONNECT_NET_PORT, CONNECT_CONNECT,
                           CONNECT_SIMULATION, CONNECT_CANCEL})
                 captions.push_back(e2e::Caption(p, c));
-            seen.insert(seen.end(), {e2e::ListItems(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
+            seen.insert(seen.end(), {qstest::ListCount(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
         },
         {}, CONNECT_CANCEL);
     run([] { Q31ParamIhm(Q31FIhmG); }, params,
         [&](int p) {
             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
-                                     e2e::ListItems(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
+                                     qstest::ListCount(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
         },
         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_CANCEL);
     LiveViewClose();

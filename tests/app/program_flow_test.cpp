@@ -200,7 +200,8 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Press(connect, CONNECT_REFRESH),
         Until([&] { return told.popups >= 1 && !Open("FSabGen.uir", gen::POPUP) && connect() > 0; }), Do([&] {
-            seen = {ListItems(connect(), CONNECT_PORT), AttributeOf(connect(), CONNECT_CONNECT, ATTR_DIMMED)};
+            seen = {qstest::ListCount(connect(), CONNECT_PORT),
+                    qstest::onscreen::Attr(connect(), CONNECT_CONNECT, ATTR_DIMMED)};
             expected = std::string(GMesComG[kMesComNoPortFound]) + "|" + GMesComG[3];  // in the language then
         }),
         Press(connect, CONNECT_CANCEL), Until([] { return !Open("FQ31.uir", CONNECT); }), Do([] {
@@ -224,19 +225,19 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         // display resized by hand: the options lay it out at its own size, the defaults show
         // the window, and the hover list reaches down to the fourth logo's load button
         Do([&] {
-            seen.push_back(AttributeOf(MainPanel(), MAIN_IDENTITY, ATTR_VISIBLE));
+            seen.push_back(qstest::onscreen::Attr(MainPanel(), MAIN_IDENTITY, ATTR_VISIBLE));
             Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible = 0;
             Q31FsdOuvrir();
             SetPanelSize(display(), 300, 400);
         }),
         Press(MainPanel, MAIN_PARAMS), Until([&] { return params() > 0; }),
-        Do([&] { seen.push_back(AttributeOf(display(), 0, ATTR_HEIGHT)); }),
+        Do([&] { seen.push_back(qstest::onscreen::Attr(display(), 0, ATTR_HEIGHT)); }),
         Do([&] { qstest::PointAt(params(), PARAMS_LOGO4_LOAD, 4, 4); }), Until([&, n = 0]() mutable {
             GetMouseCursor(&hovered);
             return hovered == VAL_POINTING_FINGER_CURSOR || ++n > 50;
         }),
         Press(params, PARAMS_DEFAULT), Until([&, n = 0]() mutable {
-            border = AttributeOf(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
+            border = qstest::onscreen::Attr(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
             return border == 1 || ++n > 50;
         }),
         Fill(params, {{PARAMS_JOURNAL, 0}}), Press(params, PARAMS_CANCEL),

@@ -433,16 +433,4 @@ std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
     return records;
 }
 
-int AttributeOf(int panel, int control, int attribute) {
-    int v = -1;
-    control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
-    return v;
-}
-
-int ListItems(int panel, int control) {
-    int n = -1;
-    GetNumListItems(panel, control, &n);
-    return n;
-}
-
 }  // namespace e2e

@@ -108,8 +108,4 @@ Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses = 2000);
 std::string Caption(int panel, int control);  // a button's or a switch's caption
 
-// An attribute's value on a control (0: the panel itself), -1 where it has none.
-int AttributeOf(int panel, int control, int attribute);
-int ListItems(int panel, int control);  // the items a list or ring holds, -1 if none
-
 }  // namespace e2e
