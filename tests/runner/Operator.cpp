@@ -321,7 +321,9 @@ ManualTime::ManualTime(int hour, int minute, int second) {
     SetTimeSource([] { return now; },
                   [](int* h, int* m, int* s) {
                       const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
-                      *h = int(t / 3600), *m = int(t / 60 % 60), *s = int(t % 60);
+                      *h = int(t / 3600);
+                      *m = int(t / 60 % 60);
+                      *s = int(t % 60);
                   });
 }
 

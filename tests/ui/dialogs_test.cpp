@@ -36,7 +36,10 @@ int Cursor() {
 std::string seenG;
 int answerG, parentG, boxG;
 void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> buttons) {
-    if (p > 0 && !seenG.empty()) QueueUserEvent(boxG = p, answerG);
+    if (p > 0 && !seenG.empty()) {
+        boxG = p;
+        QueueUserEvent(p, answerG);
+    }
     if (p <= 0 || !seenG.empty()) return;
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
     for (int c : texts) seenG += "|" + Text(p, c);
@@ -170,7 +173,8 @@ TEST_F(Dialogs, FailedWritesAndGuidesThatCannotBeShownAreToldWithWhereAndWhy) {
     SbSetTourModal([](int p) {
         if (p == boxG) return;
         seenG += Text(p, ERREUR_TEXTE) + "|" + Text(p, ERREUR_DETAIL) + "\n";
-        QueueUserEvent(boxG = p, ERREUR_BOUTON1);
+        boxG = p;
+        QueueUserEvent(p, ERREUR_BOUTON1);
     });
     EXPECT_EQ(SbShowFileNotices(parent_), 2);
     EXPECT_EQ(seenG, std::string(Q31TxtMesG[kMesTimesNotSaved]) + "|" + dir_.path() +
