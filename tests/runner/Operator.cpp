@@ -282,24 +282,9 @@ int TableRowCount(int panel, int control) {
     return n;
 }
 
-std::string Text(int panel, int control) {
-    char buf[512] = {};
-    GetCtrlVal(panel, control, buf, sizeof buf);
-    return buf;
-}
-int Value(int panel, int control) {
-    int v = -1;
-    GetCtrlVal(panel, control, &v);
-    return v;
-}
 std::string Title(int panel) {
     const QWidget* w = qs::rt::PanelWidget(panel);
     return w ? w->windowTitle().toStdString() : std::string();
-}
-std::string Caption(int panel, int control) {
-    char buf[128] = {};
-    GetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, buf, sizeof buf);
-    return buf;
 }
 
 Strings FilesIn(const std::string& folder) {

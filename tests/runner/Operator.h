@@ -12,6 +12,7 @@
 
 #include "app/Q31Ihm.h"
 #include "platform/cvi.h"
+#include "tests/support/TestSupport.h"
 
 namespace e2e {
 
@@ -59,8 +60,12 @@ void RemoveHooks();
 // The table as the operator reads it: one "c1|c2|c3|c4" per row.
 Strings TableRows(int panel, int control, int columns = 4);
 int TableRowCount(int panel, int control);
-std::string Text(int panel, int control);
-int Value(int panel, int control);
+inline std::string Text(int panel, int control) {
+    return qstest::onscreen::Text(panel, control);
+}
+inline int Value(int panel, int control) {
+    return qstest::onscreen::Attr(panel, control);
+}
 std::string Title(int panel);  // as the window system shows it
 
 Strings FilesIn(const std::string& folder);  // names, sorted
@@ -106,6 +111,8 @@ Steps WithBoxWatch(Steps steps, BoxWatch start = {});
 // One dialog run alone or from a step of a program's script (`open` returns when it closes), its
 // steps taken on each pass of its loop as RunProgram takes them; returns the steps done.
 size_t RunDialog(const std::function<void()>& open, Steps steps, long maxPasses = 2000);
-std::string Caption(int panel, int control);  // a button's or a switch's caption
+inline std::string Caption(int panel, int control) {  // a button's or a switch's caption
+    return qstest::onscreen::Text(panel, control, ATTR_LABEL_TEXT);
+}
 
 }  // namespace e2e
