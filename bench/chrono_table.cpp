@@ -194,16 +194,21 @@ private:
     std::vector<Row> rows_;
 };
 
+// A reference widget shown in a window of the main times table's size, settled.
+void ShowAtTableSize(QWidget& widget) {
+    int w = 0, h = 0;
+    GetCtrlAttribute(panelG, kTable, ATTR_WIDTH, &w);
+    GetCtrlAttribute(panelG, kTable, ATTR_HEIGHT, &h);
+    widget.resize(w, h);
+    widget.show();
+    Settle();
+}
+
 void BM_ReferenceQtNouvelleLigne(benchmark::State& state) {
     PlainTable model(state.range(1) ? SB_CHRONO_MAX - 1 : 99);
     QTableView view;
     view.setModel(&model);
-    int w = 0, h = 0;
-    GetCtrlAttribute(panelG, kTable, ATTR_WIDTH, &w);
-    GetCtrlAttribute(panelG, kTable, ATTR_HEIGHT, &h);
-    view.resize(w, h);
-    view.show();
-    Settle();
+    ShowAtTableSize(view);
     for (auto _ : state) {
         model.Append("    5", " 00 : 00 : 05.35");
         view.scrollToBottom();
@@ -222,12 +227,7 @@ BENCHMARK(BM_ReferenceQtNouvelleLigne)->Apply(AfterAQuietMoment);
 // time costs after a quiet moment beyond this is the table's.
 void BM_ReferenceQtEtiquette(benchmark::State& state) {
     QLabel label;
-    int w = 0, h = 0;
-    GetCtrlAttribute(panelG, kTable, ATTR_WIDTH, &w);
-    GetCtrlAttribute(panelG, kTable, ATTR_HEIGHT, &h);
-    label.resize(w, h);
-    label.show();
-    Settle();
+    ShowAtTableSize(label);
     int n = 0;
     for (auto _ : state) {
         label.setText(QString::asprintf("    %d  00 : 00 : 05.35", ++n % 10000));
