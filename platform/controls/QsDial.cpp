@@ -1,6 +1,7 @@
 // Clock face: bezel, face, tick marks, the ring of 60 second lights and the two hands.
 #include "platform/controls/QsDial.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRadialGradient>
 #include <algorithm>
@@ -18,6 +19,7 @@ constexpr qreal kPi = 3.14159265358979323846;
 constexpr qreal kLightRing = 0.86;  // radius of the light ring, as a share of the face radius
 constexpr qreal kTickOuter = 0.76;
 constexpr qreal kTickInner = 0.68;
+constexpr qreal kGlow = 2.3;  // a lit light's glow, as a multiple of its radius
 
 int Position(int value) {
     return ((value % 60) + 60) % 60;
@@ -37,7 +39,7 @@ void QsDial::setIndexValue(int index, int value) {
     value &= 0xFFFFFF;
     if (lights_[index] != value) {
         lights_[index] = value;
-        update();
+        update(lightBounds(index));
     }
 }
 
@@ -95,12 +97,24 @@ qreal QsDial::lightRadius() const {
     return faceRadius() * 0.037;
 }
 
-void QsDial::paintEvent(QPaintEvent*) {
+QRect QsDial::lightBounds(int index) const {
+    const qreal reach = lightRadius() * kGlow + 1.0;
+    const QPointF c = lightCentre(index);
+    return QRectF(c.x() - reach, c.y() - reach, 2 * reach, 2 * reach).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+void QsDial::paintEvent(QPaintEvent* event) {
+    const QPixmap& face =
+        face_.Get(size(), devicePixelRatioF(), {0, false, isEnabled()}, [this](QPainter& p) {
+            p.setRenderHint(QPainter::Antialiasing);
+            if (!isEnabled()) p.setOpacity(0.45);
+            paintFace(p);
+        });
     QPainter p(this);
+    p.drawPixmap(0, 0, face);
     p.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) p.setOpacity(0.45);
-    paintFace(p);
-    paintLights(p);
+    paintLights(p, event->rect());
     paintHands(p);
 }
 
@@ -135,9 +149,10 @@ void QsDial::paintFace(QPainter& p) const {
     }
 }
 
-void QsDial::paintLights(QPainter& p) const {
+void QsDial::paintLights(QPainter& p, const QRect& dirty) const {
     const qreal r = lightRadius();
     for (int i = 0; i < kLights; ++i) {
+        if (!dirty.intersects(lightBounds(i))) continue;
         const QPointF lc = lightCentre(i);
         if (lights_[i] == kUnlitRgb) {
             p.setPen(QPen(QColor(0x48, 0x48, 0x48), std::max<qreal>(0.8, r * 0.18)));
@@ -146,7 +161,7 @@ void QsDial::paintLights(QPainter& p) const {
             continue;
         }
         const QColor colour = FromRgb(lights_[i]);
-        QRadialGradient glow(lc, r * 2.3);
+        QRadialGradient glow(lc, r * kGlow);
         QColor inner = colour, outer = colour;
         inner.setAlpha(130);
         outer.setAlpha(0);
@@ -155,7 +170,7 @@ void QsDial::paintLights(QPainter& p) const {
         glow.setColorAt(1.0, outer);
         p.setPen(Qt::NoPen);
         p.setBrush(glow);
-        p.drawEllipse(lc, r * 2.3, r * 2.3);
+        p.drawEllipse(lc, r * kGlow, r * kGlow);
         p.setBrush(colour);
         p.drawEllipse(lc, r, r);
     }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "platform/CustomControl.h"
+#include "platform/controls/PaintCache.h"
 #include "platform/cvi.h"
 
 class QsDial : public QWidget, public qs::CustomControl {
@@ -29,6 +30,8 @@ public:
     qreal faceRadius() const;
     QPointF lightCentre(int index) const;
     qreal lightRadius() const;
+    // The area a light and its glow cover: what a change of its colour draws again.
+    QRect lightBounds(int index) const;
     // Point at the given fraction of the face radius along a hand at position 0..59.
     QPointF pointOnHand(int position, qreal fraction) const;
 
@@ -42,11 +45,13 @@ protected:
 
 private:
     void paintFace(class QPainter& p) const;
-    void paintLights(class QPainter& p) const;
+    void paintLights(class QPainter& p, const QRect& dirty) const;
     void paintHands(class QPainter& p) const;
 
     std::array<int, kLights> lights_{};
     int hourHand_ = 0;
     int minuteHand_ = 0;
     int handRgb_ = 0xF0F0F0;
+    // The bezel, the face and the ticks, which change only with the size.
+    qs::controls::PaintCache face_;
 };

@@ -70,7 +70,13 @@ qreal QsLamp::bodyRadius() const {
 }
 
 void QsLamp::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+    const qs::controls::Look look{on_ ? onRgb_ : offRgb_, on_, isEnabled()};
+    const QPixmap& lamp =
+        drawn_[on_ ? 1 : 0].Get(size(), devicePixelRatioF(), look, [this](QPainter& p) { paintLamp(p); });
+    QPainter(this).drawPixmap(0, 0, lamp);
+}
+
+void QsLamp::paintLamp(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) p.setOpacity(0.45);
     const QPointF c = bodyCentre();

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "platform/CustomControl.h"
+#include "platform/controls/PaintCache.h"
 #include "platform/cvi.h"
 
 class QsLamp : public QWidget, public qs::CustomControl {
@@ -42,6 +44,7 @@ protected:
 private:
     enum class Drag { None, Move, Resize };
     bool inGrip(QPoint p) const;
+    void paintLamp(QPainter& p) const;
 
     bool editable_ = false;
     Drag drag_ = Drag::None;
@@ -50,4 +53,6 @@ private:
     bool on_ = false;
     int onRgb_ = 0x00FF00;
     int offRgb_ = 0x303030;
+    // Off and on, so that a flashing lamp is drawn once for each.
+    std::array<qs::controls::PaintCache, 2> drawn_;
 };

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPainter>
+#include <QScreen>
+#include <functional>
 
 #include "platform/controls/Glyphs.h"
 #include "platform/controls/QsDial.h"
@@ -103,6 +106,58 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
                 Near(img, dial.pointOnHand(30, 0.3), 0x00FFFF) &&
                 !Near(img, dial.pointOnHand(30, 0.6), 0x00FFFF, 80) &&
                 !Near(img, dial.pointOnHand(45, 0.4), 0x00FFFF, 80));
+}
+
+// A lamp and the dial repainted after each change show what newly made ones draw: the drawings
+// they keep as pixels follow every look, and a light's change draws its whole glow again.
+TEST(ClockControls, RepaintedAsDrawnAnew) {
+    qstest::EnsureRuntime();
+    struct Window {
+        QWidget top;
+        QsLamp lamp{&top};
+        QsDial dial{&top};
+        Window() {
+            top.resize(340, 240);
+            lamp.setGeometry(10, 10, 80, 80);
+            dial.setGeometry(100, 10, 220, 220);
+        }
+    };
+    using Step = std::function<void(QsLamp&, QsDial&)>;
+    const Step steps[] = {[](QsLamp& l, QsDial&) { l.setIntValue(1); },
+                          [](QsLamp& l, QsDial&) { l.setIntAttribute(ATTR_ON_COLOR, 0x0000FF); },
+                          [](QsLamp& l, QsDial&) { l.setIntValue(0); },
+                          [](QsLamp& l, QsDial&) { l.setIntAttribute(ATTR_OFF_COLOR, 0x800000); },
+                          [](QsLamp&, QsDial& d) { d.setIndexValue(7, 0xFF0000); },
+                          [](QsLamp&, QsDial& d) { d.setIndexValue(8, 0x00FF00); },
+                          [](QsLamp&, QsDial& d) { d.setIndexValue(7, 0x303030); },
+                          [](QsLamp&, QsDial& d) { d.setIntAttribute(ATTR_MINUTE_HAND, 8); },
+                          [](QsLamp& l, QsDial& d) {
+                              l.setEnabled(false);
+                              d.setEnabled(false);
+                          },
+                          [](QsLamp& l, QsDial& d) {
+                              l.setIntValue(1);
+                              d.setIndexValue(30, 0x0000FF);
+                          },
+                          [](QsLamp& l, QsDial& d) {
+                              l.setEnabled(true);
+                              d.setEnabled(true);
+                          },
+                          [](QsLamp& l, QsDial& d) {
+                              l.resize(50, 50);
+                              d.resize(150, 150);
+                          }};
+    Window shown;
+    shown.top.show();
+    QCoreApplication::processEvents();
+    for (size_t k = 0; k < std::size(steps); ++k) {
+        steps[k](shown.lamp, shown.dial);
+        QCoreApplication::processEvents();
+        Window fresh;
+        for (size_t i = 0; i <= k; ++i) steps[i](fresh.lamp, fresh.dial);
+        const QImage screen = shown.top.screen()->grabWindow(shown.top.winId()).toImage();
+        EXPECT_TRUE(screen == fresh.top.grab().toImage().convertToFormat(screen.format())) << "step " << k;
+    }
 }
 
 // The pictograms as the operator sees them at their design size: a stroke moved or lost shows
