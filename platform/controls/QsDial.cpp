@@ -104,12 +104,11 @@ QRect QsDial::lightBounds(int index) const {
 }
 
 void QsDial::paintEvent(QPaintEvent* event) {
-    const QPixmap& face =
-        face_.Get(size(), devicePixelRatioF(), {0, false, isEnabled()}, [this](QPainter& p) {
-            p.setRenderHint(QPainter::Antialiasing);
-            if (!isEnabled()) p.setOpacity(0.45);
-            paintFace(p);
-        });
+    const QPixmap& face = face_.Get(size(), devicePixelRatioF(), {0, 0, 0, isEnabled()}, [this](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        if (!isEnabled()) p.setOpacity(0.45);
+        paintFace(p);
+    });
     QPainter p(this);
     p.drawPixmap(0, 0, face);
     p.setRenderHint(QPainter::Antialiasing);

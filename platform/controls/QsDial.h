@@ -53,5 +53,5 @@ private:
     int minuteHand_ = 0;
     int handRgb_ = 0xF0F0F0;
     // The bezel, the face and the ticks, which change only with the size.
-    qs::controls::PaintCache face_;
+    qs::controls::PaintCache<1> face_;
 };

@@ -70,9 +70,9 @@ qreal QsLamp::bodyRadius() const {
 }
 
 void QsLamp::paintEvent(QPaintEvent*) {
-    const qs::controls::Look look{on_ ? onRgb_ : offRgb_, on_, isEnabled()};
+    const qs::controls::Look look{on_ ? onRgb_ : offRgb_, 0, on_, isEnabled()};
     const QPixmap& lamp =
-        drawn_[on_ ? 1 : 0].Get(size(), devicePixelRatioF(), look, [this](QPainter& p) { paintLamp(p); });
+        drawn_.Get(size(), devicePixelRatioF(), look, [this](QPainter& p) { paintLamp(p); });
     QPainter(this).drawPixmap(0, 0, lamp);
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QWidget>
-#include <array>
 
 #include "platform/CustomControl.h"
 #include "platform/controls/PaintCache.h"
@@ -54,5 +53,5 @@ private:
     int onRgb_ = 0x00FF00;
     int offRgb_ = 0x303030;
     // Off and on, so that a flashing lamp is drawn once for each.
-    std::array<qs::controls::PaintCache, 2> drawn_;
+    qs::controls::PaintCache<2> drawn_;
 };

@@ -14,6 +14,8 @@ namespace {
 
 // Digit geometry in design units: a 10 x 18 box, bars 2 thick, slanted by 0.14 per unit of height.
 constexpr qreal kBoxW = 10, kBoxH = 18, kBar = 2, kGap = 0.35, kSlant = 0.14;
+// Above this many pixels a digit is drawn at each repaint instead of kept (0.4 MB a pattern).
+constexpr qreal kMostPixelsKept = 100'000;
 constexpr qreal kLeft = kBar / 2, kRight = kBoxW - kBar / 2, kTop = kBar / 2, kMid = kBoxH / 2,
                 kBottom = kBoxH - kBar / 2;
 
@@ -104,7 +106,20 @@ QPolygonF QsSevenSeg::segmentPolygon(int k) const {
 }
 
 void QsSevenSeg::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+    // The digits of the program's windows are kept as pixels, one drawing a pattern shown; the
+    // second display's, as large as its screen allows, are drawn anew rather than held so.
+    const qreal ratio = devicePixelRatioF();
+    if (width() * height() * ratio * ratio > kMostPixelsKept) {
+        QPainter p(this);
+        paintDigit(p);
+        return;
+    }
+    const qs::controls::Look look{onRgb_, offRgb_, pattern_ | (barOnly_ ? 0x80 : 0), isEnabled()};
+    const QPixmap& digit = drawn_.Get(size(), ratio, look, [this](QPainter& p) { paintDigit(p); });
+    QPainter(this).drawPixmap(0, 0, digit);
+}
+
+void QsSevenSeg::paintDigit(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) p.setOpacity(0.45);
     const QColor lit = FromRgb(onRgb_);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "platform/CustomControl.h"
+#include "platform/controls/PaintCache.h"
 #include "platform/cvi.h"
 
 class QsSevenSeg : public QWidget, public qs::CustomControl {
@@ -34,8 +35,12 @@ protected:
     void setPattern(int pattern);
 
 private:
+    void paintDigit(class QPainter& p) const;
+
     int pattern_ = 0;
     int onRgb_ = 0xFF3A10;
     int offRgb_ = -1;  // -1: a faint shade of the lit colour
     bool barOnly_ = false;
+    // The ten figures and the blank of a countdown, with room to spare.
+    qs::controls::PaintCache<12> drawn_;
 };

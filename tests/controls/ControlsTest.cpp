@@ -108,53 +108,64 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
                 !Near(img, dial.pointOnHand(45, 0.4), 0x00FFFF, 80));
 }
 
-// A lamp and the dial repainted after each change show what newly made ones draw: the drawings
-// they keep as pixels follow every look, and a light's change draws its whole glow again.
+// The lamps, the dial and the digits repainted after each change show what newly made ones
+// draw: the drawings they keep as pixels follow every look, a light's change draws its whole
+// glow again, and a digit too large to keep is drawn as one kept.
 TEST(ClockControls, RepaintedAsDrawnAnew) {
     qstest::EnsureRuntime();
     struct Window {
         QWidget top;
         QsLamp lamp{&top};
         QsDial dial{&top};
+        QsSevenSeg digit{&top};
+        QsSevenSeg large{&top};
         Window() {
-            top.resize(340, 240);
+            top.resize(660, 420);
             lamp.setGeometry(10, 10, 80, 80);
             dial.setGeometry(100, 10, 220, 220);
+            digit.setGeometry(10, 250, 62, 96);
+            large.setGeometry(340, 10, 300, 400);
         }
     };
-    using Step = std::function<void(QsLamp&, QsDial&)>;
-    const Step steps[] = {[](QsLamp& l, QsDial&) { l.setIntValue(1); },
-                          [](QsLamp& l, QsDial&) { l.setIntAttribute(ATTR_ON_COLOR, 0x0000FF); },
-                          [](QsLamp& l, QsDial&) { l.setIntValue(0); },
-                          [](QsLamp& l, QsDial&) { l.setIntAttribute(ATTR_OFF_COLOR, 0x800000); },
-                          [](QsLamp&, QsDial& d) { d.setIndexValue(7, 0xFF0000); },
-                          [](QsLamp&, QsDial& d) { d.setIndexValue(8, 0x00FF00); },
-                          [](QsLamp&, QsDial& d) { d.setIndexValue(7, 0x303030); },
-                          [](QsLamp&, QsDial& d) { d.setIntAttribute(ATTR_MINUTE_HAND, 8); },
-                          [](QsLamp& l, QsDial& d) {
-                              l.setEnabled(false);
-                              d.setEnabled(false);
+    using Step = std::function<void(Window&)>;
+    const Step steps[] = {[](Window& w) { w.lamp.setIntValue(1); },
+                          [](Window& w) { w.lamp.setIntAttribute(ATTR_ON_COLOR, 0x0000FF); },
+                          [](Window& w) { w.lamp.setIntValue(0); },
+                          [](Window& w) { w.lamp.setIntAttribute(ATTR_OFF_COLOR, 0x800000); },
+                          [](Window& w) { w.dial.setIndexValue(7, 0xFF0000); },
+                          [](Window& w) { w.dial.setIndexValue(8, 0x00FF00); },
+                          [](Window& w) { w.dial.setIndexValue(7, 0x303030); },
+                          [](Window& w) { w.dial.setIntAttribute(ATTR_MINUTE_HAND, 8); },
+                          [](Window& w) {
+                              w.digit.setIntValue(0x06);
+                              w.large.setIntValue(0x06);
                           },
-                          [](QsLamp& l, QsDial& d) {
-                              l.setIntValue(1);
-                              d.setIndexValue(30, 0x0000FF);
+                          [](Window& w) {
+                              w.digit.setIntValue(0x5B);
+                              w.large.setIntAttribute(ATTR_ON_COLOR, 0x00FF00);
                           },
-                          [](QsLamp& l, QsDial& d) {
-                              l.setEnabled(true);
-                              d.setEnabled(true);
+                          [](Window& w) { w.digit.setIntValue(0x06); },
+                          [](Window& w) { w.digit.setIntAttribute(ATTR_ON_COLOR, 0x00FF00); },
+                          [](Window& w) { w.digit.setIntAttribute(ATTR_OFF_COLOR, 0x000040); },
+                          [](Window& w) { w.top.setEnabled(false); },
+                          [](Window& w) {
+                              w.lamp.setIntValue(1);
+                              w.dial.setIndexValue(30, 0x0000FF);
                           },
-                          [](QsLamp& l, QsDial& d) {
-                              l.resize(50, 50);
-                              d.resize(150, 150);
+                          [](Window& w) { w.top.setEnabled(true); },
+                          [](Window& w) {
+                              w.lamp.resize(50, 50);
+                              w.dial.resize(150, 150);
+                              w.digit.resize(40, 60);
                           }};
     Window shown;
     shown.top.show();
     QCoreApplication::processEvents();
     for (size_t k = 0; k < std::size(steps); ++k) {
-        steps[k](shown.lamp, shown.dial);
+        steps[k](shown);
         QCoreApplication::processEvents();
         Window fresh;
-        for (size_t i = 0; i <= k; ++i) steps[i](fresh.lamp, fresh.dial);
+        for (size_t i = 0; i <= k; ++i) steps[i](fresh);
         const QImage screen = shown.top.screen()->grabWindow(shown.top.winId()).toImage();
         EXPECT_TRUE(screen == fresh.top.grab().toImage().convertToFormat(screen.format())) << "step " << k;
     }
