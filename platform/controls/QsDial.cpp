@@ -21,6 +21,14 @@ constexpr qreal kTickOuter = 0.76;
 constexpr qreal kTickInner = 0.68;
 constexpr qreal kGlow = 2.3;  // a lit light's glow, as a multiple of its radius
 
+constexpr qreal kHandsReach = 0.7;  // the hands' tips and edges, as a share of the face radius
+
+qreal Distance(const QRect& r, QPointF p) {
+    const qreal dx = std::max({r.left() - p.x(), 0.0, p.x() - (r.right() + 1)});
+    const qreal dy = std::max({r.top() - p.y(), 0.0, p.y() - (r.bottom() + 1)});
+    return std::hypot(dx, dy);
+}
+
 int Position(int value) {
     return ((value % 60) + 60) % 60;
 }
@@ -114,7 +122,8 @@ void QsDial::paintEvent(QPaintEvent* event) {
     p.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) p.setOpacity(0.45);
     paintLights(p, event->rect());
-    paintHands(p);
+    // A light's repaint lies beyond the hands' reach: they are left as drawn.
+    if (Distance(event->rect(), centre()) <= faceRadius() * kHandsReach + 2) paintHands(p);
 }
 
 void QsDial::paintFace(QPainter& p) const {
