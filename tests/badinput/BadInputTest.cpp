@@ -99,7 +99,6 @@ TEST_F(BadFiles, CompetitorFilesLoadBoundedAndTheUnitStaysUsable) {
     std::strcpy((*Q12HistoG)[0].Texte1, "Name 12");
     Q12Quitter("Courant.q12ct");
     const std::string good = qstest::ReadFileBytes(dir_.file("Courant.q12ct"));
-    Q12Charger("Courant.q12ct", 3);
     for (const Damage& d : Damaged(good, 61)) {
         SCOPED_TRACE(d.name);
         Q12Quitter("Courant.q12ct");
@@ -146,12 +145,8 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
     std::strcpy(gsm.second[1].text[2], "Previous");
     std::strcpy(display.text1, "Giant slalom");
     std::strcpy(display.logos[3].path, "Former");
-    const auto textsTerminated = [&g = SbComG.gsm, &p = Q31G.secondDisplay] {
-        bool ok = Terminated(g.common, p.text1, p.text2, p.background);
-        for (int i = 0; i < 2; ++i) ok &= AllTerminated(g.first[i].text, g.second[i].text);
-        for (const FsdLogo& l : p.logos) ok &= Terminated(l.path);
-        return ok;
-    };
+    const SbComGsm& g = SbComG.gsm;
+    const FsdParam& p = Q31G.secondDisplay;
     // The file (its block as loaded), the block, what it held (different in both halves), its load button.
     using Kind = std::tuple<const char*, void*, std::string, int, int>;
     for (const auto& [file, block, before, panel, button] :
@@ -165,7 +160,9 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
             LoadThrough(panel, button, file, d.bytes);
             const auto want = (d.bytes + before.substr(std::min(size, d.bytes.size()))).substr(0, size);
             EXPECT_TRUE(d.name == "random" || std::memcmp(block, want.data(), size) == 0);
-            EXPECT_TRUE(textsTerminated());
+            EXPECT_TRUE(Terminated(g.common, p.text1, p.text2, p.background));
+            for (int i = 0; i < 2; ++i) EXPECT_TRUE(AllTerminated(g.first[i].text, g.second[i].text));
+            for (const FsdLogo& l : p.logos) EXPECT_TRUE(Terminated(l.path));
         }
     }
     DiscardPanel(dialog);
@@ -175,14 +172,6 @@ TEST_F(BadFiles, FixedLayoutFilesReplaceOnlyTheBytesTheyHoldAndKeepTextsTerminat
 // terminated text, and a file holding too few entries is the interface failure shown.
 TEST_F(BadFiles, LabelAndMessageFilesKeepEveryEntryTerminated) {
     SbSetTourModal([](int panel) { QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1); });
-    const auto load = [] {  // the failure told to the operator, title|text ("" when none)
-        Q31ChargerTextes();
-        EXPECT_TRUE(
-            AllTerminated(GLabelBpG, GMessageG, GMesComG, Q31TxtLabelG, Q31TxtLabSetG, Q31TxtMesG, Q12TxtG));
-        const std::string told = Q31Erreur() ? std::string(Q31ErreurTitre()) + "|" + Q31ErreurTexte() : "";
-        Q31GererErreur(0);
-        return told;
-    };
     const std::string incomplete = "Start Clock QS-310 INTERFACE FAILURE|Reading text files incomplete !";
     const std::string label = Q31TxtLabelG[0], message = Q31TxtMesG[0];
     for (const char* name : {"Texts/Q31_Labels_EN.gentxt", "Texts/Q31_Messages_EN.gentxt"}) {
@@ -193,10 +182,15 @@ TEST_F(BadFiles, LabelAndMessageFilesKeepEveryEntryTerminated) {
         for (const Damage& d : damaged) {
             SCOPED_TRACE(std::string(name) + " " + d.name);
             qstest::WriteFileBytes(path, d.bytes);
-            const std::string seen = load();
-            if (d.name == "truncated" || d.name == "zero-filled") EXPECT_EQ(seen, incomplete);
+            Q31ChargerTextes();
+            EXPECT_TRUE(AllTerminated(GLabelBpG, GMessageG, GMesComG, Q31TxtLabelG, Q31TxtLabSetG, Q31TxtMesG,
+                                      Q12TxtG));
+            const std::string told =
+                Q31Erreur() ? std::string(Q31ErreurTitre()) + "|" + Q31ErreurTexte() : "";
+            Q31GererErreur(0);
+            if (d.name == "truncated" || d.name == "zero-filled") EXPECT_EQ(told, incomplete);
             if (d.name == "over-long")  // entries past the table's count are not read
-                EXPECT_EQ(std::tuple(seen, Q31TxtLabelG[0], Q31TxtMesG[0]), std::tuple("", label, message));
+                EXPECT_EQ(std::tuple(told, Q31TxtLabelG[0], Q31TxtMesG[0]), std::tuple("", label, message));
         }
         qstest::WriteFileBytes(path, good);
     }

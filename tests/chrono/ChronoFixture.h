@@ -46,8 +46,10 @@ protected:
         Maintenant = 1000.0;
         SetTimeSource([] { return Maintenant; }, nullptr);
         std::memset(&SbComG, 0, sizeof SbComG);
-        SbComG.linkState = 1, SbComG.params.precision = 2;
-        SbQ31CrG = SbQ31Cr{}, SbChronoQ31ItG = SbChronoRec{};
+        SbComG.linkState = 1;
+        SbComG.params.precision = 2;
+        SbQ31CrG = SbQ31Cr{};
+        SbChronoQ31ItG = SbChronoRec{};
     }
     void TearDown() override {
         SbChronoFermer("Chronos", "Chrono.q31tps");
