@@ -117,14 +117,11 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
     }
     std::string big;
     for (int r = 1; r <= 1100000; ++r) big += std::to_string(r) + ",Name " + std::to_string(r) + "\n";
-    MakeXlsx(dir.file("good.xlsx"), "A2=1");
-    const std::string good = qstest::ReadFileBytes(dir.file("good.xlsx")),
+    const std::string good = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.xlsx"),
                       ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods");
     ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);  // refused without waiting for a writer
     const std::string format = Refused(Q12Echec::Format), unreadable = Refused(Q12Echec::Illisible);
     const Case cases[] = {
-        {"list.xlsx", Xlsx("A1=Bib|A2=102|B2=b2|C2=c2|D2=d2|E2=e2|A3=103|A5=500"),  // A5 after the end
-         "2 end at 4 | 102 b2/c2/e2 | 103 //"},
         {"shifted.xlsx", Xlsx("C4=99|C5=7|C6=8|A5=1|Z5=club-z|B5=name-b|D5=no"),
          "2 end at 7 | 7 name-b//club-z | 8 //", 1, 5, "CB\0Z"},
         // "Müller €", two CJK characters, numbers as texts, texts cut to their fields.
@@ -253,10 +250,9 @@ TEST_F(CompetitorImport, ListsAndSettingsFilesAreLaidOutAndReadWithinBounds) {
               std::tuple(63u, 63u, 41u));  // the last file's texts, cut within their fields
 
     Q12Cnf set = Q12CnfG;
-    set.Feuille = -2, set.PremiereLigne = 0, set.ColNumero = '%', set.ColTexte1 = 'z';
+    std::tie(set.Feuille, set.PremiereLigne, set.ColNumero, set.ColTexte1) = std::tuple(-2, 0, '%', 'z');
     std::memset(set.Chemin, 'p', sizeof set.Chemin);
-    qstest::WriteFileBytes(dir.file("QS-120_V1-0.q12cnf"),
-                           std::string(reinterpret_cast<char*>(&set), sizeof set));
+    qstest::WriteFileBytes(dir.file(kQ12FichierCnf), std::string(reinterpret_cast<char*>(&set), sizeof set));
     Q12CnfCharger();
     EXPECT_EQ(std::tuple(Q12CnfG.Feuille, Q12CnfG.PremiereLigne, Q12CnfG.ColNumero, Q12CnfG.ColTexte1),
               std::tuple(1, 1, 'A', '\0'));

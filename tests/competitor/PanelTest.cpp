@@ -19,7 +19,7 @@
 
 using namespace fq12;
 using Numbers = std::vector<int>;
-using qstest::onscreen::Attr;
+using namespace qstest::onscreen;
 using namespace std::string_literals;
 
 namespace {
@@ -61,9 +61,7 @@ protected:
             QueueUserEvent(panel, answersG.confirm ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {
-            char text[1024] = "";
-            GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
-            answersG.question = text;
+            answersG.question = Text(panel, fsabgen::POPUP_TEXTE);
             QueueUserEvent(panel, answersG.accept ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_ANNULER);
         });
         Q12Charger("Courant.q12ct", 3);
@@ -142,11 +140,9 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         SetUp();
         Waiting(5);
         Keys(c.keys);
-        EXPECT_EQ(
-            std::tuple(sentG, Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)),
-            std::tuple(c.sent, c.field, c.current, c.confirmDimmed));
-        EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Rows(COMPET_SENT)),
-                  std::pair(c.waiting, int(c.sent.size())));
+        EXPECT_EQ(std::tuple(sentG, Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1),
+                             Int(COMPET_CONFIRM, ATTR_DIMMED), Rows(COMPET_WAITING), Rows(COMPET_SENT)),
+                  std::tuple(c.sent, c.field, c.current, c.confirmDimmed, c.waiting, int(c.sent.size())));
     }
     // The record sent keeps its texts; a number in neither list may be given some.
     Keys("D77E");
@@ -222,9 +218,8 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         // The current competitor is kept unless the lists were replaced.
         EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
         if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
-        char shown[260] = "";  // the file named once its list is read to its end, never a doubtful one
-        GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
-        EXPECT_EQ(shown, k.dialog == Change ? k.file : std::string());
+        // The file named once its list is read to its end, never a doubtful one.
+        EXPECT_EQ(Text(Q12PanneauG, COMPET_FILE), k.dialog == Change ? k.file : std::string());
     }
     // The last import: the dialog showed the settings held, read with its changes and saved them.
     EXPECT_EQ(dialogShownG, (Numbers{1, 2, 'A', 'B', 'C', 'E'}));
