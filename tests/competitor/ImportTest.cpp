@@ -8,7 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <sstream>
-#include <stdexcept>
 #include <tuple>
 
 #include "competitor/Q12Classeur.h"
@@ -48,14 +47,16 @@ void Put(lxw_worksheet* ws, const std::string& cells) {
 
 // An .xlsx of the sheets given as cells (Put), apart by '#'. Inline: written row by row as streaming
 // tools write it, strings in the cells (t="inlineStr") and no shared string table.
-void MakeXlsx(const std::string& path, const std::string& sheets, bool inlineStrings = false) {
-    lxw_workbook_options options{};
-    options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
-    lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
-    if (!wb) throw std::runtime_error("cannot create " + path);
-    std::stringstream in(sheets);
-    for (std::string cells; std::getline(in, cells, '#');) Put(workbook_add_worksheet(wb, nullptr), cells);
-    if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write " + path);
+Make Xlsx(const std::string& sheets, bool inlineStrings = false) {
+    return [=](const std::string& path) {
+        lxw_workbook_options options{};
+        options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
+        lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
+        ASSERT_NE(wb, nullptr) << path;
+        std::stringstream in(sheets);
+        for (std::string one; std::getline(in, one, '#');) Put(workbook_add_worksheet(wb, nullptr), one);
+        EXPECT_EQ(workbook_close(wb), LXW_NO_ERROR) << path;
+    };
 }
 
 std::string Describe(const std::string& path, const Q12Cnf& cnf) {
@@ -93,9 +94,6 @@ protected:
     static std::string Refused(Q12Echec why) { return "refused " + std::to_string(int(why)); }
     static Make Text(std::string bytes) {
         return [bytes](const std::string& path) { qstest::WriteFileBytes(path, bytes); };
-    }
-    static Make Xlsx(const std::string& cells, bool inlineStrings = false) {
-        return [=](const std::string& p) { MakeXlsx(p, cells, inlineStrings); };
     }
     qstest::TempProgramDir dir{false};
 };

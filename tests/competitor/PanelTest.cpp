@@ -166,9 +166,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         qstest::WriteFileBytes(dir.file(name), bytes);
         return dir.file(name);
     };
-    const std::string title = write("title.csv", "Bib\n"), good = write("good.csv", "Bib\n40\n40\n"),
-                      list = write("list.csv", "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n"),
-                      broken = write("broken.xlsx", "PK\x03\x04 not really a workbook"),
+    const std::string good = write("good.csv", "Bib\n40\n40\n"),
                       formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
     const auto& txt = Q12TxtG;
@@ -182,14 +180,14 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         bool slow = false;  // each reading takes a tenth of a second: the operator cancels the wait box
     } const cases[] = {
         {good, Cancel, 1, {}, 3},
-        {broken, Keep, 1, {"broken.xlsx"}, 3},
+        {write("broken.xlsx", "PK\x03\x04 not really a workbook"), Keep, 1, {"broken.xlsx"}, 3},
         {good, Keep, 4, {txt[25] + " 4\n"s + good}, 3},  // a sheet the workbook lacks
-        {title, Keep, 1, {txt[17]}, 3},
+        {write("title.csv", "Bib\n"), Keep, 1, {txt[17]}, 3},
         // Numbers as formulas without their results: the count read, where it stopped, the rows.
         {formulas, Accept, 1, {txt[18] + " 1"s, txt[19] + " 3"s, txt[21] + " 3 4 5\n"s + txt[22]}, 1},
-        {QS_COMPETITOR_FIXTURES "/competitors_1000.xls", Keep, 1, {}, 3, true},  // cancelled: nothing
-                                                                                 // replaced, nothing said
-        {list, Change, 1, {}, 3},
+        // Cancelled: nothing replaced, nothing said.
+        {QS_COMPETITOR_FIXTURES "/competitors_1000.xls", Keep, 1, {}, 3, true},
+        {write("list.csv", "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n"), Change, 1, {}, 3},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.dialog == Accept ? " accepted" : ""));
