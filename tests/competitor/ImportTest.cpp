@@ -20,8 +20,7 @@ using Make = std::function<void(const std::string& path)>;  // none: a committed
 
 namespace {
 
-// Cells as "A1=Bib|A2=102|B2= 7|A3==A2+1;103": a number, a formula and its result after the ';',
-// or else a UTF-8 text.
+// Cells as "A2=102|B2= 7|A3==A2+1;103": a number, a formula and its result after ';', else a UTF-8 text.
 void Put(lxw_worksheet* ws, const std::string& cells) {
     std::stringstream in(cells);
     for (std::string cell; std::getline(in, cell, '|');) {

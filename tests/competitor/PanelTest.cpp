@@ -159,8 +159,7 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
               std::tuple(0, 0, 0, 0));
 }
 
-// The import button: the settings dialog cancelled, confirmed with changes (first row 3,
-// second text "--", third Z) or answered without them; files unreadable, empty or cut short.
+// The import button: the settings dialog cancelled, changed or kept; files unreadable, empty or cut short.
 TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     const auto write = [this](const char* name, const std::string& bytes) {
         qstest::WriteFileBytes(dir.file(name), bytes);
