@@ -19,6 +19,8 @@
 
 using namespace fq12;
 using Numbers = std::vector<int>;
+using namespace qstest::onscreen;
+using namespace std::string_literals;
 
 namespace {
 
@@ -59,9 +61,7 @@ protected:
             QueueUserEvent(panel, answersG.confirm ? IMPORT_CONFIRM : IMPORT_CANCEL);
         });
         SbSetTourModal([](int panel) {
-            char text[1024] = "";
-            GetCtrlVal(panel, fsabgen::POPUP_TEXTE, text, sizeof text);
-            answersG.question = text;
+            answersG.question = Text(panel, fsabgen::POPUP_TEXTE);
             QueueUserEvent(panel, answersG.accept ? fsabgen::POPUP_VALIDER : fsabgen::POPUP_ANNULER);
         });
         Q12Charger("Courant.q12ct", 3);
@@ -103,12 +103,7 @@ protected:
             ProcessSystemEvents();
         }
     }
-    static int Int(int control, int attribute = 0) {
-        int n = -1;
-        attribute ? GetCtrlAttribute(Q12PanneauG, control, attribute, &n)
-                  : GetCtrlVal(Q12PanneauG, control, &n);
-        return n;
-    }
+    static int Int(int control, int attribute = 0) { return Attr(Q12PanneauG, control, attribute); }
     static int Rows(int table) {
         int n = -1;
         GetNumTableRows(Q12PanneauG, table, &n);
@@ -134,26 +129,20 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"plus looks the next number up", "101+", {}, 102, 102, 0, 5},
         {"minus to a number in neither list, offered as new", "101--", {}, 99, 99, 0, 5},
         {"never below 0", "1D-", {}, 0, 0, 0, 5},
-        {"enter at zero offers competitor zero", "EC", {0}, 0, 0, 1, 5},
         {"digits beyond the number's length start it again", "1234", {}, 4, 0, 1, 5},
         {"a digit typed in the waiting table goes to the number", "12T", {}, 120, 0, 1, 5},
         {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
-    int shown = 0;  // the unit's window is on screen once opened
-    GetPanelAttribute(Q12PanneauG, ATTR_VISIBLE, &shown);
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(Attr(Q12PanneauG, 0, ATTR_VISIBLE), 1);  // the unit's window is on screen once opened
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         Waiting(5);
         Keys(c.keys);
-        EXPECT_EQ(
-            std::tuple(sentG, Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1), Int(COMPET_CONFIRM, ATTR_DIMMED)),
-            std::tuple(c.sent, c.field, c.current, c.confirmDimmed));
-        EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_TEXT_BGCOLOR, 2), c.confirmDimmed ? 0xFFFFFF : 0xFFFF00);
-        EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Rows(COMPET_SENT)),
-                  std::pair(c.waiting, int(c.sent.size())));
+        EXPECT_EQ(std::tuple(sentG, Int(COMPET_NUMBER), Cell(COMPET_CURRENT, 1),
+                             Int(COMPET_CONFIRM, ATTR_DIMMED), Rows(COMPET_WAITING), Rows(COMPET_SENT)),
+                  std::tuple(c.sent, c.field, c.current, c.confirmDimmed, c.waiting, int(c.sent.size())));
     }
     // The record sent keeps its texts; a number in neither list may be given some.
     Keys("D77E");
@@ -161,34 +150,25 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
     SetTableCellVal(Q12PanneauG, COMPET_CURRENT, MakePoint(2, 1), "Late entry");
     Keys("CD103EC");
     EXPECT_EQ(sentG, (Numbers{77, 103}));
-    EXPECT_EQ(std::string((*Q12HistoG)[0].Texte1) + "/" + (*Q12HistoG)[1].Texte1, "Late entry/Name103");
+    const Q12ConcurrentRec &late = (*Q12HistoG)[0], &listed = (*Q12HistoG)[1];
+    EXPECT_EQ(std::tuple(std::string(late.Texte1), std::string(listed.Texte1), std::string(listed.Texte2)),
+              std::tuple("Late entry", "Name103", "Club103"));
     EXPECT_EQ(Cell(COMPET_CURRENT, 1, ATTR_CELL_MODE, 2), VAL_INDICATOR);
-    char club[64] = "";  // each text of a record in its column
-    GetTableCellVal(Q12PanneauG, COMPET_WAITING, MakePoint(3, 1), club, sizeof club);
-    EXPECT_STREQ(club, "Club101");
     Keys("X");  // the clear button empties both lists
     EXPECT_EQ(std::tuple(Rows(COMPET_WAITING), Rows(COMPET_SENT), Q12NbListeG, Q12NbHistoG),
               std::tuple(0, 0, 0, 0));
 }
 
-// The import button: the settings dialog cancelled, confirmed with changes (first row 3,
-// second text "--", third Z) or answered without them; files unreadable, empty or cut short.
+// The import button: the settings dialog cancelled, changed or kept; files unreadable, empty or cut short.
 TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     const auto write = [this](const char* name, const std::string& bytes) {
         qstest::WriteFileBytes(dir.file(name), bytes);
         return dir.file(name);
     };
-    std::string slow;  // read slowly
-    for (int r = 1; r <= 1200; ++r) slow += std::to_string(r) + "\n";
-    const std::string title = write("title.csv", "Bib\n"), good = write("good.csv", "Bib\n40\n40\n"),
-                      list = write("list.csv", "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n"),
-                      broken = write("broken.xlsx", "PK\x03\x04 not really a workbook"),
+    const std::string good = write("good.csv", "Bib\n40\n40\n"),
                       formulas = QS_COMPETITOR_FIXTURES "/formulas.xls";
     const std::string before = qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf"));
-    // A file of numbers as formulas without their results: the count read, where it stopped, the rows.
     const auto& txt = Q12TxtG;
-    const std::vector<std::string> formulaRows = {txt[18] + std::string(" 1"), txt[19] + std::string(" 3"),
-                                                  txt[21] + std::string(" 3 4 5\n") + txt[22]};
     enum Dialog { Cancel, Change, Keep, Accept };  // Accept: Keep, and the doubtful list accepted
     struct Case {
         std::string file;
@@ -199,12 +179,14 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         bool slow = false;  // each reading takes a tenth of a second: the operator cancels the wait box
     } const cases[] = {
         {good, Cancel, 1, {}, 3},
-        {broken, Keep, 1, {"broken.xlsx"}, 3},
-        {good, Keep, 4, {txt[25] + std::string(" 4\n") + good}, 3},  // a sheet the workbook lacks
-        {title, Keep, 1, {txt[17]}, 3},
-        {formulas, Accept, 1, formulaRows, 1},
-        {write("long.csv", slow), Keep, 1, {}, 3, true},  // cancelled: nothing replaced, nothing said
-        {list, Change, 1, {}, 3},
+        {write("broken.xlsx", "PK\x03\x04 not really a workbook"), Keep, 1, {"broken.xlsx"}, 3},
+        {good, Keep, 4, {txt[25] + " 4\n"s + good}, 3},  // a sheet the workbook lacks
+        {write("title.csv", "Bib\n"), Keep, 1, {txt[17]}, 3},
+        // Numbers as formulas without their results: the count read, where it stopped, the rows.
+        {formulas, Accept, 1, {txt[18] + " 1"s, txt[19] + " 3"s, txt[21] + " 3 4 5\n"s + txt[22]}, 1},
+        // Cancelled: nothing replaced, nothing said.
+        {QS_COMPETITOR_FIXTURES "/competitors_1000.xls", Keep, 1, {}, 3, true},
+        {write("list.csv", "Bib\n12\n13,,first" + std::string(23, ',') + "z3\n14\n15\n"), Change, 1, {}, 3},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.dialog == Accept ? " accepted" : ""));
@@ -231,9 +213,8 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         // The current competitor is kept unless the lists were replaced.
         EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
         if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
-        char shown[260] = "";  // the file named once its list is read to its end, never a doubtful one
-        GetCtrlVal(Q12PanneauG, COMPET_FILE, shown, sizeof shown);
-        EXPECT_EQ(shown, k.dialog == Change ? k.file : std::string());
+        // The file named once its list is read to its end, never a doubtful one.
+        EXPECT_EQ(Text(Q12PanneauG, COMPET_FILE), k.dialog == Change ? k.file : std::string());
     }
     // The last import: the dialog showed the settings held, read with its changes and saved them.
     EXPECT_EQ(dialogShownG, (Numbers{1, 2, 'A', 'B', 'C', 'E'}));

@@ -1,7 +1,6 @@
 // Soak: a start clock's traffic (a countdown every minute, a time every 5 clock seconds, the table
 // cleared between races) streamed by the stand-in at x120 for 20 clock minutes: no time lost on the
-// way to the table and its file, the heap back to its level whenever the table is empty. Ten hours:
-//   QS_SOAK_MINUTES=600 QS_SOAK_SCALE=100 QS_SOAK_IMPULSES=5 build/tests/soak/test_soak
+// way to the table and its file, the heap back to its level whenever the table is empty.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
