@@ -101,8 +101,7 @@ Steps Finish(Ending* end) {
                     SbChronoTexteNumero(*SbChronoLire(i), number);
                     SbChronoTexteTemps(*SbChronoLire(i), SbComG.params.precision, time);
                     const std::string row = size_t(i) <= rows.size() ? rows[size_t(i - 1)] + "|" : "";
-                    end->rowsShown += end->rowsShown == i - 1 &&
-                                      row.find("|" + std::string(number) + "|") != row.npos &&
+                    end->rowsShown += row.find("|" + std::string(number) + "|") != row.npos &&
                                       row.find("|" + std::string(time) + "|") != row.npos;
                 }
                 Q31QuitG = 1;
@@ -281,8 +280,8 @@ const char* const kHeldOnWire[] = {"", "", "WC 008 02", "RP 003", ""};  // seen 
     if (hold == AcknowledgementWait)
         Then(steps, {Tell("noack on\n" + Send(300, 9)), StoreHolds(1), Press(MainPanel, MAIN_INPUT_2)});
     Then(steps, {Do([] { std::ofstream("held"); }), Until([] { return false; })});
-    Race(
-        steps, [](BoxWatch& w) { w.holdBox = [] { return true; }; }, 100000);  // the box left open
+    const auto away = [](BoxWatch& w) { w.holdBox = [] { return true; }; };  // the box left open
+    Race(steps, away, 100000);
     _exit(0);
 }
 
