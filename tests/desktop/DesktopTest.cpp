@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -101,21 +101,22 @@ void CheckControl(QWidget* w) {
         const QRect room =
             c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
         for (int i = 0; i < c->count(); ++i) NeedsRoom(c, "ring item", c->itemText(i), room);
-    } else if (auto* t = qobject_cast<QTableWidget*>(w)) {
+    } else if (auto* t = qobject_cast<QTableView*>(w)) {
         const int margin = 2 * (t->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, t) + 1);
         const QHeaderView* header = t->horizontalHeader();
+        const QAbstractItemModel* m = t->model();
         QFont bold = header->font();
         bold.setBold(true);
-        for (int c = 0; c < t->columnCount(); ++c) {
+        for (int c = 0; c < m->columnCount(); ++c) {
             // Only the viewport shows: a column under the scroll bar is cut.
             const int x = header->sectionViewportPosition(c),
                       width = std::min(header->sectionSize(c), t->viewport()->width() - x);
-            if (QTableWidgetItem* h = t->isColumnHidden(c) ? nullptr : t->horizontalHeaderItem(c))
-                NeedsRoom(t, "column title", h->text(), QRectF(0, 0, width - 6, header->height()), false,
-                          &bold);
-            for (int r = 0; r < std::min(t->rowCount(), 20) && !t->isColumnHidden(c); ++r)
-                if (QTableWidgetItem* item = t->item(r, c))
-                    NeedsRoom(t, "cell", item->text(), QRectF(0, 0, width - margin, t->rowHeight(r) + 2));
+            if (t->isColumnHidden(c)) continue;
+            NeedsRoom(t, "column title", m->headerData(c, Qt::Horizontal).toString(),
+                      QRectF(0, 0, width - 6, header->height()), false, &bold);
+            for (int r = 0; r < std::min(m->rowCount(), 20); ++r)
+                NeedsRoom(t, "cell", m->index(r, c).data().toString(),
+                          QRectF(0, 0, width - margin, t->rowHeight(r) + 2));
         }
     } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
         NeedsRoom(g, "frame title", g->title(), QRectF(0, 0, g->width() - 20, g->height()));
@@ -223,6 +224,12 @@ Steps EveryPanel(int language) {
             SbChronoRec t{99999, 9999, 23, 59, 59, 99999, 0, 'T', '!', 'M', '9'};
             SbChronoQ31Traiter(&t);
             SbComG.simulation = 0;
+        }),
+        Until([] {  // a new time reaches the view with its next batch of rows
+            auto* times = qs::rt::PanelWidget(Q31FIhmG)->findChild<QTableView*>("TIMES_TABLE");
+            return times->model()->rowCount() == TableRowCount(Q31FIhmG, MAIN_TIMES_TABLE);
+        }),
+        Do([] {
             for (int page = 0; page < kQ31FSetPages; ++page) Q31FSetParam(page);
             hoverCaptions = 0;
             CheckPanel(Q31FIhmG);
