@@ -21,7 +21,6 @@
 
 #include "app/LiveView.h"
 #include "app/Q31Connexion.h"
-#include "app/Q31Erreur.h"
 #include "app/Q31Param.h"
 #include "chrono/SbChrono.h"
 #include "competitor/Q12.h"
@@ -205,12 +204,11 @@ const char* Longest(std::initializer_list<const char*> texts) {
     return std::ranges::max(texts, {}, [](const char* t) { return strlen(t); });
 }
 
-int nested = 0;  // modal dialogs the script opened itself and answers from their turns
+int answer = 0;  // the button that ends the next modal dialog the script opens, checked on its first turn
 void CheckTurn(int panel) {
-    if (nested++ > 0) return;
+    if (!answer) return;
     CheckPanel(panel);
-    QueueUserEvent(panel, panel == FindLoadedPanel("FSabGen.uir", fsabgen::LANGUE) ? fsabgen::LANGUE_EN
-                                                                                   : fq12::IMPORT_CANCEL);
+    QueueUserEvent(panel, std::exchange(answer, 0));
 }
 
 Steps EveryPanel(int language) {
@@ -273,30 +271,22 @@ Steps EveryPanel(int language) {
         Do([] { QueueUserEvent(Q31FIhmG, MAIN_QUIT); }),
         CheckThen("FSabGen.uir", fsabgen::POPUP,
                   [](int panel) { QueueUserEvent(panel, fsabgen::POPUP_ANNULER); }),
-        Do([] {  // the longest error the box gets, both ways out shown as when the link is open
-            char text[200];
-            StrFormat(text, sizeof text, "%s COM64 (/dev/ttyACM15).\n%s", GMesComG[kMesComPortDenied],
-                      GMesComG[kMesComPortDeniedFix]);
-            Q31FormerErreur(GMesComG[3], text);
-        }),
-        CheckThen("FSabGen.uir", fsabgen::ERREUR,
-                  [](int panel) {
-                      SetCtrlAttribute(panel, fsabgen::ERREUR_BOUTON2, ATTR_VISIBLE, 1);
-                      SetCtrlAttribute(panel, fsabgen::ERREUR_BOUTON2, ATTR_LABEL_TEXT, GLabelBpG[6]);
-                      CheckPanel(panel);
-                      QueueUserEvent(panel, fsabgen::ERREUR_BOUTON1);
-                  }),
         Do([] {
             SbWait(Q31FIhmG, Longest({GMesComG[0], GMesComG[1], GMesComG[14], Q31TxtMesG[0], Q31TxtMesG[1]}));
             CheckPanel(FindLoadedPanel("FSabGen.uir", fsabgen::WAIT));
             SbFermerWait(true, 0);
-            nested = 0;
+            answer = fq12::IMPORT_CANCEL;
             Q12SetTourDialogue(CheckTurn);
             Q12Cnf cnf = Q12CnfG;
             Q12DialogueImport(&cnf);
             Q12SetTourDialogue(nullptr);
-            nested = 0;
+            char text[200];  // the longest error the box gets, both ways out shown as when the link is open
+            StrFormat(text, sizeof text, "%s COM64 (/dev/ttyACM15).\n%s", GMesComG[kMesComPortDenied],
+                      GMesComG[kMesComPortDeniedFix]);
             SbSetTourModal(CheckTurn);
+            answer = fsabgen::ERREUR_BOUTON1;
+            SbAfficherErreur(Q31FIhmG, GMesComG[3], text, "", GLabelBpG[2], true, GLabelBpG[6]);
+            answer = fsabgen::LANGUE_EN;
             SbChoixLangue(Q31FIhmG);
             SbSetTourModal(nullptr);
             Q31QuitG = 1;
