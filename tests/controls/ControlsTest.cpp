@@ -1,5 +1,5 @@
 // The clock's own controls: the values and attributes the layer gives them, what their painting
-// then shows, and the pictograms. (The program's panels laid out with them: the app tests.)
+// then shows, and the pictograms. (The program's panels laid out with them: the desktop tests.)
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
