@@ -9,11 +9,15 @@
 using namespace linktest;
 
 TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
+    // A first start's record: the clock's factory version, network address and extension slots.
+    EXPECT_EQ(
+        std::tuple(std::string(SbComG.version), std::string(SbComG.ethernet.address0), SbComG.extensions),
+        std::tuple("V000", "192.168.1.1", std::array<int32_t, 3>{1, 2, 0}));
     // Unknown, empty, short and out-of-table messages change nothing.
     const SbCom before = SbComG;
     const SbQ31Cr crBefore = SbQ31CrG;
     for (const char* m :
-         {"DE 1", "ZZ top", "", "&P", "&D", "&C", "&E", "&N", "&S 1", "OP", "SN", "ID x", "&P 114 01 5",
+         {"DE 1", "ZZ top", "", "&P", "&D", "&C", "&E", "&N", "OP", "SN", "ID x", "&P 114 01 5",
           "&P 004 7 1234", "&P 028 4 1", "&P 107 51 5", "&P 031 2 1.2.3.4", "&P 030 z abc"})
         SbComDecoderMessage(m);
     EXPECT_EQ(memcmp(&before, &SbComG, sizeof before), 0);
@@ -43,6 +47,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&D 8A013F06", {{&cr.valueA, 1}, {&cr.digitB, 0x3F}, {&cr.digitC, 0x06}}},
         {"&D 80001011", {{&cr.digitB, 0x01}, {&cr.digitC, 0}}},
         {"&D 8105", {{&cr.lightColour, 5}}},
+        {"&S 1", {{&SbCrG.soundRequest, 1}, {&SbCrG.soundNumber, 0}}},
         {"&S 10D05", {{&SbCrG.soundRequest, 1}, {&SbCrG.soundNumber, 3}, {&SbCrG.soundMode, 1}}},
         {nullptr, {{&SbCrG.soundDuration, 50}}},
         {"&S 1xx", {{&SbCrG.soundNumber, 3}}},
@@ -109,7 +114,8 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 037 0 READY", SbCrG.gsmText, "READY"},
         {"&P 037 1 OK", SbCrG.gsmText, "READYOK"},
         {"&P 037 0 NEW", SbCrG.gsmText, "NEW"},
-        {"&P 031 1 012345678901234567890123456789", SbComG.ethernet.address1, "01234567890123456789012"}};
+        {"&P 031 1 012345678901234567890123456789", SbComG.ethernet.address1, "01234567890123456789012"},
+        {"&P 031 0 10.0.0.5", SbComG.ethernet.address0, "10.0.0.5"}};
     for (auto [message, field, text] : texts) {
         if (message) SbComDecoderMessage(message);
         EXPECT_STREQ(field, text) << (message ? message : "the message before");
