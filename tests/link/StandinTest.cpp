@@ -77,6 +77,8 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     SbComDeplanter();
     clock.Control("hangup");
     SbComSurveiller();
+    EXPECT_EQ(Error(),
+              "E" + std::to_string(kMesComNetTitle) + "|E" + std::to_string(kMesComNetLost) + " " + address);
     SbComQuitter();
     SbComJournalArreter();
     std::ifstream in(fs::directory_iterator(dir_.file("Logs"))->path());  // the day's file, alone
