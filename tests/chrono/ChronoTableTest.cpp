@@ -144,8 +144,9 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
     EXPECT_EQ(Stored(), image);
     EXPECT_EQ(Lignes().size(), 6u);
     SbForgetFileNotices();
-    SbChronoSauverAscii("Absent\\x.txt", "", "T");  // no such folder: the operator told
-    EXPECT_EQ(SbFileNotes().size(), 1u);
+    SbChronoSauverAscii("Absent\\x.txt", "", "T");  // no such folder: the operator told, each time
+    SbChronoSauver("Absent\\x.q31tps");
+    EXPECT_EQ(SbFileNotes().size(), 2u);
 }
 
 // Other events than a commit change nothing; clear and refresh empty the store and the table only

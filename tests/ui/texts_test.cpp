@@ -139,8 +139,8 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
         GenGregorienDate(count, &d, &m, &y);
         EXPECT_EQ(std::tuple(d, m, y), std::tuple(day, month, year)) << count;
     }
-    // The days of a month outside the round trip's years: a century that is not a leap year, a bad month.
-    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {13, 2011, 31}})
+    // The days of a month: a year and a century that are not leap years, a bad month.
+    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {2, 2023, 28}, {13, 2011, 31}})
         EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
     for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
         EXPECT_EQ(GenArrondir(value), rounded) << value;
