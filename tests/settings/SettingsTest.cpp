@@ -231,8 +231,9 @@ TEST_F(Settings, PagesShowTheRecords) {
     SbComG.gsm.second[1].number = 77;
     SbCrG.gsmStatus = 0x41;
     SbCrG.gsmValue = 23;
+    SbComG.run = SbComRun{0, 6};  // closed: the next run's number shown
     SetCtrlVal(P(7), PAGE7_SET, 1);
-    for (int page : {1, 2, 3, 4, 6, 7}) Q31FSetParam(page);
+    for (int page : {0, 1, 2, 3, 4, 6, 7}) Q31FSetParam(page);
     const int max = ATTR_MAX_VALUE, label = ATTR_LABEL_TEXT;
     const int shown[][4] = {
         // page, control, attribute (0: the value), value
@@ -241,7 +242,7 @@ TEST_F(Settings, PagesShowTheRecords) {
         {6, PAGE6_ST2_0, 0, 0},       {3, PAGE3_SAVE_NUM, max, 50},   {6, PAGE6_ST2_7, 0, 1},
         {6, PAGE6_ST3_0, 0, 1},       {7, PAGE7_G2_NUM, 0, 77},       {7, PAGE7_STATE, 0, 2},
         {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},        {2, PAGE2_MODE, 0, 0},
-        {6, PAGE6_A0_1, 0, 192},
+        {6, PAGE6_A0_1, 0, 192},      {0, PAGE0_RUN_NUMBER, 0, 6},
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Attr(P(page), control, attribute), value) << page << " " << control;
