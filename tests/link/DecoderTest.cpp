@@ -78,6 +78,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 010 5 1A 12:34 25/12/24", {{&sy.mode, 5}, {&sy.status, 0x1A}, {&sy.hour, 12}, {&sy.minute, 34}}},
         {nullptr, {{&sy.day, 25}, {&sy.month, 12}, {&sy.year, 24}}},
         {"&P 010 2 0 7", {{&sy.mode, 2}, {&sy.hour, 7}, {&sy.minute, 34}}},
+        {"&P 010 3 1B", {{&sy.mode, 3}, {&sy.status, 0x1B}, {&sy.hour, 7}}},
         {"&P 028 3 4", {{&SbComG.extensions[2], 4}}},
         {"&P 030 5 250", {{&SbComG.gsm.second[0].number, 250}}},
         {"&P 029 07 09", {{&p.field3, 7}, {&p.field2, 9}}},
@@ -105,6 +106,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     const std::tuple<const char*, const char*, const char*> texts[] = {
         {"SN 77 FAMILYTOOLONG V1234567890", SbComG.family, "FAMILYT"},
         {nullptr, SbComG.version, "V123456"},
+        {"SN 78 QS", SbComG.family, "QS"},
         {"&P 030 2 abc", SbComG.gsm.first[0].text[1], "abc"},
         {"&P 030 2", SbComG.gsm.first[0].text[1], ""},
         {"&P 030 6 +41791234567", SbComG.gsm.common, "+41791234567"},

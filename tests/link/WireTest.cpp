@@ -52,7 +52,7 @@ void Prepare() {
 }  // namespace
 
 TEST_F(LinkTest, PayloadsOfEveryCommand) {
-    // Input 9, program 51 and parameter 114 do not exist. (More
+    // Inputs 5 and 9, program 51 and parameter 114 do not exist. (More
     // commands the pages and races send, with their literal frames: the settings table, the races.)
     const std::pair<void (*)(), Strings> rows[] = {
         {[] {
@@ -60,6 +60,7 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
              for (int no = 0; no <= 120; ++no)
                  if (no != 16) SbComEcrireParam(no);  // every parameter but the speed
              SbComEcrireInputParam(4, 9);
+             SbComEcrireInputParam(4, 5);
              Q31ComEcrireProgParam(102, 51);
              Q31ComEcrireProgParam(114, 4);
              SbComG.progs[4].p107 = 7;
@@ -74,10 +75,13 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
           "WP 023 1 0 1 1", "WP 029 03 12", "WP 113 04 fb",
           "WP 106 04 00",   "WP 104 04 60", "WP 107 04 007",
           "WP 006 02 0"}},
-        {SbComEcrireParamsGSM,
-         {"WP 030 C", "WP 030 6 ", "WP 030 1 +41 79", "WP 030 2 ", "WP 030 3 ", "WP 030 4 ", "WP 030 5 13001",
-          "WP 030 7 ", "WP 030 8 ", "WP 030 a ", "WP 030 b ", "WP 030 c ", "WP 030 d ", "WP 030 e 13001",
-          "WP 030 f ", "WP 030 g "}},
+        {[] {
+             SbComEcrireGsm('2', "abc");
+             SbComEcrireParamsGSM();
+         },
+         {"WP 030 2 abc", "WP 030 C", "WP 030 6 ", "WP 030 1 +41 79", "WP 030 2 ", "WP 030 3 ", "WP 030 4 ",
+          "WP 030 5 13001", "WP 030 7 ", "WP 030 8 ", "WP 030 a ", "WP 030 b ", "WP 030 c ", "WP 030 d ",
+          "WP 030 e 13001", "WP 030 f ", "WP 030 g "}},
         {SbComLireParamsGSM,
          {"RP 030 1", "RP 030 2", "RP 030 3", "RP 030 4", "RP 030 5", "RP 030 6", "RP 030 7", "RP 030 8",
           "RP 030 a", "RP 030 b", "RP 030 c", "RP 030 d", "RP 030 e", "RP 030 f", "RP 030 g"}},
