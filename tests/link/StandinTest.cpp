@@ -175,3 +175,18 @@ TEST_F(LinkStandin, PortThatDoesNotOpenSaysWhyAndNamesTheDevice) {
     EXPECT_EQ(std::tuple(SbComOuvrir(7), SbComG.linkState, SbComErreur()), std::tuple(1, 0, 0));
     for (int fd : {master, slave}) close(fd);
 }
+
+// A new speed written to the clock over the serial line reopens the port at that speed, and
+// the clock answers there.
+TEST_F(LinkStandin, SpeedChangeReopensThePort) {
+    qstest::StandinClock clock(dir_, {});
+    ASSERT_TRUE(clock.Running()) << "the stand-in clock of the build did not start";
+    ASSERT_EQ(SbComOuvrir(1), 0) << Error();
+    SbComG.params.speedCode = 4;
+    SbComEcrireParam(16);
+    SbComLireParam(16);
+    EXPECT_EQ(
+        std::tuple(SbComG.linkState, SbComG.speed, SbComVitesseCouranteG, SbComG.params.speedCode, Error()),
+        std::tuple(1, 57600, 4, 4, ""));
+    EXPECT_EQ(clock.Wire(), (Strings{"SN", "WP 016 4", "SN", "RP 016"}));
+}
