@@ -268,7 +268,8 @@ TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
 
 // The dialogs the races only pass through, opened on their own: captions from the text tables
 // (marked, since the panel files hold the English ones), lists filled once, the window below
-// dimmed; the live view's kept port, server state, kept address and new key; the options cancelled.
+// dimmed; the live view's kept port, server state, kept address and new key; the options cancelled,
+// then confirmed.
 TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     for (char* t : {GLabelBpG[3], GLabelBpG[5], GLabelBpG[7], Q31TxtLabelG[27], Q31TxtLabelG[28],
                     Q31TxtLabelG[29], Q31TxtLabelG[33]})
@@ -332,6 +333,9 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     // with the one in force shown, and nothing changed by a cancel.
     EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
     EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(2, 1, 1));
+    run([] { Q31ParamIhm(Q31FIhmG); }, params, [](int) {}, {e2e::Fill(params, {{PARAMS_INPUTS, 0}})},
+        PARAMS_OK);
+    EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(2, 1, 0));  // taken
 }
 
 // The main window and its settings pages over COM5 to the stand-in clock.
