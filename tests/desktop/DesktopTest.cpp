@@ -430,15 +430,16 @@ void TryEveryKey() {
 template <class D>
 std::unique_ptr<QTimer> Inspect(bool* ok, std::function<void(D*)> answer) {
     auto poll = std::make_unique<QTimer>();
-    QObject::connect(poll.get(), &QTimer::timeout, [poll = poll.get(), ok, answer] {
+    QObject::connect(poll.get(), &QTimer::timeout, [poll = poll.get(), ok, answer, looks = 0]() mutable {
         auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!d) return;
-        poll->stop();
+        if (!d || !d->isVisible()) return;
         const QPalette p = d->palette();
         *ok = d->windowHandle()->transientParent() == qs::rt::PanelWidget(Q31FIhmG)->windowHandle() &&
               d->styleSheet().isEmpty() && qApp->styleSheet().isEmpty() &&
               p.color(QPalette::Window).lightness() - p.color(QPalette::WindowText).lightness() > 120 &&
               p.color(QPalette::Base).lightness() - p.color(QPalette::Text).lightness() > 120;
+        if (!*ok && ++looks < 20) return;  // looked at again while it is being shown, for a second
+        poll->stop();
         answer(d);
     });
     poll->start(50);
