@@ -215,6 +215,9 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         // the simulation, switched off: declined, then confirmed
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1), Answer("FQ31.uir", CONNECT, CONNECT_SIMULATION),
         Until([] { return SbComG.simulation == 1 && !Open("FQ31.uir", CONNECT); }),
+        // the second display, switched on and off
+        SetAndPress(MainPanel, MAIN_FSD_SWITCH, 1), Until(Q31FsdAffiche),
+        SetAndPress(MainPanel, MAIN_FSD_SWITCH, 0), Until([] { return !Q31FsdAffiche(); }),
         Do([] { Watching().cancels = 1; }), SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
         Until([&] { return told.popups >= 2 && !Open("FSabGen.uir", gen::POPUP); }), Do([&] {
             seen.insert(seen.end(), {Value(MainPanel(), MAIN_CONNECT_SWITCH), SbComG.simulation});
