@@ -1,5 +1,8 @@
 // Serial ports by number over QSerialPort: own input queue, line-feed callback, line reads, port loss.
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/ioctl.h>
+#endif
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -400,6 +403,24 @@ int GetComStat(int port) {
     return status;
 }
 
+namespace {
+
+// Whether the system has received bytes the device has not fetched yet. Asked first, as a
+// stream of times asks after every line: the fetch itself polls the device and, with nothing
+// there, reports a time-out with a translated message.
+bool SystemHoldsInput(QSerialPort& device) {
+#ifdef _WIN32
+    Q_UNUSED(device);
+    return true;
+#else
+    int n = 0;
+    if (ioctl(int(device.handle()), FIONREAD, &n) != 0) return true;  // let the fetch find out
+    return n > 0;
+#endif
+}
+
+}  // namespace
+
 int GetInQLen(int port) {
     if (qs::rt::IsNetworkPort(port)) return qs::rt::NetInQLen();
     if (!ValidPort(port)) return Fail(kErrPortNumber);
@@ -408,7 +429,7 @@ int GetInQLen(int port) {
     // What the system already holds counts too: a caller about to empty the queue reads the
     // whole lines first, and the system's buffer goes with the queue. The notification this
     // fetch may raise waits for the event processing, as for our own reads.
-    {
+    if (SystemHoldsInput(*p.device)) {
         BusyScope busy(port);
         p.device->waitForReadyRead(0);
     }

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <typeinfo>
@@ -65,6 +66,12 @@ constexpr int kCellTypeRole = Qt::UserRole + 1;
 // for an operator to notice and makes a dense stream (a hundred times a second) cost a
 // fifth of what drawing each time would.
 constexpr std::chrono::milliseconds kShowRowsEvery(200);
+
+// After a batch of at least as many rows as the view shows at once, every row shown was new:
+// the stream is denser than anyone reads (over a hundred times a second), and the next batch
+// waits this long instead. Drawing a whole screen of new rows five times a second was most
+// of what such a stream cost.
+constexpr std::chrono::milliseconds kShowScreenfulsEvery(500);
 
 // The cells changed since the views last heard of it are told in one notice, delivered
 // with the next event processing (or ProcessDrawEvents): a rebuild of 10,000 rows or a
@@ -246,8 +253,8 @@ private:
 
 // The rows of a table. Rows added one after the other at the same place (at the end, or
 // above the last rows as the times table does) wait there in one block the view does not
-// know yet (kShowRowsEvery); the view's rows are the others, its row numbers those of the
-// table. The layer's operations see all the rows.
+// know yet (kShowRowsEvery, kShowScreenfulsEvery); the view's rows are the others, its row
+// numbers those of the table. The layer's operations see all the rows.
 class TableModel final : public QAbstractTableModel {
 public:
     TableModel(QTableView* view, int columns)
@@ -349,10 +356,10 @@ public:
         waiting_ += count;
         if (showTimer_.isActive()) return;  // shown with the next batch
         const auto since = std::chrono::steady_clock::now() - lastShown_;
-        if (since >= kShowRowsEvery)
+        if (since >= showEvery_)
             ShowRows();
         else
-            showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(kShowRowsEvery - since));
+            showTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(showEvery_ - since));
     }
 
     void Remove(int first, int count) {
@@ -377,6 +384,7 @@ public:
             waitingAt_ = 0;
             endInsertRows();
             if (view) view->RowsInserted(first);
+            showEvery_ = count >= RowsShownAtOnce(first) ? kShowScreenfulsEvery : kShowRowsEvery;
         }
         Scroll();
     }
@@ -395,6 +403,12 @@ public:
         scrollTo_ = -1;
     }
     bool InView(int row) const { return row < Rows() && IsShown(row); }
+
+    // How many rows as high as the view's row `row` its cells' area shows (none without a view).
+    int RowsShownAtOnce(int row) const {
+        if (!view_ || view_->viewport()->height() <= 0) return std::numeric_limits<int>::max();
+        return view_->viewport()->height() / std::max(1, view_->rowHeight(row));
+    }
 
     void Changed(int top, int left, int bottom, int right) {
         // Rows waiting are read when they are shown.
@@ -463,6 +477,7 @@ private:
     int scrollTo_ = -1;  // row to scroll to once shown
     QTimer showTimer_;
     std::chrono::steady_clock::time_point lastShown_;
+    std::chrono::milliseconds showEvery_ = kShowRowsEvery;  // the wait after the last batch
     Row template_;  // the column attributes, which also hold for rows added later
     std::vector<std::vector<std::pair<int, QVariant>>> header_;
     std::optional<QRect> changed_;  // cells changed and not yet told (rows, columns)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
@@ -180,6 +181,33 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     // The table just written dies with its panel at once, though its widgets go later.
     DiscardPanel(panel_);
     EXPECT_LT(SetTableCellVal(panel_, TABLE, MakePoint(1, 1), "x"), 0);
+}
+
+// Rows added one after the other show in batches a fifth of a second apart, and after a batch at
+// least as long as the view is high (every row shown new), half a second apart; the first row after
+// a quiet moment shows at once.
+TEST_F(PanelTest, RowsShowInBatchesFurtherApartAfterAScreenful) {
+    auto* t = Find<QTableView>("TABLE");
+    DisplayPanel(panel_);
+    DeleteTableRows(panel_, TABLE, 1, -1);
+    Pump();
+    const int screenful = t->viewport()->height() / Get(TABLE, ATTR_ROW_HEIGHT);
+    for (auto [batch, least, most] :
+         {std::tuple(1, 190, 450), std::tuple(screenful, 470, 2000), std::tuple(1, 190, 450)}) {
+        Delay(0.6);  // quiet
+        const int before = t->model()->rowCount();
+        QElapsedTimer waited;
+        waited.start();
+        InsertTableRows(panel_, TABLE, -1, batch);
+        EXPECT_EQ(t->model()->rowCount(), before + batch);
+        InsertTableRows(panel_, TABLE, -1, 1);
+        for (int p, c; t->model()->rowCount() == before + batch && waited.elapsed() < 3000;) {
+            SetNextWake(0.01);
+            GetUserEvent(0, &p, &c);
+        }
+        const qint64 ms = waited.elapsed();
+        EXPECT_TRUE(ms >= least && ms < most) << batch << " rows, then one: " << ms << " ms";
+    }
 }
 
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
