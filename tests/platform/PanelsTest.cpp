@@ -193,7 +193,7 @@ TEST_F(PanelTest, RowsShowInBatchesFurtherApartAfterAScreenful) {
     Pump();
     const int screenful = t->viewport()->height() / Get(TABLE, ATTR_ROW_HEIGHT);
     for (auto [batch, least, most] :
-         {std::tuple(1, 190, 450), std::tuple(screenful, 470, 2000), std::tuple(1, 190, 450)}) {
+         {std::tuple(1, 100, 450), std::tuple(screenful, 450, 2000), std::tuple(1, 100, 450)}) {
         Delay(0.6);  // quiet
         const int before = t->model()->rowCount();
         QElapsedTimer waited;
