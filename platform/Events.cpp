@@ -44,6 +44,7 @@ Steady::time_point g_asked = kNever;  // deadline asked since events were last p
 // An idle hook (tests, the demo script) polls: its loop turns at least this often.
 constexpr auto kIdleHookPoll = std::chrono::milliseconds(10);
 std::unique_ptr<QTimer> g_wake;  // ends a wait at its deadline
+Steady::time_point g_wakeAt;     // the deadline it is set for, while it runs
 
 QTimer& WakeTimer() {
     if (!g_wake) {
@@ -55,7 +56,9 @@ QTimer& WakeTimer() {
 }
 
 // Runs the pending events; with `due` in the future and nothing pending, first sleeps
-// until an event comes or `due` is reached, whichever is first.
+// until an event comes or `due` is reached, whichever is first. The wake timer stays set
+// while the passes wait for the same deadline: a stream of events wakes the loop a few
+// hundred times a second, and setting the timer again at each pass was a thirtieth of it.
 void ProcessUntil(Steady::time_point due) {
     g_asked = kNever;
     const Steady::time_point now = Steady::now();
@@ -63,13 +66,15 @@ void ProcessUntil(Steady::time_point due) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         return;
     }
-    const bool timed = due != kNever;
-    if (timed) {
+    QTimer& wake = WakeTimer();
+    if (due == kNever) {
+        wake.stop();  // the deadline it was set for is no longer asked
+    } else if (!wake.isActive() || g_wakeAt != due) {
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
-        WakeTimer().start(int(std::min<long long>(ms, INT_MAX)));
+        wake.start(int(std::min<long long>(ms, INT_MAX)));
+        g_wakeAt = due;
     }
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (timed) WakeTimer().stop();
 }
 
 // Calls due at a deadline (ScheduleCall): one single-shot timer per function, so

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,23 @@ TEST_F(PanelTest, RowsShowInBatchesFurtherApartAfterAScreenful) {
         const qint64 ms = waited.elapsed();
         EXPECT_TRUE(ms >= least && ms < most) << batch << " rows, then one: " << ms << " ms";
     }
+}
+
+// A wait ended early by an event, then an earlier deadline: the loop wakes at the earlier one.
+TEST(PlatformLoop, AnEarlierDeadlineEndsTheWaitAtItsOwnTime) {
+    qstest::EnsureRuntime();
+    int p, c;
+    bool woken = false;
+    QTimer::singleShot(10, [&woken] { woken = true; });
+    while (!woken) {
+        SetNextWake(3);
+        GetUserEvent(0, &p, &c);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    SetNextWake(0.05);
+    GetUserEvent(0, &p, &c);
+    EXPECT_LT(waited.elapsed(), 1500);
 }
 
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
