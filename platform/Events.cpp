@@ -58,7 +58,7 @@ QTimer& WakeTimer() {
 // Runs the pending events; with `due` in the future and nothing pending, first sleeps
 // until an event comes or `due` is reached, whichever is first. The wake timer stays set
 // while the passes wait for the same deadline: a stream of events wakes the loop a few
-// hundred times a second, and setting the timer again at each pass was a thirtieth of it.
+// hundred times a second, and setting the timer again at each pass was 1 % of the work.
 void ProcessUntil(Steady::time_point due) {
     g_asked = kNever;
     const Steady::time_point now = Steady::now();
