@@ -175,6 +175,12 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         SCOPED_TRACE(network ? "network" : "serial");
         FarEnd far(dir.path(), network);
         ASSERT_GT(g_port, 0) << GetRS232ErrorString(ReturnRS232Err());
+        termios set{};  // the line set as asked: 57600 baud, eight bits, no parity, one stop bit
+        if (!network) {
+            ASSERT_EQ(tcgetattr(far.fd, &set), 0);
+            EXPECT_EQ(std::tuple(cfgetospeed(&set), set.c_cflag & (CSIZE | PARENB | CSTOPB)),
+                      std::tuple(speed_t(B57600), tcflag_t(CS8)));
+        }
         g_lines.clear();  // as the link does: the callback reads one line per line feed
         const auto line = [](int, int, void*) { g_lines.push_back(Read(256)); };
         ASSERT_EQ(InstallComCallback(g_port, LWRS_RXFLAG, 0, 10, line, nullptr), 0);

@@ -10,9 +10,11 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -157,6 +159,8 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     GetNumTableRows(panel_, TABLE, &rows);
     EXPECT_EQ(std::tuple(rows, attr(3, 2)), std::tuple(2, 0xFF0000));
     EXPECT_EQ(t->model()->index(1, 1).data().toString(), "7");  // (column 2, row 2)
+    SetTableColumnAttribute(panel_, TABLE, 2, ATTR_WIDTH, 77);  // at the window's scale
+    EXPECT_EQ(t->columnWidth(1), std::lround(77 * qs::rt::WindowScale(t)));
     // The active cell set by code is no operator's change; the operator's is (row, column).
     InsertTableRows(panel_, TABLE, -1, 3);
     Point cell{};
@@ -259,6 +263,16 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     }
     EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
                 Find("EDIT")->window()->focusWidget() == Find("EDIT"));
+    // A number typed is one commit once the operator is done, never one per digit.
+    auto* num = Find<QSpinBox>("NUM");
+    num->selectAll();
+    queued_ = 0;
+    QTest::keyClicks(num, "123");
+    QTest::keyClick(num, Qt::Key_Return);
+    Pump();
+    int typed = 0;
+    GetCtrlVal(panel_, NUM, &typed);
+    EXPECT_EQ(std::tuple(std::exchange(queued_, 0), typed), std::tuple(1, 123));
     // Discarding the panel from its own control's callback is safe.
     discard_ = 1;
     QPointer<QWidget> button = Find("QUIT");
