@@ -221,6 +221,7 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
 TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesTheWholeRecord) {
     std::strcpy(rec.text2, "Finish");
     rec.logos[0].visible = 0;
+    rec.text1BackColour = 0x123456;
     dlg = LoadPanel(0, "FQ31.uir", PARAMS);  // the parameters dialog, filled from the record
     ASSERT_GT(dlg, 0);
     Q31FsdParamTraduire(dlg);
@@ -240,13 +241,14 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
         EXPECT_EQ(std::pair(*record, Attr(dlg, widthControl, 0)), std::pair(width, width)) << control;
     }
     // The record's own colours and texts as filled; the other window untouched, the display follows.
-    EXPECT_EQ(std::tuple(Attr(dlg, PARAMS_BACK_COLOR), Attr(dlg, PARAMS_TEXT_COLOR),
-                         Attr(dlg, PARAMS_TEXT2_BACK), Text(dlg, PARAMS_LOGO1_VISIBLE, ATTR_LABEL_TEXT),
-                         Text(dlg, PARAMS_LIGHT2_VISIBLE, ATTR_LABEL_TEXT),
-                         Attr(fsd.countdown, 0, ATTR_WIDTH), Text(fsd.display, DISPLAY_TEXT2),
-                         Attr(fsd.display, DISPLAY_LOGO1, ATTR_VISIBLE), rec.logos[0].visible),
-              std::tuple(0x202020, 0x554646, 0xFFFFFF, Q31TxtLabelG[47] + std::string(" 1 :"),
-                         Q31TxtLabelG[46] + std::string(" 2 :"), 241, "Finish", 0, 0));
+    EXPECT_EQ(
+        std::tuple(Attr(dlg, PARAMS_BACK_COLOR), Attr(dlg, PARAMS_TEXT_COLOR), Attr(dlg, PARAMS_TEXT1_BACK),
+                   Attr(dlg, PARAMS_TEXT2_BACK), Text(dlg, PARAMS_LOGO1_VISIBLE, ATTR_LABEL_TEXT),
+                   Text(dlg, PARAMS_LIGHT2_VISIBLE, ATTR_LABEL_TEXT), Attr(fsd.countdown, 0, ATTR_WIDTH),
+                   Text(fsd.display, DISPLAY_TEXT2), Attr(fsd.display, DISPLAY_LOGO1, ATTR_VISIBLE),
+                   rec.logos[0].visible),
+        std::tuple(0x202020, 0x554646, 0x123456, 0xFFFFFF, Q31TxtLabelG[47] + std::string(" 1 :"),
+                   Q31TxtLabelG[46] + std::string(" 2 :"), 241, "Finish", 0, 0));
     WriteImage("banner.bmp", "banner.bmp");  // a loaded logo takes the image's own size
     g_answer = dir->file("banner.bmp");
     Commit(PARAMS_LOGO1_LOAD);

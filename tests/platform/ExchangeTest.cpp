@@ -163,7 +163,8 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     EnsureRuntime();
     TempProgramDir dir(false);
     char dev[260];
-    for (auto [port, name] : {std::pair{32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
+    for (auto [port, name] :
+         {std::pair{1, "/dev/ttyS0"}, {32, "/dev/ttyS31"}, {33, "/dev/ttyUSB0"}, {64, "/dev/ttyACM15"}}) {
         ComPortDevice(port, dev, sizeof dev);
         EXPECT_STREQ(dev, name);
     }
