@@ -274,9 +274,9 @@ TEST_F(Settings, PagesShowTheRecords) {
         Commit(FQ31SetChrono, P(2), PAGE2_MODE, mode);
         EXPECT_EQ(Text(P(2), PAGE2_MODE, label), text);
     }
-    const int lists[][3] = {{4, PAGE4_TB2, 5},       {4, PAGE4_C3_1, 3},  {4, PAGE4_P21, 5},
-                            {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5}, {7, PAGE7_SET, 2},
-                            {7, PAGE7_STATE, 3},     {5, PAGE5_TARGET, 3}};
+    const int lists[][3] = {{4, PAGE4_TB2, 5}, {4, PAGE4_C2_1, 2},      {4, PAGE4_C3_1, 3},
+                            {4, PAGE4_P21, 5}, {4, PAGE4_PRECISION, 6}, {4, PAGE4_SPEED, 5},
+                            {7, PAGE7_SET, 2}, {7, PAGE7_STATE, 3},     {5, PAGE5_TARGET, 3}};
     for (auto [page, control, count] : lists)
         EXPECT_EQ(qstest::ListCount(P(page), control), count) << control;
 }
