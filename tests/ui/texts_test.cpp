@@ -139,8 +139,9 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
         GenGregorienDate(count, &d, &m, &y);
         EXPECT_EQ(std::tuple(d, m, y), std::tuple(day, month, year)) << count;
     }
-    // The days of a month: a year and a century that are not leap years, a bad month.
-    for (auto [month, year, days] : {std::tuple{2, 1900, 28}, {2, 2023, 28}, {13, 2011, 31}})
+    // February in leap years by four and by four hundred, a year and a century that are not; a bad month.
+    for (auto [month, year, days] :
+         {std::tuple{2, 2024, 29}, {2, 2000, 29}, {2, 1900, 28}, {2, 2023, 28}, {13, 2011, 31}})
         EXPECT_EQ(GenGregorienDerJourMois(month, year), days) << month << "/" << year;
     for (auto [value, rounded] : {std::pair{2.5, 2}, {2.51, 3}, {-2.5, -2}, {-0.7, -1}, {0.5, 0}, {-3.2, -3}})
         EXPECT_EQ(GenArrondir(value), rounded) << value;
