@@ -364,6 +364,7 @@ TEST_F(Settings, SavingTakesUnconfirmedControlsAndLoadingSendsNothing) {
     EXPECT_EQ(std::tuple(bytes.size(), bytes.substr(4, 1), qstest::FileSize(gsm)),
               std::tuple(160u, "\x07", 560));
     SbComValDefaut(&SbComG);
+    for (int page : {4, 7}) Q31FSetParam(page);  // the defaults shown until each file loads
     g_file = set;
     Commit(FQ31SetParamCharger, P(4), PAGE4_FILE_LOAD);
     g_file = gsm;
