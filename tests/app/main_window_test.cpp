@@ -132,6 +132,11 @@ TEST_F(MainWindow, RunInformationForms) {
     SbComG.params.precision = 3;
     Q31AffManche(0);
     EXPECT_EQ(Text(MAIN_RUN_INFO), "00123\nSPLIT\n4\n1/1.000\n07/10/11\n09:05:07");
+    std::string legend;  // the lines' names from the text table (marked: the panel file holds English)
+    for (int i = 20; i <= 25; ++i)
+        legend += std::string(i > 20 ? "\n" : "") + std::strcat(Q31TxtLabelG[i], "#");
+    Q31FenTraduire();
+    EXPECT_EQ(Text(MAIN_RUN_LEGEND), legend);
 }
 
 // Colours, digits and hands as drawn; a colour index outside the table draws unlit, hand
