@@ -363,13 +363,15 @@ Steps DayTwo(Clock c) {
                            if (f.rfind("Chrono_", 0) == 0) seen.old = f;
                        PickFiles({"Chronos/" + seen.old});
                    })};
-    if (c == Clock::Simulated)
+    if (c == Clock::Simulated) {  // the live view switched on the day before is up again, on its port
+        Then(steps, {Until([] { return WebServerPort() == livePort; })});
         Then(steps, Connect(c));
-    else  // the link record remembers the port or the address
+    } else {  // the link record remembers the port or the address
         Then(steps,
              {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
               Press(Loaded("FQ31.uir", CONNECT), c == Clock::Serial ? CONNECT_CONNECT : CONNECT_CONNECT2),
               Until([] { return SbComG.linkState != 0 && Idle(); })});
+    }
     // Yesterday's lists and times; quit while connected: the link closes before the record is saved.
     Then(steps, {SetAndPress(MainPanel, MAIN_Q12_SWITCH, 1),
                  Until([] { return Usable(CompetitorPanel(), COMPET_KEY_ENTER); }),
