@@ -50,16 +50,21 @@ void Expect(const std::string& b, std::vector<std::pair<size_t, int32_t>> ints,
 
 // The program's first start: both records are written with every default before the language
 // is asked (none chosen yet), then the language chosen is kept and the link record saved after
-// the link's reset (next run 1).
+// the link's reset (next run 1). The key panel is titled in that language from the start.
 TEST(FirstStart, CreatesTheFoldersAndBothRecordsWithEveryDefault) {
     qstest::TempProgramDir dir;
     int languageByte = -1;
+    std::string keys;
     const Steps steps = {Until([] { return Open("FSabGen.uir", gen::LANGUE); }),
                          Do([&] { languageByte = uint8_t(qstest::ReadFileBytes(kQ31ConfigFile)[0]); }),
                          Answer("FSabGen.uir", gen::LANGUE, gen::LANGUE_FR),
-                         Until([] { return Q31FIhmG > 0; }), Do([] { Q31QuitG = 1; })};
+                         Until([] { return Q31FIhmG > 0; }), Do([&] {
+                             keys = Title(Q31FKeyG);
+                             Q31QuitG = 1;
+                         })};
     EXPECT_EQ(RunProgramAsFound(steps), steps.size());
     EXPECT_EQ(languageByte, 255);
+    EXPECT_EQ(keys, QString::fromLatin1(Q31TxtLabelG[2]).toStdString());
     for (const char* f : {"Chronos", "Settings", "Data"})
         EXPECT_TRUE(std::filesystem::is_directory(dir.file(f))) << f;
     const std::string b = qstest::ReadFileBytes(dir.file(kSbComConfigFile));
