@@ -1,5 +1,6 @@
 // Ethernet and GSM extension pages: the two Ethernet addresses and status words,
 // the GSM entry sets, state, indicators, switch and received texts.
+#include <algorithm>
 #include <array>
 
 #include "link/SbComGsmEth.h"
@@ -72,9 +73,15 @@ void Q31FSetParamEthernet(int panel) {
 
 void Q31FSetGetEthernet(int panel) {
     for (int k = 0; k < 2; ++k) {
-        int bytes[4];
-        Q31FSetEthernetDecouper(Adresse(k), bytes);
-        for (int b = 0; b < 4; ++b) bytes[b] = Q31FSetValeur(panel, kAdresses[k][b], bytes[b]);
+        int shown[4], bytes[4];
+        Q31FSetEthernetDecouper(Adresse(k), shown);
+        for (int b = 0; b < 4; ++b) {
+            shown[b] = std::clamp(shown[b], 0, 255);  // as the field holds it
+            bytes[b] = Q31FSetValeur(panel, kAdresses[k][b], shown[b]);
+        }
+        // An address the fields cannot show exactly goes back as the clock holds it, unless
+        // the operator changed one of them.
+        if (!Q31FSetEthernetLisible(Adresse(k)) && std::equal(bytes, bytes + 4, shown)) continue;
         Q31FSetEthernetFormer(bytes, Adresse(k), sizeof SbComG.ethernet.address0);
     }
 }

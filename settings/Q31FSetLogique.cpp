@@ -87,6 +87,18 @@ void Q31FSetEthernetFormer(const int bytes[4], char* out, size_t size) {
     StrFormat(out, size, "%03d.%03d.%03d.%03d", b[0], b[1], b[2], b[3]);
 }
 
+bool Q31FSetEthernetLisible(const char* text) {
+    if (!text) return false;
+    const char* p = text;
+    for (int field = 0; field < 4; ++field) {
+        if (field > 0 && *p++ != '.') return false;
+        int value = 0, digits = 0;
+        for (; digits < 4 && *p >= '0' && *p <= '9'; ++digits) value = value * 10 + (*p++ - '0');
+        if (digits == 0 || digits > 3 || value > 255) return false;
+    }
+    return *p == '\0';
+}
+
 int Q31FSetEtatGsm(int status) {
     if ((status & 0x01) == 0) return 0;
     return (status & 0x40) ? 2 : 1;

@@ -25,6 +25,9 @@ void Q31FSetBaseEntree(SbComInput* input, int timeBase);
 int Q31FSetEthernetDecouper(const char* text, int bytes[4]);
 // Rebuilds the address as "%03d.%03d.%03d.%03d" (each byte kept to 0..255).
 void Q31FSetEthernetFormer(const int bytes[4], char* out, size_t size);
+// True when the four fields show the address exactly: four numbers of one to three digits,
+// each 0..255, between dots and nothing else.
+bool Q31FSetEthernetLisible(const char* text);
 
 // GSM state from the status word: 0 off (bit 0 clear), 1 on, 2 on with bit 6 set.
 int Q31FSetEtatGsm(int status);

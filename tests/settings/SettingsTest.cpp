@@ -208,6 +208,15 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"ethernet page",
          [] { Confirm(6, PAGE6_OK, PAGE6_A0_1, 10, PAGE6_A0_2, 0, PAGE6_A0_3, 0, PAGE6_A0_4, 5); },
          {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
+        {"ethernet page: addresses the fields cannot show go back as they came until a field changes",
+         [] {
+             std::strcpy(SbComG.ethernet.address0, "10.0.0.1/24");
+             std::strcpy(SbComG.ethernet.address1, "192.168.1.300");
+             Confirm(6, PAGE6_OK);
+             Confirm(6, PAGE6_OK, PAGE6_A1_4, 7);
+         },
+         {"WP 031 0 10.0.0.1/24", "WP 031 1 192.168.1.300", "WP 031 0 10.0.0.1/24",
+          "WP 031 1 192.168.001.007"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
