@@ -17,6 +17,7 @@
 #include "records/SbCr.h"
 #include "simulation/Q31Simu.h"
 #include "simulation/Q31SimuSorties.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -261,6 +262,24 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     Secondes(28);  // 14:38:00
     EXPECT_EQ(Heure(), std::tuple(9, 1, 0));
     EXPECT_EQ(std::tuple(SbQ31CrG.lights[0], SbQ31CrG.light0Flag, SbComG.p8Digit1), std::tuple(1, 1, 0));
+}
+
+// The loop sleeps until a module asks for a time. The zero blinking without a time of day asks
+// for each half second, so a loop with nothing else to do turns for each blink, not each second.
+TEST_F(Simu, TheBlinkWakesTheLoopEachHalfSecond) {
+    qstest::EnsureRuntime();
+    SetTimeSource(nullptr, nullptr);  // the computer's clocks
+    SbComG.synchro.mode = 0;
+    std::vector<double> blinks;  // the first pass, then each toggle of the zero
+    int p, c, shown = -1;
+    for (const double end = Timer() + 4; blinks.size() < 4 && Timer() < end;) {
+        Q31SimuCr();
+        if (std::exchange(shown, SbQ31CrG.digitC) != SbQ31CrG.digitC) blinks.push_back(Timer());
+        SetNextWake(1.5);  // a bound, later than any wake the clock asks for
+        GetUserEvent(0, &p, &c);
+    }
+    ASSERT_EQ(blinks.size(), 4u);
+    EXPECT_LT(blinks[3] - blinks[1], 1.5);  // a second with the blink's wake, two without it
 }
 
 // The input buttons hand a time per impulse with its channel and count (a damaged count starts again
