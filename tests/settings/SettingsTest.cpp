@@ -174,7 +174,13 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
          {"WC 010 0", "WC 010 2"}},
         {"GSM reads", [] { Q31FSetEnvoyerLectures(7); }, {"RP 034", "RP 030 1"}, 16},
         {"memory clear, then the reads", [] { Q31FSetRazMemoire(); }, {"WC 005 58203", "RP 003"}, 11},
-        {"program load, then reads", [] { Q31FSetChargerProg(8); }, {"WC 004 08", "RP 102 08"}, 12},
+        {"program load from its page, then reads",
+         [] {
+             SetCtrlVal(P(3), PAGE3_PROG_NUM, 8);
+             Commit(FQ31SetProgCharger, P(3), PAGE3_LOAD);
+         },
+         {"WC 004 08", "RP 102 08"},
+         12},
         {"the simulated clock (its own rules are the simulation's): the pages hand it what they do",
          [] {
              SbComG.linkState = 0;
