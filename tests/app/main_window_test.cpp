@@ -199,6 +199,17 @@ TEST_F(MainWindow, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) 
         EXPECT_EQ(Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE), r.input2Shown);
         EXPECT_EQ(SbCrG.channel[1], 0);
     }
+    // On the computer's clock, with nothing else to do, the loop wakes for the lamp to go out.
+    SetIdleHook(nullptr);
+    SetTimeSource(nullptr, nullptr);
+    SbCrG.channel[1] = 1;
+    Q31AffVoyants();
+    const double lit = Timer();
+    for (int p, c; Attr(MAIN_FLASH_INPUT2, ATTR_VISIBLE) && Timer() < lit + 3; Q31AffVoyants()) {
+        SetNextWake(2);  // a bound, later than the lamp's time
+        GetUserEvent(0, &p, &c);
+    }
+    EXPECT_LT(Timer() - lit, 1.0);  // half a second; the bound without the lamp's wake
 }
 
 // The simulation plays its rising and falling tones; a real clock asks for one tone by its
