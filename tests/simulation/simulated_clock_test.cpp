@@ -232,14 +232,15 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     EXPECT_EQ(seen,
               (std::vector<std::tuple<int, int, int>>{{0, 0x3F, 1}, {0, 0x3F, 1}, {0, 0, 1}, {0, 0, 1}}))
         << "a zero blinking on red";
-    SbComG.synchro.mode = 5;
+    SbComG.synchro.mode = 5;  // on the computer's time: parameter 8's lamp lit
     // -3.5 across midnight, none, +12, +11.5, -12, just outside the table.
     const int cas[][5] = {{23, 1, 10, 21, 40}, {19, 13, 5, 13, 5},   {0, 13, 0, 1, 0},
                           {1, 23, 45, 11, 15}, {35, 11, 59, 23, 59}, {36, 8, 30, 8, 30}};
     for (auto [zone, h, m, hShown, mShown] : cas) {
         SbComG.synchro.timeZone = zone;
         Regler(h, m, 17);
-        EXPECT_EQ(Heure(), std::tuple(hShown, mShown, 17)) << zone;
+        EXPECT_EQ(std::tuple(Heure(), SbComG.p8Digit1), std::tuple(std::tuple(hShown, mShown, 17), 1))
+            << zone;
     }
     SetUp();
     SbComG.mode = 1;
@@ -264,22 +265,32 @@ TEST_F(Simu, TimeOfDayBySynchronisationMode) {
     EXPECT_EQ(std::tuple(SbQ31CrG.lights[0], SbQ31CrG.light0Flag, SbComG.p8Digit1), std::tuple(1, 1, 0));
 }
 
-// The loop sleeps until a module asks for a time. The zero blinking without a time of day asks
-// for each half second, so a loop with nothing else to do turns for each blink, not each second.
-TEST_F(Simu, TheBlinkWakesTheLoopEachHalfSecond) {
-    qstest::EnsureRuntime();
-    SetTimeSource(nullptr, nullptr);  // the computer's clocks
-    SbComG.synchro.mode = 0;
-    std::vector<double> blinks;  // the first pass, then each toggle of the zero
+// The loop sleeps until a module asks for a time: the zero blinking without a time of day asks
+// for each half second, the time of day for each second. Turned with no hook on the computer's
+// clocks, the loop wakes for each; the times of the first pass and of each change seen.
+std::vector<double> Changes(int (*watched)(), size_t n) {
+    std::vector<double> at;
     int p, c, shown = -1;
-    for (const double end = Timer() + 4; blinks.size() < 4 && Timer() < end;) {
+    for (const double end = Timer() + 4; at.size() < n && Timer() < end;) {
         Q31SimuCr();
-        if (std::exchange(shown, SbQ31CrG.digitC) != SbQ31CrG.digitC) blinks.push_back(Timer());
-        SetNextWake(1.5);  // a bound, later than any wake the clock asks for
+        if (std::exchange(shown, watched()) != watched()) at.push_back(Timer());
+        SetNextWake(3);  // a bound, later than any wake the clock asks for
         GetUserEvent(0, &p, &c);
     }
+    return at;
+}
+
+TEST_F(Simu, TheLoopWakesForEachBlinkAndEachSecond) {
+    qstest::EnsureRuntime();
+    SetTimeSource(nullptr, nullptr);
+    SbComG.synchro.mode = 0;
+    const auto blinks = Changes([] { return int(SbQ31CrG.digitC); }, 4);
     ASSERT_EQ(blinks.size(), 4u);
     EXPECT_LT(blinks[3] - blinks[1], 1.5);  // a second with the blink's wake, two without it
+    SbComG.synchro.mode = 5;
+    const auto seconds = Changes([] { return SbCrG.second; }, 2);
+    ASSERT_EQ(seconds.size(), 2u);
+    EXPECT_LT(seconds[1] - seconds[0], 1.5);  // three without the second's wake
 }
 
 // The input buttons hand a time per impulse with its channel and count (a damaged count starts again
