@@ -5,8 +5,11 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QWebSocket>
 #include <chrono>
 #include <filesystem>
@@ -157,6 +160,29 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
         if (e.path().filename() != "notes.txt") all += ReadFileBytes(e.path().string());
     EXPECT_TRUE(all.size() <= 4000 && all.find("oooo") == all.npos && fs::exists("Logs/notes.txt"));
     EXPECT_TRUE(all.find(" line 1299......") != all.npos && all.find(" line 1000......") == all.npos);
+}
+
+// Printed to the PDF file named; with none named, through the print dialog, and nothing when the
+// operator cancels it.
+TEST(PlatformFiles, PrintingToAFileOrThroughTheDialog) {
+    EnsureRuntime();
+    TempProgramDir dir(false);
+    WriteFileBytes("times.txt", "  1 : 123 : 10:02:03.456\n");
+    EXPECT_EQ(PrintTextFile("times.txt", "Times", "times.pdf"), 1);
+    EXPECT_EQ(ReadFileBytes("times.pdf").substr(0, 5), "%PDF-");
+    int cancelled = 0;
+    QTimer cancel;  // the operator's Cancel, once the dialog is up
+    cancel.callOnTimeout([&cancelled] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            d->reject();
+            ++cancelled;
+        }
+    });
+    cancel.start(20);
+    for (const char* none : {"", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(PrintTextFile("times.txt", "Times", none), 0);
+    EXPECT_EQ(cancelled, 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 2);  // nothing else written
 }
 
 TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
