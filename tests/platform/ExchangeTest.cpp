@@ -256,6 +256,12 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
         CloseCom(g_port);
         EXPECT_LT(ComWrt(g_port, "x", 1), 0);
     }
+    // Closed by the program, a connection ends at once: a device server taking one client is free.
+    FarEnd far(dir.path(), true);
+    CloseCom(g_port);
+    char byte;
+    pollfd readable{far.fd, POLLIN, 0};
+    EXPECT_TRUE(poll(&readable, 1, 2000) > 0 && read(far.fd, &byte, 1) <= 0);
 }
 
 // Idle connections fill the places and the next is closed at once; pages by name with the key only;
