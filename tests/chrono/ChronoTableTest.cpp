@@ -150,7 +150,8 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
 }
 
 // Other events than a commit change nothing; clear and refresh empty the store and the table only
-// when confirmed, and refresh asks the connected clock for the run's times again (printing is the race's).
+// when confirmed, and refresh asks the connected clock for the run's times again (printing is the race's,
+// but for where the printed text is).
 TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     choixG = "Chronos\\Autre.txt";
     FQ31ChronosSauver(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
@@ -173,6 +174,12 @@ TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     SbComInstallerPort(nullptr);
     EXPECT_EQ(memport::C().frames,
               std::vector<std::string>{"#DL 03\t0113\r\n"});  // the confirmed refresh only
+    // Print, on this machine without a printer: a PDF file is offered, the text's place told.
+    char here[260];
+    GetDir(here);
+    boutonG = fsabgen::POPUP_ANNULER;
+    Appuyer(MAIN_TIMES_PRINT);
+    EXPECT_EQ(questionG.substr(questionG.find('\n') + 1), std::string(here) + "/Chronos/Chrono.txt");
 }
 
 // The time column cut to the precision, the difference against the reference (no wrap at
