@@ -295,7 +295,8 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
 
 // The program starts, shows its main window and quits cleanly whatever its two configuration
 // files hold: cut short, zero-filled, too long or random bytes; both are whole records after.
-// A sound link record that asks for a connection at start opens the connection dialog.
+// A link record that asks for a connection at start opens the connection dialog; the simulation
+// chosen there shows on the main window.
 TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
     std::mt19937 gen(1);
     std::string noise(sizeof(SbCom) + 5000, '\0');
@@ -308,14 +309,19 @@ TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
         {std::string(sizeof(SbCom), '\0'), std::string(sizeof(Q31Config), '\0')},
         {noise, noise.substr(0, sizeof(Q31Config) + 5000)},
         {std::string(reinterpret_cast<const char*>(&connectAtStart), sizeof connectAtStart), ""}};
-    // Whatever opens first is answered: the language, a connection the file asked for at start, an
-    // error box (the watch); the program quits once its main window is up.
+    // Whatever opens first is answered: the language, a connection the file asked for at start (the
+    // simulation), an error box (the watch); the program quits once its main window is up, which
+    // shows the simulation connected.
     bool connectSeen = false;
+    int marked = -1;
     const Step answerAndQuit = [&] {
         if (int p = FindLoadedPanel("FSabGen.uir", gen::LANGUE)) QueueUserEvent(p, gen::LANGUE_EN);
         if (int p = FindLoadedPanel("FQ31.uir", CONNECT))
-            connectSeen = QueueUserEvent(p, CONNECT_CANCEL) == 0;
-        if (Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT)) Q31QuitG = 1;
+            connectSeen = QueueUserEvent(p, CONNECT_SIMULATION) == 0;
+        if (Q31FIhmG > 0 && !Open("FQ31.uir", CONNECT)) {
+            marked = qstest::onscreen::Attr(Q31FIhmG, MAIN_SIMU_MARK, ATTR_VISIBLE);
+            Q31QuitG = 1;
+        }
         return Q31QuitG == 1;
     };
     qstest::TempProgramDir dir;
@@ -329,5 +335,6 @@ TEST(BadConfiguration, ShortZeroOverlongAndRandomFiles) {
         EXPECT_EQ(qstest::FileSize(kSbComConfigFile), long(sizeof(SbCom)));
         EXPECT_EQ(qstest::FileSize(kQ31ConfigFile), long(sizeof(Q31Config)));
         EXPECT_TRUE(connectSeen || !application.empty());
+        EXPECT_EQ(marked, int(connectSeen));
     }
 }
