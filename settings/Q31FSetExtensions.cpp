@@ -81,7 +81,7 @@ void Q31FSetGetEthernet(int panel) {
         }
         // An address the fields cannot show exactly goes back as the clock holds it, unless
         // the operator changed one of them.
-        if (!Q31FSetEthernetLisible(Adresse(k)) && std::equal(bytes, bytes + 4, shown)) continue;
+        if (!Q31FSetEthernetFitsFields(Adresse(k)) && std::equal(bytes, bytes + 4, shown)) continue;
         Q31FSetEthernetFormer(bytes, Adresse(k), sizeof SbComG.ethernet.address0);
     }
 }

@@ -87,7 +87,7 @@ void Q31FSetEthernetFormer(const int bytes[4], char* out, size_t size) {
     StrFormat(out, size, "%03d.%03d.%03d.%03d", b[0], b[1], b[2], b[3]);
 }
 
-bool Q31FSetEthernetLisible(const char* text) {
+bool Q31FSetEthernetFitsFields(const char* text) {
     if (!text) return false;
     const char* p = text;
     for (int field = 0; field < 4; ++field) {

@@ -27,7 +27,7 @@ int Q31FSetEthernetDecouper(const char* text, int bytes[4]);
 void Q31FSetEthernetFormer(const int bytes[4], char* out, size_t size);
 // True when the four fields show the address exactly: four numbers of one to three digits,
 // each 0..255, between dots and nothing else.
-bool Q31FSetEthernetLisible(const char* text);
+bool Q31FSetEthernetFitsFields(const char* text);
 
 // GSM state from the status word: 0 off (bit 0 clear), 1 on, 2 on with bit 6 set.
 int Q31FSetEtatGsm(int status);
