@@ -241,6 +241,8 @@ TEST_F(Settings, PagesShowTheRecords) {
     SbComG.params.inputs[1].timeBase = 10;
     SbComG.params.field7 = 4;
     SbComG.synchro.mode = 5;
+    SbComG.synchro.hour = 21;
+    SbComG.synchro.minute = 47;
     SbComG.progs[0].p111 = 7;
     SbCrG.ethernetStatus = {0, 0, 0x84, 0x01};
     SbComG.gsm.second[1].number = 77;
@@ -257,7 +259,8 @@ TEST_F(Settings, PagesShowTheRecords) {
         {6, PAGE6_ST2_0, 0, 0},       {3, PAGE3_SAVE_NUM, max, 50},   {6, PAGE6_ST2_7, 0, 1},
         {6, PAGE6_ST3_0, 0, 1},       {7, PAGE7_G2_NUM, 0, 77},       {7, PAGE7_STATE, 0, 2},
         {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},        {2, PAGE2_MODE, 0, 0},
-        {6, PAGE6_A0_1, 0, 192},      {0, PAGE0_RUN_NUMBER, 0, 6},
+        {6, PAGE6_A0_1, 0, 192},      {0, PAGE0_RUN_NUMBER, 0, 6},    {1, PAGE1_HOUR, 0, 21},
+        {1, PAGE1_MINUTE, 0, 47},
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Attr(P(page), control, attribute), value) << page << " " << control;
