@@ -181,8 +181,8 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
     } const cases[] = {
         {good, Cancel, 1, {}, 3},
         {write("broken.xlsx", "PK\x03\x04 not really a workbook"), Keep, 1, {"broken.xlsx"}, 3},
-        {good, Keep, 4, {txt[25] + " 4\n"s + good}, 3},  // a sheet the workbook lacks
-        {write("title.csv", "Bib\n"), Keep, 1, {txt[17]}, 3},
+        {good, Keep, 4, {txt[25] + " 4\n"s + good}, 3},                          // a sheet the workbook lacks
+        {write("title.csv", "Bib\n"), Keep, 1, {txt[17] + "\n"s + txt[23]}, 3},  // no "stopped at" line
         // Numbers as formulas without their results: the count read, where it stopped, the rows.
         {formulas, Accept, 1, {txt[18] + " 1"s, txt[19] + " 3"s, txt[21] + " 3 4 5\n"s + txt[22]}, 1},
         // Cancelled: nothing replaced, nothing said.

@@ -170,11 +170,14 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     EXPECT_FALSE(qs::rt::PanelWidget(fsd.display)->windowFlags() & Qt::WindowMaximizeButtonHint);
     SetPanelPos(fsd.countdown, 400, 200);
     SetPanelSize(fsd.countdown, 200, 333);
+    SetPanelPos(fsd.dial, 500, 900);
+    SetPanelSize(fsd.dial, 180, 240);
     SetCtrlAttribute(fsd.display, DISPLAY_LIGHT4, ATTR_HEIGHT, 150);
     Q31FsdGetTaille();
-    const FsdWindow& w = rec.windows[FSD_WIN_COUNTDOWN];
+    const FsdWindow &w = rec.windows[FSD_WIN_COUNTDOWN], &dial = rec.windows[FSD_WIN_DIAL];
     EXPECT_EQ(std::tuple(w.top, w.left, w.height, w.width, rec.lights[3].width),
               std::tuple(400, 200, 200, 300, 150));
+    EXPECT_EQ(std::tuple(dial.top, dial.left, dial.height, dial.width), std::tuple(500, 900, 180, 180));
 }
 
 TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {

@@ -16,9 +16,9 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
     // Unknown, empty, short and out-of-table messages change nothing.
     const SbCom before = SbComG;
     const SbQ31Cr crBefore = SbQ31CrG;
-    for (const char* m :
-         {"DE 1", "ZZ top", "", "&P", "&D", "&C", "&E", "&N", "OP", "SN", "ID x", "&P 114 01 5",
-          "&P 004 7 1234", "&P 028 4 1", "&P 107 51 5", "&P 031 2 1.2.3.4", "&P 030 z abc"})
+    for (const char* m : {"DE 1", "ZZ top", "", "&P", "&D", "&C", "&E", "&N", "OP", "SN", "ID x",
+                          "&P 114 01 5", "&P 004 7 1234", "&P 028 4 1", "&P 107 51 5", "&P 031 2 1.2.3.4",
+                          "&P 030 z abc", "X= 0042 1237 M1 10:23:45.12345 10099"})
         SbComDecoderMessage(m);
     EXPECT_EQ(memcmp(&before, &SbComG, sizeof before), 0);
     EXPECT_EQ(memcmp(&crBefore, &SbQ31CrG, sizeof crBefore), 0);

@@ -244,9 +244,11 @@ TEST_F(Settings, PagesShowTheRecords) {
     SbComG.synchro.hour = 21;
     SbComG.synchro.minute = 47;
     SbComG.progs[0].p111 = 7;
+    SbComG.currentProgram = 12;
+    std::strcpy(SbComG.progs[12].name, "Sprint");
     SbCrG.ethernetStatus = {0, 0, 0x84, 0x01};
     SbComG.gsm.second[1].number = 77;
-    SbCrG.gsmStatus = 0x41;
+    SbCrG.gsmStatus = 0xC1;
     SbCrG.gsmValue = 23;
     SbComG.run = SbComRun{0, 6};  // closed: the next run's number shown
     SetCtrlVal(P(7), PAGE7_SET, 1);
@@ -264,6 +266,7 @@ TEST_F(Settings, PagesShowTheRecords) {
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Attr(P(page), control, attribute), value) << page << " " << control;
+    EXPECT_EQ(Attr(P(7), PAGE7_B7, 0), 1);  // the status's high bit
     // Loading a run. Rows: current and next run, target; number dimmed, button dimmed, highest, clear dimmed.
     const int runs[][7] = {
         {0, 1, 0, 1, 1, 1, 0}, {0, 2, 0, 0, 0, 1, 0}, {4, 5, 1, 0, 1, 4, 1}, {4, 5, 0, 0, 0, 4, 1}};
@@ -285,6 +288,7 @@ TEST_F(Settings, PagesShowTheRecords) {
         {9, PAGE9_OK, label, "L19"},       {3, PAGE3_TITLE, 0, "S3"},
         {3, PAGE3_PROG_NUM, label, "S20"}, {4, PAGE4_TB2, 0, "S41 2 : S43"},
         {3, PAGE3_HEAD_PROG, 0, "S21"},    {1, PAGE1_SYNC_COMPUTER, label, " S15 "},
+        {3, PAGE3_PROG_NAME, 0, "Sprint"},
     };
     for (auto [page, control, attribute, text] : captions) EXPECT_EQ(Text(P(page), control, attribute), text);
     // The timing mode's caption follows its switch at once, before any confirm.
