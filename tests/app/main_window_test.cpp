@@ -349,9 +349,9 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     // with the one in force shown, and nothing changed by a cancel.
     EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
     EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(2, 1, 1));
-    run([] { Q31ParamIhm(Q31FIhmG); }, params, [](int) {}, {e2e::Fill(params, {{PARAMS_INPUTS, 0}})},
-        PARAMS_OK);
-    EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(2, 1, 0));  // taken
+    run([] { Q31ParamIhm(Q31FIhmG); }, params, [](int) {},
+        {e2e::Fill(params, {{PARAMS_LANGUAGE, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_OK);
+    EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(0, 1, 0));  // taken
 }
 
 // The main window and its settings pages over COM5 to the stand-in clock.

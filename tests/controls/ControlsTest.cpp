@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "platform/controls/QsMinus.h"
 #include "platform/controls/QsSevenSeg.h"
 #include "platform/controls/QsSwitch.h"
+#include "platform/controls_basic/QsPicture.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 
@@ -161,6 +163,41 @@ TEST(ClockControls, RepaintedAsDrawnAnew) {
         for (size_t i = 0; i <= k; ++i) steps[i](fresh);
         const QImage screen = shown.top.screen()->grabWindow(shown.top.winId()).toImage();
         EXPECT_TRUE(screen == fresh.top.grab().toImage().convertToFormat(screen.format())) << "step " << k;
+    }
+}
+
+// In edit mode a light or a picture follows the operator's drag: from its body it moves, from its
+// lower-right corner it is sized (a light stays square; neither gets under 8 pixels).
+TEST(ClockControls, DraggedInEditModeOnly) {
+    qstest::EnsureRuntime();
+    QWidget top;
+    QsLamp lamp(&top);
+    QsPicture picture(&top);
+    struct Row {
+        qs::CustomControl* control;
+        int edit;
+        QPoint from, by;
+        QRect after;
+    } const rows[] = {{&lamp, 0, {40, 40}, {30, 10}, {50, 50, 80, 80}},
+                      {&lamp, 1, {40, 40}, {30, 10}, {80, 60, 80, 80}},
+                      {&lamp, 1, {75, 75}, {30, 10}, {50, 50, 110, 110}},
+                      {&lamp, 1, {75, 75}, {-100, -90}, {50, 50, 8, 8}},
+                      {&picture, 0, {75, 75}, {30, 10}, {50, 50, 80, 80}},
+                      {&picture, 1, {40, 40}, {30, 10}, {80, 60, 80, 80}},
+                      {&picture, 1, {75, 75}, {30, 10}, {50, 50, 110, 90}},
+                      {&picture, 1, {75, 75}, {-100, -90}, {50, 50, 8, 8}}};
+    for (const Row& r : rows) {
+        QWidget* w = dynamic_cast<QWidget*>(r.control);
+        w->setGeometry(50, 50, 80, 80);
+        r.control->setIntAttribute(ATTR_MOUSE_EDIT, r.edit);
+        for (auto [type, at] : {std::pair{QEvent::MouseButtonPress, r.from},
+                                {QEvent::MouseMove, r.from + r.by},
+                                {QEvent::MouseButtonRelease, r.from + r.by}}) {
+            QMouseEvent e(type, at, at, Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &e);
+        }
+        EXPECT_EQ(w->geometry(), r.after) << w->metaObject()->className() << " edit " << r.edit;
     }
 }
 

@@ -480,6 +480,7 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     WriteFileBytes("Entries.csv",  // as spreadsheet programs save it, in UTF-8
                    "Bib,Name,Club,Nation\n101,Anna Berg,SC Nord,NOR\n102,Zoë Ébrard,CS Vercors,FRA\n"
                    "103,Luca Rossi,SC Gardena,ITA\n");
+    WriteFileBytes("Times.pdf", "");  // an earlier print of that name, printed over
     PickFiles({"Entries.csv", "Times.pdf", kCourse});
     seen = {};
     const Steps day = RaceDay(c);
