@@ -95,9 +95,9 @@ public:
 
 TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     // 0: as loaded (the border 4 pixels out), with a background aligned in the dial window; 1: edit mode
-    // (fixed, plain 960 x 720, no border); 2: edit mode left; 3: the countdown window and a logo hidden (no
-    // border), back colours, simulated (the mark avoids the dial window); 4: taller only, centred down, and
-    // 5: enlarged, centred across, both seen by the live refresh.
+    // (fixed, plain 960 x 720, no border); 2: edit mode left; 3: the countdown window, a logo and a light
+    // hidden (no border), back colours, simulated (the mark avoids the dial window); 4: taller only, centred
+    // down, and 5: enlarged, centred across, both seen by the live refresh.
     struct Situation {
         void (*prepare)(SecondDisplay*);
         bool layOut = true, resize = true, edit = false;  // then laid out so (a new screen size: not)
@@ -110,7 +110,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
         {[](SecondDisplay*) { SetPanelSize(fsd.display, 1440, 1920); }, true, true, true},
         {[](SecondDisplay*) { Q31FsdInit(true, true); }, true, false, false},
         {[](SecondDisplay*) {
-            rec.windows[FSD_WIN_COUNTDOWN].visible = rec.logos[1].visible = 0;
+            rec.windows[FSD_WIN_COUNTDOWN].visible = rec.logos[1].visible = rec.lights[3].visible = 0;
             rec.backColour = 0x123456;
             rec.text2BackColour = 0xFF;
             SbComG.simulation = 1;
@@ -138,7 +138,7 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
         {0, 2, DIAL_WIN_BACK_COPY, top, -42}, {0, 0, DISPLAY_BACKGROUND, image, 94},
         {4, 0, DISPLAY_LIGHT1, top, 460},     {5, 1, 0, height, 320},
         {5, 0, DISPLAY_LIGHT1, height, 240},  {5, 1, 0, top, 1008},
-        {5, 2, DIAL_WIN_DIGIT2, left, 360},
+        {5, 2, DIAL_WIN_DIGIT2, left, 360},   {3, 0, DISPLAY_LIGHT4, shown, 0},
     };
     for (int s = 0; s < int(std::size(situations)); ++s) {
         SCOPED_TRACE(s);

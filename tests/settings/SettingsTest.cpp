@@ -177,7 +177,9 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
         {"program load from its page, then reads",
          [] {
              SetCtrlVal(P(3), PAGE3_PROG_NUM, 8);
+             SbComG.progs[8].p111 = 9;
              Commit(FQ31SetProgCharger, P(3), PAGE3_LOAD);
+             EXPECT_EQ(Attr(P(3), PAGE3_F111), 9);  // the page shows the program loaded
          },
          {"WC 004 08", "RP 102 08"},
          12},
