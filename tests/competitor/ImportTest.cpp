@@ -20,7 +20,8 @@ using Make = std::function<void(const std::string& path)>;  // none: a committed
 
 namespace {
 
-// Cells as "A2=102|B2= 7|A3==A2+1;103": a number, a formula and its result after ';', else a UTF-8 text.
+// Cells as "A2=102|B2= 7|A3==A2+1;103|B3=Ab^cd": a number, a formula and its result after ';', else a
+// UTF-8 text; '^' splits a text into two runs, as a text formatted within its cell is stored.
 void Put(lxw_worksheet* ws, const std::string& cells) {
     std::stringstream in(cells);
     for (std::string cell; std::getline(in, cell, '|');) {
@@ -39,7 +40,12 @@ void Put(lxw_worksheet* ws, const std::string& cells) {
                    : worksheet_write_formula_str(ws, row, col, formula.c_str(), nullptr, v.c_str());
         else if (number)
             worksheet_write_number(ws, row, col, n, nullptr);
-        else
+        else if (const size_t cut = v.find('^'); cut != std::string::npos) {
+            std::string first = v.substr(0, cut), second = v.substr(cut + 1);
+            lxw_rich_string_tuple a{nullptr, first.data()}, b{nullptr, second.data()};
+            lxw_rich_string_tuple* runs[] = {&a, &b, nullptr};
+            worksheet_write_rich_string(ws, row, col, runs, nullptr);
+        } else
             worksheet_write_string(ws, row, col, v.c_str(), nullptr);
     }
 }
@@ -104,18 +110,38 @@ std::string Patched(std::string bytes, const std::string& from, const std::strin
     return bytes;
 }
 
+// A workbook file whose directory lists an empty summary stream ahead of the workbook, as some
+// writers order it.
+std::string SummaryFirst(std::string b) {
+    uint32_t sector;
+    std::memcpy(&sector, b.data() + 0x30, 4);
+    const size_t entry = (sector + 1) * 512 + 128;  // the first after the root
+    b.replace(entry + 128, 128, b, entry, 128);
+    const std::u16string name = u"\u0005SummaryInformation";
+    std::string summary(128, '\0');
+    std::memcpy(summary.data(), name.data(), name.size() * 2);
+    summary[0x40] = char(name.size() * 2 + 2);
+    summary[0x42] = 2;  // a stream, black in the directory's tree
+    summary[0x43] = 1;
+    // No left sibling, the workbook on its right, no child, no sectors.
+    for (auto [at, v] : {std::pair{0x44, 0xFFFFFFFFu}, {0x48, 2u}, {0x4C, 0xFFFFFFFFu}, {0x74, 0xFFFFFFFEu}})
+        std::memcpy(summary.data() + at, &v, 4);
+    return b.replace(entry, 128, summary);
+}
+
 TEST_F(CompetitorImport, ListsReadOrRefused) {
     const std::string x(100, 'x'), x63(63, 'x'), x41(41, 'x');
-    std::string wide;  // strings in the cells as streaming tools write them, cells beyond column Z
+    std::string wide;  // strings in the cells as streaming tools write them, in runs; cells beyond column Z
     for (int r = 1; r <= 1010; ++r) {
         const std::string row = std::to_string(r + 1), n = std::to_string(r);
-        wide += "|A" + row + "=" + n + "|B" + row + "=Ann  " + n;
+        wide += "|A" + row + "=" + n + "|B" + row + "=Ann ^ " + n;
         for (const char* c : {"AA", "AG", "EA", "XFD"}) wide += "|" + std::string(c) + row + "=9";
     }
     std::string big;
     for (int r = 1; r <= 1100000; ++r) big += std::to_string(r) + ",Name " + std::to_string(r) + "\n";
     const std::string good = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.xlsx"),
-                      ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods");
+                      ods = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.ods"),
+                      xls = qstest::ReadFileBytes(QS_COMPETITOR_FIXTURES "/competitors.xls");
     ASSERT_EQ(mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);  // refused without waiting for a writer
     const std::string format = Refused(Q12Echec::Format), unreadable = Refused(Q12Echec::Illisible);
     const Case cases[] = {
@@ -123,7 +149,7 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
          "2 end at 7 | 7 name-b//club-z | 8 //", 1, 5, "CB\0Z"},
         // "Müller €", two CJK characters, numbers as texts, texts cut to their fields.
         {"texts.xlsx",
-         Xlsx("A2=1|B2=M\xC3\xBCller "
+         Xlsx("A2=1|B2=M\xC3\xBCller ^"
               "\xE2\x82\xAC|C2=\xE6\x97\xA5\xE6\x9C\xAC|E2=42|A3=2|B3=3.5|C3=-7|A4=3|B4=" +
               x + "|C4=" + x + "|E4=" + x),
          "3 end at 5 | 1 M\xFCller \x80/\?\?/42 | 2 3.5/-7/ | 3 " + x63 + "/" + x63 + "/" + x41},
@@ -143,7 +169,12 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
              "/First5/Club5 | 107 Name6/"
              "First6/Club6 | 108 Name7/First7/Club7 | 109 Name8/First8/Club8 | 110 Name9/First9/Club9"},
         {"competitors.xls", nullptr, "2 end at 4 | 7 // | 8 //", 2},
+        {"summary.xls", Text(SummaryFirst(xls)), "2 end at 4 | 7 // | 8 //", 2},
         {"declared_sheets.xls", nullptr, Refused(Q12Echec::TropGrand)},
+        {"competitors_2000.xls", nullptr,  // longer than a list: its first thousand, not refused
+         "1000 limit at 1002 | 1 Name of competitor 1/First name 1/Club 1 | 1000 Name of competitor "
+         "1000/First "
+         "name 1000/Club 0"},
         {"competitors.xlsx", nullptr, "4 end at 6 | 301 Runner// | 302 // | 303 // | 304 //"},  // list.xml
         {"formulas.xls", nullptr, "1 formula at 3, 3 formula rows | 1 Ann//"},
         {"competitors.ods", nullptr,
