@@ -53,7 +53,7 @@ protected:
 // One session with the stand-in over the network, as the wire journal keeps it line by line (each
 // after its time to the millisecond, in the day's file): the connection, each frame with its check
 // value, a rejected line, a refusal, a time-out noted once however many commands it silences, the
-// connection lost, the link closed. Then openings it does not answer.
+// connection lost, the link closed. Then openings it does not answer, the last noted with its address.
 TEST_F(LinkStandin, SessionWithTheStandin) {
     qstest::StandinClock clock(dir_, {"--tcp", "0"});
     ASSERT_TRUE(clock.Running()) << "the stand-in clock of the build did not start";
@@ -103,9 +103,14 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     EXPECT_EQ(std::tuple(SbComOuvrir(1), SbComG.linkState), std::tuple(1, 0));
     EXPECT_EQ(Error(), "E3|No answer on COM5");
     SbComDeplanter();
+    SbComJournalDemarrer();
     EXPECT_EQ(SbComOuvrir(2), 1);
+    SbComJournalArreter();
     EXPECT_EQ(Error(), "E" + std::to_string(kMesComNetTitle) + "|E" + std::to_string(kMesComNetSilent) + " " +
                            address);
+    std::ifstream again(fs::directory_iterator(dir_.file("Logs"))->path());  // its note: the last line
+    for (std::string next; std::getline(again, next);) line = next;
+    EXPECT_EQ(line.substr(13), "* " + address + ": connected, but no answer to SN");
 }
 
 // A journal that cannot write ("Logs" a file) is told once, with file and reason; it writes again.
