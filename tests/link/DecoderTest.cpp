@@ -84,6 +84,7 @@ TEST_F(LinkTest, MessagesStoreIntoTheirFields) {
         {"&P 029 07 09", {{&p.field3, 7}, {&p.field2, 9}}},
         {"&P 034 4B 17", {{&SbCrG.gsmStatus, 0x4B}, {&SbCrG.gsmValue, 17}}},
         {"&P 035 1 84 ff 0", {{&SbCrG.ethernetStatus[1], 0x84}, {&SbCrG.ethernetStatus[2], 0xFF}}},
+        {"&P 035 7", {{&SbCrG.ethernetStatus[0], 7}, {&SbCrG.ethernetStatus[1], 0x84}}},
         {"&P 110 02 251", {{&SbComG.progs[2].p110, -5}}},
         {"&P 113 02 ff", {{&SbComG.progs[2].p113, -1}}},
         {"&P 102 50 120", {{&SbComG.progs[50].p102, 120}}},
