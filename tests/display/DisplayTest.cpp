@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "display/FsdGeometre.h"
 #include "display/FsdImages.h"
 #include "display/FsdPanneaux.h"
 #include "display/FsdParamFile.h"
@@ -178,6 +179,16 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     EXPECT_EQ(std::tuple(w.top, w.left, w.height, w.width, rec.lights[3].width),
               std::tuple(400, 200, 200, 300, 150));
     EXPECT_EQ(std::tuple(dial.top, dial.left, dial.height, dial.width), std::tuple(500, 900, 180, 180));
+}
+
+// The countdown's minus and digits stand within any shape the operator drags its window to.
+TEST(CountdownPlaces, WithinAnyWindow) {
+    for (auto [h, w] : {std::pair{200, 300}, {200, 200}, {600, 120}, {40, 1000}}) {
+        const auto [minus, first, second] = FsdPlacerDecompte(h, w);
+        EXPECT_TRUE(minus.left >= 0 && second.left + second.width <= w && first.top >= 0 &&
+                    first.top + first.height <= h)
+            << h << " x " << w;
+    }
 }
 
 TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWebView) {
