@@ -200,7 +200,8 @@ TEST(ChronoTexte, TimesDifferencesAndColumns) {
         {Temps(10, 0, 0, 0), Temps(10, 0, 0, 0), ' ', " 00 : 00 : 00.00000"},
         {Temps(10, 0, 0, 0), Temps(12, 30, 15, 50001), '+', " 02 : 30 : 15.50001"},
         {Temps(23, 59, 59, 0), Temps(0, 0, 1, 0), '-', " 23 : 59 : 58.00000"},
-        {Temps(0, 0, 0, 0), Temps(1, 1, 0, 0), '+', " 01 : 01 : 00.00000"}};  // 59.999... seconds, never "60"
+        {Temps(0, 0, 0, 0), Temps(1, 1, 0, 0), '+', " 01 : 01 : 00.00000"},  // 59.999... seconds, never "60"
+        {Temps(0, 30, 15, 5), Temps(1, 30, 15, 5), '+', " 01 : 00 : 00.00000"}};  // nor 60 minutes
     for (const auto& [reference, time, sign, text] : differences) {
         SbChronoRec d;
         SbChronoEcart(reference, time, &d);
