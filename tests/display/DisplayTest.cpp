@@ -274,6 +274,12 @@ TEST_F(SecondDisplay, ParamsDialogKeepsProportionsTakesImagesIntoDataAndSavesThe
     Commit(PARAMS_LOAD_BACKGROUND);
     EXPECT_STREQ(rec.background, "Data\\old.jpg");
     EXPECT_EQ(std::pair(g_messages.size(), Attr(dlg, 0, ATTR_DIMMED)), std::pair(size_t(1), 0));
+    WriteImage("snow.bmp", "snow.bmp");  // one taken in shows at once
+    rec.showBackground = 1;
+    g_answer = dir->file("snow.bmp");
+    Commit(PARAMS_LOAD_BACKGROUND);
+    EXPECT_STREQ(rec.background, "Data\\snow.bmp");
+    EXPECT_GT(Attr(fsd.display, DISPLAY_BACKGROUND, ATTR_IMAGE_WIDTH), 0);
     // The parameters saved are the whole record, and load back.
     SetCtrlVal(dlg, PARAMS_TEXT1, "Slalom");
     Commit(PARAMS_TEXT1);
