@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Journal.h"
+#include "platform/Runtime.h"
 #include "platform/WebServer.h"
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
@@ -183,6 +184,13 @@ TEST(PlatformFiles, PrintingToAFileOrThroughTheDialog) {
         EXPECT_EQ(PrintTextFile("times.txt", "Times", none), 0);
     EXPECT_EQ(cancelled, 2);
     EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 2);  // nothing else written
+    // The next dialog opens in the folder picked last, while that folder is there.
+    const QString picked = QString::fromStdString(dir.file("stick"));
+    fs::create_directory(dir.file("stick"));
+    qs::rt::NoteChosenFolder(picked);
+    EXPECT_EQ(qs::rt::StartFolder(), picked);
+    fs::remove(dir.file("stick"));
+    EXPECT_NE(qs::rt::StartFolder(), picked);
 }
 
 TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
