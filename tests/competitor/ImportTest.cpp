@@ -172,9 +172,8 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
         {"summary.xls", Text(SummaryFirst(xls)), "2 end at 4 | 7 // | 8 //", 2},
         {"declared_sheets.xls", nullptr, Refused(Q12Echec::TropGrand)},
         {"competitors_2000.xls", nullptr,  // longer than a list: its first thousand, not refused
-         "1000 limit at 1002 | 1 Name of competitor 1/First name 1/Club 1 | 1000 Name of competitor "
-         "1000/First "
-         "name 1000/Club 0"},
+         "1000 limit at 1002 | 1 Name of competitor 1/First name 1/Club 1 | "
+         "1000 Name of competitor 1000/First name 1000/Club 0"},
         {"competitors.xlsx", nullptr, "4 end at 6 | 301 Runner// | 302 // | 303 // | 304 //"},  // list.xml
         {"formulas.xls", nullptr, "1 formula at 3, 3 formula rows | 1 Ann//"},
         {"competitors.ods", nullptr,
