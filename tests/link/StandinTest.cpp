@@ -108,9 +108,8 @@ TEST_F(LinkStandin, SessionWithTheStandin) {
     SbComJournalArreter();
     EXPECT_EQ(Error(), "E" + std::to_string(kMesComNetTitle) + "|E" + std::to_string(kMesComNetSilent) + " " +
                            address);
-    std::ifstream again(fs::directory_iterator(dir_.file("Logs"))->path());  // its note: the last line
-    for (std::string next; std::getline(again, next);) line = next;
-    EXPECT_EQ(line.substr(13), "* " + address + ": connected, but no answer to SN");
+    const std::string journal = qstest::ReadFileBytes(fs::directory_iterator(dir_.file("Logs"))->path());
+    EXPECT_TRUE(journal.ends_with(" * " + address + ": connected, but no answer to SN\n")) << journal;
 }
 
 // A journal that cannot write ("Logs" a file) is told once, with file and reason; it writes again.
