@@ -204,16 +204,6 @@ template <class T>
 void ExpectAt(const std::string& bytes, std::vector<std::pair<size_t, int>> fields) {
     for (auto [offset, value] : fields) EXPECT_EQ(At<T>(bytes, offset), value) << "at " << offset;
 }
-// A times file's records, every field: competitor, number, time, complement, type, mark, channel.
-Strings Fields(const std::vector<SbChronoRec>& times) {
-    Strings rows;
-    for (const SbChronoRec& t : times)
-        rows.push_back(QString::asprintf("%d %d %02d:%02d:%02d.%05d %d %c%c%c%c", t.Concurrent, t.Numero,
-                                         t.Heures, t.Minutes, t.Secondes, t.Fraction, t.Complement, t.Type,
-                                         t.Marque, t.Qualif, t.Canal)
-                           .toStdString());
-    return rows;
-}
 // The export's header under the clock's run information.
 std::string Header(const char* serial, const char* date, const char* start) {
     return std::string("   Serial number ") + serial + " \n            Mode SPLIT \n             Run 1 \n" +
@@ -409,10 +399,16 @@ void ExpectSimulatedRace(const std::string& cnf) {
     tableau.replace(tableau.find("            Time"), 16, "           Temps");
     EXPECT_EQ(ReadFileBytes("Chronos/Chrono.txt"), enTete + tableau);  // printed in French
     EXPECT_EQ(ReadFileBytes("Times.pdf").rfind("%PDF", 0), 0u);
-    EXPECT_EQ(Fields(TimesIn(kCourse)), (Strings{"101 1 10:21:20.00000 0 T!M1", "0 0 10:21:30.00000 0 IT  ",
-                                                 "0 0 00:00:10.00000 0 DT -", "102 2 10:21:31.50000 0 TNM1",
-                                                 "0 0 10:21:30.00000 0 IT  ", "0 0 00:00:01.50000 0 DT +",
-                                                 "102 1 10:21:33.25000 0 TXM2"}));
+    Strings fields;  // every field: competitor, number, time, complement, type, mark, channel
+    for (const SbChronoRec& t : TimesIn(kCourse))
+        fields.push_back(QString::asprintf("%d %d %02d:%02d:%02d.%05d %d %c%c%c%c", t.Concurrent, t.Numero,
+                                           t.Heures, t.Minutes, t.Secondes, t.Fraction, t.Complement, t.Type,
+                                           t.Marque, t.Qualif, t.Canal)
+                             .toStdString());
+    EXPECT_EQ(fields, (Strings{"101 1 10:21:20.00000 0 T!M1", "0 0 10:21:30.00000 0 IT  ",
+                               "0 0 00:00:10.00000 0 DT -", "102 2 10:21:31.50000 0 TNM1",
+                               "0 0 10:21:30.00000 0 IT  ", "0 0 00:00:01.50000 0 DT +",
+                               "102 1 10:21:33.25000 0 TXM2"}));
     // The application record: French; the competitor last sent; the times counted on inputs 1 and 2.
     ASSERT_EQ(cnf.size(), 2096u);
     EXPECT_EQ(At<uint8_t>(cnf, 0), 1);

@@ -243,7 +243,6 @@ TEST_F(Dialogs, HoverFollowsTheMouse) {
         bool corner, dimmed, hidden, inactive, hoverOff;
         int cursor, okCaption, noCaption;
     } const steps[] = {
-        // over, corner, dimmed, hidden, inactive, hover off: cursor, the two captions
         {ok, 0, 0, 0, 0, 0, on, 1, 0},  {no, 0, 0, 0, 0, 0, on, 0, 1},  {ok, 1, 0, 0, 0, 0, on, 1, 0},
         {0, 0, 0, 0, 0, 0, off, 0, 0},  {ok, 0, 1, 0, 0, 0, off, 0, 0}, {ok, 0, 0, 1, 0, 0, off, 0, 0},
         {ok, 0, 0, 0, 1, 0, off, 0, 0}, {ok, 0, 0, 0, 0, 1, off, 0, 0}, {ok, 0, 0, 0, 0, 0, on, 1, 0},
