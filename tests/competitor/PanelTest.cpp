@@ -104,11 +104,7 @@ protected:
         }
     }
     static int Int(int control, int attribute = 0) { return Attr(Q12PanneauG, control, attribute); }
-    static int Rows(int table) {
-        int n = -1;
-        GetNumTableRows(Q12PanneauG, table, &n);
-        return n;
-    }
+    static int Rows(int table) { return qstest::TableRowCount(Q12PanneauG, table); }
     static int Cell(int table, int row, int attribute = 0, int column = 1) {
         int n = -1;
         attribute ? GetTableCellAttribute(Q12PanneauG, table, MakePoint(column, row), attribute, &n)

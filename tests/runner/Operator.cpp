@@ -56,11 +56,7 @@ int AnswerFileDialog(const char*, const char*, const char*, int, char pathOut[26
     return fs::exists(path) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 
-bool Attribute(int panel, int control, int attribute) {
-    int v = 0;
-    control ? GetCtrlAttribute(panel, control, attribute, &v) : GetPanelAttribute(panel, attribute, &v);
-    return v != 0;
-}
+using qstest::onscreen::Attr;  // -1 when the panel or control is gone
 
 constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
 double now = kOrigin;
@@ -115,7 +111,7 @@ void WatchOnce() {
     SetCtrlVal(popup, POPUP_TITRE, kNoted);
     ++w.popups;
     w.popupTexts.push_back(Text(popup, POPUP_TEXTE));
-    const bool question = Attribute(popup, POPUP_VALIDER, ATTR_VISIBLE);
+    const bool question = Attr(popup, POPUP_VALIDER, ATTR_VISIBLE) > 0;
     const bool cancel = question && w.cancels > 0;
     w.cancels -= cancel;
     QueueUserEvent(popup, !question ? POPUP_OK : cancel ? POPUP_ANNULER : POPUP_VALIDER);
@@ -137,8 +133,8 @@ PanelFn Loaded(const char* resource, int panelId) {
 }
 
 bool Usable(int panel, int control) {
-    return panel > 0 && Attribute(panel, 0, ATTR_VISIBLE) && !Attribute(panel, 0, ATTR_DIMMED) &&
-           Attribute(panel, control, ATTR_VISIBLE) && !Attribute(panel, control, ATTR_DIMMED);
+    return panel > 0 && Attr(panel, 0, ATTR_VISIBLE) > 0 && Attr(panel, 0, ATTR_DIMMED) == 0 &&
+           Attr(panel, control, ATTR_VISIBLE) > 0 && Attr(panel, control, ATTR_DIMMED) == 0;
 }
 
 Step Press(PanelFn panel, int control) {
@@ -263,25 +259,6 @@ void RemoveHooks() {
     SetDocumentHook(nullptr);
 }
 
-Strings TableRows(int panel, int control, int columns) {
-    Strings rows;
-    for (int r = 1; r <= TableRowCount(panel, control); ++r) {
-        std::string row;
-        for (int c = 1; c <= columns; ++c) {
-            char cell[128] = {};
-            GetTableCellVal(panel, control, MakePoint(c, r), cell, sizeof cell);
-            row += (c > 1 ? "|" : "") + std::string(cell);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-int TableRowCount(int panel, int control) {
-    int n = 0;
-    GetNumTableRows(panel, control, &n);
-    return n;
-}
-
 std::string Title(int panel) {
     const QWidget* w = qs::rt::PanelWidget(panel);
     return w ? w->windowTitle().toStdString() : std::string();
@@ -338,11 +315,7 @@ std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
 Steps ConnectToCom5() {
     return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
             Press(kConnect, CONNECT_REFRESH),
-            Until([] {
-                int items = 0;
-                GetNumListItems(kConnect(), CONNECT_PORT, &items);
-                return items > 0 && !SbWaitOuvert();
-            }),
+            Until([] { return qstest::ListCount(kConnect(), CONNECT_PORT) > 0 && !SbWaitOuvert(); }),
             Fill(kConnect, {{CONNECT_PORT, 5}}),
             Press(kConnect, CONNECT_CONNECT),
             Connected(1)};

@@ -57,9 +57,7 @@ const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
 void RemoveHooks();
 
-// The table as the operator reads it: one "c1|c2|c3|c4" per row.
-Strings TableRows(int panel, int control, int columns = 4);
-int TableRowCount(int panel, int control);
+using qstest::TableRows, qstest::TableRowCount;
 inline std::string Text(int panel, int control) {
     return qstest::onscreen::Text(panel, control);
 }

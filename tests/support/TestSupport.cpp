@@ -193,4 +193,24 @@ int ListCount(int panel, int control) {
     return count;
 }
 
+std::vector<std::string> TableRows(int panel, int control, int columns) {
+    std::vector<std::string> rows;
+    for (int r = 1; r <= TableRowCount(panel, control); ++r) {
+        std::string row;
+        for (int c = 1; c <= columns; ++c) {
+            char cell[128] = {};
+            GetTableCellVal(panel, control, MakePoint(c, r), cell, sizeof cell);
+            row += (c > 1 ? "|" : "") + std::string(cell);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int TableRowCount(int panel, int control) {
+    int n = 0;
+    GetNumTableRows(panel, control, &n);
+    return n;
+}
+
 }  // namespace qstest

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qstest {
 
@@ -62,5 +63,8 @@ std::string Text(int panel, int control, int attribute = 0);
 }  // namespace onscreen
 
 int ListCount(int panel, int control);  // the items of a list control; -1 when it is gone
+// A table as the operator reads it: one "c1|c2|c3|c4" per row.
+std::vector<std::string> TableRows(int panel, int control, int columns = 4);
+int TableRowCount(int panel, int control);
 
 }  // namespace qstest
