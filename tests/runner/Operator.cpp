@@ -25,6 +25,7 @@
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "simulation/Q31Simu.h"
+#include "tests/chrono/ChronoFixture.h"
 #include "tests/runner/Race.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -95,9 +96,8 @@ void WatchOnce() {
     w.boxOpen = box > 0;
     if (box > 0 && Text(box, ERREUR_DETAIL) != kAnswered) {
         if (Text(box, ERREUR_DETAIL) != kNoted) {
-            SeenBox b{Text(box, ERREUR_TITRE), Text(box, ERREUR_TEXTE), Text(box, ERREUR_DETAIL)};
-            GetCtrlAttribute(box, ERREUR_BOUTON2, ATTR_VISIBLE, &b.secondVisible);
-            w.boxes.push_back(b);
+            w.boxes.push_back({Text(box, ERREUR_TITRE), Text(box, ERREUR_TEXTE), Text(box, ERREUR_DETAIL),
+                               Attr(box, ERREUR_BOUTON2, ATTR_VISIBLE)});
             SetCtrlVal(box, ERREUR_DETAIL, kNoted);
         }
         if (late || !w.holdBox || !w.holdBox()) {
@@ -349,11 +349,7 @@ Steps TypeNumber(const std::string& digits) {
 }
 
 std::string StoreImage() {
-    const int32_t n = SbChronoNombre();
-    std::string image(reinterpret_cast<const char*>(&n), sizeof n);
-    for (int i = 1; i <= n; ++i)
-        image.append(reinterpret_cast<const char*>(SbChronoLire(i)), sizeof(SbChronoRec));
-    return image;
+    return chronotest::Stored();
 }
 
 std::vector<SbChronoRec> TimesSent(const std::string& path) {
