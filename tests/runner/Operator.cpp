@@ -143,8 +143,9 @@ Step Press(PanelFn panel, int control) {
 
 Step SetAndPress(PanelFn panel, int control, int value) {
     return [=] {
-        return Usable(panel(), control) &&
-               (SetCtrlVal(panel(), control, value), QueueUserEvent(panel(), control) == 0);
+        if (!Usable(panel(), control)) return false;
+        SetCtrlVal(panel(), control, value);
+        return QueueUserEvent(panel(), control) == 0;
     };
 }
 
@@ -164,7 +165,10 @@ Step Until(std::function<bool()> condition) {
     return condition;
 }
 Step Do(std::function<void()> action) {
-    return [action] { return action(), true; };
+    return [action] {
+        action();
+        return true;
+    };
 }
 
 Step Passes(int count) {
@@ -291,7 +295,11 @@ ManualTime::ManualTime(int hour, int minute, int second) {
 
 Step ManualTime::AdvanceTo(int hour, int minute, double second) {
     const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
-    return [target] { return now + 1e-9 >= target || (now = std::min(now + 0.25, target), false); };
+    return [target] {
+        if (now + 1e-9 >= target) return true;
+        now = std::min(now + 0.25, target);  // a quarter second a pass
+        return false;
+    };
 }
 
 BoxWatch& Watching() {
@@ -302,7 +310,11 @@ BoxWatch& Watching() {
 Steps WithBoxWatch(Steps steps, BoxWatch start) {
     Watching() = std::move(start);
     steps.push_back([] { return false; });  // boxes at shutdown are answered too
-    for (Step& s : steps) s = [inner = std::move(s)] { return WatchOnce(), inner(); };
+    for (Step& s : steps)
+        s = [inner = std::move(s)] {
+            WatchOnce();
+            return inner();
+        };
     return steps;
 }
 
