@@ -105,20 +105,19 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
         InsertListItem(panel_, RING, at, label, value);
     auto* ring = Find<QComboBox>("RING");
     for (auto [value, want] : {std::pair{99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
-        int v = 0, i = 0, n = 0;
+        int i = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
-        GetCtrlVal(panel_, RING, &v);
         GetCtrlIndex(panel_, RING, &i);
-        GetNumListItems(panel_, RING, &n);
+        const int v = qstest::onscreen::Attr(panel_, RING), n = qstest::ListCount(panel_, RING);
         EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
     }
-    int v = 0;  // held in the range the program set; values set by code are no commits
+    // Held in the range the program set; values set by code are no commits.
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
     SetCtrlVal(panel_, NUM, 80);
     SetCtrlVal(panel_, SW, 1);
-    GetCtrlVal(panel_, NUM, &v);
     Pump();
-    EXPECT_EQ(std::tuple(v, queued_, CountEvents(EVENT_COMMIT)), std::tuple(50, 0, 0));
+    EXPECT_EQ(std::tuple(qstest::onscreen::Attr(panel_, NUM), queued_, CountEvents(EVENT_COMMIT)),
+              std::tuple(50, 0, 0));
 }
 
 TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
@@ -155,9 +154,7 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     EXPECT_TRUE(changed.size() == 1 && changed[0][0].toModelIndex() == t->model()->index(1, 0));
     InsertTableRows(panel_, TABLE, 1, 1);  // at row 1: the others move down
     DeleteTableRows(panel_, TABLE, 2, 2);
-    int rows = 0;
-    GetNumTableRows(panel_, TABLE, &rows);
-    EXPECT_EQ(std::tuple(rows, attr(3, 2)), std::tuple(2, 0xFF0000));
+    EXPECT_EQ(std::tuple(qstest::TableRowCount(panel_, TABLE), attr(3, 2)), std::tuple(2, 0xFF0000));
     EXPECT_EQ(t->model()->index(1, 1).data().toString(), "7");  // (column 2, row 2)
     SetTableColumnAttribute(panel_, TABLE, 2, ATTR_WIDTH, 77);  // at the window's scale
     EXPECT_EQ(t->columnWidth(1), std::lround(77 * qs::rt::WindowScale(t)));
@@ -270,9 +267,7 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     QTest::keyClicks(num, "123");
     QTest::keyClick(num, Qt::Key_Return);
     Pump();
-    int typed = 0;
-    GetCtrlVal(panel_, NUM, &typed);
-    EXPECT_EQ(std::tuple(std::exchange(queued_, 0), typed), std::tuple(1, 123));
+    EXPECT_EQ(std::tuple(std::exchange(queued_, 0), qstest::onscreen::Attr(panel_, NUM)), std::tuple(1, 123));
     // Discarding the panel from its own control's callback is safe.
     discard_ = 1;
     QPointer<QWidget> button = Find("QUIT");
