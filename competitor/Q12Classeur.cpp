@@ -57,7 +57,10 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseurOctets(std::string_view octets, co
     if (CommencePar(octets, kMagieOle)) {
         char modele[] = "/tmp/q12-xls-XXXXXX";
         int fd = mkstemp(modele);
-        if (fd < 0) return *echec = Q12Echec::Illisible, nullptr;
+        if (fd < 0) {
+            *echec = Q12Echec::Illisible;
+            return nullptr;
+        }
         bool ecrit = write(fd, octets.data(), octets.size()) == ssize_t(octets.size());
         close(fd);
         if (ecrit) return Q12OuvrirXls(modele, true, echec);
@@ -78,10 +81,16 @@ std::unique_ptr<Q12Classeur> Q12OuvrirClasseur(const char* path, Q12Echec* echec
     if (!in) return nullptr;
     std::streamoff taille = in.tellg();
     if (taille < 0) return nullptr;
-    if (taille > kTailleMax) return *echec = Q12Echec::TropGrand, nullptr;
+    if (taille > kTailleMax) {
+        *echec = Q12Echec::TropGrand;
+        return nullptr;
+    }
     std::string octets(size_t(taille), '\0');
     in.seekg(0);
-    if (!in.read(octets.data(), taille)) return *echec = Q12Echec::Illisible, nullptr;
+    if (!in.read(octets.data(), taille)) {
+        *echec = Q12Echec::Illisible;
+        return nullptr;
+    }
     // FreeXL reads from a path: give it the file itself rather than a copy.
     if (CommencePar(octets, kMagieOle)) return Q12OuvrirXls(natif.c_str(), false, echec);
     const std::string ext = Extension(path);

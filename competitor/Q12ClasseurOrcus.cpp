@@ -261,7 +261,10 @@ public:
     void end_declaration(std::string_view) {}
     void attribute(const orcus::sax::parser_attribute&) {}
     void start_element(const orcus::sax::parser_element& e) {
-        if (e.name == "si") texte_.clear(), dansSi_ = true;
+        if (e.name == "si") {
+            texte_.clear();
+            dansSi_ = true;
+        }
         if (e.name == "t") dansT_ = dansSi_ && !dansPhon_;
         if (e.name == "rPh") dansPhon_ = true;
     }

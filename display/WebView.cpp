@@ -147,15 +147,24 @@ std::string Message(const char* kind, unsigned parts, bool allDots) {
             out += ']';
         }
     }
-    if (parts & kHands) Key(out, "hands"), Numbers(out, shown.hands);
+    if (parts & kHands) {
+        Key(out, "hands");
+        Numbers(out, shown.hands);
+    }
     if (parts & kLights) {
         Key(out, "big");
         out += std::to_string(shown.big);
         Key(out, "lights");
         Numbers(out, shown.lights);
     }
-    if (parts & kDigits) Key(out, "digits"), Numbers(out, shown.digits);
-    if (parts & kMinus) Key(out, "minus"), out += std::to_string(shown.minus);
+    if (parts & kDigits) {
+        Key(out, "digits");
+        Numbers(out, shown.digits);
+    }
+    if (parts & kMinus) {
+        Key(out, "minus");
+        out += std::to_string(shown.minus);
+    }
     if (parts & kMain) {
         Key(out, "conn");
         out += shown.connected ? '1' : '0';
@@ -164,7 +173,10 @@ std::string Message(const char* kind, unsigned parts, bool allDots) {
         Key(out, "id");
         Text(out, shown.identity.c_str());
     }
-    if (parts & kRun) Key(out, "run"), Text(out, shown.run.c_str());
+    if (parts & kRun) {
+        Key(out, "run");
+        Text(out, shown.run.c_str());
+    }
     if (parts & kRows) {
         Key(out, "rows");
         out += '[';
@@ -174,7 +186,10 @@ std::string Message(const char* kind, unsigned parts, bool allDots) {
         }
         out += ']';
     }
-    if (parts & kTexts) Key(out, "texts"), Texts(out);
+    if (parts & kTexts) {
+        Key(out, "texts");
+        Texts(out);
+    }
     out += '}';
     return out;
 }
