@@ -149,7 +149,8 @@ TEST(GenDate, DayCountsDatesRoundingAndTimeTexts) {
     for (auto [seconds, decimals, shown] : {std::tuple{3725.5, 1, " 1: 2: 5.5"},
                                             {3725.5, 2, " 1: 2: 5.50"},
                                             {45296.25, 3, "12:34:56.250"},
-                                            {36065.0, 0, "10: 1: 5"}}) {
+                                            {36065.0, 0, "10: 1: 5"},
+                                            {3600.0, 0, " 1: 0: 0"}}) {
         GenSecondesHMS(seconds, text, decimals);
         EXPECT_STREQ(text, shown);
     }
