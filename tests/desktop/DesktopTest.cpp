@@ -302,12 +302,6 @@ TEST(Layout, EveryPanelFitsInEveryLanguage) {
 // and message box are readable whatever the main window's colours; the first start's language
 // question takes Tab and Enter; the main window comes back where it was, at the scale of its size.
 
-// Turns the loop until `done`; 1 if it came.
-int Pump(std::function<bool()> done) {
-    for (int i = 0; i < 500 && !done(); ++i) GetUserEvent(0, nullptr, nullptr);
-    return done() ? 1 : 0;
-}
-
 // Enter is the default button (through the focused field or button), Escape the cancel one or the
 // close box: never the other way out, never the second button of the error box.
 struct KeyPress {
@@ -368,12 +362,12 @@ const Dialog kDialogs[] = {
     {"about box", Keys{{Qt::Key_Escape, "", 1}}, "FSabGen.uir", fsabgen::ABOUT, QAccessible::Dialog, true, 0,
      [] {
          SbAboutOuvrir(Q31FIhmG, "About", "V 1.1.2", 1, true);
-         return Pump([] { return !FindLoadedPanel("FSabGen.uir", fsabgen::ABOUT); });
+         return int(qstest::PumpUntil([] { return !FindLoadedPanel("FSabGen.uir", fsabgen::ABOUT); }));
      }},
     {"key panel", Keys{{Qt::Key_Escape, "", 1}}, "FQ31.uir", fq31::KEYS, QAccessible::Pane, false, 0,
      [] {
          Q31FKeyOuvrir();
-         return Pump([] { return !Shown("FQ31.uir", fq31::KEYS); });
+         return int(qstest::PumpUntil([] { return !Shown("FQ31.uir", fq31::KEYS); }));
      }},
 };
 

@@ -27,16 +27,6 @@ using namespace qstest;
 
 namespace {
 
-// Turns the event loop until done holds, each pass sleeping up to `wake` unless an event comes; bounded.
-bool PumpUntil(auto done, double seconds = 5, double wake = 0.005) {
-    int p, c;
-    for (const double end = Timer() + seconds; !done() && Timer() < end;) {
-        SetNextWake(wake);
-        GetUserEvent(0, &p, &c);
-    }
-    return done();
-}
-
 int g_port = 7;  // the serial port under test, or the network clock's
 std::vector<std::string> g_lines;
 

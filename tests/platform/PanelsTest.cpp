@@ -203,10 +203,7 @@ TEST_F(PanelTest, RowsShowInBatchesFurtherApartAfterAScreenful) {
         InsertTableRows(panel_, TABLE, -1, batch);
         EXPECT_EQ(t->model()->rowCount(), before + batch);
         InsertTableRows(panel_, TABLE, -1, 1);
-        for (int p, c; t->model()->rowCount() == before + batch && waited.elapsed() < 3000;) {
-            SetNextWake(0.01);
-            GetUserEvent(0, &p, &c);
-        }
+        qstest::PumpUntil([&] { return t->model()->rowCount() != before + batch; }, 3, 0.01);
         const qint64 ms = waited.elapsed();
         EXPECT_TRUE(ms >= least && ms < most) << batch << " rows, then one: " << ms << " ms";
     }
@@ -218,10 +215,7 @@ TEST(PlatformLoop, AnEarlierDeadlineEndsTheWaitAtItsOwnTime) {
     int p, c;
     bool woken = false;
     QTimer::singleShot(10, [&woken] { woken = true; });
-    while (!woken) {
-        SetNextWake(3);
-        GetUserEvent(0, &p, &c);
-    }
+    qstest::PumpUntil([&woken] { return woken; }, 5, 3);
     QElapsedTimer waited;
     waited.start();
     SetNextWake(0.05);

@@ -86,6 +86,15 @@ void EnsureRuntime() {
     InitCVIRTE(1, argv);
 }
 
+bool PumpUntil(const std::function<bool()>& done, double seconds, double wake) {
+    int p, c;
+    for (const double end = Timer() + seconds; !done() && Timer() < end;) {
+        SetNextWake(wake);
+        GetUserEvent(0, &p, &c);
+    }
+    return done();
+}
+
 bool RanInOwnProcess() {
     if (!QCoreApplication::instance()) return false;
     const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -26,6 +26,9 @@ std::string ReadFileBytes(const std::string& path);  // empty if missing
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 long FileSize(const std::string& path);  // -1 when missing
 void EnsureRuntime();                    // starts the run-time layer (offscreen) unless it runs
+// Turns the layer's loop until `done` holds, each turn sleeping up to `wake` unless an event comes,
+// for at most `seconds`; whether `done` holds.
+bool PumpUntil(const std::function<bool()>& done, double seconds = 5, double wake = 0.005);
 
 // A whole-program test needs a process where no Qt application was started: where one was, the test
 // runs again alone in a fresh copy of this executable, its outcome this test's; true: return at once.
