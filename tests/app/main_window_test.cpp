@@ -80,7 +80,7 @@ protected:
         return v;
     }
     std::string Text(int ctrl) { return e2e::Text(Q31FIhmG, ctrl); }
-    int Val(int ctrl) { return e2e::Value(Q31FIhmG, ctrl); }
+    int Val(int ctrl) { return e2e::Attr(Q31FIhmG, ctrl); }
     void Expect(int attribute, std::initializer_list<int> controls, int value) {
         for (int c : controls) EXPECT_EQ(Attr(c, attribute), value) << "control " << c << ", " << attribute;
     }
@@ -246,10 +246,10 @@ TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
     SetCtrlVal(eth, PAGE6_ST0_0, 0);  // drawn over behind the mirror's back
     SetCtrlVal(gsm, PAGE7_B0, 0);
     Q31TacheDeFond(false);
-    EXPECT_EQ(e2e::Value(eth, PAGE6_ST0_0), 0);
+    EXPECT_EQ(e2e::Attr(eth, PAGE6_ST0_0), 0);
     Q31InitAff(false, true);
     Q31TacheDeFond(false);
-    EXPECT_EQ(std::vector<int>({e2e::Value(eth, PAGE6_ST0_0), e2e::Value(gsm, PAGE7_B0), SbCrG.second}),
+    EXPECT_EQ(std::vector<int>({e2e::Attr(eth, PAGE6_ST0_0), e2e::Attr(gsm, PAGE7_B0), SbCrG.second}),
               std::vector<int>({1, 1, 77}));
     Q31FSetG.fill(0);  // the pages go with the main window
 }
@@ -313,7 +313,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         [&](int p) {
             status = e2e::Text(p, LIVE_STATUS) + "|" + e2e::Text(p, LIVE_KEY);
             captions.push_back(e2e::Caption(p, LIVE_CANCEL));
-            seen = {qstest::ListCount(p, LIVE_ADDRESS), e2e::Value(p, LIVE_ADDRESS),
+            seen = {qstest::ListCount(p, LIVE_ADDRESS), e2e::Attr(p, LIVE_ADDRESS),
                     Attr(LIVE_QR, ATTR_VISIBLE, p)};
         },
         {e2e::Press(live, LIVE_NEW_KEY), e2e::Until([&] { return e2e::Text(live(), LIVE_KEY) != "Race1"; }),
@@ -331,7 +331,7 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
         [&](int p) {
             captions.push_back(e2e::Caption(p, PARAMS_INPUTS));
             seen.insert(seen.end(), {Attr(0, ATTR_WIDTH, p), Attr(0, ATTR_HEIGHT, p),
-                                     qstest::ListCount(p, PARAMS_LANGUAGE), e2e::Value(p, PARAMS_LANGUAGE)});
+                                     qstest::ListCount(p, PARAMS_LANGUAGE), e2e::Attr(p, PARAMS_LANGUAGE)});
         },
         {e2e::Fill(params, {{PARAMS_LANGUAGE, 1}, {PARAMS_SOUND, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_CANCEL);
     LiveViewClose();

@@ -223,7 +223,7 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
         SetAndPress(MainPanel, MAIN_FSD_SWITCH, 0), Until([] { return !Q31FsdAffiche(); }),
         Do([] { Watching().cancels = 1; }), SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
         Until([&] { return told.popups >= 2 && !Open("FSabGen.uir", gen::POPUP); }), Do([&] {
-            seen.insert(seen.end(), {Value(MainPanel(), MAIN_CONNECT_SWITCH), SbComG.simulation});
+            seen.insert(seen.end(), {Attr(MainPanel(), MAIN_CONNECT_SWITCH), SbComG.simulation});
         }),
         SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 0),
         Until([] { return SbComG.simulation == 0 && !Open("FSabGen.uir", gen::POPUP) && !SbWaitOuvert(); }),

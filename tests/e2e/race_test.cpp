@@ -173,8 +173,11 @@ bool Idle() {
     return Usable(MainPanel(), MAIN_PAGE_0) && !SbWaitOuvert();
 }
 Steps Send(const char* number, int sent) {
-    Steps steps = TypeNumber(number);
-    Then(steps, {Press(CompetitorPanel, COMPET_CONFIRM),
+    static constexpr int kKeys[10] = {COMPET_KEY_0, COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4,
+                                      COMPET_KEY_5, COMPET_KEY_6, COMPET_KEY_7, COMPET_KEY_8, COMPET_KEY_9};
+    Steps steps;
+    for (const char* d = number; *d; ++d) steps.push_back(Press(CompetitorPanel, kKeys[*d - '0']));
+    Then(steps, {Press(CompetitorPanel, COMPET_KEY_ENTER), Press(CompetitorPanel, COMPET_CONFIRM),
                  NoQuestion([sent] { return TableRowCount(CompetitorPanel(), COMPET_SENT) == sent; })});
     return steps;
 }
@@ -260,7 +263,7 @@ Steps Countdown(Clock c) {
     // A false start ten seconds early: its rows reach the page's table.
     Then(steps,
          {ManualTime::AdvanceTo(10, 21, 20), Passes(2), Do([] {  // "10" in segments: ten seconds to go
-              EXPECT_EQ(std::pair(Value(Q31FIhmG, MAIN_DIGIT_LEFT), Value(Q31FIhmG, MAIN_DIGIT_RIGHT)),
+              EXPECT_EQ(std::pair(Attr(Q31FIhmG, MAIN_DIGIT_LEFT), Attr(Q31FIhmG, MAIN_DIGIT_RIGHT)),
                         std::pair(6, 0x3F));
           }),
           Press(MainPanel, MAIN_INPUT_1), Until([] { return SbChronoNombre() == 3; }), Passes(2),
@@ -561,8 +564,8 @@ TEST(BusyLine, ASpeedChangeAndABurstLoseNoTime) {
                  Until([] { return SbChronoNombre() == 20; }),
                  Answer("FSabGen.uir", fsabgen::POPUP, fsabgen::POPUP_ANNULER),
                  NoQuestion([] { return true; }), Impulses(kTimes - 20, 1),
-                 Until([] { return SbChronoNombre() == kTimes && ReadFileBytes(kStore) == StoreImage(); }),
-                 Do([] { afterBurst = StoreImage(); })});
+                 Until([] { return SbChronoNombre() == kTimes && ReadFileBytes(kStore) == Stored(); }),
+                 Do([] { afterBurst = Stored(); })});
     Then(steps, CloseAndDownload(kTimes));
     Then(steps, {Do([] { EXPECT_EQ(SbComErreur(), 0); }), Press(MainPanel, MAIN_QUIT), kConfirm});
     ASSERT_EQ(RunProgram(steps), steps.size());

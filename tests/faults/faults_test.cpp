@@ -89,7 +89,7 @@ size_t Race(Steps steps, const std::function<void(BoxWatch&)>& set = {}, long ma
 // The end of a race: once the file holds the store's image, no link error is pending, how many of its
 // records the table shows in order (number and time) is noted, then quit.
 Steps Finish(int* rowsShown) {
-    return {Until([] { return !SbComAckPendingG && qstest::ReadFileBytes(kTimesFile) == StoreImage(); }),
+    return {Until([] { return !SbComAckPendingG && qstest::ReadFileBytes(kTimesFile) == Stored(); }),
             Do([rowsShown] {
                 EXPECT_EQ(SbComErreur(), 0) << "an error left pending";
                 const Strings rows = TableRows(MainPanel(), MAIN_TIMES_TABLE);
@@ -204,7 +204,7 @@ TEST_P(LineLosts, ToldOnceTimesKeptAndConnectedAgain) {
                           : Steps{Tell(Send(103, 3)), StoreHolds(3), Tell("hangup")});
     Then(steps, {BoxesSeen(1), Until([&] { return l.answer == 1 || SbComG.linkState == 0; }), Do([&] {
                      const int main = MainPanel();
-                     const Ints now = {SbComG.linkState, Value(main, MAIN_CONNECT_SWITCH),
+                     const Ints now = {SbComG.linkState, Attr(main, MAIN_CONNECT_SWITCH),
                                        !Usable(main, MAIN_LINK_LAMP)};
                      EXPECT_EQ(now, l.afterBox);
                  })});
@@ -242,11 +242,8 @@ TEST_P(NetFaults, ToldOnceWithTheAddressAndTheLinkLeftClosed) {
     Start(f.standin);
     const std::string address = *f.address ? f.address : "127.0.0.1";
     if (!*f.address) clock_->Stop(SIGTERM);
-    auto dialog = Loaded("FQ31.uir", CONNECT);  // connected over the network
-    Steps steps = {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
-                   Fill(dialog, {{CONNECT_NET_PORT, clock_->TcpPort()}}),
-                   Do([&] { SetCtrlVal(dialog(), CONNECT_NET_ADDRESS, address.c_str()); }),
-                   Press(dialog, CONNECT_CONNECT2)};
+    Steps steps = ConnectOverNetwork(clock_->TcpPort(), address);
+    steps.pop_back();  // Connect pressed: the link is not waited for
     Then(steps, {BoxesSeen(1), Do([] { EXPECT_EQ(SbComG.linkState, 0) << "open"; }), Finish(&shown_)[1]});
     ASSERT_EQ(Race(steps), steps.size());
     ExpectBoxes({{kMesComNetTitle, Named(f.text, address)}}, 0);

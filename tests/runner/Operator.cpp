@@ -1,6 +1,5 @@
 // An operator's hands for whole-race flows and the pieces the races share.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -14,9 +13,7 @@
 #include <memory>
 
 #include "app/Q31Main.h"
-#include "chrono/SbChrono.h"
 #include "competitor/Q12Panneau.h"
-#include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
 #include "platform/Runtime.h"
@@ -25,7 +22,6 @@
 #include "records/SbCr.h"
 #include "settings/Q31FSet.h"
 #include "simulation/Q31Simu.h"
-#include "tests/chrono/ChronoFixture.h"
 #include "tests/runner/Race.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -35,7 +31,6 @@ namespace fs = std::filesystem;
 namespace e2e {
 
 using namespace fq31;
-using namespace fq12;
 
 namespace {
 
@@ -56,8 +51,6 @@ int AnswerFileDialog(const char*, const char*, const char*, int, char pathOut[26
     snprintf(pathOut, 260, "%s", path.c_str());
     return fs::exists(path) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
-
-using qstest::onscreen::Attr;  // -1 when the panel or control is gone
 
 constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
 double now = kOrigin;
@@ -333,11 +326,11 @@ Steps ConnectToCom5() {
             Connected(1)};
 }
 
-Steps ConnectOverNetwork(int tcpPort) {
+Steps ConnectOverNetwork(int tcpPort, std::string address) {
     return {SetAndPress(MainPanel, MAIN_CONNECT_SWITCH, 1),
             Until([] { return Usable(kConnect(), CONNECT_NET_ADDRESS); }),
             Fill(kConnect, {{CONNECT_NET_PORT, tcpPort}}),
-            Do([] { SetCtrlVal(kConnect(), CONNECT_NET_ADDRESS, "127.0.0.1"); }),
+            Do([address] { SetCtrlVal(kConnect(), CONNECT_NET_ADDRESS, address.c_str()); }),
             Press(kConnect, CONNECT_CONNECT2),
             Connected(2)};
 }
@@ -348,20 +341,6 @@ Step Tell(std::string command) {
 
 void Then(Steps& steps, Steps more) {
     for (Step& s : more) steps.push_back(std::move(s));
-}
-
-Steps TypeNumber(const std::string& digits) {
-    static constexpr int kKeys[10] = {COMPET_KEY_0, COMPET_KEY_1, COMPET_KEY_2, COMPET_KEY_3, COMPET_KEY_4,
-                                      COMPET_KEY_5, COMPET_KEY_6, COMPET_KEY_7, COMPET_KEY_8, COMPET_KEY_9};
-    Steps steps;
-    for (char d : digits) steps.push_back(Press(CompetitorPanel, kKeys[d - '0']));
-    steps.push_back(Press(CompetitorPanel, COMPET_KEY_ENTER));
-    steps.push_back(Until([] { return Usable(CompetitorPanel(), COMPET_CONFIRM); }));
-    return steps;
-}
-
-std::string StoreImage() {
-    return chronotest::Stored();
 }
 
 std::vector<SbChronoRec> TimesSent(const std::string& path) {
@@ -383,11 +362,6 @@ std::vector<SbChronoRec> TimesSent(const std::string& path) {
         if (numbers) times.push_back({n[0], n[1], n[2], n[3], n[4], n[5], n[6], p[0], p[1], p[13], p[14]});
     }
     return times;
-}
-
-long HeapKb() {
-    const struct mallinfo2 mi = mallinfo2();
-    return long((mi.uordblks + mi.hblkhd) / 1024);
 }
 
 std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {

@@ -57,13 +57,7 @@ const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
 void RemoveHooks();
 
-using qstest::TableRows, qstest::TableRowCount;
-inline std::string Text(int panel, int control) {
-    return qstest::onscreen::Text(panel, control);
-}
-inline int Value(int panel, int control) {
-    return qstest::onscreen::Attr(panel, control);
-}
+using qstest::TableRows, qstest::TableRowCount, qstest::onscreen::Attr, qstest::onscreen::Text;
 std::string Title(int panel);  // as the window system shows it
 
 Strings FilesIn(const std::string& folder);  // names, sorted

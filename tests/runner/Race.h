@@ -1,5 +1,5 @@
 // The pieces the whole-race flows share: the start program typed on the programs page, the
-// connection, the keypad, and the readers of the times a race leaves.
+// connection, and the readers of the times a race leaves.
 #pragma once
 
 #include <string>
@@ -7,34 +7,32 @@
 #include <vector>
 
 #include "records/SbChronoRec.h"
+#include "tests/chrono/ChronoFixture.h"
 #include "tests/runner/Operator.h"
 
 namespace e2e {
+
+using chronotest::Stored;  // the store as its file holds it: the count, then every record
 
 // The programs page's fields for a start every `interval` seconds with a countdown of
 // `countdown`, aligned on the minute, beeps at -10 and from -5, amber then green.
 std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown);
 
 // The connection dialog: the ports searched, COM5 picked (where the stand-in clock answers)
-// or the stand-in's address and TCP port typed in; done when the link is open and the wait
+// or an address (the stand-in's) and TCP port typed in; done when the link is open and the wait
 // box gone.
 Steps ConnectToCom5();
-Steps ConnectOverNetwork(int tcpPort);
+Steps ConnectOverNetwork(int tcpPort, std::string address = "127.0.0.1");
 // A command to the stand-in clock through its control channel in the current folder; the
 // steps that follow wait for its effect instead of pausing.
 Step Tell(std::string command);
 void Then(Steps& steps, Steps more);  // appends more steps
-// Types a number on the competitor keypad and presses enter; done when confirm is offered.
-Steps TypeNumber(const std::string& digits);
 
 // The records of a ".q31tps" file; none when it is missing or torn (count and size
 // disagree), `whole` saying which.
 std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole = nullptr);
-// The store as its file holds it: the count, then every record.
-std::string StoreImage();
 // The times in the stand-in's log of the payloads it sent, cut by the clock's own columns; not
 // its references.
 std::vector<SbChronoRec> TimesSent(const std::string& path);
-long HeapKb();  // bytes in use on the heap (arenas and mapped blocks), in kB
 
 }  // namespace e2e
