@@ -57,7 +57,8 @@ const Strings& MessagesSeen();  // "title|text" of every message popup
 void InstallHooks();
 void RemoveHooks();
 
-using qstest::TableRows, qstest::TableRowCount, qstest::onscreen::Attr, qstest::onscreen::Text;
+using qstest::TableRows, qstest::TableRowCount;
+using qstest::onscreen::Attr, qstest::onscreen::Text;
 std::string Title(int panel);  // as the window system shows it
 
 Strings FilesIn(const std::string& folder);  // names, sorted
