@@ -31,23 +31,6 @@ TEST(LinkFrame, FramesOfKnownPayloads) {
     }
 }
 
-// Values the commands write, set over the link's defaults.
-void Prepare() {
-    SbComG.params = {.precision = 3,
-                     .field1 = 2,
-                     .field2 = 12,
-                     .field3 = 3,
-                     .field6 = 1,
-                     .field7 = 1,
-                     .field9 = 4,
-                     .field10 = 1};
-    for (int i : {0, 2, 3}) SbComG.params.inputs[i].choice3 = 1;
-    SbComG.synchro = {.mode = 2, .hour = 8, .minute = 5, .day = 3, .month = 9, .year = 24, .timeZone = 19};
-    SbComG.mode = 1;
-    SbComG.currentProgram = 7;
-    SbComG.progs[4].p113 = -5;
-    snprintf(SbComG.gsm.first[0].text[0], 32, "%s", "+41 79");
-}
 }  // namespace
 
 TEST_F(LinkTest, PayloadsOfEveryCommand) {
@@ -106,7 +89,22 @@ TEST_F(LinkTest, PayloadsOfEveryCommand) {
     for (const auto& [run, payloads] : rows) {
         SCOPED_TRACE(payloads[0]);
         SetUp();
-        Prepare();
+        // Values the commands write, set over the link's defaults.
+        SbComG.params = {.precision = 3,
+                         .field1 = 2,
+                         .field2 = 12,
+                         .field3 = 3,
+                         .field6 = 1,
+                         .field7 = 1,
+                         .field9 = 4,
+                         .field10 = 1};
+        for (int i : {0, 2, 3}) SbComG.params.inputs[i].choice3 = 1;
+        SbComG.synchro = {
+            .mode = 2, .hour = 8, .minute = 5, .day = 3, .month = 9, .year = 24, .timeZone = 19};
+        SbComG.mode = 1;
+        SbComG.currentProgram = 7;
+        SbComG.progs[4].p113 = -5;
+        snprintf(SbComG.gsm.first[0].text[0], 32, "%s", "+41 79");
         run();
         EXPECT_EQ(Payloads(), payloads);
         EXPECT_EQ(std::tuple(Error(), SbComAckPendingG), std::tuple("", 0));
