@@ -139,7 +139,6 @@ TEST(ClockControls, RepaintedAsDrawnAnew) {
                           [](Window& w) { w.dial.setIntAttribute(ATTR_MINUTE_HAND, 8); },
                           [](Window& w) { w.digit.setIntValue(0x06); },
                           [](Window& w) { w.digit.setIntValue(0x5B); },
-                          [](Window& w) { w.digit.setIntValue(0x06); },
                           [](Window& w) { w.digit.setIntAttribute(ATTR_ON_COLOR, 0x00FF00); },
                           [](Window& w) { w.digit.setIntAttribute(ATTR_OFF_COLOR, 0x000040); },
                           [](Window& w) { w.top.setEnabled(false); },
