@@ -110,6 +110,20 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
     Q31InitAff(false, false);
     EXPECT_EQ(std::tuple(Val(MAIN_EXT_VAL_1), Val(MAIN_EXT_VAL_2), Val(MAIN_EXT_VAL_3)), std::tuple(2, 0, 1));
     Expect(ATTR_VISIBLE, {MAIN_INPUT_1}, 0);
+    // Start before a countdown or to resume a paused one, never in the middle of one; Stop while one
+    // runs; Reset once one is active. Running, active, paused: Start, Stop and Reset dimmed.
+    const std::tuple<int, int, int, std::vector<int>> states[] = {
+        {0, 0, 0, {0, 1, 1}}, {1, 1, 0, {1, 0, 0}}, {1, 1, 1, {0, 1, 0}}};
+    for (const auto& [running, active, paused, dimmed] : states) {
+        SbQ31CrG.status1 = uint8_t(running);
+        SbQ31CrG.status2 = uint8_t(active);
+        SbQ31CrG.status3 = uint8_t(paused);
+        Q31AffBoutonsProg();
+        EXPECT_EQ(std::vector({Attr(MAIN_START, ATTR_DIMMED), Attr(MAIN_STOP, ATTR_DIMMED),
+                               Attr(MAIN_RESET, ATTR_DIMMED)}),
+                  dimmed)
+            << running << active << paused;
+    }
 }
 
 TEST_F(MainWindow, RunInformationForms) {
