@@ -1,5 +1,6 @@
 // Times store: what is kept, its ".q31tps" file, bad files, the store file kept current
 // while times arrive, and the previous run's file kept at opening.
+#include <ctime>
 #include <filesystem>
 #include <set>
 
@@ -9,6 +10,13 @@
 
 namespace fs = std::filesystem;
 using namespace chronotest;
+
+static std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    char day[16];
+    std::strftime(day, sizeof day, "%Y%m%d", std::localtime(&now));
+    return day;
+}
 
 static std::set<std::string> Conserves(const std::string& folder) {
     std::set<std::string> names;
@@ -65,11 +73,12 @@ TEST_F(ChronoTest, WhatIsKeptOfEachTime) {
     EXPECT_EQ(SbChronoRecus().size(), 4u);
 }
 
-// The previous run's file is kept beside the store under a dated name (the race checks the name and the
+// The previous run's file is kept beside the store under a name with the day (the race checks the
 // contents), a second one at once under another free name; an empty store file is nothing to keep. On a
 // small disk with 132 KB free, last run's 8,000 times (256 KB) cannot be copied: their file is left as it
 // was, the store goes to a new file and the operator is told where; closing writes the new one only.
 TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
+    const std::string day = Today();
     qstest::WriteFileBytes(Fichier("Chronos/Chrono.q31tps"), Image(1, {Temps(6, 0, 0, 1)}));
     Ouvrir();
     EXPECT_EQ(qstest::ReadFileBytes(Fichier("Chronos/Chrono.q31tps")), std::string(4, '\0'));
@@ -81,6 +90,8 @@ TEST_F(ChronoTest, OpeningKeepsThePreviousRunsFile) {
     Ouvrir();
     SbChronoFermer("Chronos", "Chrono.q31tps");
     EXPECT_EQ(Conserves(Fichier("Chronos")).size(), 2u);
+    for (const std::string& kept : Conserves(Fichier("Chronos")))  // either side of midnight
+        EXPECT_TRUE(kept.substr(7, 9) == day + "-" || kept.substr(7, 9) == Today() + "-") << kept;
 
     qstest::SmallDisk disk(Fichier("Small"), 400);
     ASSERT_TRUE(disk.Mounted()) << "needs a full disk of its own: " << disk.WhyNot();
