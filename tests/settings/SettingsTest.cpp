@@ -208,6 +208,35 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
           "WP 006 02 0", "WP 023 0 1 1 1", "WP 007 5", "WP 029 03 03", "WP 017 0", "WP 021 00", "WP 012 1",
           "WP 016 3"}},
         {"timing mode page", [] { Confirm(2, PAGE2_OK, PAGE2_MODE, 1); }, {"WC 003 01"}},
+        // Values the lists and switches do not offer go back as they came, confirmed untouched.
+        {"a time zone beyond the list, a mode neither PTB nor SPLIT, no program",
+         [] {
+             SbComG.synchro.timeZone = 40;
+             Confirm(1, PAGE1_OK);
+             SbComG.mode = 3;
+             Confirm(2, PAGE2_OK);
+             SbComG.currentProgram = 0;
+             Confirm(3, PAGE3_OK);
+             EXPECT_EQ(SbComG.currentProgram, 0);
+         },
+         {"WP 009 40", "WC 003 03", "WP 102 00 0060"},
+         13},
+        {"general page filled again: values its lists do not show, an input off keeps its time base",
+         [] {
+             SbComG.params.inputs[1] = SbComInput{100, 0, 1, 1, {}};  // listed: 1 s
+             Confirm(4, PAGE4_OK);
+             Sent();
+             SbComG.params.precision = 7;
+             SbComG.params.inputs[0] = SbComInput{5, 3, 0, 1, {}};
+             SbComG.params.inputs[1] = SbComInput{7, 0, 1, 5, {}};
+             SbComG.params.field9 = 9;
+             SbComG.params.speedCode = 7;  // the clock's, in use
+             SbComVitesseCouranteG = 7;
+             Confirm(4, PAGE4_OK);
+         },
+         {"WP 001 7", "WP 004 01 0005", "WP 005 01 3", "WP 006 01 0", "WP 004 02 0007", "WP 005 02 0",
+          "WP 006 02 1", "WP 023 1 5 1 1", "WP 007 2", "WP 029 03 03", "WP 017 0", "WP 021 09", "WP 012 1",
+          "WP 016 7"}},
         {"ethernet page",
          [] { Confirm(6, PAGE6_OK, PAGE6_A0_1, 10, PAGE6_A0_2, 0, PAGE6_A0_3, 0, PAGE6_A0_4, 5); },
          {"WP 031 0 010.000.000.005", "WP 031 1 000.000.000.000"}},
