@@ -39,6 +39,11 @@ namespace {
 bool Open(const char* resource, int panelId) {
     return FindLoadedPanel(resource, panelId) != 0;
 }
+std::string Title(int panel) {  // as the window system shows it
+    const QWidget* w = qs::rt::PanelWidget(panel);
+    return w ? w->windowTitle().toStdString() : std::string();
+}
+
 // A record's integers and texts at their documented offsets.
 void Expect(const std::string& b, std::vector<std::pair<size_t, int32_t>> ints,
             std::vector<std::pair<size_t, std::string>> texts = {}) {

@@ -289,6 +289,14 @@ Steps Countdown(Clock c) {
     return steps;
 }
 
+// The programs page's fields for a start every `interval` seconds with a countdown of
+// `countdown`, aligned on the minute, beeps at -10 and from -5, amber then green.
+std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
+    return {{PAGE3_F102, interval}, {PAGE3_F103, countdown}, {PAGE3_F104, 60}, {PAGE3_F105, 0},
+            {PAGE3_F107, -10},      {PAGE3_F108, -5},        {PAGE3_F109, 0},  {PAGE3_F110, -5},
+            {PAGE3_F111, -10},      {PAGE3_F112, 0},         {PAGE3_FLAG, 0}};
+}
+
 Steps RaceDay(Clock c) {
     const bool sim = c == Clock::Simulated;
     const PanelFn live = Loaded("FQ31.uir", LIVE), params = Loaded("FQ31.uir", PARAMS);

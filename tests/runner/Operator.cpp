@@ -256,11 +256,6 @@ void RemoveHooks() {
     SetDocumentHook(nullptr);
 }
 
-std::string Title(int panel) {
-    const QWidget* w = qs::rt::PanelWidget(panel);
-    return w ? w->windowTitle().toStdString() : std::string();
-}
-
 Strings FilesIn(const std::string& folder) {
     Strings names;
     std::error_code ec;
@@ -309,12 +304,6 @@ Steps WithBoxWatch(Steps steps, BoxWatch start) {
             return inner();
         };
     return steps;
-}
-
-std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown) {
-    return {{PAGE3_F102, interval}, {PAGE3_F103, countdown}, {PAGE3_F104, 60}, {PAGE3_F105, 0},
-            {PAGE3_F107, -10},      {PAGE3_F108, -5},        {PAGE3_F109, 0},  {PAGE3_F110, -5},
-            {PAGE3_F111, -10},      {PAGE3_F112, 0},         {PAGE3_FLAG, 0}};
 }
 
 Steps ConnectToCom5() {

@@ -59,7 +59,6 @@ void RemoveHooks();
 
 using qstest::TableRows, qstest::TableRowCount;
 using qstest::onscreen::Attr, qstest::onscreen::Text;
-std::string Title(int panel);  // as the window system shows it
 
 Strings FilesIn(const std::string& folder);  // names, sorted
 template <class T>

@@ -14,10 +14,6 @@ namespace e2e {
 
 using chronotest::Stored;  // the store as its file holds it: the count, then every record
 
-// The programs page's fields for a start every `interval` seconds with a countdown of
-// `countdown`, aligned on the minute, beeps at -10 and from -5, amber then green.
-std::vector<std::pair<int, int>> RaceProgram(int interval, int countdown);
-
 // The connection dialog: the ports searched, COM5 picked (where the stand-in clock answers)
 // or an address (the stand-in's) and TCP port typed in; done when the link is open and the wait
 // box gone.
