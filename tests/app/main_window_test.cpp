@@ -1,6 +1,5 @@
 // The main window's mirror of the clock (the controls each state offers, run information, flashes, colours
-// and digits, the change memory, beeps), the key panel's start/stop with its long press and the checks
-// before a start, the dialogs the races pass through.
+// and digits, the change memory, beeps), the dialogs the races pass through.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,16 +12,13 @@
 #include "app/Q31Modules.h"
 #include "app/Q31Param.h"
 #include "panels/FQ31.h"
-#include "panels/FSabGen.h"
 #include "platform/LocalSettings.h"
 #include "platform/WebServer.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
-#include "settings/Q31FKey.h"
 #include "settings/Q31FSet.h"
-#include "simulation/Q31Simu.h"
 #include "tests/runner/FreshState.h"
 #include "tests/runner/Operator.h"
 #include "ui/Texts.h"
@@ -30,14 +26,10 @@
 using namespace fq31;
 using e2e::Strings;
 
-extern int Q31FKeyG;
-int FQ31Key(int panel, int control, int event, void* data, int d1, int d2);
-
 namespace {
 
 double fakeNow = 100.0;
 std::vector<std::string> played;
-std::string popupText;
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -45,29 +37,14 @@ protected:
         qstest::FreshRecords();
         Q31EnregistrerCallbacks();
         Q31FIhmG = LoadPanel(0, "FQ31.uir", MAIN);
-        Q31FKeyCharger();
         SetTimeSource([] { return fakeNow; }, nullptr);
         SetSoundHook([](const char* file) { played.push_back(file); });
-        popupText.clear();
-        SetIdleHook([] {  // notes and closes the information a start may give
-            if (int p = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP)) {
-                popupText = e2e::Text(p, fsabgen::POPUP_TEXTE);
-                QueueUserEvent(p, fsabgen::POPUP_OK);
-            }
-        });
     }
     void TearDown() override {
-        SetIdleHook(nullptr);
         SetTimeSource(nullptr, nullptr);
         SetSoundHook(nullptr);
-        Q31FKeyQuitter();
         DiscardPanel(Q31FIhmG);
         Q31FIhmG = 0;
-    }
-    void PressStartStopFor(double seconds) {
-        Q31TopBpG = fakeNow;  // the press, as the panel callback notes it
-        fakeNow += seconds;
-        FQ31Key(Q31FKeyG, KEYS_STARTSTOP, EVENT_COMMIT, nullptr, 0, 0);
     }
     static int Attr(int ctrl, int attr, int panel = Q31FIhmG) {
         return qstest::onscreen::Attr(panel, ctrl, attr);
@@ -207,7 +184,6 @@ TEST_F(MainWindow, FlashesLastHalfASecondAndASecondEventWaitsForTheLampToGoOut) 
         EXPECT_EQ(SbCrG.channel[1], 0);
     }
     // On the computer's clock, with nothing else to do, the loop wakes for the lamp to go out.
-    SetIdleHook(nullptr);
     SetTimeSource(nullptr, nullptr);
     SbCrG.channel[1] = 1;
     Q31AffVoyants();
@@ -264,29 +240,6 @@ TEST_F(MainWindow, AResetMemoryRefreshesTheExtensionPagesOnTheNextPass) {
     EXPECT_EQ(std::vector<int>({e2e::Attr(eth, PAGE6_ST0_0), e2e::Attr(gsm, PAGE7_B0), SbCrG.second}),
               std::vector<int>({1, 1, 77}));
     Q31FSetG.fill(0);  // the pages go with the main window
-}
-
-// Held three seconds, start/stop arms with rising tones; held again, it only resets (falling
-// tones). A start without a program, then without synchronisation, explains and sends nothing.
-TEST_F(MainWindow, StartStopResetAndTheChecksBeforeAStart) {
-    Q31SimuInit();
-    SbComG.simulation = 1;
-    SbComG.synchro.mode = 5;  // program 1, synchronised
-    SbComG.currentProgram = 1;
-    PressStartStopFor(3.0);
-    EXPECT_EQ(std::pair(int(SbQ31CrG.status1), SbCrG.soundRequest), std::pair(1, 2));
-    PressStartStopFor(3.5);
-    EXPECT_EQ(std::pair(int(SbQ31CrG.status1), SbCrG.soundRequest), std::pair(0, 3));
-    EXPECT_TRUE(popupText.empty());
-
-    SbComG.currentProgram = 0;
-    SbComG.synchro.mode = 0;  // neither: the program check comes first
-    PressStartStopFor(0.2);
-    EXPECT_EQ(std::pair(popupText, int(SbQ31CrG.status1)), std::pair(std::string(Q31TxtMesG[14]), 0));
-    EXPECT_EQ(Attr(0, ATTR_DIMMED, Q31FKeyG), 0);
-    SbComG.currentProgram = 2;
-    PressStartStopFor(0.2);
-    EXPECT_EQ(std::pair(popupText, int(SbQ31CrG.status1)), std::pair(std::string(Q31TxtMesG[13]), 0));
 }
 
 // The dialogs the races only pass through, opened on their own: captions from the text tables

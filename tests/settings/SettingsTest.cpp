@@ -19,6 +19,7 @@
 #include "settings/Q31FSet.h"
 #include "settings/Q31FSetLogique.h"
 #include "settings/Q31FSetPages.h"
+#include "simulation/Q31Simu.h"
 #include "tests/runner/FreshState.h"
 #include "tests/support/MemoryPort.h"
 #include "tests/support/TestSupport.h"
@@ -28,6 +29,7 @@
 
 using namespace fq31;
 using Frames = std::vector<std::string>;
+extern int Q31FKeyG;
 
 namespace {
 
@@ -348,6 +350,38 @@ TEST_F(Settings, OpeningReadsThePageEachTimeInvertsItsButtonAndClosingRestoresIt
         EXPECT_EQ(std::pair(Q31FSetPageOuverte(), Attr(Q31FIhmG, MAIN_PAGE_4, ATTR_CMD_BUTTON_COLOR)),
                   std::pair(-1, 0x554646));
     }
+}
+
+// Start/stop held three seconds arms the simulated clock with rising tones, held longer it only resets
+// (falling tones); a start without a program, then without synchronisation, explains and does nothing.
+TEST_F(Settings, StartStopLongPressAndTheChecksBeforeAStart) {
+    static double now = 100;
+    SetTimeSource([] { return now; }, nullptr);
+    Q31FKeyCharger();
+    Q31SimuInit();
+    SbComG.linkState = 0;
+    SbComG.simulation = 1;
+    g_answer = -1;  // every popup read and closed
+    const std::tuple<double, int, int, int, int, int> presses[] = {
+        // held, program, synchronisation; then running, tones, the message told (-1: none)
+        {3.0, 1, 5, 1, 2, -1},
+        {3.5, 1, 5, 0, 3, -1},
+        {0.2, 0, 0, 0, 0, 14},  // neither: the program is asked for first
+        {0.2, 2, 0, 0, 0, 13}};
+    for (auto [held, program, synchro, running, tones, message] : presses) {
+        SbComG.currentProgram = program;
+        SbComG.synchro.mode = synchro;
+        SbCrG.soundRequest = 0;
+        Q31TopBpG = now;  // the press, as the main window notes it
+        now += held;
+        Commit(FindCallback("FQ31Key"), Q31FKeyG, KEYS_STARTSTOP);
+        EXPECT_EQ(std::tuple(int(SbQ31CrG.status1), SbCrG.soundRequest, std::exchange(g_popup, "")),
+                  std::tuple(running, tones, message < 0 ? "" : Q31TxtMesG[message]))
+            << held << " s, program " << program;
+        EXPECT_EQ(Attr(Q31FKeyG, 0, ATTR_DIMMED), 0);
+    }
+    SetTimeSource(nullptr, nullptr);
+    Q31FKeyQuitter();
 }
 
 TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
