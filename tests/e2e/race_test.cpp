@@ -15,10 +15,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -30,6 +32,7 @@
 #include "panels/FQ12.h"
 #include "panels/FQ31.h"
 #include "panels/FSabGen.h"
+#include "platform/Runtime.h"
 #include "platform/WebServer.h"
 #include "records/ClockTables.h"
 #include "records/Q31Config.h"
@@ -50,6 +53,49 @@ namespace {
 
 constexpr const char* kChromium = "/usr/bin/chromium";
 const std::string kStore = "Chronos/Chrono.q31tps", kCourse = "Chronos/Course1.q31tps";  // times files
+
+// A hand-driven time: Timer() and the computer's local time move only when a step advances
+// them, in quarter seconds, so a simulated race gives the same times on every run.
+constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
+double now = kOrigin;
+int startOfDay = 0;  // local time at the origin, seconds
+class ManualTime {
+public:
+    ManualTime(int hour, int minute, int second) {
+        now = kOrigin;
+        startOfDay = hour * 3600 + minute * 60 + second;
+        SetTimeSource([] { return now; },
+                      [](int* h, int* m, int* s) {
+                          const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
+                          *h = int(t / 3600);
+                          *m = int(t / 60 % 60);
+                          *s = int(t % 60);
+                      });
+    }
+    ~ManualTime() { SetTimeSource(nullptr, nullptr); }
+    ManualTime(const ManualTime&) = delete;
+    ManualTime& operator=(const ManualTime&) = delete;
+    static Step AdvanceTo(int hour, int minute, double second) {
+        const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
+        return [target] {
+            if (now + 1e-9 >= target) return true;
+            now = std::min(now + 0.25, target);  // a quarter second a pass
+            return false;
+        };
+    }
+};
+
+// A click in a table's row, as the mouse does; rows the table has not drawn yet are waited for.
+Step ClickCell(PanelFn panel, int control, int row) {
+    return [=] {
+        auto* table = qobject_cast<QTableView*>(qs::rt::ControlWidget(panel(), control));
+        if (!table || !Usable(panel(), control) || table->model()->rowCount() < row ||
+            table->model()->rowCount() != qs::rt::TableRows(table))
+            return false;
+        table->setCurrentIndex(table->model()->index(row - 1, 0));
+        return true;
+    };
+}
 
 // The program's events processed (its live view serving the page) until `done`, for at most `ms`.
 bool Await(const std::function<bool()>& done, int ms) {

@@ -3,11 +3,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QTableView>
 #include <QTimer>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -51,10 +49,6 @@ int AnswerFileDialog(const char*, const char*, const char*, int, char pathOut[26
     snprintf(pathOut, 260, "%s", path.c_str());
     return fs::exists(path) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
-
-constexpr double kOrigin = 1000.0;  // Timer() at the start of the day's script
-double now = kOrigin;
-int startOfDay = 0;  // local time at the origin, seconds
 
 const PanelFn kConnect = Loaded("FQ31.uir", CONNECT);
 Step Connected(int linkState) {
@@ -168,18 +162,6 @@ Step Passes(int count) {
     return [left = std::make_shared<int>(count)] { return --*left <= 0; };
 }
 
-Step ClickCell(PanelFn panel, int control, int row, int column) {
-    return [=] {
-        auto* table = qobject_cast<QTableView*>(qs::rt::ControlWidget(panel(), control));
-        // The operator clicks what is shown: rows the table has not drawn yet are waited for.
-        if (!table || !Usable(panel(), control) || table->model()->rowCount() < row ||
-            table->model()->rowCount() != qs::rt::TableRows(table))
-            return false;
-        table->setCurrentIndex(table->model()->index(row - 1, column - 1));  // as the mouse does
-        return true;
-    };
-}
-
 Step TypeInFileDialog(std::string name) {
     return Do([name] {
         SetFileSelectHook(nullptr);
@@ -267,27 +249,6 @@ Strings FilesIn(const std::string& folder) {
 std::string CString(const std::string& bytes, size_t offset, size_t size) {
     const std::string s = offset < bytes.size() ? bytes.substr(offset, size) : "";
     return s.substr(0, s.find('\0'));
-}
-
-ManualTime::ManualTime(int hour, int minute, int second) {
-    now = kOrigin;
-    startOfDay = hour * 3600 + minute * 60 + second;
-    SetTimeSource([] { return now; },
-                  [](int* h, int* m, int* s) {
-                      const long t = (startOfDay + long(std::floor(now - kOrigin + 1e-9))) % 86400;
-                      *h = int(t / 3600);
-                      *m = int(t / 60 % 60);
-                      *s = int(t % 60);
-                  });
-}
-
-Step ManualTime::AdvanceTo(int hour, int minute, double second) {
-    const double target = kOrigin + hour * 3600 + minute * 60 + second - startOfDay;
-    return [target] {
-        if (now + 1e-9 >= target) return true;
-        now = std::min(now + 0.25, target);  // a quarter second a pass
-        return false;
-    };
 }
 
 BoxWatch& Watching() {

@@ -34,9 +34,8 @@ Step SetAndPress(PanelFn panel, int control, int value);            // a switch 
 Step Fill(PanelFn panel, std::vector<std::pair<int, int>> values);  // typed values, no commit
 Step Answer(const char* resource, int panelId, int button);         // a dialog or popup answered
 Step Until(std::function<bool()> condition);
-Step Do(std::function<void()> action);                                // always done at once
-Step Passes(int count);                                               // lets the loop turn a few times
-Step ClickCell(PanelFn panel, int control, int row, int column = 1);  // a click in a table
+Step Do(std::function<void()> action);  // always done at once
+Step Passes(int count);                 // lets the loop turn a few times
 // The next file dialog is the real one: `name` typed in it and its button pressed.
 Step TypeInFileDialog(std::string name);
 
@@ -68,17 +67,6 @@ T At(const std::string& bytes, size_t offset) {
     return v;
 }
 std::string CString(const std::string& bytes, size_t offset, size_t size);
-
-// A hand-driven time: Timer() and the computer's local time move only when a step advances
-// them, in quarter seconds, so a simulated race gives the same times on every run.
-class ManualTime {
-public:
-    ManualTime(int hour, int minute, int second);
-    ~ManualTime() { SetTimeSource(nullptr, nullptr); }
-    ManualTime(const ManualTime&) = delete;
-    ManualTime& operator=(const ManualTime&) = delete;
-    static Step AdvanceTo(int hour, int minute, double second);
-};
 
 // What the fault tests watch for: every error box and popup, noted as it opens and answered
 // as the operator would, on every pass of the script.
