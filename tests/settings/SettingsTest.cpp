@@ -263,10 +263,8 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
     }
 }
 
-// Each page shows the records: an input the clock switched off shows "off" whatever its time base.
+// Each page shows the records (the general page's time bases: the frame table's rows).
 TEST_F(Settings, PagesShowTheRecords) {
-    SbComG.params.inputs[0] = SbComInput{100, 0, 0, 0, {}};
-    SbComG.params.inputs[1].timeBase = 10;
     SbComG.params.field7 = 4;
     SbComG.synchro.mode = 5;
     SbComG.synchro.hour = 21;
@@ -284,13 +282,12 @@ TEST_F(Settings, PagesShowTheRecords) {
     const int max = ATTR_MAX_VALUE, label = ATTR_LABEL_TEXT;
     const int shown[][4] = {
         // page, control, attribute (0: the value), value
-        {4, PAGE4_TB1, 0, 0},         {4, PAGE4_TB2, 0, 10},          {4, PAGE4_P19, 0, 4},
-        {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1}, {3, PAGE3_F111, 0, 7},
-        {6, PAGE6_ST2_0, 0, 0},       {3, PAGE3_SAVE_NUM, max, 50},   {6, PAGE6_ST2_7, 0, 1},
-        {6, PAGE6_ST3_0, 0, 1},       {7, PAGE7_G2_NUM, 0, 77},       {7, PAGE7_STATE, 0, 2},
-        {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},        {2, PAGE2_MODE, 0, 0},
-        {6, PAGE6_A0_1, 0, 192},      {0, PAGE0_RUN_NUMBER, 0, 6},    {1, PAGE1_HOUR, 0, 21},
-        {1, PAGE1_MINUTE, 0, 47},
+        {4, PAGE4_P19, 0, 4},   {1, PAGE1_SYNC_PRESET, 0, 0}, {1, PAGE1_SYNC_COMPUTER, 0, 1},
+        {3, PAGE3_F111, 0, 7},  {6, PAGE6_ST2_0, 0, 0},       {3, PAGE3_SAVE_NUM, max, 50},
+        {6, PAGE6_ST2_7, 0, 1}, {6, PAGE6_ST3_0, 0, 1},       {7, PAGE7_G2_NUM, 0, 77},
+        {7, PAGE7_STATE, 0, 2}, {7, PAGE7_B6, 0, 2},          {7, PAGE7_VALUE, 0, 23},
+        {2, PAGE2_MODE, 0, 0},  {6, PAGE6_A0_1, 0, 192},      {0, PAGE0_RUN_NUMBER, 0, 6},
+        {1, PAGE1_HOUR, 0, 21}, {1, PAGE1_MINUTE, 0, 47},
     };
     for (auto [page, control, attribute, value] : shown)
         EXPECT_EQ(Attr(P(page), control, attribute), value) << page << " " << control;
