@@ -187,9 +187,7 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              Q31G.simu.simuSynchronised = 1;
              SbComG.synchro.mode = 2;
              Q31FSetEnvoyerEcritures(1);  // a preset time waits for an impulse
-             Q31FKeyRaz();                // the reset key too: the simulated clock's falling tones
-             EXPECT_EQ(std::tuple(Q31G.simu.simuSynchronised, SbQ31CrG.lightColour, SbCrG.soundRequest),
-                       std::tuple(0, 2, 3));
+             EXPECT_EQ(Q31G.simu.simuSynchronised, 0);
              SbComG.run.next = 99;
              Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
