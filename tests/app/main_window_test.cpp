@@ -289,7 +289,8 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
             for (int c : {CONNECT_REFRESH, CONNECT_NET_ADDRESS, CONNECT_NET_PORT, CONNECT_CONNECT,
                           CONNECT_SIMULATION, CONNECT_CANCEL})
                 captions.push_back(e2e::Caption(p, c));
-            seen.insert(seen.end(), {qstest::ListCount(p, CONNECT_SPEED), Attr(0, ATTR_DIMMED)});
+            seen.insert(seen.end(), {qstest::ListCount(p, CONNECT_SPEED), e2e::Attr(p, CONNECT_SPEED),
+                                     Attr(0, ATTR_DIMMED)});
         },
         {}, CONNECT_CANCEL);
     run([] { Q31ParamIhm(Q31FIhmG); }, params,
@@ -305,9 +306,9 @@ TEST_F(MainWindow, DialogsShowTheirTextsListsAndState) {
     EXPECT_EQ(captions, Strings({GLabelBpG[3], Q31TxtLabelG[27], Q31TxtLabelG[28], Q31TxtLabelG[29],
                                  GLabelBpG[5], GLabelBpG[7], GLabelBpG[3], Q31TxtLabelG[33]}));
     // The addresses up, then the kept one, picked; no QR code while the saved view is off; the
-    // four speeds; the options cut to their corner without the second display, the four languages
-    // with the one in force shown, and nothing changed by a cancel.
-    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 1, 530, 130, 4, 2}));
+    // four speeds with the kept one shown; the options cut to their corner without the second
+    // display, the four languages with the one in force shown, and nothing changed by a cancel.
+    EXPECT_EQ(seen, std::vector<int>({addresses + 2, addresses + 1, 0, 4, 9600, 1, 530, 130, 4, 2}));
     EXPECT_EQ(std::tuple(Q31G.language, Q31G.soundOn, Q31G.inputButtonsShown), std::tuple(2, 1, 1));
     run([] { Q31ParamIhm(Q31FIhmG); }, params, [](int) {},
         {e2e::Fill(params, {{PARAMS_LANGUAGE, 0}, {PARAMS_INPUTS, 0}})}, PARAMS_OK);

@@ -40,7 +40,9 @@ protected:
         });
         SbSetTourModal([](int panel) {
             questionG = qstest::onscreen::Text(panel, fsabgen::POPUP_TEXTE);
-            QueueUserEvent(panel, boutonG);
+            int question = 0;
+            GetCtrlAttribute(panel, fsabgen::POPUP_VALIDER, ATTR_VISIBLE, &question);
+            QueueUserEvent(panel, question ? boutonG : fsabgen::POPUP_OK);  // a message has only OK
         });
         const char* labels[] = {"Serial", "Mode", "Run", "Precision", "Date", "Time", "Time of day"};
         for (int i = 0; i < 7; ++i) StrCopy(Q31TxtLabelG[20 + i], labels[i]);
@@ -136,7 +138,7 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
 
 // Other events than a commit change nothing; clear and refresh empty the store and the table only
 // when confirmed, and refresh asks the connected clock for the run's times again (printing is the race's,
-// but for where the printed text is).
+// but for where the printed text is and a print that failed).
 TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     choixG = "Chronos\\Autre.txt";
     FQ31ChronosSauver(Q31FIhmG, 0, EVENT_LEFT_CLICK, nullptr, 0, 0);
@@ -165,6 +167,12 @@ TEST_F(ChronoTableTest, ButtonsActOnlyWhenConfirmed) {
     boutonG = fsabgen::POPUP_ANNULER;
     Appuyer(MAIN_TIMES_PRINT);
     EXPECT_EQ(questionG.substr(questionG.find('\n') + 1), std::string(here) + "/Chronos/Chrono.txt");
+    // Taken, into a folder that is not there: the failure is told with the same place.
+    StrCopy(Q31TxtMesG[kQ31MesPrintFailed], "Not printed");
+    boutonG = fsabgen::POPUP_VALIDER;
+    choixG = "Absent\\Chrono.pdf";
+    Appuyer(MAIN_TIMES_PRINT);
+    EXPECT_EQ(questionG, "Not printed\n" + std::string(here) + "/Chronos/Chrono.txt");
 }
 
 // The time column cut to the precision, the difference against the reference (no wrap at
