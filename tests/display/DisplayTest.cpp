@@ -208,15 +208,18 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
     Q31FsdInit(false, false);
     EXPECT_EQ(digits(), std::pair(0x7F, 0));
     Q31FsdAffMoins(1);
+    Q31FsdAffPoint(0, 1);
     Q31FsdAffPoint(59, 2);
     Q31FsdAffPoint(60, 2);  // outside the ring: nothing
     Q31FsdAffAiguille(true, 61);
     Q31FsdAffAiguille(false, 42);
-    int dot = 0;
+    int first = 0, dot = 0;
+    GetCtrlIndexVal(dial, DIAL_WIN_DIAL, 0, &first);
     GetCtrlIndexVal(dial, DIAL_WIN_DIAL, 59, &dot);
-    EXPECT_EQ(std::tuple(dot, Attr(countdown, COUNTDOWN_MINUS), Attr(dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
-                         Attr(dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
-              std::tuple(Q31CouleurLumiere(2), 1, 1, 42));
+    EXPECT_EQ(
+        std::tuple(first, dot, Attr(countdown, COUNTDOWN_MINUS), Attr(dial, DIAL_WIN_DIAL, ATTR_HOUR_HAND),
+                   Attr(dial, DIAL_WIN_DIAL, ATTR_MINUTE_HAND)),
+        std::tuple(Q31CouleurLumiere(1), Q31CouleurLumiere(2), 1, 1, 42));
     const QJsonObject web = Read(WebViewWhole());
     EXPECT_EQ(std::tuple(web["dots"][59].toInt(), web["hands"][1].toInt(), web["minus"].toInt()),
               std::tuple(Q31CouleurLumiere(2), 42, 1));
