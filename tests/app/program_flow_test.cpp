@@ -202,7 +202,7 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     std::string expected, dialogTitle;
     Strings shown;  // once French is chosen
     std::vector<int> seen;
-    int hovered = -1, border = -1, journal = -1;
+    int hovered = -1, border = -1, editing = -1, journal = -1;
     Steps steps = {
         Until([] { return MainPanel() > 0; }),
         Do([&] { setenv("QS310_DEVICE_DIR", dir.file("no-devices").c_str(), 1); }),
@@ -251,6 +251,10 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
             border = qstest::onscreen::Attr(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
             return border == 1 || ++n > 50;
         }),
+        Fill(params, {{PARAMS_EDIT, 1}}), Press(params, PARAMS_EDIT), Until([&, n = 0]() mutable {
+            editing = !qstest::onscreen::Attr(display(), fq31_sd::DISPLAY_BORDER, ATTR_VISIBLE);
+            return editing || ++n > 50;
+        }),
         Fill(params, {{PARAMS_JOURNAL, 0}}), Press(params, PARAMS_CANCEL),
         // quitting, declined: the program goes on
         Do([] { Watching().cancels = 1; }), Press(MainPanel, MAIN_QUIT), Until([&] {
@@ -276,13 +280,14 @@ TEST(ProgramFlow, ConnectionQuestionsOptionsAndLanguage) {
     EXPECT_NE(told.boxes[0].text.find("COM1"), std::string::npos) << told.boxes[0].text;
     // No port listed, Connect dimmed; the declined disconnection; the window after the confirmed
     // one without the clock's identity; the display laid out; the closed port's box without its
-    // close-link button and the port picked kept; the display's defaults shown, then cancelled
-    // with the rest of the options; the hover; the journal as it was; the language in force.
+    // close-link button and the port picked kept; the display's defaults shown, its edit mode
+    // (no border) taken at once, then cancelled with the rest of the options; the hover; the
+    // journal as it was; the language in force.
     seen.insert(seen.end(),
-                {told.boxes[0].secondVisible, SbComG.port, SbComG.linkState, border,
+                {told.boxes[0].secondVisible, SbComG.port, SbComG.linkState, border, editing,
                  Q31G.secondDisplay.windows[FSD_WIN_COUNTDOWN].visible, hovered, journal, Q31G.language});
     EXPECT_EQ(seen, std::vector<int>(
-                        {0, 1, 1, 1, 0, kFsdHauteur, 0, 1, 0, 1, 0, VAL_POINTING_FINGER_CURSOR, 1, 1}));
+                        {0, 1, 1, 1, 0, kFsdHauteur, 0, 1, 0, 1, 1, 0, VAL_POINTING_FINGER_CURSOR, 1, 1}));
     EXPECT_EQ(told.popups, 4);  // the close box asked nothing
     // The options' title; then, from the tables now holding the French texts, the main window's and the
     // pages' captions, the second display's and the key panel's titles, the about box.
