@@ -185,9 +185,11 @@ TEST_F(Settings, PagesAndCommandsSendTheseFrames) {
              SbComG.linkState = 0;
              SbComG.simulation = 1;
              Q31G.simu.simuSynchronised = 1;
+             Q31FSetEnvoyerEcritures(1);  // switched off, it stays as it was
+             const int off = Q31G.simu.simuSynchronised;
              SbComG.synchro.mode = 2;
              Q31FSetEnvoyerEcritures(1);  // a preset time waits for an impulse
-             EXPECT_EQ(Q31G.simu.simuSynchronised, 0);
+             EXPECT_EQ(std::pair(off, Q31G.simu.simuSynchronised), std::pair(1, 0));
              SbComG.run.next = 99;
              Q31G.simu.simuCountInput1 = 4;
              Q31FSetOuvrirManche();
