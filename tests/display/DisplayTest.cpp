@@ -125,21 +125,22 @@ TEST_F(SecondDisplay, LayoutFollowsTheRecordEditModeAndScreen) {
     const int textBg = ATTR_TEXT_BGCOLOR, sizable = ATTR_SIZABLE;
     const int expected[][5] = {
         // situation, panel (display, countdown, dial), control (0: the panel), attribute, value
-        {0, 1, COUNTDOWN_DIGIT2, left, 140},  {0, 0, DISPLAY_LIGHT2, top, 570},
-        {0, 0, DISPLAY_LOGO3, edit, 1},       {0, 1, COUNTDOWN_DIGIT2, width, 80},
-        {0, 0, DISPLAY_BORDER, width, 248},   {0, 1, COUNTDOWN_MINUS, left, 20},
-        {0, 0, DISPLAY_SIM_MARK1, shown, 0},  {0, 1, 0, top, 504},
-        {3, 0, DISPLAY_TEXT2, textBg, 0xFF},  {1, 0, 0, sizable, 0},
-        {1, 1, COUNTDOWN_EDIT_BAR, shown, 1}, {1, 0, 0, width, 960},
-        {1, 2, DIAL_WIN_GRIP, shown, 1},      {2, 1, COUNTDOWN_EDIT_BAR, shown, 0},
-        {2, 0, DISPLAY_LIGHT1, edit, 0},      {3, 0, 0, back, 0x123456},
-        {3, 0, DISPLAY_BORDER, shown, 0},     {3, 1, 0, shown, 0},
-        {3, 0, DISPLAY_LOGO2, shown, 0},      {3, 2, 0, back, 0x123456},
-        {3, 0, DISPLAY_SIM_MARK1, shown, 1},  {3, 0, DISPLAY_SIM_MARK2, shown, 0},
-        {0, 2, DIAL_WIN_BACK_COPY, top, -42}, {0, 0, DISPLAY_BACKGROUND, image, 94},
-        {4, 0, DISPLAY_LIGHT1, top, 460},     {5, 1, 0, height, 320},
-        {5, 0, DISPLAY_LIGHT1, height, 240},  {5, 1, 0, top, 1008},
-        {5, 2, DIAL_WIN_DIGIT2, left, 360},   {3, 0, DISPLAY_LIGHT4, shown, 0},
+        {0, 1, COUNTDOWN_DIGIT2, left, 140},      {0, 0, DISPLAY_LIGHT2, top, 570},
+        {0, 0, DISPLAY_LOGO3, edit, 1},           {0, 1, COUNTDOWN_DIGIT2, width, 80},
+        {0, 0, DISPLAY_BORDER, width, 248},       {0, 1, COUNTDOWN_MINUS, left, 20},
+        {0, 0, DISPLAY_SIM_MARK1, shown, 0},      {0, 1, 0, top, 504},
+        {3, 0, DISPLAY_TEXT2, textBg, 0xFF},      {1, 0, 0, sizable, 0},
+        {1, 1, COUNTDOWN_EDIT_BAR, shown, 1},     {1, 0, 0, width, 960},
+        {1, 2, DIAL_WIN_GRIP, shown, 1},          {2, 1, COUNTDOWN_EDIT_BAR, shown, 0},
+        {2, 0, DISPLAY_LIGHT1, edit, 0},          {3, 0, 0, back, 0x123456},
+        {3, 0, DISPLAY_BORDER, shown, 0},         {3, 1, 0, shown, 0},
+        {3, 0, DISPLAY_LOGO2, shown, 0},          {3, 2, 0, back, 0x123456},
+        {3, 0, DISPLAY_SIM_MARK1, shown, 1},      {3, 0, DISPLAY_SIM_MARK2, shown, 0},
+        {0, 2, DIAL_WIN_BACK_COPY, top, -42},     {0, 0, DISPLAY_BACKGROUND, image, 94},
+        {4, 0, DISPLAY_LIGHT1, top, 460},         {5, 1, 0, height, 320},
+        {5, 0, DISPLAY_LIGHT1, height, 240},      {5, 1, 0, top, 1008},
+        {5, 2, DIAL_WIN_DIGIT2, left, 360},       {3, 0, DISPLAY_LIGHT4, shown, 0},
+        {5, 2, DIAL_WIN_DIGITAL_BOX, width, 194},
     };
     for (int s = 0; s < int(std::size(situations)); ++s) {
         SCOPED_TRACE(s);
