@@ -323,8 +323,8 @@ struct Dialog {
 using Keys = std::vector<KeyPress>;  // tried on a dialog, in order
 
 const Dialog kDialogs[] = {
-    {"question", Keys{{Qt::Key_Enter, "TEXTE", 1}}, "FSabGen.uir", fsabgen::POPUP, QAccessible::Dialog, true,
-     fsabgen::POPUP_ANNULER,
+    {"question", Keys{{Qt::Key_Enter, "TEXTE", 1}, {Qt::Key_Escape, "", 0}}, "FSabGen.uir", fsabgen::POPUP,
+     QAccessible::Dialog, true, fsabgen::POPUP_ANNULER,
      [] { return SbPopupValid(Q31FIhmG, "QS-310 Manager", "Quit?", "Yes", "No") ? 1 : 0; }},
     {"information", Keys{{Qt::Key_Escape, "", 1}}, "FSabGen.uir", fsabgen::POPUP, QAccessible::Dialog, true,
      fsabgen::POPUP_OK,

@@ -38,7 +38,10 @@ int answerG, parentG, boxG;
 void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> buttons) {
     if (p > 0 && !seenG.empty()) {
         boxG = p;
-        QueueUserEvent(p, answerG);
+        if (answerG >= 0)
+            QueueUserEvent(p, answerG);
+        else  // its window's close box, once: a box it left open is then confirmed
+            qs::rt::PanelWidget(p)->close(), answerG = POPUP_VALIDER;
     }
     if (p <= 0 || !seenG.empty()) return;
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
@@ -98,14 +101,14 @@ TEST_F(Dialogs, WaitBoxOpenedThreeTimesAndClosedOnceLeavesNothingBehind) {
     EXPECT_EQ(Around(), std::tuple(1, VAL_DEFAULT_CURSOR));
 }
 
-// Popups show their title, text and buttons over a dimmed parent and return the answer;
-// the language box returns the index of the chosen button.
+// Popups show their title, text and buttons over a dimmed parent and return the answer (the
+// close box: no); the language box returns the index of the chosen button.
 TEST_F(Dialogs, PopupsLanguageChoiceAndErrorBoxShowTheirButtonsAndReturnTheAnswer) {
     SbSetTacheFond([] {  // the popups run the background task on every turn
         Answer(GetPanelHandleFromTag(POPUP), {POPUP_TITRE, POPUP_TEXTE},
                {POPUP_VALIDER, POPUP_ANNULER, POPUP_OK});
     });
-    for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}}) {
+    for (auto [answer, result] : {std::pair{POPUP_ANNULER, false}, {POPUP_VALIDER, true}, {-1, false}}) {
         Ask(answer);
         EXPECT_EQ(SbPopupValid(parent_, "QS-310 Manager", "Close the connection?", "Yes", "No"), result);
         EXPECT_EQ(seenG, "dimmed|QS-310 Manager|Close the connection?|Yes|No|-");
