@@ -400,7 +400,8 @@ TEST_F(Settings, GsmSelectorAndTextsTheClockWouldRefuse) {
     std::strcpy(SbComG.gsm.first[1].text[0], "one");
     std::strcpy(SbComG.gsm.second[1].text[2], "two");
     Commit(FQ31ChoixGsm, P(7), PAGE7_SET, 1);
-    EXPECT_EQ(Text(P(7), PAGE7_G1_T0) + Text(P(7), PAGE7_G2_T2), "onetwo");
+    const std::pair<std::string, std::string> texts = {Text(P(7), PAGE7_G1_T0), Text(P(7), PAGE7_G2_T2)};
+    EXPECT_EQ(texts, std::pair(std::string("one"), std::string("two")));
     for (auto [control, key] : {std::pair{PAGE7_G1_T0, "a"}, {PAGE7_G2_T2, "g"}, {PAGE7_G2_NUM, "e"}})
         EXPECT_EQ(Text(P(7), control, ATTR_LABEL_TEXT), key);
     SetCtrlVal(P(7), PAGE7_G1_T0, "edited");

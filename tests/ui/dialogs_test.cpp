@@ -38,10 +38,12 @@ int answerG, parentG, boxG;
 void Answer(int p, std::initializer_list<int> texts, std::initializer_list<int> buttons) {
     if (p > 0 && !seenG.empty()) {
         boxG = p;
-        if (answerG >= 0)
+        if (answerG >= 0) {
             QueueUserEvent(p, answerG);
-        else  // its window's close box, once: a box it left open is then confirmed
-            qs::rt::PanelWidget(p)->close(), answerG = POPUP_VALIDER;
+        } else {  // its window's close box, once: a box it left open is then confirmed
+            qs::rt::PanelWidget(p)->close();
+            answerG = POPUP_VALIDER;
+        }
     }
     if (p <= 0 || !seenG.empty()) return;
     seenG = Attr(parentG, 0, ATTR_DIMMED) ? "dimmed" : "lit";
