@@ -283,19 +283,17 @@ bool Within(double seconds, const std::function<bool()>& done) {
     return done();
 }
 
-class Kill : public ::testing::TestWithParam<int> {};
+class Kill : public LinkRace, public ::testing::WithParamInterface<int> {};
 
 TEST_P(Kill, TimesReceivedASecondBeforeAreInChronosAndTheJournal) {
     if (qstest::RanInOwnProcess()) return;
-    qstest::TempProgramDir dir;
     const Hold hold = Hold(GetParam());
-    qstest::StandinClock clock(dir, hold == Connecting ? Strings{"--noack-after", "1"} : Strings{});
-    ASSERT_TRUE(clock.Running());
+    Start(hold == Connecting ? Strings{"--noack-after", "1"} : Strings{});
     const pid_t child = fork();
     if (child == 0) RunChild(hold);
     EXPECT_TRUE(Within(30, [&] {
         const bool told = hold == Connecting || std::filesystem::exists("held");  // its wait runs no steps
-        return told && (!*kHeldOnWire[hold] || std::ranges::count(clock.Wire(), kHeldOnWire[hold]));
+        return told && (!*kHeldOnWire[hold] || std::ranges::count(clock_->Wire(), kHeldOnWire[hold]));
     })) << "the program was not held as wanted";
     if (hold == Simulation) {  // the five impulses' times in the file a second after the last
         EXPECT_TRUE(Within(1.5, [] { return TimesIn(kTimesFile).size() == 5; }));
