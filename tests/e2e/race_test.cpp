@@ -573,7 +573,6 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     EXPECT_EQ(seen.chronos, files);
     EXPECT_EQ(ReadFileBytes("Chronos/" + seen.old), store);
     EXPECT_EQ(std::tie(seen.table, seen.waiting, seen.sent), std::tie(day1.table, day1.waiting, day1.sent));
-    EXPECT_EQ(ReadFileBytes("Courant.q12ct"), lists);
     EXPECT_EQ(ReadFileBytes("QS-120_V1-0.q12cnf"), q12cnf);
     if (!sim) {  // connected again the same way, the link record kept; the day's wire journal
         EXPECT_EQ(Slice(standin->Wire(), wireBefore, seen.wireAfterConnect.size()), seen.wireAfterConnect);
