@@ -1,5 +1,4 @@
-// The pieces the whole-race flows share: the start program typed on the programs page, the
-// connection, and the readers of the times a race leaves.
+// The pieces the whole-race flows share: the connection, and the readers of the times a race leaves.
 #pragma once
 
 #include <string>
