@@ -314,11 +314,10 @@ std::vector<SbChronoRec> TimesSent(const std::string& path) {
     return times;
 }
 
-std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole) {
+std::vector<SbChronoRec> TimesIn(const std::string& path) {
     const std::string bytes = qstest::ReadFileBytes(path);
     const int32_t count = At<int32_t>(bytes, 0);
     const bool sound = count >= 0 && bytes.size() == 4 + size_t(count) * sizeof(SbChronoRec);
-    if (whole) *whole = sound;
     std::vector<SbChronoRec> records;
     for (int32_t i = 0; sound && i < count; ++i)
         records.push_back(At<SbChronoRec>(bytes, 4 + size_t(i) * sizeof(SbChronoRec)));

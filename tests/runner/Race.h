@@ -23,9 +23,8 @@ Steps ConnectOverNetwork(int tcpPort, std::string address = "127.0.0.1");
 Step Tell(std::string command);
 void Then(Steps& steps, Steps more);  // appends more steps
 
-// The records of a ".q31tps" file; none when it is missing or torn (count and size
-// disagree), `whole` saying which.
-std::vector<SbChronoRec> TimesIn(const std::string& path, bool* whole = nullptr);
+// The records of a ".q31tps" file; none when it is missing or torn (count and size disagree).
+std::vector<SbChronoRec> TimesIn(const std::string& path);
 // The times in the stand-in's log of the payloads it sent, cut by the clock's own columns; not
 // its references.
 std::vector<SbChronoRec> TimesSent(const std::string& path);
