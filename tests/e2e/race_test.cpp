@@ -538,7 +538,6 @@ TEST_P(RaceOnEveryClock, FromConnectionToRestartWithEverythingKept) {
     seen = {};
     const Steps day = RaceDay(c);
     ASSERT_EQ(RunProgram(day, 20000), day.size());
-    EXPECT_TRUE(MessagesSeen().empty()) << MessagesSeen().front();
     const Seen day1 = seen;
     EXPECT_EQ(seen.waiting, Strings{"103|Luca Rossi|SC Gardena|ITA"});
     EXPECT_EQ(seen.sent, (Strings{"101|Anna Berg|SC Nord|NOR", "102|Zo\353 \311brard|CS Vercors|FRA"}));
