@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +11,6 @@
 #include <QCursor>
 #include <QWidget>
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -111,27 +109,6 @@ void PointAt(int panel, int control, int x, int y) {
     QWidget* w = control ? qs::rt::ControlWidget(panel, control) : qs::rt::PanelWidget(panel);
     QCursor::setPos(panel > 0 && w ? w->mapToGlobal(QPoint(x, y)) : QPoint(-5000, -5000));
     ProcessSystemEvents();  // the window system reports the move (enter, leave, move) to the windows
-}
-
-Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds) {
-    Bounded b;
-    int fds[2];
-    if (pipe(fds) != 0) return b;
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(unsigned(std::ceil(limitSeconds)));  // the wall-clock limit: the alarm ends the child
-        const std::string out = work();
-        _exit(write(fds[1], out.data(), out.size()) == ssize_t(out.size()) ? 0 : 2);
-    }
-    close(fds[1]);
-    b.result = ReadFileBytes("/proc/self/fd/" + std::to_string(fds[0]));  // until the child ends
-    close(fds[0]);
-    int status = 0;
-    struct rusage usage {};
-    wait4(child, &status, 0, &usage);
-    b.finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    b.peakMegabytes = usage.ru_maxrss / 1024;
-    return b;
 }
 
 StandinClock::StandinClock(const TempProgramDir& dir, const Strings& extraArgs)

@@ -38,15 +38,6 @@ bool RanInOwnProcess();
 // a move; panel 0 moves it away from every window.
 void PointAt(int panel, int control, int x, int y);
 
-// Work done in a child process of its own, so that its peak memory is its own, and killed past
-// the wall-clock limit: guards against hangs and runaway memory from hostile files.
-struct Bounded {
-    bool finished = false;  // ended by itself within the limit
-    std::string result;     // what the work returned
-    long peakMegabytes = 0;
-};
-Bounded RunBounded(const std::function<std::string()>& work, double limitSeconds);
-
 // A memory bound in megabytes for this build: AddressSanitizer's shadow memory and quarantine add
 // a few hundred megabytes and double the work's own, still far below a runaway's gigabytes.
 constexpr long MemoryBound(long megabytes) {
