@@ -22,6 +22,8 @@
 #include "platform/cvi.h"
 #include "tests/support/TestSupport.h"
 
+using qstest::onscreen::Attr;
+
 class PanelTest : public ::testing::Test {
 protected:
     enum { QUIT = 2, GO, NUM = 5, TABLE, MSG, SW = 9, EDIT, INNER, RING, PLAIN };
@@ -53,11 +55,6 @@ protected:
     void Pump() {
         for (int i = 0, p, c; i < 5; ++i)
             for (SetNextWake(0); GetUserEvent(0, &p, &c); SetNextWake(0)) ++queued_;
-    }
-    int Get(int control, int attribute, int panel = 0) {  // control 0: the panel's; -9: refused
-        int v = -1;
-        if (control) return GetCtrlAttribute(panel_, control, attribute, &v) < 0 ? -9 : v;
-        return GetPanelAttribute(panel ? panel : panel_, attribute, &v) < 0 ? -9 : v;
     }
     int CountEvents(int event, int control = -1) {
         int n = 0;
@@ -91,7 +88,7 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
         if (role >= 0) shown = int(w->palette().color(QPalette::ColorRole(role)).rgb() & 0xFFFFFF);
         if (attribute == ATTR_VISIBLE || attribute == ATTR_LABEL_VISIBLE) shown = !w->isHidden();
         if (attribute == ATTR_DIMMED) shown = !w->isEnabled();
-        EXPECT_EQ(std::tuple(Get(control, attribute), shown), std::tuple(value, value)) << name;
+        EXPECT_EQ(std::tuple(Attr(panel_, control, attribute), shown), std::tuple(value, value)) << name;
     }
     char text[64];
     SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1  Sync & time");  // "__": the shortcut
@@ -108,7 +105,7 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
         int i = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
         GetCtrlIndex(panel_, RING, &i);
-        const int v = qstest::onscreen::Attr(panel_, RING), n = qstest::ListCount(panel_, RING);
+        const int v = Attr(panel_, RING), n = qstest::ListCount(panel_, RING);
         EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
     }
     // Held in the range the program set; values set by code are no commits.
@@ -116,8 +113,7 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     SetCtrlVal(panel_, NUM, 80);
     SetCtrlVal(panel_, SW, 1);
     Pump();
-    EXPECT_EQ(std::tuple(qstest::onscreen::Attr(panel_, NUM), queued_, CountEvents(EVENT_COMMIT)),
-              std::tuple(50, 0, 0));
+    EXPECT_EQ(std::tuple(Attr(panel_, NUM), queued_, CountEvents(EVENT_COMMIT)), std::tuple(50, 0, 0));
 }
 
 TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
@@ -174,7 +170,7 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     t->setCurrentIndex(t->model()->index(t->model()->rowCount() - 1, 1));
     EXPECT_EQ(std::tuple(cell.y, calls_.back().data1), std::tuple(6, 6));
     // Rows left at the table's row height follow it when it changes.
-    const int design = Get(TABLE, ATTR_ROW_HEIGHT);
+    const int design = Attr(panel_, TABLE, ATTR_ROW_HEIGHT);
     SetTableRowAttribute(panel_, TABLE, 2, ATTR_ROW_HEIGHT, design);
     SetCtrlAttribute(panel_, TABLE, ATTR_ROW_HEIGHT, design + 2);
     EXPECT_EQ(std::tuple(t->rowHeight(0), t->rowHeight(1)), std::tuple(design + 2, design + 2));
@@ -193,7 +189,7 @@ TEST_F(PanelTest, RowsShowInBatchesFurtherApartAfterAScreenful) {
     DisplayPanel(panel_);
     DeleteTableRows(panel_, TABLE, 1, -1);
     Pump();
-    const int screenful = t->viewport()->height() / Get(TABLE, ATTR_ROW_HEIGHT);
+    const int screenful = t->viewport()->height() / Attr(panel_, TABLE, ATTR_ROW_HEIGHT);
     for (auto [batch, least, most] :
          {std::tuple(1, 100, 450), std::tuple(screenful, 450, 2000), std::tuple(1, 100, 450)}) {
         Delay(0.6);  // quiet
@@ -231,10 +227,10 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     EXPECT_LE((qs::rt::PanelWidget(dialog)->geometry().center() - mid).manhattanLength(), 1);
     SetPanelPos(dialog, 40, 50);  // shown where the program placed it
     DisplayPanel(dialog);
-    EXPECT_EQ(std::tuple(GetActivePanel(), Get(0, ATTR_TOP, dialog)), std::tuple(dialog, 40));
+    EXPECT_EQ(std::tuple(GetActivePanel(), Attr(dialog, 0, ATTR_TOP)), std::tuple(dialog, 40));
     DiscardPanel(dialog);
     Pump();
-    EXPECT_EQ(std::tuple(GetActivePanel(), Get(0, ATTR_ACTIVE)), std::tuple(panel_, 1));
+    EXPECT_EQ(std::tuple(GetActivePanel(), Attr(panel_, 0, ATTR_ACTIVE)), std::tuple(panel_, 1));
     // The control's and the panel's callbacks see the press (data1 y, data2 x), then the commit.
     calls_.clear();
     QTest::mouseClick(Find("QUIT"), Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
@@ -261,12 +257,13 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
     QTest::keyClicks(num, "123");
     QTest::keyClick(num, Qt::Key_Return);
     Pump();
-    EXPECT_EQ(std::tuple(std::exchange(queued_, 0), qstest::onscreen::Attr(panel_, NUM)), std::tuple(1, 123));
+    EXPECT_EQ(std::tuple(std::exchange(queued_, 0), Attr(panel_, NUM)), std::tuple(1, 123));
     // Discarding the panel from its own control's callback is safe.
     discard_ = 1;
     QPointer<QWidget> button = Find("QUIT");
     QTest::mouseClick(button, Qt::LeftButton);  // the callback runs inside the button's signal
-    EXPECT_EQ(std::tuple(discard_, Get(0, ATTR_VISIBLE)), std::tuple(2, -9));  // the handle is dead at once
+    EXPECT_EQ(std::tuple(discard_, Attr(panel_, 0, ATTR_VISIBLE)),
+              std::tuple(2, -1));  // the handle is dead at once
     Pump();
     EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
 }
@@ -286,7 +283,7 @@ TEST_F(PanelTest, RowsAddedLayTheTableOutAsAFullLayoutDoes) {
         return std::vector{v->maximum(), v->pageStep(), v->value(), t->rowAt(0), t->rowAt(vp->height() - 1),
                            vp->height()};
     };
-    const int design = Get(TABLE, ATTR_ROW_HEIGHT);
+    const int design = Attr(panel_, TABLE, ATTR_ROW_HEIGHT);
     const std::tuple<int, int, int, int, bool, bool> cases[] = {
         {80, 0, -1, 1, true, false}, {80, 0, -1, 1, false, true}, {400, 0, -1, 1, true, false},
         {80, 3, -1, 1, true, false}, {80, 0, -1, 3, true, false}, {400, 4, 2, 2, false, false}};
