@@ -138,14 +138,11 @@ TEST(ClockControls, RepaintedAsDrawnAnew) {
                           [](Window& w) { w.dial.setIndexValue(7, 0x303030); },
                           [](Window& w) { w.dial.setIntAttribute(ATTR_MINUTE_HAND, 8); },
                           [](Window& w) { w.digit.setIntValue(0x06); },
-                          [](Window& w) { w.digit.setIntValue(0x5B); },
                           [](Window& w) { w.digit.setIntAttribute(ATTR_ON_COLOR, 0x00FF00); },
                           [](Window& w) { w.digit.setIntAttribute(ATTR_OFF_COLOR, 0x000040); },
                           [](Window& w) { w.top.setEnabled(false); },
                           [](Window& w) { w.top.setEnabled(true); },
-                          [](Window& w) { w.lamp.resize(50, 50); },
-                          [](Window& w) { w.dial.resize(150, 150); },
-                          [](Window& w) { w.digit.resize(40, 60); }};
+                          [](Window& w) { w.lamp.resize(50, 50); }};
     Window shown;
     shown.top.show();
     QCoreApplication::processEvents();
