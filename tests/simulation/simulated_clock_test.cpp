@@ -86,15 +86,6 @@ protected:
         for (int i = 0; i < 90 && !SbQ31CrG.status2; ++i) Secondes(1);
         return SbQ31CrG.status2 ? SecondOfDay() : -1;
     }
-    // The ring written by runs ("20R5A5G30." is 20 red, 5 amber, 5 green, 30 off).
-    static std::string Runs(const char* r) {
-        std::string out;
-        for (char* end; *r; r = end + 1) {
-            const long n = std::strtol(r, &end, 10);
-            out.append(size_t(n), *end);
-        }
-        return out;
-    }
     // The second lights in that writing; a clock armed or idle shows the running second only.
     static std::string Anneau() {
         std::string r;
@@ -175,7 +166,13 @@ TEST_F(Simu, CountdownsSecondBySecond) {
             if (next == c.points.size() || c.points[next].at != at) continue;
             const Point& p = c.points[next++];
             EXPECT_EQ(shown, p.digits);
-            EXPECT_EQ(*p.ring ? Anneau() : "", Runs(p.ring));
+            std::string ring;  // written by runs: "20R5A5G30." is 20 red, 5 amber, 5 green, 30 off
+            const char* r = p.ring;
+            for (char* end; *r; r = end + 1) {
+                const long n = std::strtol(r, &end, 10);
+                ring.append(size_t(n), *end);
+            }
+            EXPECT_EQ(*p.ring ? Anneau() : "", ring);
             const int colour = SbQ31CrG.lightColour;
             if (p.colour == 3) Pas(0.6);  // amber blinks: off and on within its second
             if (p.colour >= 0)
