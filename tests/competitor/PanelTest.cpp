@@ -188,7 +188,7 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         SCOPED_TRACE(k.file + " sheet " + std::to_string(k.sheet) + (k.dialog == Accept ? " accepted" : ""));
         Waiting(3);
         Keys("101E");
-        answersG = {k.file, "", k.dialog == Change, k.dialog == Accept};
+        answersG = {k.file, "", k.dialog == Change, k.dialog == Accept, 0, 0, {}};
         Q12CnfG.Feuille = k.sheet;
         Q12SetDialogue(k.dialog >= Keep ? +[](Q12Cnf*) { return true; } : nullptr);
         SetTimeSource(k.slow ? +[] {
@@ -208,7 +208,9 @@ TEST_F(CompetitorPanel, ImportsCancelledUnreadableEmptyCutShortOrRead) {
         EXPECT_EQ(std::pair(Rows(COMPET_WAITING), Q12NbListeG), std::pair(k.competitors, k.competitors));
         // The current competitor is kept unless the lists were replaced.
         EXPECT_EQ(Int(COMPET_CONFIRM, ATTR_DIMMED), (*Q12ListeG)[0].Numero == 101 ? 0 : 1);
-        if (k.dialog == Cancel) EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
+        if (k.dialog == Cancel) {
+            EXPECT_EQ(qstest::ReadFileBytes(dir.file("QS-120_V1-0.q12cnf")), before);
+        }
         // The file named once its list is read to its end, never a doubtful one.
         EXPECT_EQ(Text(Q12PanneauG, COMPET_FILE), k.dialog == Change ? k.file : std::string());
     }

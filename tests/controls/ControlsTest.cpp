@@ -103,12 +103,13 @@ TEST(ClockControls, TakeTheLayersValuesAndShowThem) {
     dial.setIntAttribute(ATTR_MINUTE_HAND, 75);  // 15: right, the longer hand
     const QImage img = Render(dial, QSize(400, 400));
     const int unlit = img.pixelColor(dial.lightCentre(40).toPoint()).red();
-    EXPECT_TRUE(Near(img, dial.lightCentre(0), 0xFF0000) && Near(img, dial.lightCentre(19), 0x00FF00) &&
-                unlit > 0x10 && unlit < 0x50);
-    EXPECT_TRUE(Near(img, dial.pointOnHand(15, 0.6), 0x00FFFF) &&
-                Near(img, dial.pointOnHand(30, 0.3), 0x00FFFF) &&
-                !Near(img, dial.pointOnHand(30, 0.6), 0x00FFFF, 80) &&
-                !Near(img, dial.pointOnHand(45, 0.4), 0x00FFFF, 80));
+    EXPECT_TRUE(Near(img, dial.lightCentre(0), 0xFF0000));
+    EXPECT_TRUE(Near(img, dial.lightCentre(19), 0x00FF00));
+    EXPECT_TRUE(unlit > 0x10 && unlit < 0x50) << unlit;
+    EXPECT_TRUE(Near(img, dial.pointOnHand(15, 0.6), 0x00FFFF));       // the minute hand, long
+    EXPECT_TRUE(Near(img, dial.pointOnHand(30, 0.3), 0x00FFFF));       // the hour hand, short
+    EXPECT_FALSE(Near(img, dial.pointOnHand(30, 0.6), 0x00FFFF, 80));  // not beyond its length
+    EXPECT_FALSE(Near(img, dial.pointOnHand(45, 0.4), 0x00FFFF, 80));  // no hand where none points
 }
 
 // The lamps, the dial and the digits repainted after each change show what newly made ones

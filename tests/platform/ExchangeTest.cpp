@@ -149,8 +149,11 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
     std::string all;
     for (const auto& e : fs::directory_iterator("Logs"))
         if (e.path().filename() != "notes.txt") all += ReadFileBytes(e.path().string());
-    EXPECT_TRUE(all.size() <= 4000 && all.find("oooo") == all.npos && fs::exists("Logs/notes.txt"));
-    EXPECT_TRUE(all.find(" line 1299......") != all.npos && all.find(" line 1000......") == all.npos);
+    EXPECT_LE(all.size(), 4000u);
+    EXPECT_EQ(all.find("oooo"), all.npos);
+    EXPECT_TRUE(fs::exists("Logs/notes.txt"));
+    EXPECT_NE(all.find(" line 1299......"), all.npos);
+    EXPECT_EQ(all.find(" line 1000......"), all.npos);
 }
 
 // Printed to the PDF file named; with none named, through the print dialog, and nothing when the

@@ -68,8 +68,10 @@ protected:
 // Attributes and values show on the widgets and read back; values set by code are no commits.
 TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     // Refused: no such panel, no such control, an item on a control without items, a value no item has.
-    EXPECT_TRUE(LoadPanel(0, QS_PLATFORM_FIXTURES, 9) < 0 && SetCtrlVal(panel_, 99, 1) < 0 &&
-                InsertListItem(panel_, NUM, -1, "x", 1) < 0 && SetCtrlVal(panel_, PLAIN, 9) < 0);
+    EXPECT_LT(LoadPanel(0, QS_PLATFORM_FIXTURES, 9), 0);
+    EXPECT_LT(SetCtrlVal(panel_, 99, 1), 0);
+    EXPECT_LT(InsertListItem(panel_, NUM, -1, "x", 1), 0);
+    EXPECT_LT(SetCtrlVal(panel_, PLAIN, 9), 0);
     // Where a widget lies in the panel, whatever holds it; a caption's colour on its own widget.
     const std::tuple<const char*, int, int, int, int> rows[] = {
         {"INNER", INNER, ATTR_LEFT, 330, -1},
@@ -101,12 +103,14 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
     auto* ring = Find<QComboBox>("RING");
-    for (auto [value, want] : {std::pair{99, "99 99 3 4"}, {30, "C 30 2 3"}, {-1, "A 10 0 3"}}) {
+    using Shown = std::tuple<std::string, int, int, int>;  // text, value, index, items
+    for (auto [value, want] :
+         {std::pair{99, Shown{"99", 99, 3, 4}}, {30, {"C", 30, 2, 3}}, {-1, {"A", 10, 0, 3}}}) {
         int i = 0;
         value < 0 ? SetCtrlIndex(panel_, RING, 0) : SetCtrlVal(panel_, RING, value);
         GetCtrlIndex(panel_, RING, &i);
         const int v = Attr(panel_, RING), n = qstest::ListCount(panel_, RING);
-        EXPECT_EQ(QString("%1 %2 %3 %4").arg(ring->currentText()).arg(v).arg(i).arg(n), want);
+        EXPECT_EQ(Shown(ring->currentText().toStdString(), v, i, n), want);
     }
     // Held in the range the program set; values set by code are no commits.
     SetCtrlAttribute(panel_, NUM, ATTR_MAX_VALUE, 50);
@@ -125,9 +129,10 @@ TEST_F(PanelTest, TableRowsCellsColoursAndTheActiveCell) {
     auto* t = Find<QTableView>("TABLE");
     InsertTableRows(panel_, TABLE, -1, 3);
     EXPECT_EQ(SetTableCellVal(panel_, TABLE, MakePoint(2, 3), "7"), 0);
-    for (Point bad : {MakePoint(4, 1), MakePoint(1, 4), MakePoint(0, 1), MakePoint(1, 0)})
-        EXPECT_TRUE(SetTableCellVal(panel_, TABLE, bad, "x") < 0 &&
-                    SetTableCellAttribute(panel_, TABLE, bad, ATTR_TEXT_COLOR, 1) < 0);
+    for (Point bad : {MakePoint(4, 1), MakePoint(1, 4), MakePoint(0, 1), MakePoint(1, 0)}) {
+        EXPECT_LT(SetTableCellVal(panel_, TABLE, bad, "x"), 0);
+        EXPECT_LT(SetTableCellAttribute(panel_, TABLE, bad, ATTR_TEXT_COLOR, 1), 0);
+    }
     // Colours land on exactly the cells named: a row, a cell, a range of one row, an empty range.
     const int plain = attr(1, 1);
     SetTableRowAttribute(panel_, TABLE, 2, ATTR_TEXT_BGCOLOR, 0xFFFF00);
@@ -248,8 +253,8 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
         QTest::sendKeyEvent(QTest::Press, Find("EDIT"), key, QString::fromUtf8(text), {});
         EXPECT_EQ(calls_.back().data1, character);
     }
-    EXPECT_TRUE(CountEvents(EVENT_KEYPRESS, EDIT) == 3 &&
-                Find("EDIT")->window()->focusWidget() == Find("EDIT"));
+    EXPECT_EQ(CountEvents(EVENT_KEYPRESS, EDIT), 3);
+    EXPECT_EQ(Find("EDIT")->window()->focusWidget(), Find("EDIT"));
     // A number typed is one commit once the operator is done, never one per digit.
     auto* num = Find<QSpinBox>("NUM");
     num->selectAll();
