@@ -38,10 +38,7 @@ constexpr std::array<int, 31> kSurvol = [] {
     for (size_t i = 0; i < kQ31FsdSurvol.size(); ++i) list[3 + i] = kQ31FsdSurvol[i];
     return list;
 }();
-const char* const kLangues[4] = {"English",
-                                 "Fran\xE7"
-                                 "ais",
-                                 "Deutsch", "Italiano"};
+const char* const kLangues[4] = {"English", "Fran\347ais", "Deutsch", "Italiano"};
 
 void Traduire(int dlg) {
     SetPanelAttribute(dlg, ATTR_TITLE, Q31TxtLabelG[4]);

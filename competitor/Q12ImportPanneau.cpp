@@ -50,11 +50,9 @@ const char* TexteEchec(Q12Echec echec) {
         "Ce fichier ne peut pas \xEAtre lu comme un tableur (.xlsx, .xls, .ods ou .csv) :\n%s",
         "Diese Datei ist keine lesbare Tabelle (.xlsx, .xls, .ods oder .csv):\n%s",
         "Questo file non pu\xF2 essere letto come foglio di calcolo (.xlsx, .xls, .ods o .csv):\n%s"};
-    static constexpr const char* kIntrouvable[] = {"This file cannot be opened:\n%s",
-                                                   "Impossible d'ouvrir ce fichier :\n%s",
-                                                   "Diese Datei kann nicht ge\xF6"
-                                                   "ffnet werden:\n%s",
-                                                   "Impossibile aprire questo file:\n%s"};
+    static constexpr const char* kIntrouvable[] = {
+        "This file cannot be opened:\n%s", "Impossible d'ouvrir ce fichier :\n%s",
+        "Diese Datei kann nicht ge\366ffnet werden:\n%s", "Impossibile aprire questo file:\n%s"};
     static constexpr const char* kTropGrand[] = {
         "This file is too large for a competitor list:\n%s",
         "Ce fichier est trop grand pour une liste de concurrents :\n%s",

@@ -232,7 +232,7 @@ private:
         QWidget* vp = viewport();
         const QPoint at = vp->mapFromGlobal(PointerPosition());
         if (!vp->rect().contains(at)) return;
-        QHoverEvent move(QEvent::HoverMove, at, at);
+        QHoverEvent move(QEvent::HoverMove, at, vp->mapToGlobal(at), at);
         QCoreApplication::sendEvent(vp, &move);
     }
 
