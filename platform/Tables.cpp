@@ -230,9 +230,10 @@ private:
 
     void HoverAfterScroll() {
         QWidget* vp = viewport();
-        const QPoint at = vp->mapFromGlobal(PointerPosition());
+        const QPoint pointer = PointerPosition();
+        const QPoint at = vp->mapFromGlobal(pointer);
         if (!vp->rect().contains(at)) return;
-        QHoverEvent move(QEvent::HoverMove, at, vp->mapToGlobal(at), at);
+        QHoverEvent move(QEvent::HoverMove, at, pointer, at);
         QCoreApplication::sendEvent(vp, &move);
     }
 
