@@ -20,8 +20,11 @@ QElapsedTimer& Clock() {
     return clock;
 }
 
+// Read from the same clock as SecondsToNextSecond. time() reads the kernel's coarse clock, which
+// turns its second up to a tick after the fine one: a wake asked for the next second would read the
+// second before and wait a whole second more.
 std::tm LocalNow() {
-    std::time_t now = std::time(nullptr);
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
     localtime_r(&now, &tm);
     return tm;

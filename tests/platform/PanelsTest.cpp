@@ -14,7 +14,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -222,6 +224,22 @@ TEST(PlatformLoop, AnEarlierDeadlineEndsTheWaitAtItsOwnTime) {
     SetNextWake(0.05);
     GetUserEvent(0, &p, &c);
     EXPECT_LT(waited.elapsed(), 1500);
+}
+
+// A wake asked for the next second comes just after it turns, and the local time read then is
+// already that second's: a clock face that read the second before would wait a whole second more.
+TEST(PlatformLoop, TheLocalTimeHasTurnedWhenTheNextSecondsWakeComes) {
+    for (int turn = 0; turn < 3; ++turn) {
+        const double left = SecondsToNextSecond();
+        while (SecondsToNextSecond() <= left) {
+        }
+        const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+        std::tm turned{};
+        localtime_r(&now, &turned);
+        int second = 0;
+        GetSystemTime(nullptr, nullptr, &second);
+        EXPECT_EQ(second, turned.tm_sec) << "turn " << turn;
+    }
 }
 
 // A window without a place opens centred; closing one activates the one below; clicks reach callbacks.
