@@ -22,6 +22,7 @@ namespace {
 FileSelectHook g_fileHook = nullptr;
 MessageHook g_messageHook = nullptr;
 DocumentHook g_documentHook = nullptr;
+const char* g_unusablePathText = "";
 int g_cursor = VAL_DEFAULT_CURSOR;
 bool g_wait = false;
 
@@ -95,6 +96,23 @@ bool HasViewerFor(const QFileInfo& file) {
 #endif
 }
 
+// Whether the program can keep a path as it keeps every path: Windows-1252 bytes, at most 259 of
+// them. Any other comes back with '?' for each letter outside that set (Polish or Czech letters,
+// accents decomposed as macOS writes names) or cut short, and names another file: one that is not
+// there, or one written over without the dialog's question about it.
+bool Storable(const QString& path) {
+    return path.size() < 260 && FromCp1252(ToCp1252(path)) == path;
+}
+
+void ShowMessage(const QString& title, const QString& message) {
+    if (g_messageHook) return g_messageHook(ToCp1252(title).constData(), ToCp1252(message).constData());
+    QMessageBox box(QMessageBox::Information, title, message, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path in it can be copied
+    ShowOverParent(&box, DialogParent());
+    box.exec();
+}
+
 }  // namespace
 
 int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
@@ -120,28 +138,27 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
     if (defaultFile && *defaultFile) dialog.selectFile(FromCp1252(defaultFile));
     (void)restrictDir;
     (void)allowCancel;
-    ShowOverParent(&dialog, DialogParent());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return VAL_NO_FILE_SELECTED;
-    QString chosen = dialog.selectedFiles().first();
+    QString chosen;
+    for (;;) {  // until a path the program can keep, or none
+        ShowOverParent(&dialog, DialogParent());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return VAL_NO_FILE_SELECTED;
+        chosen = dialog.selectedFiles().first();
+        if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+            chosen += QLatin1Char('.') + suffix;
+        chosen = QDir::toNativeSeparators(chosen);
+        if (Storable(chosen)) break;
+        // Told with the name as it is, then asked again where the dialog was.
+        ShowMessage(dialog.windowTitle(), FromCp1252(g_unusablePathText) + QLatin1Char('\n') + chosen);
+    }
     if (!defaultDir || !*defaultDir) NoteChosenFolder(QFileInfo(chosen).absolutePath());
-    if (!suffix.isEmpty() && !chosen.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
-        chosen += QLatin1Char('.') + suffix;
-    chosen = QDir::toNativeSeparators(chosen);
     CopyCp1252(chosen, pathOut, 260);
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 
 int MessagePopup(const char* title, const char* message) {
-    if (g_messageHook) {
-        g_messageHook(title ? title : "", message ? message : "");
-        return 0;
-    }
-    if (!QApplication::instance()) return -1;
-    QMessageBox box(QMessageBox::Information, FromCp1252(title), FromCp1252(message), QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path in it can be copied
-    ShowOverParent(&box, DialogParent());
-    box.exec();
+    if (!g_messageHook && !QApplication::instance()) return -1;
+    ShowMessage(FromCp1252(title), FromCp1252(message));
     return 0;
 }
 
@@ -164,6 +181,9 @@ void SetMessageHook(MessageHook hook) {
 }
 void SetDocumentHook(DocumentHook hook) {
     g_documentHook = hook;
+}
+void SetUnusablePathText(const char* text) {
+    g_unusablePathText = text ? text : "";
 }
 
 int SetMouseCursor(int cursor) {

@@ -53,8 +53,8 @@ void SyncFolder(const std::string& folder) {
 int WriteAtomicNative(const std::string& target, const void* data, size_t size) {
     auto slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + "/." + name + ".tmpXXXXXX";
+    // Hidden beside it. Not named after it: the longest names leave no room for more.
+    std::string temp = folder + "/.qs310-write.tmpXXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0) return Failed(errno);
     int error = 0;

@@ -34,8 +34,8 @@ std::unique_ptr<QTextDocument> Document(const char* path) {
 // Written beside the target, then renamed over it: a failed print leaves no half file.
 int WritePdf(QTextDocument& doc, const QString& target, const QString& title) {
     const QFileInfo info(target);
-    const QString temp =
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".tmp");
+    const QString temp =  // a name's start: the longest name leaves no room for more
+        info.absolutePath() + QStringLiteral("/.") + info.fileName().left(64) + QStringLiteral(".tmp");
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -241,6 +241,10 @@ enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SE
 int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char* fileTypes, const char* title,
                     int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir,
                     char pathOut[260]);
+// What the file dialog tells the operator, above the name, when a name chosen cannot be kept
+// (a character outside Windows-1252, or 260 bytes and more); the dialog then comes back. Read
+// when shown: a text of the current language's table.
+void SetUnusablePathText(const char* text);
 int MessagePopup(const char* title, const char* message);
 // Opens a file in the system's viewer for its type. 0 on success; -1 the file is missing,
 // -2 no program to show such files is installed.

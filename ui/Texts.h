@@ -8,7 +8,7 @@
 inline constexpr int kQ12TxtEntrees = 26;
 inline constexpr int kGMesComCount = 30;
 inline constexpr int kQ31TxtLabelCount = 76;
-inline constexpr int kQ31TxtMesCount = 41;
+inline constexpr int kQ31TxtMesCount = 42;
 
 extern char GLabelBpG[9][64];                     // shared button captions
 extern char GMessageG[5][128];                    // general messages and titles
@@ -51,6 +51,8 @@ inline constexpr int kQ31MesPrintFailed = 37;
 inline constexpr int kQ31MesPdfTitle = 38;  // file dialog title, no path
 inline constexpr int kQ31MesDocNoViewer = 39;
 inline constexpr int kQ31MesDocMissing = 40;
+// Q31TxtMesG: a file name chosen that the program cannot keep, followed by the name.
+inline constexpr int kQ31MesPathUnusable = 41;
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

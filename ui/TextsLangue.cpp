@@ -1,4 +1,5 @@
 // Loading every text table of the configured language, recording a failure.
+#include "platform/cvi.h"
 #include "records/Q31Config.h"
 #include "ui/Texts.h"
 
@@ -22,6 +23,7 @@ void Q31ChargerTextes() {
         st = charger(language);
         if (st != 0) break;
     }
+    SetUnusablePathText(Q31TxtMesG[kQ31MesPathUnusable]);
     if (st == 2)
         Q31FormerErreur("Start Clock QS-310 INTERFACE FAILURE", "Reading text files incomplete !");
     else if (st == 1)

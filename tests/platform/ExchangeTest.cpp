@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -16,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Encoding.h"
 #include "platform/Journal.h"
 #include "platform/Runtime.h"
 #include "platform/WebServer.h"
@@ -113,6 +118,8 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
     EXPECT_EQ(FileWriteAtomic("Settings/b.q31set", "b", 1), 0);
     EXPECT_EQ(fs::status("Settings/b.q31set").permissions(), fs::perms(0644));
     EXPECT_EQ(umask(mask), mode_t(022));
+    const std::string longest = "Settings/" + std::string(253, 'n') + "\xE9";  // 255 bytes, the most
+    EXPECT_EQ(FileWriteAtomic(longest.c_str(), "x", 1), 0);
     EXPECT_TRUE(FileWriteAtomic("Nowhere\\rec.bin", "xyz", 3) == -1 && !fs::exists("Nowhere"));
     char buf[8], drive[260], folder[260], file[260];
     long size = 0;
@@ -162,8 +169,11 @@ TEST(PlatformFiles, PrintingToAFileOrThroughTheDialog) {
     EnsureRuntime();
     TempProgramDir dir(false);
     WriteFileBytes("times.txt", "  1 : 123 : 10:02:03.456\n");
-    EXPECT_EQ(PrintTextFile("times.txt", "Times", "times.pdf"), 1);
-    EXPECT_EQ(ReadFileBytes("times.pdf").substr(0, 5), "%PDF-");
+    const std::string longest = std::string(251, 'p') + ".pdf";  // the longest name there is
+    for (const std::string& pdf : {std::string("times.pdf"), longest}) {
+        EXPECT_EQ(PrintTextFile("times.txt", "Times", pdf.c_str()), 1);
+        EXPECT_EQ(ReadFileBytes(pdf).substr(0, 5), "%PDF-");
+    }
     int cancelled = 0;
     QTimer cancel;  // the operator's Cancel, once the dialog is up
     cancel.callOnTimeout([&cancelled] {
@@ -176,7 +186,7 @@ TEST(PlatformFiles, PrintingToAFileOrThroughTheDialog) {
     for (const char* none : {"", static_cast<const char*>(nullptr)})
         EXPECT_EQ(PrintTextFile("times.txt", "Times", none), 0);
     EXPECT_EQ(cancelled, 2);
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 2);  // nothing else written
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 3);  // nothing else written
     // The next dialog opens in the folder picked last, while that folder is there.
     const QString picked = QString::fromStdString(dir.file("stick"));
     fs::create_directory(dir.file("stick"));
@@ -184,6 +194,52 @@ TEST(PlatformFiles, PrintingToAFileOrThroughTheDialog) {
     EXPECT_EQ(qs::rt::StartFolder(), picked);
     fs::remove(dir.file("stick"));
     EXPECT_NE(qs::rt::StartFolder(), picked);
+}
+
+// A name the program cannot keep as it keeps every path (Windows-1252, under 260 bytes) is not
+// returned with '?' for its letters or cut short, which names another file: the operator is told,
+// with the name as it is, and the dialog comes back in the same folder.
+TEST(PlatformFiles, ANameThatCannotBeKeptIsToldAndAskedForAgain) {
+    EnsureRuntime();
+    TempProgramDir dir(false);
+    SetUnusablePathText("Not kept:");
+    const QString folder = QDir::currentPath();
+    const qsizetype fits = 259 - folder.size() - 1 - 4;  // a name whose path is 259 bytes long
+    const std::pair<QString, bool> rows[] = {
+        {QStringLiteral("Zürich 2€.txt"), true},
+        {QStringLiteral("Łódź.txt"), false},
+        {QStringLiteral("Zu\u0308rich.txt"), false},  // as macOS writes it
+        {QString(fits, QLatin1Char('y')) + ".txt", true},
+        {QString(fits + 1, QLatin1Char('x')) + ".txt", false}};
+    for (const auto& [name, kept] : rows) {
+        std::vector<std::string> met;  // what the operator met, in turn
+        QTimer answer;
+        answer.callOnTimeout([&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                met.push_back(box->text().toStdString());
+                box->accept();
+            } else if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                met.push_back(d->directory().absolutePath().toStdString());
+                if (met.size() > 1) return d->reject();
+                d->findChild<QLineEdit*>("fileNameEdit")->setText(name);  // typed
+                static_cast<QDialog*>(d)->accept();                       // as its Save button does
+            }
+        });
+        answer.start(20);
+        char path[260] = "?";
+        const int got =
+            FileSelectPopup(dir.path().c_str(), "", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
+        const std::string at = folder.toStdString(), full = (folder + QLatin1Char('/') + name).toStdString();
+        if (kept) {
+            EXPECT_EQ(std::tuple(got, qs::rt::FromCp1252(path).toStdString(), met),
+                      std::tuple(VAL_NEW_FILE_SELECTED, full, std::vector{at}));
+        } else {
+            EXPECT_EQ(
+                std::tuple(got, std::string(path), met),
+                std::tuple(VAL_NO_FILE_SELECTED, std::string(), std::vector{at, "Not kept:\n" + full, at}));
+        }
+    }
 }
 
 TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {

@@ -3,19 +3,26 @@
 // connection switch -> Simulation -> synchronisation on the computer's clock,
 // program 1 "Alpine Ski" -> start; grabs the connection dialog on the way, the main
 // window while the countdown runs, then switches the second display on and grabs it
-// too, and last opens the general settings page and grabs the main window with it.
+// too, opens the general settings page and grabs the main window with it, then the key panel,
+// the quit question, and last a file name the program cannot keep typed into the times' save
+// dialog (the message it gets, above the main window).
 // Usage: qs_demo_shot <program folder> <output folder>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/Q31Aff.h"
@@ -41,6 +48,8 @@ std::string outDir;
 int phase = 0;
 double phaseStart = 0;
 double countdownSeen = -1;
+std::unique_ptr<QTimer> answers;  // answers the save dialog from inside its own loop
+void AnswerSaveDialog();
 
 void Grab(int panel, const char* name) {
     QWidget* w = qs::rt::PanelWidget(panel);
@@ -163,15 +172,49 @@ void Script() {
             if (int popup = FindLoadedPanel("FSabGen.uir", fsabgen::POPUP); popup > 0) {
                 if (now - phaseStart < 1.5) return;
                 GrabScreen("quit-question.png");
-                QueueUserEvent(popup, fsabgen::POPUP_ANNULER);  // No: the demo ends below
-                phase = 4;
+                QueueUserEvent(popup, fsabgen::POPUP_ANNULER);  // No: the demo goes on below
+                phase = 35;
+                phaseStart = now;
             } else if (now - phaseStart > 20) {
                 phase = 4;
             }
             break;
+        case 35:  // the question gone, the times' save button
+            if (FindLoadedPanel("FSabGen.uir", fsabgen::POPUP) > 0 && now - phaseStart < 20) return;
+            answers = std::make_unique<QTimer>();
+            answers->callOnTimeout(AnswerSaveDialog);
+            answers->start(200);
+            QueueUserEvent(Q31FIhmG, MAIN_TIMES_SAVE);
+            phase = 36;
+            phaseStart = now;
+            break;
+        case 36:  // the save dialog's own loop runs the answers; back here once it is closed
+            if (now - phaseStart > 2) phase = 4;
+            break;
         default:
+            answers.reset();
             Q31QuitG = 1;
             break;
+    }
+}
+
+// The times' save dialog: a name with letters outside Windows-1252 typed and saved; the message
+// it gets is grabbed with the screen, then the dialog that comes back is cancelled.
+void AnswerSaveDialog() {
+    static int step = 0;
+    static double shown = -1;
+    QWidget* w = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+        if (shown < 0) shown = Timer();
+        if (Timer() - shown < 1.0) return;
+        GrabScreen("file-name-refused.png");
+        box->accept();
+        step = 2;
+    } else if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+        if (step == 2) return d->reject();
+        if (step++ == 0) return;  // once drawn
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("Łódź – bieg 2"));
+        static_cast<QDialog*>(d)->accept();
     }
 }
 
