@@ -1,6 +1,7 @@
 // The five buttons of the times table: refresh from the clock, save, load,
 // print and clear.
 #include <cstring>
+#include <string>
 
 #include "chrono/SbChrono.h"
 #include "chrono/SbChronoLinkUse.h"
@@ -51,13 +52,10 @@ int FQ31ChronosSauver(int, int, int event, void*, int, int) {
     char path[260] = "";
     if (FileSelectPopup(kDossier, "*.txt", "*.txt", Q31TxtMesG[6], VAL_SAVE_BUTTON, 0, 1, 1, 0, path) > 0) {
         Exporter(path);
-        // "Course1.txt" also gives "Course1.q31tps".
+        // "Course1.txt" also gives "Course1.q31tps", whole even where it is longer than a path
+        // the dialog gives.
         const size_t n = strlen(path);
-        if (n >= 3) {
-            char binary[260];
-            StrFormat(binary, sizeof binary, "%.*sq31tps", int(n - 3), path);
-            SbChronoSauver(binary);
-        }
+        if (n >= 3) SbChronoSauver((std::string(path, n - 3) + "q31tps").c_str());
     }
     SetPanelAttribute(Q31FIhmG, ATTR_DIMMED, 0);
     return 0;

@@ -120,6 +120,10 @@ TEST_F(ChronoTableTest, SaveExportsTheTextAndTheTimesFile) {
     SbComG.mode = 7;
     SbComG.params.precision = -1;
     EXPECT_NE(Export().find("Mode  \n             Run 3 \n       Precision  \n"), std::string::npos);
+    // A text file at the longest path the dialog gives: the times file beside it keeps its whole name.
+    choixG = "Chronos\\" + std::string(247, 'n') + ".txt";
+    Appuyer(MAIN_TIMES_SAVE);
+    EXPECT_GT(qstest::FileSize(Fichier("Chronos/" + std::string(247, 'n') + ".q31tps")), 0);
 
     SbChronoEffacer();
     choixG = "Chronos\\Essai.q31tps";
