@@ -148,6 +148,13 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
             chosen += QLatin1Char('.') + suffix;
         chosen = QDir::toNativeSeparators(chosen);
         if (Storable(chosen)) break;
+        // Within the current folder, the program folder whose own path cannot be kept: named as
+        // the program names its own files there.
+        const QString within = QDir::toNativeSeparators(QDir::current().relativeFilePath(chosen));
+        if (!QDir::isAbsolutePath(within) && !within.startsWith(QLatin1String("..")) && Storable(within)) {
+            chosen = within;
+            break;
+        }
         // Told with the name as it is, then asked again where the dialog was.
         ShowMessage(dialog.windowTitle(), FromCp1252(g_unusablePathText) + QLatin1Char('\n') + chosen);
     }

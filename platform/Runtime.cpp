@@ -119,6 +119,11 @@ int GetProjectDir(char dir[260]) {
 }
 
 int SetDir(const char* dir) {
+    // The program folder as GetProjectDir gives it, also where its path has letters outside
+    // Windows-1252 (given as '?') or is too long: the folder itself, not the current one kept.
+    char project[260];
+    GetProjectDir(project);
+    if (dir && strcmp(dir, project) == 0) return QDir::setCurrent(qs::rt::ProgramDir()) ? 0 : -1;
     return QDir::setCurrent(qs::rt::PathFromCp1252(dir)) ? 0 : -1;
 }
 

@@ -161,6 +161,14 @@ TEST(PlatformFiles, WritesAreAtomicReadsBoundedPathsStayInTheirFolderJournalBoun
     EXPECT_TRUE(fs::exists("Logs/notes.txt"));
     EXPECT_NE(all.find(" line 1299......"), all.npos);
     EXPECT_EQ(all.find(" line 1000......"), all.npos);
+    // A program folder whose path has a letter outside Windows-1252 is made current all the same:
+    // the program's files are not written wherever it was started from.
+    const fs::path program = fs::absolute("Łódź");
+    fs::create_directory(program);
+    setenv("QS_PROGRAM_DIR", program.c_str(), 1);
+    GetProjectDir(folder);
+    EXPECT_EQ(SetDir(folder), 0);
+    EXPECT_EQ(fs::current_path(), program);
 }
 
 // Printed to the PDF file named; with none named, through the print dialog, and nothing when the
@@ -203,16 +211,10 @@ TEST(PlatformFiles, ANameThatCannotBeKeptIsToldAndAskedForAgain) {
     EnsureRuntime();
     TempProgramDir dir(false);
     SetUnusablePathText("Not kept:");
-    const QString folder = QDir::currentPath();
-    const qsizetype fits = 259 - folder.size() - 1 - 4;  // a name whose path is 259 bytes long
-    const std::pair<QString, bool> rows[] = {
-        {QStringLiteral("Zürich 2€.txt"), true},
-        {QStringLiteral("Łódź.txt"), false},
-        {QStringLiteral("Zu\u0308rich.txt"), false},  // as macOS writes it
-        {QString(fits, QLatin1Char('y')) + ".txt", true},
-        {QString(fits + 1, QLatin1Char('x')) + ".txt", false}};
-    for (const auto& [name, kept] : rows) {
-        std::vector<std::string> met;  // what the operator met, in turn
+    // The name typed into the save dialog opened in `folder`: what it returns, the path, and what
+    // the operator met in turn (the folder of each dialog, the text of each message).
+    const auto save = [](const char* folder, const QString& name) {
+        std::vector<std::string> met;
         QTimer answer;
         answer.callOnTimeout([&] {
             QWidget* w = QApplication::activeModalWidget();
@@ -228,18 +230,36 @@ TEST(PlatformFiles, ANameThatCannotBeKeptIsToldAndAskedForAgain) {
         });
         answer.start(20);
         char path[260] = "?";
-        const int got =
-            FileSelectPopup(dir.path().c_str(), "", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
-        const std::string at = folder.toStdString(), full = (folder + QLatin1Char('/') + name).toStdString();
-        if (kept) {
-            EXPECT_EQ(std::tuple(got, qs::rt::FromCp1252(path).toStdString(), met),
-                      std::tuple(VAL_NEW_FILE_SELECTED, full, std::vector{at}));
-        } else {
-            EXPECT_EQ(
-                std::tuple(got, std::string(path), met),
-                std::tuple(VAL_NO_FILE_SELECTED, std::string(), std::vector{at, "Not kept:\n" + full, at}));
-        }
+        const int got = FileSelectPopup(folder, "", "*.txt", "Save", VAL_SAVE_BUTTON, 0, 1, 1, 0, path);
+        return std::tuple(got, qs::rt::FromCp1252(path).toStdString(), met);
+    };
+    const QString folder = QDir::currentPath();  // the program's current folder is another
+    const std::string at = folder.toStdString();
+    fs::create_directory("run");
+    fs::current_path("run");
+    const qsizetype fits = 259 - folder.size() - 1 - 4;  // a name whose path is 259 bytes long
+    const std::pair<QString, bool> rows[] = {
+        {QStringLiteral("Zürich 2€.txt"), true},
+        {QStringLiteral("Łódź.txt"), false},
+        {QStringLiteral("Zu\u0308rich.txt"), false},  // as macOS writes it
+        {QString(fits, QLatin1Char('y')) + ".txt", true},
+        {QString(fits + 1, QLatin1Char('x')) + ".txt", false}};
+    for (const auto& [name, kept] : rows) {
+        const std::string full = (folder + QLatin1Char('/') + name).toStdString();
+        if (kept)
+            EXPECT_EQ(save(at.c_str(), name), std::tuple(VAL_NEW_FILE_SELECTED, full, std::vector{at}));
+        else
+            EXPECT_EQ(save(at.c_str(), name), std::tuple(VAL_NO_FILE_SELECTED, std::string(),
+                                                         std::vector{at, "Not kept:\n" + full, at}));
     }
+    // In a program folder whose own path cannot be kept, a file within it is given as the program
+    // names its own files, relative to it (the current folder).
+    const fs::path program = fs::path(dir.path()) / "Łódź";
+    fs::create_directories(program / "Chronos");
+    setenv("QS_PROGRAM_DIR", program.c_str(), 1);
+    fs::current_path(program);
+    EXPECT_EQ(save("Chronos", "x.txt"), std::tuple(VAL_NEW_FILE_SELECTED, std::string("Chronos/x.txt"),
+                                                   std::vector{(program / "Chronos").string()}));
 }
 
 TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
