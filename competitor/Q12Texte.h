@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-// UTF-8 to Windows-1252, at most maxBytes bytes. Characters without a Windows-1252
-// byte and malformed sequences become '?'; line breaks and tabs become spaces.
+// UTF-8 to Windows-1252, at most maxBytes bytes. Letters without a Windows-1252 byte become
+// the nearest that has one (Ł, č, ő: L, c, ö; an accent written apart joins its letter), other
+// characters and malformed sequences '?'; line breaks and tabs become spaces.
 std::string Q12Utf8VersCp1252(std::string_view utf8, size_t maxBytes);
 // Windows-1252 to UTF-8 (files written by Windows programs in the ANSI code page).
 std::string Q12Cp1252VersUtf8(std::string_view cp1252);

@@ -239,6 +239,15 @@ TEST(CompetitorText, Utf8ToWindows1252) {
         "\xED\xBF\xBF|\xF0\x9F\x98\x80!|\xF4\x90\x80\x80|line\r\nnext\tx|ab\xE2\x82";
     EXPECT_EQ(Q12Utf8VersCp1252(text, 1000), "caf\xE9 \x80 \x8C|a?z|a?z|?|?|?|?|?!|?|line  next x|ab??");
     EXPECT_EQ(Q12Utf8VersCp1252("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xE9\xE9");  // cut by bytes written
+    // Letters the code page lacks, as the nearest it has; accents written apart joined to their letter.
+    const std::pair<const char*, const char*> names[] = {{"Łukasz Wójcik", "Lukasz W\xF3jcik"},
+                                                         {"Dvořák Čapek", "Dvor\xE1k Capek"},
+                                                         {"Erdős Ű", "Erd\xF6s \xDC"},
+                                                         {"Ștefan Țiriac", "Stefan Tiriac"},
+                                                         {"Zu\u0308rich ze\u0301", "Z\xFCrich z\xE9"},
+                                                         {"c\u030C S\u030C \u0301x", "c \x8A x"}};
+    for (auto [utf8, kept] : names) EXPECT_EQ(Q12Utf8VersCp1252(utf8, 1000), kept) << utf8;
+    EXPECT_EQ(Q12Utf8VersCp1252("ae\u0301b", 2), "a\xE9");  // the accent on the last letter kept
     std::string all;  // every Windows-1252 byte survives the trip through UTF-8
     for (int c = 0x20; c <= 0xFF; ++c) all += char(c);
     EXPECT_TRUE(Q12EstUtf8(Q12Cp1252VersUtf8(all)));
