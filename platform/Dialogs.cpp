@@ -97,9 +97,9 @@ bool HasViewerFor(const QFileInfo& file) {
 }
 
 // Whether the program can keep a path as it keeps every path: Windows-1252 bytes, at most 259 of
-// them. Any other comes back with '?' for each letter outside that set (Polish or Czech letters,
-// accents decomposed as macOS writes names) or cut short, and names another file: one that is not
-// there, or one written over without the dialog's question about it.
+// them. Any other comes back with another letter or '?' for each one outside that set (Polish or
+// Czech letters, accents decomposed as macOS writes names) or cut short, and names another file:
+// one that is not there, or one written over without the dialog's question about it.
 bool Storable(const QString& path) {
     return path.size() < 260 && FromCp1252(ToCp1252(path)) == path;
 }

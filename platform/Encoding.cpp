@@ -1,36 +1,18 @@
-// Windows-1252 conversion: a fixed table for 0x80-0x9F, Latin-1 elsewhere.
+// Windows-1252 <-> Qt strings, by the code page of the records (lib/Cp1252.h).
 #include "platform/Encoding.h"
 
-#include <array>
 #include <cstring>
 
+#include "lib/Cp1252.h"
+
 namespace qs::rt {
-namespace {
-
-// 0x80-0x9F; the five bytes Windows leaves undefined map onto the same C1 code points,
-// so every byte survives a round trip.
-constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char ByteOf(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return char(c);
-    for (size_t i = 0; i < kHigh.size(); ++i)
-        if (kHigh[i] == c) return char(0x80 + i);
-    return '?';
-}
-
-}  // namespace
 
 QString FromCp1252(const char* text, size_t length) {
     QString out;
     if (!text) return out;
     out.resize(qsizetype(length));
-    for (size_t i = 0; i < length; ++i) {
-        auto b = static_cast<unsigned char>(text[i]);
-        out[qsizetype(i)] = QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b));
-    }
+    for (size_t i = 0; i < length; ++i)
+        out[qsizetype(i)] = QChar(char16_t(Cp1252Char(static_cast<unsigned char>(text[i]))));
     return out;
 }
 
@@ -41,7 +23,12 @@ QString FromCp1252(const char* text) {
 QByteArray ToCp1252(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
-    for (QChar c : text) out.append(ByteOf(c.unicode()));
+    for (QChar c : text) {
+        if (Cp1252IsAccent(c.unicode()) && !out.isEmpty())
+            out.back() = Cp1252Accented(out.back(), c.unicode());
+        else
+            out.append(Cp1252Byte(c.unicode()));
+    }
     return out;
 }
 

@@ -9,7 +9,9 @@ namespace qs::rt {
 
 QString FromCp1252(const char* text);  // null gives an empty string
 QString FromCp1252(const char* text, size_t length);
-QByteArray ToCp1252(const QString& text);  // characters without a byte become '?'
+// A letter without a byte becomes the nearest that has one (Ł: L), an accent written apart joins
+// its letter, any other character without a byte '?'.
+QByteArray ToCp1252(const QString& text);
 // Copies text as Windows-1252 into out (at most size-1 bytes, always terminated).
 void CopyCp1252(const QString& text, char* out, size_t size);
 

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -101,6 +102,10 @@ TEST_F(PanelTest, AttributesAndValuesShowOnTheWidgets) {
     for (int control : {MSG, EDIT}) EXPECT_EQ(SetCtrlVal(panel_, control, "N\xB0 12 \x80"), 0);
     GetCtrlVal(panel_, EDIT, text, 4);  // cut to the buffer
     EXPECT_EQ(Find<QLabel>("MSG")->text().toStdString() + text, "N\u00B0 12 \u20ACN\xB0 ");
+    // Typed or pasted: the nearest letters the code page has, an accent written apart on its letter.
+    Find<QLineEdit>("EDIT")->setText(QStringLiteral("Łódź e\u0301 ☺"));
+    GetCtrlVal(panel_, EDIT, text, sizeof text);
+    EXPECT_STREQ(text, "L\363dz \351 ?");
     // A ring shows the value set; on a settings page a value no item carries stays, never changed.
     for (auto [at, label, value] : {std::tuple{-1, "A", 10}, {-1, "C", 30}, {1, "B", 20}})
         InsertListItem(panel_, RING, at, label, value);
