@@ -338,6 +338,8 @@ void FsdSuivreTaille() {
     Fonds(false);
 }
 
+static void EcranRetire();
+
 void Q31FsdCharger() {
     FsdPanneaux& p = P();
     p = FsdPanneaux{};
@@ -353,14 +355,15 @@ void Q31FsdCharger() {
     for (int ctrl : {COUNTDOWN_DIGIT1, COUNTDOWN_DIGIT2}) SetCtrlVal(p.countdown, ctrl, 0);
     SetCtrlVal(p.countdown, COUNTDOWN_MINUS, 0);
     Q31FsdInit(true, false);
+    SetScreenRemovedHook(EcranRetire);
 }
 
 // The first time in a run that the display is switched on, it goes to a second screen
 // when the computer has one, full screen there: that screen faces the public.
+static bool placeG = false;  // placed for the public since the start or since its screen went
 static void PlacerSurEcranPublic() {
-    static bool fait = false;
-    if (fait) return;
-    fait = true;
+    if (placeG) return;
+    placeG = true;
     int top = 0, left = 0, height = 0, width = 0;
     if (GetScreenCount() < 2 || GetScreenRect(1, &top, &left, &height, &width) != 0) return;
     SetPanelPos(P().display, top + 30, left + 10);
@@ -368,6 +371,21 @@ static void PlacerSurEcranPublic() {
     SetPanelAttribute(P().display, ATTR_WINDOW_ZOOM, VAL_FULLSCREEN);
     ProcessSystemEvents();
     FsdSuivreTaille();
+}
+
+// A screen went away (the public's: a cable pulled, the television switched off). A display
+// left full screen on the one screen left would cover the operator's window, or stand where
+// no screen shows it: it is switched off. Switched on again, it goes to the public's screen
+// again if there is one by then.
+static void EcranRetire() {
+    const int d = P().display;
+    int visible = 0, zoom = 0;
+    if (d <= 0 || GetScreenCount() >= 2 || GetPanelAttribute(d, ATTR_VISIBLE, &visible) != 0 || !visible ||
+        GetPanelAttribute(d, ATTR_WINDOW_ZOOM, &zoom) != 0 || zoom != VAL_FULLSCREEN)
+        return;
+    SetPanelAttribute(d, ATTR_WINDOW_ZOOM, VAL_NO_ZOOM);
+    Q31FsdFermer();
+    placeG = false;
 }
 
 void Q31FsdOuvrir() {
@@ -384,6 +402,7 @@ void Q31FsdFermer() {
 }
 
 void Q31FsdQuitter() {
+    SetScreenRemovedHook(nullptr);
     if (P().display > 0) DiscardPanel(P().display);  // its two windows go with it
     P() = FsdPanneaux{};
     FsdOublierImages();

@@ -234,6 +234,9 @@ int GetScreenSize(int* height, int* width);
 // in desktop pixels. 0 on success.
 int GetScreenCount();
 int GetScreenRect(int screen, int* top, int* left, int* height, int* width);
+// Called from the event processing after a screen went away (its windows moved to another by
+// then); nullptr for none.
+void SetScreenRemovedHook(void (*hook)());
 
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -232,6 +233,17 @@ TEST_F(SecondDisplay, SwitchedOnLightsDigitsDialAndHandsReachTheDisplayAndTheWeb
         FQ31_FsdGere(display, 0, event, nullptr, key, 0);
         EXPECT_EQ(Attr(display, 0, ATTR_WINDOW_ZOOM), zoom) << key;
     }
+    // A screen gone (the public's: a cable pulled), one left: full screen there, the display would
+    // cover the operator's window and is switched off; in a window it stays.
+    for (int zoom : {plain, full}) {
+        SetPanelAttribute(display, ATTR_WINDOW_ZOOM, zoom);
+        emit qGuiApp->screenRemoved(QGuiApplication::primaryScreen());  // as Qt tells it
+        ProcessSystemEvents();
+        EXPECT_EQ(
+            std::tuple(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH), Attr(display, 0, ATTR_WINDOW_ZOOM)),
+            std::tuple(zoom == plain, int(zoom == plain), plain));
+    }
+    Q31FsdOuvrir();
     FQ31_FsdGere(display, 0, EVENT_CLOSE, nullptr, 0, 0);  // its close box switches it off
     EXPECT_EQ(std::pair(Q31FsdAffiche(), Attr(Q31FIhmG, MAIN_FSD_SWITCH)), std::pair(false, 0));
 }
