@@ -28,8 +28,25 @@ void Q31Terminer() {
     SbShowFileNotices(0);  // files that could not be written on the way out
 }
 
+// Another run of the program works in this folder (a second start, a double click too many).
+// Going on would write the same files: the times file started over, and at the end one run's
+// settings over the other's. The operator is told in their language; no file is written.
+static void DejaEnCours() {
+    char dir[260];
+    if (GetProjectDir(dir) == 0) SetDir(dir);
+    Q31Defaut(&Q31G);
+    FileReadUpTo(kQ31ConfigFile, &Q31G, sizeof Q31G);
+    Q31ChargerTextes();
+    MessagePopup(GMessageG[1], Q31TxtMesG[kQ31MesAlreadyRunning]);
+}
+
 int Q31Main(int argc, char** argv) {
     if (InitCVIRTE(argc, argv) == 0) return -1;
+    if (HoldProgramFolder() == 1) {
+        DejaEnCours();
+        CloseCVIRTE();
+        return 1;
+    }
     SetLocalSettingsFailureHook(SbNoteLocalSettingsNotWritten);
     Q31EnregistrerCallbacks();
     Q31Preparer();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTableView>
 #include <cerrno>
 #include <cstdio>
@@ -62,7 +63,10 @@ char g_arg0[] = "QS310Manager";
 char* g_argv[] = {g_arg0, nullptr};
 std::unique_ptr<QsApplication> g_app;
 
+std::unique_ptr<QLockFile> g_folderHeld;  // the program folder, while this run works in it
+
 void ShutdownLayer() {
+    g_folderHeld.reset();
     WebServerStop();  // its sockets are Qt objects: gone before the application object
     qs::rt::CloseAllPorts();
     qs::rt::DiscardAllPanels();
@@ -116,6 +120,18 @@ void CloseCVIRTE() {
 int GetProjectDir(char dir[260]) {
     qs::rt::CopyCp1252(QDir::toNativeSeparators(qs::rt::ProgramDir()), dir, 260);
     return 0;
+}
+
+int HoldProgramFolder() {
+    const QString lock = qs::rt::ProgramDir() + QStringLiteral("/.QS310Manager.lock");
+    if (g_folderHeld && g_folderHeld->fileName() == lock) return 0;
+    auto held = std::make_unique<QLockFile>(lock);
+    held->setStaleLockTime(0);  // stale only when the program that made it no longer runs
+    if (held->tryLock(0)) {
+        g_folderHeld = std::move(held);
+        return 0;
+    }
+    return held->error() == QLockFile::LockFailedError ? 1 : -1;
 }
 
 int SetDir(const char* dir) {

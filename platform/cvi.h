@@ -62,8 +62,12 @@ int QueueUserEvent(int panel, int control);  // tests: queue a commit as if the 
 int InitCVIRTE(int argc, char** argv);  // 0 on failure
 void CloseCVIRTE();
 int GetProjectDir(char dir[260]);  // the program's folder; 0 on success
-int SetDir(const char* dir);       // 0 on success
-int MakeDir(const char* dir);      // 0 on success; an existing folder is no failure (returns -9)
+// Holds the program folder for this run, until the layer closes, so that a second start in the
+// same folder (a double click too many) does not write the same files: 0 held, 1 another running
+// program holds it, -1 it cannot be held (a read-only folder): the run goes on as before.
+int HoldProgramFolder();
+int SetDir(const char* dir);   // 0 on success
+int MakeDir(const char* dir);  // 0 on success; an existing folder is no failure (returns -9)
 int GetDir(char dir[260]);
 // The program folder may be overridden (tests run a copy of it in a temporary folder):
 // environment QS_PROGRAM_DIR wins over the executable's folder.

@@ -8,7 +8,7 @@
 inline constexpr int kQ12TxtEntrees = 26;
 inline constexpr int kGMesComCount = 30;
 inline constexpr int kQ31TxtLabelCount = 76;
-inline constexpr int kQ31TxtMesCount = 42;
+inline constexpr int kQ31TxtMesCount = 43;
 
 extern char GLabelBpG[9][64];                     // shared button captions
 extern char GMessageG[5][128];                    // general messages and titles
@@ -53,6 +53,8 @@ inline constexpr int kQ31MesDocNoViewer = 39;
 inline constexpr int kQ31MesDocMissing = 40;
 // Q31TxtMesG: a file name chosen that the program cannot keep, followed by the name.
 inline constexpr int kQ31MesPathUnusable = 41;
+// Q31TxtMesG: another run of the program works in this program folder (shown alone, no window).
+inline constexpr int kQ31MesAlreadyRunning = 42;
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

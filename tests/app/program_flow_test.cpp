@@ -3,6 +3,7 @@
 // back, missing texts, the connection and options dialogs, the questions before a disconnection and a quit.
 #include <gtest/gtest.h>
 
+#include <QLockFile>
 #include <QWidget>
 #include <filesystem>
 #include <random>
@@ -52,6 +53,35 @@ void Expect(const std::string& b, std::vector<std::pair<size_t, int32_t>> ints,
 }
 
 }  // namespace
+
+// A second start in the folder another run of the program works in (a double click too many) is
+// told in the operator's language and writes nothing: neither a times file started over nor, at
+// its end, its settings over the other run's. Once the other run has ended, the program starts.
+TEST(SecondStart, ToldAndNothingWrittenWhileAnotherRunWorksInTheFolder) {
+    qstest::TempProgramDir dir;
+    WriteApplicationRecord(1);
+    const std::string record = qstest::ReadFileBytes(kQ31ConfigFile);
+    QLockFile other(QString::fromStdString(dir.file(".QS310Manager.lock")));
+    ASSERT_TRUE(other.tryLock(0));
+    static std::vector<std::string> told;
+    told.clear();
+    SetMessageHook([](const char*, const char* text) { told.emplace_back(text); });
+    bool opened = false;  // had it gone on, its main window ends it at once
+    RunProgramAsFound({Until([&] {
+        opened = Q31FIhmG > 0;
+        Q31QuitG = opened;
+        return opened;
+    })});
+    SetMessageHook(nullptr);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(told, std::vector<std::string>{Q31TxtMesG[kQ31MesAlreadyRunning]});
+    EXPECT_EQ(std::string(Q31TxtLabelG[0]), "Connexion");  // in French
+    for (const char* made : {"Chronos", "Logs", kSbComConfigFile})
+        EXPECT_FALSE(std::filesystem::exists(made)) << made;
+    EXPECT_EQ(qstest::ReadFileBytes(kQ31ConfigFile), record);
+    other.unlock();
+    EXPECT_EQ(RunProgram({Until([] { return Q31FIhmG > 0; }), Do([] { Q31QuitG = 1; })}), 2u);
+}
 
 // The program's first start: both records are written with every default before the language
 // is asked (none chosen yet), then the language chosen is kept and the link record saved after
