@@ -3,10 +3,13 @@
 // the main window, and saves everything on the way out.
 #include "app/Q31Main.h"
 
+#include <unistd.h>
+
 #include "app/Q31ConfigFile.h"
 #include "app/Q31Erreur.h"
 #include "app/Q31Ihm.h"
 #include "app/Q31Modules.h"
+#include "chrono/SbChrono.h"
 #include "link/SbComConfig.h"
 #include "link/SbComJournal.h"
 #include "platform/LocalSettings.h"
@@ -40,6 +43,16 @@ static void DejaEnCours() {
     MessagePopup(GMessageG[1], Q31TxtMesG[kQ31MesAlreadyRunning]);
 }
 
+// The system ends the program (a shutdown, a logout, Ctrl+C in its terminal): what quitting
+// saves is saved, without a question (no one is there to answer it), and the program ends.
+static void FinDemandee(int) {
+    SbChronoSaveNow();
+    SbComJournalArreter();
+    Q31Sauver(kQ31ConfigFile, &Q31G);
+    SbComSauver(kSbComConfigFile, &SbComG);
+    _exit(0);
+}
+
 int Q31Main(int argc, char** argv) {
     if (InitCVIRTE(argc, argv) == 0) return -1;
     if (HoldProgramFolder() == 1) {
@@ -50,9 +63,11 @@ int Q31Main(int argc, char** argv) {
     SetLocalSettingsFailureHook(SbNoteLocalSettingsNotWritten);
     Q31EnregistrerCallbacks();
     Q31Preparer();
+    SetEndRequestHook(FinDemandee);
     if (Q31G.language == 255) Q31G.language = uint8_t(SbChoixLangue(0));
     Q31ChargerTextes();
     if (!Q31Erreur()) Q31Ihm();
+    SetEndRequestHook(nullptr);
     Q31Terminer();
     CloseCVIRTE();
     return 0;

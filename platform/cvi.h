@@ -241,6 +241,11 @@ int GetScreenRect(int screen, int* top, int* left, int* height, int* width);
 // Called from the event processing after a screen went away (its windows moved to another by
 // then); nullptr for none.
 void SetScreenRemovedHook(void (*hook)());
+// Called from the event processing when the system asks the program to end (SIGTERM at a
+// shutdown or a logout, SIGHUP, SIGINT), with the signal's number. While one is set, those
+// signals no longer end the program by themselves: the hook does. nullptr: they do again.
+using EndRequestHook = void (*)(int signal);
+void SetEndRequestHook(EndRequestHook hook);
 
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };

@@ -2,9 +2,11 @@
 // the first start's records byte by byte at their documented offsets, a short, stale or damaged record read
 // back, missing texts, the connection and options dialogs, the questions before a disconnection and a quit.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QLockFile>
 #include <QWidget>
+#include <csignal>
 #include <filesystem>
 #include <random>
 
@@ -81,6 +83,31 @@ TEST(SecondStart, ToldAndNothingWrittenWhileAnotherRunWorksInTheFolder) {
     EXPECT_EQ(qstest::ReadFileBytes(kQ31ConfigFile), record);
     other.unlock();
     EXPECT_EQ(RunProgram({Until([] { return Q31FIhmG > 0; }), Do([] { Q31QuitG = 1; })}), 2u);
+}
+
+// The system ending the program (a shutdown or a logout, its session gone, Ctrl+C in its
+// terminal): what quitting saves is saved, without a question, and the program ends by itself.
+TEST(EndedBySystem, SettingsSavedWithoutAQuestion) {
+    if (qstest::RanInOwnProcess()) return;
+    qstest::TempProgramDir dir;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        WriteApplicationRecord(1);
+        const pid_t child = fork();
+        if (child == 0) {
+            RunProgram({Until([] { return Q31FIhmG > 0; }), Do([signal] {
+                            Q31G.language = 2;  // a setting changed in this run
+                            raise(signal);
+                        }),
+                        Passes(100), Do([] { _exit(3); })});  // it went on
+            _exit(4);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(
+            std::tuple(WIFEXITED(status), WEXITSTATUS(status), qstest::ReadFileBytes(kQ31ConfigFile)[0]),
+            std::tuple(true, 0, '\2'))
+            << signal;
+    }
 }
 
 // The program's first start: both records are written with every default before the language
