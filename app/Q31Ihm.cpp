@@ -160,6 +160,8 @@ void Q31TacheDeFond(bool handleErrors) {
     Q31AffRafraichir();
     Q31SurveillerEthernet();
     Q31SurveillerGsm();
+    // While a clock is there, real or simulated, the desktop neither blanks nor suspends.
+    KeepAwake(SbComG.linkState != 0 || SbComG.simulation, Q31TxtMesG[kQ31MesKeepAwake]);
 }
 
 static void TacheFondSansErreur() {

@@ -246,6 +246,10 @@ void SetScreenRemovedHook(void (*hook)());
 // signals no longer end the program by themselves: the hook does. nullptr: they do again.
 using EndRequestHook = void (*)(int signal);
 void SetEndRequestHook(EndRequestHook hook);
+// Non-zero: the desktop is asked not to blank the screen nor suspend the computer for want of
+// input (for the reason given, which the desktop may show); zero: it may again. Only a change
+// is passed on, and nothing is waited for.
+void KeepAwake(int awake, const char* reason);
 
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };

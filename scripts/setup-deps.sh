@@ -13,7 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxlsxwriter-dev libspreadsheet-writeexcel-perl libole-storage-lite-perl
   clang libclang-rt-14-dev clang-format
-  xvfb xauth openbox x11-utils zip
+  xvfb xauth openbox x11-utils zip dbus-daemon
   chromium
   dpkg-dev file desktop-file-utils
 )

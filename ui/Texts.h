@@ -8,7 +8,7 @@
 inline constexpr int kQ12TxtEntrees = 26;
 inline constexpr int kGMesComCount = 30;
 inline constexpr int kQ31TxtLabelCount = 76;
-inline constexpr int kQ31TxtMesCount = 43;
+inline constexpr int kQ31TxtMesCount = 44;
 
 extern char GLabelBpG[9][64];                     // shared button captions
 extern char GMessageG[5][128];                    // general messages and titles
@@ -55,6 +55,8 @@ inline constexpr int kQ31MesDocMissing = 40;
 inline constexpr int kQ31MesPathUnusable = 41;
 // Q31TxtMesG: another run of the program works in this program folder (shown alone, no window).
 inline constexpr int kQ31MesAlreadyRunning = 42;
+// Q31TxtMesG: why the desktop is kept awake, as the desktop may show it (while a clock is there).
+inline constexpr int kQ31MesKeepAwake = 43;
 
 // Loaders: 0 read whole, 1 a file could not be opened, 2 a file held too few entries.
 uint8_t GenChargerTextes(int language);

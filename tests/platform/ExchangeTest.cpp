@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -343,6 +346,63 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
 
 // Idle connections fill the places and the next is closed at once; pages by name with the key only;
 // bounded viewers, and one that never reads is dropped while the others get every message.
+// The desktop's idle services as the session bus carries calls to them: what they were asked.
+class IdleService : public QDBusVirtualObject {
+public:
+    explicit IdleService(std::vector<std::string>& asked) : asked_(asked) {}
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection& bus) override {
+        asked_.push_back(call.member().toStdString() + " " +
+                         call.arguments().last().toString().toStdString());
+        if (call.member() == "Inhibit") bus.send(call.createReply(uint(7)));
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+private:
+    std::vector<std::string>& asked_;
+};
+
+// While the program works with the clock the desktop is asked, on the session bus, neither to
+// blank the screen nor to suspend; afterwards it is let go, also when it answers only then.
+TEST(PlatformDesktop, KeptAwakeWhileAskedAndLetGoAfter) {
+    if (RanInOwnProcess()) return;  // the session bus is read once, at its first use
+    FILE* started = popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
+    ASSERT_TRUE(started);
+    char address[512] = "", pid[32] = "";
+    const bool read = fgets(address, sizeof address, started) && fgets(pid, sizeof pid, started);
+    pclose(started);
+    ASSERT_TRUE(read) << "dbus-daemon did not start";
+    struct Ended {
+        pid_t pid;
+        ~Ended() { kill(pid, SIGTERM); }
+    } const bus{pid_t(atoi(pid))};
+    address[strcspn(address, "\n")] = 0;
+    setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+    EnsureRuntime();
+    std::vector<std::string> asked;
+    IdleService screen(asked), power(asked);
+    QDBusConnection desktop = QDBusConnection::connectToBus(QString::fromLatin1(address), "desktop");
+    ASSERT_TRUE(desktop.registerService("org.freedesktop.ScreenSaver") &&
+                desktop.registerService("org.freedesktop.PowerManagement"));
+    desktop.registerVirtualObject("/org/freedesktop/ScreenSaver", &screen);
+    desktop.registerVirtualObject("/org/freedesktop/PowerManagement/Inhibit", &power);
+    const auto after = [&](size_t calls) {
+        PumpUntil([&] { return asked.size() >= calls; }, 5);
+        PumpUntil([] { return false; }, 0.2);  // and nothing more
+        std::sort(asked.begin(), asked.end());
+        return std::exchange(asked, {});
+    };
+    using Calls = std::vector<std::string>;
+    KeepAwake(1, "Timing");
+    KeepAwake(1, "Timing");
+    EXPECT_EQ(after(2), (Calls{"Inhibit Timing", "Inhibit Timing"}));
+    KeepAwake(0, "");
+    EXPECT_EQ(after(2), (Calls{"UnInhibit 7", "UnInhibit 7"}));
+    KeepAwake(1, "Timing");  // let go before the answer
+    KeepAwake(0, "");
+    EXPECT_EQ(after(4), (Calls{"Inhibit Timing", "Inhibit Timing", "UnInhibit 7", "UnInhibit 7"}));
+}
+
 TEST(PlatformWebServer, ConnectionsAndViewersAreBoundedPagesServedByNameWithTheKey) {
     EnsureRuntime();
     WebServerSetWelcome([] { return std::string("{\"t\":\"all\",\"id\":\"N\xB0 42\"}"); });
