@@ -10,6 +10,7 @@
 #include <QLockFile>
 #include <QTableView>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -103,6 +104,10 @@ int InitCVIRTE(int argc, char** argv) {
     g_previousHandler = qInstallMessageHandler(StartupMessage);
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
     qInstallMessageHandler(g_previousHandler);
+    // Qt takes the system's locale for the C library as well: on a German, French or Italian
+    // system, printf would write "1,5" and sscanf stop at the point of "1.5". Every number the
+    // program writes or reads (records, files, the clock's lines, the live view) has a point.
+    setlocale(LC_NUMERIC, "C");
     g_app->setQuitOnLastWindowClosed(false);
     // Ties the windows to the installed desktop entry, whose icon the desktop then shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("qs310-manager"));

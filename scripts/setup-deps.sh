@@ -13,7 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libxlsxwriter-dev libspreadsheet-writeexcel-perl libole-storage-lite-perl
   clang libclang-rt-14-dev clang-format
-  xvfb xauth openbox x11-utils zip dbus-daemon
+  xvfb xauth openbox x11-utils zip dbus-daemon locales
   chromium
   dpkg-dev file desktop-file-utils
 )
@@ -25,14 +25,26 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# One test runs the program under a German locale (a decimal comma): that locale must exist.
+german_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "setup-deps: generating the de_DE.UTF-8 locale"
+    $SUDO sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    $SUDO locale-gen >/dev/null
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup-deps: all packages present"
+  german_locale
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "setup-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+german_locale

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWebSocket>
 #include <chrono>
+#include <clocale>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -346,6 +347,27 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
 
 // Idle connections fill the places and the next is closed at once; pages by name with the key only;
 // bounded viewers, and one that never reads is dropped while the others get every message.
+// On a system whose language writes a decimal comma (German here; French and Italian alike),
+// numbers are still written and read with a point, as every record, file and line has them.
+TEST(PlatformLocale, NumbersKeepTheirPointOnASystemWritingADecimalComma) {
+    const char* before = getenv("LC_ALL");
+    const std::string kept = before ? before : "";
+    setenv("LC_ALL", "de_DE.UTF-8", 1);  // as the application reads it when it starts
+    const bool elsewhere = RanInOwnProcess();
+    before ? setenv("LC_ALL", kept.c_str(), 1) : unsetenv("LC_ALL");
+    if (elsewhere) return;
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    ASSERT_NE(newlocale(LC_ALL_MASK, "de_DE.UTF-8", locale_t(0)), locale_t(0))
+        << "the de_DE.UTF-8 locale is not generated (scripts/setup-deps.sh does it)";
+    EnsureRuntime();
+    char text[32];
+    snprintf(text, sizeof text, "%.5f", 15.5);
+    int seconds = 0, fraction = 0;
+    EXPECT_EQ(
+        std::tuple(std::string(text), sscanf(text, "%d.%d", &seconds, &fraction), strtod("0.25", nullptr)),
+        std::tuple("15.50000", 2, 0.25));
+}
+
 // The desktop's idle services as the session bus carries calls to them: what they were asked.
 class IdleService : public QDBusVirtualObject {
 public:
