@@ -99,6 +99,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The runtime libraries (Qt 6, spreadsheet readers, C++ runtime) come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs (the file dialog, OK and Cancel) in French, German and Italian.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 # The build keeps debug information; the package does not need it.
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
+#include <QTranslator>
 #include <QUrl>
 
 #include "lib/StrBuf.h"
@@ -189,6 +192,22 @@ void SetMessageHook(MessageHook hook) {
 void SetDocumentHook(DocumentHook hook) {
     g_documentHook = hook;
 }
+void SetDialogLanguage(const char* code) {
+    static QPointer<QTranslator> installed;
+    delete installed.data();  // taken out of the application's as it goes
+    const QByteArray c(code ? code : "");
+    const char* qt = c == "FR" ? "fr" : c == "DT" ? "de" : c == "IT" ? "it" : nullptr;
+    if (!qt || !QCoreApplication::instance()) return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_") + QLatin1String(qt),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+}
+
 void SetUnusablePathText(const char* text) {
     g_unusablePathText = text ? text : "";
 }

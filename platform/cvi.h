@@ -261,6 +261,10 @@ int FileSelectPopup(const char* defaultDir, const char* defaultFile, const char*
 // (a character outside Windows-1252, or 260 bytes and more); the dialog then comes back. Read
 // when shown: a text of the current language's table.
 void SetUnusablePathText(const char* text);
+// Qt's own dialogs and buttons (the file dialog, OK, Cancel) in the program's language, by the
+// code its text files use ("FR", "DT", "IT"; English for any other). Without the system's Qt
+// translations (qt6-translations-l10n) they stay in English.
+void SetDialogLanguage(const char* code);
 int MessagePopup(const char* title, const char* message);
 // Opens a file in the system's viewer for its type. 0 on success; -1 the file is missing,
 // -2 no program to show such files is installed.

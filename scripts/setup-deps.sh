@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config python3 git
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-serialport-dev qt6-multimedia-dev libqt6opengl6-dev
-  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev qt6-translations-l10n
   libgl-dev libxkbcommon-dev
   liborcus-dev libfreexl-dev libboost-dev zlib1g-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

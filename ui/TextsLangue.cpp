@@ -24,6 +24,7 @@ void Q31ChargerTextes() {
         if (st != 0) break;
     }
     SetUnusablePathText(Q31TxtMesG[kQ31MesPathUnusable]);
+    SetDialogLanguage(GenCodeLangue(language));
     if (st == 2)
         Q31FormerErreur("Start Clock QS-310 INTERFACE FAILURE", "Reading text files incomplete !");
     else if (st == 1)

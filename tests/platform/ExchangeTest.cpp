@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -264,6 +265,17 @@ TEST(PlatformFiles, ANameThatCannotBeKeptIsToldAndAskedForAgain) {
     fs::current_path(program);
     EXPECT_EQ(save("Chronos", "x.txt"), std::tuple(VAL_NEW_FILE_SELECTED, std::string("Chronos/x.txt"),
                                                    std::vector{(program / "Chronos").string()}));
+}
+
+// Qt's own dialogs and buttons speak the program's language, not English whatever it is.
+TEST(PlatformFiles, QtsOwnButtonsInTheProgramsLanguage) {
+    EnsureRuntime();
+    for (auto [code, cancel] :
+         {std::pair{"FR", "Annuler"}, {"DT", "Abbrechen"}, {"IT", "Annulla"}, {"EN", "Cancel"}}) {
+        SetDialogLanguage(code);
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text().toStdString(), cancel) << code;
+    }
 }
 
 TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
