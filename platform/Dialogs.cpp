@@ -8,11 +8,11 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeDatabase>
-#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QTranslator>
 #include <QUrl>
+#include <memory>
 
 #include "lib/StrBuf.h"
 #include "platform/Encoding.h"
@@ -192,20 +192,19 @@ void SetMessageHook(MessageHook hook) {
 void SetDocumentHook(DocumentHook hook) {
     g_documentHook = hook;
 }
+
 void SetDialogLanguage(const char* code) {
-    static QPointer<QTranslator> installed;
-    delete installed.data();  // taken out of the application's as it goes
+    static std::unique_ptr<QTranslator> installed;
+    installed.reset();  // taken out of the application's as it goes
     const QByteArray c(code ? code : "");
     const char* qt = c == "FR" ? "fr" : c == "DT" ? "de" : c == "IT" ? "it" : nullptr;
     if (!qt || !QCoreApplication::instance()) return;
-    auto* translator = new QTranslator(QCoreApplication::instance());
+    auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral("qtbase_") + QLatin1String(qt),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return;
-    }
-    QCoreApplication::installTranslator(translator);
-    installed = translator;
+    QCoreApplication::installTranslator(translator.get());
+    installed = std::move(translator);
 }
 
 void SetUnusablePathText(const char* text) {
