@@ -141,7 +141,8 @@ int HoldProgramFolder() {
 
 int SetDir(const char* dir) {
     // The program folder as GetProjectDir gives it, also where its path has letters outside
-    // Windows-1252 (given as '?') or is too long: the folder itself, not the current one kept.
+    // Windows-1252 (given as another letter or '?') or is too long: the folder itself, not the
+    // current one kept.
     char project[260];
     GetProjectDir(project);
     if (dir && strcmp(dir, project) == 0) return QDir::setCurrent(qs::rt::ProgramDir()) ? 0 : -1;
