@@ -61,3 +61,7 @@ void KeepAwake(int awake, const char* reason) {
         });
     }
 }
+
+int KeptAwake() {
+    return g_awake;
+}

@@ -250,6 +250,7 @@ void SetEndRequestHook(EndRequestHook hook);
 // input (for the reason given, which the desktop may show); zero: it may again. Only a change
 // is passed on, and nothing is waited for.
 void KeepAwake(int awake, const char* reason);
+int KeptAwake();  // whether the desktop is asked to stay awake now
 
 enum { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };

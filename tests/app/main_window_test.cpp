@@ -99,6 +99,14 @@ TEST_F(MainWindow, DisconnectedOrSimulatingOffersWhatTheStateAllows) {
                   dimmed)
             << running << active << paused;
     }
+    // While a clock is there, simulated here, the desktop is asked to stay awake; then no longer.
+    std::vector<int> awake;
+    for (int simulating : {1, 0}) {
+        SbComG.simulation = uint8_t(simulating);
+        Q31TacheDeFond(false);
+        awake.push_back(KeptAwake());
+    }
+    EXPECT_EQ(awake, (std::vector{1, 0}));
 }
 
 TEST_F(MainWindow, RunInformationForms) {
