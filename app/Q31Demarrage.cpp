@@ -9,9 +9,13 @@
 #include "records/SbComRecord.h"
 #include "records/SbCr.h"
 
-void Q31Preparer() {
+void Q31AllerAuDossier() {
     char dir[260];
     if (GetProjectDir(dir) == 0) SetDir(dir);
+}
+
+void Q31Preparer() {
+    Q31AllerAuDossier();
     MakeDir("Chronos");
     MakeDir("Settings");
     MakeDir("Data");

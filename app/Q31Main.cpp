@@ -35,8 +35,7 @@ void Q31Terminer() {
 // Going on would write the same files: the times file started over, and at the end one run's
 // settings over the other's. The operator is told in their language; no file is written.
 static void DejaEnCours() {
-    char dir[260];
-    if (GetProjectDir(dir) == 0) SetDir(dir);
+    Q31AllerAuDossier();
     Q31Defaut(&Q31G);
     FileReadUpTo(kQ31ConfigFile, &Q31G, sizeof Q31G);
     Q31ChargerTextes();
