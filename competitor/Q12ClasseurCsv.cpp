@@ -1,6 +1,7 @@
 // Reader of delimited text files (.csv, .txt): one sheet, separator ',' ';' or TAB
 // (the one that occurs most in the first line), quoted fields, CRLF, LF or CR line
-// ends, UTF-8 (BOM allowed) or, failing that, Windows-1252 as Windows programs write.
+// ends, UTF-8 (BOM allowed) or, failing that, Windows-1252 as Windows programs write; UTF-16
+// with its byte-order mark, as spreadsheet programs save "Unicode text".
 #include <algorithm>
 #include <string>
 
@@ -98,6 +99,9 @@ private:
 
 std::unique_ptr<Q12Classeur> Q12OuvrirCsv(std::string octets, Q12Echec* echec) {
     if (octets.compare(0, 3, "\xEF\xBB\xBF") == 0) octets.erase(0, 3);
+    const bool petitBout = octets.compare(0, 2, "\xFF\xFE") == 0;
+    if (petitBout || octets.compare(0, 2, "\xFE\xFF") == 0)
+        octets = Q12Utf16VersUtf8(std::string_view(octets).substr(2), !petitBout);
     if (octets.find('\0') != std::string::npos) {
         *echec = Q12Echec::Format;  // a binary file, not text
         return nullptr;

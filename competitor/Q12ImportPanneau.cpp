@@ -269,8 +269,8 @@ int FQ12Charger(int panel, int control, int event, void*, int d1, int) {
     if (event != EVENT_COMMIT || Q12PanneauG <= 0) return 0;
     SetPanelAttribute(Q12PanneauG, ATTR_DIMMED, 1);
     char path[260] = "";
-    int choix =
-        FileSelectPopup("", "", "*.xlsx;*.xls;*.ods;*.csv;", Q12TxtG[10], VAL_LOAD_BUTTON, 0, 0, 1, 1, path);
+    int choix = FileSelectPopup("", "", "*.xlsx;*.xls;*.ods;*.csv;*.txt;", Q12TxtG[10], VAL_LOAD_BUTTON, 0, 0,
+                                1, 1, path);
     if (choix > 0) {
         SetWaitCursor(1);
         if (Q12ImporterExcel(path)) {

@@ -1,4 +1,4 @@
-// UTF-8 <-> Windows-1252 for imported competitor texts.
+// UTF-8 <-> Windows-1252 for imported competitor texts; UTF-16 text files made UTF-8.
 #include "competitor/Q12Texte.h"
 
 #include <array>
@@ -49,8 +49,13 @@ void AjouterUtf8(std::string& out, char32_t cp) {
     } else if (cp < 0x800) {
         out += char(0xC0 | (cp >> 6));
         out += char(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
         out += char(0x80 | ((cp >> 6) & 0x3F));
         out += char(0x80 | (cp & 0x3F));
     }
@@ -81,6 +86,27 @@ std::string Q12Cp1252VersUtf8(std::string_view cp1252) {
     for (char ch : cp1252) {
         auto c = uint8_t(ch);
         AjouterUtf8(out, Cp1252Char(c));
+    }
+    return out;
+}
+
+std::string Q12Utf16VersUtf8(std::string_view utf16, bool bigEndian) {
+    std::string out;
+    out.reserve(utf16.size() + utf16.size() / 2);
+    const auto unite = [&](size_t i) {
+        const auto a = uint8_t(utf16[i]), b = uint8_t(utf16[i + 1]);
+        return char32_t(bigEndian ? (a << 8) | b : (b << 8) | a);
+    };
+    for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
+        char32_t cp = unite(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < utf16.size()) {
+            const char32_t bas = unite(i + 2);
+            if (bas >= 0xDC00 && bas <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (bas - 0xDC00);
+                i += 2;
+            }
+        }
+        AjouterUtf8(out, cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp);  // a half pair alone
     }
     return out;
 }

@@ -11,5 +11,8 @@
 std::string Q12Utf8VersCp1252(std::string_view utf8, size_t maxBytes);
 // Windows-1252 to UTF-8 (files written by Windows programs in the ANSI code page).
 std::string Q12Cp1252VersUtf8(std::string_view cp1252);
+// UTF-16 (its byte-order mark already taken off) to UTF-8; a half surrogate pair alone becomes
+// U+FFFD, an odd last byte is dropped.
+std::string Q12Utf16VersUtf8(std::string_view utf16, bool bigEndian);
 // True when text is well-formed UTF-8.
 bool Q12EstUtf8(std::string_view text);

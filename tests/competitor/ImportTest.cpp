@@ -113,6 +113,16 @@ std::string Patched(std::string bytes, const std::string& from, const std::strin
     return bytes;
 }
 
+// The text in UTF-16, little-endian unless said.
+std::string Utf16(std::u16string_view text, bool bigEndian = false) {
+    std::string bytes;
+    for (char16_t u : text) {
+        const char pair[] = {char(u & 0xFF), char(u >> 8)};
+        bytes += bigEndian ? std::string{pair[1], pair[0]} : std::string{pair[0], pair[1]};
+    }
+    return bytes;
+}
+
 // A workbook file whose directory lists an empty summary stream ahead of the workbook, as some
 // writers order it.
 std::string SummaryFirst(std::string b) {
@@ -192,6 +202,11 @@ TEST_F(CompetitorImport, ListsReadOrRefused) {
          Text("Dossard;Nom;Pr\xE9nom;Cat;Club\n10;B\xE9rard;L\xE9o;M;Les \xC9toiles\n11;Z;Z;Z;Z"),
          "2 end at 4 | 10 B\xE9rard/L\xE9o/Les \xC9toiles | 11 Z/Z/Z"},
         {"big.csv", Text(big), "1000 limit at 1001 | 1 Name 1// | 1000 Name 1000//", 1, 1},
+        // Saved as "Unicode text": UTF-16 with its mark, tabs; a letter beyond 16 bits, a half pair.
+        {"unicode.txt",
+         Text(Utf16(u"\uFEFFNr\tName\tClub\r\n7\tM\u00FCller \u0141\t\U0001F3C1\r\n8\t\xD800x\t\u20AC")),
+         "2 end at 4 | 7 M\xFCller L/?/ | 8 ?x/\x80/"},
+        {"unicode.csv", Text(Utf16(u"\uFEFF5,Ann", true)), "1 end at 2 | 5 Ann//", 1, 1},
         // Corrupt, foreign and hostile files.
         {"truncated.xlsx", Text(good.substr(0, good.size() / 2)), unreadable},
         {"empty.xlsx", Text(""), format},
