@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QLockFile>
 #include <QTableView>
 #include <cerrno>
@@ -102,7 +103,19 @@ int InitCVIRTE(int argc, char** argv) {
     if (QCoreApplication::instance()) return 1;
     if (argc > 0 && argv && argv[0]) g_argv[0] = argv[0];
     g_previousHandler = qInstallMessageHandler(StartupMessage);
+    // Every panel places its controls for the font, style and colours it was drawn with: DejaVu
+    // Sans at 9 points and Qt's Fusion style, what a plain X session gives. The desktop's own font
+    // (GNOME's Cantarell at 11 points, a size chosen in a Qt settings tool) would cut the texts
+    // the places leave room for, and its colours would fall on the panels' own; the window
+    // scales the panels with its size instead.
+#ifndef _WIN32
+    QGuiApplication::setDesktopSettingsAware(false);
+#endif
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
+#ifndef _WIN32
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+#endif
     qInstallMessageHandler(g_previousHandler);
     // Qt takes the system's locale for the C library as well: on a German, French or Italian
     // system, printf would write "1,5" and sscanf stop at the point of "1.5". Every number the

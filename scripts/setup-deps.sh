@@ -14,6 +14,7 @@ PACKAGES=(
   libxlsxwriter-dev libspreadsheet-writeexcel-perl libole-storage-lite-perl
   clang libclang-rt-14-dev clang-format
   xvfb xauth openbox x11-utils zip dbus-daemon locales
+  qt6-gtk-platformtheme qt6ct fonts-cantarell fonts-dejavu-core
   chromium
   dpkg-dev file desktop-file-utils
 )

@@ -41,7 +41,7 @@ contents() {
     local depends
     depends=$(dpkg-deb -f "$deb" Depends)
     for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6uitools6 libqt6multimedia6 \
-               liborcus-parser-0.17-0 libfreexl1; do
+               liborcus-parser-0.17-0 libfreexl1 fonts-dejavu-core; do
         grep -Eq "(^|, )${lib//+/\\+}( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
     done
 

@@ -213,7 +213,9 @@ void AnswerSaveDialog() {
     } else if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
         if (step == 2) return d->reject();
         if (step++ == 0) return;  // once drawn
-        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("Łódź – bieg 2"));
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) return d->reject();  // the desktop's own dialog (a forced platform theme)
+        name->setText(QStringLiteral("Łódź – bieg 2"));
         static_cast<QDialog*>(d)->accept();
     }
 }
