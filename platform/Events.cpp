@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -222,6 +223,34 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
     } else if (auto* l = qobject_cast<QListWidget*>(w)) {
         QObject::connect(l, &QListWidget::itemActivated, l, commit);
     }
+}
+
+// Qt matches Alt+1 by the character a key gives, so on a keyboard whose digit row gives other
+// characters first (the French one: & é " ' ( - è _ ç à, digits with Shift) Alt with that key
+// pressed no caption's underlined digit. The key's place tells its digit on every PC keyboard:
+// the X key codes 10 to 19 (evdev, under X11 and Wayland alike) are 1 to 9 then 0.
+bool PressDigitShortcut(QObject* receiver, QEvent* event) {
+#ifdef _WIN32
+    (void)receiver, (void)event;
+    return false;
+#else
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers others = Qt::ControlModifier | Qt::MetaModifier;
+    if (!(key->modifiers() & Qt::AltModifier) || (key->modifiers() & others)) return false;
+    if (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) return false;  // Qt's own shortcut had it
+    const quint32 code = key->nativeScanCode();
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (code < 10 || code > 19 || !widget) return false;
+    const QKeySequence wanted(Qt::ALT | Qt::Key(Qt::Key_0 + (code - 9) % 10));
+    for (QAbstractButton* b : widget->window()->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible() || !b->isEnabled() || QKeySequence::mnemonic(b->text()) != wanted) continue;
+        if (b->focusPolicy() & Qt::TabFocus) b->setFocus(Qt::ShortcutFocusReason);
+        b->animateClick();  // as the shortcut does
+        return true;
+    }
+    return false;
+#endif
 }
 
 bool RouteUserInput(QObject* receiver, QEvent* event) {

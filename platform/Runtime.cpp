@@ -31,6 +31,7 @@ public:
     QsApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     bool notify(QObject* receiver, QEvent* event) override {
         qs::rt::NotePointer(receiver, event);
+        if (qs::rt::PressDigitShortcut(receiver, event)) return true;
         if (qs::rt::RouteUserInput(receiver, event)) return true;
         // A table given the focus makes its first cell current by itself: no pick of the
         // operator's, so its callback gets no active-cell change for it.

@@ -79,9 +79,12 @@ void Commit(int panel, int control, int data1 = 0, int data2 = 0);
 void CommitFromWidget(QWidget* widget);  // custom controls: the user changed me
 void ConnectControlSignals(int panel, int control, QWidget* widget);
 bool RouteUserInput(QObject* receiver, QEvent* event);  // true: swallow the event
-void NotePointer(QObject* receiver, QEvent* event);     // every event: keeps the pointer position
-QPoint PointerPosition();                               // global, as last reported by the window system
-void ScheduleDelete(QWidget* widget);                   // DiscardPanel: delete when safe
+// Alt with a key of the digit row presses the button whose caption has that digit underlined,
+// whatever the key's first character on the keyboard's layout (true: pressed, event taken).
+bool PressDigitShortcut(QObject* receiver, QEvent* event);
+void NotePointer(QObject* receiver, QEvent* event);  // every event: keeps the pointer position
+QPoint PointerPosition();                            // global, as last reported by the window system
+void ScheduleDelete(QWidget* widget);                // DiscardPanel: delete when safe
 void ProcessDeferredDeletes();
 void ForgetQueuedEvents(int panel);
 

@@ -1,9 +1,11 @@
 // Panels, controls and events through the layer, on fixtures/01-test.ui (every kind of control).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -294,6 +296,44 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
               std::tuple(2, -1));  // the handle is dead at once
     Pump();
     EXPECT_TRUE(button.isNull() && queued_ == 0);  // the widgets go once no callback runs
+}
+
+// Alt with a key of the digit row presses the button whose caption has that digit underlined, on
+// every keyboard: the French one's keys give '&', 'é'... first (digits need Shift), which Qt's own
+// shortcut does not take for Alt+1.
+TEST_F(PanelTest, AltWithADigitRowKeyPressesItsCaptionOnEveryLayout) {
+    DisplayPanel(panel_);
+    SetCtrlAttribute(panel_, QUIT, ATTR_LABEL_TEXT, "__1 Quit");
+    SetCtrlAttribute(panel_, GO, ATTR_LABEL_TEXT, "__0 Go");
+    InstallCtrlCallback(
+        panel_, GO,
+        [](int panel, int control, int event, void*, int d1, int d2) {
+            calls_.push_back({panel, control, event, d1, d2});
+            return 0;
+        },
+        nullptr);
+    SetActiveCtrl(panel_, EDIT);
+    struct Row {
+        quint32 keyCode;  // the key's place: 10 to 19 are the digit row's 1 to 0
+        Qt::Key key;
+        const char* text;
+        Qt::KeyboardModifiers modifiers;
+        int pressed;
+    };
+    const Row rows[] = {{10, Qt::Key_Ampersand, "&", Qt::AltModifier, QUIT},
+                        {19, Qt::Key_Agrave, "\u00E0", Qt::AltModifier, GO},
+                        {10, Qt::Key_Ampersand, "&", Qt::NoModifier, 0},
+                        {10, Qt::Key_Ampersand, "&", Qt::AltModifier | Qt::ControlModifier, 0},
+                        {24, Qt::Key_A, "a", Qt::AltModifier, 0}};
+    for (const Row& r : rows) {
+        calls_.clear();
+        QKeyEvent press(QEvent::KeyPress, r.key, r.modifiers, r.keyCode, 0, 0, QString::fromUtf8(r.text));
+        QApplication::sendEvent(Find("EDIT"), &press);  // the field with the focus
+        qstest::PumpUntil([this] { return CountEvents(EVENT_COMMIT) > 0; }, r.pressed ? 2 : 0.3);
+        EXPECT_EQ(std::tuple(CountEvents(EVENT_COMMIT), CountEvents(EVENT_COMMIT, r.pressed)),
+                  std::tuple(r.pressed ? 1 : 0, r.pressed ? 1 : 0))
+            << r.keyCode;
+    }
 }
 
 // Rows added to a table that already scrolls skip most of Qt's layout: the scroll bars and the
