@@ -253,6 +253,27 @@ bool PressDigitShortcut(QObject* receiver, QEvent* event) {
 #endif
 }
 
+// The wheel turned over a ring or a number field the operator has not clicked into (scrolling,
+// or the pointer passing on its way) changes nothing: Qt would step it, a setting changed
+// unseen, or a ring that only shows the clock's state showing another. Once the operator has
+// given the field the focus the wheel steps it, as the arrow keys do. An application filter
+// sees the wheel at each widget it goes through: a number field's text passes it on to the field.
+class StrayWheel final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel) return false;
+        auto* field = qobject_cast<QWidget*>(watched);
+        if (!qobject_cast<QComboBox*>(watched) && !qobject_cast<QAbstractSpinBox*>(watched)) return false;
+        const QWidget* focus = field->window()->focusWidget();  // its window's, active or not
+        return focus != field && !field->isAncestorOf(focus);
+    }
+};
+
+void IgnoreStrayWheels() {
+    static StrayWheel filter;
+    QCoreApplication::instance()->installEventFilter(&filter);
+}
+
 bool RouteUserInput(QObject* receiver, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:

@@ -123,6 +123,7 @@ int InitCVIRTE(int argc, char** argv) {
     // program writes or reads (records, files, the clock's lines, the live view) has a point.
     setlocale(LC_NUMERIC, "C");
     g_app->setQuitOnLastWindowClosed(false);
+    qs::rt::IgnoreStrayWheels();
     // Ties the windows to the installed desktop entry, whose icon the desktop then shows.
     QGuiApplication::setDesktopFileName(QStringLiteral("qs310-manager"));
     qs::rt::StartDesktop();

@@ -82,6 +82,8 @@ bool RouteUserInput(QObject* receiver, QEvent* event);  // true: swallow the eve
 // Alt with a key of the digit row presses the button whose caption has that digit underlined,
 // whatever the key's first character on the keyboard's layout (true: pressed, event taken).
 bool PressDigitShortcut(QObject* receiver, QEvent* event);
+// From now on the wheel over a ring or number field without the focus is dropped.
+void IgnoreStrayWheels();
 void NotePointer(QObject* receiver, QEvent* event);  // every event: keeps the pointer position
 QPoint PointerPosition();                            // global, as last reported by the window system
 void ScheduleDelete(QWidget* widget);                // DiscardPanel: delete when safe

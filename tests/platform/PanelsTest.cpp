@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -334,6 +335,27 @@ TEST_F(PanelTest, AltWithADigitRowKeyPressesItsCaptionOnEveryLayout) {
                   std::tuple(r.pressed ? 1 : 0, r.pressed ? 1 : 0))
             << r.keyCode;
     }
+}
+
+// The wheel steps a ring or a number field only once the operator has clicked into it: turned on
+// the way past, it would change a setting unseen, or a ring that shows the clock's state.
+TEST_F(PanelTest, TheWheelStepsOnlyTheFieldWithTheFocus) {
+    DisplayPanel(panel_);
+    for (int i = 0; i < 3; ++i) InsertListItem(panel_, RING, -1, std::to_string(i).c_str(), i);
+    SetCtrlVal(panel_, NUM, 5);
+    SetActiveCtrl(panel_, EDIT);
+    const auto turn = [this](QWidget* under) {  // one notch down, as the window system sends it
+        QWheelEvent notch(QPointF(5, 5), under->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(under, &notch);
+        return std::tuple(Attr(panel_, RING), Attr(panel_, NUM));
+    };
+    EXPECT_EQ(turn(Find("RING")), std::tuple(0, 5));
+    EXPECT_EQ(turn(Find("NUM")), std::tuple(0, 5));
+    SetActiveCtrl(panel_, RING);
+    EXPECT_EQ(turn(Find("RING")), std::tuple(1, 5));
+    SetActiveCtrl(panel_, NUM);
+    EXPECT_EQ(turn(Find("NUM")), std::tuple(1, 4));
 }
 
 // Rows added to a table that already scrolls skip most of Qt's layout: the scroll bars and the
