@@ -48,7 +48,9 @@ void Q12ClavierRaz() {
     Q12ClavierG.compte = 0;
 }
 
-int Q12Touche(int character) {
+int Q12Touche(int character, int digitKey) {
+    // The key of the digit row gives its digit, Shift or not: a French keyboard's gives '&', 'é'...
+    if (digitKey >= '0' && digitKey <= '9') character = digitKey;
     if (character < '0' || character > '9') return 0;
     Q12ClavierChiffre(character - '0');
     return 1;
@@ -75,23 +77,23 @@ void Q12Selectionner(int row) {
     Q12ClavierRaz();
 }
 
-int FQ12ClavierNum(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12ClavierNum(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT) return 0;
     Q12ClavierChiffre(control == COMPET_KEY_0 ? 0 : control - COMPET_KEY_1 + 1);
     return 0;
 }
 
-int FQ12ClavierDel(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12ClavierDel(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT) return 0;
     Q12ClavierRaz();
     SetCtrlVal(Q12PanneauG, COMPET_NUMBER, 0);
     return 0;
 }
 
-int FQ12ClavierEnter(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12ClavierEnter(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT) return 0;
     int n = 0;
     GetCtrlVal(Q12PanneauG, COMPET_NUMBER, &n);
@@ -111,14 +113,14 @@ int FQ12ClavierEnter(int panel, int control, int event, void*, int d1, int) {
     return 0;
 }
 
-int FQ12TableIn(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);  // taken: no jump to a row by its first letter
+int FQ12TableIn(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);  // taken: no jump to a row by its first letter
     if (event == EVENT_ACTIVE_CELL_CHANGE && d1 >= 1) Q12Selectionner(d1);
     return 0;
 }
 
-int FQ12Valider(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12Valider(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT || Q12PanneauG <= 0 || !Q12ListesAllouees()) return 0;
     int dimmed = 0;
     GetCtrlAttribute(Q12PanneauG, COMPET_CONFIRM, ATTR_DIMMED, &dimmed);

@@ -264,8 +264,8 @@ bool Q12ImporterExcel(const char* path) {
     return true;
 }
 
-int FQ12Charger(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12Charger(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT || Q12PanneauG <= 0) return 0;
     SetPanelAttribute(Q12PanneauG, ATTR_DIMMED, 1);
     char path[260] = "";
@@ -283,8 +283,8 @@ int FQ12Charger(int panel, int control, int event, void*, int d1, int) {
     return 0;
 }
 
-int FQ12EffacerTables(int panel, int control, int event, void*, int d1, int) {
-    if (event == EVENT_KEYPRESS) return Q12Touche(d1);
+int FQ12EffacerTables(int panel, int control, int event, void*, int d1, int d2) {
+    if (event == EVENT_KEYPRESS) return Q12Touche(d1, d2);
     if (event != EVENT_COMMIT) return 0;
     Q12EffacerListes();
     RemplirTables();

@@ -29,8 +29,10 @@ extern Q12ClavierEtat Q12ClavierG;
 int Q12ClavierAjouter(Q12ClavierEtat* clavier, int d);
 void Q12ClavierChiffre(int d);
 void Q12ClavierRaz();
-// A key typed anywhere on the panel: digits go to the keypad. Returns 1 when taken.
-int Q12Touche(int character);
+// A key typed anywhere on the panel: digits go to the keypad, as does a key of the digit row
+// whatever it gives (digitKey, its digit '0' to '9' or 0: the key press's data2). Returns 1 when
+// taken.
+int Q12Touche(int character, int digitKey);
 
 // Callbacks named in the panel resource.
 int FQ12Gere(int panel, int control, int event, void* data, int d1, int d2);

@@ -159,14 +159,30 @@ bool RouteMouse(QWidget* w, QMouseEvent* m, int event) {
     return swallow != 0;
 }
 
+// The digit of a key of the digit row, by its place on the keyboard ('1' for the key that gives
+// '&' on a French keyboard, '1' or '!' on others); -1 for any other key. The X key codes 10 to 19
+// (evdev, under X11 and Wayland alike) are 1 to 9 then 0 on every PC keyboard.
+int DigitRowDigit(const QKeyEvent* k) {
+#ifdef _WIN32
+    (void)k;
+    return -1;
+#else
+    const quint32 code = k->nativeScanCode();
+    return code >= 10 && code <= 19 ? int(code - 9) % 10 : -1;
+#endif
+}
+
 bool RouteKey(QWidget* w, QKeyEvent* k) {
     int panel = PanelOfWidget(w);
     if (!panel || FindPanel(panel)->dimmed) return false;
     int control = ControlOfWidget(w, panel);
     int ch = CharacterOf(k);
+    // data2: the digit of a key of the digit row, for fields that take only digits; 0 otherwise.
+    const int digit = DigitRowDigit(k);
+    const int digitKey = digit >= 0 ? '0' + digit : 0;
     int swallow = 0;
-    if (control) swallow |= CallControl(panel, control, EVENT_KEYPRESS, ch, 0);
-    swallow |= CallPanel(panel, EVENT_KEYPRESS, ch, 0);
+    if (control) swallow |= CallControl(panel, control, EVENT_KEYPRESS, ch, digitKey);
+    swallow |= CallPanel(panel, EVENT_KEYPRESS, ch, digitKey);
     return swallow != 0;
 }
 
@@ -227,22 +243,17 @@ void ConnectControlSignals(int panel, int control, QWidget* w) {
 
 // Qt matches Alt+1 by the character a key gives, so on a keyboard whose digit row gives other
 // characters first (the French one: & é " ' ( - è _ ç à, digits with Shift) Alt with that key
-// pressed no caption's underlined digit. The key's place tells its digit on every PC keyboard:
-// the X key codes 10 to 19 (evdev, under X11 and Wayland alike) are 1 to 9 then 0.
+// pressed no caption's underlined digit: the key's place tells its digit.
 bool PressDigitShortcut(QObject* receiver, QEvent* event) {
-#ifdef _WIN32
-    (void)receiver, (void)event;
-    return false;
-#else
     if (event->type() != QEvent::KeyPress) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers others = Qt::ControlModifier | Qt::MetaModifier;
     if (!(key->modifiers() & Qt::AltModifier) || (key->modifiers() & others)) return false;
     if (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) return false;  // Qt's own shortcut had it
-    const quint32 code = key->nativeScanCode();
+    const int digit = DigitRowDigit(key);
     auto* widget = qobject_cast<QWidget*>(receiver);
-    if (code < 10 || code > 19 || !widget) return false;
-    const QKeySequence wanted(Qt::ALT | Qt::Key(Qt::Key_0 + (code - 9) % 10));
+    if (digit < 0 || !widget) return false;
+    const QKeySequence wanted(Qt::ALT | Qt::Key(Qt::Key_0 + digit));
     for (QAbstractButton* b : widget->window()->findChildren<QAbstractButton*>()) {
         if (!b->isVisible() || !b->isEnabled() || QKeySequence::mnemonic(b->text()) != wanted) continue;
         if (b->focusPolicy() & Qt::TabFocus) b->setFocus(Qt::ShortcutFocusReason);
@@ -250,7 +261,6 @@ bool PressDigitShortcut(QObject* receiver, QEvent* event) {
         return true;
     }
     return false;
-#endif
 }
 
 // The wheel turned over a ring or a number field the operator has not clicked into (scrolling,

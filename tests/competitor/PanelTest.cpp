@@ -88,16 +88,19 @@ protected:
         RemplirTables();
     }
     // Buttons pressed: digits, E(nter), C(onfirm), D(elete), + and -, X (clear the lists), I(mport);
-    // in the waiting table: T(ype) a 0, P(ick) its third row.
+    // in the waiting table: T(ype) a 0, F (a French keyboard's 1 key: '&'), P(ick) its third row.
     static void Keys(const std::string& keys) {
         const int named[] = {COMPET_KEY_0, COMPET_KEY_ENTER, COMPET_CONFIRM, COMPET_KEY_DEL,
                              COMPET_PLUS,  COMPET_MINUS,     COMPET_CLEAR,   COMPET_IMPORT};
         for (char k : keys) {
             const size_t at = std::string("0ECD+-XI").find(k);
-            if (k == 'T' || k == 'P')
+            if (k == 'T' || k == 'F' || k == 'P')
                 FindCallback("FQ12TableIn")(Q12PanneauG, COMPET_WAITING,
-                                            k == 'T' ? EVENT_KEYPRESS : EVENT_ACTIVE_CELL_CHANGE, nullptr,
-                                            k == 'T' ? '0' : 3, 2);
+                                            k == 'P' ? EVENT_ACTIVE_CELL_CHANGE : EVENT_KEYPRESS, nullptr,
+                                            k == 'T'   ? '0'
+                                            : k == 'F' ? '&'
+                                                       : 3,
+                                            k == 'F' ? '1' : 2);
             else
                 QueueUserEvent(Q12PanneauG, at != std::string::npos ? named[at] : COMPET_KEY_1 + k - '1');
             ProcessSystemEvents();
@@ -127,6 +130,7 @@ TEST_F(CompetitorPanel, KeypadLookUpAndConfirmation) {
         {"never below 0", "1D-", {}, 0, 0, 0, 5},
         {"digits beyond the number's length start it again", "1234", {}, 4, 0, 1, 5},
         {"a digit typed in the waiting table goes to the number", "12T", {}, 120, 0, 1, 5},
+        {"so does the key of a digit typed without Shift on a French keyboard", "12F", {}, 121, 0, 1, 5},
         {"a row picked in the waiting table is the current competitor", "12P", {}, 103, 103, 0, 5},
     };
     EXPECT_EQ(Attr(Q12PanneauG, 0, ATTR_VISIBLE), 1);  // the unit's window is on screen once opened

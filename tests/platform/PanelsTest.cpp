@@ -279,7 +279,11 @@ TEST_F(PanelTest, WindowsAndClicksReachTheirCallbacks) {
         QTest::sendKeyEvent(QTest::Press, Find("EDIT"), key, QString::fromUtf8(text), {});
         EXPECT_EQ(calls_.back().data1, character);
     }
-    EXPECT_EQ(CountEvents(EVENT_KEYPRESS, EDIT), 3);
+    // A key of the digit row also tells its digit (data2), whatever it types: '&' on a French keyboard.
+    QKeyEvent ampersand(QEvent::KeyPress, Qt::Key_Ampersand, Qt::NoModifier, 10, 0, 0, "&");
+    QApplication::sendEvent(Find("EDIT"), &ampersand);
+    EXPECT_EQ(std::tuple(calls_.back().data1, calls_.back().data2), std::tuple(int('&'), int('1')));
+    EXPECT_EQ(CountEvents(EVENT_KEYPRESS, EDIT), 4);
     EXPECT_EQ(Find("EDIT")->window()->focusWidget(), Find("EDIT"));
     // A number typed is one commit once the operator is done, never one per digit.
     auto* num = Find<QSpinBox>("NUM");
