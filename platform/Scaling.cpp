@@ -31,25 +31,48 @@ unsigned rowHeightChangesG = 0;
 struct Frame {
     double scale = 1.0;
     QPoint offset;
+    QPoint origin;  // where the parent starts in the window's resource (a panel within a panel)
     bool scaled = false;
 };
+
+// Where `parent` starts in the resource of its window, when the layer places every widget
+// from it up to the window; otherwise its own origin.
+QPoint DesignOrigin(const QWidget* parent, const QWidget* win) {
+    QPoint o;
+    for (const QWidget* w = parent; w != win; w = w->parentWidget()) {
+        if (!w || !w->property(kPlaced).toBool()) return {};
+        const QVariant d = w->property(kDesign);
+        if (!d.isValid()) return {};
+        o += d.toRect().topLeft();
+    }
+    return o;
+}
 
 Frame FrameOf(const QWidget* w) {
     const QWidget* win = w->window();
     const QVariant s = win->property(kScale);
     if (!s.isValid() || w == win) return {};
-    Frame f{s.toDouble(), {}, true};
-    if (w->parentWidget() == win) f.offset = win->property(kOffset).toPoint();
+    Frame f{s.toDouble(), {}, {}, true};
+    if (w->parentWidget() == win)
+        f.offset = win->property(kOffset).toPoint();
+    else
+        f.origin = DesignOrigin(w->parentWidget(), win);
     return f;
 }
 
-// Edges are scaled, not sizes, so neighbouring controls stay joined at any scale.
+// Edges are scaled, not sizes, so neighbouring controls stay joined at any scale; and in
+// the window's coordinates, so a control on the edge of a panel within a panel ends where
+// that panel ends.
+int EdgeInParent(int v, int origin, double s) {
+    return int(std::lround((origin + v) * s) - std::lround(origin * s));
+}
+
 QRect ToWindow(const QRect& d, const Frame& f) {
     if (!f.scaled) return d;
-    const int left = int(std::lround(d.x() * f.scale)) + f.offset.x();
-    const int top = int(std::lround(d.y() * f.scale)) + f.offset.y();
-    const int right = int(std::lround((d.x() + d.width()) * f.scale)) + f.offset.x();
-    const int bottom = int(std::lround((d.y() + d.height()) * f.scale)) + f.offset.y();
+    const int left = EdgeInParent(d.x(), f.origin.x(), f.scale) + f.offset.x();
+    const int top = EdgeInParent(d.y(), f.origin.y(), f.scale) + f.offset.y();
+    const int right = EdgeInParent(d.x() + d.width(), f.origin.x(), f.scale) + f.offset.x();
+    const int bottom = EdgeInParent(d.y() + d.height(), f.origin.y(), f.scale) + f.offset.y();
     return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
 }
 
@@ -195,9 +218,12 @@ void FollowWidgetPlace(QWidget* w) {
     const Frame f = FrameOf(w);
     if (!f.scaled || !w->property(kDesign).isValid()) return;
     const QRect a = w->geometry();
-    const QPoint origin = a.topLeft() - f.offset;
+    const QPoint at = a.topLeft() - f.offset;
+    const auto design = [&f](int v, int origin) {
+        return int(std::lround((v + std::lround(origin * f.scale)) / f.scale) - origin);
+    };
     w->setProperty(kDesign,
-                   QRect(int(std::lround(origin.x() / f.scale)), int(std::lround(origin.y() / f.scale)),
+                   QRect(design(at.x(), f.origin.x()), design(at.y(), f.origin.y()),
                          int(std::lround(a.width() / f.scale)), int(std::lround(a.height() / f.scale))));
 }
 
@@ -284,8 +310,12 @@ void FollowWindowSize(QWidget* win) {
     if (design.isEmpty()) return;
     const double old = WindowScale(win);
     double s = std::min(double(win->width()) / design.width(), double(win->height()) / design.height());
-    // Less than a pixel away: the window was sized for the scale it has (no creeping).
-    if (std::fabs(s - old) * std::max(design.width(), design.height()) < 1.0) s = old;
+    // Less than a pixel away: the window was sized for the scale it has (no creeping), unless
+    // the window came out a pixel smaller than asked (a fractional scale of the screen rounds
+    // the window to whole device pixels): then the panel's last pixel would be cut.
+    if (std::fabs(s - old) * std::max(design.width(), design.height()) < 1.0 &&
+        Scaled(design.width(), old) <= win->width() && Scaled(design.height(), old) <= win->height())
+        s = old;
     LayOutWindow(win, s);
 }
 
