@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLockFile>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTableView>
 #include <cerrno>
 #include <clocale>
@@ -93,6 +96,35 @@ QString ProgramDir() {
     return ExecutableDir();
 }
 
+// A panel's style sheet gives its number fields a padding, and the room the style then leaves
+// for an arrow (five pixels wide) is less than Qt's arrow needs: it drew none, and the fields
+// showed two blank buttons. The arrows are drawn here, in the field's text colour, dimmed
+// where that step cannot be taken (at the limit, or the field disabled).
+class PanelStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorSpinUp && element != PE_IndicatorSpinDown)
+            return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const QRectF r = option->rect;
+        const double half = std::max(2.0, std::min(r.width() + 3.0, r.height() * 1.4) / 2.0);
+        const double rise = half * 0.75;
+        const QPointF c = r.center() + QPointF(0.5, 0.5);
+        const double tip = element == PE_IndicatorSpinUp ? -rise : rise;
+        const QPointF points[3] = {c + QPointF(-half, -tip / 2), c + QPointF(half, -tip / 2),
+                                   c + QPointF(0, tip / 2)};
+        QColor colour = option->palette.text().color();
+        if (!(option->state & State_Enabled)) colour.setAlphaF(colour.alphaF() * 0.35f);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(colour);
+        painter->drawPolygon(points, 3);
+        painter->restore();
+    }
+};
+
 }  // namespace qs::rt
 
 int InitCVIRTE(int argc, char** argv) {
@@ -114,7 +146,8 @@ int InitCVIRTE(int argc, char** argv) {
 #endif
     g_app = std::make_unique<QsApplication>(g_argc, g_argv);
 #ifndef _WIN32
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(
+        new qs::rt::PanelStyle(QStyleFactory::create(QStringLiteral("Fusion"))));  // Qt owns it
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 #endif
     qInstallMessageHandler(g_previousHandler);

@@ -362,6 +362,31 @@ TEST_F(PanelTest, TheWheelStepsOnlyTheFieldWithTheFocus) {
     EXPECT_EQ(turn(Find("NUM")), std::tuple(1, 4));
 }
 
+// A number field styled as the panels style theirs (dark, padded) shows both arrows in its text
+// colour, the one for a step it cannot take dimmed.
+TEST_F(PanelTest, NumberFieldsShowTheirArrowsOnAPanelsDarkStyle) {
+    auto* n = Find<QSpinBox>("NUM");
+    n->setStyleSheet(
+        "QSpinBox { background-color: #141111; color: #ece6e6; border: 1px solid #4a3f3f; "
+        "border-radius: 4px; padding: 1px 4px; }");
+    DisplayPanel(panel_);
+    const auto brightest = [n](bool up) {  // in the button's half of the right end, inside the frame
+        const QImage shot = n->grab().toImage();
+        const int half = shot.height() / 2, top = up ? 2 : half, bottom = up ? half : shot.height() - 2;
+        int most = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = shot.width() - 14; x < shot.width() - 2; ++x)
+                most = std::max(most, qGray(shot.pixel(x, y)));
+        return most;
+    };
+    SetCtrlVal(panel_, NUM, 5);
+    EXPECT_GT(brightest(true), 150);
+    EXPECT_GT(brightest(false), 150);
+    SetCtrlVal(panel_, NUM, 999);  // its maximum
+    EXPECT_LT(brightest(true), brightest(false) - 60);
+    EXPECT_GT(brightest(false), 150);
+}
+
 // Rows added to a table that already scrolls skip most of Qt's layout: the scroll bars and the
 // rows shown must come out as Qt's full layout puts them, whatever the rows' heights, a horizontal
 // scroll bar, rows added in a batch or above the last, the table scrolled to its end or not, the
