@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -179,6 +180,27 @@ void CheckPanel(int panel) {
                                  w->toolTip().toStdString() + "' is not its tooltip and accessible name");
         }
         CheckControl(w);
+    }
+    // A label's text never runs into a field, ring, button or table beside it.
+    const QList<QWidget*> all = root->findChildren<QWidget*>();
+    const auto shown = [&](const QWidget* w) {
+        return w->isVisibleTo(root) && w->property("qsPlaced").toBool() && qs::rt::PanelOfWidget(w) == panel;
+    };
+    for (QWidget* w : all) {
+        auto* l = qobject_cast<QLabel*>(w);
+        if (!l || !shown(l) || l->text().isEmpty() || l->wordWrap()) continue;
+        const QRect room = l->contentsRect();
+        const QSize need = l->fontMetrics().size(0, Plain(l->text())).boundedTo(room.size());
+        const QRect text = QStyle::alignedRect(l->layoutDirection(), l->alignment(), need, room)
+                               .translated(l->mapTo(root, QPoint(0, 0)));
+        for (QWidget* o : all) {
+            const bool control = qobject_cast<QAbstractSpinBox*>(o) || qobject_cast<QLineEdit*>(o) ||
+                                 qobject_cast<QComboBox*>(o) || qobject_cast<QAbstractButton*>(o) ||
+                                 qobject_cast<QAbstractItemView*>(o);
+            if (control && shown(o) && QRect(o->mapTo(root, QPoint(0, 0)), o->size()).intersects(text))
+                faults.push_back(l->objectName().toStdString() + " text '" + l->text().toStdString() +
+                                 "' runs into " + o->objectName().toStdString());
+        }
     }
     for (size_t i = before; i < faults.size(); ++i)
         faults[i].insert(0, root->objectName().toStdString() + ": ");
