@@ -1,6 +1,12 @@
 // The clock over TCP (its Ethernet module, or a serial device server in raw TCP
 // mode) behind the serial port's operations: own input queue, line-feed callback,
 // line reads, connection loss. The program only connects out; it listens on nothing.
+#ifdef __linux__
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 #include <QAbstractSocket>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -19,6 +25,12 @@ namespace {
 
 // The one connection answers to the first number after the 64 serial ports.
 constexpr int kNetworkPort = 65;
+// A clock that vanishes without closing (its power cut, the network gone, the computer woken
+// from sleep) sends nothing more, and the program sends nothing while the clock is quiet: the
+// system then asks after it once it has been silent 5 s, every 2 s, and gives the connection up
+// 15 s after the last answer (by default it would wait two hours), which tells the operator.
+[[maybe_unused]] constexpr int kSilentSeconds = 5, kProbeSeconds = 2, kProbes = 5;
+[[maybe_unused]] constexpr unsigned kGiveUpMs = 15000;
 constexpr qsizetype kInputLimit = qsizetype(1) << 20;  // as the serial port's queue
 
 enum { kErrNotOpen = -3, kErrWrite = -10 };
@@ -183,6 +195,13 @@ int OpenComNetwork(const char* host, int tcpPort, double timeoutSeconds) {
     }
     s.setSocketOption(QAbstractSocket::LowDelayOption, 1);  // a frame leaves at once
     s.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef __linux__
+    const int fd = int(s.socketDescriptor());
+    for (auto [option, value] :
+         {std::pair{TCP_KEEPIDLE, kSilentSeconds}, {TCP_KEEPINTVL, kProbeSeconds}, {TCP_KEEPCNT, kProbes}})
+        setsockopt(fd, IPPROTO_TCP, option, &value, sizeof value);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kGiveUpMs, sizeof kGiveUpMs);
+#endif
     g_net.open = true;
     g_net.input.clear();
     g_net.status = 0;

@@ -1,7 +1,10 @@
 // What the layer exchanges with the outside: files, the journal, the clock's line, the live view.
 #include <gtest/gtest.h>
+#include <net/if.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -12,6 +15,7 @@
 #include <QDBusVirtualObject>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -357,8 +361,48 @@ TEST(PlatformSerial, LinesReadsWritesAndTheLineLostOnBothTransports) {
     EXPECT_TRUE(poll(&readable, 1, 2000) > 0 && read(far.fd, &byte, 1) <= 0);
 }
 
-// Idle connections fill the places and the next is closed at once; pages by name with the key only;
-// bounded viewers, and one that never reads is dropped while the others get every message.
+// A network clock that vanishes without closing (its power cut, the network gone) is told as a
+// lost line within seconds of silence. Run in a network of its own whose loopback then goes down:
+// nothing answers any more, and nothing says the connection closed.
+TEST(PlatformSerial, ANetworkClockThatFallsSilentIsToldWithinSeconds) {
+    if (!getenv("QS_OWN_NETWORK")) {
+        setenv("QS_OWN_NETWORK", "1", 1);
+        EnsureRuntime();
+        RanInOwnProcess();
+        unsetenv("QS_OWN_NETWORK");
+        return;
+    }
+    const bool own = unshare(CLONE_NEWNET) == 0 || unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0;
+    ASSERT_TRUE(own) << "no network of its own: " << strerror(errno);
+    const auto loopback = [](bool up) {
+        const int s = socket(AF_INET, SOCK_DGRAM, 0);
+        ifreq lo{};
+        strcpy(lo.ifr_name, "lo");
+        ioctl(s, SIOCGIFFLAGS, &lo);
+        lo.ifr_flags = short(up ? lo.ifr_flags | IFF_UP : lo.ifr_flags & ~IFF_UP);
+        EXPECT_EQ(ioctl(s, SIOCSIFFLAGS, &lo), 0) << strerror(errno);
+        close(s);
+    };
+    loopback(true);
+    EnsureRuntime();
+    TempProgramDir dir(false);
+    FarEnd far(dir.path(), true);
+    ASSERT_GT(g_port, 0);
+    far.Send("AK\n");
+    ASSERT_TRUE(PumpUntil([] { return GetInQLen(g_port) == 3; }));
+    loopback(false);
+    QElapsedTimer silent;
+    silent.start();
+    int lost = 0;  // the port's error bits, which reading clears
+    const auto told = [&lost] {
+        lost |= GetComStat(g_port);
+        return lost != 0;
+    };
+    EXPECT_TRUE(PumpUntil(told, 30));
+    EXPECT_GT(silent.elapsed(), 5000);  // the line kept while it answers
+    CloseCom(g_port);
+}
+
 // On a system whose language writes a decimal comma (German here; French and Italian alike),
 // numbers are still written and read with a point, as every record, file and line has them.
 TEST(PlatformLocale, NumbersKeepTheirPointOnASystemWritingADecimalComma) {
@@ -437,6 +481,8 @@ TEST(PlatformDesktop, KeptAwakeWhileAskedAndLetGoAfter) {
     EXPECT_EQ(after(4), (Calls{"Inhibit Timing", "Inhibit Timing", "UnInhibit 7", "UnInhibit 7"}));
 }
 
+// Idle connections fill the places and the next is closed at once; pages by name with the key only;
+// bounded viewers, and one that never reads is dropped while the others get every message.
 TEST(PlatformWebServer, ConnectionsAndViewersAreBoundedPagesServedByNameWithTheKey) {
     EnsureRuntime();
     WebServerSetWelcome([] { return std::string("{\"t\":\"all\",\"id\":\"N\xB0 42\"}"); });
